@@ -1,0 +1,11 @@
+#include "platform/sim/SimPlatform.h"
+
+SimPlatform::SimPlatform() = default;
+SimPlatform::~SimPlatform() = default;
+
+Platform SimPlatform::platform()
+{
+    Platform p;
+    p.clock = &clock;
+    return p;
+}

@@ -1,0 +1,11 @@
+// Runs GoogleTest inside a QApplication (offscreen for unit tests, the test display for desktop tests).
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
