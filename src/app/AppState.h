@@ -1,0 +1,51 @@
+#pragma once
+// The root state every service and view reaches: settings, run-time counters, filters, and a weak link to
+// the paste service.
+
+#include "platform/Platform.h"
+#include "platform/Task.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class ClipboardService;
+class FilterManager;
+class ICloudKeyValueSyncing;
+class RuntimeState;
+class SettingsStore;
+
+class AppState : public QObject {
+    Q_OBJECT
+public:
+    AppState(const Platform &platform, ICloudKeyValueSyncing &cloud, QObject *parent = nullptr);
+    ~AppState() override;
+
+    SettingsStore *settings() const { return m_settings.get(); }
+    RuntimeState *runtime() const { return m_runtime.get(); }
+    FilterManager *filters() const { return m_filters.get(); }
+
+    ClipboardService *clipboardService() const { return m_clipboardService; }
+    void setClipboardService(ClipboardService *service);
+
+    // True when accessibility trust and event posting are both held. Otherwise marks the permission as
+    // asked, prompts for both and, when either stays refused, opens the accessibility settings.
+    bool requestAutomationPermissions();
+
+    // Pastes `text` as a new text item into the previously active application; false at once when the
+    // paste service is gone.
+    Task<bool> paste(QString text);
+
+    const Platform &platform() const { return m_platform; }
+
+Q_SIGNALS:
+    void clipboardServiceChanged();
+
+private:
+    Platform m_platform;
+    std::unique_ptr<SettingsStore> m_settings;
+    std::unique_ptr<RuntimeState> m_runtime;
+    std::unique_ptr<FilterManager> m_filters;
+    QPointer<ClipboardService> m_clipboardService;
+};
