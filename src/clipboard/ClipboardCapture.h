@@ -1,0 +1,23 @@
+#pragma once
+
+#include "clipboard/PasteboardPayload.h"
+#include "model/ClipboardItemType.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// What one read of the pasteboard yields; the history turns it into a ClipboardItem.
+struct ClipboardCapture
+{
+    PasteboardPayload payload;
+    ClipboardItemType type = ClipboardItemType::generic;
+    QString text;             // plain text (text and url kinds), empty otherwise
+    QStringList filePaths;    // local paths of file URLs (file kind)
+    QByteArray imageData;     // encoded image bytes (image kind)
+    QString fileName;         // last path component of the first file
+    qint64 fileSize = 0;      // size of the first file in bytes, 0 when unknown
+    QString sourceBundleIdentifier;
+    QString sourceApplicationName;
+    qint64 changeCount = 0;   // the pasteboard change count this capture was read at
+};

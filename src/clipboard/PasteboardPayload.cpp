@@ -1,0 +1,214 @@
+#include "clipboard/PasteboardPayload.h"
+
+#include <QtEndian>
+
+#include <cstring>
+
+namespace {
+
+// "TVPL", then a format version; bump the version when the layout changes.
+constexpr char kMagic[4] = {'T', 'V', 'P', 'L'};
+constexpr quint32 kVersion = 1;
+
+enum : quint8 { kPresent = 0, kUnavailable = 1, kSizeLimit = 2 };
+
+void putU32(QByteArray &out, quint32 v)
+{
+    char b[4];
+    qToLittleEndian(v, b);
+    out.append(b, 4);
+}
+
+void putI64(QByteArray &out, qint64 v)
+{
+    char b[8];
+    qToLittleEndian(v, b);
+    out.append(b, 8);
+}
+
+// Reads with bounds checks: any read past the end marks the reader failed.
+class Reader
+{
+public:
+    explicit Reader(const QByteArray &data) : m_data(data) {}
+
+    bool failed() const { return m_failed; }
+    qsizetype remaining() const { return m_data.size() - m_pos; }
+
+    quint32 u32()
+    {
+        if (!need(4)) return 0;
+        const auto v = qFromLittleEndian<quint32>(m_data.constData() + m_pos);
+        m_pos += 4;
+        return v;
+    }
+    qint64 i64()
+    {
+        if (!need(8)) return 0;
+        const auto v = qFromLittleEndian<qint64>(m_data.constData() + m_pos);
+        m_pos += 8;
+        return v;
+    }
+    quint8 u8()
+    {
+        if (!need(1)) return 0;
+        return quint8(m_data.at(m_pos++));
+    }
+    QByteArray bytes(qint64 count)
+    {
+        if (count < 0 || !need(count)) return {};
+        QByteArray out = m_data.mid(m_pos, qsizetype(count));
+        m_pos += qsizetype(count);
+        return out;
+    }
+
+private:
+    bool need(qint64 count)
+    {
+        if (m_failed || count > remaining()) {
+            m_failed = true;
+            return false;
+        }
+        return true;
+    }
+
+    const QByteArray &m_data;
+    qsizetype m_pos = 0;
+    bool m_failed = false;
+};
+
+std::optional<PasteboardPayload> fail(QString *error, const QString &message)
+{
+    if (error)
+        *error = message;
+    return std::nullopt;
+}
+
+} // namespace
+
+const PasteboardRepresentation *PasteboardPayloadItem::representation(const QString &type) const
+{
+    for (const auto &rep : representations) {
+        if (rep.type == type)
+            return &rep;
+    }
+    return nullptr;
+}
+
+qint64 PasteboardPayload::totalByteCount() const
+{
+    qint64 total = 0;
+    for (const auto &item : items)
+        for (const auto &rep : item.representations)
+            total += rep.data.size();
+    return total;
+}
+
+qint64 PasteboardPayload::totalOriginalByteCount() const
+{
+    qint64 total = 0;
+    for (const auto &item : items)
+        for (const auto &rep : item.representations)
+            total += rep.originalByteCount;
+    return total;
+}
+
+int PasteboardPayload::representationCount() const
+{
+    int count = 0;
+    for (const auto &item : items)
+        count += int(item.representations.size());
+    return count;
+}
+
+bool PasteboardPayload::hasType(const QString &type) const
+{
+    for (const auto &item : items)
+        if (item.representation(type))
+            return true;
+    return false;
+}
+
+QStringList PasteboardPayload::types() const
+{
+    QStringList out;
+    for (const auto &item : items)
+        for (const auto &rep : item.representations)
+            if (!out.contains(rep.type))
+                out.append(rep.type);
+    return out;
+}
+
+QByteArray PasteboardPayload::encoded() const
+{
+    QByteArray out;
+    out.reserve(qsizetype(16 + totalByteCount() + representationCount() * 32));
+    out.append(kMagic, 4);
+    putU32(out, kVersion);
+    putU32(out, quint32(items.size()));
+    for (const auto &item : items) {
+        putU32(out, quint32(item.representations.size()));
+        for (const auto &rep : item.representations) {
+            const QByteArray type = rep.type.toUtf8();
+            putU32(out, quint32(type.size()));
+            out.append(type);
+            quint8 flag = kPresent;
+            if (rep.omissionReason == OmissionReason::unavailable)
+                flag = kUnavailable;
+            else if (rep.omissionReason == OmissionReason::sizeLimit)
+                flag = kSizeLimit;
+            out.append(char(flag));
+            putI64(out, rep.originalByteCount);
+            putI64(out, rep.data.size());
+            out.append(rep.data);
+        }
+    }
+    return out;
+}
+
+std::optional<PasteboardPayload> PasteboardPayload::decode(const QByteArray &data, QString *error)
+{
+    if (data.size() < 8 || std::memcmp(data.constData(), kMagic, 4) != 0)
+        return fail(error, QStringLiteral("not a pasteboard payload"));
+    Reader in(data);
+    in.bytes(4);
+    const quint32 version = in.u32();
+    if (version != kVersion)
+        return fail(error, QStringLiteral("unsupported pasteboard payload version %1").arg(version));
+
+    PasteboardPayload payload;
+    const quint32 itemCount = in.u32();
+    // Every item needs at least its 4-byte count, so a larger count is corrupt, not a reason to allocate.
+    if (in.failed() || itemCount > quint64(in.remaining()) / 4)
+        return fail(error, QStringLiteral("corrupt pasteboard payload (item count)"));
+    payload.items.reserve(itemCount);
+    for (quint32 i = 0; i < itemCount; ++i) {
+        PasteboardPayloadItem item;
+        const quint32 repCount = in.u32();
+        if (in.failed() || repCount > quint64(in.remaining()) / 21)
+            return fail(error, QStringLiteral("corrupt pasteboard payload (representation count)"));
+        item.representations.reserve(repCount);
+        for (quint32 r = 0; r < repCount; ++r) {
+            PasteboardRepresentation rep;
+            const quint32 typeLength = in.u32();
+            rep.type = QString::fromUtf8(in.bytes(typeLength));
+            const quint8 flag = in.u8();
+            rep.originalByteCount = in.i64();
+            const qint64 dataLength = in.i64();
+            if (in.failed() || dataLength < 0 || flag > kSizeLimit)
+                return fail(error, QStringLiteral("corrupt pasteboard payload (representation header)"));
+            rep.data = in.bytes(dataLength);
+            if (in.failed())
+                return fail(error, QStringLiteral("corrupt pasteboard payload (truncated data)"));
+            if (flag == kUnavailable)
+                rep.omissionReason = OmissionReason::unavailable;
+            else if (flag == kSizeLimit)
+                rep.omissionReason = OmissionReason::sizeLimit;
+            item.representations.append(std::move(rep));
+        }
+        payload.items.append(std::move(item));
+    }
+    if (in.remaining() != 0)
+        return fail(error, QStringLiteral("corrupt pasteboard payload (trailing bytes)"));
+    return payload;
+}
