@@ -1,0 +1,52 @@
+#pragma once
+// Event monitors: local ones see the events of our own windows before they are delivered and may consume
+// them; global ones see the events of other applications (never ours) and can only observe. Handlers run
+// on the main thread. Each add answers a token for removeMonitor(), or nothing when the monitor cannot be
+// installed (for instance global monitoring without a display).
+
+#include "platform/InputEvents.h"
+
+#include <QObject>
+#include <QPointF>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+using MonitorToken = std::uint64_t;
+
+enum class EventDisposition {
+    Pass, // deliver the event as usual
+    Consume, // the event ends here
+};
+
+class EventMonitors : public QObject {
+    Q_OBJECT
+public:
+    using LocalMouseDownHandler = std::function<EventDisposition(const MouseDownEvent &)>;
+    using GlobalMouseDownHandler = std::function<void(const MouseDownEvent &)>;
+    using LocalKeyDownHandler = std::function<EventDisposition(const KeyDownEvent &)>;
+    using GlobalKeyDownHandler = std::function<void(const KeyDownEvent &)>;
+    using LocalScrollHandler = std::function<EventDisposition(const ScrollEvent &)>;
+    using GlobalScrollHandler = std::function<void(const ScrollEvent &)>;
+
+    // `buttons` is a MouseButtonMask.
+    virtual std::optional<MonitorToken> addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler) = 0;
+    virtual std::optional<MonitorToken> addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler) = 0;
+    virtual std::optional<MonitorToken> addLocalKeyDownMonitor(LocalKeyDownHandler handler) = 0;
+    virtual std::optional<MonitorToken> addGlobalKeyDownMonitor(GlobalKeyDownHandler handler) = 0;
+    virtual std::optional<MonitorToken> addLocalScrollMonitor(LocalScrollHandler handler) = 0;
+    virtual std::optional<MonitorToken> addGlobalScrollMonitor(GlobalScrollHandler handler) = 0;
+    // Unknown or already removed tokens are ignored; a handler may remove its own monitor.
+    virtual void removeMonitor(MonitorToken token) = 0;
+
+    // The longest gap (seconds) between two clicks that still makes a double click.
+    virtual double doubleClickInterval() const = 0;
+    // Where the pointer is now, in global points (y up).
+    virtual QPointF mouseLocation() const = 0;
+    // Global monitors can be installed (a display with the input extension is there).
+    virtual bool isGlobalMonitoringAvailable() const = 0;
+
+protected:
+    using QObject::QObject;
+};
