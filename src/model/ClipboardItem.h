@@ -1,0 +1,130 @@
+#pragma once
+
+#include "clipboard/PasteboardPayload.h"
+#include "model/ClipboardItemType.h"
+#include "model/LazyBlob.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QList>
+#include <QSharedDataPointer>
+#include <QString>
+#include <QStringList>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+
+class ClipboardItemData;
+
+// One persisted history item: a cheap, implicitly shared value whose identity is `id`.
+// The image bytes and the captured payload live in files beside the database and load on first use.
+class ClipboardItem
+{
+public:
+    // The analysis version that counts as current.
+    static constexpr int currentAnalysisVersion = 2;
+
+    ClipboardItem();
+    explicit ClipboardItem(const QUuid &id);
+    ClipboardItem(const ClipboardItem &);
+    ClipboardItem(ClipboardItem &&) noexcept;
+    ClipboardItem &operator=(const ClipboardItem &);
+    ClipboardItem &operator=(ClipboardItem &&) noexcept;
+    ~ClipboardItem();
+
+    QUuid id() const;
+    void setId(const QUuid &id);
+
+    QString text() const;
+    void setText(const QString &text);
+    // A user label; empty when none.
+    QString label() const;
+    void setLabel(const QString &label);
+    // The capture date, renewed when the item is used again.
+    QDateTime date() const;
+    void setDate(const QDateTime &date);
+    // Invalid when the item was never pasted.
+    QDateTime lastUsedAt() const;
+    void setLastUsedAt(const QDateTime &date);
+    QString typeRawValue() const;
+    void setTypeRawValue(const QString &raw);
+
+    QString filePath() const;
+    void setFilePath(const QString &path);
+    // JSON array of paths; empty when the item names at most one file.
+    QByteArray filePathsData() const;
+    void setFilePathsData(const QByteArray &data);
+    QString fileName() const;
+    void setFileName(const QString &name);
+    qint64 fileSize() const;
+    void setFileSize(qint64 size);
+
+    // Loads the image file on first use; empty when the item has no image.
+    QByteArray imageData() const;
+    void setImageData(const QByteArray &data);
+    bool hasImageData() const;
+    qint64 imageByteCount() const;
+    std::shared_ptr<LazyBlob> imageBlob() const;
+    void setImageBlob(std::shared_ptr<LazyBlob> blob);
+
+    // The encoded payload (PasteboardPayload::encoded()); loads on first use.
+    QByteArray payloadData() const;
+    void setPayloadData(const QByteArray &data);
+    void setPayload(const PasteboardPayload &payload);
+    bool hasPayload() const;
+    std::shared_ptr<LazyBlob> payloadBlob() const;
+    void setPayloadBlob(std::shared_ptr<LazyBlob> blob);
+
+    QString sourceBundleIdentifier() const;
+    void setSourceBundleIdentifier(const QString &identifier);
+    QString sourceApplicationName() const;
+    void setSourceApplicationName(const QString &name);
+
+    // SHA-256 over kind and content, kept so that duplicates are found without loading blobs; may be empty.
+    QByteArray contentDigest() const;
+    void setContentDigest(const QByteArray &digest);
+
+    QString aiTitle() const;
+    void setAiTitle(const QString &title);
+    QString aiSummary() const;
+    void setAiSummary(const QString &summary);
+    QString aiCategory() const;
+    void setAiCategory(const QString &category);
+    // JSON array of tags.
+    QByteArray aiTagsData() const;
+    void setAiTagsData(const QByteArray &data);
+    QString aiExtractedText() const;
+    void setAiExtractedText(const QString &text);
+    bool aiIsSensitive() const;
+    void setAiIsSensitive(bool sensitive);
+    QDateTime aiAnalyzedAt() const;
+    void setAiAnalyzedAt(const QDateTime &date);
+    int aiAnalysisVersion() const;
+    void setAiAnalysisVersion(int version);
+
+    // The effective kind: the stored one, except that an unknown or text kind becomes file when the item
+    // has a file path or paths, image when it has image data. Unknown kinds otherwise read as text.
+    ClipboardItemType type() const;
+    // Never empty; see the rules in the implementation.
+    QString displayTitle() const;
+    // The decoded path list, or the single file path, or empty.
+    QStringList filePaths() const;
+    void setFilePaths(const QStringList &paths);
+    QStringList tags() const;
+    void setTags(const QStringList &tags);
+    // None when the item has no payload or the stored bytes do not decode.
+    std::optional<PasteboardPayload> payload() const;
+
+    // Text or link with non-blank text, or an image with image data.
+    bool isEligibleForAnalysis() const;
+    // Analysed at the current version.
+    bool hasCurrentAnalysis() const;
+
+    bool isNull() const { return id().isNull(); }
+    // Identity, not content.
+    friend bool operator==(const ClipboardItem &a, const ClipboardItem &b) { return a.id() == b.id(); }
+
+private:
+    QSharedDataPointer<ClipboardItemData> d;
+};
