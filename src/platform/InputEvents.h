@@ -90,7 +90,8 @@ constexpr unsigned MayBegin = 1u << 5;
 
 struct ScrollEvent {
     QPointF location; // global points, y up
-    // Positive x scrolls the content right, positive y scrolls it down (towards the top of the document).
+    // Qt's signs: positive y when the wheel turns away from the user (or two fingers move up), positive x
+    // when the scroll goes towards the left. Points for precise deltas, lines otherwise.
     double scrollingDeltaX = 0;
     double scrollingDeltaY = 0;
     // True for pixel deltas (trackpads), false for wheel notches (converted to lines).

@@ -7,5 +7,7 @@ Platform SimPlatform::platform()
 {
     Platform p;
     p.clock = &clock;
+    p.panels = &panels;
+    p.eventMonitors = &eventMonitors;
     return p;
 }

@@ -4,6 +4,8 @@
 
 #include "platform/Platform.h"
 #include "platform/sim/SimClock.h"
+#include "platform/sim/SimEventMonitors.h"
+#include "platform/sim/SimPanelFactory.h"
 
 #include <QTemporaryDir>
 
@@ -15,5 +17,7 @@ public:
     Platform platform();
 
     SimClock clock;
+    SimPanelFactory panels{clock};
+    SimEventMonitors eventMonitors{clock};
     // (each simulated backend is added here as a member, constructed in SimPlatform.cpp)
 };

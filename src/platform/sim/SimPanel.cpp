@@ -1,0 +1,287 @@
+#include "platform/sim/SimPanel.h"
+
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimPanelFactory.h"
+
+#include <QWidget>
+
+namespace {
+
+QString rectText(const QRectF &r)
+{
+    return QStringLiteral("%1,%2 %3x%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+QString timingText(AnimationTiming timing)
+{
+    switch (timing) {
+    case AnimationTiming::Linear:
+        return QStringLiteral("linear");
+    case AnimationTiming::EaseIn:
+        return QStringLiteral("easeIn");
+    case AnimationTiming::EaseOut:
+        return QStringLiteral("easeOut");
+    case AnimationTiming::EaseInEaseOut:
+        return QStringLiteral("easeInEaseOut");
+    case AnimationTiming::Default:
+        return QStringLiteral("default");
+    }
+    return {};
+}
+
+QRectF interpolate(const QRectF &a, const QRectF &b, double p)
+{
+    return QRectF(a.x() + (b.x() - a.x()) * p, a.y() + (b.y() - a.y()) * p,
+                  a.width() + (b.width() - a.width()) * p, a.height() + (b.height() - a.height()) * p);
+}
+
+enum ResponderState { NoResponder = 0, PanelResponder = 1, WidgetResponder = 2 };
+
+} // namespace
+
+SimPanel::SimPanel(PanelKind kind, SimClock &clock, SimPanelFactory *factory)
+    : Panel(kind)
+    , m_clock(clock)
+    , m_factory(factory)
+{
+}
+
+SimPanel::~SimPanel()
+{
+    if (m_animationTimer)
+        m_clock.cancelTimer(m_animationTimer);
+    if (m_factory)
+        m_factory->panelDestroyed(this);
+    delete m_content.data();
+}
+
+void SimPanel::log(const QString &operation)
+{
+    m_operations.append(operation);
+}
+
+QRectF SimPanel::frame() const
+{
+    if (!m_animation)
+        return m_frame;
+    const Animation &a = *m_animation;
+    const double fraction = a.duration > 0 ? (m_clock.uptime() - a.startedAt) / a.duration : 1.0;
+    return interpolate(a.from, a.to, animationProgress(a.timing, fraction));
+}
+
+QRectF SimPanel::targetFrame() const
+{
+    return m_animation ? m_animation->to : m_frame;
+}
+
+void SimPanel::finishAnimation(bool superseded)
+{
+    if (!m_animation)
+        return;
+    if (m_animationTimer) {
+        m_clock.cancelTimer(m_animationTimer);
+        m_animationTimer = 0;
+    }
+    // A superseded animation stops where it got to; a finished one lands on its target.
+    m_frame = superseded ? frame() : m_animation->to;
+    m_animation.reset();
+    if (auto completion = std::exchange(m_completion, {})) {
+        // Completions never run inside the call that ended the animation.
+        if (superseded)
+            m_clock.callAfter(0, std::move(completion));
+        else
+            completion();
+    }
+}
+
+void SimPanel::setFrame(const QRectF &frame)
+{
+    log(QStringLiteral("setFrame ") + rectText(frame));
+    finishAnimation(true);
+    const bool changed = m_frame != frame;
+    m_frame = frame;
+    layoutContent();
+    if (changed)
+        Q_EMIT frameChanged(m_frame);
+}
+
+void SimPanel::animateFrame(const QRectF &frame, double duration, AnimationTiming timing,
+                            std::function<void()> completion)
+{
+    log(QStringLiteral("animateFrame %1 %2 %3").arg(rectText(frame)).arg(duration).arg(timingText(timing)));
+    finishAnimation(true);
+    Animation animation{m_frame, frame, std::max(0.0, duration), timing, m_clock.uptime()};
+    m_lastAnimation = animation;
+    m_animation = animation;
+    m_completion = std::move(completion);
+    m_animationTimer = m_clock.callAfter(animation.duration, [this] {
+        m_animationTimer = 0;
+        const bool changed = m_frame != m_animation->to;
+        finishAnimation(false);
+        layoutContent();
+        if (changed)
+            Q_EMIT frameChanged(m_frame);
+    });
+}
+
+void SimPanel::orderFrontRegardless()
+{
+    log(QStringLiteral("orderFront"));
+    if (m_closed)
+        return;
+    const bool was = m_visible;
+    m_visible = true;
+    if (m_factory)
+        m_factory->panelOrderedFront(this);
+    if (!was)
+        Q_EMIT visibleChanged(true);
+}
+
+void SimPanel::orderOut()
+{
+    log(QStringLiteral("orderOut"));
+    if (!m_visible)
+        return;
+    m_visible = false;
+    if (m_factory)
+        m_factory->panelOrderedOut(this);
+    if (m_mouseInside)
+        simulateMouseExited();
+    resignKey();
+    Q_EMIT visibleChanged(false);
+}
+
+void SimPanel::setAlphaValue(double alpha)
+{
+    log(QStringLiteral("alpha %1").arg(alpha));
+    m_alpha = std::clamp(alpha, 0.0, 1.0);
+}
+
+void SimPanel::setIgnoresMouseEvents(bool ignores)
+{
+    log(QStringLiteral("ignoresMouseEvents %1").arg(ignores ? "true" : "false"));
+    m_ignoresMouse = ignores;
+}
+
+void SimPanel::setLevel(int level)
+{
+    log(QStringLiteral("level %1").arg(level));
+    m_level = level;
+}
+
+void SimPanel::setCollectionBehavior(unsigned behavior)
+{
+    log(QStringLiteral("collectionBehavior %1").arg(behavior));
+    m_collectionBehavior = behavior;
+}
+
+void SimPanel::setHasShadow(bool shadow)
+{
+    log(QStringLiteral("hasShadow %1").arg(shadow ? "true" : "false"));
+    m_hasShadow = shadow;
+}
+
+void SimPanel::setShape(const QPainterPath &shape)
+{
+    m_shape = shape;
+}
+
+void SimPanel::setAcceptsKeyboardFocus(bool accepts)
+{
+    log(QStringLiteral("acceptsKeyboardFocus %1").arg(accepts ? "true" : "false"));
+    m_acceptsKeyboardFocus = accepts;
+}
+
+void SimPanel::makeKey()
+{
+    log(QStringLiteral("makeKey"));
+    if (m_closed || !m_acceptsKeyboardFocus || m_isKey)
+        return;
+    if (m_factory)
+        m_factory->panelBecameKey(this);
+    m_isKey = true;
+    Q_EMIT becameKey();
+}
+
+void SimPanel::resignKey()
+{
+    if (!m_isKey)
+        return;
+    m_isKey = false;
+    Q_EMIT resignedKey();
+}
+
+void SimPanel::setFirstResponderState(int state, QWidget *widget)
+{
+    m_responderState = state;
+    m_responder = widget;
+}
+
+bool SimPanel::hasFirstResponder() const
+{
+    if (m_responderState == WidgetResponder)
+        return !m_responder.isNull();
+    return m_responderState == PanelResponder;
+}
+
+QWidget *SimPanel::firstResponderWidget() const
+{
+    return m_responderState == WidgetResponder ? m_responder.data() : nullptr;
+}
+
+bool SimPanel::makeFirstResponder(QWidget *widget)
+{
+    log(QStringLiteral("makeFirstResponder %1").arg(widget ? widget->objectName() : QStringLiteral("panel")));
+    if (!widget) {
+        setFirstResponderState(PanelResponder, nullptr);
+        return true;
+    }
+    if (!m_content || (widget != m_content && !m_content->isAncestorOf(widget)))
+        return false;
+    setFirstResponderState(WidgetResponder, widget);
+    return true;
+}
+
+void SimPanel::setContentWidget(QWidget *widget)
+{
+    log(QStringLiteral("setContentWidget"));
+    if (m_content == widget)
+        return;
+    if (m_responderState == WidgetResponder)
+        setFirstResponderState(NoResponder, nullptr);
+    delete m_content.data();
+    m_content = widget;
+    layoutContent();
+}
+
+void SimPanel::layoutContent()
+{
+    if (m_content)
+        m_content->resize(m_frame.size().toSize());
+}
+
+void SimPanel::simulateMouseEntered()
+{
+    if (m_mouseInside || !m_visible || m_ignoresMouse)
+        return;
+    m_mouseInside = true;
+    Q_EMIT mouseEntered();
+}
+
+void SimPanel::simulateMouseExited()
+{
+    if (!m_mouseInside)
+        return;
+    m_mouseInside = false;
+    Q_EMIT mouseExited();
+}
+
+void SimPanel::close()
+{
+    if (m_closed)
+        return;
+    log(QStringLiteral("close"));
+    Q_EMIT willClose();
+    orderOut();
+    m_closed = true;
+}

@@ -1,0 +1,116 @@
+#pragma once
+// A panel for tests: keeps every state the real one has and logs each operation, so a test can assert
+// what a window did. Animations run on the SimClock: the frame moves along the timing curve as the clock
+// advances and the animation completes when it has advanced by the duration.
+
+#include "platform/Panel.h"
+
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+#include <cstdint>
+#include <optional>
+
+class SimClock;
+class SimPanelFactory;
+
+class SimPanel : public Panel {
+    Q_OBJECT
+public:
+    struct Animation {
+        QRectF from;
+        QRectF to;
+        double duration = 0;
+        AnimationTiming timing = AnimationTiming::Linear;
+        double startedAt = 0;
+    };
+
+    SimPanel(PanelKind kind, SimClock &clock, SimPanelFactory *factory);
+    ~SimPanel() override;
+
+    QRectF frame() const override;
+    void setFrame(const QRectF &frame) override;
+    void animateFrame(const QRectF &frame, double duration, AnimationTiming timing,
+                      std::function<void()> completion = {}) override;
+    bool isAnimatingFrame() const override { return m_animation.has_value(); }
+
+    void orderFrontRegardless() override;
+    void orderOut() override;
+    bool isVisible() const override { return m_visible; }
+
+    double alphaValue() const override { return m_alpha; }
+    void setAlphaValue(double alpha) override;
+    bool ignoresMouseEvents() const override { return m_ignoresMouse; }
+    void setIgnoresMouseEvents(bool ignores) override;
+    int level() const override { return m_level; }
+    void setLevel(int level) override;
+    unsigned collectionBehavior() const override { return m_collectionBehavior; }
+    void setCollectionBehavior(unsigned behavior) override;
+    bool hasShadow() const override { return m_hasShadow; }
+    void setHasShadow(bool shadow) override;
+    void setShape(const QPainterPath &shape) override;
+    QPainterPath shape() const override { return m_shape; }
+
+    bool acceptsKeyboardFocus() const override { return m_acceptsKeyboardFocus; }
+    void setAcceptsKeyboardFocus(bool accepts) override;
+    void makeKey() override;
+    bool isKey() const override { return m_isKey; }
+    bool hasFirstResponder() const override;
+    QWidget *firstResponderWidget() const override;
+    bool makeFirstResponder(QWidget *widget) override;
+
+    void setContentWidget(QWidget *widget) override;
+    QWidget *contentWidget() const override { return m_content; }
+
+    void close() override;
+    bool isClosed() const override { return m_closed; }
+
+    // --- For tests ---
+    // Every operation in order, e.g. "orderFront", "animateFrame 0,0 100x30 0.24 easeInEaseOut".
+    const QStringList &operations() const { return m_operations; }
+    void clearOperations() { m_operations.clear(); }
+    // The running frame animation, if any; the last one started, also after it ended.
+    const std::optional<Animation> &runningAnimation() const { return m_animation; }
+    const std::optional<Animation> &lastAnimation() const { return m_lastAnimation; }
+    // Where the frame is heading (the frame itself when nothing runs).
+    QRectF targetFrame() const;
+    // The pointer enters or leaves the panel; mouse events reach it only while it takes them.
+    void simulateMouseEntered();
+    void simulateMouseExited();
+    // The desktop takes the keyboard away (another application became active).
+    void resignKey();
+    // Widget focus inside a panel is kept here: the sim never shows its widgets.
+    void simulateFocus(QWidget *widget) { makeFirstResponder(widget); }
+
+private:
+    friend class SimPanelFactory;
+    void log(const QString &operation);
+    void finishAnimation(bool superseded);
+    void layoutContent();
+    void setFirstResponderState(int state, QWidget *widget);
+
+    SimClock &m_clock;
+    QPointer<SimPanelFactory> m_factory;
+    QRectF m_frame;
+    std::optional<Animation> m_animation;
+    std::optional<Animation> m_lastAnimation;
+    std::function<void()> m_completion;
+    std::uint64_t m_animationTimer = 0;
+    bool m_visible = false;
+    double m_alpha = 1;
+    bool m_ignoresMouse = false;
+    int m_level = PanelLevel::Normal;
+    unsigned m_collectionBehavior = 0;
+    bool m_hasShadow = true;
+    QPainterPath m_shape;
+    bool m_acceptsKeyboardFocus = true;
+    bool m_isKey = false;
+    // 0: none, 1: the panel itself, 2: m_responder
+    int m_responderState = 0;
+    QPointer<QWidget> m_responder;
+    QPointer<QWidget> m_content;
+    bool m_closed = false;
+    bool m_mouseInside = false;
+    QStringList m_operations;
+};

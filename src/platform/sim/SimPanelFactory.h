@@ -1,0 +1,43 @@
+#pragma once
+// Makes SimPanels and keeps the desktop's view of them: stacking order (front first) and which one has
+// the keyboard.
+
+#include "platform/PanelFactory.h"
+#include "platform/sim/SimPanel.h"
+
+#include <QList>
+#include <QPointer>
+
+class SimClock;
+
+class SimPanelFactory : public PanelFactory {
+    Q_OBJECT
+public:
+    explicit SimPanelFactory(SimClock &clock, QObject *parent = nullptr);
+    ~SimPanelFactory() override;
+
+    std::unique_ptr<Panel> createPanel(PanelKind kind) override;
+
+    // Every living panel, in creation order.
+    QList<SimPanel *> panels() const;
+    SimPanel *lastPanel() const;
+    // Panels on screen, frontmost first.
+    QList<SimPanel *> orderedPanels() const;
+    // The panel with the keyboard, or nullptr (another application has it).
+    SimPanel *keyPanel() const;
+    int createdCount() const { return m_created; }
+    // Another application becomes active: our key panel resigns.
+    void activateOtherApplication();
+
+private:
+    friend class SimPanel;
+    void panelOrderedFront(SimPanel *panel);
+    void panelOrderedOut(SimPanel *panel);
+    void panelBecameKey(SimPanel *panel);
+    void panelDestroyed(SimPanel *panel);
+
+    SimClock &m_clock;
+    QList<QPointer<SimPanel>> m_panels;
+    QList<SimPanel *> m_order;
+    int m_created = 0;
+};
