@@ -7,7 +7,17 @@ Platform SimPlatform::platform()
 {
     Platform p;
     p.clock = &clock;
+    p.preferences = &preferences;
+    p.storage = &storage;
+    p.workspace = &workspace;
+    p.permissions = &permissions;
+    p.keyboard = &keyboard;
+    p.beeper = &beeper;
+    p.pasteboard = &pasteboard;
     p.panels = &panels;
     p.eventMonitors = &eventMonitors;
+    p.screens = &screens;
+    p.hotKeys = &hotKeys;
+    p.spaceSignals = &spaceSignals;
     return p;
 }

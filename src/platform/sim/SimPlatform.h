@@ -3,9 +3,19 @@
 // Each backend is a public member so a test can script it; platform() hands the interfaces on.
 
 #include "platform/Platform.h"
+#include "platform/sim/SimBeeper.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimEventMonitors.h"
 #include "platform/sim/SimPanelFactory.h"
+#include "platform/sim/SimKeyboardOutput.h"
+#include "platform/sim/SimPasteboard.h"
+#include "platform/sim/SimPermissions.h"
+#include "platform/sim/SimWorkspace.h"
+#include "platform/sim/SimPreferences.h"
+#include "platform/sim/SimStorageLocations.h"
+#include "platform/sim/SimScreens.h"
+#include "platform/sim/SimHotKeys.h"
+#include "platform/sim/SimSpaceSignals.h"
 
 #include <QTemporaryDir>
 
@@ -17,7 +27,17 @@ public:
     Platform platform();
 
     SimClock clock;
+    SimPreferences preferences;
+    SimStorageLocations storage;
+    SimWorkspace workspace{clock};
+    SimPermissions permissions;
+    SimKeyboardOutput keyboard{clock, workspace};
+    SimBeeper beeper;
+    SimPasteboard pasteboard{clock};
     SimPanelFactory panels{clock};
     SimEventMonitors eventMonitors{clock};
+    SimScreens screens;
+    SimHotKeys hotKeys;
+    SimSpaceSignals spaceSignals;
     // (each simulated backend is added here as a member, constructed in SimPlatform.cpp)
 };

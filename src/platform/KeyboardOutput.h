@@ -1,0 +1,58 @@
+#pragma once
+// Synthetic keyboard input for other applications: shortcut chords (paste, select all) and typed text.
+// Events go to the application that has the keyboard focus.
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+class Clock;
+
+// A key identified by its keysym (X11 keysym values; lowercase letters are their ASCII codes) with the
+// modifiers held around it.
+struct KeyChord {
+    std::uint32_t keysym = 0;
+    Qt::KeyboardModifiers modifiers;
+
+    static KeyChord paste() { return {0x0076 /* v */, Qt::ControlModifier}; }
+    static KeyChord selectAll() { return {0x0061 /* a */, Qt::ControlModifier}; }
+    friend bool operator==(const KeyChord &, const KeyChord &) = default;
+};
+
+class KeyboardOutput : public QObject {
+    Q_OBJECT
+public:
+    // The pause between key-down and key-up of a chord; it blocks the calling thread.
+    static constexpr double chordHoldSeconds = 0.002;
+    // Text is posted in runs of at most this many UTF-16 code units.
+    static constexpr int typingChunkLength = 20;
+
+    // False when no events can be posted (no display, no XTest).
+    virtual bool isAvailable() const = 0;
+
+    // Posts key-down, pauses chordHoldSeconds, posts key-up. With targetPid > 0 nothing is posted unless
+    // that process owns the focused window. Answers whether both events were posted.
+    bool postChord(const KeyChord &chord, qint64 targetPid = 0);
+
+    // Types one run of text (any length, though callers pass runs of typingChunkLength) into the focused
+    // window, which must belong to `pid` when pid > 0. Answers false, posting nothing, when it does not.
+    virtual bool postUnicodeText(const QString &chunk, qint64 pid) = 0;
+
+    // Types the whole text run by run. An empty text posts nothing and answers true; a refused run stops
+    // the typing with false (runs already posted stay posted).
+    bool typeText(const QString &text, qint64 pid);
+
+    // The runs typeText posts: typingChunkLength code units each, except that a surrogate pair is never
+    // split (such a run ends one unit early).
+    static QStringList typingChunks(const QString &text);
+
+protected:
+    explicit KeyboardOutput(Clock &clock, QObject *parent = nullptr);
+
+    // One half of a chord: the modifiers and key going down (in that order) or up (key first).
+    virtual bool postChordHalf(const KeyChord &chord, bool down, qint64 targetPid) = 0;
+
+    Clock &m_clock;
+};

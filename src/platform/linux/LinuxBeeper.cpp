@@ -1,0 +1,17 @@
+#include "platform/linux/LinuxBeeper.h"
+
+#include "platform/linux/XcbSession.h"
+
+LinuxBeeper::LinuxBeeper(QObject *parent)
+    : Beeper(parent)
+    , m_session(new XcbSession(this))
+{
+}
+
+void LinuxBeeper::beep()
+{
+    if (!m_session->isAvailable())
+        return;
+    xcb_bell(m_session->connection(), 0);
+    m_session->flush();
+}

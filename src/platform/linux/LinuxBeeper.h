@@ -1,0 +1,17 @@
+#pragma once
+// The X server's bell.
+
+#include "platform/Beeper.h"
+
+class XcbSession;
+
+class LinuxBeeper : public Beeper {
+    Q_OBJECT
+public:
+    explicit LinuxBeeper(QObject *parent = nullptr);
+
+    void beep() override;
+
+private:
+    XcbSession *m_session = nullptr;
+};

@@ -1,0 +1,244 @@
+#include "platform/linux/LinuxKeyboardOutput.h"
+
+#include "platform/Clock.h"
+#include "platform/linux/XcbSession.h"
+
+#include <xcb/xtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+
+constexpr xcb_keysym_t noSymbol = 0;
+constexpr xcb_keysym_t keysymReturn = 0xff0d;
+constexpr xcb_keysym_t keysymTab = 0xff09;
+
+struct Modifier {
+    Qt::KeyboardModifier flag;
+    xcb_keysym_t keysym;
+};
+constexpr Modifier modifierKeys[] = {
+    {Qt::ControlModifier, 0xffe3}, // Control_L
+    {Qt::ShiftModifier, 0xffe1},   // Shift_L
+    {Qt::AltModifier, 0xffe9},     // Alt_L
+    {Qt::MetaModifier, 0xffeb},    // Super_L
+};
+
+// The keysym that types one code point; none for control characters that have no key.
+xcb_keysym_t keysymFor(char32_t cp)
+{
+    if (cp == U'\n' || cp == U'\r')
+        return keysymReturn;
+    if (cp == U'\t')
+        return keysymTab;
+    if (cp < 0x20 || cp == 0x7f)
+        return noSymbol;
+    return 0x01000000u | cp;
+}
+
+} // namespace
+
+xcb_keysym_t LinuxKeyboardOutput::KeyMap::at(xcb_keycode_t code, int column) const
+{
+    const qsizetype index = qsizetype(code - minKeycode) * perKeycode + column;
+    return index >= 0 && index < keysyms.size() ? keysyms.at(index) : noSymbol;
+}
+
+LinuxKeyboardOutput::LinuxKeyboardOutput(Clock &clock, QObject *parent)
+    : KeyboardOutput(clock, parent)
+    , m_session(new XcbSession(this))
+{
+    if (m_session->isAvailable() && !isAvailable())
+        qWarning("Keyboard output unavailable: the X server has no XTest extension");
+}
+
+LinuxKeyboardOutput::~LinuxKeyboardOutput()
+{
+    if (m_restoreTimer)
+        m_clock.cancelTimer(m_restoreTimer);
+    restoreSpares();
+}
+
+bool LinuxKeyboardOutput::isAvailable() const
+{
+    if (!m_session->isAvailable())
+        return false;
+    const xcb_query_extension_reply_t *xtest = xcb_get_extension_data(m_session->connection(), &xcb_test_id);
+    return xtest && xtest->present;
+}
+
+std::optional<LinuxKeyboardOutput::KeyMap> LinuxKeyboardOutput::readKeyMap()
+{
+    xcb_connection_t *c = m_session->connection();
+    const xcb_setup_t *setup = xcb_get_setup(c);
+    const auto cookie = xcb_get_keyboard_mapping(c, setup->min_keycode,
+                                                 uint8_t(setup->max_keycode - setup->min_keycode + 1));
+    std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> reply(
+        xcb_get_keyboard_mapping_reply(c, cookie, nullptr), &std::free);
+    if (!reply)
+        return std::nullopt;
+    KeyMap map;
+    map.minKeycode = setup->min_keycode;
+    map.perKeycode = reply->keysyms_per_keycode;
+    const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(reply.get());
+    const int count = xcb_get_keyboard_mapping_keysyms_length(reply.get());
+    map.keysyms = QList<xcb_keysym_t>(syms, syms + count);
+    return map;
+}
+
+qint64 LinuxKeyboardOutput::focusedPid()
+{
+    const xcb_window_t active = m_session->activeWindow();
+    return active ? m_session->windowPid(active) : 0;
+}
+
+bool LinuxKeyboardOutput::ensurePool()
+{
+    if (!m_pool.isEmpty())
+        return true;
+    const auto map = readKeyMap();
+    if (!map || map->perKeycode == 0)
+        return false;
+    const int keycodes = int(map->keysyms.size() / map->perKeycode);
+    for (int i = 0; i < keycodes; ++i) {
+        const auto code = xcb_keycode_t(map->minKeycode + i);
+        bool empty = true;
+        for (int col = 0; col < map->perKeycode && empty; ++col)
+            empty = map->at(code, col) == noSymbol;
+        if (empty)
+            m_pool.append(code);
+    }
+    if (m_pool.isEmpty())
+        qWarning("Cannot type text: the keyboard map has no spare keycode");
+    return !m_pool.isEmpty();
+}
+
+xcb_keycode_t LinuxKeyboardOutput::borrowSpare(xcb_keysym_t keysym)
+{
+    if (m_nextSpare >= m_pool.size()) {
+        // Give the target time to read the map for the keys it has not handled yet.
+        m_session->flush();
+        m_clock.blockFor(wrapPauseSeconds);
+        m_nextSpare = 0;
+    }
+    const xcb_keycode_t code = m_pool.at(m_nextSpare++);
+    const xcb_keysym_t syms[2] = {keysym, keysym};
+    xcb_change_keyboard_mapping(m_session->connection(), 1, code, 2, syms);
+    if (!m_dirty.contains(code))
+        m_dirty.append(code);
+    return code;
+}
+
+void LinuxKeyboardOutput::fake(uint8_t type, xcb_keycode_t code)
+{
+    xcb_test_fake_input(m_session->connection(), type, code, XCB_CURRENT_TIME, XCB_NONE, 0, 0, 0);
+}
+
+void LinuxKeyboardOutput::scheduleRestore()
+{
+    if (m_restoreTimer)
+        m_clock.cancelTimer(m_restoreTimer);
+    m_restoreTimer = m_clock.callAfter(restoreDelaySeconds, [this] {
+        m_restoreTimer = 0;
+        restoreSpares();
+    });
+}
+
+void LinuxKeyboardOutput::restoreSpares()
+{
+    if (!m_session->isAvailable() || m_dirty.isEmpty())
+        return;
+    const xcb_keysym_t syms[2] = {noSymbol, noSymbol};
+    for (xcb_keycode_t code : std::as_const(m_dirty))
+        xcb_change_keyboard_mapping(m_session->connection(), 1, code, 2, syms);
+    m_dirty.clear();
+    m_nextSpare = 0;
+    m_session->flush();
+}
+
+bool LinuxKeyboardOutput::postUnicodeText(const QString &chunk, qint64 pid)
+{
+    if (!isAvailable())
+        return false;
+    // XTest reaches the focused window, whoever owns it: refuse rather than type into another application.
+    if (pid > 0 && focusedPid() != pid)
+        return false;
+    if (!ensurePool())
+        return false;
+    if (m_restoreTimer) {
+        m_clock.cancelTimer(m_restoreTimer);
+        m_restoreTimer = 0;
+    }
+    const QList<uint> codePoints = chunk.toUcs4();
+    for (qsizetype i = 0; i < codePoints.size(); ++i) {
+        const char32_t cp = codePoints.at(i);
+        // "\r\n" is one line break.
+        if (cp == U'\r' && i + 1 < codePoints.size() && codePoints.at(i + 1) == U'\n')
+            continue;
+        const xcb_keysym_t keysym = keysymFor(cp);
+        if (keysym == noSymbol)
+            continue;
+        const xcb_keycode_t code = borrowSpare(keysym);
+        fake(XCB_KEY_PRESS, code);
+        fake(XCB_KEY_RELEASE, code);
+        m_session->flush();
+    }
+    scheduleRestore();
+    return true;
+}
+
+bool LinuxKeyboardOutput::postChordHalf(const KeyChord &chord, bool down, qint64 targetPid)
+{
+    if (!isAvailable())
+        return false;
+    if (down && targetPid > 0 && focusedPid() != targetPid)
+        return false;
+    const auto map = readKeyMap();
+    if (!map)
+        return false;
+    auto keycodeOf = [&](xcb_keysym_t keysym) -> xcb_keycode_t {
+        const int keycodes = map->perKeycode ? int(map->keysyms.size() / map->perKeycode) : 0;
+        for (int i = 0; i < keycodes; ++i) {
+            const auto code = xcb_keycode_t(map->minKeycode + i);
+            if (map->at(code, 0) == keysym)
+                return code;
+        }
+        return 0;
+    };
+
+    QList<xcb_keycode_t> modifiers;
+    for (const Modifier &m : modifierKeys) {
+        if (!chord.modifiers.testFlag(m.flag))
+            continue;
+        const xcb_keycode_t code = keycodeOf(m.keysym);
+        if (!code)
+            return false;
+        modifiers.append(code);
+    }
+
+    if (down) {
+        xcb_keycode_t key = keycodeOf(chord.keysym);
+        if (!key) {
+            // A layout without the key: lend it a spare keycode for the chord.
+            if (!ensurePool())
+                return false;
+            key = borrowSpare(chord.keysym);
+        }
+        m_chordKey = key;
+        for (xcb_keycode_t code : std::as_const(modifiers))
+            fake(XCB_KEY_PRESS, code);
+        fake(XCB_KEY_PRESS, key);
+    } else {
+        if (!m_chordKey)
+            return false;
+        fake(XCB_KEY_RELEASE, m_chordKey);
+        m_chordKey = 0;
+        for (auto it = modifiers.crbegin(); it != modifiers.crend(); ++it)
+            fake(XCB_KEY_RELEASE, *it);
+        if (!m_dirty.isEmpty())
+            scheduleRestore();
+    }
+    m_session->flush();
+    return true;
+}

@@ -1,0 +1,36 @@
+#pragma once
+// Applications on an EWMH desktop: the active window's _NET_WM_PID and WM_CLASS, activation through a
+// _NET_ACTIVE_WINDOW client message, and root PropertyNotify for activation and desktop changes.
+
+#include "platform/Workspace.h"
+
+#include <xcb/xcb.h>
+
+class XcbSession;
+
+class LinuxWorkspace : public Workspace {
+    Q_OBJECT
+public:
+    explicit LinuxWorkspace(QObject *parent = nullptr);
+    ~LinuxWorkspace() override;
+
+    bool isAvailable() const override;
+    RunningApplication currentApplication() const override;
+    std::optional<RunningApplication> frontmostApplication() const override;
+    QList<RunningApplication> runningApplications() const override;
+    bool activate(const RunningApplication &app) override;
+    bool isActive(const RunningApplication &app) const override;
+    bool isTerminated(const RunningApplication &app) const override;
+
+private:
+    RunningApplication describe(xcb_window_t window) const;
+    xcb_window_t windowFor(const RunningApplication &app) const;
+    void handleEvent(const xcb_generic_event_t &event);
+    void activeWindowChanged();
+    void desktopChanged();
+
+    XcbSession *m_session = nullptr;
+    std::optional<quint32> m_desktop;
+    qint64 m_lastActivatedPid = 0;
+    xcb_window_t m_lastActivatedWindow = 0;
+};

@@ -1,0 +1,63 @@
+#pragma once
+// A private connection to the X server for one backend, with cached atoms, an event pump on the Qt
+// event loop and the EWMH reads the backends share. Without a display it reports why and stays idle.
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <xcb/xcb.h>
+
+#include <functional>
+#include <optional>
+
+class QSocketNotifier;
+
+class XcbSession : public QObject {
+    Q_OBJECT
+public:
+    using EventHandler = std::function<void(const xcb_generic_event_t &)>;
+
+    explicit XcbSession(QObject *parent = nullptr);
+    ~XcbSession() override;
+
+    bool isAvailable() const { return m_connection != nullptr; }
+    // Why the display could not be reached (empty when it was).
+    QString errorMessage() const { return m_error; }
+
+    xcb_connection_t *connection() const { return m_connection; }
+    xcb_window_t root() const { return m_root; }
+
+    xcb_atom_t atom(const char *name);
+    void addEventHandler(EventHandler handler) { m_handlers.push_back(std::move(handler)); }
+    // Sends buffered requests, then hands queued events to the handlers.
+    void flush();
+
+    // Raw property bytes (at most maxBytes), or none when the window or property does not exist.
+    std::optional<QByteArray> property(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
+                                       quint32 maxBytes = 65536);
+    std::optional<quint32> cardinal(xcb_window_t window, const char *property, xcb_atom_t type);
+    QList<quint32> cardinals(xcb_window_t window, const char *property, xcb_atom_t type);
+
+    // EWMH reads. activeWindow() is 0 when no window is active or no window manager runs.
+    bool hasWindowManager();
+    xcb_window_t activeWindow();
+    QList<xcb_window_t> clientList();
+    qint64 windowPid(xcb_window_t window);
+    // WM_CLASS as (instance, class).
+    QPair<QString, QString> windowClass(xcb_window_t window);
+    QList<xcb_atom_t> windowTypes(xcb_window_t window);
+    bool windowExists(xcb_window_t window);
+
+private:
+    void dispatchQueued();
+
+    xcb_connection_t *m_connection = nullptr;
+    xcb_window_t m_root = 0;
+    QString m_error;
+    QHash<QByteArray, xcb_atom_t> m_atoms;
+    std::vector<EventHandler> m_handlers;
+    QSocketNotifier *m_notifier = nullptr;
+};
