@@ -1,0 +1,35 @@
+#include "platform/linux/XdgStorageLocations.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+
+const QString folderName = QStringLiteral("trevik.tavlen");
+
+QString ensureFolder(QStandardPaths::StandardLocation base)
+{
+    // The generic locations follow $XDG_DATA_HOME / $XDG_CONFIG_HOME, without the organisation and
+    // application names that AppDataLocation would add.
+    const QString path = QDir(QStandardPaths::writableLocation(base)).filePath(folderName);
+    if (!QDir().mkpath(path))
+        qWarning("Tavlen cannot create the folder %s; its files cannot be saved.", qPrintable(path));
+    return path;
+}
+
+} // namespace
+
+XdgStorageLocations::XdgStorageLocations(QObject *parent)
+    : StorageLocations(parent)
+{
+}
+
+QString XdgStorageLocations::dataFolder() const
+{
+    return ensureFolder(QStandardPaths::GenericDataLocation);
+}
+
+QString XdgStorageLocations::configFolder() const
+{
+    return ensureFolder(QStandardPaths::GenericConfigLocation);
+}
