@@ -1,5 +1,7 @@
 #include "model/SwiftDataContainer.h"
 
+#include "platform/StorageLocations.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
@@ -78,6 +80,11 @@ SwiftDataContainer::SwiftDataContainer(const QString &folder, QObject *parent)
     m_blobFolder.clear();
     if (!open(QStringLiteral(":memory:"), &error))
         qWarning("Could not create an in-memory history store: %s", qPrintable(error));
+}
+
+SwiftDataContainer::SwiftDataContainer(const StorageLocations &storage, QObject *parent)
+    : SwiftDataContainer(storage.dataFolder(), parent)
+{
 }
 
 SwiftDataContainer::~SwiftDataContainer()

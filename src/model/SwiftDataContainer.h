@@ -4,6 +4,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+class StorageLocations;
+
 // The main store ("default.store": history, and snippets later) and the folder of large values beside it.
 // A store that cannot be opened is moved aside with a time-stamped name and a fresh one starts; when even
 // that fails the history lives in memory for this run.
@@ -19,6 +21,8 @@ public:
 
     // Opens (or creates) "<folder>/default.store"; an empty folder gives a store in memory.
     explicit SwiftDataContainer(const QString &folder, QObject *parent = nullptr);
+    // The store in the program's data folder.
+    explicit SwiftDataContainer(const StorageLocations &storage, QObject *parent = nullptr);
     ~SwiftDataContainer() override;
 
     QSqlDatabase database() const;

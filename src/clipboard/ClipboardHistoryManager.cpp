@@ -1,0 +1,443 @@
+#include "clipboard/ClipboardHistoryManager.h"
+
+#include "clipboard/ClipboardDisplayKey.h"
+#include "clipboard/ClipboardFilterMatcher.h"
+#include "clipboard/ClipboardItemStore.h"
+#include "clipboard/ClipboardSearchIndex.h"
+#include "model/ClipboardFilter.h"
+#include "platform/Clock.h"
+#include "platform/FutureAwaiter.h"
+
+#include <QSet>
+#include <QtConcurrent>
+#include <QtDebug>
+
+#include <algorithm>
+
+namespace {
+
+// Password managers mark their copies; those never enter the history.
+bool isMarkedSecret(const PasteboardPayload &payload)
+{
+    for (const auto &item : payload.items)
+        if (const auto *hint = item.representation(QStringLiteral("x-kde-passwordManagerHint")))
+            if (hint->data.trimmed() == "secret")
+                return true;
+    return false;
+}
+
+bool hasRichFormats(const PasteboardPayload &payload)
+{
+    for (const QString &type : payload.types()) {
+        const QString lower = type.toLower();
+        if (lower.contains(QLatin1String("html")) || lower.contains(QLatin1String("rtf"))
+            || lower.contains(QLatin1String("richtext")))
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+ClipboardHistoryManager::ClipboardHistoryManager(Clock &clock, ClipboardItemStore *store, QObject *parent)
+    : QObject(parent)
+    , m_clock(clock)
+    , m_store(store)
+{
+}
+
+ClipboardHistoryManager::~ClipboardHistoryManager()
+{
+    m_cleanupTask.cancel();
+    m_thumbnailTask.cancel();
+}
+
+void ClipboardHistoryManager::start()
+{
+    if (m_store) {
+        QString error;
+        m_items = m_store->fetchAll(&error);
+        if (!error.isEmpty())
+            qWarning("Could not read the clipboard history: %s", qPrintable(error));
+        std::stable_sort(m_items.begin(), m_items.end(),
+                         [](const ClipboardItem &a, const ClipboardItem &b) { return a.date() > b.date(); });
+        m_store->removeOrphanedFiles();
+    }
+    if (m_searchIndex)
+        m_searchIndex->reset(m_items);
+    Q_EMIT itemsChanged();
+    raiseStorageRevision();
+    raiseSearchRevision();
+    cleanUp();
+    m_cleanupTask.start(runCleanupLoop());
+}
+
+void ClipboardHistoryManager::stop()
+{
+    m_cleanupTask.cancel();
+}
+
+std::optional<ClipboardItem> ClipboardHistoryManager::item(const QUuid &id) const
+{
+    for (const ClipboardItem &candidate : m_items)
+        if (candidate.id() == id)
+            return candidate;
+    return std::nullopt;
+}
+
+ClipboardItem ClipboardHistoryManager::makeItem(const ClipboardCapture &capture) const
+{
+    ClipboardItem item(QUuid::createUuid());
+    item.setDate(m_clock.now());
+    item.setTypeRawValue(rawValue(capture.type));
+    item.setText(capture.text);
+    if (!capture.filePaths.isEmpty())
+        item.setFilePaths(capture.filePaths);
+    item.setFileName(capture.fileName);
+    item.setFileSize(capture.fileSize);
+    item.setImageData(capture.imageData);
+    const QByteArray payloadData = capture.payload.isEmpty() ? QByteArray() : capture.payload.encoded();
+    item.setPayloadData(payloadData);
+    item.setSourceBundleIdentifier(capture.sourceBundleIdentifier);
+    item.setSourceApplicationName(capture.sourceApplicationName);
+    item.setContentDigest(ClipboardDisplayKey::make(item.type(), capture.text, item.filePaths(), capture.imageData,
+                                                    payloadData));
+    return item;
+}
+
+bool ClipboardHistoryManager::isSameContent(const ClipboardItem &a, const ClipboardItem &b)
+{
+    const ClipboardItemType kind = a.type();
+    if (kind != b.type())
+        return false;
+    switch (kind) {
+    case ClipboardItemType::text:
+    case ClipboardItemType::url:
+        return a.text() == b.text();
+    case ClipboardItemType::file:
+        return a.filePaths() == b.filePaths();
+    case ClipboardItemType::image:
+        if (a.imageByteCount() != b.imageByteCount())
+            return false;
+        break;
+    case ClipboardItemType::generic:
+        break;
+    }
+    // Images and other content compare by their bytes, through the digests kept for them.
+    return ClipboardDisplayKey::of(a) == ClipboardDisplayKey::of(b);
+}
+
+std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapture &capture)
+{
+    if (isMarkedSecret(capture.payload))
+        return std::nullopt;
+    m_lastChangeCount = capture.changeCount;
+    m_lastCaptureItemId = QUuid();
+    const ClipboardItem item = makeItem(capture);
+    if (!m_items.isEmpty() && isSameContent(item, m_items.first()))
+        return std::nullopt;
+
+    if (m_onPulse)
+        m_onPulse();
+    insertAtTop(item);
+    m_lastCaptureItemId = item.id();
+    markChanged({item}, {});
+    cleanUp();
+    save();
+    raiseStorageRevision();
+    raiseSearchRevision();
+    afterNewItem(item);
+    return item;
+}
+
+std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const ClipboardCapture &capture)
+{
+    const bool supersedes = m_lastChangeCount == capture.changeCount && !m_lastCaptureItemId.isNull()
+                            && !m_items.isEmpty() && m_items.first().id() == m_lastCaptureItemId;
+    if (!supersedes)
+        return ingest(capture);
+    if (isMarkedSecret(capture.payload)) {
+        // A secret marker that showed up late takes the early read out of the history as well.
+        deleteItems({m_items.first()});
+        m_lastCaptureItemId = QUuid();
+        return std::nullopt;
+    }
+
+    const ClipboardItem previous = m_items.first();
+    ClipboardItem item = makeItem(capture);
+    item.setId(previous.id());
+    item.setDate(previous.date());
+    item.setLabel(previous.label());
+    if (isSameContent(item, previous) && item.payloadData() == previous.payloadData())
+        return previous;
+
+    // The fuller read may turn out to be the copy that was already on top before.
+    if (m_items.size() > 1 && isSameContent(item, m_items.at(1))) {
+        deleteItems({previous});
+        m_lastCaptureItemId = QUuid();
+        return std::nullopt;
+    }
+    m_items[0] = item;
+    markChanged({item}, {});
+    save();
+    Q_EMIT itemsChanged();
+    raiseStorageRevision();
+    raiseSearchRevision();
+    if (m_pasteAsPlainText && m_pasteAsPlainText() && m_onPlainTextRewrite
+        && (item.type() == ClipboardItemType::text || item.type() == ClipboardItemType::url)
+        && hasRichFormats(capture.payload) && !hasRichFormats(previous.payload().value_or(PasteboardPayload())))
+        m_onPlainTextRewrite(item.text());
+    return item;
+}
+
+void ClipboardHistoryManager::afterNewItem(const ClipboardItem &item)
+{
+    const ClipboardItemType kind = item.type();
+    const bool isTextual = kind == ClipboardItemType::text || kind == ClipboardItemType::url;
+    if (isTextual && m_capturePreCheck)
+        m_capturePreCheck(item.text(), item.sourceBundleIdentifier());
+    if (m_analysisQueueHook && item.isEligibleForAnalysis() && !item.hasCurrentAnalysis())
+        m_analysisQueueHook(item);
+    if (isTextual && m_pasteAsPlainText && m_pasteAsPlainText() && m_onPlainTextRewrite) {
+        const auto payload = item.payload();
+        if (payload && hasRichFormats(*payload))
+            m_onPlainTextRewrite(item.text());
+    }
+}
+
+void ClipboardHistoryManager::insertAtTop(const ClipboardItem &item)
+{
+    m_items.removeIf([&](const ClipboardItem &existing) { return existing.id() == item.id(); });
+    m_items.prepend(item);
+    Q_EMIT itemsChanged();
+}
+
+void ClipboardHistoryManager::handleItemInserted(const ClipboardItem &item)
+{
+    if (item.isNull())
+        return;
+    ClipboardItem used = item;
+    if (const auto stored = this->item(item.id()))
+        used = *stored;
+    const QDateTime now = m_clock.now();
+    used.setDate(now);
+    used.setLastUsedAt(now);
+    insertAtTop(used);
+    markChanged({used}, {});
+    save();
+    raiseStorageRevision();
+    raiseSearchRevision();
+}
+
+void ClipboardHistoryManager::updateItem(const ClipboardItem &item)
+{
+    for (ClipboardItem &existing : m_items) {
+        if (existing.id() == item.id()) {
+            existing = item;
+            markChanged({item}, {});
+            save();
+            Q_EMIT itemsChanged();
+            raiseStorageRevision();
+            raiseSearchRevision();
+            return;
+        }
+    }
+}
+
+void ClipboardHistoryManager::deleteItems(const QList<ClipboardItem> &items)
+{
+    QSet<QUuid> ids;
+    for (const ClipboardItem &item : items)
+        ids.insert(item.id());
+    QList<QUuid> removed;
+    m_items.removeIf([&](const ClipboardItem &item) {
+        if (!ids.contains(item.id()))
+            return false;
+        removed.append(item.id());
+        return true;
+    });
+    // Items that only exist in the store (or failed to save) go as well.
+    for (const QUuid &id : std::as_const(ids))
+        if (!removed.contains(id))
+            removed.append(id);
+    for (const QUuid &id : std::as_const(removed)) {
+        m_searchPresentations.remove(id);
+        m_thumbnails.remove(id);
+    }
+    markChanged({}, removed);
+    save();
+    Q_EMIT itemsChanged();
+    raiseStorageRevision();
+    raiseSearchRevision();
+}
+
+int ClipboardHistoryManager::retentionDays() const
+{
+    const int days = m_retentionDays ? m_retentionDays() : 7;
+    return std::clamp(days, 1, 7);
+}
+
+void ClipboardHistoryManager::cleanUp()
+{
+    const QDateTime cutoff = m_clock.now().addSecs(-secondsPerDay * retentionDays());
+    QList<QUuid> removed;
+    int kept = 0;
+    m_items.removeIf([&](const ClipboardItem &item) {
+        // Exactly at the cutoff is still inside the period.
+        if (item.date() < cutoff || kept >= maximumItemCount) {
+            removed.append(item.id());
+            return true;
+        }
+        ++kept;
+        return false;
+    });
+    if (removed.isEmpty())
+        return;
+    for (const QUuid &id : std::as_const(removed)) {
+        m_searchPresentations.remove(id);
+        m_thumbnails.remove(id);
+    }
+    markChanged({}, removed);
+    save();
+    Q_EMIT itemsChanged();
+    raiseStorageRevision();
+    raiseSearchRevision();
+}
+
+Task<> ClipboardHistoryManager::runCleanupLoop()
+{
+    for (;;) {
+        const bool awake = co_await m_clock.sleep(cleanupInterval);
+        if (!awake)
+            co_return;
+        cleanUp();
+    }
+}
+
+void ClipboardHistoryManager::markChanged(const QList<ClipboardItem> &upserts, const QList<QUuid> &deletions)
+{
+    for (const ClipboardItem &item : upserts)
+        m_pendingUpserts.insert(item.id(), item);
+    for (const QUuid &id : deletions) {
+        m_pendingUpserts.remove(id);
+        if (!m_pendingDeletions.contains(id))
+            m_pendingDeletions.append(id);
+    }
+    if (m_searchIndex) {
+        m_searchIndex->upsert(upserts);
+        m_searchIndex->remove(deletions);
+    }
+}
+
+void ClipboardHistoryManager::save()
+{
+    if (!m_store) {
+        m_pendingUpserts.clear();
+        m_pendingDeletions.clear();
+        return;
+    }
+    QString error;
+    if (m_store->save(m_pendingUpserts.values(), m_pendingDeletions, &error)) {
+        m_pendingUpserts.clear();
+        m_pendingDeletions.clear();
+    } else {
+        // The history in memory stays as changed; the next save tries these changes again.
+        qWarning("Could not save the clipboard history: %s", qPrintable(error));
+    }
+}
+
+void ClipboardHistoryManager::raiseStorageRevision()
+{
+    Q_EMIT storageRevisionChanged(++m_storageRevision);
+}
+
+void ClipboardHistoryManager::raiseSearchRevision()
+{
+    Q_EMIT searchRevisionChanged(++m_searchRevision);
+}
+
+ClipboardSearchIndex &ClipboardHistoryManager::searchIndex()
+{
+    if (!m_searchIndex) {
+        m_searchIndex = std::make_unique<ClipboardSearchIndex>();
+        m_searchIndex->reset(m_items);
+    }
+    return *m_searchIndex;
+}
+
+Task<QList<ClipboardItem>> ClipboardHistoryManager::searchItems(std::optional<ClipboardFilter> filter, QString query,
+                                                                bool includeAnalysisText, int limit)
+{
+    return runSearch(std::move(filter), std::move(query), includeAnalysisText, limit);
+}
+
+Task<QList<ClipboardItem>> ClipboardHistoryManager::runSearch(std::optional<ClipboardFilter> filter, QString query,
+                                                              bool includeAnalysisText, int limit)
+{
+    QPointer<ClipboardHistoryManager> self(this);
+    QList<QUuid> order;
+    order.reserve(m_items.size());
+    for (const ClipboardItem &item : std::as_const(m_items))
+        order.append(item.id());
+    std::shared_ptr<const ClipboardFilterMatcher> matcher;
+    if (filter)
+        matcher = std::make_shared<const ClipboardFilterMatcher>(*filter);
+    const int effectiveLimit = std::min(int(m_items.size()), limit);
+    auto future = searchIndex().search(std::move(order), matcher, query, includeAnalysisText, effectiveLimit);
+    const std::optional<QList<ClipboardSearchMatch>> found = co_await awaitFuture(std::move(future));
+    if (!found || !self)
+        co_return QList<ClipboardItem>();
+
+    QHash<QUuid, const ClipboardItem *> byId;
+    byId.reserve(m_items.size());
+    for (const ClipboardItem &item : std::as_const(m_items))
+        byId.insert(item.id(), &item);
+    QList<ClipboardItem> results;
+    QList<ClipboardItem> missingThumbnails;
+    bool presentationsChanged = false;
+    for (const ClipboardSearchMatch &match : *found) {
+        const ClipboardItem *item = byId.value(match.id);
+        if (!item)
+            continue; // deleted while the search ran
+        results.append(*item);
+        ClipboardSearchPresentation presentation{match.title, match.typeLabel, m_thumbnails.value(match.id)};
+        if (match.type == ClipboardItemType::image && presentation.thumbnail.isNull() && !m_thumbnails.contains(match.id))
+            missingThumbnails.append(*item);
+        auto it = m_searchPresentations.find(match.id);
+        if (it == m_searchPresentations.end() || !(*it == presentation)) {
+            m_searchPresentations.insert(match.id, presentation);
+            presentationsChanged = true;
+        }
+    }
+    if (presentationsChanged)
+        Q_EMIT searchPresentationsChanged();
+    if (!missingThumbnails.isEmpty())
+        m_thumbnailTask.start(fillThumbnails(missingThumbnails));
+    co_return results;
+}
+
+Task<> ClipboardHistoryManager::fillThumbnails(QList<ClipboardItem> images)
+{
+    QPointer<ClipboardHistoryManager> self(this);
+    // Decoding images is slow; it runs off the main thread and the rows get their thumbnails when done.
+    auto future = QtConcurrent::run([images] {
+        QHash<QUuid, QImage> made;
+        for (const ClipboardItem &item : images)
+            made.insert(item.id(), ClipboardSearchPresentation::makeThumbnail(item.imageData()));
+        return made;
+    });
+    const std::optional<QHash<QUuid, QImage>> made = co_await awaitFuture(std::move(future));
+    if (!made || !self)
+        co_return;
+    bool changed = false;
+    for (auto it = made->cbegin(); it != made->cend(); ++it) {
+        m_thumbnails.insert(it.key(), it.value());
+        auto presentation = m_searchPresentations.find(it.key());
+        if (presentation != m_searchPresentations.end() && !it.value().isNull()) {
+            presentation->thumbnail = it.value();
+            changed = true;
+        }
+    }
+    if (changed)
+        Q_EMIT searchPresentationsChanged();
+}

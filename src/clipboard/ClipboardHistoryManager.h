@@ -1,0 +1,134 @@
+#pragma once
+
+#include "clipboard/ClipboardCapture.h"
+#include "clipboard/ClipboardSearchPresentation.h"
+#include "model/ClipboardItem.h"
+#include "platform/Task.h"
+
+#include <QHash>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QUuid>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class Clock;
+class ClipboardFilter;
+class ClipboardItemStore;
+class ClipboardSearchIndex;
+
+// The clipboard history: the newest items first, kept in the main store, pruned by age and count,
+// searchable through an index on a worker thread. Lives on the main thread.
+class ClipboardHistoryManager : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(int storageRevision READ storageRevision NOTIFY storageRevisionChanged)
+    Q_PROPERTY(int searchRevision READ searchRevision NOTIFY searchRevisionChanged)
+public:
+    static constexpr int maximumItemCount = 5000;
+    static constexpr double cleanupInterval = 60.0;
+    static constexpr qint64 secondsPerDay = 86400;
+
+    // `store` may be null: the history then lives in memory only.
+    ClipboardHistoryManager(Clock &clock, ClipboardItemStore *store, QObject *parent = nullptr);
+    ~ClipboardHistoryManager() override;
+
+    // Settings, read at the moment they matter (days are clamped to 1...7; 7 when unset).
+    void setRetentionDaysProvider(std::function<int()> provider) { m_retentionDays = std::move(provider); }
+    void setPasteAsPlainTextProvider(std::function<bool()> provider) { m_pasteAsPlainText = std::move(provider); }
+    // Raised once for each newly stored item.
+    void setPulseHandler(std::function<void()> handler) { m_onPulse = std::move(handler); }
+    // Asked to write this plain text back to the pasteboard (a new text or link item came with rich formats).
+    void setPlainTextRewriteHandler(std::function<void(const QString &)> handler) { m_onPlainTextRewrite = std::move(handler); }
+    // Each new text or link item with its text and source, so the field-value engine can record a field copy.
+    void setCapturePreCheck(std::function<void(const QString &text, const QString &sourceBundleIdentifier)> hook)
+    {
+        m_capturePreCheck = std::move(hook);
+    }
+    // Each new item that is eligible for analysis and not analysed at the current version.
+    void setAnalysisQueueHook(std::function<void(const ClipboardItem &)> hook) { m_analysisQueueHook = std::move(hook); }
+
+    // Loads the stored items, prunes them and starts the clean-up loop.
+    void start();
+    void stop();
+
+    const QList<ClipboardItem> &items() const { return m_items; }
+    std::optional<ClipboardItem> item(const QUuid &id) const;
+    int storageRevision() const { return m_storageRevision; }
+    int searchRevision() const { return m_searchRevision; }
+    const QHash<QUuid, ClipboardSearchPresentation> &searchPresentations() const { return m_searchPresentations; }
+
+    // A new capture: dropped when it equals the newest item, otherwise stored at the top. Returns the new item.
+    std::optional<ClipboardItem> ingest(const ClipboardCapture &capture);
+    // A later, richer read of the same pasteboard change: replaces the item stored for that change while it
+    // is still the newest, otherwise is taken as a new capture.
+    std::optional<ClipboardItem> replaceCapture(const ClipboardCapture &capture);
+    // The item as it would be stored for a capture (no side effects).
+    ClipboardItem makeItem(const ClipboardCapture &capture) const;
+    // Whether two items count as the same copy: same kind, and same paths, data or text by kind.
+    static bool isSameContent(const ClipboardItem &a, const ClipboardItem &b);
+
+    // Moves the item to the top with a new date and last-used date (inserting it when it is gone) and saves.
+    void handleItemInserted(const ClipboardItem &item);
+    // Replaces a stored item's fields (e.g. analysis results) in place and saves.
+    void updateItem(const ClipboardItem &item);
+    void deleteItems(const QList<ClipboardItem> &items);
+    // Removes items older than the retention period and beyond the newest 5,000; saves when any went.
+    void cleanUp();
+
+    // Matches of the history for a filter and a query, newest first; fills searchPresentations.
+    // Finishes without a value when cancelled.
+    Task<QList<ClipboardItem>> searchItems(std::optional<ClipboardFilter> filter, QString query,
+                                           bool includeAnalysisText, int limit);
+    // The index, created on first use.
+    ClipboardSearchIndex &searchIndex();
+
+Q_SIGNALS:
+    void itemsChanged();
+    void storageRevisionChanged(int revision);
+    void searchRevisionChanged(int revision);
+    void searchPresentationsChanged();
+
+private:
+    void insertAtTop(const ClipboardItem &item);
+    void afterNewItem(const ClipboardItem &item);
+    void markChanged(const QList<ClipboardItem> &upserts, const QList<QUuid> &deletions);
+    void save();
+    void raiseStorageRevision();
+    void raiseSearchRevision();
+    int retentionDays() const;
+    Task<> runCleanupLoop();
+    Task<> fillThumbnails(QList<ClipboardItem> images);
+    Task<QList<ClipboardItem>> runSearch(std::optional<ClipboardFilter> filter, QString query, bool includeAnalysisText,
+                                         int limit);
+
+    Clock &m_clock;
+    ClipboardItemStore *m_store;
+    QList<ClipboardItem> m_items;
+    int m_storageRevision = 0;
+    int m_searchRevision = 0;
+    QHash<QUuid, ClipboardSearchPresentation> m_searchPresentations;
+    QHash<QUuid, QImage> m_thumbnails;
+    std::unique_ptr<ClipboardSearchIndex> m_searchIndex;
+
+    // Changes not yet saved (kept after a failed save and retried with the next one).
+    QHash<QUuid, ClipboardItem> m_pendingUpserts;
+    QList<QUuid> m_pendingDeletions;
+
+    // The change count of the last capture and the item stored for it (null when it was dropped).
+    std::optional<qint64> m_lastChangeCount;
+    QUuid m_lastCaptureItemId;
+
+    std::function<int()> m_retentionDays;
+    std::function<bool()> m_pasteAsPlainText;
+    std::function<void()> m_onPulse;
+    std::function<void(const QString &)> m_onPlainTextRewrite;
+    std::function<void(const QString &, const QString &)> m_capturePreCheck;
+    std::function<void(const ClipboardItem &)> m_analysisQueueHook;
+
+    TaskSlot m_cleanupTask;
+    TaskSlot m_thumbnailTask;
+};

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "clipboard/ClipboardSearchMatch.h"
+#include "model/ClipboardItem.h"
+
+#include <QByteArray>
+#include <QFuture>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QThreadPool>
+#include <QUuid>
+
+#include <memory>
+#include <optional>
+
+class ClipboardFilterMatcher;
+
+// The history's search index. Its state lives on one worker thread (a serial pool); every call posts
+// work there in call order, so updates and searches never race. Searches return futures.
+class ClipboardSearchIndex
+{
+public:
+    // Everything the search reads of one item, prepared once per item.
+    struct Entry {
+        QUuid id;
+        ClipboardItemType type = ClipboardItemType::text;
+        QString text;
+        QStringList filePaths;
+        QByteArray displayKey;
+        QString title;
+        QString typeLabel;
+        QByteArray searchText;   // lowercased, composed UTF-8 of text, file names and paths, title
+        QByteArray analysisText; // the same of the analysis title, summary, category, tags and extracted text
+    };
+
+    ClipboardSearchIndex();
+    ~ClipboardSearchIndex();
+    ClipboardSearchIndex(const ClipboardSearchIndex &) = delete;
+    ClipboardSearchIndex &operator=(const ClipboardSearchIndex &) = delete;
+
+    // Replaces the whole index.
+    void reset(const QList<ClipboardItem> &items);
+    // Adds or refreshes items.
+    void upsert(const QList<ClipboardItem> &items);
+    void remove(const QList<QUuid> &ids);
+
+    // Matches over `order` (the history's ids, newest first): at most `limit` matches, duplicates by display
+    // key dropped, in that order. The query is trimmed, lowercased and composed; an empty one matches all.
+    QFuture<QList<ClipboardSearchMatch>> search(QList<QUuid> order, std::shared_ptr<const ClipboardFilterMatcher> filter,
+                                                const QString &query, bool includeAnalysisText, int limit);
+
+    // Blocks until queued work is done (tests and benchmarks).
+    void waitForIdle();
+
+    // The prepared form of a query or text: trimmed (queries only), lowercased, NFC, UTF-8.
+    static QByteArray normalizedQuery(const QString &query);
+    static QByteArray normalizedText(const QString &text);
+    static Entry prepare(const ClipboardItem &item);
+    static QString typeLabel(ClipboardItemType type);
+    // The search proper, on prepared entries (the worker calls it; benchmarks call it directly).
+    static QList<ClipboardSearchMatch> searchEntries(const QHash<QUuid, Entry> &entries, const QList<QUuid> &order,
+                                                     const ClipboardFilterMatcher *filter, const QByteArray &query,
+                                                     bool includeAnalysisText, int limit);
+
+private:
+    QThreadPool m_pool;
+    std::shared_ptr<QHash<QUuid, Entry>> m_entries; // touched only on the pool's thread
+};

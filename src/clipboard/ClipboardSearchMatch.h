@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/ClipboardItemType.h"
+
+#include <QString>
+#include <QUuid>
+
+// One search result row, in result order.
+struct ClipboardSearchMatch
+{
+    QUuid id;
+    ClipboardItemType type = ClipboardItemType::text;
+    QString title;
+    QString typeLabel;
+};
