@@ -1,0 +1,271 @@
+#include "clipboard/ClipboardService.h"
+
+#include "app/AppState.h"
+#include "app/RuntimeState.h"
+#include "model/SettingsStore.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/PasteboardManager.h"
+#include "platform/Beeper.h"
+#include "platform/Clock.h"
+#include "platform/KeyboardOutput.h"
+#include "platform/Pasteboard.h"
+#include "platform/Permissions.h"
+#include "platform/Workspace.h"
+
+#include <QBuffer>
+#include <QImageReader>
+#include <QUrl>
+
+namespace {
+
+PasteboardRepresentation representation(const QString &type, const QByteArray &data)
+{
+    PasteboardRepresentation r;
+    r.type = type;
+    r.data = data;
+    r.originalByteCount = data.size();
+    return r;
+}
+
+QString imageType(const QByteArray &data)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    const QByteArray format = QImageReader::imageFormat(&buffer);
+    return format.isEmpty() ? PasteboardType::png : QStringLiteral("image/") + QString::fromLatin1(format);
+}
+
+// The item's own fields as clipboard formats, for items kept without a usable capture (typed values,
+// pastes of plain text, captures whose every format was omitted).
+PasteboardPayload payloadFromFields(const ClipboardItem &item)
+{
+    PasteboardPayloadItem out;
+    switch (item.type()) {
+    case ClipboardItemType::image:
+        if (item.hasImageData()) {
+            const QByteArray data = item.imageData();
+            out.representations.append(representation(imageType(data), data));
+        }
+        break;
+    case ClipboardItemType::file: {
+        const QStringList paths = item.filePaths();
+        if (!paths.isEmpty()) {
+            QByteArray uris;
+            for (const QString &path : paths)
+                uris += QUrl::fromLocalFile(path).toEncoded() + "\r\n";
+            out.representations.append(representation(PasteboardType::uriList, uris));
+            out.representations.append(representation(PasteboardType::plainText, paths.join(u'\n').toUtf8()));
+        }
+        break;
+    }
+    case ClipboardItemType::url:
+        if (!item.text().isEmpty()) {
+            out.representations.append(representation(PasteboardType::plainText, item.text().toUtf8()));
+            const QUrl url(item.text().trimmed());
+            if (url.isValid() && !url.scheme().isEmpty())
+                out.representations.append(representation(PasteboardType::uriList, url.toEncoded() + "\r\n"));
+        }
+        break;
+    case ClipboardItemType::text:
+    case ClipboardItemType::generic:
+        if (!item.text().isEmpty())
+            out.representations.append(representation(PasteboardType::plainText, item.text().toUtf8()));
+        break;
+    }
+    PasteboardPayload payload;
+    if (!out.representations.isEmpty())
+        payload.items.append(out);
+    return payload;
+}
+
+// The captured payload without the formats that were kept only by name.
+PasteboardPayload capturedPayload(const ClipboardItem &item)
+{
+    PasteboardPayload kept;
+    const std::optional<PasteboardPayload> payload = item.payload();
+    if (!payload)
+        return kept;
+    for (const PasteboardPayloadItem &source : payload->items) {
+        PasteboardPayloadItem copy;
+        for (const PasteboardRepresentation &r : source.representations) {
+            if (!r.isOmitted())
+                copy.representations.append(r);
+        }
+        if (!copy.representations.isEmpty())
+            kept.items.append(copy);
+    }
+    return kept;
+}
+
+} // namespace
+
+ClipboardService::ClipboardService(const Platform &platform, PasteboardManager &pasteboard, QObject *parent)
+    : QObject(parent)
+    , m_platform(platform)
+    , m_pasteboard(pasteboard)
+{
+}
+
+ClipboardService::~ClipboardService() = default;
+
+void ClipboardService::link(AppState *appState, ClipboardHistoryManager *history)
+{
+    setHistory(history);
+    QPointer<AppState> state(appState);
+    m_requestPermissions = [state] { return state && state->requestAutomationPermissions(); };
+    m_pasteAsPlainText = [state] { return state && state->settings()->settings().pasteAsPlainText; };
+    m_onPulse = [state] {
+        if (state)
+            state->runtime()->raiseClipboardPulse();
+    };
+}
+
+void ClipboardService::setHistory(ClipboardHistoryManager *history)
+{
+    m_history = history;
+}
+
+void ClipboardService::setIsPasting(bool pasting)
+{
+    if (m_isPasting == pasting)
+        return;
+    m_isPasting = pasting;
+    Q_EMIT isPastingChanged(pasting);
+}
+
+bool ClipboardService::requestPermissions()
+{
+    if (m_requestPermissions)
+        return m_requestPermissions();
+    Permissions *permissions = m_platform.permissions;
+    return permissions && permissions->isTrusted() && permissions->canPostEvents();
+}
+
+std::optional<ClipboardPasteTarget> ClipboardService::focusedFieldTarget()
+{
+    Workspace *workspace = m_platform.workspace;
+    if (!workspace)
+        return std::nullopt;
+    std::optional<RunningApplication> app = workspace->frontmostApplication();
+    const bool usable = app && app->isRegular && !workspace->isCurrentApplication(*app) && !workspace->isTerminated(*app);
+    if (!usable) {
+        // An application that has quit since is no target either.
+        app = m_previousActiveApp;
+        if (app && workspace->isTerminated(*app))
+            app.reset();
+    }
+    if (!app)
+        return std::nullopt;
+    m_previousActiveApp = app;
+    // Reading the application's focused field comes with the field reader.
+    return ClipboardPasteTarget{*app, std::nullopt};
+}
+
+ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, bool asPlainText)
+{
+    ClipboardPasteContent content;
+    const ClipboardItemType type = item.type();
+    const bool keepsFormats = type == ClipboardItemType::image || type == ClipboardItemType::file;
+    // Plain text of an item that has none would empty the clipboard: such an item keeps its formats.
+    if (asPlainText && !keepsFormats && !item.text().isEmpty()) {
+        content.plainText = item.text();
+        return content;
+    }
+    content.payload = capturedPayload(item);
+    if (content.payload.isEmpty())
+        content.payload = payloadFromFields(item);
+    return content;
+}
+
+Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPasteTarget> target)
+{
+    if (m_isPasting || !requestPermissions())
+        co_return false;
+    QPointer<ClipboardService> self(this);
+    setIsPasting(true);
+
+    std::optional<RunningApplication> app;
+    if (target && !target->isEmpty())
+        app = target->application;
+    else
+        app = m_previousActiveApp;
+
+    if (app) {
+        // Whether it came back in time decides below, where the keys are only pressed in the target.
+        std::optional<bool> active;
+        if (target && target->field)
+            active = co_await refocus(*app, *target->field);
+        else
+            active = co_await waitUntilActive(*app);
+        Q_UNUSED(active);
+        if (!self)
+            co_return false;
+        const bool cancelled = co_await isCancelled();
+        if (cancelled) {
+            self->setIsPasting(false);
+            co_return false;
+        }
+    }
+
+    const bool asPlainText = m_pasteAsPlainText && m_pasteAsPlainText();
+    const ClipboardPasteContent content = pasteContent(item, asPlainText);
+    if (content.plainText)
+        m_pasteboard.writePlainText(*content.plainText);
+    else if (!content.payload.isEmpty())
+        m_pasteboard.writeItems(content.payload);
+
+    // Key events go to whichever window has the focus: without a target that is in front, the item
+    // stays on the clipboard for the user to paste, and nothing is pressed in a stranger's window.
+    bool pasted = false;
+    if (app && m_platform.keyboard)
+        pasted = m_platform.keyboard->postChord(KeyChord::paste(), app->pid);
+    if (pasted) {
+        if (m_onPulse)
+            m_onPulse();
+    } else if (m_platform.beeper) {
+        m_platform.beeper->beep();
+    }
+
+    const bool awake = co_await m_platform.clock->sleep(pasteSettleDelay);
+    if (!self)
+        co_return false;
+    if (!awake) {
+        self->setIsPasting(false);
+        co_return false;
+    }
+
+    if (m_history)
+        m_history->handleItemInserted(item);
+    if (pasted && target && target->field && m_recordFieldValue
+        && (item.type() == ClipboardItemType::text || item.type() == ClipboardItemType::url)) {
+        m_recordFieldValue(item.text(), *target->field);
+    }
+    setIsPasting(false);
+    co_return pasted;
+}
+
+Task<bool> ClipboardService::waitUntilActive(RunningApplication app)
+{
+    Workspace *workspace = m_platform.workspace;
+    Clock *clock = m_platform.clock;
+    if (!workspace || workspace->isTerminated(app))
+        co_return false;
+    if (workspace->isActive(app))
+        co_return true;
+    workspace->activate(app);
+    for (int poll = 0; poll < activationPollCount; ++poll) {
+        if (workspace->isActive(app))
+            co_return true;
+        const bool awake = co_await clock->sleep(activationPollInterval);
+        if (!awake || workspace->isTerminated(app))
+            co_return false;
+    }
+    co_return workspace->isActive(app);
+}
+
+Task<bool> ClipboardService::refocus(RunningApplication app, FocusedFieldTarget field)
+{
+    Q_UNUSED(field);
+    const std::optional<bool> active = co_await waitUntilActive(std::move(app));
+    co_return active.value_or(false);
+}

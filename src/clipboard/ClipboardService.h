@@ -1,0 +1,107 @@
+#pragma once
+// Pastes a history item into another application: asks for the automation permissions, brings the
+// target application back to the front, writes the item to the clipboard, presses Control+V there and
+// moves the item to the top of the history. The earlier clipboard content is not restored.
+
+#include "clipboard/ClipboardPasteTarget.h"
+#include "clipboard/PasteboardPayload.h"
+#include "model/ClipboardItem.h"
+#include "platform/Platform.h"
+#include "platform/Task.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <optional>
+
+class AppState;
+class ClipboardHistoryManager;
+class PasteboardManager;
+
+// What a paste writes to the clipboard for one item.
+struct ClipboardPasteContent {
+    // Plain text only (written as such); otherwise `payload`.
+    std::optional<QString> plainText;
+    PasteboardPayload payload;
+
+    bool isEmpty() const { return !plainText && payload.isEmpty(); }
+    friend bool operator==(const ClipboardPasteContent &, const ClipboardPasteContent &) = default;
+};
+
+class ClipboardService : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool isPasting READ isPasting NOTIFY isPastingChanged)
+public:
+    // The target is polled this often, this long, until it is active again.
+    static constexpr double activationPollInterval = 0.02;
+    static constexpr int activationPollCount = 100; // 2 s
+    // Time the target gets to read the clipboard before the history is touched.
+    static constexpr double pasteSettleDelay = 0.15;
+
+    ClipboardService(const Platform &platform, PasteboardManager &pasteboard, QObject *parent = nullptr);
+    ~ClipboardService() override;
+
+    // Links the root state (its permission request, the plain-text setting, the pulse) and the history,
+    // both held weakly: a hook whose owner is gone does nothing.
+    void link(AppState *appState, ClipboardHistoryManager *history);
+    // The history whose items move to the top once pasted; held weakly.
+    void setHistory(ClipboardHistoryManager *history);
+
+    // Hooks the composition root may set instead of (or on top of) link(); each is read when needed.
+    // Without a permission requester, the permissions are checked without asking.
+    void setPermissionRequester(std::function<bool()> requester) { m_requestPermissions = std::move(requester); }
+    void setPasteAsPlainTextProvider(std::function<bool()> provider) { m_pasteAsPlainText = std::move(provider); }
+    void setPulseHandler(std::function<void()> handler) { m_onPulse = std::move(handler); }
+    // Called after a text item was pasted into a field, with the text and the field.
+    void setFieldValueRecorder(std::function<void(const QString &, const FocusedFieldTarget &)> recorder)
+    {
+        m_recordFieldValue = std::move(recorder);
+    }
+
+    bool isPasting() const { return m_isPasting; }
+
+    // The application a paste without a target goes to; the launcher writes it.
+    std::optional<RunningApplication> previousActiveApp() const { return m_previousActiveApp; }
+    void setPreviousActiveApp(const std::optional<RunningApplication> &app) { m_previousActiveApp = app; }
+
+    // The frontmost regular, running application other than this one, else the remembered previous one
+    // while it runs; remembered as previousActiveApp. None when there is no such application.
+    std::optional<ClipboardPasteTarget> focusedFieldTarget();
+
+#ifndef Q_MOC_RUN
+    // Pastes the item into the target (previousActiveApp without one). Answers true when Control+V reached
+    // the target; false at once while another paste runs or when the permissions stay refused.
+    Task<bool> paste(ClipboardItem item, std::optional<ClipboardPasteTarget> target = std::nullopt);
+
+    // Activates the application and waits (every 0.02 s, at most 2 s) until it is active; focusing the
+    // field itself comes with the accessibility backend. False when the time runs out, the task is
+    // cancelled or the application has ended.
+    Task<bool> refocus(RunningApplication app, FocusedFieldTarget field);
+#endif
+
+    // What a paste writes for an item: every captured representation as captured, or only the plain text
+    // when asked (except for images and files, which keep their formats).
+    static ClipboardPasteContent pasteContent(const ClipboardItem &item, bool asPlainText);
+
+Q_SIGNALS:
+    void isPastingChanged(bool pasting);
+
+private:
+#ifndef Q_MOC_RUN
+    Task<bool> waitUntilActive(RunningApplication app);
+#endif
+    bool requestPermissions();
+    void setIsPasting(bool pasting);
+
+    Platform m_platform;
+    PasteboardManager &m_pasteboard;
+    QPointer<ClipboardHistoryManager> m_history;
+    std::optional<RunningApplication> m_previousActiveApp;
+    bool m_isPasting = false;
+
+    std::function<bool()> m_requestPermissions;
+    std::function<bool()> m_pasteAsPlainText;
+    std::function<void()> m_onPulse;
+    std::function<void(const QString &, const FocusedFieldTarget &)> m_recordFieldValue;
+};
