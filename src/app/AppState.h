@@ -26,7 +26,7 @@ public:
     RuntimeState *runtime() const { return m_runtime.get(); }
     FilterManager *filters() const { return m_filters.get(); }
 
-    ClipboardService *clipboardService() const { return m_clipboardService; }
+    ClipboardService *clipboardService() const;
     void setClipboardService(ClipboardService *service);
 
     // True when accessibility trust and event posting are both held. Otherwise marks the permission as

@@ -1,0 +1,61 @@
+#include "app/AppState.h"
+
+#include "app/RuntimeState.h"
+#include "clipboard/ClipboardService.h"
+#include "model/ClipboardItem.h"
+#include "model/FilterManager.h"
+#include "model/SettingsStore.h"
+#include "platform/Clock.h"
+#include "platform/Permissions.h"
+
+AppState::AppState(const Platform &platform, ICloudKeyValueSyncing &cloud, QObject *parent)
+    : QObject(parent)
+    , m_platform(platform)
+    , m_settings(std::make_unique<SettingsStore>(*platform.preferences, cloud, *platform.clock))
+    , m_runtime(std::make_unique<RuntimeState>())
+    , m_filters(std::make_unique<FilterManager>(*platform.preferences, cloud, *platform.clock))
+{
+}
+
+AppState::~AppState() = default;
+
+ClipboardService *AppState::clipboardService() const
+{
+    return m_clipboardService;
+}
+
+void AppState::setClipboardService(ClipboardService *service)
+{
+    if (m_clipboardService == service)
+        return;
+    m_clipboardService = service;
+    Q_EMIT clipboardServiceChanged();
+}
+
+bool AppState::requestAutomationPermissions()
+{
+    Permissions &permissions = *m_platform.permissions;
+    if (permissions.isTrusted() && permissions.canPostEvents())
+        return true;
+
+    m_settings->update([](UserSettingsData &s) { s.hasRequestedEventPostingPermission = true; });
+    const bool trusted = permissions.requestTrust();
+    const bool canPost = permissions.requestEventPosting();
+    if (trusted && canPost)
+        return true;
+    permissions.openAccessibilitySettings();
+    return false;
+}
+
+Task<bool> AppState::paste(QString text)
+{
+    QPointer<ClipboardService> service = m_clipboardService;
+    if (!service)
+        co_return false;
+    ClipboardItem item(QUuid::createUuid());
+    item.setText(text);
+    item.setTypeRawValue(rawValue(ClipboardItemType::text));
+    item.setDate(m_platform.clock->now());
+    const std::optional<bool> pasted = co_await service->paste(item);
+    co_return pasted.value_or(false);
+}
