@@ -2,7 +2,9 @@
 
 #include "platform/linux/SettingsFilePreferences.h"
 #include "platform/linux/LinuxBeeper.h"
+#include "platform/linux/LinuxEventMonitors.h"
 #include "platform/linux/LinuxKeyboardOutput.h"
+#include "platform/linux/LinuxPanelFactory.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/SystemClock.h"
@@ -17,6 +19,8 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.permissions = new LinuxPermissions(this);
     m_platform.keyboard = new LinuxKeyboardOutput(*m_platform.clock, this);
     m_platform.beeper = new LinuxBeeper(this);
+    m_platform.panels = new LinuxPanelFactory(this);
+    m_platform.eventMonitors = new LinuxEventMonitors(this);
     m_platform.storage = new XdgStorageLocations(this);
     m_platform.preferences = new SettingsFilePreferences(*m_platform.storage, this);
 }

@@ -1,0 +1,603 @@
+#include "platform/linux/LinuxEventMonitors.h"
+
+#include "platform/Screens.h"
+#include "platform/linux/LinuxPanel.h"
+#include "platform/linux/VirtualKeyCodes.h"
+#include "platform/linux/XcbSession.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QStyleHints>
+#include <QWheelEvent>
+#include <QWidget>
+#include <QWindow>
+#include <qpa/qplatformscreen.h>
+
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+#include <xcb/xinput.h>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+template<typename T>
+struct Reply {
+    T *p = nullptr;
+    explicit Reply(T *reply)
+        : p(reply)
+    {
+    }
+    ~Reply() { std::free(p); }
+    Reply(const Reply &) = delete;
+    Reply &operator=(const Reply &) = delete;
+    T *operator->() const { return p; }
+    explicit operator bool() const { return p != nullptr; }
+};
+
+QRectF primaryTopDown()
+{
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    return primary ? QRectF(primary->geometry()) : QRectF();
+}
+
+// Global points (y up) of the pixel under a y-down device-independent position.
+QPointF globalPointOf(QPointF topDown)
+{
+    return ScreenSpace::pixelFromTopDown(QPoint(int(std::floor(topDown.x())), int(std::floor(topDown.y()))),
+                                         primaryTopDown());
+}
+
+// A native (device pixel) root position in Qt's device-independent space.
+QPointF fromNative(QPointF native)
+{
+    for (QScreen *screen : QGuiApplication::screens()) {
+        const QRect nativeGeometry = screen->handle()->geometry();
+        if (QRectF(nativeGeometry).contains(native)) {
+            const double ratio = screen->devicePixelRatio() > 0 ? screen->devicePixelRatio() : 1.0;
+            return QPointF(screen->geometry().topLeft()) + (native - QPointF(nativeGeometry.topLeft())) / ratio;
+        }
+    }
+    return native;
+}
+
+unsigned flagsFromQt(Qt::KeyboardModifiers modifiers)
+{
+    unsigned flags = 0;
+    if (modifiers & Qt::ShiftModifier)
+        flags |= ModifierFlag::Shift;
+    if (modifiers & Qt::ControlModifier)
+        flags |= ModifierFlag::Control;
+    if (modifiers & Qt::AltModifier)
+        flags |= ModifierFlag::Option;
+    if (modifiers & Qt::MetaModifier)
+        flags |= ModifierFlag::Command;
+    if (modifiers & Qt::KeypadModifier)
+        flags |= ModifierFlag::NumericPad;
+    return flags;
+}
+
+// Core modifier bits with the usual mapping: Mod1 is Alt, Mod4 is Super.
+unsigned flagsFromX11(quint32 state)
+{
+    unsigned flags = 0;
+    if (state & XCB_MOD_MASK_SHIFT)
+        flags |= ModifierFlag::Shift;
+    if (state & XCB_MOD_MASK_LOCK)
+        flags |= ModifierFlag::CapsLock;
+    if (state & XCB_MOD_MASK_CONTROL)
+        flags |= ModifierFlag::Control;
+    if (state & XCB_MOD_MASK_1)
+        flags |= ModifierFlag::Option;
+    if (state & XCB_MOD_MASK_4)
+        flags |= ModifierFlag::Command;
+    return flags;
+}
+
+unsigned buttonBit(MouseButton button)
+{
+    switch (button) {
+    case MouseButton::Left:
+        return MouseButtonMask::Left;
+    case MouseButton::Right:
+        return MouseButtonMask::Right;
+    case MouseButton::Other:
+        return MouseButtonMask::Other;
+    }
+    return 0;
+}
+
+MouseButton buttonFromX11(int button)
+{
+    if (button == 1)
+        return MouseButton::Left;
+    if (button == 3)
+        return MouseButton::Right;
+    return MouseButton::Other;
+}
+
+MouseButton buttonFromQt(Qt::MouseButton button)
+{
+    if (button == Qt::LeftButton)
+        return MouseButton::Left;
+    if (button == Qt::RightButton)
+        return MouseButton::Right;
+    return MouseButton::Other;
+}
+
+// X11's button numbers, so that local and global presses continue one click sequence.
+int x11ButtonOf(Qt::MouseButton button)
+{
+    switch (button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::MiddleButton:
+        return 2;
+    case Qt::RightButton:
+        return 3;
+    case Qt::BackButton:
+        return 8;
+    case Qt::ForwardButton:
+        return 9;
+    default:
+        return 10;
+    }
+}
+
+Panel *panelOfWindow(const QWindow *window)
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() == window)
+            return LinuxPanel::panelOf(widget);
+    }
+    return nullptr;
+}
+
+unsigned phaseFromQt(Qt::ScrollPhase phase)
+{
+    switch (phase) {
+    case Qt::ScrollBegin:
+        return ScrollPhase::Began;
+    case Qt::ScrollUpdate:
+        return ScrollPhase::Changed;
+    case Qt::ScrollEnd:
+        return ScrollPhase::Ended;
+    case Qt::NoScrollPhase:
+    case Qt::ScrollMomentum:
+        return ScrollPhase::None;
+    }
+    return ScrollPhase::None;
+}
+
+// The text a key types, from its keysym (Latin-1 directly, other characters through the Unicode range).
+QString textOfKeysym(xcb_keysym_t keysym)
+{
+    if ((keysym >= 0x20 && keysym <= 0x7e) || (keysym >= 0xa0 && keysym <= 0xff))
+        return QString(QChar(char16_t(keysym)));
+    if ((keysym & 0xff000000u) == 0x01000000u)
+        return QString::fromUcs4(reinterpret_cast<const char32_t *>(&keysym), 1).left(2);
+    if (keysym == 0xff0d || keysym == 0xff8d)
+        return QStringLiteral("\r");
+    if (keysym == 0xff09)
+        return QStringLiteral("\t");
+    if (keysym == 0xff1b)
+        return QString(QChar(0x1b));
+    return {};
+}
+
+} // namespace
+
+struct LinuxEventMonitors::Global {
+    std::unique_ptr<XcbSession> session;
+    QString error;
+    quint8 opcode = 0;
+    xcb_input_device_id_t pointer = 0;
+    xcb_key_symbols_t *symbols = nullptr;
+    quint32 selected = 0;
+
+    ~Global()
+    {
+        if (symbols)
+            xcb_key_symbols_free(symbols);
+    }
+
+    struct Pointer {
+        QPointF native;
+        xcb_window_t child = 0;
+        quint32 mods = 0;
+    };
+    std::optional<Pointer> queryPointer() const
+    {
+        xcb_connection_t *c = session->connection();
+        Reply<xcb_input_xi_query_pointer_reply_t> reply(
+            xcb_input_xi_query_pointer_reply(c, xcb_input_xi_query_pointer(c, session->root(), pointer), nullptr));
+        if (!reply)
+            return std::nullopt;
+        // The effective state reads 0 on some servers; base, latched and locked together are right.
+        const quint32 mods = reply->mods.base | reply->mods.latched | reply->mods.locked;
+        return Pointer{QPointF(reply->root_x / 65536.0, reply->root_y / 65536.0), reply->child, mods};
+    }
+
+    // The root's child that holds `window` (the window itself for override-redirect windows, the window
+    // manager's frame for managed ones).
+    xcb_window_t topLevelOf(xcb_window_t window) const
+    {
+        xcb_connection_t *c = session->connection();
+        for (int depth = 0; window && depth < 16; ++depth) {
+            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+            if (!tree)
+                return 0;
+            if (tree->parent == tree->root || tree->parent == XCB_NONE)
+                return window;
+            window = tree->parent;
+        }
+        return 0;
+    }
+
+    bool isOurs(xcb_window_t child) const
+    {
+        if (!child)
+            return false;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (!widget->isVisible() || !widget->internalWinId())
+                continue;
+            if (topLevelOf(xcb_window_t(widget->internalWinId())) == child)
+                return true;
+        }
+        return false;
+    }
+};
+
+LinuxEventMonitors::LinuxEventMonitors(QObject *parent)
+    : EventMonitors(parent)
+    , m_clicks(0.4, 5)
+{
+}
+
+LinuxEventMonitors::~LinuxEventMonitors()
+{
+    if (m_filterInstalled && qApp)
+        qApp->removeEventFilter(this);
+}
+
+double LinuxEventMonitors::doubleClickInterval() const
+{
+    return QGuiApplication::styleHints()->mouseDoubleClickInterval() / 1000.0;
+}
+
+QPointF LinuxEventMonitors::mouseLocation() const
+{
+    return globalPointOf(QCursor::pos());
+}
+
+bool LinuxEventMonitors::isGlobalMonitoringAvailable() const
+{
+    return ensureGlobal();
+}
+
+QString LinuxEventMonitors::unavailableReason() const
+{
+    ensureGlobal();
+    return m_global->error;
+}
+
+bool LinuxEventMonitors::ensureGlobal() const
+{
+    if (m_global)
+        return m_global->error.isEmpty();
+    m_global = std::make_unique<Global>();
+    Global &g = *m_global;
+    g.session = std::make_unique<XcbSession>();
+    if (!g.session->isAvailable()) {
+        g.error = g.session->errorMessage();
+        return false;
+    }
+    xcb_connection_t *c = g.session->connection();
+    const xcb_query_extension_reply_t *extension = xcb_get_extension_data(c, &xcb_input_id);
+    if (!extension || !extension->present) {
+        g.error = QStringLiteral("The X server has no input extension (XInputExtension)");
+        return false;
+    }
+    g.opcode = extension->major_opcode;
+    Reply<xcb_input_xi_query_version_reply_t> version(
+        xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
+    if (!version || version->major_version < 2 || (version->major_version == 2 && version->minor_version < 2)) {
+        g.error = QStringLiteral("The X server's input extension is older than 2.2");
+        return false;
+    }
+    Reply<xcb_input_xi_get_client_pointer_reply_t> client(
+        xcb_input_xi_get_client_pointer_reply(c, xcb_input_xi_get_client_pointer(c, XCB_NONE), nullptr));
+    g.pointer = client && client->set ? client->deviceid : 2;
+    g.symbols = xcb_key_symbols_alloc(c);
+    auto *self = const_cast<LinuxEventMonitors *>(this);
+    g.session->addEventHandler([self](const xcb_generic_event_t &event) {
+        if ((event.response_type & 0x7f) != XCB_GE_GENERIC || !self->m_global)
+            return;
+        const auto &generic = reinterpret_cast<const xcb_ge_generic_event_t &>(event);
+        if (generic.extension != self->m_global->opcode)
+            return;
+        if (generic.event_type == XCB_INPUT_RAW_BUTTON_PRESS) {
+            const auto &raw = reinterpret_cast<const xcb_input_raw_button_press_event_t &>(event);
+            self->handleRawButton(int(raw.detail), raw.time / 1000.0);
+        } else if (generic.event_type == XCB_INPUT_RAW_KEY_PRESS) {
+            const auto &raw = reinterpret_cast<const xcb_input_raw_key_press_event_t &>(event);
+            self->handleRawKey(raw.detail, raw.time / 1000.0);
+        }
+    });
+    return true;
+}
+
+// Listens on the root only for the raw events some global monitor wants.
+void LinuxEventMonitors::updateGlobalSelection()
+{
+    if (!m_global || !m_global->error.isEmpty())
+        return;
+    quint32 mask = 0;
+    for (const auto &[token, monitor] : m_monitors) {
+        if (monitor.local)
+            continue;
+        mask |= monitor.kind == Kind::KeyDown ? quint32(XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS)
+                                              : quint32(XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS);
+    }
+    if (mask == m_global->selected)
+        return;
+    m_global->selected = mask;
+    struct {
+        xcb_input_event_mask_t head;
+        quint32 bits;
+    } selection{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, mask};
+    xcb_input_xi_select_events(m_global->session->connection(), m_global->session->root(), 1, &selection.head);
+    m_global->session->flush();
+}
+
+std::optional<MonitorToken> LinuxEventMonitors::add(Monitor monitor)
+{
+    if (monitor.local) {
+        if (!qApp)
+            return std::nullopt;
+        if (!m_filterInstalled) {
+            qApp->installEventFilter(this);
+            m_filterInstalled = true;
+        }
+    } else if (!ensureGlobal()) {
+        return std::nullopt;
+    }
+    const MonitorToken token = m_nextToken++;
+    const bool global = !monitor.local;
+    m_monitors.emplace(token, std::move(monitor));
+    if (global)
+        updateGlobalSelection();
+    return token;
+}
+
+std::optional<MonitorToken> LinuxEventMonitors::addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler)
+{
+    Monitor m{Kind::MouseDown, true, buttons};
+    m.localMouse = std::move(handler);
+    return add(std::move(m));
+}
+
+std::optional<MonitorToken> LinuxEventMonitors::addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler)
+{
+    Monitor m{Kind::MouseDown, false, buttons};
+    m.globalMouse = std::move(handler);
+    return add(std::move(m));
+}
+
+std::optional<MonitorToken> LinuxEventMonitors::addLocalKeyDownMonitor(LocalKeyDownHandler handler)
+{
+    Monitor m{Kind::KeyDown, true};
+    m.localKey = std::move(handler);
+    return add(std::move(m));
+}
+
+std::optional<MonitorToken> LinuxEventMonitors::addGlobalKeyDownMonitor(GlobalKeyDownHandler handler)
+{
+    Monitor m{Kind::KeyDown, false};
+    m.globalKey = std::move(handler);
+    return add(std::move(m));
+}
+
+std::optional<MonitorToken> LinuxEventMonitors::addLocalScrollMonitor(LocalScrollHandler handler)
+{
+    Monitor m{Kind::Scroll, true};
+    m.localScroll = std::move(handler);
+    return add(std::move(m));
+}
+
+std::optional<MonitorToken> LinuxEventMonitors::addGlobalScrollMonitor(GlobalScrollHandler handler)
+{
+    Monitor m{Kind::Scroll, false};
+    m.globalScroll = std::move(handler);
+    return add(std::move(m));
+}
+
+void LinuxEventMonitors::removeMonitor(MonitorToken token)
+{
+    auto it = m_monitors.find(token);
+    if (it == m_monitors.end())
+        return;
+    const bool global = !it->second.local;
+    m_monitors.erase(it);
+    if (global)
+        updateGlobalSelection();
+}
+
+std::vector<MonitorToken> LinuxEventMonitors::tokens(Kind kind, bool local) const
+{
+    std::vector<MonitorToken> result;
+    for (const auto &[token, monitor] : m_monitors) {
+        if (monitor.kind == kind && monitor.local == local)
+            result.push_back(token);
+    }
+    return result;
+}
+
+void LinuxEventMonitors::handleRawButton(int button, double time)
+{
+    const bool scroll = button >= 4 && button <= 7;
+    const auto pointer = m_global->queryPointer();
+    if (!pointer || m_global->isOurs(pointer->child))
+        return;
+    const QPointF topDown = fromNative(pointer->native);
+    if (scroll) {
+        ScrollEvent event;
+        event.location = globalPointOf(topDown);
+        // One wheel notch is one line, with Qt's signs: up and left are positive.
+        event.scrollingDeltaY = button == 4 ? 1 : button == 5 ? -1 : 0;
+        event.scrollingDeltaX = button == 6 ? 1 : button == 7 ? -1 : 0;
+        event.modifierFlags = flagsFromX11(pointer->mods);
+        event.timestamp = time;
+        for (MonitorToken token : tokens(Kind::Scroll, false)) {
+            auto it = m_monitors.find(token);
+            if (it == m_monitors.end())
+                continue;
+            auto handler = it->second.globalScroll;
+            handler(event);
+        }
+        return;
+    }
+    m_clicks.setInterval(doubleClickInterval());
+    MouseDownEvent event;
+    event.button = buttonFromX11(button);
+    event.location = globalPointOf(topDown);
+    event.clickCount = m_clicks.press(button, topDown, time);
+    event.modifierFlags = flagsFromX11(pointer->mods);
+    event.timestamp = time;
+    for (MonitorToken token : tokens(Kind::MouseDown, false)) {
+        auto it = m_monitors.find(token);
+        if (it == m_monitors.end() || !(it->second.buttons & buttonBit(event.button)))
+            continue;
+        auto handler = it->second.globalMouse;
+        handler(event);
+    }
+}
+
+void LinuxEventMonitors::handleRawKey(unsigned keycode, double time)
+{
+    // While one of our windows has the keyboard, its keys are local events.
+    if (QGuiApplication::focusWindow())
+        return;
+    const auto pointer = m_global->queryPointer();
+    const quint32 mods = pointer ? pointer->mods : 0;
+    KeyDownEvent event;
+    event.keyCode = virtualKeyCodeFromX11(keycode);
+    const xcb_keysym_t plain = xcb_key_symbols_get_keysym(m_global->symbols, xcb_keycode_t(keycode), 0);
+    const xcb_keysym_t shifted = xcb_key_symbols_get_keysym(m_global->symbols, xcb_keycode_t(keycode), 1);
+    event.charactersIgnoringModifiers = textOfKeysym(plain);
+    event.characters = textOfKeysym((mods & XCB_MOD_MASK_SHIFT) && shifted ? shifted : plain);
+    event.modifierFlags = flagsFromX11(mods);
+    event.timestamp = time;
+    for (MonitorToken token : tokens(Kind::KeyDown, false)) {
+        auto it = m_monitors.find(token);
+        if (it == m_monitors.end())
+            continue;
+        auto handler = it->second.globalKey;
+        handler(event);
+    }
+}
+
+EventDisposition LinuxEventMonitors::dispatchLocalMouse(const MouseDownEvent &event)
+{
+    for (MonitorToken token : tokens(Kind::MouseDown, true)) {
+        auto it = m_monitors.find(token);
+        if (it == m_monitors.end() || !(it->second.buttons & buttonBit(event.button)))
+            continue;
+        auto handler = it->second.localMouse;
+        if (handler(event) == EventDisposition::Consume)
+            return EventDisposition::Consume;
+    }
+    return EventDisposition::Pass;
+}
+
+EventDisposition LinuxEventMonitors::dispatchLocalKey(const KeyDownEvent &event)
+{
+    for (MonitorToken token : tokens(Kind::KeyDown, true)) {
+        auto it = m_monitors.find(token);
+        if (it == m_monitors.end())
+            continue;
+        auto handler = it->second.localKey;
+        if (handler(event) == EventDisposition::Consume)
+            return EventDisposition::Consume;
+    }
+    return EventDisposition::Pass;
+}
+
+EventDisposition LinuxEventMonitors::dispatchLocalScroll(const ScrollEvent &event)
+{
+    for (MonitorToken token : tokens(Kind::Scroll, true)) {
+        auto it = m_monitors.find(token);
+        if (it == m_monitors.end())
+            continue;
+        auto handler = it->second.localScroll;
+        if (handler(event) == EventDisposition::Consume)
+            return EventDisposition::Consume;
+    }
+    return EventDisposition::Pass;
+}
+
+// Input reaches a QWindow first and its widgets after; looking only at the windows sees each event once
+// and can still stop it before any widget does.
+bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
+{
+    if (!watched->isWindowType())
+        return false;
+    auto *window = static_cast<QWindow *>(watched);
+    switch (event->type()) {
+    case QEvent::MouseButtonPress: {
+        const auto *mouse = static_cast<QMouseEvent *>(event);
+        MouseDownEvent down;
+        down.button = buttonFromQt(mouse->button());
+        const QPointF topDown = mouse->globalPosition();
+        down.location = globalPointOf(topDown);
+        m_clicks.setInterval(doubleClickInterval());
+        down.clickCount = m_clicks.press(x11ButtonOf(mouse->button()), topDown, mouse->timestamp() / 1000.0);
+        down.modifierFlags = flagsFromQt(mouse->modifiers());
+        down.timestamp = mouse->timestamp() / 1000.0;
+        down.window = panelOfWindow(window);
+        return dispatchLocalMouse(down) == EventDisposition::Consume;
+    }
+    case QEvent::KeyPress: {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        KeyDownEvent down;
+        const bool keypad = key->modifiers() & Qt::KeypadModifier;
+        down.keyCode = key->nativeScanCode() ? virtualKeyCodeFromX11(key->nativeScanCode()) : KeyCode::Unknown;
+        if (down.keyCode == KeyCode::Unknown)
+            down.keyCode = virtualKeyCodeFromQtKey(key->key(), keypad);
+        down.characters = key->text();
+        down.charactersIgnoringModifiers = key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z
+            ? QString(QChar(char16_t('a' + (key->key() - Qt::Key_A))))
+            : key->text();
+        down.modifierFlags = flagsFromQt(key->modifiers());
+        down.isARepeat = key->isAutoRepeat();
+        down.timestamp = key->timestamp() / 1000.0;
+        down.window = panelOfWindow(window);
+        return dispatchLocalKey(down) == EventDisposition::Consume;
+    }
+    case QEvent::Wheel: {
+        const auto *wheel = static_cast<QWheelEvent *>(event);
+        ScrollEvent scroll;
+        scroll.location = globalPointOf(wheel->globalPosition());
+        scroll.hasPreciseScrollingDeltas = !wheel->pixelDelta().isNull();
+        const QPointF delta = scroll.hasPreciseScrollingDeltas ? QPointF(wheel->pixelDelta())
+                                                               : QPointF(wheel->angleDelta()) / 120.0;
+        scroll.scrollingDeltaX = delta.x();
+        scroll.scrollingDeltaY = delta.y();
+        scroll.isDirectionInvertedFromDevice = wheel->inverted();
+        if (wheel->phase() == Qt::ScrollMomentum)
+            scroll.momentumPhase = ScrollPhase::Changed;
+        else
+            scroll.phase = phaseFromQt(wheel->phase());
+        scroll.modifierFlags = flagsFromQt(wheel->modifiers());
+        scroll.timestamp = wheel->timestamp() / 1000.0;
+        scroll.window = panelOfWindow(window);
+        return dispatchLocalScroll(scroll) == EventDisposition::Consume;
+    }
+    default:
+        return false;
+    }
+}

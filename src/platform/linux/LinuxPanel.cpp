@@ -1,0 +1,443 @@
+#include "platform/linux/LinuxPanel.h"
+
+#include "platform/Screens.h"
+
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPolygon>
+#include <QRegion>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QVariantAnimation>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+const char *const panelProperty = "tavlenPanel";
+
+xcb_connection_t *qtConnection()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+xcb_atom_t internAtom(xcb_connection_t *c, const char *name)
+{
+    xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(qstrlen(name)), name), nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    std::free(reply);
+    return atom;
+}
+
+xcb_window_t rootOf(xcb_connection_t *c)
+{
+    const xcb_setup_t *setup = xcb_get_setup(c);
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
+    return it.rem ? it.data->root : 0;
+}
+
+// A compositing manager owns the _NET_WM_CM_S0 selection while it runs.
+bool compositorRunning(xcb_connection_t *c)
+{
+    const xcb_atom_t selection = internAtom(c, "_NET_WM_CM_S0");
+    if (selection == XCB_ATOM_NONE)
+        return false;
+    xcb_get_selection_owner_reply_t *reply = xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, selection), nullptr);
+    const bool owned = reply && reply->owner != XCB_NONE;
+    std::free(reply);
+    return owned;
+}
+
+void sendClientMessage(xcb_connection_t *c, xcb_window_t window, const char *type, std::array<quint32, 5> data)
+{
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = internAtom(c, type);
+    for (int i = 0; i < 5; ++i)
+        event.data.data32[i] = data[std::size_t(i)];
+    xcb_send_event(c, 0, rootOf(c), XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
+                   reinterpret_cast<const char *>(&event));
+}
+
+QRectF primaryTopDown()
+{
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    return primary ? QRectF(primary->geometry()) : QRectF();
+}
+
+QRectF interpolate(const QRectF &a, const QRectF &b, double p)
+{
+    return QRectF(a.x() + (b.x() - a.x()) * p, a.y() + (b.y() - a.y()) * p,
+                  a.width() + (b.width() - a.width()) * p, a.height() + (b.height() - a.height()) * p);
+}
+
+} // namespace
+
+// The top-level widget: reports pointer, activation and desktop close requests to its panel.
+class LinuxPanelRoot : public QWidget {
+public:
+    explicit LinuxPanelRoot(LinuxPanel *panel)
+        : m_panel(panel)
+    {
+        auto *layout = new QVBoxLayout(this);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+    }
+
+protected:
+    bool event(QEvent *event) override
+    {
+        switch (event->type()) {
+        case QEvent::Enter:
+            Q_EMIT m_panel->mouseEntered();
+            break;
+        case QEvent::Leave:
+            Q_EMIT m_panel->mouseExited();
+            break;
+        case QEvent::WindowActivate:
+            Q_EMIT m_panel->becameKey();
+            break;
+        case QEvent::WindowDeactivate:
+            Q_EMIT m_panel->resignedKey();
+            break;
+        default:
+            break;
+        }
+        return QWidget::event(event);
+    }
+    // The owner decides when a panel closes; a close request from the desktop is declined.
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+
+private:
+    LinuxPanel *m_panel;
+};
+
+LinuxPanel::LinuxPanel(PanelKind kind, QObject *parent)
+    : Panel(kind, parent)
+    , m_root(new LinuxPanelRoot(this))
+{
+    m_root->setProperty(panelProperty, QVariant::fromValue<QObject *>(this));
+    m_root->setAttribute(Qt::WA_ShowWithoutActivating);
+    m_root->setAttribute(Qt::WA_TranslucentBackground);
+    m_root->setAttribute(Qt::WA_X11DoNotAcceptFocus, !m_acceptsFocus);
+    m_root->setWindowFlags(windowFlags());
+    m_root->setWindowTitle(QStringLiteral("Tavlen"));
+}
+
+LinuxPanel::~LinuxPanel()
+{
+    stopAnimation(false);
+    delete m_root;
+}
+
+QWidget *LinuxPanel::window() const
+{
+    return m_root;
+}
+
+Panel *LinuxPanel::panelOf(const QWidget *window)
+{
+    if (!window)
+        return nullptr;
+    return qobject_cast<Panel *>(window->property(panelProperty).value<QObject *>());
+}
+
+Qt::WindowFlags LinuxPanel::windowFlags() const
+{
+    Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
+    if (kind() == PanelKind::Launcher)
+        flags |= Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
+    else if (m_level >= PanelLevel::Floating)
+        flags |= Qt::WindowStaysOnTopHint;
+    if (!m_acceptsFocus)
+        flags |= Qt::WindowDoesNotAcceptFocus;
+    if (m_ignoresMouse)
+        flags |= Qt::WindowTransparentForInput;
+    return flags;
+}
+
+void LinuxPanel::applyWindowFlags()
+{
+    const Qt::WindowFlags flags = windowFlags();
+    m_root->setAttribute(Qt::WA_X11DoNotAcceptFocus, !m_acceptsFocus);
+    if (QWindow *handle = m_root->windowHandle()) {
+        // Changing the flags through the widget would hide the window; the native window takes them live.
+        m_root->overrideWindowFlags(flags);
+        handle->setFlags(flags);
+    } else {
+        m_root->setWindowFlags(flags);
+    }
+}
+
+QRectF LinuxPanel::frame() const
+{
+    return m_frame;
+}
+
+void LinuxPanel::applyGeometry(const QRectF &frame)
+{
+    const QRectF topDown = ScreenSpace::rectToTopDown(frame, primaryTopDown());
+    // Qt places top-level widgets on whole device-independent pixels; the frames we get are already
+    // snapped to the pixel grid, so rounding only removes floating-point noise.
+    const QRect rect(int(std::lround(topDown.x())), int(std::lround(topDown.y())),
+                     std::max(1, int(std::lround(topDown.width()))), std::max(1, int(std::lround(topDown.height()))));
+    if (m_root->geometry() != rect)
+        m_root->setGeometry(rect);
+}
+
+void LinuxPanel::stopAnimation(bool superseded)
+{
+    if (!m_animation)
+        return;
+    QVariantAnimation *animation = std::exchange(m_animation, nullptr);
+    animation->disconnect(this);
+    animation->stop();
+    animation->deleteLater();
+    if (auto completion = std::exchange(m_completion, {})) {
+        // Never inside the call that ended the animation.
+        if (superseded)
+            QTimer::singleShot(0, this, std::move(completion));
+    }
+}
+
+void LinuxPanel::setFrame(const QRectF &frame)
+{
+    stopAnimation(true);
+    const bool changed = m_frame != frame;
+    m_frame = frame;
+    applyGeometry(frame);
+    if (changed)
+        Q_EMIT frameChanged(m_frame);
+}
+
+void LinuxPanel::animateFrame(const QRectF &frame, double duration, AnimationTiming timing,
+                              std::function<void()> completion)
+{
+    stopAnimation(true);
+    if (duration <= 0) {
+        setFrame(frame);
+        if (completion)
+            QTimer::singleShot(0, this, std::move(completion));
+        return;
+    }
+    const QRectF from = m_frame;
+    m_completion = std::move(completion);
+    m_animation = new QVariantAnimation(this);
+    m_animation->setStartValue(0.0);
+    m_animation->setEndValue(1.0);
+    m_animation->setDuration(int(std::lround(duration * 1000)));
+    connect(m_animation, &QVariantAnimation::valueChanged, this, [this, from, frame, timing](const QVariant &value) {
+        m_frame = interpolate(from, frame, animationProgress(timing, value.toDouble()));
+        applyGeometry(m_frame);
+    });
+    connect(m_animation, &QVariantAnimation::finished, this, [this, frame] {
+        QVariantAnimation *finished = std::exchange(m_animation, nullptr);
+        finished->deleteLater();
+        const bool changed = m_frame != frame;
+        m_frame = frame;
+        applyGeometry(frame);
+        if (changed)
+            Q_EMIT frameChanged(m_frame);
+        if (auto done = std::exchange(m_completion, {}))
+            done();
+    });
+    m_animation->start();
+}
+
+bool LinuxPanel::isAnimatingFrame() const
+{
+    return m_animation != nullptr;
+}
+
+void LinuxPanel::updateMapping()
+{
+    // Without a compositor a window at alpha 0 would still be drawn, so a transparent panel is unmapped
+    // while it stays ordered in.
+    const bool shouldShow = m_ordered && !m_closed && m_alpha > 0;
+    if (shouldShow && !m_root->isVisible()) {
+        applyDesktopProperties();
+        m_root->show();
+    } else if (!shouldShow && m_root->isVisible()) {
+        m_root->hide();
+    }
+}
+
+void LinuxPanel::orderFrontRegardless()
+{
+    if (m_closed)
+        return;
+    const bool was = m_ordered;
+    m_ordered = true;
+    updateMapping();
+    if (m_root->isVisible())
+        m_root->raise();
+    if (!was)
+        Q_EMIT visibleChanged(true);
+}
+
+void LinuxPanel::orderOut()
+{
+    if (!m_ordered)
+        return;
+    m_ordered = false;
+    updateMapping();
+    Q_EMIT visibleChanged(false);
+}
+
+void LinuxPanel::setAlphaValue(double alpha)
+{
+    m_alpha = std::clamp(alpha, 0.0, 1.0);
+    m_root->setWindowOpacity(m_alpha);
+    updateMapping();
+}
+
+void LinuxPanel::setIgnoresMouseEvents(bool ignores)
+{
+    if (m_ignoresMouse == ignores)
+        return;
+    m_ignoresMouse = ignores;
+    applyWindowFlags();
+}
+
+void LinuxPanel::setLevel(int level)
+{
+    if (m_level == level)
+        return;
+    m_level = level;
+    applyWindowFlags();
+}
+
+void LinuxPanel::setCollectionBehavior(unsigned behavior)
+{
+    m_collectionBehavior = behavior;
+    if (m_root->windowHandle())
+        applyDesktopProperties();
+}
+
+// Sticky on every desktop and kept out of the taskbar and pager, as the collection behaviour asks.
+void LinuxPanel::applyDesktopProperties()
+{
+    xcb_connection_t *c = qtConnection();
+    if (!c)
+        return;
+    const bool allDesktops = m_collectionBehavior & PanelCollection::CanJoinAllSpaces;
+    const bool skipTaskbar = (m_collectionBehavior & PanelCollection::IgnoresCycle) || kind() == PanelKind::Launcher;
+    const xcb_window_t window = xcb_window_t(m_root->winId());
+    const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
+    const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
+    const xcb_atom_t skipTaskbarAtom = internAtom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    const xcb_atom_t skipPagerAtom = internAtom(c, "_NET_WM_STATE_SKIP_PAGER");
+    if (m_root->isVisible()) {
+        // A mapped window belongs to the window manager: ask it.
+        if (allDesktops)
+            sendClientMessage(c, window, "_NET_WM_DESKTOP", {0xFFFFFFFFu, 2, 0, 0, 0});
+        sendClientMessage(c, window, "_NET_WM_STATE", {skipTaskbar ? 1u : 0u, skipTaskbarAtom, skipPagerAtom, 2, 0});
+    } else {
+        if (allDesktops) {
+            const quint32 all = 0xFFFFFFFFu;
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, desktop, XCB_ATOM_CARDINAL, 32, 1, &all);
+        } else {
+            xcb_delete_property(c, window, desktop);
+        }
+        // Qt keeps the state atoms it finds when it maps the window.
+        if (skipTaskbar) {
+            const xcb_atom_t atoms[] = {skipTaskbarAtom, skipPagerAtom};
+            xcb_change_property(c, XCB_PROP_MODE_REPLACE, window, state, XCB_ATOM_ATOM, 32, 2, atoms);
+        }
+    }
+    xcb_flush(c);
+}
+
+void LinuxPanel::setShape(const QPainterPath &shape)
+{
+    m_shape = shape;
+    applyShape();
+}
+
+void LinuxPanel::applyShape()
+{
+    xcb_connection_t *c = qtConnection();
+    // With a compositor the transparent pixels already show what is behind.
+    if (m_shape.isEmpty() || (c && compositorRunning(c))) {
+        if (!m_root->mask().isEmpty())
+            m_root->clearMask();
+        return;
+    }
+    m_root->setMask(QRegion(m_shape.toFillPolygon().toPolygon(), Qt::WindingFill));
+}
+
+void LinuxPanel::setAcceptsKeyboardFocus(bool accepts)
+{
+    if (m_acceptsFocus == accepts)
+        return;
+    m_acceptsFocus = accepts;
+    applyWindowFlags();
+}
+
+void LinuxPanel::makeKey()
+{
+    if (m_closed || !m_acceptsFocus || !m_root->isVisible())
+        return;
+    m_root->activateWindow();
+}
+
+bool LinuxPanel::isKey() const
+{
+    return m_root->windowHandle() && QGuiApplication::focusWindow() == m_root->windowHandle();
+}
+
+bool LinuxPanel::hasFirstResponder() const
+{
+    return m_root->focusWidget() != nullptr;
+}
+
+QWidget *LinuxPanel::firstResponderWidget() const
+{
+    QWidget *focus = m_root->focusWidget();
+    return focus == m_root ? nullptr : focus;
+}
+
+bool LinuxPanel::makeFirstResponder(QWidget *widget)
+{
+    if (!widget) {
+        // The panel itself: no content widget keeps the keyboard.
+        m_root->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
+    if (!m_root->isAncestorOf(widget))
+        return false;
+    widget->setFocus(Qt::OtherFocusReason);
+    return true;
+}
+
+void LinuxPanel::setContentWidget(QWidget *widget)
+{
+    if (m_content == widget)
+        return;
+    delete m_content.data();
+    m_content = widget;
+    if (widget)
+        m_root->layout()->addWidget(widget);
+}
+
+void LinuxPanel::close()
+{
+    if (m_closed)
+        return;
+    Q_EMIT willClose();
+    stopAnimation(false);
+    orderOut();
+    m_closed = true;
+    updateMapping();
+}
