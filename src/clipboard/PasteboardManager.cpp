@@ -1,0 +1,417 @@
+#include "clipboard/PasteboardManager.h"
+
+#include "platform/Clock.h"
+#include "platform/Workspace.h"
+
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace {
+
+// Plain text as the owner sent it: UTF-8 as promised, or read byte for byte when it is not UTF-8.
+QString decodeText(const QByteArray &data)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    QString text = utf8(data);
+    if (utf8.hasError())
+        return QString::fromLatin1(data);
+    return text;
+}
+
+bool holdsData(const PasteboardRepresentation &rep)
+{
+    return !rep.isOmitted() && !rep.data.isEmpty();
+}
+
+bool isImageType(const QString &type)
+{
+    return type.startsWith(QLatin1String("image/"));
+}
+
+// URLs of a text/uri-list (comment lines skipped) or of a text/x-moz-url (UTF-16: url, newline, title).
+QList<QUrl> urlsOf(const PasteboardRepresentation &rep)
+{
+    QList<QUrl> urls;
+    if (!holdsData(rep))
+        return urls;
+    if (rep.type == PasteboardType::uriList) {
+        for (const QByteArray &raw : rep.data.split('\n')) {
+            const QByteArray line = raw.trimmed();
+            if (line.isEmpty() || line.startsWith('#'))
+                continue;
+            const QUrl url = QUrl::fromEncoded(line, QUrl::StrictMode);
+            if (url.isValid() && !url.scheme().isEmpty())
+                urls.append(url);
+        }
+    } else if (rep.type == PasteboardType::mozillaUrl && rep.data.size() % 2 == 0) {
+        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(rep.data.constData()),
+                                                rep.data.size() / 2);
+        const QUrl url(text.section(QLatin1Char('\n'), 0, 0).trimmed(), QUrl::StrictMode);
+        if (url.isValid() && !url.scheme().isEmpty())
+            urls.append(url);
+    }
+    return urls;
+}
+
+// A single web address typed or copied as plain text.
+bool isWebAddress(const QString &text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || std::any_of(trimmed.begin(), trimmed.end(), [](QChar c) { return c.isSpace(); }))
+        return false;
+    const QUrl url(trimmed, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
+int filledRepresentations(const PasteboardPayload &payload)
+{
+    int count = 0;
+    for (const PasteboardPayloadItem &item : payload.items) {
+        for (const PasteboardRepresentation &rep : item.representations)
+            count += holdsData(rep) ? 1 : 0;
+    }
+    return count;
+}
+
+} // namespace
+
+PasteboardManager::PasteboardManager(Clock &clock, Pasteboard &pasteboard, Workspace *workspace, QObject *parent)
+    : QObject(parent)
+    , m_clock(clock)
+    , m_pasteboard(pasteboard)
+    , m_workspace(workspace)
+{
+}
+
+PasteboardManager::~PasteboardManager()
+{
+    stop();
+}
+
+void PasteboardManager::start()
+{
+    // Without a pasteboard the backend has said why, once; there is nothing to poll.
+    if (m_running || !m_pasteboard.isAvailable())
+        return;
+    m_running = true;
+    m_pollTask.start(pollLoop());
+}
+
+void PasteboardManager::stop()
+{
+    m_running = false;
+    m_pollTask.cancel();
+    m_rereadTask.cancel();
+}
+
+qint64 PasteboardManager::writePlainText(const QString &text)
+{
+    const qint64 count = m_pasteboard.writePlainText(text);
+    remember(count);
+    return count;
+}
+
+qint64 PasteboardManager::writeItems(const PasteboardPayload &payload)
+{
+    // Omitted representations are left out: an empty image or text would be pasted as if it were real.
+    QList<PasteboardItemData> items;
+    for (const PasteboardPayloadItem &item : payload.items) {
+        PasteboardItemData data;
+        for (const PasteboardRepresentation &rep : item.representations) {
+            if (!rep.isOmitted())
+                data.append({rep.type, rep.data});
+        }
+        if (!data.isEmpty())
+            items.append(data);
+    }
+    const qint64 count = m_pasteboard.writeItems(items);
+    remember(count);
+    return count;
+}
+
+void PasteboardManager::remember(qint64 changeCount)
+{
+    m_lastChangeCount = changeCount;
+    // Re-reads of the previous content would now read our own write.
+    m_rereadTask.cancel();
+}
+
+PasteboardManager::Source PasteboardManager::frontmostSource() const
+{
+    if (!m_workspace)
+        return {};
+    const std::optional<RunningApplication> app = m_workspace->frontmostApplication();
+    if (!app)
+        return {};
+    return {app->bundleIdentifier, app->name};
+}
+
+Task<> PasteboardManager::pollLoop()
+{
+    bool first = true;
+    for (;;) {
+        if (!first) {
+            const bool awake = co_await m_clock.sleep(pollInterval());
+            if (!awake)
+                co_return;
+        }
+        first = false;
+        const qint64 count = m_pasteboard.changeCount();
+        if (m_lastChangeCount && *m_lastChangeCount == count)
+            continue;
+        m_lastChangeCount = count;
+        const bool finished = co_await captureChange(count);
+        if (!finished)
+            co_return;
+    }
+}
+
+Task<> PasteboardManager::captureChange(qint64 changeCount)
+{
+    m_rereadTask.cancel();
+    const std::optional<Reading> reading = co_await readPasteboard(changeCount, frontmostSource());
+    if (!reading || reading->secret)
+        co_return; // a secret is never delivered, never re-read, never logged
+    const ClipboardCapture &capture = reading->capture;
+    const bool deliver = filledRepresentations(capture.payload) > 0;
+    if (deliver && onCapture)
+        onCapture(capture);
+    if (m_running && looksIncomplete(capture.payload))
+        m_rereadTask.start(rereadLoop(changeCount, capture, deliver));
+}
+
+Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered)
+{
+    const Source source{current.sourceBundleIdentifier, current.sourceApplicationName};
+    for (const double delay : rereadDelays) {
+        const bool awake = co_await m_clock.sleep(delay);
+        if (!awake)
+            co_return;
+        if (m_pasteboard.changeCount() != changeCount)
+            co_return;
+        const std::optional<Reading> reading = co_await readPasteboard(changeCount, source);
+        if (!reading)
+            co_return;
+        // A read that overlapped a new copy may mix two contents: the poll takes the new one.
+        if (reading->secret || m_pasteboard.changeCount() != changeCount)
+            co_return;
+        const PasteboardPayload &payload = reading->capture.payload;
+        if (filledRepresentations(payload) > 0 && isAtLeastAsRich(payload, current.payload)
+            && payload != current.payload) {
+            current = reading->capture;
+            if (delivered) {
+                if (onCaptureReplaced)
+                    onCaptureReplaced(current);
+            } else {
+                delivered = true;
+                if (onCapture)
+                    onCapture(current);
+            }
+        }
+        if (!looksIncomplete(current.payload))
+            co_return;
+    }
+}
+
+Task<bool> PasteboardManager::carriesSecretHint(const PasteboardItemTypes &types)
+{
+    for (int i = 0; i < types.items.size(); ++i) {
+        if (!types.items[i].contains(PasteboardType::passwordManagerHint))
+            continue;
+        const std::optional<PasteboardRead> hint = co_await m_pasteboard.read(i, PasteboardType::passwordManagerHint, 64);
+        if (!hint)
+            co_return true;
+        // A hint that cannot be read is taken as a secret: losing one copy beats keeping a password.
+        if (hint->status != PasteboardRead::Status::data || hint->data.trimmed() == "secret")
+            co_return true;
+    }
+    co_return false;
+}
+
+Task<PasteboardManager::Reading> PasteboardManager::readPasteboard(qint64 changeCount, Source source)
+{
+    Reading reading;
+    const std::optional<PasteboardItemTypes> types = co_await m_pasteboard.itemTypes();
+    if (!types)
+        co_return reading;
+    const std::optional<bool> secret = co_await carriesSecretHint(*types);
+    if (!secret)
+        co_return reading;
+    if (*secret) {
+        reading.secret = true;
+        co_return reading;
+    }
+
+    // Each item keeps its representations in priority order; the reads go by priority over all items,
+    // so that the budget goes to the most useful formats first.
+    struct Slot {
+        int priority;
+        int item;
+        int index;
+        QString type;
+    };
+    PasteboardPayload payload;
+    QList<Slot> order;
+    for (int i = 0; i < types->items.size(); ++i) {
+        QStringList itemTypes = types->items[i];
+        itemTypes.removeDuplicates();
+        std::stable_sort(itemTypes.begin(), itemTypes.end(),
+                         [](const QString &a, const QString &b) { return typePriority(a) < typePriority(b); });
+        PasteboardPayloadItem item;
+        for (int j = 0; j < itemTypes.size(); ++j) {
+            item.representations.append({itemTypes[j], {}, 0, OmissionReason::unavailable});
+            order.append({typePriority(itemTypes[j]), i, j, itemTypes[j]});
+        }
+        payload.items.append(item);
+    }
+    std::stable_sort(order.begin(), order.end(), [](const Slot &a, const Slot &b) { return a.priority < b.priority; });
+
+    qint64 used = 0;
+    bool stalled = false;
+    for (const Slot &slot : std::as_const(order)) {
+        // An owner that let one read time out, or that lost the pasteboard meanwhile, is not asked again:
+        // the rest stays unavailable.
+        if (stalled || m_pasteboard.changeCount() != changeCount)
+            break;
+        const std::optional<PasteboardRead> read = co_await m_pasteboard.read(slot.item, slot.type, captureByteBudget - used);
+        if (!read)
+            co_return reading;
+        PasteboardRepresentation &rep = payload.items[slot.item].representations[slot.index];
+        switch (read->status) {
+        case PasteboardRead::Status::data:
+            if (read->data.size() <= captureByteBudget - used) {
+                rep.data = read->data;
+                rep.originalByteCount = read->data.size();
+                rep.omissionReason.reset();
+                used += read->data.size();
+            } else {
+                rep.originalByteCount = read->data.size();
+                rep.omissionReason = OmissionReason::sizeLimit;
+            }
+            break;
+        case PasteboardRead::Status::overLimit:
+            rep.originalByteCount = std::max<qint64>(0, read->byteCount);
+            rep.omissionReason = OmissionReason::sizeLimit;
+            break;
+        case PasteboardRead::Status::unavailable:
+            stalled = read->timedOut;
+            break;
+        }
+    }
+
+    reading.capture = describe(payload);
+    reading.capture.sourceBundleIdentifier = source.bundleIdentifier;
+    reading.capture.sourceApplicationName = source.name;
+    reading.capture.changeCount = changeCount;
+    co_return reading;
+}
+
+int PasteboardManager::typePriority(const QString &type)
+{
+    if (type == PasteboardType::plainText)
+        return 0;
+    if (type == PasteboardType::uriList || type == PasteboardType::mozillaUrl)
+        return 1;
+    if (type == PasteboardType::html || type == PasteboardType::rtf || type == PasteboardType::applicationRtf
+        || type == PasteboardType::richText)
+        return 2;
+    if (type == PasteboardType::png)
+        return 3;
+    if (type == PasteboardType::tiff)
+        return 4;
+    return 5;
+}
+
+bool PasteboardManager::looksIncomplete(const PasteboardPayload &payload)
+{
+    if (payload.items.isEmpty())
+        return true;
+    for (const PasteboardPayloadItem &item : payload.items) {
+        if (item.representations.isEmpty())
+            return true;
+        for (const PasteboardRepresentation &rep : item.representations) {
+            if (rep.omissionReason == OmissionReason::unavailable)
+                return true;
+            if (!rep.isOmitted() && rep.data.isEmpty() && isImageType(rep.type))
+                return true;
+        }
+    }
+    return false;
+}
+
+bool PasteboardManager::isAtLeastAsRich(const PasteboardPayload &candidate, const PasteboardPayload &current)
+{
+    return candidate.items.size() >= current.items.size()
+        && filledRepresentations(candidate) >= filledRepresentations(current);
+}
+
+ClipboardCapture PasteboardManager::describe(const PasteboardPayload &payload)
+{
+    ClipboardCapture capture;
+    capture.payload = payload;
+
+    QStringList texts;
+    QList<QUrl> urls;
+    QByteArray image;
+    QString imageType;
+    for (const PasteboardPayloadItem &item : payload.items) {
+        for (const PasteboardRepresentation &rep : item.representations) {
+            if (!holdsData(rep))
+                continue;
+            if (rep.type == PasteboardType::plainText) {
+                texts.append(decodeText(rep.data));
+            } else if (rep.type == PasteboardType::uriList || rep.type == PasteboardType::mozillaUrl) {
+                // Within one item a text/uri-list and a text/x-moz-url name the same address.
+                if (urls.isEmpty() || rep.type == PasteboardType::uriList)
+                    for (const QUrl &url : urlsOf(rep)) {
+                        if (!urls.contains(url))
+                            urls.append(url);
+                    }
+            } else if (isImageType(rep.type)) {
+                // PNG first, then TIFF, then whatever image came first.
+                const int rank = typePriority(rep.type);
+                if (image.isEmpty() || rank < typePriority(imageType)) {
+                    image = rep.data;
+                    imageType = rep.type;
+                }
+            }
+        }
+    }
+    const QString text = texts.join(QLatin1Char('\n'));
+
+    QStringList paths;
+    bool allFiles = !urls.isEmpty();
+    for (const QUrl &url : std::as_const(urls)) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+        else
+            allFiles = false;
+    }
+
+    if (allFiles) {
+        capture.type = ClipboardItemType::file;
+        capture.filePaths = paths;
+        capture.text = text.isEmpty() ? paths.join(QLatin1Char('\n')) : text;
+        if (paths.size() == 1) {
+            const QFileInfo info(paths.first());
+            capture.fileName = info.fileName();
+            capture.fileSize = info.isFile() ? info.size() : 0;
+        }
+    } else if (!urls.isEmpty() || (!text.isEmpty() && image.isEmpty() && isWebAddress(text))) {
+        capture.type = ClipboardItemType::url;
+        capture.text = text.trimmed().isEmpty() ? urls.first().toString() : text;
+    } else if (!text.isEmpty()) {
+        capture.type = ClipboardItemType::text;
+        capture.text = text;
+    } else if (!image.isEmpty()) {
+        capture.type = ClipboardItemType::image;
+        capture.imageData = image;
+    } else {
+        capture.type = ClipboardItemType::generic;
+    }
+    return capture;
+}

@@ -1,0 +1,92 @@
+#pragma once
+// Watches the general pasteboard: a poll on the change count, a capture of every item with all of its
+// representations when it moves, re-reads while that capture looks incomplete, and writes of our own that
+// are never captured back.
+
+#include "clipboard/ClipboardCapture.h"
+#include "platform/Pasteboard.h"
+#include "platform/Task.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+#include <optional>
+
+class Clock;
+class Workspace;
+
+class PasteboardManager : public QObject {
+    Q_OBJECT
+public:
+    static constexpr double activePollInterval = 0.08;
+    static constexpr double inactivePollInterval = 0.16;
+    static constexpr qint64 captureByteBudget = 64'000'000;
+    static constexpr std::array<double, 4> rereadDelays = {0.04, 0.12, 0.25, 0.5};
+
+    // `workspace` names the source application of each copy; it may be null.
+    PasteboardManager(Clock &clock, Pasteboard &pasteboard, Workspace *workspace, QObject *parent = nullptr);
+    ~PasteboardManager() override;
+
+    // Captures the current content once (it enters like any copy), then polls. Does nothing without a
+    // pasteboard.
+    void start();
+    void stop();
+    bool isRunning() const { return m_running; }
+
+    // The poll runs every 0.08 s while Tavlen is the active application, every 0.16 s otherwise.
+    void setApplicationActive(bool active) { m_applicationActive = active; }
+    double pollInterval() const { return m_applicationActive ? activePollInterval : inactivePollInterval; }
+
+    // Writes to the pasteboard; the change they cause is remembered and not captured. Answer the new count.
+    qint64 writePlainText(const QString &text);
+    // Every representation that holds data, as captured.
+    qint64 writeItems(const PasteboardPayload &payload);
+
+    // A new copy.
+    std::function<void(const ClipboardCapture &)> onCapture;
+    // A later read of the same copy that is at least as rich; its changeCount is the superseded capture's.
+    std::function<void(const ClipboardCapture &replacement)> onCaptureReplaced;
+
+    // The kind and the derived fields (text, files, image) of a payload.
+    static ClipboardCapture describe(const PasteboardPayload &payload);
+    // Whether a re-read could still add something: nothing listed, a representation the owner did not
+    // hand over, or an announced image without data.
+    static bool looksIncomplete(const PasteboardPayload &payload);
+    // Whether `candidate` holds at least as many items and representations with data as `current`.
+    static bool isAtLeastAsRich(const PasteboardPayload &candidate, const PasteboardPayload &current);
+    // Reading order of representation types: 0 plain text; 1 URLs and file URLs; 2 HTML and rich text;
+    // 3 PNG; 4 TIFF; 5 everything else.
+    static int typePriority(const QString &type);
+
+private:
+    struct Source {
+        QString bundleIdentifier;
+        QString name;
+    };
+    struct Reading {
+        ClipboardCapture capture;
+        bool secret = false;
+    };
+
+#ifndef Q_MOC_RUN
+    Task<> pollLoop();
+    Task<> captureChange(qint64 changeCount);
+    Task<> rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered);
+    Task<Reading> readPasteboard(qint64 changeCount, Source source);
+    Task<bool> carriesSecretHint(const PasteboardItemTypes &types);
+#endif
+    Source frontmostSource() const;
+    void remember(qint64 changeCount);
+
+    Clock &m_clock;
+    Pasteboard &m_pasteboard;
+    Workspace *m_workspace;
+    bool m_running = false;
+    bool m_applicationActive = false;
+    // The change count last captured or written by us; none before the first capture.
+    std::optional<qint64> m_lastChangeCount;
+    TaskSlot m_pollTask;
+    TaskSlot m_rereadTask;
+};

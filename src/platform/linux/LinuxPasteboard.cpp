@@ -1,0 +1,187 @@
+#include "platform/linux/LinuxPasteboard.h"
+
+#include "platform/FutureAwaiter.h"
+#include "platform/linux/X11ClipboardTargets.h"
+#include "platform/linux/X11SelectionReader.h"
+#include "platform/linux/XcbSession.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPointer>
+#include <QtConcurrent>
+
+#include <xcb/xfixes.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+struct FreeDeleter {
+    void operator()(void *p) const { std::free(p); }
+};
+template<typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+// Runs on the reader thread: the first candidate target that answers with data wins; an owner that does
+// not answer at all is not asked again for the others.
+PasteboardRead readCandidates(X11SelectionReader &reader, const QList<QByteArray> &candidates, qint64 maxBytes,
+                              bool text)
+{
+    PasteboardRead result = PasteboardRead::missing();
+    for (const QByteArray &target : candidates) {
+        result = reader.read(target, maxBytes);
+        if (result.status == PasteboardRead::Status::data && text) {
+            result.data = X11ClipboardTargets::toUtf8Text(target, result.data);
+            result.byteCount = result.data.size();
+        }
+        if (result.status != PasteboardRead::Status::unavailable || result.timedOut)
+            break;
+    }
+    return result;
+}
+} // namespace
+
+LinuxPasteboard::LinuxPasteboard(QObject *parent)
+    : Pasteboard(parent)
+    , m_session(new XcbSession(this))
+    , m_reader(std::make_shared<X11SelectionReader>())
+{
+    m_readers.setMaxThreadCount(1);
+    if (!m_session->isAvailable()) {
+        qWarning("Clipboard unavailable, copies are not recorded: %s", qPrintable(m_session->errorMessage()));
+        return;
+    }
+    xcb_connection_t *c = m_session->connection();
+    const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    Reply<xcb_xfixes_query_version_reply_t> version;
+    if (xfixes && xfixes->present)
+        version.reset(xcb_xfixes_query_version_reply(
+            c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
+    if (!version) {
+        qWarning("Clipboard unavailable, copies are not recorded: the X server lacks the XFIXES extension");
+        return;
+    }
+    m_xfixesEventBase = xfixes->first_event;
+    m_clipboard = m_session->atom("CLIPBOARD");
+    xcb_xfixes_select_selection_input(c, m_session->root(), m_clipboard,
+                                      XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                          | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    m_session->addEventHandler([this](const xcb_generic_event_t &event) {
+        if ((event.response_type & 0x7f) != m_xfixesEventBase + XCB_XFIXES_SELECTION_NOTIFY)
+            return;
+        const auto &notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t &>(event);
+        if (notify.selection == m_clipboard)
+            handleSelectionEvent(notify.subtype, notify.owner);
+    });
+    m_session->flush();
+    m_available = true;
+}
+
+LinuxPasteboard::~LinuxPasteboard()
+{
+    // A read in flight finishes within its timeout; the reader outlives us through its shared pointer.
+    m_readers.waitForDone();
+}
+
+void LinuxPasteboard::handleSelectionEvent(quint8 subtype, quint32 owner)
+{
+    if (subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && owner != XCB_NONE && owner == m_ownOwnerWindow
+        && m_pendingOwnChanges > 0) {
+        --m_pendingOwnChanges;
+        return;
+    }
+    ++m_changeCount;
+}
+
+qint64 LinuxPasteboard::changeCount()
+{
+    if (m_available)
+        m_session->flush(); // takes in the events that arrived since the last turn of the event loop
+    return m_changeCount;
+}
+
+Task<PasteboardItemTypes> LinuxPasteboard::itemTypes()
+{
+    if (!m_available)
+        co_return PasteboardItemTypes{true, {}};
+    QPointer<LinuxPasteboard> self(this);
+    std::shared_ptr<X11SelectionReader> reader = m_reader;
+    const std::optional<X11SelectionReader::Targets> targets
+        = co_await awaitFuture(QtConcurrent::run(&m_readers, [reader] { return reader->targets(); }));
+    if (!self || !targets || !targets->answered)
+        co_return PasteboardItemTypes{};
+    m_targets = targets->names;
+    PasteboardItemTypes result;
+    result.answered = true;
+    const QStringList types = X11ClipboardTargets::typesFromTargets(targets->names);
+    if (!types.isEmpty())
+        result.items.append(types); // X11 has one item per selection
+    co_return result;
+}
+
+Task<PasteboardRead> LinuxPasteboard::read(int item, QString type, qint64 maxBytes)
+{
+    if (!m_available || item != 0)
+        co_return PasteboardRead::missing();
+    const QList<QByteArray> candidates = X11ClipboardTargets::targetsForType(type, m_targets);
+    if (candidates.isEmpty())
+        co_return PasteboardRead::missing();
+    std::shared_ptr<X11SelectionReader> reader = m_reader;
+    const bool text = type == PasteboardType::plainText;
+    const std::optional<PasteboardRead> result = co_await awaitFuture(QtConcurrent::run(
+        &m_readers, [reader, candidates, maxBytes, text] { return readCandidates(*reader, candidates, maxBytes, text); }));
+    co_return result.value_or(PasteboardRead::missing());
+}
+
+qint64 LinuxPasteboard::writeItems(const QList<PasteboardItemData> &items)
+{
+    if (!m_available)
+        return m_changeCount;
+    // X11 holds one item: representations of several items are merged, lists and texts joined by lines.
+    auto *mime = new QMimeData;
+    for (const PasteboardItemData &item : items) {
+        for (const auto &[type, data] : item) {
+            if (type == PasteboardType::plainText) {
+                const QString text = QString::fromUtf8(data);
+                mime->setText(mime->hasText() ? mime->text() + QLatin1Char('\n') + text : text);
+            } else if (type == PasteboardType::uriList && mime->hasFormat(type)) {
+                QByteArray list = mime->data(type);
+                if (!list.endsWith('\n'))
+                    list += "\r\n";
+                mime->setData(type, list + data);
+            } else if (!mime->hasFormat(type)) {
+                mime->setData(type, data);
+            }
+        }
+    }
+    QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
+    return finishWrite();
+}
+
+qint64 LinuxPasteboard::writePlainText(const QString &text)
+{
+    if (!m_available)
+        return m_changeCount;
+    auto *mime = new QMimeData;
+    mime->setText(text);
+    QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
+    return finishWrite();
+}
+
+qint64 LinuxPasteboard::finishWrite()
+{
+    // Qt has become the owner by now. The owner change this causes reaches us later (or already waits in
+    // the queue, undispatched): it is expected rather than counted.
+    xcb_connection_t *c = m_session->connection();
+    Reply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_clipboard), nullptr));
+    if (owner && owner->owner != XCB_NONE) {
+        if (owner->owner != m_ownOwnerWindow)
+            m_pendingOwnChanges = 0;
+        m_ownOwnerWindow = owner->owner;
+        ++m_pendingOwnChanges;
+    }
+    return ++m_changeCount;
+}

@@ -1,0 +1,44 @@
+#pragma once
+// The X11 CLIPBOARD selection: XFixes selection events on a private connection count the changes, a
+// worker thread reads the owner's data on another connection with a timeout per representation, and
+// writes go through QClipboard (whose owner window answers other readers from our event loop).
+
+#include "platform/Pasteboard.h"
+
+#include <QThreadPool>
+
+#include <memory>
+
+class X11SelectionReader;
+class XcbSession;
+
+class LinuxPasteboard : public Pasteboard {
+    Q_OBJECT
+public:
+    explicit LinuxPasteboard(QObject *parent = nullptr);
+    ~LinuxPasteboard() override;
+
+    bool isAvailable() const override { return m_available; }
+    qint64 changeCount() override;
+    Task<PasteboardItemTypes> itemTypes() override;
+    Task<PasteboardRead> read(int item, QString type, qint64 maxBytes) override;
+    qint64 writeItems(const QList<PasteboardItemData> &items) override;
+    qint64 writePlainText(const QString &text) override;
+
+private:
+    void handleSelectionEvent(quint8 subtype, quint32 owner);
+    qint64 finishWrite();
+
+    XcbSession *m_session = nullptr;
+    bool m_available = false;
+    quint32 m_clipboard = 0;
+    quint8 m_xfixesEventBase = 0;
+    qint64 m_changeCount = 0;
+    // Our own writes are counted when made; the owner change they cause is then not counted again.
+    quint32 m_ownOwnerWindow = 0;
+    int m_pendingOwnChanges = 0;
+    // The targets of the last listing, to find which target serves a type.
+    QList<QByteArray> m_targets;
+    std::shared_ptr<X11SelectionReader> m_reader;
+    QThreadPool m_readers;
+};

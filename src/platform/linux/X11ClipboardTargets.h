@@ -1,0 +1,26 @@
+#pragma once
+// How X11 selection targets become pasteboard types and back. Owners announce meta targets, several
+// names for the same text and (Qt, GTK) every image format they can convert to; the capture reads one
+// representation per meaning instead.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class X11ClipboardTargets {
+public:
+    // The types to offer for an owner's targets, in the owner's order: meta targets dropped, text
+    // aliases folded into one plain-text type, one image format kept (PNG first, then TIFF, then the
+    // first announced), everything else under its own name.
+    static QStringList typesFromTargets(const QList<QByteArray> &targets);
+
+    // The targets to ask for, best first, to read `type` from an owner that announced `targets`.
+    static QList<QByteArray> targetsForType(const QString &type, const QList<QByteArray> &targets);
+
+    // Text delivered by `target` turned into UTF-8 (STRING is Latin-1 by definition).
+    static QByteArray toUtf8Text(const QByteArray &target, const QByteArray &data);
+
+    static bool isMetaTarget(const QByteArray &target);
+    static bool isTextTarget(const QByteArray &target);
+};

@@ -1,0 +1,302 @@
+#include "platform/linux/X11SelectionReader.h"
+
+#include <QDeadlineTimer>
+
+#include <xcb/xfixes.h>
+
+#include <poll.h>
+
+#include <cstdlib>
+#include <memory>
+
+namespace {
+struct FreeDeleter {
+    void operator()(void *p) const { std::free(p); }
+};
+template<typename T>
+using Reply = std::unique_ptr<T, FreeDeleter>;
+
+constexpr quint8 eventType(const xcb_generic_event_t *event)
+{
+    return event->response_type & 0x7f;
+}
+} // namespace
+
+X11SelectionReader::X11SelectionReader(std::chrono::milliseconds timeout)
+    : m_timeout(timeout)
+{
+}
+
+X11SelectionReader::~X11SelectionReader()
+{
+    if (m_connection)
+        xcb_disconnect(m_connection);
+}
+
+bool X11SelectionReader::connect()
+{
+    if (m_connection)
+        return !xcb_connection_has_error(m_connection);
+    if (m_failed)
+        return false;
+    m_failed = true; // until proven otherwise; a missing display is not retried on every read
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    int screenNumber = 0;
+    xcb_connection_t *c = xcb_connect(nullptr, &screenNumber);
+    if (!c || xcb_connection_has_error(c)) {
+        if (c)
+            xcb_disconnect(c);
+        return false;
+    }
+    xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c));
+    for (int i = 0; i < screenNumber && it.rem; ++i)
+        xcb_screen_next(&it);
+    if (!it.rem) {
+        xcb_disconnect(c);
+        return false;
+    }
+    m_connection = c;
+    m_failed = false;
+
+    // A plain input-only window: the owner writes the data into its properties.
+    m_window = xcb_generate_id(c);
+    const quint32 mask = XCB_CW_EVENT_MASK;
+    const quint32 values[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, m_window, it.data->root, -10, -10, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, mask, values);
+
+    m_clipboard = atom("CLIPBOARD");
+    m_targets = atom("TARGETS");
+    m_incr = atom("INCR");
+    m_property = atom("_TAVLEN_SELECTION");
+
+    // Owner changes end a wait early instead of running into the timeout.
+    const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
+    if (xfixes && xfixes->present) {
+        Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+            c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
+        if (version) {
+            m_xfixesEventBase = xfixes->first_event;
+            xcb_xfixes_select_selection_input(c, m_window, m_clipboard,
+                                              XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                                  | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                                  | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+        }
+    }
+    xcb_flush(c);
+    return !xcb_connection_has_error(c);
+}
+
+xcb_atom_t X11SelectionReader::atom(const QByteArray &name)
+{
+    auto found = m_atoms.constFind(name);
+    if (found != m_atoms.constEnd())
+        return *found;
+    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+        m_connection, xcb_intern_atom(m_connection, 0, quint16(name.size()), name.constData()), nullptr));
+    if (!reply)
+        return XCB_ATOM_NONE;
+    m_atoms.insert(name, reply->atom);
+    m_names.insert(reply->atom, name);
+    return reply->atom;
+}
+
+QByteArray X11SelectionReader::atomName(xcb_atom_t value)
+{
+    auto found = m_names.constFind(value);
+    if (found != m_names.constEnd())
+        return *found;
+    Reply<xcb_get_atom_name_reply_t> reply(
+        xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, value), nullptr));
+    if (!reply)
+        return {};
+    const QByteArray name(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
+    m_names.insert(value, name);
+    m_atoms.insert(name, value);
+    return name;
+}
+
+xcb_window_t X11SelectionReader::owner()
+{
+    Reply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr));
+    return reply ? reply->owner : XCB_NONE;
+}
+
+void X11SelectionReader::discardEvents()
+{
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection))
+        std::free(event);
+}
+
+template<typename Accept>
+X11SelectionReader::Answer X11SelectionReader::waitFor(Accept accept, xcb_window_t selectionOwner)
+{
+    const QDeadlineTimer deadline(m_timeout);
+    const int fd = xcb_get_file_descriptor(m_connection);
+    for (;;) {
+        while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
+            Reply<xcb_generic_event_t> event(raw);
+            if (m_xfixesEventBase && eventType(raw) == m_xfixesEventBase + XCB_XFIXES_SELECTION_NOTIFY) {
+                const auto *notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(raw);
+                if (notify->subtype != XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && owner() != selectionOwner)
+                    return Answer::ownerGone;
+                continue;
+            }
+            const std::optional<Answer> answer = accept(raw);
+            if (answer)
+                return *answer;
+        }
+        if (xcb_connection_has_error(m_connection))
+            return Answer::failed;
+        const qint64 remaining = deadline.remainingTime();
+        if (remaining <= 0)
+            return Answer::timedOut;
+        pollfd pfd{fd, POLLIN, 0};
+        ::poll(&pfd, 1, int(remaining));
+    }
+}
+
+X11SelectionReader::Answer X11SelectionReader::convert(xcb_atom_t target, xcb_window_t selectionOwner)
+{
+    discardEvents();
+    xcb_delete_property(m_connection, m_window, m_property);
+    xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, XCB_CURRENT_TIME);
+    xcb_flush(m_connection);
+    return waitFor(
+        [&](const xcb_generic_event_t *event) -> std::optional<Answer> {
+            if (eventType(event) != XCB_SELECTION_NOTIFY)
+                return std::nullopt;
+            const auto *notify = reinterpret_cast<const xcb_selection_notify_event_t *>(event);
+            // An answer to an earlier request that timed out is not ours.
+            if (notify->requestor != m_window || notify->selection != m_clipboard || notify->target != target)
+                return std::nullopt;
+            return notify->property == XCB_ATOM_NONE ? Answer::refused : Answer::ready;
+        },
+        selectionOwner);
+}
+
+X11SelectionReader::Targets X11SelectionReader::targets()
+{
+    Targets result;
+    if (!connect())
+        return result;
+    const xcb_window_t selectionOwner = owner();
+    if (selectionOwner == XCB_NONE) {
+        result.answered = true;
+        return result;
+    }
+    const Answer answer = convert(m_targets, selectionOwner);
+    if (answer == Answer::ownerGone) {
+        result.answered = true; // the content died with its owner
+        return result;
+    }
+    if (answer != Answer::ready)
+        return result;
+    const PasteboardRead list = fetch(selectionOwner, 1 << 20);
+    if (list.status != PasteboardRead::Status::data)
+        return result;
+    result.answered = true;
+    const auto *atoms = reinterpret_cast<const xcb_atom_t *>(list.data.constData());
+    const qsizetype count = list.data.size() / qsizetype(sizeof(xcb_atom_t));
+    for (qsizetype i = 0; i < count; ++i) {
+        const QByteArray name = atomName(atoms[i]);
+        if (!name.isEmpty() && !result.names.contains(name))
+            result.names.append(name);
+    }
+    return result;
+}
+
+PasteboardRead X11SelectionReader::read(const QByteArray &target, qint64 maxBytes)
+{
+    if (!connect())
+        return PasteboardRead::missing();
+    const xcb_window_t selectionOwner = owner();
+    if (selectionOwner == XCB_NONE)
+        return PasteboardRead::missing();
+    const xcb_atom_t targetAtom = atom(target);
+    if (targetAtom == XCB_ATOM_NONE)
+        return PasteboardRead::missing();
+    const Answer answer = convert(targetAtom, selectionOwner);
+    if (answer != Answer::ready)
+        return PasteboardRead::missing(answer == Answer::timedOut);
+    return fetch(selectionOwner, maxBytes);
+}
+
+PasteboardRead X11SelectionReader::fetch(xcb_window_t selectionOwner, qint64 maxBytes)
+{
+    // Ask for the size first, so that oversized data is never transferred.
+    Reply<xcb_get_property_reply_t> head(xcb_get_property_reply(
+        m_connection, xcb_get_property(m_connection, 0, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
+        nullptr));
+    if (!head || head->type == XCB_ATOM_NONE)
+        return PasteboardRead::missing();
+    if (head->type == m_incr) {
+        Reply<xcb_get_property_reply_t> size(xcb_get_property_reply(
+            m_connection, xcb_get_property(m_connection, 0, m_window, m_property, XCB_ATOM_ANY, 0, 1), nullptr));
+        qint64 announced = 0;
+        if (size && xcb_get_property_value_length(size.get()) >= 4)
+            announced = *static_cast<const quint32 *>(xcb_get_property_value(size.get()));
+        return fetchIncremental(selectionOwner, announced, maxBytes);
+    }
+    const qint64 total = head->bytes_after;
+    if (total > maxBytes) {
+        xcb_delete_property(m_connection, m_window, m_property);
+        xcb_flush(m_connection);
+        return PasteboardRead::tooLarge(total);
+    }
+    Reply<xcb_get_property_reply_t> full(xcb_get_property_reply(
+        m_connection,
+        xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, quint32((total + 3) / 4)),
+        nullptr));
+    if (!full)
+        return PasteboardRead::missing();
+    const int length = xcb_get_property_value_length(full.get());
+    return PasteboardRead::bytes(QByteArray(static_cast<const char *>(xcb_get_property_value(full.get())), length));
+}
+
+PasteboardRead X11SelectionReader::fetchIncremental(xcb_window_t selectionOwner, qint64 announcedBytes,
+                                                    qint64 maxBytes)
+{
+    // The announced size is a lower bound; an owner announcing too much is not read at all.
+    if (announcedBytes > maxBytes) {
+        xcb_delete_property(m_connection, m_window, m_property);
+        xcb_flush(m_connection);
+        return PasteboardRead::tooLarge(announcedBytes);
+    }
+    QByteArray data;
+    data.reserve(qsizetype(announcedBytes));
+    // Deleting the INCR property asks the owner for the first chunk.
+    xcb_delete_property(m_connection, m_window, m_property);
+    xcb_flush(m_connection);
+    for (;;) {
+        const Answer answer = waitFor(
+            [&](const xcb_generic_event_t *event) -> std::optional<Answer> {
+                if (eventType(event) != XCB_PROPERTY_NOTIFY)
+                    return std::nullopt;
+                const auto *notify = reinterpret_cast<const xcb_property_notify_event_t *>(event);
+                if (notify->window != m_window || notify->atom != m_property
+                    || notify->state != XCB_PROPERTY_NEW_VALUE)
+                    return std::nullopt;
+                return Answer::ready;
+            },
+            selectionOwner);
+        if (answer != Answer::ready)
+            return PasteboardRead::missing(answer == Answer::timedOut);
+        Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
+            m_connection,
+            xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
+            nullptr));
+        if (!chunk)
+            return PasteboardRead::missing();
+        const int length = xcb_get_property_value_length(chunk.get());
+        if (length == 0)
+            return PasteboardRead::bytes(data);
+        if (data.size() + length > maxBytes) {
+            // Nothing more is asked for; the owner gives up on its own.
+            return PasteboardRead::tooLarge(qMax<qint64>(announcedBytes, data.size() + length));
+        }
+        data.append(static_cast<const char *>(xcb_get_property_value(chunk.get())), length);
+    }
+}

@@ -1,0 +1,60 @@
+#pragma once
+// Reads the CLIPBOARD selection on a private X connection and window, one conversion at a time, each
+// bounded by a timeout, with INCR transfers for large data. Blocking: call it from a worker thread, and
+// from one thread at a time.
+
+#include "platform/Pasteboard.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+
+class X11SelectionReader {
+public:
+    struct Targets {
+        bool answered = false; // false: the owner did not say in time
+        QList<QByteArray> names;
+    };
+
+    explicit X11SelectionReader(std::chrono::milliseconds timeout = std::chrono::milliseconds(500));
+    ~X11SelectionReader();
+    X11SelectionReader(const X11SelectionReader &) = delete;
+    X11SelectionReader &operator=(const X11SelectionReader &) = delete;
+
+    // The owner's TARGETS; answered and empty when the clipboard has no owner.
+    Targets targets();
+    // The owner's data for one target. `timeout` bounds the wait for the owner's answer and, in an INCR
+    // transfer, the wait for each further chunk.
+    PasteboardRead read(const QByteArray &target, qint64 maxBytes);
+
+private:
+    enum class Answer { ready, refused, timedOut, ownerGone, failed };
+
+    bool connect();
+    xcb_atom_t atom(const QByteArray &name);
+    QByteArray atomName(xcb_atom_t atom);
+    xcb_window_t owner();
+    void discardEvents();
+    Answer convert(xcb_atom_t target, xcb_window_t owner);
+    PasteboardRead fetch(xcb_window_t owner, qint64 maxBytes);
+    PasteboardRead fetchIncremental(xcb_window_t owner, qint64 announcedBytes, qint64 maxBytes);
+    // Waits until `accept` takes an event; the owner vanishing ends the wait early.
+    template<typename Accept>
+    Answer waitFor(Accept accept, xcb_window_t owner);
+
+    std::chrono::milliseconds m_timeout;
+    xcb_connection_t *m_connection = nullptr;
+    xcb_window_t m_window = 0;
+    xcb_atom_t m_clipboard = 0;
+    xcb_atom_t m_targets = 0;
+    xcb_atom_t m_incr = 0;
+    xcb_atom_t m_property = 0;
+    quint8 m_xfixesEventBase = 0;
+    bool m_failed = false;
+    QHash<QByteArray, xcb_atom_t> m_atoms;
+    QHash<xcb_atom_t, QByteArray> m_names;
+};
