@@ -5,6 +5,7 @@
 #include "platform/linux/LinuxEventMonitors.h"
 #include "platform/linux/LinuxKeyboardOutput.h"
 #include "platform/linux/LinuxPanelFactory.h"
+#include "platform/linux/LinuxPasteboard.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/SystemClock.h"
@@ -19,6 +20,7 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.permissions = new LinuxPermissions(this);
     m_platform.keyboard = new LinuxKeyboardOutput(*m_platform.clock, this);
     m_platform.beeper = new LinuxBeeper(this);
+    m_platform.pasteboard = new LinuxPasteboard(this);
     m_platform.panels = new LinuxPanelFactory(this);
     m_platform.eventMonitors = new LinuxEventMonitors(this);
     m_platform.storage = new XdgStorageLocations(this);
