@@ -1,0 +1,157 @@
+#include "launcher/NotchSpaceTransitionMonitor.h"
+
+#include "platform/Clock.h"
+#include "platform/SpaceSignals.h"
+
+#include <QPointer>
+
+namespace {
+// A system gesture event is a desktop swipe when it is of this kind and moves horizontally.
+constexpr qint64 dockSwipeGestureType = 23;
+constexpr qint64 horizontalSwipeMotion = 1;
+} // namespace
+
+NotchSpaceTransitionMonitor::NotchSpaceTransitionMonitor(SpaceSignals &spaceSignals, Clock &clock,
+                                                         std::function<void()> onSuspend,
+                                                         std::function<void(bool)> onResume, QObject *parent)
+    : QObject(parent)
+    , m_signals(spaceSignals)
+    , m_clock(clock)
+    , m_onSuspend(std::move(onSuspend))
+    , m_onResume(std::move(onResume))
+{
+}
+
+NotchSpaceTransitionMonitor::~NotchSpaceTransitionMonitor()
+{
+    stop();
+}
+
+void NotchSpaceTransitionMonitor::start()
+{
+    if (m_spaceObserver)
+        return;
+    m_spaceObserver = connect(&m_signals, &SpaceSignals::activeSpaceChanged, this,
+                              [this] { handle(Signal::spaceChanged); });
+    m_activationObserver = connect(&m_signals, &SpaceSignals::applicationActivated, this,
+                                   [this] { installEventTap(); });
+    m_sleepObserver = connect(&m_signals, &SpaceSignals::willSleep, this, [this] { handle(Signal::interruption); });
+    installEventTap();
+}
+
+void NotchSpaceTransitionMonitor::installEventTap()
+{
+    if (m_tap)
+        return;
+    if (!m_signals.startListening())
+        return;
+    m_tap = true;
+    m_inputConnection = connect(&m_signals, &SpaceSignals::inputEvent, this,
+                                [this](const SpaceInputEvent &event) { process(event); });
+}
+
+void NotchSpaceTransitionMonitor::stop()
+{
+    m_restoreTask.cancel();
+    if (m_tap) {
+        disconnect(m_inputConnection);
+        m_signals.stopListening();
+        m_tap = false;
+    }
+    disconnect(m_spaceObserver);
+    disconnect(m_activationObserver);
+    disconnect(m_sleepObserver);
+    m_spaceObserver = {};
+    m_activationObserver = {};
+    m_sleepObserver = {};
+    m_state = {};
+}
+
+std::optional<NotchSpaceTransitionMonitor::Signal> NotchSpaceTransitionMonitor::classifySwipe(
+    const SpaceInputEvent &event)
+{
+    if (event.type != SpaceInputEvent::Type::Gesture || event.gestureType != dockSwipeGestureType
+        || event.gestureMotion != horizontalSwipeMotion)
+        return std::nullopt;
+    switch (event.gesturePhase) {
+    case 1:
+        return Signal::swipeBegan;
+    case 2:
+        return Signal::swipeChanged;
+    case 4:
+    case 8:
+        return Signal::swipeEnded;
+    default:
+        return std::nullopt;
+    }
+}
+
+void NotchSpaceTransitionMonitor::process(const SpaceInputEvent &event)
+{
+    using Type = SpaceInputEvent::Type;
+    if (event.type == Type::ListenerDisabledByTimeout || event.type == Type::ListenerDisabledByUserInput) {
+        if (m_tap)
+            m_signals.reenableListening();
+        handle(Signal::interruption);
+        return;
+    }
+    if (const auto swipe = classifySwipe(event)) {
+        handle(*swipe);
+        return;
+    }
+    // Control alone: Control+Option+Arrow and the like are other shortcuts.
+    constexpr quint32 relevant =
+        SpaceInputEvent::Shift | SpaceInputEvent::Control | SpaceInputEvent::Alt | SpaceInputEvent::Super;
+    if (event.type == Type::KeyDown && (event.modifiers & relevant) == SpaceInputEvent::Control
+        && (event.key == SpaceInputEvent::Key::LeftArrow || event.key == SpaceInputEvent::Key::RightArrow)) {
+        handle(Signal::keyboardSwitch);
+        return;
+    }
+    if (m_state.isGestureActive
+        && (event.type == Type::LeftMouseDown || event.type == Type::RightMouseDown || event.type == Type::KeyDown))
+        handle(Signal::interruption);
+}
+
+void NotchSpaceTransitionMonitor::handle(Signal signal)
+{
+    const bool wasSuspended = m_state.isSuspended;
+    switch (signal) {
+    case Signal::swipeBegan:
+    case Signal::swipeChanged:
+        m_state.isSuspended = true;
+        m_state.isGestureActive = true;
+        break;
+    case Signal::swipeEnded:
+    case Signal::keyboardSwitch:
+        m_state.isSuspended = true;
+        m_state.isGestureActive = false;
+        break;
+    case Signal::spaceChanged:
+        m_state.isSuspended = true;
+        m_state.didChangeSpace = true;
+        break;
+    case Signal::interruption:
+        m_state.isGestureActive = false;
+        break;
+    }
+    m_restoreTask.cancel();
+
+    if (!wasSuspended && m_state.isSuspended && m_onSuspend)
+        m_onSuspend();
+    // The suspend callback may have stopped us.
+    if (m_state.isSuspended && !m_state.isGestureActive)
+        m_restoreTask.start(restoreAfterDelay(this, &m_clock));
+}
+
+Task<> NotchSpaceTransitionMonitor::restoreAfterDelay(QPointer<NotchSpaceTransitionMonitor> self, Clock *clock)
+{
+    const bool awake = co_await clock->sleep(resumeDelay);
+    if (!awake || !self)
+        co_return;
+    if (!self->m_state.isSuspended || self->m_state.isGestureActive)
+        co_return;
+    const bool didChangeSpace = self->m_state.didChangeSpace;
+    self->m_state = {};
+    if (self->m_onResume)
+        self->m_onResume(didChangeSpace);
+}

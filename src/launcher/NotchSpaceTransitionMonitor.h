@@ -1,0 +1,71 @@
+#pragma once
+// Hides the launchers while the user moves between desktops: detects the start of a desktop switch
+// (swipe, Control+Left/Right, desktop change) and reports its end 0.65 s after the last sign of it.
+
+#include "platform/Task.h"
+
+#include <QMetaObject>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <optional>
+
+class Clock;
+class SpaceSignals;
+struct SpaceInputEvent;
+
+struct NotchSpaceTransitionState {
+    bool isSuspended = false;
+    bool isGestureActive = false;
+    bool didChangeSpace = false;
+
+    friend bool operator==(const NotchSpaceTransitionState &, const NotchSpaceTransitionState &) = default;
+};
+
+class NotchSpaceTransitionMonitor : public QObject {
+    Q_OBJECT
+public:
+    enum class Signal { swipeBegan, swipeChanged, swipeEnded, keyboardSwitch, spaceChanged, interruption };
+
+    static constexpr double resumeDelay = 0.65;
+
+    NotchSpaceTransitionMonitor(SpaceSignals &spaceSignals, Clock &clock, std::function<void()> onSuspend,
+                                std::function<void(bool)> onResume, QObject *parent = nullptr);
+    ~NotchSpaceTransitionMonitor() override;
+
+    // Watches desktop changes, activations and sleep, and starts the input listener. Does nothing at all
+    // while already started.
+    void start();
+    // Starts the input listener when it is not running and the desktop allows it.
+    void installEventTap();
+    bool hasEventTap() const { return m_tap; }
+    const NotchSpaceTransitionState &state() const { return m_state; }
+    // Ends monitoring without reporting a resume; start() may follow.
+    void stop();
+
+    // The signal a gesture event stands for, if any.
+    static std::optional<Signal> classifySwipe(const SpaceInputEvent &event);
+    // Applies one signal (the state table, then suspend and restore rules).
+    void handle(Signal signal);
+
+private:
+    void process(const SpaceInputEvent &event);
+#ifndef Q_MOC_RUN
+    static Task<> restoreAfterDelay(QPointer<NotchSpaceTransitionMonitor> self, Clock *clock);
+#endif
+
+    SpaceSignals &m_signals;
+    Clock &m_clock;
+    std::function<void()> m_onSuspend;
+    std::function<void(bool)> m_onResume;
+    NotchSpaceTransitionState m_state;
+    bool m_tap = false;
+    QMetaObject::Connection m_inputConnection;
+    QMetaObject::Connection m_spaceObserver;
+    QMetaObject::Connection m_activationObserver;
+    QMetaObject::Connection m_sleepObserver;
+#ifndef Q_MOC_RUN
+    TaskSlot m_restoreTask;
+#endif
+};

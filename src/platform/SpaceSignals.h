@@ -1,0 +1,62 @@
+#pragma once
+// Signs that the user is moving between desktops (Spaces): desktop changes, application activation,
+// sleep, and the raw input seen while listening (desktop-switch keys, clicks, swipe gestures).
+
+#include <QMetaType>
+#include <QObject>
+
+// One input event seen by the listener, reduced to what desktop-switch detection reads.
+struct SpaceInputEvent {
+    enum class Type {
+        LeftMouseDown,
+        RightMouseDown,
+        KeyDown,
+        // A system gesture event; only some desktops deliver these (never X11).
+        Gesture,
+        // The listener was switched off by the system (too slow, or on user input); never on X11.
+        ListenerDisabledByTimeout,
+        ListenerDisabledByUserInput,
+    };
+    enum class Key { Other, LeftArrow, RightArrow };
+    enum Modifier : quint32 {
+        Shift = 0x1,
+        Control = 0x2,
+        Alt = 0x4,
+        Super = 0x8,
+    };
+
+    Type type = Type::KeyDown;
+    // Modifier bits held at the event (key-down only).
+    quint32 modifiers = 0;
+    Key key = Key::Other;
+    // Gesture fields as the gesture event carries them: its kind, motion and phase.
+    qint64 gestureType = 0;
+    qint64 gestureMotion = 0;
+    qint64 gesturePhase = 0;
+};
+Q_DECLARE_METATYPE(SpaceInputEvent)
+
+class SpaceSignals : public QObject {
+    Q_OBJECT
+public:
+    // Starts the input listener; false when it cannot listen (no display, no input extension, or the
+    // desktop refuses). Idempotent.
+    virtual bool startListening() = 0;
+    virtual void stopListening() = 0;
+    virtual bool isListening() const = 0;
+    // Switches a listener that the system disabled back on.
+    virtual void reenableListening() = 0;
+
+Q_SIGNALS:
+    // The current desktop changed (once per change).
+    void activeSpaceChanged();
+    // Another application came to the front.
+    void applicationActivated();
+    // The system is about to sleep.
+    void willSleep();
+    // Raw input while listening.
+    void inputEvent(const SpaceInputEvent &event);
+
+protected:
+    using QObject::QObject;
+};

@@ -1,0 +1,33 @@
+#pragma once
+// Scripted screens for tests: any layout, any screen with a notch, a pointer placed by the test.
+
+#include "platform/Screens.h"
+
+class SimScreens : public Screens {
+    Q_OBJECT
+public:
+    explicit SimScreens(QObject *parent = nullptr);
+
+    QList<ScreenInfo> screens() const override { return m_screens; }
+    std::optional<ScreenInfo> mainScreen() const override;
+    QPointF pointerLocation() const override { return m_pointer; }
+    double menuBarThickness() const override { return m_menuBarThickness; }
+
+    // Replaces the screen list and announces the change.
+    void setScreens(const QList<ScreenInfo> &screens);
+    // Index into screens() of the main screen (0 unless set).
+    void setMainScreenIndex(int index);
+    void setPointerLocation(QPointF point) { m_pointer = point; }
+    void setMenuBarThickness(double thickness) { m_menuBarThickness = thickness; }
+
+    // A plain screen: number, frame, visible frame = frame less `topBand` at the top.
+    static ScreenInfo makeScreen(quint32 number, const QRectF &frame, double topBand = 0, double scale = 1);
+    // Gives a screen a notch of `width` x `height`, centred, with auxiliary areas left and right of it.
+    static ScreenInfo withNotch(ScreenInfo screen, double width, double height);
+
+private:
+    QList<ScreenInfo> m_screens;
+    int m_mainIndex = 0;
+    QPointF m_pointer;
+    double m_menuBarThickness = 24;
+};
