@@ -1,7 +1,72 @@
+// Tavlen: keeps everything the user copies and pastes it back from a launcher at the top of each screen.
+
+#include "app/AppDelegate.h"
+#include "app/SingleInstanceGuard.h"
+#include "platform/linux/LinuxPlatform.h"
+
 #include <QApplication>
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <cstdio>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void forwardSignal(int)
+{
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
+}
+
+// SIGINT and SIGTERM end the event loop normally, so the stop sequence runs.
+void quitOnTerminationSignals(QApplication &app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
+        char byte = 0;
+        [[maybe_unused]] const auto read = ::read(signalPipe[0], &byte, 1);
+        QCoreApplication::quit();
+    });
+    std::signal(SIGINT, forwardSignal);
+    std::signal(SIGTERM, forwardSignal);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    const bool offscreen = qgetenv("QT_QPA_PLATFORM").startsWith("offscreen");
+    if (!offscreen) {
+        const QString problem = LinuxPlatform::displayProblem();
+        if (!problem.isEmpty()) {
+            std::fprintf(stderr, "tavlen: %s\n", qPrintable(problem));
+            return 1;
+        }
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    }
+
     QApplication app(argc, argv);
-    return 0;
+    QApplication::setApplicationName(QStringLiteral("Tavlen"));
+    QApplication::setOrganizationDomain(QStringLiteral("trevik.tavlen"));
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    SingleInstanceGuard instance(QStringLiteral("tavlen"));
+    if (!instance.acquire()) {
+        std::printf("Tavlen is already running.\n");
+        return 0;
+    }
+
+    quitOnTerminationSignals(app);
+    LinuxPlatform platform;
+    AppDelegate delegate(platform.platform(), AppDelegate::launchOptions(app.arguments()));
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::stop);
+    delegate.start();
+    std::fprintf(stderr, "tavlen: running; copies are kept in the history.\n");
+    return app.exec();
 }

@@ -11,6 +11,8 @@
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/XdgStorageLocations.h"
 
+#include <xcb/xcb.h>
+
 LinuxPlatform::LinuxPlatform(QObject *parent)
     : QObject(parent)
 {
@@ -28,3 +30,17 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
+
+QString LinuxPlatform::displayProblem()
+{
+    const QByteArray display = qgetenv("DISPLAY");
+    if (display.isEmpty())
+        return QStringLiteral("DISPLAY is not set: Tavlen needs an X11 display (run it inside an X11 session).");
+    xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
+    const int error = xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    if (error)
+        return QStringLiteral("Cannot open the X11 display \"%1\": is the X server running and may this user use it?")
+            .arg(QString::fromLocal8Bit(display));
+    return {};
+}

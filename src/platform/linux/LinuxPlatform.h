@@ -15,6 +15,9 @@ public:
 
     Platform platform() const { return m_platform; }
 
+    // Empty when an X11 display can be opened; otherwise what stands in the way, for the user.
+    static QString displayProblem();
+
 private:
     Platform m_platform;
 };

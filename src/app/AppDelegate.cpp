@@ -1,0 +1,112 @@
+#include "app/AppDelegate.h"
+
+#include "app/AppState.h"
+#include "app/RuntimeState.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardItemStore.h"
+#include "clipboard/ClipboardService.h"
+#include "clipboard/PasteboardManager.h"
+#include "model/FilterManager.h"
+#include "model/ICloudKeyValueSync.h"
+#include "model/SettingsStore.h"
+#include "model/SwiftDataContainer.h"
+#include "model/UnavailableKeyValueStore.h"
+#include "platform/Permissions.h"
+
+#include <QGuiApplication>
+
+AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObject *parent)
+    : QObject(parent)
+    , m_platform(platform)
+    , m_options(options)
+{
+    m_keyValueStore = std::make_unique<UnavailableKeyValueStore>();
+    m_keyValueSync = std::make_unique<ICloudKeyValueSync>(*m_keyValueStore);
+    m_appState = std::make_unique<AppState>(m_platform, *m_keyValueSync);
+
+    m_mainStore = std::make_unique<SwiftDataContainer>(*m_platform.storage);
+    m_itemStore = std::make_unique<ClipboardItemStore>(*m_mainStore);
+    m_history = std::make_unique<ClipboardHistoryManager>(*m_platform.clock, m_itemStore.get());
+    m_pasteboard = std::make_unique<PasteboardManager>(*m_platform.clock, *m_platform.pasteboard, m_platform.workspace);
+    m_clipboardService = std::make_unique<ClipboardService>(m_platform, *m_pasteboard);
+
+    SettingsStore *settings = m_appState->settings();
+    RuntimeState *runtime = m_appState->runtime();
+    m_history->setRetentionDaysProvider([settings] { return settings->settings().clipboardHistoryRetentionDays; });
+    m_history->setPasteAsPlainTextProvider([settings] { return settings->settings().pasteAsPlainText; });
+    m_history->setPulseHandler([runtime] { runtime->raiseClipboardPulse(); });
+    PasteboardManager *pasteboard = m_pasteboard.get();
+    m_history->setPlainTextRewriteHandler([pasteboard](const QString &text) { pasteboard->writePlainText(text); });
+    ClipboardHistoryManager *history = m_history.get();
+    m_pasteboard->onCapture = [history](const ClipboardCapture &capture) { history->ingest(capture); };
+    m_pasteboard->onCaptureReplaced = [history](const ClipboardCapture &capture) { history->replaceCapture(capture); };
+
+    // The poll is faster while Tavlen itself is in front (the launcher has focus).
+    connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [pasteboard](Qt::ApplicationState state) {
+        pasteboard->setApplicationActive(state == Qt::ApplicationActive);
+    });
+}
+
+AppDelegate::~AppDelegate()
+{
+    stop();
+}
+
+LaunchOptions AppDelegate::launchOptions(const QStringList &arguments)
+{
+    LaunchOptions options;
+    options.testMode = arguments.contains(QStringLiteral("--uitesting"))
+        || qEnvironmentVariableIsSet("XCTestConfigurationFilePath");
+    return options;
+}
+
+void AppDelegate::start()
+{
+    if (m_started)
+        return;
+    m_started = true;
+
+    startStores();
+    m_clipboardService->link(m_appState.get(), m_history.get());
+    m_appState->setClipboardService(m_clipboardService.get());
+
+    if (m_options.testMode) {
+        // Test mode only marks the event-posting permission as asked and installs nothing global.
+        m_appState->settings()->update([](UserSettingsData &s) { s.hasRequestedEventPostingPermission = true; });
+        return;
+    }
+    startLauncher();
+    requestPermissionsWhenNeeded();
+}
+
+void AppDelegate::startStores()
+{
+    m_appState->settings()->startICloudSync();
+    m_history->start();
+    m_pasteboard->start();
+    m_appState->filters()->startICloudSync();
+}
+
+void AppDelegate::startLauncher()
+{
+}
+
+void AppDelegate::requestPermissionsWhenNeeded()
+{
+    const UserSettingsData &settings = m_appState->settings()->settings();
+    const bool needed = settings.fieldWindowEnabled || settings.areFieldSuggestionsActive();
+    Permissions &permissions = *m_platform.permissions;
+    if (needed && (!permissions.isTrusted() || !permissions.canPostEvents())) {
+        permissions.requestTrust();
+        permissions.requestEventPosting();
+    }
+}
+
+void AppDelegate::stop()
+{
+    if (m_stopped || !m_started)
+        return;
+    m_stopped = true;
+    m_pasteboard->stop();
+    m_history->stop();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The composition root: builds the stores and services in their start-up order, owns them for the whole
+// run and stops them in order at termination.
+
+#include "platform/Platform.h"
+
+#include <QObject>
+
+#include <memory>
+
+class AppState;
+class ClipboardHistoryManager;
+class ClipboardItemStore;
+class ClipboardService;
+class ICloudKeyValueSync;
+class NotchLauncherService;
+class NotchShortcutService;
+class PasteboardManager;
+class SwiftDataContainer;
+class UnavailableKeyValueStore;
+
+struct LaunchOptions {
+    // "--uitesting": the stores start, nothing global (hot key, launcher windows, prompts) is installed.
+    bool testMode = false;
+};
+
+class AppDelegate : public QObject {
+    Q_OBJECT
+public:
+    AppDelegate(const Platform &platform, LaunchOptions options, QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    static LaunchOptions launchOptions(const QStringList &arguments);
+
+    // Runs the start-up sequence once the event loop is about to run.
+    void start();
+    // Unregisters the hot key, then stops the launcher and the capture. Safe to call twice.
+    void stop();
+
+    AppState &appState() const { return *m_appState; }
+    ClipboardHistoryManager &history() const { return *m_history; }
+    ClipboardService &clipboardService() const { return *m_clipboardService; }
+    PasteboardManager &pasteboard() const { return *m_pasteboard; }
+
+private:
+    void startStores();
+    void startLauncher();
+    void requestPermissionsWhenNeeded();
+
+    Platform m_platform;
+    LaunchOptions m_options;
+    bool m_started = false;
+    bool m_stopped = false;
+
+    // Shared single instances: the key-value mirror and the main store container.
+    std::unique_ptr<UnavailableKeyValueStore> m_keyValueStore;
+    std::unique_ptr<ICloudKeyValueSync> m_keyValueSync;
+    std::unique_ptr<SwiftDataContainer> m_mainStore;
+
+    std::unique_ptr<AppState> m_appState;
+    std::unique_ptr<ClipboardItemStore> m_itemStore;
+    std::unique_ptr<ClipboardHistoryManager> m_history;
+    std::unique_ptr<PasteboardManager> m_pasteboard;
+    std::unique_ptr<ClipboardService> m_clipboardService;
+};
