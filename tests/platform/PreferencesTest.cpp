@@ -99,11 +99,26 @@ TEST(SettingsFilePreferencesTest, EveryWriteReachesTheFileAtOnce)
     EXPECT_FALSE(readFile(path).contains("clipboard_filters_v1"));
 }
 
+TEST(SettingsFilePreferencesTest, ValuesWrittenByAnEarlierRunComeBackTyped)
+{
+    // In a new process the file hands every value back as text.
+    QTemporaryDir folder;
+    const QString path = folder.filePath("earlier.conf");
+    writeFile(path, "[General]\nuser_settings_v2_modified_at=1772442000.5\nhasPerformedSwiftDataMigration=true\n"
+                    "user_settings_v2=@ByteArray({\\\"aiEnabled\\\":true})\nplain={\\\"a\\\":1}\n");
+    SettingsFilePreferences prefs(path);
+    EXPECT_EQ(prefs.doubleValue("user_settings_v2_modified_at"), 1772442000.5);
+    EXPECT_EQ(prefs.boolValue("hasPerformedSwiftDataMigration"), true);
+    EXPECT_EQ(prefs.data("user_settings_v2"), QByteArray("{\"aiEnabled\":true}"));
+    EXPECT_EQ(prefs.data("plain"), QByteArray("{\"a\":1}"));
+}
+
 TEST(SettingsFilePreferencesTest, UnparsableFileIsMovedAsideNotOverwritten)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath("garbage.conf");
-    const QByteArray garbage("\x00\x01\xff\xfe garbage\n[[[\n=== \n", 30);
+    static const char raw[] = "\x00\x01\xff\xfe garbage\n[[[\n=== \n";
+    const QByteArray garbage(raw, sizeof raw - 1);
     writeFile(path, garbage);
 
     SettingsFilePreferences prefs(path);
