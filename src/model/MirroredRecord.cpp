@@ -9,6 +9,7 @@ MirroredRecord::MirroredRecord(
     Preferences &prefs, ICloudKeyValueSyncing &cloud, Clock &clock, QString localKey, QString cloudKey)
     : m_prefs(prefs)
     , m_cloud(cloud)
+    , m_cloudAlive(&cloud)
     , m_clock(clock)
     , m_localKey(std::move(localKey))
     , m_cloudKey(std::move(cloudKey))
@@ -17,7 +18,7 @@ MirroredRecord::MirroredRecord(
 
 MirroredRecord::~MirroredRecord()
 {
-    if (m_observer != 0)
+    if (m_observer != 0 && m_cloudAlive)
         m_cloud.removeObserver(m_observer);
 }
 

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
@@ -50,6 +51,8 @@ public:
 private:
     Preferences &m_prefs;
     ICloudKeyValueSyncing &m_cloud;
+    // Only to tell, when this record goes, whether the shared mirror is still there to forget the observer.
+    QPointer<ICloudKeyValueSyncing> m_cloudAlive;
     Clock &m_clock;
     QString m_localKey;
     QString m_cloudKey;
