@@ -8,6 +8,9 @@
 #include "platform/linux/LinuxPasteboard.h"
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxWorkspace.h"
+#include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxHotKeys.h"
+#include "platform/linux/LinuxSpaceSignals.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/XdgStorageLocations.h"
 
@@ -27,6 +30,9 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.eventMonitors = new LinuxEventMonitors(this);
     m_platform.storage = new XdgStorageLocations(this);
     m_platform.preferences = new SettingsFilePreferences(*m_platform.storage, this);
+    m_platform.screens = new LinuxScreens(this);
+    m_platform.hotKeys = new LinuxHotKeys(this);
+    m_platform.spaceSignals = new LinuxSpaceSignals(this);
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

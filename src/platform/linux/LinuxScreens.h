@@ -1,0 +1,27 @@
+#pragma once
+// The desktop's monitors through Qt's screens, converted to the global y-up space. A monitor's number is
+// a hash of its RandR monitor name, so it survives every rebuild of the screen list.
+
+#include "platform/Screens.h"
+
+class QScreen;
+
+class LinuxScreens : public Screens {
+    Q_OBJECT
+public:
+    // No desktop top bar exists to measure; this is the band a notch shape gets where a screen has none.
+    static constexpr double conventionalMenuBarThickness = 24;
+
+    explicit LinuxScreens(QObject *parent = nullptr);
+
+    QList<ScreenInfo> screens() const override;
+    std::optional<ScreenInfo> mainScreen() const override;
+    QPointF pointerLocation() const override;
+    double menuBarThickness() const override { return conventionalMenuBarThickness; }
+
+    // The stable number of a monitor name (FNV-1a, never 0).
+    static quint32 numberForName(const QString &name);
+
+private:
+    void watch(QScreen *screen);
+};
