@@ -1,0 +1,438 @@
+#include "app/AppState.h"
+#include "app/RuntimeState.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardService.h"
+#include "clipboard/PasteboardManager.h"
+#include "model/ICloudKeyValueSync.h"
+#include "model/SettingsStore.h"
+#include "model/UnavailableKeyValueStore.h"
+#include "platform/sim/SimPlatform.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Write = QList<PasteboardItemData>;
+
+PasteboardRepresentation rep(const QString &type, const QByteArray &data)
+{
+    return {type, data, data.size(), std::nullopt};
+}
+
+PasteboardRepresentation omitted(const QString &type, qint64 size)
+{
+    return {type, QByteArray(), size, OmissionReason::sizeLimit};
+}
+
+ClipboardItem makeItem(ClipboardItemType type, const QString &text, const QList<PasteboardRepresentation> &reps = {})
+{
+    ClipboardItem item(QUuid::createUuid());
+    item.setTypeRawValue(rawValue(type));
+    item.setText(text);
+    if (!reps.isEmpty()) {
+        PasteboardPayload payload;
+        payload.items.append(PasteboardPayloadItem{reps});
+        item.setPayload(payload);
+    }
+    return item;
+}
+
+class ClipboardServiceTest : public ::testing::Test {
+protected:
+    ClipboardServiceTest()
+    {
+        service.link(&appState, &history);
+        appState.setClipboardService(&service);
+        editor = sim.workspace.addApplication(QStringLiteral("gedit"), QStringLiteral("Text Editor"));
+        terminal = sim.workspace.addApplication(QStringLiteral("xterm"));
+        older = makeItem(ClipboardItemType::text, QStringLiteral("older"));
+        newer = makeItem(ClipboardItemType::text, QStringLiteral("newer"));
+        history.handleItemInserted(older);
+        history.handleItemInserted(newer);
+        // The launcher is open over the terminal; the user pastes into the editor behind it.
+        sim.workspace.bringToFront(terminal);
+    }
+
+    ClipboardPasteTarget target(const RunningApplication &app) { return ClipboardPasteTarget{app, std::nullopt}; }
+    QUuid topItem() const { return history.items().isEmpty() ? QUuid() : history.items().first().id(); }
+    int pulse() const { return appState.runtime()->clipboardPulseToken(); }
+    void setPlainText(bool on)
+    {
+        appState.settings()->update([on](UserSettingsData &s) { s.pasteAsPlainText = on; });
+    }
+
+    SimPlatform sim;
+    UnavailableKeyValueStore store;
+    ICloudKeyValueSync cloud{store};
+    AppState appState{sim.platform(), cloud};
+    PasteboardManager pasteboard{sim.clock, sim.pasteboard, &sim.workspace};
+    ClipboardHistoryManager history{sim.clock, nullptr};
+    ClipboardService service{sim.platform(), pasteboard};
+    RunningApplication editor;
+    RunningApplication terminal;
+    ClipboardItem older;
+    ClipboardItem newer;
+};
+
+// activate → poll every 0.02 s → write → Control+V held 2 ms → pulse → 0.15 s → top of the history.
+TEST_F(ClipboardServiceTest, PasteRunsItsStepsInOrderOnTheClock)
+{
+    sim.workspace.activationDelay = 0.05;
+    QSignalSpy pasting(&service, &ClipboardService::isPastingChanged);
+    const double start = sim.clock.uptime();
+
+    Task<bool> paste = service.paste(older, target(editor));
+    EXPECT_TRUE(service.isPasting());
+    ASSERT_EQ(sim.workspace.activations.size(), 1);
+    EXPECT_EQ(sim.workspace.activations.first().application.pid, editor.pid);
+    EXPECT_TRUE(sim.pasteboard.writes.isEmpty());
+
+    sim.clock.advance(0.05); // active now, but the next poll is at 0.06
+    EXPECT_TRUE(sim.pasteboard.writes.isEmpty());
+    EXPECT_TRUE(sim.keyboard.chords.isEmpty());
+
+    sim.clock.advance(0.01);
+    ASSERT_EQ(sim.pasteboard.writes.size(), 1);
+    EXPECT_EQ(sim.pasteboard.writes.first(), (Write{{{PasteboardType::plainText, QByteArray("older")}}}));
+    ASSERT_EQ(sim.keyboard.chords.size(), 1);
+    const auto &chord = sim.keyboard.chords.first();
+    EXPECT_EQ(chord.chord, KeyChord::paste());
+    EXPECT_EQ(chord.pid, editor.pid);
+    EXPECT_NEAR(chord.downAt - start, 0.06, 1e-9);
+    EXPECT_NEAR(chord.upAt - chord.downAt, 0.002, 1e-9);
+    EXPECT_EQ(pulse(), 1);
+    EXPECT_EQ(topItem(), newer.id()) << "the history waits until the target had time to paste";
+
+    sim.clock.advance(0.1499);
+    EXPECT_TRUE(service.isPasting());
+    EXPECT_EQ(topItem(), newer.id());
+
+    sim.clock.advance(0.0002);
+    EXPECT_FALSE(service.isPasting());
+    EXPECT_EQ(topItem(), older.id());
+    ASSERT_TRUE(paste.isFinished());
+    EXPECT_EQ(paste.result(), std::optional<bool>(true));
+    EXPECT_EQ(pasting.size(), 2);
+    EXPECT_EQ(sim.beeper.beeps, 0);
+    EXPECT_EQ(sim.keyboard.chords.size(), 1);
+}
+
+TEST_F(ClipboardServiceTest, AnActiveTargetIsPastedIntoWithoutWaiting)
+{
+    sim.workspace.bringToFront(editor);
+    Task<bool> paste = service.paste(older, target(editor));
+    EXPECT_TRUE(sim.workspace.activations.isEmpty());
+    EXPECT_EQ(sim.pasteboard.writes.size(), 1);
+    EXPECT_EQ(sim.keyboard.chords.size(), 1);
+    sim.clock.advance(0.15);
+    EXPECT_EQ(paste.result(), std::optional<bool>(true));
+}
+
+TEST_F(ClipboardServiceTest, RefusedPermissionsPasteNothingAndOpenTheSettings)
+{
+    sim.permissions.trusted = false;
+    sim.permissions.postEvents = false;
+    sim.permissions.trustPromptGrants = false;
+    QSignalSpy pasting(&service, &ClipboardService::isPastingChanged);
+
+    Task<bool> paste = service.paste(older, target(editor));
+    ASSERT_TRUE(paste.isFinished());
+    EXPECT_EQ(paste.result(), std::optional<bool>(false));
+    EXPECT_EQ(sim.permissions.trustRequests, 1);
+    EXPECT_EQ(sim.permissions.postingRequests, 1);
+    EXPECT_EQ(sim.permissions.settingsOpened, 1);
+    EXPECT_TRUE(appState.settings()->settings().hasRequestedEventPostingPermission);
+
+    sim.clock.advance(3);
+    EXPECT_TRUE(sim.workspace.activations.isEmpty());
+    EXPECT_TRUE(sim.pasteboard.writes.isEmpty());
+    EXPECT_TRUE(sim.keyboard.chords.isEmpty());
+    EXPECT_EQ(pasting.size(), 0);
+    EXPECT_EQ(pulse(), 0);
+    EXPECT_EQ(topItem(), newer.id());
+}
+
+TEST_F(ClipboardServiceTest, PermissionsGrantedWhenAskedLetThePasteGoOn)
+{
+    sim.permissions.trusted = false;
+    sim.permissions.trustPromptGrants = true;
+    sim.workspace.bringToFront(editor);
+
+    Task<bool> paste = service.paste(older, target(editor));
+    sim.clock.advance(0.15);
+    EXPECT_EQ(paste.result(), std::optional<bool>(true));
+    EXPECT_EQ(sim.permissions.settingsOpened, 0);
+}
+
+TEST_F(ClipboardServiceTest, ASecondPasteWhileOneRunsDoesNothing)
+{
+    sim.workspace.activationDelay = 0.05;
+    Task<bool> first = service.paste(older, target(editor));
+    Task<bool> second = service.paste(newer, target(terminal));
+    ASSERT_TRUE(second.isFinished());
+    EXPECT_EQ(second.result(), std::optional<bool>(false));
+    EXPECT_EQ(sim.workspace.activations.size(), 1);
+    EXPECT_EQ(sim.permissions.trustRequests, 0);
+
+    sim.clock.advance(1);
+    EXPECT_EQ(first.result(), std::optional<bool>(true));
+    EXPECT_EQ(sim.pasteboard.writes.size(), 1);
+    EXPECT_EQ(sim.keyboard.chords.size(), 1);
+    EXPECT_EQ(topItem(), older.id());
+
+    // Once finished, the next paste goes through.
+    Task<bool> third = service.paste(newer, target(editor));
+    sim.clock.advance(1);
+    EXPECT_EQ(third.result(), std::optional<bool>(true));
+    EXPECT_EQ(sim.keyboard.chords.size(), 2);
+}
+
+// The target never comes back: after 2 s the item is on the clipboard, but no key is pressed in the
+// window that has the focus instead.
+TEST_F(ClipboardServiceTest, ActivationGivesUpAfterTwoSeconds)
+{
+    sim.workspace.activationDelay = -1;
+    const double start = sim.clock.uptime();
+    Task<bool> paste = service.paste(older, target(editor));
+
+    sim.clock.advance(1.999);
+    EXPECT_TRUE(sim.pasteboard.writes.isEmpty());
+    sim.clock.advance(0.001);
+    EXPECT_NEAR(sim.clock.uptime() - start, 2.0, 1e-9);
+    EXPECT_EQ(sim.pasteboard.writes.size(), 1);
+    EXPECT_TRUE(sim.keyboard.chords.isEmpty());
+    EXPECT_EQ(sim.beeper.beeps, 1);
+    EXPECT_EQ(pulse(), 0);
+    EXPECT_TRUE(service.isPasting());
+
+    sim.clock.advance(0.15);
+    EXPECT_FALSE(service.isPasting());
+    EXPECT_EQ(paste.result(), std::optional<bool>(false));
+}
+
+TEST_F(ClipboardServiceTest, ATargetThatQuitsEndsTheWaitEarly)
+{
+    sim.workspace.activationDelay = -1;
+    Task<bool> paste = service.paste(older, target(editor));
+    sim.clock.advance(0.5);
+    sim.workspace.terminate(editor);
+    sim.clock.advance(0.02);
+    EXPECT_EQ(sim.pasteboard.writes.size(), 1);
+    EXPECT_TRUE(sim.keyboard.chords.isEmpty());
+    sim.clock.advance(0.15);
+    EXPECT_EQ(paste.result(), std::optional<bool>(false));
+    EXPECT_FALSE(service.isPasting());
+}
+
+TEST_F(ClipboardServiceTest, CancellingThePasteWhileWaitingWritesNothing)
+{
+    sim.workspace.activationDelay = -1;
+    Task<bool> paste = service.paste(older, target(editor));
+    sim.clock.advance(0.5);
+    paste.cancel();
+    EXPECT_FALSE(service.isPasting());
+    sim.clock.advance(3);
+    EXPECT_TRUE(sim.pasteboard.writes.isEmpty());
+    EXPECT_TRUE(sim.keyboard.chords.isEmpty());
+    EXPECT_EQ(topItem(), newer.id());
+}
+
+TEST_F(ClipboardServiceTest, APasteWithoutTargetGoesToThePreviousApplication)
+{
+    service.setPreviousActiveApp(editor);
+    Task<bool> paste = service.paste(older);
+    ASSERT_EQ(sim.workspace.activations.size(), 1);
+    EXPECT_EQ(sim.workspace.activations.first().application.pid, editor.pid);
+    sim.clock.advance(0.2);
+    EXPECT_EQ(paste.result(), std::optional<bool>(true));
+    EXPECT_EQ(sim.keyboard.chords.first().pid, editor.pid);
+}
+
+TEST_F(ClipboardServiceTest, WithNowhereToPasteTheItemIsOnlyPutOnTheClipboard)
+{
+    Task<bool> paste = service.paste(older);
+    EXPECT_EQ(sim.pasteboard.writes.size(), 1);
+    EXPECT_TRUE(sim.keyboard.chords.isEmpty());
+    sim.clock.advance(0.15);
+    EXPECT_EQ(paste.result(), std::optional<bool>(false));
+    EXPECT_FALSE(service.isPasting());
+}
+
+TEST_F(ClipboardServiceTest, OurOwnWriteIsNotCapturedAgain)
+{
+    int captures = 0;
+    pasteboard.onCapture = [&](const ClipboardCapture &) { ++captures; };
+    pasteboard.start();
+    sim.clock.advance(0.2);
+    const int before = captures;
+
+    sim.workspace.bringToFront(editor);
+    Task<bool> paste = service.paste(older, target(editor));
+    sim.clock.advance(1);
+    EXPECT_EQ(paste.result(), std::optional<bool>(true));
+    EXPECT_EQ(captures, before);
+    pasteboard.stop();
+}
+
+TEST_F(ClipboardServiceTest, TextPastedIntoAFieldIsRecordedForIt)
+{
+    QList<QPair<QString, FocusedFieldTarget>> recorded;
+    service.setFieldValueRecorder([&](const QString &text, const FocusedFieldTarget &field) { recorded.append({text, field}); });
+    const FocusedFieldTarget field{std::make_shared<int>(7)};
+    sim.workspace.bringToFront(editor);
+
+    Task<bool> text = service.paste(older, ClipboardPasteTarget{editor, field});
+    sim.clock.advance(0.2);
+    Task<bool> image = service.paste(makeItem(ClipboardItemType::image, QString(), {rep(PasteboardType::png, "PNG")}),
+                                     ClipboardPasteTarget{editor, field});
+    sim.clock.advance(0.2);
+    Task<bool> noField = service.paste(newer, target(editor));
+    sim.clock.advance(0.2);
+
+    ASSERT_EQ(recorded.size(), 1);
+    EXPECT_EQ(recorded.first().first, QStringLiteral("older"));
+    EXPECT_EQ(recorded.first().second, field);
+}
+
+TEST_F(ClipboardServiceTest, PlainTextSettingDecidesWhatIsWritten)
+{
+    const ClipboardItem rich = makeItem(ClipboardItemType::text, QStringLiteral("bold"),
+                                        {rep(PasteboardType::plainText, "bold"), rep(PasteboardType::html, "<b>bold</b>")});
+    sim.workspace.bringToFront(editor);
+
+    setPlainText(true);
+    Task<bool> plain = service.paste(rich, target(editor));
+    sim.clock.advance(0.2);
+    setPlainText(false);
+    Task<bool> full = service.paste(rich, target(editor));
+    sim.clock.advance(0.2);
+
+    ASSERT_EQ(sim.pasteboard.writes.size(), 2);
+    EXPECT_EQ(sim.pasteboard.writes.at(0), (Write{{{PasteboardType::plainText, QByteArray("bold")}}}));
+    EXPECT_EQ(sim.pasteboard.writes.at(1),
+              (Write{{{PasteboardType::plainText, QByteArray("bold")}, {PasteboardType::html, QByteArray("<b>bold</b>")}}}));
+}
+
+struct ContentCase {
+    const char *name;
+    ClipboardItem item;
+    bool asPlainText;
+    std::optional<QString> plainText;
+    QList<QList<QPair<QString, QByteArray>>> payload;
+};
+
+TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
+{
+    const ClipboardItem richText = makeItem(ClipboardItemType::text, QStringLiteral("Hi"),
+                                            {rep(PasteboardType::plainText, "Hi"), rep(PasteboardType::html, "<i>Hi</i>"),
+                                             omitted(QStringLiteral("image/bmp"), 90'000'000)});
+    const ClipboardItem link = makeItem(ClipboardItemType::url, QStringLiteral("https://example.org/a"),
+                                        {rep(PasteboardType::plainText, "https://example.org/a"),
+                                         rep(PasteboardType::uriList, "https://example.org/a\r\n")});
+    const ClipboardItem image = makeItem(ClipboardItemType::image, QStringLiteral("label"),
+                                         {rep(PasteboardType::png, "PNGDATA"), rep(PasteboardType::plainText, "label")});
+    ClipboardItem files = makeItem(ClipboardItemType::file, QStringLiteral("/tmp/a.txt\n/tmp/b.txt"),
+                                   {rep(PasteboardType::uriList, "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n")});
+    const ClipboardItem typed = makeItem(ClipboardItemType::text, QStringLiteral("zażółć"));
+    ClipboardItem bareFiles = makeItem(ClipboardItemType::file, QString());
+    bareFiles.setFilePaths({QStringLiteral("/tmp/a b.txt")});
+    const ClipboardItem allOmitted = makeItem(ClipboardItemType::text, QStringLiteral("big"),
+                                              {omitted(PasteboardType::plainText, 70'000'000)});
+    const ClipboardItem emptyGeneric = makeItem(ClipboardItemType::generic, QString(),
+                                                {rep(QStringLiteral("application/x-thing"), "\x01\x02")});
+    QList<PasteboardRepresentation> twoItems;
+    ClipboardItem multi(QUuid::createUuid());
+    multi.setTypeRawValue(rawValue(ClipboardItemType::text));
+    multi.setText(QStringLiteral("one"));
+    PasteboardPayload multiPayload;
+    multiPayload.items = {PasteboardPayloadItem{{rep(PasteboardType::plainText, "one")}},
+                          PasteboardPayloadItem{{rep(PasteboardType::plainText, "two")}}};
+    multi.setPayload(multiPayload);
+
+    const QByteArray typedUtf8 = QStringLiteral("zażółć").toUtf8();
+    const ContentCase cases[] = {
+        {"rich text as captured, omitted formats left out", richText, false, std::nullopt,
+         {{{PasteboardType::plainText, "Hi"}, {PasteboardType::html, "<i>Hi</i>"}}}},
+        {"rich text as plain text", richText, true, QStringLiteral("Hi"), {}},
+        {"link as plain text", link, true, QStringLiteral("https://example.org/a"), {}},
+        {"image keeps its formats in plain-text mode", image, true, std::nullopt,
+         {{{PasteboardType::png, "PNGDATA"}, {PasteboardType::plainText, "label"}}}},
+        {"file list keeps its formats in plain-text mode", files, true, std::nullopt,
+         {{{PasteboardType::uriList, "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n"}}}},
+        {"every captured item is written", multi, false, std::nullopt,
+         {{{PasteboardType::plainText, "one"}}, {{PasteboardType::plainText, "two"}}}},
+        {"a typed value without capture", typed, false, std::nullopt, {{{PasteboardType::plainText, typedUtf8}}}},
+        {"files without capture become file URLs", bareFiles, false, std::nullopt,
+         {{{PasteboardType::uriList, "file:///tmp/a%20b.txt\r\n"}, {PasteboardType::plainText, "/tmp/a b.txt"}}}},
+        {"a capture with no data falls back to the text", allOmitted, false, std::nullopt,
+         {{{PasteboardType::plainText, "big"}}}},
+        {"an item without text keeps its formats in plain-text mode", emptyGeneric, true, std::nullopt,
+         {{{QStringLiteral("application/x-thing"), "\x01\x02"}}}},
+    };
+    for (const ContentCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        const ClipboardPasteContent content = ClipboardService::pasteContent(c.item, c.asPlainText);
+        EXPECT_EQ(content.plainText, c.plainText);
+        QList<QList<QPair<QString, QByteArray>>> written;
+        for (const PasteboardPayloadItem &item : content.payload.items) {
+            QList<QPair<QString, QByteArray>> reps;
+            for (const PasteboardRepresentation &r : item.representations)
+                reps.append({r.type, r.data});
+            written.append(reps);
+        }
+        EXPECT_EQ(written, c.payload);
+    }
+}
+
+TEST_F(ClipboardServiceTest, FocusedFieldTargetIsTheFrontmostOtherRegularApplication)
+{
+    const RunningApplication dock = sim.workspace.addApplication(QStringLiteral("plank"), QString(), false);
+
+    sim.workspace.bringToFront(editor);
+    auto found = service.focusedFieldTarget();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->application.pid, editor.pid);
+    EXPECT_FALSE(found->field);
+    EXPECT_EQ(service.previousActiveApp()->pid, editor.pid);
+
+    // Our own window or a dock in front: the remembered application stays the target.
+    sim.workspace.bringToFront(sim.workspace.currentApplication());
+    found = service.focusedFieldTarget();
+    ASSERT_TRUE(found);
+    EXPECT_EQ(found->application.pid, editor.pid);
+    sim.workspace.bringToFront(dock);
+    EXPECT_EQ(service.focusedFieldTarget()->application.pid, editor.pid);
+
+    // Once it has quit there is no target at all.
+    sim.workspace.terminate(editor);
+    EXPECT_FALSE(service.focusedFieldTarget());
+}
+
+TEST_F(ClipboardServiceTest, RefocusWaitsForTheApplication)
+{
+    sim.workspace.activationDelay = 0.25;
+    Task<bool> refocused = service.refocus(editor, FocusedFieldTarget{});
+    sim.clock.advance(0.25);
+    EXPECT_FALSE(refocused.isFinished()) << "seen at the poll after it came to the front";
+    sim.clock.advance(0.01);
+    EXPECT_EQ(refocused.result(), std::optional<bool>(true));
+
+    sim.workspace.activationDelay = -1;
+    Task<bool> never = service.refocus(terminal, FocusedFieldTarget{});
+    sim.clock.advance(2);
+    EXPECT_EQ(never.result(), std::optional<bool>(false));
+}
+
+TEST_F(ClipboardServiceTest, AppStatePasteGoesThroughTheService)
+{
+    service.setPreviousActiveApp(editor);
+    Task<bool> pasted = appState.paste(QStringLiteral("from a field"));
+    sim.clock.advance(0.2);
+    EXPECT_EQ(pasted.result(), std::optional<bool>(true));
+    EXPECT_EQ(sim.pasteboard.writes.first(), (Write{{{PasteboardType::plainText, QByteArray("from a field")}}}));
+    EXPECT_EQ(history.items().first().text(), QStringLiteral("from a field"));
+}
+
+} // namespace
