@@ -1,0 +1,178 @@
+// The simulated panel is what every window test asserts against, so its bookkeeping must be right:
+// animations on the simulated clock, completions, stacking and key status.
+#include "platform/sim/SimClock.h"
+#include "platform/sim/SimPanelFactory.h"
+
+#include <QLineEdit>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct SimPanelTest : ::testing::Test {
+    SimClock clock;
+    SimPanelFactory factory{clock};
+};
+
+TEST_F(SimPanelTest, NewPanelIsOrderedOutOpaqueAndEmpty)
+{
+    auto panel = factory.createPanel(PanelKind::Launcher);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_EQ(panel->alphaValue(), 1.0);
+    EXPECT_EQ(panel->level(), PanelLevel::Normal);
+    EXPECT_TRUE(panel->acceptsKeyboardFocus());
+    EXPECT_EQ(panel->frame(), QRectF());
+    EXPECT_EQ(panel->contentWidget(), nullptr);
+    EXPECT_EQ(panel->kind(), PanelKind::Launcher);
+}
+
+TEST_F(SimPanelTest, AnimationFollowsTheCurveAndCompletesAfterItsDuration)
+{
+    auto panel = factory.createPanel(PanelKind::Launcher);
+    panel->setFrame(QRectF(0, 0, 100, 30));
+    int completions = 0;
+    panel->animateFrame(QRectF(0, 0, 200, 30), 0.24, AnimationTiming::EaseInEaseOut, [&] { ++completions; });
+    EXPECT_TRUE(panel->isAnimatingFrame());
+    clock.advance(0.12);
+    // Half the time of a symmetric curve is half the way.
+    EXPECT_NEAR(panel->frame().width(), 150.0, 1e-6);
+    EXPECT_EQ(completions, 0);
+    clock.advance(0.119);
+    EXPECT_EQ(completions, 0);
+    clock.advance(0.001);
+    EXPECT_EQ(completions, 1);
+    EXPECT_FALSE(panel->isAnimatingFrame());
+    EXPECT_EQ(panel->frame(), QRectF(0, 0, 200, 30));
+}
+
+TEST_F(SimPanelTest, SupersededAnimationStopsWhereItIsAndCompletesLaterNotInsideTheCall)
+{
+    auto panel = factory.createPanel(PanelKind::Launcher);
+    panel->setFrame(QRectF(0, 0, 100, 100));
+    QStringList events;
+    panel->animateFrame(QRectF(0, 0, 200, 100), 0.2, AnimationTiming::Linear, [&] { events << "first"; });
+    clock.advance(0.1);
+    panel->animateFrame(QRectF(0, 0, 50, 100), 0.1, AnimationTiming::Linear, [&] { events << "second"; });
+    EXPECT_TRUE(events.isEmpty());
+    EXPECT_NEAR(panel->frame().width(), 150.0, 1e-6);
+    clock.runDue();
+    EXPECT_EQ(events, QStringList{"first"});
+    clock.advance(0.1);
+    EXPECT_EQ(events, (QStringList{"first", "second"}));
+    EXPECT_EQ(panel->frame().width(), 50.0);
+    // The first animation's own end passes without a second call.
+    clock.advance(1);
+    EXPECT_EQ(events.size(), 2);
+}
+
+TEST_F(SimPanelTest, SetFrameDuringAnimationWinsAndStillCompletesTheAnimation)
+{
+    auto panel = factory.createPanel(PanelKind::Launcher);
+    int completions = 0;
+    panel->animateFrame(QRectF(10, 10, 10, 10), 0.24, AnimationTiming::EaseOut, [&] { ++completions; });
+    panel->setFrame(QRectF(1, 2, 3, 4));
+    clock.advance(0.5);
+    EXPECT_EQ(completions, 1);
+    EXPECT_EQ(panel->frame(), QRectF(1, 2, 3, 4));
+}
+
+TEST_F(SimPanelTest, StackingHonoursLevelsAndOrderOut)
+{
+    auto low = factory.createPanel(PanelKind::Floating);
+    auto high = factory.createPanel(PanelKind::Launcher);
+    high->setLevel(PanelLevel::Status);
+    high->orderFrontRegardless();
+    low->orderFrontRegardless();
+    auto *simHigh = static_cast<SimPanel *>(high.get());
+    auto *simLow = static_cast<SimPanel *>(low.get());
+    EXPECT_EQ(factory.orderedPanels(), (QList<SimPanel *>{simHigh, simLow}));
+    high->orderOut();
+    EXPECT_EQ(factory.orderedPanels(), QList<SimPanel *>{simLow});
+    EXPECT_FALSE(high->isVisible());
+}
+
+TEST_F(SimPanelTest, KeyStatusNeedsFocusAcceptanceAndMovesBetweenPanels)
+{
+    auto a = factory.createPanel(PanelKind::Launcher);
+    auto b = factory.createPanel(PanelKind::Launcher);
+    a->setAcceptsKeyboardFocus(false);
+    a->makeKey();
+    EXPECT_FALSE(a->isKey());
+    a->setAcceptsKeyboardFocus(true);
+    int resigned = 0;
+    QObject::connect(a.get(), &Panel::resignedKey, [&] { ++resigned; });
+    a->makeKey();
+    EXPECT_TRUE(a->isKey());
+    b->makeKey();
+    EXPECT_FALSE(a->isKey());
+    EXPECT_TRUE(b->isKey());
+    EXPECT_EQ(resigned, 1);
+    // Ordering out the key panel gives the keyboard up.
+    b->orderFrontRegardless();
+    b->orderOut();
+    EXPECT_EQ(factory.keyPanel(), nullptr);
+}
+
+TEST_F(SimPanelTest, FirstResponderIsAContentWidgetThePanelOrNothing)
+{
+    auto panel = factory.createPanel(PanelKind::Floating);
+    auto *content = new QWidget;
+    auto *field = new QLineEdit(content);
+    panel->setContentWidget(content);
+    EXPECT_FALSE(panel->hasFirstResponder());
+    EXPECT_TRUE(panel->makeFirstResponder(field));
+    EXPECT_EQ(panel->firstResponderWidget(), field);
+    EXPECT_TRUE(panel->makeFirstResponder(nullptr));
+    EXPECT_TRUE(panel->hasFirstResponder());
+    EXPECT_EQ(panel->firstResponderWidget(), nullptr);
+    QLineEdit stranger;
+    EXPECT_FALSE(panel->makeFirstResponder(&stranger));
+}
+
+TEST_F(SimPanelTest, ReplacingContentFreesThePreviousWidget)
+{
+    auto panel = factory.createPanel(PanelKind::Floating);
+    QPointer<QWidget> first = new QWidget;
+    panel->setContentWidget(first);
+    panel->setFrame(QRectF(0, 0, 120, 40));
+    EXPECT_EQ(first->size(), QSize(120, 40));
+    panel->setContentWidget(new QWidget);
+    EXPECT_TRUE(first.isNull());
+}
+
+TEST_F(SimPanelTest, CloseIsFinalAndAnnouncedOnce)
+{
+    auto panel = factory.createPanel(PanelKind::Launcher);
+    int willClose = 0;
+    QObject::connect(panel.get(), &Panel::willClose, [&] { ++willClose; });
+    panel->orderFrontRegardless();
+    panel->close();
+    panel->close();
+    EXPECT_EQ(willClose, 1);
+    EXPECT_TRUE(panel->isClosed());
+    panel->orderFrontRegardless();
+    EXPECT_FALSE(panel->isVisible());
+}
+
+TEST_F(SimPanelTest, DestroyedPanelsLeaveTheFactoryLists)
+{
+    auto panel = factory.createPanel(PanelKind::Launcher);
+    panel->orderFrontRegardless();
+    panel.reset();
+    EXPECT_TRUE(factory.panels().isEmpty());
+    EXPECT_TRUE(factory.orderedPanels().isEmpty());
+    EXPECT_EQ(factory.createdCount(), 1);
+}
+
+TEST_F(SimPanelTest, AnimationOfADestroyedPanelNeverCompletes)
+{
+    auto panel = factory.createPanel(PanelKind::Launcher);
+    int completions = 0;
+    panel->animateFrame(QRectF(0, 0, 5, 5), 0.1, AnimationTiming::Linear, [&] { ++completions; });
+    panel.reset();
+    clock.advance(1);
+    EXPECT_EQ(completions, 0);
+}
+
+} // namespace
