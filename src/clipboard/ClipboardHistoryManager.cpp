@@ -133,12 +133,13 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
         return std::nullopt;
     m_lastChangeCount = capture.changeCount;
     m_lastCaptureItemId = QUuid();
-    const ClipboardItem item = makeItem(capture);
+    ClipboardItem item = makeItem(capture);
     if (!m_items.isEmpty() && isSameContent(item, m_items.first()))
         return std::nullopt;
 
     if (m_onPulse)
         m_onPulse();
+    item.setDate(topDate());
     insertAtTop(item);
     m_lastCaptureItemId = item.id();
     markChanged({item}, {});
@@ -205,6 +206,15 @@ void ClipboardHistoryManager::afterNewItem(const ClipboardItem &item)
     }
 }
 
+QDateTime ClipboardHistoryManager::topDate() const
+{
+    // Copies within one millisecond still get distinct dates, so the stored order is the list's order.
+    const QDateTime now = m_clock.now();
+    if (!m_items.isEmpty() && m_items.first().date() >= now)
+        return m_items.first().date().addMSecs(1);
+    return now;
+}
+
 void ClipboardHistoryManager::insertAtTop(const ClipboardItem &item)
 {
     m_items.removeIf([&](const ClipboardItem &existing) { return existing.id() == item.id(); });
@@ -220,7 +230,7 @@ void ClipboardHistoryManager::handleItemInserted(const ClipboardItem &item)
     if (const auto stored = this->item(item.id()))
         used = *stored;
     const QDateTime now = m_clock.now();
-    used.setDate(now);
+    used.setDate(m_items.isEmpty() || m_items.first().id() == used.id() ? now : topDate());
     used.setLastUsedAt(now);
     insertAtTop(used);
     markChanged({used}, {});

@@ -80,7 +80,7 @@ public:
     void cleanUp();
 
     // Matches of the history for a filter and a query, newest first; fills searchPresentations.
-    // Finishes without a value when cancelled.
+    // A cancelled search ends early with an empty list (awaiting it gives none).
     Task<QList<ClipboardItem>> searchItems(std::optional<ClipboardFilter> filter, QString query,
                                            bool includeAnalysisText, int limit);
     // The index, created on first use.
@@ -93,6 +93,7 @@ Q_SIGNALS:
     void searchPresentationsChanged();
 
 private:
+    QDateTime topDate() const;
     void insertAtTop(const ClipboardItem &item);
     void afterNewItem(const ClipboardItem &item);
     void markChanged(const QList<ClipboardItem> &upserts, const QList<QUuid> &deletions);

@@ -1,0 +1,387 @@
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardItemStore.h"
+#include "model/SwiftDataContainer.h"
+#include "platform/sim/SimClock.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+
+namespace {
+
+ClipboardCapture textCapture(const QString &text, qint64 changeCount = 0, ClipboardItemType type = ClipboardItemType::text)
+{
+    ClipboardCapture capture;
+    capture.type = type;
+    capture.text = text;
+    capture.changeCount = changeCount;
+    capture.payload.items.append(PasteboardPayloadItem{{{"text/plain", text.toUtf8(), text.toUtf8().size(), std::nullopt}}});
+    capture.sourceBundleIdentifier = "org.example.editor";
+    return capture;
+}
+
+ClipboardCapture fileCapture(const QStringList &paths)
+{
+    ClipboardCapture capture;
+    capture.type = ClipboardItemType::file;
+    capture.filePaths = paths;
+    capture.fileName = QFileInfo(paths.first()).fileName();
+    capture.text = paths.join('\n');
+    return capture;
+}
+
+ClipboardCapture imageCapture(const QByteArray &bytes)
+{
+    ClipboardCapture capture;
+    capture.type = ClipboardItemType::image;
+    capture.imageData = bytes;
+    capture.payload.items.append(PasteboardPayloadItem{{{"image/png", bytes, bytes.size(), std::nullopt}}});
+    return capture;
+}
+
+ClipboardCapture genericCapture(const QByteArray &bytes)
+{
+    ClipboardCapture capture;
+    capture.type = ClipboardItemType::generic;
+    capture.payload.items.append(PasteboardPayloadItem{{{"application/x-thing", bytes, bytes.size(), std::nullopt}}});
+    return capture;
+}
+
+class HistoryTest : public testing::Test {
+protected:
+    void SetUp() override { open(); }
+
+    void open()
+    {
+        manager.reset();
+        store.reset();
+        container.reset();
+        container = std::make_unique<SwiftDataContainer>(dir.path());
+        store = std::make_unique<ClipboardItemStore>(*container);
+        manager = std::make_unique<ClipboardHistoryManager>(clock, store.get());
+        manager->setPulseHandler([this] { ++pulses; });
+        manager->setRetentionDaysProvider([this] { return days; });
+        manager->start();
+    }
+
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const auto &item : manager->items())
+            out.append(item.text());
+        return out;
+    }
+
+    QTemporaryDir dir;
+    SimClock clock;
+    int pulses = 0;
+    int days = 7;
+    std::unique_ptr<SwiftDataContainer> container;
+    std::unique_ptr<ClipboardItemStore> store;
+    std::unique_ptr<ClipboardHistoryManager> manager;
+};
+
+struct DuplicateCase {
+    const char *name;
+    ClipboardCapture first;
+    ClipboardCapture second;
+    bool dropped;
+};
+
+class HistoryDuplicates : public HistoryTest, public testing::WithParamInterface<DuplicateCase> {};
+
+TEST_P(HistoryDuplicates, ComparesWithTheNewestItemByKind)
+{
+    const DuplicateCase &c = GetParam();
+    ASSERT_TRUE(manager->ingest(c.first).has_value());
+    const int revision = manager->storageRevision();
+    const bool stored = manager->ingest(c.second).has_value();
+    EXPECT_EQ(stored, !c.dropped);
+    EXPECT_EQ(manager->items().size(), c.dropped ? 1 : 2);
+    EXPECT_EQ(pulses, c.dropped ? 1 : 2);
+    EXPECT_EQ(manager->storageRevision() > revision, !c.dropped);
+}
+
+ClipboardCapture withSource(ClipboardCapture capture, const QString &source)
+{
+    capture.sourceBundleIdentifier = source;
+    capture.payload.items.append(PasteboardPayloadItem{{{"text/html", "<p>", 3, std::nullopt}}});
+    return capture;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, HistoryDuplicates,
+    testing::Values(
+        DuplicateCase{"sameText", textCapture("hello"), textCapture("hello"), true},
+        DuplicateCase{"sameTextOtherFormatsAndSource", textCapture("hello"), withSource(textCapture("hello"), "other"), true},
+        DuplicateCase{"otherText", textCapture("hello"), textCapture("hello "), false},
+        DuplicateCase{"sameTextOtherKind", textCapture("https://a.org"),
+                      textCapture("https://a.org", 0, ClipboardItemType::url), false},
+        DuplicateCase{"sameLink", textCapture("https://a.org", 0, ClipboardItemType::url),
+                      textCapture("https://a.org", 0, ClipboardItemType::url), true},
+        DuplicateCase{"samePaths", fileCapture({"/a", "/b"}), fileCapture({"/a", "/b"}), true},
+        DuplicateCase{"pathsInOtherOrder", fileCapture({"/a", "/b"}), fileCapture({"/b", "/a"}), false},
+        DuplicateCase{"fewerPaths", fileCapture({"/a", "/b"}), fileCapture({"/a"}), false},
+        DuplicateCase{"sameImage", imageCapture("PNGDATA"), imageCapture("PNGDATA"), true},
+        DuplicateCase{"otherImageSameSize", imageCapture("PNGDATA"), imageCapture("PNGDATB"), false},
+        DuplicateCase{"sameGeneric", genericCapture("blob"), genericCapture("blob"), true},
+        DuplicateCase{"otherGeneric", genericCapture("blob"), genericCapture("blub"), false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(HistoryTest, OnlyTheNewestItemCounts)
+{
+    manager->ingest(textCapture("a"));
+    manager->ingest(textCapture("b"));
+    manager->ingest(textCapture("a"));
+    EXPECT_EQ(texts(), (QStringList{"a", "b", "a"}));
+}
+
+TEST_F(HistoryTest, NewestFirstAndPersistedAcrossReopen)
+{
+    manager->ingest(textCapture("one"));
+    clock.advance(1);
+    manager->ingest(imageCapture(QByteArray(5000, 'p')));
+    clock.advance(1);
+    manager->ingest(textCapture("three"));
+    const QUuid imageId = manager->items().at(1).id();
+    open();
+    ASSERT_EQ(manager->items().size(), 3);
+    EXPECT_EQ(manager->items().at(0).text(), "three");
+    EXPECT_EQ(manager->items().at(2).text(), "one");
+    const ClipboardItem image = manager->items().at(1);
+    EXPECT_EQ(image.id(), imageId);
+    EXPECT_FALSE(image.imageBlob()->isLoaded());
+    EXPECT_EQ(image.imageData(), QByteArray(5000, 'p'));
+    ASSERT_TRUE(image.payload().has_value());
+    EXPECT_EQ(image.payload()->items.at(0).representations.at(0).type, "image/png");
+    // The digest kept in the row still finds the duplicate after a restart.
+    EXPECT_FALSE(manager->ingest(textCapture("three")));
+    manager->handleItemInserted(image);
+    EXPECT_FALSE(manager->ingest(imageCapture(QByteArray(5000, 'p'))));
+    EXPECT_EQ(manager->items().size(), 3);
+}
+
+TEST_F(HistoryTest, RetentionBoundaryOnTheWallClock)
+{
+    for (int setting : {1, 3, 7}) {
+        days = setting;
+        manager->deleteItems(manager->items());
+        manager->ingest(textCapture("old"));
+        clock.advance(1);
+        manager->ingest(textCapture("older by a second less"));
+        clock.advance(86400.0 * setting - 1);
+        // "old" is now exactly the period old, and stays.
+        manager->cleanUp();
+        EXPECT_EQ(manager->items().size(), 2) << setting;
+        clock.advance(1);
+        manager->cleanUp();
+        EXPECT_EQ(texts(), QStringList{"older by a second less"}) << setting;
+    }
+}
+
+TEST_F(HistoryTest, RetentionOutsideOneToSevenIsClamped)
+{
+    days = 30;
+    manager->ingest(textCapture("x"));
+    clock.advance(7 * 86400.0 + 1);
+    manager->cleanUp();
+    EXPECT_TRUE(manager->items().isEmpty());
+    days = 0;
+    manager->ingest(textCapture("y"));
+    clock.advance(86400.0);
+    manager->cleanUp();
+    EXPECT_EQ(manager->items().size(), 1);
+}
+
+TEST_F(HistoryTest, CleanUpRunsEverySixtySecondsAndPersists)
+{
+    days = 1;
+    manager->ingest(textCapture("x"));
+    clock.advance(86400.0 - 30);
+    manager->ingest(textCapture("y"));
+    clock.advance(30 + 1); // past the day for "x"; the loop has not looked yet unless a minute passed
+    clock.advance(60);
+    EXPECT_EQ(texts(), QStringList{"y"});
+    open();
+    EXPECT_EQ(texts(), QStringList{"y"});
+    manager->stop();
+    clock.advance(86400.0);
+    EXPECT_EQ(manager->items().size(), 1);
+}
+
+TEST_F(HistoryTest, KeepsTheNewestFiveThousand)
+{
+    for (int i = 0; i < ClipboardHistoryManager::maximumItemCount + 3; ++i) {
+        manager->ingest(textCapture(QString::number(i)));
+        clock.advance(0.001);
+    }
+    EXPECT_EQ(manager->items().size(), ClipboardHistoryManager::maximumItemCount);
+    EXPECT_EQ(manager->items().first().text(), QString::number(ClipboardHistoryManager::maximumItemCount + 2));
+    EXPECT_EQ(manager->items().last().text(), "3");
+    open();
+    EXPECT_EQ(manager->items().size(), ClipboardHistoryManager::maximumItemCount);
+    EXPECT_EQ(manager->items().last().text(), "3");
+}
+
+TEST_F(HistoryTest, HandleItemInsertedMovesToTopWithNewDates)
+{
+    manager->ingest(textCapture("a"));
+    clock.advance(5);
+    manager->ingest(textCapture("b"));
+    clock.advance(5);
+    const ClipboardItem a = manager->items().at(1);
+    const int revision = manager->storageRevision();
+    manager->handleItemInserted(a);
+    EXPECT_EQ(texts(), (QStringList{"a", "b"}));
+    EXPECT_EQ(manager->items().first().date(), clock.now());
+    EXPECT_EQ(manager->items().first().lastUsedAt(), clock.now());
+    EXPECT_GT(manager->storageRevision(), revision);
+    EXPECT_EQ(manager->items().size(), 2);
+    open();
+    EXPECT_EQ(texts(), (QStringList{"a", "b"}));
+    EXPECT_EQ(manager->items().first().lastUsedAt(), clock.now());
+
+    // An item that is gone meanwhile comes back at the top.
+    const ClipboardItem b = manager->items().at(1);
+    manager->deleteItems({b});
+    manager->handleItemInserted(b);
+    EXPECT_EQ(texts(), (QStringList{"b", "a"}));
+}
+
+TEST_F(HistoryTest, DeleteItemsRemovesFromListStoreAndFiles)
+{
+    manager->ingest(imageCapture("IMG"));
+    manager->ingest(textCapture("keep"));
+    manager->ingest(textCapture("drop"));
+    const auto items = manager->items();
+    manager->deleteItems({items.at(0), items.at(2)});
+    EXPECT_EQ(texts(), QStringList{"keep"});
+    // Only the payload of "keep" is left beside the database.
+    EXPECT_EQ(QDir(container->blobFolder()).entryList(QDir::Files).size(), 1);
+    open();
+    EXPECT_EQ(texts(), QStringList{"keep"});
+}
+
+TEST_F(HistoryTest, ReReadReplacesTheItemOfItsChange)
+{
+    ASSERT_TRUE(manager->ingest(textCapture("partial", 7)));
+    const QUuid id = manager->items().first().id();
+    ClipboardCapture fuller = textCapture("partial", 7);
+    fuller.payload.items[0].representations.append({"text/html", "<b>partial</b>", 14, std::nullopt});
+    const auto replaced = manager->replaceCapture(fuller);
+    ASSERT_TRUE(replaced.has_value());
+    EXPECT_EQ(replaced->id(), id);
+    EXPECT_EQ(manager->items().size(), 1);
+    EXPECT_EQ(pulses, 1);
+    EXPECT_TRUE(manager->items().first().payload()->hasType("text/html"));
+
+    // A re-read for an older change is a new copy.
+    ASSERT_TRUE(manager->replaceCapture(textCapture("next", 6)));
+    EXPECT_EQ(manager->items().size(), 2);
+    // Once another copy is on top, a late re-read of change 7 is a new item.
+    ASSERT_TRUE(manager->ingest(textCapture("other", 8)));
+    EXPECT_TRUE(manager->replaceCapture(textCapture("partial!", 7)).has_value());
+    EXPECT_EQ(manager->items().first().text(), "partial!");
+    EXPECT_EQ(manager->items().size(), 4);
+}
+
+TEST_F(HistoryTest, ReReadThatEqualsThePreviousTopRemovesTheEarlyRead)
+{
+    manager->ingest(textCapture("full text", 1));
+    manager->ingest(textCapture("full", 2)); // an incomplete first read of change 2
+    manager->replaceCapture(textCapture("full text", 2));
+    EXPECT_EQ(texts(), QStringList{"full text"});
+    open();
+    EXPECT_EQ(texts(), QStringList{"full text"});
+}
+
+TEST_F(HistoryTest, ReReadOfADroppedCaptureIsIngested)
+{
+    manager->ingest(textCapture("same", 1));
+    EXPECT_FALSE(manager->ingest(textCapture("same", 2)));
+    EXPECT_TRUE(manager->replaceCapture(textCapture("same, complete", 2)));
+    EXPECT_EQ(texts(), (QStringList{"same, complete", "same"}));
+}
+
+TEST_F(HistoryTest, SecretCopiesNeverEnter)
+{
+    ClipboardCapture secret = textCapture("hunter2", 3);
+    secret.payload.items[0].representations.append({"x-kde-passwordManagerHint", "secret", 6, std::nullopt});
+    EXPECT_FALSE(manager->ingest(secret));
+    EXPECT_TRUE(manager->items().isEmpty());
+    EXPECT_EQ(pulses, 0);
+
+    // A marker that only shows up in the re-read takes the early read out again.
+    manager->ingest(textCapture("hunter2", 4));
+    secret.changeCount = 4;
+    EXPECT_FALSE(manager->replaceCapture(secret));
+    EXPECT_TRUE(manager->items().isEmpty());
+    open();
+    EXPECT_TRUE(manager->items().isEmpty());
+}
+
+TEST_F(HistoryTest, HooksAndPlainTextRewrite)
+{
+    QStringList preChecked;
+    QList<QUuid> queued;
+    QStringList rewrites;
+    bool plain = false;
+    manager->setCapturePreCheck([&](const QString &text, const QString &source) { preChecked.append(text + "@" + source); });
+    manager->setAnalysisQueueHook([&](const ClipboardItem &item) { queued.append(item.id()); });
+    manager->setPasteAsPlainTextProvider([&] { return plain; });
+    manager->setPlainTextRewriteHandler([&](const QString &text) { rewrites.append(text); });
+
+    ClipboardCapture rich = textCapture("rich");
+    rich.payload.items[0].representations.append({"text/html", "<b>rich</b>", 11, std::nullopt});
+    manager->ingest(rich);
+    EXPECT_TRUE(rewrites.isEmpty());
+    plain = true;
+    rich.text = "rich 2";
+    manager->ingest(rich);
+    manager->ingest(textCapture("plain"));
+    ClipboardCapture rtfLink = textCapture("https://a.org", 0, ClipboardItemType::url);
+    rtfLink.payload.items[0].representations.append({"text/rtf", "{\\rtf1}", 7, std::nullopt});
+    manager->ingest(rtfLink);
+    ClipboardCapture image = imageCapture("IMG");
+    image.payload.items[0].representations.append({"text/html", "<img>", 5, std::nullopt});
+    manager->ingest(image);
+    manager->ingest(fileCapture({"/f"}));
+    manager->ingest(textCapture("   "));
+
+    EXPECT_EQ(rewrites, (QStringList{"rich 2", "https://a.org"}));
+    EXPECT_EQ(preChecked.size(), 5);
+    EXPECT_EQ(preChecked.first(), "rich@org.example.editor");
+    // Text and links with text, and the image; not the file or the blank text.
+    EXPECT_EQ(queued.size(), 5);
+}
+
+TEST_F(HistoryTest, FailedSaveKeepsMemoryAndRetries)
+{
+    manager->ingest(textCapture("first"));
+    // Break the database under the store: the table is gone.
+    QSqlQuery(container->database()).exec("ALTER TABLE ClipboardItem RENAME TO Hidden");
+    manager->ingest(textCapture("second"));
+    EXPECT_EQ(texts(), (QStringList{"second", "first"}));
+    QSqlQuery(container->database()).exec("ALTER TABLE Hidden RENAME TO ClipboardItem");
+    manager->ingest(textCapture("third"));
+    open();
+    EXPECT_EQ(texts(), (QStringList{"third", "second", "first"}));
+}
+
+TEST_F(HistoryTest, RevisionsRiseOnEveryChange)
+{
+    QSignalSpy storage(manager.get(), &ClipboardHistoryManager::storageRevisionChanged);
+    QSignalSpy search(manager.get(), &ClipboardHistoryManager::searchRevisionChanged);
+    manager->ingest(textCapture("a"));
+    manager->ingest(textCapture("a"));
+    EXPECT_EQ(storage.count(), 1);
+    EXPECT_EQ(search.count(), 1);
+    manager->deleteItems(manager->items());
+    EXPECT_EQ(storage.count(), 2);
+}
+
+} // namespace
