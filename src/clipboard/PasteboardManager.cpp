@@ -14,7 +14,7 @@ namespace {
 // Plain text as the owner sent it: UTF-8 as promised, or read byte for byte when it is not UTF-8.
 QString decodeText(const QByteArray &data)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(data);
     if (utf8.hasError())
         return QString::fromLatin1(data);
@@ -165,7 +165,8 @@ Task<> PasteboardManager::pollLoop()
             continue;
         m_lastChangeCount = count;
         const bool finished = co_await captureChange(count);
-        if (!finished)
+        // A callback may have stopped us while the capture ran.
+        if (!finished || !m_running)
             co_return;
     }
 }

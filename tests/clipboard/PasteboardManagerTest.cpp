@@ -1,0 +1,546 @@
+#include "clipboard/PasteboardManager.h"
+#include "platform/sim/SimPlatform.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Rep = SimPasteboard::Representation;
+using Owner = SimPasteboard::Representation::Owner;
+
+const QString kFoo = QStringLiteral("application/x-foo");
+
+class PasteboardManagerTest : public ::testing::Test {
+protected:
+    PasteboardManagerTest()
+    {
+        manager.onCapture = [this](const ClipboardCapture &c) {
+            captures.append(c);
+            captureTimes.append(sim.clock.uptime() - t0);
+        };
+        manager.onCaptureReplaced = [this](const ClipboardCapture &c) {
+            replacements.append(c);
+            replacementTimes.append(sim.clock.uptime() - t0);
+        };
+    }
+
+    // Starts with whatever the pasteboard holds; time is then measured from here.
+    void start()
+    {
+        t0 = sim.clock.uptime();
+        manager.start();
+    }
+    double now() const { return sim.clock.uptime() - t0; }
+    QList<double> typeQueryTimes(int from = 0) const
+    {
+        QList<double> times;
+        for (const auto &r : sim.pasteboard.reads.mid(from))
+            times.append(r.at - t0);
+        return times;
+    }
+
+    SimPlatform sim;
+    PasteboardManager manager{sim.clock, sim.pasteboard, &sim.workspace};
+    double t0 = 0;
+    QList<ClipboardCapture> captures;
+    QList<double> captureTimes;
+    QList<ClipboardCapture> replacements;
+    QList<double> replacementTimes;
+};
+
+QStringList typesOf(const PasteboardPayloadItem &item)
+{
+    QStringList types;
+    for (const auto &rep : item.representations)
+        types.append(rep.type);
+    return types;
+}
+
+} // namespace
+
+TEST_F(PasteboardManagerTest, TheContentAtStartEntersLikeAnyCopyAndOnlyOnce)
+{
+    sim.pasteboard.copyText(QStringLiteral("hello"));
+    start();
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_EQ(captureTimes[0], 0.0);
+    EXPECT_EQ(captures[0].type, ClipboardItemType::text);
+    EXPECT_EQ(captures[0].text, QStringLiteral("hello"));
+    EXPECT_EQ(captures[0].changeCount, 1);
+    sim.clock.advance(2);
+    EXPECT_EQ(captures.size(), 1);
+    EXPECT_TRUE(replacements.isEmpty());
+}
+
+TEST_F(PasteboardManagerTest, PollsOnlyTheChangeCountUntilItMoves)
+{
+    sim.pasteboard.copyText(QStringLiteral("one"));
+    start();
+    const int listings = sim.pasteboard.typeQueries;
+    const int queries = sim.pasteboard.changeCountQueries;
+    // Content that changes without the count moving is not looked at.
+    sim.pasteboard.setContent({{{PasteboardType::plainText, "two"}}});
+    sim.clock.advance(1.6);
+    EXPECT_EQ(sim.pasteboard.typeQueries, listings);
+    EXPECT_EQ(captures.size(), 1);
+    EXPECT_EQ(sim.pasteboard.changeCountQueries - queries, 10); // every 0.16 s
+}
+
+struct PollCase {
+    bool active;
+    double copyAt;
+    double capturedAt;
+};
+
+class PollIntervalTest : public PasteboardManagerTest, public ::testing::WithParamInterface<PollCase> {};
+
+TEST_P(PollIntervalTest, ACopyIsTakenAtTheNextPoll)
+{
+    const PollCase c = GetParam();
+    manager.setApplicationActive(c.active);
+    start();
+    sim.clock.advance(c.copyAt);
+    sim.pasteboard.copyText(QStringLiteral("copied"));
+    sim.clock.advance(1.0);
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_NEAR(captureTimes[0], c.capturedAt, 1e-9);
+}
+
+INSTANTIATE_TEST_SUITE_P(Intervals, PollIntervalTest,
+                         ::testing::Values(PollCase{true, 0.01, 0.08}, PollCase{true, 0.08, 0.16},
+                                           PollCase{true, 0.5, 0.56}, PollCase{false, 0.01, 0.16},
+                                           PollCase{false, 0.17, 0.32}, PollCase{false, 0.5, 0.64}));
+
+TEST_F(PasteboardManagerTest, ANewIntervalTakesEffectWithTheNextWait)
+{
+    sim.pasteboard.copyText(QStringLiteral("x"));
+    start();
+    sim.clock.advance(0.16); // inactive: polls at 0 and 0.16, the next one already due at 0.32
+    manager.setApplicationActive(true);
+    const int before = sim.pasteboard.changeCountQueries;
+    sim.clock.advance(0.4); // 0.32, then 0.40, 0.48, 0.56
+    EXPECT_EQ(sim.pasteboard.changeCountQueries - before, 4);
+    manager.setApplicationActive(false);
+    const int later = sim.pasteboard.changeCountQueries;
+    sim.clock.advance(0.48); // 0.64, then 0.80, 0.96
+    EXPECT_EQ(sim.pasteboard.changeCountQueries - later, 3);
+}
+
+TEST_F(PasteboardManagerTest, RepresentationsAreReadInPriorityOrderAcrossItems)
+{
+    sim.pasteboard.copy({
+        {{PasteboardType::png, "png0"}, {kFoo, "foo0"}, {PasteboardType::html, "<b>0</b>"},
+         {PasteboardType::tiff, "tiff0"}, {PasteboardType::plainText, "text0"},
+         {PasteboardType::uriList, "https://a.example/\r\n"}, {PasteboardType::rtf, "{\\rtf0}"}},
+        {{kFoo, "foo1"}, {PasteboardType::plainText, "text1"}},
+    });
+    start();
+    ASSERT_EQ(captures.size(), 1);
+    const PasteboardPayload &payload = captures[0].payload;
+    ASSERT_EQ(payload.items.size(), 2);
+    EXPECT_EQ(typesOf(payload.items[0]),
+              (QStringList{PasteboardType::plainText, PasteboardType::uriList, PasteboardType::html,
+                           PasteboardType::rtf, PasteboardType::png, PasteboardType::tiff, kFoo}));
+    EXPECT_EQ(typesOf(payload.items[1]), (QStringList{PasteboardType::plainText, kFoo}));
+    QStringList order;
+    for (const auto &r : sim.pasteboard.reads)
+        order.append(QStringLiteral("%1:%2").arg(r.item).arg(r.type));
+    EXPECT_EQ(order, (QStringList{"0:text/plain;charset=utf-8", "1:text/plain;charset=utf-8", "0:text/uri-list",
+                                  "0:text/html", "0:text/rtf", "0:image/png", "0:image/tiff",
+                                  "0:application/x-foo", "1:application/x-foo"}));
+    EXPECT_EQ(payload.items[0].representations[4].data, QByteArray("png0"));
+    EXPECT_EQ(payload.items[0].representations[4].originalByteCount, 4);
+    EXPECT_FALSE(payload.items[0].representations[4].isOmitted());
+}
+
+struct BudgetCase {
+    const char *name;
+    QList<qint64> sizes; // plain text, html, png, tiff, other
+    QList<bool> kept;
+};
+
+class CaptureBudgetTest : public PasteboardManagerTest, public ::testing::WithParamInterface<BudgetCase> {};
+
+TEST_P(CaptureBudgetTest, OversizedRepresentationsKeepTheirPlaceAndLaterSmallOnesStillFit)
+{
+    const BudgetCase c = GetParam();
+    const QStringList types{PasteboardType::plainText, PasteboardType::html, PasteboardType::png,
+                            PasteboardType::tiff, kFoo};
+    SimPasteboard::Item item;
+    for (int i = 0; i < types.size(); ++i)
+        item.append({types[i], QByteArray(c.sizes[i], 'x')});
+    sim.pasteboard.copy({item});
+    start();
+    ASSERT_EQ(captures.size(), 1) << c.name;
+    const auto &reps = captures[0].payload.items[0].representations;
+    ASSERT_EQ(typesOf(captures[0].payload.items[0]), types);
+    qint64 total = 0;
+    for (int i = 0; i < types.size(); ++i) {
+        SCOPED_TRACE(types[i].toStdString());
+        EXPECT_EQ(reps[i].originalByteCount, c.sizes[i]);
+        if (c.kept[i]) {
+            EXPECT_FALSE(reps[i].isOmitted());
+            EXPECT_EQ(reps[i].data.size(), c.sizes[i]);
+        } else {
+            EXPECT_EQ(reps[i].omissionReason, OmissionReason::sizeLimit);
+            EXPECT_TRUE(reps[i].data.isEmpty());
+        }
+        total += reps[i].data.size();
+    }
+    EXPECT_LE(total, PasteboardManager::captureByteBudget);
+    EXPECT_TRUE(replacements.isEmpty()); // a size omission is final: no re-reads
+    sim.clock.advance(1);
+    EXPECT_EQ(sim.pasteboard.reads.size(), types.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Budget, CaptureBudgetTest,
+    ::testing::Values(
+        BudgetCase{"all fit", {10, 20, 30, 40, 50}, {true, true, true, true, true}},
+        BudgetCase{"png over, tiff and other fit", {10, 40'000'000, 30'000'000, 1'000, 10}, {true, true, false, true, true}},
+        BudgetCase{"exactly the budget", {10, 63'999'989, 2, 1, 0}, {true, true, false, true, true}},
+        BudgetCase{"first alone too large", {64'000'001, 5, 5, 5, 5}, {false, true, true, true, true}}),
+    [](const auto &info) {
+        std::string name = info.param.name;
+        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
+        return name;
+    });
+
+TEST_F(PasteboardManagerTest, AnUnavailableRepresentationStaysWithItsReasonAndTheRestIsKept)
+{
+    sim.pasteboard.copy({{{PasteboardType::plainText, "kept"},
+                          {PasteboardType::html, "<i>lost</i>", Owner::refuses},
+                          {kFoo, "also kept"}}});
+    start();
+    ASSERT_EQ(captures.size(), 1);
+    const auto &reps = captures[0].payload.items[0].representations;
+    EXPECT_EQ(reps[0].data, QByteArray("kept"));
+    EXPECT_EQ(reps[1].omissionReason, OmissionReason::unavailable);
+    EXPECT_TRUE(reps[1].data.isEmpty());
+    EXPECT_EQ(reps[1].originalByteCount, 0);
+    EXPECT_EQ(reps[2].data, QByteArray("also kept"));
+    EXPECT_TRUE(PasteboardManager::looksIncomplete(captures[0].payload));
+}
+
+TEST_F(PasteboardManagerTest, AnOwnerThatNeverAnswersCostsOneTimeoutPerRead)
+{
+    sim.pasteboard.copy({{{PasteboardType::plainText, "text"},
+                          {PasteboardType::html, "<p>", Owner::neverAnswers},
+                          {PasteboardType::png, "png"},
+                          {kFoo, "foo"}}});
+    start();
+    EXPECT_TRUE(captures.isEmpty()); // still waiting for the HTML
+    sim.clock.advance(0.5);
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_NEAR(captureTimes[0], 0.5, 1e-9);
+    const auto &reps = captures[0].payload.items[0].representations;
+    EXPECT_EQ(reps[0].data, QByteArray("text"));
+    for (int i = 1; i < 4; ++i)
+        EXPECT_EQ(reps[i].omissionReason, OmissionReason::unavailable) << i;
+    // The owner was not asked for PNG or the other format once it had let a read time out.
+    EXPECT_EQ(sim.pasteboard.reads.size(), 2);
+}
+
+TEST_F(PasteboardManagerTest, AnIncompleteCaptureIsReadAgainAtTheGivenMomentsAfterTheChange)
+{
+    start();
+    sim.clock.advance(0.16);
+    sim.pasteboard.copy({{{PasteboardType::plainText, "text"}, {PasteboardType::html, "<p>", Owner::refuses}}});
+    t0 = sim.clock.uptime() + 0.16; // the next poll sees the change
+    sim.clock.advance(0.16);
+    ASSERT_EQ(captures.size(), 1);
+    sim.pasteboard.reads.clear();
+    sim.clock.advance(3);
+    QList<double> listings;
+    for (const auto &r : sim.pasteboard.reads) {
+        if (r.type == PasteboardType::plainText)
+            listings.append(r.at - t0);
+    }
+    ASSERT_EQ(listings.size(), 4);
+    const QList<double> expected{0.04, 0.16, 0.41, 0.91};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NEAR(listings[i], expected[i], 1e-9) << i;
+    EXPECT_TRUE(replacements.isEmpty()); // the same incomplete content each time
+}
+
+TEST_F(PasteboardManagerTest, ReReadsStopOnceTheCaptureLooksComplete)
+{
+    sim.pasteboard.copy({{{PasteboardType::plainText, "text"}, {PasteboardType::png, "", Owner::refuses}}});
+    start();
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_EQ(captures[0].type, ClipboardItemType::text);
+    sim.clock.advance(0.1);
+    sim.pasteboard.setContent({{{PasteboardType::plainText, "text"}, {PasteboardType::png, "PNGDATA"}}});
+    sim.clock.advance(2);
+    ASSERT_EQ(replacements.size(), 1);
+    EXPECT_NEAR(replacementTimes[0], 0.16, 1e-9);
+    EXPECT_EQ(replacements[0].changeCount, captures[0].changeCount);
+    EXPECT_EQ(replacements[0].payload.items[0].representations[1].data, QByteArray("PNGDATA"));
+    // Two re-reads (0.04 and 0.16) of two representations each, then none.
+    EXPECT_EQ(sim.pasteboard.reads.size(), 2 + 2 * 2);
+}
+
+TEST_F(PasteboardManagerTest, ReReadsStopWhenTheCountMovesAgain)
+{
+    sim.pasteboard.copy({{{PasteboardType::plainText, "first"}, {PasteboardType::html, "", Owner::refuses}}});
+    start();
+    sim.clock.advance(0.1); // the re-read at 0.04 happened
+    sim.pasteboard.copyText(QStringLiteral("second"));
+    sim.pasteboard.reads.clear();
+    sim.clock.advance(2);
+    ASSERT_EQ(captures.size(), 2);
+    EXPECT_EQ(captures[1].text, QStringLiteral("second"));
+    EXPECT_NEAR(captureTimes[1], 0.16, 1e-9);
+    EXPECT_TRUE(replacements.isEmpty());
+    // Only the new copy was read; the old change got no more re-reads.
+    ASSERT_EQ(sim.pasteboard.reads.size(), 1);
+    EXPECT_EQ(sim.pasteboard.reads[0].type, PasteboardType::plainText);
+}
+
+struct ReplacementCase {
+    const char *name;
+    QList<SimPasteboard::Item> later; // content handed over before the first re-read
+    bool replaced;
+};
+
+class ReplacementTest : public PasteboardManagerTest, public ::testing::WithParamInterface<ReplacementCase> {};
+
+TEST_P(ReplacementTest, AReReadReplacesOnlyWhenAtLeastAsRichAndDifferent)
+{
+    const ReplacementCase c = GetParam();
+    sim.pasteboard.copy({{{PasteboardType::plainText, "text"},
+                          {PasteboardType::html, "<b>text</b>"},
+                          {PasteboardType::png, "", Owner::refuses}}});
+    start();
+    sim.pasteboard.setContent(c.later);
+    sim.clock.advance(0.04);
+    EXPECT_EQ(replacements.size(), c.replaced ? 1 : 0) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rules, ReplacementTest,
+    ::testing::Values(
+        ReplacementCase{"same content", {{{PasteboardType::plainText, "text"}, {PasteboardType::html, "<b>text</b>"}, {PasteboardType::png, "", Owner::refuses}}}, false},
+        ReplacementCase{"richer", {{{PasteboardType::plainText, "text"}, {PasteboardType::html, "<b>text</b>"}, {PasteboardType::png, "PNG"}}}, true},
+        ReplacementCase{"as rich but different", {{{PasteboardType::plainText, "text2"}, {PasteboardType::html, "<b>text</b>"}, {PasteboardType::png, "", Owner::refuses}}}, true},
+        ReplacementCase{"poorer", {{{PasteboardType::plainText, "text"}, {PasteboardType::html, "", Owner::refuses}, {PasteboardType::png, "PNG", Owner::refuses}}}, false},
+        ReplacementCase{"emptied", {}, false}),
+    [](const auto &info) {
+        std::string name = info.param.name;
+        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
+        return name;
+    });
+
+TEST_F(PasteboardManagerTest, NothingListedAtFirstThenTheReReadDeliversTheCopy)
+{
+    sim.pasteboard.copyText(QStringLiteral("late"));
+    sim.pasteboard.setTypesAnswered(false);
+    start();
+    sim.clock.advance(0.5); // the listing timed out: nothing to deliver
+    EXPECT_TRUE(captures.isEmpty());
+    sim.pasteboard.setTypesAnswered(true);
+    sim.clock.advance(0.04);
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_NEAR(captureTimes[0], 0.54, 1e-9);
+    EXPECT_EQ(captures[0].text, QStringLiteral("late"));
+    EXPECT_TRUE(replacements.isEmpty());
+}
+
+TEST_F(PasteboardManagerTest, SecretCopiesFromPasswordManagersNeverLeave)
+{
+    sim.pasteboard.copy({{{PasteboardType::plainText, "hunter2"}, {PasteboardType::passwordManagerHint, "secret"}}});
+    start();
+    sim.clock.advance(2);
+    EXPECT_TRUE(captures.isEmpty());
+    EXPECT_TRUE(replacements.isEmpty());
+    // Only the hint was read, never the password itself, and nothing is re-read.
+    ASSERT_EQ(sim.pasteboard.reads.size(), 1);
+    EXPECT_EQ(sim.pasteboard.reads[0].type, PasteboardType::passwordManagerHint);
+
+    // A hint that cannot be read counts as secret too; any other hint does not.
+    sim.pasteboard.copy({{{PasteboardType::plainText, "pw"}, {PasteboardType::passwordManagerHint, "", Owner::refuses}}});
+    sim.clock.advance(0.2);
+    EXPECT_TRUE(captures.isEmpty());
+    sim.pasteboard.copy({{{PasteboardType::plainText, "user"}, {PasteboardType::passwordManagerHint, "public"}}});
+    sim.clock.advance(0.2);
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_EQ(captures[0].text, QStringLiteral("user"));
+}
+
+TEST_F(PasteboardManagerTest, OurOwnWritesAreNotCaptured)
+{
+    sim.pasteboard.copyText(QStringLiteral("start"));
+    start();
+    const qint64 count = manager.writePlainText(QStringLiteral("plain"));
+    EXPECT_EQ(count, sim.pasteboard.changeCount());
+    PasteboardPayload payload;
+    payload.items.append({{{PasteboardType::plainText, "a", 1, std::nullopt},
+                           {PasteboardType::png, {}, 0, OmissionReason::unavailable},
+                           {PasteboardType::html, {}, 90'000'000, OmissionReason::sizeLimit},
+                           {kFoo, "x", 1, std::nullopt}}});
+    payload.items.append({{{PasteboardType::uriList, "file:///tmp/b", 13, std::nullopt}}});
+    manager.writeItems(payload);
+    sim.clock.advance(1);
+    EXPECT_EQ(captures.size(), 1);
+    ASSERT_EQ(sim.pasteboard.writes.size(), 2);
+    // Every representation that holds data goes back, as captured; omitted ones are not offered empty.
+    const QList<PasteboardItemData> expected{{{PasteboardType::plainText, "a"}, {kFoo, "x"}},
+                                             {{PasteboardType::uriList, "file:///tmp/b"}}};
+    EXPECT_EQ(sim.pasteboard.writes[1], expected);
+    sim.pasteboard.copyText(QStringLiteral("theirs"));
+    sim.clock.advance(0.16);
+    ASSERT_EQ(captures.size(), 2);
+    EXPECT_EQ(captures[1].text, QStringLiteral("theirs"));
+}
+
+TEST_F(PasteboardManagerTest, AnOwnWriteEndsTheReReadsOfTheCopyBefore)
+{
+    sim.pasteboard.copy({{{PasteboardType::plainText, "x"}, {PasteboardType::html, "", Owner::refuses}}});
+    start();
+    manager.writePlainText(QStringLiteral("x"));
+    sim.pasteboard.reads.clear();
+    sim.clock.advance(2);
+    EXPECT_TRUE(sim.pasteboard.reads.isEmpty());
+    EXPECT_TRUE(replacements.isEmpty());
+}
+
+TEST_F(PasteboardManagerTest, TheFrontmostApplicationIsTheSource)
+{
+    const RunningApplication editor = sim.workspace.addApplication(QStringLiteral("org.example.Editor"),
+                                                                   QStringLiteral("Editor"));
+    sim.workspace.bringToFront(editor);
+    start();
+    sim.pasteboard.copyText(QStringLiteral("from the editor"));
+    sim.clock.advance(0.16);
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_EQ(captures[0].sourceBundleIdentifier, QStringLiteral("org.example.Editor"));
+    EXPECT_EQ(captures[0].sourceApplicationName, QStringLiteral("Editor"));
+}
+
+TEST_F(PasteboardManagerTest, AnOwnerThatQuitsMidReadLeavesWhatWasRead)
+{
+    sim.pasteboard.copy({{{PasteboardType::plainText, "kept"},
+                          {PasteboardType::html, "<p>gone</p>", Owner::answers, 0.1},
+                          {kFoo, "never asked"}}});
+    start();
+    sim.clock.advance(0.05);
+    sim.pasteboard.clear();
+    sim.clock.advance(2);
+    ASSERT_EQ(captures.size(), 1);
+    const auto &reps = captures[0].payload.items[0].representations;
+    EXPECT_EQ(reps[0].data, QByteArray("kept"));
+    EXPECT_EQ(reps[1].omissionReason, OmissionReason::unavailable);
+    EXPECT_EQ(reps[2].omissionReason, OmissionReason::unavailable);
+    EXPECT_EQ(sim.pasteboard.reads.size(), 2);
+    EXPECT_TRUE(replacements.isEmpty());
+}
+
+TEST_F(PasteboardManagerTest, EmptyPasteboardDeliversNothing)
+{
+    start();
+    sim.pasteboard.clear();
+    sim.clock.advance(2);
+    sim.pasteboard.copy({{{PasteboardType::plainText, ""}}});
+    sim.clock.advance(2);
+    EXPECT_TRUE(captures.isEmpty());
+}
+
+TEST_F(PasteboardManagerTest, WithoutAPasteboardNothingRuns)
+{
+    sim.pasteboard.setAvailable(false);
+    start();
+    sim.clock.advance(1);
+    EXPECT_FALSE(manager.isRunning());
+    EXPECT_EQ(sim.pasteboard.changeCountQueries, 0);
+    EXPECT_EQ(sim.clock.pendingTimers(), 0);
+}
+
+TEST_F(PasteboardManagerTest, StopEndsThePollAndTheReReads)
+{
+    sim.pasteboard.copy({{{PasteboardType::plainText, "x"}, {PasteboardType::html, "", Owner::refuses}}});
+    start();
+    manager.stop();
+    EXPECT_EQ(sim.clock.pendingTimers(), 0);
+    sim.pasteboard.copyText(QStringLiteral("y"));
+    sim.clock.advance(1);
+    EXPECT_EQ(captures.size(), 1);
+}
+
+TEST_F(PasteboardManagerTest, StoppingFromTheCaptureCallbackStartsNoReReads)
+{
+    manager.onCapture = [this](const ClipboardCapture &) { manager.stop(); };
+    sim.pasteboard.copy({{{PasteboardType::plainText, "x"}, {PasteboardType::html, "", Owner::refuses}}});
+    start();
+    EXPECT_EQ(sim.clock.pendingTimers(), 0);
+}
+
+// The kind and derived fields of a capture.
+struct KindCase {
+    const char *name;
+    SimPasteboard::Item item;
+    ClipboardItemType type;
+    QString text;
+    QStringList paths;
+    QByteArray image;
+};
+
+class CaptureKindTest : public PasteboardManagerTest, public ::testing::WithParamInterface<KindCase> {};
+
+TEST_P(CaptureKindTest, DecidesTheKindAndFillsTheCapture)
+{
+    const KindCase c = GetParam();
+    sim.pasteboard.copy({c.item});
+    start();
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_EQ(captures[0].type, c.type);
+    EXPECT_EQ(captures[0].text, c.text);
+    EXPECT_EQ(captures[0].filePaths, c.paths);
+    EXPECT_EQ(captures[0].imageData, c.image);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, CaptureKindTest,
+    ::testing::Values(
+        KindCase{"text", {{PasteboardType::plainText, "Hello, world"}}, ClipboardItemType::text, "Hello, world", {}, {}},
+        KindCase{"text with html", {{PasteboardType::plainText, "bold"}, {PasteboardType::html, "<b>bold</b>"}}, ClipboardItemType::text, "bold", {}, {}},
+        KindCase{"web address as text", {{PasteboardType::plainText, " https://example.org/a?b=1 \n"}}, ClipboardItemType::url, " https://example.org/a?b=1 \n", {}, {}},
+        KindCase{"two addresses are text", {{PasteboardType::plainText, "https://a.example https://b.example"}}, ClipboardItemType::text, "https://a.example https://b.example", {}, {}},
+        KindCase{"not a web address", {{PasteboardType::plainText, "mailto:someone@example.org"}}, ClipboardItemType::text, "mailto:someone@example.org", {}, {}},
+        KindCase{"uri list with a link", {{PasteboardType::uriList, "https://example.org/\r\n"}}, ClipboardItemType::url, "https://example.org/", {}, {}},
+        KindCase{"link with its title", {{PasteboardType::plainText, "Example"}, {PasteboardType::uriList, "https://example.org/\r\n"}}, ClipboardItemType::url, "Example", {}, {}},
+        KindCase{"files", {{PasteboardType::uriList, "# copied\r\nfile:///tmp/a%20b.txt\r\nfile:///tmp/c.png\r\n"}}, ClipboardItemType::file, "/tmp/a b.txt\n/tmp/c.png", {"/tmp/a b.txt", "/tmp/c.png"}, {}},
+        KindCase{"files and a link", {{PasteboardType::uriList, "file:///tmp/a\r\nhttps://example.org/\r\n"}}, ClipboardItemType::url, "file:///tmp/a", {}, {}},
+        KindCase{"png image", {{PasteboardType::png, "\x89PNG"}, {PasteboardType::html, "<img>"}}, ClipboardItemType::image, "", {}, "\x89PNG"},
+        KindCase{"png before tiff", {{PasteboardType::tiff, "TIFF"}, {PasteboardType::png, "PNG"}}, ClipboardItemType::image, "", {}, "PNG"},
+        KindCase{"tiff only", {{PasteboardType::tiff, "TIFF"}}, ClipboardItemType::image, "", {}, "TIFF"},
+        KindCase{"text wins over image", {{PasteboardType::plainText, "caption"}, {PasteboardType::png, "PNG"}}, ClipboardItemType::text, "caption", {}, {}},
+        KindCase{"not utf-8", {{PasteboardType::plainText, "caf\xe9"}}, ClipboardItemType::text, QString::fromLatin1("caf\xe9"), {}, {}},
+        KindCase{"other formats only", {{kFoo, "\x01\x02"}}, ClipboardItemType::generic, "", {}, {}},
+        KindCase{"broken uri list", {{PasteboardType::uriList, "::::\r\n"}, {kFoo, "x"}}, ClipboardItemType::generic, "", {}, {}}),
+    [](const auto &info) {
+        std::string name = info.param.name;
+        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
+        return name;
+    });
+
+TEST_F(PasteboardManagerTest, ASingleFileCarriesItsNameAndSize)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("report.txt"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("twelve bytes");
+    file.close();
+    sim.pasteboard.copy({{{PasteboardType::uriList, QUrl::fromLocalFile(path).toEncoded() + "\r\n"},
+                          {PasteboardType::plainText, path.toUtf8()}}});
+    start();
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_EQ(captures[0].type, ClipboardItemType::file);
+    EXPECT_EQ(captures[0].filePaths, QStringList{path});
+    EXPECT_EQ(captures[0].fileName, QStringLiteral("report.txt"));
+    EXPECT_EQ(captures[0].fileSize, 12);
+}
