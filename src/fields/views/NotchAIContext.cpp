@@ -22,7 +22,8 @@ QString normalizedSuggestionText(const QString &text)
             continue;
         folded.append(c);
     }
-    folded = folded.normalized(QString::NormalizationForm_C).toCaseFolded();
+    // Upper-casing first applies the full mappings (ß becomes SS), which simple case folding lacks.
+    folded = folded.normalized(QString::NormalizationForm_C).toUpper().toCaseFolded();
     return folded.trimmed().toLower();
 }
 

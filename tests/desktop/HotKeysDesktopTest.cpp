@@ -1,0 +1,84 @@
+// The X11 hot keys on a real server: Super+Shift+1 typed by xdotool reaches the registration, also with
+// NumLock on, and a grab another client holds is reported as "exists".
+#include "DesktopTest.h"
+#include "launcher/HotkeyHelper.h"
+#include "platform/linux/LinuxHotKeys.h"
+#include "platform/sim/SimClock.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr quint32 keyOne = 0x31;
+const HotKeys::Modifiers superShift = HotKeys::Super | HotKeys::Shift;
+
+bool xdotool(const QStringList &arguments)
+{
+    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
+}
+
+TEST(LinuxHotKeys, ReceivesSuperShiftOne)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxHotKeys hotKeys;
+    ASSERT_TRUE(hotKeys.isAvailable());
+    const auto result = hotKeys.registerHotKey(1, keyOne, superShift, HotKeys::Target::Application, true);
+    ASSERT_EQ(result.status, HotKeys::Status::Ok);
+    QSignalSpy spy(&hotKeys, &HotKeys::pressed);
+
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    TAVLEN_WAIT_UNTIL(spy.count() == 1, 3000);
+    EXPECT_EQ(spy.first().first().toUInt(), 1u);
+
+    // NumLock must not disable the hot key.
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}));
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    const bool withNumLock = DesktopTest::waitUntil([&] { return spy.count() == 2; }, 3000);
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}));
+    EXPECT_TRUE(withNumLock);
+
+    // Another combination is not ours.
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+1")}));
+    DesktopTest::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(spy.count(), 2);
+
+    hotKeys.unregisterHotKey(result.ref);
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    DesktopTest::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(spy.count(), 2) << "no press after unregistering";
+}
+
+TEST(LinuxHotKeys, GrabHeldByAnotherClientIsReportedAsExisting)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxHotKeys hotKeys;
+    ASSERT_TRUE(hotKeys.isAvailable());
+    {
+        DesktopTest::ChildProcess holder(DesktopTest::helperPath(QStringLiteral("key_grab_holder")));
+        ASSERT_TRUE(holder.waitForLine("ready")) << holder.output().constData();
+
+        const auto refused = hotKeys.registerHotKey(1, keyOne, superShift, HotKeys::Target::Application, true);
+        EXPECT_EQ(refused.status, HotKeys::Status::Exists);
+        EXPECT_EQ(refused.ref, 0u);
+
+        // The helper's four attempts and its retry after the pause all meet the same grab.
+        SimClock clock;
+        HotkeyHelper helper(hotKeys, clock, 1, [] {});
+        EXPECT_FALSE(helper.registerHotKey(keyOne, HotkeyHelper::commandFlag | HotkeyHelper::shiftFlag));
+        EXPECT_DOUBLE_EQ(clock.totalBlocked(), HotkeyHelper::retryPause);
+    }
+    // Once the other client is gone, the key is ours; a refused attempt left no grab of its own behind.
+    const bool free = DesktopTest::waitUntil(
+        [&] {
+            const auto r = hotKeys.registerHotKey(1, keyOne, superShift, HotKeys::Target::Application, true);
+            if (r.status == HotKeys::Status::Ok)
+                hotKeys.unregisterHotKey(r.ref);
+            return r.status == HotKeys::Status::Ok;
+        },
+        3000);
+    EXPECT_TRUE(free);
+}
+
+} // namespace

@@ -1,0 +1,272 @@
+// Desktop-switch suspension: the state table, the 0.65 s resume and stopping mid-transition.
+#include "launcher/NotchSpaceTransitionMonitor.h"
+#include "platform/sim/SimPlatform.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Key = SpaceInputEvent::Key;
+
+struct MonitorFixture : ::testing::Test {
+    SimPlatform sim;
+    int suspends = 0;
+    QList<bool> resumes;
+    NotchSpaceTransitionMonitor monitor{sim.spaceSignals, sim.clock, [this] { ++suspends; },
+                                        [this](bool changed) { resumes.append(changed); }};
+
+    void SetUp() override { monitor.start(); }
+    NotchSpaceTransitionState state(bool suspended, bool gesture, bool changed)
+    {
+        return NotchSpaceTransitionState{suspended, gesture, changed};
+    }
+};
+
+enum class Event { swipeBegan, swipeChanged, swipeEnded, swipeCancelled, controlArrow, spaceChanged, sleep, click };
+enum class Start { idle, swiping, settling };
+
+void send(SimPlatform &sim, Event event)
+{
+    switch (event) {
+    case Event::swipeBegan:
+        return sim.spaceSignals.swipe(1);
+    case Event::swipeChanged:
+        return sim.spaceSignals.swipe(2);
+    case Event::swipeEnded:
+        return sim.spaceSignals.swipe(4);
+    case Event::swipeCancelled:
+        return sim.spaceSignals.swipe(8);
+    case Event::controlArrow:
+        return sim.spaceSignals.keyDown(Key::RightArrow, SpaceInputEvent::Control);
+    case Event::spaceChanged:
+        return sim.spaceSignals.changeSpace();
+    case Event::sleep:
+        return sim.spaceSignals.sleep();
+    case Event::click:
+        return sim.spaceSignals.click();
+    }
+}
+
+struct Row {
+    Start start;
+    Event event;
+    bool suspended;
+    bool gesture;
+    bool changedSpace;
+    int suspendCalls;   // in total, including the one that reached the start state
+    bool resumes;       // a resume follows 0.65 s after the event
+};
+
+const Row rows[] = {
+    {Start::idle, Event::swipeBegan, true, true, false, 1, false},
+    {Start::idle, Event::swipeChanged, true, true, false, 1, false},
+    {Start::idle, Event::swipeEnded, true, false, false, 1, true},
+    {Start::idle, Event::swipeCancelled, true, false, false, 1, true},
+    {Start::idle, Event::controlArrow, true, false, false, 1, true},
+    {Start::idle, Event::spaceChanged, true, false, true, 1, true},
+    {Start::idle, Event::sleep, false, false, false, 0, false},
+    {Start::idle, Event::click, false, false, false, 0, false},
+    {Start::swiping, Event::swipeBegan, true, true, false, 1, false},
+    {Start::swiping, Event::swipeChanged, true, true, false, 1, false},
+    {Start::swiping, Event::spaceChanged, true, true, true, 1, false},
+    {Start::swiping, Event::swipeEnded, true, false, false, 1, true},
+    {Start::swiping, Event::controlArrow, true, false, false, 1, true},
+    {Start::swiping, Event::sleep, true, false, false, 1, true},
+    {Start::swiping, Event::click, true, false, false, 1, true},
+    {Start::settling, Event::swipeBegan, true, true, false, 1, false},
+    {Start::settling, Event::swipeChanged, true, true, false, 1, false},
+    {Start::settling, Event::swipeEnded, true, false, false, 1, true},
+    {Start::settling, Event::controlArrow, true, false, false, 1, true},
+    {Start::settling, Event::sleep, true, false, false, 1, true},
+    {Start::settling, Event::spaceChanged, true, false, true, 1, true},
+    // A click while settling is no sign of a transition: the pending resume keeps its time.
+    {Start::settling, Event::click, true, false, false, 1, true},
+};
+
+TEST_F(MonitorFixture, FollowsTheTransitionTable)
+{
+    int index = 0;
+    for (const Row &row : rows) {
+        SCOPED_TRACE(index++);
+        monitor.stop();
+        suspends = 0;
+        resumes.clear();
+        monitor.start();
+        if (row.start == Start::swiping)
+            sim.spaceSignals.swipe(1);
+        if (row.start == Start::settling)
+            sim.spaceSignals.keyDown(Key::LeftArrow, SpaceInputEvent::Control);
+        // A resume that was not restarted would come 0.35 s after the event.
+        sim.clock.advance(0.3);
+        send(sim, row.event);
+        EXPECT_EQ(monitor.state(), state(row.suspended, row.gesture, row.changedSpace));
+        EXPECT_EQ(suspends, row.suspendCalls);
+        const bool restarts = !(row.start == Start::settling && row.event == Event::click);
+        sim.clock.advance(restarts ? 0.64 : 0.34);
+        EXPECT_TRUE(resumes.isEmpty());
+        sim.clock.advance(0.02);
+        EXPECT_EQ(resumes.size(), row.resumes ? 1 : 0);
+        if (row.resumes) {
+            EXPECT_EQ(resumes.first(), row.changedSpace);
+            EXPECT_EQ(monitor.state(), state(false, false, false));
+        }
+    }
+}
+
+TEST_F(MonitorFixture, SwipeToTheNextSpaceResumesAfterTheSpaceNotification)
+{
+    sim.spaceSignals.swipe(1);
+    sim.spaceSignals.swipe(2);
+    sim.clock.advance(1.0);
+    EXPECT_TRUE(resumes.isEmpty()) << "no resume while the swipe is in progress";
+    sim.spaceSignals.swipe(2);
+    sim.spaceSignals.swipe(4);
+    sim.clock.advance(0.2);
+    sim.spaceSignals.changeSpace();
+    sim.clock.advance(0.6);
+    EXPECT_TRUE(resumes.isEmpty());
+    sim.clock.advance(0.05);
+    ASSERT_EQ(resumes, QList<bool>{true});
+    EXPECT_EQ(suspends, 1);
+}
+
+TEST_F(MonitorFixture, ClassifiesOnlyHorizontalDesktopSwipes)
+{
+    struct Case {
+        qint64 type, motion, phase;
+        std::optional<NotchSpaceTransitionMonitor::Signal> signal;
+    };
+    using S = NotchSpaceTransitionMonitor::Signal;
+    const Case cases[] = {
+        {23, 1, 1, S::swipeBegan}, {23, 1, 2, S::swipeChanged}, {23, 1, 4, S::swipeEnded},
+        {23, 1, 8, S::swipeEnded}, {23, 1, 3, std::nullopt},    {23, 1, 5, std::nullopt},
+        {23, 1, 6, std::nullopt},  {23, 1, 7, std::nullopt},    {23, 1, 0, std::nullopt},
+        {23, 1, 9, std::nullopt},  {22, 1, 1, std::nullopt},    {23, 2, 1, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SpaceInputEvent e;
+        e.type = SpaceInputEvent::Type::Gesture;
+        e.gestureType = c.type;
+        e.gestureMotion = c.motion;
+        e.gesturePhase = c.phase;
+        EXPECT_EQ(NotchSpaceTransitionMonitor::classifySwipe(e), c.signal) << c.type << " " << c.motion << " " << c.phase;
+    }
+    SpaceInputEvent key;
+    key.type = SpaceInputEvent::Type::KeyDown;
+    key.gestureType = 23;
+    key.gestureMotion = 1;
+    key.gesturePhase = 1;
+    EXPECT_EQ(NotchSpaceTransitionMonitor::classifySwipe(key), std::nullopt);
+}
+
+TEST_F(MonitorFixture, OnlyControlAloneWithAnArrowSwitchesDesktops)
+{
+    struct Case {
+        Key key;
+        quint32 modifiers;
+        bool suspends;
+    };
+    const Case cases[] = {
+        {Key::RightArrow, SpaceInputEvent::Control, true},
+        {Key::LeftArrow, SpaceInputEvent::Control, true},
+        {Key::RightArrow, SpaceInputEvent::Control | SpaceInputEvent::Alt, false},
+        {Key::RightArrow, SpaceInputEvent::Control | SpaceInputEvent::Shift, false},
+        {Key::LeftArrow, SpaceInputEvent::Control | SpaceInputEvent::Super, false},
+        {Key::RightArrow, 0, false},
+        {Key::Other, SpaceInputEvent::Control, false},
+    };
+    for (const Case &c : cases) {
+        monitor.stop();
+        monitor.start();
+        sim.spaceSignals.keyDown(c.key, c.modifiers);
+        EXPECT_EQ(monitor.state().isSuspended, c.suspends) << int(c.key) << " " << c.modifiers;
+    }
+}
+
+TEST_F(MonitorFixture, DisabledListenerIsSwitchedBackOnAndEndsAGesture)
+{
+    SpaceInputEvent disabled;
+    disabled.type = SpaceInputEvent::Type::ListenerDisabledByTimeout;
+    sim.spaceSignals.send(disabled);
+    EXPECT_EQ(sim.spaceSignals.reenableCount(), 1);
+    EXPECT_EQ(monitor.state(), state(false, false, false)) << "idle stays idle";
+    EXPECT_EQ(suspends, 0);
+
+    sim.spaceSignals.swipe(1);
+    disabled.type = SpaceInputEvent::Type::ListenerDisabledByUserInput;
+    sim.spaceSignals.send(disabled);
+    EXPECT_EQ(sim.spaceSignals.reenableCount(), 2);
+    EXPECT_EQ(monitor.state(), state(true, false, false));
+    sim.clock.advance(0.65);
+    EXPECT_EQ(resumes, QList<bool>{false});
+}
+
+TEST_F(MonitorFixture, StopDuringASuspensionReportsNoResume)
+{
+    sim.spaceSignals.changeSpace();
+    ASSERT_EQ(suspends, 1);
+    monitor.stop();
+    EXPECT_EQ(monitor.state(), state(false, false, false));
+    EXPECT_FALSE(monitor.hasEventTap());
+    EXPECT_FALSE(sim.spaceSignals.isListening());
+    sim.clock.advance(2);
+    EXPECT_TRUE(resumes.isEmpty());
+    // Observers are gone too.
+    sim.spaceSignals.changeSpace();
+    sim.spaceSignals.swipe(1);
+    EXPECT_EQ(suspends, 1);
+    // And everything comes back with start().
+    monitor.start();
+    sim.spaceSignals.changeSpace();
+    sim.clock.advance(0.65);
+    EXPECT_EQ(suspends, 2);
+    EXPECT_EQ(resumes, QList<bool>{true});
+}
+
+TEST_F(MonitorFixture, StartIsIgnoredWhileStarted)
+{
+    monitor.stop();
+    sim.spaceSignals.setListeningAllowed(false);
+    monitor.start();
+    EXPECT_FALSE(monitor.hasEventTap());
+    sim.spaceSignals.setListeningAllowed(true);
+    monitor.start(); // already started: not even the listener is retried
+    EXPECT_FALSE(monitor.hasEventTap());
+    sim.spaceSignals.changeSpace();
+    EXPECT_EQ(suspends, 1) << "a second start must not double the observers";
+}
+
+TEST_F(MonitorFixture, ListenerRefusedAtStartIsRetriedOnActivationAndBeforeOpening)
+{
+    monitor.stop();
+    sim.spaceSignals.setListeningAllowed(false);
+    monitor.start();
+    ASSERT_FALSE(monitor.hasEventTap());
+    // Without a listener, swipes and Control+Arrow go unseen, desktop changes still suspend.
+    sim.spaceSignals.keyDown(Key::RightArrow, SpaceInputEvent::Control);
+    EXPECT_FALSE(monitor.state().isSuspended);
+    sim.spaceSignals.activateApplication();
+    EXPECT_FALSE(monitor.hasEventTap());
+
+    sim.spaceSignals.setListeningAllowed(true);
+    sim.spaceSignals.activateApplication();
+    EXPECT_TRUE(monitor.hasEventTap());
+    const int starts = sim.spaceSignals.startCount();
+    monitor.installEventTap();
+    EXPECT_EQ(sim.spaceSignals.startCount(), starts) << "an existing listener is kept";
+    sim.spaceSignals.keyDown(Key::RightArrow, SpaceInputEvent::Control);
+    EXPECT_TRUE(monitor.state().isSuspended);
+}
+
+TEST_F(MonitorFixture, MonitorDestroyedDuringTheWaitResumesNothing)
+{
+    bool resumed = false;
+    {
+        NotchSpaceTransitionMonitor local(sim.spaceSignals, sim.clock, [] {}, [&](bool) { resumed = true; });
+        local.handle(NotchSpaceTransitionMonitor::Signal::spaceChanged);
+    }
+    sim.clock.advance(1);
+    EXPECT_FALSE(resumed);
+}
+
+} // namespace
