@@ -5,8 +5,8 @@
 
 #include <QHash>
 
+// No Q_OBJECT: it adds no signals, and test headers are not run through moc.
 class MemoryKeyValueStore : public ICloudKeyValueStoring {
-    Q_OBJECT
 public:
     bool reachable = true;
     int writes = 0;
