@@ -1,0 +1,16 @@
+#pragma once
+// The outline of the launcher: a notch hanging from the top edge (full-width top edge, shoulders curving
+// into a narrower body, rounded bottom corners) or, for the floating window, a rounded rectangle.
+// Coordinates are the view's own (y down).
+
+#include <QPainterPath>
+#include <QRectF>
+
+struct NotchChromeShape {
+    bool isFloatingWindow = false;
+    double bottomCornerRadius = 0;
+    double shoulderDepth = 0;
+    double shoulderCurveFactor = 0;
+
+    QPainterPath path(const QRectF &rect) const;
+};
