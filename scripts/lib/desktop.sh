@@ -200,3 +200,43 @@ desktop_stop() {
   fi
   return 0
 }
+
+# desktop_run COMMAND...: runs COMMAND until it exits and sets desktop_status to its exit code. It runs in the
+# background so that a signal reaches our traps at once: the first INT/TERM/HUP passes TERM on (background
+# commands ignore SIGINT in a non-interactive shell), a second one KILL. Call desktop_trap_signals first.
+desktop_command_pid=""
+desktop_signals=0
+desktop_status=0
+
+desktop_on_signal() {
+  desktop_signals=$((desktop_signals + 1))
+  if [ -z "$desktop_command_pid" ]; then
+    exit 130
+  elif (( desktop_signals > 1 )); then
+    kill -KILL "$desktop_command_pid" 2>/dev/null
+  else
+    kill -TERM "$desktop_command_pid" 2>/dev/null
+  fi
+}
+
+desktop_trap_signals() {
+  trap desktop_stop EXIT
+  trap desktop_on_signal INT TERM HUP
+}
+
+desktop_run() {
+  # Keep our stdin for the command (a background command would get /dev/null), unless there is none.
+  if { : <&0; } 2>/dev/null; then
+    "$@" <&0 &
+  else
+    "$@" </dev/null &
+  fi
+  desktop_command_pid=$!
+  while :; do
+    wait "$desktop_command_pid"
+    desktop_status=$?
+    # wait also returns when a trapped signal arrives; the command is then still there (running or unreaped).
+    [ -e "/proc/$desktop_command_pid" ] || break
+  done
+  desktop_command_pid=""
+}

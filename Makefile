@@ -1,0 +1,41 @@
+# Build, run and test Tavlen. On a fresh Debian 12 machine `make run` and `make test` are all you need:
+# both install the missing packages first (through sudo when you are not root).
+#
+#   make build   Release build in build/release
+#   make run     build, then start build/release/tavlen on your X11 display (or a private virtual one)
+#   make test    Debug build with AddressSanitizer/UBSan in build/debug, then every test inside scripts/test-env
+#   make bench   Release build, then every build/release/bench/*Bench (BENCH_ARGS passes options on)
+#   make clean   remove build/release and build/debug
+
+SHELL := /bin/bash
+RELEASE_DIR := build/release
+DEBUG_DIR := build/debug
+BENCH_ARGS ?=
+
+.PHONY: all deps build run test bench clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(RELEASE_DIR)
+
+run: build
+	scripts/run-tavlen $(RELEASE_DIR)/tavlen
+
+test: deps
+	cmake -S . -B $(DEBUG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON
+	cmake --build $(DEBUG_DIR)
+	scripts/test-env scripts/run-tests $(DEBUG_DIR)
+
+# Benchmarks run inside the test desktop too: a private home, so they never touch your own history.
+bench: build
+	scripts/test-env bash -c 'shopt -s nullglob; status=0; benches=($(RELEASE_DIR)/bench/*Bench); \
+	  [ $${#benches[@]} -gt 0 ] || echo "No benchmarks built (bench/*Bench.cpp)."; \
+	  for b in "$${benches[@]}"; do echo "== $$b"; "$$b" $(BENCH_ARGS) || status=1; done; exit $$status'
+
+clean:
+	rm -rf $(RELEASE_DIR) $(DEBUG_DIR)

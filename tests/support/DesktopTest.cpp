@@ -1,0 +1,193 @@
+#include "DesktopTest.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QTest>
+
+namespace {
+
+// Runs before main(): outside scripts/test-env a desktop test only skips, and its QApplication must neither
+// abort for want of a display nor open windows on the developer's own one.
+const bool offscreenOutsideTestEnv = [] {
+    if (qgetenv("TAVLEN_TEST_ENV") != "1")
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    return true;
+}();
+
+} // namespace
+
+namespace DesktopTest {
+
+QString missingReason()
+{
+    (void)offscreenOutsideTestEnv;
+    if (qgetenv("TAVLEN_TEST_ENV") != "1")
+        return QStringLiteral("TAVLEN_TEST_ENV is not set (not inside scripts/test-env)");
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return QStringLiteral("DISPLAY is not set");
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return QStringLiteral("Qt runs on the \"%1\" platform, not on X11").arg(QGuiApplication::platformName());
+    return {};
+}
+
+bool isCi()
+{
+    const QByteArray ci = qgetenv("CI").toLower();
+    return !ci.isEmpty() && ci != "0" && ci != "false";
+}
+
+ProcessResult run(const QString &program, const QStringList &arguments, int timeoutMs, const QByteArray &input)
+{
+    ProcessResult result;
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForStarted(timeoutMs)) {
+        result.error = QStringLiteral("%1 did not start: %2").arg(program, process.errorString());
+        return result;
+    }
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
+    if (!process.waitForFinished(timeoutMs)) {
+        process.kill();
+        process.waitForFinished(1000);
+        result.standardOutput = process.readAllStandardOutput();
+        result.standardError = process.readAllStandardError();
+        result.error = QStringLiteral("%1 did not finish within %2 ms").arg(program).arg(timeoutMs);
+        return result;
+    }
+    result.standardOutput = process.readAllStandardOutput();
+    result.standardError = process.readAllStandardError();
+    if (process.exitStatus() == QProcess::CrashExit) {
+        result.error = QStringLiteral("%1 crashed: %2").arg(program, QString::fromLocal8Bit(result.standardError));
+        return result;
+    }
+    result.finished = true;
+    result.exitCode = process.exitCode();
+    if (result.exitCode != 0) {
+        result.error = QStringLiteral("%1 exited with %2: %3")
+                           .arg(program)
+                           .arg(result.exitCode)
+                           .arg(QString::fromLocal8Bit(result.standardError));
+    }
+    return result;
+}
+
+ChildProcess::ChildProcess(const QString &program, const QStringList &arguments,
+                           const QProcessEnvironment &environment)
+{
+    QProcessEnvironment childEnvironment = environment;
+    childEnvironment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
+    m_process.setProcessEnvironment(childEnvironment);
+    m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
+                     [this] { m_output += m_process.readAllStandardOutput(); });
+    m_process.start(program, arguments);
+    if (!m_process.waitForStarted(5000))
+        ADD_FAILURE() << program.toStdString() << " did not start: " << m_process.errorString().toStdString();
+}
+
+ChildProcess::~ChildProcess()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return;
+    m_process.terminate();
+    if (!m_process.waitForFinished(2000)) {
+        m_process.kill();
+        m_process.waitForFinished(1000);
+    }
+}
+
+QByteArray ChildProcess::output()
+{
+    m_output += m_process.readAllStandardOutput();
+    return m_output;
+}
+
+std::optional<QByteArray> ChildProcess::waitForLine(const QByteArray &text, int timeoutMs)
+{
+    std::optional<QByteArray> found;
+    waitUntil(
+        [&] {
+            output();
+            qsizetype end;
+            while ((end = m_output.indexOf('\n', m_consumed)) >= 0) {
+                const QByteArray line = m_output.mid(m_consumed, end - m_consumed);
+                m_consumed = end + 1;
+                if (line.contains(text)) {
+                    found = line;
+                    return true;
+                }
+            }
+            // A child that is gone will print nothing more.
+            return m_process.state() == QProcess::NotRunning;
+        },
+        timeoutMs);
+    return found;
+}
+
+void ChildProcess::writeLine(const QByteArray &line)
+{
+    m_process.write(line + '\n');
+    m_process.waitForBytesWritten(1000);
+}
+
+int ChildProcess::waitForExit(int timeoutMs)
+{
+    if (!waitUntil([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs))
+        return -1;
+    return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!condition()) {
+        if (deadline.hasExpired())
+            return false;
+        QTest::qWait(10);
+    }
+    return true;
+}
+
+QString helperPath(const QString &name)
+{
+    // Helpers are built next to the test executables.
+    return QDir(QCoreApplication::applicationDirPath()).filePath(name);
+}
+
+QString snapshotDirectory()
+{
+    QString directory = qEnvironmentVariable("TAVLEN_SNAPSHOT_DIR");
+    if (directory.isEmpty()) {
+        // Test executables live in <build dir>/tests.
+        QDir buildDir(QCoreApplication::applicationDirPath());
+        if (!QFileInfo::exists(buildDir.filePath(QStringLiteral("CMakeCache.txt"))))
+            buildDir.cdUp();
+        directory = buildDir.filePath(QStringLiteral("snapshots"));
+    }
+    QDir().mkpath(directory);
+    return directory;
+}
+
+QImage screenshot(const QString &name, QString *error)
+{
+    const QString path = QDir(snapshotDirectory()).filePath(name + QStringLiteral(".png"));
+    // ImageMagick's own binary: a `convert`/`import` earlier on PATH may be something else.
+    const ProcessResult result = run(QStringLiteral("/usr/bin/import"),
+                                     {QStringLiteral("-window"), QStringLiteral("root"), path}, 20000);
+    QImage image;
+    if (!result.succeeded()) {
+        if (error)
+            *error = result.error;
+        return image;
+    }
+    if (!image.load(path) && error)
+        *error = QStringLiteral("cannot load the screenshot %1").arg(path);
+    return image;
+}
+
+} // namespace DesktopTest

@@ -1,0 +1,107 @@
+// Helpers for the tests under tests/desktop/, which run on the private desktop of scripts/test-env.
+//
+//   TEST(PasteTest, PastesIntoLineEdit)
+//   {
+//       TAVLEN_REQUIRE_DESKTOP();                       // skip outside test-env, fail under CI=true
+//       DesktopTest::ChildProcess app(DesktopTest::helperPath("line_edit_app"));
+//       ASSERT_TRUE(app.waitForLine("ready")) << app.output().constData();
+//       ...
+//       TAVLEN_WAIT_UNTIL(readField() == "hello", 3000);  // polls while Qt events run
+//       const QImage shot = DesktopTest::screenshot("paste-after");  // <build dir>/snapshots/paste-after.png
+//   }
+//
+// Outside test-env, linking this file switches the test's QApplication to the offscreen platform before main()
+// runs, so desktop tests skip cleanly instead of aborting without a display or opening windows on yours.
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+namespace DesktopTest {
+
+// Why the test desktop is missing ("" inside scripts/test-env).
+QString missingReason();
+// True under CI (CI=true), where desktop tests must run and never skip.
+bool isCi();
+
+// Runs `program` to completion and returns what it printed. A child still running after timeoutMs is killed.
+struct ProcessResult {
+    bool finished = false;  // false: it could not start, or it timed out
+    int exitCode = -1;
+    QByteArray standardOutput;
+    QByteArray standardError;
+    QString error;          // why it did not finish, or its stderr when it failed; for test messages
+    bool succeeded() const { return finished && exitCode == 0; }
+};
+ProcessResult run(const QString &program, const QStringList &arguments = {}, int timeoutMs = 10000,
+                  const QByteArray &input = {});
+
+// A program the test drives (a helper window, a clipboard owner...), started at once with Qt's accessibility
+// switched on (QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1). Its stderr goes to the test log. The destructor ends it:
+// SIGTERM, then SIGKILL after two seconds.
+class ChildProcess {
+public:
+    explicit ChildProcess(const QString &program, const QStringList &arguments = {},
+                          const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
+    ~ChildProcess();
+    ChildProcess(const ChildProcess &) = delete;
+    ChildProcess &operator=(const ChildProcess &) = delete;
+
+    QProcess &process() { return m_process; }
+    qint64 pid() const { return m_process.processId(); }
+    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    // Everything it printed on stdout so far.
+    QByteArray output();
+    // Waits (running Qt events) for the next stdout line containing `text` and returns it, without the newline.
+    std::optional<QByteArray> waitForLine(const QByteArray &text, int timeoutMs = 5000);
+    // Sends one line to its stdin.
+    void writeLine(const QByteArray &line);
+    // Waits for it to exit by itself; -1 when it is still running after timeoutMs or crashed.
+    int waitForExit(int timeoutMs = 5000);
+
+private:
+    QProcess m_process;
+    QByteArray m_output;
+    qsizetype m_consumed = 0;  // where waitForLine goes on
+};
+
+// Polls `condition` every 10 ms while Qt events run, in real time. True once it holds; false after timeoutMs.
+bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 5000);
+
+// Path of a program built from tests/desktop/helpers/<name>.cpp.
+QString helperPath(const QString &name);
+
+// Directory for screenshots: $TAVLEN_SNAPSHOT_DIR, else <build dir>/snapshots (created on demand).
+QString snapshotDirectory();
+
+// Takes a screenshot of the whole root window (both monitors) into snapshotDirectory()/<name>.png and loads it.
+// A null image on failure, with the reason in *error when given.
+QImage screenshot(const QString &name, QString *error = nullptr);
+
+} // namespace DesktopTest
+
+// First statement of every desktop test (or its fixture's SetUp()).
+#define TAVLEN_REQUIRE_DESKTOP()                                                                           \
+    do {                                                                                                   \
+        const QString tavlenMissingDesktop = ::DesktopTest::missingReason();                               \
+        if (!tavlenMissingDesktop.isEmpty()) {                                                             \
+            if (::DesktopTest::isCi())                                                                     \
+                FAIL() << "Desktop tests must run under CI, but " << tavlenMissingDesktop.toStdString()     \
+                       << ". Run them through scripts/test-env.";                                          \
+            GTEST_SKIP() << "No test desktop: " << tavlenMissingDesktop.toStdString()                       \
+                         << ". Run through scripts/test-env (make test does).";                            \
+        }                                                                                                  \
+    } while (false)
+
+// Asserts that `condition` becomes true within timeoutMs, running Qt events meanwhile.
+#define TAVLEN_WAIT_UNTIL(condition, timeoutMs)                                                            \
+    ASSERT_TRUE(::DesktopTest::waitUntil([&] { return static_cast<bool>(condition); }, (timeoutMs)))       \
+        << "timed out after " << (timeoutMs) << " ms waiting for: " #condition
