@@ -6,6 +6,7 @@
 #include "platform/linux/XcbSession.h"
 
 #include <QApplication>
+#include <QHash>
 #include <QCursor>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -198,6 +199,36 @@ struct LinuxEventMonitors::Global {
     xcb_input_device_id_t pointer = 0;
     xcb_key_symbols_t *symbols = nullptr;
     quint32 selected = 0;
+    // Modifier keys held now, by keycode, from the raw key stream: in step with the raw button events,
+    // unlike a pointer query made after the fact (a quick Super+click is released by then).
+    QHash<quint32, quint32> heldModifiers;
+
+    quint32 modifierBitOf(quint32 keycode) const
+    {
+        switch (xcb_key_symbols_get_keysym(symbols, xcb_keycode_t(keycode), 0)) {
+        case 0xffe1: // Shift_L
+        case 0xffe2:
+            return XCB_MOD_MASK_SHIFT;
+        case 0xffe3: // Control_L
+        case 0xffe4:
+            return XCB_MOD_MASK_CONTROL;
+        case 0xffe9: // Alt_L
+        case 0xffea:
+            return XCB_MOD_MASK_1;
+        case 0xffeb: // Super_L
+        case 0xffec:
+            return XCB_MOD_MASK_4;
+        default:
+            return 0;
+        }
+    }
+    quint32 heldMask() const
+    {
+        quint32 mask = 0;
+        for (quint32 bit : heldModifiers)
+            mask |= bit;
+        return mask;
+    }
 
     ~Global()
     {
@@ -218,7 +249,7 @@ struct LinuxEventMonitors::Global {
         if (!reply)
             return std::nullopt;
         // The effective state reads 0 on some servers; base, latched and locked together are right.
-        const quint32 mods = reply->mods.base | reply->mods.latched | reply->mods.locked;
+        const quint32 mods = reply->mods.base | reply->mods.latched | reply->mods.locked | heldMask();
         return Pointer{QPointF(reply->root_x / 65536.0, reply->root_y / 65536.0), reply->child, mods};
     }
 
@@ -325,7 +356,13 @@ bool LinuxEventMonitors::ensureGlobal() const
             self->handleRawButton(int(raw.detail), raw.time / 1000.0);
         } else if (generic.event_type == XCB_INPUT_RAW_KEY_PRESS) {
             const auto &raw = reinterpret_cast<const xcb_input_raw_key_press_event_t &>(event);
-            self->handleRawKey(raw.detail, raw.time / 1000.0);
+            if (const quint32 bit = self->m_global->modifierBitOf(raw.detail))
+                self->m_global->heldModifiers.insert(raw.detail, bit);
+            else
+                self->handleRawKey(raw.detail, raw.time / 1000.0);
+        } else if (generic.event_type == XCB_INPUT_RAW_KEY_RELEASE) {
+            const auto &raw = reinterpret_cast<const xcb_input_raw_key_release_event_t &>(event);
+            self->m_global->heldModifiers.remove(raw.detail);
         }
     });
     return true;
@@ -340,8 +377,10 @@ void LinuxEventMonitors::updateGlobalSelection()
     for (const auto &[token, monitor] : m_monitors) {
         if (monitor.local)
             continue;
-        mask |= monitor.kind == Kind::KeyDown ? quint32(XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS)
-                                              : quint32(XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS);
+        // Key events also keep the held modifiers of clicks up to date.
+        mask |= XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;
+        if (monitor.kind != Kind::KeyDown)
+            mask |= XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
     }
     if (mask == m_global->selected)
         return;
