@@ -602,6 +602,23 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
+        // Modifier keys change flags; they are no key-down of their own.
+        switch (key->key()) {
+        case Qt::Key_Shift:
+        case Qt::Key_Control:
+        case Qt::Key_Alt:
+        case Qt::Key_AltGr:
+        case Qt::Key_Meta:
+        case Qt::Key_Super_L:
+        case Qt::Key_Super_R:
+        case Qt::Key_Hyper_L:
+        case Qt::Key_Hyper_R:
+        case Qt::Key_CapsLock:
+        case Qt::Key_NumLock:
+            return false;
+        default:
+            break;
+        }
         KeyDownEvent down;
         const bool keypad = key->modifiers() & Qt::KeypadModifier;
         down.keyCode = key->nativeScanCode() ? virtualKeyCodeFromX11(key->nativeScanCode()) : KeyCode::Unknown;
