@@ -1,0 +1,708 @@
+#include "LauncherTestFixture.h"
+
+#include <QSignalSpy>
+
+namespace {
+
+const QPointF inLeftNotch(756, 970);
+const QPointF belowLeftNotch(756, 938); // in the hover zone, under the notch
+const QPointF farAway(700, 400);
+
+class NotchLauncherWindowTest : public LauncherTest {};
+
+// --- States of one panel ---
+
+struct PanelStateRow {
+    const char *name;
+    std::function<void(LauncherTest &, NotchLauncherWindow &)> arrange;
+    bool notchScreen;
+    LauncherPresentation presentation;
+    bool onScreen;
+    double alpha;
+    bool ignoresMouse;
+    bool keyboardFocus;
+};
+
+TEST_F(NotchLauncherWindowTest, PanelStatesShowAsTheStateTableSays)
+{
+    const auto nothing = [](LauncherTest &, NotchLauncherWindow &) {};
+    const std::vector<PanelStateRow> rows = {
+        {"collapsed at a real notch", nothing, true, LauncherPresentation::notch, true, 0, true, false},
+        {"collapsed without a notch", nothing, false, LauncherPresentation::notch, true, 1, false, false},
+        {"collapsed compact window", nothing, true, LauncherPresentation::window, false, 0, true, false},
+        {"expanded at a real notch", [](LauncherTest &, NotchLauncherWindow &w) { w.show(NotchLauncherListKind::clipboard); },
+         true, LauncherPresentation::notch, true, 1, false, true},
+        {"expanded compact window", [](LauncherTest &, NotchLauncherWindow &w) { w.show(NotchLauncherListKind::clipboard); },
+         true, LauncherPresentation::window, true, 1, false, true},
+        {"performing a selection",
+         [](LauncherTest &t, NotchLauncherWindow &w) {
+             // The target never comes back to the front, so the paste runs for its full 2 s.
+             w.show(NotchLauncherListKind::clipboard);
+             t.sim.workspace.activationDelay = -1;
+             t.sim.workspace.bringToFront(t.sim.workspace.addApplication(QStringLiteral("org.example.other")));
+             w.selectClipboardItem(t.textItem("x"));
+         },
+         false, LauncherPresentation::notch, false, 1, false, false},
+        {"suspended for a desktop switch", [](LauncherTest &, NotchLauncherWindow &w) { w.suspendForSpaceTransition(); },
+         true, LauncherPresentation::notch, false, 0, true, false},
+    };
+    for (const PanelStateRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto window = makeWindow(row.notchScreen ? leftScreen() : rightScreen(), row.presentation);
+        row.arrange(*this, *window);
+        sim.clock.advance(0.5);
+        EXPECT_EQ(window->panel()->isVisible(), row.onScreen);
+        EXPECT_DOUBLE_EQ(window->panel()->alphaValue(), row.alpha);
+        EXPECT_EQ(window->panel()->ignoresMouseEvents(), row.ignoresMouse);
+        EXPECT_EQ(window->window()->allowsKeyboardFocus(), row.keyboardFocus);
+        window->close();
+    }
+}
+
+TEST_F(NotchLauncherWindowTest, PanelIsAStatusLevelLauncherOnEveryDesktop)
+{
+    auto notch = makeWindow(leftScreen());
+    auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
+    EXPECT_EQ(notch->panel()->level(), PanelLevel::Status);
+    EXPECT_EQ(notch->panel()->collectionBehavior(), 337u);
+    EXPECT_FALSE(notch->panel()->hasShadow());
+    EXPECT_TRUE(compact->panel()->hasShadow());
+    EXPECT_FALSE(notch->viewModel()->isFloatingWindow());
+    EXPECT_TRUE(compact->viewModel()->isFloatingWindow());
+}
+
+// --- show ---
+
+TEST_F(NotchLauncherWindowTest, ShowExpandsFocusesTheSearchAndLocksHoverOutForTwoSeconds)
+{
+    auto window = makeWindow(leftScreen());
+    const double start = sim.clock.uptime();
+    window->show(NotchLauncherListKind::clipboard);
+    EXPECT_TRUE(window->isExpanded());
+    EXPECT_TRUE(window->viewModel()->isExpanded());
+    EXPECT_EQ(window->viewModel()->displayedList(), NotchLauncherListKind::clipboard);
+    EXPECT_EQ(window->viewModel()->clipboardSearchFocusRequest(), 1);
+    EXPECT_TRUE(window->panel()->isKey());
+    EXPECT_DOUBLE_EQ(window->hoverOutLockUntil(), start + 2.0);
+    // The paste target was taken from the front application as the panel expanded.
+    ASSERT_TRUE(window->clipboardPasteTarget());
+    EXPECT_EQ(window->clipboardPasteTarget()->application.pid, editor.pid);
+}
+
+TEST_F(NotchLauncherWindowTest, ShowTwiceKeepsThePanelOpen)
+{
+    auto window = makeWindow(leftScreen());
+    int expansions = 0;
+    window->onWillExpand = [&](NotchLauncherWindow *) { ++expansions; };
+    window->show(NotchLauncherListKind::clipboard);
+    window->show(NotchLauncherListKind::clipboard);
+    EXPECT_TRUE(window->isExpanded());
+    EXPECT_EQ(expansions, 1);
+}
+
+TEST_F(NotchLauncherWindowTest, ShowWithTheClipboardListWinsOverTheRememberedRecentTab)
+{
+    auto window = makeWindow(leftScreen());
+    handler.focusedField = true;
+    window->show(NotchLauncherListKind::recent);
+    window->selectList(NotchLauncherListKind::recent);
+    ASSERT_TRUE(window->viewModel()->hasSelectedHistoryTab());
+    window->collapseImmediately();
+
+    // Later, without a focused field, the hot key must not open an empty recent list.
+    handler.focusedField = false;
+    window->show(NotchLauncherListKind::clipboard);
+    EXPECT_EQ(window->viewModel()->selectedList(), NotchLauncherListKind::clipboard);
+    EXPECT_EQ(window->viewModel()->displayedList(), NotchLauncherListKind::clipboard);
+    EXPECT_EQ(window->viewModel()->clipboardSearchFocusRequest(), 1);
+}
+
+TEST_F(NotchLauncherWindowTest, ShowWithRecentFallsBackToTheClipboardWithoutAFocusedField)
+{
+    auto window = makeWindow(leftScreen());
+    window->show(NotchLauncherListKind::recent);
+    EXPECT_EQ(window->viewModel()->displayedList(), NotchLauncherListKind::clipboard);
+    EXPECT_FALSE(window->viewModel()->showsAIControls());
+    EXPECT_EQ(window->viewModel()->clipboardSearchFocusRequest(), 1);
+    EXPECT_EQ(handler.contextRequests, 0);
+}
+
+TEST_F(NotchLauncherWindowTest, ShowWithRecentAndAFocusedFieldAsksForTheFieldContext)
+{
+    auto window = makeWindow(leftScreen());
+    handler.focusedField = true;
+    window->show(NotchLauncherListKind::recent);
+    EXPECT_EQ(window->viewModel()->displayedList(), NotchLauncherListKind::recent);
+    EXPECT_TRUE(window->viewModel()->showsAIControls());
+    EXPECT_EQ(handler.contextRequests, 1);
+    EXPECT_EQ(window->viewModel()->clipboardSearchFocusRequest(), 0);
+}
+
+TEST_F(NotchLauncherWindowTest, OpeningIsRefusedWhileTheWindowCannotInteract)
+{
+    struct Row {
+        const char *name;
+        std::function<void(LauncherTest &, NotchLauncherWindow &)> arrange;
+    };
+    const std::vector<Row> rows = {
+        {"closed", [](LauncherTest &, NotchLauncherWindow &w) { w.close(); }},
+        {"suspended", [](LauncherTest &, NotchLauncherWindow &w) { w.suspendForSpaceTransition(); }},
+        {"selecting",
+         [](LauncherTest &t, NotchLauncherWindow &w) {
+             w.show(NotchLauncherListKind::clipboard);
+             w.selectClipboardItem(t.textItem("x"));
+         }},
+        {"pasting",
+         [](LauncherTest &t, NotchLauncherWindow &) {
+             // A paste that waits for its target application to come back.
+             t.sim.workspace.activationDelay = -1;
+             t.sim.workspace.bringToFront(t.sim.workspace.addApplication(QStringLiteral("org.example.other")));
+             t.clipboardService->paste(t.textItem("y"), ClipboardPasteTarget{t.editor, std::nullopt});
+             ASSERT_TRUE(t.clipboardService->isPasting());
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto window = makeWindow(leftScreen());
+        row.arrange(*this, *window);
+        EXPECT_FALSE(window->canInteract());
+        window->show(NotchLauncherListKind::clipboard);
+        EXPECT_FALSE(window->isExpanded());
+        EXPECT_FALSE(window->openForPasteTarget(contextWith(1, 1), NotchLauncherListKind::recent, std::nullopt));
+        EXPECT_FALSE(window->viewModel()->aiContext());
+        window->close();
+        sim.clock.advance(3);
+        sim.workspace.activationDelay = 0;
+        sim.workspace.bringToFront(editor);
+    }
+}
+
+// --- expand and collapse ---
+
+TEST_F(NotchLauncherWindowTest, ExpandingAnExpandedPanelAndCollapsingACollapsedOneDoNothing)
+{
+    auto window = makeWindow(leftScreen());
+    int expansions = 0;
+    window->onWillExpand = [&](NotchLauncherWindow *) { ++expansions; };
+    window->expand(true, true);
+    const double lock = window->hoverOutLockUntil();
+    sim.clock.advance(0.1);
+    window->expand(true, true);
+    EXPECT_EQ(expansions, 1);
+    EXPECT_DOUBLE_EQ(window->hoverOutLockUntil(), lock);
+
+    window->expand(false, true);
+    window->viewModel()->setSelectedList(NotchLauncherListKind::recent);
+    sim.clock.advance(1);
+    window->expand(false, true); // no second reset may start
+    sim.clock.advance(4.0);
+    EXPECT_EQ(window->viewModel()->selectedList(), NotchLauncherListKind::clipboard);
+}
+
+TEST_F(NotchLauncherWindowTest, ExpandingAnimatesOverAQuarterSecondAndCollapsingInTwoPhases)
+{
+    auto window = makeWindow(rightScreen());
+    auto *panel = static_cast<SimPanel *>(window->panel());
+    const QRectF collapsed = panel->frame();
+    window->expand(true, true);
+    ASSERT_TRUE(panel->runningAnimation());
+    EXPECT_DOUBLE_EQ(panel->runningAnimation()->duration, 0.24);
+    sim.clock.advance(0.25);
+    const QRectF expanded = panel->frame();
+    EXPECT_EQ(expanded, window->expandedFrame());
+
+    window->expand(false, true);
+    ASSERT_TRUE(panel->runningAnimation());
+    const QRectF interim = panel->runningAnimation()->to;
+    // 96 % of the collapsed size, hanging from the same top edge, centred the same way.
+    EXPECT_NEAR(interim.width(), collapsed.width() * 0.96, 0.5);
+    EXPECT_NEAR(interim.y() + interim.height(), collapsed.y() + collapsed.height(), 0.5);
+    EXPECT_NEAR(interim.center().x(), collapsed.center().x(), 0.5);
+    sim.clock.advance(0.25);
+    ASSERT_TRUE(panel->runningAnimation());
+    EXPECT_DOUBLE_EQ(panel->runningAnimation()->duration, 0.1);
+    sim.clock.advance(0.11);
+    EXPECT_EQ(panel->frame(), collapsed);
+}
+
+TEST_F(NotchLauncherWindowTest, CollapseImmediatelyOrdersTheNotchPanelBackInWithoutAnimation)
+{
+    auto window = makeWindow(rightScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    sim.clock.advance(0.3);
+    window->collapseImmediately();
+    EXPECT_FALSE(window->isExpanded());
+    EXPECT_TRUE(window->panel()->isVisible());
+    EXPECT_FALSE(window->panel()->isAnimatingFrame());
+    EXPECT_EQ(window->panel()->frame(), window->collapsedFrame());
+}
+
+// --- hover-out locks and the pointer ---
+
+struct LockRow {
+    const char *name;
+    std::function<void(NotchLauncherWindow &)> open;
+    double lock; // seconds; negative: never runs out
+};
+
+TEST_F(NotchLauncherWindowTest, PointerLeavingCollapsesOnlyAfterTheHoverOutLock)
+{
+    const std::vector<LockRow> rows = {
+        {"hot key", [](NotchLauncherWindow &w) { w.show(NotchLauncherListKind::clipboard); }, 2.0},
+        {"hover", [](NotchLauncherWindow &w) { w.handleHover(true); }, 0.28},
+        {"list change",
+         [](NotchLauncherWindow &w) {
+             w.handleHover(true);
+             w.selectList(NotchLauncherListKind::recent);
+         },
+         0.35},
+        {"demo",
+         [](NotchLauncherWindow &w) {
+             w.applyDemoConfiguration({});
+             w.show(NotchLauncherListKind::clipboard);
+         },
+         -1},
+    };
+    for (const LockRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto window = makeWindow(leftScreen());
+        movePointer(inLeftNotch);
+        row.open(*window);
+        ASSERT_TRUE(window->isExpanded());
+        movePointer(farAway);
+        window->handleHover(false);
+        if (row.lock < 0) {
+            sim.clock.advance(30);
+            EXPECT_TRUE(window->isExpanded());
+        } else {
+            // Ticks of the exit poll fall every 0.12 s after the expansion.
+            sim.clock.advance(row.lock - 0.01);
+            EXPECT_TRUE(window->isExpanded());
+            sim.clock.advance(0.01 + 0.12);
+            EXPECT_FALSE(window->isExpanded());
+        }
+        window->close();
+    }
+}
+
+TEST_F(NotchLauncherWindowTest, HoverOutAfterTheLockCollapsesWithinATickOfTheExitPoll)
+{
+    auto window = makeWindow(rightScreen());
+    movePointer(QPointF(2472, 1070));
+    window->handleHover(true);
+    sim.clock.advance(0.3);
+    movePointer(QPointF(2472, 300));
+    window->handleHover(false);
+    sim.clock.advance(0.11);
+    // The pointer-exit poll may have collapsed it already; in either case within 0.12 s.
+    sim.clock.advance(0.01);
+    EXPECT_FALSE(window->isExpanded());
+}
+
+TEST_F(NotchLauncherWindowTest, HoverOutTaskLeavesThePanelOpenWhenThePointerCameBack)
+{
+    auto window = makeWindow(rightScreen());
+    window->handleHover(true);
+    sim.clock.advance(0.3);
+    movePointer(QPointF(2472, 300));
+    window->handleHover(false);
+    movePointer(QPointF(2472, 1070));
+    // Only the hover-out task may run here: the exit poll would see the pointer inside too.
+    sim.clock.advance(0.12);
+    EXPECT_TRUE(window->isExpanded());
+}
+
+TEST_F(NotchLauncherWindowTest, AFieldContextKeepsTheNotchPanelOpenUntilAClickOutside)
+{
+    auto window = makeWindow(leftScreen());
+    ASSERT_TRUE(window->openForPasteTarget(contextWith(1, 1), NotchLauncherListKind::recent, std::nullopt));
+    movePointer(farAway);
+    window->handleHover(false);
+    sim.clock.advance(5);
+    EXPECT_TRUE(window->isExpanded());
+
+    // A double click's second click does not count.
+    sim.eventMonitors.sendLocalMouseDown(MouseDownEvent{.location = farAway, .clickCount = 2});
+    EXPECT_TRUE(window->isExpanded());
+    sim.eventMonitors.sendGlobalMouseDown(MouseDownEvent{.location = farAway, .clickCount = 1});
+    processEvents();
+    EXPECT_FALSE(window->isExpanded());
+    EXPECT_FALSE(window->viewModel()->aiContext());
+}
+
+TEST_F(NotchLauncherWindowTest, HardwareNotchHoverPollFollowsTheExpandOnHoverSetting)
+{
+    struct Row {
+        const char *name;
+        std::optional<bool> setting;
+        bool pollOpens;
+        bool clickOpens;
+        bool viewHoverOpens;
+    };
+    const std::vector<Row> rows = {
+        {"on", true, true, false, true},
+        {"off", false, false, true, false},
+        {"absent", std::nullopt, false, false, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        updateSettings([&](UserSettingsData &s) { s.notchExpandOnHover = row.setting; });
+        movePointer(belowLeftNotch);
+        {
+            auto window = makeWindow(leftScreen());
+            sim.clock.advance(0.06);
+            EXPECT_EQ(window->isExpanded(), row.pollOpens);
+            window->close();
+        }
+        {
+            auto window = makeWindow(leftScreen());
+            sim.eventMonitors.sendGlobalMouseDown(MouseDownEvent{.location = belowLeftNotch, .clickCount = 1});
+            processEvents();
+            EXPECT_EQ(window->isExpanded(), row.clickOpens);
+            window->close();
+        }
+        {
+            auto window = makeWindow(leftScreen());
+            window->handleHover(true);
+            EXPECT_EQ(window->isExpanded(), row.viewHoverOpens);
+            window->close();
+        }
+        movePointer(farAway);
+    }
+}
+
+TEST_F(NotchLauncherWindowTest, AfterADesktopSwitchThePointerMustLeaveTheNotchBeforeItOpensAgain)
+{
+    auto window = makeWindow(leftScreen());
+    window->suspendForSpaceTransition();
+    ASSERT_TRUE(window->viewModel()->isSpaceTransitionSuspended());
+    movePointer(belowLeftNotch);
+    window->resumeAfterSpaceTransition(true);
+    EXPECT_TRUE(window->requiresPointerExitAfterSpaceTransition());
+    EXPECT_TRUE(window->panel()->isVisible());
+    sim.clock.advance(1);
+    EXPECT_FALSE(window->isExpanded());
+    window->handleHover(true);
+    EXPECT_FALSE(window->isExpanded());
+
+    movePointer(farAway);
+    sim.clock.advance(0.06);
+    EXPECT_FALSE(window->requiresPointerExitAfterSpaceTransition());
+    movePointer(belowLeftNotch);
+    sim.clock.advance(0.06);
+    EXPECT_TRUE(window->isExpanded());
+}
+
+TEST_F(NotchLauncherWindowTest, OnlyCollapsedNotchPanelsAtARealNotchSuspend)
+{
+    auto expanded = makeWindow(leftScreen());
+    expanded->show(NotchLauncherListKind::clipboard);
+    expanded->suspendForSpaceTransition();
+    EXPECT_FALSE(expanded->viewModel()->isSpaceTransitionSuspended());
+
+    auto plain = makeWindow(rightScreen());
+    plain->suspendForSpaceTransition();
+    EXPECT_FALSE(plain->viewModel()->isSpaceTransitionSuspended());
+
+    auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
+    compact->suspendForSpaceTransition();
+    EXPECT_FALSE(compact->viewModel()->isSpaceTransitionSuspended());
+}
+
+TEST_F(NotchLauncherWindowTest, ResumeAfterASpaceChangeDropsTheFieldContextOfTheSuspendedPanel)
+{
+    auto window = makeWindow(leftScreen());
+    window->viewModel()->setSelectedList(NotchLauncherListKind::recent);
+    window->viewModel()->setShowsAIControls(true);
+    window->suspendForSpaceTransition();
+    window->resumeAfterSpaceTransition(true);
+    EXPECT_FALSE(window->viewModel()->showsAIControls());
+    EXPECT_FALSE(window->viewModel()->isSpaceTransitionSuspended());
+}
+
+// --- window presentation ---
+
+TEST_F(NotchLauncherWindowTest, EscapeClosesOnlyTheCompactWindowItOwns)
+{
+    auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
+    compact->updateFieldContext(std::nullopt, QPointF(400, 400), std::nullopt);
+    compact->show(NotchLauncherListKind::clipboard);
+    ASSERT_TRUE(compact->isExpanded());
+    const KeyDownEvent elsewhere{.keyCode = KeyCode::Escape, .window = nullptr};
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(elsewhere), EventDisposition::Pass);
+    EXPECT_TRUE(compact->isExpanded());
+    const KeyDownEvent ours{.keyCode = KeyCode::Escape, .window = compact->panel()};
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(ours), EventDisposition::Consume);
+    EXPECT_FALSE(compact->isExpanded());
+    EXPECT_FALSE(compact->panel()->isVisible());
+
+    auto notch = makeWindow(leftScreen());
+    notch->show(NotchLauncherListKind::clipboard);
+    const KeyDownEvent atNotch{.keyCode = KeyCode::Escape, .window = notch->panel()};
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(atNotch), EventDisposition::Pass);
+    EXPECT_TRUE(notch->isExpanded());
+}
+
+TEST_F(NotchLauncherWindowTest, ASingleClickOutsideTheCompactWindowCollapsesItAndReachesTheApplication)
+{
+    auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
+    compact->updateFieldContext(QRectF(400, 400, 200, 24), QPointF(), std::nullopt);
+    compact->openForPasteTarget(contextWith(2, 1), NotchLauncherListKind::clipboard, std::nullopt);
+    ASSERT_TRUE(compact->isExpanded());
+    EXPECT_EQ(compact->viewModel()->displayedList(), NotchLauncherListKind::recent);
+    EXPECT_TRUE(compact->panel()->isKey());
+
+    const QPointF inside = compact->expandedFrame().center();
+    movePointer(inside);
+    sim.eventMonitors.sendLocalMouseDown(MouseDownEvent{.location = inside, .clickCount = 1});
+    EXPECT_TRUE(compact->isExpanded());
+
+    movePointer(QPointF(1200, 200));
+    const EventDisposition local =
+        sim.eventMonitors.sendLocalMouseDown(MouseDownEvent{.location = QPointF(1200, 200), .clickCount = 1});
+    EXPECT_EQ(local, EventDisposition::Pass);
+    EXPECT_FALSE(compact->isExpanded());
+    EXPECT_FALSE(compact->viewModel()->aiContext());
+}
+
+TEST_F(NotchLauncherWindowTest, UpdateFieldContextIsForCompactWindowsOnly)
+{
+    auto notch = makeWindow(leftScreen());
+    notch->updateFieldContext(QRectF(10, 10, 5, 5), QPointF(), ClipboardPasteTarget{editor, std::nullopt});
+    EXPECT_FALSE(notch->fieldWindowAnchor());
+    EXPECT_FALSE(notch->clipboardPasteTarget());
+
+    auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
+    compact->updateFieldContext(std::nullopt, QPointF(300, 200), ClipboardPasteTarget{editor, std::nullopt});
+    EXPECT_EQ(compact->fieldWindowAnchor(), QRectF(300, 200, 0, 0));
+    EXPECT_TRUE(compact->clipboardPasteTarget());
+}
+
+TEST_F(NotchLauncherWindowTest, SuggestionsAtTheNotchLeaveTheKeyboardWithTheOtherApplication)
+{
+    struct Row {
+        const char *name;
+        LauncherPresentation presentation;
+        NotchLauncherListKind list;
+        int history;
+        int random;
+        bool becomesKey;
+    };
+    const std::vector<Row> rows = {
+        {"notch with suggestions", LauncherPresentation::notch, NotchLauncherListKind::recent, 1, 0, false},
+        {"notch without suggestions", LauncherPresentation::notch, NotchLauncherListKind::recent, 0, 0, true},
+        {"notch clipboard list", LauncherPresentation::notch, NotchLauncherListKind::clipboard, 2, 2, true},
+        {"compact window", LauncherPresentation::window, NotchLauncherListKind::recent, 3, 3, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto window = makeWindow(leftScreen(), row.presentation);
+        EXPECT_TRUE(window->openForPasteTarget(contextWith(row.history, row.random), row.list, std::nullopt));
+        EXPECT_EQ(window->panel()->isKey(), row.becomesKey);
+        window->close();
+    }
+}
+
+TEST_F(NotchLauncherWindowTest, TheCompactWindowKeepsAShortContext)
+{
+    auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
+    NotchAIContext context = contextWith(6, 4);
+    context.searchableHistorySuggestions = context.historySuggestions;
+    compact->openForPasteTarget(context, NotchLauncherListKind::recent, std::nullopt);
+    const auto &shown = compact->viewModel()->aiContext();
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->historySuggestions.size(), 2);
+    EXPECT_EQ(shown->randomSuggestions.size(), 1);
+    EXPECT_FALSE(shown->searchableHistorySuggestions);
+}
+
+// --- the timed tasks ---
+
+TEST_F(NotchLauncherWindowTest, TheListSettlesAQuarterSecondAfterExpanding)
+{
+    auto window = makeWindow(rightScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    sim.clock.advance(0.235);
+    EXPECT_FALSE(window->viewModel()->isListSettled());
+    sim.clock.advance(0.01);
+    EXPECT_TRUE(window->viewModel()->isListSettled());
+}
+
+TEST_F(NotchLauncherWindowTest, FiveSecondsAfterACollapseTheListsAndSelectionReset)
+{
+    auto window = makeWindow(rightScreen());
+    handler.focusedField = true;
+    window->show(NotchLauncherListKind::recent);
+    window->viewModel()->setSelectedClipboardItemID(QUuid::createUuid());
+    window->expand(false, true);
+    sim.clock.advance(4.99);
+    EXPECT_EQ(window->viewModel()->displayedList(), NotchLauncherListKind::recent);
+    sim.clock.advance(0.02);
+    EXPECT_EQ(window->viewModel()->displayedList(), NotchLauncherListKind::clipboard);
+    EXPECT_FALSE(window->viewModel()->selectedClipboardItemID());
+    EXPECT_FALSE(window->viewModel()->showsAIControls());
+}
+
+TEST_F(NotchLauncherWindowTest, ReopeningWithinFiveSecondsKeepsTheState)
+{
+    auto window = makeWindow(rightScreen());
+    const QUuid selected = QUuid::createUuid();
+    window->show(NotchLauncherListKind::clipboard);
+    window->viewModel()->setSelectedClipboardItemID(selected);
+    window->expand(false, true);
+    sim.clock.advance(3);
+    window->show(NotchLauncherListKind::clipboard);
+    sim.clock.advance(3);
+    EXPECT_EQ(window->viewModel()->selectedClipboardItemID(), selected);
+}
+
+// --- the selection hand-off ---
+
+TEST_F(NotchLauncherWindowTest, ReturnPastesIntoTheFrontApplicationAfterFourHundredthsOfASecond)
+{
+    auto window = makeWindow(leftScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    const ClipboardItem item = textItem("hello");
+    window->selectClipboardItem(item);
+    // The panel leaves the screen and collapses at once.
+    EXPECT_FALSE(window->panel()->isVisible());
+    EXPECT_FALSE(window->isExpanded());
+    EXPECT_FALSE(window->clipboardPasteTarget());
+    EXPECT_TRUE(window->isPerformingSelection());
+    sim.clock.advance(0.0395);
+    EXPECT_EQ(pasteCount(), 0);
+    sim.clock.advance(0.001);
+    EXPECT_EQ(pasteCount(), 1);
+    sim.clock.advance(1);
+    EXPECT_FALSE(window->isPerformingSelection());
+    EXPECT_TRUE(window->panel()->isVisible());
+    EXPECT_FALSE(window->isExpanded());
+    ASSERT_FALSE(history->items().isEmpty());
+    EXPECT_EQ(history->items().first().id(), item.id());
+}
+
+TEST_F(NotchLauncherWindowTest, TwoReturnsGiveOnePaste)
+{
+    auto window = makeWindow(leftScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    window->selectClipboardItem(textItem("one"));
+    window->selectClipboardItem(textItem("two"));
+    sim.clock.advance(0.02);
+    window->selectClipboardItem(textItem("three"));
+    sim.clock.advance(2);
+    EXPECT_EQ(pasteCount(), 1);
+}
+
+TEST_F(NotchLauncherWindowTest, ClosingDuringTheWaitPastesNothing)
+{
+    auto window = makeWindow(leftScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    window->selectClipboardItem(textItem("never"));
+    sim.clock.advance(0.02);
+    window->close();
+    sim.clock.advance(2);
+    EXPECT_EQ(pasteCount(), 0);
+    EXPECT_FALSE(window->isPerformingSelection());
+    EXPECT_FALSE(window->panel()->isVisible());
+}
+
+TEST_F(NotchLauncherWindowTest, NoLauncherOpensUntilThePasteHasFinished)
+{
+    auto window = makeWindow(leftScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    window->selectClipboardItem(textItem("slow"));
+    // After the wait the paste runs: Control+V is posted, then the target gets 0.15 s to read.
+    sim.clock.advance(0.1);
+    ASSERT_TRUE(clipboardService->isPasting());
+    window->show(NotchLauncherListKind::clipboard);
+    EXPECT_FALSE(window->isExpanded());
+    sim.clock.advance(2);
+    EXPECT_EQ(pasteCount(), 1);
+    window->show(NotchLauncherListKind::clipboard);
+    EXPECT_TRUE(window->isExpanded());
+}
+
+TEST_F(NotchLauncherWindowTest, AFieldTargetTakesTheItemThroughTheFieldValueEngine)
+{
+    auto window = makeWindow(leftScreen());
+    handler.acceptsClipboardItems = true;
+    window->show(NotchLauncherListKind::clipboard);
+    window->updateFieldContext(std::nullopt, QPointF(), std::nullopt); // ignored at the notch
+    const ClipboardItem item = textItem("typed");
+    window->selectClipboardItem(item);
+    sim.clock.advance(1);
+    EXPECT_EQ(handler.typedItems, QList<QUuid>{item.id()});
+    EXPECT_EQ(pasteCount(), 0);
+    ASSERT_FALSE(history->items().isEmpty());
+    EXPECT_EQ(history->items().first().id(), item.id());
+
+    // Refused by the engine: the paste service takes over.
+    handler.acceptsClipboardItems = false;
+    window->show(NotchLauncherListKind::clipboard);
+    window->selectClipboardItem(textItem("pasted"));
+    sim.clock.advance(1);
+    EXPECT_EQ(pasteCount(), 1);
+}
+
+TEST_F(NotchLauncherWindowTest, ASuggestionGoesToTheWindowCallbackAfterTheWait)
+{
+    auto window = makeWindow(leftScreen());
+    QList<QUuid> chosen;
+    window->onAISuggestionSelect = [&](const FocusedFieldSuggestion &s) { chosen.append(s.id); };
+    window->openForPasteTarget(contextWith(1, 0), NotchLauncherListKind::recent, std::nullopt);
+    const FocusedFieldSuggestion suggestion{.value = QStringLiteral("me@example.org")};
+    window->selectAISuggestion(suggestion);
+    EXPECT_TRUE(chosen.isEmpty());
+    sim.clock.advance(0.04);
+    EXPECT_EQ(chosen, QList<QUuid>{suggestion.id});
+}
+
+TEST_F(NotchLauncherWindowTest, ASelectionWithoutTheRootStateDoesNothing)
+{
+    auto window = makeWindow(leftScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    appState.reset();
+    window->selectClipboardItem(textItem("lost"));
+    EXPECT_FALSE(window->isPerformingSelection());
+    EXPECT_TRUE(window->isExpanded());
+}
+
+TEST_F(NotchLauncherWindowTest, DemoSelectionsGoToTheDemoAndNeverPaste)
+{
+    auto window = makeWindow(leftScreen());
+    QList<QUuid> selected;
+    NotchLauncherDemoConfiguration demo;
+    demo.clipboardItems = {textItem("sample")};
+    demo.onClipboardItemSelect = [&](const ClipboardItem &item) { selected.append(item.id()); };
+    window->applyDemoConfiguration(demo);
+    EXPECT_TRUE(window->showsDemoItems());
+    window->show(NotchLauncherListKind::clipboard);
+    window->selectClipboardItem(demo.clipboardItems.first());
+    sim.clock.advance(1);
+    EXPECT_EQ(selected.size(), 1);
+    EXPECT_EQ(pasteCount(), 0);
+    EXPECT_TRUE(window->isExpanded());
+    EXPECT_EQ(window->hoverOutLockUntil(), NotchLauncherWindow::lockedForGood);
+
+    window->clearDemoConfiguration();
+    EXPECT_FALSE(window->showsDemoItems());
+    EXPECT_FALSE(window->isExpanded());
+}
+
+TEST_F(NotchLauncherWindowTest, CloseIsFinal)
+{
+    auto window = makeWindow(leftScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    window->close();
+    EXPECT_TRUE(window->isClosed());
+    EXPECT_TRUE(window->panel()->isClosed());
+    EXPECT_FALSE(window->panel()->isVisible());
+    EXPECT_EQ(window->panel()->contentWidget(), nullptr);
+    window->expand(true, true);
+    window->show(NotchLauncherListKind::clipboard);
+    sim.clock.advance(10);
+    EXPECT_TRUE(window->isClosed());
+    EXPECT_FALSE(window->panel()->isVisible());
+}
+
+} // namespace
