@@ -10,7 +10,7 @@
 #include <cstring>
 
 ClipboardSearchIndex::ClipboardSearchIndex()
-    : m_entries(std::make_shared<QHash<QUuid, Entry>>())
+    : m_state(std::make_shared<State>())
 {
     m_pool.setMaxThreadCount(1);
     m_pool.setObjectName(QStringLiteral("ClipboardSearchIndex"));
@@ -71,12 +71,14 @@ ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &i
 
 void ClipboardSearchIndex::reset(const QList<ClipboardItem> &items)
 {
-    auto entries = m_entries;
-    m_pool.start([entries, items] {
-        entries->clear();
-        entries->reserve(items.size());
+    auto state = m_state;
+    m_pool.start([state, items] {
+        std::lock_guard lock(state->mutex);
+        state->entries.clear();
+        state->entries.reserve(items.size());
         for (const ClipboardItem &item : items)
-            entries->insert(item.id(), prepare(item));
+            state->entries.insert(item.id(), prepare(item));
+        ++state->generation;
     });
 }
 
@@ -84,10 +86,12 @@ void ClipboardSearchIndex::upsert(const QList<ClipboardItem> &items)
 {
     if (items.isEmpty())
         return;
-    auto entries = m_entries;
-    m_pool.start([entries, items] {
+    auto state = m_state;
+    m_pool.start([state, items] {
+        std::lock_guard lock(state->mutex);
         for (const ClipboardItem &item : items)
-            entries->insert(item.id(), prepare(item));
+            state->entries.insert(item.id(), prepare(item));
+        ++state->generation;
     });
 }
 
@@ -95,10 +99,12 @@ void ClipboardSearchIndex::remove(const QList<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
-    auto entries = m_entries;
-    m_pool.start([entries, ids] {
+    auto state = m_state;
+    m_pool.start([state, ids] {
+        std::lock_guard lock(state->mutex);
         for (const QUuid &id : ids)
-            entries->remove(id);
+            state->entries.remove(id);
+        ++state->generation;
     });
 }
 
@@ -107,16 +113,18 @@ QFuture<QList<ClipboardSearchMatch>> ClipboardSearchIndex::search(QList<QUuid> o
                                                                    const QString &query, bool includeAnalysisText,
                                                                    int limit)
 {
-    auto entries = m_entries;
+    auto state = m_state;
     const QByteArray needle = normalizedQuery(query);
-    return QtConcurrent::run(&m_pool, [entries, order = std::move(order), filter, needle, includeAnalysisText, limit] {
-        return searchEntries(*entries, order, filter.get(), needle, includeAnalysisText, limit);
+    return QtConcurrent::run(&m_pool, [state, order = std::move(order), filter, needle, includeAnalysisText, limit] {
+        std::lock_guard lock(state->mutex);
+        return searchSlots(state->resolve(order), filter.get(), needle, includeAnalysisText, limit);
     });
 }
 
 void ClipboardSearchIndex::waitForIdle()
 {
-    QtConcurrent::run(&m_pool, [] {}).waitForFinished();
+    // Not a future's wait: that could run queued work on this thread, out of order.
+    m_pool.waitForDone();
 }
 
 namespace {
@@ -129,27 +137,47 @@ bool contains(const QByteArray &haystack, const QByteArray &needle)
 
 } // namespace
 
-QList<ClipboardSearchMatch> ClipboardSearchIndex::searchEntries(const QHash<QUuid, Entry> &entries,
-                                                               const QList<QUuid> &order,
-                                                               const ClipboardFilterMatcher *filter,
-                                                               const QByteArray &query, bool includeAnalysisText,
-                                                               int limit)
+const std::vector<ClipboardSearchIndex::Slot> &ClipboardSearchIndex::State::resolve(const QList<QUuid> &order)
+{
+    if (resolvedGeneration == generation && resolvedOrder == order)
+        return slots;
+    slots.clear();
+    slots.reserve(size_t(order.size()));
+    QHash<QByteArray, int> keyCounts;
+    keyCounts.reserve(order.size());
+    for (const QUuid &id : order) {
+        const auto it = entries.constFind(id);
+        if (it == entries.constEnd())
+            continue;
+        slots.push_back({&*it, false});
+        if (!it->displayKey.isEmpty())
+            ++keyCounts[it->displayKey];
+    }
+    for (Slot &slot : slots)
+        slot.sharesKey = !slot.entry->displayKey.isEmpty() && keyCounts.value(slot.entry->displayKey) > 1;
+    resolvedOrder = order;
+    resolvedGeneration = generation;
+    return slots;
+}
+
+QList<ClipboardSearchMatch> ClipboardSearchIndex::searchSlots(const std::vector<Slot> &slots,
+                                                             const ClipboardFilterMatcher *filter,
+                                                             const QByteArray &query, bool includeAnalysisText,
+                                                             int limit)
 {
     QList<ClipboardSearchMatch> matches;
     if (limit <= 0)
         return matches;
     QSet<QByteArray> seenKeys;
-    for (const QUuid &id : order) {
-        const auto it = entries.constFind(id);
-        if (it == entries.constEnd())
-            continue;
-        const Entry &entry = *it;
+    for (const Slot &slot : slots) {
+        const Entry &entry = *slot.entry;
         if (!query.isEmpty() && !contains(entry.searchText, query)
             && !(includeAnalysisText && contains(entry.analysisText, query)))
             continue;
         if (filter && !filter->matches(entry.type, entry.text, entry.filePaths))
             continue;
-        if (!entry.displayKey.isEmpty()) {
+        // Only items whose key occurs more than once can be duplicates.
+        if (slot.sharesKey) {
             if (seenKeys.contains(entry.displayKey))
                 continue;
             seenKeys.insert(entry.displayKey);

@@ -12,6 +12,8 @@
 #include <QUuid>
 
 #include <memory>
+#include <mutex>
+#include <vector>
 #include <optional>
 
 class ClipboardFilterMatcher;
@@ -58,12 +60,29 @@ public:
     static QByteArray normalizedText(const QString &text);
     static Entry prepare(const ClipboardItem &item);
     static QString typeLabel(ClipboardItemType type);
-    // The search proper, on prepared entries (the worker calls it; benchmarks call it directly).
-    static QList<ClipboardSearchMatch> searchEntries(const QHash<QUuid, Entry> &entries, const QList<QUuid> &order,
-                                                     const ClipboardFilterMatcher *filter, const QByteArray &query,
-                                                     bool includeAnalysisText, int limit);
+    // One item in list order; `sharesKey` when another item has the same display key.
+    struct Slot {
+        const Entry *entry = nullptr;
+        bool sharesKey = false;
+    };
+    // The search proper, over entries in list order.
+    static QList<ClipboardSearchMatch> searchSlots(const std::vector<Slot> &slots, const ClipboardFilterMatcher *filter,
+                                                   const QByteArray &query, bool includeAnalysisText, int limit);
 
 private:
+    // Touched only on the pool's thread. The entries in list order are kept until the order or an entry
+    // changes, so that typing a query does not look every item up again.
+    struct State {
+        // Waiting on a future may run its work on the waiting thread; the lock keeps even that serial.
+        std::mutex mutex;
+        QHash<QUuid, Entry> entries;
+        quint64 generation = 0;
+        QList<QUuid> resolvedOrder;
+        quint64 resolvedGeneration = ~quint64(0);
+        std::vector<Slot> slots;
+        const std::vector<Slot> &resolve(const QList<QUuid> &order);
+    };
+
     QThreadPool m_pool;
-    std::shared_ptr<QHash<QUuid, Entry>> m_entries; // touched only on the pool's thread
+    std::shared_ptr<State> m_state;
 };
