@@ -12,6 +12,7 @@
 #include "model/SwiftDataContainer.h"
 #include "model/UnavailableKeyValueStore.h"
 #include "platform/Permissions.h"
+#include "platform/StorageLocations.h"
 
 #include <QGuiApplication>
 
@@ -24,7 +25,7 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     m_keyValueSync = std::make_unique<ICloudKeyValueSync>(*m_keyValueStore);
     m_appState = std::make_unique<AppState>(m_platform, *m_keyValueSync);
 
-    m_mainStore = std::make_unique<SwiftDataContainer>(*m_platform.storage);
+    m_mainStore = std::make_unique<SwiftDataContainer>(m_platform.storage->dataFolder());
     m_itemStore = std::make_unique<ClipboardItemStore>(*m_mainStore);
     m_history = std::make_unique<ClipboardHistoryManager>(*m_platform.clock, m_itemStore.get());
     m_pasteboard = std::make_unique<PasteboardManager>(*m_platform.clock, *m_platform.pasteboard, m_platform.workspace);

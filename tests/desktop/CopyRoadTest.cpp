@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QUrl>
 
 namespace {
 
