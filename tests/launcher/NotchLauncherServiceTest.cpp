@@ -132,7 +132,6 @@ TEST_F(NotchLauncherServiceTest, UnpluggingAScreenClosesEveryWindowAndBuildsOnly
     QPointer<NotchLauncherWindow> right = launchers.windows().value(rightNumber);
     QPointer<NotchLauncherWindow> left = launchers.windows().value(leftNumber);
     left->show(NotchLauncherListKind::clipboard);
-    auto *rightPanel = static_cast<SimPanel *>(right->panel());
 
     sim.screens.setScreens({leftScreen()});
     processEvents();
@@ -141,7 +140,6 @@ TEST_F(NotchLauncherServiceTest, UnpluggingAScreenClosesEveryWindowAndBuildsOnly
     EXPECT_TRUE(!right || right->isClosed());
     EXPECT_TRUE(!left || left->isClosed());
     EXPECT_FALSE(launchers.windows().value(leftNumber)->isExpanded());
-    Q_UNUSED(rightPanel);
 }
 
 TEST_F(NotchLauncherServiceTest, AScreenRepeatingANumberReplacesTheEarlierWindowAndClosesIt)
@@ -237,6 +235,20 @@ TEST_F(NotchLauncherServiceTest, TheLauncherUnderThePointerOpensAndTheOtherColla
     EXPECT_TRUE(compact->isExpanded());
     EXPECT_FALSE(right->isExpanded());
     EXPECT_EQ(compact->fieldWindowAnchor(), QRectF(400, 400, 0, 0));
+}
+
+TEST_F(NotchLauncherServiceTest, TheHotKeyOpensTheNotchLauncherNeverTheCompactWindow)
+{
+    NotchLauncherService &launchers = startService();
+    ASSERT_FALSE(launchers.fieldWindows().isEmpty());
+    launchers.prepareSpaceTransitionMonitor();
+    launchers.showClipboardLauncher(QPointF(2000, 300));
+    EXPECT_TRUE(launchers.windows().value(rightNumber)->isExpanded());
+    for (NotchLauncherWindow *field : launchers.fieldWindows())
+        EXPECT_FALSE(field->isExpanded());
+    // Pressed again: stays open.
+    launchers.showClipboardLauncher(QPointF(2000, 300));
+    EXPECT_TRUE(launchers.windows().value(rightNumber)->isExpanded());
 }
 
 TEST_F(NotchLauncherServiceTest, OpeningAtAPointWithoutCompactWindowsUsesTheLauncherThere)
