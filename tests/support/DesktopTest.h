@@ -46,7 +46,7 @@ ProcessResult run(const QString &program, const QStringList &arguments = {}, int
 
 // A program the test drives (a helper window, a clipboard owner...), started at once with Qt's accessibility
 // switched on (QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1). Its stderr goes to the test log. The destructor ends it:
-// SIGTERM, then SIGKILL after two seconds.
+// SIGTERM, then SIGKILL after two seconds; it also gets SIGTERM when the test process dies (a crash).
 class ChildProcess {
 public:
     explicit ChildProcess(const QString &program, const QStringList &arguments = {},

@@ -1,3 +1,4 @@
+// The implementation of DesktopTest.h (not DesktopTest.cpp: every *Test.cpp becomes a test executable).
 #include "DesktopTest.h"
 
 #include <QCoreApplication>
@@ -6,6 +7,9 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTest>
+
+#include <csignal>
+#include <sys/prctl.h>
 
 namespace {
 
@@ -16,6 +20,12 @@ const bool offscreenOutsideTestEnv = [] {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     return true;
 }();
+
+// A child must not outlive a test that crashed: it would keep ctest's output pipe open until the timeout.
+void endWithParent(QProcess &process)
+{
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+}
 
 } // namespace
 
@@ -43,6 +53,7 @@ ProcessResult run(const QString &program, const QStringList &arguments, int time
 {
     ProcessResult result;
     QProcess process;
+    endWithParent(process);
     process.start(program, arguments);
     if (!process.waitForStarted(timeoutMs)) {
         result.error = QStringLiteral("%1 did not start: %2").arg(program, process.errorString());
@@ -83,6 +94,7 @@ ChildProcess::ChildProcess(const QString &program, const QStringList &arguments,
     childEnvironment.insert(QStringLiteral("QT_LINUX_ACCESSIBILITY_ALWAYS_ON"), QStringLiteral("1"));
     m_process.setProcessEnvironment(childEnvironment);
     m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    endWithParent(m_process);
     QObject::connect(&m_process, &QProcess::readyReadStandardOutput, &m_process,
                      [this] { m_output += m_process.readAllStandardOutput(); });
     m_process.start(program, arguments);
