@@ -6,6 +6,9 @@
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
+#include "launcher/NotchLauncherService.h"
+#include "launcher/NotchShortcutService.h"
+#include "launcher/NotchSpaceTransitionMonitor.h"
 #include "model/FilterManager.h"
 #include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
@@ -90,6 +93,16 @@ void AppDelegate::startStores()
 
 void AppDelegate::startLauncher()
 {
+    m_launcherService = std::make_unique<NotchLauncherService>(m_platform, m_appState.get(), m_history.get());
+    m_launcherService->refreshWindows();
+    m_launcherService->observeScreenChanges();
+    m_launcherService->spaceTransitionMonitor().start();
+    m_launcherService->observeSettingsChanges();
+    m_appState->runtime()->setNotchLauncherService(m_launcherService.get());
+
+    m_shortcutService = std::make_unique<NotchShortcutService>(*m_launcherService, *m_platform.screens);
+    // A refused registration is not retried or reported: the hot key then simply does nothing.
+    m_shortcutService->registerClipboardHotKey(*m_platform.hotKeys, *m_platform.clock);
 }
 
 void AppDelegate::requestPermissionsWhenNeeded()
@@ -108,6 +121,10 @@ void AppDelegate::stop()
     if (m_stopped || !m_started)
         return;
     m_stopped = true;
+    if (m_shortcutService)
+        m_shortcutService->stop();
+    if (m_launcherService)
+        m_launcherService->stop();
     m_pasteboard->stop();
     m_history->stop();
 }

@@ -41,6 +41,8 @@ public:
     ClipboardHistoryManager &history() const { return *m_history; }
     ClipboardService &clipboardService() const { return *m_clipboardService; }
     PasteboardManager &pasteboard() const { return *m_pasteboard; }
+    NotchLauncherService *launcherService() const { return m_launcherService.get(); }
+    NotchShortcutService *shortcutService() const { return m_shortcutService.get(); }
 
 private:
     void startStores();
@@ -62,4 +64,6 @@ private:
     std::unique_ptr<ClipboardHistoryManager> m_history;
     std::unique_ptr<PasteboardManager> m_pasteboard;
     std::unique_ptr<ClipboardService> m_clipboardService;
+    std::unique_ptr<NotchLauncherService> m_launcherService;
+    std::unique_ptr<NotchShortcutService> m_shortcutService;
 };

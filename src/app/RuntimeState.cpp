@@ -1,5 +1,7 @@
 #include "app/RuntimeState.h"
 
+#include "launcher/NotchLauncherService.h"
+
 RuntimeState::RuntimeState(QObject *parent)
     : QObject(parent)
 {
@@ -15,4 +17,14 @@ void RuntimeState::requestSettingsPresentation()
 {
     ++m_settingsPresentationToken;
     Q_EMIT settingsPresentationTokenChanged(m_settingsPresentationToken);
+}
+
+NotchLauncherService *RuntimeState::notchLauncherService() const
+{
+    return m_notchLauncherService;
+}
+
+void RuntimeState::setNotchLauncherService(NotchLauncherService *service)
+{
+    m_notchLauncherService = service;
 }
