@@ -31,7 +31,8 @@ void quitOnTerminationSignals(QApplication &app)
     QObject::connect(notifier, &QSocketNotifier::activated, &app, [] {
         char byte = 0;
         [[maybe_unused]] const auto read = ::read(signalPipe[0], &byte, 1);
-        QCoreApplication::quit();
+        // exit() rather than quit(): quit() asks every window first, and the launcher panels refuse to close.
+        QCoreApplication::exit(0);
     });
     std::signal(SIGINT, forwardSignal);
     std::signal(SIGTERM, forwardSignal);
