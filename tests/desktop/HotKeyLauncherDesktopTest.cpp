@@ -33,6 +33,8 @@ NotchLauncherWindow *launcherOnMonitorAt(AppDelegate &delegate, Screens &screens
 TEST(HotKeyLauncher, OpensTheLauncherUnderThePointerAndKeepsOnlyOneExpanded)
 {
     TAVLEN_REQUIRE_DESKTOP();
+    // A coloured desktop, so the black launchers show on the screenshot.
+    DesktopTest::run(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#3a6ea5")});
     ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
 
     LinuxPlatform platform;
