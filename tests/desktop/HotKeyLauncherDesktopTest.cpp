@@ -55,6 +55,7 @@ TEST(HotKeyLauncher, OpensTheLauncherUnderThePointerAndKeepsOnlyOneExpanded)
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(right->isExpanded(), 3000);
     EXPECT_FALSE(left->isExpanded());
+    DesktopTest::waitUntil([] { return false; }, 700); // let the expansion animation finish
     DesktopTest::screenshot(QStringLiteral("hotkey-right-expanded"));
 
     // A second press keeps it open.
