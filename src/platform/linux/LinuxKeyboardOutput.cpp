@@ -3,10 +3,14 @@
 #include "platform/Clock.h"
 #include "platform/linux/XcbSession.h"
 
+#include <QPointer>
+
 #include <xcb/xtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 namespace {
 
@@ -55,8 +59,13 @@ LinuxKeyboardOutput::LinuxKeyboardOutput(Clock &clock, QObject *parent)
 
 LinuxKeyboardOutput::~LinuxKeyboardOutput()
 {
-    if (m_restoreTimer)
-        m_clock.cancelTimer(m_restoreTimer);
+    // The clock may already be gone (siblings die in creation order): a pending restore finds us gone, so
+    // put the keyboard map back now, once the target had its time to read the last keys.
+    if (!m_dirty.isEmpty()) {
+        const auto due = m_lastKeyAt + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                           std::chrono::duration<double>(exitRestoreDelaySeconds));
+        std::this_thread::sleep_until(due);
+    }
     restoreSpares();
 }
 
@@ -76,6 +85,7 @@ std::optional<LinuxKeyboardOutput::KeyMap> LinuxKeyboardOutput::readKeyMap()
                                                  uint8_t(setup->max_keycode - setup->min_keycode + 1));
     std::unique_ptr<xcb_get_keyboard_mapping_reply_t, decltype(&std::free)> reply(
         xcb_get_keyboard_mapping_reply(c, cookie, nullptr), &std::free);
+    m_session->scheduleDispatch();
     if (!reply)
         return std::nullopt;
     KeyMap map;
@@ -103,15 +113,43 @@ bool LinuxKeyboardOutput::ensurePool()
     const int keycodes = int(map->keysyms.size() / map->perKeycode);
     for (int i = 0; i < keycodes; ++i) {
         const auto code = xcb_keycode_t(map->minKeycode + i);
-        bool empty = true;
-        for (int col = 0; col < map->perKeycode && empty; ++col)
-            empty = map->at(code, col) == noSymbol;
-        if (empty)
+        // Spare: no symbols at all, or one Unicode keysym in every column, which is what a typing program
+        // that ended before restoring its map leaves behind.
+        const xcb_keysym_t first = map->at(code, 0);
+        bool spare = first == noSymbol || (first & 0xff000000u) == 0x01000000u;
+        for (int col = 1; col < map->perKeycode && spare; ++col) {
+            const xcb_keysym_t sym = map->at(code, col);
+            spare = sym == noSymbol || sym == first;
+        }
+        if (spare)
             m_pool.append(code);
     }
     if (m_pool.isEmpty())
         qWarning("Cannot type text: the keyboard map has no spare keycode");
     return !m_pool.isEmpty();
+}
+
+std::optional<LinuxKeyboardOutput::RealKey> LinuxKeyboardOutput::realKey(const KeyMap &map, xcb_keysym_t keysym) const
+{
+    // Latin-1 characters have their code point as keysym in keyboard maps; Unicode keysyms also occur.
+    xcb_keysym_t candidates[2] = {keysym, noSymbol};
+    if ((keysym & 0xff000000u) == 0x01000000u) {
+        const xcb_keysym_t cp = keysym & 0x00ffffffu;
+        if ((cp >= 0x20 && cp <= 0x7e) || (cp >= 0xa0 && cp <= 0xff))
+            candidates[1] = cp;
+    }
+    const int keycodes = map.perKeycode ? int(map.keysyms.size() / map.perKeycode) : 0;
+    for (int column = 0; column < std::min(2, map.perKeycode); ++column) {
+        for (int i = 0; i < keycodes; ++i) {
+            const auto code = xcb_keycode_t(map.minKeycode + i);
+            if (m_pool.contains(code))
+                continue;
+            const xcb_keysym_t sym = map.at(code, column);
+            if (sym != noSymbol && (sym == candidates[0] || sym == candidates[1]))
+                return RealKey{code, column == 1};
+        }
+    }
+    return std::nullopt;
 }
 
 xcb_keycode_t LinuxKeyboardOutput::borrowSpare(xcb_keysym_t keysym)
@@ -122,6 +160,7 @@ xcb_keycode_t LinuxKeyboardOutput::borrowSpare(xcb_keysym_t keysym)
         m_clock.blockFor(wrapPauseSeconds);
         m_nextSpare = 0;
     }
+    m_lastKeyAt = std::chrono::steady_clock::now();
     const xcb_keycode_t code = m_pool.at(m_nextSpare++);
     const xcb_keysym_t syms[2] = {keysym, keysym};
     xcb_change_keyboard_mapping(m_session->connection(), 1, code, 2, syms);
@@ -139,9 +178,12 @@ void LinuxKeyboardOutput::scheduleRestore()
 {
     if (m_restoreTimer)
         m_clock.cancelTimer(m_restoreTimer);
-    m_restoreTimer = m_clock.callAfter(restoreDelaySeconds, [this] {
-        m_restoreTimer = 0;
-        restoreSpares();
+    QPointer<LinuxKeyboardOutput> self(this);
+    m_restoreTimer = m_clock.callAfter(restoreDelaySeconds, [self] {
+        if (!self)
+            return;
+        self->m_restoreTimer = 0;
+        self->restoreSpares();
     });
 }
 
@@ -153,8 +195,8 @@ void LinuxKeyboardOutput::restoreSpares()
     for (xcb_keycode_t code : std::as_const(m_dirty))
         xcb_change_keyboard_mapping(m_session->connection(), 1, code, 2, syms);
     m_dirty.clear();
-    m_nextSpare = 0;
     m_session->flush();
+    // The rotation goes on where it was: the keycode used next is still the one used longest ago.
 }
 
 bool LinuxKeyboardOutput::postUnicodeText(const QString &chunk, qint64 pid)
@@ -170,6 +212,8 @@ bool LinuxKeyboardOutput::postUnicodeText(const QString &chunk, qint64 pid)
         m_clock.cancelTimer(m_restoreTimer);
         m_restoreTimer = 0;
     }
+    const std::optional<KeyMap> map = readKeyMap();
+    const xcb_keycode_t shift = map ? realKey(*map, modifierKeys[1].keysym).value_or(RealKey{}).code : 0;
     const QList<uint> codePoints = chunk.toUcs4();
     for (qsizetype i = 0; i < codePoints.size(); ++i) {
         const char32_t cp = codePoints.at(i);
@@ -179,9 +223,20 @@ bool LinuxKeyboardOutput::postUnicodeText(const QString &chunk, qint64 pid)
         const xcb_keysym_t keysym = keysymFor(cp);
         if (keysym == noSymbol)
             continue;
-        const xcb_keycode_t code = borrowSpare(keysym);
-        fake(XCB_KEY_PRESS, code);
-        fake(XCB_KEY_RELEASE, code);
+        // A key the map already has needs no map change, which the target would have to catch up with.
+        const std::optional<RealKey> key = map ? realKey(*map, keysym) : std::nullopt;
+        if (key && (!key->shifted || shift)) {
+            if (key->shifted)
+                fake(XCB_KEY_PRESS, shift);
+            fake(XCB_KEY_PRESS, key->code);
+            fake(XCB_KEY_RELEASE, key->code);
+            if (key->shifted)
+                fake(XCB_KEY_RELEASE, shift);
+        } else {
+            const xcb_keycode_t code = borrowSpare(keysym);
+            fake(XCB_KEY_PRESS, code);
+            fake(XCB_KEY_RELEASE, code);
+        }
         m_session->flush();
     }
     scheduleRestore();

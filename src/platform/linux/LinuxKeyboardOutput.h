@@ -1,6 +1,7 @@
 #pragma once
-// XTest key synthesis. Chords press real keycodes found by keysym. Text maps each character's Unicode
-// keysym onto a spare keycode (one with no symbols) from a rotating pool: toolkits re-read the keymap
+// XTest key synthesis. Chords press real keycodes found by keysym. Text presses the real key of each
+// character the keyboard map has (with Shift when needed); any other character gets its Unicode keysym
+// mapped onto a spare keycode (one with no symbols) from a rotating pool: toolkits re-read the keymap
 // lazily, so reusing a keycode too soon makes them see the previous character. The pool pauses before it
 // wraps and the spare keycodes are cleared again shortly after the last key.
 
@@ -10,6 +11,7 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <optional>
 
 class XcbSession;
@@ -18,9 +20,15 @@ class LinuxKeyboardOutput : public KeyboardOutput {
     Q_OBJECT
 public:
     // Measured on Xvfb with Qt targets: 19 spares, 50 ms before reuse and 200 ms before restoring held
-    // for every character; 20 ms before reuse lost characters.
-    static constexpr double wrapPauseSeconds = 0.05;
-    static constexpr double restoreDelaySeconds = 0.2;
+    // for every character on an idle machine, 20 ms lost characters. Every map change makes the target
+    // rebuild its keymap: a slow target (a debug build, a busy machine) fell behind after the burst of
+    // changes that puts the map back, and lost keys typed soon after. So reuse waits twice the measured
+    // time and the map is put back only once typing has been idle for a while; spare keys left mapped
+    // meanwhile do no harm (and count as spare again).
+    static constexpr double wrapPauseSeconds = 0.1;
+    static constexpr double restoreDelaySeconds = 5.0;
+    // At exit the map is put back this long after the last key (the shortest measured safe delay).
+    static constexpr double exitRestoreDelaySeconds = 0.2;
 
     explicit LinuxKeyboardOutput(Clock &clock, QObject *parent = nullptr);
     ~LinuxKeyboardOutput() override;
@@ -38,7 +46,13 @@ private:
         QList<xcb_keysym_t> keysyms;
         xcb_keysym_t at(xcb_keycode_t code, int column) const;
     };
+    struct RealKey {
+        xcb_keycode_t code = 0;
+        bool shifted = false;
+    };
     std::optional<KeyMap> readKeyMap();
+    // A keycode outside the spare pool that types `keysym` (unshifted or with Shift).
+    std::optional<RealKey> realKey(const KeyMap &map, xcb_keysym_t keysym) const;
     qint64 focusedPid();
     bool ensurePool();
     // A spare keycode now carrying `keysym`, pausing first when the pool wraps.
@@ -52,6 +66,7 @@ private:
     int m_nextSpare = 0;
     QList<xcb_keycode_t> m_dirty; // spares currently carrying a symbol
     quint64 m_restoreTimer = 0;
+    std::chrono::steady_clock::time_point m_lastKeyAt;
     // The key of the chord in progress, pressed on key-down and released on key-up.
     xcb_keycode_t m_chordKey = 0;
 };

@@ -144,7 +144,7 @@ xcb_window_t LinuxWorkspace::windowFor(const RunningApplication &app) const
 
 bool LinuxWorkspace::activate(const RunningApplication &app)
 {
-    if (!isAvailable() || !app.isValid())
+    if (!isAvailable() || !app.isValid() || isTerminated(app))
         return false;
     const xcb_window_t window = windowFor(app);
     if (!window)

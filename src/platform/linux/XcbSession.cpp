@@ -51,8 +51,12 @@ XcbSession::XcbSession(QObject *parent)
 
 XcbSession::~XcbSession()
 {
-    if (m_connection)
-        xcb_disconnect(m_connection);
+    if (!m_connection)
+        return;
+    // The server drops requests still unread when a client hangs up: wait until it has read them all
+    // (a keyboard map put back at exit was lost without this).
+    std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    xcb_disconnect(m_connection);
 }
 
 xcb_atom_t XcbSession::atom(const char *name)
@@ -66,6 +70,7 @@ xcb_atom_t XcbSession::atom(const char *name)
     Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, uint16_t(key.size()), key.constData()), nullptr));
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    scheduleDispatch();
     if (reply)
         m_atoms.insert(key, value);
     return value;
@@ -79,8 +84,17 @@ void XcbSession::flush()
     dispatchQueued();
 }
 
+void XcbSession::scheduleDispatch()
+{
+    if (m_dispatchScheduled || !m_connection)
+        return;
+    m_dispatchScheduled = true;
+    QMetaObject::invokeMethod(this, &XcbSession::dispatchQueued, Qt::QueuedConnection);
+}
+
 void XcbSession::dispatchQueued()
 {
+    m_dispatchScheduled = false;
     if (!m_connection)
         return;
     if (xcb_connection_has_error(m_connection)) {
@@ -105,6 +119,7 @@ std::optional<QByteArray> XcbSession::property(xcb_window_t window, xcb_atom_t p
     xcb_generic_error_t *error = nullptr;
     Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, &error));
     std::free(error);
+    scheduleDispatch();
     if (!reply || reply->type == XCB_ATOM_NONE)
         return std::nullopt;
     const int length = xcb_get_property_value_length(reply.get());
@@ -182,5 +197,6 @@ bool XcbSession::windowExists(xcb_window_t window)
     Reply<xcb_get_window_attributes_reply_t> reply(xcb_get_window_attributes_reply(
         m_connection, xcb_get_window_attributes(m_connection, window), &error));
     std::free(error);
+    scheduleDispatch();
     return bool(reply);
 }

@@ -34,6 +34,9 @@ public:
     void addEventHandler(EventHandler handler) { m_handlers.push_back(std::move(handler)); }
     // Sends buffered requests, then hands queued events to the handlers.
     void flush();
+    // Reading a reply can pull events into xcb's queue without waking the socket notifier: call after
+    // reading replies so that those events are handed on at the next turn of the event loop.
+    void scheduleDispatch();
 
     // Raw property bytes (at most maxBytes), or none when the window or property does not exist.
     std::optional<QByteArray> property(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,
@@ -60,4 +63,5 @@ private:
     QHash<QByteArray, xcb_atom_t> m_atoms;
     std::vector<EventHandler> m_handlers;
     QSocketNotifier *m_notifier = nullptr;
+    bool m_dispatchScheduled = false;
 };

@@ -1,0 +1,187 @@
+// Pasting and typing into another application's line edit on the real desktop.
+
+#include "DesktopTest.h"
+
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardService.h"
+#include "clipboard/PasteboardManager.h"
+#include "platform/KeyboardOutput.h"
+#include "platform/Workspace.h"
+#include "platform/linux/LinuxPlatform.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// A line edit application that writes its text to a file on every change.
+class LineEditApp {
+public:
+    explicit LineEditApp(const QString &name)
+        : m_output(m_folder.filePath(QStringLiteral("field.txt")))
+        , m_process(DesktopTest::helperPath(QStringLiteral("line_edit_app")),
+                    {QStringLiteral("--name"), name, QStringLiteral("--output"), m_output})
+    {
+    }
+    bool waitUntilReady() { return m_process.waitForLine("ready").has_value(); }
+    qint64 pid() const { return m_process.pid(); }
+    QString text() const
+    {
+        QFile file(m_output);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+    // The text as the application itself reports it on request.
+    QString dumpedText()
+    {
+        m_process.writeLine("dump");
+        const auto line = m_process.waitForLine("text ");
+        return line ? QString::fromUtf8(line->mid(5)) : QStringLiteral("<no answer>");
+    }
+
+private:
+    QTemporaryDir m_folder;
+    QString m_output;
+    DesktopTest::ChildProcess m_process;
+};
+
+ClipboardItem textItem(const QString &text)
+{
+    ClipboardItem item(QUuid::createUuid());
+    item.setTypeRawValue(rawValue(ClipboardItemType::text));
+    item.setText(text);
+    return item;
+}
+
+class PasteDesktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TAVLEN_REQUIRE_DESKTOP();
+        platform = std::make_unique<LinuxPlatform>();
+        const Platform p = platform->platform();
+        pasteboard = std::make_unique<PasteboardManager>(*p.clock, *p.pasteboard, p.workspace);
+        history = std::make_unique<ClipboardHistoryManager>(*p.clock, nullptr);
+        service = std::make_unique<ClipboardService>(p, *pasteboard);
+        service->setHistory(history.get());
+    }
+    Workspace &workspace() { return *platform->platform().workspace; }
+    bool isFront(qint64 pid)
+    {
+        const auto front = workspace().frontmostApplication();
+        return front && front->pid == pid;
+    }
+    // Runs a task to its end while Qt events run.
+    std::optional<bool> finish(const Task<bool> &task, int timeoutMs = 5000)
+    {
+        DesktopTest::waitUntil([&] { return task.isFinished(); }, timeoutMs);
+        return task.isFinished() ? task.result() : std::nullopt;
+    }
+
+    std::unique_ptr<LinuxPlatform> platform;
+    std::unique_ptr<PasteboardManager> pasteboard;
+    std::unique_ptr<ClipboardHistoryManager> history;
+    std::unique_ptr<ClipboardService> service;
+};
+
+} // namespace
+
+TEST_F(PasteDesktop, PastesAHistoryItemIntoTheFrontmostLineEdit)
+{
+    LineEditApp app(QStringLiteral("paste-target"));
+    ASSERT_TRUE(app.waitUntilReady());
+    TAVLEN_WAIT_UNTIL(isFront(app.pid()), 5000);
+
+    const ClipboardItem older = textItem(QString::fromUtf8("Grüße, 世界 ✓"));
+    history->handleItemInserted(older);
+    history->handleItemInserted(textItem(QStringLiteral("newer")));
+
+    const auto target = service->focusedFieldTarget();
+    ASSERT_TRUE(target);
+    EXPECT_EQ(target->application.pid, app.pid());
+    const std::optional<bool> pasted = finish(service->paste(older, target));
+    EXPECT_EQ(pasted, std::optional<bool>(true));
+    TAVLEN_WAIT_UNTIL(app.text() == older.text(), 3000);
+    EXPECT_EQ(app.dumpedText(), older.text());
+    EXPECT_EQ(history->items().first().id(), older.id());
+    EXPECT_FALSE(service->isPasting());
+}
+
+TEST_F(PasteDesktop, BringsTheTargetBackBeforePasting)
+{
+    LineEditApp target(QStringLiteral("paste-behind"));
+    ASSERT_TRUE(target.waitUntilReady());
+    TAVLEN_WAIT_UNTIL(isFront(target.pid()), 5000);
+    const auto pasteTarget = service->focusedFieldTarget();
+    ASSERT_TRUE(pasteTarget);
+
+    LineEditApp other(QStringLiteral("paste-front"));
+    ASSERT_TRUE(other.waitUntilReady());
+    TAVLEN_WAIT_UNTIL(isFront(other.pid()), 5000);
+
+    const std::optional<bool> pasted = finish(service->paste(textItem(QStringLiteral("back again")), pasteTarget));
+    EXPECT_EQ(pasted, std::optional<bool>(true));
+    TAVLEN_WAIT_UNTIL(target.text() == QStringLiteral("back again"), 3000);
+    EXPECT_TRUE(isFront(target.pid()));
+    EXPECT_EQ(other.dumpedText(), QString());
+}
+
+// Keycodes with no symbols, as `xmodmap -pke` lists them ("keycode  93 =").
+int spareKeycodes()
+{
+    const auto listing = DesktopTest::run(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
+    int spares = 0;
+    for (const QByteArray &line : listing.standardOutput.split('\n')) {
+        if (line.startsWith("keycode") && line.trimmed().endsWith('='))
+            ++spares;
+    }
+    return spares;
+}
+
+TEST_F(PasteDesktop, TypesUnicodeTextExactly)
+{
+    LineEditApp app(QStringLiteral("typing-target"));
+    ASSERT_TRUE(app.waitUntilReady());
+    TAVLEN_WAIT_UNTIL(isFront(app.pid()), 5000);
+    KeyboardOutput &keyboard = *platform->platform().keyboard;
+    ASSERT_TRUE(keyboard.isAvailable());
+    const int spares = spareKeycodes();
+    ASSERT_GT(spares, 0);
+
+    const QString text = QString::fromUtf8("zażółć 😀 ok");
+    ASSERT_TRUE(keyboard.typeText(text, app.pid()));
+    DesktopTest::waitUntil([&] { return app.text() == text; }, 3000);
+    ASSERT_EQ(app.text(), text);
+
+    // Longer than the pool of spare keycodes, with repeated and distinct characters, over several runs.
+    const QString more = QString::fromUtf8(" Ünïcödé → ĄĘŚĆ ñ ß € 你好 ½ zażółć gęślą jaźń!");
+    ASSERT_TRUE(keyboard.typeText(more, app.pid()));
+    DesktopTest::waitUntil([&] { return app.text() == text + more; }, 5000);
+    ASSERT_EQ(app.text(), text + more);
+    EXPECT_EQ(app.dumpedText(), text + more);
+
+    // Characters the map lacks went onto spare keycodes; the map is put back at the latest when the
+    // program ends.
+    EXPECT_LT(spareKeycodes(), spares);
+    service.reset();
+    pasteboard.reset();
+    history.reset();
+    platform.reset();
+    EXPECT_EQ(spareKeycodes(), spares);
+}
+
+TEST_F(PasteDesktop, TypingIntoAnApplicationThatIsNotFocusedIsRefused)
+{
+    LineEditApp behind(QStringLiteral("typing-behind"));
+    ASSERT_TRUE(behind.waitUntilReady());
+    TAVLEN_WAIT_UNTIL(isFront(behind.pid()), 5000);
+    LineEditApp front(QStringLiteral("typing-front"));
+    ASSERT_TRUE(front.waitUntilReady());
+    TAVLEN_WAIT_UNTIL(isFront(front.pid()), 5000);
+
+    KeyboardOutput &keyboard = *platform->platform().keyboard;
+    EXPECT_FALSE(keyboard.typeText(QStringLiteral("not for you"), behind.pid()));
+    EXPECT_FALSE(keyboard.postChord(KeyChord::paste(), behind.pid()));
+    DesktopTest::waitUntil([] { return false; }, 300);
+    EXPECT_EQ(front.dumpedText(), QString());
+    EXPECT_EQ(behind.dumpedText(), QString());
+}

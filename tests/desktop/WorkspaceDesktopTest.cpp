@@ -1,0 +1,99 @@
+// Applications on the real desktop: which one is in front (pid and WM_CLASS), bringing another one to the
+// front, the activation and desktop-change signals, and the permission checks.
+
+#include "DesktopTest.h"
+
+#include "platform/Permissions.h"
+#include "platform/Workspace.h"
+#include "platform/linux/LinuxPlatform.h"
+
+#include <QCoreApplication>
+#include <QSignalSpy>
+
+namespace {
+
+DesktopTest::ChildProcess *startApp(const QString &name)
+{
+    return new DesktopTest::ChildProcess(DesktopTest::helperPath(QStringLiteral("line_edit_app")),
+                                         {QStringLiteral("--name"), name, QStringLiteral("--title"), name});
+}
+
+bool isFront(Workspace &workspace, qint64 pid)
+{
+    const auto front = workspace.frontmostApplication();
+    return front && front->pid == pid;
+}
+
+} // namespace
+
+TEST(WorkspaceDesktop, FrontmostApplicationAndActivation)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxPlatform platform;
+    Workspace &workspace = *platform.platform().workspace;
+    ASSERT_TRUE(workspace.isAvailable());
+
+    std::unique_ptr<DesktopTest::ChildProcess> alpha(startApp(QStringLiteral("alpha")));
+    ASSERT_TRUE(alpha->waitForLine("ready")) << alpha->output().constData();
+    TAVLEN_WAIT_UNTIL(isFront(workspace, alpha->pid()), 5000);
+
+    std::unique_ptr<DesktopTest::ChildProcess> beta(startApp(QStringLiteral("beta")));
+    ASSERT_TRUE(beta->waitForLine("ready")) << beta->output().constData();
+    TAVLEN_WAIT_UNTIL(isFront(workspace, beta->pid()), 5000);
+
+    const RunningApplication front = *workspace.frontmostApplication();
+    EXPECT_EQ(front.bundleIdentifier, QStringLiteral("beta")) << "WM_CLASS class of a Qt application is its name";
+    EXPECT_TRUE(front.isRegular);
+    EXPECT_NE(front.window, 0u);
+    EXPECT_FALSE(workspace.isCurrentApplication(front));
+    EXPECT_EQ(workspace.currentApplication().pid, QCoreApplication::applicationPid());
+    EXPECT_FALSE(workspace.isTerminated(front));
+
+    const auto alphaApp = workspace.application(alpha->pid());
+    ASSERT_TRUE(alphaApp);
+    EXPECT_EQ(alphaApp->bundleIdentifier, QStringLiteral("alpha"));
+    EXPECT_FALSE(workspace.isActive(*alphaApp));
+
+    QSignalSpy activated(&workspace, &Workspace::applicationActivated);
+    ASSERT_TRUE(workspace.activate(*alphaApp));
+    TAVLEN_WAIT_UNTIL(workspace.isActive(*alphaApp), 3000);
+    // (The spy may first see beta's own activation, reported after the spy was made.)
+    const auto alphaActivated = [&] {
+        return !activated.isEmpty() && activated.last().first().value<RunningApplication>().pid == alpha->pid();
+    };
+    TAVLEN_WAIT_UNTIL(alphaActivated(), 2000);
+    EXPECT_FALSE(workspace.isActive(front));
+
+    // An application that has quit cannot be activated, even while its window is still listed.
+    beta.reset();
+    TAVLEN_WAIT_UNTIL(workspace.isTerminated(front), 3000);
+    EXPECT_FALSE(workspace.activate(front));
+}
+
+TEST(WorkspaceDesktop, DesktopChangesAreReportedOnce)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxPlatform platform;
+    Workspace &workspace = *platform.platform().workspace;
+    QSignalSpy changed(&workspace, &Workspace::activeSpaceChanged);
+
+    ASSERT_TRUE(DesktopTest::run(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("1")}).succeeded());
+    TAVLEN_WAIT_UNTIL(changed.size() == 1, 3000);
+    // Setting the same desktop again is no change.
+    ASSERT_TRUE(DesktopTest::run(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("1")}).succeeded());
+    ASSERT_TRUE(DesktopTest::run(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("0")}).succeeded());
+    TAVLEN_WAIT_UNTIL(changed.size() == 2, 3000);
+    DesktopTest::waitUntil([] { return false; }, 200);
+    EXPECT_EQ(changed.size(), 2);
+}
+
+TEST(WorkspaceDesktop, PermissionsOnTheTestDesktop)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxPlatform platform;
+    Permissions &permissions = *platform.platform().permissions;
+    EXPECT_TRUE(permissions.canPostEvents()) << "Xvfb has XTest";
+    EXPECT_TRUE(permissions.requestEventPosting());
+    EXPECT_TRUE(permissions.requestTrust()) << "the accessibility bus runs and can be enabled";
+    EXPECT_TRUE(permissions.isTrusted());
+}
