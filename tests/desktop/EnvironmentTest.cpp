@@ -8,6 +8,7 @@
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
@@ -131,6 +132,31 @@ TEST_F(EnvironmentTest, HomeAndRuntimeDirectoryArePrivate)
         | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
     EXPECT_FALSE(QFileInfo(runtime).permissions() & others)
         << "XDG_RUNTIME_DIR must be private (0700)";
+}
+
+// Programs the tests drive get Qt's accessibility switched on and go away with their ChildProcess.
+TEST_F(EnvironmentTest, ChildProcessesRegisterForAccessibilityAndEndWithTheirOwner)
+{
+    qint64 pid = 0;
+    {
+        DesktopTest::ChildProcess child(QStringLiteral("/bin/sh"),
+                                        {QStringLiteral("-c"),
+                                         QStringLiteral("echo starting; echo \"ready $QT_LINUX_ACCESSIBILITY_ALWAYS_ON\"; "
+                                                        "exec sleep 60")});
+        const std::optional<QByteArray> line = child.waitForLine("ready");
+        ASSERT_TRUE(line.has_value()) << child.output().constData();
+        EXPECT_EQ(*line, "ready 1");
+        pid = child.pid();
+        ASSERT_GT(pid, 0);
+    }
+    EXPECT_FALSE(QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid))) << "the child outlived its owner";
+
+    // A child that exits without the line ends the wait at once instead of at the timeout.
+    DesktopTest::ChildProcess quiet(QStringLiteral("/bin/true"));
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_FALSE(quiet.waitForLine("ready", 5000).has_value());
+    EXPECT_LT(timer.elapsed(), 4000);
 }
 
 // Also exercises the screenshot helper: a window placed exactly on the right monitor shows up in the root image.
