@@ -11,7 +11,7 @@ desktop_name=${desktop_name:-desktop}
 
 desktop_say() { echo "$desktop_name: $*" >&2; }
 
-# Microseconds on the wall clock (bash 5 only, no subprocess).
+# Microseconds on the wall clock, from bash 5's EPOCHREALTIME.
 desktop_now_us() { local t=${EPOCHREALTIME/./}; echo $((10#$t)); }
 
 # True while PID runs; a zombie counts as gone (PID 1 may never reap daemons that outlived their parent).
@@ -143,9 +143,11 @@ desktop_atspi_address() {
 }
 
 desktop_wait_atspi() {
-  desktop_poll 5000 "the accessibility bus (org.a11y.Bus)" desktop_bus_has_name org.a11y.Bus \
-    && desktop_poll 5000 "the accessibility bus address" desktop_atspi_address \
-    || { desktop_show_log atspi.log; return 1; }
+  if ! desktop_poll 5000 "the accessibility bus (org.a11y.Bus)" desktop_bus_has_name org.a11y.Bus ||
+     ! desktop_poll 5000 "the accessibility bus address" desktop_atspi_address; then
+    desktop_show_log atspi.log
+    return 1
+  fi
   # Without --print-reply the property did not stick.
   if ! dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus org.freedesktop.DBus.Properties.Set \
          string:org.a11y.Status string:IsEnabled variant:boolean:true >/dev/null 2>&1; then
