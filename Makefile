@@ -3,7 +3,7 @@
 #
 #   make build   Release build in build/release
 #   make run     build, then start build/release/tavlen on your X11 display (or a private virtual one)
-#   make test    Debug build with AddressSanitizer/UBSan in build/debug, then every test inside scripts/test-env
+#   make test    Debug build with AddressSanitizer/UBSan in build/debug, then every test on private desktops
 #   make bench   Release build, then every build/release/bench/*Bench (BENCH_ARGS passes options on)
 #   make clean   remove build/release and build/debug
 
@@ -29,7 +29,7 @@ run: build
 test: deps
 	cmake -S . -B $(DEBUG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON
 	cmake --build $(DEBUG_DIR)
-	scripts/test-env scripts/run-tests $(DEBUG_DIR)
+	scripts/run-tests $(DEBUG_DIR)
 
 # Benchmarks run inside the test desktop too: a private home, so they never touch your own history.
 bench: build
