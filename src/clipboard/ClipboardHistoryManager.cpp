@@ -270,6 +270,11 @@ void ClipboardHistoryManager::deleteItems(const QList<ClipboardItem> &items)
     for (const QUuid &id : std::as_const(ids))
         if (!removed.contains(id))
             removed.append(id);
+    commitRemoval(removed);
+}
+
+void ClipboardHistoryManager::commitRemoval(const QList<QUuid> &removed)
+{
     for (const QUuid &id : std::as_const(removed)) {
         m_searchPresentations.remove(id);
         m_thumbnails.remove(id);
@@ -303,15 +308,7 @@ void ClipboardHistoryManager::cleanUp()
     });
     if (removed.isEmpty())
         return;
-    for (const QUuid &id : std::as_const(removed)) {
-        m_searchPresentations.remove(id);
-        m_thumbnails.remove(id);
-    }
-    markChanged({}, removed);
-    save();
-    Q_EMIT itemsChanged();
-    raiseStorageRevision();
-    raiseSearchRevision();
+    commitRemoval(removed);
 }
 
 Task<> ClipboardHistoryManager::runCleanupLoop()

@@ -96,6 +96,8 @@ private:
     QDateTime topDate() const;
     void insertAtTop(const ClipboardItem &item);
     void afterNewItem(const ClipboardItem &item);
+    // Drops what the removed items left behind, saves and tells the observers.
+    void commitRemoval(const QList<QUuid> &removed);
     void markChanged(const QList<ClipboardItem> &upserts, const QList<QUuid> &deletions);
     void save();
     void raiseStorageRevision();
