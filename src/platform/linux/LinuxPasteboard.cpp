@@ -25,12 +25,12 @@ using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // Runs on the reader thread: the first candidate target that answers with data wins; an owner that does
 // not answer at all is not asked again for the others.
-PasteboardRead readCandidates(X11SelectionReader &reader, const QList<QByteArray> &candidates, qint64 maxBytes,
-                              bool text)
+PasteboardRead readCandidates(std::shared_ptr<X11SelectionReader> reader, QList<QByteArray> candidates,
+                              qint64 maxBytes, bool text)
 {
     PasteboardRead result = PasteboardRead::missing();
-    for (const QByteArray &target : candidates) {
-        result = reader.read(target, maxBytes);
+    for (const QByteArray &target : std::as_const(candidates)) {
+        result = reader->read(target, maxBytes);
         if (result.status == PasteboardRead::Status::data && text) {
             result.data = X11ClipboardTargets::toUtf8Text(target, result.data);
             result.byteCount = result.data.size();
@@ -40,6 +40,11 @@ PasteboardRead readCandidates(X11SelectionReader &reader, const QList<QByteArray
     }
     return result;
 }
+X11SelectionReader::Targets readTargets(std::shared_ptr<X11SelectionReader> reader)
+{
+    return reader->targets();
+}
+
 } // namespace
 
 LinuxPasteboard::LinuxPasteboard(QObject *parent)
@@ -107,9 +112,9 @@ Task<PasteboardItemTypes> LinuxPasteboard::itemTypes()
     if (!m_available)
         co_return PasteboardItemTypes{true, {}};
     QPointer<LinuxPasteboard> self(this);
-    std::shared_ptr<X11SelectionReader> reader = m_reader;
-    const std::optional<X11SelectionReader::Targets> targets
-        = co_await awaitFuture(QtConcurrent::run(&m_readers, [reader] { return reader->targets(); }));
+    // The future is made in a statement of its own: GCC 12 mishandles temporaries inside co_await.
+    QFuture<X11SelectionReader::Targets> work = QtConcurrent::run(&m_readers, &readTargets, m_reader);
+    const std::optional<X11SelectionReader::Targets> targets = co_await awaitFuture(std::move(work));
     if (!self || !targets || !targets->answered)
         co_return PasteboardItemTypes{};
     m_targets = targets->names;
@@ -128,11 +133,12 @@ Task<PasteboardRead> LinuxPasteboard::read(int item, QString type, qint64 maxByt
     const QList<QByteArray> candidates = X11ClipboardTargets::targetsForType(type, m_targets);
     if (candidates.isEmpty())
         co_return PasteboardRead::missing();
-    std::shared_ptr<X11SelectionReader> reader = m_reader;
     const bool text = type == PasteboardType::plainText;
-    const std::optional<PasteboardRead> result = co_await awaitFuture(QtConcurrent::run(
-        &m_readers, [reader, candidates, maxBytes, text] { return readCandidates(*reader, candidates, maxBytes, text); }));
-    co_return result.value_or(PasteboardRead::missing());
+    QFuture<PasteboardRead> work = QtConcurrent::run(&m_readers, &readCandidates, m_reader, candidates, maxBytes, text);
+    const std::optional<PasteboardRead> result = co_await awaitFuture(std::move(work));
+    if (!result)
+        co_return PasteboardRead::missing();
+    co_return *result;
 }
 
 qint64 LinuxPasteboard::writeItems(const QList<PasteboardItemData> &items)

@@ -59,13 +59,7 @@ bool X11SelectionReader::connect()
     m_connection = c;
     m_failed = false;
 
-    // A plain input-only window: the owner writes the data into its properties.
-    m_window = xcb_generate_id(c);
-    const quint32 mask = XCB_CW_EVENT_MASK;
-    const quint32 values[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, m_window, it.data->root, -10, -10, 1, 1, 0,
-                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, mask, values);
-
+    m_root = it.data->root;
     m_clipboard = atom("CLIPBOARD");
     m_targets = atom("TARGETS");
     m_incr = atom("INCR");
@@ -76,16 +70,34 @@ bool X11SelectionReader::connect()
     if (xfixes && xfixes->present) {
         Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
             c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
-        if (version) {
+        if (version)
             m_xfixesEventBase = xfixes->first_event;
-            xcb_xfixes_select_selection_input(c, m_window, m_clipboard,
-                                              XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
-                                                  | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
-                                                  | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
-        }
     }
-    xcb_flush(c);
+    createWindow();
     return !xcb_connection_has_error(c);
+}
+
+void X11SelectionReader::createWindow()
+{
+    // A plain input-only window: the owner writes the data into its properties.
+    m_window = xcb_generate_id(m_connection);
+    const quint32 values[] = {XCB_EVENT_MASK_PROPERTY_CHANGE};
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, -10, -10, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, values);
+    if (m_xfixesEventBase)
+        xcb_xfixes_select_selection_input(m_connection, m_window, m_clipboard,
+                                          XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
+                                              | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
+                                              | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
+    xcb_flush(m_connection);
+}
+
+void X11SelectionReader::abandonTransfer()
+{
+    // INCR has no way to say "stop": an owner notices the requestor window going away and gives up,
+    // instead of waiting for us to ask for the next chunk.
+    xcb_destroy_window(m_connection, m_window);
+    createWindow();
 }
 
 xcb_atom_t X11SelectionReader::atom(const QByteArray &name)
@@ -261,8 +273,7 @@ PasteboardRead X11SelectionReader::fetchIncremental(xcb_window_t selectionOwner,
 {
     // The announced size is a lower bound; an owner announcing too much is not read at all.
     if (announcedBytes > maxBytes) {
-        xcb_delete_property(m_connection, m_window, m_property);
-        xcb_flush(m_connection);
+        abandonTransfer();
         return PasteboardRead::tooLarge(announcedBytes);
     }
     QByteArray data;
@@ -282,8 +293,10 @@ PasteboardRead X11SelectionReader::fetchIncremental(xcb_window_t selectionOwner,
                 return Answer::ready;
             },
             selectionOwner);
-        if (answer != Answer::ready)
+        if (answer != Answer::ready) {
+            abandonTransfer();
             return PasteboardRead::missing(answer == Answer::timedOut);
+        }
         Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
             m_connection,
             xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
@@ -294,7 +307,7 @@ PasteboardRead X11SelectionReader::fetchIncremental(xcb_window_t selectionOwner,
         if (length == 0)
             return PasteboardRead::bytes(data);
         if (data.size() + length > maxBytes) {
-            // Nothing more is asked for; the owner gives up on its own.
+            abandonTransfer();
             return PasteboardRead::tooLarge(qMax<qint64>(announcedBytes, data.size() + length));
         }
         data.append(static_cast<const char *>(xcb_get_property_value(chunk.get())), length);

@@ -35,6 +35,9 @@ private:
     enum class Answer { ready, refused, timedOut, ownerGone, failed };
 
     bool connect();
+    void createWindow();
+    // Ends an INCR transfer we no longer want.
+    void abandonTransfer();
     xcb_atom_t atom(const QByteArray &name);
     QByteArray atomName(xcb_atom_t atom);
     xcb_window_t owner();
@@ -48,6 +51,7 @@ private:
 
     std::chrono::milliseconds m_timeout;
     xcb_connection_t *m_connection = nullptr;
+    xcb_window_t m_root = 0;
     xcb_window_t m_window = 0;
     xcb_atom_t m_clipboard = 0;
     xcb_atom_t m_targets = 0;
