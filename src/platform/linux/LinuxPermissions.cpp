@@ -69,8 +69,14 @@ bool LinuxPermissions::canPostEvents() const
 
 bool LinuxPermissions::requestTrust()
 {
-    if (!busReachable())
+    if (!busReachable()) {
+        if (!m_warnedMissingBus) {
+            m_warnedMissingBus = true;
+            qWarning("The accessibility bus (org.a11y.Bus, from at-spi2-core) is not available: Tavlen cannot "
+                     "paste into other applications or read their fields until it runs.");
+        }
         return false;
+    }
     if (accessibilityEnabled())
         return true;
     QDBusMessage set = QDBusMessage::createMethodCall(busService, busPath,

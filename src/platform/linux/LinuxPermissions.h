@@ -19,4 +19,5 @@ public:
 
 private:
     XcbSession *m_session = nullptr;
+    bool m_warnedMissingBus = false;
 };
