@@ -99,19 +99,6 @@ unsigned flagsFromX11(quint32 state)
     return flags;
 }
 
-unsigned buttonBit(MouseButton button)
-{
-    switch (button) {
-    case MouseButton::Left:
-        return MouseButtonMask::Left;
-    case MouseButton::Right:
-        return MouseButtonMask::Right;
-    case MouseButton::Other:
-        return MouseButtonMask::Other;
-    }
-    return 0;
-}
-
 MouseButton buttonFromX11(int button)
 {
     if (button == 1)
@@ -285,6 +272,7 @@ struct LinuxEventMonitors::Global {
 
 LinuxEventMonitors::LinuxEventMonitors(QObject *parent)
     : EventMonitors(parent)
+    , m_registry([this](bool global) { return admits(global); }, [this] { updateGlobalSelection(); })
     , m_clicks(0.4, 5)
 {
 }
@@ -373,15 +361,15 @@ void LinuxEventMonitors::updateGlobalSelection()
 {
     if (!m_global || !m_global->error.isEmpty())
         return;
+    using Kind = EventMonitorRegistry::Kind;
+    const int buttonMonitors = m_registry.count(Kind::MouseDown, true) + m_registry.count(Kind::Scroll, true);
+    const int keyMonitors = m_registry.count(Kind::KeyDown, true);
     quint32 mask = 0;
-    for (const auto &[token, monitor] : m_monitors) {
-        if (monitor.local)
-            continue;
-        // Key events also keep the held modifiers of clicks up to date.
+    // Key events also keep the held modifiers of clicks up to date.
+    if (buttonMonitors + keyMonitors > 0)
         mask |= XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE;
-        if (monitor.kind != Kind::KeyDown)
-            mask |= XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
-    }
+    if (buttonMonitors > 0)
+        mask |= XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS;
     if (mask == m_global->selected)
         return;
     m_global->selected = mask;
@@ -393,87 +381,53 @@ void LinuxEventMonitors::updateGlobalSelection()
     m_global->session->flush();
 }
 
-std::optional<MonitorToken> LinuxEventMonitors::add(Monitor monitor)
+// Local monitors filter our own windows' events; global ones need the private connection.
+bool LinuxEventMonitors::admits(bool global)
 {
-    if (monitor.local) {
-        if (!qApp)
-            return std::nullopt;
-        if (!m_filterInstalled) {
-            qApp->installEventFilter(this);
-            m_filterInstalled = true;
-        }
-    } else if (!ensureGlobal()) {
-        return std::nullopt;
-    }
-    const MonitorToken token = m_nextToken++;
-    const bool global = !monitor.local;
-    m_monitors.emplace(token, std::move(monitor));
     if (global)
-        updateGlobalSelection();
-    return token;
+        return ensureGlobal();
+    if (!qApp)
+        return false;
+    if (!m_filterInstalled) {
+        qApp->installEventFilter(this);
+        m_filterInstalled = true;
+    }
+    return true;
 }
 
 std::optional<MonitorToken> LinuxEventMonitors::addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler)
 {
-    Monitor m{Kind::MouseDown, true, buttons};
-    m.localMouse = std::move(handler);
-    return add(std::move(m));
+    return m_registry.addLocalMouseDown(buttons, std::move(handler));
 }
 
 std::optional<MonitorToken> LinuxEventMonitors::addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler)
 {
-    Monitor m{Kind::MouseDown, false, buttons};
-    m.globalMouse = std::move(handler);
-    return add(std::move(m));
+    return m_registry.addGlobalMouseDown(buttons, std::move(handler));
 }
 
 std::optional<MonitorToken> LinuxEventMonitors::addLocalKeyDownMonitor(LocalKeyDownHandler handler)
 {
-    Monitor m{Kind::KeyDown, true};
-    m.localKey = std::move(handler);
-    return add(std::move(m));
+    return m_registry.addLocalKeyDown(std::move(handler));
 }
 
 std::optional<MonitorToken> LinuxEventMonitors::addGlobalKeyDownMonitor(GlobalKeyDownHandler handler)
 {
-    Monitor m{Kind::KeyDown, false};
-    m.globalKey = std::move(handler);
-    return add(std::move(m));
+    return m_registry.addGlobalKeyDown(std::move(handler));
 }
 
 std::optional<MonitorToken> LinuxEventMonitors::addLocalScrollMonitor(LocalScrollHandler handler)
 {
-    Monitor m{Kind::Scroll, true};
-    m.localScroll = std::move(handler);
-    return add(std::move(m));
+    return m_registry.addLocalScroll(std::move(handler));
 }
 
 std::optional<MonitorToken> LinuxEventMonitors::addGlobalScrollMonitor(GlobalScrollHandler handler)
 {
-    Monitor m{Kind::Scroll, false};
-    m.globalScroll = std::move(handler);
-    return add(std::move(m));
+    return m_registry.addGlobalScroll(std::move(handler));
 }
 
 void LinuxEventMonitors::removeMonitor(MonitorToken token)
 {
-    auto it = m_monitors.find(token);
-    if (it == m_monitors.end())
-        return;
-    const bool global = !it->second.local;
-    m_monitors.erase(it);
-    if (global)
-        updateGlobalSelection();
-}
-
-std::vector<MonitorToken> LinuxEventMonitors::tokens(Kind kind, bool local) const
-{
-    std::vector<MonitorToken> result;
-    for (const auto &[token, monitor] : m_monitors) {
-        if (monitor.kind == kind && monitor.local == local)
-            result.push_back(token);
-    }
-    return result;
+    m_registry.remove(token);
 }
 
 void LinuxEventMonitors::handleRawButton(int button, double time)
@@ -491,13 +445,7 @@ void LinuxEventMonitors::handleRawButton(int button, double time)
         event.scrollingDeltaX = button == 6 ? 1 : button == 7 ? -1 : 0;
         event.modifierFlags = flagsFromX11(pointer->mods);
         event.timestamp = time;
-        for (MonitorToken token : tokens(Kind::Scroll, false)) {
-            auto it = m_monitors.find(token);
-            if (it == m_monitors.end())
-                continue;
-            auto handler = it->second.globalScroll;
-            handler(event);
-        }
+        m_registry.dispatchGlobal(event);
         return;
     }
     m_clicks.setInterval(doubleClickInterval());
@@ -507,13 +455,7 @@ void LinuxEventMonitors::handleRawButton(int button, double time)
     event.clickCount = m_clicks.press(button, topDown, time);
     event.modifierFlags = flagsFromX11(pointer->mods);
     event.timestamp = time;
-    for (MonitorToken token : tokens(Kind::MouseDown, false)) {
-        auto it = m_monitors.find(token);
-        if (it == m_monitors.end() || !(it->second.buttons & buttonBit(event.button)))
-            continue;
-        auto handler = it->second.globalMouse;
-        handler(event);
-    }
+    m_registry.dispatchGlobal(event);
 }
 
 void LinuxEventMonitors::handleRawKey(unsigned keycode, double time)
@@ -531,52 +473,7 @@ void LinuxEventMonitors::handleRawKey(unsigned keycode, double time)
     event.characters = textOfKeysym((mods & XCB_MOD_MASK_SHIFT) && shifted ? shifted : plain);
     event.modifierFlags = flagsFromX11(mods);
     event.timestamp = time;
-    for (MonitorToken token : tokens(Kind::KeyDown, false)) {
-        auto it = m_monitors.find(token);
-        if (it == m_monitors.end())
-            continue;
-        auto handler = it->second.globalKey;
-        handler(event);
-    }
-}
-
-EventDisposition LinuxEventMonitors::dispatchLocalMouse(const MouseDownEvent &event)
-{
-    for (MonitorToken token : tokens(Kind::MouseDown, true)) {
-        auto it = m_monitors.find(token);
-        if (it == m_monitors.end() || !(it->second.buttons & buttonBit(event.button)))
-            continue;
-        auto handler = it->second.localMouse;
-        if (handler(event) == EventDisposition::Consume)
-            return EventDisposition::Consume;
-    }
-    return EventDisposition::Pass;
-}
-
-EventDisposition LinuxEventMonitors::dispatchLocalKey(const KeyDownEvent &event)
-{
-    for (MonitorToken token : tokens(Kind::KeyDown, true)) {
-        auto it = m_monitors.find(token);
-        if (it == m_monitors.end())
-            continue;
-        auto handler = it->second.localKey;
-        if (handler(event) == EventDisposition::Consume)
-            return EventDisposition::Consume;
-    }
-    return EventDisposition::Pass;
-}
-
-EventDisposition LinuxEventMonitors::dispatchLocalScroll(const ScrollEvent &event)
-{
-    for (MonitorToken token : tokens(Kind::Scroll, true)) {
-        auto it = m_monitors.find(token);
-        if (it == m_monitors.end())
-            continue;
-        auto handler = it->second.localScroll;
-        if (handler(event) == EventDisposition::Consume)
-            return EventDisposition::Consume;
-    }
-    return EventDisposition::Pass;
+    m_registry.dispatchGlobal(event);
 }
 
 // Input reaches a QWindow first and its widgets after; looking only at the windows sees each event once
@@ -598,7 +495,7 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
         down.modifierFlags = flagsFromQt(mouse->modifiers());
         down.timestamp = mouse->timestamp() / 1000.0;
         down.window = panelOfWindow(window);
-        return dispatchLocalMouse(down) == EventDisposition::Consume;
+        return m_registry.dispatchLocal(down) == EventDisposition::Consume;
     }
     case QEvent::KeyPress: {
         const auto *key = static_cast<QKeyEvent *>(event);
@@ -632,7 +529,7 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
         down.isARepeat = key->isAutoRepeat();
         down.timestamp = key->timestamp() / 1000.0;
         down.window = panelOfWindow(window);
-        return dispatchLocalKey(down) == EventDisposition::Consume;
+        return m_registry.dispatchLocal(down) == EventDisposition::Consume;
     }
     case QEvent::Wheel: {
         const auto *wheel = static_cast<QWheelEvent *>(event);
@@ -651,7 +548,7 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
         scroll.modifierFlags = flagsFromQt(wheel->modifiers());
         scroll.timestamp = wheel->timestamp() / 1000.0;
         scroll.window = panelOfWindow(window);
-        return dispatchLocalScroll(scroll) == EventDisposition::Consume;
+        return m_registry.dispatchLocal(scroll) == EventDisposition::Consume;
     }
     default:
         return false;

@@ -5,14 +5,13 @@
 // place and modifiers; events while the pointer is over one of our windows (or, for keys, while we have
 // the keyboard) are left to the local monitors. Click counts come from the double-click interval.
 
+#include "platform/EventMonitorRegistry.h"
 #include "platform/EventMonitors.h"
 #include "platform/linux/ClickCounter.h"
 
 #include <QString>
 
-#include <map>
 #include <memory>
-#include <vector>
 
 class QWindow;
 class XcbSession;
@@ -41,32 +40,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    enum class Kind { MouseDown, KeyDown, Scroll };
-    struct Monitor {
-        Kind kind;
-        bool local;
-        unsigned buttons = 0;
-        LocalMouseDownHandler localMouse;
-        GlobalMouseDownHandler globalMouse;
-        LocalKeyDownHandler localKey;
-        GlobalKeyDownHandler globalKey;
-        LocalScrollHandler localScroll;
-        GlobalScrollHandler globalScroll;
-    };
     struct Global;
 
-    std::optional<MonitorToken> add(Monitor monitor);
-    std::vector<MonitorToken> tokens(Kind kind, bool local) const;
+    bool admits(bool global);
     bool ensureGlobal() const;
     void updateGlobalSelection();
     void handleRawButton(int button, double time);
     void handleRawKey(unsigned keycode, double time);
-    EventDisposition dispatchLocalMouse(const MouseDownEvent &event);
-    EventDisposition dispatchLocalKey(const KeyDownEvent &event);
-    EventDisposition dispatchLocalScroll(const ScrollEvent &event);
 
-    std::map<MonitorToken, Monitor> m_monitors;
-    MonitorToken m_nextToken = 1;
+    EventMonitorRegistry m_registry;
     bool m_filterInstalled = false;
     ClickCounter m_clicks;
     mutable std::unique_ptr<Global> m_global;

@@ -2,16 +2,15 @@
 // Event monitors for tests: a test injects events (into our own windows: local monitors; into other
 // applications: global monitors), places the pointer and counts the installed monitors.
 
+#include "platform/EventMonitorRegistry.h"
 #include "platform/EventMonitors.h"
-
-#include <map>
 
 class SimClock;
 
 class SimEventMonitors : public EventMonitors {
     Q_OBJECT
 public:
-    enum class Kind { MouseDown, KeyDown, Scroll };
+    using Kind = EventMonitorRegistry::Kind;
 
     explicit SimEventMonitors(SimClock &clock, QObject *parent = nullptr);
 
@@ -49,28 +48,13 @@ public:
     KeyDownEvent keyDown(int keyCode, const QString &characters = {}, unsigned modifiers = 0,
                          Panel *window = nullptr) const;
 
-    int monitorCount() const { return int(m_monitors.size()); }
-    int localMonitorCount(Kind kind) const;
-    int globalMonitorCount(Kind kind) const;
+    int monitorCount() const { return m_registry.count(); }
+    int localMonitorCount(Kind kind) const { return m_registry.count(kind, false); }
+    int globalMonitorCount(Kind kind) const { return m_registry.count(kind, true); }
 
 private:
-    struct Monitor {
-        Kind kind;
-        bool local;
-        unsigned buttons = 0;
-        LocalMouseDownHandler localMouse;
-        GlobalMouseDownHandler globalMouse;
-        LocalKeyDownHandler localKey;
-        GlobalKeyDownHandler globalKey;
-        LocalScrollHandler localScroll;
-        GlobalScrollHandler globalScroll;
-    };
-    std::optional<MonitorToken> add(Monitor monitor);
-    std::vector<MonitorToken> tokens(Kind kind, bool local) const;
-
     SimClock &m_clock;
-    std::map<MonitorToken, Monitor> m_monitors;
-    MonitorToken m_nextToken = 1;
+    EventMonitorRegistry m_registry;
     double m_doubleClickInterval = 0.5;
     QPointF m_mouseLocation;
     bool m_globalAvailable = true;
