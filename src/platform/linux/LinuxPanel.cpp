@@ -124,13 +124,13 @@ private:
 };
 
 LinuxPanel::LinuxPanel(PanelKind kind, QObject *parent)
-    : Panel(kind, parent)
+    : StatefulPanel(kind, parent)
     , m_root(new LinuxPanelRoot(this))
 {
     m_root->setProperty(panelProperty, QVariant::fromValue<QObject *>(this));
     m_root->setAttribute(Qt::WA_ShowWithoutActivating);
     m_root->setAttribute(Qt::WA_TranslucentBackground);
-    m_root->setAttribute(Qt::WA_X11DoNotAcceptFocus, !m_acceptsFocus);
+    m_root->setAttribute(Qt::WA_X11DoNotAcceptFocus, !m_state.acceptsKeyboardFocus);
     m_root->setWindowFlags(windowFlags());
     m_root->setWindowTitle(QStringLiteral("Tavlen"));
 }
@@ -158,11 +158,11 @@ Qt::WindowFlags LinuxPanel::windowFlags() const
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
     if (kind() == PanelKind::Launcher)
         flags |= Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
-    else if (m_level >= PanelLevel::Floating)
+    else if (m_state.level >= PanelLevel::Floating)
         flags |= Qt::WindowStaysOnTopHint;
-    if (!m_acceptsFocus)
+    if (!m_state.acceptsKeyboardFocus)
         flags |= Qt::WindowDoesNotAcceptFocus;
-    if (m_ignoresMouse)
+    if (m_state.ignoresMouseEvents)
         flags |= Qt::WindowTransparentForInput;
     return flags;
 }
@@ -170,7 +170,7 @@ Qt::WindowFlags LinuxPanel::windowFlags() const
 void LinuxPanel::applyWindowFlags()
 {
     const Qt::WindowFlags flags = windowFlags();
-    m_root->setAttribute(Qt::WA_X11DoNotAcceptFocus, !m_acceptsFocus);
+    m_root->setAttribute(Qt::WA_X11DoNotAcceptFocus, !m_state.acceptsKeyboardFocus);
     if (QWindow *handle = m_root->windowHandle()) {
         // Changing the flags through the widget would hide the window; the native window takes them live.
         m_root->overrideWindowFlags(flags);
@@ -264,7 +264,7 @@ void LinuxPanel::updateMapping()
 {
     // Without a compositor a window at alpha 0 would still be drawn, so a transparent panel is unmapped
     // while it stays ordered in.
-    const bool shouldShow = m_ordered && !m_closed && m_alpha > 0;
+    const bool shouldShow = m_state.visible && !m_state.closed && m_state.alpha > 0;
     if (shouldShow && !m_root->isVisible()) {
         applyDesktopProperties();
         m_root->show();
@@ -275,10 +275,10 @@ void LinuxPanel::updateMapping()
 
 void LinuxPanel::orderFrontRegardless()
 {
-    if (m_closed)
+    if (m_state.closed)
         return;
-    const bool was = m_ordered;
-    m_ordered = true;
+    const bool was = m_state.visible;
+    m_state.visible = true;
     updateMapping();
     if (m_root->isVisible())
         m_root->raise();
@@ -288,39 +288,39 @@ void LinuxPanel::orderFrontRegardless()
 
 void LinuxPanel::orderOut()
 {
-    if (!m_ordered)
+    if (!m_state.visible)
         return;
-    m_ordered = false;
+    m_state.visible = false;
     updateMapping();
     Q_EMIT visibleChanged(false);
 }
 
 void LinuxPanel::setAlphaValue(double alpha)
 {
-    m_alpha = std::clamp(alpha, 0.0, 1.0);
-    m_root->setWindowOpacity(m_alpha);
+    m_state.alpha = std::clamp(alpha, 0.0, 1.0);
+    m_root->setWindowOpacity(m_state.alpha);
     updateMapping();
 }
 
 void LinuxPanel::setIgnoresMouseEvents(bool ignores)
 {
-    if (m_ignoresMouse == ignores)
+    if (m_state.ignoresMouseEvents == ignores)
         return;
-    m_ignoresMouse = ignores;
+    m_state.ignoresMouseEvents = ignores;
     applyWindowFlags();
 }
 
 void LinuxPanel::setLevel(int level)
 {
-    if (m_level == level)
+    if (m_state.level == level)
         return;
-    m_level = level;
+    m_state.level = level;
     applyWindowFlags();
 }
 
 void LinuxPanel::setCollectionBehavior(unsigned behavior)
 {
-    m_collectionBehavior = behavior;
+    m_state.collectionBehavior = behavior;
     if (m_root->windowHandle())
         applyDesktopProperties();
 }
@@ -331,8 +331,8 @@ void LinuxPanel::applyDesktopProperties()
     xcb_connection_t *c = qtConnection();
     if (!c)
         return;
-    const bool allDesktops = m_collectionBehavior & PanelCollection::CanJoinAllSpaces;
-    const bool skipTaskbar = (m_collectionBehavior & PanelCollection::IgnoresCycle) || kind() == PanelKind::Launcher;
+    const bool allDesktops = m_state.collectionBehavior & PanelCollection::CanJoinAllSpaces;
+    const bool skipTaskbar = (m_state.collectionBehavior & PanelCollection::IgnoresCycle) || kind() == PanelKind::Launcher;
     const xcb_window_t window = xcb_window_t(m_root->winId());
     const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
     const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
@@ -361,7 +361,7 @@ void LinuxPanel::applyDesktopProperties()
 
 void LinuxPanel::setShape(const QPainterPath &shape)
 {
-    m_shape = shape;
+    m_state.shape = shape;
     applyShape();
 }
 
@@ -369,25 +369,25 @@ void LinuxPanel::applyShape()
 {
     xcb_connection_t *c = qtConnection();
     // With a compositor the transparent pixels already show what is behind.
-    if (m_shape.isEmpty() || (c && compositorRunning(c))) {
+    if (m_state.shape.isEmpty() || (c && compositorRunning(c))) {
         if (!m_root->mask().isEmpty())
             m_root->clearMask();
         return;
     }
-    m_root->setMask(QRegion(m_shape.toFillPolygon().toPolygon(), Qt::WindingFill));
+    m_root->setMask(QRegion(m_state.shape.toFillPolygon().toPolygon(), Qt::WindingFill));
 }
 
 void LinuxPanel::setAcceptsKeyboardFocus(bool accepts)
 {
-    if (m_acceptsFocus == accepts)
+    if (m_state.acceptsKeyboardFocus == accepts)
         return;
-    m_acceptsFocus = accepts;
+    m_state.acceptsKeyboardFocus = accepts;
     applyWindowFlags();
 }
 
 void LinuxPanel::makeKey()
 {
-    if (m_closed || !m_acceptsFocus || !m_root->isVisible())
+    if (m_state.closed || !m_state.acceptsKeyboardFocus || !m_root->isVisible())
         return;
     m_root->activateWindow();
 }
@@ -423,21 +423,21 @@ bool LinuxPanel::makeFirstResponder(QWidget *widget)
 
 void LinuxPanel::setContentWidget(QWidget *widget)
 {
-    if (m_content == widget)
+    if (m_state.content == widget)
         return;
-    delete m_content.data();
-    m_content = widget;
+    delete m_state.content.data();
+    m_state.content = widget;
     if (widget)
         m_root->layout()->addWidget(widget);
 }
 
 void LinuxPanel::close()
 {
-    if (m_closed)
+    if (m_state.closed)
         return;
     Q_EMIT willClose();
     stopAnimation(false);
     orderOut();
-    m_closed = true;
+    m_state.closed = true;
     updateMapping();
 }

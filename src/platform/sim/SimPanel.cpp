@@ -40,7 +40,7 @@ enum ResponderState { NoResponder = 0, PanelResponder = 1, WidgetResponder = 2 }
 } // namespace
 
 SimPanel::SimPanel(PanelKind kind, SimClock &clock, SimPanelFactory *factory)
-    : Panel(kind)
+    : StatefulPanel(kind)
     , m_clock(clock)
     , m_factory(factory)
 {
@@ -52,7 +52,7 @@ SimPanel::~SimPanel()
         m_clock.cancelTimer(m_animationTimer);
     if (m_factory)
         m_factory->panelDestroyed(this);
-    delete m_content.data();
+    delete m_state.content.data();
 }
 
 void SimPanel::log(const QString &operation)
@@ -127,10 +127,10 @@ void SimPanel::animateFrame(const QRectF &frame, double duration, AnimationTimin
 void SimPanel::orderFrontRegardless()
 {
     log(QStringLiteral("orderFront"));
-    if (m_closed)
+    if (m_state.closed)
         return;
-    const bool was = m_visible;
-    m_visible = true;
+    const bool was = m_state.visible;
+    m_state.visible = true;
     if (m_factory)
         m_factory->panelOrderedFront(this);
     if (!was)
@@ -140,9 +140,9 @@ void SimPanel::orderFrontRegardless()
 void SimPanel::orderOut()
 {
     log(QStringLiteral("orderOut"));
-    if (!m_visible)
+    if (!m_state.visible)
         return;
-    m_visible = false;
+    m_state.visible = false;
     if (m_factory)
         m_factory->panelOrderedOut(this);
     if (m_mouseInside)
@@ -154,48 +154,48 @@ void SimPanel::orderOut()
 void SimPanel::setAlphaValue(double alpha)
 {
     log(QStringLiteral("alpha %1").arg(alpha));
-    m_alpha = std::clamp(alpha, 0.0, 1.0);
+    m_state.alpha = std::clamp(alpha, 0.0, 1.0);
 }
 
 void SimPanel::setIgnoresMouseEvents(bool ignores)
 {
     log(QStringLiteral("ignoresMouseEvents %1").arg(ignores ? "true" : "false"));
-    m_ignoresMouse = ignores;
+    m_state.ignoresMouseEvents = ignores;
 }
 
 void SimPanel::setLevel(int level)
 {
     log(QStringLiteral("level %1").arg(level));
-    m_level = level;
+    m_state.level = level;
 }
 
 void SimPanel::setCollectionBehavior(unsigned behavior)
 {
     log(QStringLiteral("collectionBehavior %1").arg(behavior));
-    m_collectionBehavior = behavior;
+    m_state.collectionBehavior = behavior;
 }
 
 void SimPanel::setHasShadow(bool shadow)
 {
     log(QStringLiteral("hasShadow %1").arg(shadow ? "true" : "false"));
-    m_hasShadow = shadow;
+    m_state.hasShadow = shadow;
 }
 
 void SimPanel::setShape(const QPainterPath &shape)
 {
-    m_shape = shape;
+    m_state.shape = shape;
 }
 
 void SimPanel::setAcceptsKeyboardFocus(bool accepts)
 {
     log(QStringLiteral("acceptsKeyboardFocus %1").arg(accepts ? "true" : "false"));
-    m_acceptsKeyboardFocus = accepts;
+    m_state.acceptsKeyboardFocus = accepts;
 }
 
 void SimPanel::makeKey()
 {
     log(QStringLiteral("makeKey"));
-    if (m_closed || !m_acceptsKeyboardFocus || m_isKey)
+    if (m_state.closed || !m_state.acceptsKeyboardFocus || m_isKey)
         return;
     if (m_factory)
         m_factory->panelBecameKey(this);
@@ -236,7 +236,7 @@ bool SimPanel::makeFirstResponder(QWidget *widget)
         setFirstResponderState(PanelResponder, nullptr);
         return true;
     }
-    if (!m_content || (widget != m_content && !m_content->isAncestorOf(widget)))
+    if (!m_state.content || (widget != m_state.content && !m_state.content->isAncestorOf(widget)))
         return false;
     setFirstResponderState(WidgetResponder, widget);
     return true;
@@ -245,24 +245,24 @@ bool SimPanel::makeFirstResponder(QWidget *widget)
 void SimPanel::setContentWidget(QWidget *widget)
 {
     log(QStringLiteral("setContentWidget"));
-    if (m_content == widget)
+    if (m_state.content == widget)
         return;
     if (m_responderState == WidgetResponder)
         setFirstResponderState(NoResponder, nullptr);
-    delete m_content.data();
-    m_content = widget;
+    delete m_state.content.data();
+    m_state.content = widget;
     layoutContent();
 }
 
 void SimPanel::layoutContent()
 {
-    if (m_content)
-        m_content->resize(m_frame.size().toSize());
+    if (m_state.content)
+        m_state.content->resize(m_frame.size().toSize());
 }
 
 void SimPanel::simulateMouseEntered()
 {
-    if (m_mouseInside || !m_visible || m_ignoresMouse)
+    if (m_mouseInside || !m_state.visible || m_state.ignoresMouseEvents)
         return;
     m_mouseInside = true;
     Q_EMIT mouseEntered();
@@ -278,10 +278,10 @@ void SimPanel::simulateMouseExited()
 
 void SimPanel::close()
 {
-    if (m_closed)
+    if (m_state.closed)
         return;
     log(QStringLiteral("close"));
     Q_EMIT willClose();
     orderOut();
-    m_closed = true;
+    m_state.closed = true;
 }

@@ -3,7 +3,7 @@
 // what a window did. Animations run on the SimClock: the frame moves along the timing curve as the clock
 // advances and the animation completes when it has advanced by the duration.
 
-#include "platform/Panel.h"
+#include "platform/StatefulPanel.h"
 
 #include <QPointer>
 #include <QStringList>
@@ -15,7 +15,7 @@
 class SimClock;
 class SimPanelFactory;
 
-class SimPanel : public Panel {
+class SimPanel : public StatefulPanel {
     Q_OBJECT
 public:
     struct Animation {
@@ -37,22 +37,14 @@ public:
 
     void orderFrontRegardless() override;
     void orderOut() override;
-    bool isVisible() const override { return m_visible; }
 
-    double alphaValue() const override { return m_alpha; }
     void setAlphaValue(double alpha) override;
-    bool ignoresMouseEvents() const override { return m_ignoresMouse; }
     void setIgnoresMouseEvents(bool ignores) override;
-    int level() const override { return m_level; }
     void setLevel(int level) override;
-    unsigned collectionBehavior() const override { return m_collectionBehavior; }
     void setCollectionBehavior(unsigned behavior) override;
-    bool hasShadow() const override { return m_hasShadow; }
     void setHasShadow(bool shadow) override;
     void setShape(const QPainterPath &shape) override;
-    QPainterPath shape() const override { return m_shape; }
 
-    bool acceptsKeyboardFocus() const override { return m_acceptsKeyboardFocus; }
     void setAcceptsKeyboardFocus(bool accepts) override;
     void makeKey() override;
     bool isKey() const override { return m_isKey; }
@@ -61,10 +53,8 @@ public:
     bool makeFirstResponder(QWidget *widget) override;
 
     void setContentWidget(QWidget *widget) override;
-    QWidget *contentWidget() const override { return m_content; }
 
     void close() override;
-    bool isClosed() const override { return m_closed; }
 
     // --- For tests ---
     // Every operation in order, e.g. "orderFront", "animateFrame 0,0 100x30 0.24 easeInEaseOut".
@@ -97,20 +87,10 @@ private:
     std::optional<Animation> m_lastAnimation;
     std::function<void()> m_completion;
     std::uint64_t m_animationTimer = 0;
-    bool m_visible = false;
-    double m_alpha = 1;
-    bool m_ignoresMouse = false;
-    int m_level = PanelLevel::Normal;
-    unsigned m_collectionBehavior = 0;
-    bool m_hasShadow = true;
-    QPainterPath m_shape;
-    bool m_acceptsKeyboardFocus = true;
     bool m_isKey = false;
     // 0: none, 1: the panel itself, 2: m_responder
     int m_responderState = 0;
     QPointer<QWidget> m_responder;
-    QPointer<QWidget> m_content;
-    bool m_closed = false;
     bool m_mouseInside = false;
     QStringList m_operations;
 };
