@@ -29,7 +29,7 @@ run: build
 test: deps
 	cmake -S . -B $(DEBUG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON
 	cmake --build $(DEBUG_DIR)
-	scripts/run-tests $(DEBUG_DIR)
+	TAVLEN_SNAPSHOT_DIR=$(CURDIR)/build/snapshots scripts/run-tests $(DEBUG_DIR)
 
 # Benchmarks run inside the test desktop too: a private home, so they never touch your own history.
 bench: build
