@@ -4,6 +4,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/RuntimeState.h"
+#include "launcher/NotchLauncherService.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "model/SettingsStore.h"
 #include "platform/sim/SimPlatform.h"
@@ -60,4 +61,36 @@ TEST(AppDelegate, LaunchOptionsRecogniseTestMode)
 {
     EXPECT_TRUE(AppDelegate::launchOptions({QStringLiteral("tavlen"), QStringLiteral("--uitesting")}).testMode);
     EXPECT_FALSE(AppDelegate::launchOptions({QStringLiteral("tavlen")}).testMode);
+}
+
+TEST(AppDelegate, StartsTheLauncherAndHotKeyAndStopsThemInOrder)
+{
+    SimPlatform sim;
+    sim.screens.setScreens({SimScreens::makeScreen(1, QRectF(0, 0, 1512, 982), 24, 2),
+                            SimScreens::makeScreen(2, QRectF(1512, -98, 1920, 1080))});
+    AppDelegate delegate(sim.platform(), LaunchOptions{});
+    delegate.start();
+    ASSERT_NE(delegate.launcherService(), nullptr);
+    EXPECT_EQ(delegate.launcherService()->windows().size(), 2);
+    EXPECT_EQ(delegate.appState().runtime()->notchLauncherService(), delegate.launcherService());
+    ASSERT_EQ(sim.hotKeys.registrations().size(), 1);
+    EXPECT_EQ(sim.hotKeys.registrations().first().id, 1u);
+    // Super+Shift and the key that types "1".
+    EXPECT_EQ(sim.hotKeys.registrations().first().keysym, 0x31u);
+    EXPECT_EQ(sim.hotKeys.registrations().first().modifiers, HotKeys::Modifiers(HotKeys::Super | HotKeys::Shift));
+
+    delegate.stop();
+    EXPECT_TRUE(sim.hotKeys.registrations().isEmpty());
+    EXPECT_TRUE(delegate.launcherService()->windows().isEmpty());
+    // A second stop (the destructor's) is harmless.
+    delegate.stop();
+}
+
+TEST(AppDelegate, TestModeInstallsNothingGlobal)
+{
+    SimPlatform sim;
+    AppDelegate delegate(sim.platform(), testMode());
+    delegate.start();
+    EXPECT_EQ(delegate.launcherService(), nullptr);
+    EXPECT_TRUE(sim.hotKeys.registrations().isEmpty());
 }
