@@ -87,6 +87,9 @@ void AppDelegate::startStores()
 {
     m_appState->settings()->startICloudSync();
     m_history->start();
+    // A shorter retention takes effect at once, not at the next minute's clean-up.
+    ClipboardHistoryManager *history = m_history.get();
+    connect(m_appState->settings(), &SettingsStore::settingsChanged, history, [history] { history->cleanUp(); });
     m_pasteboard->start();
     m_appState->filters()->startICloudSync();
 }

@@ -94,3 +94,17 @@ TEST(AppDelegate, TestModeInstallsNothingGlobal)
     EXPECT_EQ(delegate.launcherService(), nullptr);
     EXPECT_TRUE(sim.hotKeys.registrations().isEmpty());
 }
+
+TEST(AppDelegate, AShorterRetentionPrunesAtOnce)
+{
+    SimPlatform sim;
+    AppDelegate delegate(sim.platform(), testMode());
+    delegate.start();
+    sim.pasteboard.copyText(QStringLiteral("three days old"));
+    sim.clock.advance(0.2);
+    QTRY_COMPARE(delegate.history().items().size(), 1);
+
+    sim.clock.setWallClock(sim.clock.now().addDays(3));
+    delegate.appState().settings()->update([](UserSettingsData &s) { s.clipboardHistoryRetentionDays = 2; });
+    EXPECT_TRUE(delegate.history().items().isEmpty());
+}
