@@ -28,7 +28,8 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     m_keyValueSync = std::make_unique<ICloudKeyValueSync>(*m_keyValueStore);
     m_appState = std::make_unique<AppState>(m_platform, *m_keyValueSync);
 
-    m_mainStore = std::make_unique<SwiftDataContainer>(m_platform.storage->dataFolder());
+    // An empty folder gives a store in memory.
+    m_mainStore = std::make_unique<SwiftDataContainer>(options.inMemoryStore ? QString() : m_platform.storage->dataFolder());
     m_itemStore = std::make_unique<ClipboardItemStore>(*m_mainStore);
     m_history = std::make_unique<ClipboardHistoryManager>(*m_platform.clock, m_itemStore.get());
     m_pasteboard = std::make_unique<PasteboardManager>(*m_platform.clock, *m_platform.pasteboard, m_platform.workspace);
@@ -61,6 +62,7 @@ LaunchOptions AppDelegate::launchOptions(const QStringList &arguments)
     LaunchOptions options;
     options.testMode = arguments.contains(QStringLiteral("--uitesting"))
         || qEnvironmentVariableIsSet("XCTestConfigurationFilePath");
+    options.inMemoryStore = qEnvironmentVariableIsSet("XCODE_RUNNING_FOR_PREVIEWS");
     return options;
 }
 

@@ -22,6 +22,8 @@ class UnavailableKeyValueStore;
 struct LaunchOptions {
     // "--uitesting": the stores start, nothing global (hot key, launcher windows, prompts) is installed.
     bool testMode = false;
+    // XCODE_RUNNING_FOR_PREVIEWS: the history lives in memory only.
+    bool inMemoryStore = false;
 };
 
 class AppDelegate : public QObject {

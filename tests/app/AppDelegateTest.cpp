@@ -9,6 +9,7 @@
 #include "model/SettingsStore.h"
 #include "platform/sim/SimPlatform.h"
 
+#include <QFile>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -107,4 +108,24 @@ TEST(AppDelegate, AShorterRetentionPrunesAtOnce)
     sim.clock.setWallClock(sim.clock.now().addDays(3));
     delegate.appState().settings()->update([](UserSettingsData &s) { s.clipboardHistoryRetentionDays = 2; });
     EXPECT_TRUE(delegate.history().items().isEmpty());
+}
+
+TEST(AppDelegate, AnInMemoryStoreKeepsNothingAcrossARestart)
+{
+    SimPlatform sim;
+    LaunchOptions options = testMode();
+    options.inMemoryStore = true;
+    {
+        AppDelegate delegate(sim.platform(), options);
+        sim.pasteboard.copyText(QStringLiteral("kept in memory"));
+        delegate.start();
+        sim.clock.advance(0.2);
+        QTRY_COMPARE(delegate.history().items().size(), 1);
+    }
+    sim.pasteboard.clear();
+    AppDelegate restarted(sim.platform(), options);
+    restarted.start();
+    sim.clock.advance(0.2);
+    EXPECT_TRUE(restarted.history().items().isEmpty());
+    EXPECT_FALSE(QFile::exists(sim.storage.dataFolder() + QStringLiteral("/default.store")));
 }
