@@ -99,8 +99,32 @@ std::optional<LinuxKeyboardOutput::KeyMap> LinuxKeyboardOutput::readKeyMap()
 
 qint64 LinuxKeyboardOutput::focusedPid()
 {
+    // XTest keys go to the window with the X input focus. The window manager's _NET_ACTIVE_WINDOW can lag
+    // behind it during a focus change, so both must name the same process.
     const xcb_window_t active = m_session->activeWindow();
-    return active ? m_session->windowPid(active) : 0;
+    const qint64 activePid = active ? m_session->windowPid(active) : 0;
+    if (activePid <= 0)
+        return 0;
+    xcb_connection_t *connection = m_session->connection();
+    const std::unique_ptr<xcb_get_input_focus_reply_t, decltype(&free)> focus(
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr), &free);
+    if (!focus)
+        return activePid;
+    // The focus may sit on a child of the client window: walk up to the first window that names its process.
+    xcb_window_t window = focus->focus;
+    for (int depth = 0; depth < 16 && window != XCB_NONE && window != XCB_INPUT_FOCUS_POINTER_ROOT
+         && window != m_session->root();
+         ++depth) {
+        if (const qint64 pid = m_session->windowPid(window); pid > 0)
+            return pid == activePid ? pid : 0;
+        const std::unique_ptr<xcb_query_tree_reply_t, decltype(&free)> tree(
+            xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr), &free);
+        if (!tree)
+            break;
+        window = tree->parent;
+    }
+    // A focus no process claims (a window manager frame, say): trust the window manager.
+    return activePid;
 }
 
 bool LinuxKeyboardOutput::ensurePool()
