@@ -194,6 +194,10 @@ TEST(StorageLocationsTest, XdgFoldersFollowTheEnvironmentAndAreCreated)
     EXPECT_EQ(storage.configFolder(), root.filePath("conf/trevik.tavlen"));
     EXPECT_TRUE(QFileInfo(root.filePath("share/trevik.tavlen")).isDir());
     EXPECT_TRUE(QFileInfo(root.filePath("conf/trevik.tavlen")).isDir());
+    // The history lives here: nobody but the user may read it.
+    const auto ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner;
+    const auto others = QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::ExeGroup | QFileDevice::ExeOther;
+    EXPECT_EQ(QFileInfo(root.filePath("share/trevik.tavlen")).permissions() & (ownerOnly | others), ownerOnly);
 
     SettingsFilePreferences prefs(storage);
     EXPECT_EQ(prefs.filePath(), root.filePath("conf/trevik.tavlen/preferences.conf"));

@@ -1,6 +1,7 @@
 #include "platform/linux/XdgStorageLocations.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
 namespace {
@@ -12,8 +13,12 @@ QString ensureFolder(QStandardPaths::StandardLocation base)
     // The generic locations follow $XDG_DATA_HOME / $XDG_CONFIG_HOME, without the organisation and
     // application names that AppDataLocation would add.
     const QString path = QDir(QStandardPaths::writableLocation(base)).filePath(folderName);
-    if (!QDir().mkpath(path))
+    if (!QDir().mkpath(path)) {
         qWarning("Tavlen cannot create the folder %s; its files cannot be saved.", qPrintable(path));
+        return path;
+    }
+    // The history holds whatever the user copied: only the user may look inside.
+    QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     return path;
 }
 
