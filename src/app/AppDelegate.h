@@ -42,9 +42,7 @@ public:
     AppState &appState() const { return *m_appState; }
     ClipboardHistoryManager &history() const { return *m_history; }
     ClipboardService &clipboardService() const { return *m_clipboardService; }
-    PasteboardManager &pasteboard() const { return *m_pasteboard; }
     NotchLauncherService *launcherService() const { return m_launcherService.get(); }
-    NotchShortcutService *shortcutService() const { return m_shortcutService.get(); }
 
 private:
     void startStores();

@@ -37,7 +37,6 @@ public:
     // paste service is gone.
     Task<bool> paste(QString text);
 
-    const Platform &platform() const { return m_platform; }
 
 Q_SIGNALS:
     void clipboardServiceChanged();

@@ -244,11 +244,6 @@ public:
         cancel();
         m_task = std::move(task);
     }
-    TaskSlot &operator=(Task<> task)
-    {
-        start(std::move(task));
-        return *this;
-    }
     void cancel()
     {
         auto previous = std::exchange(m_task, Task<>());
