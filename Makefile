@@ -11,6 +11,10 @@ SHELL := /bin/bash
 RELEASE_DIR := build/release
 DEBUG_DIR := build/debug
 BENCH_ARGS ?=
+# ccache, when installed, shares compiled objects between checkouts of the tree.
+CMAKE_LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR := $(CURDIR)
+export CCACHE_NOHASHDIR := 1
 
 .PHONY: all deps build run test bench clean
 
@@ -20,14 +24,14 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_LAUNCHER)
 	cmake --build $(RELEASE_DIR)
 
 run: build
 	scripts/run-tavlen $(RELEASE_DIR)/tavlen
 
 test: deps
-	cmake -S . -B $(DEBUG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON
+	cmake -S . -B $(DEBUG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON $(CMAKE_LAUNCHER)
 	cmake --build $(DEBUG_DIR)
 	TAVLEN_SNAPSHOT_DIR=$(CURDIR)/build/snapshots scripts/run-tests $(DEBUG_DIR)
 
