@@ -18,6 +18,7 @@
 #include "platform/StorageLocations.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 
 AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObject *parent)
     : QObject(parent)
@@ -66,6 +67,18 @@ LaunchOptions AppDelegate::launchOptions(const QStringList &arguments)
     return options;
 }
 
+void AppDelegate::linkClipboardService(ClipboardService &service, AppState *appState, ClipboardHistoryManager *history)
+{
+    service.setHistory(history);
+    QPointer<AppState> state(appState);
+    service.setPermissionRequester([state] { return state && state->requestAutomationPermissions(); });
+    service.setPasteAsPlainTextProvider([state] { return state && state->settings()->settings().pasteAsPlainText; });
+    service.setPulseHandler([state] {
+        if (state)
+            state->runtime()->raiseClipboardPulse();
+    });
+}
+
 void AppDelegate::start()
 {
     if (m_started)
@@ -73,7 +86,7 @@ void AppDelegate::start()
     m_started = true;
 
     startStores();
-    m_clipboardService->link(m_appState.get(), m_history.get());
+    linkClipboardService(*m_clipboardService, m_appState.get(), m_history.get());
     m_appState->setClipboardService(m_clipboardService.get());
 
     if (m_options.testMode) {

@@ -33,6 +33,9 @@ public:
     ~AppDelegate() override;
 
     static LaunchOptions launchOptions(const QStringList &arguments);
+    // Hands the paste service the root state's permission request, plain-text setting and pulse, and the
+    // history, all held weakly: a hook whose owner is gone does nothing.
+    static void linkClipboardService(ClipboardService &service, AppState *appState, ClipboardHistoryManager *history);
 
     // Runs the start-up sequence once the event loop is about to run.
     void start();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "clipboard/PasteboardPayload.h"
 #include "model/ClipboardItemType.h"
+#include "model/PasteboardPayload.h"
 
 #include <QByteArray>
 #include <QString>

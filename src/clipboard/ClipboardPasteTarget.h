@@ -1,7 +1,7 @@
 #pragma once
 // Where a paste or a typed value goes: an application and, when one could be read, its focused field.
 
-#include "fields/FocusedFieldTarget.h"
+#include "model/FocusedFieldTarget.h"
 #include "platform/Workspace.h"
 
 #include <optional>

@@ -1,7 +1,5 @@
 #include "clipboard/ClipboardService.h"
 
-#include "app/AppState.h"
-#include "app/RuntimeState.h"
 #include "model/SettingsStore.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/PasteboardManager.h"
@@ -107,18 +105,6 @@ ClipboardService::ClipboardService(const Platform &platform, PasteboardManager &
 }
 
 ClipboardService::~ClipboardService() = default;
-
-void ClipboardService::link(AppState *appState, ClipboardHistoryManager *history)
-{
-    setHistory(history);
-    QPointer<AppState> state(appState);
-    m_requestPermissions = [state] { return state && state->requestAutomationPermissions(); };
-    m_pasteAsPlainText = [state] { return state && state->settings()->settings().pasteAsPlainText; };
-    m_onPulse = [state] {
-        if (state)
-            state->runtime()->raiseClipboardPulse();
-    };
-}
 
 void ClipboardService::setHistory(ClipboardHistoryManager *history)
 {

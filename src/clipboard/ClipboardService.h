@@ -4,8 +4,8 @@
 // moves the item to the top of the history. The earlier clipboard content is not restored.
 
 #include "clipboard/ClipboardPasteTarget.h"
-#include "clipboard/PasteboardPayload.h"
 #include "model/ClipboardItem.h"
+#include "model/PasteboardPayload.h"
 #include "platform/Platform.h"
 #include "platform/Task.h"
 
@@ -15,7 +15,6 @@
 #include <functional>
 #include <optional>
 
-class AppState;
 class ClipboardHistoryManager;
 class PasteboardManager;
 
@@ -42,13 +41,11 @@ public:
     ClipboardService(const Platform &platform, PasteboardManager &pasteboard, QObject *parent = nullptr);
     ~ClipboardService() override;
 
-    // Links the root state (its permission request, the plain-text setting, the pulse) and the history,
-    // both held weakly: a hook whose owner is gone does nothing.
-    void link(AppState *appState, ClipboardHistoryManager *history);
     // The history whose items move to the top once pasted; held weakly.
     void setHistory(ClipboardHistoryManager *history);
 
-    // Hooks the composition root may set instead of (or on top of) link(); each is read when needed.
+    // Hooks the composition root sets (the root state's permission request, plain-text setting and pulse);
+    // each is read when needed.
     // Without a permission requester, the permissions are checked without asking.
     void setPermissionRequester(std::function<bool()> requester) { m_requestPermissions = std::move(requester); }
     void setPasteAsPlainTextProvider(std::function<bool()> provider) { m_pasteAsPlainText = std::move(provider); }

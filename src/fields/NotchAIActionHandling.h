@@ -5,9 +5,9 @@
 
 #include "clipboard/ClipboardPasteTarget.h"
 #include "fields/FocusedFieldSuggestion.h"
-#include "fields/FocusedFieldTarget.h"
-#include "launcher/panel/NotchLauncherListKind.h"
 #include "model/ClipboardItem.h"
+#include "model/FocusedFieldTarget.h"
+#include "model/NotchLauncherListKind.h"
 #include "platform/Workspace.h"
 
 #include <QObject>

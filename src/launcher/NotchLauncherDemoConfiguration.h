@@ -3,8 +3,8 @@
 // choices go instead of the paste service and the field value engine.
 
 #include "fields/FocusedFieldSuggestion.h"
-#include "launcher/panel/NotchLauncherListKind.h"
 #include "model/ClipboardItem.h"
+#include "model/NotchLauncherListKind.h"
 
 #include <QList>
 #include <QString>

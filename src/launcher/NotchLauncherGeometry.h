@@ -4,7 +4,7 @@
 // arithmetic in global y-up points over a snapshot of the window, its screen and its view model.
 
 #include "fields/views/NotchAIContext.h"
-#include "launcher/panel/NotchLauncherListKind.h"
+#include "model/NotchLauncherListKind.h"
 #include "platform/Screens.h"
 
 #include <QList>

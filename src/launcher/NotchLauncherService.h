@@ -9,8 +9,8 @@
 #include "launcher/NotchLauncherDemoConfiguration.h"
 #include "launcher/NotchShortcutLauncher.h"
 #include "launcher/panel/NotchDemoHighlight.h"
-#include "launcher/panel/NotchLauncherListKind.h"
 #include "model/LauncherPresentation.h"
+#include "model/NotchLauncherListKind.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "clipboard/PasteboardPayload.h"
 #include "model/ClipboardItemType.h"
 #include "model/LazyBlob.h"
+#include "model/PasteboardPayload.h"
 
 #include <QByteArray>
 #include <QDateTime>

@@ -1,3 +1,4 @@
+#include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "app/RuntimeState.h"
 #include "clipboard/ClipboardHistoryManager.h"
@@ -43,7 +44,7 @@ class ClipboardServiceTest : public ::testing::Test {
 protected:
     ClipboardServiceTest()
     {
-        service.link(&appState, &history);
+        AppDelegate::linkClipboardService(service, &appState, &history);
         appState.setClipboardService(&service);
         editor = sim.workspace.addApplication(QStringLiteral("gedit"), QStringLiteral("Text Editor"));
         terminal = sim.workspace.addApplication(QStringLiteral("xterm"));

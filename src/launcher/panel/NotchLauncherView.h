@@ -6,8 +6,8 @@
 
 #include "fields/FocusedFieldSuggestion.h"
 #include "launcher/panel/NotchChromeShape.h"
-#include "launcher/panel/NotchLauncherListKind.h"
 #include "model/ClipboardItem.h"
+#include "model/NotchLauncherListKind.h"
 #include "platform/InputEvents.h"
 
 #include <QList>

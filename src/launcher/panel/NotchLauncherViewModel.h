@@ -5,8 +5,8 @@
 
 #include "fields/views/NotchAIContext.h"
 #include "launcher/panel/NotchDemoHighlight.h"
-#include "launcher/panel/NotchLauncherListKind.h"
 #include "model/ClipboardItem.h"
+#include "model/NotchLauncherListKind.h"
 
 #include <QList>
 #include <QObject>

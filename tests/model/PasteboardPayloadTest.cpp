@@ -1,4 +1,4 @@
-#include "clipboard/PasteboardPayload.h"
+#include "model/PasteboardPayload.h"
 
 #include <gtest/gtest.h>
 

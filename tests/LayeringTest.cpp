@@ -1,0 +1,128 @@
+// The folders under src/ form layers: every include points down, never up, and no two folders include
+// each other. A sub-folder (fields/views, launcher/panel, platform/linux) belongs to its parent's layer.
+// The composition root (AppDelegate, main) builds everything and so may include every layer; the views
+// read the root state (AppState) and sit above it.
+#include <QDirIterator>
+#include <QFile>
+#include <QMap>
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringList>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Which layers include which, with one example include for each arrow.
+using IncludeGraph = QMap<QString, QMap<QString, QString>>;
+
+QString layerOf(const QString &relativePath)
+{
+    return relativePath.section(QLatin1Char('/'), 0, 0);
+}
+
+bool isCompositionRoot(const QString &relativePath)
+{
+    return relativePath.startsWith(QLatin1String("app/AppDelegate.")) || relativePath == QLatin1String("app/main.cpp");
+}
+
+// Upward links the design asks for, each held weakly: the runtime state publishes the launcher service
+// so that code built later (onboarding) can reach it.
+bool isAllowedUpwardLink(const QString &relativePath, const QString &target)
+{
+    return relativePath.startsWith(QLatin1String("app/RuntimeState."))
+        && target == QLatin1String("launcher/NotchLauncherService.h");
+}
+
+IncludeGraph includeGraph()
+{
+    const QString root = QStringLiteral(TAVLEN_SOURCE_DIR "/src");
+    static const QRegularExpression include(QStringLiteral(R"re(^\s*#\s*include\s+"([^"]+)")re"),
+                                            QRegularExpression::MultilineOption);
+    IncludeGraph graph;
+    QDirIterator files(root, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        const QString relative = path.mid(root.size() + 1);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        if (isCompositionRoot(relative))
+            continue;
+        const QString from = layerOf(relative);
+        QRegularExpressionMatchIterator matches = include.globalMatch(QString::fromUtf8(file.readAll()));
+        while (matches.hasNext()) {
+            const QString target = matches.next().captured(1);
+            if (!target.contains(QLatin1Char('/')) || isAllowedUpwardLink(relative, target))
+                continue;
+            const QString to = layerOf(target);
+            if (to != from && !graph[from].contains(to))
+                graph[from][to] = relative + QStringLiteral(" -> ") + target;
+        }
+    }
+    return graph;
+}
+
+// A path of includes that leads from `from` back to `to`, empty when there is none.
+QStringList pathBetween(const IncludeGraph &graph, const QString &from, const QString &to, QSet<QString> &seen)
+{
+    if (from == to)
+        return {from};
+    if (seen.contains(from))
+        return {};
+    seen.insert(from);
+    const QMap<QString, QString> targets = graph.value(from);
+    for (auto it = targets.begin(); it != targets.end(); ++it) {
+        QStringList rest = pathBetween(graph, it.key(), to, seen);
+        if (!rest.isEmpty())
+            return QStringList{from} + rest;
+    }
+    return {};
+}
+
+TEST(Layering, SourceTreeIsFound)
+{
+    EXPECT_TRUE(includeGraph().contains(QStringLiteral("app")));
+}
+
+struct Row {
+    const char *lower;
+    const char *upper;
+};
+
+// Pairs whose order the design fixes; the lower layer never includes the upper one.
+const Row rows[] = {
+    {"platform", "model"},   {"platform", "clipboard"}, {"platform", "fields"}, {"platform", "launcher"},
+    {"platform", "app"},     {"model", "clipboard"},    {"model", "fields"},    {"model", "launcher"},
+    {"model", "app"},        {"clipboard", "fields"},   {"clipboard", "launcher"}, {"clipboard", "app"},
+    {"fields", "launcher"},  {"app", "launcher"},
+};
+
+TEST(Layering, LowerLayersNeverIncludeUpperOnes)
+{
+    const IncludeGraph graph = includeGraph();
+    for (const Row &row : rows) {
+        const QString lower = QString::fromLatin1(row.lower);
+        const QString upper = QString::fromLatin1(row.upper);
+        EXPECT_FALSE(graph.value(lower).contains(upper))
+            << qPrintable(lower) << " includes " << qPrintable(upper) << ": "
+            << qPrintable(graph.value(lower).value(upper));
+    }
+}
+
+TEST(Layering, NoTwoLayersIncludeEachOther)
+{
+    const IncludeGraph graph = includeGraph();
+    for (auto from = graph.begin(); from != graph.end(); ++from) {
+        for (auto to = from->begin(); to != from->end(); ++to) {
+            QSet<QString> seen;
+            const QStringList back = pathBetween(graph, to.key(), from.key(), seen);
+            EXPECT_TRUE(back.isEmpty()) << "cycle " << qPrintable(from.key()) << " -> "
+                                        << qPrintable(back.join(QStringLiteral(" -> "))) << " (first: "
+                                        << qPrintable(to.value()) << ")";
+        }
+    }
+}
+
+} // namespace
