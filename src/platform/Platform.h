@@ -15,6 +15,7 @@ class PanelFactory;
 class EventMonitors;
 class HotKeys;
 class SpaceSignals;
+class Appearance;
 
 struct Platform {
     Clock *clock = nullptr;
@@ -30,4 +31,5 @@ struct Platform {
     EventMonitors *eventMonitors = nullptr;
     HotKeys *hotKeys = nullptr;
     SpaceSignals *spaceSignals = nullptr;
+    Appearance *appearance = nullptr;
 };

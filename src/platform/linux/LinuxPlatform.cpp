@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include "platform/linux/SettingsFilePreferences.h"
+#include "platform/linux/LinuxAppearance.h"
 #include "platform/linux/LinuxBeeper.h"
 #include "platform/linux/LinuxEventMonitors.h"
 #include "platform/linux/LinuxKeyboardOutput.h"
@@ -33,6 +34,7 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.screens = new LinuxScreens(this);
     m_platform.hotKeys = new LinuxHotKeys(this);
     m_platform.spaceSignals = new LinuxSpaceSignals(this);
+    m_platform.appearance = new LinuxAppearance(this);
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

@@ -19,5 +19,6 @@ Platform SimPlatform::platform()
     p.screens = &screens;
     p.hotKeys = &hotKeys;
     p.spaceSignals = &spaceSignals;
+    p.appearance = &appearance;
     return p;
 }

@@ -16,6 +16,7 @@
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimSpaceSignals.h"
+#include "platform/sim/SimAppearance.h"
 
 #include <QTemporaryDir>
 
@@ -39,5 +40,6 @@ public:
     SimScreens screens;
     SimHotKeys hotKeys;
     SimSpaceSignals spaceSignals;
+    SimAppearance appearance;
     // (each simulated backend is added here as a member, constructed in SimPlatform.cpp)
 };

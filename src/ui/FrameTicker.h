@@ -1,0 +1,27 @@
+#pragma once
+// Calls its owner back about sixty times a second on the platform clock while something animates, so a
+// view repaints exactly as long as it moves; on the simulated clock, advancing time steps the frames.
+
+#include <QObject>
+
+#include <functional>
+
+class Clock;
+
+class FrameTicker : public QObject {
+    Q_OBJECT
+public:
+    static constexpr double frameInterval = 1.0 / 60;
+
+    FrameTicker(Clock &clock, std::function<void()> onFrame, QObject *parent = nullptr);
+    ~FrameTicker() override;
+
+    // Asks for the next frame; several requests before it comes give one frame.
+    void requestFrame();
+    bool isFramePending() const { return m_timer != 0; }
+
+private:
+    Clock &m_clock;
+    std::function<void()> m_onFrame;
+    quint64 m_timer = 0;
+};
