@@ -1,0 +1,34 @@
+#pragma once
+// A row's two-line timestamp: the day and month (two digits each, in the locale's order and separators,
+// no year) over the hour and minute (the locale's 12- or 24-hour clock, with its am/pm marker), in a
+// column 42 points wide. The same two lines for any date: no "today", no year.
+
+#include "ui/Palette.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QString>
+
+class QPainter;
+
+struct NotchListTimestamp {
+    QDateTime date;
+    QLocale locale;
+
+    static constexpr double width = 42;
+    static constexpr double lineSpacing = 1;
+
+    struct Lines {
+        QString date;
+        QString time;
+    };
+    static Lines lines(const QDateTime &date, const QLocale &locale);
+    // The locale's short date pattern reduced to day and month, each two digits ("dd/MM", "MM/dd", "dd.MM").
+    static QString dayMonthPattern(const QLocale &locale);
+    // The locale's short time pattern without seconds ("HH:mm", "h:mm AP").
+    static QString hourMinutePattern(const QLocale &locale);
+
+    double height() const;
+    // Draws both lines in the 42-point column starting at `topLeft`.
+    void paint(QPainter &painter, QPointF topLeft, const Palette &palette) const;
+};

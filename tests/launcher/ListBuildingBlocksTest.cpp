@@ -1,0 +1,186 @@
+#include "launcher/panel/AIFlatListRowBackground.h"
+#include "launcher/panel/ListSelectionDot.h"
+#include "launcher/panel/ListSeparator.h"
+#include "launcher/panel/NotchListBadge.h"
+#include "launcher/panel/NotchListRowLabel.h"
+#include "launcher/panel/NotchListSearchBar.h"
+#include "launcher/panel/NotchListSectionHeader.h"
+#include "launcher/panel/NotchListTimestamp.h"
+#include "launcher/panel/TutorialOutline.h"
+#include "ui/SymbolTable.h"
+
+#include <QImage>
+#include <QLineEdit>
+#include <QTimeZone>
+#include <QPainter>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+Palette paletteOf(ColorScheme scheme)
+{
+    Palette palette;
+    palette.scheme = scheme;
+    return palette;
+}
+
+TEST(NotchListTimestamp, TwoLinesInTheLocalesOrderWithoutYearOrRelativeWords)
+{
+    struct Row {
+        const char *locale;
+        QDateTime date;
+        QString dateLine;
+        QString timeLine;
+    };
+    const QDateTime morning(QDate(2024, 3, 7), QTime(9, 5, 42));
+    const QDateTime evening(QDate(2022, 11, 28), QTime(21, 40));
+    const Row rows[] = {
+        {"pl_PL", morning, "07.03", "09:05"},
+        {"de_DE", evening, "28.11", "21:40"},
+        {"en_GB", morning, "07/03", "09:05"},
+        {"en_US", morning, "03/07", "9:05 AM"},
+        {"en_US", evening, "11/28", "9:40 PM"},
+        {"sv_SE", evening, "11-28", "21:40"},
+    };
+    for (const Row &row : rows) {
+        QDateTime date = row.date;
+        date.setTimeZone(QTimeZone::systemTimeZone());
+        const NotchListTimestamp::Lines lines = NotchListTimestamp::lines(date, QLocale(QString::fromLatin1(row.locale)));
+        EXPECT_EQ(lines.date, row.dateLine) << row.locale;
+        EXPECT_EQ(lines.time, row.timeLine) << row.locale;
+    }
+    // Today and two years ago look alike: no "today", no year.
+    const QDateTime now = QDateTime::currentDateTime();
+    const NotchListTimestamp::Lines today = NotchListTimestamp::lines(now, QLocale(QStringLiteral("en_GB")));
+    EXPECT_EQ(today.date.size(), 5);
+    EXPECT_FALSE(today.date.contains(QString::number(now.date().year())));
+}
+
+TEST(ListSelectionDot, SolidDotOpacityAndSlotWidth)
+{
+    EXPECT_DOUBLE_EQ(ListSelectionDot::solidOpacity(1), 0.95);
+    EXPECT_DOUBLE_EQ(ListSelectionDot::solidOpacity(0), 0.34);
+    EXPECT_DOUBLE_EQ(ListSelectionDot::slotWidth, 22);
+    QImage canvas(22, 12, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    ListSelectionDot{1, ListSelectionDot::Style::solidWhite}.paint(painter, QPointF(11, 6), paletteOf(ColorScheme::dark));
+    painter.end();
+    EXPECT_GT(canvas.pixelColor(11, 6).lightness(), 230); // 8-point white dot at 0.95
+    EXPECT_EQ(canvas.pixelColor(11, 1).lightness(), 0);   // nothing beyond its 4-point radius
+}
+
+TEST(ListSeparatorAndRowBackground, FollowTheColourScheme)
+{
+    const Palette dark = paletteOf(ColorScheme::dark);
+    const Palette light = paletteOf(ColorScheme::light);
+    EXPECT_EQ(ListSeparator::color(dark), Palette::white(0.2));
+    EXPECT_EQ(ListSeparator::color(light), Palette::black(0.12));
+    const QGradientStops darkStops = AIFlatListRowBackground::stops(dark);
+    const QGradientStops lightStops = AIFlatListRowBackground::stops(light);
+    ASSERT_EQ(darkStops.size(), 4);
+    EXPECT_NEAR(darkStops[0].second.alphaF(), 0.11, 0.005);
+    EXPECT_NEAR(lightStops[0].second.alphaF(), 0.075, 0.005);
+    EXPECT_NEAR(darkStops[3].first, 1.0, 1e-9);
+    QImage canvas(40, 10, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    AIFlatListRowBackground{false}.paint(painter, QRectF(canvas.rect()), dark);
+    painter.end();
+    EXPECT_EQ(canvas.pixelColor(20, 5).alpha(), 0); // unselected rows have no background at all
+}
+
+TEST(TutorialOutline, SharedColoursAndARingInsideTheShape)
+{
+    EXPECT_NEAR(TutorialOutline::tutorialHighlightColor().alphaF(), 0.85, 0.005);
+    const QList<SystemColor> &spectrum = TutorialOutline::spectrumGradientColors();
+    ASSERT_EQ(spectrum.size(), 7);
+    EXPECT_EQ(spectrum.first(), SystemColor::cyan);
+    EXPECT_EQ(spectrum.last(), SystemColor::cyan);
+
+    QImage canvas(60, 28, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    QPainterPath pill;
+    pill.addRoundedRect(QRectF(0, 0, 60, 28), 14, 14);
+    TutorialOutline::tutorialOutline(painter, pill, 1.2, 1);
+    painter.end();
+    EXPECT_GT(canvas.pixelColor(30, 0).alpha(), 100); // on the top edge, inside the bounds
+    EXPECT_EQ(canvas.pixelColor(30, 14).alpha(), 0);  // hollow
+    EXPECT_EQ(canvas.pixelColor(0, 0).alpha(), 0);    // not outside the pill
+}
+
+TEST(NotchListRowLabel, LayoutHoverAndTitleCutting)
+{
+    NotchListRowLabel label;
+    label.leadingWidth = 42;
+    label.trailingWidth = 40;
+    const NotchListRowLabel::Layout parts = label.layout(QRectF(0, 0, 400, 64));
+    EXPECT_DOUBLE_EQ(parts.dotCentre.x(), 12 + 11);
+    EXPECT_DOUBLE_EQ(parts.leading.left(), 12 + 22 + 10);
+    EXPECT_DOUBLE_EQ(parts.title.left(), 12 + 22 + 10 + 42 + 10);
+    EXPECT_DOUBLE_EQ(parts.trailing.right(), 400 - 12);
+    EXPECT_DOUBLE_EQ(parts.title.right(), 400 - 12 - 40 - 10);
+
+    struct Row {
+        bool hovered;
+        bool reduceMotion;
+        double scale;
+    };
+    for (const Row row : {Row{true, false, 1.025}, Row{true, true, 1.0}, Row{false, false, 1.0}})
+        EXPECT_DOUBLE_EQ(NotchListRowLabel::contentScale(row.hovered, row.reduceMotion), row.scale);
+    EXPECT_EQ(NotchListRowLabel::hoverAnimation(true).kind, Animation::Kind::none);
+    EXPECT_EQ(NotchListRowLabel::hoverAnimation(false).kind, Animation::Kind::spring);
+
+    const QString longTitle = QString(20'000'000, QLatin1Char('x'));
+    const QString cut = NotchListRowLabel::elidedTitle(longTitle, 200);
+    EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
+    EXPECT_LT(cut.size(), 100);
+    EXPECT_FALSE(NotchListRowLabel::elidedTitle(QStringLiteral("first\nsecond"), 400).contains(QLatin1Char('\n')));
+}
+
+TEST(NotchListBadge, CapsuleSizedToItsTitleAndCapped)
+{
+    const NotchListBadge shortBadge{QStringLiteral("Url"), Qt::gray};
+    const NotchListBadge longBadge{QString(200, QLatin1Char('W')), Qt::gray};
+    EXPECT_GT(shortBadge.size().width(), 2 * NotchListBadge::horizontalPadding);
+    EXPECT_LE(longBadge.size().width(), NotchListBadge::maximumWidth);
+    EXPECT_DOUBLE_EQ(shortBadge.size().height(), longBadge.size().height());
+}
+
+TEST(NotchListSearchBar, ClearButtonOnlyWhileTheQueryHasAnyCharacter)
+{
+    SymbolTable symbols;
+    auto *field = new QLineEdit;
+    NotchListSearchBar bar(field, symbols, [] { return Palette(); }, [] { return 0.0; });
+    bar.resize(182, 28);
+    bar.show(); // a hidden widget gets its resize only when shown
+    int clears = 0;
+    QObject::connect(&bar, &NotchListSearchBar::clearRequested, [&] { ++clears; });
+    EXPECT_FALSE(bar.isClearButtonShown());
+    EXPECT_EQ(field->parentWidget(), &bar);
+    const int fullWidth = field->width();
+    bar.setQuery(QStringLiteral(" "));
+    EXPECT_TRUE(bar.isClearButtonShown());
+    EXPECT_LT(field->width(), fullWidth); // the button takes its room from the field
+    bar.clear();
+    EXPECT_EQ(clears, 1);
+    bar.setQuery(QString());
+    EXPECT_FALSE(bar.isClearButtonShown());
+    EXPECT_EQ(field->width(), fullWidth);
+    EXPECT_EQ(bar.height(), 28);
+}
+
+TEST(NotchListSectionHeader, UpperCaseTitleInA24PointBand)
+{
+    QImage canvas(200, 24, QImage::Format_ARGB32_Premultiplied);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    NotchListSectionHeader{QStringLiteral("Latest"), 12}.paint(painter, QRectF(0, 0, 200, 24), paletteOf(ColorScheme::light));
+    painter.end();
+    EXPECT_LT(canvas.pixelColor(190, 2).lightness(), 255); // the faint band spans the width
+    EXPECT_DOUBLE_EQ(NotchListSectionHeader::height, 24);
+}
+
+} // namespace
