@@ -1,13 +1,15 @@
 #pragma once
-// A text field of another application: its accessibility element, which only the accessibility backend
-// can look into. The field reader adds what it learns of the field (its descriptor) here.
+// A text field of another application: its accessibility element, kept alive while the target lives, and
+// what was read of it.
 
-#include <memory>
+#include "fields/FocusedFieldDescriptor.h"
+#include "platform/AccessibilityElement.h"
 
 struct FocusedFieldTarget {
-    // Owned by the accessibility backend; shared so that copies of a target stay usable.
-    std::shared_ptr<void> element;
+    AccessibilityElement element;
+    FocusedFieldDescriptor descriptor;
 
-    bool isValid() const { return bool(element); }
+    bool isValid() const { return !element.isNull(); }
+    // The same element; the descriptor is what was read at some moment and does not count.
     friend bool operator==(const FocusedFieldTarget &a, const FocusedFieldTarget &b) { return a.element == b.element; }
 };

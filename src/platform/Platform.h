@@ -16,6 +16,7 @@ class EventMonitors;
 class HotKeys;
 class SpaceSignals;
 class Appearance;
+class Accessibility;
 
 struct Platform {
     Clock *clock = nullptr;
@@ -32,4 +33,5 @@ struct Platform {
     HotKeys *hotKeys = nullptr;
     SpaceSignals *spaceSignals = nullptr;
     Appearance *appearance = nullptr;
+    Accessibility *accessibility = nullptr;
 };

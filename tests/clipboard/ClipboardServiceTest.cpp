@@ -281,7 +281,7 @@ TEST_F(ClipboardServiceTest, TextPastedIntoAFieldIsRecordedForIt)
 {
     QList<QPair<QString, FocusedFieldTarget>> recorded;
     service.setFieldValueRecorder([&](const QString &text, const FocusedFieldTarget &field) { recorded.append({text, field}); });
-    const FocusedFieldTarget field{std::make_shared<int>(7)};
+    const FocusedFieldTarget field{sim.accessibility.application(editor.pid)->addChild(AccessibilityRole::textField)->element(), {}};
     sim.workspace.bringToFront(editor);
 
     Task<bool> text = service.paste(older, ClipboardPasteTarget{editor, field});

@@ -296,7 +296,7 @@ TEST_F(NotchLauncherServiceTest, WindowCallbacksReachTheFieldValueEngine)
     left->onAISuggestionSelect(suggestion);
     EXPECT_TRUE(handler.insertedSuggestions.isEmpty());
     EXPECT_EQ(handler.clearedTargets, 1); // no usable target: the engine forgets it
-    handler.notchTarget = FocusedFieldTarget{std::make_shared<int>(1)};
+    handler.notchTarget = FocusedFieldTarget{sim.accessibility.application(1)->addChild(AccessibilityRole::textField)->element(), {}};
     left->onAISuggestionSelect(suggestion);
     EXPECT_EQ(handler.insertedSuggestions, QList<QUuid>{suggestion.id});
 

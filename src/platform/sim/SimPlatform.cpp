@@ -20,5 +20,6 @@ Platform SimPlatform::platform()
     p.hotKeys = &hotKeys;
     p.spaceSignals = &spaceSignals;
     p.appearance = &appearance;
+    p.accessibility = &accessibility;
     return p;
 }

@@ -3,6 +3,7 @@
 // Each backend is a public member so a test can script it; platform() hands the interfaces on.
 
 #include "platform/Platform.h"
+#include "platform/sim/SimAccessibility.h"
 #include "platform/sim/SimBeeper.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimEventMonitors.h"
@@ -41,5 +42,6 @@ public:
     SimHotKeys hotKeys;
     SimSpaceSignals spaceSignals;
     SimAppearance appearance;
+    SimAccessibility accessibility;
     // (each simulated backend is added here as a member, constructed in SimPlatform.cpp)
 };

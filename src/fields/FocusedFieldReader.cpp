@@ -1,0 +1,196 @@
+#include "fields/FocusedFieldReader.h"
+
+#include "fields/GraphemeClusters.h"
+#include "platform/AccessibilityValue.h"
+
+#include <QUrl>
+
+namespace FocusedFieldReader {
+
+std::optional<QString> stringAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
+{
+    const std::optional<QString> text = element.attribute(name).string();
+    if (!text)
+        return std::nullopt;
+    const QString trimmed = text->trimmed();
+    if (trimmed.isEmpty())
+        return std::nullopt;
+    return GraphemeClusters::left(trimmed, maximumStringLength);
+}
+
+std::optional<AccessibilityElement> copyElementAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
+{
+    return element.attribute(name).element();
+}
+
+QString accessibilityRole(const AccessibilityElement &element)
+{
+    return element.attribute(AccessibilityAttribute::role).string().value_or(QStringLiteral("unknown"));
+}
+
+bool isAccessibilityEnabled(const AccessibilityElement &element)
+{
+    return element.attribute(AccessibilityAttribute::enabled).boolean().value_or(true);
+}
+
+bool isTextRole(const QString &role)
+{
+    return role == AccessibilityRole::textField || role == AccessibilityRole::textArea
+        || role == AccessibilityRole::comboBox || role == AccessibilityRole::secureTextField;
+}
+
+bool isEditableTextField(const AccessibilityElement &element)
+{
+    if (!isTextRole(accessibilityRole(element)) || !isAccessibilityEnabled(element))
+        return false;
+    if (element.attribute(AccessibilityAttribute::readOnly).boolean() == true)
+        return false;
+    const AccessibilityValue editable = element.attribute(AccessibilityAttribute::editable);
+    if (const std::optional<bool> flag = editable.boolean())
+        return *flag;
+    if (const std::optional<double> number = editable.number())
+        return *number != 0;
+    return true;
+}
+
+qint64 selectedTextLength(const AccessibilityElement &element)
+{
+    const std::optional<AccessibilityTextRange> range = element.attribute(AccessibilityAttribute::selectedTextRange).range();
+    return range ? range->length : 0;
+}
+
+bool isValueEmpty(const AccessibilityElement &element)
+{
+    // A secure field's text is never read; its character count tells as much as is needed here.
+    if (accessibilityRole(element) == AccessibilityRole::secureTextField)
+        return element.attribute(AccessibilityAttribute::characterCount).number() == 0.0;
+    const std::optional<QString> value = element.attribute(AccessibilityAttribute::value).string();
+    return value && value->isEmpty();
+}
+
+std::optional<QString> webOrigin(const AccessibilityValue &urlValue)
+{
+    QUrl url;
+    if (const std::optional<QUrl> u = urlValue.url())
+        url = *u;
+    else if (const std::optional<QString> text = urlValue.string())
+        url = QUrl(*text, QUrl::StrictMode);
+    else
+        return std::nullopt;
+    if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty())
+        return std::nullopt;
+    return url.scheme().toLower() + QStringLiteral("://") + url.host().toLower();
+}
+
+std::optional<QString> webOrigin(const AccessibilityElement &element)
+{
+    AccessibilityElement current = element;
+    for (int looked = 1;; ++looked) {
+        if (std::optional<QString> origin = webOrigin(current.attribute(AccessibilityAttribute::url)))
+            return origin;
+        if (looked >= webOriginWalkLimit)
+            return std::nullopt;
+        const std::optional<AccessibilityElement> parent = copyElementAttribute(AccessibilityAttribute::parent, current);
+        if (!parent)
+            return std::nullopt;
+        current = *parent;
+    }
+}
+
+std::optional<QRectF> rectAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
+{
+    return element.attribute(name).rect();
+}
+
+std::optional<QPointF> pointAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
+{
+    return element.attribute(name).point();
+}
+
+std::optional<QSizeF> sizeAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
+{
+    return element.attribute(name).size();
+}
+
+std::optional<QRectF> fieldFrame(const FocusedFieldTarget &target)
+{
+    auto large = [](double width, double height) { return qAbs(width) > 1 && qAbs(height) > 1; };
+    if (const std::optional<QRectF> frame = rectAttribute(AccessibilityAttribute::frame, target.element);
+        frame && large(frame->width(), frame->height()))
+        return frame;
+    const std::optional<QPointF> position = pointAttribute(AccessibilityAttribute::position, target.element);
+    const std::optional<QSizeF> size = sizeAttribute(AccessibilityAttribute::size, target.element);
+    if (position && size && large(size->width(), size->height()))
+        return QRectF(*position, *size);
+    return std::nullopt;
+}
+
+std::optional<QRectF> elementRect(const AccessibilityElement &element)
+{
+    if (const std::optional<QRectF> frame = rectAttribute(AccessibilityAttribute::frame, element))
+        return frame;
+    const std::optional<QPointF> position = pointAttribute(AccessibilityAttribute::position, element);
+    const std::optional<QSizeF> size = sizeAttribute(AccessibilityAttribute::size, element);
+    if (position && size)
+        return QRectF(*position, *size);
+    return std::nullopt;
+}
+
+FocusedFieldDescriptor descriptor(const AccessibilityElement &element, const std::optional<RunningApplication> &application,
+                                  const QString &fieldType)
+{
+    FocusedFieldDescriptor d;
+    d.applicationBundleIdentifier = application ? application->bundleIdentifier : QString();
+    d.webOrigin = webOrigin(element);
+    d.domIdentifier = stringAttribute(AccessibilityAttribute::domIdentifier, element);
+    d.accessibilityIdentifier = stringAttribute(AccessibilityAttribute::identifier, element);
+    d.title = stringAttribute(AccessibilityAttribute::title, element);
+    d.placeholder = stringAttribute(AccessibilityAttribute::placeholder, element);
+    d.role = stringAttribute(AccessibilityAttribute::role, element).value_or(QStringLiteral("unknown"));
+    d.fieldType = fieldType;
+    d.hasSelectedText = selectedTextLength(element) > 0;
+    d.isEmpty = isValueEmpty(element);
+    return d;
+}
+
+QStringList fieldHintTexts(const AccessibilityElement &element)
+{
+    static const AccessibilityAttribute hintAttributes[] = {
+        AccessibilityAttribute::placeholder,  AccessibilityAttribute::title,         AccessibilityAttribute::description,
+        AccessibilityAttribute::help,         AccessibilityAttribute::identifier,    AccessibilityAttribute::domIdentifier,
+        AccessibilityAttribute::domInputType, AccessibilityAttribute::subrole,       AccessibilityAttribute::roleDescription,
+    };
+    QStringList texts;
+    for (const AccessibilityAttribute name : hintAttributes) {
+        if (const std::optional<QString> text = element.attribute(name).string()) {
+            const QString trimmed = text->trimmed();
+            if (!trimmed.isEmpty())
+                texts.append(trimmed);
+        }
+    }
+    const AccessibilityValue classes = element.attribute(AccessibilityAttribute::domClassList);
+    if (const std::optional<QStringList> list = classes.stringList())
+        texts.append(*list);
+    else if (const std::optional<QString> single = classes.string())
+        texts.append(*single);
+    texts.removeDuplicates();
+    return texts;
+}
+
+std::optional<FocusedFieldKind> classify(const AccessibilityElement &element)
+{
+    return FocusedFieldKind::classify(fieldHintTexts(element).join(QLatin1Char(' ')), accessibilityRole(element));
+}
+
+std::optional<QString> focusedFieldType(const AccessibilityElement &element)
+{
+    const std::optional<FocusedFieldKind> kind = classify(element);
+    if (kind == FocusedFieldKind::date)
+        return std::nullopt;
+    if (!kind)
+        return isTextRole(accessibilityRole(element)) ? std::optional<QString>(FocusedFieldKind(FocusedFieldKind::text).label())
+                                                      : std::nullopt;
+    return kind->label();
+}
+
+} // namespace FocusedFieldReader

@@ -1,0 +1,48 @@
+#include "platform/AccessibilityElement.h"
+
+#include "platform/AccessibilityAttribute.h"
+#include "platform/AccessibilityNode.h"
+#include "platform/AccessibilityValue.h"
+
+AccessibilityElement::AccessibilityElement(std::shared_ptr<AccessibilityNode> node)
+    : m_node(std::move(node))
+{
+}
+
+AccessibilityValue AccessibilityElement::attribute(AccessibilityAttribute name) const
+{
+    if (!m_node)
+        return {};
+    // Secrets never enter this process: whatever a toolkit would hand out for a password field stays there.
+    if (name == AccessibilityAttribute::value || name == AccessibilityAttribute::selectedText) {
+        const std::optional<QString> role = m_node->attribute(AccessibilityAttribute::role).string();
+        if (!role || *role == AccessibilityRole::secureTextField)
+            return {};
+        const std::optional<QString> subrole = m_node->attribute(AccessibilityAttribute::subrole).string();
+        if (subrole == AccessibilityRole::secureTextField)
+            return {};
+    }
+    return m_node->attribute(name);
+}
+
+qint64 AccessibilityElement::processIdentifier() const
+{
+    return m_node ? m_node->processIdentifier() : 0;
+}
+
+bool AccessibilityElement::setFocused() const
+{
+    return m_node && m_node->setFocused();
+}
+
+bool AccessibilityElement::press() const
+{
+    return m_node && m_node->press();
+}
+
+bool operator==(const AccessibilityElement &a, const AccessibilityElement &b)
+{
+    if (!a.m_node || !b.m_node)
+        return !a.m_node && !b.m_node;
+    return a.m_node == b.m_node || a.m_node->isSameElement(*b.m_node);
+}

@@ -1,0 +1,88 @@
+#include "platform/sim/SimAccessibilityNode.h"
+
+SimAccessibilityNode::SimAccessibilityNode(std::shared_ptr<Process> process)
+    : m_process(std::move(process))
+{
+}
+
+std::shared_ptr<SimAccessibilityNode> SimAccessibilityNode::createApplication(qint64 pid)
+{
+    auto process = std::make_shared<Process>();
+    process->pid = pid;
+    std::shared_ptr<SimAccessibilityNode> root(new SimAccessibilityNode(process));
+    root->set(AccessibilityAttribute::role, AccessibilityRole::application);
+    return root;
+}
+
+std::shared_ptr<SimAccessibilityNode> SimAccessibilityNode::addChild(const QString &role)
+{
+    std::shared_ptr<SimAccessibilityNode> child(new SimAccessibilityNode(m_process));
+    child->m_parent = weak_from_this();
+    if (!role.isEmpty())
+        child->set(AccessibilityAttribute::role, role);
+    m_children.append(child);
+    return child;
+}
+
+SimAccessibilityNode &SimAccessibilityNode::set(AccessibilityAttribute name, AccessibilityValue value)
+{
+    m_attributes.insert(int(name), std::move(value));
+    return *this;
+}
+
+SimAccessibilityNode &SimAccessibilityNode::unset(AccessibilityAttribute name)
+{
+    m_attributes.remove(int(name));
+    return *this;
+}
+
+AccessibilityValue SimAccessibilityNode::attribute(AccessibilityAttribute name)
+{
+    ++m_process->reads;
+    if (!m_process->responding)
+        return {};
+    switch (name) {
+    case AccessibilityAttribute::parent: {
+        std::shared_ptr<SimAccessibilityNode> parent = m_parentOverride.lock();
+        if (!parent)
+            parent = m_parent.lock();
+        return parent ? AccessibilityValue(parent->element()) : AccessibilityValue();
+    }
+    case AccessibilityAttribute::focusedElement:
+        if (m_attributes.contains(int(name)))
+            break;
+        if (const std::shared_ptr<SimAccessibilityNode> focused = m_process->focused.lock())
+            return focused->element();
+        return {};
+    case AccessibilityAttribute::focused:
+        if (m_attributes.contains(int(name)))
+            break;
+        return isFocused();
+    default:
+        break;
+    }
+    return m_attributes.value(int(name));
+}
+
+qint64 SimAccessibilityNode::processIdentifier()
+{
+    return m_process->responding ? m_process->pid : 0;
+}
+
+bool SimAccessibilityNode::setFocused()
+{
+    ++m_process->focusRequests;
+    if (!m_process->responding || !m_process->acceptsFocus)
+        return false;
+    m_process->focused = weak_from_this();
+    return true;
+}
+
+bool SimAccessibilityNode::press()
+{
+    ++m_process->presses;
+    if (!m_process->responding)
+        return false;
+    m_process->focused = weak_from_this();
+    return true;
+}

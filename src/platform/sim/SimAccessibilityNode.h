@@ -1,0 +1,58 @@
+#pragma once
+// One element of a simulated application's accessibility tree, scripted by tests: any attribute may hold
+// any value (or a value of the wrong type), parents can be redirected to make cycles, and a whole
+// application can stop answering.
+
+#include "platform/AccessibilityAttribute.h"
+#include "platform/AccessibilityNode.h"
+#include "platform/AccessibilityValue.h"
+
+#include <QHash>
+#include <QList>
+
+#include <memory>
+
+class SimAccessibilityNode : public AccessibilityNode, public std::enable_shared_from_this<SimAccessibilityNode> {
+public:
+    // What the elements of one application share.
+    struct Process {
+        qint64 pid = 0;
+        bool responding = true;
+        std::weak_ptr<SimAccessibilityNode> focused;
+        int reads = 0;
+        int focusRequests = 0;
+        int presses = 0;
+        // When false, setFocused() is refused (press() still focuses).
+        bool acceptsFocus = true;
+    };
+
+    // An application's root element (role AXApplication).
+    static std::shared_ptr<SimAccessibilityNode> createApplication(qint64 pid);
+
+    // A new child with the role (none: no role attribute at all).
+    std::shared_ptr<SimAccessibilityNode> addChild(const QString &role = QString());
+    SimAccessibilityNode &set(AccessibilityAttribute name, AccessibilityValue value);
+    SimAccessibilityNode &unset(AccessibilityAttribute name);
+    // Answers `parent` as this element instead of the real parent (kept weakly: cycles leak nothing).
+    void setParentOverride(const std::shared_ptr<SimAccessibilityNode> &parent) { m_parentOverride = parent; }
+
+    AccessibilityElement element() { return AccessibilityElement(shared_from_this()); }
+    Process &process() { return *m_process; }
+    QList<std::shared_ptr<SimAccessibilityNode>> children() const { return m_children; }
+    bool isFocused() const { return m_process->focused.lock().get() == this; }
+
+    AccessibilityValue attribute(AccessibilityAttribute name) override;
+    qint64 processIdentifier() override;
+    bool setFocused() override;
+    bool press() override;
+    bool isSameElement(const AccessibilityNode &other) const override { return &other == this; }
+
+private:
+    explicit SimAccessibilityNode(std::shared_ptr<Process> process);
+
+    std::shared_ptr<Process> m_process;
+    std::weak_ptr<SimAccessibilityNode> m_parent;
+    std::weak_ptr<SimAccessibilityNode> m_parentOverride;
+    QList<std::shared_ptr<SimAccessibilityNode>> m_children;
+    QHash<int, AccessibilityValue> m_attributes;
+};
