@@ -1,6 +1,6 @@
 #include "fields/FocusedFieldKind.h"
 
-#include "fields/FieldTextFolding.h"
+#include "model/FieldTextFolding.h"
 #include "platform/AccessibilityAttribute.h"
 
 #include <QStringList>

@@ -3,9 +3,9 @@
 // their defaults, the editable check, the field's frame, its hint texts and kind, and its descriptor.
 // Nothing here reports an error: a failed read, or a value of another type, gives the reader's default.
 
-#include "fields/FocusedFieldDescriptor.h"
+#include "model/FocusedFieldDescriptor.h"
 #include "fields/FocusedFieldKind.h"
-#include "fields/FocusedFieldTarget.h"
+#include "model/FocusedFieldTarget.h"
 #include "platform/AccessibilityAttribute.h"
 #include "platform/AccessibilityElement.h"
 #include "platform/Workspace.h"

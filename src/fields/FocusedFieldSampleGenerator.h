@@ -4,7 +4,7 @@
 
 #include "fields/FocusedFieldKind.h"
 #include "fields/FocusedFieldSuggestion.h"
-#include "fields/FocusedFieldTarget.h"
+#include "model/FocusedFieldTarget.h"
 
 #include <QList>
 

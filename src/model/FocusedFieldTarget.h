@@ -2,7 +2,7 @@
 // A text field of another application: its accessibility element, kept alive while the target lives, and
 // what was read of it.
 
-#include "fields/FocusedFieldDescriptor.h"
+#include "model/FocusedFieldDescriptor.h"
 #include "platform/AccessibilityElement.h"
 
 struct FocusedFieldTarget {

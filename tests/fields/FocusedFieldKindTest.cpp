@@ -1,5 +1,5 @@
 // Field kinds: the ordered keyword rules, the URL component rule, and folding that is the same in every locale.
-#include "fields/FieldTextFolding.h"
+#include "model/FieldTextFolding.h"
 #include "fields/FocusedFieldKind.h"
 #include "platform/AccessibilityAttribute.h"
 

@@ -1,6 +1,6 @@
 // Field fingerprint and scope key: the worked example, what changes a fingerprint and what does not, and
 // separators inside parts that must not make two fields collide.
-#include "fields/FocusedFieldDescriptor.h"
+#include "model/FocusedFieldDescriptor.h"
 
 #include <QCryptographicHash>
 #include <QRegularExpression>

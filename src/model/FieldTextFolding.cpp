@@ -1,4 +1,4 @@
-#include "fields/FieldTextFolding.h"
+#include "model/FieldTextFolding.h"
 
 namespace FieldTextFolding {
 

@@ -1,6 +1,6 @@
-#include "fields/FocusedFieldDescriptor.h"
+#include "model/FocusedFieldDescriptor.h"
 
-#include "fields/FieldTextFolding.h"
+#include "model/FieldTextFolding.h"
 
 #include <QCryptographicHash>
 #include <QStringList>
