@@ -89,8 +89,13 @@ public:
     // Whether the desktop may give this panel the keyboard focus at all (clicks never do for launcher
     // panels; makeKey() does when this is true).
     virtual bool acceptsKeyboardFocus() const = 0;
+    // A key panel that stops accepting focus gives the keyboard back (see makeKey).
     virtual void setAcceptsKeyboardFocus(bool accepts) = 0;
-    // Takes the keyboard (the application becomes active); nothing when focus is not accepted.
+    // Takes the keyboard (the application becomes active); nothing when focus is not accepted. The panel
+    // remembers the window that had the keyboard; whenever it stops taking the keyboard while it still
+    // has it (no longer accepting focus, ordered out, made transparent, closed or destroyed), the keyboard
+    // goes back to that window if it still exists (to the window before it when that one was another of
+    // our panels that can no longer take it).
     virtual void makeKey() = 0;
     virtual bool isKey() const = 0;
     // The responder chain's head: a widget of the content, the panel itself, or none.

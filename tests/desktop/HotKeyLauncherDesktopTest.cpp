@@ -1,15 +1,19 @@
 // Super+Shift+1 on the real desktop, through the whole program as it starts: the launcher of the monitor
-// under the pointer expands, a second press keeps it open, and a press on the other monitor moves the
-// expanded launcher there at once.
+// under the pointer expands, a second press keeps it open, a press on the other monitor moves the
+// expanded launcher there at once, and the keyboard goes back to the application once it collapses.
 
 #include "DesktopTest.h"
+#include "LineEditApp.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
+#include "platform/Clock.h"
+#include "platform/Panel.h"
 #include "platform/Screens.h"
+#include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
 
 namespace {
@@ -50,18 +54,30 @@ TEST(HotKeyLauncher, OpensTheLauncherUnderThePointerAndKeepsOnlyOneExpanded)
     EXPECT_FALSE(left->isExpanded());
     EXPECT_FALSE(right->isExpanded());
 
-    // Pointer on the second monitor, away from its launcher's hover zone.
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("2400"), QStringLiteral("600")}));
+    // Pointer low on the second monitor, outside its launcher's hover zone and expanded frame.
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("2400"), QStringLiteral("1000")}));
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(right->isExpanded(), 3000);
     EXPECT_FALSE(left->isExpanded());
-    DesktopTest::waitUntil([] { return false; }, 700); // let the expansion animation finish
+    TAVLEN_WAIT_UNTIL(!right->panel()->isAnimatingFrame(), 3000);
     DesktopTest::screenshot(QStringLiteral("hotkey-right-expanded"));
 
-    // A second press keeps it open.
+    // A second press a second later keeps it open: it renews the hover-out lock, so the panel is still
+    // open after the first press's lock has run out and collapses only once the second one has.
+    Clock &clock = *platform.platform().clock;
+    const double firstLock = right->hoverOutLockUntil();
+    TAVLEN_WAIT_UNTIL(clock.uptime() >= firstLock - 1.0, 5000);
     ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
-    DesktopTest::waitUntil([] { return false; }, 400);
-    EXPECT_TRUE(right->isExpanded());
+    TAVLEN_WAIT_UNTIL(right->hoverOutLockUntil() > firstLock, 3000);
+    const double secondLock = right->hoverOutLockUntil();
+    TAVLEN_WAIT_UNTIL(clock.uptime() >= firstLock + 4 * NotchLauncherWindow::pointerExitPollInterval, 5000);
+    const bool stillExpanded = right->isExpanded();
+    // A stalled test process may look only after the renewed lock too; then only the next check counts.
+    if (clock.uptime() < secondLock) {
+        EXPECT_TRUE(stillExpanded) << "collapsed before the renewed lock ran out";
+    }
+    TAVLEN_WAIT_UNTIL(!right->isExpanded(), 5000);
+    EXPECT_GE(clock.uptime(), secondLock);
 
     // On the first monitor the hot key expands its launcher and collapses the other at once.
     ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
@@ -71,4 +87,33 @@ TEST(HotKeyLauncher, OpensTheLauncherUnderThePointerAndKeepsOnlyOneExpanded)
 
     delegate.stop();
     EXPECT_TRUE(delegate.launcherService()->windows().isEmpty());
+}
+
+TEST(HotKeyLauncher, TheKeyboardGoesBackToTheApplicationOnceTheLauncherCollapses)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LineEditApp app(QStringLiteral("focus-owner"));
+    ASSERT_TRUE(app.waitUntilReady());
+    // Pointer low on the first monitor: away from the launcher and from the application's window.
+    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("950")}));
+
+    LinuxPlatform platform;
+    Workspace &workspace = *platform.platform().workspace;
+    TAVLEN_WAIT_UNTIL(workspace.frontmostApplication() && workspace.frontmostApplication()->pid == app.pid(), 5000);
+    AppDelegate delegate(platform.platform(), LaunchOptions{});
+    delegate.start();
+    ASSERT_NE(delegate.launcherService(), nullptr);
+    TAVLEN_WAIT_UNTIL(delegate.launcherService()->windows().size() == 2, 3000);
+    NotchLauncherWindow *launcher = launcherOnMonitorAt(delegate, *platform.platform().screens, 100);
+    ASSERT_TRUE(launcher);
+
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    TAVLEN_WAIT_UNTIL(launcher->isExpanded() && launcher->panel()->isKey(), 3000);
+    // The hover-out lock runs out and the pointer is away: it collapses by itself.
+    TAVLEN_WAIT_UNTIL(!launcher->isExpanded(), 6000);
+
+    ASSERT_TRUE(xdotool({QStringLiteral("type"), QStringLiteral("abc")}));
+    TAVLEN_WAIT_UNTIL(app.text() == QLatin1String("abc"), 5000);
+    TAVLEN_WAIT_UNTIL(!launcher->panel()->isKey(), 3000);
+    delegate.stop();
 }

@@ -1,6 +1,7 @@
 // Pasting and typing into another application's line edit on the real desktop.
 
 #include "DesktopTest.h"
+#include "LineEditApp.h"
 
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
@@ -9,40 +10,7 @@
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
 
-#include <QFile>
-#include <QTemporaryDir>
-
 namespace {
-
-// A line edit application that writes its text to a file on every change.
-class LineEditApp {
-public:
-    explicit LineEditApp(const QString &name)
-        : m_output(m_folder.filePath(QStringLiteral("field.txt")))
-        , m_process(DesktopTest::helperPath(QStringLiteral("line_edit_app")),
-                    {QStringLiteral("--name"), name, QStringLiteral("--output"), m_output})
-    {
-    }
-    bool waitUntilReady() { return m_process.waitForLine("ready").has_value(); }
-    qint64 pid() const { return m_process.pid(); }
-    QString text() const
-    {
-        QFile file(m_output);
-        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-    }
-    // The text as the application itself reports it on request.
-    QString dumpedText()
-    {
-        m_process.writeLine("dump");
-        const auto line = m_process.waitForLine("text ");
-        return line ? QString::fromUtf8(line->mid(5)) : QStringLiteral("<no answer>");
-    }
-
-private:
-    QTemporaryDir m_folder;
-    QString m_output;
-    DesktopTest::ChildProcess m_process;
-};
 
 ClipboardItem textItem(const QString &text)
 {

@@ -71,6 +71,55 @@ TEST_F(NotchLauncherWindowTest, PanelIsAStatusLevelLauncherOnEveryDesktop)
     EXPECT_TRUE(compact->viewModel()->isFloatingWindow());
 }
 
+// --- Giving the keyboard back ---
+
+struct KeyboardBackRow {
+    const char *name;
+    LauncherPresentation presentation;
+    bool notchScreen;
+    std::function<void(LauncherTest &, NotchLauncherWindow &)> leave;
+};
+
+TEST_F(NotchLauncherWindowTest, EveryWayOfLeavingGivesTheKeyboardBackToTheApplication)
+{
+    const std::vector<KeyboardBackRow> rows = {
+        {"hover-out collapse after the lock", LauncherPresentation::notch, false,
+         [](LauncherTest &t, NotchLauncherWindow &) { t.sim.clock.advance(2.5); }},
+        {"hover-out collapse at a real notch", LauncherPresentation::notch, true,
+         [](LauncherTest &t, NotchLauncherWindow &) { t.sim.clock.advance(2.5); }},
+        {"collapse at once", LauncherPresentation::notch, false,
+         [](LauncherTest &, NotchLauncherWindow &w) { w.collapseImmediately(); }},
+        {"collapse by the service", LauncherPresentation::notch, false,
+         [](LauncherTest &, NotchLauncherWindow &w) { w.expand(false, true); }},
+        {"a selection", LauncherPresentation::notch, false,
+         [](LauncherTest &t, NotchLauncherWindow &w) { w.selectClipboardItem(t.textItem("x")); }},
+        {"close", LauncherPresentation::notch, false, [](LauncherTest &, NotchLauncherWindow &w) { w.close(); }},
+        {"escape in the compact window", LauncherPresentation::window, false,
+         [](LauncherTest &t, NotchLauncherWindow &w) {
+             t.sim.eventMonitors.sendLocalKeyDown(KeyDownEvent{.keyCode = KeyCode::Escape, .window = w.panel()});
+         }},
+        {"a click outside the compact window", LauncherPresentation::window, false,
+         [](LauncherTest &t, NotchLauncherWindow &) {
+             t.movePointer(QPointF(1200, 200));
+             t.sim.eventMonitors.sendLocalMouseDown(MouseDownEvent{.location = QPointF(1200, 200), .clickCount = 1});
+         }},
+    };
+    for (const KeyboardBackRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto window = makeWindow(row.notchScreen ? leftScreen() : rightScreen(), row.presentation);
+        const int returnsBefore = sim.panels.keyboardReturnCount();
+        window->show(NotchLauncherListKind::clipboard);
+        ASSERT_TRUE(window->panel()->isKey());
+        row.leave(*this, *window);
+        EXPECT_TRUE(window->isClosed() || !window->isExpanded());
+        EXPECT_FALSE(window->panel()->isKey());
+        EXPECT_EQ(sim.panels.keyPanel(), nullptr);
+        EXPECT_EQ(sim.panels.keyboardReturnCount(), returnsBefore + 1);
+        window->close();
+        sim.clock.advance(3);
+    }
+}
+
 // --- show ---
 
 TEST_F(NotchLauncherWindowTest, ShowExpandsFocusesTheSearchAndLocksHoverOutForTwoSeconds)

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace {
 
 struct SimPanelTest : ::testing::Test {
@@ -112,6 +114,71 @@ TEST_F(SimPanelTest, KeyStatusNeedsFocusAcceptanceAndMovesBetweenPanels)
     b->orderFrontRegardless();
     b->orderOut();
     EXPECT_EQ(factory.keyPanel(), nullptr);
+}
+
+struct KeyboardReturnRow {
+    const char *name;
+    std::function<void(Panel &)> stop;
+    bool returns; // the keyboard goes back to the other application
+};
+
+TEST_F(SimPanelTest, AKeyPanelThatStopsTakingTheKeyboardGivesItBack)
+{
+    const KeyboardReturnRow rows[] = {
+        {"stops accepting focus", [](Panel &p) { p.setAcceptsKeyboardFocus(false); }, true},
+        {"ordered out", [](Panel &p) { p.orderOut(); }, true},
+        {"made transparent", [](Panel &p) { p.setAlphaValue(0); }, true},
+        {"closed", [](Panel &p) { p.close(); }, true},
+        {"dimmed but shown", [](Panel &p) { p.setAlphaValue(0.5); }, false},
+        {"accepting focus again", [](Panel &p) { p.setAcceptsKeyboardFocus(true); }, false},
+        {"ordered front again", [](Panel &p) { p.orderFrontRegardless(); }, false},
+    };
+    for (const KeyboardReturnRow &row : rows) {
+        SCOPED_TRACE(row.name);
+        SimPanelFactory desktop(clock);
+        auto panel = desktop.createPanel(PanelKind::Launcher);
+        panel->orderFrontRegardless();
+        panel->makeKey();
+        ASSERT_TRUE(panel->isKey());
+        row.stop(*panel);
+        EXPECT_EQ(desktop.keyboardReturnCount(), row.returns ? 1 : 0);
+        EXPECT_EQ(panel->isKey(), !row.returns);
+    }
+}
+
+TEST_F(SimPanelTest, TheKeyboardGoesBackAlongTheChainOfPanelsThatTookIt)
+{
+    auto launcher = factory.createPanel(PanelKind::Launcher);
+    auto preview = factory.createPanel(PanelKind::Floating);
+    launcher->orderFrontRegardless();
+    preview->orderFrontRegardless();
+    launcher->makeKey();
+    preview->makeKey();
+    // The preview closes: the launcher it took the keyboard from gets it back.
+    preview->close();
+    EXPECT_TRUE(launcher->isKey());
+    EXPECT_EQ(factory.keyboardReturnCount(), 0);
+    launcher->setAcceptsKeyboardFocus(false);
+    EXPECT_EQ(factory.keyPanel(), nullptr);
+    EXPECT_EQ(factory.keyboardReturnCount(), 1);
+
+    // A panel that can no longer take it is skipped: the other application gets it.
+    launcher->setAcceptsKeyboardFocus(true);
+    auto details = factory.createPanel(PanelKind::Floating);
+    details->orderFrontRegardless();
+    launcher->makeKey();
+    details->makeKey();
+    launcher->orderOut();
+    details->orderOut();
+    EXPECT_EQ(factory.keyPanel(), nullptr);
+    EXPECT_EQ(factory.keyboardReturnCount(), 2);
+
+    // The desktop taking the keyboard away is no return of ours.
+    details->orderFrontRegardless();
+    details->makeKey();
+    factory.activateOtherApplication();
+    details->orderOut();
+    EXPECT_EQ(factory.keyboardReturnCount(), 2);
 }
 
 TEST_F(SimPanelTest, FirstResponderIsAContentWidgetThePanelOrNothing)

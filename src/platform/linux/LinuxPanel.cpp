@@ -2,6 +2,7 @@
 
 #include "platform/Screens.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPolygon>
@@ -76,6 +77,26 @@ QRectF primaryTopDown()
     return primary ? QRectF(primary->geometry()) : QRectF();
 }
 
+xcb_window_t inputFocus(xcb_connection_t *c)
+{
+    xcb_get_input_focus_reply_t *reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    const xcb_window_t focus = reply ? reply->focus : xcb_window_t(XCB_NONE);
+    std::free(reply);
+    return focus;
+}
+
+// A window the focus can go to: mapped with all its ancestors. None and PointerRoot always can.
+bool canTakeFocus(xcb_connection_t *c, xcb_window_t window)
+{
+    if (window == XCB_NONE || window == XCB_INPUT_FOCUS_POINTER_ROOT)
+        return true;
+    xcb_get_window_attributes_reply_t *reply =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    const bool viewable = reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(reply);
+    return viewable;
+}
+
 QRectF interpolate(const QRectF &a, const QRectF &b, double p)
 {
     return QRectF(a.x() + (b.x() - a.x()) * p, a.y() + (b.y() - a.y()) * p,
@@ -138,6 +159,7 @@ LinuxPanel::LinuxPanel(PanelKind kind, QObject *parent)
 LinuxPanel::~LinuxPanel()
 {
     stopAnimation(false);
+    giveKeyboardBack();
     delete m_root;
 }
 
@@ -152,6 +174,23 @@ Panel *LinuxPanel::panelOf(const QWidget *window)
         return nullptr;
     return qobject_cast<Panel *>(window->property(panelProperty).value<QObject *>());
 }
+
+namespace {
+
+// Our panel whose top-level window has this X id, if any (without creating native windows).
+LinuxPanel *panelWithWindow(quint32 window)
+{
+    if (window == XCB_NONE)
+        return nullptr;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    for (QWidget *widget : windows) {
+        if (widget->internalWinId() == WId(window))
+            return qobject_cast<LinuxPanel *>(LinuxPanel::panelOf(widget));
+    }
+    return nullptr;
+}
+
+} // namespace
 
 Qt::WindowFlags LinuxPanel::windowFlags() const
 {
@@ -290,6 +329,8 @@ void LinuxPanel::orderOut()
 {
     if (!m_state.visible)
         return;
+    // Before the unmap, which would drop the focus on the root window.
+    giveKeyboardBack();
     m_state.visible = false;
     updateMapping();
     Q_EMIT visibleChanged(false);
@@ -298,6 +339,8 @@ void LinuxPanel::orderOut()
 void LinuxPanel::setAlphaValue(double alpha)
 {
     m_state.alpha = std::clamp(alpha, 0.0, 1.0);
+    if (m_state.alpha <= 0)
+        giveKeyboardBack();
     m_root->setWindowOpacity(m_state.alpha);
     updateMapping();
 }
@@ -381,6 +424,8 @@ void LinuxPanel::setAcceptsKeyboardFocus(bool accepts)
 {
     if (m_state.acceptsKeyboardFocus == accepts)
         return;
+    if (!accepts)
+        giveKeyboardBack();
     m_state.acceptsKeyboardFocus = accepts;
     applyWindowFlags();
 }
@@ -389,7 +434,42 @@ void LinuxPanel::makeKey()
 {
     if (m_state.closed || !m_state.acceptsKeyboardFocus || !m_root->isVisible())
         return;
+    rememberFocusOrigin();
     m_root->activateWindow();
+}
+
+void LinuxPanel::rememberFocusOrigin()
+{
+    xcb_connection_t *c = qtConnection();
+    if (!c)
+        return;
+    const xcb_window_t focus = inputFocus(c);
+    // Already ours: the origin recorded when it came to us stays.
+    if (focus == xcb_window_t(m_root->internalWinId()))
+        return;
+    m_hasFocusOrigin = true;
+    m_focusFrom = focus;
+    const LinuxPanel *other = panelWithWindow(focus);
+    m_foreignFocus = !other ? focus : other->m_hasFocusOrigin ? other->m_foreignFocus : quint32(XCB_NONE);
+}
+
+void LinuxPanel::giveKeyboardBack()
+{
+    if (!std::exchange(m_hasFocusOrigin, false))
+        return;
+    xcb_connection_t *c = qtConnection();
+    // Only while the focus is still ours: a window the person chose meanwhile keeps it.
+    if (!c || !m_root->internalWinId() || inputFocus(c) != xcb_window_t(m_root->internalWinId()))
+        return;
+    xcb_window_t target = m_foreignFocus;
+    if (const LinuxPanel *from = panelWithWindow(m_focusFrom);
+        from && from != this && from->m_root->isVisible() && from->m_state.acceptsKeyboardFocus)
+        target = m_focusFrom;
+    if (target == XCB_NONE || !canTakeFocus(c, target))
+        return;
+    const uint8_t revertTo = target == XCB_INPUT_FOCUS_POINTER_ROOT ? XCB_INPUT_FOCUS_POINTER_ROOT : XCB_INPUT_FOCUS_PARENT;
+    xcb_set_input_focus(c, revertTo, target, XCB_CURRENT_TIME);
+    xcb_flush(c);
 }
 
 bool LinuxPanel::isKey() const

@@ -1,8 +1,10 @@
 #pragma once
 // A panel on the X11 desktop: a frameless top-level widget. Launcher panels bypass the window manager and
 // sit exactly where they are put; floating panels are managed tool windows. Neither takes the keyboard
-// unless asked to (makeKey), and then only while keyboard focus is accepted. Without a compositor the
-// content's shape becomes the window's shape, so the corners outside it show what lies behind.
+// unless asked to (makeKey), and then only while keyboard focus is accepted; the X input focus goes back
+// to the window it came from as soon as the panel stops taking it (nothing else would move it back from
+// a window the window manager does not manage). Without a compositor the content's shape becomes the
+// window's shape, so the corners outside it show what lies behind.
 
 #include "platform/StatefulPanel.h"
 
@@ -58,9 +60,16 @@ private:
     void applyShape();
     void applyDesktopProperties();
     void stopAnimation(bool superseded);
+    void rememberFocusOrigin();
+    void giveKeyboardBack();
 
     LinuxPanelRoot *m_root = nullptr;
     QRectF m_frame;
     QVariantAnimation *m_animation = nullptr;
     std::function<void()> m_completion;
+    // Where the X input focus was when this panel took it (possibly another of our panels), and the
+    // other application's window behind that; X window ids, valid while m_hasFocusOrigin.
+    bool m_hasFocusOrigin = false;
+    quint32 m_focusFrom = 0;
+    quint32 m_foreignFocus = 0;
 };

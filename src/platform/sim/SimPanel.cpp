@@ -48,6 +48,7 @@ SimPanel::SimPanel(PanelKind kind, SimClock &clock, SimPanelFactory *factory)
 
 SimPanel::~SimPanel()
 {
+    giveKeyboardBack();
     if (m_animationTimer)
         m_clock.cancelTimer(m_animationTimer);
     if (m_factory)
@@ -147,7 +148,7 @@ void SimPanel::orderOut()
         m_factory->panelOrderedOut(this);
     if (m_mouseInside)
         simulateMouseExited();
-    resignKey();
+    giveKeyboardBack();
     Q_EMIT visibleChanged(false);
 }
 
@@ -155,6 +156,9 @@ void SimPanel::setAlphaValue(double alpha)
 {
     log(QStringLiteral("alpha %1").arg(alpha));
     m_state.alpha = std::clamp(alpha, 0.0, 1.0);
+    // A transparent panel is taken off the desktop (as on X11) and cannot keep the keyboard.
+    if (m_state.alpha <= 0)
+        giveKeyboardBack();
 }
 
 void SimPanel::setIgnoresMouseEvents(bool ignores)
@@ -190,6 +194,8 @@ void SimPanel::setAcceptsKeyboardFocus(bool accepts)
 {
     log(QStringLiteral("acceptsKeyboardFocus %1").arg(accepts ? "true" : "false"));
     m_state.acceptsKeyboardFocus = accepts;
+    if (!accepts)
+        giveKeyboardBack();
 }
 
 void SimPanel::makeKey()
@@ -197,8 +203,27 @@ void SimPanel::makeKey()
     log(QStringLiteral("makeKey"));
     if (m_state.closed || !m_state.acceptsKeyboardFocus || m_isKey)
         return;
+    m_keyboardFrom = m_factory ? m_factory->keyPanel() : nullptr;
     if (m_factory)
         m_factory->panelBecameKey(this);
+    m_isKey = true;
+    Q_EMIT becameKey();
+}
+
+void SimPanel::giveKeyboardBack()
+{
+    if (!m_isKey)
+        return;
+    log(QStringLiteral("returnKeyboard"));
+    resignKey();
+    if (m_factory)
+        m_factory->keyboardReturned(m_keyboardFrom);
+}
+
+void SimPanel::regainKey()
+{
+    if (m_isKey)
+        return;
     m_isKey = true;
     Q_EMIT becameKey();
 }

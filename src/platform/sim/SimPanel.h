@@ -70,6 +70,8 @@ public:
     void simulateMouseExited();
     // The desktop takes the keyboard away (another application became active).
     void resignKey();
+    // The panel that had the keyboard when this one took it; nullptr: another application had it.
+    SimPanel *keyboardTakenFrom() const { return m_keyboardFrom; }
     // Widget focus inside a panel is kept here: the sim never shows its widgets.
     void simulateFocus(QWidget *widget) { makeFirstResponder(widget); }
 
@@ -79,6 +81,9 @@ private:
     void finishAnimation(bool superseded);
     void layoutContent();
     void setFirstResponderState(int state, QWidget *widget);
+    // This panel stops taking the keyboard while it has it: the keyboard goes back where it came from.
+    void giveKeyboardBack();
+    void regainKey();
 
     SimClock &m_clock;
     QPointer<SimPanelFactory> m_factory;
@@ -88,6 +93,7 @@ private:
     std::function<void()> m_completion;
     std::uint64_t m_animationTimer = 0;
     bool m_isKey = false;
+    QPointer<SimPanel> m_keyboardFrom;
     // 0: none, 1: the panel itself, 2: m_responder
     int m_responderState = 0;
     QPointer<QWidget> m_responder;

@@ -77,6 +77,15 @@ void SimPanelFactory::panelBecameKey(SimPanel *panel)
     }
 }
 
+void SimPanelFactory::keyboardReturned(SimPanel *from)
+{
+    if (from && from->isVisible() && !from->isClosed() && from->acceptsKeyboardFocus() && from->alphaValue() > 0) {
+        from->regainKey();
+        return;
+    }
+    ++m_keyboardReturns;
+}
+
 void SimPanelFactory::panelDestroyed(SimPanel *panel)
 {
     m_order.removeAll(panel);

@@ -28,16 +28,21 @@ public:
     int createdCount() const { return m_created; }
     // Another application becomes active: our key panel resigns.
     void activateOtherApplication();
+    // How often a panel gave the keyboard back to the application that had it before.
+    int keyboardReturnCount() const { return m_keyboardReturns; }
 
 private:
     friend class SimPanel;
     void panelOrderedFront(SimPanel *panel);
     void panelOrderedOut(SimPanel *panel);
     void panelBecameKey(SimPanel *panel);
+    // A panel stopped taking the keyboard: back to `from` while it can take it, else to the other application.
+    void keyboardReturned(SimPanel *from);
     void panelDestroyed(SimPanel *panel);
 
     SimClock &m_clock;
     QList<QPointer<SimPanel>> m_panels;
     QList<SimPanel *> m_order;
     int m_created = 0;
+    int m_keyboardReturns = 0;
 };
