@@ -18,6 +18,9 @@ enum class PanelKind {
     Launcher,
     // An ordinary floating window (previews, details), placed by us but managed by the window manager.
     Floating,
+    // Lies exactly over part of another application's window, outside the window manager's control; its
+    // owner makes it ignore the pointer and the keyboard, so the window below keeps both.
+    Overlay,
 };
 
 // Stacking levels, lowest first; a panel at Floating or above stays over ordinary windows.
@@ -81,7 +84,8 @@ public:
     virtual bool hasShadow() const = 0;
     virtual void setHasShadow(bool shadow) = 0;
     // The visible outline of the content in content coordinates (y down, points); pixels outside it are
-    // not drawn and do not take clicks where the desktop cannot draw transparency. Empty: the whole frame.
+    // not drawn and do not take clicks where the desktop cannot draw transparency. Subpaths that lie
+    // inside another cut holes (a ring is an outer and an inner outline). Empty: the whole frame.
     virtual void setShape(const QPainterPath &shape) = 0;
     virtual QPainterPath shape() const = 0;
 

@@ -195,7 +195,7 @@ LinuxPanel *panelWithWindow(quint32 window)
 Qt::WindowFlags LinuxPanel::windowFlags() const
 {
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
-    if (kind() == PanelKind::Launcher)
+    if (kind() == PanelKind::Launcher || kind() == PanelKind::Overlay)
         flags |= Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
     else if (m_state.level >= PanelLevel::Floating)
         flags |= Qt::WindowStaysOnTopHint;
@@ -375,7 +375,7 @@ void LinuxPanel::applyDesktopProperties()
     if (!c)
         return;
     const bool allDesktops = m_state.collectionBehavior & PanelCollection::CanJoinAllSpaces;
-    const bool skipTaskbar = (m_state.collectionBehavior & PanelCollection::IgnoresCycle) || kind() == PanelKind::Launcher;
+    const bool skipTaskbar = (m_state.collectionBehavior & PanelCollection::IgnoresCycle) || kind() != PanelKind::Floating;
     const xcb_window_t window = xcb_window_t(m_root->winId());
     const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
     const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
@@ -410,15 +410,23 @@ void LinuxPanel::setShape(const QPainterPath &shape)
 
 void LinuxPanel::applyShape()
 {
-    xcb_connection_t *c = qtConnection();
     // With a compositor the transparent pixels already show what is behind.
+    xcb_connection_t *c = qtConnection();
     if (m_state.shape.isEmpty() || (c && compositorRunning(c))) {
         if (!m_root->mask().isEmpty())
             m_root->clearMask();
         return;
     }
-    m_root->setMask(QRegion(m_state.shape.toFillPolygon().toPolygon(), Qt::WindingFill));
+    // Each outline adds its area, and one that lies inside another cuts a hole.
+    QRegion region;
+    const QList<QPolygonF> outlines = m_state.shape.toSubpathPolygons();
+    for (const QPolygonF &outline : outlines)
+        region = region.xored(QRegion(outline.toPolygon(), Qt::WindingFill));
+    // An empty mask would show the whole window: an outline too thin to cover a pixel shows nothing, so
+    // give it a pixel outside the window.
+    m_root->setMask(region.isEmpty() ? QRegion(-1, -1, 1, 1) : region);
 }
+
 
 void LinuxPanel::setAcceptsKeyboardFocus(bool accepts)
 {
