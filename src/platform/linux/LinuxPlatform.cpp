@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxPlatform.h"
 
+#include "platform/linux/LinuxAccessibility.h"
 #include "platform/linux/SettingsFilePreferences.h"
 #include "platform/linux/LinuxAppearance.h"
 #include "platform/linux/LinuxBeeper.h"
@@ -35,6 +36,7 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.hotKeys = new LinuxHotKeys(this);
     m_platform.spaceSignals = new LinuxSpaceSignals(this);
     m_platform.appearance = new LinuxAppearance(this);
+    m_platform.accessibility = new LinuxAccessibility(this);
 }
 
 LinuxPlatform::~LinuxPlatform() = default;
