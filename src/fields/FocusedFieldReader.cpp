@@ -59,11 +59,13 @@ qint64 selectedTextLength(const AccessibilityElement &element)
     return range ? range->length : 0;
 }
 
-bool isValueEmpty(const AccessibilityElement &element)
+bool isValueEmpty(const AccessibilityElement &element, bool isSecret)
 {
-    // A secure field's text is never read; its character count tells as much as is needed here.
-    if (accessibilityRole(element) == AccessibilityRole::secureTextField)
-        return element.attribute(AccessibilityAttribute::characterCount).number() == 0.0;
+    // The character count answers without the text crossing over; a password's text never does.
+    if (const std::optional<double> count = element.attribute(AccessibilityAttribute::characterCount).number())
+        return *count == 0;
+    if (isSecret || accessibilityRole(element) == AccessibilityRole::secureTextField)
+        return false;
     const std::optional<QString> value = element.attribute(AccessibilityAttribute::value).string();
     return value && value->isEmpty();
 }
@@ -149,7 +151,7 @@ FocusedFieldDescriptor descriptor(const AccessibilityElement &element, const std
     d.role = stringAttribute(AccessibilityAttribute::role, element).value_or(QStringLiteral("unknown"));
     d.fieldType = fieldType;
     d.hasSelectedText = selectedTextLength(element) > 0;
-    d.isEmpty = isValueEmpty(element);
+    d.isEmpty = isValueEmpty(element, fieldType == FocusedFieldKind(FocusedFieldKind::password).label());
     return d;
 }
 

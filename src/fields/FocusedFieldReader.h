@@ -36,8 +36,9 @@ bool isAccessibilityEnabled(const AccessibilityElement &element);
 // An enabled text field, area, combo box or secure field that is not read-only and not marked uneditable.
 bool isEditableTextField(const AccessibilityElement &element);
 qint64 selectedTextLength(const AccessibilityElement &element);
-// True only for a text value with no characters (secure fields: by their character count).
-bool isValueEmpty(const AccessibilityElement &element);
+// True only for a text value with no characters. Told by the character count where the element has one;
+// the text of a secure field, or of one the caller knows holds a secret, is never read.
+bool isValueEmpty(const AccessibilityElement &element, bool isSecret = false);
 
 // "scheme://host", lower-cased, from a URL or a string that parses as one with a scheme and a host.
 std::optional<QString> webOrigin(const AccessibilityValue &urlValue);

@@ -93,6 +93,14 @@ TEST_F(ReaderFixture, EmptyValueAndSelection)
     EXPECT_FALSE(R::isValueEmpty(field->element()));
     field->unset(A::value);
     EXPECT_FALSE(R::isValueEmpty(field->element()));
+    field->set(A::value, "").set(A::characterCount, 3.0);
+    EXPECT_FALSE(R::isValueEmpty(field->element())) << "the count answers first";
+    field->set(A::value, "x").set(A::characterCount, 0.0);
+    EXPECT_TRUE(R::isValueEmpty(field->element()));
+    field->unset(A::characterCount);
+    app->process().readLog.clear();
+    EXPECT_FALSE(R::isValueEmpty(field->element(), true));
+    EXPECT_FALSE(app->process().readLog.contains(A::value)) << "a known secret is not read";
 
     field->set(A::selectedTextRange, AccessibilityTextRange{4, 0});
     EXPECT_FALSE(R::descriptor(field->element(), std::nullopt, QStringLiteral("Text")).hasSelectedText);

@@ -39,6 +39,7 @@ SimAccessibilityNode &SimAccessibilityNode::unset(AccessibilityAttribute name)
 AccessibilityValue SimAccessibilityNode::attribute(AccessibilityAttribute name)
 {
     ++m_process->reads;
+    m_process->readLog.append(name);
     if (!m_process->responding)
         return {};
     switch (name) {

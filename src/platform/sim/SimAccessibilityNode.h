@@ -20,6 +20,8 @@ public:
         bool responding = true;
         std::weak_ptr<SimAccessibilityNode> focused;
         int reads = 0;
+        // Every attribute asked for, in order.
+        QList<AccessibilityAttribute> readLog;
         int focusRequests = 0;
         int presses = 0;
         // When false, setFocused() is refused (press() still focuses).
