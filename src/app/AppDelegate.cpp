@@ -6,6 +6,7 @@
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
+#include "fields/FocusedFieldSuggestionService.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchShortcutService.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"
@@ -46,6 +47,20 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     ClipboardHistoryManager *history = m_history.get();
     m_pasteboard->onCapture = [history](const ClipboardCapture &capture) { history->ingest(capture); };
     m_pasteboard->onCaptureReplaced = [history](const ClipboardCapture &capture) { history->replaceCapture(capture); };
+
+    // A text copied out of another application's field belongs to that field.
+    QPointer<FocusedFieldSuggestionService> fields = m_appState->focusedFieldSuggestions();
+    m_history->setCapturePreCheck([fields](const QString &text, const QString &sourceBundleIdentifier) {
+        if (!fields)
+            return;
+        const std::optional<FocusedFieldDescriptor> field = fields->focusedFieldDescriptorForCopy(text, sourceBundleIdentifier);
+        if (!field)
+            return;
+        // The field-value store records `text` for `*field` here.
+    });
+    m_clipboardService->setFocusedFieldReader([fields](const RunningApplication &app) -> std::optional<FocusedFieldTarget> {
+        return fields ? fields->focusedFieldTarget(app) : std::nullopt;
+    });
 
     // The poll is faster while Tavlen itself is in front (the launcher has focus).
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [pasteboard](Qt::ApplicationState state) {

@@ -2,6 +2,7 @@
 
 #include "app/RuntimeState.h"
 #include "clipboard/ClipboardService.h"
+#include "fields/FocusedFieldSuggestionService.h"
 #include "model/ClipboardItem.h"
 #include "model/FilterManager.h"
 #include "model/SettingsStore.h"
@@ -14,6 +15,7 @@ AppState::AppState(const Platform &platform, ICloudKeyValueSyncing &cloud, QObje
     , m_settings(std::make_unique<SettingsStore>(*platform.preferences, cloud, *platform.clock))
     , m_runtime(std::make_unique<RuntimeState>())
     , m_filters(std::make_unique<FilterManager>(*platform.preferences, cloud, *platform.clock))
+    , m_focusedFieldSuggestions(std::make_unique<FocusedFieldSuggestionService>(platform))
 {
 }
 

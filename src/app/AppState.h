@@ -12,6 +12,7 @@
 
 class ClipboardService;
 class FilterManager;
+class FocusedFieldSuggestionService;
 class ICloudKeyValueSyncing;
 class RuntimeState;
 class SettingsStore;
@@ -25,6 +26,8 @@ public:
     SettingsStore *settings() const { return m_settings.get(); }
     RuntimeState *runtime() const { return m_runtime.get(); }
     FilterManager *filters() const { return m_filters.get(); }
+    // Finds other applications' fields under a point, in focus, or behind a copy.
+    FocusedFieldSuggestionService *focusedFieldSuggestions() const { return m_focusedFieldSuggestions.get(); }
 
     ClipboardService *clipboardService() const;
     void setClipboardService(ClipboardService *service);
@@ -46,5 +49,6 @@ private:
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<RuntimeState> m_runtime;
     std::unique_ptr<FilterManager> m_filters;
+    std::unique_ptr<FocusedFieldSuggestionService> m_focusedFieldSuggestions;
     QPointer<ClipboardService> m_clipboardService;
 };

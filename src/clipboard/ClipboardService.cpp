@@ -3,6 +3,9 @@
 #include "model/SettingsStore.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/PasteboardManager.h"
+#include "platform/Accessibility.h"
+#include "platform/AccessibilityAttribute.h"
+#include "platform/AccessibilityValue.h"
 #include "platform/Beeper.h"
 #include "platform/Clock.h"
 #include "platform/KeyboardOutput.h"
@@ -143,8 +146,10 @@ std::optional<ClipboardPasteTarget> ClipboardService::focusedFieldTarget()
     if (!app)
         return std::nullopt;
     m_previousActiveApp = app;
-    // Reading the application's focused field comes with the field reader.
-    return ClipboardPasteTarget{*app, std::nullopt};
+    std::optional<FocusedFieldTarget> field;
+    if (m_readFocusedField)
+        field = m_readFocusedField(*app);
+    return ClipboardPasteTarget{*app, field};
 }
 
 ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, bool asPlainText)
@@ -249,9 +254,39 @@ Task<bool> ClipboardService::waitUntilActive(RunningApplication app)
     co_return workspace->isActive(app);
 }
 
+bool ClipboardService::isFieldFocused(const RunningApplication &app, const FocusedFieldTarget &field) const
+{
+    // The field's own focus state answers in one call; the application's focused element is the
+    // longer way round for toolkits that do not report it.
+    if (const std::optional<bool> focused = field.element.attribute(AccessibilityAttribute::focused).boolean())
+        return *focused;
+    Accessibility *accessibility = m_platform.accessibility;
+    if (!accessibility)
+        return false;
+    const AccessibilityElement root = accessibility->applicationElement(app.pid);
+    return root.attribute(AccessibilityAttribute::focusedElement).element() == field.element;
+}
+
 Task<bool> ClipboardService::refocus(RunningApplication app, FocusedFieldTarget field)
 {
-    Q_UNUSED(field);
-    const std::optional<bool> active = co_await waitUntilActive(std::move(app));
-    co_return active.value_or(false);
+    QPointer<ClipboardService> self(this);
+    Clock *clock = m_platform.clock;
+    Workspace *workspace = m_platform.workspace;
+    if (!clock || !workspace)
+        co_return false;
+    const double deadline = clock->uptime() + refocusTimeout;
+    const std::optional<bool> active = co_await waitUntilActive(app);
+    if (!self || !active.value_or(false))
+        co_return false;
+    for (;;) {
+        if (!field.element.setFocused())
+            field.element.press();
+        const bool awake = co_await clock->sleep(fieldFocusSettleDelay);
+        if (!awake || !self || workspace->isTerminated(app))
+            co_return false;
+        if (self->isFieldFocused(app, field))
+            co_return true;
+        if (clock->uptime() >= deadline)
+            co_return false;
+    }
 }

@@ -37,6 +37,10 @@ public:
     static constexpr int activationPollCount = 100; // 2 s
     // Time the target gets to read the clipboard before the history is touched.
     static constexpr double pasteSettleDelay = 0.15;
+    // Refocusing a field: the whole of it takes at most this long, and each attempt waits this long for
+    // the focus to arrive.
+    static constexpr double refocusTimeout = 2.0;
+    static constexpr double fieldFocusSettleDelay = 0.06;
 
     ClipboardService(const Platform &platform, PasteboardManager &pasteboard, QObject *parent = nullptr);
     ~ClipboardService() override;
@@ -56,6 +60,12 @@ public:
         m_recordFieldValue = std::move(recorder);
     }
 
+    // Reads an application's focused field for focusedFieldTarget(); without one, targets carry no field.
+    void setFocusedFieldReader(std::function<std::optional<FocusedFieldTarget>(const RunningApplication &)> reader)
+    {
+        m_readFocusedField = std::move(reader);
+    }
+
     bool isPasting() const { return m_isPasting; }
 
     // The application a paste without a target goes to; the launcher writes it.
@@ -71,9 +81,9 @@ public:
     // the target; false at once while another paste runs or when the permissions stay refused.
     Task<bool> paste(ClipboardItem item, std::optional<ClipboardPasteTarget> target = std::nullopt);
 
-    // Activates the application and waits (every 0.02 s, at most 2 s) until it is active; focusing the
-    // field itself comes with the accessibility backend. False when the time runs out, the task is
-    // cancelled or the application has ended.
+    // Activates the application and waits (every 0.02 s) until it is active, then focuses the field (or
+    // presses it when it refuses) and checks 0.06 s later, until the field has the focus. True once it
+    // has; false when 2 s have passed, the task is cancelled or the application has ended.
     Task<bool> refocus(RunningApplication app, FocusedFieldTarget field);
 #endif
 
@@ -89,6 +99,7 @@ private:
     Task<bool> waitUntilActive(RunningApplication app);
 #endif
     bool requestPermissions();
+    bool isFieldFocused(const RunningApplication &app, const FocusedFieldTarget &field) const;
     void setIsPasting(bool pasting);
 
     Platform m_platform;
@@ -101,4 +112,5 @@ private:
     std::function<bool()> m_pasteAsPlainText;
     std::function<void()> m_onPulse;
     std::function<void(const QString &, const FocusedFieldTarget &)> m_recordFieldValue;
+    std::function<std::optional<FocusedFieldTarget>(const RunningApplication &)> m_readFocusedField;
 };

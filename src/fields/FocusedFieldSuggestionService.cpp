@@ -43,6 +43,19 @@ AccessibilityElement FocusedFieldSuggestionService::focusedEditableField(const R
     return *focused;
 }
 
+std::optional<FocusedFieldTarget> FocusedFieldSuggestionService::focusedFieldTarget(const RunningApplication &app)
+{
+    if (!m_platform.accessibility || !m_platform.permissions || !m_platform.permissions->isTrusted())
+        return std::nullopt;
+    const AccessibilityElement focused = focusedEditableField(app);
+    if (focused.isNull())
+        return std::nullopt;
+    const std::optional<QString> fieldType = R::focusedFieldType(focused);
+    if (!fieldType)
+        return std::nullopt;
+    return FocusedFieldTarget{focused, R::descriptor(focused, app, *fieldType)};
+}
+
 std::optional<ClipboardPasteTarget> FocusedFieldSuggestionService::pasteTarget(QPointF point)
 {
     Accessibility *accessibility = m_platform.accessibility;

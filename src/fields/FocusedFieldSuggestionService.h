@@ -37,6 +37,9 @@ public:
     // (the application is still in front). Never a secure or password field.
     std::optional<FocusedFieldDescriptor> focusedFieldDescriptorForCopy(const QString &text,
                                                                         const QString &sourceBundleIdentifier);
+    // The application's focused field when it is an editable field the engine works with: what a paste
+    // into that application goes to.
+    std::optional<FocusedFieldTarget> focusedFieldTarget(const RunningApplication &app);
     // The field's frame in the accessibility space, when larger than one point both ways.
     std::optional<QRectF> fieldFrame(const FocusedFieldTarget &target) const;
 

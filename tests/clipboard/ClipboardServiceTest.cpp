@@ -411,19 +411,77 @@ TEST_F(ClipboardServiceTest, FocusedFieldTargetIsTheFrontmostOtherRegularApplica
     EXPECT_FALSE(service.focusedFieldTarget());
 }
 
-TEST_F(ClipboardServiceTest, RefocusWaitsForTheApplication)
+TEST_F(ClipboardServiceTest, RefocusActivatesThenFocusesTheField)
 {
-    sim.workspace.activationDelay = 0.25;
-    Task<bool> refocused = service.refocus(editor, FocusedFieldTarget{});
-    sim.clock.advance(0.25);
-    EXPECT_FALSE(refocused.isFinished()) << "seen at the poll after it came to the front";
-    sim.clock.advance(0.01);
-    EXPECT_EQ(refocused.result(), std::optional<bool>(true));
+    struct Row {
+        const char *what;
+        double activationDelay;  // negative: never comes to the front
+        bool acceptsFocus;       // false: focusing is refused and the field is pressed instead
+        bool respondsToFocus;    // false: the focus never arrives
+        std::optional<double> terminateAt;
+        std::optional<bool> result;
+        double finishedBy;       // simulated seconds
+    };
+    const Row rows[] = {
+        {"front at once, focus at once", 0, true, true, std::nullopt, true, 0.07},
+        {"front after 0.25 s", 0.25, true, true, std::nullopt, true, 0.33},
+        {"focus refused, press focuses", 0, false, true, std::nullopt, true, 0.07},
+        {"never in front", -1, true, true, std::nullopt, false, 2.01},
+        {"focus never arrives", 0, true, false, std::nullopt, false, 2.07},
+        {"quits while waiting", 0, true, false, 0.5, false, 0.55},
+    };
+    for (const Row &row : rows) {
+        SimPlatform platform;
+        const RunningApplication app = platform.workspace.addApplication(QStringLiteral("gedit"));
+        platform.workspace.activationDelay = row.activationDelay;
+        const auto root = platform.accessibility.application(app.pid);
+        const auto field = root->addChild(AccessibilityRole::textField);
+        root->process().acceptsFocus = row.acceptsFocus;
+        if (!row.respondsToFocus)
+            field->set(AccessibilityAttribute::focused, false);
+        PasteboardManager manager(platform.clock, platform.pasteboard, &platform.workspace);
+        ClipboardService refocusing(platform.platform(), manager);
 
-    sim.workspace.activationDelay = -1;
-    Task<bool> never = service.refocus(terminal, FocusedFieldTarget{});
-    sim.clock.advance(2);
-    EXPECT_EQ(never.result(), std::optional<bool>(false));
+        Task<bool> task = refocusing.refocus(app, FocusedFieldTarget{field->element(), {}});
+        double elapsed = 0;
+        while (!task.isFinished() && elapsed < 3) {
+            if (row.terminateAt && elapsed >= *row.terminateAt)
+                platform.workspace.terminate(app);
+            platform.clock.advance(0.01);
+            elapsed += 0.01;
+        }
+        EXPECT_EQ(task.result(), row.result) << row.what;
+        EXPECT_LE(elapsed, row.finishedBy + 0.02) << row.what;
+        if (row.result == true) {
+            EXPECT_TRUE(field->isFocused()) << row.what;
+            EXPECT_EQ(root->process().presses > 0, !row.acceptsFocus) << row.what;
+        }
+    }
+}
+
+TEST_F(ClipboardServiceTest, CancelledRefocusEndsAtOnce)
+{
+    const auto field = sim.accessibility.application(editor.pid)->addChild(AccessibilityRole::textField);
+    field->set(AccessibilityAttribute::focused, false);
+    Task<bool> task = service.refocus(editor, FocusedFieldTarget{field->element(), {}});
+    sim.clock.advance(0.2);
+    task.cancel();
+    EXPECT_EQ(task.result(), std::optional<bool>(false));
+}
+
+TEST_F(ClipboardServiceTest, TargetCarriesTheFocusedFieldTheReaderFinds)
+{
+    const auto field = sim.accessibility.application(editor.pid)->addChild(AccessibilityRole::textField);
+    QList<qint64> asked;
+    service.setFocusedFieldReader([&](const RunningApplication &app) -> std::optional<FocusedFieldTarget> {
+        asked.append(app.pid);
+        return FocusedFieldTarget{field->element(), {}};
+    });
+    sim.workspace.bringToFront(editor);
+    const std::optional<ClipboardPasteTarget> target = service.focusedFieldTarget();
+    ASSERT_TRUE(target && target->field);
+    EXPECT_EQ(target->field->element, field->element());
+    EXPECT_EQ(asked, QList<qint64>{editor.pid});
 }
 
 TEST_F(ClipboardServiceTest, AppStatePasteGoesThroughTheService)
