@@ -655,6 +655,8 @@ void NotchLauncherWindow::close()
     removeMonitor(m_dismissKeyMonitor);
     m_shouldRestoreAfterSpaceTransition = false;
     panel()->orderOut();
+    if (auto *view = qobject_cast<NotchLauncherView *>(m_view.data()))
+        view->goOffScreen();
     panel()->setContentWidget(nullptr);
     m_view = nullptr;
     m_hostingView = nullptr;
@@ -669,22 +671,19 @@ void NotchLauncherWindow::installContent()
         return;
     QWidget *root = nullptr;
     if (m_appState && m_clipboardHistory) {
-        auto *view = new NotchLauncherView(*m_viewModel, viewCallbacks());
+        auto *view = new NotchLauncherView(m_platform, *m_viewModel, m_appState, m_clipboardHistory, viewCallbacks());
         m_view = view;
         root = view;
         connect(view, &NotchLauncherView::chromeShapeChanged, this,
                 [this](const QPainterPath &path) { panel()->setShape(path); });
-        connect(m_clipboardHistory, &ClipboardHistoryManager::itemsChanged, this, &NotchLauncherWindow::refreshViewItems);
-        connect(m_viewModel.get(), &NotchLauncherViewModel::demoClipboardItemsChanged, this,
-                &NotchLauncherWindow::refreshViewItems);
-        connect(m_appState->settings(), &SettingsStore::settingsChanged, this, &NotchLauncherWindow::refreshViewItems);
-        refreshViewItems();
     } else {
         root = new QWidget;
     }
     m_hostingView = root;
     panel()->setContentWidget(root);
     applyFrame(false);
+    if (auto *view = qobject_cast<NotchLauncherView *>(root))
+        view->goOnScreen();
     if (isNotchMode()) {
         startHardwareNotchHoverMonitor();
         installHardwareNotchClickMonitors();
@@ -699,19 +698,6 @@ void NotchLauncherWindow::installContent()
             return EventDisposition::Consume;
         });
     }
-}
-
-void NotchLauncherWindow::refreshViewItems()
-{
-    auto *view = qobject_cast<NotchLauncherView *>(m_view.data());
-    if (!view)
-        return;
-    if (m_appState)
-        view->setNotchExpandOnHover(m_appState->settings()->settings().notchExpandOnHover);
-    if (const auto &demo = m_viewModel->demoClipboardItems())
-        view->setClipboardItems(*demo);
-    else if (m_clipboardHistory)
-        view->setClipboardItems(m_clipboardHistory->items().mid(0, maximumListedItems));
 }
 
 NotchLauncherView::Callbacks NotchLauncherWindow::viewCallbacks()
@@ -777,6 +763,12 @@ NotchLauncherView::Callbacks NotchLauncherWindow::viewCallbacks()
     callbacks.onContentLayoutChanged = [self] {
         if (self)
             self->applyFrame(true);
+    };
+    callbacks.onKeyboardActivity = [self] {
+        // Typing in the expanded panel renews the hot key's lock, so the pointer resting elsewhere does
+        // not collapse the panel mid-word.
+        if (self && self->m_isExpanded)
+            self->m_hoverOutLockUntil = std::max(self->m_hoverOutLockUntil, self->now() + showLock);
     };
     return callbacks;
 }

@@ -172,7 +172,6 @@ private:
     void removeMonitor(std::optional<MonitorToken> &token);
     void finishFrame();
     NotchLauncherView::Callbacks viewCallbacks();
-    void refreshViewItems();
 
     Platform m_platform;
     ScreenInfo m_screen;

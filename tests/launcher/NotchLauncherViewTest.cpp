@@ -1,197 +1,677 @@
+// The launcher panel's view on the simulated desktop: geometry, header, pulse, search, keyboard, hover,
+// rows and swipes, each rule table as one table of cases.
+#include "LauncherTestFixture.h"
+
+#include "app/RuntimeState.h"
+#include "clipboard/ClipboardSearchIndex.h"
+#include "launcher/panel/NotchClipboardList.h"
+#include "launcher/panel/NotchClipboardSearchTextField.h"
+#include "launcher/panel/NotchHeaderEntrance.h"
 #include "launcher/panel/NotchLauncherView.h"
-#include "launcher/panel/NotchLauncherViewModel.h"
+#include "launcher/panel/NotchListSearchBar.h"
+#include "model/FilterManager.h"
 
-#include "DesktopTest.h"
-
-#include <QDir>
 #include <QImage>
-
-#include <gtest/gtest.h>
 
 namespace {
 
-ClipboardItem textItem(const QString &text)
-{
-    ClipboardItem item(QUuid::createUuid());
-    item.setText(text);
-    item.setTypeRawValue(QStringLiteral("text"));
-    return item;
-}
-
-QImage render(QWidget &view, const QString &name)
-{
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    const QString path = QDir(DesktopTest::snapshotDirectory()).filePath(name + QStringLiteral(".png"));
-    image.save(path);
-    return image;
-}
-
-struct NotchLauncherViewTest : ::testing::Test {
+struct NotchLauncherViewTest : LauncherTest {
     NotchLauncherViewModel model;
     QStringList calls;
     QList<ClipboardItem> selected;
+    QList<ClipboardItem> previewed;
+    bool ownsKeys = true;
+    std::unique_ptr<NotchLauncherView> view;
+
     NotchLauncherView::Callbacks callbacks()
     {
         NotchLauncherView::Callbacks c;
         c.onHoverChanged = [this](bool inside) { calls << (inside ? "hover-in" : "hover-out"); };
         c.onCollapsedTap = [this] { calls << "collapsed-tap"; };
         c.onClipboardListFocus = [this] { calls << "list-focus"; };
+        c.ownsKeyboardEvent = [this](const KeyDownEvent &) { return ownsKeys; };
         c.onClipboardItemSelect = [this](const ClipboardItem &item) { selected << item; };
+        c.onClipboardPreview = [this](const ClipboardItem &item) { previewed << item; };
+        c.onSearch = [this](const QString &query) { calls << "search:" + query; };
         c.onContentLayoutChanged = [this] { calls << "layout"; };
+        c.onKeyboardActivity = [this] { calls << "key"; };
         return c;
+    }
+
+    NotchLauncherView &makeView(int width = 552, int height = 420)
+    {
+        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get(), callbacks());
+        view->resize(width, height);
+        view->show();
+        settle();
+        return *view;
+    }
+
+    // Lets searches on the index's thread finish and their results arrive.
+    void settle()
+    {
+        for (int i = 0; i < 20; ++i) {
+            history->searchIndex().waitForIdle();
+            QCoreApplication::processEvents();
+            sim.clock.runDue();
+        }
+    }
+
+    QList<ClipboardItem> addItems(int count)
+    {
+        QList<ClipboardItem> items;
+        for (int i = 0; i < count; ++i) {
+            ClipboardItem item = textItem(QStringLiteral("item %1").arg(i));
+            history->handleItemInserted(item);
+            items.prepend(history->items().first());
+        }
+        settle();
+        return items; // newest first, as the list shows them
+    }
+
+    void expand()
+    {
+        model.setIsExpanded(true);
+        model.setIsListSettled(true);
+        settle();
+    }
+
+    EventDisposition key(int code, unsigned modifiers = 0)
+    {
+        KeyDownEvent event;
+        event.keyCode = code;
+        event.modifierFlags = modifiers;
+        return sim.eventMonitors.sendLocalKeyDown(event);
     }
 };
 
-TEST_F(NotchLauncherViewTest, CollapsedChromeIsABlackNotchWithShouldersAndRoundedBottom)
+TEST(NotchPanelGeometry, BandsRevealsAndChromeFollowTheFrameAndState)
 {
-    NotchLauncherView view(model, callbacks());
-    view.resize(180, 32);
-    const QImage image = render(view, QStringLiteral("launcher-collapsed"));
-    // Black and opaque in the middle of the top edge and the body.
-    EXPECT_EQ(image.pixelColor(90, 1), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(90, 28), QColor(Qt::black));
-    // The top edge spans the full width (it meets the menu bar), thinning into the shoulders...
-    EXPECT_GT(image.pixelColor(1, 0).alpha(), 0);
-    EXPECT_GT(image.pixelColor(178, 0).alpha(), 0);
-    EXPECT_GT(image.pixelColor(8, 0).alpha(), 128);
-    // ...while the shoulders and the rounded bottom corners leave the sides transparent.
-    EXPECT_EQ(image.pixelColor(2, 20).alpha(), 0);
-    EXPECT_EQ(image.pixelColor(177, 20).alpha(), 0);
-    EXPECT_EQ(image.pixelColor(9, 31).alpha(), 0);
-    EXPECT_EQ(image.pixelColor(170, 31).alpha(), 0);
-}
-
-TEST_F(NotchLauncherViewTest, ExpandedShowsTheItemTitlesInRows)
-{
-    NotchLauncherView view(model, callbacks());
-    model.setIsExpanded(true);
-    view.setClipboardItems({textItem("Quarterly report draft"), textItem("https://example.org/a"),
-                            textItem("Grocery list: milk, eggs")});
-    view.resize(552, 280);
-    const QImage image = render(view, QStringLiteral("launcher-expanded"));
-    EXPECT_EQ(image.pixelColor(276, 2), QColor(Qt::black));
-    EXPECT_EQ(image.pixelColor(2, 270).alpha(), 0); // beside the rounded body
-    // Some light text pixels in the first row, none below the last row.
-    auto lightPixels = [&](int top, int bottom) {
-        int count = 0;
-        for (int y = top; y < bottom; ++y) {
-            for (int x = 30; x < 520; ++x) {
-                if (image.pixelColor(x, y).lightness() > 160)
-                    ++count;
-            }
-        }
-        return count;
+    struct Row {
+        const char *name;
+        NotchPanelGeometry::Input in;
+        double topBand, topGap, headerReveal, topInset, contentHeight, bottomRadius, shoulder;
     };
-    const int firstRow = int(view.topInset() + NotchLauncherView::listTopInset);
-    EXPECT_GT(lightPixels(firstRow, firstRow + 64), 20);
-    EXPECT_EQ(lightPixels(firstRow + 3 * 64, 280), 0);
+    const auto input = [](double w, double h, bool expanded, bool notch, bool floating, bool settled, double bar) {
+        NotchPanelGeometry::Input in;
+        in.width = w;
+        in.height = h;
+        in.isExpanded = expanded;
+        in.hasRealNotch = notch;
+        in.isFloatingWindow = floating;
+        in.isListSettled = settled;
+        in.realNotchBarHeight = bar;
+        in.realNotchBottomCornerRadius = 12.58;
+        return in;
+    };
+    const Row rows[] = {
+        // Collapsed without a notch: clamp(H − 4, 20, 30), radius 34 % and shoulders 23 % of the bar.
+        {"collapsed plain", input(180, 32, false, false, false, false, 32), 28, 2, 0, 30, 2, 32 * 0.34, 32 * 0.23},
+        {"collapsed low", input(180, 18, false, false, false, false, 18), 20, 2, 0, 22, 0, 18 * 0.34, 18 * 0.23},
+        // Collapsed at a real notch: the notch's own radius, no shoulders.
+        {"collapsed notch", input(180, 37, false, true, false, false, 37), 37, 0, 0, 37, 0, 12.58, 0},
+        // Expanding: the reveals grow with the frame, the list jumps to 1 once settled.
+        {"expanding plain", input(441.688, 70, true, false, false, false, 24), 30, 8, 0.5, 38, 32, 20, 21.344},
+        {"expanded plain", input(441.688, 240, true, false, false, true, 24), 30, 8, 1, 38, 202, 20, 21.344},
+        {"expanded notch", input(552.688, 300, true, true, false, false, 37), 37, 0, 1, 37, 263, 20, 21.344},
+        {"floating", input(399, 280, true, false, true, false, 24), 30, 8, 1, 0, 280, 20, 0},
+        // A frame smaller than its bands: nothing left for the list.
+        {"tiny", input(100, 20, true, false, false, false, 24), 30, 8, 0, 38, 0, 20, 21.344},
+    };
+    for (const Row &row : rows) {
+        const NotchPanelGeometry g = NotchPanelGeometry::compute(row.in);
+        EXPECT_DOUBLE_EQ(g.topBand, row.topBand) << row.name;
+        EXPECT_DOUBLE_EQ(g.topGap, row.topGap) << row.name;
+        EXPECT_NEAR(g.headerReveal, row.headerReveal, 1e-9) << row.name;
+        EXPECT_DOUBLE_EQ(g.topInset, row.topInset) << row.name;
+        EXPECT_DOUBLE_EQ(g.contentHeight, row.contentHeight) << row.name;
+        EXPECT_NEAR(g.listReveal, row.in.isExpanded ? (row.in.isFloatingWindow || row.in.isListSettled ? 1 : std::min(row.contentHeight / 64, 1.0)) : 0, 1e-9) << row.name;
+        EXPECT_NEAR(g.chrome.bottomCornerRadius, row.bottomRadius, 1e-9) << row.name;
+        EXPECT_NEAR(g.chrome.shoulderDepth, row.shoulder, 1e-9) << row.name;
+        EXPECT_GE(g.innerWidth, 1) << row.name;
+    }
 }
 
-TEST_F(NotchLauncherViewTest, ChromeValuesFollowTheState)
+TEST(NotchPanelGeometry, ListAreaRevealValues)
 {
-    NotchLauncherView view(model, callbacks());
-    view.resize(180, 32);
-    NotchChromeShape shape = view.chromeShape();
-    EXPECT_DOUBLE_EQ(shape.bottomCornerRadius, 32 * 0.34);
-    EXPECT_DOUBLE_EQ(shape.shoulderDepth, 32 * 0.23);
-    EXPECT_DOUBLE_EQ(shape.shoulderCurveFactor, 0.1);
-    model.setHasRealNotch(true);
-    model.setRealNotchBottomCornerRadius(12.5);
-    shape = view.chromeShape();
-    EXPECT_DOUBLE_EQ(shape.bottomCornerRadius, 12.5);
-    EXPECT_DOUBLE_EQ(shape.shoulderDepth, 0);
+    NotchPanelGeometry::Input in;
+    in.width = 441.688;
+    in.height = 70;
+    in.isExpanded = true;
+    NotchPanelGeometry g = NotchPanelGeometry::compute(in);
+    EXPECT_NEAR(g.listOpacity, 0.5, 1e-9);
+    EXPECT_NEAR(g.listOffsetY, -5, 1e-9);
+    EXPECT_NEAR(g.listScaleY, 0.985, 1e-9);
+    EXPECT_FALSE(g.listTakesInput);
+    in.isExpanded = false;
+    g = NotchPanelGeometry::compute(in);
+    EXPECT_EQ(g.listOpacity, 0);
+    EXPECT_EQ(g.listOffsetY, -18); // collapsed: lifted and invisible
+    in.isExpanded = true;
+    in.isListSettled = true;
+    in.isListContentVisible = false;
+    g = NotchPanelGeometry::compute(in);
+    EXPECT_EQ(g.listOpacity, 0);
+    EXPECT_FALSE(g.listTakesInput);
+}
+
+TEST(NotchHeaderLayout, VisibilityMatrix)
+{
+    struct Row {
+        const char *name;
+        bool expanded, notch;
+        NotchLauncherListKind list;
+        bool aiControls, historyTab, context, demo;
+        bool notchLayout, recentTab, toggle;
+        NotchHeaderLayout::Search search;
+    };
+    using K = NotchLauncherListKind;
+    using S = NotchHeaderLayout::Search;
+    const Row rows[] = {
+        {"plain clipboard", true, false, K::clipboard, false, false, false, false, false, false, true, S::clipboard},
+        {"notch clipboard", true, true, K::clipboard, false, false, false, false, true, false, true, S::clipboard},
+        {"recent without context", true, false, K::recent, true, true, false, false, false, true, false, S::none},
+        {"recent with context", true, true, K::recent, true, false, true, false, true, true, false, S::fieldHistory},
+        {"tab remembered", true, false, K::clipboard, false, true, false, false, false, true, true, S::clipboard},
+        {"demo", true, false, K::clipboard, true, false, false, true, false, true, false, S::clipboard},
+        {"collapsed", false, true, K::clipboard, false, false, false, false, false, false, false, S::none},
+    };
+    for (const Row &row : rows) {
+        NotchHeaderLayout::Input in;
+        in.isExpanded = row.expanded;
+        in.hasRealNotch = row.notch;
+        in.selectedList = row.list;
+        in.showsAIControls = row.aiControls;
+        in.hasSelectedHistoryTab = row.historyTab;
+        in.hasAIContext = row.context;
+        in.hasDemoItems = row.demo;
+        in.width = 400;
+        const NotchHeaderLayout out = NotchHeaderLayout::compute(in);
+        EXPECT_EQ(out.isNotchLayout, row.notchLayout) << row.name;
+        EXPECT_EQ(out.showsRecentTab, row.recentTab) << row.name;
+        EXPECT_EQ(out.showsFiltersToggle, row.toggle) << row.name;
+        EXPECT_EQ(out.search, row.search) << row.name;
+        EXPECT_EQ(out.recentTab.isEmpty(), !row.recentTab) << row.name;
+    }
+}
+
+TEST(NotchHeaderLayout, SearchWidthAroundTheNotchAndInAPlainRow)
+{
+    struct Row {
+        bool notch;
+        double rail;
+        double width;
+    };
+    for (const Row row : {Row{false, 140, 182}, Row{true, 140, 94}, Row{true, 46, 0}, Row{true, 30, 0}, Row{true, 300, 124}}) {
+        NotchHeaderLayout::Input in;
+        in.isExpanded = true;
+        in.hasRealNotch = row.notch;
+        in.realNotchSideRailWidth = row.rail;
+        in.width = 500;
+        EXPECT_DOUBLE_EQ(NotchHeaderLayout::compute(in).searchWidth, row.width) << row.rail;
+    }
+    // The plain row ends with the settings button at its trailing edge, the search area beside it.
+    NotchHeaderLayout::Input in;
+    in.isExpanded = true;
+    in.width = 400;
+    const NotchHeaderLayout plain = NotchHeaderLayout::compute(in);
+    EXPECT_DOUBLE_EQ(plain.settingsButton.right(), 400);
+    EXPECT_DOUBLE_EQ(plain.searchArea.right() + 10, plain.settingsButton.left());
+    // Around the notch the trailing group starts after the rail and the notch gap.
+    in.hasRealNotch = true;
+    in.realNotchBarWidth = 180;
+    in.realNotchSideRailWidth = 140;
+    const NotchHeaderLayout notch = NotchHeaderLayout::compute(in);
+    EXPECT_DOUBLE_EQ(notch.searchArea.left(), 140 + 198);
+}
+
+TEST(NotchHeaderEntrance, LooksBeforeAndAfterComingOnScreen)
+{
+    struct Row {
+        bool enabled, spins, visible, reduceMotion;
+        double saturation, rotation, offset, opacity;
+    };
+    const Row rows[] = {
+        {true, true, false, false, 0, 0, 30, 0},
+        {true, true, true, false, 1, -360, 0, 1},
+        {true, false, true, false, 1, 0, 0, 1},
+        {true, true, false, true, 0, 0, 0, 0},   // reduce motion: only a fade
+        {true, true, true, true, 1, 0, 0, 1},
+        {false, true, false, false, 1, 0, 0, 1}, // disabled: shows at once
+    };
+    for (const Row &row : rows) {
+        const NotchHeaderEntrance::Look look = NotchHeaderEntrance{row.enabled, row.spins}.look(row.visible, row.reduceMotion);
+        EXPECT_EQ(look.saturation, row.saturation);
+        EXPECT_EQ(look.rotationDegrees, row.rotation);
+        EXPECT_EQ(look.offsetX, row.offset);
+        EXPECT_EQ(look.opacity, row.opacity);
+    }
+    EXPECT_EQ(NotchHeaderEntrance::animation(true).kind, Animation::Kind::timed);
+    EXPECT_DOUBLE_EQ(NotchHeaderEntrance::animation(true).duration, 0.16);
+    EXPECT_EQ(NotchHeaderEntrance::animation(false).kind, Animation::Kind::spring);
+}
+
+TEST_F(NotchLauncherViewTest, TwoCopiesHalfASecondApartKeepTheLogoLitAndTurnItTwice)
+{
+    makeView();
+    RuntimeState &runtime = *appState->runtime();
+    runtime.raiseClipboardPulse();
+    EXPECT_TRUE(view->isClipboardPulseActive());
+    sim.clock.advance(0.5);
+    runtime.raiseClipboardPulse();
+    sim.clock.advance(0.8); // 1.3 s after the first, 0.8 after the second
+    EXPECT_TRUE(view->isClipboardPulseActive());
+    EXPECT_NEAR(view->logo().scale, 1.14, 0.02);
+    sim.clock.advance(0.06);
+    EXPECT_FALSE(view->isClipboardPulseActive());
+    EXPECT_DOUBLE_EQ(view->clipboardLogoRotation(), 720);
+    sim.clock.advance(2);
+    EXPECT_NEAR(view->logo().scale, 1.0, 1e-3);
+    EXPECT_NEAR(view->logo().saturation, 0, 1e-3); // grey at rest
+}
+
+TEST_F(NotchLauncherViewTest, WithReduceMotionAPulseLightsButNeitherScalesNorTurns)
+{
+    sim.appearance.setReduceMotion(true);
+    makeView();
+    appState->runtime()->raiseClipboardPulse();
+    sim.clock.advance(0.3);
+    EXPECT_TRUE(view->isClipboardPulseActive());
+    EXPECT_NEAR(view->logo().saturation, 1, 1e-3);
+    EXPECT_DOUBLE_EQ(view->logo().scale, 1);
+    EXPECT_DOUBLE_EQ(view->clipboardLogoRotation(), 0);
+    EXPECT_GT(view->logo().shadowColor.alpha(), 0);
     model.setIsExpanded(true);
-    shape = view.chromeShape();
-    EXPECT_DOUBLE_EQ(shape.bottomCornerRadius, 20);
-    EXPECT_DOUBLE_EQ(shape.shoulderDepth, 21.344);
-    EXPECT_DOUBLE_EQ(shape.shoulderCurveFactor, 0.06);
-    model.setIsFloatingWindow(true);
-    shape = view.chromeShape();
-    EXPECT_TRUE(shape.isFloatingWindow);
-    EXPECT_DOUBLE_EQ(shape.shoulderDepth, 0);
+    sim.clock.advance(1);
+    EXPECT_DOUBLE_EQ(view->logo().rotationDegrees, 0); // no expansion turn either
 }
 
-TEST_F(NotchLauncherViewTest, ShouldersShrinkToFitSmallRectangles)
+TEST_F(NotchLauncherViewTest, ExpandingSlidesTheLogoToTheBandsLeadingEdge)
 {
-    // Narrower than 5 x the depth: 20 % of the width; lower than twice the depth: half the height.
-    NotchChromeShape shape{false, 4, 21.344, 0.06};
-    const QRectF narrow(0, 0, 50, 200);
-    EXPECT_TRUE(shape.path(narrow).contains(QPointF(10.5, 199 - 4)));
-    EXPECT_FALSE(shape.path(narrow).contains(QPointF(9.5, 150)));
-    const QRectF low(0, 0, 400, 20);
-    EXPECT_FALSE(shape.path(low).contains(QPointF(9.5, 15)));
-    EXPECT_TRUE(shape.path(low).contains(QPointF(200, 19)));
+    makeView();
+    for (const double headerWidth : {399.0, 60.0}) {
+        model.setExpandedHeaderWidth(headerWidth);
+        model.setIsExpanded(true);
+        sim.clock.advance(3);
+        EXPECT_NEAR(view->logo().offset.x(), -std::max(headerWidth / 2 - 30, 0.0), 1e-3) << headerWidth;
+        model.setIsExpanded(false);
+        sim.clock.advance(3);
+        EXPECT_NEAR(view->logo().offset.x(), 0, 1e-3);
+    }
+}
+
+TEST_F(NotchLauncherViewTest, KeyTable)
+{
+    const QList<ClipboardItem> items = addItems(3);
+    makeView();
+    expand();
+    ASSERT_EQ(view->displayedClipboardItems().size(), 3);
+    struct Row {
+        const char *name;
+        int code;
+        unsigned modifiers;
+        std::optional<int> activeBefore;
+        EventDisposition disposition;
+        std::optional<int> activeAfter;
+        int pastes;
+    };
+    using D = EventDisposition;
+    const Row rows[] = {
+        {"Down with none selects the second", KeyCode::DownArrow, 0, std::nullopt, D::Consume, 1, 0},
+        {"Up with none selects the first", KeyCode::UpArrow, 0, std::nullopt, D::Consume, 0, 0},
+        {"Up on the first stays", KeyCode::UpArrow, 0, 0, D::Consume, 0, 0},
+        {"Down on the last stays", KeyCode::DownArrow, 0, 2, D::Consume, 2, 0},
+        {"Return pastes the active", KeyCode::Return, 0, 1, D::Consume, 1, 1},
+        {"keypad Enter as Return", KeyCode::KeypadEnter, 0, 2, D::Consume, 2, 1},
+        {"Caps Lock does not count", KeyCode::Return, ModifierFlag::CapsLock, 0, D::Consume, 0, 1},
+        {"numeric pad flag does not count", KeyCode::DownArrow, ModifierFlag::NumericPad, 0, D::Consume, 1, 0},
+        {"Shift passes", KeyCode::Return, ModifierFlag::Shift, 1, D::Pass, 1, 0},
+        {"Control passes", KeyCode::DownArrow, ModifierFlag::Control, 1, D::Pass, 1, 0},
+        {"Super passes", KeyCode::Space, ModifierFlag::Command, 1, D::Pass, 1, 0},
+        {"Return without an active item passes", KeyCode::Return, 0, std::nullopt, D::Pass, std::nullopt, 0},
+        {"other keys pass", KeyCode::A, 0, 1, D::Pass, 1, 0},
+    };
+    for (const Row &row : rows) {
+        model.setSelectedClipboardItemID(row.activeBefore ? std::optional<QUuid>(items.at(*row.activeBefore).id()) : std::nullopt);
+        model.setHighlightedClipboardItemID(std::nullopt);
+        selected.clear();
+        EXPECT_EQ(key(row.code, row.modifiers), row.disposition) << row.name;
+        const std::optional<QUuid> expected = row.activeAfter ? std::optional<QUuid>(items.at(*row.activeAfter).id()) : std::nullopt;
+        EXPECT_EQ(view->activeClipboardItemID(), expected) << row.name;
+        EXPECT_EQ(selected.size(), row.pastes) << row.name;
+    }
+}
+
+TEST_F(NotchLauncherViewTest, KeysPassWhenThePanelCannotActOnThem)
+{
+    addItems(2);
+    makeView();
+    // Collapsed, another window's key, the demo: nothing is handled and the lock is not renewed.
+    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Pass);
+    expand();
+    ownsKeys = false;
+    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Pass);
+    EXPECT_FALSE(calls.contains("key"));
+    ownsKeys = true;
+    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Consume);
+    EXPECT_TRUE(calls.contains("key"));
+    // The search field handles its own keys.
+    view->setClipboardSearchFocused(true);
+    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Pass);
+    view->setClipboardSearchFocused(false);
+    model.setDemoClipboardItems(QList<ClipboardItem>{textItem("demo")});
+    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Pass);
+}
+
+TEST_F(NotchLauncherViewTest, SearchFieldArrowsEnterAndLeaveTheList)
+{
+    const QList<ClipboardItem> items = addItems(3);
+    makeView();
+    expand();
+    view->handleSearchFieldArrowUp(); // navigation off: nothing
+    EXPECT_FALSE(view->isClipboardKeyboardNavigationActive());
+    view->handleSearchFieldArrowDown();
+    EXPECT_TRUE(view->isClipboardKeyboardNavigationActive());
+    EXPECT_EQ(view->activeClipboardItemID(), items[0].id());
+    view->handleSearchFieldArrowDown();
+    EXPECT_EQ(view->activeClipboardItemID(), items[1].id());
+    view->handleSearchFieldArrowUp();
+    view->handleSearchFieldArrowUp(); // up from the first row clears the selection
+    EXPECT_FALSE(view->isClipboardKeyboardNavigationActive());
+    EXPECT_EQ(view->activeClipboardItemID(), std::nullopt);
+}
+
+// A search the test answers by hand.
+struct ManualSearch {
+    struct Pending {
+        QString query;
+        std::shared_ptr<std::optional<QList<ClipboardItem>>> answer = std::make_shared<std::optional<QList<ClipboardItem>>>();
+        std::shared_ptr<bool> done = std::make_shared<bool>(false);
+    };
+    QList<Pending> pending;
+    Clock *clock = nullptr;
+
+    NotchLauncherView::SearchFunction function()
+    {
+        return [this](std::optional<ClipboardFilter>, QString query) { return run(query); };
+    }
+    Task<std::optional<QList<ClipboardItem>>> run(QString query)
+    {
+        Pending p;
+        p.query = query;
+        pending.append(p);
+        while (!*p.done) {
+            const bool awake = co_await clock->sleep(0.01);
+            if (!awake)
+                co_return std::nullopt;
+        }
+        co_return *p.answer;
+    }
+    void answer(int index, std::optional<QList<ClipboardItem>> items)
+    {
+        *pending[index].answer = std::move(items);
+        *pending[index].done = true;
+    }
+};
+
+TEST_F(NotchLauncherViewTest, ReturnDuringARunningSearchPastesFromItsResults)
+{
+    const QList<ClipboardItem> items = addItems(3);
+    makeView();
+    ManualSearch search;
+    search.clock = &sim.clock;
+    view->setSearchFunction(search.function());
+    expand();
+    view->setClipboardSearchFocused(true);
+    view->setClipboardSearchQuery(QStringLiteral("item 1"));
+    ASSERT_TRUE(view->isSearchRunning());
+    view->submitActiveClipboardItem(); // Return in the field
+    EXPECT_TRUE(view->hasPendingSubmission());
+    EXPECT_TRUE(selected.isEmpty());
+    search.answer(search.pending.size() - 1, QList<ClipboardItem>{items[1]});
+    sim.clock.advance(0.02);
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected[0].id(), items[1].id());
+    EXPECT_TRUE(calls.contains("search:item 1"));
+}
+
+TEST_F(NotchLauncherViewTest, AFailedSearchDoesNotKeepReturnWaitingForever)
+{
+    const QList<ClipboardItem> items = addItems(2);
+    makeView();
+    ManualSearch search;
+    search.clock = &sim.clock;
+    view->setSearchFunction(search.function());
+    expand();
+    view->setClipboardSearchQuery(QStringLiteral("item"));
+    search.answer(search.pending.size() - 1, std::nullopt); // the search failed
+    sim.clock.advance(0.02);
+    EXPECT_FALSE(view->isSearchRunning());
+    view->submitActiveClipboardItem();
+    ASSERT_EQ(selected.size(), 1); // Return pastes from the list that stayed
+    EXPECT_EQ(selected[0].id(), items[0].id());
+}
+
+TEST_F(NotchLauncherViewTest, TypingCancelsEarlierQueriesAndBlankQueriesReportNothing)
+{
+    addItems(3);
+    makeView();
+    ManualSearch search;
+    search.clock = &sim.clock;
+    view->setSearchFunction(search.function());
+    expand();
+    view->setClipboardSearchQuery(QStringLiteral("i"));
+    view->setClipboardSearchQuery(QStringLiteral("it"));
+    view->setClipboardSearchQuery(QStringLiteral("   "));
+    EXPECT_FALSE(calls.contains("search:   "));
+    // The stale answer for "i" arrives late: it is dropped.
+    search.answer(0, QList<ClipboardItem>{textItem("stale")});
+    sim.clock.advance(0.02);
+    EXPECT_EQ(view->displayedClipboardItems().size(), 3);
+}
+
+TEST_F(NotchLauncherViewTest, AFilterThatIsGoneSearchesAsNoFilter)
+{
+    addItems(3);
+    makeView();
+    expand();
+    model.setSelectedClipboardFilterID(QUuid::createUuid());
+    settle();
+    EXPECT_EQ(view->displayedClipboardItems().size(), 3);
+}
+
+TEST_F(NotchLauncherViewTest, HoverSelectsOnlyWhenItMay)
+{
+    const QList<ClipboardItem> items = addItems(3);
+    makeView();
+    NotchClipboardList &list = *view->clipboardList();
+    struct Row {
+        const char *name;
+        bool expanded;
+        bool demo;
+        bool preview;
+        bool selects;
+    };
+    const Row rows[] = {
+        {"expanded", true, false, false, true},
+        {"collapsed", false, false, false, false},
+        {"in the demo", true, true, false, false},
+        {"with the preview open", true, false, true, false},
+    };
+    for (const Row &row : rows) {
+        model.setIsExpanded(row.expanded);
+        model.setSelectedClipboardItemID(std::nullopt);
+        model.setHighlightedClipboardItemID(std::nullopt);
+        view->setPreviewPresenter({});
+        model.setDemoClipboardItems(row.demo ? std::optional<QList<ClipboardItem>>(items) : std::nullopt);
+        if (row.preview) {
+            view->setPreviewPresenter({[this](const NotchLauncherView::PreviewRequest &) { return static_cast<QObject *>(appState.get()); },
+                                       [](QObject *) {}});
+            view->showPreview(items[0]);
+        }
+        view->clipboardRowHoverChanged(items[1], true);
+        EXPECT_EQ(model.selectedClipboardItemID() == items[1].id(), row.selects) << row.name;
+        view->closePreviewWindow();
+        (void)list;
+    }
+    model.setDemoClipboardItems(std::nullopt);
+    // Leaving clears the highlight but keeps the selection.
+    model.setIsExpanded(true);
+    view->clipboardRowHoverChanged(items[2], true);
+    view->clipboardRowHoverChanged(items[2], false);
+    EXPECT_EQ(model.highlightedClipboardItemID(), std::nullopt);
+    EXPECT_EQ(model.selectedClipboardItemID(), items[2].id());
+}
+
+TEST_F(NotchLauncherViewTest, ScrollingUnderARestingPointerSelectsNothing)
+{
+    const QList<ClipboardItem> items = addItems(30);
+    makeView(552, 600);
+    expand();
+    NotchClipboardList &list = *view->clipboardList();
+    ASSERT_TRUE(list.isVisible());
+    list.pointerMoved(QPointF(200, 8 + 64 + 32)); // over the second row
+    ASSERT_EQ(model.selectedClipboardItemID(), items[1].id());
+    list.wheelScrolled(-64 * 5); // the content moves five rows under the resting pointer
+    EXPECT_EQ(model.selectedClipboardItemID(), items[1].id());
+    list.pointerMoved(QPointF(201, 8 + 64 + 32)); // a real movement selects what lies under it now
+    EXPECT_EQ(model.selectedClipboardItemID(), items[6].id());
+}
+
+TEST_F(NotchLauncherViewTest, OnlyTheRowsOnScreenAreBuilt)
+{
+    addItems(300);
+    makeView(552, 600);
+    expand();
+    NotchClipboardList &list = *view->clipboardList();
+    EXPECT_EQ(list.items().size(), 300);
+    EXPECT_LE(list.liveRowCount(), 10);
+    list.scrollTo(64 * 150, false);
+    EXPECT_LE(list.liveRowCount(), 10);
+    EXPECT_EQ(list.visibleRange().first, 149);
+}
+
+TEST_F(NotchLauncherViewTest, EmptyHistoryShowsOnlyThePlaceholderText)
+{
+    makeView();
+    expand();
+    EXPECT_TRUE(view->displayedClipboardItems().isEmpty());
+    EXPECT_EQ(model.visibleClipboardItemCount(), 0);
+    EXPECT_EQ(view->clipboardList()->liveRowCount(), 0);
 }
 
 TEST_F(NotchLauncherViewTest, CollapsedTapOnlyWhenHoverExpansionIsExplicitlyOff)
 {
-    NotchLauncherView view(model, callbacks());
-    view.resize(180, 32);
-    view.pointerClicked({90, 10}); // setting unset
-    view.setNotchExpandOnHover(true);
-    view.pointerClicked({90, 10});
-    EXPECT_TRUE(calls.isEmpty());
-    view.setNotchExpandOnHover(false);
-    view.pointerClicked({90, 10});
-    view.pointerClicked({90, 10});
-    EXPECT_EQ(calls, (QStringList{"collapsed-tap", "collapsed-tap"}));
-    model.setIsExpanded(true);
-    view.pointerClicked({90, 10});
-    EXPECT_EQ(calls.size(), 2);
+    makeView(180, 32);
+    struct Row {
+        std::optional<bool> setting;
+        bool expanded;
+        bool taps;
+    };
+    for (const Row row : {Row{std::nullopt, false, false}, Row{true, false, false}, Row{false, false, true}, Row{false, true, false}}) {
+        updateSettings([&](UserSettingsData &s) { s.notchExpandOnHover = row.setting; });
+        model.setIsExpanded(row.expanded);
+        calls.clear();
+        view->pointerClicked(QPointF(90, 10));
+        EXPECT_EQ(calls.contains("collapsed-tap"), row.taps);
+    }
 }
 
 TEST_F(NotchLauncherViewTest, HoverIsReportedOncePerChangeAndNotDuringTheDemo)
 {
-    NotchLauncherView view(model, callbacks());
-    view.pointerEntered();
-    view.pointerEntered();
-    EXPECT_TRUE(view.isPointerInsideLauncher());
-    view.pointerExited();
-    view.pointerExited();
+    makeView();
+    view->pointerExited(); // whatever the offscreen pointer did when the view showed
+    calls.clear();
+    view->pointerEntered();
+    view->pointerEntered();
+    view->pointerExited();
+    view->pointerExited();
     EXPECT_EQ(calls, (QStringList{"hover-in", "hover-out"}));
     model.setDemoClipboardItems(QList<ClipboardItem>{});
-    view.pointerEntered();
+    view->pointerEntered();
     EXPECT_EQ(calls.size(), 2);
 }
 
-TEST_F(NotchLauncherViewTest, RowsSelectOnHoverAndHandTheItemOverOnClick)
+TEST_F(NotchLauncherViewTest, FocusRequestClearsTheQueryAndFocusesAfterTheDelayOnlyWhenItMay)
 {
-    NotchLauncherView view(model, callbacks());
-    const QList<ClipboardItem> items{textItem("one"), textItem("two")};
-    view.setClipboardItems(items);
-    EXPECT_EQ(model.visibleClipboardItemCount(), 2);
-    EXPECT_EQ(calls, QStringList{"layout"});
-    view.setClipboardItems(items); // same count: no new layout request
-    EXPECT_EQ(calls.size(), 1);
-
-    view.resize(552, 300);
-    model.setIsExpanded(true);
-    const double secondRow = view.topInset() + NotchLauncherView::listTopInset + 64 + 32;
-    view.pointerMoved({200, secondRow});
-    EXPECT_EQ(model.selectedClipboardItemID(), items[1].id());
-    EXPECT_EQ(calls.last(), "list-focus");
-    view.pointerClicked({200, secondRow});
-    ASSERT_EQ(selected.size(), 1);
-    EXPECT_EQ(selected[0].id(), items[1].id());
-    view.pointerClicked({200, secondRow + 64}); // below the last row
-    EXPECT_EQ(selected.size(), 1);
+    addItems(2);
+    makeView();
+    expand();
+    view->setClipboardSearchQuery(QStringLiteral("old"));
+    model.requestClipboardSearchFocus();
+    EXPECT_TRUE(view->clipboardSearchQuery().isEmpty());
+    sim.clock.advance(0.05);
+    EXPECT_FALSE(view->isClipboardSearchFocused());
+    sim.clock.advance(0.02);
+    EXPECT_TRUE(view->isClipboardSearchFocused());
+    // Suspended for a desktop switch: the request does nothing at all.
+    view->setClipboardSearchFocused(false);
+    view->setClipboardSearchQuery(QStringLiteral("kept"));
+    model.setIsSpaceTransitionSuspended(true);
+    model.requestClipboardSearchFocus();
+    sim.clock.advance(0.1);
+    EXPECT_EQ(view->clipboardSearchQuery(), QStringLiteral("kept"));
+    EXPECT_FALSE(view->isClipboardSearchFocused());
+    // Collapsed: the query is cleared but the field is not focused.
+    model.setIsSpaceTransitionSuspended(false);
+    model.setIsExpanded(false);
+    model.requestClipboardSearchFocus();
+    sim.clock.advance(0.1);
+    EXPECT_TRUE(view->clipboardSearchQuery().isEmpty());
+    EXPECT_FALSE(view->isClipboardSearchFocused());
 }
 
-TEST_F(NotchLauncherViewTest, PublishesItsOutlineWhenItChanges)
+TEST_F(NotchLauncherViewTest, TheCompactWindowNeverFocusesASearchFieldThatIsNotOnScreen)
 {
-    NotchLauncherView view(model, callbacks());
-    QList<QPainterPath> paths;
-    QObject::connect(&view, &NotchLauncherView::chromeShapeChanged, [&](const QPainterPath &p) { paths << p; });
-    view.resize(180, 32);
-    view.show(); // a hidden widget gets its resize only when shown
-    ASSERT_EQ(paths.size(), 1);
-    model.setVisibleClipboardItemCount(4); // no effect on the outline
-    EXPECT_EQ(paths.size(), 1);
-    model.setIsExpanded(true);
-    EXPECT_EQ(paths.size(), 2);
-    EXPECT_EQ(paths.last(), view.chromePath());
+    addItems(2);
+    model.setIsFloatingWindow(true);
+    makeView(399, 280);
+    expand();
+    EXPECT_TRUE(view->searchBar()->isVisible()); // the compact window heads its list with the search bar
+    model.setIsExpanded(false);
+    model.requestClipboardSearchFocus();
+    sim.clock.advance(0.1);
+    EXPECT_FALSE(view->isClipboardSearchFocused());
+    EXPECT_FALSE(view->searchBar()->isVisible());
+}
+
+TEST_F(NotchLauncherViewTest, SwipingARowDeletesExactlyThatItemFromTheHistory)
+{
+    const QList<ClipboardItem> items = addItems(3);
+    makeView();
+    expand();
+    NotchClipboardList &list = *view->clipboardList();
+    const QPointF second(200, 8 + 64 + 32);
+    list.pointerMoved(second);
+    list.pointerPressed(second);
+    list.pointerDragged(second + QPointF(-40, 2));
+    // The list changes under the gesture: a new copy lands on top.
+    history->handleItemInserted(textItem(QStringLiteral("newer")));
+    settle();
+    list.pointerDragged(second + QPointF(-80, 3));
+    list.pointerReleased(second + QPointF(-80, 3));
+    sim.clock.advance(0.13);
+    settle();
+    ASSERT_EQ(history->items().size(), 3);
+    for (const ClipboardItem &item : history->items())
+        EXPECT_NE(item.id(), items[1].id());
+    EXPECT_TRUE(selected.isEmpty()); // the release was not a click
+}
+
+TEST_F(NotchLauncherViewTest, PaintsAFrameWith5000ItemsWithoutBuildingThemAll)
+{
+    makeView(552, 600);
+    expand();
+    QList<ClipboardItem> many;
+    for (int i = 0; i < 5000; ++i)
+        many.append(textItem(QStringLiteral("row %1").arg(i)));
+    model.setDemoClipboardItems(many);
+    settle();
+    QImage image(view->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    view->render(&image);
+    EXPECT_LE(view->clipboardList()->liveRowCount(), 10);
+    EXPECT_EQ(image.pixelColor(276, 2), QColor(Qt::black));
 }
 
 } // namespace

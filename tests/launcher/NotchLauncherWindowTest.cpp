@@ -334,6 +334,32 @@ TEST_F(NotchLauncherWindowTest, PointerLeavingCollapsesOnlyAfterTheHoverOutLock)
     }
 }
 
+TEST_F(NotchLauncherWindowTest, TypingInTheOpenPanelKeepsThePointerFromCollapsingIt)
+{
+    // The hot key focuses the search field while the pointer rests elsewhere; each key of the panel
+    // renews the 2.0 s lock, so the panel stays open as long as the person types.
+    auto window = makeWindow(leftScreen());
+    movePointer(farAway);
+    window->show(NotchLauncherListKind::clipboard);
+    ASSERT_TRUE(window->isExpanded());
+    KeyDownEvent typed;
+    typed.keyCode = KeyCode::A;
+    typed.window = window->panel();
+    for (int i = 0; i < 5; ++i) {
+        sim.clock.advance(1.5);
+        sim.eventMonitors.sendLocalKeyDown(typed);
+        EXPECT_TRUE(window->isExpanded()) << i;
+    }
+    // A key of another window renews nothing.
+    KeyDownEvent elsewhere = typed;
+    elsewhere.window = nullptr;
+    sim.eventMonitors.sendLocalKeyDown(elsewhere);
+    sim.clock.advance(1.99);
+    EXPECT_TRUE(window->isExpanded());
+    sim.clock.advance(0.01 + 0.12);
+    EXPECT_FALSE(window->isExpanded());
+}
+
 TEST_F(NotchLauncherWindowTest, HoverOutAfterTheLockCollapsesWithinATickOfTheExitPoll)
 {
     auto window = makeWindow(rightScreen());
@@ -600,7 +626,8 @@ TEST_F(NotchLauncherWindowTest, ReopeningWithinFiveSecondsKeepsTheState)
     window->viewModel()->setSelectedClipboardItemID(selected);
     window->expand(false, true);
     sim.clock.advance(3);
-    window->show(NotchLauncherListKind::clipboard);
+    // Reopened by the pointer (the hot key would focus the search field, which starts a fresh selection).
+    window->expand(true, true);
     sim.clock.advance(3);
     EXPECT_EQ(window->viewModel()->selectedClipboardItemID(), selected);
 }

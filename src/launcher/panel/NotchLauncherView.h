@@ -1,14 +1,26 @@
 #pragma once
-// The root view of a launcher window. For now it draws the chrome (the black notch hanging from the top
-// edge, or the rounded floating window) and, expanded, the titles of the clipboard items it is given, and
-// reports hover and clicks to its window through the callbacks below. Its outline is published so the
-// window can shape its panel.
+// The root view of a launcher window: the black notch chrome hanging from the top edge (or the compact
+// floating window), the header band with the logo, tabs, search and settings, and the list area with the
+// clipboard list or the field history pane. It searches the history itself, follows the keyboard, pulses
+// the logo on every copy, and reports to its window through the callbacks below. The window owns every
+// frame: the view fills the size it is given and asks for a new measure through onContentLayoutChanged.
 
+#include "clipboard/ClipboardThumbnailCache.h"
 #include "fields/FocusedFieldSuggestion.h"
 #include "launcher/panel/NotchChromeShape.h"
+#include "launcher/panel/NotchHeaderLayout.h"
+#include "launcher/panel/NotchPanelGeometry.h"
+#include "model/ClipboardFilter.h"
 #include "model/ClipboardItem.h"
 #include "model/NotchLauncherListKind.h"
-#include "platform/InputEvents.h"
+#include "platform/EventMonitors.h"
+#include "platform/Platform.h"
+#include "platform/Task.h"
+#include "ui/AnimatedValue.h"
+#include "ui/FrameTicker.h"
+#include "ui/Palette.h"
+#include "ui/SymbolTable.h"
+#include "ui/TavlenLogo.h"
 
 #include <QList>
 #include <QPointer>
@@ -17,7 +29,12 @@
 #include <functional>
 #include <optional>
 
+class AppState;
+class ClipboardHistoryManager;
+class NotchClipboardList;
+class NotchClipboardSearchTextField;
 class NotchLauncherViewModel;
+class NotchListSearchBar;
 
 class NotchLauncherView : public QWidget {
     Q_OBJECT
@@ -35,55 +52,178 @@ public:
         std::function<void(const QString &)> onSearch;
         std::function<void()> onSettingsOpen;
         std::function<void()> onContentLayoutChanged;
+        // A key of this panel's window reached the expanded panel (typing in the search field included):
+        // the window keeps the pointer from collapsing it in the middle of typing.
+        std::function<void()> onKeyboardActivity;
     };
 
-    static constexpr double rowHeight = 64;
-    static constexpr double listTopInset = 10;
+    // The item preview, built elsewhere: opens over the displayed items with one selected and calls back
+    // on a selection change, a paste and its close; closing goes through close().
+    struct PreviewRequest {
+        QList<ClipboardItem> items;
+        ClipboardItem selected;
+        std::function<void(const ClipboardItem &)> onSelectionChanged;
+        std::function<void(const ClipboardItem &)> onPaste;
+        std::function<void()> onClose;
+    };
+    struct PreviewPresenter {
+        // Answers the open window (a QObject whose destruction also counts as closed), or null.
+        std::function<QObject *(const PreviewRequest &)> open;
+        std::function<void(QObject *)> close;
+    };
 
-    NotchLauncherView(NotchLauncherViewModel &model, Callbacks callbacks, QWidget *parent = nullptr);
+    // How the history is searched: the history's own search unless a test puts another in its place.
+    // Answers none when the search failed or was cancelled.
+    using SearchFunction = std::function<Task<std::optional<QList<ClipboardItem>>>(std::optional<ClipboardFilter>, QString)>;
 
-    // The clipboard list to show (the history, filtered). Keeps the model's visible count in step and asks
-    // the window to re-measure when it changed.
-    void setClipboardItems(const QList<ClipboardItem> &items);
-    const QList<ClipboardItem> &clipboardItems() const { return m_items; }
-    // The expand-on-hover setting: a click opens the collapsed panel only when it is explicitly off.
-    void setNotchExpandOnHover(std::optional<bool> setting) { m_expandOnHover = setting; }
+    static constexpr int searchLimit = 5000;
+    static constexpr double pulseDuration = 0.85;
+    static constexpr double searchFocusDelay = 0.06;
+    static constexpr double filterBarHeight = 48;
 
-    bool isPointerInsideLauncher() const { return m_pointerInside; }
-    // The chrome shape for the current state and size.
-    NotchChromeShape chromeShape() const;
+    NotchLauncherView(const Platform &platform, NotchLauncherViewModel &model, AppState *appState,
+                      ClipboardHistoryManager *history, Callbacks callbacks, QWidget *parent = nullptr);
+    ~NotchLauncherView() override;
+
+    // --- What the window and tests read ---
+    NotchLauncherViewModel &model() const { return m_model; }
+    NotchPanelGeometry geometry() const;
+    NotchChromeShape chromeShape() const { return geometry().chrome; }
     QPainterPath chromePath() const { return chromeShape().path(QRectF(rect())); }
-    // The height of the header band above the list (0 for the floating window).
-    double topInset() const;
+    NotchHeaderLayout headerLayout() const;
+    Palette panelPalette() const;
+    const QList<ClipboardItem> &displayedClipboardItems() const { return m_displayedClipboardItems; }
+    std::optional<QUuid> activeClipboardItemID() const;
+    const QString &clipboardSearchQuery() const { return m_clipboardSearchQuery; }
+    bool isClipboardSearchFocused() const { return m_isClipboardSearchFocused; }
+    bool isClipboardKeyboardNavigationActive() const { return m_isClipboardKeyboardNavigationActive; }
+    bool isPointerInsideLauncher() const { return m_isPointerInsideLauncher; }
+    bool isClipboardPulseActive() const { return m_isClipboardPulseActive; }
+    double clipboardLogoRotation() const { return m_clipboardLogoRotation.target(); }
+    bool isSearchRunning() const;
+    bool hasPendingSubmission() const { return m_pendingClipboardSearchSubmission; }
+    bool isPreviewOpen() const { return m_previewWindow != nullptr; }
+    NotchClipboardList *clipboardList() const { return m_list; }
+    NotchClipboardSearchTextField *searchField() const { return m_searchField; }
+    NotchListSearchBar *searchBar() const { return m_searchBar; }
+    ClipboardThumbnailCache &thumbnails() { return m_thumbnails; }
+    // The logo as it is drawn now.
+    TavlenLogo logo() const;
 
-    // Pointer input, also used by tests: the pointer enters/leaves, moves to or clicks at `position`.
+    // --- Plugged in by the window or the application ---
+    void setPreviewPresenter(PreviewPresenter presenter) { m_previewPresenter = std::move(presenter); }
+    void setSearchFunction(SearchFunction search) { m_search = std::move(search); }
+    // The filter bar (pills) shown above the list while the filters are visible; the view owns it.
+    void setFilterBar(QWidget *bar);
+    QWidget *filterBar() const { return m_filterBar; }
+
+    // --- Operations of the panel ---
+    void setClipboardSearchQuery(const QString &query);
+    void refreshDisplayedClipboardItems();
+    void selectClipboardItem(const ClipboardItem &item);
+    void ensureValidClipboardSelection();
+    void moveClipboardSelection(int offset);
+    void handleSearchFieldArrowDown();
+    void handleSearchFieldArrowUp();
+    void submitActiveClipboardItem();
+    EventDisposition handleKeyDown(const KeyDownEvent &event);
+    void clipboardRowHoverChanged(const ClipboardItem &item, bool isHovering);
+    void showPreview(const ClipboardItem &item);
+    void closePreviewWindow();
+    void deleteClipboardItem(const ClipboardItem &item);
+    void openSettings();
+    void toggleFilters();
+    void selectListKind(NotchLauncherListKind kind);
+    void setClipboardSearchFocused(bool focused);
+
+    // Pointer input over the panel, also for tests (positions in the view).
     void pointerEntered();
     void pointerExited();
-    void pointerMoved(QPointF position);
     void pointerClicked(QPointF position);
+
+    // On screen: searches, installs the key monitor. Off screen: drops focus, tasks, monitor and windows.
+    void goOnScreen();
+    void goOffScreen();
 
 Q_SIGNALS:
     // The outline changed (size or state): the window shapes its panel with it.
     void chromeShapeChanged(const QPainterPath &path);
+    // The displayed list changed (tests wait for it).
+    void displayedItemsChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 
 private:
     void modelChanged();
-    std::optional<int> rowAt(QPointF position) const;
-    bool showsList() const;
+    void layoutChildren();
+    void dropSearchFocus();
+    void applySearchResults(const QList<ClipboardItem> &items);
+    void displayedIdsChanged();
+    void pulse();
+    void focusRequestChanged();
+    void updateListState();
+    void requestFrame();
+    double now() const;
+    void paintChrome(QPainter &painter, const NotchPanelGeometry &g, const Palette &palette);
+    void paintGlass(QPainter &painter, const QPainterPath &shape, const Palette &palette);
+    void paintHeader(QPainter &painter, const NotchPanelGeometry &g, const Palette &palette);
+    void paintRecentPlaceholder(QPainter &painter, const QRectF &area, const Palette &palette);
+#ifndef Q_MOC_RUN
+    Task<> runSearch(QString query, std::optional<QUuid> filterId);
+    Task<> runSearchFocus();
+    Task<> runPulseEnd();
+#endif
 
+    Platform m_platform;
     NotchLauncherViewModel &m_model;
+    QPointer<AppState> m_appState;
+    QPointer<ClipboardHistoryManager> m_history;
     Callbacks m_callbacks;
-    QList<ClipboardItem> m_items;
-    std::optional<bool> m_expandOnHover;
-    bool m_pointerInside = false;
-    std::optional<int> m_hoveredRow;
+    PreviewPresenter m_previewPresenter;
+    SearchFunction m_search;
+    SymbolTable m_symbols;
+    ClipboardThumbnailCache m_thumbnails{4 * 1024 * 1024};
+    FrameTicker m_ticker;
+
+    // View-local state.
+    QPointer<QObject> m_previewWindow;
+    std::optional<MonitorToken> m_keyMonitor;
+    bool m_isClipboardSearchFocused = false;
+    bool m_isClipboardKeyboardNavigationActive = false;
+    bool m_isPointerInsideLauncher = false;
+    QList<ClipboardItem> m_displayedClipboardItems;
+    QString m_clipboardSearchQuery;
+    bool m_pendingClipboardSearchSubmission = false;
+    bool m_isClipboardPulseActive = false;
+    AnimatedValue m_clipboardLogoRotation{0};
+    AnimatedValue m_logoLit{0};
+    AnimatedValue m_logoPulseScale{1};
+    AnimatedValue m_logoExpansion{0};
+    AnimatedValue m_listReveal{0};
+    AnimatedValue m_headerEntrance{0};
+#ifndef Q_MOC_RUN
+    TaskSlot m_clipboardSearchTask;
+    TaskSlot m_clipboardSearchFocusTask;
+    TaskSlot m_clipboardPulseTask;
+#endif
+    bool m_isOnScreen = false;
+    // Last values the change handlers saw.
+    bool m_lastExpanded = false;
+    bool m_lastSuspended = false;
+    NotchLauncherListKind m_lastDisplayedList = NotchLauncherListKind::clipboard;
+    int m_lastFocusRequest = 0;
+    std::optional<QUuid> m_lastActiveID;
     QPainterPath m_lastPath;
+
+    NotchClipboardSearchTextField *m_searchField = nullptr;
+    NotchListSearchBar *m_searchBar = nullptr;
+    NotchClipboardList *m_list = nullptr;
+    QPointer<QWidget> m_filterBar;
 };

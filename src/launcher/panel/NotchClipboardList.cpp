@@ -1,0 +1,431 @@
+#include "launcher/panel/NotchClipboardList.h"
+
+#include "platform/Clock.h"
+#include "ui/FontTable.h"
+
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Points a wheel notch scrolls the list, and how far ahead a released drag is predicted to travel.
+constexpr double pointsPerWheelNotch = 48;
+constexpr double predictionSeconds = 0.25;
+
+} // namespace
+
+NotchClipboardList::NotchClipboardList(const Platform &platform, std::function<NotchRowPaintContext()> context,
+                                       Callbacks callbacks, QWidget *parent)
+    : QWidget(parent)
+    , m_platform(platform)
+    , m_context(std::move(context))
+    , m_callbacks(std::move(callbacks))
+    , m_ticker(*platform.clock, [this] { update(); })
+{
+    setMouseTracking(true);
+    setAttribute(Qt::WA_TranslucentBackground);
+    if (m_platform.eventMonitors) {
+        QPointer<NotchClipboardList> self = this;
+        m_scrollMonitor = m_platform.eventMonitors->addLocalScrollMonitor([self](const ScrollEvent &event) {
+            if (self)
+                self->handleScroll(event);
+            // The list still scrolls: the event goes on.
+            return EventDisposition::Pass;
+        });
+    }
+}
+
+NotchClipboardList::~NotchClipboardList()
+{
+    if (m_scrollMonitor && m_platform.eventMonitors)
+        m_platform.eventMonitors->removeMonitor(*m_scrollMonitor);
+    // A row sliding out still deletes its item.
+    const auto rows = std::exchange(m_rows, {});
+    for (const auto &row : rows)
+        row->swipe().finishPendingDelete();
+}
+
+double NotchClipboardList::now() const
+{
+    return m_platform.clock->uptime();
+}
+
+void NotchClipboardList::setItems(const QList<ClipboardItem> &items)
+{
+    m_items = items;
+    m_indexes.clear();
+    m_indexes.reserve(items.size());
+    for (int i = 0; i < items.size(); ++i)
+        m_indexes.insert(items.at(i).id(), i);
+    clampScroll();
+    syncRows();
+    updateHoveredRow(false);
+    update();
+}
+
+void NotchClipboardList::setActiveItemID(std::optional<QUuid> id)
+{
+    if (id == m_activeID)
+        return;
+    m_activeID = id;
+    syncRows();
+    update();
+}
+
+void NotchClipboardList::setTutorialFirstRow(bool highlighted)
+{
+    if (highlighted == m_tutorialFirstRow)
+        return;
+    m_tutorialFirstRow = highlighted;
+    syncRows();
+    update();
+}
+
+void NotchClipboardList::setInteractive(bool interactive)
+{
+    m_interactive = interactive;
+}
+
+double NotchClipboardList::maximumScrollOffset() const
+{
+    const double content = m_items.isEmpty() ? emptyStateHeight : 2 * verticalMargin + m_items.size() * rowHeight;
+    return std::max(content - height(), 0.0);
+}
+
+double NotchClipboardList::scrollOffset() const
+{
+    return m_scroll.value(now());
+}
+
+void NotchClipboardList::clampScroll()
+{
+    const double clamped = std::clamp(m_scroll.target(), 0.0, maximumScrollOffset());
+    if (clamped != m_scroll.target())
+        m_scroll.setValue(clamped);
+}
+
+void NotchClipboardList::scrollTo(double offset, bool animated)
+{
+    const double target = std::clamp(offset, 0.0, maximumScrollOffset());
+    if (animated)
+        m_scroll.animateTo(target, Animation::easeOut(0.12), now());
+    else
+        m_scroll.setValue(target);
+    syncRows();
+    updateHoveredRow(false);
+    update();
+}
+
+void NotchClipboardList::scrollToItem(const QUuid &id)
+{
+    const auto it = m_indexes.constFind(id);
+    if (it == m_indexes.constEnd())
+        return;
+    const double rowCentre = verticalMargin + (*it + 0.5) * rowHeight;
+    scrollTo(rowCentre - height() / 2.0, true);
+}
+
+std::pair<int, int> NotchClipboardList::visibleRange() const
+{
+    if (m_items.isEmpty() || height() <= 0)
+        return {0, 0};
+    // Both where the list is and where it is heading, so rows exist for the whole of a scroll animation.
+    const double a = std::min(scrollOffset(), m_scroll.target());
+    const double b = std::max(scrollOffset(), m_scroll.target()) + height();
+    const int first = std::clamp(int(std::floor((a - verticalMargin) / rowHeight)), 0, int(m_items.size()));
+    const int last = std::clamp(int(std::ceil((b - verticalMargin) / rowHeight)), first, int(m_items.size()));
+    return {first, last};
+}
+
+QRectF NotchClipboardList::rowRect(int index) const
+{
+    return QRectF(0, verticalMargin + index * rowHeight - scrollOffset(), width(), rowHeight);
+}
+
+std::optional<int> NotchClipboardList::indexAt(QPointF position) const
+{
+    if (m_items.isEmpty() || position.x() < 0 || position.x() >= width() || position.y() < 0 || position.y() >= height())
+        return std::nullopt;
+    const double y = position.y() + scrollOffset() - verticalMargin;
+    if (y < 0)
+        return std::nullopt;
+    const int index = int(y / rowHeight);
+    return index < m_items.size() ? std::optional<int>(index) : std::nullopt;
+}
+
+NotchClipboardRow *NotchClipboardList::row(const QUuid &id) const
+{
+    const auto it = m_rows.constFind(id);
+    return it == m_rows.constEnd() ? nullptr : it->get();
+}
+
+std::unique_ptr<NotchClipboardRow> NotchClipboardList::makeRow(const ClipboardItem &item)
+{
+    QPointer<NotchClipboardList> self = this;
+    const ClipboardItem swiped = item;
+    // Deleting goes by the row's own item, so a list that changed under the gesture loses exactly this one.
+    auto onDelete = [self, swiped] {
+        if (self && self->m_callbacks.onDelete)
+            self->m_callbacks.onDelete(swiped);
+    };
+    auto onChange = [self] {
+        if (self) {
+            self->update();
+            self->m_ticker.requestFrame();
+        }
+    };
+    return std::make_unique<NotchClipboardRow>(*m_platform.clock, item, onDelete, onChange);
+}
+
+void NotchClipboardList::syncRows()
+{
+    const auto [first, last] = visibleRange();
+    QHash<QUuid, std::shared_ptr<NotchClipboardRow>> kept;
+    kept.reserve(last - first);
+    for (int i = first; i < last; ++i) {
+        const ClipboardItem &item = m_items.at(i);
+        std::shared_ptr<NotchClipboardRow> row = m_rows.take(item.id());
+        if (!row)
+            row = makeRow(item);
+        else
+            row->setItem(item);
+        row->isActive = m_activeID && *m_activeID == item.id();
+        row->isTutorialHighlighted = m_tutorialFirstRow && i == 0;
+        row->showsBottomSeparator = i != m_items.size() - 1;
+        kept.insert(item.id(), row);
+    }
+    // Rows that left the screen go; one that was sliding out still deletes its item.
+    const auto gone = std::exchange(m_rows, kept);
+    for (const auto &row : gone)
+        row->swipe().finishPendingDelete();
+}
+
+void NotchClipboardList::updateHoveredRow(bool fromPointerMovement)
+{
+    std::optional<QUuid> under;
+    if (m_pointer && m_interactive) {
+        if (const std::optional<int> index = indexAt(*m_pointer))
+            under = m_items.at(*index).id();
+    }
+    // The looks follow whatever lies under the pointer.
+    if (under != m_hoveredID) {
+        const std::optional<QUuid> previous = std::exchange(m_hoveredID, under);
+        const bool reduceMotion = m_context ? m_context().palette.reduceMotion : false;
+        if (previous) {
+            if (NotchClipboardRow *old = row(*previous))
+                old->setPointerHovering(false, now(), reduceMotion);
+        }
+        if (under) {
+            if (NotchClipboardRow *current = row(*under))
+                current->setPointerHovering(true, now(), reduceMotion);
+        }
+        m_ticker.requestFrame();
+        update();
+    }
+    // Only a pointer that moved selects: rows scrolling under a resting pointer do not.
+    if (!fromPointerMovement || under == m_announcedID)
+        return;
+    if (m_announcedID) {
+        const ClipboardItem left = m_announcedItem;
+        m_announcedID.reset();
+        if (m_callbacks.onHover)
+            m_callbacks.onHover(left, false);
+    }
+    if (under) {
+        m_announcedID = under;
+        m_announcedItem = m_items.at(m_indexes.value(*under));
+        if (m_callbacks.onHover)
+            m_callbacks.onHover(m_announcedItem, true);
+    }
+}
+
+void NotchClipboardList::pointerMoved(QPointF position)
+{
+    if (m_pointer && *m_pointer == position)
+        return;
+    m_pointer = position;
+    updateHoveredRow(true);
+}
+
+void NotchClipboardList::pointerLeft()
+{
+    m_pointer.reset();
+    updateHoveredRow(true);
+}
+
+void NotchClipboardList::pointerPressed(QPointF position)
+{
+    m_pressedID.reset();
+    m_dragging = false;
+    if (!m_interactive)
+        return;
+    if (const std::optional<int> index = indexAt(position))
+        m_pressedID = m_items.at(*index).id();
+    m_pressPosition = position;
+    m_lastDragPosition = position;
+    m_lastDragTime = now();
+    m_dragVelocity = QPointF();
+}
+
+void NotchClipboardList::pointerDragged(QPointF position)
+{
+    if (!m_pressedID)
+        return;
+    const QPointF translation = position - m_pressPosition;
+    if (!m_dragging && std::hypot(translation.x(), translation.y()) < dragMinimumDistance)
+        return;
+    m_dragging = true;
+    const double t = now();
+    if (t > m_lastDragTime)
+        m_dragVelocity = (position - m_lastDragPosition) / (t - m_lastDragTime);
+    m_lastDragPosition = position;
+    m_lastDragTime = t;
+    if (NotchClipboardRow *pressed = row(*m_pressedID))
+        pressed->swipe().handleDragChanged(translation);
+}
+
+void NotchClipboardList::pointerReleased(QPointF position)
+{
+    const std::optional<QUuid> pressed = std::exchange(m_pressedID, std::nullopt);
+    const bool dragged = std::exchange(m_dragging, false);
+    if (!pressed)
+        return;
+    NotchClipboardRow *target = row(*pressed);
+    if (!target)
+        return;
+    if (dragged) {
+        const QPointF translation = position - m_pressPosition;
+        target->swipe().handleDragEnded(translation, translation + m_dragVelocity * predictionSeconds);
+        return;
+    }
+    // A click on the row it was pressed on pastes, unless a swipe just ended there.
+    const std::optional<int> index = indexAt(position);
+    if (!index || m_items.at(*index).id() != *pressed || target->swipe().suppressesTap())
+        return;
+    const ClipboardItem item = target->item();
+    if (m_callbacks.onTap)
+        m_callbacks.onTap(item);
+}
+
+void NotchClipboardList::wheelScrolled(double deltaY)
+{
+    scrollTo(m_scroll.target() - deltaY, false);
+}
+
+void NotchClipboardList::handleScroll(const ScrollEvent &event)
+{
+    if (!m_interactive || !m_pointer || !isVisible())
+        return;
+    const std::optional<int> index = indexAt(*m_pointer);
+    if (!index)
+        return;
+    if (NotchClipboardRow *target = row(m_items.at(*index).id()))
+        target->swipe().handleTrackpadScroll(event);
+}
+
+void NotchClipboardList::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    clampScroll();
+    syncRows();
+}
+
+void NotchClipboardList::mouseMoveEvent(QMouseEvent *event)
+{
+    if (event->buttons() & Qt::LeftButton)
+        pointerDragged(event->position());
+    pointerMoved(event->position());
+}
+
+void NotchClipboardList::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        pointerPressed(event->position());
+}
+
+void NotchClipboardList::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton)
+        pointerReleased(event->position());
+}
+
+void NotchClipboardList::leaveEvent(QEvent *event)
+{
+    QWidget::leaveEvent(event);
+    pointerLeft();
+}
+
+void NotchClipboardList::wheelEvent(QWheelEvent *event)
+{
+    // Horizontal scrolling swipes rows (through the monitor); vertical scrolling moves the list.
+    const QPoint pixels = event->pixelDelta();
+    const QPoint angle = event->angleDelta();
+    const double dy = !pixels.isNull() ? pixels.y() : angle.y() / 120.0 * pointsPerWheelNotch;
+    const double dx = !pixels.isNull() ? pixels.x() : angle.x() / 120.0 * pointsPerWheelNotch;
+    if (std::abs(dy) >= std::abs(dx) && dy != 0)
+        wheelScrolled(dy);
+    event->accept();
+}
+
+void NotchClipboardList::contextMenuEvent(QContextMenuEvent *event)
+{
+    const std::optional<int> index = indexAt(event->pos());
+    if (!index || !m_callbacks.onContextMenu || !m_interactive)
+        return;
+    const ClipboardItem item = m_items.at(*index);
+    QPointer<NotchClipboardList> self = this;
+    m_callbacks.onContextMenu(
+        event->globalPos(),
+        [self, item] {
+            if (self && self->m_callbacks.onSelect)
+                self->m_callbacks.onSelect(item);
+        },
+        [self, item] {
+            if (self && self->m_callbacks.onPreview)
+                self->m_callbacks.onPreview(item);
+        });
+}
+
+void NotchClipboardList::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    NotchRowPaintContext context = m_context ? m_context() : NotchRowPaintContext{};
+    context.now = now();
+    if (m_items.isEmpty()) {
+        painter.setFont(FontTable::systemFont(12, QFont::Medium));
+        painter.setPen(context.palette.secondary());
+        painter.drawText(QRectF(0, 0, width(), emptyStateHeight), Qt::AlignCenter, emptyText);
+        return;
+    }
+    syncRows();
+    const auto [first, last] = visibleRange();
+    bool animating = m_scroll.isAnimating(context.now);
+    for (int i = first; i < last; ++i) {
+        const QRectF rect = rowRect(i);
+        if (rect.bottom() < 0 || rect.top() > height())
+            continue;
+        NotchClipboardRow *current = row(m_items.at(i).id());
+        if (!current)
+            continue;
+        current->paint(painter, rect, context);
+        animating = animating || current->isAnimating(context.now);
+    }
+    // The scroll indicator, while there is more than fits.
+    const double maximum = maximumScrollOffset();
+    if (maximum > 0) {
+        const double track = height() - 2 * verticalMargin;
+        const double knob = std::max(track * height() / (height() + maximum), 24.0);
+        const double y = verticalMargin + (track - knob) * std::clamp(scrollOffset() / maximum, 0.0, 1.0);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Palette::withOpacity(context.palette.secondary(), 0.7));
+        painter.drawRoundedRect(QRectF(width() - indicatorMargin - 1.5, y, 3, knob), 1.5, 1.5);
+    }
+    if (animating)
+        m_ticker.requestFrame();
+}

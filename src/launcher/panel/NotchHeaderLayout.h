@@ -1,0 +1,49 @@
+#pragma once
+// Which controls the launcher header shows and where: the tabs, the filters toggle, the search area and
+// the settings button, laid out around the hardware notch or in a plain row. Pure: the header paints it.
+
+#include "model/NotchLauncherListKind.h"
+
+#include <QRectF>
+
+struct NotchHeaderLayout {
+    enum class Search {
+        none,
+        clipboard,
+        fieldHistory,
+    };
+
+    struct Input {
+        bool isExpanded = false;
+        bool hasRealNotch = false;
+        double realNotchBarWidth = 180;
+        double realNotchSideRailWidth = 140;
+        NotchLauncherListKind selectedList = NotchLauncherListKind::clipboard;
+        bool showsAIControls = false;
+        bool hasSelectedHistoryTab = false;
+        bool hasAIContext = false;
+        bool hasDemoItems = false;
+        // The row the header fills (its own coordinates start at 0, 0).
+        double width = 0;
+        double height = 30;
+    };
+
+    static constexpr double tabSide = 28;
+    static constexpr double toggleSide = 18;
+    static constexpr double settingsSide = 28;
+    static constexpr double plainSearchWidth = 182;
+    static constexpr double notchSearchWidthCap = 124;
+
+    bool isNotchLayout = false;
+    bool showsRecentTab = false;
+    bool showsFiltersToggle = false;
+    Search search = Search::none;
+    double searchWidth = 0;
+    QRectF clipboardTab;
+    QRectF recentTab; // empty when not shown
+    QRectF filtersToggle; // empty when not shown
+    QRectF searchArea; // empty when not shown
+    QRectF settingsButton;
+
+    static NotchHeaderLayout compute(const Input &in);
+};

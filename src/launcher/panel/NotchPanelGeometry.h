@@ -1,0 +1,53 @@
+#pragma once
+// Everything the launcher view derives from the frame its window gives it and from the view model: the
+// header band, the list area and their reveal factors, and the chrome's outline values. Pure arithmetic;
+// the view only paints what this says.
+
+#include "launcher/panel/NotchChromeShape.h"
+
+#include <QRectF>
+
+struct NotchPanelGeometry {
+    struct Input {
+        double width = 0;
+        double height = 0;
+        bool isExpanded = false;
+        bool hasRealNotch = false;
+        bool isFloatingWindow = false;
+        bool isListSettled = false;
+        bool isListContentVisible = true;
+        double realNotchBarHeight = 32;
+        double realNotchBottomCornerRadius = 10.88;
+    };
+
+    static constexpr double expandedShoulderDepth = 21.344;
+    static constexpr double expandedBottomRadius = 20;
+    static constexpr double listTopPadding = 10;
+    static constexpr double revealDistance = 64;
+
+    double width = 0;       // W
+    double height = 0;      // H
+    double headerBarHeight = 30; // B
+    double topBand = 0;     // T
+    double topGap = 0;      // G
+    double headerReveal = 0; // R
+    double topInset = 0;    // I
+    double contentHeight = 0; // C
+    double listReveal = 0;  // L
+    double innerWidth = 1;  // Wi
+    NotchChromeShape chrome;
+
+    // The list area: how strongly it shows, where it sits and how it is squeezed while revealing.
+    double listOpacity = 0;
+    double listOffsetY = 0;
+    double listScaleY = 1;
+    bool listTakesInput = false;
+
+    static NotchPanelGeometry compute(const Input &in);
+    static NotchChromeShape chromeFor(const Input &in);
+
+    // The list area's rectangle in the view (after its top padding).
+    QRectF listArea() const;
+    // The header row's rectangle (inside the band, 16-point margins, the expanded header width).
+    QRectF headerRow(double expandedHeaderWidth) const;
+};

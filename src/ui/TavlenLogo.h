@@ -1,0 +1,26 @@
+#pragma once
+// Tavlen's logo, 22 x 22 points, drawn in code: a spectrum ring around a small white sheet with two
+// lines of text. The launcher sets its saturation, brightness, rotation, scale, glow and offset.
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+
+class QPainter;
+
+struct TavlenLogo {
+    static constexpr double size = 22;
+
+    double saturation = 1; // 0 grey ... 1 full colour
+    double brightness = 0; // added to every channel, -1 ... 1
+    double rotationDegrees = 0; // clockwise
+    double scale = 1;
+    QColor shadowColor = Qt::transparent;
+    double shadowRadius = 0;
+    QPointF offset;
+
+    // Draws the logo centred on `centre` (plus the offset).
+    void paint(QPainter &painter, QPointF centre) const;
+    // The artwork alone at `pixels` square, with saturation and brightness applied.
+    QImage render(int pixels) const;
+};
