@@ -98,14 +98,30 @@ void PasteboardManager::start()
     if (m_running || !m_pasteboard.isAvailable())
         return;
     m_running = true;
-    m_pollTask.start(pollLoop());
+    if (m_pasteboard.notifiesChanges()) {
+        // Nothing runs between changes: each one is reported, and the current content is taken now.
+        m_changeConnection = connect(&m_pasteboard, &Pasteboard::changed, this, &PasteboardManager::handleChange);
+        handleChange();
+    } else {
+        m_pollTask.start(pollLoop());
+    }
 }
 
 void PasteboardManager::stop()
 {
     m_running = false;
+    disconnect(m_changeConnection);
     m_pollTask.cancel();
+    m_captureTask.cancel();
     m_rereadTask.cancel();
+}
+
+void PasteboardManager::handleChange()
+{
+    // A capture under way takes this change when it is done (reading the count may report it re-entrantly).
+    if (!m_running || m_capturing)
+        return;
+    m_captureTask.start(captureChanges());
 }
 
 qint64 PasteboardManager::writePlainText(const QString &text)
@@ -160,12 +176,26 @@ Task<> PasteboardManager::pollLoop()
                 co_return;
         }
         first = false;
+        const bool finished = co_await captureChanges();
+        // A callback may have stopped us while the capture ran.
+        if (!finished || !m_running)
+            co_return;
+    }
+}
+
+Task<> PasteboardManager::captureChanges()
+{
+    struct Capturing {
+        bool &flag;
+        explicit Capturing(bool &f) : flag(f) { flag = true; }
+        ~Capturing() { flag = false; }
+    } capturing(m_capturing);
+    for (;;) {
         const qint64 count = m_pasteboard.changeCount();
         if (m_lastChangeCount && *m_lastChangeCount == count)
-            continue;
+            co_return;
         m_lastChangeCount = count;
         const bool finished = co_await captureChange(count);
-        // A callback may have stopped us while the capture ran.
         if (!finished || !m_running)
             co_return;
     }

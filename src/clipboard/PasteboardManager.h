@@ -1,7 +1,8 @@
 #pragma once
-// Watches the general pasteboard: a poll on the change count, a capture of every item with all of its
-// representations when it moves, re-reads while that capture looks incomplete, and writes of our own that
-// are never captured back.
+// Watches the general pasteboard: each change reported by the pasteboard (or, where it reports none, seen
+// by a poll on the change count) starts a capture of every item with all of its representations; changes
+// that come while a capture reads are taken in turn after it. Re-reads follow while a capture looks
+// incomplete, and writes of our own are never captured back.
 
 #include "clipboard/ClipboardCapture.h"
 #include "platform/Pasteboard.h"
@@ -29,13 +30,14 @@ public:
     PasteboardManager(Clock &clock, Pasteboard &pasteboard, Workspace *workspace, QObject *parent = nullptr);
     ~PasteboardManager() override;
 
-    // Captures the current content once (it enters like any copy), then polls. Does nothing without a
-    // pasteboard.
+    // Captures the current content once (it enters like any copy), then follows the changes. Does nothing
+    // without a pasteboard.
     void start();
     void stop();
     bool isRunning() const { return m_running; }
 
-    // The poll runs every 0.08 s while Tavlen is the active application, every 0.16 s otherwise.
+    // Where the pasteboard does not report its changes, the poll runs every 0.08 s while Tavlen is the
+    // active application, every 0.16 s otherwise.
     void setApplicationActive(bool active) { m_applicationActive = active; }
     double pollInterval() const { return m_applicationActive ? activePollInterval : inactivePollInterval; }
 
@@ -72,6 +74,8 @@ private:
 
 #ifndef Q_MOC_RUN
     Task<> pollLoop();
+    // Captures the newest change, then any change that came meanwhile, until the count holds still.
+    Task<> captureChanges();
     Task<> captureChange(qint64 changeCount);
     Task<> rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered);
     Task<Reading> readPasteboard(qint64 changeCount, Source source);
@@ -79,14 +83,19 @@ private:
 #endif
     Source frontmostSource() const;
     void remember(qint64 changeCount);
+    void handleChange();
 
     Clock &m_clock;
     Pasteboard &m_pasteboard;
     Workspace *m_workspace;
     bool m_running = false;
     bool m_applicationActive = false;
+    // True while captureChanges() runs; a change reported meanwhile is picked up by it.
+    bool m_capturing = false;
     // The change count last captured or written by us; none before the first capture.
     std::optional<qint64> m_lastChangeCount;
     TaskSlot m_pollTask;
+    TaskSlot m_captureTask;
     TaskSlot m_rereadTask;
+    QMetaObject::Connection m_changeConnection;
 };

@@ -1,7 +1,7 @@
 #pragma once
-// The general pasteboard as the capture and the paste need it: a cheap change counter, the items with the
-// types of each, reads of one representation at a time (never blocking the main thread) and writes that
-// answer the new change count.
+// The general pasteboard as the capture and the paste need it: a cheap change counter (and, where the
+// platform can tell, a signal on each change), the items with the types of each, reads of one
+// representation at a time (never blocking the main thread) and writes that answer the new change count.
 
 #include "platform/Task.h"
 
@@ -83,6 +83,9 @@ public:
 
     // Moves on every change of the content, our own writes included. Cheap: the poll calls it often.
     virtual qint64 changeCount() = 0;
+    // Whether changed() reports every change of another owner as it happens; without it callers poll
+    // changeCount().
+    virtual bool notifiesChanges() const { return false; }
 
 #ifndef Q_MOC_RUN
     // The items now on the pasteboard with their types, in the owner's order.
@@ -95,6 +98,10 @@ public:
     virtual qint64 writeItems(const QList<PasteboardItemData> &items) = 0;
     // Replaces the content with plain text and answers the new change count.
     virtual qint64 writePlainText(const QString &text) = 0;
+
+Q_SIGNALS:
+    // The change count moved because another application changed the content (never for our own writes).
+    void changed();
 
 protected:
     using QObject::QObject;

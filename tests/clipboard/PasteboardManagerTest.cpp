@@ -130,6 +130,87 @@ TEST_F(PasteboardManagerTest, ANewIntervalTakesEffectWithTheNextWait)
     EXPECT_EQ(sim.pasteboard.changeCountQueries - later, 3);
 }
 
+TEST_F(PasteboardManagerTest, AReportedChangeIsCapturedAtOnceAndNothingRunsInBetween)
+{
+    sim.pasteboard.setNotifiesChanges(true);
+    sim.pasteboard.copyText(QStringLiteral("at start"));
+    start();
+    ASSERT_EQ(captures.size(), 1);
+    // No poll: no timer waits and the count is not asked while nothing happens.
+    EXPECT_EQ(sim.clock.pendingTimers(), 0);
+    const int queries = sim.pasteboard.changeCountQueries;
+    sim.clock.advance(60);
+    EXPECT_EQ(sim.pasteboard.changeCountQueries, queries);
+
+    sim.pasteboard.copyText(QStringLiteral("next"));
+    ASSERT_EQ(captures.size(), 2);
+    EXPECT_EQ(captureTimes[1], 60.0);
+    EXPECT_EQ(captures[1].text, QStringLiteral("next"));
+    EXPECT_EQ(sim.clock.pendingTimers(), 0);
+
+    // Our own write is not reported, and a stopped manager hears nothing.
+    manager.writePlainText(QStringLiteral("ours"));
+    manager.stop();
+    sim.pasteboard.copyText(QStringLiteral("after stop"));
+    EXPECT_EQ(captures.size(), 2);
+}
+
+// Copies made while the capture of an earlier one still reads. Each copy is (time, text, seconds its HTML takes
+// to arrive; 0: no HTML); a read still waiting when the next copy comes ends there (its owner is gone).
+struct BurstCopy {
+    double at;
+    const char *text;
+    double htmlDelay;
+};
+struct BurstCase {
+    const char *name;
+    QList<BurstCopy> copies;
+    QList<double> capturedAt;
+    QList<bool> withHtml;
+};
+
+class ChangeBurstTest : public PasteboardManagerTest, public ::testing::WithParamInterface<BurstCase> {};
+
+TEST_P(ChangeBurstTest, EveryCopyIsCapturedInOrderAndAnInterruptedOneKeepsWhatItRead)
+{
+    const BurstCase c = GetParam();
+    sim.pasteboard.setNotifiesChanges(true);
+    start();
+    double time = 0;
+    for (const BurstCopy &copy : c.copies) {
+        sim.clock.advance(copy.at - time);
+        time = copy.at;
+        SimPasteboard::Item item{{PasteboardType::plainText, copy.text}};
+        if (copy.htmlDelay > 0)
+            item.append({PasteboardType::html, QByteArray("<p>") + copy.text, Owner::answers, copy.htmlDelay});
+        sim.pasteboard.copy({item});
+    }
+    sim.clock.advance(0.3); // beyond any answer, before the first re-read could deliver anything new
+    ASSERT_EQ(captures.size(), c.copies.size()) << c.name;
+    for (int i = 0; i < captures.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_EQ(captures[i].text, QString::fromUtf8(c.copies[i].text));
+        EXPECT_NEAR(captureTimes[i], c.capturedAt[i], 1e-9);
+        const PasteboardRepresentation *html = captures[i].payload.items[0].representation(PasteboardType::html);
+        EXPECT_EQ(html && !html->isOmitted(), c.withHtml[i]);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bursts, ChangeBurstTest,
+    ::testing::Values(
+        BurstCase{"apart", {{0, "a", 0}, {0.1, "b", 0}, {0.2, "c", 0}}, {0, 0.1, 0.2}, {false, false, false}},
+        BurstCase{"next copy while reading", {{0, "a", 0.1}, {0.03, "b", 0}}, {0.03, 0.03}, {false, false}},
+        BurstCase{"three during slow reads", {{0, "a", 0.1}, {0.03, "b", 0.1}, {0.06, "c", 0.01}},
+                  {0.03, 0.06, 0.07}, {false, false, true}},
+        BurstCase{"answer before the next copy", {{0, "a", 0.02}, {0.03, "b", 0.02}}, {0.02, 0.05}, {true, true}},
+        BurstCase{"same text twice", {{0, "a", 0}, {0.01, "a", 0}}, {0, 0.01}, {false, false}}),
+    [](const auto &info) {
+        std::string name = info.param.name;
+        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
+        return name;
+    });
+
 TEST_F(PasteboardManagerTest, RepresentationsAreReadInPriorityOrderAcrossItems)
 {
     sim.pasteboard.copy({

@@ -304,3 +304,25 @@ TEST_F(PasteboardDesktopTest, AQtOwnerIsReadOncePerMeaning)
     EXPECT_FALSE(PasteboardManager::looksIncomplete(captures[0].payload));
     std::printf("Qt owner: capture %lld ms after its start\n", captureMs[0]);
 }
+
+TEST_F(PasteboardDesktopTest, WithoutSelectionEventsANewOwnerIsFoundByThePoll)
+{
+    EXPECT_TRUE(pasteboard->notifiesChanges());
+    LinuxPasteboard polled(nullptr, LinuxPasteboard::ChangeSource::ownerWindow);
+    ASSERT_TRUE(polled.isAvailable());
+    EXPECT_FALSE(polled.notifiesChanges());
+    PasteboardManager pollingManager(clock, polled, nullptr);
+    QList<ClipboardCapture> polledCaptures;
+    pollingManager.onCapture = [&](const ClipboardCapture &c) { polledCaptures.append(c); };
+    pollingManager.start();
+    const qint64 before = polled.changeCount();
+    ASSERT_TRUE(xclipCopy("found by the poll"));
+    TAVLEN_WAIT_UNTIL(!polledCaptures.isEmpty(), 3000);
+    EXPECT_EQ(polledCaptures.last().text, QStringLiteral("found by the poll"));
+    EXPECT_GT(polled.changeCount(), before);
+    // Our own write moves the count once and is not captured.
+    const qint64 written = pollingManager.writePlainText(QStringLiteral("ours"));
+    DesktopTest::waitUntil([] { return false; }, 400);
+    EXPECT_EQ(polled.changeCount(), written);
+    EXPECT_EQ(polledCaptures.size(), 1);
+}

@@ -47,7 +47,7 @@ X11SelectionReader::Targets readTargets(std::shared_ptr<X11SelectionReader> read
 
 } // namespace
 
-LinuxPasteboard::LinuxPasteboard(QObject *parent)
+LinuxPasteboard::LinuxPasteboard(QObject *parent, ChangeSource source)
     : Pasteboard(parent)
     , m_session(new XcbSession(this))
     , m_reader(std::make_shared<X11SelectionReader>())
@@ -57,18 +57,22 @@ LinuxPasteboard::LinuxPasteboard(QObject *parent)
         qWarning("Clipboard unavailable, copies are not recorded: %s", qPrintable(m_session->errorMessage()));
         return;
     }
+    m_available = true;
+    m_clipboard = m_session->atom("CLIPBOARD");
     xcb_connection_t *c = m_session->connection();
     const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
     Reply<xcb_xfixes_query_version_reply_t> version;
-    if (xfixes && xfixes->present)
+    if (source == ChangeSource::selectionEvents && xfixes && xfixes->present)
         version.reset(xcb_xfixes_query_version_reply(
             c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
     if (!version) {
-        qWarning("Clipboard unavailable, copies are not recorded: the X server lacks the XFIXES extension");
+        if (source == ChangeSource::selectionEvents)
+            qWarning("The X server lacks the XFIXES extension: the clipboard is polled, and a copy that keeps "
+                     "its owner window is not noticed");
+        m_polledOwner = currentOwner();
         return;
     }
     m_xfixesEventBase = xfixes->first_event;
-    m_clipboard = m_session->atom("CLIPBOARD");
     xcb_xfixes_select_selection_input(c, m_session->root(), m_clipboard,
                                       XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
                                           | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
@@ -81,7 +85,6 @@ LinuxPasteboard::LinuxPasteboard(QObject *parent)
             handleSelectionEvent(notify.subtype, notify.owner);
     });
     m_session->flush();
-    m_available = true;
 }
 
 LinuxPasteboard::~LinuxPasteboard()
@@ -98,12 +101,35 @@ void LinuxPasteboard::handleSelectionEvent(quint8 subtype, quint32 owner)
         return;
     }
     ++m_changeCount;
+    Q_EMIT changed();
+}
+
+quint32 LinuxPasteboard::currentOwner()
+{
+    xcb_connection_t *c = m_session->connection();
+    Reply<xcb_get_selection_owner_reply_t> owner(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_clipboard), nullptr));
+    m_session->scheduleDispatch();
+    return owner ? owner->owner : quint32(XCB_NONE);
+}
+
+void LinuxPasteboard::followOwnerWindow()
+{
+    const quint32 owner = currentOwner();
+    if (owner == m_polledOwner)
+        return;
+    m_polledOwner = owner;
+    ++m_changeCount;
 }
 
 qint64 LinuxPasteboard::changeCount()
 {
-    if (m_available)
+    if (!m_available)
+        return m_changeCount;
+    if (notifiesChanges())
         m_session->flush(); // takes in the events that arrived since the last turn of the event loop
+    else
+        followOwnerWindow();
     return m_changeCount;
 }
 
@@ -180,13 +206,13 @@ qint64 LinuxPasteboard::finishWrite()
 {
     // Qt has become the owner by now. The owner change this causes reaches us later (or already waits in
     // the queue, undispatched): it is expected rather than counted.
-    xcb_connection_t *c = m_session->connection();
-    Reply<xcb_get_selection_owner_reply_t> owner(
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_clipboard), nullptr));
-    if (owner && owner->owner != XCB_NONE) {
-        if (owner->owner != m_ownOwnerWindow)
+    const quint32 owner = currentOwner();
+    if (!notifiesChanges()) {
+        m_polledOwner = owner;
+    } else if (owner != XCB_NONE) {
+        if (owner != m_ownOwnerWindow)
             m_pendingOwnChanges = 0;
-        m_ownOwnerWindow = owner->owner;
+        m_ownOwnerWindow = owner;
         ++m_pendingOwnChanges;
     }
     return ++m_changeCount;

@@ -1,5 +1,6 @@
 #pragma once
-// The X11 CLIPBOARD selection: XFixes selection events on a private connection count the changes, a
+// The X11 CLIPBOARD selection: XFixes selection events on a private connection count the changes and
+// report each one at once (without XFixes the caller polls and the count follows the owner window), a
 // worker thread reads the owner's data on another connection with a timeout per representation, and
 // writes go through QClipboard (whose owner window answers other readers from our event loop).
 
@@ -15,11 +16,17 @@ class XcbSession;
 class LinuxPasteboard : public Pasteboard {
     Q_OBJECT
 public:
-    explicit LinuxPasteboard(QObject *parent = nullptr);
+    enum class ChangeSource {
+        selectionEvents, // XFixes when the server has it, else the owner window
+        ownerWindow,     // always the owner window (what a server without XFixes leaves us)
+    };
+
+    explicit LinuxPasteboard(QObject *parent = nullptr, ChangeSource source = ChangeSource::selectionEvents);
     ~LinuxPasteboard() override;
 
     bool isAvailable() const override { return m_available; }
     qint64 changeCount() override;
+    bool notifiesChanges() const override { return m_xfixesEventBase != 0; }
     Task<PasteboardItemTypes> itemTypes() override;
     Task<PasteboardRead> read(int item, QString type, qint64 maxBytes) override;
     qint64 writeItems(const QList<PasteboardItemData> &items) override;
@@ -27,6 +34,9 @@ public:
 
 private:
     void handleSelectionEvent(quint8 subtype, quint32 owner);
+    // Without selection events: a new owner window is a change (a re-copy by the same window is not seen).
+    void followOwnerWindow();
+    quint32 currentOwner();
     qint64 finishWrite();
 
     XcbSession *m_session = nullptr;
@@ -37,6 +47,8 @@ private:
     // Our own writes are counted when made; the owner change they cause is then not counted again.
     quint32 m_ownOwnerWindow = 0;
     int m_pendingOwnChanges = 0;
+    // The owner window last seen, when the count follows it.
+    quint32 m_polledOwner = 0;
     // The targets of the last listing, to find which target serves a type.
     QList<QByteArray> m_targets;
     std::shared_ptr<X11SelectionReader> m_reader;

@@ -151,8 +151,14 @@ X11SelectionReader::Answer X11SelectionReader::waitFor(Accept accept, xcb_window
         while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
             Reply<xcb_generic_event_t> event(raw);
             if (m_xfixesEventBase && eventType(raw) == m_xfixesEventBase + XCB_XFIXES_SELECTION_NOTIFY) {
+                // The content we are reading is gone once another window owns the selection or the owner
+                // vanished; waiting on would only run into the timeout (an owner that lost the selection
+                // often quits without answering) or read the next copy's data as this one's.
                 const auto *notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(raw);
-                if (notify->subtype != XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && owner() != selectionOwner)
+                const bool replaced = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
+                    && notify->owner != selectionOwner;
+                if (replaced || (notify->subtype != XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
+                                 && owner() != selectionOwner))
                     return Answer::ownerGone;
                 continue;
             }
@@ -195,6 +201,7 @@ X11SelectionReader::Targets X11SelectionReader::targets()
     if (!connect())
         return result;
     const xcb_window_t selectionOwner = owner();
+    m_listedOwner = selectionOwner;
     if (selectionOwner == XCB_NONE) {
         result.answered = true;
         return result;
@@ -225,7 +232,8 @@ PasteboardRead X11SelectionReader::read(const QByteArray &target, qint64 maxByte
     if (!connect())
         return PasteboardRead::missing();
     const xcb_window_t selectionOwner = owner();
-    if (selectionOwner == XCB_NONE)
+    // Data of another owner than the one that listed the targets belongs to a later copy.
+    if (selectionOwner == XCB_NONE || selectionOwner != m_listedOwner)
         return PasteboardRead::missing();
     const xcb_atom_t targetAtom = atom(target);
     if (targetAtom == XCB_ATOM_NONE)

@@ -27,7 +27,8 @@ public:
 
     // The owner's TARGETS; answered and empty when the clipboard has no owner.
     Targets targets();
-    // The owner's data for one target. `timeout` bounds the wait for the owner's answer and, in an INCR
+    // The owner's data for one target, when the owner is still the one whose targets() were read last.
+    // `timeout` bounds the wait for the owner's answer and, in an INCR
     // transfer, the wait for each further chunk.
     PasteboardRead read(const QByteArray &target, qint64 maxBytes);
 
@@ -53,6 +54,7 @@ private:
     xcb_connection_t *m_connection = nullptr;
     xcb_window_t m_root = 0;
     xcb_window_t m_window = 0;
+    xcb_window_t m_listedOwner = 0; // the owner of the last targets()
     xcb_atom_t m_clipboard = 0;
     xcb_atom_t m_targets = 0;
     xcb_atom_t m_incr = 0;

@@ -3,6 +3,49 @@
 #include "platform/Clock.h"
 
 #include <algorithm>
+#include <utility>
+
+class SimPasteboard::ContentWait : public CancellableAwaiter {
+public:
+    ContentWait(SimPasteboard &pasteboard, double seconds)
+        : m_pasteboard(pasteboard)
+        , m_seconds(seconds)
+    {
+    }
+    template<typename P>
+    bool await_suspend(std::coroutine_handle<P> h)
+    {
+        if (!attach(h))
+            return false;
+        auto resume = resumer();
+        Clock &clock = m_pasteboard.m_clock;
+        m_timer = clock.callAfter(m_seconds, [resume] { resume(true); });
+        m_pasteboard.m_contentWaits.append([resume, &clock, timer = m_timer] {
+            clock.cancelTimer(timer);
+            resume(true);
+        });
+        return true;
+    }
+
+private:
+    void disarm() override { m_pasteboard.m_clock.cancelTimer(m_timer); }
+    SimPasteboard &m_pasteboard;
+    double m_seconds;
+    Clock::TimerId m_timer = 0;
+};
+
+SimPasteboard::ContentWait SimPasteboard::waitWhileUnchanged(double seconds)
+{
+    return ContentWait(*this, seconds);
+}
+
+void SimPasteboard::contentChanged()
+{
+    // Reads in flight belong to an owner that is gone: they end now, as on X11.
+    const QList<std::function<void()>> waits = std::exchange(m_contentWaits, {});
+    for (const auto &wake : waits)
+        wake();
+}
 
 SimPasteboard::SimPasteboard(Clock &clock, QObject *parent)
     : Pasteboard(parent)
@@ -14,6 +57,9 @@ void SimPasteboard::copy(const QList<Item> &items)
 {
     m_items = items;
     ++m_changeCount;
+    contentChanged();
+    if (m_notifiesChanges)
+        Q_EMIT changed();
 }
 
 void SimPasteboard::copyText(const QString &text)
@@ -72,17 +118,18 @@ Task<PasteboardRead> SimPasteboard::read(int item, QString type, qint64 maxBytes
         co_return PasteboardRead::missing();
     if (rep->owner == Representation::Owner::refuses)
         co_return PasteboardRead::missing();
+    const qint64 countAtStart = m_changeCount;
     if (rep->owner == Representation::Owner::neverAnswers || rep->delay >= timeout) {
-        const bool awake = co_await m_clock.sleep(timeout);
-        if (!awake)
+        const bool awake = co_await waitWhileUnchanged(timeout);
+        if (!awake || m_changeCount != countAtStart)
             co_return PasteboardRead::missing();
         co_return PasteboardRead::missing(true);
     }
     if (rep->delay > 0) {
-        const bool awake = co_await m_clock.sleep(rep->delay);
-        if (!awake)
-            co_return PasteboardRead::missing();
-        rep = find(); // the content may have changed meanwhile
+        const bool awake = co_await waitWhileUnchanged(rep->delay);
+        if (!awake || m_changeCount != countAtStart)
+            co_return PasteboardRead::missing(); // the owner lost the pasteboard before it answered
+        rep = find(); // data the owner provided late
         if (!rep)
             co_return PasteboardRead::missing();
     }
@@ -101,7 +148,10 @@ qint64 SimPasteboard::writeItems(const QList<PasteboardItemData> &items)
             reps.append({type, data});
         content.append(reps);
     }
-    copy(content);
+    // Our own write moves the count but is not reported as another application's change.
+    m_items = content;
+    ++m_changeCount;
+    contentChanged();
     return m_changeCount;
 }
 
