@@ -45,8 +45,9 @@ void addCorner(QPainterPath &path, QPointF corner, QPointF u, QPointF v, double 
     const QPointF arcEnd = arcStart + arcLength * u + arcLength * v;
     // The arc as one cubic: handles along the tangents, 4/3·tan(θ/4)·r long.
     const double handle = 4.0 / 3 * std::tan(radians(arcMeasure) / 4) * r;
-    const QPointF t1 = unit(c * u + d * v);
-    const QPointF t2 = unit(d * u + c * v);
+    // Without easing curves (a full capsule end) the arc starts along u and ends along v.
+    const QPointF t1 = c + d > 0 ? unit(c * u + d * v) : u;
+    const QPointF t2 = c + d > 0 ? unit(d * u + c * v) : v;
     path.cubicTo(arcStart + handle * t1, arcEnd - handle * t2, arcEnd);
     const QPointF end = corner + p * v;
     path.cubicTo(arcEnd + d * u + c * v, arcEnd + d * u + (b + c) * v, end);

@@ -130,6 +130,10 @@ TEST(CornerPath, ContinuousCornersStayInsideTheRectAndCutTheCorners)
         }
         EXPECT_TRUE(row.rect.adjusted(-0.01, -0.01, 0.01, 0.01).contains(path.boundingRect()));
     }
+    // A capsule's ends are round, not pointed: the point half-way up an end lies on the curve's far side.
+    const QPainterPath capsule = CornerPath::continuousRoundedRect(QRectF(0, 0, 120, 28), 14);
+    EXPECT_TRUE(capsule.contains(QPointF(1, 14)));
+    EXPECT_TRUE(capsule.contains(QPointF(5, 6)));
     EXPECT_TRUE(CornerPath::continuousRoundedRect(QRectF(), 10).isEmpty());
     EXPECT_DOUBLE_EQ(CornerPath::concentricRadius(20, 8, 7), 12);
     EXPECT_DOUBLE_EQ(CornerPath::concentricRadius(20, 16, 7), 7);

@@ -165,7 +165,7 @@ void NotchClipboardRow::paint(QPainter &painter, const QRectF &rect, const Notch
     painter.translate(offset, 0);
     if (trash > 0) {
         // The shifted row keeps its own background over the trash area.
-        painter.fillRect(rect, palette.isDark() ? QColor(26, 26, 28) : QColor(244, 244, 246));
+        painter.fillRect(rect, palette.isDark() ? QColor(34, 34, 37) : QColor(226, 226, 229));
     }
     label.paint(painter, rect, palette, m_hoverScale.value(now), m_dot.value(now));
     painter.restore();

@@ -1,0 +1,184 @@
+// The launcher panel against plain baselines in one run: painting one frame of the expanded panel with 8
+// rows and thumbnails against painting the same rows' titles alone with QPainter; a keystroke in the search
+// field with 5,000 items (search plus list update) against the history search alone; opening the panel
+// (view model, view and first frame) with 5,000 items against 50.
+#include "app/AppState.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardSearchIndex.h"
+#include "launcher/panel/NotchLauncherView.h"
+#include "launcher/panel/NotchLauncherViewModel.h"
+#include "model/ICloudKeyValueSync.h"
+#include "model/UnavailableKeyValueStore.h"
+#include "platform/sim/SimPlatform.h"
+#include "ui/FontTable.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QBuffer>
+#include <QImage>
+#include <QPainter>
+
+#include <memory>
+
+namespace {
+
+QByteArray photo(int seed)
+{
+    QImage image(640, 480, QImage::Format_RGB32);
+    image.fill(QColor::fromHsv(seed * 37 % 360, 160, 220));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+// A desktop with a history of `count` items: every third one an image when `images`.
+struct Desk {
+    SimPlatform sim;
+    UnavailableKeyValueStore store;
+    ICloudKeyValueSync cloud{store};
+    std::unique_ptr<AppState> appState = std::make_unique<AppState>(sim.platform(), cloud);
+    std::unique_ptr<ClipboardHistoryManager> history = std::make_unique<ClipboardHistoryManager>(sim.clock, nullptr);
+
+    explicit Desk(int count, bool images = false)
+    {
+        for (int i = count - 1; i >= 0; --i) {
+            ClipboardItem item(QUuid::createUuid());
+            if (images && i % 3 == 0 && i < 24) {
+                item.setTypeRawValue(QStringLiteral("image"));
+                item.setImageData(photo(i));
+            } else {
+                item.setTypeRawValue(QStringLiteral("text"));
+                item.setText(QStringLiteral("Copied text number %1 — meeting notes, zażółć gęślą jaźń %2").arg(i).arg(i * 7));
+            }
+            item.setDate(sim.clock.now().addSecs(-i * 60));
+            history->handleItemInserted(item);
+        }
+        history->searchIndex().waitForIdle();
+    }
+
+    void settle(NotchLauncherView &view)
+    {
+        for (int i = 0; i < 6; ++i) {
+            history->searchIndex().waitForIdle();
+            view.thumbnails().waitForIdle();
+            QCoreApplication::processEvents();
+        }
+    }
+};
+
+void expand(NotchLauncherViewModel &model)
+{
+    model.setRealNotchBarHeight(24);
+    model.setExpandedHeaderWidth(441.688);
+    model.setIsExpanded(true);
+    model.setIsListSettled(true);
+}
+
+void BM_PanelFrame8RowsWithThumbnails(benchmark::State &state)
+{
+    Desk desk(8, true);
+    NotchLauncherViewModel model;
+    expand(model);
+    NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get(), {});
+    view.resize(442, 560);
+    view.goOnScreen();
+    desk.settle(view);
+    QImage frame(view.size(), QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        view.render(&frame, QPoint(), QRegion(), QWidget::DrawChildren);
+        benchmark::DoNotOptimize(frame.constBits());
+    }
+}
+BENCHMARK(BM_PanelFrame8RowsWithThumbnails)->Unit(benchmark::kMicrosecond);
+
+// The baseline: the same 8 titles, one line each, in the same font.
+void BM_PlainTextRows(benchmark::State &state)
+{
+    Desk desk(8, true);
+    QImage frame(442, 560, QImage::Format_ARGB32_Premultiplied);
+    const QFont font = FontTable::systemFont(12, QFont::Medium);
+    for (auto _ : state) {
+        frame.fill(Qt::black);
+        QPainter painter(&frame);
+        painter.setFont(font);
+        painter.setPen(Qt::white);
+        double y = 48;
+        for (const ClipboardItem &item : desk.history->items()) {
+            painter.drawText(QRectF(90, y, 300, 64), Qt::AlignVCenter | Qt::TextSingleLine, item.displayTitle());
+            y += 64;
+        }
+        painter.end();
+        benchmark::DoNotOptimize(frame.constBits());
+    }
+}
+BENCHMARK(BM_PlainTextRows)->Unit(benchmark::kMicrosecond);
+
+const QString kQueries[] = {QStringLiteral("meeting"), QStringLiteral("meeting 4"), QStringLiteral("zażółć 12")};
+
+void BM_KeystrokeWith5000Items(benchmark::State &state)
+{
+    Desk desk(5000);
+    NotchLauncherViewModel model;
+    expand(model);
+    NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get(), {});
+    view.resize(442, 560);
+    view.goOnScreen();
+    desk.settle(view);
+    int i = 0;
+    for (auto _ : state) {
+        view.setClipboardSearchQuery(kQueries[i++ % 3]);
+        while (view.isSearchRunning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        benchmark::DoNotOptimize(view.displayedClipboardItems().size());
+    }
+}
+BENCHMARK(BM_KeystrokeWith5000Items)->Unit(benchmark::kMillisecond);
+
+// The baseline: the history search for the same queries, through the same hop to the index thread.
+void BM_HistorySearchWith5000Items(benchmark::State &state)
+{
+    Desk desk(5000);
+    int i = 0;
+    for (auto _ : state) {
+        Task<QList<ClipboardItem>> task = desk.history->searchItems(std::nullopt, kQueries[i++ % 3], false, 5000);
+        while (!task.isFinished())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        benchmark::DoNotOptimize(task.result());
+    }
+}
+BENCHMARK(BM_HistorySearchWith5000Items)->Unit(benchmark::kMillisecond);
+
+// Opening: a new view model and view over the history, its first search and its first frame.
+void BM_OpenPanel(benchmark::State &state)
+{
+    Desk desk(int(state.range(0)));
+    QImage frame(442, 560, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        NotchLauncherViewModel model;
+        expand(model);
+        NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get(), {});
+        view.resize(442, 560);
+        view.goOnScreen();
+        while (view.isSearchRunning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        view.render(&frame, QPoint(), QRegion(), QWidget::DrawChildren);
+        benchmark::DoNotOptimize(frame.constBits());
+    }
+}
+BENCHMARK(BM_OpenPanel)->Arg(50)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,236 @@
+// Pictures of the launcher panel for people to look at (build/snapshots/), each checked on a few pixels
+// that decide whether it drew what it should.
+#include "LauncherTestFixture.h"
+
+#include "DesktopTest.h"
+#include "app/AppState.h"
+#include "app/RuntimeState.h"
+#include "clipboard/ClipboardSearchIndex.h"
+#include "launcher/panel/NotchClipboardList.h"
+#include "launcher/panel/NotchClipboardRow.h"
+#include "launcher/panel/NotchLauncherView.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+QByteArray pictureBytes()
+{
+    QImage image(320, 200, QImage::Format_RGB32);
+    QPainter painter(&image);
+    QLinearGradient sky(0, 0, 0, 200);
+    sky.setColorAt(0, QColor(70, 140, 230));
+    sky.setColorAt(1, QColor(250, 190, 120));
+    painter.fillRect(image.rect(), sky);
+    painter.setBrush(QColor(40, 90, 50));
+    painter.setPen(Qt::NoPen);
+    painter.drawEllipse(QPointF(110, 230), 160, 90);
+    painter.end();
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+struct NotchLauncherSnapshotTest : LauncherTest {
+    NotchLauncherViewModel model;
+    std::unique_ptr<NotchLauncherView> view;
+
+    NotchLauncherView &makeView(QSize size)
+    {
+        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get(),
+                                                   NotchLauncherView::Callbacks{});
+        view->resize(size);
+        view->show();
+        settle();
+        return *view;
+    }
+
+    void settle(double seconds = 2)
+    {
+        for (int i = 0; i < 10; ++i) {
+            history->searchIndex().waitForIdle();
+            view->thumbnails().waitForIdle();
+            QCoreApplication::processEvents();
+        }
+        sim.clock.advance(seconds);
+        QCoreApplication::processEvents();
+    }
+
+    QImage snapshot(const QString &name)
+    {
+        settle(0);
+        QImage image(view->size() * 2, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::transparent);
+        view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        image.save(QDir(DesktopTest::snapshotDirectory()).filePath(name + QStringLiteral(".png")));
+        return image;
+    }
+
+    QColor at(const QImage &image, double x, double y) { return image.pixelColor(int(x * 2), int(y * 2)); }
+
+    ClipboardItem item(const QString &type, const QString &text, int minutesAgo)
+    {
+        ClipboardItem item(QUuid::createUuid());
+        item.setTypeRawValue(type);
+        item.setText(text);
+        item.setDate(sim.clock.now().addSecs(-60 * minutesAgo));
+        return item;
+    }
+
+    void fillHistory()
+    {
+        QList<ClipboardItem> items;
+        items << item("text", "Quarterly report: revenue up 12 % on the year, costs flat", 1);
+        items << item("url", "https://example.org/articles/clipboard-history-done-right", 4);
+        ClipboardItem photo = item("image", QString(), 9);
+        photo.setImageData(pictureBytes());
+        items << photo;
+        ClipboardItem files = item("file", QString(), 15);
+        files.setFilePaths({"/home/ada/Documents/plan.pdf", "/home/ada/Documents/budget.ods", "/home/ada/notes.txt"});
+        items << files;
+        items << item("text", "Zażółć gęślą jaźń — pójdźże, kiń tę chmurność w głąb flaszy", 22);
+        items << item("text", "Ship it 🚀 and celebrate 🎉🥳", 40);
+        ClipboardItem labelled = item("text", "ssh deploy@build.internal -p 2222", 61);
+        labelled.setLabel("Server");
+        items << labelled;
+        items << item("text", "SELECT name, total FROM orders WHERE total > 100 ORDER BY total DESC;", 130);
+        items << item("url", "https://maps.example.com/?q=52.2297,21.0122", 300);
+        items << item("text", "Meeting moved to Thursday 10:30, room 4B", 600);
+        items << item("text", "שלום עולם — mixed right-to-left text", 1500);
+        items << item("text", "Remember: milk, eggs, coffee beans, basil", 2900);
+        for (auto it = items.crbegin(); it != items.crend(); ++it)
+            history->handleItemInserted(*it);
+    }
+
+    void expandNotch(bool realNotch)
+    {
+        model.setHasRealNotch(realNotch);
+        model.setRealNotchBarHeight(realNotch ? 37 : 24);
+        model.setRealNotchBarWidth(180);
+        model.setRealNotchBottomCornerRadius(realNotch ? 12.58 : 8.16);
+        model.setRealNotchSideRailWidth(140);
+        model.setExpandedHeaderWidth(realNotch ? 552.688 : 441.688);
+        model.setIsExpanded(true);
+        model.setIsListSettled(true);
+    }
+};
+
+TEST_F(NotchLauncherSnapshotTest, Collapsed)
+{
+    makeView(QSize(180, 28));
+    const QImage image = snapshot(QStringLiteral("panel-collapsed"));
+    EXPECT_EQ(at(image, 90, 1), QColor(Qt::black));
+    EXPECT_EQ(at(image, 2, 20).alpha(), 0); // beside the shoulders
+    // The grey logo in the middle.
+    bool logo = false;
+    for (int x = 80; x < 100; ++x)
+        logo = logo || at(image, x, 13).lightness() > 60;
+    EXPECT_TRUE(logo);
+}
+
+TEST_F(NotchLauncherSnapshotTest, PulseLit)
+{
+    makeView(QSize(180, 28));
+    appState->runtime()->raiseClipboardPulse();
+    settle(0.3);
+    const QImage image = snapshot(QStringLiteral("panel-pulse"));
+    int coloured = 0;
+    for (int x = 70; x < 110; ++x) {
+        for (int y = 2; y < 26; ++y)
+            coloured += at(image, x, y).saturation() > 120 ? 1 : 0;
+    }
+    EXPECT_GT(coloured, 20);
+}
+
+TEST_F(NotchLauncherSnapshotTest, ExpandedEmptyDarkAndLight)
+{
+    for (const ColorScheme scheme : {ColorScheme::dark, ColorScheme::light}) {
+        sim.appearance.setColorScheme(scheme);
+        expandNotch(false);
+        makeView(QSize(442, 132));
+        const QImage image = snapshot(scheme == ColorScheme::dark ? QStringLiteral("panel-empty-dark")
+                                                                  : QStringLiteral("panel-empty-light"));
+        EXPECT_EQ(at(image, 221, 2), QColor(Qt::black));
+        const QColor glass = at(image, 60, 120);
+        EXPECT_EQ(glass.alpha(), 255);
+        EXPECT_EQ(glass.lightness() > 128, scheme == ColorScheme::light);
+        view.reset();
+    }
+}
+
+TEST_F(NotchLauncherSnapshotTest, TwelveMixedRowsWithSelectedAndHovered)
+{
+    fillHistory();
+    expandNotch(false);
+    makeView(QSize(442, 560));
+    ASSERT_EQ(view->displayedClipboardItems().size(), 12);
+    model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
+    view->clipboardList()->pointerMoved(QPointF(200, 8 + 3 * 64 + 30));
+    model.setHighlightedClipboardItemID(std::nullopt);
+    model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
+    settle(1);
+    const QImage image = snapshot(QStringLiteral("panel-rows"));
+    const QRect list = view->clipboardList()->geometry();
+    // The selected row's dot is bright, an unselected one dim.
+    const double dotX = list.left() + 12 + 11;
+    EXPECT_GT(at(image, dotX, list.top() + 8 + 64 + 32).lightness(), 200);
+    EXPECT_LT(at(image, dotX, list.top() + 8 + 32).lightness(), 150);
+}
+
+TEST_F(NotchLauncherSnapshotTest, RowSwipedTo68)
+{
+    fillHistory();
+    expandNotch(false);
+    makeView(QSize(442, 300));
+    NotchClipboardList &list = *view->clipboardList();
+    const QUuid id = view->displayedClipboardItems().at(1).id();
+    list.row(id)->swipe().handleDragChanged(QPointF(-68, 0));
+    settle(0);
+    const QImage image = snapshot(QStringLiteral("panel-row-swiped"));
+    const QRect area = list.geometry();
+    const QColor trash = at(image, area.right() - 20, area.top() + 8 + 64 + 10);
+    EXPECT_GT(trash.red(), 180);
+    EXPECT_LT(trash.green(), 110);
+}
+
+TEST_F(NotchLauncherSnapshotTest, ScreenWithANotch)
+{
+    fillHistory();
+    expandNotch(true);
+    makeView(QSize(553, 400));
+    const QImage image = snapshot(QStringLiteral("panel-notch"));
+    EXPECT_EQ(at(image, 276, 20), QColor(Qt::black));
+    EXPECT_EQ(at(image, 3, 390).alpha(), 0); // the body is narrower than the top edge
+}
+
+TEST_F(NotchLauncherSnapshotTest, FloatingCompactWindow)
+{
+    fillHistory();
+    model.setIsFloatingWindow(true);
+    model.setIsExpanded(true);
+    makeView(QSize(399, 280));
+    const QImage image = snapshot(QStringLiteral("panel-compact"));
+    EXPECT_EQ(at(image, 1, 1).alpha(), 0); // rounded corners
+    EXPECT_EQ(at(image, 200, 140).alpha(), 255);
+}
+
+TEST_F(NotchLauncherSnapshotTest, Header)
+{
+    expandNotch(false);
+    model.setShowsAIControls(true);
+    makeView(QSize(442, 132));
+    const QImage full = snapshot(QStringLiteral("panel-header-full"));
+    const QImage header = full.copy(0, 0, full.width(), 46 * 2);
+    header.save(QDir(DesktopTest::snapshotDirectory()).filePath(QStringLiteral("panel-header.png")));
+    // The settings button's light disc at the trailing edge.
+    const QRectF gear = view->headerLayout().settingsButton;
+    EXPECT_GT(at(full, gear.center().x() + 10, gear.center().y()).lightness(), 20);
+}
+
+} // namespace
