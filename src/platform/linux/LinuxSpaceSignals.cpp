@@ -4,7 +4,6 @@
 
 #include <QDBusConnection>
 
-#include <xcb/xcb_keysyms.h>
 #include <xcb/xinput.h>
 
 #include <cstdlib>
@@ -16,35 +15,6 @@ struct FreeDeleter {
 };
 template<typename T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
-
-constexpr xcb_keysym_t leftKeysym = 0xff51;
-constexpr xcb_keysym_t rightKeysym = 0xff53;
-
-quint32 spaceModifierOfMask(int modifierIndex)
-{
-    switch (modifierIndex) {
-    case 0:
-        return SpaceInputEvent::Shift;
-    case 2:
-        return SpaceInputEvent::Control;
-    case 3:
-        return SpaceInputEvent::Alt;
-    case 6:
-        return SpaceInputEvent::Super;
-    default:
-        return 0;
-    }
-}
-
-quint32 spaceModifiersOfState(quint16 state)
-{
-    quint32 result = 0;
-    for (int i = 0; i < 8; ++i) {
-        if (state & (1u << i))
-            result |= spaceModifierOfMask(i);
-    }
-    return result;
-}
 } // namespace
 
 LinuxSpaceSignals::LinuxSpaceSignals(QObject *parent)
@@ -56,7 +26,6 @@ LinuxSpaceSignals::LinuxSpaceSignals(QObject *parent)
         const quint32 mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(c, m_session->root(), XCB_CW_EVENT_MASK, &mask);
         m_session->addEventHandler([this](const xcb_generic_event_t &event) { handleEvent(event); });
-        m_symbols = xcb_key_symbols_alloc(c);
         readCurrentDesktop(false);
         readActiveWindow(false);
         m_session->flush();
@@ -71,11 +40,7 @@ LinuxSpaceSignals::LinuxSpaceSignals(QObject *parent)
                     SLOT(onPrepareForSleep(bool)));
 }
 
-LinuxSpaceSignals::~LinuxSpaceSignals()
-{
-    if (m_symbols)
-        xcb_key_symbols_free(m_symbols);
-}
+LinuxSpaceSignals::~LinuxSpaceSignals() = default;
 
 bool LinuxSpaceSignals::isAvailable() const
 {
@@ -128,93 +93,27 @@ void LinuxSpaceSignals::handleEvent(const xcb_generic_event_t &event)
             readActiveWindow(true);
         return;
     }
-    if (type == XCB_MAPPING_NOTIFY) {
-        if (m_symbols) {
-            auto &mapping = const_cast<xcb_mapping_notify_event_t &>(
-                reinterpret_cast<const xcb_mapping_notify_event_t &>(event));
-            xcb_refresh_keyboard_mapping(m_symbols, &mapping);
-        }
-        loadModifierMap();
-        return;
-    }
     if (type != XCB_GE_GENERIC || !m_listening)
         return;
     const auto &generic = reinterpret_cast<const xcb_ge_generic_event_t &>(event);
     if (generic.extension != m_inputOpcode)
         return;
+    if (generic.event_type != XCB_INPUT_RAW_BUTTON_PRESS)
+        return;
+    const auto &raw = reinterpret_cast<const xcb_input_raw_button_press_event_t &>(event);
     SpaceInputEvent out;
-    switch (generic.event_type) {
-    case XCB_INPUT_RAW_KEY_PRESS: {
-        const auto &raw = reinterpret_cast<const xcb_input_raw_key_press_event_t &>(event);
-        const quint8 keycode = quint8(raw.detail);
-        if (m_modifierOfKeycode.contains(keycode)) {
-            m_heldModifierKeys.insert(keycode);
-            return;
-        }
-        const xcb_keysym_t keysym = m_symbols ? xcb_key_symbols_get_keysym(m_symbols, keycode, 0) : 0;
-        out.type = SpaceInputEvent::Type::KeyDown;
-        out.key = keysym == leftKeysym ? SpaceInputEvent::Key::LeftArrow
-            : keysym == rightKeysym    ? SpaceInputEvent::Key::RightArrow
-                                       : SpaceInputEvent::Key::Other;
-        out.modifiers = modifiersHeld();
-        break;
-    }
-    case XCB_INPUT_RAW_KEY_RELEASE: {
-        const auto &raw = reinterpret_cast<const xcb_input_raw_key_release_event_t &>(event);
-        if (m_heldModifierKeys.remove(quint8(raw.detail)))
-            m_modifiersAtStart = 0; // a modifier went up: from now on the tracked keys are the truth
+    if (raw.detail == 1)
+        out.type = SpaceInputEvent::Type::LeftMouseDown;
+    else if (raw.detail == 3)
+        out.type = SpaceInputEvent::Type::RightMouseDown;
+    else
         return;
-    }
-    case XCB_INPUT_RAW_BUTTON_PRESS: {
-        const auto &raw = reinterpret_cast<const xcb_input_raw_button_press_event_t &>(event);
-        if (raw.detail == 1)
-            out.type = SpaceInputEvent::Type::LeftMouseDown;
-        else if (raw.detail == 3)
-            out.type = SpaceInputEvent::Type::RightMouseDown;
-        else
-            return;
-        break;
-    }
-    default:
-        return;
-    }
     Q_EMIT inputEvent(out);
-}
-
-quint32 LinuxSpaceSignals::modifiersHeld() const
-{
-    quint32 result = m_modifiersAtStart;
-    for (quint8 keycode : m_heldModifierKeys)
-        result |= m_modifierOfKeycode.value(keycode);
-    return result;
-}
-
-void LinuxSpaceSignals::loadModifierMap()
-{
-    m_modifierOfKeycode.clear();
-    xcb_connection_t *c = m_session->connection();
-    Reply<xcb_get_modifier_mapping_reply_t> reply(
-        xcb_get_modifier_mapping_reply(c, xcb_get_modifier_mapping(c), nullptr));
-    if (!reply)
-        return;
-    const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(reply.get());
-    const int perModifier = reply->keycodes_per_modifier;
-    for (int modifier = 0; modifier < 8; ++modifier) {
-        const quint32 bit = spaceModifierOfMask(modifier);
-        for (int i = 0; i < perModifier; ++i) {
-            const xcb_keycode_t code = codes[modifier * perModifier + i];
-            // Lock, NumLock and the like are modifier keys too: their presses are not desktop switches.
-            if (code)
-                m_modifierOfKeycode[code] |= bit;
-        }
-    }
 }
 
 void LinuxSpaceSignals::selectRawInput(bool on)
 {
-    const quint32 mask = on ? quint32(XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS | XCB_INPUT_XI_EVENT_MASK_RAW_KEY_RELEASE
-                                      | XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS)
-                            : 0u;
+    const quint32 mask = on ? quint32(XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS) : 0u;
     struct {
         xcb_input_event_mask_t head;
         quint32 bits;
@@ -238,12 +137,6 @@ bool LinuxSpaceSignals::startListening()
     if (!version || version->major_version < 2 || (version->major_version == 2 && version->minor_version < 2))
         return false;
     m_inputOpcode = extension->major_opcode;
-    loadModifierMap();
-    m_heldModifierKeys.clear();
-    // Modifiers already down when listening starts are only known from the server's state.
-    Reply<xcb_query_pointer_reply_t> pointer(
-        xcb_query_pointer_reply(c, xcb_query_pointer(c, m_session->root()), nullptr));
-    m_modifiersAtStart = pointer ? spaceModifiersOfState(pointer->mask) : 0;
     m_listening = true;
     selectRawInput(true);
     return true;

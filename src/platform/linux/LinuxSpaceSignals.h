@@ -1,19 +1,17 @@
 #pragma once
 // Desktop-switch signs on X11: _NET_CURRENT_DESKTOP and _NET_ACTIVE_WINDOW changes on the root window,
-// logind's PrepareForSleep on the system bus, and, while listening, XInput2 raw key and button presses
-// (no grab; modifiers are tracked from the raw modifier keys). Swipe gestures have no source here.
-// Without a display or a system bus the missing signals simply never come.
+// logind's PrepareForSleep on the system bus, and, while listening, XInput2 raw button presses (no grab).
+// The keyboard is never listened to: desktop-switch keys change nothing on X11 that _NET_CURRENT_DESKTOP
+// does not already say, and reading every key of the session is not ours to do. Swipe gestures have no
+// source here. Without a display or a system bus the missing signals simply never come.
 
 #include "platform/SpaceSignals.h"
 
-#include <QHash>
-#include <QSet>
 #include <QString>
 
 #include <memory>
 
 #include <xcb/xcb.h>
-#include <xcb/xcb_keysyms.h>
 
 class XcbSession;
 
@@ -41,8 +39,6 @@ private:
     void readCurrentDesktop(bool announce);
     void readActiveWindow(bool announce);
     void selectRawInput(bool on);
-    void loadModifierMap();
-    quint32 modifiersHeld() const;
 
     std::unique_ptr<XcbSession> m_session;
     QString m_error;
@@ -50,9 +46,4 @@ private:
     qint64 m_activeIdentity = 0;
     bool m_listening = false;
     quint8 m_inputOpcode = 0;
-    xcb_key_symbols_t *m_symbols = nullptr;
-    // Modifier bits (SpaceInputEvent) of each modifier keycode, and the modifier keys held now.
-    QHash<quint8, quint32> m_modifierOfKeycode;
-    QSet<quint8> m_heldModifierKeys;
-    quint32 m_modifiersAtStart = 0;
 };
