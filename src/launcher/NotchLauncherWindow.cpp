@@ -37,6 +37,8 @@ Task<> hardwareNotchHoverLoop(QPointer<NotchLauncherWindow> window, Clock *clock
         if (!awake || !window)
             co_return;
         window->pollHardwareNotchHover();
+        if (!window->hardwareNotchHoverPollCanAct())
+            co_return;
     }
 }
 
@@ -584,6 +586,7 @@ void NotchLauncherWindow::resumeAfterSpaceTransition(bool didChangeSpace)
 
     m_requiresPointerExitAfterSpaceTransition =
         isNotchMode() && screenHasRealNotch() && !m_isExpanded && contains(hoverZone(), pointerLocation());
+    startHardwareNotchHoverMonitor();
     m_window->setAllowsKeyboardFocus(m_isExpanded);
     applyFrame(false);
     orderFrontWithoutActivating();
@@ -627,8 +630,7 @@ void NotchLauncherWindow::clearDemoConfiguration()
     model.clearAIContext();
     expand(false, true);
     applyFrame(false);
-    if (!isNotchMode())
-        m_hardwareNotchHoverMonitorTask.cancel();
+    startHardwareNotchHoverMonitor();
     updateWindowOrdering();
 }
 
@@ -676,6 +678,8 @@ void NotchLauncherWindow::installContent()
         root = view;
         connect(view, &NotchLauncherView::chromeShapeChanged, this,
                 [this](const QPainterPath &path) { panel()->setShape(path); });
+        connect(m_appState->settings(), &SettingsStore::settingsChanged, this,
+                &NotchLauncherWindow::startHardwareNotchHoverMonitor);
     } else {
         root = new QWidget;
     }
@@ -782,11 +786,22 @@ void NotchLauncherWindow::removeMonitor(std::optional<MonitorToken> &token)
     token.reset();
 }
 
+bool NotchLauncherWindow::hardwareNotchHoverPollCanAct() const
+{
+    if (m_isClosed || !isNotchMode() || !screenHasRealNotch())
+        return false;
+    return m_requiresPointerExitAfterSpaceTransition || (m_appState && expandsOnHover(false));
+}
+
 void NotchLauncherWindow::startHardwareNotchHoverMonitor()
 {
-    if (!isNotchMode())
+    // A poll that could change nothing would only wake the program 20 times a second.
+    if (!hardwareNotchHoverPollCanAct()) {
+        m_hardwareNotchHoverMonitorTask.cancel();
         return;
-    m_hardwareNotchHoverMonitorTask.start(hardwareNotchHoverLoop(this, m_platform.clock));
+    }
+    if (!m_hardwareNotchHoverMonitorTask.isRunning())
+        m_hardwareNotchHoverMonitorTask.start(hardwareNotchHoverLoop(this, m_platform.clock));
 }
 
 void NotchLauncherWindow::startPointerExitMonitor()

@@ -118,6 +118,7 @@ public:
     void close();
 
     // --- Internal operations, public for the service and for tests ---
+    void startHardwareNotchHoverMonitor();
     bool canInteract() const;
     void updateWindowOrdering();
     void applyCollapsedVisibility();
@@ -132,6 +133,9 @@ public:
 
     // --- Hover tracking and selection ---
     void handleHover(bool inside);
+    // The hardware-notch hover poll runs only where it can act: a real notch in the notch presentation,
+    // with hover expansion on or a pointer exit awaited after a desktop switch.
+    bool hardwareNotchHoverPollCanAct() const;
     void pollHardwareNotchHover();
     void handleHardwareNotchClick();
     void handleFieldWindowOutsideClick();
@@ -164,7 +168,6 @@ private:
     void clearFirstResponder();
     void orderFrontWithoutActivating();
     void startCollapsedStateReset();
-    void startHardwareNotchHoverMonitor();
     void startPointerExitMonitor();
     void installHardwareNotchClickMonitors();
     void installFieldWindowDismissMonitors();

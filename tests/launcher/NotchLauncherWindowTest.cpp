@@ -446,6 +446,53 @@ TEST_F(NotchLauncherWindowTest, HardwareNotchHoverPollFollowsTheExpandOnHoverSet
     }
 }
 
+TEST_F(NotchLauncherWindowTest, AnIdleWindowWakesOnlyWhereItsHoverPollCanAct)
+{
+    struct Row {
+        const char *name;
+        bool notchScreen;
+        LauncherPresentation presentation;
+        std::optional<bool> expandOnHover;
+        bool polls;
+    };
+    const std::vector<Row> rows = {
+        {"real notch, hover on", true, LauncherPresentation::notch, true, true},
+        {"real notch, hover off", true, LauncherPresentation::notch, false, false},
+        {"real notch, hover unset", true, LauncherPresentation::notch, std::nullopt, false},
+        {"no notch, hover on", false, LauncherPresentation::notch, true, false},
+        {"compact window, hover on", true, LauncherPresentation::window, true, false},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        updateSettings([&](UserSettingsData &s) { s.notchExpandOnHover = row.expandOnHover; });
+        auto window = makeWindow(row.notchScreen ? leftScreen() : rightScreen(), row.presentation);
+        sim.clock.advance(10);
+        // A running poll always has its next tick pending; an idle window has nothing at all.
+        EXPECT_EQ(sim.clock.pendingTimers(), row.polls ? 1 : 0);
+        window->close();
+        sim.clock.advance(1);
+        EXPECT_EQ(sim.clock.pendingTimers(), 0);
+    }
+}
+
+TEST_F(NotchLauncherWindowTest, TurningHoverExpansionOnStartsThePollAndOffEndsIt)
+{
+    updateSettings([](UserSettingsData &s) { s.notchExpandOnHover = false; });
+    auto window = makeWindow(leftScreen());
+    sim.clock.advance(1);
+    EXPECT_EQ(sim.clock.pendingTimers(), 0);
+    updateSettings([](UserSettingsData &s) { s.notchExpandOnHover = true; });
+    movePointer(belowLeftNotch);
+    sim.clock.advance(0.06);
+    EXPECT_TRUE(window->isExpanded());
+    window->collapseImmediately();
+    movePointer(farAway);
+    updateSettings([](UserSettingsData &s) { s.notchExpandOnHover = false; });
+    // The collapsed-state reset runs its course; then nothing is left to wake for.
+    sim.clock.advance(NotchLauncherWindow::collapsedStateResetDelay + 1);
+    EXPECT_EQ(sim.clock.pendingTimers(), 0);
+}
+
 TEST_F(NotchLauncherWindowTest, AfterADesktopSwitchThePointerMustLeaveTheNotchBeforeItOpensAgain)
 {
     auto window = makeWindow(leftScreen());
