@@ -1,16 +1,19 @@
 #pragma once
 // The time one request may spend waiting on other applications' accessibility answers. Each call asks
-// how long it may wait (what is left, at most a per-call cap); a call that used up its wait means the
-// application does not answer, and the rest of the request gives up at once.
+// how long it may wait: what is left (at most a per-call cap), divided by how many times the library may
+// wait that long within one call (libatspi waits up to three times its timeout for a silent application).
+// A call that used up its wait means the application does not answer: the rest of the request gives up.
 
 #include <functional>
 
 class AccessibilityTimeBudget {
 public:
     // `now` gives seconds on a monotonic clock.
-    AccessibilityTimeBudget(double budgetSeconds, double perCallSeconds, std::function<double()> now);
+    AccessibilityTimeBudget(double budgetSeconds, double perCallSeconds, int waitsPerCall, std::function<double()> now);
 
-    // Starts a request when none is open. Milliseconds the next call may wait; 0 when nothing is left.
+    // Starts a request when none is open.
+    void openRequest();
+    // Opens a request when none is. Milliseconds the next call may wait; 0 when nothing is left.
     int nextCallTimeoutMs();
     // After the call that nextCallTimeoutMs() allowed: a call that ran out its wait spends the budget.
     void callFinished();
@@ -18,12 +21,13 @@ public:
     void endRequest() { m_open = false; }
 
     bool isRequestOpen() const { return m_open; }
-    // Counts requests, so per-request caches can tell a new one.
+    // Counts opened requests, so per-request caches can tell a new one.
     unsigned generation() const { return m_generation; }
 
 private:
     double m_budget;
     double m_perCall;
+    int m_waitsPerCall;
     std::function<double()> m_now;
     bool m_open = false;
     bool m_spent = false;

@@ -20,16 +20,17 @@ struct Row {
 
 TEST(AccessibilityTimeBudgetTest, CallsShareOneBudgetPerRequest)
 {
+    // A budget of 0.3 s, at most 0.25 s a call, and a library that may wait twice per call.
     const Row rows[] = {
-        {"quick calls each get the per-call cap", {{0.002, 250}, {0.003, 250}, {0.001, 250}}},
-        {"a slow answer leaves the rest", {{0.2, 250}, {0.0, 100}, {0.05, 100}, {0.0, 50}}},
-        {"a call that waits out its timeout ends the waiting", {{0.25, 250}, {0.0, 0}, {0.0, 0}}},
-        {"a reply at the very end of the wait counts as none", {{0.249, 250}, {0.0, 0}}},
-        {"the last millisecond is not worth a call", {{0.2, 250}, {0.0995, 100}, {0.0, 0}}},
+        {"quick calls each get the per-call cap", {{0.002, 125}, {0.003, 125}, {0.001, 125}}},
+        {"a slow answer leaves the rest", {{0.1, 125}, {0.0, 100}, {0.05, 100}, {0.0, 75}}},
+        {"a call that waits out its timeout ends the waiting", {{0.125, 125}, {0.0, 0}, {0.0, 0}}},
+        {"twice the timeout still fits the budget", {{0.25, 125}, {0.0, 0}}},
+        {"a reply at the very end of the wait counts as none", {{0.124, 125}, {0.0, 0}}},
     };
     for (const Row &row : rows) {
         double now = 0;
-        AccessibilityTimeBudget budget(0.3, 0.25, [&now] { return now; });
+        AccessibilityTimeBudget budget(0.3, 0.25, 2, [&now] { return now; });
         int index = 0;
         for (const Step &step : row.steps) {
             EXPECT_EQ(budget.nextCallTimeoutMs(), step.allowedMs) << row.what << ", call " << index;
@@ -40,10 +41,21 @@ TEST(AccessibilityTimeBudgetTest, CallsShareOneBudgetPerRequest)
     }
 }
 
+TEST(AccessibilityTimeBudgetTest, TheLastMillisecondIsNotWorthACall)
+{
+    double now = 0;
+    AccessibilityTimeBudget budget(0.3, 0.25, 1, [&now] { return now; });
+    EXPECT_EQ(budget.nextCallTimeoutMs(), 250);
+    now = 0.2985;
+    EXPECT_EQ(budget.nextCallTimeoutMs(), 1);
+    now = 0.2995;
+    EXPECT_EQ(budget.nextCallTimeoutMs(), 0);
+}
+
 TEST(AccessibilityTimeBudgetTest, EndingARequestGivesTheNextOneAFullBudget)
 {
     double now = 10;
-    AccessibilityTimeBudget budget(0.3, 0.25, [&now] { return now; });
+    AccessibilityTimeBudget budget(0.3, 0.25, 1, [&now] { return now; });
     EXPECT_FALSE(budget.isRequestOpen());
     EXPECT_EQ(budget.nextCallTimeoutMs(), 250);
     const unsigned first = budget.generation();

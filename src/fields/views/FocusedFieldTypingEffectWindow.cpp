@@ -4,6 +4,7 @@
 #include "platform/Appearance.h"
 #include "platform/Panel.h"
 #include "platform/PanelFactory.h"
+#include "platform/AccessibilitySpace.h"
 #include "platform/Screens.h"
 
 FocusedFieldTypingEffectWindow::FocusedFieldTypingEffectWindow(const Platform &platform, QObject *parent)
@@ -40,10 +41,7 @@ std::optional<QRectF> FocusedFieldTypingEffectWindow::overlayFrame(const QRectF 
     const QList<ScreenInfo> screens = m_platform.screens->screens();
     if (screens.isEmpty())
         return std::nullopt;
-    const QRectF &primary = screens.first().frame;
-    const double primaryMaxY = primary.y() + primary.height();
-    const QRectF converted(accessibilityFrame.x(), primaryMaxY - (accessibilityFrame.y() + accessibilityFrame.height()),
-                           accessibilityFrame.width(), accessibilityFrame.height());
+    const QRectF converted = AccessibilitySpace::toScreenRect(accessibilityFrame, screens);
     for (const ScreenInfo &screen : screens) {
         if (screen.frame.intersects(converted))
             return converted;

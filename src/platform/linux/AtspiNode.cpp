@@ -71,14 +71,13 @@ std::optional<QString> nonEmpty(const QString &text)
     return text.isEmpty() ? std::nullopt : std::optional<QString>(text);
 }
 
-// AT-SPI extents are root-window pixels; the accessibility space starts at the primary screen's corner.
-QPointF primaryOrigin()
+} // namespace
+
+QPointF AtspiNode::accessibilityOrigin()
 {
     const QScreen *primary = QGuiApplication::primaryScreen();
     return primary ? QPointF(primary->geometry().topLeft()) : QPointF();
 }
-
-} // namespace
 
 AtspiNode::AtspiNode(std::shared_ptr<AtspiSession> session, AtspiAccessible *accessible)
     : m_session(std::move(session))
@@ -304,7 +303,7 @@ AccessibilityValue AtspiNode::extents(AccessibilityAttribute which)
     // Toolkits answer (-1, -1, -1, -1) for what is not on screen.
     if (!rect || (rect->width() < 0 && rect->height() < 0))
         return {};
-    const QRectF local = rect->translated(-primaryOrigin());
+    const QRectF local = rect->translated(-accessibilityOrigin());
     switch (which) {
     case AccessibilityAttribute::position:
         return local.topLeft();

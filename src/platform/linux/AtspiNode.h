@@ -6,6 +6,7 @@
 #include "platform/AccessibilityNode.h"
 
 #include <QHash>
+#include <QPointF>
 #include <QString>
 
 #include <memory>
@@ -30,6 +31,10 @@ public:
     bool isSameElement(const AccessibilityNode &other) const override;
 
     AtspiAccessible *accessible() const { return m_accessible; }
+
+    // Where the accessibility space starts in AT-SPI's screen coordinates (root-window pixels): the
+    // primary screen's top-left corner.
+    static QPointF accessibilityOrigin();
 
     // Search limits for the focused element of an application without a Collection interface.
     static constexpr int focusSearchMaxNodes = 4000;

@@ -33,7 +33,7 @@ bool accessibilityBusAnswers()
 } // namespace
 
 AtspiSession::AtspiSession()
-    : m_budget(budgetMs / 1000.0, perCallMs / 1000.0, [this] { return m_clock.nsecsElapsed() / 1e9; })
+    : m_budget(budgetMs / 1000.0, perCallMs / 1000.0, waitsPerCall, [this] { return m_clock.nsecsElapsed() / 1e9; })
 {
     m_clock.start();
 }
@@ -61,22 +61,35 @@ bool AtspiSession::isAvailable()
     return m_available;
 }
 
+void AtspiSession::openRequest()
+{
+    if (m_budget.isRequestOpen())
+        return;
+    m_budget.openRequest();
+    if (m_endScheduled)
+        return;
+    // Everything until the event loop turns is one request.
+    m_endScheduled = true;
+    QTimer::singleShot(0, [this, alive = m_alive] {
+        if (!*alive)
+            return;
+        m_endScheduled = false;
+        m_budget.endRequest();
+    });
+}
+
+unsigned AtspiSession::generation()
+{
+    openRequest();
+    return m_budget.generation();
+}
+
 bool AtspiSession::begin()
 {
     if (!m_initialized)
         return false;
-    const bool opening = !m_budget.isRequestOpen();
+    openRequest();
     const int timeoutMs = m_budget.nextCallTimeoutMs();
-    if (opening && !m_endScheduled) {
-        // Everything until the event loop turns is one request.
-        m_endScheduled = true;
-        QTimer::singleShot(0, [this, alive = m_alive] {
-            if (!*alive)
-                return;
-            m_endScheduled = false;
-            m_budget.endRequest();
-        });
-    }
     if (timeoutMs <= 0)
         return false;
     atspi_set_timeout(timeoutMs, timeoutMs);

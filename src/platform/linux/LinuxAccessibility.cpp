@@ -6,8 +6,6 @@
 #include "platform/linux/AtspiSession.h"
 #include "platform/linux/XcbSession.h"
 
-#include <QGuiApplication>
-#include <QScreen>
 
 #include <atspi/atspi.h>
 
@@ -136,9 +134,7 @@ AccessibilityElement LinuxAccessibility::elementAtPoint(QPointF point)
 {
     if (!m_session->isAvailable())
         return {};
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    const QPointF origin = primary ? QPointF(primary->geometry().topLeft()) : QPointF();
-    const QPoint pixel = (point + origin).toPoint();
+    const QPoint pixel = (point + AtspiNode::accessibilityOrigin()).toPoint();
     AtspiAccessible *app = applicationAccessible(processAt(pixel));
     if (!app)
         return {};
