@@ -17,6 +17,7 @@ class HotKeys;
 class SpaceSignals;
 class Appearance;
 class Accessibility;
+class SecretStore;
 
 struct Platform {
     Clock *clock = nullptr;
@@ -34,4 +35,5 @@ struct Platform {
     SpaceSignals *spaceSignals = nullptr;
     Appearance *appearance = nullptr;
     Accessibility *accessibility = nullptr;
+    SecretStore *secrets = nullptr;
 };

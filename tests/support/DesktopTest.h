@@ -42,7 +42,8 @@ struct ProcessResult {
     bool succeeded() const { return finished && exitCode == 0; }
 };
 ProcessResult run(const QString &program, const QStringList &arguments = {}, int timeoutMs = 10000,
-                  const QByteArray &input = {});
+                  const QByteArray &input = {},
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment());
 
 // A program the test drives (a helper window, a clipboard owner...), started at once with Qt's accessibility
 // switched on (QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1). Its stderr goes to the test log. The destructor ends it:

@@ -49,10 +49,12 @@ bool isCi()
     return !ci.isEmpty() && ci != "0" && ci != "false";
 }
 
-ProcessResult run(const QString &program, const QStringList &arguments, int timeoutMs, const QByteArray &input)
+ProcessResult run(const QString &program, const QStringList &arguments, int timeoutMs, const QByteArray &input,
+                  const QProcessEnvironment &environment)
 {
     ProcessResult result;
     QProcess process;
+    process.setProcessEnvironment(environment);
     endWithParent(process);
     process.start(program, arguments);
     if (!process.waitForStarted(timeoutMs)) {

@@ -11,6 +11,7 @@
 #include "platform/linux/LinuxPermissions.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/LinuxScreens.h"
+#include "platform/linux/LinuxSecretStore.h"
 #include "platform/linux/LinuxHotKeys.h"
 #include "platform/linux/LinuxSpaceSignals.h"
 #include "platform/linux/SystemClock.h"
@@ -37,6 +38,7 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.spaceSignals = new LinuxSpaceSignals(this);
     m_platform.appearance = new LinuxAppearance(this);
     m_platform.accessibility = new LinuxAccessibility(this);
+    m_platform.secrets = new LinuxSecretStore(this);
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

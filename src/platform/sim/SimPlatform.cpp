@@ -21,5 +21,6 @@ Platform SimPlatform::platform()
     p.spaceSignals = &spaceSignals;
     p.appearance = &appearance;
     p.accessibility = &accessibility;
+    p.secrets = &secrets;
     return p;
 }

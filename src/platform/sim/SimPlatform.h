@@ -15,6 +15,7 @@
 #include "platform/sim/SimPreferences.h"
 #include "platform/sim/SimStorageLocations.h"
 #include "platform/sim/SimScreens.h"
+#include "platform/sim/SimSecretStore.h"
 #include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimSpaceSignals.h"
 #include "platform/sim/SimAppearance.h"
@@ -43,5 +44,6 @@ public:
     SimSpaceSignals spaceSignals;
     SimAppearance appearance;
     SimAccessibility accessibility;
+    SimSecretStore secrets;
     // (each simulated backend is added here as a member, constructed in SimPlatform.cpp)
 };

@@ -1,0 +1,37 @@
+#pragma once
+// The desktop's secret store (on Linux the Secret Service): small secrets kept by service and account and
+// encrypted at rest by the store, never by us. Calls are synchronous and short; a store that is missing or
+// locked fails fast with `failure`, and the backend says once on stderr why. A secret is any bytes (NUL
+// included) and never appears in a label, a log or an error text.
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+
+enum class SecretStoreStatus {
+    success,
+    itemNotFound, // no item for that service and account
+    failure,      // anything else: no store, locked, refused, broken
+};
+
+struct SecretRead {
+    SecretStoreStatus status = SecretStoreStatus::failure;
+    QByteArray secret;
+
+    bool found() const { return status == SecretStoreStatus::success; }
+};
+
+class SecretStore : public QObject {
+    Q_OBJECT
+public:
+    // Replaces the item's secret when it exists, otherwise creates it in the default collection with
+    // `label` (shown to people in keyring managers: never the secret).
+    virtual SecretStoreStatus save(const QString &service, const QString &account, const QByteArray &secret,
+                                   const QString &label) = 0;
+    virtual SecretRead read(const QString &service, const QString &account) = 0;
+    // itemNotFound when there was nothing to delete.
+    virtual SecretStoreStatus remove(const QString &service, const QString &account) = 0;
+
+protected:
+    using QObject::QObject;
+};

@@ -1,0 +1,256 @@
+#include "platform/linux/LinuxSecretStore.h"
+
+#include <QDir>
+#include <QScopeGuard>
+#include <QFileInfo>
+#include <QtDebug>
+
+// The D-Bus path calls (search without unlocking, read one path) are the ones that never prompt.
+#define SECRET_API_SUBJECT_TO_CHANGE
+#include <libsecret/secret.h>
+
+namespace {
+
+const SecretSchema kSchema = {
+    "trevik.tavlen.Secret",
+    SECRET_SCHEMA_NONE,
+    {
+        {"service", SECRET_SCHEMA_ATTRIBUTE_STRING},
+        {"account", SECRET_SCHEMA_ATTRIBUTE_STRING},
+        {nullptr, SECRET_SCHEMA_ATTRIBUTE_STRING},
+    },
+};
+
+const char *const kContentType = "application/octet-stream";
+
+// Owns what libsecret hands out, so every early return frees it.
+struct Attributes {
+    GHashTable *table;
+    Attributes(const QString &service, const QString &account)
+        : table(secret_attributes_build(&kSchema, "service", service.toUtf8().constData(), "account",
+                                        account.toUtf8().constData(), nullptr))
+    {
+    }
+    ~Attributes() { g_hash_table_unref(table); }
+};
+
+struct Error {
+    GError *error = nullptr;
+    ~Error() { g_clear_error(&error); }
+    GError **out() { return &error; }
+    QString message() const { return error ? QString::fromUtf8(error->message) : QString(); }
+    // The connection itself went wrong (as opposed to a refusal): worth connecting again next time.
+    bool isConnectionError() const
+    {
+        return error && (error->domain == G_DBUS_ERROR || error->domain == G_IO_ERROR);
+    }
+};
+
+struct Paths {
+    gchar **unlocked = nullptr;
+    gchar **locked = nullptr;
+    ~Paths()
+    {
+        g_strfreev(unlocked);
+        g_strfreev(locked);
+    }
+    bool hasUnlocked() const { return unlocked && unlocked[0]; }
+    bool hasLocked() const { return locked && locked[0]; }
+};
+
+const QString kLocked = QStringLiteral("the keyring that holds Tavlen's items is locked");
+
+} // namespace
+
+struct LinuxSecretStore::Service {
+    SecretService *proxy = nullptr;
+    ~Service()
+    {
+        if (proxy)
+            g_object_unref(proxy);
+    }
+};
+
+LinuxSecretStore::LinuxSecretStore(QObject *parent)
+    : SecretStore(parent)
+{
+}
+
+LinuxSecretStore::~LinuxSecretStore()
+{
+    delete m_service;
+}
+
+QString LinuxSecretStore::sessionBusProblem()
+{
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return {};
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty() && QFileInfo::exists(QDir(runtime).filePath(QStringLiteral("bus"))))
+        return {};
+    return QStringLiteral("there is no D-Bus session bus (DBUS_SESSION_BUS_ADDRESS is not set)");
+}
+
+void LinuxSecretStore::warnOnce(const QString &problem)
+{
+    if (m_warned)
+        return;
+    m_warned = true;
+    qWarning("The secret service is not usable (%s): Tavlen does not remember field values until it is. "
+             "Start a secret service such as gnome-keyring and unlock its default keyring.",
+             qPrintable(problem));
+}
+
+SecretStoreStatus LinuxSecretStore::fail(const QString &problem, bool reconnect)
+{
+    if (reconnect) {
+        // The service may have restarted: the next call connects afresh.
+        delete m_service;
+        m_service = nullptr;
+    }
+    warnOnce(problem);
+    return SecretStoreStatus::failure;
+}
+
+LinuxSecretStore::Service *LinuxSecretStore::connect()
+{
+    if (m_service)
+        return m_service;
+    if (const QString problem = sessionBusProblem(); !problem.isEmpty()) {
+        warnOnce(problem);
+        return nullptr;
+    }
+    Error error;
+    SecretService *proxy = secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, nullptr, error.out());
+    if (!proxy) {
+        warnOnce(QStringLiteral("org.freedesktop.secrets: ") + error.message());
+        return nullptr;
+    }
+    m_service = new Service;
+    m_service->proxy = proxy;
+    return m_service;
+}
+
+namespace {
+
+// What searching the items of one account found, or why it failed.
+struct Search {
+    bool ok = false;
+    Paths paths;
+    Error error;
+};
+
+void search(SecretService *proxy, const QString &service, const QString &account, Search *result)
+{
+    const Attributes attributes(service, account);
+    result->ok = secret_service_search_for_dbus_paths_sync(proxy, &kSchema, attributes.table, nullptr,
+                                                           &result->paths.unlocked, &result->paths.locked,
+                                                           result->error.out());
+}
+
+} // namespace
+
+SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &account, const QByteArray &secret,
+                                         const QString &label)
+{
+    Service *connection = connect();
+    if (!connection)
+        return SecretStoreStatus::failure;
+    Search found;
+    search(connection->proxy, service, account, &found);
+    if (!found.ok)
+        return fail(found.error.message(), found.error.isConnectionError());
+    SecretValue *value = secret_value_new(secret.constData(), secret.size(), kContentType);
+    auto releaseValue = qScopeGuard([value] { secret_value_unref(value); });
+
+    if (found.paths.hasUnlocked()) {
+        // Update in place: the item keeps its collection and label, only the secret changes.
+        Error error;
+        SecretItem *item = secret_item_new_for_dbus_path_sync(connection->proxy, found.paths.unlocked[0],
+                                                              SECRET_ITEM_NONE, nullptr, error.out());
+        if (!item)
+            return fail(error.message(), error.isConnectionError());
+        const bool updated = secret_item_set_secret_sync(item, value, nullptr, error.out());
+        g_object_unref(item);
+        return updated ? SecretStoreStatus::success : fail(error.message(), error.isConnectionError());
+    }
+    if (found.paths.hasLocked())
+        return fail(kLocked);
+
+    // A new item goes to the default keyring, which must exist and be unlocked: creating or unlocking one
+    // would put a password prompt in front of the user at some random moment.
+    Error error;
+    SecretCollection *collection = secret_collection_for_alias_sync(connection->proxy, SECRET_COLLECTION_DEFAULT,
+                                                                     SECRET_COLLECTION_NONE, nullptr, error.out());
+    if (!collection) {
+        if (error.error)
+            return fail(error.message(), error.isConnectionError());
+        return fail(QStringLiteral("there is no default keyring"));
+    }
+    const bool locked = secret_collection_get_locked(collection);
+    g_object_unref(collection);
+    if (locked)
+        return fail(kLocked);
+    const Attributes attributes(service, account);
+    if (!secret_password_storev_binary_sync(&kSchema, attributes.table, SECRET_COLLECTION_DEFAULT,
+                                            label.toUtf8().constData(), value, nullptr, error.out()))
+        return fail(error.message(), error.isConnectionError());
+    return SecretStoreStatus::success;
+}
+
+SecretRead LinuxSecretStore::read(const QString &service, const QString &account)
+{
+    SecretRead result;
+    Service *connection = connect();
+    if (!connection)
+        return result;
+    Search found;
+    search(connection->proxy, service, account, &found);
+    if (!found.ok) {
+        fail(found.error.message(), found.error.isConnectionError());
+        return result;
+    }
+    if (!found.paths.hasUnlocked()) {
+        if (found.paths.hasLocked())
+            fail(kLocked);
+        else
+            result.status = SecretStoreStatus::itemNotFound;
+        return result;
+    }
+    Error error;
+    SecretValue *value = secret_service_get_secret_for_dbus_path_sync(connection->proxy, found.paths.unlocked[0],
+                                                                      nullptr, error.out());
+    if (!value) {
+        // The item went away between the search and the read.
+        if (!error.error)
+            result.status = SecretStoreStatus::itemNotFound;
+        else
+            fail(error.message(), error.isConnectionError());
+        return result;
+    }
+    gsize length = 0;
+    const gchar *bytes = secret_value_get(value, &length);
+    result.secret = QByteArray(bytes, qsizetype(length));
+    result.status = SecretStoreStatus::success;
+    secret_value_unref(value);
+    return result;
+}
+
+SecretStoreStatus LinuxSecretStore::remove(const QString &service, const QString &account)
+{
+    Service *connection = connect();
+    if (!connection)
+        return SecretStoreStatus::failure;
+    Search found;
+    search(connection->proxy, service, account, &found);
+    if (!found.ok)
+        return fail(found.error.message(), found.error.isConnectionError());
+    if (!found.paths.hasUnlocked())
+        return found.paths.hasLocked() ? fail(kLocked) : SecretStoreStatus::itemNotFound;
+    for (gchar **path = found.paths.unlocked; *path; ++path) {
+        Error error;
+        if (!secret_service_delete_item_dbus_path_sync(connection->proxy, *path, nullptr, error.out()))
+            return fail(error.message(), error.isConnectionError());
+    }
+    return SecretStoreStatus::success;
+}
