@@ -1,8 +1,12 @@
 #pragma once
 
+#include "model/SqliteStoreFile.h"
+
 #include <QObject>
 #include <QSqlDatabase>
 #include <QString>
+
+#include <memory>
 
 class StorageLocations;
 
@@ -25,13 +29,13 @@ public:
     explicit SwiftDataContainer(const StorageLocations &storage, QObject *parent = nullptr);
     ~SwiftDataContainer() override;
 
-    QSqlDatabase database() const;
+    QSqlDatabase database() const { return m_file->database(); }
     QString storePath() const { return m_storePath; }
     // Where image and payload files go; empty for a store in memory.
     QString blobFolder() const { return m_blobFolder; }
-    bool isInMemory() const { return m_inMemory; }
+    bool isInMemory() const { return m_file->isInMemory(); }
     // Where an unusable store was moved to during this start, or empty.
-    QString movedAsidePath() const { return m_movedAsidePath; }
+    QString movedAsidePath() const { return m_file->movedAsidePath(); }
 
     bool isCloudSyncEnabled() const { return m_cloudSyncEnabled; }
     void setCloudSyncEnabled(bool enabled);
@@ -44,16 +48,9 @@ Q_SIGNALS:
     void syncErrorMessageChanged();
 
 private:
-    bool open(const QString &databaseName, QString *error);
-    bool prepareSchema(QString *error);
-    void close();
-    bool moveAside(const QString &reason);
-
-    QString m_connectionName;
     QString m_storePath;
     QString m_blobFolder;
-    QString m_movedAsidePath;
-    bool m_inMemory = false;
+    std::unique_ptr<SqliteStoreFile> m_file;
     bool m_cloudSyncEnabled = false;
     QString m_syncErrorMessage;
 };
