@@ -1,7 +1,7 @@
 #include "model/ClipboardItem.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
+#include "model/JsonListCoding.h"
+
 #include <QSharedData>
 
 class ClipboardItemData : public QSharedData
@@ -33,27 +33,6 @@ public:
 };
 
 namespace {
-
-QStringList decodeStringList(const QByteArray &data)
-{
-    QStringList out;
-    if (data.isEmpty())
-        return out;
-    const QJsonDocument doc = QJsonDocument::fromJson(data);
-    if (!doc.isArray())
-        return out;
-    for (const auto &value : doc.array())
-        if (value.isString())
-            out.append(value.toString());
-    return out;
-}
-
-QByteArray encodeStringList(const QStringList &list)
-{
-    if (list.isEmpty())
-        return {};
-    return QJsonDocument(QJsonArray::fromStringList(list)).toJson(QJsonDocument::Compact);
-}
 
 bool isBlank(const QString &text)
 {
@@ -173,7 +152,7 @@ QString ClipboardItem::displayTitle() const
 
 QStringList ClipboardItem::filePaths() const
 {
-    QStringList paths = decodeStringList(d->filePathsData);
+    QStringList paths = JsonListCoding::decodeStrings(d->filePathsData);
     if (paths.isEmpty() && !d->filePath.isEmpty())
         paths.append(d->filePath);
     return paths;
@@ -181,12 +160,12 @@ QStringList ClipboardItem::filePaths() const
 
 void ClipboardItem::setFilePaths(const QStringList &paths)
 {
-    d->filePathsData = encodeStringList(paths);
+    d->filePathsData = JsonListCoding::encodeStrings(paths);
     d->filePath = paths.value(0);
 }
 
-QStringList ClipboardItem::tags() const { return decodeStringList(d->aiTagsData); }
-void ClipboardItem::setTags(const QStringList &tags) { d->aiTagsData = encodeStringList(tags); }
+QStringList ClipboardItem::tags() const { return JsonListCoding::decodeStrings(d->aiTagsData); }
+void ClipboardItem::setTags(const QStringList &tags) { d->aiTagsData = JsonListCoding::encodeStrings(tags); }
 
 std::optional<PasteboardPayload> ClipboardItem::payload() const
 {
