@@ -1,0 +1,44 @@
+#include "fields/FieldValueKeychain.h"
+
+#include <QStringDecoder>
+
+FieldValueKeychain::FieldValueKeychain(SecretStore &store, QString service)
+    : m_store(&store)
+    , m_service(std::move(service))
+{
+}
+
+SecretStoreStatus FieldValueKeychain::save(const QString &value, const QString &account)
+{
+    return m_store->save(m_service, account, value.toUtf8(), valueLabel());
+}
+
+std::optional<QString> FieldValueKeychain::read(const QString &account)
+{
+    const SecretRead stored = m_store->read(m_service, account);
+    if (!stored.found())
+        return std::nullopt;
+    // Strict: invalid bytes make the value unreadable rather than quietly different, and a leading byte
+    // order mark is part of the value.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless
+                                                     | QStringConverter::Flag::ConvertInitialBom);
+    QString value = decoder.decode(stored.secret);
+    if (decoder.hasError())
+        return std::nullopt;
+    return value;
+}
+
+SecretStoreStatus FieldValueKeychain::remove(const QString &account)
+{
+    return m_store->remove(m_service, account);
+}
+
+SecretRead FieldValueKeychain::readFingerprintKey()
+{
+    return m_store->read(m_service, fingerprintKeyAccount());
+}
+
+SecretStoreStatus FieldValueKeychain::saveFingerprintKey(const QByteArray &key)
+{
+    return m_store->save(m_service, fingerprintKeyAccount(), key, fingerprintKeyLabel());
+}
