@@ -1,5 +1,6 @@
 #include "clipboard/ClipboardItemStore.h"
 
+#include "model/SqlValues.h"
 #include "model/SwiftDataContainer.h"
 
 #include <QDir>
@@ -19,16 +20,6 @@ const QString kColumns = QStringLiteral(
     "id, text, label, date, lastUsedAt, typeRawValue, filePath, filePathsData, fileName, fileSize, imageFile,"
     " imageByteCount, payloadFile, payloadByteCount, sourceBundleIdentifier, sourceApplicationName, contentDigest,"
     " aiTitle, aiSummary, aiCategory, aiTagsData, aiExtractedText, aiIsSensitive, aiAnalyzedAt, aiAnalysisVersion");
-
-QVariant dateValue(const QDateTime &date)
-{
-    return date.isValid() ? QVariant(date.toMSecsSinceEpoch()) : QVariant(QMetaType::fromType<qint64>());
-}
-
-QDateTime dateFrom(const QVariant &value)
-{
-    return value.isNull() ? QDateTime() : QDateTime::fromMSecsSinceEpoch(value.toLongLong(), Qt::UTC);
-}
 
 QVariant textValue(const QString &text)
 {
@@ -98,8 +89,8 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
             continue;
         item.setText(query.value(1).toString());
         item.setLabel(query.value(2).toString());
-        item.setDate(dateFrom(query.value(3)));
-        item.setLastUsedAt(dateFrom(query.value(4)));
+        item.setDate(SqlValues::dateFrom(query.value(3)));
+        item.setLastUsedAt(SqlValues::dateFrom(query.value(4)));
         item.setTypeRawValue(query.value(5).toString());
         item.setFilePath(query.value(6).toString());
         item.setFilePathsData(query.value(7).toByteArray());
@@ -118,7 +109,7 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         item.setAiTagsData(query.value(20).toByteArray());
         item.setAiExtractedText(query.value(21).toString());
         item.setAiIsSensitive(query.value(22).toBool());
-        item.setAiAnalyzedAt(dateFrom(query.value(23)));
+        item.setAiAnalyzedAt(SqlValues::dateFrom(query.value(23)));
         item.setAiAnalysisVersion(query.value(24).toInt());
         items.append(std::move(item));
     }
@@ -202,8 +193,8 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
             item.id().toString(QUuid::WithoutBraces),
             item.text(),
             textValue(item.label()),
-            dateValue(item.date()),
-            dateValue(item.lastUsedAt()),
+            SqlValues::date(item.date()),
+            SqlValues::date(item.lastUsedAt()),
             item.typeRawValue(),
             textValue(item.filePath()),
             bytesValue(item.filePathsData()),
@@ -222,7 +213,7 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
             bytesValue(item.aiTagsData()),
             textValue(item.aiExtractedText()),
             item.aiIsSensitive() ? 1 : 0,
-            dateValue(item.aiAnalyzedAt()),
+            SqlValues::date(item.aiAnalyzedAt()),
             item.aiAnalysisVersion(),
         };
         for (int i = 0; i < int(std::size(values)); ++i)

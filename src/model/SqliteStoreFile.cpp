@@ -93,10 +93,6 @@ bool SqliteStoreFile::prepareSchema(QString *error)
         return false;
     }
     query.finish();
-    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))) {
-        *error = errorText(query.lastError());
-        return false;
-    }
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
         *error = errorText(query.lastError());
         return false;
@@ -111,7 +107,7 @@ bool SqliteStoreFile::prepareSchema(QString *error)
             }
             query.finish();
         }
-        return true;
+        return useWriteAheadLog(error);
     }
     if (version != 0) {
         *error = QStringLiteral("schema version %1, expected %2").arg(version).arg(m_schema.version);
@@ -140,6 +136,17 @@ bool SqliteStoreFile::prepareSchema(QString *error)
     if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(m_schema.version)) || !db.commit()) {
         *error = errorText(query.lastError());
         db.rollback();
+        return false;
+    }
+    return useWriteAheadLog(error);
+}
+
+bool SqliteStoreFile::useWriteAheadLog(QString *error)
+{
+    // Only once the file is known to be ours: switching the journal writes to the file.
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))) {
+        *error = errorText(query.lastError());
         return false;
     }
     return true;

@@ -44,6 +44,7 @@ public:
 private:
     bool open(const QString &databaseName, QString *error);
     bool prepareSchema(QString *error);
+    bool useWriteAheadLog(QString *error);
     void close();
     bool moveAside(const QString &reason);
 

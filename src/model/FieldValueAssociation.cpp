@@ -1,0 +1,72 @@
+#include "model/FieldValueAssociation.h"
+
+#include "model/JsonListCoding.h"
+
+#include <algorithm>
+
+FieldValueAssociation FieldValueAssociation::make(const FocusedFieldDescriptor &field, const QString &displayLabel,
+                                                  const QString &keychainAccount, const QString &valueFingerprint,
+                                                  qint64 pasteCount, const QDateTime &now)
+{
+    FieldValueAssociation record;
+    record.id = QUuid::createUuid();
+    record.fingerprint = field.fingerprint();
+    record.applicationBundleIdentifier = field.applicationBundleIdentifier;
+    record.webOrigin = field.webOrigin;
+    record.domIdentifier = field.domIdentifier;
+    record.accessibilityIdentifier = field.accessibilityIdentifier;
+    record.title = field.title;
+    record.placeholder = field.placeholder;
+    record.role = field.role;
+    record.fieldType = field.fieldType;
+    record.displayLabel = displayLabel;
+    record.keychainAccount = keychainAccount;
+    record.valueFingerprint = valueFingerprint;
+    record.pasteCount = pasteCount;
+    record.createdAt = now;
+    record.updatedAt = now;
+    return record;
+}
+
+FocusedFieldDescriptor FieldValueAssociation::fieldDescriptor() const
+{
+    FocusedFieldDescriptor field;
+    field.applicationBundleIdentifier = applicationBundleIdentifier;
+    field.webOrigin = webOrigin;
+    field.domIdentifier = domIdentifier;
+    field.accessibilityIdentifier = accessibilityIdentifier;
+    field.title = title;
+    field.placeholder = placeholder;
+    field.role = role;
+    field.fieldType = fieldType;
+    return field;
+}
+
+void FieldValueAssociation::recordUse(const QDateTime &date)
+{
+    QList<QDateTime> dates = recentUsageDates();
+    dates.prepend(date);
+    std::stable_sort(dates.begin(), dates.end(), [](const QDateTime &a, const QDateTime &b) { return a > b; });
+    recentUsageDatesData = JsonListCoding::encodeDates(dates);
+}
+
+void FieldValueAssociation::recordCredentialLoginValue(const QString &loginValueFingerprint)
+{
+    if (loginValueFingerprint.isEmpty())
+        return;
+    QStringList logins = credentialLoginValueFingerprints();
+    logins.removeAll(loginValueFingerprint);
+    logins.prepend(loginValueFingerprint);
+    credentialLoginValueFingerprintsData = JsonListCoding::encodeStrings(logins.mid(0, maximumCredentialLogins));
+}
+
+QList<QDateTime> FieldValueAssociation::recentUsageDates() const
+{
+    return recentUsageDatesData ? JsonListCoding::decodeDates(*recentUsageDatesData) : QList<QDateTime>();
+}
+
+QStringList FieldValueAssociation::credentialLoginValueFingerprints() const
+{
+    return credentialLoginValueFingerprintsData ? JsonListCoding::decodeStrings(*credentialLoginValueFingerprintsData)
+                                                : QStringList();
+}
