@@ -6,6 +6,7 @@
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
+#include "fields/FieldValueAssociationStore.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchShortcutService.h"
@@ -50,13 +51,13 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
 
     // A text copied out of another application's field belongs to that field.
     QPointer<FocusedFieldSuggestionService> fields = m_appState->focusedFieldSuggestions();
-    m_history->setCapturePreCheck([fields](const QString &text, const QString &sourceBundleIdentifier) {
-        if (!fields)
+    QPointer<FieldValueAssociationStore> values = m_appState->fieldValueAssociations();
+    m_history->setCapturePreCheck([fields, values](const QString &text, const QString &sourceBundleIdentifier) {
+        if (!fields || !values)
             return;
         const std::optional<FocusedFieldDescriptor> field = fields->focusedFieldDescriptorForCopy(text, sourceBundleIdentifier);
-        if (!field)
-            return;
-        // The field-value store records `text` for `*field` here.
+        if (field)
+            values->recordValue(text, *field);
     });
     m_clipboardService->setFocusedFieldReader([fields](const RunningApplication &app) -> std::optional<FocusedFieldTarget> {
         return fields ? fields->focusedFieldTarget(app) : std::nullopt;
@@ -92,6 +93,10 @@ void AppDelegate::linkClipboardService(ClipboardService &service, AppState *appS
         if (state)
             state->runtime()->raiseClipboardPulse();
     });
+    service.setFieldValueRecorder([state](const QString &text, const FocusedFieldTarget &field) {
+        if (state)
+            state->fieldValueAssociations()->recordValue(text, field.descriptor);
+    });
 }
 
 void AppDelegate::start()
@@ -116,6 +121,7 @@ void AppDelegate::start()
 void AppDelegate::startStores()
 {
     m_appState->settings()->startICloudSync();
+    m_appState->fieldValueAssociations()->fetchAssociations();
     m_history->start();
     // A shorter retention takes effect at once, not at the next minute's clean-up.
     ClipboardHistoryManager *history = m_history.get();

@@ -2,7 +2,9 @@
 
 #include "app/RuntimeState.h"
 #include "clipboard/ClipboardService.h"
+#include "fields/FieldValueAssociationStore.h"
 #include "fields/FocusedFieldSuggestionService.h"
+#include "model/FieldValueAssociationContainer.h"
 #include "model/ClipboardItem.h"
 #include "model/FilterManager.h"
 #include "model/SettingsStore.h"
@@ -15,6 +17,9 @@ AppState::AppState(const Platform &platform, ICloudKeyValueSyncing &cloud, QObje
     , m_settings(std::make_unique<SettingsStore>(*platform.preferences, cloud, *platform.clock))
     , m_runtime(std::make_unique<RuntimeState>())
     , m_filters(std::make_unique<FilterManager>(*platform.preferences, cloud, *platform.clock))
+    , m_fieldValueContainer(std::make_unique<FieldValueAssociationContainer>(*platform.storage))
+    , m_fieldValueAssociations(std::make_unique<FieldValueAssociationStore>(
+          *m_fieldValueContainer, *platform.secrets, *platform.clock, FieldValueKeychain::defaultService()))
     , m_focusedFieldSuggestions(std::make_unique<FocusedFieldSuggestionService>(platform))
 {
 }

@@ -1,6 +1,6 @@
 #pragma once
-// The root state every service and view reaches: settings, run-time counters, filters, and a weak link to
-// the paste service.
+// The root state every service and view reaches: settings, run-time counters, filters, the remembered
+// field values, and a weak link to the paste service.
 
 #include "platform/Platform.h"
 #include "platform/Task.h"
@@ -11,6 +11,8 @@
 #include <memory>
 
 class ClipboardService;
+class FieldValueAssociationContainer;
+class FieldValueAssociationStore;
 class FilterManager;
 class FocusedFieldSuggestionService;
 class ICloudKeyValueSyncing;
@@ -26,6 +28,7 @@ public:
     SettingsStore *settings() const { return m_settings.get(); }
     RuntimeState *runtime() const { return m_runtime.get(); }
     FilterManager *filters() const { return m_filters.get(); }
+    FieldValueAssociationStore *fieldValueAssociations() const { return m_fieldValueAssociations.get(); }
     // Finds other applications' fields under a point, in focus, or behind a copy.
     FocusedFieldSuggestionService *focusedFieldSuggestions() const { return m_focusedFieldSuggestions.get(); }
 
@@ -49,6 +52,9 @@ private:
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<RuntimeState> m_runtime;
     std::unique_ptr<FilterManager> m_filters;
+    // The field-value store file ("focused-field-associations.store" in the data folder), one for the run.
+    std::unique_ptr<FieldValueAssociationContainer> m_fieldValueContainer;
+    std::unique_ptr<FieldValueAssociationStore> m_fieldValueAssociations;
     std::unique_ptr<FocusedFieldSuggestionService> m_focusedFieldSuggestions;
     QPointer<ClipboardService> m_clipboardService;
 };

@@ -6,6 +6,8 @@
 #include "app/RuntimeState.h"
 #include "launcher/NotchLauncherService.h"
 #include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardService.h"
+#include "fields/FieldValueAssociationStore.h"
 #include "model/SettingsStore.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -128,4 +130,36 @@ TEST(AppDelegate, AnInMemoryStoreKeepsNothingAcrossARestart)
     sim.clock.advance(0.2);
     EXPECT_TRUE(restarted.history().items().isEmpty());
     EXPECT_FALSE(QFile::exists(sim.storage.dataFolder() + QStringLiteral("/default.store")));
+}
+
+TEST(AppDelegate, TextPastedIntoAFieldIsRememberedAcrossARestart)
+{
+    SimPlatform sim;
+    const RunningApplication editor = sim.workspace.addApplication(QStringLiteral("org.example.crm"));
+    FocusedFieldDescriptor phone;
+    phone.applicationBundleIdentifier = QStringLiteral("org.example.crm");
+    phone.title = QStringLiteral("Phone");
+    phone.role = QStringLiteral("AXTextField");
+    phone.fieldType = QStringLiteral("Phone");
+    const FocusedFieldTarget field{
+        sim.accessibility.application(editor.pid)->addChild(AccessibilityRole::textField)->element(), phone};
+    {
+        AppDelegate delegate(sim.platform(), testMode());
+        delegate.start();
+        ClipboardItem item(QUuid::createUuid());
+        item.setText(QStringLiteral("+48 600 200 200"));
+        item.setTypeRawValue(rawValue(ClipboardItemType::text));
+        sim.workspace.bringToFront(editor);
+        Task<bool> pasted = delegate.clipboardService().paste(item, ClipboardPasteTarget{editor, field});
+        sim.clock.advance(1);
+        ASSERT_EQ(pasted.result(), std::optional<bool>(true));
+        EXPECT_EQ(delegate.appState().fieldValueAssociations()->associations().size(), 1);
+        delegate.stop();
+    }
+    AppDelegate restarted(sim.platform(), testMode());
+    restarted.start();
+    const auto suggestions = restarted.appState().fieldValueAssociations()->suggestions(phone, 10, false);
+    ASSERT_EQ(suggestions.size(), 1);
+    EXPECT_EQ(suggestions.first().value, QStringLiteral("+48 600 200 200"));
+    EXPECT_EQ(suggestions.first().title, QStringLiteral("Latest"));
 }
