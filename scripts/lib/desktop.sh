@@ -125,6 +125,24 @@ desktop_start_keyring() {
   desktop_pids+=($!)
 }
 
+# A keyring of this desktop only, for when the session has no secret service at all: unlocked with a random
+# password and kept in the desktop's temporary folder, so its items go when the desktop stops.
+desktop_start_private_keyring() {
+  desktop_make_dir || return 1
+  mkdir -p "$desktop_dir/keyring-data"
+  head -c 24 /dev/urandom | base64 >"$desktop_dir/keyring-password"
+  XDG_DATA_HOME="$desktop_dir/keyring-data" gnome-keyring-daemon --foreground --unlock --components=secrets \
+    <"$desktop_dir/keyring-password" >"$desktop_dir/keyring.log" 2>&1 &
+  desktop_pids+=($!)
+}
+
+# True when the session bus has a secret service running or can start one.
+desktop_secret_service_available() {
+  desktop_bus_has_name org.freedesktop.secrets && return 0
+  dbus-send --session --print-reply=literal --dest=org.freedesktop.DBus / \
+    org.freedesktop.DBus.ListActivatableNames 2>/dev/null | grep -qw org.freedesktop.secrets
+}
+
 desktop_wait_keyring() {
   desktop_poll 5000 "the secret service (org.freedesktop.secrets)" desktop_bus_has_name org.freedesktop.secrets \
     || { desktop_show_log keyring.log; return 1; }

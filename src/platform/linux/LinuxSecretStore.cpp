@@ -131,35 +131,34 @@ LinuxSecretStore::Service *LinuxSecretStore::connect()
     return m_service;
 }
 
-namespace {
-
 // What searching the items of one account found, or why it failed.
-struct Search {
-    bool ok = false;
+struct LinuxSecretStore::Search {
     Paths paths;
-    Error error;
+    Service *connection = nullptr;
 };
 
-void search(SecretService *proxy, const QString &service, const QString &account, Search *result)
+bool LinuxSecretStore::find(const QString &service, const QString &account, Search &found)
 {
+    found.connection = connect();
+    if (!found.connection)
+        return false;
     const Attributes attributes(service, account);
-    result->ok = secret_service_search_for_dbus_paths_sync(proxy, &kSchema, attributes.table, nullptr,
-                                                           &result->paths.unlocked, &result->paths.locked,
-                                                           result->error.out());
+    Error error;
+    if (!secret_service_search_for_dbus_paths_sync(found.connection->proxy, &kSchema, attributes.table, nullptr,
+                                                   &found.paths.unlocked, &found.paths.locked, error.out())) {
+        fail(error.message(), error.isConnectionError());
+        return false;
+    }
+    return true;
 }
-
-} // namespace
 
 SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &account, const QByteArray &secret,
                                          const QString &label)
 {
-    Service *connection = connect();
-    if (!connection)
-        return SecretStoreStatus::failure;
     Search found;
-    search(connection->proxy, service, account, &found);
-    if (!found.ok)
-        return fail(found.error.message(), found.error.isConnectionError());
+    if (!find(service, account, found))
+        return SecretStoreStatus::failure;
+    Service *connection = found.connection;
     SecretValue *value = secret_value_new(secret.constData(), secret.size(), kContentType);
     auto releaseValue = qScopeGuard([value] { secret_value_unref(value); });
 
@@ -201,15 +200,9 @@ SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &
 SecretRead LinuxSecretStore::read(const QString &service, const QString &account)
 {
     SecretRead result;
-    Service *connection = connect();
-    if (!connection)
-        return result;
     Search found;
-    search(connection->proxy, service, account, &found);
-    if (!found.ok) {
-        fail(found.error.message(), found.error.isConnectionError());
+    if (!find(service, account, found))
         return result;
-    }
     if (!found.paths.hasUnlocked()) {
         if (found.paths.hasLocked())
             fail(kLocked);
@@ -218,7 +211,7 @@ SecretRead LinuxSecretStore::read(const QString &service, const QString &account
         return result;
     }
     Error error;
-    SecretValue *value = secret_service_get_secret_for_dbus_path_sync(connection->proxy, found.paths.unlocked[0],
+    SecretValue *value = secret_service_get_secret_for_dbus_path_sync(found.connection->proxy, found.paths.unlocked[0],
                                                                       nullptr, error.out());
     if (!value) {
         // The item went away between the search and the read.
@@ -238,18 +231,14 @@ SecretRead LinuxSecretStore::read(const QString &service, const QString &account
 
 SecretStoreStatus LinuxSecretStore::remove(const QString &service, const QString &account)
 {
-    Service *connection = connect();
-    if (!connection)
-        return SecretStoreStatus::failure;
     Search found;
-    search(connection->proxy, service, account, &found);
-    if (!found.ok)
-        return fail(found.error.message(), found.error.isConnectionError());
+    if (!find(service, account, found))
+        return SecretStoreStatus::failure;
     if (!found.paths.hasUnlocked())
         return found.paths.hasLocked() ? fail(kLocked) : SecretStoreStatus::itemNotFound;
     for (gchar **path = found.paths.unlocked; *path; ++path) {
         Error error;
-        if (!secret_service_delete_item_dbus_path_sync(connection->proxy, *path, nullptr, error.out()))
+        if (!secret_service_delete_item_dbus_path_sync(found.connection->proxy, *path, nullptr, error.out()))
             return fail(error.message(), error.isConnectionError());
     }
     return SecretStoreStatus::success;

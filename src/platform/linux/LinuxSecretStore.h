@@ -22,9 +22,12 @@ public:
 
 private:
     struct Service;
+    struct Search;
     // The connected service, or null with the reason said once.
     Service *connect();
     void warnOnce(const QString &problem);
+    // The unlocked and locked items of the account; false (said once) when the service cannot be asked.
+    bool find(const QString &service, const QString &account, Search &found);
     // Says why once and answers failure; `reconnect` drops the connection for the next call.
     SecretStoreStatus fail(const QString &problem, bool reconnect = false);
 
