@@ -9,6 +9,7 @@
 #include "clipboard/ClipboardService.h"
 #include "fields/FieldValueAssociationStore.h"
 #include "model/SettingsStore.h"
+#include "platform/sim/SimAccessibilityNode.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <QFile>
@@ -162,4 +163,35 @@ TEST(AppDelegate, TextPastedIntoAFieldIsRememberedAcrossARestart)
     ASSERT_EQ(suggestions.size(), 1);
     EXPECT_EQ(suggestions.first().value, QStringLiteral("+48 600 200 200"));
     EXPECT_EQ(suggestions.first().title, QStringLiteral("Latest"));
+}
+
+TEST(AppDelegate, TextCopiedOutOfAFieldIsRememberedForIt)
+{
+    using A = AccessibilityAttribute;
+    SimPlatform sim;
+    const RunningApplication browser = sim.workspace.addApplication(QStringLiteral("firefox"), QStringLiteral("Firefox"));
+    const auto page = sim.accessibility.application(browser.pid)
+                          ->addChild(AccessibilityRole::window)
+                          ->addChild(AccessibilityRole::webArea);
+    page->set(A::url, "https://shop.example.com/login");
+    const auto login = page->addChild(AccessibilityRole::textField);
+    login->set(A::title, "Username").set(A::selectedText, "jan.kowalski").set(A::selectedTextRange, AccessibilityTextRange{0, 12});
+    login->setFocused();
+    sim.workspace.bringToFront(browser);
+
+    AppDelegate delegate(sim.platform(), testMode());
+    delegate.start();
+    sim.pasteboard.copyText(QStringLiteral("jan.kowalski"));
+    sim.clock.advance(0.2);
+    QTRY_COMPARE(delegate.history().items().size(), 1);
+    const FieldValueAssociationStore &values = *delegate.appState().fieldValueAssociations();
+    ASSERT_EQ(values.associations().size(), 1);
+    EXPECT_EQ(values.associations().first().fieldType, QStringLiteral("Login"));
+    EXPECT_EQ(values.associations().first().webOrigin, QStringLiteral("https://shop.example.com"));
+
+    // A copy that is not the field's selection belongs to no field.
+    sim.pasteboard.copyText(QStringLiteral("something else"));
+    sim.clock.advance(0.2);
+    QTRY_COMPARE(delegate.history().items().size(), 2);
+    EXPECT_EQ(values.associations().size(), 1);
 }
