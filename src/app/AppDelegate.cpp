@@ -8,6 +8,9 @@
 #include "clipboard/PasteboardManager.h"
 #include "fields/FieldValueAssociationStore.h"
 #include "fields/FocusedFieldSuggestionService.h"
+#include "intelligence/ClipboardAIController.h"
+#include "intelligence/ClipboardAnalysisQueue.h"
+#include "intelligence/ClipboardOCRService.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchShortcutService.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"
@@ -35,6 +38,9 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     m_mainStore = std::make_unique<SwiftDataContainer>(options.inMemoryStore ? QString() : m_platform.storage->dataFolder());
     m_itemStore = std::make_unique<ClipboardItemStore>(*m_mainStore);
     m_history = std::make_unique<ClipboardHistoryManager>(*m_platform.clock, m_itemStore.get());
+    m_ocrService = std::make_unique<ClipboardOCRService>(*m_platform.textRecognizer);
+    m_analysisQueue = std::make_unique<ClipboardAnalysisQueue>(*m_history, *m_appState->settings(), *m_appState->ai(),
+                                                               *m_ocrService, *m_platform.clock);
     m_pasteboard = std::make_unique<PasteboardManager>(*m_platform.clock, *m_platform.pasteboard, m_platform.workspace);
     m_clipboardService = std::make_unique<ClipboardService>(m_platform, *m_pasteboard);
 
@@ -45,6 +51,8 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     m_history->setPulseHandler([runtime] { runtime->raiseClipboardPulse(); });
     PasteboardManager *pasteboard = m_pasteboard.get();
     m_history->setPlainTextRewriteHandler([pasteboard](const QString &text) { pasteboard->writePlainText(text); });
+    ClipboardAnalysisQueue *analysisQueue = m_analysisQueue.get();
+    m_history->setAnalysisQueueHook([analysisQueue](const ClipboardItem &item) { analysisQueue->enqueue(item); });
     ClipboardHistoryManager *history = m_history.get();
     m_pasteboard->onCapture = [history](const ClipboardCapture &capture) { history->ingest(capture); };
     m_pasteboard->onCaptureReplaced = [history](const ClipboardCapture &capture) { history->replaceCapture(capture); };
@@ -123,6 +131,7 @@ void AppDelegate::startStores()
     m_appState->settings()->startICloudSync();
     m_appState->fieldValueAssociations()->fetchAssociations();
     m_history->start();
+    m_analysisQueue->start();
     // A shorter retention takes effect at once, not at the next minute's clean-up.
     ClipboardHistoryManager *history = m_history.get();
     connect(m_appState->settings(), &SettingsStore::settingsChanged, history, [history] { history->cleanUp(); });
@@ -165,5 +174,6 @@ void AppDelegate::stop()
     if (m_launcherService)
         m_launcherService->stop();
     m_pasteboard->stop();
+    m_analysisQueue->stop();
     m_history->stop();
 }

@@ -9,8 +9,10 @@
 #include <memory>
 
 class AppState;
+class ClipboardAnalysisQueue;
 class ClipboardHistoryManager;
 class ClipboardItemStore;
+class ClipboardOCRService;
 class ClipboardService;
 class ICloudKeyValueSync;
 class NotchLauncherService;
@@ -45,6 +47,8 @@ public:
     AppState &appState() const { return *m_appState; }
     ClipboardHistoryManager &history() const { return *m_history; }
     ClipboardService &clipboardService() const { return *m_clipboardService; }
+    ClipboardOCRService &ocrService() const { return *m_ocrService; }
+    ClipboardAnalysisQueue &analysisQueue() const { return *m_analysisQueue; }
     NotchLauncherService *launcherService() const { return m_launcherService.get(); }
 
 private:
@@ -65,6 +69,8 @@ private:
     std::unique_ptr<AppState> m_appState;
     std::unique_ptr<ClipboardItemStore> m_itemStore;
     std::unique_ptr<ClipboardHistoryManager> m_history;
+    std::unique_ptr<ClipboardOCRService> m_ocrService;
+    std::unique_ptr<ClipboardAnalysisQueue> m_analysisQueue;
     std::unique_ptr<PasteboardManager> m_pasteboard;
     std::unique_ptr<ClipboardService> m_clipboardService;
     std::unique_ptr<NotchLauncherService> m_launcherService;

@@ -5,6 +5,8 @@
 #include "fields/FieldValueAssociationStore.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "model/FieldValueAssociationContainer.h"
+#include "intelligence/ClipboardAIController.h"
+#include "intelligence/ClipboardAIService.h"
 #include "model/ClipboardItem.h"
 #include "model/FilterManager.h"
 #include "model/SettingsStore.h"
@@ -21,6 +23,8 @@ AppState::AppState(const Platform &platform, ICloudKeyValueSyncing &cloud, QObje
     , m_fieldValueAssociations(std::make_unique<FieldValueAssociationStore>(
           *m_fieldValueContainer, *platform.secrets, *platform.clock, FieldValueKeychain::defaultService()))
     , m_focusedFieldSuggestions(std::make_unique<FocusedFieldSuggestionService>(platform))
+    , m_aiService(std::make_unique<ClipboardAIService>(*platform.languageModel))
+    , m_ai(std::make_unique<ClipboardAIController>(*m_aiService, *platform.clock))
 {
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The root state every service and view reaches: settings, run-time counters, filters, the remembered
-// field values, and a weak link to the paste service.
+// field values, local intelligence, and a weak link to the paste service.
 
 #include "platform/Platform.h"
 #include "platform/Task.h"
@@ -10,6 +10,8 @@
 
 #include <memory>
 
+class ClipboardAIController;
+class ClipboardAIService;
 class ClipboardService;
 class FieldValueAssociationContainer;
 class FieldValueAssociationStore;
@@ -31,6 +33,7 @@ public:
     FieldValueAssociationStore *fieldValueAssociations() const { return m_fieldValueAssociations.get(); }
     // Finds other applications' fields under a point, in focus, or behind a copy.
     FocusedFieldSuggestionService *focusedFieldSuggestions() const { return m_focusedFieldSuggestions.get(); }
+    ClipboardAIController *ai() const { return m_ai.get(); }
 
     ClipboardService *clipboardService() const;
     void setClipboardService(ClipboardService *service);
@@ -56,5 +59,7 @@ private:
     std::unique_ptr<FieldValueAssociationContainer> m_fieldValueContainer;
     std::unique_ptr<FieldValueAssociationStore> m_fieldValueAssociations;
     std::unique_ptr<FocusedFieldSuggestionService> m_focusedFieldSuggestions;
+    std::unique_ptr<ClipboardAIService> m_aiService;
+    std::unique_ptr<ClipboardAIController> m_ai;
     QPointer<ClipboardService> m_clipboardService;
 };

@@ -18,6 +18,8 @@ class SpaceSignals;
 class Appearance;
 class Accessibility;
 class SecretStore;
+class LanguageModel;
+class TextRecognizer;
 
 struct Platform {
     Clock *clock = nullptr;
@@ -36,4 +38,6 @@ struct Platform {
     Appearance *appearance = nullptr;
     Accessibility *accessibility = nullptr;
     SecretStore *secrets = nullptr;
+    LanguageModel *languageModel = nullptr;
+    TextRecognizer *textRecognizer = nullptr;
 };

@@ -13,8 +13,10 @@
 #include "platform/linux/LinuxScreens.h"
 #include "platform/linux/LinuxSecretStore.h"
 #include "platform/linux/LinuxHotKeys.h"
+#include "platform/linux/LinuxLanguageModel.h"
 #include "platform/linux/LinuxSpaceSignals.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/linux/TesseractTextRecognizer.h"
 #include "platform/linux/XdgStorageLocations.h"
 
 #include <xcb/xcb.h>
@@ -39,6 +41,10 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.appearance = new LinuxAppearance(this);
     m_platform.accessibility = new LinuxAccessibility(this);
     m_platform.secrets = new LinuxSecretStore(this);
+    Preferences *preferences = m_platform.preferences;
+    m_platform.languageModel = new LinuxLanguageModel(
+        *m_platform.clock, [preferences] { return ModelEndpoint::read(*preferences); }, this);
+    m_platform.textRecognizer = new TesseractTextRecognizer(this);
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

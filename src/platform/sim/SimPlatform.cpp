@@ -22,5 +22,7 @@ Platform SimPlatform::platform()
     p.appearance = &appearance;
     p.accessibility = &accessibility;
     p.secrets = &secrets;
+    p.languageModel = &languageModel;
+    p.textRecognizer = &textRecognizer;
     return p;
 }

@@ -19,6 +19,8 @@
 #include "platform/sim/SimHotKeys.h"
 #include "platform/sim/SimSpaceSignals.h"
 #include "platform/sim/SimAppearance.h"
+#include "platform/sim/SimLanguageModel.h"
+#include "platform/sim/SimTextRecognizer.h"
 
 #include <QTemporaryDir>
 
@@ -45,5 +47,7 @@ public:
     SimAppearance appearance;
     SimAccessibility accessibility;
     SimSecretStore secrets;
+    SimLanguageModel languageModel{clock};
+    SimTextRecognizer textRecognizer{clock};
     // (each simulated backend is added here as a member, constructed in SimPlatform.cpp)
 };

@@ -1,0 +1,136 @@
+#include "LocalModelServer.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+QJsonObject LocalModelServer::Request::json() const
+{
+    return QJsonDocument::fromJson(body).object();
+}
+
+LocalModelServer::LocalModelServer(QObject *parent)
+    : QObject(parent)
+{
+    models = [](const Request &) { return modelList({QStringLiteral("test-model")}); };
+    completion = [](const Request &) { return answer(QStringLiteral("ok")); };
+    connect(&m_server, &QTcpServer::newConnection, this, &LocalModelServer::accept);
+    m_server.listen(QHostAddress::LocalHost, 0);
+}
+
+LocalModelServer::~LocalModelServer()
+{
+    shutDown();
+}
+
+QString LocalModelServer::baseUrl() const
+{
+    return QStringLiteral("http://127.0.0.1:%1/v1").arg(m_server.serverPort());
+}
+
+void LocalModelServer::shutDown()
+{
+    m_server.close();
+    for (const QPointer<QTcpSocket> &socket : std::as_const(m_sockets))
+        if (socket)
+            socket->abort();
+}
+
+int LocalModelServer::openConnections() const
+{
+    int open = 0;
+    for (const QPointer<QTcpSocket> &socket : m_sockets)
+        if (socket && socket->state() == QAbstractSocket::ConnectedState)
+            ++open;
+    return open;
+}
+
+QList<LocalModelServer::Request> LocalModelServer::completions() const
+{
+    QList<Request> found;
+    for (const Request &request : m_requests)
+        if (request.path.endsWith("/chat/completions"))
+            found.append(request);
+    return found;
+}
+
+LocalModelServer::Reply LocalModelServer::answer(const QString &content, const QString &finishReason)
+{
+    const QJsonObject message{{QStringLiteral("role"), QStringLiteral("assistant")}, {QStringLiteral("content"), content}};
+    const QJsonObject choice{{QStringLiteral("index"), 0}, {QStringLiteral("message"), message},
+                             {QStringLiteral("finish_reason"), finishReason}};
+    const QJsonObject body{{QStringLiteral("object"), QStringLiteral("chat.completion")},
+                           {QStringLiteral("choices"), QJsonArray{choice}}};
+    return Reply{Reply::Kind::answer, 200, QJsonDocument(body).toJson(QJsonDocument::Compact)};
+}
+
+LocalModelServer::Reply LocalModelServer::status(int code, const QByteArray &body)
+{
+    return Reply{Reply::Kind::answer, code, body};
+}
+
+LocalModelServer::Reply LocalModelServer::modelList(const QStringList &ids)
+{
+    QJsonArray data;
+    for (const QString &id : ids)
+        data.append(QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("object"), QStringLiteral("model")}});
+    const QJsonObject body{{QStringLiteral("object"), QStringLiteral("list")}, {QStringLiteral("data"), data}};
+    return Reply{Reply::Kind::answer, 200, QJsonDocument(body).toJson(QJsonDocument::Compact)};
+}
+
+void LocalModelServer::accept()
+{
+    while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+        m_sockets.append(socket);
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    }
+}
+
+void LocalModelServer::readFrom(QTcpSocket *socket)
+{
+    // Requests are small: wait until the headers and the whole body are in, then answer one request.
+    QByteArray buffered = socket->property("buffered").toByteArray() + socket->readAll();
+    socket->setProperty("buffered", buffered);
+    const qsizetype headerEnd = buffered.indexOf("\r\n\r\n");
+    if (headerEnd < 0)
+        return;
+    const QList<QByteArray> lines = buffered.left(headerEnd).split('\n');
+    qsizetype length = 0;
+    for (const QByteArray &line : lines)
+        if (line.toLower().startsWith("content-length:"))
+            length = line.mid(15).trimmed().toLongLong();
+    if (buffered.size() < headerEnd + 4 + length)
+        return;
+    const QList<QByteArray> first = lines.value(0).trimmed().split(' ');
+    Request request{first.value(0), first.value(1), buffered.mid(headerEnd + 4, length)};
+    socket->setProperty("buffered", buffered.mid(headerEnd + 4 + length));
+    m_requests.append(request);
+    const Handler &handler = request.path.endsWith("/models") ? models : completion;
+    respond(socket, handler ? handler(request) : status(404));
+}
+
+void LocalModelServer::respond(QTcpSocket *socket, const Reply &reply)
+{
+    switch (reply.kind) {
+    case Reply::Kind::hang:
+        return;
+    case Reply::Kind::drop:
+        socket->abort();
+        return;
+    case Reply::Kind::answer:
+    case Reply::Kind::cutShort:
+        break;
+    }
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(reply.status) + " Status\r\n";
+    head += "Content-Type: application/json\r\n";
+    head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    head += "Connection: keep-alive\r\n\r\n";
+    if (reply.kind == Reply::Kind::cutShort) {
+        socket->write(head + reply.body.left(reply.body.size() / 2));
+        socket->flush();
+        socket->disconnectFromHost();
+        return;
+    }
+    socket->write(head + reply.body);
+}
