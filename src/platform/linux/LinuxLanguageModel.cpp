@@ -147,8 +147,20 @@ Task<LinuxLanguageModel::Probe> LinuxLanguageModel::probe(ModelEndpoint endpoint
         co_return result;
     }
     const std::optional<Reply> reply = co_await send(QNetworkRequest(endpoint.modelsUrl()), QByteArray(), probeTimeout);
-    if (!reply || !reply->finished || reply->httpStatus != 200)
+    if (!reply || !reply->finished)
         co_return result;
+    const QString where = endpoint.baseUrl.toDisplayString();
+    if (reply->httpStatus != 200) {
+        if (reply->timedOut)
+            reportState(QStringLiteral("the model server at %1 does not answer").arg(where));
+        else if (reply->httpStatus == 503)
+            reportState(QStringLiteral("the model server at %1 is still loading its model").arg(where));
+        else if (reply->httpStatus == 0)
+            reportState(QStringLiteral("no model server answers at %1").arg(where));
+        else
+            reportState(QStringLiteral("the model server at %1 answered HTTP %2").arg(where).arg(reply->httpStatus));
+        co_return result;
+    }
 
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(reply->body, &error);
@@ -163,10 +175,23 @@ Task<LinuxLanguageModel::Probe> LinuxLanguageModel::probe(ModelEndpoint endpoint
         if (wanted) {
             result.availability = LanguageModelAvailability::available;
             result.model = id;
+            reportState(QStringLiteral("using the model %1 at %2").arg(id, where));
             co_return result;
         }
     }
+    reportState(endpoint.modelName.isEmpty()
+                    ? QStringLiteral("the model server at %1 lists no model").arg(where)
+                    : QStringLiteral("the model server at %1 does not list the model %2").arg(where, endpoint.modelName));
     co_return result;
+}
+
+void LinuxLanguageModel::reportState(const QString &state)
+{
+    // Said once per change, not at every minute's check.
+    if (state == m_lastReportedState)
+        return;
+    m_lastReportedState = state;
+    qInfo("tavlen: local intelligence: %s.", qPrintable(state));
 }
 
 Task<LanguageModelAvailability> LinuxLanguageModel::availability()

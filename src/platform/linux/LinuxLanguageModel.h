@@ -45,9 +45,11 @@ private:
     Task<Probe> probe(ModelEndpoint endpoint);
     Task<Reply> send(QNetworkRequest request, QByteArray body, double timeout);
     ModelEndpoint currentEndpoint();
+    void reportState(const QString &state);
 
     Clock &m_clock;
     std::function<ModelEndpoint()> m_endpoint;
     QNetworkAccessManager m_network;
     QString m_lastReportedProblem;
+    QString m_lastReportedState;
 };
