@@ -1,0 +1,474 @@
+#include "preview/ClipboardPreviewWindowView.h"
+
+#include "app/AppState.h"
+#include "clipboard/ClipboardSearchIndex.h"
+#include "platform/Panel.h"
+#include "preview/ClipboardPreviewImageView.h"
+#include "preview/ClipboardPreviewModel.h"
+#include "preview/ClipboardPreviewRowList.h"
+
+#include <QBoxLayout>
+#include <QLabel>
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStackedWidget>
+#include <QtConcurrent/QtConcurrentRun>
+
+namespace {
+
+// Characters of the item's text looked at for its one-line title.
+constexpr qsizetype titleScanLength = 300;
+
+const QColor primaryText(255, 255, 255, 240);
+const QColor secondaryText(255, 255, 255, 150);
+const QColor tertiaryText(255, 255, 255, 100);
+const QColor hairline(255, 255, 255, 28);
+const QColor windowFill(30, 30, 32);
+const QColor missingBadge(255, 159, 10);
+
+QLabel *makeLabel(int pixelSize, QFont::Weight weight, const QColor &color, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    QFont font = label->font();
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, color);
+    label->setPalette(palette);
+    return label;
+}
+
+QPlainTextEdit *makeTextView(int pixelSize, const QColor &color, QWidget *parent)
+{
+    auto *view = new QPlainTextEdit(parent);
+    view->setReadOnly(true);
+    view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    view->setFrameShape(QFrame::NoFrame);
+    view->setUndoRedoEnabled(false);
+    QFont font = view->font();
+    font.setPixelSize(pixelSize);
+    view->setFont(font);
+    QPalette palette = view->palette();
+    palette.setColor(QPalette::Base, Qt::transparent);
+    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::Highlight, QColor(10, 132, 255, 150));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    view->setPalette(palette);
+    view->viewport()->setAutoFillBackground(false);
+    view->setAutoFillBackground(false);
+    return view;
+}
+
+QScrollArea *makeScrollArea(QWidget *content, QWidget *parent)
+{
+    auto *area = new QScrollArea(parent);
+    area->setWidget(content);
+    area->setWidgetResizable(true);
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setAutoFillBackground(false);
+    area->viewport()->setAutoFillBackground(false);
+    content->setAutoFillBackground(false);
+    return area;
+}
+
+QString omissionText(OmissionReason reason)
+{
+    switch (reason) {
+    case OmissionReason::unavailable:
+        return QStringLiteral("Not available");
+    case OmissionReason::sizeLimit:
+        return QStringLiteral("Over the size limit");
+    }
+    return {};
+}
+
+} // namespace
+
+ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &model, AppState *appState,
+                                                       EventMonitors *eventMonitors, std::function<void()> onClose,
+                                                       std::function<void()> onPaste, double cornerRadius,
+                                                       QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_appState(appState)
+    , m_eventMonitors(eventMonitors)
+    , m_onClose(std::move(onClose))
+    , m_onPaste(std::move(onPaste))
+    , m_cornerRadius(cornerRadius)
+{
+    setAttribute(Qt::WA_TranslucentBackground);
+
+    auto *root = new QVBoxLayout(this);
+    root->setContentsMargins(28, 22, 28, 16);
+    root->setSpacing(0);
+
+    auto *header = new QHBoxLayout;
+    header->setSpacing(16);
+    auto *headings = new QVBoxLayout;
+    headings->setSpacing(4);
+    m_title = makeLabel(17, QFont::DemiBold, primaryText, this);
+    m_title->setTextFormat(Qt::PlainText);
+    m_subtitle = makeLabel(12, QFont::Normal, secondaryText, this);
+    m_subtitle->setTextFormat(Qt::PlainText);
+    headings->addWidget(m_title);
+    headings->addWidget(m_subtitle);
+    header->addLayout(headings, 1);
+    m_position = makeLabel(12, QFont::Medium, secondaryText, this);
+    m_position->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    header->addWidget(m_position, 0, Qt::AlignTop);
+    root->addLayout(header);
+    root->addSpacing(18);
+
+    auto *body = new QHBoxLayout;
+    body->setSpacing(28);
+    auto *contentColumn = new QVBoxLayout;
+    contentColumn->setSpacing(8);
+    m_stack = new QStackedWidget(this);
+    m_placeholder = makeLabel(14, QFont::Medium, secondaryText, this);
+    m_placeholder->setAlignment(Qt::AlignCenter);
+    m_placeholder->setWordWrap(true);
+    m_placeholder->setTextFormat(Qt::PlainText);
+    m_textView = makeTextView(14, primaryText, this);
+    m_linkView = makeTextView(20, QColor(100, 170, 255), this);
+    m_linkView->setWordWrapMode(QTextOption::WrapAnywhere);
+    m_imageView = new ClipboardPreviewImageView(this);
+    m_fileList = new ClipboardPreviewRowList;
+    m_fileScroll = makeScrollArea(m_fileList, this);
+    for (QWidget *page : {static_cast<QWidget *>(m_placeholder), static_cast<QWidget *>(m_textView),
+                          static_cast<QWidget *>(m_linkView), static_cast<QWidget *>(m_imageView),
+                          static_cast<QWidget *>(m_fileScroll)})
+        m_stack->addWidget(page);
+    contentColumn->addWidget(m_stack, 1);
+    m_note = makeLabel(11, QFont::Normal, tertiaryText, this);
+    m_note->setTextFormat(Qt::PlainText);
+    m_note->hide();
+    contentColumn->addWidget(m_note);
+    body->addLayout(contentColumn, 1);
+
+    auto *formatsColumn = new QVBoxLayout;
+    formatsColumn->setSpacing(6);
+    QLabel *formatsTitle = makeLabel(10, QFont::Bold, secondaryText, this);
+    QFont titleFont = formatsTitle->font();
+    titleFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.7);
+    formatsTitle->setFont(titleFont);
+    formatsTitle->setText(QStringLiteral("CAPTURED FORMATS"));
+    formatsColumn->addWidget(formatsTitle);
+    m_formatList = new ClipboardPreviewRowList;
+    m_formatScroll = makeScrollArea(m_formatList, this);
+    formatsColumn->addWidget(m_formatScroll, 1);
+    m_formatsEmpty = makeLabel(12, QFont::Normal, tertiaryText, this);
+    m_formatsEmpty->setWordWrap(true);
+    m_formatsEmpty->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    formatsColumn->addWidget(m_formatsEmpty, 1);
+    auto *formatsPanel = new QWidget(this);
+    formatsPanel->setLayout(formatsColumn);
+    formatsColumn->setContentsMargins(0, 0, 0, 0);
+    formatsPanel->setFixedWidth(250);
+    body->addWidget(formatsPanel);
+    root->addLayout(body, 1);
+    root->addSpacing(12);
+
+    QLabel *hints = makeLabel(11, QFont::Medium, tertiaryText, this);
+    hints->setText(QStringLiteral("↑ ↓  Browse      Return  Paste      Esc  Close"));
+    root->addWidget(hints, 0, Qt::AlignLeft);
+
+    const ClipboardPreviewRowList::Colors rowColors{primaryText, secondaryText, missingBadge, hairline};
+    m_fileList->setColors(rowColors);
+    m_formatList->setColors(rowColors);
+
+    m_watcher = new QFutureWatcher<ClipboardPreviewContent>(this);
+    connect(m_watcher, &QFutureWatcher<ClipboardPreviewContent>::finished, this, [this] {
+        if (!m_pending || m_watcher->future().isCanceled())
+            return;
+        showContent(m_watcher->result());
+    });
+    connect(&m_model, &ClipboardPreviewModel::selectedItemIDChanged, this, &ClipboardPreviewWindowView::showSelectedItem);
+    showSelectedItem();
+}
+
+ClipboardPreviewWindowView::~ClipboardPreviewWindowView()
+{
+    removeKeyMonitor();
+}
+
+void ClipboardPreviewWindowView::installKeyMonitor()
+{
+    if (m_keyMonitor || !m_eventMonitors)
+        return;
+    QPointer<ClipboardPreviewWindowView> self(this);
+    m_keyMonitor = m_eventMonitors->addLocalKeyDownMonitor([self](const KeyDownEvent &event) {
+        return self ? self->handleKeyDown(event) : EventDisposition::Pass;
+    });
+}
+
+void ClipboardPreviewWindowView::removeKeyMonitor()
+{
+    if (!m_keyMonitor)
+        return;
+    if (m_eventMonitors)
+        m_eventMonitors->removeMonitor(*m_keyMonitor);
+    m_keyMonitor.reset();
+}
+
+ClipboardPreviewWindowView::KeyAction ClipboardPreviewWindowView::keyAction(const KeyDownEvent &event)
+{
+    if (event.modifierFlags & ModifierFlag::DeviceIndependentShortcutMask)
+        return KeyAction::pass;
+    switch (event.keyCode) {
+    case KeyCode::Escape:
+        return KeyAction::close;
+    case KeyCode::Return:
+    case KeyCode::KeypadEnter:
+        return KeyAction::paste;
+    case KeyCode::UpArrow:
+        return KeyAction::previous;
+    case KeyCode::DownArrow:
+        return KeyAction::next;
+    default:
+        return KeyAction::pass;
+    }
+}
+
+EventDisposition ClipboardPreviewWindowView::handleKeyDown(const KeyDownEvent &event)
+{
+    // Only keys typed into this preview; the launcher and other windows keep theirs.
+    if (!event.window || event.window->contentWidget() != this)
+        return EventDisposition::Pass;
+    switch (keyAction(event)) {
+    case KeyAction::pass:
+        return EventDisposition::Pass;
+    case KeyAction::close:
+        if (const auto close = m_onClose)
+            close();
+        return EventDisposition::Consume;
+    case KeyAction::paste:
+        if (const auto paste = m_onPaste)
+            paste();
+        return EventDisposition::Consume;
+    case KeyAction::previous:
+        m_model.moveSelection(-1);
+        return EventDisposition::Consume;
+    case KeyAction::next:
+        m_model.moveSelection(1);
+        return EventDisposition::Consume;
+    }
+    return EventDisposition::Pass;
+}
+
+QString ClipboardPreviewWindowView::titleOf(const ClipboardItem &item)
+{
+    const QString title = item.displayTitle().left(titleScanLength);
+    const QString firstLine = title.section(QLatin1Char('\n'), 0, 0, QString::SectionSkipEmpty).trimmed();
+    return firstLine.isEmpty() ? title.simplified() : firstLine;
+}
+
+QString ClipboardPreviewWindowView::sizeText(qint64 bytes)
+{
+    return QLocale().formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat);
+}
+
+bool ClipboardPreviewWindowView::isCheapToPrepare(const ClipboardItem &item)
+{
+    if (item.type() == ClipboardItemType::image)
+        return false;
+    if (item.text().size() > immediateByteLimit)
+        return false;
+    if (const auto payload = item.payloadBlob(); payload && payload->size() > immediateByteLimit)
+        return false;
+    return item.filePaths().size() <= immediateFileLimit;
+}
+
+void ClipboardPreviewWindowView::showSelectedItem()
+{
+    ++m_generation;
+    m_watcher->cancel();
+    const std::optional<ClipboardItem> item = m_model.selectedItem();
+    if (!item) {
+        m_title->setText(QStringLiteral("Nothing to preview"));
+        m_subtitle->clear();
+        m_position->clear();
+        m_pending.reset();
+        m_content.reset();
+        m_formatList->setRows({});
+        m_formatsEmpty->setText(QString());
+        m_formatsEmpty->show();
+        showPlaceholder(QStringLiteral("There is no item to show."));
+        Q_EMIT contentShown();
+        return;
+    }
+    m_title->setText(titleOf(*item));
+    QStringList subtitle{ClipboardSearchIndex::typeLabel(item->type())};
+    if (item->date().isValid())
+        subtitle.append(QLocale().toString(item->date().toLocalTime(), QLocale::ShortFormat));
+    if (!item->sourceApplicationName().isEmpty())
+        subtitle.append(QStringLiteral("from %1").arg(item->sourceApplicationName()));
+    m_subtitle->setText(subtitle.join(QStringLiteral("  ·  ")));
+    m_position->setText(m_model.items().size() > 1 ? QStringLiteral("%1 of %2")
+                                                          .arg(QLocale().toString(m_model.selectedIndex() + 1),
+                                                               QLocale().toString(m_model.items().size()))
+                                                    : QString());
+
+    if (isCheapToPrepare(*item)) {
+        m_pending.reset();
+        showContent(ClipboardPreviewContent::make(*item, maximumImageSide));
+        return;
+    }
+    m_pending = item->id();
+    m_content.reset();
+    m_note->hide();
+    m_formatList->setRows({});
+    m_formatsEmpty->setText(QString());
+    showPlaceholder(item->type() == ClipboardItemType::image ? QStringLiteral("Loading image…")
+                                                            : QStringLiteral("Loading…"));
+    const ClipboardItem copy = *item;
+    m_watcher->setFuture(QtConcurrent::run([copy] { return ClipboardPreviewContent::make(copy, maximumImageSide); }));
+}
+
+void ClipboardPreviewWindowView::showPlaceholder(const QString &text)
+{
+    m_placeholder->setText(text);
+    m_stack->setCurrentWidget(m_placeholder);
+}
+
+void ClipboardPreviewWindowView::showContent(const ClipboardPreviewContent &content)
+{
+    m_pending.reset();
+    m_content = content;
+    m_note->hide();
+    switch (content.kind) {
+    case ClipboardPreviewContent::Kind::text:
+        if (content.text.isEmpty()) {
+            showPlaceholder(QStringLiteral("This item holds no text."));
+            break;
+        }
+        m_textView->setWordWrapMode(content.wrapsAnywhere ? QTextOption::WrapAnywhere
+                                                          : QTextOption::WrapAtWordBoundaryOrAnywhere);
+        m_textView->setPlainText(content.text);
+        m_textView->verticalScrollBar()->setValue(0);
+        m_stack->setCurrentWidget(m_textView);
+        if (content.isTextCut()) {
+            m_note->setText(QStringLiteral("Showing the first %1 of %2 characters.")
+                                .arg(QLocale().toString(content.text.size()),
+                                     QLocale().toString(content.fullTextLength)));
+            m_note->show();
+        }
+        break;
+    case ClipboardPreviewContent::Kind::link:
+        if (content.link.isEmpty()) {
+            showPlaceholder(QStringLiteral("This link is empty."));
+            break;
+        }
+        m_linkView->setPlainText(content.link);
+        m_stack->setCurrentWidget(m_linkView);
+        break;
+    case ClipboardPreviewContent::Kind::image:
+        if (content.image.isNull()) {
+            showPlaceholder(content.imageProblem);
+            break;
+        }
+        m_imageView->setImage(content.image, content.imagePixelSize);
+        m_stack->setCurrentWidget(m_imageView);
+        m_note->setText(QStringLiteral("%1 × %2 pixels")
+                            .arg(QLocale().toString(content.imagePixelSize.width()),
+                                 QLocale().toString(content.imagePixelSize.height())));
+        m_note->show();
+        break;
+    case ClipboardPreviewContent::Kind::files: {
+        if (content.files.isEmpty()) {
+            showPlaceholder(QStringLiteral("This item names no files."));
+            break;
+        }
+        QList<ClipboardPreviewRowList::Row> rows;
+        int missing = 0;
+        for (const ClipboardPreviewContent::FileEntry &file : content.files) {
+            ClipboardPreviewRowList::Row row;
+            row.title = file.name;
+            row.detail = file.folder;
+            if (!file.exists) {
+                row.badge = QStringLiteral("Missing");
+                row.isDimmed = true;
+                ++missing;
+            } else if (file.isFolder) {
+                row.badge = QStringLiteral("Folder");
+            }
+            rows.append(row);
+        }
+        m_fileList->setRows(rows);
+        m_fileScroll->verticalScrollBar()->setValue(0);
+        m_stack->setCurrentWidget(m_fileScroll);
+        QStringList notes;
+        if (content.fileCount > content.files.size())
+            notes.append(QStringLiteral("Showing %1 of %2 files.")
+                             .arg(QLocale().toString(content.files.size()), QLocale().toString(content.fileCount)));
+        if (missing > 0)
+            notes.append(missing == 1 ? QStringLiteral("1 file is no longer there.")
+                                      : QStringLiteral("%1 files are no longer there.").arg(QLocale().toString(missing)));
+        if (!notes.isEmpty()) {
+            m_note->setText(notes.join(QLatin1Char(' ')));
+            m_note->show();
+        }
+        break;
+    }
+    case ClipboardPreviewContent::Kind::formatsOnly:
+        showPlaceholder(QStringLiteral("This item has no text or image to show. Its captured formats are listed "
+                                       "beside."));
+        break;
+    }
+
+    QList<ClipboardPreviewRowList::Row> formats;
+    int lastItem = -1;
+    for (const ClipboardPreviewContent::Format &format : content.formats) {
+        if (content.captureItemCount > 1 && format.itemIndex != lastItem) {
+            lastItem = format.itemIndex;
+            ClipboardPreviewRowList::Row section;
+            section.isSection = true;
+            section.title = QStringLiteral("Item %1").arg(format.itemIndex + 1);
+            formats.append(section);
+        }
+        ClipboardPreviewRowList::Row row;
+        row.title = format.type;
+        row.detail = sizeText(format.byteCount);
+        if (format.omissionReason) {
+            row.detail = omissionText(*format.omissionReason)
+                + (format.byteCount > 0 ? QStringLiteral(" (%1)").arg(sizeText(format.byteCount)) : QString());
+            row.isDimmed = true;
+        }
+        formats.append(row);
+    }
+    m_formatList->setRows(formats);
+    const QString formatsProblem = !content.formatsProblem.isEmpty() ? content.formatsProblem
+        : formats.isEmpty()                                            ? QStringLiteral("No formats were kept.")
+                                                                       : QString();
+    m_formatsEmpty->setText(formatsProblem);
+    m_formatsEmpty->setVisible(!formatsProblem.isEmpty());
+    m_formatScroll->setVisible(formatsProblem.isEmpty());
+    Q_EMIT contentShown();
+}
+
+QString ClipboardPreviewWindowView::titleText() const { return m_title->text(); }
+QString ClipboardPreviewWindowView::subtitleText() const { return m_subtitle->text(); }
+QString ClipboardPreviewWindowView::positionText() const { return m_position->text(); }
+QString ClipboardPreviewWindowView::noteText() const { return m_note->isVisibleTo(this) ? m_note->text() : QString(); }
+
+QString ClipboardPreviewWindowView::placeholderText() const
+{
+    return m_stack->currentWidget() == m_placeholder ? m_placeholder->text() : QString();
+}
+
+void ClipboardPreviewWindowView::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    QPainterPath outline;
+    outline.addRoundedRect(bounds, m_cornerRadius, m_cornerRadius);
+    painter.fillPath(outline, windowFill);
+    painter.setPen(QPen(hairline, 1));
+    painter.drawPath(outline);
+}
