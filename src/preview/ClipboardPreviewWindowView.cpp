@@ -47,9 +47,14 @@ QPlainTextEdit *makeTextView(int pixelSize, const QColor &color, QWidget *parent
 {
     auto *view = new QPlainTextEdit(parent);
     view->setReadOnly(true);
-    view->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    // Selectable with the pointer; no caret, since the keys page through the items.
+    view->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    view->setCursorWidth(0);
+    view->setFocusPolicy(Qt::ClickFocus);
     view->setFrameShape(QFrame::NoFrame);
     view->setUndoRedoEnabled(false);
+    view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    view->document()->setDocumentMargin(14);
     QFont font = view->font();
     font.setPixelSize(pixelSize);
     view->setFont(font);
@@ -75,6 +80,16 @@ QScrollArea *makeScrollArea(QWidget *content, QWidget *parent)
     area->viewport()->setAutoFillBackground(false);
     content->setAutoFillBackground(false);
     return area;
+}
+
+// The capture date as people read it: the locale's date and its time to the minute.
+QString dateText(const QDateTime &date)
+{
+    const QLocale locale;
+    const QDateTime local = date.toLocalTime();
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    time.remove(QStringLiteral(":ss"));
+    return locale.toString(local.date(), QLocale::ShortFormat) + QStringLiteral(", ") + locale.toString(local.time(), time);
 }
 
 QString omissionText(OmissionReason reason)
@@ -103,6 +118,13 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     , m_cornerRadius(cornerRadius)
 {
     setAttribute(Qt::WA_TranslucentBackground);
+    // Thin scroll bars that sit on the dark window instead of the desktop style's light ones.
+    setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 10px; margin: 4px 2px 4px 0; }"
+        "QScrollBar::handle:vertical { background: rgba(255,255,255,70); border-radius: 4px; min-height: 32px; }"
+        "QScrollBar::handle:vertical:hover { background: rgba(255,255,255,110); }"
+        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }"));
 
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(28, 22, 28, 16);
@@ -130,6 +152,7 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     auto *contentColumn = new QVBoxLayout;
     contentColumn->setSpacing(8);
     m_stack = new QStackedWidget(this);
+    m_stack->setContentsMargins(2, 2, 2, 2);
     m_placeholder = makeLabel(14, QFont::Medium, secondaryText, this);
     m_placeholder->setAlignment(Qt::AlignCenter);
     m_placeholder->setWordWrap(true);
@@ -305,7 +328,7 @@ void ClipboardPreviewWindowView::showSelectedItem()
     m_title->setText(titleOf(*item));
     QStringList subtitle{ClipboardSearchIndex::typeLabel(item->type())};
     if (item->date().isValid())
-        subtitle.append(QLocale().toString(item->date().toLocalTime(), QLocale::ShortFormat));
+        subtitle.append(dateText(item->date()));
     if (!item->sourceApplicationName().isEmpty())
         subtitle.append(QStringLiteral("from %1").arg(item->sourceApplicationName()));
     m_subtitle->setText(subtitle.join(QStringLiteral("  ·  ")));
@@ -471,4 +494,9 @@ void ClipboardPreviewWindowView::paintEvent(QPaintEvent *)
     painter.fillPath(outline, windowFill);
     painter.setPen(QPen(hairline, 1));
     painter.drawPath(outline);
+    // A quiet well under the item itself, so text and pictures read as content, apart from the chrome.
+    const QRectF well = QRectF(m_stack->geometry()).adjusted(-2, -2, 2, 2);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(QColor(255, 255, 255, 9));
+    painter.drawRoundedRect(well, 12, 12);
 }

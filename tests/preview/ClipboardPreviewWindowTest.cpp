@@ -1,0 +1,215 @@
+// The preview window on a simulated desktop: where it opens, closing and pasting exactly once, and the
+// keys of its own key monitor.
+#include "PreviewTestItems.h"
+
+#include "platform/sim/SimPlatform.h"
+#include "preview/ClipboardPreviewModel.h"
+#include "preview/ClipboardPreviewWindow.h"
+#include "preview/ClipboardPreviewWindowView.h"
+
+#include <QPointer>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+using namespace PreviewTestItems;
+
+namespace {
+
+class ClipboardPreviewWindowTest : public ::testing::Test {
+protected:
+    ClipboardPreviewWindowTest()
+    {
+        sim.screens.setScreens({SimScreens::makeScreen(1, QRectF(0, 0, 1512, 982), 37),
+                                SimScreens::makeScreen(2, QRectF(1512, 0, 1920, 1080), 25)});
+        items = {text(QStringLiteral("first")), text(QStringLiteral("second")), text(QStringLiteral("third"))};
+    }
+
+    // A preview over `items` with `selected` selected; selection changes are recorded.
+    QPointer<ClipboardPreviewWindow> open(int selected = 0)
+    {
+        auto model = std::make_unique<ClipboardPreviewModel>(
+            items, items.at(selected).id(), [this](const ClipboardItem &item) { followed.append(item.text()); });
+        auto *window = new ClipboardPreviewWindow(sim.platform(), nullptr, std::move(model));
+        window->onClose = [this] { ++closes; };
+        window->onPaste = [this](const ClipboardItem &item) { pasted.append(item.text()); };
+        return window;
+    }
+
+    EventDisposition press(ClipboardPreviewWindow &window, int keyCode, unsigned modifiers = 0)
+    {
+        return sim.eventMonitors.sendLocalKeyDown(
+            sim.eventMonitors.keyDown(keyCode, {}, modifiers, &window.window()->panel()));
+    }
+
+    SimPlatform sim;
+    QList<ClipboardItem> items;
+    QStringList followed;
+    QStringList pasted;
+    int closes = 0;
+};
+
+TEST_F(ClipboardPreviewWindowTest, OpensCentredOnTheGivenScreenElseThePointersElseTheMainOne)
+{
+    const ScreenInfo left = sim.screens.screens().at(0);
+    const ScreenInfo right = sim.screens.screens().at(1);
+    struct Row {
+        const char *what;
+        std::optional<ScreenInfo> given;
+        QPointF pointer;
+        QRectF frame;
+    };
+    const Row rows[] = {
+        // Visible frames: left 0,0 1512x945; right 1512,0 1920x1055.
+        {"the given screen, wherever the pointer is", right, QPointF(100, 100), QRectF(1922, 148, 1100, 760)},
+        {"no screen given: the pointer's", std::nullopt, QPointF(2000, 500), QRectF(1922, 148, 1100, 760)},
+        {"the pointer on the left screen", std::nullopt, QPointF(10, 10), QRectF(206, 93, 1100, 760)},
+        {"the pointer off every screen: the main one", std::nullopt, QPointF(-500, -500), QRectF(206, 93, 1100, 760)},
+        {"the left screen given", left, QPointF(2000, 500), QRectF(206, 93, 1100, 760)},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        sim.screens.setPointerLocation(row.pointer);
+        QPointer<ClipboardPreviewWindow> window = open();
+        window->show(row.given);
+        Panel &panel = window->window()->panel();
+        EXPECT_EQ(panel.frame(), row.frame);
+        EXPECT_EQ(panel.level(), PanelLevel::Status);
+        EXPECT_TRUE(panel.isVisible());
+        EXPECT_TRUE(panel.isKey());
+        delete window.data();
+    }
+}
+
+TEST_F(ClipboardPreviewWindowTest, ASmallScreenGetsASmallerWindowThatStillFits)
+{
+    const ScreenInfo small = SimScreens::makeScreen(3, QRectF(0, 0, 1024, 600), 24);
+    EXPECT_EQ(ClipboardPreviewWindow::frameOn(small), QRectF(24, 24, 976, 528));
+    const ScreenInfo tiny = SimScreens::makeScreen(4, QRectF(0, 0, 40, 30), 0);
+    const QRectF frame = ClipboardPreviewWindow::frameOn(tiny);
+    EXPECT_GE(frame.width(), 1);
+    EXPECT_GE(frame.height(), 1);
+    EXPECT_TRUE(QRectF(tiny.frame).adjusted(-1, -1, 1, 1).contains(frame.center()));
+}
+
+TEST_F(ClipboardPreviewWindowTest, ClosingHappensOnceHoweverOftenItIsAsked)
+{
+    QPointer<ClipboardPreviewWindow> window = open();
+    window->show(std::nullopt);
+    Panel *panel = &window->window()->panel();
+    QSignalSpy willClose(panel, &Panel::willClose);
+    window->close();
+    EXPECT_TRUE(window->isClosing());
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(panel->isClosed());
+    window->close();
+    window->pasteSelection();
+    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(willClose.count(), 1);
+    EXPECT_TRUE(pasted.isEmpty()) << "nothing is pasted from a preview that is going away";
+    // The closed window frees itself on the main loop.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(window.isNull());
+}
+
+TEST_F(ClipboardPreviewWindowTest, PastingClosesFirstThenHandsOverTheSelectedItemOnce)
+{
+    QPointer<ClipboardPreviewWindow> window = open(1);
+    window->show(std::nullopt);
+    QStringList order;
+    window->onClose = [&] { order << QStringLiteral("close"); };
+    window->onPaste = [&](const ClipboardItem &item) { order << QStringLiteral("paste ") + item.text(); };
+    window->pasteSelection();
+    window->pasteSelection();
+    window->close();
+    EXPECT_EQ(order, QStringList({"close", "paste second"}));
+}
+
+TEST_F(ClipboardPreviewWindowTest, TheKeysOfThePreview)
+{
+    struct Row {
+        const char *what;
+        int keyCode;
+        unsigned modifiers;
+        EventDisposition disposition;
+        const char *selected; // after the key
+        int closes;
+        const char *pasted;
+    };
+    const Row rows[] = {
+        {"Down pages forward", KeyCode::DownArrow, 0, EventDisposition::Consume, "third", 0, ""},
+        {"Up pages back", KeyCode::UpArrow, 0, EventDisposition::Consume, "first", 0, ""},
+        {"Return pastes the selected item", KeyCode::Return, 0, EventDisposition::Consume, "second", 1, "second"},
+        {"keypad Enter pastes too", KeyCode::KeypadEnter, 0, EventDisposition::Consume, "second", 1, "second"},
+        {"Return with Caps Lock still pastes", KeyCode::Return, ModifierFlag::CapsLock, EventDisposition::Consume,
+         "second", 1, "second"},
+        {"Escape closes", KeyCode::Escape, 0, EventDisposition::Consume, "second", 1, ""},
+        {"Space is left to the window", KeyCode::Space, 0, EventDisposition::Pass, "second", 0, ""},
+        {"Control+Down is a shortcut, not paging", KeyCode::DownArrow, ModifierFlag::Control, EventDisposition::Pass,
+         "second", 0, ""},
+        {"Shift+Return is not a paste", KeyCode::Return, ModifierFlag::Shift, EventDisposition::Pass, "second", 0, ""},
+        {"Control+A selects text in the view", KeyCode::A, ModifierFlag::Control, EventDisposition::Pass, "second", 0,
+         ""},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        closes = 0;
+        pasted.clear();
+        QPointer<ClipboardPreviewWindow> window = open(1);
+        window->show(std::nullopt);
+        EXPECT_EQ(press(*window, row.keyCode, row.modifiers), row.disposition);
+        if (window && !window->isClosing()) {
+            EXPECT_EQ(window->model().selectedItem()->text(), QString::fromLatin1(row.selected));
+        }
+        EXPECT_EQ(closes, row.closes);
+        EXPECT_EQ(pasted.join(','), QString::fromLatin1(row.pasted));
+        delete window.data();
+        EXPECT_EQ(sim.eventMonitors.localMonitorCount(SimEventMonitors::Kind::KeyDown), 0);
+    }
+}
+
+TEST_F(ClipboardPreviewWindowTest, PagingStopsAtBothEndsAndTellsTheLauncherEachMove)
+{
+    QPointer<ClipboardPreviewWindow> window = open(0);
+    window->show(std::nullopt);
+    for (int key : {KeyCode::UpArrow, KeyCode::DownArrow, KeyCode::DownArrow, KeyCode::DownArrow, KeyCode::UpArrow})
+        press(*window, key);
+    EXPECT_EQ(followed, QStringList({"second", "third", "second"}));
+    EXPECT_EQ(window->view()->positionText(), "2 of 3");
+    EXPECT_EQ(window->view()->titleText(), "second");
+    delete window.data();
+}
+
+TEST_F(ClipboardPreviewWindowTest, KeysOfOtherWindowsAndOfAClosedPreviewPass)
+{
+    QPointer<ClipboardPreviewWindow> window = open(1);
+    window->show(std::nullopt);
+    SimPanel *other = static_cast<SimPanel *>(sim.panels.createPanel(PanelKind::Launcher).release());
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(KeyCode::Escape, {}, 0, other)),
+              EventDisposition::Pass);
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(KeyCode::Escape)), EventDisposition::Pass);
+    EXPECT_EQ(closes, 0);
+    Panel *panel = &window->window()->panel();
+    window->close();
+    EXPECT_EQ(sim.eventMonitors.localMonitorCount(SimEventMonitors::Kind::KeyDown), 0);
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(KeyCode::Return, {}, 0, panel)),
+              EventDisposition::Pass);
+    EXPECT_TRUE(pasted.isEmpty());
+    delete other;
+}
+
+TEST_F(ClipboardPreviewWindowTest, AnEmptyListShowsAPlaceholderAndPastesNothing)
+{
+    items.clear();
+    auto model = std::make_unique<ClipboardPreviewModel>(QList<ClipboardItem>{}, QUuid(), nullptr);
+    QPointer<ClipboardPreviewWindow> window = new ClipboardPreviewWindow(sim.platform(), nullptr, std::move(model));
+    window->onPaste = [this](const ClipboardItem &item) { pasted.append(item.text()); };
+    window->show(std::nullopt);
+    EXPECT_EQ(window->view()->placeholderText(), "There is no item to show.");
+    press(*window, KeyCode::DownArrow);
+    press(*window, KeyCode::Return);
+    EXPECT_TRUE(pasted.isEmpty());
+    EXPECT_TRUE(window->isClosing());
+}
+
+} // namespace
