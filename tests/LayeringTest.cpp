@@ -1,5 +1,6 @@
 // The folders under src/ form layers: every include points down, never up, and no two folders include
 // each other. A sub-folder (fields/views, launcher/panel, platform/linux) belongs to its parent's layer.
+// ui/ holds what every window and view shares (window base classes, drawing helpers).
 // The composition root (AppDelegate, main) builds everything and so may include every layer; the views
 // read the root state (AppState) and sit above it.
 #include <QDirIterator>
@@ -97,6 +98,10 @@ const Row rows[] = {
     {"platform", "app"},     {"model", "clipboard"},    {"model", "fields"},    {"model", "launcher"},
     {"model", "app"},        {"clipboard", "fields"},   {"clipboard", "launcher"}, {"clipboard", "app"},
     {"fields", "launcher"},  {"app", "launcher"},
+    // The window base classes every window builds on sit below every window, and the item preview below the
+    // launcher panel that opens it.
+    {"ui", "fields"},        {"ui", "launcher"},       {"ui", "preview"},
+    {"preview", "launcher"}, {"preview", "settings"},  {"settings", "launcher"},
 };
 
 TEST(Layering, LowerLayersNeverIncludeUpperOnes)

@@ -3,7 +3,7 @@
 #include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
-#include "launcher/CustomWindow.h"
+#include "ui/CustomWindow.h"
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/SettingsStore.h"

@@ -4,7 +4,7 @@
 // whether they are still there, the link, and every captured format with its size. Bad content yields a
 // placeholder text instead, never an error.
 
-#include "clipboard/PasteboardPayload.h"
+#include "model/PasteboardPayload.h"
 #include "model/ClipboardItem.h"
 
 #include <QImage>

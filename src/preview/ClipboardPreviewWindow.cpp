@@ -1,6 +1,6 @@
 #include "preview/ClipboardPreviewWindow.h"
 
-#include "launcher/CustomWindow.h"
+#include "ui/CustomWindow.h"
 #include "platform/EventMonitors.h"
 #include "platform/PanelFactory.h"
 #include "preview/ClipboardPreviewWindowView.h"

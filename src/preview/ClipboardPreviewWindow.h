@@ -4,7 +4,7 @@
 // onClose never runs twice and nothing is pasted from a preview that is already going away. A closed
 // window frees itself on the main loop; owners keep a QPointer to it.
 
-#include "launcher/BaseWindow.h"
+#include "ui/BaseWindow.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "preview/ClipboardPreviewModel.h"

@@ -9,7 +9,7 @@
 #include "clipboard/PasteboardManager.h"
 #include "fields/NotchAIActionHandling.h"
 #include "launcher/NotchLauncherService.h"
-#include "launcher/CustomWindow.h"
+#include "ui/CustomWindow.h"
 #include "launcher/NotchLauncherWindow.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"
 #include "launcher/panel/NotchLauncherViewModel.h"

@@ -2,7 +2,7 @@
 // History items of every kind for the preview tests, including the bad ones: huge text, bytes that are not
 // an image, an image header claiming 20,000 x 20,000 pixels, files that are gone.
 
-#include "clipboard/PasteboardPayload.h"
+#include "model/PasteboardPayload.h"
 #include "model/ClipboardItem.h"
 
 #include <QBuffer>

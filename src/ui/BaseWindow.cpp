@@ -1,4 +1,4 @@
-#include "launcher/BaseWindow.h"
+#include "ui/BaseWindow.h"
 
 BaseWindow::BaseWindow(std::unique_ptr<CustomWindow> window, QObject *parent)
     : QObject(parent)

@@ -1,4 +1,4 @@
-#include "launcher/WindowCenteringView.h"
+#include "ui/WindowCenteringView.h"
 
 #include "platform/Clock.h"
 #include "platform/Panel.h"

@@ -1,4 +1,4 @@
-#include "launcher/CustomWindow.h"
+#include "ui/CustomWindow.h"
 
 #include "platform/PanelFactory.h"
 

@@ -3,9 +3,9 @@
 // carries the hosting widget of their content. It is the window's delegate: override the did-become-key,
 // did-resign-key and will-close hooks to react.
 
-#include "launcher/CustomWindow.h"
-#include "launcher/WindowAnimationStyle.h"
-#include "launcher/WindowAnimator.h"
+#include "ui/CustomWindow.h"
+#include "ui/WindowAnimationStyle.h"
+#include "ui/WindowAnimator.h"
 
 #include <QObject>
 #include <QPointer>
