@@ -1,6 +1,7 @@
 #include "preview/ClipboardPreviewImageView.h"
 
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 
@@ -27,7 +28,7 @@ QSizeF ClipboardPreviewImageView::displaySize(QSize pixelSize, QSizeF available)
 
 QRectF ClipboardPreviewImageView::imageRect() const
 {
-    const QSizeF size = displaySize(m_pixelSize, QSizeF(width(), height()));
+    const QSizeF size = displaySize(m_pixelSize, QSizeF(width() - 2 * padding, height() - 2 * padding));
     return QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
 }
 
@@ -37,7 +38,11 @@ void ClipboardPreviewImageView::paintEvent(QPaintEvent *)
         return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::Antialiasing);
     const QRectF target = imageRect();
+    QPainterPath rounded;
+    rounded.addRoundedRect(target, cornerRadius, cornerRadius);
+    painter.setClipPath(rounded);
     if (m_image.hasAlphaChannel()) {
         // A faint checkerboard under transparent parts, as image editors show them.
         painter.save();

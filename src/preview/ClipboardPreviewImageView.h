@@ -11,6 +11,9 @@ class ClipboardPreviewImageView : public QWidget {
     Q_OBJECT
 public:
     static constexpr double maximumUpscale = 2.0;
+    // Room kept around the image inside the view, and the rounding of its corners.
+    static constexpr double padding = 16;
+    static constexpr double cornerRadius = 6;
 
     explicit ClipboardPreviewImageView(QWidget *parent = nullptr);
 

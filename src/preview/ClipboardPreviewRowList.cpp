@@ -1,12 +1,16 @@
 #include "preview/ClipboardPreviewRowList.h"
 
+#include "ui/FontTable.h"
+#include "ui/SymbolTable.h"
+
 #include <QPaintEvent>
 #include <QPainter>
 
-ClipboardPreviewRowList::ClipboardPreviewRowList(QWidget *parent)
+ClipboardPreviewRowList::ClipboardPreviewRowList(const SymbolTable &symbols, std::function<Palette()> palette,
+                                                 QWidget *parent)
     : QWidget(parent)
-    , m_colors{QColor(255, 255, 255, 235), QColor(255, 255, 255, 140), QColor(255, 159, 10),
-               QColor(255, 255, 255, 24)}
+    , m_symbols(symbols)
+    , m_palette(std::move(palette))
 {
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
@@ -16,12 +20,6 @@ void ClipboardPreviewRowList::setRows(QList<Row> rows)
     m_rows = std::move(rows);
     updateGeometry();
     resize(width(), sizeHint().height());
-    update();
-}
-
-void ClipboardPreviewRowList::setColors(const Colors &colors)
-{
-    m_colors = colors;
     update();
 }
 
@@ -35,22 +33,19 @@ QSize ClipboardPreviewRowList::sizeHint() const
 
 void ClipboardPreviewRowList::paintEvent(QPaintEvent *event)
 {
+    const Palette palette = m_palette ? m_palette() : Palette();
+    const QColor titleColor = palette.primary();
+    const QColor detailColor = palette.secondary();
+    const QColor separatorColor = palette.isDark() ? Palette::white(0.08) : Palette::black(0.08);
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRect visible = event->rect();
-    QFont titleFont = font();
-    titleFont.setPixelSize(13);
-    titleFont.setWeight(QFont::Medium);
-    QFont detailFont = font();
-    detailFont.setPixelSize(11);
-    QFont sectionFont = font();
-    sectionFont.setPixelSize(10);
-    sectionFont.setWeight(QFont::Bold);
+    const QFont titleFont = FontTable::systemFont(13, QFont::Medium);
+    const QFont detailFont = FontTable::systemFont(11);
+    QFont sectionFont = FontTable::systemFont(10, QFont::Bold);
     sectionFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.7);
-    QFont badgeFont = font();
-    badgeFont.setPixelSize(10);
-    badgeFont.setWeight(QFont::DemiBold);
+    const QFont badgeFont = FontTable::systemFont(10, QFont::DemiBold);
 
     int y = 0;
     for (const Row &row : std::as_const(m_rows)) {
@@ -63,7 +58,7 @@ void ClipboardPreviewRowList::paintEvent(QPaintEvent *event)
             break;
         if (row.isSection) {
             painter.setFont(sectionFont);
-            painter.setPen(m_colors.detail);
+            painter.setPen(detailColor);
             painter.drawText(rect.adjusted(0, 0, 0, -4), Qt::AlignLeft | Qt::AlignBottom, row.title.toUpper());
             continue;
         }
@@ -74,30 +69,36 @@ void ClipboardPreviewRowList::paintEvent(QPaintEvent *event)
             painter.setFont(badgeFont);
             const int badgeWidth = painter.fontMetrics().horizontalAdvance(row.badge) + 12;
             const QRectF badge(trailing - badgeWidth, rect.center().y() - 9, badgeWidth, 18);
-            QColor fill = m_colors.badge;
-            fill.setAlphaF(0.16f);
+            const QColor badgeColor = row.isDimmed ? palette.system(SystemColor::orange) : palette.secondary();
+            const QColor fill = Palette::withOpacity(badgeColor, 0.16);
             painter.setOpacity(1);
             painter.setPen(Qt::NoPen);
             painter.setBrush(fill);
             painter.drawRoundedRect(badge, 9, 9);
-            painter.setPen(m_colors.badge);
+            painter.setPen(badgeColor);
             painter.drawText(badge, Qt::AlignCenter, row.badge);
             painter.setOpacity(opacity);
             trailing = int(badge.left()) - 8;
         }
-        const QRect text(rect.left(), rect.top() + 6, trailing - rect.left(), rect.height() - 12);
+        int leading = rect.left();
+        if (!row.symbol.isEmpty()) {
+            m_symbols.draw(painter, row.symbol,
+                           QRectF(leading, rect.center().y() - symbolSize / 2.0, symbolSize, symbolSize), detailColor);
+            leading += symbolSize + 12;
+        }
+        const QRect text(leading, rect.top() + 6, trailing - leading, rect.height() - 12);
         painter.setFont(titleFont);
-        painter.setPen(m_colors.title);
+        painter.setPen(titleColor);
         const QRect titleRect(text.left(), text.top(), text.width(), text.height() / 2 + 1);
         painter.drawText(titleRect, Qt::AlignLeft | Qt::AlignVCenter,
                          painter.fontMetrics().elidedText(row.title, Qt::ElideMiddle, titleRect.width()));
         painter.setFont(detailFont);
-        painter.setPen(m_colors.detail);
+        painter.setPen(detailColor);
         const QRect detailRect(text.left(), titleRect.bottom(), text.width(), text.bottom() - titleRect.bottom());
         painter.drawText(detailRect, Qt::AlignLeft | Qt::AlignVCenter,
                          painter.fontMetrics().elidedText(row.detail, Qt::ElideMiddle, detailRect.width()));
         painter.setOpacity(1);
-        painter.setPen(m_colors.separator);
+        painter.setPen(separatorColor);
         painter.drawLine(QPointF(rect.left(), rect.bottom() + 0.5), QPointF(rect.right(), rect.bottom() + 0.5));
     }
 }

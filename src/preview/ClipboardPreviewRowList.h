@@ -2,15 +2,22 @@
 // A plain column of two-line rows (a title, a detail line and an optional badge) for the preview's file
 // list and its list of captured formats; section rows title groups. Paints only the rows in view.
 
-#include <QColor>
+#include "ui/Palette.h"
+
 #include <QList>
 #include <QString>
 #include <QWidget>
+
+#include <functional>
+
+class SymbolTable;
 
 class ClipboardPreviewRowList : public QWidget {
     Q_OBJECT
 public:
     struct Row {
+        // A symbol name drawn before the text; empty for none.
+        QString symbol;
         QString title;
         QString detail;
         // A short word drawn at the trailing edge ("Missing"); empty: none.
@@ -21,21 +28,14 @@ public:
         bool isSection = false;
     };
 
-    struct Colors {
-        QColor title;
-        QColor detail;
-        QColor badge;
-        QColor separator;
-    };
-
     static constexpr int rowHeight = 46;
     static constexpr int sectionHeight = 28;
+    static constexpr int symbolSize = 18;
 
-    explicit ClipboardPreviewRowList(QWidget *parent = nullptr);
+    ClipboardPreviewRowList(const SymbolTable &symbols, std::function<Palette()> palette, QWidget *parent = nullptr);
 
     void setRows(QList<Row> rows);
     const QList<Row> &rows() const { return m_rows; }
-    void setColors(const Colors &colors);
 
     QSize sizeHint() const override;
 
@@ -45,6 +45,7 @@ protected:
 private:
     int heightOf(const Row &row) const { return row.isSection ? sectionHeight : rowHeight; }
 
+    const SymbolTable &m_symbols;
+    std::function<Palette()> m_palette;
     QList<Row> m_rows;
-    Colors m_colors;
 };

@@ -22,7 +22,7 @@ ClipboardPreviewWindow::ClipboardPreviewWindow(const Platform &platform, AppStat
     panel.setLevel(PanelLevel::Status);
     panel.setHasShadow(true);
     installHostingContent([this, appState] {
-        return new ClipboardPreviewWindowView(*m_model, appState, m_platform.eventMonitors, [this] { close(); },
+        return new ClipboardPreviewWindowView(*m_model, m_platform, appState, [this] { close(); },
                                               [this] { pasteSelection(); }, cornerRadius);
     });
 }

@@ -2,10 +2,14 @@
 
 #include "app/AppState.h"
 #include "clipboard/ClipboardSearchIndex.h"
+#include "model/SettingsStore.h"
+#include "platform/Appearance.h"
 #include "platform/Panel.h"
 #include "preview/ClipboardPreviewImageView.h"
 #include "preview/ClipboardPreviewModel.h"
 #include "preview/ClipboardPreviewRowList.h"
+#include "ui/CornerPath.h"
+#include "ui/FontTable.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -23,27 +27,22 @@ namespace {
 // Characters of the item's text looked at for its one-line title.
 constexpr qsizetype titleScanLength = 300;
 
-const QColor primaryText(255, 255, 255, 240);
-const QColor secondaryText(255, 255, 255, 150);
-const QColor tertiaryText(255, 255, 255, 100);
-const QColor hairline(255, 255, 255, 28);
-const QColor windowFill(30, 30, 32);
-const QColor missingBadge(255, 159, 10);
-
-QLabel *makeLabel(int pixelSize, QFont::Weight weight, const QColor &color, QWidget *parent)
+QLabel *makeLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
 {
     auto *label = new QLabel(parent);
-    QFont font = label->font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    label->setFont(font);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, color);
-    label->setPalette(palette);
+    label->setFont(FontTable::systemFont(pixelSize, weight));
     return label;
 }
 
-QPlainTextEdit *makeTextView(int pixelSize, const QColor &color, QWidget *parent)
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
+}
+
+QPlainTextEdit *makeTextView(int pixelSize, QWidget *parent)
 {
     auto *view = new QPlainTextEdit(parent);
     view->setReadOnly(true);
@@ -55,14 +54,9 @@ QPlainTextEdit *makeTextView(int pixelSize, const QColor &color, QWidget *parent
     view->setUndoRedoEnabled(false);
     view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     view->document()->setDocumentMargin(14);
-    QFont font = view->font();
-    font.setPixelSize(pixelSize);
-    view->setFont(font);
+    view->setFont(FontTable::systemFont(pixelSize));
     QPalette palette = view->palette();
     palette.setColor(QPalette::Base, Qt::transparent);
-    palette.setColor(QPalette::Text, color);
-    palette.setColor(QPalette::Highlight, QColor(10, 132, 255, 150));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
     view->setPalette(palette);
     view->viewport()->setAutoFillBackground(false);
     view->setAutoFillBackground(false);
@@ -105,26 +99,19 @@ QString omissionText(OmissionReason reason)
 
 } // namespace
 
-ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &model, AppState *appState,
-                                                       EventMonitors *eventMonitors, std::function<void()> onClose,
+ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &model, const Platform &platform,
+                                                       AppState *appState, std::function<void()> onClose,
                                                        std::function<void()> onPaste, double cornerRadius,
                                                        QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_appState(appState)
-    , m_eventMonitors(eventMonitors)
+    , m_platform(platform)
     , m_onClose(std::move(onClose))
     , m_onPaste(std::move(onPaste))
     , m_cornerRadius(cornerRadius)
 {
     setAttribute(Qt::WA_TranslucentBackground);
-    // Thin scroll bars that sit on the dark window instead of the desktop style's light ones.
-    setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 10px; margin: 4px 2px 4px 0; }"
-        "QScrollBar::handle:vertical { background: rgba(255,255,255,70); border-radius: 4px; min-height: 32px; }"
-        "QScrollBar::handle:vertical:hover { background: rgba(255,255,255,110); }"
-        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }"
-        "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }"));
 
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(28, 22, 28, 16);
@@ -134,14 +121,14 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     header->setSpacing(16);
     auto *headings = new QVBoxLayout;
     headings->setSpacing(4);
-    m_title = makeLabel(17, QFont::DemiBold, primaryText, this);
+    m_title = makeLabel(17, QFont::DemiBold, this);
     m_title->setTextFormat(Qt::PlainText);
-    m_subtitle = makeLabel(12, QFont::Normal, secondaryText, this);
+    m_subtitle = makeLabel(12, QFont::Normal, this);
     m_subtitle->setTextFormat(Qt::PlainText);
     headings->addWidget(m_title);
     headings->addWidget(m_subtitle);
     header->addLayout(headings, 1);
-    m_position = makeLabel(12, QFont::Medium, secondaryText, this);
+    m_position = makeLabel(12, QFont::Medium, this);
     m_position->setAlignment(Qt::AlignRight | Qt::AlignTop);
     header->addWidget(m_position, 0, Qt::AlignTop);
     root->addLayout(header);
@@ -153,22 +140,23 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     contentColumn->setSpacing(8);
     m_stack = new QStackedWidget(this);
     m_stack->setContentsMargins(2, 2, 2, 2);
-    m_placeholder = makeLabel(14, QFont::Medium, secondaryText, this);
+    m_placeholder = makeLabel(14, QFont::Medium, this);
     m_placeholder->setAlignment(Qt::AlignCenter);
     m_placeholder->setWordWrap(true);
     m_placeholder->setTextFormat(Qt::PlainText);
-    m_textView = makeTextView(14, primaryText, this);
-    m_linkView = makeTextView(20, QColor(100, 170, 255), this);
+    m_textView = makeTextView(14, this);
+    m_linkView = makeTextView(20, this);
     m_linkView->setWordWrapMode(QTextOption::WrapAnywhere);
     m_imageView = new ClipboardPreviewImageView(this);
-    m_fileList = new ClipboardPreviewRowList;
+    const auto palette = [this] { return this->palette(); };
+    m_fileList = new ClipboardPreviewRowList(m_symbols, palette);
     m_fileScroll = makeScrollArea(m_fileList, this);
     for (QWidget *page : {static_cast<QWidget *>(m_placeholder), static_cast<QWidget *>(m_textView),
                           static_cast<QWidget *>(m_linkView), static_cast<QWidget *>(m_imageView),
                           static_cast<QWidget *>(m_fileScroll)})
         m_stack->addWidget(page);
     contentColumn->addWidget(m_stack, 1);
-    m_note = makeLabel(11, QFont::Normal, tertiaryText, this);
+    m_note = makeLabel(11, QFont::Normal, this);
     m_note->setTextFormat(Qt::PlainText);
     m_note->hide();
     contentColumn->addWidget(m_note);
@@ -176,16 +164,16 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
 
     auto *formatsColumn = new QVBoxLayout;
     formatsColumn->setSpacing(6);
-    QLabel *formatsTitle = makeLabel(10, QFont::Bold, secondaryText, this);
-    QFont titleFont = formatsTitle->font();
+    m_formatsTitle = makeLabel(10, QFont::Bold, this);
+    QFont titleFont = m_formatsTitle->font();
     titleFont.setLetterSpacing(QFont::AbsoluteSpacing, 0.7);
-    formatsTitle->setFont(titleFont);
-    formatsTitle->setText(QStringLiteral("CAPTURED FORMATS"));
-    formatsColumn->addWidget(formatsTitle);
-    m_formatList = new ClipboardPreviewRowList;
+    m_formatsTitle->setFont(titleFont);
+    m_formatsTitle->setText(QStringLiteral("CAPTURED FORMATS"));
+    formatsColumn->addWidget(m_formatsTitle);
+    m_formatList = new ClipboardPreviewRowList(m_symbols, palette);
     m_formatScroll = makeScrollArea(m_formatList, this);
     formatsColumn->addWidget(m_formatScroll, 1);
-    m_formatsEmpty = makeLabel(12, QFont::Normal, tertiaryText, this);
+    m_formatsEmpty = makeLabel(12, QFont::Normal, this);
     m_formatsEmpty->setWordWrap(true);
     m_formatsEmpty->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     formatsColumn->addWidget(m_formatsEmpty, 1);
@@ -197,13 +185,15 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     root->addLayout(body, 1);
     root->addSpacing(12);
 
-    QLabel *hints = makeLabel(11, QFont::Medium, tertiaryText, this);
-    hints->setText(QStringLiteral("↑ ↓  Browse      Return  Paste      Esc  Close"));
-    root->addWidget(hints, 0, Qt::AlignLeft);
+    m_hints = makeLabel(11, QFont::Medium, this);
+    m_hints->setTextFormat(Qt::RichText);
+    root->addWidget(m_hints, 0, Qt::AlignLeft);
 
-    const ClipboardPreviewRowList::Colors rowColors{primaryText, secondaryText, missingBadge, hairline};
-    m_fileList->setColors(rowColors);
-    m_formatList->setColors(rowColors);
+    applyPalette();
+    if (m_platform.appearance)
+        connect(m_platform.appearance, &Appearance::changed, this, &ClipboardPreviewWindowView::applyPalette);
+    if (appState)
+        connect(appState->settings(), &SettingsStore::settingsChanged, this, &ClipboardPreviewWindowView::applyPalette);
 
     m_watcher = new QFutureWatcher<ClipboardPreviewContent>(this);
     connect(m_watcher, &QFutureWatcher<ClipboardPreviewContent>::finished, this, [this] {
@@ -220,12 +210,51 @@ ClipboardPreviewWindowView::~ClipboardPreviewWindowView()
     removeKeyMonitor();
 }
 
+Palette ClipboardPreviewWindowView::palette() const
+{
+    const QColor accent = m_appState ? color(m_appState->settings()->settings().accentColor) : Palette().accent;
+    return Palette::from(m_platform.appearance, accent);
+}
+
+void ClipboardPreviewWindowView::applyPalette()
+{
+    const Palette colors = palette();
+    for (QWidget *primary : {static_cast<QWidget *>(m_title), static_cast<QWidget *>(m_textView)})
+        setTextColor(primary, colors.primary());
+    for (QWidget *secondary : {m_subtitle, m_position, m_placeholder, m_formatsTitle})
+        setTextColor(secondary, colors.secondary());
+    for (QWidget *tertiary : {m_note, m_formatsEmpty, m_hints})
+        setTextColor(tertiary, colors.tertiary());
+    setTextColor(m_linkView, colors.system(SystemColor::blue));
+    // The keys stand out from what they do.
+    QStringList hints;
+    const QString key = colors.secondary().name(QColor::HexArgb);
+    for (const auto &[keys, action] : {std::pair{"↑ ↓", "Browse"}, std::pair{"Return", "Paste"}, std::pair{"Esc", "Close"}})
+        hints.append(QStringLiteral("<span style=\"color:%1; font-weight:600\">%2</span>&nbsp;&nbsp;%3")
+                         .arg(key, QString::fromUtf8(keys), QString::fromUtf8(action)));
+    m_hints->setText(hints.join(QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;")));
+    for (QPlainTextEdit *view : {m_textView, m_linkView}) {
+        QPalette selection = view->palette();
+        selection.setColor(QPalette::Highlight, Palette::withOpacity(colors.accent, 0.45));
+        selection.setColor(QPalette::HighlightedText, colors.primary());
+        view->setPalette(selection);
+    }
+    // Thin scroll bars that sit on the window instead of the desktop style's own.
+    const QString handle = colors.isDark() ? QStringLiteral("rgba(255,255,255,70)") : QStringLiteral("rgba(0,0,0,60)");
+    setStyleSheet(QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 10px; margin: 4px 2px 4px 0; }"
+        "QScrollBar::handle:vertical { background: %1; border-radius: 4px; min-height: 32px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }").arg(handle));
+    update();
+}
+
 void ClipboardPreviewWindowView::installKeyMonitor()
 {
-    if (m_keyMonitor || !m_eventMonitors)
+    if (m_keyMonitor || !m_platform.eventMonitors)
         return;
     QPointer<ClipboardPreviewWindowView> self(this);
-    m_keyMonitor = m_eventMonitors->addLocalKeyDownMonitor([self](const KeyDownEvent &event) {
+    m_keyMonitor = m_platform.eventMonitors->addLocalKeyDownMonitor([self](const KeyDownEvent &event) {
         return self ? self->handleKeyDown(event) : EventDisposition::Pass;
     });
 }
@@ -234,8 +263,8 @@ void ClipboardPreviewWindowView::removeKeyMonitor()
 {
     if (!m_keyMonitor)
         return;
-    if (m_eventMonitors)
-        m_eventMonitors->removeMonitor(*m_keyMonitor);
+    if (m_platform.eventMonitors)
+        m_platform.eventMonitors->removeMonitor(*m_keyMonitor);
     m_keyMonitor.reset();
 }
 
@@ -411,6 +440,7 @@ void ClipboardPreviewWindowView::showContent(const ClipboardPreviewContent &cont
         int missing = 0;
         for (const ClipboardPreviewContent::FileEntry &file : content.files) {
             ClipboardPreviewRowList::Row row;
+            row.symbol = file.isFolder ? QStringLiteral("folder") : QStringLiteral("doc");
             row.title = file.name;
             row.detail = file.folder;
             if (!file.exists) {
@@ -486,17 +516,16 @@ QString ClipboardPreviewWindowView::placeholderText() const
 
 void ClipboardPreviewWindowView::paintEvent(QPaintEvent *)
 {
+    const Palette colors = palette();
+    const bool dark = colors.isDark();
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
-    QPainterPath outline;
-    outline.addRoundedRect(bounds, m_cornerRadius, m_cornerRadius);
-    painter.fillPath(outline, windowFill);
-    painter.setPen(QPen(hairline, 1));
+    const QPainterPath outline = CornerPath::continuousRoundedRect(bounds, m_cornerRadius);
+    painter.fillPath(outline, dark ? QColor(30, 30, 32) : QColor(246, 246, 248));
+    painter.setPen(QPen(dark ? Palette::white(0.12) : Palette::black(0.12), 1));
     painter.drawPath(outline);
     // A quiet well under the item itself, so text and pictures read as content, apart from the chrome.
     const QRectF well = QRectF(m_stack->geometry()).adjusted(-2, -2, 2, 2);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor(255, 255, 255, 9));
-    painter.drawRoundedRect(well, 12, 12);
+    painter.fillPath(CornerPath::continuousRoundedRect(well, 12), dark ? Palette::white(0.035) : Palette::black(0.035));
 }

@@ -5,7 +5,10 @@
 // Down, pastes with Return and closes with Escape. Large items are prepared off the main thread.
 
 #include "platform/EventMonitors.h"
+#include "platform/Platform.h"
 #include "preview/ClipboardPreviewContent.h"
+#include "ui/Palette.h"
+#include "ui/SymbolTable.h"
 
 #include <QFutureWatcher>
 #include <QPointer>
@@ -36,7 +39,8 @@ public:
     static constexpr qint64 immediateByteLimit = 256 * 1024;
     static constexpr qsizetype immediateFileLimit = 50;
 
-    ClipboardPreviewWindowView(ClipboardPreviewModel &model, AppState *appState, EventMonitors *eventMonitors,
+    // `platform` gives the key monitor and the appearance; `appState` the accent colour (both may be absent).
+    ClipboardPreviewWindowView(ClipboardPreviewModel &model, const Platform &platform, AppState *appState,
                                std::function<void()> onClose, std::function<void()> onPaste, double cornerRadius,
                                QWidget *parent = nullptr);
     ~ClipboardPreviewWindowView() override;
@@ -69,6 +73,7 @@ public:
     // The header title of an item: its first line, cut before any layout.
     static QString titleOf(const ClipboardItem &item);
     static QString sizeText(qint64 bytes);
+    Palette palette() const;
 
 Q_SIGNALS:
     // The selected item's content is on screen (after any preparation off the main thread).
@@ -81,11 +86,13 @@ private:
     void showSelectedItem();
     void showContent(const ClipboardPreviewContent &content);
     void showPlaceholder(const QString &text);
+    void applyPalette();
     static bool isCheapToPrepare(const ClipboardItem &item);
 
     ClipboardPreviewModel &m_model;
     QPointer<AppState> m_appState;
-    EventMonitors *m_eventMonitors;
+    Platform m_platform;
+    SymbolTable m_symbols;
     std::function<void()> m_onClose;
     std::function<void()> m_onPaste;
     double m_cornerRadius;
@@ -105,6 +112,8 @@ private:
     ClipboardPreviewRowList *m_formatList = nullptr;
     QLabel *m_formatsEmpty = nullptr;
     QLabel *m_note = nullptr;
+    QLabel *m_formatsTitle = nullptr;
+    QLabel *m_hints = nullptr;
 
     std::optional<ClipboardPreviewContent> m_content;
     // The item whose content is being prepared, and the preparation.

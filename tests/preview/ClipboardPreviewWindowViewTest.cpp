@@ -3,6 +3,7 @@
 #include "PreviewTestItems.h"
 
 #include "DesktopTest.h"
+#include "platform/sim/SimPlatform.h"
 #include "preview/ClipboardPreviewImageView.h"
 #include "preview/ClipboardPreviewModel.h"
 #include "preview/ClipboardPreviewRowList.h"
@@ -31,9 +32,10 @@ QImage render(QWidget &view, const QString &name)
 }
 
 struct Preview {
+    SimPlatform sim;
     explicit Preview(QList<ClipboardItem> items, int selected = 0)
         : model(items, items.value(selected).id(), nullptr)
-        , view(model, nullptr, nullptr, [] {}, [] {}, 20)
+        , view(model, sim.platform(), nullptr, [] {}, [] {}, 20)
     {
         view.resize(1100, 760);
     }
