@@ -1,0 +1,45 @@
+#include "settings/SettingsWindow.h"
+
+#include "settings/SettingsView.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+SettingsWindow::SettingsWindow(SettingsStore &settings, FilterManager &filters, const Platform &platform,
+                               QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_filters(filters)
+    , m_platform(platform)
+{
+}
+
+SettingsWindow::~SettingsWindow()
+{
+    delete m_view.data();
+}
+
+bool SettingsWindow::isOpen() const
+{
+    return m_view && m_view->isVisible();
+}
+
+void SettingsWindow::show()
+{
+    if (!m_view) {
+        m_view = new SettingsView(m_settings, m_filters, m_platform);
+        m_view->setObjectName(identifier);
+        m_view->setWindowTitle(QStringLiteral("Tavlen Settings"));
+        m_view->setMinimumSize(minimumSize);
+        m_view->resize(defaultSize);
+        // Centred on the primary screen the first time; afterwards where the user left it.
+        if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+            const QRect available = screen->availableGeometry();
+            m_view->move(available.center() - QPoint(defaultSize.width() / 2, defaultSize.height() / 2));
+        }
+    }
+    m_view->show();
+    m_view->setWindowState(m_view->windowState() & ~Qt::WindowMinimized);
+    m_view->raise();
+    m_view->activateWindow();
+}

@@ -1,0 +1,37 @@
+#pragma once
+// The settings window: one ordinary window with the identifier "tavlen-settings", 920 x 620 points when it
+// first opens. Opening it while it is open brings it to the front instead of making another. Closing it
+// only hides it; the next opening shows it as it was.
+
+#include "platform/Platform.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QSize>
+
+class FilterManager;
+class SettingsStore;
+class SettingsView;
+
+class SettingsWindow : public QObject {
+    Q_OBJECT
+public:
+    static inline const QString identifier = QStringLiteral("tavlen-settings");
+    static constexpr QSize defaultSize{920, 620};
+    static constexpr QSize minimumSize{720, 480};
+
+    SettingsWindow(SettingsStore &settings, FilterManager &filters, const Platform &platform, QObject *parent = nullptr);
+    ~SettingsWindow() override;
+
+    // Shows the window (building it the first time), raises it over other windows and gives it the keyboard.
+    void show();
+    bool isOpen() const;
+    // The window's content; null before the first show.
+    SettingsView *view() const { return m_view; }
+
+private:
+    SettingsStore &m_settings;
+    FilterManager &m_filters;
+    Platform m_platform;
+    QPointer<SettingsView> m_view;
+};
