@@ -21,6 +21,7 @@
 #include "model/UnavailableKeyValueStore.h"
 #include "platform/Permissions.h"
 #include "platform/StorageLocations.h"
+#include "settings/SettingsWindow.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -33,6 +34,10 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     m_keyValueStore = std::make_unique<UnavailableKeyValueStore>();
     m_keyValueSync = std::make_unique<ICloudKeyValueSync>(*m_keyValueStore);
     m_appState = std::make_unique<AppState>(m_platform, *m_keyValueSync);
+    // The settings window is part of the application in every mode, test mode included.
+    m_settingsWindow = std::make_unique<SettingsWindow>(*m_appState->settings(), *m_appState->filters(), m_platform);
+    connect(m_appState->runtime(), &RuntimeState::settingsPresentationTokenChanged, m_settingsWindow.get(),
+            [window = m_settingsWindow.get()] { window->show(); });
 
     // An empty folder gives a store in memory.
     m_mainStore = std::make_unique<SwiftDataContainer>(options.inMemoryStore ? QString() : m_platform.storage->dataFolder());

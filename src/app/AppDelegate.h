@@ -18,6 +18,7 @@ class ICloudKeyValueSync;
 class NotchLauncherService;
 class NotchShortcutService;
 class PasteboardManager;
+class SettingsWindow;
 class SwiftDataContainer;
 class UnavailableKeyValueStore;
 
@@ -50,6 +51,8 @@ public:
     ClipboardOCRService &ocrService() const { return *m_ocrService; }
     ClipboardAnalysisQueue &analysisQueue() const { return *m_analysisQueue; }
     NotchLauncherService *launcherService() const { return m_launcherService.get(); }
+    // The "tavlen-settings" window, opened whenever the runtime state asks for the settings.
+    SettingsWindow &settingsWindow() const { return *m_settingsWindow; }
 
 private:
     void startStores();
@@ -67,6 +70,8 @@ private:
     std::unique_ptr<SwiftDataContainer> m_mainStore;
 
     std::unique_ptr<AppState> m_appState;
+    // Shows the settings and filters of m_appState, so it goes first.
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
     std::unique_ptr<ClipboardItemStore> m_itemStore;
     std::unique_ptr<ClipboardHistoryManager> m_history;
     std::unique_ptr<ClipboardOCRService> m_ocrService;

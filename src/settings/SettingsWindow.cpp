@@ -43,3 +43,8 @@ void SettingsWindow::show()
     m_view->raise();
     m_view->activateWindow();
 }
+
+SettingsView *SettingsWindow::view() const
+{
+    return m_view;
+}

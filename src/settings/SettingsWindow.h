@@ -27,7 +27,7 @@ public:
     void show();
     bool isOpen() const;
     // The window's content; null before the first show.
-    SettingsView *view() const { return m_view; }
+    SettingsView *view() const;
 
 private:
     SettingsStore &m_settings;
