@@ -5,6 +5,8 @@
 
 #include <QUrl>
 
+#include <cmath>
+
 namespace FocusedFieldReader {
 
 std::optional<QString> stringAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
@@ -99,19 +101,39 @@ std::optional<QString> webOrigin(const AccessibilityElement &element)
     }
 }
 
+namespace {
+
+// Geometry no screen can show (infinite, not a number, or far beyond any desktop) is as good as none.
+bool isPlausible(double coordinate)
+{
+    return std::isfinite(coordinate) && std::abs(coordinate) <= maximumCoordinate;
+}
+
+} // namespace
+
 std::optional<QRectF> rectAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
 {
-    return element.attribute(name).rect();
+    const std::optional<QRectF> rect = element.attribute(name).rect();
+    if (!rect || !isPlausible(rect->x()) || !isPlausible(rect->y()) || !isPlausible(rect->width())
+        || !isPlausible(rect->height()))
+        return std::nullopt;
+    return rect;
 }
 
 std::optional<QPointF> pointAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
 {
-    return element.attribute(name).point();
+    const std::optional<QPointF> point = element.attribute(name).point();
+    if (!point || !isPlausible(point->x()) || !isPlausible(point->y()))
+        return std::nullopt;
+    return point;
 }
 
 std::optional<QSizeF> sizeAttribute(AccessibilityAttribute name, const AccessibilityElement &element)
 {
-    return element.attribute(name).size();
+    const std::optional<QSizeF> size = element.attribute(name).size();
+    if (!size || !isPlausible(size->width()) || !isPlausible(size->height()))
+        return std::nullopt;
+    return size;
 }
 
 std::optional<QRectF> fieldFrame(const FocusedFieldTarget &target)

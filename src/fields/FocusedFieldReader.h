@@ -23,6 +23,8 @@ namespace FocusedFieldReader {
 
 // Strings read into a descriptor are cut to this many characters.
 constexpr qsizetype maximumStringLength = 200;
+// Coordinates and sizes beyond this many points (or not finite) are read as missing.
+constexpr double maximumCoordinate = 1e6;
 // The web-origin walk looks at the element and at most 11 ancestors.
 constexpr int webOriginWalkLimit = 12;
 

@@ -195,3 +195,20 @@ TEST(AppDelegate, TextCopiedOutOfAFieldIsRememberedForIt)
     QTRY_COMPARE(delegate.history().items().size(), 2);
     EXPECT_EQ(values.associations().size(), 1);
 }
+
+TEST(AppDelegate, ThePasteTargetCarriesTheFrontmostApplicationsFocusedField)
+{
+    SimPlatform sim;
+    const RunningApplication editor = sim.workspace.addApplication(QStringLiteral("gedit"), QStringLiteral("Editor"));
+    const auto field = sim.accessibility.application(editor.pid)->addChild(AccessibilityRole::textField);
+    field->set(AccessibilityAttribute::title, "Username");
+    field->setFocused();
+    sim.workspace.bringToFront(editor);
+    AppDelegate delegate(sim.platform(), testMode());
+    delegate.start();
+
+    const std::optional<ClipboardPasteTarget> target = delegate.clipboardService().focusedFieldTarget();
+    ASSERT_TRUE(target && target->field);
+    EXPECT_EQ(target->field->element, field->element());
+    EXPECT_EQ(target->field->descriptor.fieldType, QStringLiteral("Login"));
+}

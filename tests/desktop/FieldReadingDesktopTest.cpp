@@ -65,6 +65,12 @@ public:
         return true;
     }
     qint64 pid() const { return m_process.pid(); }
+    // Ends it at once, as a crash would.
+    void kill()
+    {
+        m_process.process().kill();
+        m_process.process().waitForFinished(5000);
+    }
     // The centre of a field in the accessibility space (root pixels from the primary screen's corner).
     QPointF centre(const QString &field) const
     {
@@ -232,6 +238,26 @@ TEST_P(FieldReadingDesktop, AHungApplicationIsGivenUpWithinTheBound)
     // The accessibility calls are bounded by 0.3 s; the rest (X11, the bus) costs a few milliseconds.
     EXPECT_LT(byPoint, 400) << "pasteTarget blocked " << byPoint << " ms";
     EXPECT_LT(byCopy, 400) << "the copy check blocked " << byCopy << " ms";
+}
+
+TEST_P(FieldReadingDesktop, AnApplicationThatDiesLeavesNothingToRead)
+{
+    LoginApp app(program());
+    ASSERT_TRUE(app.waitUntilReady());
+    const std::optional<ClipboardPasteTarget> target = waitForTarget(app, QStringLiteral("email"));
+    ASSERT_TRUE(target && target->field);
+    const QPointF centre = app.centre(QStringLiteral("email"));
+    app.kill();
+    QCoreApplication::processEvents();
+
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_TRUE(target->field->element.attribute(AccessibilityAttribute::title).isMissing());
+    EXPECT_TRUE(target->field->element.attribute(AccessibilityAttribute::frame).isMissing());
+    EXPECT_FALSE(target->field->element.setFocused());
+    EXPECT_FALSE(service->pasteTarget(centre));
+    EXPECT_FALSE(service->focusedFieldTarget(target->application));
+    EXPECT_LT(timer.elapsed(), 400);
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, FieldReadingDesktop, ::testing::Values("qt_login_app", "gtk_login_app"),

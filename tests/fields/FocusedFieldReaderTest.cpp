@@ -186,6 +186,13 @@ TEST_F(ReaderFixture, FrameNeedsMoreThanOnePointBothWays)
     EXPECT_TRUE(R::fieldFrame(target)) << "a negative size counts by its magnitude";
     field->set(A::frame, QRectF(0, 0, 0, 0)).unset(A::position);
     EXPECT_FALSE(R::fieldFrame(target));
+    for (const QRectF &absurd : {QRectF(0, 0, 1e12, 30), QRectF(qInf(), 0, 10, 10), QRectF(0, qQNaN(), 10, 10),
+                                 QRectF(-5e6, 0, 10, 10)}) {
+        field->set(A::frame, absurd).set(A::position, QPointF(qInf(), 0)).set(A::size, QSizeF(10, 10));
+        EXPECT_FALSE(R::fieldFrame(target)) << absurd.x() << " " << absurd.width();
+        EXPECT_FALSE(R::elementRect(field->element()));
+    }
+    field->set(A::frame, QRectF(0, 0, 0, 0)).unset(A::position);
     EXPECT_EQ(R::elementRect(field->element()), QRectF(0, 0, 0, 0)) << "the point lookup takes any size";
 }
 

@@ -113,6 +113,32 @@ TEST_F(ServiceFixture, ContainersFallBackToTheFocusedField)
     EXPECT_FALSE(service.pasteTarget(inEmail));
 }
 
+TEST_F(ServiceFixture, DeepTreesAndCyclesEndTheWalk)
+{
+    // 10,000 levels of groups below the field, the point on the deepest.
+    const auto deepest = chain(email, 10000);
+    sim.accessibility.place(deepest, emailFrame);
+    app->process().reads = 0;
+    EXPECT_FALSE(service.pasteTarget(inEmail));
+    EXPECT_LT(app->process().reads, 200) << "the walk looks at twelve elements";
+
+    // A parent link that points back down.
+    sim.accessibility.clearPlacements();
+    const auto a = page->addChild(AccessibilityRole::group);
+    const auto b = a->addChild(AccessibilityRole::staticText);
+    a->setParentOverride(b);
+    sim.accessibility.place(b, emailFrame);
+    app->process().reads = 0;
+    EXPECT_FALSE(service.pasteTarget(inEmail));
+    EXPECT_LT(app->process().reads, 200);
+
+    // A field with an absurd frame.
+    sim.accessibility.clearPlacements();
+    email->set(A::frame, QRectF(-1e9, -1e9, 2e9, 2e9));
+    sim.accessibility.place(email, emailFrame);
+    EXPECT_FALSE(service.pasteTarget(inEmail));
+}
+
 TEST_F(ServiceFixture, NothingIsResolvedInTheseCases)
 {
     sim.accessibility.place(email, emailFrame);

@@ -5,6 +5,17 @@ SimAccessibilityNode::SimAccessibilityNode(std::shared_ptr<Process> process)
 {
 }
 
+SimAccessibilityNode::~SimAccessibilityNode()
+{
+    // Trees thousands of levels deep are released level by level instead of by recursion.
+    QList<std::shared_ptr<SimAccessibilityNode>> pending = std::move(m_children);
+    while (!pending.isEmpty()) {
+        std::shared_ptr<SimAccessibilityNode> node = pending.takeLast();
+        if (node.use_count() == 1)
+            pending.append(std::move(node->m_children));
+    }
+}
+
 std::shared_ptr<SimAccessibilityNode> SimAccessibilityNode::createApplication(qint64 pid)
 {
     auto process = std::make_shared<Process>();

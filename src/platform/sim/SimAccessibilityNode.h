@@ -28,6 +28,8 @@ public:
         bool acceptsFocus = true;
     };
 
+    ~SimAccessibilityNode() override;
+
     // An application's root element (role AXApplication).
     static std::shared_ptr<SimAccessibilityNode> createApplication(qint64 pid);
 
