@@ -1,7 +1,7 @@
 #pragma once
 // The time one request may spend waiting on other applications' accessibility answers. Each call asks
 // how long it may wait: what is left (at most a per-call cap), divided by how many times the library may
-// wait that long within one call (libatspi waits up to three times its timeout for a silent application).
+// wait that long within one call (libatspi waits up to four times its timeout for a silent application).
 // A call that used up its wait means the application does not answer: the rest of the request gives up.
 
 #include <functional>

@@ -235,9 +235,12 @@ TEST_P(FieldReadingDesktop, AHungApplicationIsGivenUpWithinTheBound)
     timer.restart();
     EXPECT_FALSE(service->focusedFieldDescriptorForCopy(QStringLiteral("ada@example.com"), source));
     const qint64 byCopy = timer.elapsed();
-    // The accessibility calls are bounded by 0.3 s; the rest (X11, the bus) costs a few milliseconds.
-    EXPECT_LT(byPoint, 400) << "pasteTarget blocked " << byPoint << " ms";
-    EXPECT_LT(byCopy, 400) << "the copy check blocked " << byCopy << " ms";
+    RecordProperty("pasteTargetMs", int(byPoint));
+    RecordProperty("copyCheckMs", int(byCopy));
+    // The accessibility calls are bounded by 0.3 s (measured 65-250 ms); the rest (X11, the bus) costs a few
+    // milliseconds, more on a loaded machine.
+    EXPECT_LT(byPoint, 350) << "pasteTarget blocked " << byPoint << " ms";
+    EXPECT_LT(byCopy, 350) << "the copy check blocked " << byCopy << " ms";
 }
 
 TEST_P(FieldReadingDesktop, AnApplicationThatDiesLeavesNothingToRead)
