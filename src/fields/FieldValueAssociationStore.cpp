@@ -129,9 +129,18 @@ QString FieldValueAssociationStore::valueFingerprint(const QString &value) const
 bool FieldValueAssociationStore::repairStoredFingerprints()
 {
     bool changed = false;
+    QHash<QString, std::optional<QString>> values;
+    if (m_fingerprintKey) {
+        QStringList unfingerprinted;
+        for (const FieldValueAssociation &record : std::as_const(m_associations))
+            if (record.valueFingerprint.isEmpty())
+                unfingerprinted.append(record.keychainAccount);
+        if (!unfingerprinted.isEmpty())
+            values = m_keychain.readMany(unfingerprinted);
+    }
     for (FieldValueAssociation &record : m_associations) {
-        if (record.valueFingerprint.isEmpty() && m_fingerprintKey) {
-            if (const std::optional<QString> value = m_keychain.read(record.keychainAccount)) {
+        if (record.valueFingerprint.isEmpty()) {
+            if (const std::optional<QString> value = values.value(record.keychainAccount)) {
                 record.valueFingerprint = valueFingerprint(*value);
                 markChanged(record.id);
                 changed = true;
@@ -277,14 +286,23 @@ QList<FocusedFieldSuggestion> FieldValueAssociationStore::suggestions(const Focu
         login = pending->valueFingerprint;
     const QString fieldScope = field.scopeKey();
 
+    const QList<const FieldValueAssociation *> candidates =
+        Ranking::candidateAssociations(m_associations, field, login, searchable);
+    // Every candidate's value in one go: the secret store may answer them all in one round trip.
+    QStringList accounts;
+    accounts.reserve(candidates.size());
+    for (const FieldValueAssociation *record : candidates)
+        accounts.append(record->keychainAccount);
+    QHash<QString, std::optional<QString>> values = m_keychain.readMany(accounts);
+
     QSet<QString> seen;
-    for (const FieldValueAssociation *record : Ranking::candidateAssociations(m_associations, field, login, searchable)) {
+    for (const FieldValueAssociation *record : candidates) {
         const QString key = record->valueFingerprint.isEmpty() ? QStringLiteral("account:") + record->keychainAccount
                                                                : record->valueFingerprint;
         if (seen.contains(key))
             continue;
         // Only a value that can be read takes its place: an unreadable copy must not hide a readable one.
-        std::optional<QString> value = m_keychain.read(record->keychainAccount);
+        std::optional<QString> value = values.take(record->keychainAccount);
         if (!value)
             continue;
         seen.insert(key);

@@ -13,9 +13,10 @@ SecretStoreStatus FieldValueKeychain::save(const QString &value, const QString &
     return m_store->save(m_service, account, value.toUtf8(), valueLabel());
 }
 
-std::optional<QString> FieldValueKeychain::read(const QString &account)
+namespace {
+
+std::optional<QString> decode(const SecretRead &stored)
 {
-    const SecretRead stored = m_store->read(m_service, account);
     if (!stored.found())
         return std::nullopt;
     // Strict: invalid bytes make the value unreadable rather than quietly different, and a leading byte
@@ -26,6 +27,22 @@ std::optional<QString> FieldValueKeychain::read(const QString &account)
     if (decoder.hasError())
         return std::nullopt;
     return value;
+}
+
+} // namespace
+
+std::optional<QString> FieldValueKeychain::read(const QString &account)
+{
+    return decode(m_store->read(m_service, account));
+}
+
+QHash<QString, std::optional<QString>> FieldValueKeychain::readMany(const QStringList &accounts)
+{
+    QHash<QString, std::optional<QString>> values;
+    const QHash<QString, SecretRead> stored = m_store->readMany(m_service, accounts);
+    for (auto it = stored.begin(); it != stored.end(); ++it)
+        values.insert(it.key(), decode(it.value()));
+    return values;
 }
 
 SecretStoreStatus FieldValueKeychain::remove(const QString &account)

@@ -6,7 +6,9 @@
 #include "platform/SecretStore.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -29,6 +31,8 @@ public:
     // The value, or nothing when it is missing, cannot be read or is not valid UTF-8: callers treat all
     // of these alike, as a value that is not available.
     std::optional<QString> read(const QString &account);
+    // The values of several accounts at once (one round trip where the secret store can), as read() answers.
+    QHash<QString, std::optional<QString>> readMany(const QStringList &accounts);
     // itemNotFound when there was nothing to delete.
     SecretStoreStatus remove(const QString &account);
 

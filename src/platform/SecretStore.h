@@ -5,8 +5,10 @@
 // included) and never appears in a label, a log or an error text.
 
 #include <QByteArray>
+#include <QHash>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 enum class SecretStoreStatus {
     success,
@@ -29,6 +31,9 @@ public:
     virtual SecretStoreStatus save(const QString &service, const QString &account, const QByteArray &secret,
                                    const QString &label) = 0;
     virtual SecretRead read(const QString &service, const QString &account) = 0;
+    // Several items of one service, each as read() would answer it. A backend may fetch them in one round
+    // trip; this one asks for each in turn.
+    virtual QHash<QString, SecretRead> readMany(const QString &service, const QStringList &accounts);
     // itemNotFound when there was nothing to delete.
     virtual SecretStoreStatus remove(const QString &service, const QString &account) = 0;
 

@@ -155,6 +155,33 @@ TEST_F(SecretStoreDesktopTest, ItemsAreKeptApartByServiceAndAccount)
     store.remove(other, "a");
 }
 
+TEST_F(SecretStoreDesktopTest, ManyAtOnceAnswerAsEachWouldAlone)
+{
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(store.save(service, QString::number(i), "secret " + QByteArray::number(i), "Tavlen test item"),
+                  SecretStoreStatus::success);
+    QStringList accounts{"missing", "3", "3"};
+    for (int i = 0; i < 20; ++i)
+        accounts.append(QString::number(i));
+    auto found = store.readMany(service, accounts);
+    ASSERT_EQ(found.size(), 21);
+    EXPECT_EQ(found.value("missing").status, SecretStoreStatus::itemNotFound);
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(found.value(QString::number(i)).secret, "secret " + QByteArray::number(i));
+
+    // Changed and deleted behind this store's back (another program, a keyring manager): never stale.
+    LinuxSecretStore other;
+    ASSERT_EQ(other.remove(service, "5"), SecretStoreStatus::success);
+    ASSERT_EQ(other.save(service, "6", "changed", "Tavlen test item"), SecretStoreStatus::success);
+    found = store.readMany(service, {"5", "6", "7"});
+    EXPECT_EQ(found.value("5").status, SecretStoreStatus::itemNotFound);
+    EXPECT_EQ(found.value("6").secret, "changed");
+    EXPECT_EQ(found.value("7").secret, "secret 7");
+    EXPECT_EQ(store.read(service, "5").status, SecretStoreStatus::itemNotFound);
+    for (int i = 0; i < 20; ++i)
+        store.remove(service, QString::number(i));
+}
+
 // A session bus of our own that offers no services at all (nothing can be activated on it).
 class PrivateBus {
 public:
@@ -230,8 +257,9 @@ TEST_P(SecretStoreUnavailable, EveryCallFailsAtOnceAndSaysWhyOnce)
     }
     const QString helper = DesktopTest::helperPath("tavlen_secret_store");
     const QString service = uniqueService();
-    QStringList commands{"save:new:6869", "read:new", "remove:new"};
-    QList<QByteArray> expected{"save:new failure", "read:new failure", "remove:new failure"};
+    QStringList commands{"save:new:6869", "read:new", "remove:new", "many:new,other"};
+    QList<QByteArray> expected{"save:new failure", "read:new failure", "remove:new failure",
+                               "many:new,other failure,failure"};
 
     if (GetParam().missing == Missing::unlockedKeyring) {
         // A keyring of our own with one item, then locked.
@@ -247,10 +275,11 @@ TEST_P(SecretStoreUnavailable, EveryCallFailsAtOnceAndSaysWhyOnce)
                                        "org.freedesktop.Secret.Service.Lock",
                                        "array:objpath:/org/freedesktop/secrets/collection/login"});
         ASSERT_TRUE(locked.succeeded()) << locked.error.toStdString();
-        commands << "read:kept" << "save:kept:6f74686572" << "remove:kept";
+        commands << "read:kept" << "many:kept,new" << "save:kept:6f74686572" << "remove:kept";
         // A locked keyring still shows which items it holds: what it does not hold is not found.
         expected = {"save:new failure", "read:new itemNotFound", "remove:new itemNotFound",
-                    "read:kept failure", "save:kept failure", "remove:kept failure"};
+                    "many:new,other itemNotFound,itemNotFound", "read:kept failure",
+                    "many:kept,new failure,itemNotFound", "save:kept failure", "remove:kept failure"};
     }
 
     const auto result = DesktopTest::run(helper, QStringList{service} + commands, 10000, {}, environment);

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QScopeGuard>
+#include <QSet>
 #include <QFileInfo>
 #include <QtDebug>
 
@@ -149,8 +150,27 @@ bool LinuxSecretStore::find(const QString &service, const QString &account, Sear
         fail(error.message(), error.isConnectionError());
         return false;
     }
+    if (found.paths.hasUnlocked())
+        m_paths.insert({service, account}, QByteArray(found.paths.unlocked[0]));
+    else
+        m_paths.remove({service, account});
     return true;
 }
+
+namespace {
+
+SecretRead secretFrom(SecretValue *value)
+{
+    SecretRead result;
+    gsize length = 0;
+    const gchar *bytes = secret_value_get(value, &length);
+    result.secret = QByteArray(bytes, qsizetype(length));
+    result.status = SecretStoreStatus::success;
+    secret_value_unref(value);
+    return result;
+}
+
+} // namespace
 
 SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &account, const QByteArray &secret,
                                          const QString &label)
@@ -200,6 +220,16 @@ SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &
 SecretRead LinuxSecretStore::read(const QString &service, const QString &account)
 {
     SecretRead result;
+    // Where the item was last found: one round trip instead of two.
+    const QByteArray known = m_paths.value({service, account});
+    if (!known.isEmpty() && m_service) {
+        Error error;
+        if (SecretValue *value = secret_service_get_secret_for_dbus_path_sync(m_service->proxy, known.constData(),
+                                                                              nullptr, error.out()))
+            return secretFrom(value);
+        // Deleted, locked or moved meanwhile: look again.
+        m_paths.remove({service, account});
+    }
     Search found;
     if (!find(service, account, found))
         return result;
@@ -221,11 +251,65 @@ SecretRead LinuxSecretStore::read(const QString &service, const QString &account
             fail(error.message(), error.isConnectionError());
         return result;
     }
-    gsize length = 0;
-    const gchar *bytes = secret_value_get(value, &length);
-    result.secret = QByteArray(bytes, qsizetype(length));
-    result.status = SecretStoreStatus::success;
-    secret_value_unref(value);
+    return secretFrom(value);
+}
+
+QHash<QString, SecretRead> LinuxSecretStore::readMany(const QString &service, const QStringList &accounts)
+{
+    QHash<QString, SecretRead> result;
+    QHash<QByteArray, QString> accountOfPath;
+    QSet<QString> queued;
+    for (const QString &account : accounts) {
+        if (result.contains(account) || queued.contains(account))
+            continue;
+        QByteArray path = m_paths.value({service, account});
+        if (path.isEmpty()) {
+            Search found;
+            if (!find(service, account, found)) {
+                result.insert(account, SecretRead{});
+                continue;
+            }
+            if (!found.paths.hasUnlocked()) {
+                SecretRead missing;
+                if (found.paths.hasLocked())
+                    fail(kLocked);
+                else
+                    missing.status = SecretStoreStatus::itemNotFound;
+                result.insert(account, missing);
+                continue;
+            }
+            path = found.paths.unlocked[0];
+        }
+        accountOfPath.insert(path, account);
+        queued.insert(account);
+    }
+    if (accountOfPath.isEmpty())
+        return result;
+
+    // Every secret in one round trip.
+    QList<QByteArray> paths = accountOfPath.keys();
+    QList<const gchar *> pathList;
+    for (const QByteArray &path : std::as_const(paths))
+        pathList.append(path.constData());
+    pathList.append(nullptr);
+    GHashTable *secrets = nullptr;
+    if (Service *connection = connect()) {
+        Error error;
+        secrets = secret_service_get_secrets_for_dbus_paths_sync(connection->proxy, pathList.data(), nullptr,
+                                                                 error.out());
+    }
+    for (auto it = accountOfPath.begin(); it != accountOfPath.end(); ++it) {
+        auto *value = secrets ? static_cast<SecretValue *>(g_hash_table_lookup(secrets, it.key().constData())) : nullptr;
+        if (value) {
+            result.insert(it.value(), secretFrom(secret_value_ref(value)));
+        } else {
+            // Not in the answer (gone, locked, or the whole call failed): this one on its own.
+            m_paths.remove({service, it.value()});
+            result.insert(it.value(), read(service, it.value()));
+        }
+    }
+    if (secrets)
+        g_hash_table_unref(secrets);
     return result;
 }
 
@@ -236,6 +320,7 @@ SecretStoreStatus LinuxSecretStore::remove(const QString &service, const QString
         return SecretStoreStatus::failure;
     if (!found.paths.hasUnlocked())
         return found.paths.hasLocked() ? fail(kLocked) : SecretStoreStatus::itemNotFound;
+    m_paths.remove({service, account});
     for (gchar **path = found.paths.unlocked; *path; ++path) {
         Error error;
         if (!secret_service_delete_item_dbus_path_sync(found.connection->proxy, *path, nullptr, error.out()))

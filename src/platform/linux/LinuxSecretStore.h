@@ -5,6 +5,8 @@
 
 #include "platform/SecretStore.h"
 
+#include <QPair>
+
 class LinuxSecretStore : public SecretStore {
     Q_OBJECT
 public:
@@ -14,6 +16,7 @@ public:
     SecretStoreStatus save(const QString &service, const QString &account, const QByteArray &secret,
                            const QString &label) override;
     SecretRead read(const QString &service, const QString &account) override;
+    QHash<QString, SecretRead> readMany(const QString &service, const QStringList &accounts) override;
     SecretStoreStatus remove(const QString &service, const QString &account) override;
 
     // Empty when a session bus may be reached; otherwise why not. libsecret would otherwise start a bus of
@@ -33,4 +36,7 @@ private:
 
     Service *m_service = nullptr;
     bool m_warned = false;
+    // Where each item was found last (object paths name no secret): reads then take one round trip, and
+    // many reads one for all.
+    QHash<QPair<QString, QString>, QByteArray> m_paths;
 };

@@ -1,7 +1,8 @@
 // Runs Tavlen's Linux secret store in this process's environment (another bus, no bus, a locked keyring):
 //   tavlen_secret_store SERVICE COMMAND...
-// Commands: "save:ACCOUNT:HEX", "read:ACCOUNT", "remove:ACCOUNT". Prints one line per command:
-// "<command> <status>" and, for a read that found the item, " <hex of the secret>".
+// Commands: "save:ACCOUNT:HEX", "read:ACCOUNT", "remove:ACCOUNT", "many:ACCOUNT,ACCOUNT...". Prints one line
+// per command: "<command> <status>" (for many, the statuses joined by commas) and, for a read that found the
+// item, " <hex of the secret>".
 #include "platform/linux/LinuxSecretStore.h"
 
 #include <QCoreApplication>
@@ -48,6 +49,13 @@ int main(int argc, char **argv)
             line += name(read.status);
             if (read.found())
                 line += ' ' + read.secret.toHex();
+        } else if (op == QLatin1String("many")) {
+            const QStringList accounts = account.split(QLatin1Char(','));
+            const QHash<QString, SecretRead> found = store.readMany(service, accounts);
+            QByteArrayList statuses;
+            for (const QString &one : accounts)
+                statuses.append(name(found.value(one).status));
+            line += statuses.join(',');
         } else if (op == QLatin1String("remove")) {
             line += name(store.remove(service, account));
         } else {
