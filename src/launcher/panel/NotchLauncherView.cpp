@@ -42,12 +42,13 @@ QList<QUuid> idsOf(const QList<ClipboardItem> &items)
 }
 
 Task<std::optional<QList<ClipboardItem>>> historySearch(QPointer<ClipboardHistoryManager> history,
-                                                        std::optional<ClipboardFilter> filter, QString query)
+                                                        std::optional<ClipboardFilter> filter, QString query,
+                                                        bool includeAnalysisText)
 {
     if (!history)
         co_return std::nullopt;
-    Task<QList<ClipboardItem>> search =
-        history->searchItems(std::move(filter), std::move(query), false, NotchLauncherView::searchLimit);
+    Task<QList<ClipboardItem>> search = history->searchItems(std::move(filter), std::move(query), includeAnalysisText,
+                                                             NotchLauncherView::searchLimit);
     std::optional<QList<ClipboardItem>> found = co_await search;
     co_return found;
 }
@@ -68,8 +69,11 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     QPointer<ClipboardHistoryManager> weakHistory = history;
-    m_search = [weakHistory](std::optional<ClipboardFilter> filter, QString query) {
-        return historySearch(weakHistory, std::move(filter), std::move(query));
+    QPointer<AppState> weakState = appState;
+    m_search = [weakHistory, weakState](std::optional<ClipboardFilter> filter, QString query) {
+        // With local intelligence on, titles, tags and the text found in images are searched as well.
+        const bool includeAnalysisText = weakState && weakState->settings()->settings().aiEnabled;
+        return historySearch(weakHistory, std::move(filter), std::move(query), includeAnalysisText);
     };
 
     // The search field in its bar (placed in the header).
