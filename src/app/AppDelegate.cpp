@@ -35,7 +35,8 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     m_keyValueSync = std::make_unique<ICloudKeyValueSync>(*m_keyValueStore);
     m_appState = std::make_unique<AppState>(m_platform, *m_keyValueSync);
     // The settings window is part of the application in every mode, test mode included.
-    m_settingsWindow = std::make_unique<SettingsWindow>(*m_appState->settings(), *m_appState->filters(), m_platform);
+    m_settingsWindow = std::make_unique<SettingsWindow>(*m_appState->settings(), *m_appState->filters(), m_platform,
+                                                        m_appState->ai());
     connect(m_appState->runtime(), &RuntimeState::settingsPresentationTokenChanged, m_settingsWindow.get(),
             [window = m_settingsWindow.get()] { window->show(); });
 

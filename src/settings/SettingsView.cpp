@@ -1,10 +1,12 @@
 #include "settings/SettingsView.h"
 
+#include "intelligence/ClipboardAIController.h"
 #include "model/FilterManager.h"
 #include "model/SettingsStore.h"
 #include "platform/Appearance.h"
 #include "settings/FiltersSettingsPage.h"
 #include "settings/SettingsPage.h"
+#include "settings/SettingsSection.h"
 #include "ui/FontTable.h"
 
 #include <QBoxLayout>
@@ -58,7 +60,7 @@ SettingsPage *launcherPage(SettingsStore &store, const std::function<Palette()> 
     return page;
 }
 
-SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette()> &palette)
+SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette()> &palette, ClipboardAIController *ai)
 {
     auto *page = new SettingsPage(QStringLiteral("Intelligence"), store, palette);
     SettingsSection *local = page->addSection(QStringLiteral("On this computer"));
@@ -67,6 +69,17 @@ SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette
                                    "computer, and text in images becomes searchable. Nothing leaves the computer."),
                     [](const UserSettingsData &s) { return s.aiEnabled; },
                     [](UserSettingsData &s, bool on) { s.aiEnabled = on; });
+    if (ai) {
+        // Whether the model can answer, in words; the window reads it again each time it opens.
+        auto *availability = new QLabel(availabilityDescription(ai->availability()));
+        availability->setObjectName(QStringLiteral("modelAvailability"));
+        availability->setWordWrap(true);
+        availability->setFont(FontTable::systemFont(12));
+        availability->setContentsMargins(16, 10, 16, 10);
+        local->addWidget(availability);
+        QObject::connect(ai, &ClipboardAIController::availabilityChanged, availability,
+                         [availability, ai] { availability->setText(availabilityDescription(ai->availability())); });
+    }
     SettingsSection *fields = page->addSection(QStringLiteral("Text fields"));
     page->addSwitch(fields, QStringLiteral("Field suggestions"),
                     QStringLiteral("Super + double-click in a text field offers the values used there before. "
@@ -84,7 +97,8 @@ SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette
 
 } // namespace
 
-SettingsView::SettingsView(SettingsStore &settings, FilterManager &filters, const Platform &platform, QWidget *parent)
+SettingsView::SettingsView(SettingsStore &settings, FilterManager &filters, const Platform &platform,
+                           ClipboardAIController *ai, QWidget *parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_platform(platform)
@@ -120,7 +134,7 @@ SettingsView::SettingsView(SettingsStore &settings, FilterManager &filters, cons
     addPage(QStringLiteral("keyboard"), QStringLiteral("Launcher"), launcherPage(settings, palette));
     m_filtersPage = new FiltersSettingsPage(filters, m_symbols, palette);
     addPage(QStringLiteral("line.3.horizontal.decrease"), m_filtersPage->title(), m_filtersPage);
-    addPage(QStringLiteral("sparkles"), QStringLiteral("Intelligence"), intelligencePage(settings, palette));
+    addPage(QStringLiteral("sparkles"), QStringLiteral("Intelligence"), intelligencePage(settings, palette, ai));
 
     connect(m_sidebar, &QListWidget::currentRowChanged, m_pages, &QStackedWidget::setCurrentIndex);
     m_sidebar->setCurrentRow(0);

@@ -9,6 +9,7 @@
 
 #include <QWidget>
 
+class ClipboardAIController;
 class FilterManager;
 class FiltersSettingsPage;
 class QListWidget;
@@ -19,7 +20,9 @@ class SettingsStore;
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
-    SettingsView(SettingsStore &settings, FilterManager &filters, const Platform &platform, QWidget *parent = nullptr);
+    // `ai`, when given, shows whether the local language model can be used.
+    SettingsView(SettingsStore &settings, FilterManager &filters, const Platform &platform,
+                 ClipboardAIController *ai = nullptr, QWidget *parent = nullptr);
 
     Palette palette() const;
     // The page titles, in sidebar order.

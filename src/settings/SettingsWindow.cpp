@@ -1,16 +1,18 @@
 #include "settings/SettingsWindow.h"
 
+#include "intelligence/ClipboardAIController.h"
 #include "settings/SettingsView.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 SettingsWindow::SettingsWindow(SettingsStore &settings, FilterManager &filters, const Platform &platform,
-                               QObject *parent)
+                               ClipboardAIController *ai, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_filters(filters)
     , m_platform(platform)
+    , m_ai(ai)
 {
 }
 
@@ -27,7 +29,7 @@ bool SettingsWindow::isOpen() const
 void SettingsWindow::show()
 {
     if (!m_view) {
-        m_view = new SettingsView(m_settings, m_filters, m_platform);
+        m_view = new SettingsView(m_settings, m_filters, m_platform, m_ai);
         m_view->setObjectName(identifier);
         m_view->setWindowTitle(QStringLiteral("Tavlen Settings"));
         m_view->setMinimumSize(minimumSize);
@@ -38,6 +40,8 @@ void SettingsWindow::show()
             m_view->move(available.center() - QPoint(defaultSize.width() / 2, defaultSize.height() / 2));
         }
     }
+    if (m_ai)
+        m_ai->requestAvailabilityRefresh();
     m_view->show();
     m_view->setWindowState(m_view->windowState() & ~Qt::WindowMinimized);
     m_view->raise();

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSize>
 
+class ClipboardAIController;
 class FilterManager;
 class SettingsStore;
 class SettingsView;
@@ -20,7 +21,9 @@ public:
     static constexpr QSize defaultSize{920, 620};
     static constexpr QSize minimumSize{720, 480};
 
-    SettingsWindow(SettingsStore &settings, FilterManager &filters, const Platform &platform, QObject *parent = nullptr);
+    // With `ai`, each opening reads the language model's availability again.
+    SettingsWindow(SettingsStore &settings, FilterManager &filters, const Platform &platform,
+                   ClipboardAIController *ai = nullptr, QObject *parent = nullptr);
     ~SettingsWindow() override;
 
     // Shows the window (building it the first time), raises it over other windows and gives it the keyboard.
@@ -33,5 +36,6 @@ private:
     SettingsStore &m_settings;
     FilterManager &m_filters;
     Platform m_platform;
+    QPointer<ClipboardAIController> m_ai;
     QPointer<SettingsView> m_view;
 };

@@ -1,0 +1,55 @@
+// The settings window says in words whether the local language model can be used, and reads it again each
+// time the window opens.
+#include "DesktopTest.h"
+
+#include "intelligence/ClipboardAIController.h"
+#include "intelligence/ClipboardAIService.h"
+#include "model/FilterManager.h"
+#include "model/ICloudKeyValueSync.h"
+#include "model/SettingsStore.h"
+#include "model/UnavailableKeyValueStore.h"
+#include "platform/sim/SimPlatform.h"
+#include "settings/SettingsView.h"
+#include "settings/SettingsWindow.h"
+
+#include <QDir>
+#include <QLabel>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(SettingsModelAvailability, ShownInWordsAndReadAgainOnEachOpening)
+{
+    SimPlatform sim;
+    UnavailableKeyValueStore none;
+    ICloudKeyValueSync cloud{none};
+    SettingsStore settings{sim.preferences, cloud, sim.clock};
+    FilterManager filters{sim.preferences, cloud, sim.clock};
+    ClipboardAIService service{sim.languageModel};
+    ClipboardAIController ai{service, sim.clock};
+    SettingsWindow window{settings, filters, sim.platform(), &ai};
+
+    sim.languageModel.currentAvailability = LanguageModelAvailability::modelNotReady;
+    window.show();
+    EXPECT_EQ(sim.languageModel.availabilityChecks(), 1);
+    const QLabel *line = window.view()->page(QStringLiteral("Intelligence"))->findChild<QLabel *>(QStringLiteral("modelAvailability"));
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->text(), QStringLiteral("The local model server is not answering, or its model is not loaded yet."));
+
+    window.view()->showPage(QStringLiteral("Intelligence"));
+    window.view()->resize(SettingsWindow::defaultSize);
+    window.view()->grab().save(QDir(DesktopTest::snapshotDirectory()).filePath(QStringLiteral("settings-model-availability.png")));
+
+    // A server started meanwhile shows when the window opens again.
+    sim.languageModel.currentAvailability = LanguageModelAvailability::available;
+    window.show();
+    EXPECT_EQ(sim.languageModel.availabilityChecks(), 2);
+    EXPECT_EQ(line->text(), QStringLiteral("The local language model is ready."));
+
+    sim.languageModel.currentAvailability = LanguageModelAvailability::notEnabled;
+    window.show();
+    EXPECT_EQ(line->text(), QStringLiteral("No local model server is configured (TAVLEN_MODEL_ENDPOINT is off)."));
+}
+
+} // namespace
