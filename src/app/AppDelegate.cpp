@@ -62,6 +62,11 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     ClipboardHistoryManager *history = m_history.get();
     m_pasteboard->onCapture = [history](const ClipboardCapture &capture) { history->ingest(capture); };
     m_pasteboard->onCaptureReplaced = [history](const ClipboardCapture &capture) { history->replaceCapture(capture); };
+    // The newest copy outlives the application that made it: the pasteboard reloads it from the history.
+    m_pasteboard->keptContent = [history] {
+        return history->items().isEmpty() ? PasteboardContentLoader()
+                                          : PasteboardManager::contentLoader(history->items().first());
+    };
 
     // A text copied out of another application's field belongs to that field.
     QPointer<FocusedFieldSuggestionService> fields = m_appState->focusedFieldSuggestions();

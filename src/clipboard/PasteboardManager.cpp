@@ -1,5 +1,6 @@
 #include "clipboard/PasteboardManager.h"
 
+#include "model/ClipboardItem.h"
 #include "platform/Clock.h"
 #include "platform/Workspace.h"
 
@@ -133,6 +134,13 @@ qint64 PasteboardManager::writePlainText(const QString &text)
 
 qint64 PasteboardManager::writeItems(const PasteboardPayload &payload)
 {
+    const qint64 count = m_pasteboard.writeItems(itemsOf(payload));
+    remember(count);
+    return count;
+}
+
+QList<PasteboardItemData> PasteboardManager::itemsOf(const PasteboardPayload &payload)
+{
     // Omitted representations are left out: an empty image or text would be pasted as if it were real.
     QList<PasteboardItemData> items;
     for (const PasteboardPayloadItem &item : payload.items) {
@@ -144,9 +152,24 @@ qint64 PasteboardManager::writeItems(const PasteboardPayload &payload)
         if (!data.isEmpty())
             items.append(data);
     }
-    const qint64 count = m_pasteboard.writeItems(items);
-    remember(count);
-    return count;
+    return items;
+}
+
+PasteboardContentLoader PasteboardManager::contentLoader(const ClipboardItem &item)
+{
+    return [item]() -> QList<PasteboardItemData> {
+        const std::optional<PasteboardPayload> payload = item.payload();
+        return payload ? itemsOf(*payload) : QList<PasteboardItemData>();
+    };
+}
+
+void PasteboardManager::keep(qint64 changeCount, const ClipboardCapture &capture)
+{
+    if (keptContent) {
+        m_pasteboard.keepContent(changeCount, keptContent());
+        return;
+    }
+    m_pasteboard.keepContent(changeCount, [items = itemsOf(capture.payload)] { return items; });
 }
 
 void PasteboardManager::remember(qint64 changeCount)
@@ -211,6 +234,8 @@ Task<> PasteboardManager::captureChange(qint64 changeCount)
     const bool deliver = filledRepresentations(capture.payload) > 0;
     if (deliver && onCapture)
         onCapture(capture);
+    if (deliver)
+        keep(changeCount, capture);
     if (m_running && looksIncomplete(capture.payload))
         m_rereadTask.start(rereadLoop(changeCount, capture, deliver));
 }
@@ -228,8 +253,12 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
         if (!reading)
             co_return;
         // A read that overlapped a new copy may mix two contents: the poll takes the new one.
-        if (reading->secret || m_pasteboard.changeCount() != changeCount)
+        if (m_pasteboard.changeCount() != changeCount)
             co_return;
+        if (reading->secret) {
+            m_pasteboard.keepContent(changeCount, {}); // marked secret late: never offered again
+            co_return;
+        }
         const PasteboardPayload &payload = reading->capture.payload;
         if (filledRepresentations(payload) > 0 && isAtLeastAsRich(payload, current.payload)
             && payload != current.payload) {
@@ -242,6 +271,7 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
                 if (onCapture)
                     onCapture(current);
             }
+            keep(changeCount, current);
         }
         if (!looksIncomplete(current.payload))
             co_return;

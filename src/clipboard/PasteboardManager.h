@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 
+class ClipboardItem;
 class Clock;
 class Workspace;
 
@@ -50,6 +51,15 @@ public:
     std::function<void(const ClipboardCapture &)> onCapture;
     // A later read of the same copy that is at least as rich; its changeCount is the superseded capture's.
     std::function<void(const ClipboardCapture &replacement)> onCaptureReplaced;
+    // Asked after each capture for where its content can be loaded again (the history's newest item), which
+    // the pasteboard keeps to offer once the copying application is gone. Unset, the capture's own bytes
+    // are kept.
+    std::function<PasteboardContentLoader()> keptContent;
+
+    // The representations that hold data, by item, as the pasteboard takes them.
+    static QList<PasteboardItemData> itemsOf(const PasteboardPayload &payload);
+    // Loads an item's captured representations when called, not before.
+    static PasteboardContentLoader contentLoader(const ClipboardItem &item);
 
     // The kind and the derived fields (text, files, image) of a payload.
     static ClipboardCapture describe(const PasteboardPayload &payload);
@@ -83,6 +93,7 @@ private:
 #endif
     Source frontmostSource() const;
     void remember(qint64 changeCount);
+    void keep(qint64 changeCount, const ClipboardCapture &capture);
     void handleChange();
 
     Clock &m_clock;

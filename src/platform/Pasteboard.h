@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Names of the representation types the rest of the program relies on. A backend maps its own formats onto
 // these where they mean the same thing; every other format keeps its own name.
 namespace PasteboardType {
@@ -74,6 +76,8 @@ struct PasteboardRead {
 
 // One item to write: its representations as (type, bytes), in order.
 using PasteboardItemData = QList<QPair<QString, QByteArray>>;
+// Loads the representations of a copy again, when they are needed (from where the history keeps them).
+using PasteboardContentLoader = std::function<QList<PasteboardItemData>()>;
 
 class Pasteboard : public QObject {
     Q_OBJECT
@@ -98,6 +102,11 @@ public:
     virtual qint64 writeItems(const QList<PasteboardItemData> &items) = 0;
     // Replaces the content with plain text and answers the new change count.
     virtual qint64 writePlainText(const QString &text) = 0;
+
+    // The captured content of change `changeCount` (never a copy marked secret); an empty loader forgets
+    // it. Where the content dies with the application that copied it (X11), the pasteboard offers it
+    // again when that application vanishes without handing it over, so that it lasts until the next copy.
+    virtual void keepContent(qint64 changeCount, PasteboardContentLoader load) = 0;
 
 Q_SIGNALS:
     // The change count moved because another application changed the content (never for our own writes).

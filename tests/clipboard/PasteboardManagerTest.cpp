@@ -478,6 +478,105 @@ TEST_F(PasteboardManagerTest, OurOwnWritesAreNotCaptured)
     EXPECT_EQ(captures[1].text, QStringLiteral("theirs"));
 }
 
+// What is offered again when the owner of the newest content quits without handing it over.
+struct KeepCase {
+    const char *name;
+    std::function<void(SimPlatform &, PasteboardManager &)> script; // after start(), on the simulated clock
+    QList<PasteboardItemData> offeredAgain;                         // empty: nothing, the pasteboard empties
+};
+
+class KeptContentTest : public PasteboardManagerTest, public ::testing::WithParamInterface<KeepCase> {};
+
+TEST_P(KeptContentTest, OnlyTheNewestCapturedCopyThatIsNoSecretIsOfferedAgain)
+{
+    const KeepCase c = GetParam();
+    start();
+    c.script(sim, manager);
+    const qint64 count = sim.pasteboard.changeCount();
+    const int captured = captures.size();
+    sim.pasteboard.ownerQuits();
+    sim.clock.advance(2);
+    if (c.offeredAgain.isEmpty()) {
+        EXPECT_EQ(sim.pasteboard.restores, 0);
+        EXPECT_TRUE(sim.pasteboard.content().isEmpty());
+        EXPECT_GT(sim.pasteboard.changeCount(), count);
+        return;
+    }
+    EXPECT_EQ(sim.pasteboard.restores, 1);
+    EXPECT_EQ(sim.pasteboard.changeCount(), count); // the same content, no new change
+    EXPECT_EQ(captures.size(), captured);           // and not captured again
+    QList<PasteboardItemData> content;
+    for (const SimPasteboard::Item &item : sim.pasteboard.content()) {
+        PasteboardItemData data;
+        for (const Rep &rep : item)
+            data.append({rep.type, rep.data});
+        content.append(data);
+    }
+    EXPECT_EQ(content, c.offeredAgain);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Copies, KeptContentTest,
+    ::testing::Values(
+        KeepCase{"captured copy",
+                 [](SimPlatform &sim, PasteboardManager &) {
+                     sim.pasteboard.copy({{{PasteboardType::plainText, "a"}, {PasteboardType::html, "<b>a</b>"}}});
+                     sim.clock.advance(0.16);
+                 },
+                 {{{PasteboardType::plainText, "a"}, {PasteboardType::html, "<b>a</b>"}}}},
+        KeepCase{"representations the owner withheld are not offered empty",
+                 [](SimPlatform &sim, PasteboardManager &) {
+                     sim.pasteboard.copy({{{PasteboardType::plainText, "a"}, {PasteboardType::png, "", Owner::refuses}}});
+                     sim.clock.advance(0.16);
+                 },
+                 {{{PasteboardType::plainText, "a"}}}},
+        KeepCase{"secret copy after a captured one",
+                 [](SimPlatform &sim, PasteboardManager &) {
+                     sim.pasteboard.copyText(QStringLiteral("a"));
+                     sim.clock.advance(0.16);
+                     sim.pasteboard.copy({{{PasteboardType::plainText, "pw"}, {PasteboardType::passwordManagerHint, "secret"}}});
+                     sim.clock.advance(0.16);
+                 },
+                 {}},
+        KeepCase{"marked secret by a later read",
+                 [](SimPlatform &sim, PasteboardManager &) {
+                     sim.pasteboard.copy({{{PasteboardType::plainText, "pw"}, {PasteboardType::html, "", Owner::refuses}}});
+                     sim.clock.advance(0.16);
+                     sim.pasteboard.setContent({{{PasteboardType::plainText, "pw"}, {PasteboardType::passwordManagerHint, "secret"}}});
+                     sim.clock.advance(1);
+                 },
+                 {}},
+        KeepCase{"richer later read",
+                 [](SimPlatform &sim, PasteboardManager &) {
+                     sim.pasteboard.copy({{{PasteboardType::plainText, "a"}, {PasteboardType::png, "", Owner::refuses}}});
+                     sim.clock.advance(0.16);
+                     sim.pasteboard.setContent({{{PasteboardType::plainText, "a"}, {PasteboardType::png, "PNG"}}});
+                     sim.clock.advance(1);
+                 },
+                 {{{PasteboardType::plainText, "a"}, {PasteboardType::png, "PNG"}}}},
+        KeepCase{"nothing readable",
+                 [](SimPlatform &sim, PasteboardManager &) {
+                     sim.pasteboard.copy({{{PasteboardType::plainText, "", Owner::refuses}}});
+                     sim.clock.advance(0.16);
+                 },
+                 {}},
+        KeepCase{"loaded from where the history keeps it",
+                 [](SimPlatform &sim, PasteboardManager &manager) {
+                     manager.keptContent = [] {
+                         return PasteboardContentLoader([] {
+                             return QList<PasteboardItemData>{{{PasteboardType::plainText, "from the history"}}};
+                         });
+                     };
+                     sim.pasteboard.copyText(QStringLiteral("a"));
+                     sim.clock.advance(0.16);
+                 },
+                 {{{PasteboardType::plainText, "from the history"}}}}),
+    [](const auto &info) {
+        std::string name = info.param.name;
+        std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
+        return name;
+    });
+
 TEST_F(PasteboardManagerTest, AnOwnWriteEndsTheReReadsOfTheCopyBefore)
 {
     sim.pasteboard.copy({{{PasteboardType::plainText, "x"}, {PasteboardType::html, "", Owner::refuses}}});

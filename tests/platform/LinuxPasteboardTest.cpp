@@ -60,6 +60,8 @@ TEST_P(NoDisplayTest, ReportsItselfUnavailableAndDoesNothing)
     readText(&pasteboard, &read);
     ASSERT_TRUE(read.has_value());
     EXPECT_EQ(read->status, PasteboardRead::Status::unavailable);
+    EXPECT_FALSE(pasteboard.isClipboardManager());
+    pasteboard.keepContent(0, [] { return QList<PasteboardItemData>{{{PasteboardType::plainText, "x"}}}; });
 
     SimClock clock;
     PasteboardManager manager(clock, pasteboard, nullptr);

@@ -71,3 +71,56 @@ TEST(X11ClipboardTargets, LatinOneStringsBecomeUtf8)
     EXPECT_EQ(X11ClipboardTargets::toUtf8Text("STRING", "caf\xe9"), QByteArray("caf\xc3\xa9"));
     EXPECT_EQ(X11ClipboardTargets::toUtf8Text("UTF8_STRING", "caf\xc3\xa9"), QByteArray("caf\xc3\xa9"));
 }
+
+namespace {
+
+struct MergeCase {
+    const char *name;
+    QList<PasteboardItemData> items;
+    PasteboardItemData merged;
+};
+
+class MergeTest : public ::testing::TestWithParam<MergeCase> {};
+
+} // namespace
+
+TEST_P(MergeTest, SeveralItemsBecomeTheOneItemX11Holds)
+{
+    EXPECT_EQ(X11ClipboardTargets::mergedItem(GetParam().items), GetParam().merged);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Items, MergeTest,
+    ::testing::Values(
+        MergeCase{"one_item_as_it_is",
+                  {{{PasteboardType::plainText, "a"}, {PasteboardType::html, "<b>a</b>"}}},
+                  {{PasteboardType::plainText, "a"}, {PasteboardType::html, "<b>a</b>"}}},
+        MergeCase{"texts_by_line", {{{PasteboardType::plainText, "a"}}, {{PasteboardType::plainText, "b"}}},
+                  {{PasteboardType::plainText, "a\nb"}}},
+        MergeCase{"uri_lists_by_line",
+                  {{{PasteboardType::uriList, "file:///a"}}, {{PasteboardType::uriList, "file:///b\r\n"}},
+                   {{PasteboardType::uriList, "file:///c"}}},
+                  {{PasteboardType::uriList, "file:///a\r\nfile:///b\r\nfile:///c"}}},
+        MergeCase{"first_of_any_other_type",
+                  {{{PasteboardType::png, "one"}}, {{PasteboardType::png, "two"}, {PasteboardType::html, "<i>"}}},
+                  {{PasteboardType::png, "one"}, {PasteboardType::html, "<i>"}}},
+        MergeCase{"nothing", {}, {}}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(X11ClipboardTargets, PlainTextIsOfferedUnderEveryTextNameAndTheRestUnderItsOwn)
+{
+    const auto offered = X11ClipboardTargets::offeredTargets(PasteboardType::plainText, "caf\xc3\xa9");
+    QList<QByteArray> names;
+    for (const auto &[target, data] : offered) {
+        names.append(target);
+        // STRING is Latin-1 by definition; every other text name carries the UTF-8 as it is.
+        EXPECT_EQ(data, target == "STRING" ? QByteArray("caf\xe9") : QByteArray("caf\xc3\xa9")) << target.constData();
+    }
+    EXPECT_EQ(names, (QList<QByteArray>{"UTF8_STRING", "text/plain;charset=utf-8", "text/plain;charset=UTF-8",
+                                        "text/plain", "STRING", "TEXT"}));
+    // Whatever a capture read under a text name is offered again under the name it was read by.
+    for (const QByteArray &name : names)
+        EXPECT_FALSE(X11ClipboardTargets::targetsForType(PasteboardType::plainText, {name}).isEmpty()) << name.constData();
+    const auto png = X11ClipboardTargets::offeredTargets(PasteboardType::png, "\x89PNG");
+    EXPECT_EQ(png, (QList<QPair<QByteArray, QByteArray>>{{"image/png", "\x89PNG"}}));
+}

@@ -2,6 +2,7 @@
 
 #include "platform/FutureAwaiter.h"
 #include "platform/linux/X11ClipboardTargets.h"
+#include "platform/linux/X11SelectionOwner.h"
 #include "platform/linux/X11SelectionReader.h"
 #include "platform/linux/XcbSession.h"
 
@@ -45,6 +46,47 @@ X11SelectionReader::Targets readTargets(std::shared_ptr<X11SelectionReader> read
     return reader->targets();
 }
 
+// The content a quitting application hands over, read on the reader thread while it waits.
+struct HandedOver {
+    bool secret = false;
+    PasteboardItemData item;
+};
+
+// Reads what the capture reads (one representation per meaning), within the same budget; a copy marked
+// secret, or whose mark cannot be read, is not taken.
+HandedOver readHandedOver(std::shared_ptr<X11SelectionReader> reader, QList<QByteArray> requested)
+{
+    constexpr qint64 byteBudget = 64'000'000;
+    HandedOver result;
+    const X11SelectionReader::Targets offered = reader->targets();
+    if (!offered.answered)
+        return result;
+    QList<QByteArray> targets = offered.names;
+    if (!requested.isEmpty())
+        targets.removeIf([&requested](const QByteArray &t) { return !requested.contains(t); });
+    const QStringList types = X11ClipboardTargets::typesFromTargets(targets);
+    if (types.contains(PasteboardType::passwordManagerHint)) {
+        const PasteboardRead hint = readCandidates(
+            reader, X11ClipboardTargets::targetsForType(PasteboardType::passwordManagerHint, targets), 64, false);
+        if (hint.status != PasteboardRead::Status::data || hint.data.trimmed() == "secret") {
+            result.secret = true;
+            return result;
+        }
+    }
+    qint64 used = 0;
+    for (const QString &type : types) {
+        const PasteboardRead read = readCandidates(reader, X11ClipboardTargets::targetsForType(type, targets),
+                                                   byteBudget - used, type == PasteboardType::plainText);
+        if (read.status == PasteboardRead::Status::data) {
+            used += read.data.size();
+            result.item.append({type, read.data});
+        } else if (read.timedOut) {
+            break;
+        }
+    }
+    return result;
+}
+
 } // namespace
 
 LinuxPasteboard::LinuxPasteboard(QObject *parent, ChangeSource source)
@@ -82,26 +124,97 @@ LinuxPasteboard::LinuxPasteboard(QObject *parent, ChangeSource source)
             return;
         const auto &notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t &>(event);
         if (notify.selection == m_clipboard)
-            handleSelectionEvent(notify.subtype, notify.owner);
+            handleSelectionEvent(notify.subtype, notify.owner, notify.timestamp);
+    });
+    // Keeping content alive needs to know when its owner vanishes: only with selection events.
+    m_owner = std::make_unique<X11SelectionOwner>(*m_session, m_clipboard);
+    m_manager = std::make_unique<X11ClipboardManager>(*m_session, [this](const X11ClipboardManager::SaveRequest &r) {
+        m_takeOverTask.start(takeOver(r));
     });
     m_session->flush();
 }
 
+bool LinuxPasteboard::isClipboardManager() const
+{
+    return m_manager && m_manager->isActive();
+}
+
 LinuxPasteboard::~LinuxPasteboard()
 {
+    m_takeOverTask.cancel();
+    m_manager.reset();
+    m_owner.reset();
     // A read in flight finishes within its timeout; the reader outlives us through its shared pointer.
     m_readers.waitForDone();
 }
 
-void LinuxPasteboard::handleSelectionEvent(quint8 subtype, quint32 owner)
+void LinuxPasteboard::handleSelectionEvent(quint8 subtype, quint32 owner, quint32 time)
 {
-    if (subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER && owner != XCB_NONE && owner == m_ownOwnerWindow
-        && m_pendingOwnChanges > 0) {
+    m_lastEventTime = time;
+    const bool setOwner = subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER;
+    // Taking over the content we already had is no change.
+    if (setOwner && owner != XCB_NONE && m_owner && owner == m_owner->window())
+        return;
+    if (setOwner && owner != XCB_NONE && owner == m_ownOwnerWindow && m_pendingOwnChanges > 0) {
         --m_pendingOwnChanges;
         return;
     }
+    // The owner's window or connection went away without handing the content over. An owner that
+    // cleared the selection on purpose (a new owner None) is left alone: that emptiness is meant.
+    const bool vanished = !setOwner;
+    if (vanished && offerKeptContent(time))
+        return;
+    m_vanishedAfter = vanished ? std::optional<qint64>(m_changeCount) : std::nullopt;
     ++m_changeCount;
     Q_EMIT changed();
+}
+
+void LinuxPasteboard::keepContent(qint64 changeCount, PasteboardContentLoader load)
+{
+    if (changeCount == m_changeCount) {
+        m_kept = {changeCount, std::move(load)};
+        return;
+    }
+    // The capture of a copy whose owner vanished while it was read ends after the loss was counted: it is
+    // still the newest content, and nobody owns the clipboard now.
+    if (m_vanishedAfter == changeCount && m_changeCount == changeCount + 1 && load) {
+        m_kept = {m_changeCount, std::move(load)};
+        if (currentOwner() == XCB_NONE)
+            offerKeptContent(m_lastEventTime);
+    }
+}
+
+bool LinuxPasteboard::offerKeptContent(quint32 time)
+{
+    if (!isClipboardManager() || m_kept.changeCount != m_changeCount || !m_kept.load)
+        return false;
+    const QList<PasteboardItemData> items = m_kept.load();
+    return !items.isEmpty() && takeSelection(items, time);
+}
+
+bool LinuxPasteboard::takeSelection(const QList<PasteboardItemData> &items, quint32 time)
+{
+    X11SelectionOwner::Targets targets;
+    for (const auto &[type, data] : X11ClipboardTargets::mergedItem(items))
+        targets.append(X11ClipboardTargets::offeredTargets(type, data));
+    // The time of the event that brought us here: a newer owner that came meanwhile keeps the selection.
+    return !targets.isEmpty() && m_owner->own(targets, time);
+}
+
+Task<> LinuxPasteboard::takeOver(X11ClipboardManager::SaveRequest request)
+{
+    // Only the owner of CLIPBOARD has anything of it to hand over.
+    if (currentOwner() != request.requestor) {
+        m_manager->finish(request, false);
+        co_return;
+    }
+    QFuture<HandedOver> work = QtConcurrent::run(&m_readers, &readHandedOver, m_reader, request.targets);
+    const std::optional<HandedOver> read = co_await awaitFuture(std::move(work));
+    if (!read)
+        co_return; // we are going away; the manager answers on its way out
+    const quint32 time = request.time != XCB_CURRENT_TIME ? request.time : m_lastEventTime;
+    const bool saved = !read->secret && !read->item.isEmpty() && takeSelection({read->item}, time);
+    m_manager->finish(request, saved);
 }
 
 quint32 LinuxPasteboard::currentOwner()
@@ -171,22 +284,12 @@ qint64 LinuxPasteboard::writeItems(const QList<PasteboardItemData> &items)
 {
     if (!m_available)
         return m_changeCount;
-    // X11 holds one item: representations of several items are merged, lists and texts joined by lines.
     auto *mime = new QMimeData;
-    for (const PasteboardItemData &item : items) {
-        for (const auto &[type, data] : item) {
-            if (type == PasteboardType::plainText) {
-                const QString text = QString::fromUtf8(data);
-                mime->setText(mime->hasText() ? mime->text() + QLatin1Char('\n') + text : text);
-            } else if (type == PasteboardType::uriList && mime->hasFormat(type)) {
-                QByteArray list = mime->data(type);
-                if (!list.endsWith('\n'))
-                    list += "\r\n";
-                mime->setData(type, list + data);
-            } else if (!mime->hasFormat(type)) {
-                mime->setData(type, data);
-            }
-        }
+    for (const auto &[type, data] : X11ClipboardTargets::mergedItem(items)) {
+        if (type == PasteboardType::plainText)
+            mime->setText(QString::fromUtf8(data));
+        else
+            mime->setData(type, data);
     }
     QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
     return finishWrite();

@@ -1,7 +1,5 @@
 #include "platform/linux/X11ClipboardTargets.h"
 
-#include "platform/Pasteboard.h"
-
 #include <algorithm>
 
 namespace {
@@ -110,4 +108,37 @@ QByteArray X11ClipboardTargets::toUtf8Text(const QByteArray &target, const QByte
     if (target == "STRING")
         return QString::fromLatin1(data).toUtf8();
     return data;
+}
+
+PasteboardItemData X11ClipboardTargets::mergedItem(const QList<PasteboardItemData> &items)
+{
+    PasteboardItemData merged;
+    const auto find = [&merged](const QString &type) {
+        return std::find_if(merged.begin(), merged.end(), [&type](const auto &rep) { return rep.first == type; });
+    };
+    for (const PasteboardItemData &item : items) {
+        for (const auto &[type, data] : item) {
+            const auto existing = find(type);
+            if (existing == merged.end()) {
+                merged.append({type, data});
+            } else if (type == PasteboardType::plainText) {
+                existing->second += '\n' + data;
+            } else if (type == PasteboardType::uriList) {
+                if (!existing->second.endsWith('\n'))
+                    existing->second += "\r\n";
+                existing->second += data;
+            }
+        }
+    }
+    return merged;
+}
+
+QList<QPair<QByteArray, QByteArray>> X11ClipboardTargets::offeredTargets(const QString &type, const QByteArray &data)
+{
+    if (type != PasteboardType::plainText)
+        return {{type.toUtf8(), data}};
+    QList<QPair<QByteArray, QByteArray>> offered;
+    for (const QByteArray &target : textTargets())
+        offered.append({target, target == "STRING" ? QString::fromUtf8(data).toLatin1() : data});
+    return offered;
 }

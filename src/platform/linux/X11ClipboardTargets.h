@@ -3,8 +3,11 @@
 // names for the same text and (Qt, GTK) every image format they can convert to; the capture reads one
 // representation per meaning instead.
 
+#include "platform/Pasteboard.h"
+
 #include <QByteArray>
 #include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +23,13 @@ public:
 
     // Text delivered by `target` turned into UTF-8 (STRING is Latin-1 by definition).
     static QByteArray toUtf8Text(const QByteArray &target, const QByteArray &data);
+
+    // X11 holds one item: the representations of several are merged, texts joined by newlines, URI lists
+    // by line, and of any other type the first one kept.
+    static PasteboardItemData mergedItem(const QList<PasteboardItemData> &items);
+    // The targets that offer one representation, each with its bytes: plain text under every text name
+    // (Latin-1 for STRING), anything else under its own name.
+    static QList<QPair<QByteArray, QByteArray>> offeredTargets(const QString &type, const QByteArray &data);
 
     static bool isMetaTarget(const QByteArray &target);
     static bool isTextTarget(const QByteArray &target);

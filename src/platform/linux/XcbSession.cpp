@@ -76,6 +76,22 @@ xcb_atom_t XcbSession::atom(const char *name)
     return value;
 }
 
+int XcbSession::addEventHandler(EventHandler handler)
+{
+    const int id = m_nextHandlerId++;
+    m_handlers.emplace_back(id, std::move(handler));
+    return id;
+}
+
+void XcbSession::removeEventHandler(int id)
+{
+    // Cleared rather than erased: a handler may withdraw itself while the events are handed out.
+    for (auto &[handlerId, handler] : m_handlers) {
+        if (handlerId == id)
+            handler = nullptr;
+    }
+}
+
 void XcbSession::flush()
 {
     if (!m_connection)
@@ -103,11 +119,18 @@ void XcbSession::dispatchQueued()
             m_notifier->setEnabled(false);
         return;
     }
+    ++m_dispatchDepth;
     while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
         Reply<xcb_generic_event_t> owned(event);
-        for (const EventHandler &handler : m_handlers)
-            handler(*event);
+        // A handler may add another one meanwhile: go by index.
+        for (size_t i = 0; i < m_handlers.size(); ++i) {
+            const EventHandler handler = m_handlers[i].second;
+            if (handler)
+                handler(*event);
+        }
     }
+    if (--m_dispatchDepth == 0)
+        std::erase_if(m_handlers, [](const auto &entry) { return !entry.second; });
 }
 
 std::optional<QByteArray> XcbSession::property(xcb_window_t window, xcb_atom_t property, xcb_atom_t type,

@@ -31,7 +31,9 @@ public:
     xcb_window_t root() const { return m_root; }
 
     xcb_atom_t atom(const char *name);
-    void addEventHandler(EventHandler handler) { m_handlers.push_back(std::move(handler)); }
+    // Every event read on the connection goes to each handler; the id withdraws one.
+    int addEventHandler(EventHandler handler);
+    void removeEventHandler(int id);
     // Sends buffered requests, then hands queued events to the handlers.
     void flush();
     // Reading a reply can pull events into xcb's queue without waking the socket notifier: call after
@@ -61,7 +63,9 @@ private:
     xcb_window_t m_root = 0;
     QString m_error;
     QHash<QByteArray, xcb_atom_t> m_atoms;
-    std::vector<EventHandler> m_handlers;
+    std::vector<std::pair<int, EventHandler>> m_handlers;
+    int m_nextHandlerId = 1;
+    int m_dispatchDepth = 0;
     QSocketNotifier *m_notifier = nullptr;
     bool m_dispatchScheduled = false;
 };

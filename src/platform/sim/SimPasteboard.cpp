@@ -77,6 +77,36 @@ void SimPasteboard::clear()
     copy({});
 }
 
+QList<SimPasteboard::Item> SimPasteboard::contentOf(const QList<PasteboardItemData> &items)
+{
+    QList<Item> content;
+    for (const PasteboardItemData &item : items) {
+        Item reps;
+        for (const auto &[type, data] : item)
+            reps.append({type, data});
+        content.append(reps);
+    }
+    return content;
+}
+
+void SimPasteboard::ownerQuits()
+{
+    const QList<PasteboardItemData> kept = keptChangeCount == m_changeCount && m_kept ? m_kept() : QList<PasteboardItemData>();
+    if (kept.isEmpty()) {
+        clear();
+        return;
+    }
+    m_items = contentOf(kept);
+    ++restores;
+    contentChanged();
+}
+
+void SimPasteboard::keepContent(qint64 changeCount, PasteboardContentLoader load)
+{
+    keptChangeCount = load ? changeCount : -1;
+    m_kept = std::move(load);
+}
+
 qint64 SimPasteboard::changeCount()
 {
     ++changeCountQueries;
@@ -141,15 +171,8 @@ Task<PasteboardRead> SimPasteboard::read(int item, QString type, qint64 maxBytes
 qint64 SimPasteboard::writeItems(const QList<PasteboardItemData> &items)
 {
     writes.append(items);
-    QList<Item> content;
-    for (const PasteboardItemData &item : items) {
-        Item reps;
-        for (const auto &[type, data] : item)
-            reps.append({type, data});
-        content.append(reps);
-    }
     // Our own write moves the count but is not reported as another application's change.
-    m_items = content;
+    m_items = contentOf(items);
     ++m_changeCount;
     contentChanged();
     return m_changeCount;

@@ -37,8 +37,11 @@ public:
     void copyText(const QString &text);
     // New content without a change (data an owner provides late).
     void setContent(const QList<Item> &items);
-    // The owner quit: the content is gone and the count moves.
+    // The owner cleared the pasteboard, or quit without anything kept: the content is gone and the count
+    // moves.
     void clear();
+    // The owner quit. Kept content of the newest change is offered again (the count stays), as on X11.
+    void ownerQuits();
     // Whether the owner answers the question of what it holds.
     void setTypesAnswered(bool answered) { m_typesAnswered = answered; }
     void setAvailable(bool available) { m_available = available; }
@@ -53,6 +56,7 @@ public:
     Task<PasteboardRead> read(int item, QString type, qint64 maxBytes) override;
     qint64 writeItems(const QList<PasteboardItemData> &items) override;
     qint64 writePlainText(const QString &text) override;
+    void keepContent(qint64 changeCount, PasteboardContentLoader load) override;
 
     // How long an owner that never answers is waited for.
     double timeout = 0.5;
@@ -60,6 +64,9 @@ public:
     int typeQueries = 0;
     QList<ReadRecord> reads;
     QList<QList<PasteboardItemData>> writes;
+    // The change the kept content belongs to (-1: none), and how often it was offered again.
+    qint64 keptChangeCount = -1;
+    int restores = 0;
 
 private:
 #ifndef Q_MOC_RUN
@@ -69,9 +76,11 @@ private:
     ContentWait waitWhileUnchanged(double seconds);
 #endif
     void contentChanged();
+    static QList<Item> contentOf(const QList<PasteboardItemData> &items);
 
     Clock &m_clock;
     QList<std::function<void()>> m_contentWaits;
+    PasteboardContentLoader m_kept;
     QList<Item> m_items;
     qint64 m_changeCount = 0;
     bool m_typesAnswered = true;

@@ -1,10 +1,15 @@
 // A misbehaving clipboard owner for the capture tests, in raw xcb. It takes CLIPBOARD, answers TARGETS,
 // and for each target either answers, never answers, or quits on the spot:
 //   stalled_clipboard_owner [--answer TARGET=TEXT]... [--stall TARGET]... [--exit-on TARGET]...
-// Prints "ready" once it owns the clipboard; exits when another owner takes it.
+//                           [--clear-after-ms MS]
+// Prints "ready" once it owns the clipboard; exits when another owner takes it. --clear-after-ms gives up
+// the clipboard on purpose (owner None) that long after "ready", prints "cleared" and runs on.
 #include <xcb/xcb.h>
 
+#include <poll.h>
+
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -45,6 +50,7 @@ int main(int argc, char **argv)
     std::map<std::string, std::string> answers;
     std::vector<std::string> stalls;
     std::vector<std::string> exits;
+    int clearAfterMs = -1;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         const std::string value = argv[i + 1];
@@ -55,6 +61,8 @@ int main(int argc, char **argv)
             stalls.push_back(value);
         } else if (option == "--exit-on") {
             exits.push_back(value);
+        } else if (option == "--clear-after-ms") {
+            clearAfterMs = std::atoi(value.c_str());
         }
     }
 
@@ -113,12 +121,11 @@ int main(int argc, char **argv)
     std::printf("ready\n");
     std::fflush(stdout);
 
-    while (xcb_generic_event_t *event = xcb_wait_for_event(connection)) {
+    // Answers one event; false once the program is to end (another owner took the clipboard).
+    const auto handle = [&](xcb_generic_event_t *event) {
         const uint8_t type = event->response_type & 0x7f;
-        if (type == XCB_SELECTION_CLEAR) {
-            std::free(event);
-            return 0;
-        }
+        if (type == XCB_SELECTION_CLEAR)
+            return false;
         if (type == XCB_SELECTION_REQUEST) {
             const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event);
             const xcb_atom_t property = request.property == XCB_ATOM_NONE ? request.target : request.property;
@@ -142,7 +149,33 @@ int main(int argc, char **argv)
                 notify(request, XCB_ATOM_NONE);
             }
         }
+        return true;
+    };
+
+    if (clearAfterMs >= 0) {
+        const auto clearAt = std::chrono::steady_clock::now() + std::chrono::milliseconds(clearAfterMs);
+        pollfd fd{xcb_get_file_descriptor(connection), POLLIN, 0};
+        while (std::chrono::steady_clock::now() < clearAt) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(clearAt - std::chrono::steady_clock::now());
+            ::poll(&fd, 1, int(std::max<long long>(1, left.count())));
+            while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
+                const bool goOn = handle(event);
+                std::free(event);
+                if (!goOn)
+                    return 0;
+            }
+        }
+        xcb_set_selection_owner(connection, XCB_NONE, clipboard, XCB_CURRENT_TIME);
+        xcb_flush(connection);
+        std::printf("cleared\n");
+        std::fflush(stdout);
+    }
+
+    while (xcb_generic_event_t *event = xcb_wait_for_event(connection)) {
+        const bool goOn = handle(event);
         std::free(event);
+        if (!goOn)
+            return 0;
     }
     return 0;
 }
