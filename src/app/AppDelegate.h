@@ -47,6 +47,7 @@ public:
 
     AppState &appState() const { return *m_appState; }
     ClipboardHistoryManager &history() const { return *m_history; }
+    SwiftDataContainer &mainStore() const { return *m_mainStore; }
     ClipboardService &clipboardService() const { return *m_clipboardService; }
     ClipboardOCRService &ocrService() const { return *m_ocrService; }
     ClipboardAnalysisQueue &analysisQueue() const { return *m_analysisQueue; }

@@ -2,6 +2,7 @@
 
 #include "app/AppDelegate.h"
 #include "app/SingleInstanceGuard.h"
+#include "model/SwiftDataContainer.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>
@@ -68,6 +69,6 @@ int main(int argc, char **argv)
     AppDelegate delegate(platform.platform(), AppDelegate::launchOptions(app.arguments()));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::stop);
     delegate.start();
-    std::fprintf(stderr, "tavlen: running; copies are kept in the history.\n");
+    std::fprintf(stderr, "tavlen: running. %s\n", qPrintable(delegate.mainStore().status().message()));
     return app.exec();
 }

@@ -349,7 +349,9 @@ void ClipboardHistoryManager::save()
         m_pendingDeletions.clear();
     } else {
         // The history in memory stays as changed; the next save tries these changes again.
-        qWarning("Could not save the clipboard history: %s", qPrintable(error));
+        qWarning("Could not save the clipboard history: %s. The copies since the last save are kept in memory "
+                 "only, and saved with the next change; if Tavlen quits first, they are lost.",
+                 qPrintable(error));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "model/SqlValues.h"
 #include "model/SwiftDataContainer.h"
+#include "platform/FileProblem.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <QSqlQuery>
 #include <QtDebug>
 
+#include <cerrno>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -52,14 +55,14 @@ bool writeFile(const QString &path, const QByteArray &data, QString *error)
     const QString temporary = path + QStringLiteral(".partial");
     QFile file(temporary);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() || !file.flush()) {
-        fail(error, QStringLiteral("cannot write %1: %2").arg(temporary, file.errorString()));
+        fail(error, FileProblem::describe(errno, temporary));
         file.close();
         QFile::remove(temporary);
         return false;
     }
     file.close();
-    if (!QFile::rename(temporary, path)) {
-        fail(error, QStringLiteral("cannot rename %1 to %2").arg(temporary, path));
+    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
+        fail(error, FileProblem::describe(errno, path));
         QFile::remove(temporary);
         return false;
     }
@@ -79,7 +82,7 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
     QSqlQuery query(m_container.database());
     query.setForwardOnly(true);
     if (!query.exec(QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM ClipboardItem ORDER BY date DESC"))) {
-        fail(error, query.lastError().text());
+        fail(error, m_container.explain(query.lastError()));
         return items;
     }
     const QDir blobs(m_container.blobFolder());
@@ -150,7 +153,7 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
     };
 
     if (!db.transaction()) {
-        fail(error, db.lastError().text());
+        fail(error, m_container.explain(db.lastError()));
         return false;
     }
     auto abort = [&](const QString &message) {
@@ -182,7 +185,7 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
                    + QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     for (const ClipboardItem &item : upserts) {
         if (!collectPrevious(item.id()))
-            return abort(files.lastError().text());
+            return abort(m_container.explain(files.lastError()));
         QString imageName, payloadName;
         if (!fileFor(item.id(), item.imageBlob(), ".image", &imageName)
             || !fileFor(item.id(), item.payloadBlob(), ".payload", &payloadName))
@@ -219,21 +222,21 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
         for (int i = 0; i < int(std::size(values)); ++i)
             upsert.bindValue(i, values[i]);
         if (!upsert.exec())
-            return abort(upsert.lastError().text());
+            return abort(m_container.explain(upsert.lastError()));
     }
 
     QSqlQuery remove(db);
     remove.prepare(QStringLiteral("DELETE FROM ClipboardItem WHERE id = ?"));
     for (const QUuid &id : deletions) {
         if (!collectPrevious(id))
-            return abort(files.lastError().text());
+            return abort(m_container.explain(files.lastError()));
         remove.bindValue(0, id.toString(QUuid::WithoutBraces));
         if (!remove.exec())
-            return abort(remove.lastError().text());
+            return abort(m_container.explain(remove.lastError()));
     }
 
     if (!db.commit())
-        return abort(db.lastError().text());
+        return abort(m_container.explain(db.lastError()));
 
     for (const auto &file : written)
         file.blob->markStored(file.path);

@@ -1,11 +1,20 @@
 #include "model/SqliteStoreFile.h"
 
+#include "platform/FileProblem.h"
+
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QList>
+#include <QPair>
 #include <QSqlQuery>
 #include <QUuid>
 #include <QtDebug>
+
+#include <cerrno>
+#include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -16,6 +25,37 @@ bool renameIfExists(const QString &from, const QString &to)
     return QDir().rename(from, to);
 }
 
+// Some failures (a commit, in Qt 6.4) come without SQLite's result code, only with its standard message.
+int sqliteCodeFromText(const QString &text)
+{
+    static const QList<QPair<QString, int>> messages = {
+        {QStringLiteral("database or disk is full"), 13},
+        {QStringLiteral("file is not a database"), 26},
+        {QStringLiteral("database disk image is malformed"), 11},
+        {QStringLiteral("attempt to write a readonly database"), 8},
+        {QStringLiteral("unable to open database file"), 14},
+        {QStringLiteral("disk I/O error"), 10},
+        {QStringLiteral("database is locked"), 5},
+        {QStringLiteral("out of memory"), 7},
+    };
+    for (const auto &[message, code] : messages) {
+        if (text.contains(message, Qt::CaseInsensitive))
+            return code;
+    }
+    return -1;
+}
+
+// Why the file at `path` cannot be opened for reading and writing, when the system says so.
+QString accessProblem(const QString &path)
+{
+    if (QFileInfo::exists(path)) {
+        if (::access(QFile::encodeName(path).constData(), R_OK | W_OK) != 0)
+            return FileProblem::describe(errno, path);
+        return {};
+    }
+    return FileProblem::prepareFolder(QFileInfo(path).path());
+}
+
 } // namespace
 
 SqliteStoreFile::SqliteStoreFile(const QString &path, SqliteStoreSchema schema,
@@ -24,22 +64,59 @@ SqliteStoreFile::SqliteStoreFile(const QString &path, SqliteStoreSchema schema,
     , m_connectionName(QStringLiteral("tavlen-store-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
     , m_path(path)
 {
-    auto openFile = [&](QString *error) { return open(m_path, error) && (!prepare || prepare(error)); };
-    QString error;
-    if (!path.isEmpty()) {
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        if (openFile(&error))
-            return;
-        close();
-        if (moveAside(error) && openFile(&error))
-            return;
-        close();
-        qWarning("Could not open the %s at %s (%s); it is kept in memory for this run",
-                 qPrintable(m_schema.description), qPrintable(m_path), qPrintable(error));
+    m_status.description = m_schema.description;
+    m_status.contents = m_schema.contents;
+    m_status.storePath = path;
+    if (path.isEmpty()) {
+        m_status.outcome = StoreStatus::Outcome::inMemoryByRequest;
+        openInMemory();
+        return;
     }
-    m_inMemory = true;
-    if (!open(QStringLiteral(":memory:"), &error))
-        qWarning("Could not create the %s in memory: %s", qPrintable(m_schema.description), qPrintable(error));
+    if (const QString problem = FileProblem::prepareFolder(QFileInfo(path).absolutePath()); !problem.isEmpty()) {
+        keepInMemory({false, problem, {}});
+        return;
+    }
+    const auto openFile = [&](Failure *failure) {
+        if (!open(m_path, failure))
+            return false;
+        QString problem;
+        if (!prepare || prepare(&problem))
+            return true;
+        *failure = {false, problem, {}};
+        return false;
+    };
+    Failure failure;
+    if (openFile(&failure)) {
+        m_status.outcome = StoreStatus::Outcome::opened;
+        return;
+    }
+    close();
+    // Only a file that cannot be read is moved aside. One that cannot be used because of its surroundings
+    // (permissions, a full disk) stays where it is, whole, for the next start.
+    if (!failure.fileUnusable) {
+        keepInMemory(failure);
+        return;
+    }
+    QString moveProblem;
+    const QString movedTo = moveAside(&moveProblem);
+    if (movedTo.isEmpty()) {
+        failure.cause += QStringLiteral(", and it could not be moved aside: ") + moveProblem;
+        keepInMemory(failure);
+        return;
+    }
+    Failure second;
+    if (openFile(&second)) {
+        m_status.outcome = StoreStatus::Outcome::movedAside;
+        m_status.movedTo = movedTo;
+        m_status.cause = failure.cause;
+        m_status.detail = failure.detail;
+        qWarning("%s", qPrintable(m_status.message()));
+        return;
+    }
+    close();
+    m_status.movedTo = movedTo;
+    second.cause = QStringLiteral("%1 (the unreadable one was moved to %2)").arg(second.cause, movedTo);
+    keepInMemory(second);
 }
 
 SqliteStoreFile::~SqliteStoreFile()
@@ -57,96 +134,156 @@ QString SqliteStoreFile::errorText(const QSqlError &error)
     return error.text().isEmpty() ? QStringLiteral("unknown database error") : error.text();
 }
 
-bool SqliteStoreFile::open(const QString &databaseName, QString *error)
+QString SqliteStoreFile::explain(const QSqlError &error) const
+{
+    const Failure failure = classify(error, m_path);
+    return QStringLiteral("%1 (Details: %2)").arg(failure.cause, failure.detail);
+}
+
+SqliteStoreFile::Failure SqliteStoreFile::classify(const QSqlError &error, const QString &path)
+{
+    Failure failure;
+    failure.detail = errorText(error);
+    bool ok = false;
+    int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    if (!ok)
+        code = sqliteCodeFromText(error.databaseText());
+    switch (code) {
+    case 11: // SQLITE_CORRUPT
+    case 26: // SQLITE_NOTADB
+        failure.fileUnusable = true;
+        failure.cause = QStringLiteral("the file is damaged or is not a Tavlen store");
+        break;
+    case 13: // SQLITE_FULL
+        failure.cause = QStringLiteral("the disk is full");
+        break;
+    case 3:  // SQLITE_PERM
+    case 8:  // SQLITE_READONLY
+    case 14: // SQLITE_CANTOPEN
+    case 23: // SQLITE_AUTH
+        failure.cause = accessProblem(path);
+        if (failure.cause.isEmpty())
+            failure.cause = code == 14 ? QStringLiteral("the file %1 cannot be opened").arg(path)
+                                       : QStringLiteral("permission denied on %1").arg(path);
+        break;
+    case 10: // SQLITE_IOERR
+        failure.cause = QStringLiteral("the disk reported an input/output error on %1").arg(path);
+        break;
+    case 5: // SQLITE_BUSY
+    case 6: // SQLITE_LOCKED
+        failure.cause = QStringLiteral("another program holds %1 locked").arg(path);
+        break;
+    case 7: // SQLITE_NOMEM
+        failure.cause = QStringLiteral("there is not enough memory");
+        break;
+    default:
+        failure.cause = QStringLiteral("the database could not be used");
+        break;
+    }
+    return failure;
+}
+
+void SqliteStoreFile::keepInMemory(const Failure &failure)
+{
+    m_status.outcome = StoreStatus::Outcome::inMemory;
+    m_status.cause = failure.cause;
+    m_status.detail = failure.detail;
+    qWarning("%s", qPrintable(m_status.message()));
+    openInMemory();
+}
+
+void SqliteStoreFile::openInMemory()
+{
+    m_inMemory = true;
+    Failure failure;
+    if (!open(QStringLiteral(":memory:"), &failure))
+        qWarning("Could not create the %s in memory: %s", qPrintable(m_schema.description), qPrintable(failure.detail));
+}
+
+bool SqliteStoreFile::open(const QString &databaseName, Failure *failure)
 {
     if (databaseName != QLatin1String(":memory:")) {
-        const QFileInfo info(databaseName);
-        if (info.exists() && !info.isFile()) {
-            *error = QStringLiteral("not a regular file");
+        if (QFileInfo(databaseName).isDir()) {
+            *failure = {true, QStringLiteral("%1 is a folder, not a file").arg(databaseName), {}};
             return false;
         }
-        if (info.exists() && !info.isReadable()) {
-            *error = QStringLiteral("not readable");
+        if (const QString problem = accessProblem(databaseName); !problem.isEmpty()) {
+            *failure = {false, problem, {}};
             return false;
         }
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
     db.setDatabaseName(databaseName);
     if (!db.open()) {
-        *error = errorText(db.lastError());
+        *failure = classify(db.lastError(), databaseName);
         return false;
     }
-    return prepareSchema(error);
+    return prepareSchema(failure);
 }
 
-bool SqliteStoreFile::prepareSchema(QString *error)
+bool SqliteStoreFile::prepareSchema(Failure *failure)
 {
     QSqlDatabase db = database();
     QSqlQuery query(db);
+    const auto failed = [&](const QSqlError &error) {
+        *failure = classify(error, m_path);
+        return false;
+    };
+    const auto unusable = [&](const QString &cause) {
+        *failure = {true, cause, {}};
+        return false;
+    };
     // The first statement that reads the file finds out whether it is a database at all.
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()) {
-        *error = errorText(query.lastError());
-        return false;
-    }
-    if (query.value(0).toString() != QLatin1String("ok")) {
-        *error = QStringLiteral("integrity check failed: ") + query.value(0).toString();
-        return false;
-    }
+    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
+        return failed(query.lastError());
+    if (query.value(0).toString() != QLatin1String("ok"))
+        return unusable(QStringLiteral("the integrity check failed: ") + query.value(0).toString());
     query.finish();
-    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next()) {
-        *error = errorText(query.lastError());
-        return false;
-    }
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
+        return failed(query.lastError());
     const int version = query.value(0).toInt();
     query.finish();
     if (version == m_schema.version) {
         for (const QString &statement : std::as_const(m_schema.checkStatements)) {
-            if (!query.exec(statement)) {
-                *error = QStringLiteral("schema does not match: ") + errorText(query.lastError());
-                return false;
-            }
+            if (!query.exec(statement))
+                return unusable(QStringLiteral("its tables are not those of a %1 (%2)")
+                                    .arg(m_schema.description, errorText(query.lastError())));
             query.finish();
         }
-        return useWriteAheadLog(error);
+        return useWriteAheadLog(failure);
     }
-    if (version != 0) {
-        *error = QStringLiteral("schema version %1, expected %2").arg(version).arg(m_schema.version);
-        return false;
-    }
-    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next()) {
-        *error = errorText(query.lastError());
-        return false;
-    }
-    if (query.value(0).toInt() != 0) {
-        *error = QStringLiteral("unversioned database with foreign tables");
-        return false;
-    }
+    if (version != 0)
+        return unusable(QStringLiteral("it has schema version %1, and this Tavlen reads version %2")
+                            .arg(version)
+                            .arg(m_schema.version));
+    if (!query.exec(QStringLiteral("SELECT count(*) FROM sqlite_master")) || !query.next())
+        return failed(query.lastError());
+    if (query.value(0).toInt() != 0)
+        return unusable(QStringLiteral("it is a database of another program"));
     query.finish();
-    if (!db.transaction()) {
-        *error = errorText(db.lastError());
-        return false;
-    }
+    if (!db.transaction())
+        return failed(db.lastError());
     for (const QString &statement : std::as_const(m_schema.createStatements)) {
         if (!query.exec(statement)) {
-            *error = errorText(query.lastError());
+            const QSqlError error = query.lastError();
             db.rollback();
-            return false;
+            return failed(error);
         }
     }
     if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(m_schema.version)) || !db.commit()) {
-        *error = errorText(query.lastError());
+        const QSqlError error = query.lastError().type() != QSqlError::NoError ? query.lastError() : db.lastError();
         db.rollback();
-        return false;
+        return failed(error);
     }
-    return useWriteAheadLog(error);
+    return useWriteAheadLog(failure);
 }
 
-bool SqliteStoreFile::useWriteAheadLog(QString *error)
+bool SqliteStoreFile::useWriteAheadLog(Failure *failure)
 {
     // Only once the file is known to be ours: switching the journal writes to the file.
     QSqlQuery query(database());
     if (!query.exec(QStringLiteral("PRAGMA journal_mode=WAL")) || !query.exec(QStringLiteral("PRAGMA synchronous=NORMAL"))) {
-        *error = errorText(query.lastError());
+        *failure = classify(query.lastError(), m_path);
         return false;
     }
     return true;
@@ -163,25 +300,21 @@ void SqliteStoreFile::close()
         QSqlDatabase::removeDatabase(m_connectionName);
 }
 
-bool SqliteStoreFile::moveAside(const QString &reason)
+QString SqliteStoreFile::moveAside(QString *problem)
 {
     const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
     QString target = m_path + QStringLiteral(".unusable-") + stamp;
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = m_path + QStringLiteral(".unusable-%1-%2").arg(stamp).arg(n);
 
-    if (!renameIfExists(m_path, target)) {
-        qWarning("The %s at %s cannot be used (%s) and could not be moved aside", qPrintable(m_schema.description),
-                 qPrintable(m_path), qPrintable(reason));
-        return false;
+    if (::rename(QFile::encodeName(m_path).constData(), QFile::encodeName(target).constData()) != 0) {
+        *problem = FileProblem::describe(errno, QFileInfo(m_path).path());
+        return {};
     }
     // The journal and the files beside the store belong to the store that was moved; they go with it.
     QStringList suffixes{QStringLiteral("-wal"), QStringLiteral("-shm")};
     suffixes += m_schema.companionSuffixes;
     for (const QString &suffix : std::as_const(suffixes))
         renameIfExists(m_path + suffix, target + suffix);
-    m_movedAsidePath = target;
-    qWarning("The %s at %s cannot be used (%s); it was moved to %s and starts empty", qPrintable(m_schema.description),
-             qPrintable(m_path), qPrintable(reason), qPrintable(target));
-    return true;
+    return target;
 }

@@ -1,8 +1,12 @@
 #pragma once
 // One SQLite file of the program's stores, opened the way each of them needs it: integrity checked, WAL
-// journal, the schema created on an empty file and checked on an existing one. A file that cannot be used
-// is moved aside with a time-stamped name (never deleted), together with its journal and the files that
-// belong to it, and a fresh one starts; when even that fails the store lives in memory for this run.
+// journal, the schema created on an empty file and checked on an existing one. A file that cannot be read
+// (damaged, not this store) is moved aside with a time-stamped name (never deleted), together with its
+// journal and the files that belong to it, and a fresh one starts. A file that cannot be used where it is
+// (no permission, a full disk, a file in place of its folder) is left alone and the store lives in memory
+// for this run. status() tells which happened, and why, in words for the user.
+
+#include "model/StoreStatus.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -14,6 +18,8 @@
 struct SqliteStoreSchema {
     // What the store is, for messages: "history store".
     QString description;
+    // What it keeps, for messages: "Copies".
+    QString contents = QStringLiteral("Its contents");
     int version = 1;
     // Run in one transaction on a new, empty file.
     QStringList createStatements;
@@ -26,7 +32,8 @@ struct SqliteStoreSchema {
 class SqliteStoreFile {
 public:
     // Opens (or creates) `path`; an empty path gives a database in memory. `prepare` runs after the file
-    // opened and may still refuse it (with the reason in *error), e.g. when a folder beside it cannot be made.
+    // opened and may still refuse it (with the reason in *error, in plain words), e.g. when a folder beside
+    // it cannot be made; the file is then left where it is.
     SqliteStoreFile(const QString &path, SqliteStoreSchema schema,
                     const std::function<bool(QString *error)> &prepare = {});
     ~SqliteStoreFile();
@@ -37,20 +44,35 @@ public:
     QString path() const { return m_path; }
     bool isInMemory() const { return m_inMemory; }
     // Where an unusable file was moved to during this start, or empty.
-    QString movedAsidePath() const { return m_movedAsidePath; }
+    QString movedAsidePath() const { return m_status.movedTo; }
+    // What became of the file at start-up, with the sentence for the user.
+    const StoreStatus &status() const { return m_status; }
 
     static QString errorText(const QSqlError &error);
+    // A failed operation on this store in plain words ("the disk is full"), the database's own after them.
+    QString explain(const QSqlError &error) const;
 
 private:
-    bool open(const QString &databaseName, QString *error);
-    bool prepareSchema(QString *error);
-    bool useWriteAheadLog(QString *error);
+    struct Failure {
+        bool fileUnusable = false; // the file itself cannot be read as this store: moving it aside helps
+        QString cause;
+        QString detail;
+    };
+    // What a database error means for the file at `path`.
+    static Failure classify(const QSqlError &error, const QString &path);
+
+    bool open(const QString &databaseName, Failure *failure);
+    bool prepareSchema(Failure *failure);
+    bool useWriteAheadLog(Failure *failure);
+    void keepInMemory(const Failure &failure);
+    void openInMemory();
     void close();
-    bool moveAside(const QString &reason);
+    // Renames the file with its journal and companions; the new path, or empty with the reason.
+    QString moveAside(QString *problem);
 
     SqliteStoreSchema m_schema;
     QString m_connectionName;
     QString m_path;
-    QString m_movedAsidePath;
+    StoreStatus m_status;
     bool m_inMemory = false;
 };

@@ -1,5 +1,6 @@
 #include "model/SwiftDataContainer.h"
 
+#include "platform/FileProblem.h"
 #include "platform/StorageLocations.h"
 
 #include <QDir>
@@ -40,6 +41,7 @@ SqliteStoreSchema schema()
 {
     SqliteStoreSchema schema;
     schema.description = QStringLiteral("history store");
+    schema.contents = QStringLiteral("Copies");
     schema.version = SwiftDataContainer::schemaVersion;
     for (const char *statement : kCreateStatements)
         schema.createStatements.append(QString::fromLatin1(statement));
@@ -65,10 +67,8 @@ SwiftDataContainer::SwiftDataContainer(const QString &folder, QObject *parent)
     }
     const QString blobFolder = m_blobFolder;
     m_file = std::make_unique<SqliteStoreFile>(m_storePath, schema(), [blobFolder](QString *error) {
-        if (QDir().mkpath(blobFolder))
-            return true;
-        *error = QStringLiteral("cannot create the folder %1").arg(blobFolder);
-        return false;
+        *error = FileProblem::prepareFolder(blobFolder);
+        return error->isEmpty();
     });
     if (m_file->isInMemory())
         m_blobFolder.clear();

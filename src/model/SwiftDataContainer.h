@@ -10,9 +10,9 @@
 
 class StorageLocations;
 
-// The main store ("default.store": history, and snippets later) and the folder of large values beside it.
-// A store that cannot be opened is moved aside with a time-stamped name and a fresh one starts; when even
-// that fails the history lives in memory for this run.
+// The main store ("default.store": history, and snippets later) and the folder of large values beside it,
+// opened as every store file is (SqliteStoreFile): moved aside when it cannot be read, kept in memory for
+// this run when it cannot be used where it is; status() says which and why.
 class SwiftDataContainer : public QObject
 {
     Q_OBJECT
@@ -36,6 +36,10 @@ public:
     bool isInMemory() const { return m_file->isInMemory(); }
     // Where an unusable store was moved to during this start, or empty.
     QString movedAsidePath() const { return m_file->movedAsidePath(); }
+    // What became of the store at start-up, with the sentence for the user.
+    const StoreStatus &status() const { return m_file->status(); }
+    // A failed database operation in plain words ("the disk is full"), the database's own after them.
+    QString explain(const QSqlError &error) const { return m_file->explain(error); }
 
     bool isCloudSyncEnabled() const { return m_cloudSyncEnabled; }
     void setCloudSyncEnabled(bool enabled);

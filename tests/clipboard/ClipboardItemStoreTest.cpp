@@ -231,3 +231,19 @@ TEST(ClipboardItemStore, EmptyFolderGivesAStoreInMemory)
 }
 
 } // namespace
+
+TEST(ClipboardItemStore, AFailedSaveSaysWhyInPlainWordsAndChangesNothing)
+{
+    QTemporaryDir dir;
+    SwiftDataContainer container(dir.path());
+    ClipboardItemStore store(container);
+    // The value folder now leads somewhere nobody may write, root included.
+    ASSERT_TRUE(QDir(container.blobFolder()).removeRecursively());
+    ASSERT_TRUE(QFile::link(QStringLiteral("/sys"), container.blobFolder()));
+    QString error;
+    EXPECT_FALSE(store.save({makeImageItem(QDateTime::currentDateTimeUtc())}, {}, &error));
+    EXPECT_TRUE(error.startsWith(QStringLiteral("permission denied on ") + container.blobFolder())
+                || error.contains(QStringLiteral("is on a read-only file system")))
+        << error.toStdString();
+    EXPECT_TRUE(store.fetchAll().isEmpty());
+}

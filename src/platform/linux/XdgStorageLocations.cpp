@@ -1,5 +1,7 @@
 #include "platform/linux/XdgStorageLocations.h"
 
+#include "platform/FileProblem.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -13,8 +15,8 @@ QString ensureFolder(QStandardPaths::StandardLocation base)
     // The generic locations follow $XDG_DATA_HOME / $XDG_CONFIG_HOME, without the organisation and
     // application names that AppDataLocation would add.
     const QString path = QDir(QStandardPaths::writableLocation(base)).filePath(folderName);
-    if (!QDir().mkpath(path)) {
-        qWarning("Tavlen cannot create the folder %s; its files cannot be saved.", qPrintable(path));
+    if (const QString problem = FileProblem::prepareFolder(path); !problem.isEmpty()) {
+        qWarning("Tavlen cannot use the folder %s: %s.", qPrintable(path), qPrintable(problem));
         return path;
     }
     // The history holds whatever the user copied: only the user may look inside.
