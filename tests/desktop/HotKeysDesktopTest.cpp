@@ -82,3 +82,54 @@ TEST(LinuxHotKeys, GrabHeldByAnotherClientIsReportedAsExisting)
 }
 
 } // namespace
+
+namespace {
+
+// The keycode of the first key that carries no symbol at all, from xmodmap's table.
+int spareKeycode()
+{
+    const DesktopTest::ProcessResult table = DesktopTest::run(QStringLiteral("xmodmap"), {QStringLiteral("-pke")});
+    for (const QByteArray &line : table.standardOutput.split('\n')) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() == 3 && parts[0] == "keycode" && parts[2] == "=" && parts[1].toInt() > 100)
+            return parts[1].toInt();
+    }
+    return 0;
+}
+
+bool xmodmap(const QString &expression)
+{
+    return DesktopTest::run(QStringLiteral("xmodmap"), {QStringLiteral("-e"), expression}).succeeded();
+}
+
+} // namespace
+
+TEST(LinuxHotKeys, FollowsItsKeyToAnotherKeycodeWhenTheMappingChanges)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxHotKeys hotKeys;
+    ASSERT_TRUE(hotKeys.isAvailable());
+    const auto result = hotKeys.registerHotKey(1, keyOne, superShift, HotKeys::Target::Application, true);
+    ASSERT_EQ(result.status, HotKeys::Status::Ok);
+    QSignalSpy spy(&hotKeys, &HotKeys::pressed);
+
+    // "1" moves from its key to a spare one, as another layout or a remapping tool would do it.
+    const int spare = spareKeycode();
+    ASSERT_GT(spare, 0);
+    const int original = 10;
+    ASSERT_TRUE(xmodmap(QStringLiteral("keycode %1 = 1 exclam").arg(spare)));
+    ASSERT_TRUE(xmodmap(QStringLiteral("keycode %1 =").arg(original)));
+    struct Restore {
+        int spare, original;
+        ~Restore()
+        {
+            xmodmap(QStringLiteral("keycode %1 = 1 exclam").arg(original));
+            xmodmap(QStringLiteral("keycode %1 =").arg(spare));
+        }
+    } restore{spare, original};
+
+    // xdotool types "1" on the key that carries it now.
+    TAVLEN_WAIT_UNTIL(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}) && spy.count() == 1, 5000);
+    EXPECT_EQ(spy.first().first().toUInt(), 1u);
+    hotKeys.unregisterHotKey(result.ref);
+}

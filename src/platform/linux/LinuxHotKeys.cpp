@@ -13,6 +13,10 @@ constexpr xcb_keysym_t numLockKeysym = 0xff7f;
 // The modifiers a hot key is defined by; the rest (Lock, NumLock, Mod3, Mod5) do not matter.
 constexpr quint16 significant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
+// XKB's own event types (the second byte of its events); its header is not needed for these two.
+constexpr quint8 xkbNewKeyboardNotify = 0;
+constexpr quint8 xkbMapNotify = 1;
+
 quint32 grabKey(xcb_keycode_t keycode, quint16 mods)
 {
     return (quint32(keycode) << 16) | mods;
@@ -34,6 +38,13 @@ LinuxHotKeys::LinuxHotKeys(QObject *parent)
     }
     m_root = it.data->root;
     m_keySymbols = xcb_key_symbols_alloc(m_connection);
+    // Clients that use XKB, Qt among them, hear of mapping changes through XKB rather than the core event.
+    const char xkb[] = "XKEYBOARD";
+    xcb_query_extension_reply_t *extension = xcb_query_extension_reply(
+        m_connection, xcb_query_extension(m_connection, sizeof xkb - 1, xkb), nullptr);
+    if (extension && extension->present)
+        m_xkbEventBase = extension->first_event;
+    std::free(extension);
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
@@ -115,15 +126,21 @@ void LinuxHotKeys::ungrab(xcb_keycode_t keycode, quint16 mods)
     xcb_ungrab_key(m_connection, keycode, m_root, mods);
 }
 
+xcb_keycode_t LinuxHotKeys::keycodeFor(quint32 keysym)
+{
+    xcb_keycode_t *codes = xcb_key_symbols_get_keycode(m_keySymbols, keysym);
+    const xcb_keycode_t keycode = codes ? codes[0] : xcb_keycode_t(XCB_NO_SYMBOL);
+    std::free(codes);
+    return keycode;
+}
+
 HotKeys::Result LinuxHotKeys::registerHotKey(quint32 id, quint32 keysym, Modifiers modifiers, Target, bool)
 {
     // Every grab on the root is exclusive and there is one target, so the target and the option make
     // no difference here.
     if (!m_connection)
         return {Status::Unavailable, 0};
-    xcb_keycode_t *codes = xcb_key_symbols_get_keycode(m_keySymbols, keysym);
-    const xcb_keycode_t keycode = codes ? codes[0] : xcb_keycode_t(XCB_NO_SYMBOL);
-    std::free(codes);
+    const xcb_keycode_t keycode = keycodeFor(keysym);
     if (keycode == XCB_NO_SYMBOL)
         return {Status::Unavailable, 0};
 
@@ -142,7 +159,7 @@ HotKeys::Result LinuxHotKeys::registerHotKey(quint32 id, quint32 keysym, Modifie
     }
     xcb_flush(m_connection);
     const Ref ref = m_nextRef++;
-    m_registrations.insert(ref, {id, keycode, mods, all});
+    m_registrations.insert(ref, {id, keysym, keycode, mods, all});
     return {Status::Ok, ref};
 }
 
@@ -158,11 +175,65 @@ void LinuxHotKeys::unregisterHotKey(Ref ref)
     xcb_flush(m_connection);
 }
 
+bool LinuxHotKeys::isMappingChange(const xcb_generic_event_t *event) const
+{
+    const quint8 type = event->response_type & 0x7f;
+    if (type == XCB_MAPPING_NOTIFY)
+        return reinterpret_cast<const xcb_mapping_notify_event_t *>(event)->request != XCB_MAPPING_POINTER;
+    if (m_xkbEventBase && type == m_xkbEventBase) {
+        const quint8 xkbType = reinterpret_cast<const quint8 *>(event)[1];
+        return xkbType == xkbNewKeyboardNotify || xkbType == xkbMapNotify;
+    }
+    return false;
+}
+
+void LinuxHotKeys::scheduleRegrab()
+{
+    if (m_regrabPending)
+        return;
+    m_regrabPending = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_regrabPending = false;
+            regrab();
+        },
+        Qt::QueuedConnection);
+}
+
+void LinuxHotKeys::regrab()
+{
+    // Another layout, or keys moved by a program: the symbols may sit on other keycodes now, and NumLock
+    // on another modifier. A grab that stays where it was is left alone.
+    xcb_key_symbols_free(m_keySymbols);
+    m_keySymbols = xcb_key_symbols_alloc(m_connection);
+    for (Registration &registration : m_registrations) {
+        const xcb_keycode_t keycode = keycodeFor(registration.keysym);
+        const QList<quint16> wanted = keycode == XCB_NO_SYMBOL ? QList<quint16>() : variants(registration.modifiers);
+        if (keycode == registration.keycode && wanted == registration.variants)
+            continue;
+        for (quint16 variant : std::as_const(registration.variants))
+            ungrab(registration.keycode, variant);
+        registration.keycode = keycode;
+        registration.variants.clear();
+        // A symbol no key carries any more is grabbed again when a later change brings it back.
+        for (quint16 variant : wanted) {
+            if (grab(keycode, variant) == 0)
+                registration.variants.append(variant);
+        }
+    }
+    xcb_flush(m_connection);
+}
+
 bool LinuxHotKeys::nativeEventFilter(const QByteArray &eventType, void *message, qintptr *)
 {
     if (eventType != "xcb_generic_event_t" || m_registrations.isEmpty())
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
+    if (isMappingChange(event)) {
+        scheduleRegrab();
+        return false;
+    }
     const quint8 type = event->response_type & 0x7f;
     if (type != XCB_KEY_PRESS && type != XCB_KEY_RELEASE)
         return false;
