@@ -7,6 +7,7 @@
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
 #include "fields/FieldValueAssociationStore.h"
+#include "fields/FocusedFieldAutoPasteService.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAnalysisQueue.h"
@@ -162,6 +163,15 @@ void AppDelegate::startLauncher()
     m_shortcutService = std::make_unique<NotchShortcutService>(*m_launcherService, *m_platform.screens);
     // A refused registration is not retried or reported: the hot key then simply does nothing.
     m_shortcutService->registerClipboardHotKey(*m_platform.hotKeys, *m_platform.clock);
+
+    m_autoPasteService = std::make_unique<FocusedFieldAutoPasteService>(m_platform, m_appState->settings(),
+                                                                        m_appState->focusedFieldSuggestions());
+    m_autoPasteService->setLauncher(m_launcherService.get(), m_launcherService.get());
+    m_autoPasteService->setClipboardService(m_clipboardService.get());
+    RuntimeState *runtime = m_appState->runtime();
+    m_autoPasteService->setPulseHandler([runtime] { runtime->raiseClipboardPulse(); });
+    m_launcherService->setAIActionHandler(m_autoPasteService.get());
+    m_autoPasteService->startMonitoring();
 }
 
 void AppDelegate::requestPermissionsWhenNeeded()
@@ -184,6 +194,8 @@ void AppDelegate::stop()
         m_shortcutService->stop();
     if (m_launcherService)
         m_launcherService->stop();
+    if (m_autoPasteService)
+        m_autoPasteService->stopMonitoring();
     m_pasteboard->stop();
     m_analysisQueue->stop();
     m_history->stop();

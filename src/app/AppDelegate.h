@@ -14,6 +14,7 @@ class ClipboardHistoryManager;
 class ClipboardItemStore;
 class ClipboardOCRService;
 class ClipboardService;
+class FocusedFieldAutoPasteService;
 class ICloudKeyValueSync;
 class NotchLauncherService;
 class NotchShortcutService;
@@ -54,6 +55,7 @@ public:
     NotchLauncherService *launcherService() const { return m_launcherService.get(); }
     // The "tavlen-settings" window, opened whenever the runtime state asks for the settings.
     SettingsWindow &settingsWindow() const { return *m_settingsWindow; }
+    FocusedFieldAutoPasteService *autoPasteService() const { return m_autoPasteService.get(); }
 
 private:
     void startStores();
@@ -81,4 +83,5 @@ private:
     std::unique_ptr<ClipboardService> m_clipboardService;
     std::unique_ptr<NotchLauncherService> m_launcherService;
     std::unique_ptr<NotchShortcutService> m_shortcutService;
+    std::unique_ptr<FocusedFieldAutoPasteService> m_autoPasteService;
 };

@@ -8,32 +8,47 @@
 #include "model/ClipboardItem.h"
 #include "model/FocusedFieldTarget.h"
 #include "model/NotchLauncherListKind.h"
+#include "platform/Task.h"
 #include "platform/Workspace.h"
 
 #include <QObject>
 #include <QPointF>
+#include <QRectF>
 
 #include <optional>
 
 class NotchAIActionHandling : public QObject {
     Q_OBJECT
 public:
+    // The field the value-history pane was last opened for, while it is still usable.
+    struct NotchTarget {
+        RunningApplication application;
+        FocusedFieldTarget field;
+        // Accessibility space: points, origin at the primary screen's top left, y down.
+        QRectF frame;
+    };
+
     // The frontmost other application has a focused, editable field that can be filled (and the feature
     // and both permissions are on).
     virtual bool hasFocusedField() = 0;
-    // Reads the application's focused field, builds its suggestions, remembers it as the notch target and
-    // puts the context into the launcher shown for that screen; nothing when the field cannot be read.
+    // Reads the application's focused field (or takes the given one), builds its suggestions, remembers it
+    // as the notch target and opens the launcher for that screen with them; beeps when it cannot.
+    // `at` is where the pointer was, in the global screen space.
     virtual void requestAIContext(std::optional<RunningApplication> application,
                                   std::optional<FocusedFieldTarget> target, NotchLauncherListKind list,
                                   std::optional<QPointF> at) = 0;
-    // The remembered field while it is still usable.
-    virtual std::optional<FocusedFieldTarget> currentNotchTarget() = 0;
-    // Refocuses the field and types the value into it.
-    virtual void insertValue(const FocusedFieldSuggestion &suggestion, const FocusedFieldTarget &target) = 0;
-    // Drops the launchers' field contexts and forgets the remembered field.
+    virtual std::optional<NotchTarget> currentNotchTarget() = 0;
+    // Drops the launchers' field contexts and forgets the notch target.
     virtual void clearNotchTarget() = 0;
-    // Types the item's text into the target's field; answers whether it did.
-    virtual bool handleClipboardItemSelect(const ClipboardItem &item, const ClipboardPasteTarget &target) = 0;
+    // Starts putting the value into the field (refocused first); false when it cannot even start.
+    virtual bool insertValue(const FocusedFieldSuggestion &suggestion, const FocusedFieldTarget &target,
+                             const RunningApplication &application, const QRectF &frame) = 0;
+#ifndef Q_MOC_RUN
+    // Types the item's text into the target's field. True once the text is in the field, and also when
+    // it could not be completed after typing had begun (a paste must not repeat it); false when nothing
+    // was typed and the launcher may paste the item its usual way.
+    virtual Task<bool> handleClipboardItemSelect(ClipboardItem item, ClipboardPasteTarget target) = 0;
+#endif
 
 protected:
     using QObject::QObject;

@@ -9,6 +9,15 @@
 #include "model/SettingsStore.h"
 #include "platform/Workspace.h"
 
+namespace {
+
+Task<bool> falseAtOnce()
+{
+    co_return false;
+}
+
+} // namespace
+
 NotchLauncherService::NotchLauncherService(const Platform &platform, AppState *appState,
                                            ClipboardHistoryManager *clipboardHistory, QObject *parent)
     : QObject(parent)
@@ -136,14 +145,17 @@ NotchLauncherWindow *NotchLauncherService::makeLauncherWindow(const ScreenInfo &
         NotchAIActionHandling *handler = self ? self->aiActionHandler() : nullptr;
         if (!handler)
             return;
-        if (const std::optional<FocusedFieldTarget> target = handler->currentNotchTarget())
-            handler->insertValue(suggestion, *target);
+        if (const std::optional<NotchAIActionHandling::NotchTarget> target = handler->currentNotchTarget())
+            handler->insertValue(suggestion, target->field, target->application, target->frame);
         else
             handler->clearNotchTarget();
     };
-    window->onFocusedFieldClipboardItemSelect = [self](const ClipboardItem &item, const ClipboardPasteTarget &target) {
+    window->onFocusedFieldClipboardItemSelect = [self](const ClipboardItem &item,
+                                                       const ClipboardPasteTarget &target) -> Task<bool> {
         NotchAIActionHandling *handler = self ? self->aiActionHandler() : nullptr;
-        return handler && handler->handleClipboardItemSelect(item, target);
+        if (!handler)
+            return falseAtOnce();
+        return handler->handleClipboardItemSelect(item, target);
     };
     window->installContent();
     return window;
@@ -235,6 +247,25 @@ void NotchLauncherService::openLauncher(NotchLauncherListKind list, std::optiona
     target->show(list);
     if (target->demoConfiguration() && target->demoConfiguration()->onListKindSelect)
         target->demoConfiguration()->onListKindSelect(list);
+}
+
+void NotchLauncherService::presentFieldContext(const NotchAIContext &context, NotchLauncherListKind list,
+                                               const ClipboardPasteTarget &target, std::optional<QRectF> fieldFrame,
+                                               QPointF point, bool pointGiven)
+{
+    NotchLauncherWindow *chosen = nullptr;
+    if (m_appState && isFieldWindowEnabled() && fieldFrame)
+        chosen = window(point, m_fieldWindows);
+    else if (m_demoWindow)
+        chosen = m_demoWindow;
+    else
+        chosen = window(point, m_windows);
+    if (!chosen)
+        return;
+    spaceTransitionMonitor().installEventTap();
+    if (pointGiven || !chosen->isExpanded())
+        chosen->updateFieldContext(fieldFrame, point, target);
+    chosen->openForPasteTarget(context, list, target);
 }
 
 void NotchLauncherService::prepareSpaceTransitionMonitor()

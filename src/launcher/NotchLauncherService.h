@@ -7,6 +7,7 @@
 #include "clipboard/ClipboardPasteTarget.h"
 #include "launcher/NotchExpansionCoordinator.h"
 #include "launcher/NotchLauncherDemoConfiguration.h"
+#include "fields/NotchFieldLauncher.h"
 #include "launcher/NotchShortcutLauncher.h"
 #include "launcher/panel/NotchDemoHighlight.h"
 #include "model/LauncherPresentation.h"
@@ -30,7 +31,7 @@ class NotchAIActionHandling;
 class NotchLauncherWindow;
 class NotchSpaceTransitionMonitor;
 
-class NotchLauncherService : public QObject, public NotchShortcutLauncher {
+class NotchLauncherService : public QObject, public NotchShortcutLauncher, public NotchFieldLauncher {
     Q_OBJECT
 public:
     // Windows by screen number; the order carries no meaning.
@@ -64,10 +65,13 @@ public:
 
     // Opens the launcher (or, for a point while the compact window is enabled, the compact window there).
     void openLauncher(NotchLauncherListKind list, std::optional<QPointF> at, std::optional<QRectF> anchor,
-                      std::optional<ClipboardPasteTarget> pasteTarget);
-    void collapseAllExpanded();
+                      std::optional<ClipboardPasteTarget> pasteTarget) override;
+    void presentFieldContext(const NotchAIContext &context, NotchLauncherListKind list,
+                             const ClipboardPasteTarget &target, std::optional<QRectF> fieldFrame, QPointF point,
+                             bool pointGiven) override;
+    void collapseAllExpanded() override;
     // Collapses and empties every window that shows a field context.
-    void clearAIContexts();
+    void clearAIContexts() override;
 
     // --- The onboarding demo ---
     bool presentDemo(const NotchLauncherDemoConfiguration &configuration, std::optional<quint32> screenNumber);

@@ -94,8 +94,11 @@ Task<> pasteClipboardItem(QPointer<NotchLauncherWindow> window, QPointer<AppStat
     if (!window)
         co_return;
     if (hasTarget(target) && window->onFocusedFieldClipboardItemSelect) {
-        const bool typed = window->onFocusedFieldClipboardItemSelect(item, *target);
-        if (typed) {
+        const std::optional<bool> taken = co_await window->onFocusedFieldClipboardItemSelect(item, *target);
+        // A cancelled selection pastes nothing either.
+        if (!taken)
+            co_return;
+        if (*taken) {
             if (history)
                 history->handleItemInserted(item);
             co_return;

@@ -72,7 +72,10 @@ public:
     std::function<bool()> hasFocusedField;
     std::function<void(NotchLauncherListKind)> onAIContextRequest;
     std::function<void(const FocusedFieldSuggestion &)> onAISuggestionSelect;
-    std::function<bool(const ClipboardItem &, const ClipboardPasteTarget &)> onFocusedFieldClipboardItemSelect;
+#ifndef Q_MOC_RUN
+    // True when the field value engine took the item (typed it, or began to); false: paste it instead.
+    std::function<Task<bool>(const ClipboardItem &, const ClipboardPasteTarget &)> onFocusedFieldClipboardItemSelect;
+#endif
 
     // --- State ---
     const ScreenInfo &screen() const { return m_screen; }

@@ -2,6 +2,10 @@
 
 #include "platform/Clock.h"
 
+#include <QPointer>
+
+#include <algorithm>
+
 KeyboardOutput::KeyboardOutput(Clock &clock, QObject *parent)
     : QObject(parent)
     , m_clock(clock)
@@ -27,12 +31,32 @@ bool KeyboardOutput::typeText(const QString &text, qint64 pid)
     return true;
 }
 
-QStringList KeyboardOutput::typingChunks(const QString &text)
+Task<KeyboardOutput::Typed> KeyboardOutput::typeTextPaced(QString text, qint64 pid)
+{
+    QPointer<KeyboardOutput> self(this);
+    Clock &clock = m_clock;
+    Typed typed;
+    const QStringList chunks = typingChunks(text, std::clamp(unicodeRunLength(), 2, int(typingChunkLength)));
+    for (const QString &chunk : chunks) {
+        // Even without a pause the event loop gets its turn between runs.
+        const double pause = std::max(0.0, pauseBeforeUnicodeText(chunk));
+        const bool awake = co_await clock.sleep(pause);
+        if (!awake || !self)
+            co_return typed;
+        if (!self->postUnicodeText(chunk, pid))
+            co_return typed;
+        typed.postedLength += chunk.size();
+    }
+    typed.complete = true;
+    co_return typed;
+}
+
+QStringList KeyboardOutput::typingChunks(const QString &text, int maximumLength)
 {
     QStringList chunks;
     qsizetype start = 0;
     while (start < text.size()) {
-        qsizetype length = std::min<qsizetype>(typingChunkLength, text.size() - start);
+        qsizetype length = std::min<qsizetype>(std::max(2, maximumLength), text.size() - start);
         const qsizetype end = start + length;
         // Half a surrogate pair would come out as a replacement character: keep pairs together.
         if (end < text.size() && text.at(end - 1).isHighSurrogate() && text.at(end).isLowSurrogate())

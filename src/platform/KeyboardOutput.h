@@ -2,6 +2,8 @@
 // Synthetic keyboard input for other applications: shortcut chords (paste, select all) and typed text.
 // Events go to the application that has the keyboard focus.
 
+#include "platform/Task.h"
+
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -44,9 +46,31 @@ public:
     // the typing with false (runs already posted stay posted).
     bool typeText(const QString &text, qint64 pid);
 
-    // The runs typeText posts: typingChunkLength code units each, except that a surrogate pair is never
-    // split (such a run ends one unit early).
-    static QStringList typingChunks(const QString &text);
+    // How far paced typing got: whether every run went out, and how many code units did.
+    struct Typed {
+        bool complete = false;
+        qsizetype postedLength = 0;
+    };
+#ifndef Q_MOC_RUN
+    // Types the whole text run by run like typeText(), but where the backend needs a pause between keys
+    // it waits on the clock instead of blocking, and it lets the event loop run between runs: a long text
+    // never freezes the program. Cancelling the awaiting task stops before the next run.
+    Task<Typed> typeTextPaced(QString text, qint64 pid);
+#endif
+
+    // The runs typeText posts: at most `maximumLength` code units each, except that a surrogate pair is
+    // never split (such a run ends one unit early).
+    static QStringList typingChunks(const QString &text, int maximumLength = typingChunkLength);
+
+    // The longest run the backend posts without pausing inside it (at most typingChunkLength).
+    virtual int unicodeRunLength() { return typingChunkLength; }
+    // Seconds to wait before `chunk` can go out without a pause inside postUnicodeText; 0 when it can
+    // go at once.
+    virtual double pauseBeforeUnicodeText(const QString &chunk)
+    {
+        Q_UNUSED(chunk);
+        return 0;
+    }
 
 protected:
     explicit KeyboardOutput(Clock &clock, QObject *parent = nullptr);

@@ -28,7 +28,7 @@
 class FakeAIHandler : public NotchAIActionHandling {
 public:
     bool focusedField = false;
-    std::optional<FocusedFieldTarget> notchTarget;
+    std::optional<NotchTarget> notchTarget;
     bool acceptsClipboardItems = false;
 
     int contextRequests = 0;
@@ -44,17 +44,19 @@ public:
         ++contextRequests;
         lastRequestedList = list;
     }
-    std::optional<FocusedFieldTarget> currentNotchTarget() override { return notchTarget; }
-    void insertValue(const FocusedFieldSuggestion &suggestion, const FocusedFieldTarget &) override
+    std::optional<NotchTarget> currentNotchTarget() override { return notchTarget; }
+    bool insertValue(const FocusedFieldSuggestion &suggestion, const FocusedFieldTarget &, const RunningApplication &,
+                     const QRectF &) override
     {
         insertedSuggestions.append(suggestion.id);
+        return true;
     }
     void clearNotchTarget() override { ++clearedTargets; }
-    bool handleClipboardItemSelect(const ClipboardItem &item, const ClipboardPasteTarget &) override
+    Task<bool> handleClipboardItemSelect(ClipboardItem item, ClipboardPasteTarget) override
     {
         if (acceptsClipboardItems)
             typedItems.append(item.id());
-        return acceptsClipboardItems;
+        co_return acceptsClipboardItems;
     }
 };
 

@@ -1,6 +1,6 @@
 #include "LauncherTestFixture.h"
 
-#include "launcher/NotchDoubleClickTracker.h"
+#include "fields/NotchDoubleClickTracker.h"
 #include "launcher/NotchExpansionCoordinator.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"
 
@@ -296,12 +296,14 @@ TEST_F(NotchLauncherServiceTest, WindowCallbacksReachTheFieldValueEngine)
     left->onAISuggestionSelect(suggestion);
     EXPECT_TRUE(handler.insertedSuggestions.isEmpty());
     EXPECT_EQ(handler.clearedTargets, 1); // no usable target: the engine forgets it
-    handler.notchTarget = FocusedFieldTarget{sim.accessibility.application(1)->addChild(AccessibilityRole::textField)->element(), {}};
+    handler.notchTarget = NotchAIActionHandling::NotchTarget{
+        editor, FocusedFieldTarget{sim.accessibility.application(1)->addChild(AccessibilityRole::textField)->element(), {}},
+        QRectF(10, 10, 200, 24)};
     left->onAISuggestionSelect(suggestion);
     EXPECT_EQ(handler.insertedSuggestions, QList<QUuid>{suggestion.id});
 
     handler.acceptsClipboardItems = true;
-    EXPECT_TRUE(left->onFocusedFieldClipboardItemSelect(textItem("t"), ClipboardPasteTarget{editor, std::nullopt}));
+    EXPECT_TRUE(left->onFocusedFieldClipboardItemSelect(textItem("t"), ClipboardPasteTarget{editor, std::nullopt}).result().value_or(false));
 }
 
 TEST_F(NotchLauncherServiceTest, WithoutAFieldValueEngineCallbacksDoNothing)
@@ -312,7 +314,7 @@ TEST_F(NotchLauncherServiceTest, WithoutAFieldValueEngineCallbacksDoNothing)
     EXPECT_FALSE(left->hasFocusedField());
     left->onAIContextRequest(NotchLauncherListKind::recent);
     left->onAISuggestionSelect(FocusedFieldSuggestion{});
-    EXPECT_FALSE(left->onFocusedFieldClipboardItemSelect(textItem("t"), ClipboardPasteTarget{editor, std::nullopt}));
+    EXPECT_FALSE(left->onFocusedFieldClipboardItemSelect(textItem("t"), ClipboardPasteTarget{editor, std::nullopt}).result().value_or(true));
     EXPECT_EQ(handler.contextRequests, 0);
     EXPECT_EQ(handler.clearedTargets, 0);
 

@@ -179,9 +179,12 @@ std::optional<LinuxKeyboardOutput::RealKey> LinuxKeyboardOutput::realKey(const K
 xcb_keycode_t LinuxKeyboardOutput::borrowSpare(xcb_keysym_t keysym)
 {
     if (m_nextSpare >= m_pool.size()) {
-        // Give the target time to read the map for the keys it has not handled yet.
+        // Give the target time to read the map for the keys it has not handled yet (what is left of that
+        // time: paced typing may have waited already).
         m_session->flush();
-        m_clock.blockFor(wrapPauseSeconds);
+        const double remaining = wrapPauseSeconds - secondsSinceLastSpare();
+        if (remaining > 0)
+            m_clock.blockFor(remaining);
         m_nextSpare = 0;
     }
     m_lastKeyAt = std::chrono::steady_clock::now();
@@ -191,6 +194,57 @@ xcb_keycode_t LinuxKeyboardOutput::borrowSpare(xcb_keysym_t keysym)
     if (!m_dirty.contains(code))
         m_dirty.append(code);
     return code;
+}
+
+double LinuxKeyboardOutput::secondsSinceLastSpare() const
+{
+    if (m_lastKeyAt == std::chrono::steady_clock::time_point())
+        return wrapPauseSeconds;
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - m_lastKeyAt).count();
+}
+
+int LinuxKeyboardOutput::sparesNeeded(const KeyMap &map, const QString &chunk) const
+{
+    const xcb_keycode_t shift = realKey(map, modifierKeys[1].keysym).value_or(RealKey{}).code;
+    const QList<uint> codePoints = chunk.toUcs4();
+    int needed = 0;
+    for (qsizetype i = 0; i < codePoints.size(); ++i) {
+        const char32_t cp = codePoints.at(i);
+        if (cp == U'\r' && i + 1 < codePoints.size() && codePoints.at(i + 1) == U'\n')
+            continue;
+        const xcb_keysym_t keysym = keysymFor(cp);
+        if (keysym == noSymbol)
+            continue;
+        const std::optional<RealKey> key = realKey(map, keysym);
+        if (!key || (key->shifted && !shift))
+            ++needed;
+    }
+    return needed;
+}
+
+int LinuxKeyboardOutput::unicodeRunLength()
+{
+    if (!isAvailable() || !ensurePool())
+        return typingChunkLength;
+    return std::min(int(typingChunkLength), int(m_pool.size()));
+}
+
+double LinuxKeyboardOutput::pauseBeforeUnicodeText(const QString &chunk)
+{
+    if (!isAvailable() || !ensurePool())
+        return 0;
+    const std::optional<KeyMap> map = readKeyMap();
+    if (!map)
+        return 0;
+    const int needed = sparesNeeded(*map, chunk);
+    if (needed == 0 || m_nextSpare + needed <= m_pool.size())
+        return 0;
+    const double remaining = wrapPauseSeconds - secondsSinceLastSpare();
+    if (remaining > 0)
+        return remaining;
+    // The target has had its pause: start the pool over now rather than in the middle of the run.
+    m_nextSpare = 0;
+    return 0;
 }
 
 void LinuxKeyboardOutput::fake(uint8_t type, xcb_keycode_t code)

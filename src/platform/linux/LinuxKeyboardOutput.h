@@ -35,6 +35,11 @@ public:
 
     bool isAvailable() const override;
     bool postUnicodeText(const QString &chunk, qint64 pid) override;
+    // A run never needs more spare keycodes than the pool has.
+    int unicodeRunLength() override;
+    // When the run would wrap the pool before the target had its pause, the rest of that pause; once
+    // the pause has passed, the pool starts over before the run instead of inside it.
+    double pauseBeforeUnicodeText(const QString &chunk) override;
 
 protected:
     bool postChordHalf(const KeyChord &chord, bool down, qint64 targetPid) override;
@@ -57,6 +62,10 @@ private:
     bool ensurePool();
     // A spare keycode now carrying `keysym`, pausing first when the pool wraps.
     xcb_keycode_t borrowSpare(xcb_keysym_t keysym);
+    // How many of the characters have no key of their own and need a spare keycode.
+    int sparesNeeded(const KeyMap &map, const QString &chunk) const;
+    // Seconds since a spare keycode was last given a character.
+    double secondsSinceLastSpare() const;
     void scheduleRestore();
     void restoreSpares();
     void fake(uint8_t type, xcb_keycode_t code);

@@ -34,6 +34,8 @@ bool SimKeyboardOutput::postChordHalf(const KeyChord &chord, bool down, qint64 t
 
 bool SimKeyboardOutput::postUnicodeText(const QString &chunk, qint64 pid)
 {
+    if (beforeUnicodeText)
+        beforeUnicodeText(chunk);
     if (!available || (pid > 0 && focusedPid() != pid))
         return false;
     typed.append({chunk, focusedPid(), m_simClock.uptime()});

@@ -6,6 +6,8 @@
 
 #include <QList>
 
+#include <functional>
+
 class SimClock;
 class SimWorkspace;
 
@@ -28,6 +30,8 @@ public:
 
     bool isAvailable() const override { return available; }
     bool postUnicodeText(const QString &chunk, qint64 pid) override;
+    int unicodeRunLength() override { return runLength; }
+    double pauseBeforeUnicodeText(const QString &) override { return pauseBeforeEachRun; }
 
     // Everything typed into `pid`, in order.
     QString typedText(qint64 pid) const;
@@ -35,6 +39,11 @@ public:
     bool available = true;
     QList<PostedChord> chords;
     QList<TypedChunk> typed;
+    // How paced typing is cut and paced (a real keyboard map may have few spare keys).
+    int runLength = typingChunkLength;
+    double pauseBeforeEachRun = 0;
+    // Runs before each run of text is posted (or refused): a test can move the focus mid-typing.
+    std::function<void(const QString &chunk)> beforeUnicodeText;
 
 protected:
     bool postChordHalf(const KeyChord &chord, bool down, qint64 targetPid) override;
