@@ -87,4 +87,77 @@ TEST(KeyboardOutputTest, ChordHoldsTheKeyForTwoMilliseconds)
     EXPECT_NEAR(sim.clock.totalBlocked(), 0.002, 1e-12);
 }
 
+TEST(KeyboardOutputTest, ShorterRunsStillKeepSurrogatePairsWhole)
+{
+    const QString emoji = QString::fromUtf8("😀");
+    struct Row {
+        const char *name;
+        QString text;
+        int maximum;
+        QList<int> lengths;
+    };
+    const Row rows[] = {
+        {"runs of 4", QStringLiteral("abcdefghij"), 4, {4, 4, 2}},
+        {"a pair at a run's end moves on", QStringLiteral("abc") + emoji + QStringLiteral("d"), 4, {3, 3}},
+        {"a maximum below 2 still makes progress", emoji + emoji, 1, {2, 2}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        QList<int> lengths;
+        for (const QString &chunk : KeyboardOutput::typingChunks(row.text, row.maximum))
+            lengths.append(int(chunk.size()));
+        EXPECT_EQ(lengths, row.lengths);
+    }
+}
+
+TEST(KeyboardOutputTest, PacedTypingWaitsOnTheClockBetweenRunsAndNeverBlocks)
+{
+    SimPlatform sim;
+    const RunningApplication editor = sim.workspace.addApplication(QStringLiteral("editor"));
+    sim.workspace.bringToFront(editor);
+    sim.keyboard.runLength = 5;
+    sim.keyboard.pauseBeforeEachRun = 0.1;
+    const QString text = QString::fromUtf8("zażółć gęślą jaźń"); // 17 units: runs of 5, 5, 5, 2
+    Task<KeyboardOutput::Typed> typing = sim.keyboard.typeTextPaced(text, editor.pid);
+    EXPECT_TRUE(sim.keyboard.typed.isEmpty()); // the first run waits too
+    sim.clock.advance(0.25);
+    EXPECT_EQ(sim.keyboard.typed.size(), 2);
+    EXPECT_FALSE(typing.isFinished());
+    sim.clock.advance(1);
+    ASSERT_TRUE(typing.isFinished());
+    EXPECT_TRUE(typing.result()->complete);
+    EXPECT_EQ(typing.result()->postedLength, text.size());
+    EXPECT_EQ(sim.keyboard.typedText(editor.pid), text);
+    EXPECT_EQ(sim.clock.totalBlocked(), 0.0);
+}
+
+TEST(KeyboardOutputTest, PacedTypingStopsAtTheFirstRefusedRunOrWhenCancelled)
+{
+    SimPlatform sim;
+    const RunningApplication editor = sim.workspace.addApplication(QStringLiteral("editor"));
+    const RunningApplication terminal = sim.workspace.addApplication(QStringLiteral("terminal"));
+    sim.workspace.bringToFront(editor);
+    sim.keyboard.runLength = 3;
+    int runs = 0;
+    sim.keyboard.beforeUnicodeText = [&](const QString &) {
+        if (++runs == 2)
+            sim.workspace.bringToFront(terminal);
+    };
+    Task<KeyboardOutput::Typed> refused = sim.keyboard.typeTextPaced(QStringLiteral("abcdefghi"), editor.pid);
+    sim.clock.advance(1);
+    ASSERT_TRUE(refused.isFinished());
+    EXPECT_FALSE(refused.result()->complete);
+    EXPECT_EQ(refused.result()->postedLength, 3);
+    EXPECT_EQ(sim.keyboard.typedText(editor.pid), QStringLiteral("abc"));
+    EXPECT_EQ(sim.keyboard.typedText(terminal.pid), QString());
+
+    sim.keyboard.beforeUnicodeText = nullptr;
+    sim.keyboard.pauseBeforeEachRun = 0.1;
+    Task<KeyboardOutput::Typed> cancelled = sim.keyboard.typeTextPaced(QStringLiteral("abcdefghi"), terminal.pid);
+    sim.clock.advance(0.15);
+    cancelled.cancel();
+    sim.clock.advance(1);
+    EXPECT_EQ(sim.keyboard.typedText(terminal.pid), QStringLiteral("abc"));
+}
+
 } // namespace
