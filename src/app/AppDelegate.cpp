@@ -168,6 +168,7 @@ void AppDelegate::startLauncher()
                                                                         m_appState->focusedFieldSuggestions());
     m_autoPasteService->setLauncher(m_launcherService.get(), m_launcherService.get());
     m_autoPasteService->setClipboardService(m_clipboardService.get());
+    m_autoPasteService->setFieldValueAssociations(m_appState->fieldValueAssociations());
     RuntimeState *runtime = m_appState->runtime();
     m_autoPasteService->setPulseHandler([runtime] { runtime->raiseClipboardPulse(); });
     m_launcherService->setAIActionHandler(m_autoPasteService.get());

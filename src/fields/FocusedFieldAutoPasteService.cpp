@@ -1,6 +1,7 @@
 #include "fields/FocusedFieldAutoPasteService.h"
 
 #include "clipboard/ClipboardService.h"
+#include "fields/FieldValueAssociationStore.h"
 #include "fields/FocusedFieldReader.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "fields/views/FocusedFieldTypingEffectWindow.h"
@@ -118,6 +119,11 @@ void FocusedFieldAutoPasteService::setLauncher(QObject *owner, NotchFieldLaunche
 void FocusedFieldAutoPasteService::setClipboardService(ClipboardService *service)
 {
     m_clipboardService = service;
+}
+
+void FocusedFieldAutoPasteService::setFieldValueAssociations(FieldValueAssociationStore *store)
+{
+    m_associations = store;
 }
 
 FocusedFieldAutoPasteService::~FocusedFieldAutoPasteService()
@@ -336,7 +342,10 @@ void FocusedFieldAutoPasteService::requestAIContext(std::optional<RunningApplica
     const QString fieldName = descriptor.title.value_or(descriptor.placeholder.value_or(descriptor.fieldType));
     QList<FocusedFieldSuggestion> history;
     QList<FocusedFieldSuggestion> searchable;
-    // (The field's remembered values come from the field-value store once it is part of the root state.)
+    if (FieldValueAssociationStore *store = m_associations) {
+        history = store->suggestions(descriptor, std::numeric_limits<int>::max(), false);
+        searchable = store->suggestions(descriptor, std::numeric_limits<int>::max(), true);
+    }
     const QList<FocusedFieldSuggestion> samples = m_sampleGenerator.sampleSuggestions(*target, sampleSuggestionCount);
 
     NotchFieldLauncher *windows = launcher();
@@ -539,7 +548,9 @@ Task<> FocusedFieldAutoPasteService::runTyping(Insertion insertion, std::shared_
     overlay.model().showPasteHighlight();
     if (m_onPulse)
         m_onPulse();
-    // (The field-value store records the value here once it is part of the root state.)
+    // The store decides whether and how the value is remembered.
+    if (FieldValueAssociationStore *store = m_associations)
+        store->recordValue(insertion.value, insertion.target.descriptor);
     scheduleTypingEffectHide(typingEffectHideDelay);
     endInsertion(insertion, InsertionOutcome::typed, *state);
 }

@@ -23,6 +23,7 @@
 #include <optional>
 
 class ClipboardService;
+class FieldValueAssociationStore;
 class FocusedFieldSuggestionService;
 class FocusedFieldTypingEffectWindow;
 class SettingsStore;
@@ -58,6 +59,8 @@ public:
     // launcher through the object that owns it) and read when needed.
     void setLauncher(QObject *owner, NotchFieldLauncher *launcher);
     void setClipboardService(ClipboardService *service);
+    // The remembered values offered for a field, and where a typed value is recorded.
+    void setFieldValueAssociations(FieldValueAssociationStore *store);
     // Raises the pulse counter once a value is in a field.
     void setPulseHandler(std::function<void()> handler) { m_onPulse = std::move(handler); }
 
@@ -153,6 +156,7 @@ private:
     QPointer<QObject> m_launcherOwner;
     NotchFieldLauncher *m_launcher = nullptr;
     QPointer<ClipboardService> m_clipboardService;
+    QPointer<FieldValueAssociationStore> m_associations;
     std::function<void()> m_onPulse;
     std::optional<MonitorToken> m_mouseMonitor;
     std::optional<MonitorToken> m_localMouseMonitor;

@@ -6,6 +6,8 @@
 #include "fields/FocusedFieldAutoPasteService.h"
 #include "fields/views/FocusedFieldTypingEffectWindow.h"
 #include "app/RuntimeState.h"
+#include "fields/FieldValueAssociationStore.h"
+#include "fields/FocusedFieldSuggestionService.h"
 
 #include <gtest/gtest.h>
 
@@ -28,6 +30,7 @@ public:
         sim.workspace.bringToFront(browser);
         appState->setClipboardService(clipboardService.get());
         clipboardService->setPreviousActiveApp(browser);
+        appState->fieldValueAssociations()->fetchAssociations();
         sim.eventMonitors.setDoubleClickInterval(0.5);
     }
 
@@ -45,6 +48,7 @@ public:
         autoPaste = std::make_unique<FocusedFieldAutoPasteService>(sim.platform(), appState->settings(),
                                                                    appState->focusedFieldSuggestions());
         autoPaste->setClipboardService(clipboardService.get());
+        autoPaste->setFieldValueAssociations(appState->fieldValueAssociations());
         RuntimeState *runtime = appState->runtime();
         autoPaste->setPulseHandler([runtime] { runtime->raiseClipboardPulse(); });
         if (service) {
@@ -364,6 +368,26 @@ TEST_F(AutoPasteTest, TheLaunchersContextHoldsEveryRememberedValueThreeSamplesAn
     EXPECT_TRUE(context->searchableHistorySuggestions.has_value());
 }
 
+TEST_F(AutoPasteTest, TheFieldsRememberedValuesAreOffered)
+{
+    enableFieldSuggestions();
+    const std::optional<ClipboardPasteTarget> read = appState->focusedFieldSuggestions()->pasteTarget(QPointF(400, 214));
+    ASSERT_TRUE(read && read->field);
+    FieldValueAssociationStore *store = appState->fieldValueAssociations();
+    ASSERT_TRUE(store->recordValue(QStringLiteral("older@example.org"), read->field->descriptor));
+    ASSERT_TRUE(store->recordValue(QStringLiteral("newer@example.org"), read->field->descriptor));
+    start();
+    superDoubleClick(inField);
+    sim.clock.advance(0.1);
+    NotchLauncherWindow *opened = expandedWindow();
+    ASSERT_TRUE(opened && opened->viewModel()->aiContext());
+    QStringList offered;
+    for (const FocusedFieldSuggestion &suggestion : opened->viewModel()->aiContext()->historySuggestions)
+        offered << suggestion.value;
+    EXPECT_TRUE(offered.contains(QStringLiteral("older@example.org"))) << offered.join(u',').toStdString();
+    EXPECT_TRUE(offered.contains(QStringLiteral("newer@example.org")));
+}
+
 TEST_F(AutoPasteTest, ContextRequestsThatCannotBeServedBeep)
 {
     enableFieldSuggestions();
@@ -485,6 +509,32 @@ TEST_F(AutoPasteTest, InsertionRunsItsStepsInOrderAndSucceedsOnceTheValueIsInThe
     sim.clock.advance(0.2);
     EXPECT_FALSE(overlayVisible());
     EXPECT_FALSE(s.isTyping());
+}
+
+TEST_F(AutoPasteTest, ATypedValueIsRememberedForTheFieldEveryTimeItIsTyped)
+{
+    FocusedFieldAutoPasteService &s = start();
+    emulateTyping();
+    const std::optional<ClipboardPasteTarget> read = appState->focusedFieldSuggestions()->pasteTarget(QPointF(400, 214));
+    ASSERT_TRUE(read && read->field);
+    const int pulse = appState->runtime()->clipboardPulseToken();
+    for (int i = 0; i < 2; ++i) {
+        s.insertValue(suggestion(QStringLiteral("twice@example.org")), *read->field, browser, fieldFrame);
+        sim.clock.advance(1);
+        ASSERT_EQ(s.lastInsertionOutcome(), Outcome::typed);
+    }
+    EXPECT_EQ(appState->runtime()->clipboardPulseToken(), pulse + 2);
+    const QList<FocusedFieldSuggestion> remembered =
+        appState->fieldValueAssociations()->suggestions(read->field->descriptor, 10, false);
+    ASSERT_EQ(remembered.size(), 1);
+    EXPECT_EQ(remembered.first().value, QStringLiteral("twice@example.org"));
+    EXPECT_EQ(remembered.first().usageCount, 2);
+
+    // A value that never arrived is not remembered.
+    sim.keyboard.beforeUnicodeText = nullptr;
+    s.insertValue(suggestion(QStringLiteral("lost@example.org")), *read->field, browser, fieldFrame);
+    sim.clock.advance(3);
+    EXPECT_EQ(appState->fieldValueAssociations()->suggestions(read->field->descriptor, 10, false).size(), 1);
 }
 
 TEST_F(AutoPasteTest, WithoutClearingFirstNoControlAIsSent)
