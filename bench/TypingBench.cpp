@@ -12,6 +12,7 @@
 #include "model/ClipboardItem.h"
 #include "platform/AccessibilityAttribute.h"
 #include "platform/AccessibilityValue.h"
+#include "platform/KeyboardOutput.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <benchmark/benchmark.h>
@@ -86,13 +87,6 @@ bool setUp()
                   {QStringLiteral("--at"), QStringLiteral("300,300")});
     if (!readLine(*g_form, "ready"))
         return false;
-    const std::optional<QByteArray> line = readLine(*g_form, "field email");
-    if (!line)
-        return false;
-    const QList<QByteArray> parts = line->split(' ');
-    const QRect rect(parts[2].toInt(), parts[3].toInt(), parts[4].toInt(), parts[5].toInt());
-    const QPointF centre = QPointF(rect.center()) - QPointF(QGuiApplication::primaryScreen()->geometry().topLeft());
-
     g_platform = std::make_unique<LinuxPlatform>();
     LaunchOptions options;
     options.testMode = true; // the stores and the paste service, nothing global
@@ -102,13 +96,23 @@ bool setUp()
     g_typing = std::make_unique<FocusedFieldAutoPasteService>(g_platform->platform(), state.settings(),
                                                               state.focusedFieldSuggestions());
     g_typing->setClipboardService(&g_delegate->clipboardService());
+    // Wait until the window manager has placed the window and the field reads.
     QElapsedTimer timer;
     timer.start();
-    while (timer.elapsed() < 10000 && !g_field) {
+    while (timer.elapsed() < 10000) {
+        g_form->write("geometry\n");
+        const std::optional<QByteArray> line = readLine(*g_form, "field email");
+        if (!line || !readLine(*g_form, "field password"))
+            return false;
+        const QList<QByteArray> parts = line->split(' ');
+        const QRect rect(parts[2].toInt(), parts[3].toInt(), parts[4].toInt(), parts[5].toInt());
+        const QPointF centre = QPointF(rect.center()) - QPointF(QGuiApplication::primaryScreen()->geometry().topLeft());
         QCoreApplication::processEvents();
         g_field = state.focusedFieldSuggestions()->pasteTarget(centre);
+        if (g_field && g_field->field && g_field->application.pid == g_form->processId())
+            return true;
     }
-    return g_field && g_field->field;
+    return false;
 }
 
 void BM_TypedIntoTheField(benchmark::State &state)
