@@ -2,6 +2,7 @@
 // road of a copy on the simulated platform.
 
 #include "app/AppDelegate.h"
+#include "fields/FocusedFieldAutoPasteService.h"
 #include "app/AppState.h"
 #include "app/RuntimeState.h"
 #include "launcher/NotchLauncherService.h"
@@ -82,10 +83,16 @@ TEST(AppDelegate, StartsTheLauncherAndHotKeyAndStopsThemInOrder)
     // Super+Shift and the key that types "1".
     EXPECT_EQ(sim.hotKeys.registrations().first().keysym, 0x31u);
     EXPECT_EQ(sim.hotKeys.registrations().first().modifiers, HotKeys::Modifiers(HotKeys::Super | HotKeys::Shift));
+    // The auto-paste service watches left clicks everywhere and answers the launchers' field requests.
+    ASSERT_NE(delegate.autoPasteService(), nullptr);
+    EXPECT_EQ(delegate.launcherService()->aiActionHandler(), delegate.autoPasteService());
+    EXPECT_TRUE(delegate.autoPasteService()->isMonitoring());
 
     delegate.stop();
     EXPECT_TRUE(sim.hotKeys.registrations().isEmpty());
     EXPECT_TRUE(delegate.launcherService()->windows().isEmpty());
+    EXPECT_FALSE(delegate.autoPasteService()->isMonitoring());
+    EXPECT_EQ(sim.eventMonitors.globalMonitorCount(SimEventMonitors::Kind::MouseDown), 0);
     // A second stop (the destructor's) is harmless.
     delegate.stop();
 }
@@ -96,6 +103,7 @@ TEST(AppDelegate, TestModeInstallsNothingGlobal)
     AppDelegate delegate(sim.platform(), testMode());
     delegate.start();
     EXPECT_EQ(delegate.launcherService(), nullptr);
+    EXPECT_EQ(delegate.autoPasteService(), nullptr);
     EXPECT_TRUE(sim.hotKeys.registrations().isEmpty());
 }
 

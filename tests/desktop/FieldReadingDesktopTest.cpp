@@ -18,16 +18,7 @@
 #include <QHash>
 #include <QScreen>
 
-// libatspi abandons the D-Bus call (with its timeout and closure) of each request an application left
-// unanswered; that is its leak, not ours. Full stacks let the suppression name the libatspi function.
-extern "C" const char *__asan_default_options()
-{
-    return "fast_unwind_on_malloc=0";
-}
-extern "C" const char *__lsan_default_suppressions()
-{
-    return "leak:dbind_send_and_allow_reentry\n";
-}
+#include "HungApplicationLeaks.h"
 
 namespace {
 

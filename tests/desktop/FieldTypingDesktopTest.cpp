@@ -2,9 +2,11 @@
 // Super + double-click on a Qt or GTK login form's e-mail field opens the field's remembered values,
 // choosing one replaces the field's text with it exactly (read back by the application itself), and the
 // value is remembered in the store and the keyring. The focus moving to another window before the keys
-// go out types nothing anywhere, and a French keyboard layout still gets Control+A and the exact text.
+// go out types nothing anywhere, a hung application gets nothing while Tavlen keeps running, and a French
+// keyboard layout still gets Control+A and the exact text.
 
 #include "DesktopTest.h"
+#include "HungApplicationLeaks.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
@@ -21,7 +23,9 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QGuiApplication>
+#include <QElapsedTimer>
 #include <QScreen>
+#include <QTimer>
 
 #include <functional>
 
@@ -274,6 +278,37 @@ TEST_P(FieldTypingDesktopTest, AFrenchKeyboardLayoutStillGetsControlAAndTheExact
     ASSERT_TRUE(waitForOutcome());
     EXPECT_EQ(autoPaste().lastInsertionOutcome(), Outcome::typed);
     EXPECT_EQ(emailText(), value);
+}
+
+TEST_P(FieldTypingDesktopTest, AHungApplicationGetsNothingAndTavlenKeepsRunning)
+{
+    startForm(QStringLiteral("old@example.org"));
+    startTavlen();
+    const std::optional<ClipboardPasteTarget> field = target();
+    ASSERT_TRUE(field);
+    const QRectF frame = delegate->appState().focusedFieldSuggestions()->fieldFrame(*field->field).value();
+    // The longest time Tavlen's own event loop went without a turn meanwhile.
+    QElapsedTimer sinceTick;
+    qint64 longestGap = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        longestGap = std::max(longestGap, sinceTick.restart());
+    });
+
+    form->writeLine("hang 4");
+    FocusedFieldSuggestion suggestion;
+    suggestion.value = QStringLiteral("typed into a hung form");
+    sinceTick.start();
+    ticker.start(50);
+    ASSERT_TRUE(autoPaste().insertValue(suggestion, *field->field, field->application, frame));
+    ASSERT_TRUE(waitForOutcome());
+    ticker.stop();
+    EXPECT_EQ(autoPaste().lastInsertionOutcome(), Outcome::notStarted);
+    // A freeze would last the whole hang; short accessibility calls are all that may hold the loop.
+    EXPECT_LT(longestGap, 2000);
+    ASSERT_TRUE(form->waitForLine("awake", 10000));
+    // Once awake it finds no keys waiting for it.
+    EXPECT_EQ(emailText(), QStringLiteral("old@example.org"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, FieldTypingDesktopTest, ::testing::Values("qt_login_app", "gtk_login_app"),
