@@ -15,6 +15,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -33,31 +34,32 @@ int idleSeconds()
     return configured > 0 ? configured : 120;
 }
 
-// CPU time and wake-ups of a process so far, summed over its living threads.
-struct ProcessCost {
+// CPU time and wake-ups of one thread so far.
+struct ThreadCost {
     double cpuSeconds = 0;
     qint64 wakeups = 0;
 };
 
-std::optional<ProcessCost> costOf(qint64 pid)
+// Every living thread of a process by id; empty once the process is gone.
+QHash<QString, ThreadCost> threadCosts(qint64 pid)
 {
+    QHash<QString, ThreadCost> costs;
     QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
-    if (!tasks.exists())
-        return std::nullopt;
-    ProcessCost cost;
     for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        ThreadCost cost;
         QFile schedstat(tasks.filePath(task + QStringLiteral("/schedstat")));
         if (schedstat.open(QIODevice::ReadOnly))
-            cost.cpuSeconds += schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
+            cost.cpuSeconds = schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
         QFile status(tasks.filePath(task + QStringLiteral("/status")));
-        if (!status.open(QIODevice::ReadOnly))
-            continue;
-        for (const QByteArray &line : status.readAll().split('\n')) {
-            if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
-                cost.wakeups += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+                    cost.wakeups += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+            }
         }
+        costs.insert(task, cost);
     }
-    return cost;
+    return costs;
 }
 
 void sleepSeconds(double seconds)
@@ -65,23 +67,42 @@ void sleepSeconds(double seconds)
     std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-// Waits for the process to settle after start-up, then measures it over the idle window.
+// Waits for the process to settle after start-up, then measures it over the idle window. Threads are
+// sampled ten times a second, so a worker thread that ends meanwhile still counts up to its last sample.
 void measureIdle(benchmark::State &state, qint64 pid)
 {
     sleepSeconds(5);
     for (auto _ : state) {
-        const std::optional<ProcessCost> before = costOf(pid);
-        const auto start = std::chrono::steady_clock::now();
-        sleepSeconds(idleSeconds());
-        const std::optional<ProcessCost> after = costOf(pid);
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (!before || !after) {
-            state.SkipWithError("the process ended while it was measured");
+        const QHash<QString, ThreadCost> baseline = threadCosts(pid);
+        if (baseline.isEmpty()) {
+            state.SkipWithError("the process ended before it was measured");
             return;
         }
+        QHash<QString, ThreadCost> last = baseline;
+        const auto start = std::chrono::steady_clock::now();
+        const auto end = start + std::chrono::duration<double>(idleSeconds());
+        while (std::chrono::steady_clock::now() < end) {
+            sleepSeconds(0.1);
+            const QHash<QString, ThreadCost> now = threadCosts(pid);
+            if (now.isEmpty()) {
+                state.SkipWithError("the process ended while it was measured");
+                return;
+            }
+            for (auto it = now.begin(); it != now.end(); ++it)
+                last.insert(it.key(), it.value());
+        }
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double cpu = 0;
+        qint64 wakeups = 0;
+        for (auto it = last.begin(); it != last.end(); ++it) {
+            const ThreadCost before = baseline.value(it.key());
+            cpu += it->cpuSeconds - before.cpuSeconds;
+            wakeups += it->wakeups - before.wakeups;
+        }
         state.SetIterationTime(elapsed);
-        state.counters["cpu_ms_per_min"] = (after->cpuSeconds - before->cpuSeconds) * 1000 * 60 / elapsed;
-        state.counters["wakeups_per_s"] = double(after->wakeups - before->wakeups) / elapsed;
+        state.counters["cpu_ms_per_min"] = cpu * 1000 * 60 / elapsed;
+        state.counters["wakeups_per_s"] = double(wakeups) / elapsed;
+        state.counters["threads"] = double(last.size());
     }
 }
 
