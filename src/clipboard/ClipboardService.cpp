@@ -14,6 +14,7 @@
 #include "platform/Workspace.h"
 
 #include <QBuffer>
+#include <QScopeGuard>
 #include <QImageReader>
 #include <QUrl>
 
@@ -107,7 +108,10 @@ ClipboardService::ClipboardService(const Platform &platform, PasteboardManager &
 {
 }
 
-ClipboardService::~ClipboardService() = default;
+ClipboardService::~ClipboardService()
+{
+    m_lifetime.end();
+}
 
 void ClipboardService::setHistory(ClipboardHistoryManager *history)
 {
@@ -122,12 +126,26 @@ void ClipboardService::setIsPasting(bool pasting)
     Q_EMIT isPastingChanged(pasting);
 }
 
-bool ClipboardService::requestPermissions()
+bool ClipboardService::canPostKeys()
 {
+    Permissions *permissions = m_platform.permissions;
+    if (permissions && permissions->canPostEvents())
+        return true;
     if (m_requestPermissions)
         return m_requestPermissions();
+    return permissions && permissions->requestEventPosting();
+}
+
+bool ClipboardService::canRefocusFields()
+{
     Permissions *permissions = m_platform.permissions;
-    return permissions && permissions->isTrusted() && permissions->canPostEvents();
+    if (!permissions)
+        return false;
+    if (permissions->isTrusted())
+        return true;
+    // Granted later, it serves the next paste; this one goes ahead without the field.
+    permissions->requestTrust();
+    return false;
 }
 
 std::optional<ClipboardPasteTarget> ClipboardService::focusedFieldTarget()
@@ -170,10 +188,15 @@ ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, 
 
 Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPasteTarget> target)
 {
-    if (m_isPasting || !requestPermissions())
+    if (m_isPasting || !canPostKeys())
         co_return false;
-    QPointer<ClipboardService> self(this);
+    // After every wait the service may be gone (or going): only `self` is used from then on.
+    const Lifetime::Pointer<ClipboardService> self(this, m_lifetime);
     setIsPasting(true);
+    const auto pastingEnds = qScopeGuard([self] {
+        if (self)
+            self->setIsPasting(false);
+    });
 
     std::optional<RunningApplication> app;
     if (target && !target->isEmpty())
@@ -184,54 +207,45 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
     if (app) {
         // Whether it came back in time decides below, where the keys are only pressed in the target.
         std::optional<bool> active;
-        if (target && target->field)
+        if (target && target->field && canRefocusFields())
             active = co_await refocus(*app, *target->field);
         else
             active = co_await waitUntilActive(*app);
         Q_UNUSED(active);
-        if (!self)
-            co_return false;
         const bool cancelled = co_await isCancelled();
-        if (cancelled) {
-            self->setIsPasting(false);
+        if (!self || cancelled)
             co_return false;
-        }
     }
 
-    const bool asPlainText = m_pasteAsPlainText && m_pasteAsPlainText();
+    const bool asPlainText = self->m_pasteAsPlainText && self->m_pasteAsPlainText();
     const ClipboardPasteContent content = pasteContent(item, asPlainText);
     if (content.plainText)
-        m_pasteboard.writePlainText(*content.plainText);
+        self->m_pasteboard.writePlainText(*content.plainText);
     else if (!content.payload.isEmpty())
-        m_pasteboard.writeItems(content.payload);
+        self->m_pasteboard.writeItems(content.payload);
 
     // Key events go to whichever window has the focus: without a target that is in front, the item
     // stays on the clipboard for the user to paste, and nothing is pressed in a stranger's window.
+    const Platform platform = self->m_platform;
     bool pasted = false;
-    if (app && m_platform.keyboard)
-        pasted = m_platform.keyboard->postChord(KeyChord::paste(), app->pid);
+    if (app && platform.keyboard)
+        pasted = platform.keyboard->postChord(KeyChord::paste(), app->pid);
     if (pasted) {
-        if (m_onPulse)
-            m_onPulse();
-    } else if (m_platform.beeper) {
-        m_platform.beeper->beep();
+        if (self->m_onPulse)
+            self->m_onPulse();
+    } else if (platform.beeper) {
+        platform.beeper->beep();
     }
 
-    const bool awake = co_await m_platform.clock->sleep(pasteSettleDelay);
-    if (!self)
+    const bool awake = co_await platform.clock->sleep(pasteSettleDelay);
+    if (!self || !awake)
         co_return false;
-    if (!awake) {
-        self->setIsPasting(false);
-        co_return false;
-    }
 
-    if (m_history)
-        m_history->handleItemInserted(item);
-    if (pasted && target && target->field && m_recordFieldValue
-        && (item.type() == ClipboardItemType::text || item.type() == ClipboardItemType::url)) {
-        m_recordFieldValue(item.text(), *target->field);
-    }
-    setIsPasting(false);
+    if (self->m_history)
+        self->m_history->handleItemInserted(item);
+    // Only text is remembered as a field's value.
+    if (pasted && target && target->field && self->m_recordFieldValue && item.type() == ClipboardItemType::text)
+        self->m_recordFieldValue(item.text(), *target->field);
     co_return pasted;
 }
 
@@ -269,7 +283,7 @@ bool ClipboardService::isFieldFocused(const RunningApplication &app, const Focus
 
 Task<bool> ClipboardService::refocus(RunningApplication app, FocusedFieldTarget field)
 {
-    QPointer<ClipboardService> self(this);
+    const Lifetime::Pointer<ClipboardService> self(this, m_lifetime);
     Clock *clock = m_platform.clock;
     Workspace *workspace = m_platform.workspace;
     if (!clock || !workspace)

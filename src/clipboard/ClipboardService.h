@@ -1,11 +1,14 @@
 #pragma once
-// Pastes a history item into another application: asks for the automation permissions, brings the
-// target application back to the front, writes the item to the clipboard, presses Control+V there and
-// moves the item to the top of the history. The earlier clipboard content is not restored.
+// Pastes a history item into another application: brings the target application back to the front
+// (and its field, where there is one and the accessibility bus is there), writes the item to the
+// clipboard, presses Control+V there and moves the item to the top of the history. Posting the keys is
+// the one permission a paste needs; without the accessibility bus the field is simply not refocused.
+// Permission checks read cached state and never block. The earlier clipboard content is not restored.
 
 #include "clipboard/ClipboardPasteTarget.h"
 #include "model/ClipboardItem.h"
 #include "model/PasteboardPayload.h"
+#include "platform/Lifetime.h"
 #include "platform/Platform.h"
 #include "platform/Task.h"
 
@@ -50,7 +53,7 @@ public:
 
     // Hooks the composition root sets (the root state's permission request, plain-text setting and pulse);
     // each is read when needed.
-    // Without a permission requester, the permissions are checked without asking.
+    // The requester is asked only when keys cannot be posted; without one, the platform is asked directly.
     void setPermissionRequester(std::function<bool()> requester) { m_requestPermissions = std::move(requester); }
     void setPasteAsPlainTextProvider(std::function<bool()> provider) { m_pasteAsPlainText = std::move(provider); }
     void setPulseHandler(std::function<void()> handler) { m_onPulse = std::move(handler); }
@@ -78,7 +81,8 @@ public:
 
 #ifndef Q_MOC_RUN
     // Pastes the item into the target (previousActiveApp without one). Answers true when Control+V reached
-    // the target; false at once while another paste runs or when the permissions stay refused.
+    // the target; false at once while another paste runs or when keys cannot be posted. isPasting is set
+    // while it runs and cleared however it ends (done, cancelled, or an exception).
     Task<bool> paste(ClipboardItem item, std::optional<ClipboardPasteTarget> target = std::nullopt);
 
     // Activates the application and waits (every 0.02 s) until it is active, then focuses the field (or
@@ -98,7 +102,10 @@ private:
 #ifndef Q_MOC_RUN
     Task<bool> waitUntilActive(RunningApplication app);
 #endif
-    bool requestPermissions();
+    // Keys can be posted (asking when they cannot); the paste's one requirement.
+    bool canPostKeys();
+    // The accessibility bus is there to refocus a field; asks for it (without waiting) when it is not.
+    bool canRefocusFields();
     bool isFieldFocused(const RunningApplication &app, const FocusedFieldTarget &field) const;
     void setIsPasting(bool pasting);
 
@@ -113,4 +120,5 @@ private:
     std::function<void()> m_onPulse;
     std::function<void(const QString &, const FocusedFieldTarget &)> m_recordFieldValue;
     std::function<std::optional<FocusedFieldTarget>(const RunningApplication &)> m_readFocusedField;
+    Lifetime m_lifetime;
 };

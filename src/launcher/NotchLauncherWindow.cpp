@@ -11,6 +11,7 @@
 #include "platform/PanelFactory.h"
 #include "platform/Workspace.h"
 
+#include <QScopeGuard>
 #include <QWidget>
 
 namespace {
@@ -118,24 +119,27 @@ Task<> insertSuggestion(QPointer<NotchLauncherWindow> window, FocusedFieldSugges
     co_return;
 }
 
-// The hand-off of a selection: wait, run the action to its end, then give the panel back.
-Task<> runSelection(QPointer<NotchLauncherWindow> window, Clock *clock,
-                           std::function<Task<>()> action, std::function<void(bool)> actionRunning,
-                           std::function<void()> finish)
+// The hand-off of a selection: wait, run the action to its end, then give the panel back. However it
+// ends (done, cancelled, an exception) the flags it set are cleared, unless the window is being destroyed.
+Task<> runSelection(Lifetime::Pointer<NotchLauncherWindow> window, Clock *clock, std::function<Task<>()> action,
+                    std::function<void(bool)> actionRunning, std::function<void()> finish)
 {
     if (!window)
         co_return;
+    const auto givesBack = qScopeGuard([window, finish] {
+        if (window)
+            finish();
+    });
     const bool awake = co_await clock->sleep(NotchLauncherWindow::selectionDelay);
-    if (awake && window) {
-        actionRunning(true);
-        Task<> running = action();
-        co_await running;
+    if (!awake || !window)
+        co_return;
+    actionRunning(true);
+    const auto actionEnds = qScopeGuard([window, actionRunning] {
         if (window)
             actionRunning(false);
-    }
-    if (!window)
-        co_return;
-    finish();
+    });
+    Task<> running = action();
+    co_await running;
 }
 
 } // namespace
@@ -162,6 +166,8 @@ NotchLauncherWindow::NotchLauncherWindow(const Platform &platform, const ScreenI
 
 NotchLauncherWindow::~NotchLauncherWindow()
 {
+    // Tasks cancelled from here on (by close() or their slots) end without touching the window.
+    m_lifetime.end();
     if (!m_isClosed)
         close();
 }
@@ -967,7 +973,7 @@ std::optional<Task<>> NotchLauncherWindow::performSelection(std::function<Task<>
     panel()->orderOut();
     expand(false, true);
 
-    QPointer<NotchLauncherWindow> self = this;
+    const Lifetime::Pointer<NotchLauncherWindow> self(this, m_lifetime);
     auto actionRunning = [self](bool running) {
         if (self)
             self->m_isSelectionActionRunning = running;

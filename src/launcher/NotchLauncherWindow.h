@@ -15,6 +15,7 @@
 #include "model/LauncherPresentation.h"
 #include "model/NotchLauncherListKind.h"
 #include "platform/EventMonitors.h"
+#include "platform/Lifetime.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
 #include "platform/Task.h"
@@ -217,4 +218,5 @@ private:
     bool m_shouldRestoreAfterSpaceTransition = false;
     bool m_suspendedWithFieldContext = false;
     bool m_requiresPointerExitAfterSpaceTransition = false;
+    Lifetime m_lifetime;
 };

@@ -13,6 +13,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 namespace {
 
 using Write = QList<PasteboardItemData>;
@@ -41,7 +43,7 @@ ClipboardItem makeItem(ClipboardItemType type, const QString &text, const QList<
 }
 
 class ClipboardServiceTest : public ::testing::Test {
-protected:
+public:
     ClipboardServiceTest()
     {
         AppDelegate::linkClipboardService(service, &appState, &history);
@@ -165,6 +167,114 @@ TEST_F(ClipboardServiceTest, PermissionsGrantedWhenAskedLetThePasteGoOn)
     sim.clock.advance(0.15);
     EXPECT_EQ(paste.result(), std::optional<bool>(true));
     EXPECT_EQ(sim.permissions.settingsOpened, 0);
+}
+
+// Posting keys is what a paste needs; the accessibility bus only refocuses a field, and its absence
+// neither stops the paste nor opens the settings.
+TEST_F(ClipboardServiceTest, APasteNeedsKeysAndAsksForTheBusOnlyForAField)
+{
+    struct Row {
+        const char *name;
+        bool trusted;
+        bool postEvents;
+        bool withField;
+        bool pastes;
+        bool fieldRefocused;
+        int trustRequests;
+        int settingsOpened;
+    };
+    const Row rows[] = {
+        {"no bus, no field", false, true, false, true, false, 0, 0},
+        {"no bus, a field", false, true, true, true, false, 1, 0},
+        {"bus and a field", true, true, true, true, true, 0, 0},
+        {"bus, no field", true, true, false, true, false, 0, 0},
+        {"no keys", true, false, false, false, false, 1, 1},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        SimPlatform platform;
+        platform.permissions.trusted = row.trusted;
+        platform.permissions.postEvents = row.postEvents;
+        const RunningApplication app = platform.workspace.addApplication(QStringLiteral("gedit"));
+        platform.workspace.bringToFront(app);
+        const auto root = platform.accessibility.application(app.pid);
+        const auto field = root->addChild(AccessibilityRole::textField);
+        AppState state{platform.platform(), cloud};
+        PasteboardManager manager(platform.clock, platform.pasteboard, &platform.workspace);
+        ClipboardService pasting(platform.platform(), manager);
+        AppDelegate::linkClipboardService(pasting, &state, nullptr);
+        std::optional<FocusedFieldTarget> target;
+        if (row.withField)
+            target = FocusedFieldTarget{field->element(), {}};
+
+        Task<bool> paste = pasting.paste(older, ClipboardPasteTarget{app, target});
+        platform.clock.advance(3);
+        EXPECT_EQ(paste.result(), std::optional<bool>(row.pastes));
+        EXPECT_EQ(platform.keyboard.chords.size(), row.pastes ? 1 : 0);
+        EXPECT_EQ(field->isFocused(), row.fieldRefocused);
+        EXPECT_EQ(platform.permissions.trustRequests, row.trustRequests);
+        EXPECT_EQ(platform.permissions.settingsOpened, row.settingsOpened);
+        EXPECT_FALSE(pasting.isPasting());
+    }
+}
+
+// isPasting gates every launcher: whatever way a paste ends, it is cleared and the next paste can run.
+TEST_F(ClipboardServiceTest, IsPastingIsClearedOnEveryWayOut)
+{
+    struct Row {
+        const char *name;
+        std::function<void(ClipboardServiceTest &)> arrange;
+        std::function<void(ClipboardServiceTest &, Task<bool> &)> during;
+    };
+    const auto nothing = [](ClipboardServiceTest &) {};
+    const auto noStep = [](ClipboardServiceTest &, Task<bool> &) {};
+    const std::vector<Row> rows = {
+        {"done", nothing, noStep},
+        {"cancelled while the target comes back",
+         [](ClipboardServiceTest &t) { t.sim.workspace.activationDelay = -1; },
+         [](ClipboardServiceTest &t, Task<bool> &paste) {
+             t.sim.clock.advance(0.5);
+             paste.cancel();
+         }},
+        {"cancelled while the target reads the clipboard", nothing,
+         [](ClipboardServiceTest &t, Task<bool> &paste) {
+             t.sim.clock.advance(0.05);
+             paste.cancel();
+         }},
+        {"the plain-text setting throws",
+         [](ClipboardServiceTest &t) {
+             t.service.setPasteAsPlainTextProvider([]() -> bool { throw std::runtime_error("settings gone"); });
+         },
+         noStep},
+        {"the pulse throws",
+         [](ClipboardServiceTest &t) { t.service.setPulseHandler([] { throw std::runtime_error("pulse"); }); },
+         noStep},
+        {"the target quits while it comes back",
+         [](ClipboardServiceTest &t) { t.sim.workspace.activationDelay = -1; },
+         [](ClipboardServiceTest &t, Task<bool> &) {
+             t.sim.clock.advance(0.3);
+             t.sim.workspace.terminate(t.terminal);
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        AppDelegate::linkClipboardService(service, &appState, &history);
+        sim.workspace.activationDelay = 0;
+        sim.workspace.bringToFront(editor);
+        row.arrange(*this);
+        Task<bool> paste = service.paste(older, target(terminal));
+        ASSERT_TRUE(service.isPasting() || paste.isFinished());
+        row.during(*this, paste);
+        sim.clock.advance(3);
+        EXPECT_TRUE(paste.isFinished());
+        EXPECT_FALSE(service.isPasting());
+
+        AppDelegate::linkClipboardService(service, &appState, &history);
+        sim.workspace.activationDelay = 0;
+        Task<bool> next = service.paste(newer, target(editor));
+        sim.clock.advance(1);
+        EXPECT_EQ(next.result(), std::optional<bool>(true));
+    }
 }
 
 TEST_F(ClipboardServiceTest, ASecondPasteWhileOneRunsDoesNothing)
@@ -291,7 +401,12 @@ TEST_F(ClipboardServiceTest, TextPastedIntoAFieldIsRecordedForIt)
     sim.clock.advance(0.2);
     Task<bool> noField = service.paste(newer, target(editor));
     sim.clock.advance(0.2);
+    Task<bool> link = service.paste(makeItem(ClipboardItemType::url, QStringLiteral("https://example.org")),
+                                    ClipboardPasteTarget{editor, field});
+    sim.clock.advance(0.5);
+    EXPECT_EQ(link.result(), std::optional<bool>(true));
 
+    // Only the text item is the field's value; an image, a link or a paste without a field are not.
     ASSERT_EQ(recorded.size(), 1);
     EXPECT_EQ(recorded.first().first, QStringLiteral("older"));
     EXPECT_EQ(recorded.first().second, field);

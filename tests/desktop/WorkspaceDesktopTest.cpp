@@ -8,7 +8,11 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QSignalSpy>
+
+#include <csignal>
 
 namespace {
 
@@ -98,4 +102,42 @@ TEST(WorkspaceDesktop, PermissionsOnTheTestDesktop)
     EXPECT_TRUE(permissions.requestEventPosting());
     EXPECT_TRUE(permissions.requestTrust()) << "the accessibility bus runs and can be enabled";
     EXPECT_TRUE(permissions.isTrusted());
+}
+
+// Trust is read from what the platform keeps: a hung accessibility bus does not turn a check into a
+// failure (or a wait), and switching accessibility off and on is followed through its change signal.
+TEST(WorkspaceDesktop, TrustFollowsTheAccessibilityBusWithoutAskingIt)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxPlatform platform;
+    Permissions &permissions = *platform.platform().permissions;
+    ASSERT_TRUE(permissions.isTrusted());
+    QSignalSpy changed(&permissions, &Permissions::changed);
+
+    QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface();
+    ASSERT_TRUE(bus);
+    const uint launcher = bus->servicePid(QStringLiteral("org.a11y.Bus")).value();
+    ASSERT_GT(launcher, 0u);
+    ASSERT_EQ(::kill(pid_t(launcher), SIGSTOP), 0);
+    const bool trustedWhileHung = permissions.isTrusted();
+    ::kill(pid_t(launcher), SIGCONT);
+    EXPECT_TRUE(trustedWhileHung) << "the check asked the bus, which did not answer";
+
+    auto setEnabled = [](bool on) {
+        return DesktopTest::run(QStringLiteral("dbus-send"),
+                                {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                                 QStringLiteral("--dest=org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                 QStringLiteral("org.freedesktop.DBus.Properties.Set"),
+                                 QStringLiteral("string:org.a11y.Status"), QStringLiteral("string:IsEnabled"),
+                                 on ? QStringLiteral("variant:boolean:true") : QStringLiteral("variant:boolean:false")})
+            .succeeded();
+    };
+    ASSERT_TRUE(setEnabled(false));
+    TAVLEN_WAIT_UNTIL(!permissions.isTrusted(), 5000);
+    EXPECT_EQ(changed.count(), 1);
+    // Asking switches it back on without waiting; the answer arrives as a change.
+    permissions.requestTrust();
+    TAVLEN_WAIT_UNTIL(permissions.isTrusted(), 5000);
+    EXPECT_EQ(changed.count(), 2);
+    ASSERT_TRUE(setEnabled(true));
 }

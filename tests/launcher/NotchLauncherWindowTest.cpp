@@ -2,6 +2,8 @@
 
 #include <QSignalSpy>
 
+#include <stdexcept>
+
 namespace {
 
 const QPointF inLeftNotch(756, 970);
@@ -810,6 +812,81 @@ TEST_F(NotchLauncherWindowTest, DemoSelectionsGoToTheDemoAndNeverPaste)
     window->clearDemoConfiguration();
     EXPECT_FALSE(window->showsDemoItems());
     EXPECT_FALSE(window->isExpanded());
+}
+
+// A selection gates the window (and isPasting gates every window): both are cleared however it ends.
+TEST_F(NotchLauncherWindowTest, ASelectionGivesTheWindowBackHoweverItEnds)
+{
+    struct Row {
+        const char *name;
+        std::function<Task<>(LauncherTest &)> action;
+        bool closeDuringAction;
+    };
+    const std::vector<Row> rows = {
+        {"done", [](LauncherTest &) -> Task<> { co_return; }, false},
+        {"throws at once", [](LauncherTest &) -> Task<> { throw std::runtime_error("no action"); }, false},
+        {"throws while it runs",
+         [](LauncherTest &t) -> Task<> {
+             const bool awake = co_await t.sim.clock.sleep(0.5);
+             if (awake)
+                 throw std::runtime_error("failed half way");
+         },
+         false},
+        {"a paste that never reaches its target",
+         [](LauncherTest &t) -> Task<> {
+             t.sim.workspace.activationDelay = -1;
+             Task<bool> paste = t.clipboardService->paste(t.textItem("x"),
+                                                          ClipboardPasteTarget{t.editor, std::nullopt});
+             co_await paste;
+         },
+         false},
+        {"the window closes during a paste",
+         [](LauncherTest &t) -> Task<> {
+             t.sim.workspace.activationDelay = -1;
+             Task<bool> paste = t.clipboardService->paste(t.textItem("x"),
+                                                          ClipboardPasteTarget{t.editor, std::nullopt});
+             co_await paste;
+         },
+         true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        sim.workspace.activationDelay = 0;
+        sim.workspace.bringToFront(sim.workspace.addApplication(QStringLiteral("org.example.other")));
+        auto window = makeWindow(rightScreen());
+        window->show(NotchLauncherListKind::clipboard);
+        int finished = 0;
+        QObject::connect(window.get(), &NotchLauncherWindow::selectionFinished, [&] { ++finished; });
+        LauncherTest &fixture = *this;
+        ASSERT_TRUE(window->performSelection([&fixture, &row] { return row.action(fixture); }).has_value());
+        sim.clock.advance(0.1);
+        if (row.closeDuringAction)
+            window->close();
+        sim.clock.advance(3);
+        EXPECT_FALSE(window->isPerformingSelection());
+        EXPECT_FALSE(clipboardService->isPasting());
+        EXPECT_EQ(finished, 1);
+        EXPECT_EQ(window->canInteract(), !row.closeDuringAction);
+        window->close();
+    }
+}
+
+TEST_F(NotchLauncherWindowTest, AWindowDestroyedDuringAPasteHearsNothingMore)
+{
+    sim.workspace.activationDelay = -1;
+    sim.workspace.bringToFront(sim.workspace.addApplication(QStringLiteral("org.example.other")));
+    auto window = makeWindow(rightScreen());
+    window->show(NotchLauncherListKind::clipboard);
+    window->selectClipboardItem(textItem("x"));
+    sim.clock.advance(0.1);
+    ASSERT_TRUE(clipboardService->isPasting());
+    int finished = 0;
+    QObject::connect(window.get(), &NotchLauncherWindow::selectionFinished, [&] { ++finished; });
+    // Destroying the window cancels its selection task: the task must not finish into the window.
+    window.reset();
+    EXPECT_EQ(finished, 0);
+    sim.clock.advance(3);
+    EXPECT_FALSE(clipboardService->isPasting());
 }
 
 TEST_F(NotchLauncherWindowTest, CloseIsFinal)

@@ -4,6 +4,9 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 #include <QDBusVariant>
 #include <QProcess>
 #include <QStandardPaths>
@@ -14,36 +17,25 @@ namespace {
 
 const QString busService = QStringLiteral("org.a11y.Bus");
 const QString busPath = QStringLiteral("/org/a11y/bus");
-// Short enough that a missing or hung bus costs little, long enough for the launcher to start.
-constexpr int busTimeoutMs = 1500;
+const QString statusInterface = QStringLiteral("org.a11y.Status");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString enabledProperty = QStringLiteral("IsEnabled");
+// The one read at start waits this long at most: a hung bus costs little, a starting one answers in time.
+constexpr int startReadTimeoutMs = 500;
 
-QDBusMessage callBus(const QDBusMessage &message)
+QDBusMessage readEnabled()
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return QDBusMessage::createError(QStringLiteral("org.freedesktop.DBus.Error.NoServer"),
-                                         QStringLiteral("No session bus"));
-    return bus.call(message, QDBus::Block, busTimeoutMs);
+    QDBusMessage get = QDBusMessage::createMethodCall(busService, busPath, propertiesInterface, QStringLiteral("Get"));
+    get << statusInterface << enabledProperty;
+    return get;
 }
 
-bool busReachable()
+// Whether the reply says the bus is there, and whether accessibility is on.
+std::pair<bool, bool> stateOf(const QDBusMessage &reply)
 {
-    const QDBusMessage reply = callBus(
-        QDBusMessage::createMethodCall(busService, busPath, busService, QStringLiteral("GetAddress")));
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
-        && !reply.arguments().first().toString().isEmpty();
-}
-
-bool accessibilityEnabled()
-{
-    QDBusMessage get = QDBusMessage::createMethodCall(busService, busPath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Get"));
-    get << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled");
-    const QDBusMessage reply = callBus(get);
     if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
-        return false;
-    return reply.arguments().first().value<QDBusVariant>().variant().toBool();
+        return {false, false};
+    return {true, reply.arguments().first().value<QDBusVariant>().variant().toBool()};
 }
 
 } // namespace
@@ -52,42 +44,91 @@ LinuxPermissions::LinuxPermissions(QObject *parent)
     : Permissions(parent)
     , m_session(new XcbSession(this))
 {
+    if (m_session->isAvailable()) {
+        const xcb_query_extension_reply_t *xtest = xcb_get_extension_data(m_session->connection(), &xcb_test_id);
+        m_canPostEvents = xtest && xtest->present;
+    }
+
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    m_busWatcher = new QDBusServiceWatcher(busService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
+    connect(m_busWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &, const QString &owner) {
+                if (owner.isEmpty())
+                    setState(false, false);
+                else
+                    refresh();
+            });
+    bus.connect(busService, busPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
+                SLOT(onStatusPropertiesChanged(QString, QVariantMap, QStringList)));
+    // Start-up is the one place that waits for an answer, briefly, so the first paste knows.
+    const auto [present, enabled] = stateOf(bus.call(readEnabled(), QDBus::Block, startReadTimeoutMs));
+    m_busPresent = present;
+    m_accessibilityEnabled = enabled;
 }
 
-bool LinuxPermissions::isTrusted() const
+void LinuxPermissions::setState(bool busPresent, bool enabled)
 {
-    return busReachable() && accessibilityEnabled();
+    const bool trustedBefore = isTrusted();
+    m_busPresent = busPresent;
+    m_accessibilityEnabled = enabled;
+    if (isTrusted() != trustedBefore)
+        Q_EMIT changed();
 }
 
-bool LinuxPermissions::canPostEvents() const
+void LinuxPermissions::refresh()
 {
-    if (!m_session->isAvailable())
-        return false;
-    const xcb_query_extension_reply_t *xtest = xcb_get_extension_data(m_session->connection(), &xcb_test_id);
-    return xtest && xtest->present;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    auto *call = new QDBusPendingCallWatcher(bus.asyncCall(readEnabled()), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, &LinuxPermissions::onStatusRead);
+}
+
+void LinuxPermissions::onStatusRead(QDBusPendingCallWatcher *call)
+{
+    call->deleteLater();
+    const auto [present, enabled] = stateOf(call->reply());
+    setState(present, enabled);
+}
+
+void LinuxPermissions::onStatusPropertiesChanged(const QString &interface, const QVariantMap &changed,
+                                                 const QStringList &invalidated)
+{
+    if (interface != statusInterface)
+        return;
+    if (changed.contains(enabledProperty))
+        setState(true, changed.value(enabledProperty).toBool());
+    else if (invalidated.contains(enabledProperty))
+        refresh();
 }
 
 bool LinuxPermissions::requestTrust()
 {
-    if (!busReachable()) {
+    if (isTrusted())
+        return true;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!m_busPresent) {
         if (!m_warnedMissingBus) {
             m_warnedMissingBus = true;
-            qWarning("The accessibility bus (org.a11y.Bus, from at-spi2-core) is not available: Tavlen cannot "
-                     "paste into other applications or read their fields until it runs.");
+            qWarning("The accessibility bus (org.a11y.Bus, from at-spi2-core) is not available: Tavlen pastes, "
+                     "but cannot read other applications' fields or refocus them until it runs.");
         }
+        // It may have come up since: look again.
+        refresh();
         return false;
     }
-    if (accessibilityEnabled())
-        return true;
-    QDBusMessage set = QDBusMessage::createMethodCall(busService, busPath,
-                                                      QStringLiteral("org.freedesktop.DBus.Properties"),
-                                                      QStringLiteral("Set"));
-    set << QStringLiteral("org.a11y.Status") << QStringLiteral("IsEnabled")
-        << QVariant::fromValue(QDBusVariant(true));
-    const QDBusMessage reply = callBus(set);
-    if (reply.type() == QDBusMessage::ErrorMessage)
-        qWarning("Could not enable accessibility: %s", qPrintable(reply.errorMessage()));
-    return accessibilityEnabled();
+    QDBusMessage set = QDBusMessage::createMethodCall(busService, busPath, propertiesInterface, QStringLiteral("Set"));
+    set << statusInterface << enabledProperty << QVariant::fromValue(QDBusVariant(true));
+    auto *call = new QDBusPendingCallWatcher(bus.asyncCall(set), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher *done) {
+        done->deleteLater();
+        if (done->isError())
+            qWarning("Could not enable accessibility: %s", qPrintable(done->error().message()));
+        refresh();
+    });
+    return false;
 }
 
 bool LinuxPermissions::requestEventPosting()
