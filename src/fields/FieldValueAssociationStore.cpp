@@ -205,7 +205,9 @@ bool FieldValueAssociationStore::recordValue(const QString &value, const Focused
     // Noted before the secret is written, so that a crash before the record is saved leaves nothing.
     if (created && !m_container.addPendingSecret(account))
         return false;
-    if (m_keychain.save(value, account) != SecretStoreStatus::success) {
+    // A value used again is usually still there as it was: reading it is far cheaper than writing it.
+    const bool stored = !created && m_keychain.read(account) == value;
+    if (!stored && m_keychain.save(value, account) != SecretStoreStatus::success) {
         if (created)
             m_container.removePendingSecret(account);
         return false;

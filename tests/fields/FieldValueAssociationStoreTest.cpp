@@ -149,6 +149,20 @@ TEST_F(StoreTest, SameValueTwiceIsOneRecordUsedTwice)
     EXPECT_EQ(only().pasteCount, 2);
 }
 
+TEST_F(StoreTest, AValueUsedAgainIsWrittenBackOnlyWhenItsSecretChangedOrWent)
+{
+    ASSERT_TRUE(store->recordValue("alice", login));
+    const int saves = secrets.saves;
+    ASSERT_TRUE(store->recordValue("alice", login));
+    EXPECT_EQ(secrets.saves, saves);
+    // Removed in a keyring manager: using the value again puts it back.
+    const QString account = only().keychainAccount;
+    secrets.items.remove({FieldValueKeychain::defaultService(), account});
+    ASSERT_TRUE(store->recordValue("alice", login));
+    EXPECT_EQ(secrets.items.value({FieldValueKeychain::defaultService(), account}), "alice");
+    EXPECT_EQ(only().pasteCount, 3);
+}
+
 TEST_F(StoreTest, OneRecordPerValueAndField)
 {
     ASSERT_TRUE(store->recordValue("alice", login));
