@@ -40,13 +40,17 @@ FieldValueAssociationStore::FieldValueAssociationStore(FieldValueAssociationCont
 {
 }
 
-FieldValueAssociationStore::~FieldValueAssociationStore() = default;
+FieldValueAssociationStore::~FieldValueAssociationStore()
+{
+    // Records kept in memory end with this run: their secrets must not outlive them.
+    if (m_container.isInMemory()) {
+        for (const FieldValueAssociation &record : std::as_const(m_associations))
+            m_keychain.remove(record.keychainAccount);
+    }
+}
 
 bool FieldValueAssociationStore::fetchAssociations()
 {
-    // Records kept only in memory would leave their secrets behind at exit.
-    if (m_container.isInMemory())
-        return false;
     const std::optional<QList<FieldValueAssociation>> fetched = m_container.fetchAll();
     if (!fetched)
         return false;

@@ -59,6 +59,8 @@ public:
 
     // Loads every record, removes secrets whose record never got written, brings stored fingerprints up
     // to date and saves once. False when the store could not be read (the list keeps what it held).
+    // A store file that could not be used where it is lives in memory for this run: its values are then
+    // removed from the secret store again when the store ends.
     bool fetchAssociations();
 
     // Remembers `value` for the field; true when it was recorded. Refused: before a successful load, a

@@ -42,6 +42,7 @@ SqliteStoreSchema schema()
 {
     SqliteStoreSchema schema;
     schema.description = QStringLiteral("field value store");
+    schema.contents = QStringLiteral("Remembered field values");
     schema.version = FieldValueAssociationContainer::schemaVersion;
     for (const char *statement : kCreateStatements)
         schema.createStatements.append(QString::fromLatin1(statement));

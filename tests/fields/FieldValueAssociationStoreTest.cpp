@@ -86,6 +86,14 @@ protected:
     const FocusedFieldDescriptor password = webField(kShop, "Password", "pass");
 };
 
+QStringList values(const QList<FocusedFieldSuggestion> &suggestions)
+{
+    QStringList out;
+    for (const auto &suggestion : suggestions)
+        out.append(suggestion.value);
+    return out;
+}
+
 QString repeated(const QString &cluster, int times)
 {
     QString text;
@@ -275,13 +283,19 @@ TEST_F(StoreTest, AFailedLoadRefusesToRecordSoNothingIsRememberedTwice)
     EXPECT_EQ(reloaded.associations().size(), 1);
 }
 
-TEST_F(StoreTest, AStoreThatFellBackToMemoryRecordsNothing)
+TEST_F(StoreTest, AStoreInMemoryTakesItsSecretsAlongWhenItEnds)
 {
-    FieldValueAssociationContainer memory{QString()};
-    FieldValueAssociationStore inMemory(memory, secrets, clock);
-    EXPECT_FALSE(inMemory.fetchAssociations());
-    EXPECT_FALSE(inMemory.recordValue("alice", login));
-    EXPECT_TRUE(storedValues().isEmpty());
+    ASSERT_TRUE(store->recordValue("kept", login));
+    {
+        FieldValueAssociationContainer memory{QString()};
+        FieldValueAssociationStore inMemory(memory, secrets, clock);
+        ASSERT_TRUE(inMemory.fetchAssociations());
+        ASSERT_TRUE(inMemory.recordValue("alice", login));
+        ASSERT_TRUE(inMemory.recordValue("bob", email));
+        EXPECT_EQ(values(inMemory.suggestions(login, 10, false)), (QStringList{"alice", "bob"}));
+        EXPECT_EQ(storedValues(), (QStringList{"alice", "bob", "kept"}));
+    }
+    EXPECT_EQ(storedValues(), QStringList{"kept"});
 }
 
 TEST_F(StoreTest, AFailedDatabaseSaveOfANewValueLeavesNothing)
