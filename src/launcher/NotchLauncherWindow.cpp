@@ -4,12 +4,14 @@
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
 #include "ui/CustomWindow.h"
+#include "launcher/panel/NotchFilterBar.h"
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/SettingsStore.h"
 #include "platform/Clock.h"
 #include "platform/PanelFactory.h"
 #include "platform/Workspace.h"
+#include "preview/ClipboardPreviewWindow.h"
 
 #include <QScopeGuard>
 #include <QWidget>
@@ -687,6 +689,9 @@ void NotchLauncherWindow::installContent()
         root = view;
         connect(view, &NotchLauncherView::chromeShapeChanged, this,
                 [this](const QPainterPath &path) { panel()->setShape(path); });
+        view->setFilterBar(new NotchFilterBar(*m_viewModel, *m_appState->filters(),
+                                              [view] { return view->panelPalette(); }, *m_platform.clock));
+        view->setPreviewPresenter(previewPresenter(view));
         connect(m_appState->settings(), &SettingsStore::settingsChanged, this,
                 &NotchLauncherWindow::startHardwareNotchHoverMonitor);
     } else {
@@ -711,6 +716,30 @@ void NotchLauncherWindow::installContent()
             return EventDisposition::Consume;
         });
     }
+}
+
+NotchLauncherView::PreviewPresenter NotchLauncherWindow::previewPresenter(QObject *owner)
+{
+    QPointer<NotchLauncherWindow> self = this;
+    QPointer<QObject> parent = owner;
+    NotchLauncherView::PreviewPresenter presenter;
+    presenter.open = [self, parent](const NotchLauncherView::PreviewRequest &request) -> QObject * {
+        if (!self)
+            return nullptr;
+        auto model = std::make_unique<ClipboardPreviewModel>(request.items, request.selected.id(),
+                                                             request.onSelectionChanged);
+        auto *window = new ClipboardPreviewWindow(self->m_platform, self->m_appState, std::move(model), parent);
+        window->onPaste = request.onPaste;
+        window->onClose = request.onClose;
+        // On the screen of the window that has the keyboard, which is this launcher's when it has it.
+        window->show(self->panel()->isKey() ? std::optional<ScreenInfo>(self->m_screen) : std::nullopt);
+        return window;
+    };
+    presenter.close = [](QObject *window) {
+        if (auto *preview = qobject_cast<ClipboardPreviewWindow *>(window))
+            preview->close();
+    };
+    return presenter;
 }
 
 NotchLauncherView::Callbacks NotchLauncherWindow::viewCallbacks()

@@ -179,6 +179,8 @@ private:
     void removeMonitor(std::optional<MonitorToken> &token);
     void finishFrame();
     NotchLauncherView::Callbacks viewCallbacks();
+    // Opens the item preview over this launcher's screen; the preview window is a child of `owner`.
+    NotchLauncherView::PreviewPresenter previewPresenter(QObject *owner);
 
     Platform m_platform;
     ScreenInfo m_screen;

@@ -9,7 +9,6 @@
 #include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "preview/FilterPill.h"
-#include "ui/SymbolTable.h"
 
 #include <QDir>
 #include <QPainter>
@@ -40,7 +39,7 @@ public:
         sim.preferences.preset(FilterManager::preferencesKey + QStringLiteral("_modified_at"), 0.0);
         bar.reset();
         filters = std::make_unique<FilterManager>(sim.preferences, cloud, sim.clock);
-        bar = std::make_unique<NotchFilterBar>(model, *filters, symbols, [this] { return palette(); }, sim.clock);
+        bar = std::make_unique<NotchFilterBar>(model, *filters, [this] { return palette(); }, sim.clock);
         bar->resize(552, NotchFilterBar::barHeight);
         sim.preferences.resetWriteCounts();
     }
@@ -79,7 +78,6 @@ public:
     SimPlatform sim;
     UnavailableKeyValueStore none;
     ICloudKeyValueSync cloud{none};
-    SymbolTable symbols;
     NotchLauncherViewModel model;
     std::unique_ptr<FilterManager> filters;
     std::unique_ptr<NotchFilterBar> bar;

@@ -29,12 +29,11 @@ QUuid filterIDOf(const QObject *pill)
 
 } // namespace
 
-NotchFilterBar::NotchFilterBar(NotchLauncherViewModel &model, FilterManager &filters, const SymbolTable &symbols,
-                               std::function<Palette()> palette, Clock &clock, QWidget *parent)
+NotchFilterBar::NotchFilterBar(NotchLauncherViewModel &model, FilterManager &filters, std::function<Palette()> palette,
+                               Clock &clock, QWidget *parent)
     : QWidget(parent)
     , m_model(model)
     , m_filters(&filters)
-    , m_symbols(symbols)
     , m_palette(std::move(palette))
     , m_clock(clock)
 {

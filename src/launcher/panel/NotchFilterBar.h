@@ -7,6 +7,7 @@
 #include "model/ClipboardFilter.h"
 #include "ui/AnimatedValue.h"
 #include "ui/Palette.h"
+#include "ui/SymbolTable.h"
 
 #include <QHash>
 #include <QPointer>
@@ -22,7 +23,6 @@ class FrameTicker;
 class FilterPill;
 class NotchLauncherViewModel;
 class QScrollArea;
-class SymbolTable;
 
 class NotchFilterBar : public QWidget {
     Q_OBJECT
@@ -37,8 +37,8 @@ public:
     static Animation draggedLookAnimation() { return Animation::springWith(0.2, 0.86); }
 
     // `palette` is asked at every paint and animation; `clock` times the animations.
-    NotchFilterBar(NotchLauncherViewModel &model, FilterManager &filters, const SymbolTable &symbols,
-                   std::function<Palette()> palette, Clock &clock, QWidget *parent = nullptr);
+    NotchFilterBar(NotchLauncherViewModel &model, FilterManager &filters, std::function<Palette()> palette,
+                   Clock &clock, QWidget *parent = nullptr);
     ~NotchFilterBar() override;
 
     // The pills in order, "All" first.
@@ -91,7 +91,7 @@ private:
 
     NotchLauncherViewModel &m_model;
     QPointer<FilterManager> m_filters;
-    const SymbolTable &m_symbols;
+    SymbolTable m_symbols;
     std::function<Palette()> m_palette;
     Clock &m_clock;
     FrameTicker *m_ticker = nullptr;

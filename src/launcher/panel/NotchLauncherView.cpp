@@ -13,6 +13,7 @@
 #include "model/SettingsStore.h"
 #include "platform/Appearance.h"
 #include "platform/Clock.h"
+#include "preview/ClipboardItemContextMenuModifier.h"
 #include "ui/CornerPath.h"
 #include "ui/FontTable.h"
 
@@ -101,6 +102,9 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     };
     list.onHover = [this](const ClipboardItem &item, bool hovering) { clipboardRowHoverChanged(item, hovering); };
     list.onDelete = [this](const ClipboardItem &item) { deleteClipboardItem(item); };
+    list.onContextMenu = [this](QPoint position, std::function<void()> select, std::function<void()> preview) {
+        ClipboardItemContextMenuModifier(std::move(select), std::move(preview)).popup(m_list, position);
+    };
     m_list = new NotchClipboardList(
         platform,
         [this] {
