@@ -1,0 +1,250 @@
+// The item preview, the filter bar and the settings window on the real desktop, driven by keys and clicks:
+// Space on a row opens the preview, Escape closes it, Return in it pastes into the application in front; a
+// filter pill narrows the list; the gear opens the settings window, where a changed setting rebuilds the
+// launchers.
+
+#include "DesktopTest.h"
+
+#include "app/AppDelegate.h"
+#include "app/AppState.h"
+#include "app/RuntimeState.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "launcher/NotchLauncherService.h"
+#include "launcher/NotchLauncherWindow.h"
+#include "launcher/panel/NotchClipboardList.h"
+#include "launcher/panel/NotchFilterBar.h"
+#include "launcher/panel/NotchLauncherView.h"
+#include "model/ClipboardFilter.h"
+#include "model/SettingsStore.h"
+#include "platform/Panel.h"
+#include "platform/Workspace.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "preview/ClipboardPreviewWindow.h"
+#include "preview/FilterPill.h"
+#include "settings/SettingsSwitch.h"
+#include "settings/SettingsView.h"
+#include "settings/SettingsWindow.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QWindow>
+
+namespace {
+
+bool xdotool(const QStringList &arguments)
+{
+    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
+}
+
+bool moveTo(QPoint global)
+{
+    return xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
+}
+
+bool clickAt(QPoint global)
+{
+    return moveTo(global) && xdotool({QStringLiteral("click"), QStringLiteral("1")});
+}
+
+bool key(const QString &name)
+{
+    return xdotool({QStringLiteral("key"), name});
+}
+
+bool xclipCopy(const QByteArray &text)
+{
+    QProcess xclip;
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
+    if (!xclip.waitForStarted(3000))
+        return false;
+    xclip.write(text);
+    xclip.closeWriteChannel();
+    return xclip.waitForFinished(3000) && xclip.exitCode() == 0;
+}
+
+QString fileText(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+NotchLauncherWindow *expandedLauncher(AppDelegate &delegate)
+{
+    for (NotchLauncherWindow *window : delegate.launcherService()->windows())
+        if (window->isExpanded())
+            return window;
+    return nullptr;
+}
+
+class PreviewAndSettingsDesktop : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TAVLEN_REQUIRE_DESKTOP();
+        fieldFile = folder.filePath(QStringLiteral("field.txt"));
+        app = std::make_unique<DesktopTest::ChildProcess>(DesktopTest::helperPath(QStringLiteral("line_edit_app")),
+                                                          QStringList{QStringLiteral("--output"), fieldFile});
+        ASSERT_TRUE(app->waitForLine("ready")) << app->output().constData();
+        Workspace &workspace = *platform.platform().workspace;
+        TAVLEN_WAIT_UNTIL(workspace.frontmostApplication() && workspace.frontmostApplication()->pid == app->pid(), 5000);
+        delegate = std::make_unique<AppDelegate>(platform.platform(), LaunchOptions{});
+        delegate->start();
+        ClipboardHistoryManager &history = delegate->history();
+        for (const QByteArray &text : {QByteArrayLiteral("Quarterly figures for the board"),
+                                      QByteArrayLiteral("https://example.org/tavlen/preview"),
+                                      QByteArrayLiteral("Meeting moved to 10:30")}) {
+            ASSERT_TRUE(xclipCopy(text));
+            TAVLEN_WAIT_UNTIL(!history.items().isEmpty() && history.items().first().text() == QString::fromUtf8(text),
+                              5000);
+        }
+    }
+
+    void TearDown() override
+    {
+        if (delegate)
+            delegate->stop();
+    }
+
+    // Super+Shift+1 over the application; answers the open launcher once its rows are on screen.
+    NotchLauncherWindow *openLauncher()
+    {
+        if (!moveTo(QPoint(700, 600)) || !key(QStringLiteral("super+shift+1")))
+            return nullptr;
+        NotchLauncherWindow *launcher = nullptr;
+        const bool opened = DesktopTest::waitUntil(
+            [&] {
+                launcher = expandedLauncher(*delegate);
+                // Settled: rows on screen, and the hot key's request for the search field served.
+                return launcher && launcher->view()->clipboardList()->isVisible()
+                    && launcher->view()->displayedClipboardItems().size() == 3 && !launcher->panel()->isAnimatingFrame()
+                    && launcher->view()->isClipboardSearchFocused();
+            },
+            5000);
+        return opened ? launcher : nullptr;
+    }
+
+    // The pointer comes to rest on a row, as a person's does: the row is selected, the search field lets go.
+    bool hoverRow(NotchLauncherView *view, int index)
+    {
+        NotchClipboardList *list = view->clipboardList();
+        // From a neighbouring row, so the pointer is seen to move onto this one.
+        const int neighbour = (index + 1) % int(view->displayedClipboardItems().size());
+        const QPoint from = list->mapToGlobal(list->rowRect(neighbour).center().toPoint());
+        const QPoint row = list->mapToGlobal(list->rowRect(index).center().toPoint());
+        if (!moveTo(from) || !DesktopTest::waitUntil([&] { return list->indexAt(list->mapFromGlobal(QCursor::pos())) == neighbour; }, 3000)
+            || !moveTo(row))
+            return false;
+        return DesktopTest::waitUntil(
+            [&] {
+                return !view->isClipboardSearchFocused()
+                    && view->activeClipboardItemID() == view->displayedClipboardItems().at(index).id();
+            },
+            3000);
+    }
+
+    ClipboardPreviewWindow *preview(NotchLauncherView *view) const
+    {
+        return view->isPreviewOpen() ? view->findChild<ClipboardPreviewWindow *>() : nullptr;
+    }
+
+    QTemporaryDir folder;
+    QString fieldFile;
+    LinuxPlatform platform;
+    std::unique_ptr<DesktopTest::ChildProcess> app;
+    std::unique_ptr<AppDelegate> delegate;
+};
+
+TEST_F(PreviewAndSettingsDesktop, SpaceOpensThePreviewEscapeClosesItReturnInItPastes)
+{
+    NotchLauncherWindow *launcher = openLauncher();
+    ASSERT_NE(launcher, nullptr);
+    NotchLauncherView *view = launcher->view();
+
+    ASSERT_TRUE(hoverRow(view, 1));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().isKey(), 5000);
+    EXPECT_EQ(preview(view)->model().selectedItem()->text(), QStringLiteral("https://example.org/tavlen/preview"));
+    DesktopTest::screenshot(QStringLiteral("preview-desktop-open"));
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    TAVLEN_WAIT_UNTIL(!view->isPreviewOpen(), 3000);
+    EXPECT_TRUE(launcher->isExpanded()) << "Escape closes the preview, not the launcher";
+    EXPECT_TRUE(fileText(fieldFile).isEmpty());
+
+    // Again from the hot key; Down in the preview moves to the next item, Return pastes it.
+    launcher = openLauncher();
+    ASSERT_NE(launcher, nullptr);
+    ASSERT_TRUE(hoverRow(view, 0));
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().isKey(), 5000);
+    ASSERT_TRUE(key(QStringLiteral("Down")));
+    TAVLEN_WAIT_UNTIL(preview(view)->model().selectedItem()->text() == QStringLiteral("https://example.org/tavlen/preview"),
+                      3000);
+    EXPECT_EQ(view->activeClipboardItemID(), view->displayedClipboardItems().at(1).id());
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    TAVLEN_WAIT_UNTIL(fileText(fieldFile) == QStringLiteral("https://example.org/tavlen/preview"), 5000);
+    EXPECT_FALSE(view->isPreviewOpen());
+    TAVLEN_WAIT_UNTIL(!launcher->isPerformingSelection(), 5000);
+}
+
+TEST_F(PreviewAndSettingsDesktop, AFilterPillNarrowsTheList)
+{
+    NotchLauncherWindow *launcher = openLauncher();
+    ASSERT_NE(launcher, nullptr);
+    NotchLauncherView *view = launcher->view();
+    ASSERT_TRUE(clickAt(view->mapToGlobal(view->headerLayout().filtersToggle.center().toPoint())));
+    auto *bar = qobject_cast<NotchFilterBar *>(view->filterBar());
+    ASSERT_NE(bar, nullptr);
+    TAVLEN_WAIT_UNTIL(bar->isVisible() && !launcher->panel()->isAnimatingFrame(), 3000);
+    FilterPill *links = bar->pill(ClipboardFilter::builtIn(FilterType::url).id);
+    ASSERT_NE(links, nullptr);
+    ASSERT_TRUE(clickAt(links->mapToGlobal(links->rect().center())));
+    TAVLEN_WAIT_UNTIL(view->displayedClipboardItems().size() == 1, 3000);
+    EXPECT_EQ(view->displayedClipboardItems().first().text(), QStringLiteral("https://example.org/tavlen/preview"));
+    DesktopTest::screenshot(QStringLiteral("filter-desktop-links"));
+    ASSERT_TRUE(clickAt(bar->allPill()->mapToGlobal(bar->allPill()->rect().center())));
+    TAVLEN_WAIT_UNTIL(view->displayedClipboardItems().size() == 3, 3000);
+}
+
+TEST_F(PreviewAndSettingsDesktop, TheGearOpensTheSettingsWindowWhereAChangedSettingRebuildsTheLaunchers)
+{
+    NotchLauncherWindow *launcher = openLauncher();
+    ASSERT_NE(launcher, nullptr);
+    NotchLauncherView *view = launcher->view();
+    ASSERT_TRUE(clickAt(view->mapToGlobal(view->headerLayout().settingsButton.center().toPoint())));
+    SettingsWindow &settingsWindow = delegate->settingsWindow();
+    TAVLEN_WAIT_UNTIL(settingsWindow.isOpen() && settingsWindow.view()->windowHandle()->isExposed(), 5000);
+    SettingsView *settings = settingsWindow.view();
+    EXPECT_EQ(settings->size(), SettingsWindow::defaultSize);
+    TAVLEN_WAIT_UNTIL(settings->isActiveWindow(), 5000);
+    const qint64 ours = QCoreApplication::applicationPid();
+    TAVLEN_WAIT_UNTIL(platform.platform().workspace->frontmostApplication()
+                          && platform.platform().workspace->frontmostApplication()->pid == ours,
+                      5000);
+
+    settings->showPage(QStringLiteral("Launcher"));
+    SettingsSwitch *compact = nullptr;
+    for (SettingsSwitch *control : settings->page(QStringLiteral("Launcher"))->findChildren<SettingsSwitch *>())
+        if (control->accessibleName() == QStringLiteral("Compact window beside the pointer"))
+            compact = control;
+    ASSERT_NE(compact, nullptr);
+    TAVLEN_WAIT_UNTIL(compact->isVisible(), 3000);
+    DesktopTest::screenshot(QStringLiteral("settings-desktop"));
+    NotchLauncherService &launchers = *delegate->launcherService();
+    ASSERT_FALSE(launchers.fieldWindows().isEmpty());
+    const int rebuilds = launchers.refreshCount();
+    ASSERT_TRUE(clickAt(compact->mapToGlobal(compact->rect().center())));
+    TAVLEN_WAIT_UNTIL(!delegate->appState().settings()->settings().fieldWindowEnabled, 3000);
+    TAVLEN_WAIT_UNTIL(launchers.refreshCount() == rebuilds + 1 && launchers.fieldWindows().isEmpty(), 3000);
+    EXPECT_EQ(launchers.windows().size(), 2);
+
+    // The gear again brings the open window back instead of making another.
+    settings->showMinimized();
+    delegate->appState().runtime()->requestSettingsPresentation();
+    EXPECT_EQ(settingsWindow.view(), settings);
+    TAVLEN_WAIT_UNTIL(settings->isVisible() && !settings->isMinimized(), 3000);
+}
+
+} // namespace
