@@ -9,7 +9,7 @@
 #include "launcher/NotchLauncherDemoConfiguration.h"
 #include "fields/NotchFieldLauncher.h"
 #include "launcher/NotchShortcutLauncher.h"
-#include "launcher/panel/NotchDemoHighlight.h"
+#include "model/NotchDemoHighlight.h"
 #include "model/LauncherPresentation.h"
 #include "model/NotchLauncherListKind.h"
 #include "platform/Platform.h"

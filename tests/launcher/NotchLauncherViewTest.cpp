@@ -8,7 +8,7 @@
 #include "launcher/panel/NotchClipboardSearchTextField.h"
 #include "launcher/panel/NotchHeaderEntrance.h"
 #include "launcher/panel/NotchLauncherView.h"
-#include "launcher/panel/NotchListSearchBar.h"
+#include "ui/NotchListSearchBar.h"
 #include "model/FilterManager.h"
 
 #include <QImage>

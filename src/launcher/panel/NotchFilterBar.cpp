@@ -5,7 +5,7 @@
 #include "model/FilterManager.h"
 #include "platform/Clock.h"
 #include "preview/FilterPill.h"
-#include "launcher/panel/ListSeparator.h"
+#include "ui/ListSeparator.h"
 #include "ui/FrameTicker.h"
 
 #include <QApplication>

@@ -4,7 +4,7 @@
 // context, whose every write is reported. Each reported change emits the property's signal, then changed().
 
 #include "fields/views/NotchAIContext.h"
-#include "launcher/panel/NotchDemoHighlight.h"
+#include "model/NotchDemoHighlight.h"
 #include "model/ClipboardItem.h"
 #include "model/NotchLauncherListKind.h"
 

@@ -1,6 +1,6 @@
-#include "launcher/panel/NotchListSearchBar.h"
+#include "ui/NotchListSearchBar.h"
 
-#include "launcher/panel/TutorialOutline.h"
+#include "ui/TutorialOutline.h"
 #include "ui/CornerPath.h"
 #include "ui/SymbolTable.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // The separator under a list row: a full-width one-point ListSeparator.
 
-#include "launcher/panel/ListSeparator.h"
+#include "ui/ListSeparator.h"
 
 struct NotchListSeparator {
     static void paint(QPainter &painter, const QRectF &rowRect, const Palette &palette)

@@ -1,4 +1,4 @@
-#include "launcher/panel/ListSeparator.h"
+#include "ui/ListSeparator.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
-#include "launcher/panel/NotchListRowLabel.h"
+#include "ui/NotchListRowLabel.h"
 
-#include "launcher/panel/AIFlatListRowBackground.h"
-#include "launcher/panel/NotchListSeparator.h"
+#include "ui/AIFlatListRowBackground.h"
+#include "ui/NotchListSeparator.h"
 #include "ui/FontTable.h"
 
 #include <QFontMetricsF>

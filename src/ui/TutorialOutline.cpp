@@ -1,4 +1,4 @@
-#include "launcher/panel/TutorialOutline.h"
+#include "ui/TutorialOutline.h"
 
 #include <QPainter>
 

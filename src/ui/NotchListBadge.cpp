@@ -1,4 +1,4 @@
-#include "launcher/panel/NotchListBadge.h"
+#include "ui/NotchListBadge.h"
 
 #include "ui/FontTable.h"
 

@@ -1,4 +1,4 @@
-#include "launcher/panel/AIFlatListRowBackground.h"
+#include "ui/AIFlatListRowBackground.h"
 
 #include <QLinearGradient>
 #include <QPainter>

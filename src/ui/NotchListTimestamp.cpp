@@ -1,4 +1,4 @@
-#include "launcher/panel/NotchListTimestamp.h"
+#include "ui/NotchListTimestamp.h"
 
 #include "ui/FontTable.h"
 

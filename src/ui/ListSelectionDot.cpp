@@ -1,6 +1,6 @@
-#include "launcher/panel/ListSelectionDot.h"
+#include "ui/ListSelectionDot.h"
 
-#include "launcher/panel/TutorialOutline.h"
+#include "ui/TutorialOutline.h"
 
 #include <QLinearGradient>
 #include <QPainter>

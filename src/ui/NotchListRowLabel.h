@@ -3,7 +3,7 @@
 // caller's trailing views; 64 points high with 12 points of padding, the selected wash behind and a
 // separator under it. Hovering scales the content (not the background or separator) by 1.025.
 
-#include "launcher/panel/ListSelectionDot.h"
+#include "ui/ListSelectionDot.h"
 #include "ui/Animation.h"
 #include "ui/Palette.h"
 

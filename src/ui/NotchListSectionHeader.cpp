@@ -1,4 +1,4 @@
-#include "launcher/panel/NotchListSectionHeader.h"
+#include "ui/NotchListSectionHeader.h"
 
 #include "ui/FontTable.h"
 
