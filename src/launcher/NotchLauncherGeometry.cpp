@@ -126,7 +126,7 @@ double NotchLauncherGeometry::panelContentHeight(double minimumHeight) const
         h = base + (m_in.areClipboardFiltersVisible ? 48 : 0) + list;
     } else if (!m_in.aiContext) {
         h = base + emptyListHeight;
-    } else if (!m_in.aiSearchQuery.trimmed().isEmpty()) {
+    } else if (isSuggestionSearch(m_in.aiSearchQuery)) {
         const auto k = int(filterFocusedFieldSuggestions(*m_in.aiContext, m_in.aiSearchQuery).size());
         h = k == 0 ? base + rowHeight : base + std::min(k, mostRowsCounted) * rowHeight + sectionHeaderHeight;
     } else {

@@ -806,6 +806,19 @@ NotchLauncherView::Callbacks NotchLauncherWindow::viewCallbacks()
         if (self)
             self->applyFrame(true);
     };
+    callbacks.onTextInputFocus = [self] {
+        // Suggestions at the notch leave the keyboard with the other application; a click into the history's
+        // search field or the manual entry takes it.
+        if (!self || !self->m_isExpanded || self->panel()->isKey())
+            return;
+        self->rememberFrontmostApplication();
+        self->m_window->makeKeyWindow();
+    };
+    callbacks.keyWindowScreen = [self]() -> std::optional<ScreenInfo> {
+        if (self && self->panel()->isKey())
+            return self->m_screen;
+        return std::nullopt;
+    };
     callbacks.onKeyboardActivity = [self] {
         // Typing in the expanded panel renews the hot key's lock, so the pointer resting elsewhere does
         // not collapse the panel mid-word.

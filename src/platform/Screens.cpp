@@ -9,6 +9,11 @@ std::optional<ScreenInfo> Screens::screen(QPointF point) const
     return std::nullopt;
 }
 
+std::optional<ScreenInfo> Screens::screenUnderMouse() const
+{
+    return screen(pointerLocation());
+}
+
 std::optional<ScreenInfo> Screens::screen(quint32 number) const
 {
     for (const ScreenInfo &s : screens()) {

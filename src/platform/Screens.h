@@ -45,6 +45,8 @@ public:
 
     // The screen whose frame holds the point (maximum edges outside), in the system's order.
     std::optional<ScreenInfo> screen(QPointF point) const;
+    // The first screen whose frame holds the pointer; none when the pointer is on no screen.
+    std::optional<ScreenInfo> screenUnderMouse() const;
     std::optional<ScreenInfo> screen(quint32 number) const;
 
 Q_SIGNALS:

@@ -92,9 +92,25 @@ void NotchListSearchBar::mousePressEvent(QMouseEvent *event)
     QWidget::mousePressEvent(event);
 }
 
+void NotchListSearchBar::applyTextColors(const Palette &palette)
+{
+    if (!m_field)
+        return;
+    // The field's text and prompt in the bar's colours, not the desktop style's.
+    QPalette colors = m_field->palette();
+    const QColor text = palette.primary();
+    const QColor prompt = palette.secondary();
+    if (colors.color(QPalette::Text) == text && colors.color(QPalette::PlaceholderText) == prompt)
+        return;
+    colors.setColor(QPalette::Text, text);
+    colors.setColor(QPalette::PlaceholderText, prompt);
+    m_field->setPalette(colors);
+}
+
 void NotchListSearchBar::paintEvent(QPaintEvent *)
 {
     const Palette palette = m_palette ? m_palette() : Palette();
+    applyTextColors(palette);
     const double now = m_now ? m_now() : 0;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);

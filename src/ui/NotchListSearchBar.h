@@ -52,6 +52,7 @@ protected:
 
 private:
     void layoutField();
+    void applyTextColors(const Palette &palette);
 
     QPointer<QWidget> m_field;
     const SymbolTable &m_symbols;

@@ -38,6 +38,7 @@ const QList<SymbolTable::Entry> &SymbolTable::entries()
         {"clock.arrow.circlepath", "document-open-recent-symbolic"},
         {"bookmark.fill", "user-bookmarks-symbolic"},
         {"text.cursor", "insert-text-symbolic"},
+        {"arrow.right", "go-next-symbolic"},
         // Filters.
         {"link", "insert-link-symbolic"},
         {"photo", "image-x-generic-symbolic"},

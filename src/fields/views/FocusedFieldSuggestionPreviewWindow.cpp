@@ -1,6 +1,113 @@
 #include "fields/views/FocusedFieldSuggestionPreviewWindow.h"
 
+#include "fields/views/FocusedFieldSuggestionPreviewView.h"
+#include "platform/PanelFactory.h"
+#include "ui/CornerPath.h"
+#include "ui/CustomWindow.h"
+
+#include <QPointer>
+
 #include <algorithm>
+
+namespace {
+
+constexpr unsigned collectionBehavior =
+    PanelCollection::MoveToActiveSpace | PanelCollection::Stationary | PanelCollection::FullScreenAuxiliary;
+
+} // namespace
+
+FocusedFieldSuggestionPreviewWindow::FocusedFieldSuggestionPreviewWindow(const Platform &platform,
+                                                                         FocusedFieldSuggestion suggestion,
+                                                                         std::function<void()> onClose,
+                                                                         QObject *parent)
+    : BaseWindow(std::make_unique<CustomWindow>(*platform.panels, PanelKind::Floating), parent)
+    , m_platform(platform)
+    , m_suggestion(std::move(suggestion))
+    , m_onClose(std::move(onClose))
+{
+    Panel &panel = window()->panel();
+    panel.setCollectionBehavior(collectionBehavior);
+    panel.setLevel(PanelLevel::Status);
+    panel.setHasShadow(true);
+    QPointer<FocusedFieldSuggestionPreviewWindow> self = this;
+    installHostingContent([this, self, &panel] {
+        return new FocusedFieldSuggestionPreviewView(
+            m_platform, m_suggestion,
+            [self] {
+                if (self)
+                    self->close();
+            },
+            &panel);
+    });
+}
+
+FocusedFieldSuggestionPreviewWindow::~FocusedFieldSuggestionPreviewWindow()
+{
+    // Destroyed without a close (its owner went away): no callback, just take the window off screen.
+    if (FocusedFieldSuggestionPreviewView *content = view())
+        content->removeKeyMonitor();
+    if (!window()->panel().isClosed())
+        window()->panel().close();
+}
+
+FocusedFieldSuggestionPreviewView *FocusedFieldSuggestionPreviewWindow::view() const
+{
+    return qobject_cast<FocusedFieldSuggestionPreviewView *>(host());
+}
+
+QSizeF FocusedFieldSuggestionPreviewWindow::sizeFor(const QRectF &visibleFrame)
+{
+    const double width = std::min(std::max(visibleFrame.width() - screenInset, minimumWidth), maximumWidth);
+    const double height = std::min(std::max(visibleFrame.height() - screenInset, minimumHeight), maximumHeight);
+    return {width, height};
+}
+
+QRectF FocusedFieldSuggestionPreviewWindow::frameOn(const QRectF &visibleFrame)
+{
+    const QSizeF size = sizeFor(visibleFrame);
+    const QPointF centre = visibleFrame.center();
+    return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(), size.height());
+}
+
+void FocusedFieldSuggestionPreviewWindow::show(const std::optional<ScreenInfo> &screen)
+{
+    if (m_isClosing)
+        return;
+    std::optional<ScreenInfo> target = screen;
+    if (!target && m_platform.screens)
+        target = m_platform.screens->screenUnderMouse();
+    if (!target && m_platform.screens)
+        target = m_platform.screens->mainScreen();
+    // No screen at all: the minimum size around the origin.
+    const QRectF visible = target ? target->visibleFrame : QRectF();
+    Panel &panel = window()->panel();
+    const QRectF frame = frameOn(visible);
+    panel.setFrame(frame);
+    // The card's rounded corners, also where the desktop draws no transparency.
+    panel.setShape(CornerPath::continuousRoundedRect(QRectF(QPointF(0, 0), frame.size()),
+                                                     FocusedFieldSuggestionPreviewView::cornerRadius));
+    panel.setLevel(PanelLevel::Status);
+    panel.orderFrontRegardless();
+    window()->makeKeyWindow();
+    if (FocusedFieldSuggestionPreviewView *content = view())
+        content->installKeyMonitor();
+}
+
+void FocusedFieldSuggestionPreviewWindow::close()
+{
+    if (m_isClosing)
+        return;
+    m_isClosing = true;
+    if (FocusedFieldSuggestionPreviewView *content = view())
+        content->removeKeyMonitor();
+    Panel &panel = window()->panel();
+    panel.orderOut();
+    // A copy: the owner usually forgets this window inside its callback.
+    if (const auto closed = m_onClose)
+        closed();
+    panel.close();
+    deleteLater();
+}
 
 QRectF FocusedFieldSuggestionPreviewWindow::frameBesideAnchor(QSizeF size, const QRectF &anchor, const QRectF &bounds)
 {

@@ -1,5 +1,7 @@
 #include "fields/views/NotchAIContext.h"
 
+#include "model/FieldTextFolding.h"
+
 #include <QStringList>
 
 NotchAIContext NotchAIContext::compact(const QString &fieldName,
@@ -11,20 +13,14 @@ NotchAIContext NotchAIContext::compact(const QString &fieldName,
 
 QString normalizedSuggestionText(const QString &text)
 {
-    // Fold: drop the combining marks of the canonical decomposition, then fold case.
-    const QString decomposed = text.normalized(QString::NormalizationForm_D);
-    QString folded;
-    folded.reserve(decomposed.size());
-    for (const QChar c : decomposed) {
-        const auto category = c.category();
-        if (category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining
-            || category == QChar::Mark_Enclosing)
-            continue;
-        folded.append(c);
-    }
-    // Upper-casing first applies the full mappings (ß becomes SS), which simple case folding lacks.
-    folded = folded.normalized(QString::NormalizationForm_C).toUpper().toCaseFolded();
-    return folded.trimmed().toLower();
+    // Upper-casing first applies the full case mappings (ß becomes SS), which the fold's simple case folding
+    // lacks; the fold then drops the marks and strokes.
+    return FieldTextFolding::fold(text.toUpper()).trimmed();
+}
+
+bool isSuggestionSearch(const QString &query)
+{
+    return !normalizedSuggestionText(query).isEmpty();
 }
 
 bool suggestionMatches(const FocusedFieldSuggestion &suggestion, const QString &normalizedQuery)
@@ -46,7 +42,7 @@ bool suggestionMatches(const FocusedFieldSuggestion &suggestion, const QString &
 QList<FocusedFieldSuggestion> filterFocusedFieldSuggestions(const NotchAIContext &context, const QString &query)
 {
     const QString normalized = normalizedSuggestionText(query);
-    if (normalized.isEmpty())
+    if (normalized.isEmpty()) // the same rule as isSuggestionSearch
         return context.historySuggestions;
     const QList<FocusedFieldSuggestion> &source =
         context.searchableHistorySuggestions ? *context.searchableHistorySuggestions : context.historySuggestions;

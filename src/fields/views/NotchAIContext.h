@@ -33,9 +33,13 @@ struct NotchAIContext {
                                   const QList<FocusedFieldSuggestion> &randomSuggestions);
 };
 
-// Folds case and diacritics, trims whitespace and newlines, lowercases: the form in which queries and
-// suggestion texts are compared.
+// Folds case and diacritics (letters with a stroke too: "ł" reads as "l", "ß" as "ss"), trims whitespace and
+// newlines, lowercases: the form in which queries and suggestion texts are compared.
 QString normalizedSuggestionText(const QString &text);
+
+// Whether a query searches at all: it keeps something once normalized. The pane and the launcher's sizing
+// decide with this one rule, so a query of spaces, or of marks that fold away, is no search anywhere.
+bool isSuggestionSearch(const QString &query);
 
 // Whether the suggestion's value, display value, title or details (field name, web origin, application)
 // contain the already normalized query.

@@ -3,6 +3,9 @@
 #include "app/AppState.h"
 #include "app/RuntimeState.h"
 #include "clipboard/ClipboardHistoryManager.h"
+#include "fields/views/FocusedFieldSuggestionPreviewWindow.h"
+#include "fields/views/NotchAIContentView.h"
+#include "fields/views/NotchHistorySearchField.h"
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardSearchTextField.h"
 #include "launcher/panel/NotchHeaderEntrance.h"
@@ -121,6 +124,20 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     m_list->hide();
     connect(&m_thumbnails, &ClipboardThumbnailCache::thumbnailReady, m_list, [this] { m_list->update(); });
 
+    // The field history's search field, placed in the header while the recent list is selected; its pane
+    // is built while it is on screen (syncAIPane).
+    // The header band is black in either colour scheme: the field is drawn for a dark background.
+    auto headerPalette = [this] {
+        Palette palette = panelPalette();
+        palette.scheme = ColorScheme::dark;
+        return palette;
+    };
+    m_historySearchField = new NotchHistorySearchField(m_symbols, headerPalette, [this] { return now(); }, this);
+    m_historySearchField->onQueryChange = [this](const QString &query) { m_model.setAISearchQuery(query); };
+    m_historySearchField->onFocusChange = [this](bool focused) { m_model.setIsAISearchFocused(focused); };
+    m_historySearchField->textField()->installEventFilter(this);
+    m_historySearchField->hide();
+
     // The change handlers.
     connect(&m_model, &NotchLauncherViewModel::changed, this, &NotchLauncherView::modelChanged);
     connect(&m_model, &NotchLauncherViewModel::demoClipboardItemsChanged, this, &NotchLauncherView::refreshDisplayedClipboardItems);
@@ -128,6 +145,12 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
             &NotchLauncherView::refreshDisplayedClipboardItems);
     connect(&m_model, &NotchLauncherViewModel::clipboardSearchFocusRequestChanged, this,
             &NotchLauncherView::focusRequestChanged);
+    for (auto signal : {&NotchLauncherViewModel::aiContextChanged, &NotchLauncherViewModel::selectedAISuggestionIDChanged,
+                        &NotchLauncherViewModel::aiSearchQueryChanged, &NotchLauncherViewModel::displayedListChanged,
+                        &NotchLauncherViewModel::demoHighlightsChanged, &NotchLauncherViewModel::isFloatingWindowChanged,
+                        &NotchLauncherViewModel::isExpandedChanged})
+        connect(&m_model, signal, this, &NotchLauncherView::syncAIPane);
+    connect(&m_model, &NotchLauncherViewModel::isAISearchFocusedChanged, this, &NotchLauncherView::aiSearchFocusChanged);
     if (history) {
         connect(history, &ClipboardHistoryManager::storageRevisionChanged, this,
                 &NotchLauncherView::refreshDisplayedClipboardItems);
@@ -145,6 +168,9 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
             update();
             m_list->update();
             m_searchBar->update();
+            m_historySearchField->update();
+            if (m_aiPane)
+                m_aiPane->update();
         });
     m_lastExpanded = m_model.isExpanded();
     m_lastSuspended = m_model.isSpaceTransitionSuspended();
@@ -152,11 +178,18 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     m_lastFocusRequest = m_model.clipboardSearchFocusRequest();
     m_logoExpansion.setValue(m_lastExpanded ? 1 : 0);
     m_headerEntrance.setValue(m_lastExpanded ? 1 : 0);
+    syncAIPane();
 }
 
 NotchLauncherView::~NotchLauncherView()
 {
     goOffScreen();
+    // The children go after this destructor: what they report on their way out reaches no one.
+    disconnect(&m_model, nullptr, this, nullptr);
+    m_historySearchField->onQueryChange = nullptr;
+    m_historySearchField->onFocusChange = nullptr;
+    if (m_aiPane)
+        m_aiPane->setCallbacks({});
 }
 
 double NotchLauncherView::now() const
@@ -264,8 +297,9 @@ void NotchLauncherView::modelChanged()
         m_lastSuspended = suspended;
         if (suspended) {
             dropSearchFocus();
-            m_model.setIsAISearchFocused(false);
+            clearHistorySearchFocus();
             closePreviewWindow();
+            closeSuggestionPreviewWindow();
         }
     }
     const NotchLauncherListKind displayed = m_model.displayedList();
@@ -300,6 +334,92 @@ void NotchLauncherView::updateListState()
         if (m_isClipboardKeyboardNavigationActive && active)
             m_list->scrollToItem(*active);
     }
+}
+
+// --- The field history ---
+
+namespace {
+
+NotchAIContentView::Inputs paneInputs(const NotchLauncherViewModel &model)
+{
+    NotchAIContentView::Inputs inputs;
+    inputs.listKind = model.displayedList();
+    inputs.context = model.aiContext().value_or(NotchAIContext());
+    inputs.selectedSuggestionID = model.selectedAISuggestionID();
+    inputs.searchQuery = model.aiSearchQuery();
+    inputs.tutorialHighlights = model.demoHighlights();
+    inputs.isCompact = model.isFloatingWindow();
+    return inputs;
+}
+
+} // namespace
+
+NotchAIContentView *NotchLauncherView::makeAIPane()
+{
+    NotchAIContentView::Callbacks pane;
+    pane.onSelectedSuggestionIDChange = [this](const std::optional<QUuid> &id) { m_model.setSelectedAISuggestionID(id); };
+    pane.onSearchQueryChange = [this](const QString &query) { m_model.setAISearchQuery(query); };
+    pane.onSuggestionSelect = [this](const FocusedFieldSuggestion &suggestion) {
+        if (m_callbacks.onAISuggestionSelect)
+            m_callbacks.onAISuggestionSelect(suggestion);
+    };
+    pane.onContentLayoutChanged = [this] {
+        if (m_callbacks.onContentLayoutChanged)
+            m_callbacks.onContentLayoutChanged();
+    };
+    auto *view = new NotchAIContentView(m_platform, m_symbols, [this] { return panelPalette(); }, paneInputs(m_model),
+                                        std::move(pane), this);
+    view->manualField()->installEventFilter(this);
+    view->hide();
+    return view;
+}
+
+void NotchLauncherView::syncAIPane()
+{
+    const std::optional<NotchAIContext> &context = m_model.aiContext();
+    m_historySearchField->setFieldName(context ? context->fieldName : QStringLiteral("field"));
+    m_historySearchField->setQuery(m_model.aiSearchQuery());
+    // The pane exists while the expanded panel shows it: each appearance starts with an empty manual entry
+    // and repairs the selection.
+    const bool shows = m_model.isExpanded() && m_model.displayedList() == NotchLauncherListKind::recent && context;
+    if (!shows) {
+        if (m_aiPane) {
+            // It may be the one calling back right now.
+            m_aiPane->hide();
+            m_aiPane->deleteLater();
+            m_aiPane = nullptr;
+        }
+        return;
+    }
+    if (!m_aiPane) {
+        m_aiPane = makeAIPane();
+        layoutChildren();
+        return;
+    }
+    m_aiPane->setInputs(paneInputs(m_model));
+}
+
+void NotchLauncherView::aiSearchFocusChanged()
+{
+    // The flag follows the field's real focus: cleared while the field keeps the keyboard, a typed space
+    // would open the details window instead of reaching the field.
+    if (!m_model.isAISearchFocused() && m_historySearchField->hasKeyboardFocus())
+        m_model.setIsAISearchFocused(true);
+}
+
+void NotchLauncherView::clearHistorySearchFocus()
+{
+    if (m_historySearchField->hasKeyboardFocus())
+        m_historySearchField->textField()->clearFocus();
+    m_model.setIsAISearchFocused(false);
+}
+
+bool NotchLauncherView::eventFilter(QObject *watched, QEvent *event)
+{
+    const bool textInput = watched == m_historySearchField->textField() || (m_aiPane && watched == m_aiPane->manualField());
+    if (textInput && event->type() == QEvent::MouseButtonPress && m_callbacks.onTextInputFocus)
+        m_callbacks.onTextInputFocus();
+    return QWidget::eventFilter(watched, event);
 }
 
 void NotchLauncherView::focusRequestChanged()
@@ -553,8 +673,13 @@ EventDisposition NotchLauncherView::handleKeyDown(const KeyDownEvent &event)
     if (m_callbacks.onKeyboardActivity)
         m_callbacks.onKeyboardActivity();
     if (m_model.displayedList() == NotchLauncherListKind::recent) {
-        // The field history pane's details window lives with that pane; Space passes through here.
-        return EventDisposition::Pass;
+        // Space opens the details of the selected value; every other key, and Space typed into a field,
+        // goes on.
+        if (!m_isPointerInsideLauncher || event.keyCode != KeyCode::Space || m_model.isAISearchFocused()
+            || (m_aiPane && m_aiPane->isManualValueFocused()) || m_suggestionPreviewWindow)
+            return EventDisposition::Pass;
+        showSuggestionPreview();
+        return EventDisposition::Consume;
     }
     if (m_isClipboardSearchFocused || m_previewWindow)
         return EventDisposition::Pass;
@@ -639,6 +764,40 @@ void NotchLauncherView::closePreviewWindow()
     m_previewWindow = nullptr;
     if (m_previewPresenter.close)
         m_previewPresenter.close(window);
+}
+
+FocusedFieldSuggestionPreviewWindow *NotchLauncherView::suggestionPreviewWindow() const
+{
+    return m_suggestionPreviewWindow;
+}
+
+void NotchLauncherView::showSuggestionPreview()
+{
+    const std::optional<NotchAIContext> &context = m_model.aiContext();
+    const std::optional<QUuid> &selected = m_model.selectedAISuggestionID();
+    if (!context || !selected)
+        return;
+    // Exactly the values the pane lists; random samples are never among them.
+    const QList<FocusedFieldSuggestion> listed = filterFocusedFieldSuggestions(*context, m_model.aiSearchQuery());
+    const auto found = std::find_if(listed.cbegin(), listed.cend(),
+                                    [&](const FocusedFieldSuggestion &s) { return s.id == *selected; });
+    if (found == listed.cend())
+        return;
+    const std::optional<ScreenInfo> screen = m_callbacks.keyWindowScreen ? m_callbacks.keyWindowScreen() : std::nullopt;
+    QPointer<NotchLauncherView> self = this;
+    auto *window = new FocusedFieldSuggestionPreviewWindow(m_platform, *found, [self] {
+        if (self)
+            self->m_suggestionPreviewWindow = nullptr;
+    });
+    m_suggestionPreviewWindow = window;
+    window->show(screen);
+}
+
+void NotchLauncherView::closeSuggestionPreviewWindow()
+{
+    if (FocusedFieldSuggestionPreviewWindow *window = m_suggestionPreviewWindow)
+        window->close();
+    m_suggestionPreviewWindow = nullptr;
 }
 
 void NotchLauncherView::deleteClipboardItem(const ClipboardItem &item)
@@ -748,6 +907,7 @@ void NotchLauncherView::goOffScreen()
         m_platform.eventMonitors->removeMonitor(*m_keyMonitor);
     m_keyMonitor.reset();
     closePreviewWindow();
+    closeSuggestionPreviewWindow();
     m_clipboardPulseTask.cancel();
     m_isClipboardPulseActive = false;
 }
@@ -854,6 +1014,12 @@ void NotchLauncherView::layoutChildren()
     m_searchBar->setVisible(showsSearch);
     if (!showsSearch && m_isClipboardSearchFocused)
         dropSearchFocus(); // never keep the keyboard in a field that is not on screen
+    // The compact window has no header band, and no history search either.
+    const bool showsHistorySearch = expanded && header.search == NotchHeaderLayout::Search::fieldHistory && !floating
+        && g.headerReveal > 0.01 && header.searchArea.width() > 20;
+    if (showsHistorySearch)
+        m_historySearchField->setGeometry(header.searchArea.toAlignedRect());
+    m_historySearchField->setVisible(showsHistorySearch);
 
     // The list area: the filter bar on top while filters show, then the list.
     QRectF area = g.listArea();
@@ -874,6 +1040,16 @@ void NotchLauncherView::layoutChildren()
         m_list->setGeometry(area.toAlignedRect());
     m_list->setVisible(showsList);
     m_list->setInteractive(g.listTakesInput && !m_model.demoClipboardItems());
+    if (m_aiPane) {
+        const bool showsPane = g.listOpacity > 0.01 && area.height() > 1;
+        if (showsPane) {
+            const QRect paneRect = area.toAlignedRect();
+            m_aiPane->setGeometry(paneRect);
+            m_aiPane->setClipShape(chromePath().translated(-QPointF(paneRect.topLeft())));
+        }
+        m_aiPane->setAttribute(Qt::WA_TransparentForMouseEvents, !g.listTakesInput);
+        m_aiPane->setVisible(showsPane);
+    }
 }
 
 void NotchLauncherView::paintGlass(QPainter &painter, const QPainterPath &shape, const Palette &palette)

@@ -15,6 +15,7 @@
 #include "model/NotchLauncherListKind.h"
 #include "platform/EventMonitors.h"
 #include "platform/Platform.h"
+#include "platform/Screens.h"
 #include "platform/Task.h"
 #include "ui/AnimatedValue.h"
 #include "ui/FrameTicker.h"
@@ -31,7 +32,10 @@
 
 class AppState;
 class ClipboardHistoryManager;
+class FocusedFieldSuggestionPreviewWindow;
+class NotchAIContentView;
 class NotchClipboardList;
+class NotchHistorySearchField;
 class NotchClipboardSearchTextField;
 class NotchLauncherViewModel;
 class NotchListSearchBar;
@@ -55,6 +59,11 @@ public:
         // A key of this panel's window reached the expanded panel (typing in the search field included):
         // the window keeps the pointer from collapsing it in the middle of typing.
         std::function<void()> onKeyboardActivity;
+        // A text field of the field history (its search field, the manual entry) was clicked: the window
+        // takes the keyboard, so typing reaches the field.
+        std::function<void()> onTextInputFocus;
+        // The screen of the application's key window, if there is one (details windows open there).
+        std::function<std::optional<ScreenInfo>()> keyWindowScreen;
     };
 
     // The item preview, built elsewhere: opens over the displayed items with one selected and calls back
@@ -103,9 +112,12 @@ public:
     bool isSearchRunning() const;
     bool hasPendingSubmission() const { return m_pendingClipboardSearchSubmission; }
     bool isPreviewOpen() const { return m_previewWindow != nullptr; }
+    FocusedFieldSuggestionPreviewWindow *suggestionPreviewWindow() const;
     NotchClipboardList *clipboardList() const { return m_list; }
     NotchClipboardSearchTextField *searchField() const { return m_searchField; }
     NotchListSearchBar *searchBar() const { return m_searchBar; }
+    NotchAIContentView *aiContentView() const { return m_aiPane; }
+    NotchHistorySearchField *historySearchField() const { return m_historySearchField; }
     ClipboardThumbnailCache &thumbnails() { return m_thumbnails; }
     // The logo as it is drawn now.
     TavlenLogo logo() const;
@@ -130,6 +142,9 @@ public:
     void clipboardRowHoverChanged(const ClipboardItem &item, bool isHovering);
     void showPreview(const ClipboardItem &item);
     void closePreviewWindow();
+    // Opens the details of the selected remembered value, when it is among the values the pane lists.
+    void showSuggestionPreview();
+    void closeSuggestionPreviewWindow();
     void deleteClipboardItem(const ClipboardItem &item);
     void openSettings();
     void toggleFilters();
@@ -159,6 +174,7 @@ protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void modelChanged();
@@ -169,6 +185,10 @@ private:
     void pulse();
     void focusRequestChanged();
     void updateListState();
+    void syncAIPane();
+    NotchAIContentView *makeAIPane();
+    void aiSearchFocusChanged();
+    void clearHistorySearchFocus();
     void requestFrame();
     double now() const;
     void paintChrome(QPainter &painter, const NotchPanelGeometry &g, const Palette &palette);
@@ -194,6 +214,7 @@ private:
 
     // View-local state.
     QPointer<QObject> m_previewWindow;
+    QPointer<FocusedFieldSuggestionPreviewWindow> m_suggestionPreviewWindow;
     std::optional<MonitorToken> m_keyMonitor;
     bool m_isClipboardSearchFocused = false;
     bool m_isClipboardKeyboardNavigationActive = false;
@@ -225,5 +246,7 @@ private:
     NotchClipboardSearchTextField *m_searchField = nullptr;
     NotchListSearchBar *m_searchBar = nullptr;
     NotchClipboardList *m_list = nullptr;
+    NotchAIContentView *m_aiPane = nullptr;
+    NotchHistorySearchField *m_historySearchField = nullptr;
     QPointer<QWidget> m_filterBar;
 };
