@@ -26,7 +26,8 @@ TEST(FilterFocusedFieldSuggestions, FoldsCaseAndDiacriticsOnBothSides)
     NotchAIContext context;
     context.historySuggestions = {make(QStringLiteral("Élan"), QString()),
                                   make(QStringLiteral("Zoë Straße"), QString()),
-                                  make(QStringLiteral("plain"), QString())};
+                                  make(QStringLiteral("plain"), QString()),
+                                  make(QStringLiteral("Łódź"), QString())};
     struct Case {
         QString query;
         QStringList expected;
@@ -39,6 +40,10 @@ TEST(FilterFocusedFieldSuggestions, FoldsCaseAndDiacriticsOnBothSides)
         {QStringLiteral("STRASSE"), {QStringLiteral("Zoë Straße")}},
         {QStringLiteral("LA"), {QStringLiteral("Élan"), QStringLiteral("plain")}},
         {QStringLiteral("xyz"), {}},
+        // Letters whose stroke is part of the glyph fold too, on both sides.
+        {QStringLiteral("lodz"), {QStringLiteral("Łódź")}},
+        {QStringLiteral("ŁÓDŹ"), {QStringLiteral("Łódź")}},
+        {QStringLiteral("łod"), {QStringLiteral("Łódź")}},
     };
     for (const Case &c : cases)
         EXPECT_EQ(values(filterFocusedFieldSuggestions(context, c.query)), c.expected) << c.query.toStdString();
@@ -50,7 +55,9 @@ TEST(FilterFocusedFieldSuggestions, BlankQueryReturnsTheHistoryUnchanged)
     context.historySuggestions = {make(QStringLiteral("b")), make(QStringLiteral("a"))};
     context.randomSuggestions = {make(QStringLiteral("random"))};
     context.searchableHistorySuggestions = QList<FocusedFieldSuggestion>{make(QStringLiteral("other"))};
-    for (const QString &query : {QString(), QStringLiteral("   "), QStringLiteral("\n\t ")}) {
+    // Combining marks alone fold away to nothing: the same as a blank query.
+    for (const QString &query : {QString(), QStringLiteral("   "), QStringLiteral("\n\t "),
+                                 QStringLiteral("\u0301\u0308"), QStringLiteral(" \u0327 ")}) {
         const auto result = filterFocusedFieldSuggestions(context, query);
         ASSERT_EQ(result.size(), 2);
         EXPECT_EQ(result[0].id, context.historySuggestions[0].id);
@@ -96,6 +103,25 @@ TEST(FilterFocusedFieldSuggestions, MatchesTitleDisplayValueAndDetails)
           QStringLiteral("secret s•"), QStringLiteral("mail billing")})
         EXPECT_EQ(filterFocusedFieldSuggestions(context, query).size(), 1) << query.toStdString();
     EXPECT_TRUE(filterFocusedFieldSuggestions(context, QStringLiteral("secretwork")).isEmpty());
+}
+
+TEST(FilterFocusedFieldSuggestions, ASearchIsWhatTheFilterSearchesFor)
+{
+    struct Row {
+        QString query;
+        bool searches;
+    };
+    const Row rows[] = {
+        {QString(), false},           {QStringLiteral(" \n\t"), false}, {QStringLiteral("\u0301"), false},
+        {QStringLiteral("a\u0301"), true}, {QStringLiteral(" ł "), true},   {QStringLiteral("0"), true},
+    };
+    NotchAIContext context;
+    context.historySuggestions = {make(QStringLiteral("zzz"), QString())};
+    for (const Row &row : rows) {
+        EXPECT_EQ(isSuggestionSearch(row.query), row.searches) << row.query.toStdString();
+        // A search never matches "zzz"; no search returns the history.
+        EXPECT_EQ(filterFocusedFieldSuggestions(context, row.query).isEmpty(), row.searches) << row.query.toStdString();
+    }
 }
 
 TEST(NotchAIContext, CompactKeepsTwoHistoryValuesAndOneRandom)

@@ -246,6 +246,9 @@ TEST(NotchLauncherGeometry, PanelContentHeight)
         {"2 history, 10 random", false, 0, false, false, 0, ctx(2, 10), {}, 0, base + 8 * 64 + 3 * 24},
         {"blank query is no search", false, 0, false, false, 0, ctx(2, 0), QStringLiteral(" \n"), 0,
          base + 2 * 64 + 2 * 24},
+        // Marks alone fold to nothing: no search, as the pane decides too.
+        {"query of marks is no search", false, 0, false, false, 0, ctx(2, 0), QStringLiteral("\u0301 \u0308"), 0,
+         base + 2 * 64 + 2 * 24},
         {"query without results", false, 0, false, false, 0, ctx(5, 3), QStringLiteral("zzz"), 0, base + 64},
         {"query with 3 results", false, 0, false, false, 0, ctx(3, 3), QStringLiteral("VALUE"), 0,
          base + 3 * 64 + 24},

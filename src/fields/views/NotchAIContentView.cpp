@@ -499,16 +499,19 @@ void NotchAIContentView::setHoveredRow(std::optional<QUuid> id, bool movesSelect
         return;
     const bool reduceMotion = m_palette ? m_palette().reduceMotion : false;
     const std::optional<QUuid> previous = std::exchange(m_hoveredID, id);
+    // The looks first; the selection last, since writing it may rebuild the rows.
     if (previous) {
         if (NotchSuggestionRow *old = row(*previous))
-            old->setHovered(false, now(), reduceMotion, movesSelection);
+            old->setHovered(false, now(), reduceMotion, false);
     }
     if (id) {
         if (NotchSuggestionRow *current = row(*id))
-            current->setHovered(true, now(), reduceMotion, movesSelection);
+            current->setHovered(true, now(), reduceMotion, false);
     }
     m_ticker.requestFrame();
     update();
+    if (id && movesSelection)
+        writeSelection(id);
 }
 
 void NotchAIContentView::pointerMoved(QPointF position)
