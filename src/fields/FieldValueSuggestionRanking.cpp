@@ -34,9 +34,14 @@ QString normalizedKind(const QString &fieldType)
     return FocusedFieldDescriptor::normalized(fieldType);
 }
 
+bool isPassword(const QString &fieldType)
+{
+    return normalizedKind(fieldType) == QLatin1String("password");
+}
+
 bool isPassword(const FieldValueAssociation &record)
 {
-    return normalizedKind(record.fieldType) == QLatin1String("password");
+    return isPassword(record.fieldType);
 }
 
 QString scopeKey(const FieldValueAssociation &record)

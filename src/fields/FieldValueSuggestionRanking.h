@@ -22,6 +22,7 @@ inline const QString mostUsedSymbol = QStringLiteral("chart.bar.fill");
 
 // The field kind of a record or field, normalised: "login", "email", "password"...
 QString normalizedKind(const QString &fieldType);
+bool isPassword(const QString &fieldType);
 bool isPassword(const FieldValueAssociation &record);
 // "web:<origin>" or "app:<bundle identifier>", by the rule of the field scope key.
 QString scopeKey(const FieldValueAssociation &record);

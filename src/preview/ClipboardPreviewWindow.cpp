@@ -75,7 +75,7 @@ std::optional<ScreenInfo> ClipboardPreviewWindow::screenToShowOn(const std::opti
 {
     if (given)
         return given;
-    if (std::optional<ScreenInfo> underPointer = screens.screen(screens.pointerLocation()))
+    if (std::optional<ScreenInfo> underPointer = screens.screenUnderMouse())
         return underPointer;
     return screens.mainScreen();
 }

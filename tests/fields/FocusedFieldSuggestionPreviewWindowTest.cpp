@@ -248,6 +248,11 @@ TEST(FocusedFieldSuggestionPreviewView, TheValueBoxPrefersTheDisplayValueEvenEmp
     EXPECT_EQ(FocusedFieldSuggestionPreviewView::shownValue(s), QStringLiteral("hunter2"));
     s.displayValue = QString();
     EXPECT_EQ(FocusedFieldSuggestionPreviewView::shownValue(s), QString());
+    // A password without a display value is still not shown in clear.
+    s.displayValue.reset();
+    s.details = FocusedFieldSuggestionDetails{};
+    s.details->fieldType = QStringLiteral("Password");
+    EXPECT_EQ(FocusedFieldSuggestionPreviewView::shownValue(s), QStringLiteral("••••••••"));
 }
 
 } // namespace

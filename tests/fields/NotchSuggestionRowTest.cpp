@@ -30,6 +30,14 @@ TEST(NotchSuggestionRow, DisplayTextAndBadges)
         s.displayValue = row.displayValue;
         EXPECT_EQ(NotchSuggestionRow::displayText(s), row.shown) << row.name;
     }
+    // A password is masked even when nothing masked it before (a sample for a password field).
+    FocusedFieldSuggestion password = sample(QStringLiteral("Tavln4821Sample!"));
+    password.details->fieldType = QStringLiteral("Password");
+    EXPECT_EQ(NotchSuggestionRow::displayText(password), QStringLiteral("••••••••"));
+    password.details->fieldType = QStringLiteral(" PASSWORD ");
+    EXPECT_EQ(NotchSuggestionRow::displayText(password), QStringLiteral("••••••••"));
+    password.details->fieldType = QStringLiteral("Login");
+    EXPECT_EQ(NotchSuggestionRow::displayText(password), QStringLiteral("Tavln4821Sample!"));
     EXPECT_EQ(NotchSuggestionRow::usageBadgeTitle(0), QStringLiteral("×0"));
     EXPECT_EQ(NotchSuggestionRow::usageBadgeTitle(3), QStringLiteral("×3"));
     EXPECT_EQ(NotchSuggestionRow::usageBadgeTitle(1234), QStringLiteral("×1234"));

@@ -1,5 +1,7 @@
 #include "fields/views/NotchSuggestionRow.h"
 
+#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueSuggestionRanking.h"
 #include "ui/CornerPath.h"
 #include "ui/ListSelectionDot.h"
 #include "ui/NotchListBadge.h"
@@ -11,7 +13,12 @@
 
 QString NotchSuggestionRow::displayText(const FocusedFieldSuggestion &suggestion)
 {
-    return suggestion.displayValue ? *suggestion.displayValue : suggestion.value;
+    if (suggestion.displayValue)
+        return *suggestion.displayValue;
+    // A password never shows in clear, not even a made-up one.
+    if (suggestion.details && FieldValueSuggestionRanking::isPassword(suggestion.details->fieldType))
+        return FieldValueAssociationStore::maskedValue();
+    return suggestion.value;
 }
 
 QString NotchSuggestionRow::usageBadgeTitle(int usageCount)

@@ -34,7 +34,7 @@ public:
     bool showsSelectionBackground = true;
 
     // What the row shows for a suggestion: its display value when it has one (even an empty one), else
-    // its value. Also the row's help tag.
+    // its value, masked for a password field. Also the row's help tag and the details window's value.
     static QString displayText(const FocusedFieldSuggestion &suggestion);
     // The use-count badge: "×" and the count.
     static QString usageBadgeTitle(int usageCount);
