@@ -153,11 +153,19 @@ TEST_F(NotchLauncherFieldHistoryTest, SpaceOpensTheSelectedValuesDetailsOnlyWhen
          KeyCode::Space, EventDisposition::Consume, false},
         {"nothing is selected",
          [](auto &t) {
+             t.model.setAIContext(nameContext());
+             t.model.setSelectedAISuggestionID(std::nullopt);
+         },
+         KeyCode::Space, EventDisposition::Consume, false},
+        // Nothing to show, so the manual entry has taken the keyboard: the space is typed there.
+        {"the manual entry has the keyboard",
+         [](auto &t) {
              NotchAIContext empty;
              empty.fieldName = QStringLiteral("Empty");
              t.model.setAIContext(empty);
+             QApplication::setActiveWindow(t.view.get());
          },
-         KeyCode::Space, EventDisposition::Consume, false},
+         KeyCode::Space, EventDisposition::Pass, false},
         {"the query hides the selection's neighbours, not the selection",
          [](auto &t) { t.model.setAISearchQuery(QStringLiteral("hopper")); }, KeyCode::Space,
          EventDisposition::Consume, true},
