@@ -180,7 +180,7 @@ void BM_SearchThroughManager(benchmark::State &state)
     }
     manager.searchIndex().waitForIdle();
     for (auto _ : state) {
-        Task<QList<ClipboardItem>> task = manager.searchItems(std::nullopt, QStringLiteral("żółć gęś"), false, 5000);
+        const auto task = manager.searchItems(std::nullopt, QStringLiteral("żółć gęś"), false, 5000);
         while (!task.isFinished())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         benchmark::DoNotOptimize(task.result());

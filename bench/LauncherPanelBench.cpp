@@ -143,7 +143,7 @@ void BM_HistorySearchWith5000Items(benchmark::State &state)
     Desk desk(5000);
     int i = 0;
     for (auto _ : state) {
-        Task<QList<ClipboardItem>> task = desk.history->searchItems(std::nullopt, kQueries[i++ % 3], false, 5000);
+        const auto task = desk.history->searchItems(std::nullopt, kQueries[i++ % 3], false, 5000);
         while (!task.isFinished())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         benchmark::DoNotOptimize(task.result());

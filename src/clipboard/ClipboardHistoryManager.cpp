@@ -374,14 +374,16 @@ ClipboardSearchIndex &ClipboardHistoryManager::searchIndex()
     return *m_searchIndex;
 }
 
-Task<QList<ClipboardItem>> ClipboardHistoryManager::searchItems(std::optional<ClipboardFilter> filter, QString query,
-                                                                bool includeAnalysisText, int limit)
+Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::searchItems(std::optional<ClipboardFilter> filter,
+                                                                               QString query, bool includeAnalysisText,
+                                                                               int limit)
 {
     return runSearch(std::move(filter), std::move(query), includeAnalysisText, limit);
 }
 
-Task<QList<ClipboardItem>> ClipboardHistoryManager::runSearch(std::optional<ClipboardFilter> filter, QString query,
-                                                              bool includeAnalysisText, int limit)
+Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::runSearch(std::optional<ClipboardFilter> filter,
+                                                                             QString query, bool includeAnalysisText,
+                                                                             int limit)
 {
     QPointer<ClipboardHistoryManager> self(this);
     QList<QUuid> order;
@@ -394,8 +396,9 @@ Task<QList<ClipboardItem>> ClipboardHistoryManager::runSearch(std::optional<Clip
     const int effectiveLimit = std::min(int(m_items.size()), limit);
     auto future = searchIndex().search(std::move(order), matcher, query, includeAnalysisText, effectiveLimit);
     const std::optional<QList<ClipboardSearchMatch>> found = co_await awaitFuture(std::move(future));
-    if (!found || !self)
-        co_return QList<ClipboardItem>();
+    const bool cancelled = co_await isCancelled();
+    if (!found || !self || cancelled)
+        co_return std::nullopt;
 
     QHash<QUuid, const ClipboardItem *> byId;
     byId.reserve(m_items.size());

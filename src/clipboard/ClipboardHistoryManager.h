@@ -79,10 +79,11 @@ public:
     // Removes items older than the retention period and beyond the newest 5,000; saves when any went.
     void cleanUp();
 
-    // Matches of the history for a filter and a query, newest first; fills searchPresentations.
-    // A cancelled search ends early with an empty list (awaiting it gives none).
-    Task<QList<ClipboardItem>> searchItems(std::optional<ClipboardFilter> filter, QString query,
-                                           bool includeAnalysisText, int limit);
+    // Matches of the history for a filter and a query, newest first; fills searchPresentations. With
+    // includeAnalysisText an item's analysis text is matched where it has one, its plain text otherwise.
+    // None when the search was cancelled or the history went away: an empty list always means no match.
+    Task<std::optional<QList<ClipboardItem>>> searchItems(std::optional<ClipboardFilter> filter, QString query,
+                                                          bool includeAnalysisText, int limit);
     // The index, created on first use.
     ClipboardSearchIndex &searchIndex();
 
@@ -105,8 +106,8 @@ private:
     int retentionDays() const;
     Task<> runCleanupLoop();
     Task<> fillThumbnails(QList<ClipboardItem> images);
-    Task<QList<ClipboardItem>> runSearch(std::optional<ClipboardFilter> filter, QString query, bool includeAnalysisText,
-                                         int limit);
+    Task<std::optional<QList<ClipboardItem>>> runSearch(std::optional<ClipboardFilter> filter, QString query,
+                                                        bool includeAnalysisText, int limit);
 
     Clock &m_clock;
     ClipboardItemStore *m_store;

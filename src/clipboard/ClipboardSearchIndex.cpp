@@ -171,8 +171,10 @@ QList<ClipboardSearchMatch> ClipboardSearchIndex::searchSlots(const std::vector<
     QSet<QByteArray> seenKeys;
     for (const Slot &slot : slots) {
         const Entry &entry = *slot.entry;
-        if (!query.isEmpty() && !contains(entry.searchText, query)
-            && !(includeAnalysisText && contains(entry.analysisText, query)))
+        // With analysis text asked for, an analysed item is matched by its analysis, any other by its text.
+        const QByteArray &haystack =
+            includeAnalysisText && !entry.analysisText.isEmpty() ? entry.analysisText : entry.searchText;
+        if (!query.isEmpty() && !contains(haystack, query))
             continue;
         if (filter && !filter->matches(entry.type, entry.text, entry.filePaths))
             continue;

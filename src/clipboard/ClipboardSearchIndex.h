@@ -49,6 +49,7 @@ public:
 
     // Matches over `order` (the history's ids, newest first): at most `limit` matches, duplicates by display
     // key dropped, in that order. The query is trimmed, lowercased and composed; an empty one matches all.
+    // With includeAnalysisText the analysis text of an item that has one is searched instead of its text.
     QFuture<QList<ClipboardSearchMatch>> search(QList<QUuid> order, std::shared_ptr<const ClipboardFilterMatcher> filter,
                                                 const QString &query, bool includeAnalysisText, int limit);
 

@@ -67,10 +67,10 @@ protected:
                        bool analysis = false)
     {
         const auto found = finish(manager.searchItems(filter, query, analysis, limit));
-        EXPECT_TRUE(found.has_value());
+        EXPECT_TRUE(found && *found) << "the search reported no result";
         QStringList out;
-        for (const auto &item : found.value_or(QList<ClipboardItem>()))
-            out.append(item.displayTitle());
+        for (const auto &item : found.value_or(std::nullopt).value_or(QList<ClipboardItem>()))
+            out.append(analysis ? item.text() : item.displayTitle());
         return out;
     }
     void add(const ClipboardCapture &capture)
@@ -167,14 +167,66 @@ TEST_F(SearchTest, PresentationsCarryTitlesLabelsAndThumbnails)
     EXPECT_EQ(presentations.value(imageId).thumbnail.size(), QSize(80, 20));
 }
 
-TEST_F(SearchTest, CancelledSearchGivesNothing)
+// A search that did not run to its end says so: it is never mistaken for a search that found nothing.
+TEST_F(SearchTest, ACancelledOrAbandonedSearchReportsItNeverNoMatch)
 {
     add(text("x"));
-    Task<QList<ClipboardItem>> task = manager.searchItems(std::nullopt, "x", false, 10);
-    task.cancel();
-    const auto result = finish(task);
-    EXPECT_TRUE(task.isCancelled());
-    EXPECT_TRUE(!result || result->isEmpty());
+    auto cancelled = manager.searchItems(std::nullopt, "x", false, 10);
+    cancelled.cancel();
+    const auto result = finish(cancelled);
+    ASSERT_TRUE(cancelled.isFinished());
+    EXPECT_FALSE(result.value_or(std::nullopt).has_value());
+
+    auto history = std::make_unique<ClipboardHistoryManager>(clock, nullptr);
+    history->ingest(text("y"));
+    auto abandoned = history->searchItems(std::nullopt, "y", false, 10);
+    history.reset();
+    const auto gone = finish(abandoned);
+    ASSERT_TRUE(abandoned.isFinished());
+    EXPECT_FALSE(gone.value_or(std::nullopt).has_value());
+
+    // Whereas a search that ran and matched nothing answers an empty list.
+    const auto none = finish(manager.searchItems(std::nullopt, "nothing like it", false, 10));
+    ASSERT_TRUE(none && *none);
+    EXPECT_TRUE((*none)->isEmpty());
+}
+
+// With analysis text asked for, an analysed item is matched by its analysis, an item without one by its
+// plain text; without it, only the plain text counts.
+TEST_F(SearchTest, AnalysisTextReplacesThePlainTextOfAnalysedItems)
+{
+    add(text("alpha plain words"));
+    add(text("beta plain words"));
+    ClipboardItem analysed = manager.items().first();
+    analysed.setAiTitle(QStringLiteral("Gamma summary title"));
+    analysed.setTags({QStringLiteral("delta")});
+    manager.updateItem(analysed);
+    manager.searchIndex().waitForIdle();
+
+    struct Row {
+        const char *query;
+        bool analysis;
+        QStringList expected;
+    };
+    const Row rows[] = {
+        {"gamma", true, {"beta plain words"}},
+        {"delta", true, {"beta plain words"}},
+        {"beta", true, {}},
+        {"alpha", true, {"alpha plain words"}},
+        {"plain", true, {"alpha plain words"}},
+        {"gamma", false, {}},
+        {"beta", false, {"beta plain words"}},
+        {"plain", false, {"beta plain words", "alpha plain words"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(std::string(row.query) + (row.analysis ? " with analysis" : " without"));
+        QStringList texts;
+        const auto found = finish(manager.searchItems(std::nullopt, row.query, row.analysis, 5000));
+        ASSERT_TRUE(found && *found);
+        for (const ClipboardItem &item : **found)
+            texts.append(item.text());
+        EXPECT_EQ(texts, row.expected);
+    }
 }
 
 struct FilterCase {

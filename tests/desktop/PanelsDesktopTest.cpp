@@ -6,6 +6,7 @@
 #include "platform/linux/LinuxPanel.h"
 #include "platform/linux/LinuxPanelFactory.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QWindow>
@@ -35,11 +36,19 @@ QWidget *solidWidget(const QColor &color)
     return widget;
 }
 
-// Lets the X server and Qt settle for `ms` while events run.
-void settle(int ms)
-{
-    DesktopTest::waitUntil([] { return false; }, ms);
-}
+// Counts the mouse releases a widget receives.
+class ReleaseCounter : public QObject {
+public:
+    int releases = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::MouseButtonRelease)
+            ++releases;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // A launcher panel hanging from the top edge of the second monitor, centred: in the y-up space that
 // monitor spans y -98...982.
@@ -59,12 +68,12 @@ TEST(PanelsDesktopTest, LauncherPanelSitsExactlyAtItsFrameOnTheSecondMonitor)
     panel->orderFrontRegardless();
     auto *window = static_cast<LinuxPanel *>(panel.get())->window();
     TAVLEN_WAIT_UNTIL(window->isVisible() && window->windowHandle()->isExposed(), 3000);
-    settle(200);
 
     // Pixel (2382, 0) y-down is where the frame's top-left lies.
-    const QImage shot = DesktopTest::screenshot(QStringLiteral("launcher-panel-second-monitor"));
-    ASSERT_FALSE(shot.isNull());
     const QColor red(255, 0, 0);
+    const QImage shot = DesktopTest::screenshotWhen(QStringLiteral("launcher-panel-second-monitor"),
+                                                    [&](const QImage &i) { return i.pixelColor(2382, 0) == red; });
+    ASSERT_FALSE(shot.isNull());
     EXPECT_EQ(shot.pixelColor(2382, 0), red);
     EXPECT_EQ(shot.pixelColor(2382 + 179, 31), red);
     EXPECT_NE(shot.pixelColor(2381, 10), red);
@@ -105,9 +114,11 @@ TEST(PanelsDesktopTest, OrderingFrontNeverTakesTheFocusFromTheFocusedApplication
     panel->orderFrontRegardless();
     auto *window = static_cast<LinuxPanel *>(panel.get())->window();
     TAVLEN_WAIT_UNTIL(window->isVisible() && window->windowHandle()->isExposed(), 3000);
-    // A click on the panel does not take the keyboard either.
+    // A click on the panel does not take the keyboard either (checked once the panel has the click).
+    ReleaseCounter clicks;
+    window->installEventFilter(&clicks);
     ASSERT_TRUE(xdotool({"mousemove", "2470", "10", "click", "1"}));
-    settle(300);
+    TAVLEN_WAIT_UNTIL(clicks.releases == 1, 3000);
     EXPECT_EQ(xdotoolOutput({"getactivewindow"}), active);
     EXPECT_EQ(xdotoolOutput({"getwindowfocus"}), focused);
     EXPECT_FALSE(panel->isKey());
@@ -131,7 +142,7 @@ TEST(PanelsDesktopTest, GlobalClicksCarryPlaceClickCountAndSuper)
     ASSERT_TRUE(token);
 
     ASSERT_TRUE(xdotool({"mousemove", "2000", "500"}));
-    settle(100);
+    TAVLEN_WAIT_UNTIL(monitors.mouseLocation() == QPointF(2000, 481), 3000);
     ASSERT_TRUE(xdotool({"click", "1"}));
     TAVLEN_WAIT_UNTIL(events.size() == 1, 3000);
     // Pixel (2000, 500) y-down; its bottom-left corner in the y-up space.
@@ -144,7 +155,7 @@ TEST(PanelsDesktopTest, GlobalClicksCarryPlaceClickCountAndSuper)
 
     // A double click elsewhere (the move breaks any sequence), with Super held.
     ASSERT_TRUE(xdotool({"mousemove", "300", "700"}));
-    settle(100);
+    TAVLEN_WAIT_UNTIL(monitors.mouseLocation() == QPointF(300, 281), 3000);
     ASSERT_TRUE(xdotool({"keydown", "super", "click", "--repeat", "2", "--delay", "60", "1", "keyup", "super"}));
     TAVLEN_WAIT_UNTIL(events.size() == 3, 3000);
     EXPECT_EQ(events[1].clickCount, 1);
@@ -154,11 +165,17 @@ TEST(PanelsDesktopTest, GlobalClicksCarryPlaceClickCountAndSuper)
     EXPECT_GT(events[2].timestamp, events[1].timestamp);
     EXPECT_LE(events[2].timestamp - events[1].timestamp, monitors.doubleClickInterval());
 
-    // Removed, it hears nothing more.
+    // Removed, it hears nothing more; a monitor still installed hears the same click, so it has come.
+    int heardByOther = 0;
+    const auto other = monitors.addGlobalMouseDownMonitor(MouseButtonMask::Left, [&](const MouseDownEvent &) {
+        ++heardByOther;
+    });
+    ASSERT_TRUE(other);
     monitors.removeMonitor(*token);
     ASSERT_TRUE(xdotool({"click", "1"}));
-    settle(300);
+    TAVLEN_WAIT_UNTIL(heardByOther == 1, 3000);
     EXPECT_EQ(events.size(), 3);
+    monitors.removeMonitor(*other);
 }
 
 TEST(PanelsDesktopTest, ClicksOnOurOwnPanelsAreLocalNotGlobal)
@@ -180,20 +197,28 @@ TEST(PanelsDesktopTest, ClicksOnOurOwnPanelsAreLocalNotGlobal)
     panel->orderFrontRegardless();
     auto *window = static_cast<LinuxPanel *>(panel.get())->window();
     TAVLEN_WAIT_UNTIL(window->isVisible() && window->windowHandle()->isExposed(), 3000);
-    settle(200);
+    // Drawn on the screen, so the pointer finds it there.
+    ASSERT_FALSE(DesktopTest::screenshotWhen(QStringLiteral("panel-for-local-clicks"), [](const QImage &i) {
+                     return i.pixelColor(250, 100) == QColor(Qt::black);
+                 }).isNull());
 
     ASSERT_TRUE(xdotool({"mousemove", "250", "100", "click", "1"}));
     TAVLEN_WAIT_UNTIL(local.size() == 1, 3000);
     EXPECT_EQ(local[0].window, panel.get());
     EXPECT_EQ(local[0].location, QPointF(250, 982 - 100 - 1));
-    settle(300);
-    EXPECT_TRUE(global.isEmpty());
+    // A click outside it is global: once it has come, a global report of the first would have come before.
+    ASSERT_TRUE(xdotool({"mousemove", "700", "500", "click", "1"}));
+    TAVLEN_WAIT_UNTIL(global.size() == 1, 3000);
+    EXPECT_EQ(global[0].location, QPointF(700, 982 - 500 - 1));
+    EXPECT_EQ(local.size(), 1);
+    ASSERT_TRUE(xdotool({"mousemove", "250", "100"}));
+    TAVLEN_WAIT_UNTIL(monitors.mouseLocation() == QPointF(250, 982 - 100 - 1), 3000);
 
     // A panel that ignores the mouse lets the click through to whatever lies below: not ours any more.
     panel->setIgnoresMouseEvents(true);
-    settle(200);
+    TAVLEN_WAIT_UNTIL(window->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput), 3000);
     ASSERT_TRUE(xdotool({"click", "1"}));
-    TAVLEN_WAIT_UNTIL(global.size() == 1, 3000);
+    TAVLEN_WAIT_UNTIL(global.size() == 2, 3000);
     EXPECT_EQ(local.size(), 1);
     panel->orderOut();
 }

@@ -81,9 +81,9 @@ struct Road {
     ClipboardItem stored(const QUuid &id) const { return *history.item(id); }
     QList<ClipboardItem> search(const QString &query, bool includeAnalysisText)
     {
-        const Task<QList<ClipboardItem>> task = history.searchItems(std::nullopt, query, includeAnalysisText, 100);
+        const auto task = history.searchItems(std::nullopt, query, includeAnalysisText, 100);
         EXPECT_TRUE(QTest::qWaitFor([&] { return task.isFinished(); }, 10000));
-        return task.result().value_or(QList<ClipboardItem>());
+        return task.result().value_or(std::nullopt).value_or(QList<ClipboardItem>());
     }
 
     UnavailableKeyValueStore store;

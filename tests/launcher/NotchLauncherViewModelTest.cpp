@@ -179,6 +179,9 @@ TEST(NotchLauncherViewModelTest, DemoItemsCompareByIdentityAndOrder)
     sameA.setText("edited"); // same id, other content
     model.setDemoClipboardItems(QList<ClipboardItem>{sameA, b});
     EXPECT_EQ(spy.count(), 2);
+    // Equal by identity: unreported, but the new items are the ones kept.
+    ASSERT_TRUE(model.demoClipboardItems());
+    EXPECT_EQ(model.demoClipboardItems()->first().text(), QStringLiteral("edited"));
     model.setDemoClipboardItems(QList<ClipboardItem>{b, a});
     EXPECT_EQ(spy.count(), 3);
 }

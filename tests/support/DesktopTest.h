@@ -86,6 +86,9 @@ QString snapshotDirectory();
 // Takes a screenshot of the whole root window (both monitors) into snapshotDirectory()/<name>.png and loads it.
 // A null image on failure, with the reason in *error when given.
 QImage screenshot(const QString &name, QString *error = nullptr);
+// Takes screenshots (as screenshot() does) until `drawn` holds for one, for at most timeoutMs: a wait for the
+// paint instead of a fixed pause. Returns the last one taken (null when none could be taken).
+QImage screenshotWhen(const QString &name, const std::function<bool(const QImage &)> &drawn, int timeoutMs = 5000);
 
 } // namespace DesktopTest
 

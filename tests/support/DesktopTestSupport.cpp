@@ -204,4 +204,14 @@ QImage screenshot(const QString &name, QString *error)
     return image;
 }
 
+QImage screenshotWhen(const QString &name, const std::function<bool(const QImage &)> &drawn, int timeoutMs)
+{
+    QImage image;
+    waitUntil([&] {
+        image = screenshot(name);
+        return !image.isNull() && drawn(image);
+    }, timeoutMs);
+    return image;
+}
+
 } // namespace DesktopTest

@@ -51,10 +51,10 @@ Task<std::optional<QList<ClipboardItem>>> historySearch(QPointer<ClipboardHistor
 {
     if (!history)
         co_return std::nullopt;
-    Task<QList<ClipboardItem>> search = history->searchItems(std::move(filter), std::move(query), includeAnalysisText,
-                                                             NotchLauncherView::searchLimit);
-    std::optional<QList<ClipboardItem>> found = co_await search;
-    co_return found;
+    Task<std::optional<QList<ClipboardItem>>> search =
+        history->searchItems(std::move(filter), std::move(query), includeAnalysisText, NotchLauncherView::searchLimit);
+    std::optional<std::optional<QList<ClipboardItem>>> found = co_await search;
+    co_return found ? *found : std::nullopt;
 }
 
 } // namespace

@@ -226,10 +226,11 @@ void NotchLauncherViewModel::setIsAISearchFocused(bool value)
 
 void NotchLauncherViewModel::setDemoClipboardItems(const std::optional<QList<ClipboardItem>> &value)
 {
-    if (sameItems(m_demoClipboardItems, value))
-        return;
+    // A list equal by identity is kept (its items may carry newer content) without a report.
+    const bool same = sameItems(m_demoClipboardItems, value);
     m_demoClipboardItems = value;
-    report(&NotchLauncherViewModel::demoClipboardItemsChanged);
+    if (!same)
+        report(&NotchLauncherViewModel::demoClipboardItemsChanged);
 }
 
 void NotchLauncherViewModel::setDemoHighlights(const NotchDemoHighlights &value)
