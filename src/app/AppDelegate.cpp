@@ -63,6 +63,9 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     ClipboardHistoryManager *history = m_history.get();
     m_pasteboard->onCapture = [history](const ClipboardCapture &capture) { history->ingest(capture); };
     m_pasteboard->onCaptureReplaced = [history](const ClipboardCapture &capture) { history->replaceCapture(capture); };
+    // Hashing and writing a large copy happen on a worker, before the history takes it on the main thread.
+    ClipboardItemStore *itemStore = m_itemStore.get();
+    m_pasteboard->stageCapture = [itemStore](ClipboardCapture &capture) { itemStore->stage(capture); };
     // The newest copy outlives the application that made it: the pasteboard reloads it from the history.
     m_pasteboard->keptContent = [history] {
         return history->items().isEmpty() ? PasteboardContentLoader()

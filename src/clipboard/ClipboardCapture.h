@@ -1,11 +1,14 @@
 #pragma once
 
 #include "model/ClipboardItemType.h"
+#include "model/LazyBlob.h"
 #include "model/PasteboardPayload.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // What one read of the pasteboard yields; the history turns it into a ClipboardItem.
 struct ClipboardCapture
@@ -20,4 +23,10 @@ struct ClipboardCapture
     QString sourceBundleIdentifier;
     QString sourceApplicationName;
     qint64 changeCount = 0;   // the pasteboard change count this capture was read at
+
+    // Filled off the main thread by the store before the capture reaches the history (empty otherwise):
+    // the digest that finds duplicates, and the image and payload as they are stored already.
+    QByteArray contentDigest;
+    std::shared_ptr<LazyBlob> imageBlob;
+    std::shared_ptr<LazyBlob> payloadBlob;
 };

@@ -95,13 +95,24 @@ ClipboardItem ClipboardHistoryManager::makeItem(const ClipboardCapture &capture)
         item.setFilePaths(capture.filePaths);
     item.setFileName(capture.fileName);
     item.setFileSize(capture.fileSize);
-    item.setImageData(capture.imageData);
-    const QByteArray payloadData = capture.payload.isEmpty() ? QByteArray() : capture.payload.encoded();
-    item.setPayloadData(payloadData);
     item.setSourceBundleIdentifier(capture.sourceBundleIdentifier);
     item.setSourceApplicationName(capture.sourceApplicationName);
-    item.setContentDigest(ClipboardDisplayKey::make(item.type(), capture.text, item.filePaths(), capture.imageData,
-                                                    payloadData));
+    // A capture the store staged comes with its digest and its bytes on disk already.
+    if (capture.imageBlob)
+        item.setImageBlob(capture.imageBlob);
+    else
+        item.setImageData(capture.imageData);
+    if (capture.payloadBlob) {
+        item.setPayloadBlob(capture.payloadBlob);
+        item.setContentDigest(capture.contentDigest);
+        return item;
+    }
+    const QByteArray payloadData = capture.payload.isEmpty() ? QByteArray() : capture.payload.encoded();
+    item.setPayloadData(payloadData);
+    item.setContentDigest(!capture.contentDigest.isEmpty()
+                              ? capture.contentDigest
+                              : ClipboardDisplayKey::make(item.type(), capture.text, item.filePaths(),
+                                                          capture.imageData, payloadData));
     return item;
 }
 
@@ -169,7 +180,7 @@ std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const Clipb
     item.setId(previous.id());
     item.setDate(previous.date());
     item.setLabel(previous.label());
-    if (isSameContent(item, previous) && item.payloadData() == previous.payloadData())
+    if (isSameContent(item, previous) && item.hasSamePayloadAs(previous))
         return previous;
 
     // The fuller read may turn out to be the copy that was already on top before.

@@ -1,13 +1,16 @@
 #include "clipboard/ClipboardItemStore.h"
 
+#include "clipboard/ClipboardDisplayKey.h"
 #include "model/SqlValues.h"
 #include "model/SwiftDataContainer.h"
 #include "platform/FileProblem.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QFileInfo>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -15,14 +18,17 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 namespace {
 
 const QString kColumns = QStringLiteral(
     "id, text, label, date, lastUsedAt, typeRawValue, filePath, filePathsData, fileName, fileSize, imageFile,"
     " imageByteCount, payloadFile, payloadByteCount, sourceBundleIdentifier, sourceApplicationName, contentDigest,"
-    " aiTitle, aiSummary, aiCategory, aiTagsData, aiExtractedText, aiIsSensitive, aiAnalyzedAt, aiAnalysisVersion");
+    " aiTitle, aiSummary, aiCategory, aiTagsData, aiExtractedText, aiIsSensitive, aiAnalyzedAt, aiAnalysisVersion,"
+    " payloadRecord");
 
 QVariant textValue(const QString &text)
 {
@@ -41,32 +47,80 @@ QString fail(QString *error, const QString &message)
     return message;
 }
 
-// A blob file the current save wrote; it becomes the item's file only when the transaction commits.
-struct PendingFile {
-    std::shared_ptr<LazyBlob> blob;
-    QString path;
-};
-
-// Written under a temporary name and renamed, so a file with the final name is always complete. No sync to
-// disk: a file lost in a power cut reads as empty (its size no longer matches) and costs one image, while
-// a sync per copy would cost ten milliseconds on every capture.
-bool writeFile(const QString &path, const QByteArray &data, QString *error)
+// A value file named by its digest; files of the first store version had "<id>-<random>.image|.payload".
+bool isValueFileName(const QString &name)
 {
-    const QString temporary = path + QStringLiteral(".partial");
-    QFile file(temporary);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(data) != data.size() || !file.flush()) {
+    static const QRegularExpression digest(QStringLiteral("^[0-9a-f]{64}$"));
+    return digest.match(name).hasMatch() || name.endsWith(QLatin1String(".image"))
+        || name.endsWith(QLatin1String(".payload")) || name.contains(QLatin1String(".partial"));
+}
+
+bool syncFolder(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    return synced;
+}
+
+// Written under a temporary name, synced and renamed, and the rename synced: once this returns, a file
+// with the final name is complete on disk, and so a row that names it may commit.
+bool writeFileDurably(const QString &path, const QByteArray &data, QString *error)
+{
+    const QString temporary = path + QStringLiteral(".partial-")
+                              + QString::number(QRandomGenerator::global()->generate64(), 16);
+    const QByteArray temporaryName = QFile::encodeName(temporary);
+    const int fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
         fail(error, FileProblem::describe(errno, temporary));
-        file.close();
-        QFile::remove(temporary);
         return false;
     }
-    file.close();
-    if (::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(path).constData()) != 0) {
+    qsizetype written = 0;
+    while (written < data.size()) {
+        const ssize_t n = ::write(fd, data.constData() + written, size_t(data.size() - written));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        written += n;
+    }
+    const bool complete = written == data.size() && ::fsync(fd) == 0;
+    const int writeError = errno;
+    ::close(fd);
+    if (!complete) {
+        fail(error, FileProblem::describe(writeError, temporary));
+        ::unlink(temporaryName.constData());
+        return false;
+    }
+    if (::rename(temporaryName.constData(), QFile::encodeName(path).constData()) != 0) {
         fail(error, FileProblem::describe(errno, path));
-        QFile::remove(temporary);
+        ::unlink(temporaryName.constData());
+        return false;
+    }
+    if (!syncFolder(QFileInfo(path).path())) {
+        fail(error, FileProblem::describe(errno, QFileInfo(path).path()));
         return false;
     }
     return true;
+}
+
+// The bytes of a value file, or empty when it is missing or not as long as expected.
+QByteArray readValueFile(const QString &path, qint64 size)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("Could not read history data file %s: %s", qPrintable(path), qPrintable(file.errorString()));
+        return {};
+    }
+    QByteArray data = file.readAll();
+    if (data.size() != size) {
+        qWarning("History data file %s has %lld bytes, expected %lld; ignoring it", qPrintable(path),
+                 qlonglong(data.size()), qlonglong(size));
+        return {};
+    }
+    return data;
 }
 
 } // namespace
@@ -74,6 +128,112 @@ bool writeFile(const QString &path, const QByteArray &data, QString *error)
 ClipboardItemStore::ClipboardItemStore(SwiftDataContainer &container)
     : m_container(container)
 {
+}
+
+QString ClipboardItemStore::blobName(const QByteArray &bytes)
+{
+    return QString::fromLatin1(QCryptographicHash::hash(bytes, QCryptographicHash::Sha256).toHex());
+}
+
+QString ClipboardItemStore::writeBlob(const QByteArray &bytes, bool staged, QString *error) const
+{
+    const QString name = blobName(bytes);
+    const QString path = QDir(m_container.blobFolder()).filePath(name);
+    if (staged) {
+        // Claimed before looking: a save that drops the last other user of the file leaves it alone.
+        std::lock_guard lock(m_stagedMutex);
+        ++m_staged[name];
+    }
+    if (QFileInfo(path).size() == bytes.size())
+        return name; // the same bytes are there already
+    if (writeFileDurably(path, bytes, error))
+        return name;
+    if (staged) {
+        std::lock_guard lock(m_stagedMutex);
+        if (--m_staged[name] <= 0)
+            m_staged.remove(name);
+    }
+    return {};
+}
+
+void ClipboardItemStore::unstage(const QStringList &names)
+{
+    std::lock_guard lock(m_stagedMutex);
+    for (const QString &name : names) {
+        const auto it = m_staged.find(name);
+        if (it != m_staged.end() && --it.value() <= 0)
+            m_staged.erase(it);
+    }
+}
+
+bool ClipboardItemStore::isStaged(const QString &name) const
+{
+    std::lock_guard lock(m_stagedMutex);
+    return m_staged.contains(name);
+}
+
+LazyBlob::Loader ClipboardItemStore::recordLoader(const QByteArray &record, const QString &text) const
+{
+    const QString folder = m_container.blobFolder();
+    const QByteArray textBytes = text.toUtf8();
+    return [folder, record, textBytes]() -> QByteArray {
+        const std::optional<PasteboardPayload> payload = PasteboardPayload::fromRecord(
+            record, textBytes,
+            [&folder](const QString &name, qint64 bytes) { return readValueFile(QDir(folder).filePath(name), bytes); });
+        return payload ? payload->encoded() : QByteArray();
+    };
+}
+
+std::shared_ptr<LazyBlob> ClipboardItemStore::recordBlob(const QByteArray &record, const QString &text,
+                                                         qint64 size) const
+{
+    return LazyBlob::deferred(size, recordLoader(record, text), record);
+}
+
+void ClipboardItemStore::stage(ClipboardCapture &capture)
+{
+    const QByteArray payloadBytes =
+        capture.type == ClipboardItemType::generic ? capture.payload.encoded() : QByteArray();
+    capture.contentDigest = ClipboardDisplayKey::make(capture.type, capture.text, capture.filePaths,
+                                                      capture.imageData, payloadBytes);
+    if (m_container.blobFolder().isEmpty())
+        return; // a store in memory keeps the bytes where they are
+
+    QStringList claimed;
+    QHash<QPair<const char *, qsizetype>, QString> written; // an image and its PNG are one and the same bytes
+    bool failed = false;
+    const auto store = [&](const QByteArray &bytes) -> QString {
+        const auto key = qMakePair(bytes.constData(), bytes.size());
+        if (const auto found = written.constFind(key); found != written.constEnd())
+            return *found;
+        QString error;
+        const QString name = writeBlob(bytes, true, &error);
+        if (name.isEmpty()) {
+            qWarning("Could not store a copied value: %s; it is kept in memory until it is saved",
+                     qPrintable(error));
+            failed = true;
+            return {};
+        }
+        claimed.append(name);
+        written.insert(key, name);
+        return name;
+    };
+    if (capture.type == ClipboardItemType::image && !capture.imageData.isEmpty()) {
+        const QString name = store(capture.imageData);
+        if (!name.isEmpty())
+            capture.imageBlob = LazyBlob::inFile(QDir(m_container.blobFolder()).filePath(name), capture.imageData.size());
+    }
+    if (!capture.payload.isEmpty() && !failed) {
+        const std::optional<QByteArray> record = capture.payload.record(capture.text.toUtf8(), capture.imageData, store);
+        if (record)
+            capture.payloadBlob = recordBlob(*record, capture.text, capture.payload.encodedSize());
+    }
+    if (failed) {
+        // The save writes what staging could not; nothing half staged is used.
+        capture.imageBlob.reset();
+        capture.payloadBlob.reset();
+        unstage(claimed);
+    }
 }
 
 QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
@@ -101,7 +261,10 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         item.setFileSize(query.value(9).toLongLong());
         if (const QString file = query.value(10).toString(); !file.isEmpty())
             item.setImageBlob(LazyBlob::inFile(blobs.filePath(file), query.value(11).toLongLong()));
-        if (const QString file = query.value(12).toString(); !file.isEmpty())
+        const QByteArray record = query.value(25).toByteArray();
+        if (!record.isEmpty())
+            item.setPayloadBlob(recordBlob(record, item.text(), query.value(13).toLongLong()));
+        else if (const QString file = query.value(12).toString(); !file.isEmpty())
             item.setPayloadBlob(LazyBlob::inFile(blobs.filePath(file), query.value(13).toLongLong()));
         item.setSourceBundleIdentifier(query.value(14).toString());
         item.setSourceApplicationName(query.value(15).toString());
@@ -126,74 +289,106 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
     QSqlDatabase db = m_container.database();
     const QString folder = m_container.blobFolder();
     const bool inMemory = folder.isEmpty();
-    QList<PendingFile> written;
-    auto discardWritten = [&written] {
-        for (const auto &file : written)
-            QFile::remove(file.path);
+    const auto inFolder = [&folder](const QString &path) {
+        return !path.isEmpty() && QFileInfo(path).absolutePath() == QFileInfo(folder).absoluteFilePath();
     };
-    // Only bytes that are not yet in a file are written; a replaced blob gets a new name so that copies
-    // of the item that still point at the old file keep reading what they expect.
-    auto fileFor = [&](const QUuid &id, const std::shared_ptr<LazyBlob> &blob, const char *suffix,
-                       QString *name) -> bool {
-        name->clear();
-        if (!blob || blob->size() == 0 || inMemory)
-            return true;
-        const QString stored = blob->path();
-        if (!stored.isEmpty() && QFileInfo(stored).absolutePath() == QFileInfo(folder).absoluteFilePath()) {
-            *name = QFileInfo(stored).fileName();
-            return true;
-        }
-        *name = id.toString(QUuid::WithoutBraces) + QLatin1Char('-')
-                + QUuid::createUuid().toString(QUuid::Id128).left(8) + QLatin1String(suffix);
-        const QString path = QDir(folder).filePath(*name);
-        if (!writeFile(path, blob->data(), error))
-            return false;
-        written.append({blob, path});
-        return true;
+
+    // Bytes only in memory are written before the transaction; they become the items' files once it commits.
+    struct Written {
+        std::shared_ptr<LazyBlob> blob;
+        QString path;
+        QByteArray record;
+        QString text;
+    };
+    QList<Written> written;
+    QStringList writtenNames;
+    QString writeError;
+    const auto storeBytes = [&](const QByteArray &bytes) {
+        const QString name = writeBlob(bytes, false, &writeError);
+        if (!name.isEmpty())
+            writtenNames.append(name);
+        return name;
     };
 
     if (!db.transaction()) {
         fail(error, m_container.explain(db.lastError()));
         return false;
     }
-    auto abort = [&](const QString &message) {
+    QSet<QString> touched; // value files an item stopped or started naming
+    QSqlQuery names(db);
+    names.prepare(QStringLiteral("SELECT name FROM BlobFile WHERE itemId = ?"));
+    QSqlQuery forget(db);
+    forget.prepare(QStringLiteral("DELETE FROM BlobFile WHERE itemId = ?"));
+    QSqlQuery note(db);
+    note.prepare(QStringLiteral("INSERT OR IGNORE INTO BlobFile (itemId, name) VALUES (?, ?)"));
+    const auto removeOrphans = [&](const QStringList &candidates) {
+        QSqlQuery used(db);
+        used.prepare(QStringLiteral("SELECT 1 FROM BlobFile WHERE name = ? LIMIT 1"));
+        for (const QString &name : candidates) {
+            used.bindValue(0, name);
+            if (!used.exec() || used.next() || isStaged(name))
+                continue;
+            used.finish();
+            QFile::remove(QDir(folder).filePath(name));
+        }
+    };
+    const auto abort = [&](const QString &message) {
         db.rollback();
-        discardWritten();
+        removeOrphans(writtenNames); // what this save wrote and no other item uses
         fail(error, message);
         return false;
     };
-
-    QSqlQuery files(db);
-    files.prepare(QStringLiteral("SELECT imageFile, payloadFile FROM ClipboardItem WHERE id = ?"));
-    QSet<QString> keptNames;
-    QStringList previousNames;
-    auto collectPrevious = [&](const QUuid &id) -> bool {
-        files.bindValue(0, id.toString(QUuid::WithoutBraces));
-        if (!files.exec())
+    // Drops an item's list of files, keeping the names to look at once the transaction is done.
+    const auto forgetFiles = [&](const QString &id) -> bool {
+        names.bindValue(0, id);
+        if (!names.exec())
             return false;
-        if (files.next()) {
-            for (int column : {0, 1})
-                if (const QString name = files.value(column).toString(); !name.isEmpty())
-                    previousNames.append(name);
-        }
-        files.finish();
-        return true;
+        while (names.next())
+            touched.insert(names.value(0).toString());
+        names.finish();
+        forget.bindValue(0, id);
+        return forget.exec();
     };
 
     QSqlQuery upsert(db);
     upsert.prepare(QStringLiteral("INSERT OR REPLACE INTO ClipboardItem (") + kColumns
-                   + QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+                   + QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    QStringList savedNames;
     for (const ClipboardItem &item : upserts) {
-        if (!collectPrevious(item.id()))
-            return abort(m_container.explain(files.lastError()));
-        QString imageName, payloadName;
-        if (!fileFor(item.id(), item.imageBlob(), ".image", &imageName)
-            || !fileFor(item.id(), item.payloadBlob(), ".payload", &payloadName))
-            return abort(error ? *error : QString());
-        keptNames.insert(imageName);
-        keptNames.insert(payloadName);
+        const QString id = item.id().toString(QUuid::WithoutBraces);
+        QString imageName, legacyPayloadName;
+        QByteArray record;
+        if (const auto blob = item.imageBlob(); blob && blob->size() > 0 && !inMemory) {
+            if (inFolder(blob->path())) {
+                imageName = QFileInfo(blob->path()).fileName();
+            } else {
+                imageName = storeBytes(blob->data());
+                if (imageName.isEmpty())
+                    return abort(writeError);
+                written.append({blob, QDir(folder).filePath(imageName), {}, {}});
+            }
+        }
+        if (const auto blob = item.payloadBlob(); blob && blob->size() > 0 && !inMemory) {
+            if (!blob->storedForm().isEmpty()) {
+                record = blob->storedForm();
+            } else if (inFolder(blob->path())) {
+                legacyPayloadName = QFileInfo(blob->path()).fileName();
+            } else if (const std::optional<PasteboardPayload> payload = PasteboardPayload::decode(blob->data())) {
+                const std::optional<QByteArray> made =
+                    payload->record(item.text().toUtf8(), item.hasImageData() ? item.imageData() : QByteArray(), storeBytes);
+                if (!made)
+                    return abort(writeError);
+                record = *made;
+                written.append({blob, {}, record, item.text()});
+            }
+        }
+        QStringList itemNames = PasteboardPayload::recordBlobNames(record);
+        for (const QString &name : {imageName, legacyPayloadName})
+            if (!name.isEmpty() && !itemNames.contains(name))
+                itemNames.append(name);
+
         const QVariant values[] = {
-            item.id().toString(QUuid::WithoutBraces),
+            id,
             item.text(),
             textValue(item.label()),
             SqlValues::date(item.date()),
@@ -205,7 +400,7 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
             item.fileSize(),
             textValue(imageName),
             item.imageByteCount(),
-            textValue(payloadName),
+            textValue(legacyPayloadName),
             item.payloadBlob() ? item.payloadBlob()->size() : qint64(0),
             textValue(item.sourceBundleIdentifier()),
             textValue(item.sourceApplicationName()),
@@ -218,19 +413,30 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
             item.aiIsSensitive() ? 1 : 0,
             SqlValues::date(item.aiAnalyzedAt()),
             item.aiAnalysisVersion(),
+            bytesValue(record),
         };
         for (int i = 0; i < int(std::size(values)); ++i)
             upsert.bindValue(i, values[i]);
         if (!upsert.exec())
             return abort(m_container.explain(upsert.lastError()));
+        if (!forgetFiles(id))
+            return abort(m_container.explain(forget.lastError()));
+        for (const QString &name : std::as_const(itemNames)) {
+            note.bindValue(0, id);
+            note.bindValue(1, name);
+            if (!note.exec())
+                return abort(m_container.explain(note.lastError()));
+        }
+        savedNames += itemNames;
     }
 
     QSqlQuery remove(db);
     remove.prepare(QStringLiteral("DELETE FROM ClipboardItem WHERE id = ?"));
-    for (const QUuid &id : deletions) {
-        if (!collectPrevious(id))
-            return abort(m_container.explain(files.lastError()));
-        remove.bindValue(0, id.toString(QUuid::WithoutBraces));
+    for (const QUuid &uuid : deletions) {
+        const QString id = uuid.toString(QUuid::WithoutBraces);
+        if (!forgetFiles(id))
+            return abort(m_container.explain(forget.lastError()));
+        remove.bindValue(0, id);
         if (!remove.exec())
             return abort(m_container.explain(remove.lastError()));
     }
@@ -238,11 +444,15 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
     if (!db.commit())
         return abort(m_container.explain(db.lastError()));
 
-    for (const auto &file : written)
-        file.blob->markStored(file.path);
-    for (const QString &name : std::as_const(previousNames))
-        if (!keptNames.contains(name))
-            QFile::remove(QDir(folder).filePath(name));
+    // The bytes are on disk now: nothing needs to hold them in memory any more.
+    for (const Written &done : std::as_const(written)) {
+        if (done.record.isEmpty())
+            done.blob->markStored(done.path);
+        else
+            done.blob->markStored(done.record, recordLoader(done.record, done.text));
+    }
+    unstage(savedNames);
+    removeOrphans(touched.values());
     return true;
 }
 
@@ -254,19 +464,15 @@ int ClipboardItemStore::removeOrphanedFiles() const
     QSet<QString> referenced;
     QSqlQuery query(m_container.database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT imageFile, payloadFile FROM ClipboardItem")))
+    if (!query.exec(QStringLiteral("SELECT name FROM BlobFile")))
         return 0;
     while (query.next())
-        for (int column : {0, 1})
-            referenced.insert(query.value(column).toString());
+        referenced.insert(query.value(0).toString());
     int removed = 0;
     const QDir dir(folder);
     for (const QString &name : dir.entryList(QDir::Files)) {
-        if (!referenced.contains(name)
-            && (name.endsWith(QLatin1String(".image")) || name.endsWith(QLatin1String(".payload"))
-                || name.endsWith(QLatin1String(".partial")))) {
+        if (!referenced.contains(name) && isValueFileName(name) && !isStaged(name))
             removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
-        }
     }
     return removed;
 }

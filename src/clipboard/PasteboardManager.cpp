@@ -2,11 +2,13 @@
 
 #include "model/ClipboardItem.h"
 #include "platform/Clock.h"
+#include "platform/FutureAwaiter.h"
 #include "platform/Workspace.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>
 #include <QUrl>
+#include <QtConcurrent>
 
 #include <algorithm>
 
@@ -91,6 +93,8 @@ PasteboardManager::PasteboardManager(Clock &clock, Pasteboard &pasteboard, Works
 PasteboardManager::~PasteboardManager()
 {
     stop();
+    // A capture being staged still uses the store: it finishes before the store can go.
+    m_stagePool.waitForDone();
 }
 
 void PasteboardManager::start()
@@ -230,8 +234,14 @@ Task<> PasteboardManager::captureChange(qint64 changeCount)
     const std::optional<Reading> reading = co_await readPasteboard(changeCount, frontmostSource());
     if (!reading || reading->secret)
         co_return; // a secret is never delivered, never re-read, never logged
-    const ClipboardCapture &capture = reading->capture;
-    const bool deliver = filledRepresentations(capture.payload) > 0;
+    const bool deliver = filledRepresentations(reading->capture.payload) > 0;
+    std::optional<ClipboardCapture> prepared = reading->capture;
+    if (deliver) {
+        prepared = co_await staged(reading->capture);
+        if (!prepared)
+            co_return;
+    }
+    const ClipboardCapture &capture = *prepared;
     if (deliver && onCapture)
         onCapture(capture);
     if (deliver)
@@ -262,7 +272,10 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
         const PasteboardPayload &payload = reading->capture.payload;
         if (filledRepresentations(payload) > 0 && isAtLeastAsRich(payload, current.payload)
             && payload != current.payload) {
-            current = reading->capture;
+            const std::optional<ClipboardCapture> prepared = co_await staged(reading->capture);
+            if (!prepared || m_pasteboard.changeCount() != changeCount)
+                co_return;
+            current = *prepared;
             if (delivered) {
                 if (onCaptureReplaced)
                     onCaptureReplaced(current);
@@ -276,6 +289,20 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
         if (!looksIncomplete(current.payload))
             co_return;
     }
+}
+
+Task<ClipboardCapture> PasteboardManager::staged(ClipboardCapture capture)
+{
+    if (!stageCapture)
+        co_return capture;
+    QFuture<ClipboardCapture> work = QtConcurrent::run(&m_stagePool, [stage = stageCapture](ClipboardCapture c) {
+        stage(c);
+        return c;
+    }, std::move(capture));
+    const std::optional<ClipboardCapture> done = co_await awaitFuture(std::move(work));
+    if (!done)
+        co_return ClipboardCapture(); // cancelled: the awaiting task ends without using it
+    co_return *done;
 }
 
 Task<bool> PasteboardManager::carriesSecretHint(const PasteboardItemTypes &types)

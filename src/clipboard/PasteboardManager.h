@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QThreadPool>
 
 #include <array>
 #include <functional>
@@ -55,6 +56,9 @@ public:
     // the pasteboard keeps to offer once the copying application is gone. Unset, the capture's own bytes
     // are kept.
     std::function<PasteboardContentLoader()> keptContent;
+    // Runs on a worker thread before a capture is delivered (the store's stage(): the digest, the value
+    // files), so the main thread never hashes or writes a large copy. Unset, captures go out as read.
+    std::function<void(ClipboardCapture &)> stageCapture;
 
     // The representations that hold data, by item, as the pasteboard takes them.
     static QList<PasteboardItemData> itemsOf(const PasteboardPayload &payload);
@@ -89,6 +93,7 @@ private:
     Task<> captureChange(qint64 changeCount);
     Task<> rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered);
     Task<Reading> readPasteboard(qint64 changeCount, Source source);
+    Task<ClipboardCapture> staged(ClipboardCapture capture);
     Task<bool> carriesSecretHint(const PasteboardItemTypes &types);
 #endif
     Source frontmostSource() const;
@@ -105,6 +110,7 @@ private:
     bool m_capturing = false;
     // The change count last captured or written by us; none before the first capture.
     std::optional<qint64> m_lastChangeCount;
+    QThreadPool m_stagePool;
     TaskSlot m_pollTask;
     TaskSlot m_captureTask;
     TaskSlot m_rereadTask;

@@ -93,6 +93,18 @@ void ClipboardItem::setPayload(const PasteboardPayload &payload)
     setPayloadData(payload.isEmpty() ? QByteArray() : payload.encoded());
 }
 bool ClipboardItem::hasPayload() const { return d->payload && d->payload->size() > 0; }
+bool ClipboardItem::hasSamePayloadAs(const ClipboardItem &other) const
+{
+    if (d->payload == other.d->payload)
+        return true;
+    if (!d->payload || !other.d->payload)
+        return false;
+    const QByteArray mine = d->payload->storedForm();
+    const QByteArray theirs = other.d->payload->storedForm();
+    if (!mine.isEmpty() && !theirs.isEmpty())
+        return mine == theirs;
+    return d->payload->size() == other.d->payload->size() && payloadData() == other.payloadData();
+}
 std::shared_ptr<LazyBlob> ClipboardItem::payloadBlob() const { return d->payload; }
 void ClipboardItem::setPayloadBlob(std::shared_ptr<LazyBlob> blob) { d->payload = std::move(blob); }
 

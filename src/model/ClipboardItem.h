@@ -18,7 +18,8 @@
 class ClipboardItemData;
 
 // One persisted history item: a cheap, implicitly shared value whose identity is `id`.
-// The image bytes and the captured payload live in files beside the database and load on first use.
+// The image bytes and the captured payload are read from the store each time they are asked for, and not
+// kept: a list of items costs its texts, not its images.
 class ClipboardItem
 {
 public:
@@ -73,6 +74,8 @@ public:
     void setPayloadData(const QByteArray &data);
     void setPayload(const PasteboardPayload &payload);
     bool hasPayload() const;
+    // Whether both hold the same payload, told by their stored records where they have them (no bytes read).
+    bool hasSamePayloadAs(const ClipboardItem &other) const;
     std::shared_ptr<LazyBlob> payloadBlob() const;
     void setPayloadBlob(std::shared_ptr<LazyBlob> blob);
 

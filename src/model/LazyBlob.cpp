@@ -8,7 +8,7 @@ std::shared_ptr<LazyBlob> LazyBlob::inMemory(QByteArray data)
     std::shared_ptr<LazyBlob> blob(new LazyBlob);
     blob->m_size = data.size();
     blob->m_data = std::move(data);
-    blob->m_loaded = true;
+    blob->m_inMemory = true;
     return blob;
 }
 
@@ -20,30 +20,47 @@ std::shared_ptr<LazyBlob> LazyBlob::inFile(const QString &path, qint64 size)
     return blob;
 }
 
+std::shared_ptr<LazyBlob> LazyBlob::deferred(qint64 size, Loader load, QByteArray storedForm)
+{
+    std::shared_ptr<LazyBlob> blob(new LazyBlob);
+    blob->m_size = size;
+    blob->m_load = std::move(load);
+    blob->m_storedForm = std::move(storedForm);
+    return blob;
+}
+
 QByteArray LazyBlob::data() const
 {
-    std::lock_guard lock(m_mutex);
-    if (!m_loaded) {
-        m_loaded = true;
-        QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            qWarning("Could not read history data file %s: %s", qPrintable(m_path), qPrintable(file.errorString()));
-        } else {
-            m_data = file.readAll();
-            if (m_data.size() != m_size) {
-                qWarning("History data file %s has %lld bytes, expected %lld; ignoring it", qPrintable(m_path),
-                         qlonglong(m_data.size()), qlonglong(m_size));
-                m_data.clear();
-            }
-        }
+    QString path;
+    Loader load;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_inMemory)
+            return m_data;
+        path = m_path;
+        load = m_load;
     }
-    return m_data;
+    // Read outside the lock: large files take a while and other threads may ask for the size meanwhile.
+    if (load)
+        return load();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        qWarning("Could not read history data file %s: %s", qPrintable(path), qPrintable(file.errorString()));
+        return {};
+    }
+    QByteArray data = file.readAll();
+    if (data.size() != m_size) {
+        qWarning("History data file %s has %lld bytes, expected %lld; ignoring it", qPrintable(path),
+                 qlonglong(data.size()), qlonglong(m_size));
+        return {};
+    }
+    return data;
 }
 
 bool LazyBlob::isLoaded() const
 {
     std::lock_guard lock(m_mutex);
-    return m_loaded;
+    return m_inMemory;
 }
 
 QString LazyBlob::path() const
@@ -52,8 +69,28 @@ QString LazyBlob::path() const
     return m_path;
 }
 
+QByteArray LazyBlob::storedForm() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_storedForm;
+}
+
 void LazyBlob::markStored(const QString &path)
 {
     std::lock_guard lock(m_mutex);
     m_path = path;
+    m_load = nullptr;
+    m_storedForm.clear();
+    m_inMemory = false;
+    m_data = QByteArray();
+}
+
+void LazyBlob::markStored(QByteArray storedForm, Loader load)
+{
+    std::lock_guard lock(m_mutex);
+    m_path.clear();
+    m_storedForm = std::move(storedForm);
+    m_load = std::move(load);
+    m_inMemory = false;
+    m_data = QByteArray();
 }

@@ -2,6 +2,8 @@
 
 #include <QtEndian>
 
+#include <QStringList>
+
 #include <cstring>
 
 namespace {
@@ -76,6 +78,65 @@ private:
     qsizetype m_pos = 0;
     bool m_failed = false;
 };
+
+// The record: "TVPR", a version, then per item its representations, each with its bytes inline, as the
+// name and size of a blob, or as a mark that they are the item's text.
+constexpr char kRecordMagic[4] = {'T', 'V', 'P', 'R'};
+constexpr quint32 kRecordVersion = 1;
+enum : quint8 { kInline = 0, kBlob = 1, kItemText = 2 };
+
+struct RecordRep {
+    QString type;
+    quint8 omission = kPresent;
+    qint64 originalByteCount = 0;
+    quint8 storage = kInline;
+    QByteArray bytes; // inline bytes, or the blob's name
+    qint64 size = 0;  // the bytes the representation holds
+};
+using RecordItems = QList<QList<RecordRep>>;
+
+std::optional<RecordItems> parseRecord(const QByteArray &record)
+{
+    if (record.size() < 12 || std::memcmp(record.constData(), kRecordMagic, 4) != 0)
+        return std::nullopt;
+    Reader in(record);
+    in.bytes(4);
+    if (in.u32() != kRecordVersion)
+        return std::nullopt;
+    const quint32 itemCount = in.u32();
+    if (in.failed() || itemCount > quint64(in.remaining()) / 4)
+        return std::nullopt;
+    RecordItems items;
+    for (quint32 i = 0; i < itemCount; ++i) {
+        const quint32 repCount = in.u32();
+        if (in.failed() || repCount > quint64(in.remaining()) / 22)
+            return std::nullopt;
+        QList<RecordRep> reps;
+        for (quint32 r = 0; r < repCount; ++r) {
+            RecordRep rep;
+            rep.type = QString::fromUtf8(in.bytes(in.u32()));
+            rep.omission = in.u8();
+            rep.originalByteCount = in.i64();
+            rep.storage = in.u8();
+            if (rep.storage == kInline) {
+                rep.bytes = in.bytes(in.i64());
+                rep.size = rep.bytes.size();
+            } else if (rep.storage == kBlob) {
+                rep.bytes = in.bytes(in.u32());
+                rep.size = in.i64();
+            } else if (rep.storage == kItemText) {
+                rep.size = in.i64();
+            }
+            if (in.failed() || rep.omission > kSizeLimit || rep.storage > kItemText || rep.size < 0)
+                return std::nullopt;
+            reps.append(std::move(rep));
+        }
+        items.append(std::move(reps));
+    }
+    if (in.remaining() != 0)
+        return std::nullopt;
+    return items;
+}
 
 std::optional<PasteboardPayload> fail(QString *error, const QString &message)
 {
@@ -166,6 +227,17 @@ QByteArray PasteboardPayload::encoded() const
     return out;
 }
 
+qint64 PasteboardPayload::encodedSize() const
+{
+    qint64 size = 4 + 4 + 4; // magic, version, item count
+    for (const auto &item : items) {
+        size += 4;
+        for (const auto &rep : item.representations)
+            size += 4 + rep.type.toUtf8().size() + 1 + 8 + 8 + rep.data.size();
+    }
+    return size;
+}
+
 std::optional<PasteboardPayload> PasteboardPayload::decode(const QByteArray &data, QString *error)
 {
     if (data.size() < 8 || std::memcmp(data.constData(), kMagic, 4) != 0)
@@ -211,4 +283,106 @@ std::optional<PasteboardPayload> PasteboardPayload::decode(const QByteArray &dat
     if (in.remaining() != 0)
         return fail(error, QStringLiteral("corrupt pasteboard payload (trailing bytes)"));
     return payload;
+}
+
+std::optional<QByteArray> PasteboardPayload::record(const QByteArray &itemText, const QByteArray &itemImage,
+                                                    const BlobStorer &storeBlob) const
+{
+    QByteArray out;
+    out.append(kRecordMagic, 4);
+    putU32(out, kRecordVersion);
+    putU32(out, quint32(items.size()));
+    for (const auto &item : items) {
+        putU32(out, quint32(item.representations.size()));
+        for (const auto &rep : item.representations) {
+            const QByteArray type = rep.type.toUtf8();
+            putU32(out, quint32(type.size()));
+            out.append(type);
+            quint8 flag = kPresent;
+            if (rep.omissionReason == OmissionReason::unavailable)
+                flag = kUnavailable;
+            else if (rep.omissionReason == OmissionReason::sizeLimit)
+                flag = kSizeLimit;
+            out.append(char(flag));
+            putI64(out, rep.originalByteCount);
+            if (!rep.data.isEmpty() && rep.data == itemText) {
+                out.append(char(kItemText));
+                putI64(out, rep.data.size());
+            } else if (rep.data.size() > recordInlineLimit || (!rep.data.isEmpty() && rep.data == itemImage)) {
+                const QByteArray name = storeBlob ? storeBlob(rep.data).toUtf8() : QByteArray();
+                if (name.isEmpty())
+                    return std::nullopt;
+                out.append(char(kBlob));
+                putU32(out, quint32(name.size()));
+                out.append(name);
+                putI64(out, rep.data.size());
+            } else {
+                out.append(char(kInline));
+                putI64(out, rep.data.size());
+                out.append(rep.data);
+            }
+        }
+    }
+    return out;
+}
+
+std::optional<PasteboardPayload> PasteboardPayload::fromRecord(const QByteArray &record, const QByteArray &itemText,
+                                                               const BlobLoader &loadBlob, QString *error)
+{
+    const std::optional<RecordItems> items = parseRecord(record);
+    if (!items)
+        return fail(error, QStringLiteral("corrupt payload record"));
+    PasteboardPayload payload;
+    for (const QList<RecordRep> &reps : *items) {
+        PasteboardPayloadItem item;
+        for (const RecordRep &entry : reps) {
+            PasteboardRepresentation rep;
+            rep.type = entry.type;
+            rep.originalByteCount = entry.originalByteCount;
+            if (entry.omission == kUnavailable)
+                rep.omissionReason = OmissionReason::unavailable;
+            else if (entry.omission == kSizeLimit)
+                rep.omissionReason = OmissionReason::sizeLimit;
+            if (entry.storage == kInline)
+                rep.data = entry.bytes;
+            else if (entry.storage == kItemText)
+                rep.data = itemText;
+            else if (loadBlob)
+                rep.data = loadBlob(QString::fromUtf8(entry.bytes), entry.size);
+            // Bytes that are gone (a lost file) are not offered as if they were empty.
+            if (rep.data.size() != entry.size) {
+                rep.data.clear();
+                rep.omissionReason = OmissionReason::unavailable;
+            }
+            item.representations.append(std::move(rep));
+        }
+        payload.items.append(std::move(item));
+    }
+    return payload;
+}
+
+QStringList PasteboardPayload::recordBlobNames(const QByteArray &record)
+{
+    QStringList names;
+    if (const std::optional<RecordItems> items = parseRecord(record)) {
+        for (const QList<RecordRep> &reps : *items)
+            for (const RecordRep &rep : reps)
+                if (rep.storage == kBlob && !names.contains(QString::fromUtf8(rep.bytes)))
+                    names.append(QString::fromUtf8(rep.bytes));
+    }
+    return names;
+}
+
+qint64 PasteboardPayload::recordEncodedSize(const QByteArray &record)
+{
+    const std::optional<RecordItems> items = parseRecord(record);
+    if (!items)
+        return 0;
+    qint64 size = 4 + 4 + 4;
+    for (const QList<RecordRep> &reps : *items) {
+        size += 4;
+        for (const RecordRep &rep : reps)
+            size += 4 + rep.type.toUtf8().size() + 1 + 8 + 8 + rep.size;
+    }
+    return size;
 }

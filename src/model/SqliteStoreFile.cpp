@@ -45,6 +45,14 @@ int sqliteCodeFromText(const QString &text)
     return -1;
 }
 
+// SQLite's primary result code of a failure.
+int sqliteCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    return ok ? code : sqliteCodeFromText(error.databaseText());
+}
+
 // Why the file at `path` cannot be opened for reading and writing, when the system says so.
 QString accessProblem(const QString &path)
 {
@@ -144,10 +152,7 @@ SqliteStoreFile::Failure SqliteStoreFile::classify(const QSqlError &error, const
 {
     Failure failure;
     failure.detail = errorText(error);
-    bool ok = false;
-    int code = error.nativeErrorCode().toInt(&ok) & 0xff;
-    if (!ok)
-        code = sqliteCodeFromText(error.databaseText());
+    const int code = sqliteCode(error);
     switch (code) {
     case 11: // SQLITE_CORRUPT
     case 26: // SQLITE_NOTADB
@@ -241,8 +246,14 @@ bool SqliteStoreFile::prepareSchema(Failure *failure)
     query.finish();
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return failed(query.lastError());
-    const int version = query.value(0).toInt();
+    int version = query.value(0).toInt();
     query.finish();
+    // A file an earlier Tavlen wrote is brought up to date, keeping everything in it.
+    if (version > 0 && version < m_schema.version) {
+        if (!upgrade(version, failure))
+            return false;
+        version = m_schema.version;
+    }
     if (version == m_schema.version) {
         for (const QString &statement : std::as_const(m_schema.checkStatements)) {
             if (!query.exec(statement))
@@ -276,6 +287,47 @@ bool SqliteStoreFile::prepareSchema(Failure *failure)
         return failed(error);
     }
     return useWriteAheadLog(failure);
+}
+
+bool SqliteStoreFile::upgrade(int fromVersion, Failure *failure)
+{
+    QSqlDatabase db = database();
+    if (!db.transaction()) {
+        *failure = classify(db.lastError(), m_path);
+        return false;
+    }
+    QSqlQuery query(db);
+    for (int version = fromVersion; version < m_schema.version; ++version) {
+        const QStringList statements = m_schema.upgrades.value(version - 1);
+        if (statements.isEmpty()) {
+            db.rollback();
+            *failure = {true, QStringLiteral("it has schema version %1, which this Tavlen cannot bring up to date").arg(version), {}};
+            return false;
+        }
+        for (const QString &statement : statements) {
+            if (!query.exec(statement)) {
+                const QSqlError error = query.lastError();
+                db.rollback();
+                *failure = classify(error, m_path);
+                // A statement the file's own tables refuse (SQLITE_ERROR): it is not what its version says.
+                if (sqliteCode(error) == 1) {
+                    failure->fileUnusable = true;
+                    failure->cause = QStringLiteral("its tables are not those of a %1 of version %2")
+                                         .arg(m_schema.description)
+                                         .arg(version);
+                }
+                return false;
+            }
+            query.finish();
+        }
+    }
+    if (!query.exec(QStringLiteral("PRAGMA user_version = %1").arg(m_schema.version)) || !db.commit()) {
+        const QSqlError error = query.lastError().type() != QSqlError::NoError ? query.lastError() : db.lastError();
+        db.rollback();
+        *failure = classify(error, m_path);
+        return false;
+    }
+    return true;
 }
 
 bool SqliteStoreFile::useWriteAheadLog(Failure *failure)

@@ -10,6 +10,7 @@
 
 #include <QSqlDatabase>
 #include <QSqlError>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -27,6 +28,8 @@ struct SqliteStoreSchema {
     QStringList checkStatements;
     // Files or folders beside the store (path + suffix) that are moved aside with it.
     QStringList companionSuffixes;
+    // upgrades[i] brings a file of version i + 1 to version i + 2, in one transaction with the version.
+    QList<QStringList> upgrades;
 };
 
 class SqliteStoreFile {
@@ -63,6 +66,7 @@ private:
 
     bool open(const QString &databaseName, Failure *failure);
     bool prepareSchema(Failure *failure);
+    bool upgrade(int fromVersion, Failure *failure);
     bool useWriteAheadLog(Failure *failure);
     void keepInMemory(const Failure &failure);
     void openInMemory();

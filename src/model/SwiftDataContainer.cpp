@@ -33,8 +33,24 @@ const char *const kCreateStatements[] = {
     " aiExtractedText TEXT,"
     " aiIsSensitive INTEGER NOT NULL DEFAULT 0,"
     " aiAnalyzedAt INTEGER,"
-    " aiAnalysisVersion INTEGER NOT NULL DEFAULT 0)",
+    " aiAnalysisVersion INTEGER NOT NULL DEFAULT 0,"
+    " payloadRecord BLOB)",
     "CREATE INDEX ClipboardItem_date ON ClipboardItem(date DESC)",
+    // Which value files each item uses: a file goes with the last item that names it.
+    "CREATE TABLE BlobFile (itemId TEXT NOT NULL, name TEXT NOT NULL, PRIMARY KEY (itemId, name))",
+    "CREATE INDEX BlobFile_name ON BlobFile(name)",
+};
+
+// From version 1, where each item had a payload file and an image file of its own: the payload record
+// comes into the row for new items, and the files of the existing ones are listed as theirs.
+const char *const kUpgradeFrom1[] = {
+    "ALTER TABLE ClipboardItem ADD COLUMN payloadRecord BLOB",
+    "CREATE TABLE BlobFile (itemId TEXT NOT NULL, name TEXT NOT NULL, PRIMARY KEY (itemId, name))",
+    "CREATE INDEX BlobFile_name ON BlobFile(name)",
+    "INSERT OR IGNORE INTO BlobFile (itemId, name) SELECT id, imageFile FROM ClipboardItem"
+    " WHERE imageFile IS NOT NULL AND imageFile != ''",
+    "INSERT OR IGNORE INTO BlobFile (itemId, name) SELECT id, payloadFile FROM ClipboardItem"
+    " WHERE payloadFile IS NOT NULL AND payloadFile != ''",
 };
 
 SqliteStoreSchema schema()
@@ -50,7 +66,12 @@ SqliteStoreSchema schema()
         "SELECT id, text, label, date, lastUsedAt, typeRawValue, filePath, filePathsData, fileName, fileSize,"
         " imageFile, imageByteCount, payloadFile, payloadByteCount, sourceBundleIdentifier, sourceApplicationName,"
         " contentDigest, aiTitle, aiSummary, aiCategory, aiTagsData, aiExtractedText, aiIsSensitive, aiAnalyzedAt,"
-        " aiAnalysisVersion FROM ClipboardItem LIMIT 0"));
+        " aiAnalysisVersion, payloadRecord FROM ClipboardItem LIMIT 0"));
+    schema.checkStatements.append(QStringLiteral("SELECT itemId, name FROM BlobFile LIMIT 0"));
+    QStringList fromVersion1;
+    for (const char *statement : kUpgradeFrom1)
+        fromVersion1.append(QString::fromLatin1(statement));
+    schema.upgrades.append(fromVersion1);
     // The value files belong to the store: they move aside with it.
     schema.companionSuffixes.append(QStringLiteral("-blobs"));
     return schema;

@@ -20,7 +20,7 @@ class SwiftDataContainer : public QObject
     Q_PROPERTY(bool isCloudSyncActive READ isCloudSyncActive NOTIFY cloudSyncChanged)
     Q_PROPERTY(QString syncErrorMessage READ syncErrorMessage NOTIFY syncErrorMessageChanged)
 public:
-    static constexpr int schemaVersion = 1;
+    static constexpr int schemaVersion = 2;
     static QString storeFileName() { return QStringLiteral("default.store"); }
 
     // Opens (or creates) "<folder>/default.store"; an empty folder gives a store in memory.

@@ -1,10 +1,13 @@
 #include "clipboard/ClipboardItemStore.h"
 #include "model/SwiftDataContainer.h"
+#include "platform/Pasteboard.h"
 
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -60,7 +63,8 @@ TEST(ClipboardItemStore, ItemsSurviveReopenWithLazyBlobs)
         ClipboardItemStore store(container);
         QString error;
         ASSERT_TRUE(store.save({image, files}, {}, &error)) << error.toStdString();
-        EXPECT_EQ(blobFiles(container).size(), 2);
+        // The image and the PNG in its payload are the same bytes: one file.
+        EXPECT_EQ(blobFiles(container).size(), 1);
         EXPECT_TRUE(image.imageBlob()->path().startsWith(container.blobFolder()));
     }
     SwiftDataContainer container(dir.path());
@@ -81,7 +85,7 @@ TEST(ClipboardItemStore, ItemsSurviveReopenWithLazyBlobs)
     EXPECT_TRUE(loaded.hasImageData());
     EXPECT_FALSE(loaded.imageBlob()->isLoaded());
     EXPECT_EQ(loaded.imageData(), image.imageData());
-    EXPECT_TRUE(loaded.imageBlob()->isLoaded());
+    EXPECT_FALSE(loaded.imageBlob()->isLoaded()); // read for the caller, not kept
     ASSERT_TRUE(loaded.payload().has_value());
     EXPECT_EQ(*loaded.payload(), *image.payload());
     EXPECT_EQ(loaded.label(), "label");
@@ -127,7 +131,7 @@ TEST(ClipboardItemStore, OrphanedFilesAreRemovedAndMissingFilesReadEmpty)
     ASSERT_TRUE(orphan.open(QIODevice::WriteOnly));
     orphan.close();
     EXPECT_EQ(store.removeOrphanedFiles(), 1);
-    EXPECT_EQ(blobFiles(container).size(), 2);
+    EXPECT_EQ(blobFiles(container).size(), 1);
 
     QFile::remove(item.imageBlob()->path());
     const ClipboardItem loaded = store.fetchAll().at(0);
@@ -208,7 +212,7 @@ TEST(ClipboardItemStore, MovedAsideStoreKeepsItsFilesTogether)
     QSqlDatabase::removeDatabase("bump");
     SwiftDataContainer container(dir.path());
     ASSERT_FALSE(container.movedAsidePath().isEmpty());
-    EXPECT_EQ(QDir(container.movedAsidePath() + "-blobs").entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(QDir(container.movedAsidePath() + "-blobs").entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(QDir(container.blobFolder()).entryList(QDir::Files).isEmpty());
 }
 
@@ -246,4 +250,233 @@ TEST(ClipboardItemStore, AFailedSaveSaysWhyInPlainWordsAndChangesNothing)
                 || error.contains(QStringLiteral("is on a read-only file system")))
         << error.toStdString();
     EXPECT_TRUE(store.fetchAll().isEmpty());
+}
+
+namespace {
+
+ClipboardItem itemWith(const QString &text, const QByteArray &image, const QList<PasteboardRepresentation> &reps)
+{
+    ClipboardItem item(QUuid::createUuid());
+    item.setDate(QDateTime::currentDateTimeUtc());
+    item.setTypeRawValue(image.isEmpty() ? QStringLiteral("text") : QStringLiteral("image"));
+    item.setText(text);
+    item.setImageData(image);
+    PasteboardPayload payload;
+    payload.items.append(PasteboardPayloadItem{reps});
+    item.setPayload(payload);
+    return item;
+}
+
+PasteboardRepresentation rep(const QString &type, const QByteArray &data)
+{
+    return {type, data, data.size(), std::nullopt};
+}
+
+struct SharingCase {
+    const char *name;
+    std::function<QList<ClipboardItem>()> items;
+    int files;          // value files after saving them all
+    int filesAfterLast; // after deleting all but the last one
+};
+
+class ValueFileSharing : public testing::TestWithParam<SharingCase> {};
+
+} // namespace
+
+TEST_P(ValueFileSharing, EqualBytesAreKeptOnceAndGoWithTheLastItemThatNamesThem)
+{
+    const SharingCase c = GetParam();
+    QTemporaryDir dir;
+    SwiftDataContainer container(dir.path());
+    ClipboardItemStore store(container);
+    const QList<ClipboardItem> items = c.items();
+    for (const ClipboardItem &item : items)
+        ASSERT_TRUE(store.save({item}, {}));
+    EXPECT_EQ(blobFiles(container).size(), c.files);
+    QList<QUuid> allButLast;
+    for (int i = 0; i + 1 < items.size(); ++i)
+        allButLast.append(items[i].id());
+    ASSERT_TRUE(store.save({}, allButLast));
+    EXPECT_EQ(blobFiles(container).size(), c.filesAfterLast);
+    // What is left still reads as it was saved.
+    const QList<ClipboardItem> left = store.fetchAll();
+    ASSERT_EQ(left.size(), 1);
+    EXPECT_EQ(left[0].imageData(), items.last().imageData());
+    EXPECT_EQ(left[0].payload(), items.last().payload());
+    ASSERT_TRUE(store.save({}, {items.last().id()}));
+    EXPECT_TRUE(blobFiles(container).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, ValueFileSharing,
+    testing::Values(
+        SharingCase{"texts_keep_everything_in_their_rows",
+                    [] {
+                        QList<ClipboardItem> items;
+                        for (int i = 0; i < 20; ++i) {
+                            const QString text = QStringLiteral("copy %1 ").arg(i).repeated(100);
+                            items.append(itemWith(text, {}, {rep(PasteboardType::plainText, text.toUtf8()),
+                                                             rep(PasteboardType::html, "<p>" + text.toUtf8())}));
+                        }
+                        return items;
+                    },
+                    0, 0},
+        SharingCase{"an_image_copied_twice",
+                    [] {
+                        const QByteArray png(60'000, 'p');
+                        return QList<ClipboardItem>{itemWith({}, png, {rep(PasteboardType::png, png)}),
+                                                    itemWith({}, png, {rep(PasteboardType::png, png)})};
+                    },
+                    1, 1},
+        SharingCase{"a_large_format_in_two_copies",
+                    [] {
+                        const QByteArray html(200'000, 'h');
+                        return QList<ClipboardItem>{
+                            itemWith("a", {}, {rep(PasteboardType::plainText, "a"), rep(PasteboardType::html, html)}),
+                            itemWith("b", {}, {rep(PasteboardType::plainText, "b"), rep(PasteboardType::html, html)})};
+                    },
+                    1, 1},
+        SharingCase{"different_images",
+                    [] {
+                        return QList<ClipboardItem>{
+                            itemWith({}, QByteArray(30'000, '1'), {rep(PasteboardType::png, QByteArray(30'000, '1'))}),
+                            itemWith({}, QByteArray(30'000, '2'), {rep(PasteboardType::png, QByteArray(30'000, '2'))})};
+                    },
+                    2, 1}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(ClipboardItemStore, BytesAreNotHeldInMemoryOnceSaved)
+{
+    QTemporaryDir dir;
+    SwiftDataContainer container(dir.path());
+    ClipboardItemStore store(container);
+    const QByteArray png(1'000'000, 'p');
+    const QByteArray html(100'000, 'h');
+    const ClipboardItem item = itemWith({}, png, {rep(PasteboardType::png, png), rep(PasteboardType::html, html)});
+    const ClipboardItem copy = item; // the history's copy shares the blobs
+    ASSERT_TRUE(copy.imageBlob()->isLoaded());
+    ASSERT_TRUE(store.save({item}, {}));
+    EXPECT_FALSE(copy.imageBlob()->isLoaded());
+    EXPECT_FALSE(copy.payloadBlob()->isLoaded());
+    EXPECT_EQ(copy.imageData(), png);
+    ASSERT_TRUE(copy.payload().has_value());
+    EXPECT_EQ(copy.payload()->items[0].representations[1].data, html);
+}
+
+TEST(ClipboardItemStore, AStagedCaptureIsSavedWithoutWritingItsBytesAgain)
+{
+    QTemporaryDir dir;
+    SwiftDataContainer container(dir.path());
+    ClipboardItemStore store(container);
+    const QByteArray png(500'000, 'p');
+    const ClipboardItem older = itemWith({}, png, {rep(PasteboardType::png, png)});
+    ASSERT_TRUE(store.save({older}, {}));
+
+    ClipboardCapture capture;
+    capture.type = ClipboardItemType::image;
+    capture.imageData = png;
+    capture.payload.items.append(PasteboardPayloadItem{{rep(PasteboardType::png, png),
+                                                        rep(PasteboardType::html, QByteArray(40'000, 'h'))}});
+    store.stage(capture);
+    ASSERT_TRUE(capture.imageBlob && capture.payloadBlob);
+    EXPECT_FALSE(capture.contentDigest.isEmpty());
+    EXPECT_FALSE(capture.imageBlob->isLoaded());
+    EXPECT_FALSE(capture.payloadBlob->isLoaded());
+    const QStringList staged = blobFiles(container);
+    EXPECT_EQ(staged.size(), 2); // the image (shared with the older copy) and the HTML
+
+    // The older copy goes before the staged one is saved: the file they share stays.
+    ASSERT_TRUE(store.save({}, {older.id()}));
+    EXPECT_EQ(blobFiles(container), staged);
+
+    ClipboardItem item(QUuid::createUuid());
+    item.setDate(QDateTime::currentDateTimeUtc());
+    item.setTypeRawValue(QStringLiteral("image"));
+    item.setImageBlob(capture.imageBlob);
+    item.setPayloadBlob(capture.payloadBlob);
+    QMap<QString, QDateTime> written;
+    for (const QString &name : staged)
+        written.insert(name, QFileInfo(QDir(container.blobFolder()).filePath(name)).lastModified());
+    ASSERT_TRUE(store.save({item}, {}));
+    for (const QString &name : staged)
+        EXPECT_EQ(QFileInfo(QDir(container.blobFolder()).filePath(name)).lastModified(), written.value(name));
+    const ClipboardItem loaded = store.fetchAll().at(0);
+    EXPECT_EQ(loaded.imageData(), png);
+    EXPECT_EQ(loaded.payload(), capture.payload);
+}
+
+TEST(ClipboardItemStore, FilesOfACaptureThatWasNeverSavedGoAtTheNextStart)
+{
+    QTemporaryDir dir;
+    {
+        SwiftDataContainer container(dir.path());
+        ClipboardItemStore store(container);
+        ClipboardCapture capture;
+        capture.type = ClipboardItemType::image;
+        capture.imageData = QByteArray(100'000, 'x');
+        capture.payload.items.append(PasteboardPayloadItem{{rep(PasteboardType::png, capture.imageData)}});
+        store.stage(capture); // and then the program ended before the history saved it
+        EXPECT_EQ(blobFiles(container).size(), 1);
+    }
+    SwiftDataContainer container(dir.path());
+    ClipboardItemStore store(container);
+    EXPECT_EQ(store.removeOrphanedFiles(), 1);
+    EXPECT_TRUE(blobFiles(container).isEmpty());
+}
+
+TEST(ClipboardItemStore, AStoreOfTheFirstVersionOpensWithEverythingInIt)
+{
+    QTemporaryDir dir;
+    const QString path = QDir(dir.path()).filePath("default.store");
+    const QString blobs = path + "-blobs";
+    ASSERT_TRUE(QDir().mkpath(blobs));
+    // As the first version wrote it: one image file and one payload file per item.
+    const QByteArray png(8000, 'p');
+    PasteboardPayload imagePayload;
+    imagePayload.items.append(PasteboardPayloadItem{{rep(PasteboardType::png, png)}});
+    PasteboardPayload textPayload;
+    textPayload.items.append(PasteboardPayloadItem{{rep(PasteboardType::plainText, "old text")}});
+    writeFile(QDir(blobs).filePath("img.image"), png);
+    writeFile(QDir(blobs).filePath("img.payload"), imagePayload.encoded());
+    writeFile(QDir(blobs).filePath("txt.payload"), textPayload.encoded());
+    makeDatabase(path, {
+        "CREATE TABLE ClipboardItem (id TEXT PRIMARY KEY NOT NULL, text TEXT NOT NULL DEFAULT '', label TEXT,"
+        " date INTEGER NOT NULL, lastUsedAt INTEGER, typeRawValue TEXT NOT NULL, filePath TEXT, filePathsData BLOB,"
+        " fileName TEXT, fileSize INTEGER NOT NULL DEFAULT 0, imageFile TEXT, imageByteCount INTEGER NOT NULL DEFAULT 0,"
+        " payloadFile TEXT, payloadByteCount INTEGER NOT NULL DEFAULT 0, sourceBundleIdentifier TEXT,"
+        " sourceApplicationName TEXT, contentDigest BLOB, aiTitle TEXT, aiSummary TEXT, aiCategory TEXT,"
+        " aiTagsData BLOB, aiExtractedText TEXT, aiIsSensitive INTEGER NOT NULL DEFAULT 0, aiAnalyzedAt INTEGER,"
+        " aiAnalysisVersion INTEGER NOT NULL DEFAULT 0)",
+        "CREATE INDEX ClipboardItem_date ON ClipboardItem(date DESC)",
+        QString("INSERT INTO ClipboardItem (id, text, date, typeRawValue, imageFile, imageByteCount, payloadFile,"
+                " payloadByteCount) VALUES ('11111111-1111-1111-1111-111111111111', '', 2000, 'image', 'img.image', %1,"
+                " 'img.payload', %2)")
+            .arg(png.size())
+            .arg(imagePayload.encoded().size()),
+        QString("INSERT INTO ClipboardItem (id, text, date, typeRawValue, payloadFile, payloadByteCount) VALUES"
+                " ('22222222-2222-2222-2222-222222222222', 'old text', 1000, 'text', 'txt.payload', %1)")
+            .arg(textPayload.encoded().size()),
+        "PRAGMA user_version = 1",
+    });
+
+    SwiftDataContainer container(dir.path());
+    EXPECT_EQ(container.status().outcome, StoreStatus::Outcome::opened);
+    EXPECT_TRUE(container.movedAsidePath().isEmpty());
+    ClipboardItemStore store(container);
+    EXPECT_EQ(store.removeOrphanedFiles(), 0); // the old files belong to their items
+    const QList<ClipboardItem> items = store.fetchAll();
+    ASSERT_EQ(items.size(), 2);
+    EXPECT_EQ(items[0].imageData(), png);
+    EXPECT_EQ(items[0].payload(), imagePayload);
+    EXPECT_EQ(items[1].text(), "old text");
+    EXPECT_EQ(items[1].payload(), textPayload);
+
+    // The old items change and go as any other; a new one is stored the new way.
+    ClipboardItem relabelled = items[1];
+    relabelled.setLabel("kept");
+    ASSERT_TRUE(store.save({relabelled}, {items[0].id()}));
+    EXPECT_EQ(blobFiles(container), QStringList{"txt.payload"});
+    ASSERT_TRUE(store.save({itemWith("new", {}, {rep(PasteboardType::plainText, "new")})}, {}));
+    EXPECT_EQ(store.fetchAll().size(), 2);
+    EXPECT_EQ(store.fetchAll().at(1).payload(), textPayload);
 }

@@ -2,10 +2,15 @@
 #include "platform/sim/SimPlatform.h"
 
 #include <QFile>
+#include <QSemaphore>
+#include <QTest>
+#include <QThread>
 #include <QTemporaryDir>
 #include <QUrl>
 
 #include <gtest/gtest.h>
+
+#include <atomic>
 
 namespace {
 
@@ -576,6 +581,37 @@ INSTANTIATE_TEST_SUITE_P(
         std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
         return name;
     });
+
+TEST_F(PasteboardManagerTest, ACaptureIsStagedOffTheMainThreadBeforeItIsDelivered)
+{
+    const Qt::HANDLE mainThread = QThread::currentThreadId();
+    std::atomic<Qt::HANDLE> stagedOn = nullptr;
+    std::atomic<int> staged = 0;
+    QSemaphore release;
+    manager.stageCapture = [&](ClipboardCapture &capture) {
+        stagedOn = QThread::currentThreadId();
+        release.acquire();
+        capture.contentDigest = "staged";
+        ++staged;
+    };
+    sim.pasteboard.copyText(QStringLiteral("first"));
+    start();
+    EXPECT_TRUE(captures.isEmpty()); // held until the worker is done
+    release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !captures.isEmpty(); }, 5000));
+    EXPECT_EQ(captures[0].contentDigest, QByteArray("staged"));
+    EXPECT_NE(stagedOn.load(), mainThread);
+
+    // Stopped while the worker stages: nothing arrives afterwards.
+    sim.pasteboard.copyText(QStringLiteral("second"));
+    sim.clock.advance(0.16);
+    manager.stop();
+    release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return staged == 2; }, 5000));
+    QCoreApplication::processEvents(); // the worker's answer, had anyone still waited for it
+    QCoreApplication::processEvents();
+    EXPECT_EQ(captures.size(), 1);
+}
 
 TEST_F(PasteboardManagerTest, AnOwnWriteEndsTheReReadsOfTheCopyBefore)
 {

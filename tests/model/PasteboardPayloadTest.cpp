@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QHash>
 #include <QRandomGenerator>
 
 namespace {
@@ -85,3 +86,100 @@ TEST(PasteboardPayload, CorruptInputGivesAnErrorNotACrash)
 }
 
 } // namespace
+
+namespace {
+
+// A blob store in memory that counts what it was given.
+struct Blobs {
+    QHash<QString, QByteArray> files;
+    int stored = 0;
+    PasteboardPayload::BlobStorer storer()
+    {
+        return [this](const QByteArray &bytes) {
+            ++stored;
+            const QString name = QString::number(qHash(bytes), 16) + QString::number(bytes.size());
+            files.insert(name, bytes);
+            return name;
+        };
+    }
+    PasteboardPayload::BlobLoader loader() const
+    {
+        return [this](const QString &name, qint64) { return files.value(name); };
+    }
+};
+
+PasteboardPayload oneItem(const QList<PasteboardRepresentation> &reps)
+{
+    PasteboardPayload payload;
+    payload.items.append(PasteboardPayloadItem{reps});
+    return payload;
+}
+
+struct RecordCase {
+    const char *name;
+    PasteboardPayload payload;
+    QByteArray itemText;
+    QByteArray itemImage;
+    int blobs;            // representations kept in blobs
+    qint64 maxRecordSize; // the record itself stays this small
+};
+
+class PayloadRecordTest : public ::testing::TestWithParam<RecordCase> {};
+
+} // namespace
+
+TEST_P(PayloadRecordTest, KeepsEachRepresentationOnceAndGivesTheSamePayloadBack)
+{
+    const RecordCase c = GetParam();
+    Blobs blobs;
+    const std::optional<QByteArray> record = c.payload.record(c.itemText, c.itemImage, blobs.storer());
+    ASSERT_TRUE(record.has_value());
+    EXPECT_EQ(blobs.stored, c.blobs);
+    EXPECT_EQ(PasteboardPayload::recordBlobNames(*record).size(), c.blobs);
+    EXPECT_LE(record->size(), c.maxRecordSize);
+    EXPECT_EQ(PasteboardPayload::recordEncodedSize(*record), c.payload.encodedSize());
+    EXPECT_EQ(c.payload.encodedSize(), c.payload.encoded().size());
+    QString error;
+    const auto back = PasteboardPayload::fromRecord(*record, c.itemText, blobs.loader(), &error);
+    ASSERT_TRUE(back.has_value()) << error.toStdString();
+    EXPECT_EQ(*back, c.payload);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Payloads, PayloadRecordTest,
+    ::testing::Values(
+        RecordCase{"text_equal_to_the_item_is_only_marked",
+                   oneItem({{"text/plain;charset=utf-8", QByteArray(4000, 't'), 4000, std::nullopt}}),
+                   QByteArray(4000, 't'), {}, 0, 100},
+        RecordCase{"small_formats_inline",
+                   oneItem({{"text/plain;charset=utf-8", "a", 1, std::nullopt}, {"text/html", "<b>a</b>", 8, std::nullopt}}),
+                   "other text", {}, 0, 200},
+        RecordCase{"large_format_in_a_blob",
+                   oneItem({{"text/html", QByteArray(100'000, 'h'), 100'000, std::nullopt}}), {}, {}, 1, 200},
+        RecordCase{"the_image_itself_in_its_blob_whatever_its_size",
+                   oneItem({{"image/png", QByteArray(300, 'p'), 300, std::nullopt}}), {}, QByteArray(300, 'p'), 1, 200},
+        RecordCase{"omitted_formats_keep_their_reason",
+                   oneItem({{"image/png", {}, 70'000'000, OmissionReason::sizeLimit},
+                            {"application/x-stalled", {}, 0, OmissionReason::unavailable}}),
+                   {}, {}, 0, 200},
+        RecordCase{"several_items", samplePayload(), QString("zażółć").toUtf8(), {}, 0, 2000}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST(PayloadRecord, ABlobThatIsGoneLeavesItsFormatUnavailableAndABadRecordIsRefused)
+{
+    Blobs blobs;
+    const PasteboardPayload payload = oneItem({{"text/plain;charset=utf-8", "kept", 4, std::nullopt},
+                                              {"text/html", QByteArray(50'000, 'h'), 50'000, std::nullopt}});
+    const QByteArray record = *payload.record({}, {}, blobs.storer());
+    blobs.files.clear();
+    const auto back = PasteboardPayload::fromRecord(record, {}, blobs.loader());
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->items[0].representations[0].data, QByteArray("kept"));
+    EXPECT_TRUE(back->items[0].representations[1].data.isEmpty());
+    EXPECT_EQ(back->items[0].representations[1].omissionReason, OmissionReason::unavailable);
+
+    // A blob that cannot be stored gives no record at all.
+    EXPECT_FALSE(payload.record({}, {}, [](const QByteArray &) { return QString(); }).has_value());
+    for (const QByteArray &bad : {QByteArray(), record.left(record.size() - 3), record + "x", payload.encoded()})
+        EXPECT_FALSE(PasteboardPayload::fromRecord(bad, {}, blobs.loader()).has_value());
+}
