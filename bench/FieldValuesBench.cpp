@@ -5,6 +5,7 @@
 #include "fields/FieldValueAssociationStore.h"
 #include "model/FieldValueAssociationContainer.h"
 #include "platform/linux/LinuxSecretStore.h"
+#include "platform/linux/SystemClock.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimSecretStore.h"
 
@@ -78,7 +79,8 @@ FilledStore &simStore()
 
 LinuxSecretStore &keyringSecrets()
 {
-    static LinuxSecretStore secrets;
+    static SystemClock clock;
+    static LinuxSecretStore secrets(clock);
     return secrets;
 }
 

@@ -23,6 +23,12 @@ QString hmacHex(const QByteArray &key, const QByteArray &message)
     return QString::fromLatin1(QMessageAuthenticationCode::hash(message, key, QCryptographicHash::Sha256).toHex());
 }
 
+// Whether a removal leaves the item surely gone; after a failure or no answer it may still be there.
+bool isGone(SecretStoreStatus removed)
+{
+    return removed == SecretStoreStatus::success || removed == SecretStoreStatus::itemNotFound;
+}
+
 bool isLoginKind(const QString &kind)
 {
     return kind == QLatin1String("login") || kind == QLatin1String("email");
@@ -83,8 +89,7 @@ void FieldValueAssociationStore::removeAbandonedSecrets()
             continue;
         }
         // The secret was written but its record never was: it must not stay behind.
-        const SecretStoreStatus removed = m_keychain.remove(account);
-        if (removed != SecretStoreStatus::failure)
+        if (isGone(m_keychain.remove(account)))
             m_container.removePendingSecret(account);
     }
 }
@@ -97,8 +102,8 @@ bool FieldValueAssociationStore::ensureFingerprintKey()
     QByteArray key;
     if (stored.found() && stored.secret.size() == kKeyBytes) {
         key = stored.secret;
-    } else if (stored.status == SecretStoreStatus::failure) {
-        // Locked or missing: creating a new key now would orphan every stored fingerprint.
+    } else if (!stored.found() && stored.status != SecretStoreStatus::itemNotFound) {
+        // Locked, missing or not answering: creating a new key now would orphan every stored fingerprint.
         return false;
     } else {
         key.resize(kKeyBytes);
@@ -211,8 +216,11 @@ bool FieldValueAssociationStore::recordValue(const QString &value, const Focused
         return false;
     // A value used again is usually still there as it was: reading it is far cheaper than writing it.
     const bool stored = !created && m_keychain.read(account) == value;
-    if (!stored && m_keychain.save(value, account) != SecretStoreStatus::success) {
-        if (created)
+    const SecretStoreStatus saved = stored ? SecretStoreStatus::success : m_keychain.save(value, account);
+    if (saved != SecretStoreStatus::success) {
+        // A save that got no answer may still have stored the secret: its note stays, and the next start
+        // removes it.
+        if (created && saved != SecretStoreStatus::noAnswer)
             m_container.removePendingSecret(account);
         return false;
     }
@@ -245,7 +253,7 @@ bool FieldValueAssociationStore::recordValue(const QString &value, const Focused
             m_associations.removeIf([&id](const FieldValueAssociation &r) { return r.id == id; });
             m_changed.remove(id);
             // When the secret cannot be deleted now, its pending note removes it at the next start.
-            if (m_keychain.remove(account) != SecretStoreStatus::failure)
+            if (isGone(m_keychain.remove(account)))
                 m_container.removePendingSecret(account);
         } else {
             // The record keeps its new values in memory; the next successful save writes them.

@@ -1,8 +1,9 @@
 #pragma once
 // The desktop's secret store (on Linux the Secret Service): small secrets kept by service and account and
 // encrypted at rest by the store, never by us. Calls are synchronous and short; a store that is missing or
-// locked fails fast with `failure`, and the backend says once on stderr why. A secret is any bytes (NUL
-// included) and never appears in a label, a log or an error text.
+// locked fails fast with `failure`, one that takes calls but does not answer them costs one short wait
+// (`noAnswer`) and then fails fast for a while; the backend says once on stderr why. A secret is any bytes
+// (NUL included) and never appears in a label, a log or an error text.
 
 #include <QByteArray>
 #include <QHash>
@@ -13,7 +14,10 @@
 enum class SecretStoreStatus {
     success,
     itemNotFound, // no item for that service and account
-    failure,      // anything else: no store, locked, refused, broken
+    failure,      // anything else: no store, locked, refused, broken; nothing was changed
+    // The store took the call but did not answer in time: a save or removal asked for may have been made
+    // (or be made later), so callers must not count on either outcome; a read found nothing.
+    noAnswer,
 };
 
 struct SecretRead {

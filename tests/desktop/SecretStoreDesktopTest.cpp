@@ -6,6 +6,7 @@
 #include "DesktopTest.h"
 
 #include "platform/linux/LinuxSecretStore.h"
+#include "platform/linux/SystemClock.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>
@@ -63,7 +64,8 @@ class SecretStoreDesktopTest : public ::testing::Test {
 protected:
     void SetUp() override { TAVLEN_REQUIRE_DESKTOP(); }
 
-    LinuxSecretStore store;
+    SystemClock clock;
+    LinuxSecretStore store{clock};
     const QString service = uniqueService();
 };
 
@@ -170,7 +172,7 @@ TEST_F(SecretStoreDesktopTest, ManyAtOnceAnswerAsEachWouldAlone)
         EXPECT_EQ(found.value(QString::number(i)).secret, "secret " + QByteArray::number(i));
 
     // Changed and deleted behind this store's back (another program, a keyring manager): never stale.
-    LinuxSecretStore other;
+    LinuxSecretStore other(clock);
     ASSERT_EQ(other.remove(service, "5"), SecretStoreStatus::success);
     ASSERT_EQ(other.save(service, "6", "changed", "Tavlen test item"), SecretStoreStatus::success);
     found = store.readMany(service, {"5", "6", "7"});
@@ -303,5 +305,44 @@ INSTANTIATE_TEST_SUITE_P(Environments, SecretStoreUnavailable,
                                            FailureCase{"NoSecretService", Missing::service},
                                            FailureCase{"LockedKeyring", Missing::unlockedKeyring}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+// A secret service that takes every call and answers none (stuck on a disk, a prompt, a debugger): the
+// first call gives up at its deadline, where it used to wait D-Bus's 25 s for each of the two questions
+// libsecret asks before any search; later calls fail at once without asking it until the rest is over.
+TEST(SecretStoreHung, CostsOneShortWaitThenIsLeftAloneForAWhile)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    QTemporaryDir folder;
+    PrivateBus bus(folder.path());
+    ASSERT_FALSE(bus.address.isEmpty());
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
+    DesktopTest::ChildProcess hung(DesktopTest::helperPath("hung_secret_service"), {}, environment);
+    ASSERT_TRUE(hung.waitForLine("ready")) << hung.output().constData();
+
+    const double rest = LinuxSecretStore::restSeconds;
+    const QStringList commands{"read:a",           "save:a:6869", "remove:a",
+                               "many:a,b",         QStringLiteral("wait:%1").arg(rest - 1), "read:a",
+                               "wait:1",           "save:a:6869", "many:a,b"};
+    const QList<QByteArray> expected{"read:a noAnswer",
+                                     "save:a failure",
+                                     "remove:a failure",
+                                     "many:a,b failure,failure",
+                                     QStringLiteral("wait:%1").arg(rest - 1).toUtf8(),
+                                     "read:a failure",
+                                     "wait:1",
+                                     "save:a noAnswer",
+                                     "many:a,b failure,failure"};
+    // Two calls wait for their deadline here; each used to wait 50 s, far past this run's limit.
+    const auto result = DesktopTest::run(DesktopTest::helperPath("tavlen_secret_store"),
+                                         QStringList{uniqueService()} + commands, 15000, {}, environment);
+    ASSERT_TRUE(result.succeeded()) << result.error.toStdString();
+    EXPECT_EQ(result.standardOutput.trimmed().split('\n'), expected);
+    EXPECT_EQ(result.standardError.count("The secret service is not usable"), 1) << result.standardError.constData();
+    EXPECT_TRUE(result.standardError.contains("did not answer")) << result.standardError.constData();
+    // Only the two calls that waited reached the service.
+    TAVLEN_WAIT_UNTIL(hung.output().count("call ") >= 2, 3000);
+    EXPECT_EQ(hung.output().count("call "), 2) << hung.output().constData();
+}
 
 } // namespace

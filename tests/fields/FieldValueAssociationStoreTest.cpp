@@ -367,6 +367,66 @@ TEST_F(StoreTest, AFailedSaveOfAKnownValueKeepsItForTheNextSave)
     }
 }
 
+// A secret store that took a call but did not answer in time may or may not have done what was asked:
+// whichever call that was, once it answers again nothing is left behind, nothing is lost and the key holds.
+enum class Unanswered { saveOfANewValue, removalAfterAFailedRecord, removalAtStart, keyReadAtStart };
+
+struct UnansweredRow {
+    const char *name;
+    Unanswered call;
+};
+
+class UnansweredCall : public StoreTest, public testing::WithParamInterface<UnansweredRow> {};
+
+TEST_P(UnansweredCall, LeavesNothingBehindOnceTheStoreAnswersAgain)
+{
+    ASSERT_TRUE(store->recordValue("kept", login));
+    const SimSecretStore::Key keyItem{FieldValueKeychain::defaultService(), FieldValueKeychain::fingerprintKeyAccount()};
+    const QByteArray key = secrets.items.value(keyItem);
+    switch (GetParam().call) {
+    case Unanswered::saveOfANewValue:
+        // The secret got stored even so.
+        secrets.unansweredSaves = 1;
+        EXPECT_FALSE(store->recordValue("alice", email));
+        EXPECT_EQ(storedValues(), (QStringList{"alice", "kept"}));
+        break;
+    case Unanswered::removalAfterAFailedRecord:
+        breakDatabase();
+        secrets.unansweredRemoves = 1;
+        EXPECT_FALSE(store->recordValue("alice", email));
+        EXPECT_EQ(storedValues(), (QStringList{"alice", "kept"}));
+        mendDatabase();
+        break;
+    case Unanswered::removalAtStart:
+        ASSERT_TRUE(container->addPendingSecret("LEFT"));
+        secrets.items.insert({FieldValueKeychain::defaultService(), "LEFT"}, "alice");
+        secrets.unansweredRemoves = 1;
+        open();
+        EXPECT_EQ(container->pendingSecrets(), QStringList{"LEFT"});
+        break;
+    case Unanswered::keyReadAtStart:
+        secrets.unansweredReads = 1;
+        open();
+        break;
+    }
+    EXPECT_EQ(store->associations().size(), 1);
+    EXPECT_EQ(secrets.items.value(keyItem), key);
+
+    open();
+    EXPECT_EQ(storedValues(), QStringList{"kept"});
+    EXPECT_EQ(container->pendingSecrets(), QStringList{});
+    EXPECT_EQ(secrets.items.value(keyItem), key);
+    ASSERT_TRUE(store->recordValue("kept", login));
+    EXPECT_EQ(only().pasteCount, 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, UnansweredCall,
+                         testing::Values(UnansweredRow{"SaveOfANewValue", Unanswered::saveOfANewValue},
+                                         UnansweredRow{"RemovalAfterAFailedRecord", Unanswered::removalAfterAFailedRecord},
+                                         UnansweredRow{"RemovalAtStart", Unanswered::removalAtStart},
+                                         UnansweredRow{"KeyReadAtStart", Unanswered::keyReadAtStart}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
 struct Unavailable {
     const char *name;
     SimSecretStore::State state;

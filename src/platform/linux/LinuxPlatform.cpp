@@ -40,7 +40,7 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.spaceSignals = new LinuxSpaceSignals(this);
     m_platform.appearance = new LinuxAppearance(this);
     m_platform.accessibility = new LinuxAccessibility(this);
-    m_platform.secrets = new LinuxSecretStore(this);
+    m_platform.secrets = new LinuxSecretStore(*m_platform.clock, this);
     Preferences *preferences = m_platform.preferences;
     m_platform.languageModel = new LinuxLanguageModel(
         *m_platform.clock, [preferences] { return ModelEndpoint::read(*preferences); }, this);

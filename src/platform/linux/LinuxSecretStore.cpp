@@ -1,5 +1,7 @@
 #include "platform/linux/LinuxSecretStore.h"
 
+#include "platform/Clock.h"
+
 #include <QDir>
 #include <QScopeGuard>
 #include <QSet>
@@ -72,8 +74,43 @@ struct LinuxSecretStore::Service {
     }
 };
 
-LinuxSecretStore::LinuxSecretStore(QObject *parent)
+// One public call: every round trip it makes shares one deadline, and what it answers says whether the
+// service ran out of time (a failure then becomes noAnswer, and the service is left alone for a while).
+class LinuxSecretStore::Attempt {
+public:
+    explicit Attempt(LinuxSecretStore &store)
+        : m_store(store)
+    {
+        m_store.m_cancellable = m_store.m_watchdog.arm(answerTimeoutMs);
+    }
+    ~Attempt()
+    {
+        m_store.m_cancellable = nullptr;
+        m_store.m_watchdog.disarm();
+    }
+    Attempt(const Attempt &) = delete;
+    Attempt &operator=(const Attempt &) = delete;
+
+    SecretStoreStatus answer(SecretStoreStatus status) const
+    {
+        if (status != SecretStoreStatus::failure || !m_store.timedOut())
+            return status;
+        m_store.m_restUntil = m_store.m_clock.uptime() + restSeconds;
+        return SecretStoreStatus::noAnswer;
+    }
+    SecretRead answer(SecretRead read) const
+    {
+        read.status = answer(read.status);
+        return read;
+    }
+
+private:
+    LinuxSecretStore &m_store;
+};
+
+LinuxSecretStore::LinuxSecretStore(Clock &clock, QObject *parent)
     : SecretStore(parent)
+    , m_clock(clock)
 {
 }
 
@@ -102,14 +139,28 @@ void LinuxSecretStore::warnOnce(const QString &problem)
              qPrintable(problem));
 }
 
+bool LinuxSecretStore::timedOut() const
+{
+    return m_cancellable && g_cancellable_is_cancelled(m_cancellable);
+}
+
+bool LinuxSecretStore::isResting() const
+{
+    return m_restUntil >= 0 && m_clock.uptime() < m_restUntil;
+}
+
 SecretStoreStatus LinuxSecretStore::fail(const QString &problem, bool reconnect)
 {
-    if (reconnect) {
-        // The service may have restarted: the next call connects afresh.
+    // A call cut short at the deadline says only that it was cancelled: say what happened instead.
+    const bool late = timedOut();
+    if (reconnect || late) {
+        // The service may have restarted (or may yet): the next call connects afresh.
         delete m_service;
         m_service = nullptr;
     }
-    warnOnce(problem);
+    warnOnce(late ? QStringLiteral("org.freedesktop.secrets takes calls but did not answer within %1 s")
+                        .arg(answerTimeoutMs / 1000.0)
+                  : problem);
     return SecretStoreStatus::failure;
 }
 
@@ -122,9 +173,9 @@ LinuxSecretStore::Service *LinuxSecretStore::connect()
         return nullptr;
     }
     Error error;
-    SecretService *proxy = secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, nullptr, error.out());
+    SecretService *proxy = secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, m_cancellable, error.out());
     if (!proxy) {
-        warnOnce(QStringLiteral("org.freedesktop.secrets: ") + error.message());
+        fail(QStringLiteral("org.freedesktop.secrets: ") + error.message());
         return nullptr;
     }
     m_service = new Service;
@@ -145,7 +196,7 @@ bool LinuxSecretStore::find(const QString &service, const QString &account, Sear
         return false;
     const Attributes attributes(service, account);
     Error error;
-    if (!secret_service_search_for_dbus_paths_sync(found.connection->proxy, &kSchema, attributes.table, nullptr,
+    if (!secret_service_search_for_dbus_paths_sync(found.connection->proxy, &kSchema, attributes.table, m_cancellable,
                                                    &found.paths.unlocked, &found.paths.locked, error.out())) {
         fail(error.message(), error.isConnectionError());
         return false;
@@ -175,6 +226,46 @@ SecretRead secretFrom(SecretValue *value)
 SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &account, const QByteArray &secret,
                                          const QString &label)
 {
+    if (isResting())
+        return SecretStoreStatus::failure;
+    const Attempt attempt(*this);
+    return attempt.answer(saveItem(service, account, secret, label));
+}
+
+SecretRead LinuxSecretStore::read(const QString &service, const QString &account)
+{
+    if (isResting())
+        return {};
+    const Attempt attempt(*this);
+    return attempt.answer(readItem(service, account));
+}
+
+QHash<QString, SecretRead> LinuxSecretStore::readMany(const QString &service, const QStringList &accounts)
+{
+    QHash<QString, SecretRead> result;
+    if (isResting()) {
+        for (const QString &account : accounts)
+            result.insert(account, SecretRead{});
+        return result;
+    }
+    const Attempt attempt(*this);
+    result = readItems(service, accounts);
+    for (SecretRead &read : result)
+        read = attempt.answer(read);
+    return result;
+}
+
+SecretStoreStatus LinuxSecretStore::remove(const QString &service, const QString &account)
+{
+    if (isResting())
+        return SecretStoreStatus::failure;
+    const Attempt attempt(*this);
+    return attempt.answer(removeItem(service, account));
+}
+
+SecretStoreStatus LinuxSecretStore::saveItem(const QString &service, const QString &account,
+                                             const QByteArray &secret, const QString &label)
+{
     Search found;
     if (!find(service, account, found))
         return SecretStoreStatus::failure;
@@ -186,10 +277,10 @@ SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &
         // Update in place: the item keeps its collection and label, only the secret changes.
         Error error;
         SecretItem *item = secret_item_new_for_dbus_path_sync(connection->proxy, found.paths.unlocked[0],
-                                                              SECRET_ITEM_NONE, nullptr, error.out());
+                                                              SECRET_ITEM_NONE, m_cancellable, error.out());
         if (!item)
             return fail(error.message(), error.isConnectionError());
-        const bool updated = secret_item_set_secret_sync(item, value, nullptr, error.out());
+        const bool updated = secret_item_set_secret_sync(item, value, m_cancellable, error.out());
         g_object_unref(item);
         return updated ? SecretStoreStatus::success : fail(error.message(), error.isConnectionError());
     }
@@ -200,7 +291,7 @@ SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &
     // would put a password prompt in front of the user at some random moment.
     Error error;
     SecretCollection *collection = secret_collection_for_alias_sync(connection->proxy, SECRET_COLLECTION_DEFAULT,
-                                                                     SECRET_COLLECTION_NONE, nullptr, error.out());
+                                                                     SECRET_COLLECTION_NONE, m_cancellable, error.out());
     if (!collection) {
         if (error.error)
             return fail(error.message(), error.isConnectionError());
@@ -212,12 +303,12 @@ SecretStoreStatus LinuxSecretStore::save(const QString &service, const QString &
         return fail(kLocked);
     const Attributes attributes(service, account);
     if (!secret_password_storev_binary_sync(&kSchema, attributes.table, SECRET_COLLECTION_DEFAULT,
-                                            label.toUtf8().constData(), value, nullptr, error.out()))
+                                            label.toUtf8().constData(), value, m_cancellable, error.out()))
         return fail(error.message(), error.isConnectionError());
     return SecretStoreStatus::success;
 }
 
-SecretRead LinuxSecretStore::read(const QString &service, const QString &account)
+SecretRead LinuxSecretStore::readItem(const QString &service, const QString &account)
 {
     SecretRead result;
     // Where the item was last found: one round trip instead of two.
@@ -225,7 +316,7 @@ SecretRead LinuxSecretStore::read(const QString &service, const QString &account
     if (!known.isEmpty() && m_service) {
         Error error;
         if (SecretValue *value = secret_service_get_secret_for_dbus_path_sync(m_service->proxy, known.constData(),
-                                                                              nullptr, error.out()))
+                                                                              m_cancellable, error.out()))
             return secretFrom(value);
         // Deleted, locked or moved meanwhile: look again.
         m_paths.remove({service, account});
@@ -242,7 +333,7 @@ SecretRead LinuxSecretStore::read(const QString &service, const QString &account
     }
     Error error;
     SecretValue *value = secret_service_get_secret_for_dbus_path_sync(found.connection->proxy, found.paths.unlocked[0],
-                                                                      nullptr, error.out());
+                                                                      m_cancellable, error.out());
     if (!value) {
         // The item went away between the search and the read.
         if (!error.error)
@@ -254,7 +345,7 @@ SecretRead LinuxSecretStore::read(const QString &service, const QString &account
     return secretFrom(value);
 }
 
-QHash<QString, SecretRead> LinuxSecretStore::readMany(const QString &service, const QStringList &accounts)
+QHash<QString, SecretRead> LinuxSecretStore::readItems(const QString &service, const QStringList &accounts)
 {
     QHash<QString, SecretRead> result;
     QHash<QByteArray, QString> accountOfPath;
@@ -295,7 +386,7 @@ QHash<QString, SecretRead> LinuxSecretStore::readMany(const QString &service, co
     GHashTable *secrets = nullptr;
     if (Service *connection = connect()) {
         Error error;
-        secrets = secret_service_get_secrets_for_dbus_paths_sync(connection->proxy, pathList.data(), nullptr,
+        secrets = secret_service_get_secrets_for_dbus_paths_sync(connection->proxy, pathList.data(), m_cancellable,
                                                                  error.out());
     }
     for (auto it = accountOfPath.begin(); it != accountOfPath.end(); ++it) {
@@ -305,7 +396,7 @@ QHash<QString, SecretRead> LinuxSecretStore::readMany(const QString &service, co
         } else {
             // Not in the answer (gone, locked, or the whole call failed): this one on its own.
             m_paths.remove({service, it.value()});
-            result.insert(it.value(), read(service, it.value()));
+            result.insert(it.value(), readItem(service, it.value()));
         }
     }
     if (secrets)
@@ -313,7 +404,7 @@ QHash<QString, SecretRead> LinuxSecretStore::readMany(const QString &service, co
     return result;
 }
 
-SecretStoreStatus LinuxSecretStore::remove(const QString &service, const QString &account)
+SecretStoreStatus LinuxSecretStore::removeItem(const QString &service, const QString &account)
 {
     Search found;
     if (!find(service, account, found))
@@ -323,7 +414,7 @@ SecretStoreStatus LinuxSecretStore::remove(const QString &service, const QString
     m_paths.remove({service, account});
     for (gchar **path = found.paths.unlocked; *path; ++path) {
         Error error;
-        if (!secret_service_delete_item_dbus_path_sync(found.connection->proxy, *path, nullptr, error.out()))
+        if (!secret_service_delete_item_dbus_path_sync(found.connection->proxy, *path, m_cancellable, error.out()))
             return fail(error.message(), error.isConnectionError());
     }
     return SecretStoreStatus::success;

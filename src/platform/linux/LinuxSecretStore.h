@@ -1,16 +1,26 @@
 #pragma once
 // Secrets in the Secret Service (gnome-keyring, KWallet's bridge...) through libsecret: items of a schema
 // with the two string attributes `service` and `account`, secrets through the binary calls. Tavlen never
-// prompts: a locked or missing default keyring is a failure, said once on stderr.
+// prompts: a locked or missing default keyring is a failure, said once on stderr. A service that takes
+// calls but never answers them holds each call for at most answerTimeoutMs (noAnswer); calls then fail at
+// once, without asking it, for restSeconds.
 
 #include "platform/SecretStore.h"
+#include "platform/linux/CancellationWatchdog.h"
 
 #include <QPair>
+
+class Clock;
 
 class LinuxSecretStore : public SecretStore {
     Q_OBJECT
 public:
-    explicit LinuxSecretStore(QObject *parent = nullptr);
+    // What one call of this store may wait for the service, all its D-Bus round trips together (a store
+    // takes 10-15 ms, a read 1 ms), and how long a service that let it run out is then left alone.
+    static constexpr int answerTimeoutMs = 500;
+    static constexpr double restSeconds = 30.0;
+
+    explicit LinuxSecretStore(Clock &clock, QObject *parent = nullptr);
     ~LinuxSecretStore() override;
 
     SecretStoreStatus save(const QString &service, const QString &account, const QByteArray &secret,
@@ -26,6 +36,7 @@ public:
 private:
     struct Service;
     struct Search;
+    class Attempt;
     // The connected service, or null with the reason said once.
     Service *connect();
     void warnOnce(const QString &problem);
@@ -34,9 +45,26 @@ private:
     // Says why once and answers failure; `reconnect` drops the connection for the next call.
     SecretStoreStatus fail(const QString &problem, bool reconnect = false);
 
+    SecretStoreStatus saveItem(const QString &service, const QString &account, const QByteArray &secret,
+                               const QString &label);
+    SecretRead readItem(const QString &service, const QString &account);
+    QHash<QString, SecretRead> readItems(const QString &service, const QStringList &accounts);
+    SecretStoreStatus removeItem(const QString &service, const QString &account);
+
+    // Whether the current call ran out of time.
+    bool timedOut() const;
+    // True while a service that did not answer is left alone.
+    bool isResting() const;
+
+    Clock &m_clock;
     Service *m_service = nullptr;
     bool m_warned = false;
     // Where each item was found last (object paths name no secret): reads then take one round trip, and
     // many reads one for all.
     QHash<QPair<QString, QString>, QByteArray> m_paths;
+    CancellationWatchdog m_watchdog;
+    // Given to every libsecret call of the current public call; null between calls.
+    GCancellable *m_cancellable = nullptr;
+    // Uptime until which calls fail without asking the service.
+    double m_restUntil = -1;
 };

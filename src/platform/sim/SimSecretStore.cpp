@@ -22,7 +22,7 @@ SecretStoreStatus SimSecretStore::save(const QString &service, const QString &ac
     items.insert(key, secret);
     if (!labels.contains(key))
         labels.insert(key, label);
-    return SecretStoreStatus::success;
+    return consume(unansweredSaves) ? SecretStoreStatus::noAnswer : SecretStoreStatus::success;
 }
 
 SecretRead SimSecretStore::read(const QString &service, const QString &account)
@@ -31,6 +31,10 @@ SecretRead SimSecretStore::read(const QString &service, const QString &account)
     SecretRead result;
     if (state != State::available || consume(failingReads))
         return result;
+    if (consume(unansweredReads)) {
+        result.status = SecretStoreStatus::noAnswer;
+        return result;
+    }
     const auto it = items.constFind(Key{service, account});
     if (it == items.constEnd()) {
         result.status = SecretStoreStatus::itemNotFound;
@@ -46,6 +50,8 @@ SecretStoreStatus SimSecretStore::remove(const QString &service, const QString &
     ++removes;
     if (state != State::available || consume(failingRemoves))
         return SecretStoreStatus::failure;
+    if (consume(unansweredRemoves))
+        return SecretStoreStatus::noAnswer;
     const Key key{service, account};
     labels.remove(key);
     return items.remove(key) ? SecretStoreStatus::success : SecretStoreStatus::itemNotFound;

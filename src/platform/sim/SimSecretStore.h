@@ -1,6 +1,6 @@
 #pragma once
-// A secret store in memory for tests: it can be told to be absent, locked or failing (from now on, or
-// for the next few calls of one kind), and shows what it holds and how often it was asked.
+// A secret store in memory for tests: it can be told to be absent, locked, failing or not answering (from
+// now on, or for the next few calls of one kind), and shows what it holds and how often it was asked.
 
 #include "platform/SecretStore.h"
 
@@ -29,6 +29,11 @@ public:
     int failingSaves = 0;
     int failingReads = 0;
     int failingRemoves = 0;
+    // The next this many calls of that kind get no answer in time. An unanswered save still stores the
+    // secret and an unanswered removal removes nothing: the outcomes a caller could be fooled by.
+    int unansweredSaves = 0;
+    int unansweredReads = 0;
+    int unansweredRemoves = 0;
 
     QHash<Key, QByteArray> items;
     QHash<Key, QString> labels;

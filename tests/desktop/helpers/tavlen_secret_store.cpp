@@ -1,9 +1,11 @@
 // Runs Tavlen's Linux secret store in this process's environment (another bus, no bus, a locked keyring):
 //   tavlen_secret_store SERVICE COMMAND...
-// Commands: "save:ACCOUNT:HEX", "read:ACCOUNT", "remove:ACCOUNT", "many:ACCOUNT,ACCOUNT...". Prints one line
-// per command: "<command> <status>" (for many, the statuses joined by commas) and, for a read that found the
-// item, " <hex of the secret>".
+// Commands: "save:ACCOUNT:HEX", "read:ACCOUNT", "remove:ACCOUNT", "many:ACCOUNT,ACCOUNT...", and
+// "wait:SECONDS", which moves the store's (simulated) clock on. Prints one line per command:
+// "<command> <status>" (for many, the statuses joined by commas) and, for a read that found the item,
+// " <hex of the secret>".
 #include "platform/linux/LinuxSecretStore.h"
+#include "platform/sim/SimClock.h"
 
 #include <QCoreApplication>
 
@@ -20,6 +22,8 @@ const char *name(SecretStoreStatus status)
         return "itemNotFound";
     case SecretStoreStatus::failure:
         return "failure";
+    case SecretStoreStatus::noAnswer:
+        return "noAnswer";
     }
     return "?";
 }
@@ -34,7 +38,8 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "usage: tavlen_secret_store SERVICE COMMAND...\n");
         return 2;
     }
-    LinuxSecretStore store;
+    SimClock clock;
+    LinuxSecretStore store(clock);
     const QString service = args.at(1);
     for (qsizetype i = 2; i < args.size(); ++i) {
         const QStringList parts = args.at(i).split(QLatin1Char(':'));
@@ -58,6 +63,9 @@ int main(int argc, char **argv)
             line += statuses.join(',');
         } else if (op == QLatin1String("remove")) {
             line += name(store.remove(service, account));
+        } else if (op == QLatin1String("wait")) {
+            clock.advance(account.toDouble());
+            line.chop(1);
         } else {
             std::fprintf(stderr, "unknown command %s\n", qPrintable(args.at(i)));
             return 2;
