@@ -27,17 +27,12 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QWindow>
 
 namespace {
 
-bool xdotool(const QStringList &arguments)
-{
-    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
-}
+using DesktopTest::xdotool;
 
 bool moveTo(QPoint global)
 {
@@ -52,23 +47,6 @@ bool clickAt(QPoint global)
 bool key(const QString &name)
 {
     return xdotool({QStringLiteral("key"), name});
-}
-
-bool xclipCopy(const QByteArray &text)
-{
-    QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
-    if (!xclip.waitForStarted(3000))
-        return false;
-    xclip.write(text);
-    xclip.closeWriteChannel();
-    return xclip.waitForFinished(3000) && xclip.exitCode() == 0;
-}
-
-QString fileText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 NotchLauncherWindow *expandedLauncher(AppDelegate &delegate)
@@ -96,7 +74,7 @@ protected:
         for (const QByteArray &text : {QByteArrayLiteral("Quarterly figures for the board"),
                                       QByteArrayLiteral("https://example.org/tavlen/preview"),
                                       QByteArrayLiteral("Meeting moved to 10:30")}) {
-            ASSERT_TRUE(xclipCopy(text));
+            ASSERT_TRUE(DesktopTest::copyWithXclip(text));
             TAVLEN_WAIT_UNTIL(!history.items().isEmpty() && history.items().first().text() == QString::fromUtf8(text),
                               5000);
         }
@@ -171,7 +149,7 @@ TEST_F(PreviewAndSettingsDesktop, SpaceOpensThePreviewEscapeClosesItReturnInItPa
     ASSERT_TRUE(key(QStringLiteral("Escape")));
     TAVLEN_WAIT_UNTIL(!view->isPreviewOpen(), 3000);
     EXPECT_TRUE(launcher->isExpanded()) << "Escape closes the preview, not the launcher";
-    EXPECT_TRUE(fileText(fieldFile).isEmpty());
+    EXPECT_TRUE(DesktopTest::readTextFile(fieldFile).isEmpty());
 
     // Again from the hot key; Down in the preview moves to the next item, Return pastes it.
     launcher = openLauncher();
@@ -184,7 +162,7 @@ TEST_F(PreviewAndSettingsDesktop, SpaceOpensThePreviewEscapeClosesItReturnInItPa
                       3000);
     EXPECT_EQ(view->activeClipboardItemID(), view->displayedClipboardItems().at(1).id());
     ASSERT_TRUE(key(QStringLiteral("Return")));
-    TAVLEN_WAIT_UNTIL(fileText(fieldFile) == QStringLiteral("https://example.org/tavlen/preview"), 5000);
+    TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(fieldFile) == QStringLiteral("https://example.org/tavlen/preview"), 5000);
     EXPECT_FALSE(view->isPreviewOpen());
     TAVLEN_WAIT_UNTIL(!launcher->isPerformingSelection(), 5000);
 }

@@ -74,6 +74,13 @@ private:
     qsizetype m_consumed = 0;  // where waitForLine goes on
 };
 
+// Runs xdotool with `arguments` (moving the pointer, clicking, pressing keys); true when it succeeded.
+bool xdotool(const QStringList &arguments);
+// Puts `text` on the clipboard through xclip, which keeps owning it; true once xclip has taken it.
+bool copyWithXclip(const QByteArray &text);
+// The text of a file as UTF-8; empty when it cannot be read.
+QString readTextFile(const QString &path);
+
 // Polls `condition` every 10 ms while Qt events run, in real time. True once it holds; false after timeoutMs.
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 5000);
 
