@@ -522,7 +522,7 @@ void ClipboardPreviewWindowView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const QPainterPath outline = CornerPath::continuousRoundedRect(bounds, m_cornerRadius);
-    painter.fillPath(outline, dark ? QColor(30, 30, 32) : QColor(246, 246, 248));
+    painter.fillPath(outline, colors.windowBackground());
     painter.setPen(QPen(dark ? Palette::white(0.12) : Palette::black(0.12), 1));
     painter.drawPath(outline);
     // A quiet well under the item itself, so text and pictures read as content, apart from the chrome.

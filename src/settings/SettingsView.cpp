@@ -226,7 +226,7 @@ void SettingsView::applyPalette()
                            rgba(field), rgba(colors.tertiary()),
                            rgba(dark ? QColor(44, 44, 46) : QColor(Qt::white))));
     QPalette widgets = QWidget::palette();
-    widgets.setColor(QPalette::Window, dark ? QColor(30, 30, 32) : QColor(246, 246, 248));
+    widgets.setColor(QPalette::Window, colors.windowBackground());
     widgets.setColor(QPalette::WindowText, colors.primary());
     widgets.setColor(QPalette::Base, dark ? QColor(44, 44, 46) : QColor(Qt::white));
     widgets.setColor(QPalette::AlternateBase, dark ? QColor(50, 50, 52) : QColor(240, 240, 244));
@@ -244,7 +244,7 @@ void SettingsView::paintEvent(QPaintEvent *)
 {
     const bool dark = palette().isDark();
     QPainter painter(this);
-    painter.fillRect(rect(), dark ? QColor(30, 30, 32) : QColor(246, 246, 248));
+    painter.fillRect(rect(), palette().windowBackground());
     painter.fillRect(QRect(0, 0, sidebarWidth, height()), dark ? QColor(40, 40, 43) : QColor(234, 234, 238));
     painter.fillRect(QRectF(sidebarWidth - 0.5, 0, 1, height()), dark ? Palette::white(0.08) : Palette::black(0.08));
 }

@@ -50,6 +50,11 @@ QColor Palette::tertiary() const
     return isDark() ? QColor(235, 235, 245, 77) : QColor(60, 60, 67, 77);
 }
 
+QColor Palette::windowBackground() const
+{
+    return isDark() ? QColor(30, 30, 32) : QColor(246, 246, 248);
+}
+
 QColor Palette::white(double opacity)
 {
     return withOpacity(Qt::white, opacity);

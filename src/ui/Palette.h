@@ -38,6 +38,8 @@ struct Palette {
     QColor primary() const;
     QColor secondary() const;
     QColor tertiary() const;
+    // The opaque background of Tavlen's ordinary windows (the item preview, the settings).
+    QColor windowBackground() const;
     // White or black at an opacity, the two tints the panel is built from.
     static QColor white(double opacity);
     static QColor black(double opacity);
