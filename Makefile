@@ -1,10 +1,11 @@
 # Build, run and test Tavlen. On a fresh Debian 12 machine `make run` and `make test` are all you need:
 # both install the missing packages first (through sudo when you are not root).
 #
-#   make build   Release build in build/release
+#   make build   Release build of the program alone (no tests, no benchmarks) in build/release
 #   make run     build, then start build/release/tavlen on your X11 display (or a private virtual one)
 #   make test    Debug build with AddressSanitizer/UBSan in build/debug, then every test on private desktops
-#   make bench   Release build, then every build/release/bench/*Bench (BENCH_ARGS passes options on)
+#   make bench   Release build of the program and the benchmarks, then every build/release/bench/*Bench
+#                (BENCH_ARGS passes options on)
 #   make clean   remove build/release and build/debug
 
 SHELL := /bin/bash
@@ -23,9 +24,11 @@ all: build
 deps:
 	@scripts/install-deps
 
+RELEASE_CONFIGURE := cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF $(CMAKE_LAUNCHER)
+
 build: deps
-	cmake -S . -B $(RELEASE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_LAUNCHER)
-	cmake --build $(RELEASE_DIR)
+	$(RELEASE_CONFIGURE) -DTAVLEN_BENCHMARKS=OFF
+	cmake --build $(RELEASE_DIR) --target tavlen
 
 run: build
 	scripts/run-tavlen $(RELEASE_DIR)/tavlen
@@ -36,7 +39,9 @@ test: deps
 	TAVLEN_SNAPSHOT_DIR=$(CURDIR)/build/snapshots scripts/run-tests $(DEBUG_DIR)
 
 # Benchmarks run inside the test desktop too: a private home, so they never touch your own history.
-bench: build
+bench: deps
+	$(RELEASE_CONFIGURE) -DTAVLEN_BENCHMARKS=ON
+	cmake --build $(RELEASE_DIR)
 	scripts/test-env bash -c 'shopt -s nullglob; status=0; benches=($(RELEASE_DIR)/bench/*Bench); \
 	  [ $${#benches[@]} -gt 0 ] || echo "No benchmarks built (bench/*Bench.cpp)."; \
 	  for b in "$${benches[@]}"; do echo "== $$b"; "$$b" $(BENCH_ARGS) || status=1; done; exit $$status'

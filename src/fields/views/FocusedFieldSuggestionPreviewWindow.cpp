@@ -73,13 +73,17 @@ void FocusedFieldSuggestionPreviewWindow::show(const std::optional<ScreenInfo> &
 {
     if (m_isClosing)
         return;
-    std::optional<ScreenInfo> target = screen;
-    if (!target && m_platform.screens)
-        target = m_platform.screens->screenUnderMouse();
-    if (!target && m_platform.screens)
-        target = m_platform.screens->mainScreen();
-    // No screen at all: the minimum size around the origin.
-    const QRectF visible = target ? target->visibleFrame : QRectF();
+    // The given screen, else the one under the mouse, else the main one; no screen at all: the minimum
+    // size around the origin. (Frames only: a copied optional screen trips GCC's uninitialised warning.)
+    QRectF visible;
+    if (screen) {
+        visible = screen->visibleFrame;
+    } else if (Screens *screens = m_platform.screens) {
+        if (const std::optional<ScreenInfo> under = screens->screenUnderMouse())
+            visible = under->visibleFrame;
+        else if (const std::optional<ScreenInfo> main = screens->mainScreen())
+            visible = main->visibleFrame;
+    }
     Panel &panel = window()->panel();
     const QRectF frame = frameOn(visible);
     panel.setFrame(frame);
