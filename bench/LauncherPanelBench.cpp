@@ -72,7 +72,7 @@ struct Desk {
 void expand(NotchLauncherViewModel &model)
 {
     model.setRealNotchBarHeight(24);
-    model.setExpandedHeaderWidth(441.688);
+    model.setExpandedHeaderWidth(441.688 - 42.688); // as the window writes it for this width
     model.setIsExpanded(true);
     model.setIsListSettled(true);
 }

@@ -1,5 +1,7 @@
 #include "ui/TavlenLogo.h"
 
+#include "ui/TavlenLogoCache.h"
+
 #include <QConicalGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -82,30 +84,25 @@ QImage TavlenLogo::render(int pixels) const
     return image;
 }
 
-void TavlenLogo::paint(QPainter &painter, QPointF centre) const
+void TavlenLogo::paint(QPainter &painter, QPointF centre, TavlenLogoCache *cache) const
 {
     const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
     const int pixels = int(std::ceil(size * std::max(scale, 0.01) * dpr));
-    const QImage art = render(pixels);
+    TavlenLogoCache scratch;
+    TavlenLogoCache &images = cache ? *cache : scratch;
+    const QImage art = images.artwork(*this, pixels);
     const double logical = pixels / dpr;
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     painter.translate(centre + offset);
-    painter.rotate(rotationDegrees);
-    const QRectF target(-logical / 2, -logical / 2, logical, logical);
     if (shadowColor.alpha() > 0 && shadowRadius > 0) {
-        // The glow: the silhouette in the glow colour, blurred by drawing it small and scaling it up.
-        QImage silhouette = art;
-        {
-            QPainter tint(&silhouette);
-            tint.setCompositionMode(QPainter::CompositionMode_SourceIn);
-            tint.fillRect(silhouette.rect(), shadowColor);
-        }
-        const int blurPixels = std::max(2, int(pixels / std::max(shadowRadius / 2, 1.0)));
-        const QImage small = silhouette.scaled(blurPixels, blurPixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        const double spread = shadowRadius;
-        painter.drawImage(target.adjusted(-spread, -spread, spread, spread), small);
+        // The glow: round like the logo, so it needs no turning.
+        const int spread = int(std::ceil(shadowRadius * dpr));
+        const QImage glow = images.glow(shadowColor, pixels, spread);
+        const double side = glow.width() / dpr;
+        painter.drawImage(QRectF(-side / 2, -side / 2, side, side), glow);
     }
-    painter.drawImage(target, art);
+    painter.rotate(rotationDegrees);
+    painter.drawImage(QRectF(-logical / 2, -logical / 2, logical, logical), art);
     painter.restore();
 }

@@ -7,6 +7,7 @@
 #include <QPointF>
 
 class QPainter;
+class TavlenLogoCache;
 
 struct TavlenLogo {
     static constexpr double size = 22;
@@ -19,8 +20,9 @@ struct TavlenLogo {
     double shadowRadius = 0;
     QPointF offset;
 
-    // Draws the logo centred on `centre` (plus the offset).
-    void paint(QPainter &painter, QPointF centre) const;
+    // Draws the logo centred on `centre` (plus the offset); with a cache, the artwork and glow of a state
+    // already drawn are not rendered again.
+    void paint(QPainter &painter, QPointF centre, TavlenLogoCache *cache = nullptr) const;
     // The artwork alone at `pixels` square, with saturation and brightness applied.
     QImage render(int pixels) const;
 };

@@ -6,6 +6,7 @@
 #include "app/AppState.h"
 #include "app/RuntimeState.h"
 #include "clipboard/ClipboardSearchIndex.h"
+#include "launcher/NotchLauncherGeometry.h"
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardRow.h"
 #include "launcher/panel/NotchLauncherView.h"
@@ -115,7 +116,8 @@ struct NotchLauncherSnapshotTest : LauncherTest {
         model.setRealNotchBarWidth(180);
         model.setRealNotchBottomCornerRadius(realNotch ? 12.58 : 8.16);
         model.setRealNotchSideRailWidth(140);
-        model.setExpandedHeaderWidth(realNotch ? 552.688 : 441.688);
+        // As the window writes it: the panel's width less the notch presentation's side inset.
+        model.setExpandedHeaderWidth((realNotch ? 552.688 : 441.688) - NotchLauncherGeometry::notchHeaderSideInset);
         model.setIsExpanded(true);
         model.setIsListSettled(true);
     }

@@ -4,6 +4,7 @@
 
 #include "app/RuntimeState.h"
 #include "clipboard/ClipboardSearchIndex.h"
+#include "launcher/NotchLauncherGeometry.h"
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardSearchTextField.h"
 #include "launcher/panel/NotchHeaderEntrance.h"
@@ -286,17 +287,92 @@ TEST_F(NotchLauncherViewTest, WithReduceMotionAPulseLightsButNeitherScalesNorTur
     EXPECT_DOUBLE_EQ(view->logo().rotationDegrees, 0); // no expansion turn either
 }
 
-TEST_F(NotchLauncherViewTest, ExpandingSlidesTheLogoToTheBandsLeadingEdge)
+TEST_F(NotchLauncherViewTest, ExpandingSlidesTheLogoOntoTheClipboardTab)
 {
-    makeView();
-    for (const double headerWidth : {399.0, 60.0}) {
-        model.setExpandedHeaderWidth(headerWidth);
+    makeView(); // 552 wide: the body is 552 − 2 × 21.344
+    const double body = 552 - 2 * NotchPanelGeometry::expandedShoulderDepth;
+    struct Row {
+        double headerWidth;
+        double offset;
+    };
+    // The header width the window writes, one too small to move, and a stale one wider than the body.
+    for (const Row row : {Row{399, -(399 / 2.0 - 30)}, Row{60, 0}, Row{600, -(body / 2 - 30)}}) {
+        model.setExpandedHeaderWidth(row.headerWidth);
         model.setIsExpanded(true);
         sim.clock.advance(3);
-        EXPECT_NEAR(view->logo().offset.x(), -std::max(headerWidth / 2 - 30, 0.0), 1e-3) << headerWidth;
+        EXPECT_NEAR(view->logo().offset.x(), row.offset, 1e-3) << row.headerWidth;
+        if (row.offset != 0) {
+            EXPECT_NEAR(552 / 2.0 + view->logo().offset.x(), view->headerLayout().clipboardTab.center().x(), 1e-3);
+        }
         model.setIsExpanded(false);
         sim.clock.advance(3);
         EXPECT_NEAR(view->logo().offset.x(), 0, 1e-3);
+    }
+}
+
+TEST_F(NotchLauncherViewTest, WithoutANotchNoHeaderControlNorTheLogoIsClipped)
+{
+    // Screens without a notch from 400 to 3840 points wide, the header width the window writes for each
+    // (and a stale one as wide as the window), with and without the Recently used tab, while the header
+    // fades in and once it is fully shown.
+    struct Row {
+        double screenWidth;
+        bool staleHeaderWidth;
+        bool recentTab;
+    };
+    const Row rows[] = {{400, false, false}, {1000, false, true}, {1920, false, false}, {3840, false, true},
+                        {1000, true, false},  {2560, true, true}};
+    for (const Row &row : rows) {
+        const double width = NotchLauncherGeometry::expandedPanelWidth(false, 180, row.screenWidth);
+        model.setHasRealNotch(false);
+        model.setRealNotchBarHeight(24);
+        model.setExpandedHeaderWidth(row.staleHeaderWidth ? width : width - NotchLauncherGeometry::notchHeaderSideInset);
+        model.setShowsAIControls(row.recentTab);
+        makeView(int(width), 300);
+        expand();
+        sim.clock.advance(3);
+        for (const int height : {38 + 16, 38 + 64, 300}) {
+            view->resize(int(width), height);
+            settle();
+            const std::string name = std::to_string(row.screenWidth) + (row.staleHeaderWidth ? " stale " : " ")
+                + std::to_string(height);
+            const NotchPanelGeometry g = view->geometry();
+            const NotchHeaderLayout header = view->headerLayout();
+            ASSERT_GT(g.headerReveal, 0) << name;
+            // The band the header is clipped to, and the outline of the whole panel.
+            const QRectF band(0, g.topGap, view->width(), g.topBand);
+            const QPainterPath chrome = view->chromePath();
+            const double logoSide = TavlenLogo::size * 1.14; // as large as a pulse makes it
+            const QPointF logoCentre(view->width() / 2.0 + view->logo().offset.x(), g.topGap + g.topBand / 2);
+            QList<std::pair<const char *, QRectF>> controls = {
+                {"clipboard tab", header.clipboardTab},
+                {"filters toggle", header.filtersToggle},
+                {"search area", header.searchArea},
+                {"search bar", QRectF(view->searchBar()->geometry())},
+                {"settings", header.settingsButton},
+                {"logo", QRectF(logoCentre - QPointF(logoSide / 2, logoSide / 2), QSizeF(logoSide, logoSide))},
+            };
+            if (row.recentTab)
+                controls.append({"recent tab", header.recentTab});
+            for (const auto &[control, rect] : controls) {
+                ASSERT_FALSE(rect.isEmpty()) << name << " " << control;
+                EXPECT_TRUE(band.contains(rect)) << name << " " << control;
+                EXPECT_TRUE(chrome.contains(rect)) << name << " " << control;
+            }
+            // Side by side, never on top of each other.
+            for (qsizetype i = 0; i + 1 < controls.size(); ++i) {
+                for (qsizetype j = i + 1; j < controls.size(); ++j) {
+                    if (QString(controls[i].first).startsWith("search") && QString(controls[j].first).startsWith("search"))
+                        continue;
+                    const bool logoOnTab = QString(controls[i].first) == "clipboard tab" && QString(controls[j].first) == "logo";
+                    if (!logoOnTab) {
+                        EXPECT_FALSE(controls[i].second.intersects(controls[j].second))
+                            << name << " " << controls[i].first << " / " << controls[j].first;
+                    }
+                }
+            }
+        }
+        view.reset();
     }
 }
 

@@ -6,6 +6,8 @@
 #include "ui/Palette.h"
 #include "ui/SpringCurve.h"
 #include "ui/SymbolTable.h"
+#include "ui/TavlenLogo.h"
+#include "ui/TavlenLogoCache.h"
 
 #include <QFontDatabase>
 #include <QFontInfo>
@@ -209,6 +211,74 @@ TEST(Palette, FollowsTheAppearanceItIsTakenFrom)
     EXPECT_NE(dark.system(SystemColor::blue), light.system(SystemColor::blue));
     EXPECT_NEAR(Palette::white(0.5).alphaF(), 0.5, 0.005);
     EXPECT_NEAR(Palette::withOpacity(QColor(0, 0, 0, 128), 0.5).alphaF(), 0.25, 0.01);
+}
+
+TEST(TavlenLogo, EachStateIsRenderedOnceAndDrawsAsWithoutTheCache)
+{
+    // A panel at rest repaints the same logo every frame: only a new size or colour state renders again.
+    struct Step {
+        const char *name;
+        double saturation, brightness, scale;
+        int renders; // in the cache after this step
+    };
+    const Step steps[] = {
+        {"grey at rest", 0, 0.35, 1, 1},
+        {"again", 0, 0.35, 1, 1},
+        {"lit by a copy", 1, 0, 1, 2},
+        {"scaled by the pulse", 1, 0, 1.14, 3},
+        {"grey again", 0, 0.35, 1, 3},
+        {"a step of the colour animation", 0.5, 0.175, 1, 4},
+    };
+    TavlenLogoCache cache;
+    for (const Step &step : steps) {
+        TavlenLogo logo;
+        logo.saturation = step.saturation;
+        logo.brightness = step.brightness;
+        logo.scale = step.scale;
+        logo.rotationDegrees = 30;
+        QImage cached(40, 40, QImage::Format_ARGB32_Premultiplied);
+        QImage direct(40, 40, QImage::Format_ARGB32_Premultiplied);
+        cached.fill(Qt::transparent);
+        direct.fill(Qt::transparent);
+        {
+            QPainter painter(&cached);
+            logo.paint(painter, QPointF(20, 20), &cache);
+        }
+        {
+            QPainter painter(&direct);
+            logo.paint(painter, QPointF(20, 20));
+        }
+        EXPECT_EQ(cache.renderCount(), step.renders) << step.name;
+        int differing = 0;
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 40; ++x) {
+                const QColor a = cached.pixelColor(x, y), b = direct.pixelColor(x, y);
+                differing += std::abs(a.red() - b.red()) + std::abs(a.alpha() - b.alpha()) > 6 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(differing, 0) << step.name;
+    }
+}
+
+TEST(TavlenLogo, TheGlowIsRoundLikeTheLogo)
+{
+    TavlenLogo logo;
+    logo.shadowColor = QColor(10, 132, 255, 117);
+    logo.shadowRadius = 10;
+    QImage image(60, 60, QImage::Format_ARGB32_Premultiplied);
+    for (const double rotation : {0.0, 45.0}) {
+        logo.rotationDegrees = rotation;
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            logo.paint(painter, QPointF(30, 30));
+        }
+        // Beside the logo, inside the glow: lit; at the glow box's corner, as far out diagonally: dark.
+        EXPECT_GT(image.pixelColor(30 + 15, 30).alpha(), 25) << rotation;
+        EXPECT_GT(image.pixelColor(30, 30 - 15).alpha(), 25) << rotation;
+        EXPECT_LT(image.pixelColor(30 + 16, 30 + 16).alpha(), 8) << rotation;
+        EXPECT_LT(image.pixelColor(30 - 16, 30 - 16).alpha(), 8) << rotation;
+    }
 }
 
 } // namespace

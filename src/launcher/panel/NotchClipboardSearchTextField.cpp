@@ -10,6 +10,9 @@ NotchClipboardSearchTextField::NotchClipboardSearchTextField(QWidget *parent)
     : QLineEdit(parent)
 {
     setFrame(false);
+    // Focus comes from the panel's focus requests and from clicks only: a window that becomes active
+    // must not hand the field the keyboard on its own (the arrows and Return would stop reaching the list).
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_MacShowFocusRect, false);
     setFont(FontTable::systemFont(12, QFont::Medium));
     setPlaceholderText(placeholder);

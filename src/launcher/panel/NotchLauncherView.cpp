@@ -274,7 +274,7 @@ TavlenLogo NotchLauncherView::logo() const
     logo.scale = m_logoPulseScale.value(t);
     logo.shadowColor = Palette::withOpacity(colors.accent, m_isClipboardPulseActive ? 0.46 : 0);
     logo.shadowRadius = 10;
-    logo.offset = QPointF(-std::max(m_model.expandedHeaderWidth() / 2 - 30, 0.0) * expansion, 0);
+    logo.offset = QPointF(geometry().expandedLogoOffset(m_model.expandedHeaderWidth()) * expansion, 0);
     return logo;
 }
 
@@ -1192,7 +1192,7 @@ void NotchLauncherView::paintHeader(QPainter &painter, const NotchPanelGeometry 
     if (!m_model.isFloatingWindow()) {
         const TavlenLogo current = logo();
         const QPointF centre(width() / 2.0, g.topGap + g.topBand / 2);
-        current.paint(painter, centre);
+        current.paint(painter, centre, &m_logoCache);
         if (m_logoLit.isAnimating(t) || m_logoExpansion.isAnimating(t) || m_logoPulseScale.isAnimating(t)
             || m_clipboardLogoRotation.isAnimating(t))
             requestFrame();

@@ -22,6 +22,7 @@
 #include "ui/Palette.h"
 #include "ui/SymbolTable.h"
 #include "ui/TavlenLogo.h"
+#include "ui/TavlenLogoCache.h"
 
 #include <QList>
 #include <QPointer>
@@ -121,6 +122,7 @@ public:
     ClipboardThumbnailCache &thumbnails() { return m_thumbnails; }
     // The logo as it is drawn now.
     TavlenLogo logo() const;
+    const TavlenLogoCache &logoCache() const { return m_logoCache; }
 
     // --- Plugged in by the window or the application ---
     void setPreviewPresenter(PreviewPresenter presenter) { m_previewPresenter = std::move(presenter); }
@@ -211,6 +213,7 @@ private:
     SymbolTable m_symbols;
     ClipboardThumbnailCache m_thumbnails{4 * 1024 * 1024};
     FrameTicker m_ticker;
+    TavlenLogoCache m_logoCache;
 
     // View-local state.
     QPointer<QObject> m_previewWindow;

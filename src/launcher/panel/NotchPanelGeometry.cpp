@@ -67,6 +67,11 @@ QRectF NotchPanelGeometry::listArea() const
 
 QRectF NotchPanelGeometry::headerRow(double expandedHeaderWidth) const
 {
-    const double rowWidth = std::max(std::min(expandedHeaderWidth, innerWidth) - 32, 0.0);
+    const double rowWidth = std::max(std::min(expandedHeaderWidth, innerWidth) - 2 * headerMargin, 0.0);
     return QRectF((width - rowWidth) / 2, topGap, rowWidth, topBand);
+}
+
+double NotchPanelGeometry::expandedLogoOffset(double expandedHeaderWidth) const
+{
+    return -std::max(std::min(expandedHeaderWidth, innerWidth) / 2 - (headerMargin + logoInset), 0.0);
 }

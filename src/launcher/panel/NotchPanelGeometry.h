@@ -24,6 +24,9 @@ struct NotchPanelGeometry {
     static constexpr double expandedBottomRadius = 20;
     static constexpr double listTopPadding = 10;
     static constexpr double revealDistance = 64;
+    static constexpr double headerMargin = 16;
+    // The logo's centre from the header row's leading edge: the middle of the 28-point Clipboard tab.
+    static constexpr double logoInset = 14;
 
     double width = 0;       // W
     double height = 0;      // H
@@ -48,6 +51,11 @@ struct NotchPanelGeometry {
 
     // The list area's rectangle in the view (after its top padding).
     QRectF listArea() const;
-    // The header row's rectangle (inside the band, 16-point margins, the expanded header width).
+    // The header row's rectangle (inside the band, 16-point margins, the expanded header width but never
+    // wider than the body it hangs in).
     QRectF headerRow(double expandedHeaderWidth) const;
+    // Where the logo sits once expanded, as an offset from the band's centre: over the Clipboard tab, its
+    // centre 30 points from the header's leading edge, so it stays inside the body whatever width the
+    // window is at (the frame grows while the panel expands).
+    double expandedLogoOffset(double expandedHeaderWidth) const;
 };

@@ -1,0 +1,38 @@
+#pragma once
+// The logo's artwork and glow, rendered once per size and colour state and kept: a panel at rest repaints
+// its logo with one image draw instead of a conical gradient and a pass over every pixel. A few states are
+// kept at once (the resting grey, the lit colour and whatever an animation passes through last).
+
+#include <QColor>
+#include <QImage>
+
+#include <list>
+
+struct TavlenLogo;
+
+class TavlenLogoCache {
+public:
+    static constexpr int capacity = 8;
+
+    // The artwork at `pixels` square with the logo's saturation and brightness applied.
+    QImage artwork(const TavlenLogo &logo, int pixels);
+    // The soft round glow around the artwork, `pixels` being the artwork's side; `spread` pixels wide.
+    QImage glow(const QColor &color, int pixels, int spread);
+
+    // How many images were rendered rather than found (tests and benchmarks).
+    int renderCount() const { return m_renders; }
+
+private:
+    struct Entry {
+        int kind = 0; // 0 artwork, 1 glow
+        int pixels = 0;
+        int a = 0; // quantised saturation, or the glow colour
+        int b = 0; // quantised brightness, or the glow's spread
+        QImage image;
+    };
+    QImage find(int kind, int pixels, int a, int b);
+    void keep(Entry entry);
+
+    std::list<Entry> m_entries; // most recently used first
+    int m_renders = 0;
+};
