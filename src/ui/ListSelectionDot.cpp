@@ -22,6 +22,12 @@ double ListSelectionDot::solidOpacity(double activeAmount)
     return mix(0.34, 0.95, std::clamp(activeAmount, 0.0, 1.0));
 }
 
+QColor ListSelectionDot::solidColor(double activeAmount, const Palette &palette)
+{
+    const double opacity = solidOpacity(activeAmount);
+    return palette.isDark() ? Palette::white(opacity) : Palette::black(opacity);
+}
+
 void ListSelectionDot::paint(QPainter &painter, QPointF centre, const Palette &palette) const
 {
     const double t = std::clamp(activeAmount, 0.0, 1.0);
@@ -29,7 +35,7 @@ void ListSelectionDot::paint(QPainter &painter, QPointF centre, const Palette &p
     painter.setRenderHint(QPainter::Antialiasing);
     if (style == Style::solidWhite) {
         painter.setPen(Qt::NoPen);
-        painter.setBrush(Palette::white(solidOpacity(t)));
+        painter.setBrush(solidColor(t, palette));
         painter.drawEllipse(centre, 4, 4);
         painter.restore();
         return;

@@ -1,6 +1,7 @@
 #pragma once
-// The dot at the start of a list row that shows whether the row is selected: a solid white dot or a
-// spectrum ring. Both take a slot 22 points wide so rows line up whichever they use.
+// The dot at the start of a list row that shows whether the row is selected: a solid white dot (black on
+// the light scheme's light glass, where white would vanish) or a spectrum ring. Both take a slot 22 points
+// wide so rows line up whichever they use.
 
 #include "ui/Animation.h"
 #include "ui/Palette.h"
@@ -28,4 +29,6 @@ struct ListSelectionDot {
 
     // The solid dot's fill opacity: 0.95 active, 0.34 not.
     static double solidOpacity(double activeAmount);
+    // The solid dot's colour: white on dark glass, black on light.
+    static QColor solidColor(double activeAmount, const Palette &palette);
 };

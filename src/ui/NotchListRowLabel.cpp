@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -62,33 +63,85 @@ QString NotchListRowLabel::elidedTitle(const QString &title, double width)
     return QFontMetricsF(titleFont()).elidedText(line, Qt::ElideRight, std::max(width, 0.0));
 }
 
+NotchListRowLabel::Layout NotchListRowLabel::scaled(const Layout &layout, double scale)
+{
+    Layout out = layout;
+    auto grow = [scale](const QRectF &rect, double anchorX) {
+        if (rect.isEmpty())
+            return rect;
+        const double midY = rect.center().y();
+        return QRectF(anchorX + (rect.left() - anchorX) * scale, midY + (rect.top() - midY) * scale,
+                      rect.width() * scale, rect.height() * scale);
+    };
+    out.leading = grow(layout.leading, layout.leading.left());
+    out.title = grow(layout.title, layout.title.left());
+    out.trailing = grow(layout.trailing, layout.trailing.right());
+    return out;
+}
+
+void NotchListRowLabel::paintContent(QPainter &painter, const Layout &parts, const Palette &palette, double scale) const
+{
+    // Each piece grows from the point that keeps it in its column.
+    auto growing = [&](QPointF anchor, const std::function<void()> &draw) {
+        painter.save();
+        if (scale != 1.0) {
+            painter.translate(anchor);
+            painter.scale(scale, scale);
+            painter.translate(-anchor);
+        }
+        draw();
+        painter.restore();
+    };
+    if (leading && !parts.leading.isEmpty())
+        growing(QPointF(parts.leading.left(), parts.leading.center().y()), [&] { leading(painter, parts.leading); });
+    growing(QPointF(parts.title.left(), parts.title.center().y()), [&] {
+        painter.setFont(titleFont());
+        painter.setPen(palette.primary());
+        // Left-to-right layout whatever the title's script, so mixed-direction titles stay in their slot.
+        painter.setLayoutDirection(Qt::LeftToRight);
+        // Cut to what still fits once grown, so a hovered title never runs into the trailing views.
+        const double width = parts.title.width() / std::max(scale, 1.0);
+        painter.drawText(QRectF(parts.title.left(), parts.title.top(), width, parts.title.height()),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, elidedTitle(title, width));
+    });
+    if (trailing && !parts.trailing.isEmpty())
+        growing(QPointF(parts.trailing.right(), parts.trailing.center().y()), [&] { trailing(painter, parts.trailing); });
+}
+
 void NotchListRowLabel::paint(QPainter &painter, const QRectF &row, const Palette &palette, double scale,
-                              double dotAmount) const
+                              double dotAmount, ContentCache *cache) const
 {
     AIFlatListRowBackground{isSelected}.paint(painter, row, palette);
     const Layout parts = layout(row);
 
     painter.save();
     if (scale != 1.0) {
-        // Only the content scales, about the row's centre.
-        const QPointF centre = parts.content.center();
-        painter.translate(centre);
+        painter.translate(parts.dotCentre);
         painter.scale(scale, scale);
-        painter.translate(-centre);
+        painter.translate(-parts.dotCentre);
     }
     ListSelectionDot{dotAmount, ListSelectionDot::Style::solidWhite}.paint(painter, parts.dotCentre, palette);
-    if (leading && !parts.leading.isEmpty())
-        leading(painter, parts.leading);
-    const QFont font = titleFont();
-    painter.setFont(font);
-    painter.setPen(palette.primary());
-    // Left-to-right layout whatever the title's script, so mixed-direction titles stay in their slot.
-    painter.setLayoutDirection(Qt::LeftToRight);
-    painter.drawText(parts.title, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine,
-                     elidedTitle(title, parts.title.width()));
-    if (trailing && !parts.trailing.isEmpty())
-        trailing(painter, parts.trailing);
     painter.restore();
+
+    const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    if (cache && !contentKey.isEmpty() && scale == 1.0) {
+        const QString key = contentKey + QLatin1Char('\x1f') + title + QLatin1Char('\x1f') + QString::number(row.width())
+            + QLatin1Char('\x1f') + QString::number(dpr) + QLatin1Char('\x1f') + palette.primary().name(QColor::HexArgb);
+        if (cache->key != key || cache->image.isNull()) {
+            cache->image = QImage(int(std::ceil(row.width() * dpr)), int(std::ceil(row.height() * dpr)),
+                                  QImage::Format_ARGB32_Premultiplied);
+            cache->image.setDevicePixelRatio(dpr);
+            cache->image.fill(Qt::transparent);
+            QPainter content(&cache->image);
+            content.setRenderHint(QPainter::Antialiasing);
+            content.translate(-row.topLeft());
+            paintContent(content, parts, palette, 1.0);
+            cache->key = key;
+        }
+        painter.drawImage(row.topLeft(), cache->image);
+    } else {
+        paintContent(painter, parts, palette, scale);
+    }
 
     if (showsBottomSeparator)
         NotchListSeparator::paint(painter, row, palette);

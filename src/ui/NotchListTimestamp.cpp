@@ -69,10 +69,25 @@ QString NotchListTimestamp::hourMinutePattern(const QLocale &locale)
     return pattern;
 }
 
+NotchListTimestamp::Patterns NotchListTimestamp::Patterns::of(const QLocale &locale)
+{
+    return {dayMonthPattern(locale), hourMinutePattern(locale)};
+}
+
 NotchListTimestamp::Lines NotchListTimestamp::lines(const QDateTime &date, const QLocale &locale)
 {
+    return lines(date, locale, Patterns::of(locale));
+}
+
+NotchListTimestamp::Lines NotchListTimestamp::lines(const QDateTime &date, const QLocale &locale, const Patterns &patterns)
+{
     const QDateTime local = date.toLocalTime();
-    return {locale.toString(local.date(), dayMonthPattern(locale)), locale.toString(local.time(), hourMinutePattern(locale))};
+    return {locale.toString(local.date(), patterns.dayMonth), locale.toString(local.time(), patterns.hourMinute)};
+}
+
+NotchListTimestamp::Lines NotchListTimestamp::lines() const
+{
+    return patterns ? lines(date, locale, *patterns) : lines(date, locale);
 }
 
 double NotchListTimestamp::height() const
@@ -83,7 +98,7 @@ double NotchListTimestamp::height() const
 
 void NotchListTimestamp::paint(QPainter &painter, QPointF topLeft, const Palette &palette) const
 {
-    const Lines text = lines(date, locale);
+    const Lines text = lines();
     const QFont font = timestampFont();
     const QFontMetricsF metrics(font);
     painter.save();

@@ -9,11 +9,22 @@
 #include <QLocale>
 #include <QString>
 
+#include <optional>
+
 class QPainter;
 
 struct NotchListTimestamp {
+    // The locale's two patterns, worked out once per locale rather than for every row drawn.
+    struct Patterns {
+        QString dayMonth;
+        QString hourMinute;
+        static Patterns of(const QLocale &locale);
+    };
+
     QDateTime date;
     QLocale locale;
+    // The locale's patterns when the caller has them already.
+    std::optional<Patterns> patterns;
 
     static constexpr double width = 42;
     static constexpr double lineSpacing = 1;
@@ -23,6 +34,8 @@ struct NotchListTimestamp {
         QString time;
     };
     static Lines lines(const QDateTime &date, const QLocale &locale);
+    static Lines lines(const QDateTime &date, const QLocale &locale, const Patterns &patterns);
+    Lines lines() const;
     // The locale's short date pattern reduced to day and month, each two digits ("dd/MM", "MM/dd", "dd.MM").
     static QString dayMonthPattern(const QLocale &locale);
     // The locale's short time pattern without seconds ("HH:mm", "h:mm AP").

@@ -10,6 +10,7 @@
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardRow.h"
 #include "launcher/panel/NotchLauncherView.h"
+#include "ui/NotchListSearchBar.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -35,6 +36,42 @@ QByteArray pictureBytes()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
+}
+
+// Relative luminance and contrast ratio as accessibility guidelines define them.
+double luminance(const QColor &color)
+{
+    auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The picture as the desktop shows it: laid over a backdrop (what a compositor shows through).
+QImage over(const QImage &picture, const QColor &backdrop)
+{
+    QImage out(picture.size(), QImage::Format_RGB32);
+    out.setDevicePixelRatio(picture.devicePixelRatio());
+    out.fill(backdrop);
+    QPainter painter(&out);
+    painter.drawImage(QPointF(0, 0), picture);
+    return out;
+}
+
+// The strongest contrast any pixel of a region (in points) has against a background colour.
+double strongestContrast(const QImage &image, const QRectF &region, const QColor &background)
+{
+    const double dpr = image.devicePixelRatio();
+    double best = 1;
+    for (int y = int(region.top() * dpr); y < int(region.bottom() * dpr); ++y) {
+        for (int x = int(region.left() * dpr); x < int(region.right() * dpr); ++x)
+            best = std::max(best, contrast(image.pixelColor(x, y), background));
+    }
+    return best;
 }
 
 struct NotchLauncherSnapshotTest : LauncherTest {
@@ -233,6 +270,65 @@ TEST_F(NotchLauncherSnapshotTest, Header)
     // The settings button's light disc at the trailing edge.
     const QRectF gear = view->headerLayout().settingsButton;
     EXPECT_GT(at(full, gear.center().x() + 10, gear.center().y()).lightness(), 20);
+}
+
+TEST_F(NotchLauncherSnapshotTest, BothSchemesAreReadableWithAndWithoutACompositor)
+{
+    // Each scheme, with a compositor (over a black and a white desktop) and without one, in the panel and
+    // the compact window: row titles, timestamps and the search field's text stand out from what is behind
+    // them, and the search capsule stands out from the band or glass around it.
+    struct Row {
+        ColorScheme scheme;
+        bool compositor;
+        bool compact;
+    };
+    QList<Row> rows;
+    for (const ColorScheme scheme : {ColorScheme::dark, ColorScheme::light})
+        for (const bool compositor : {false, true})
+            for (const bool compact : {false, true})
+                rows.append(Row{scheme, compositor, compact});
+    history->handleItemInserted(item("text", "gamma", 3));
+    history->handleItemInserted(item("text", "alpha beta", 1));
+    for (const Row &row : rows) {
+        sim.appearance.setColorScheme(row.scheme);
+        sim.appearance.setSupportsTranslucency(row.compositor);
+        model.setIsFloatingWindow(false);
+        model.setIsExpanded(false);
+        if (row.compact) {
+            model.setIsFloatingWindow(true);
+            model.setIsExpanded(true);
+            makeView(QSize(399, 280));
+        } else {
+            expandNotch(false);
+            makeView(QSize(442, 300));
+        }
+        view->setClipboardSearchQuery(QStringLiteral("a"));
+        settle(1);
+        ASSERT_EQ(view->displayedClipboardItems().size(), 2);
+        const QString name = QStringLiteral("panel-%1-%2-%3")
+                                 .arg(row.scheme == ColorScheme::dark ? "dark" : "light")
+                                 .arg(row.compositor ? "compositor" : "opaque")
+                                 .arg(row.compact ? "compact" : "panel");
+        const QImage picture = snapshot(name);
+        for (const QColor &desktop : row.compositor ? QList<QColor>{Qt::black, Qt::white} : QList<QColor>{Qt::black}) {
+            const QImage shown = over(picture, desktop);
+            const std::string where = name.toStdString() + (desktop == Qt::white ? " on white" : " on black");
+            const QRect list = view->clipboardList()->geometry();
+            const QRectF first = view->clipboardList()->rowRect(0).translated(list.topLeft());
+            const QColor behindRow = at(shown, list.left() + 260, first.center().y());
+            EXPECT_GE(strongestContrast(shown, QRectF(list.left() + 96, first.center().y() - 8, 80, 16), behindRow), 4.5)
+                << where << ": title";
+            EXPECT_GE(strongestContrast(shown, QRectF(list.left() + 44, first.top() + 14, 40, 36), behindRow), 3.0)
+                << where << ": timestamp";
+            const QRect bar = view->searchBar()->geometry();
+            const QColor capsule = at(shown, bar.center().x() + 20, bar.center().y());
+            const QColor around = row.compact ? at(shown, bar.center().x(), bar.top() - 4) : at(shown, bar.left() - 5, bar.center().y());
+            EXPECT_GE(strongestContrast(shown, QRectF(bar.left() + 26, bar.top() + 6, 20, 16), capsule), 4.5)
+                << where << ": search text";
+            EXPECT_GE(contrast(capsule, around), 1.15) << where << ": search capsule";
+        }
+        view.reset();
+    }
 }
 
 } // namespace

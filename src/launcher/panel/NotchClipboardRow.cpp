@@ -127,11 +127,15 @@ void NotchClipboardRow::paint(QPainter &painter, const QRectF &rect, const Notch
     const double labelWidth = labelText.isEmpty() ? 0 : userLabel.size().width();
     label.trailingWidth = kindWidth + (labelText.isEmpty() ? 0 : 6 + labelWidth);
     const QImage image = isImage ? thumbnail(context) : QImage();
-    const QDateTime date = m_item.date();
-    const QLocale locale = context.locale;
+    const NotchListTimestamp stamp{m_item.date(), context.locale, context.timestampPatterns};
+    const NotchListTimestamp::Lines stampLines = stamp.lines();
     const Palette palette = context.palette;
+    // Everything the timestamp, thumbnail and badges draw: the content is drawn again when one changes.
+    label.contentKey = stampLines.date + QLatin1Char('\x1f') + stampLines.time + QLatin1Char('\x1f') + kind.title
+        + QLatin1Char('\x1f') + labelText + QLatin1Char('\x1f') + context.accent.name(QColor::HexArgb)
+        + QLatin1Char('\x1f') + QString::number(isImage ? image.cacheKey() : 0) + QLatin1Char('\x1f')
+        + QString::number(int(palette.scheme));
     label.leading = [&](QPainter &p, const QRectF &slot) {
-        const NotchListTimestamp stamp{date, locale};
         stamp.paint(p, QPointF(slot.left(), slot.center().y() - stamp.height() / 2), palette);
         if (!isImage)
             return;
@@ -167,7 +171,7 @@ void NotchClipboardRow::paint(QPainter &painter, const QRectF &rect, const Notch
         // The shifted row keeps its own background over the trash area.
         painter.fillRect(rect, palette.isDark() ? QColor(34, 34, 37) : QColor(226, 226, 229));
     }
-    label.paint(painter, rect, palette, m_hoverScale.value(now), m_dot.value(now));
+    label.paint(painter, rect, palette, m_hoverScale.value(now), m_dot.value(now), &m_content);
     painter.restore();
     painter.restore();
 

@@ -9,6 +9,8 @@
 #include "launcher/panel/NotchClipboardRowSwipe.h"
 #include "model/ClipboardItem.h"
 #include "ui/AnimatedValue.h"
+#include "ui/NotchListRowLabel.h"
+#include "ui/NotchListTimestamp.h"
 #include "ui/Palette.h"
 
 #include <QHash>
@@ -16,6 +18,7 @@
 #include <QUuid>
 
 #include <functional>
+#include <optional>
 
 class Clock;
 class ClipboardThumbnailCache;
@@ -31,6 +34,8 @@ struct NotchRowPaintContext {
     double now = 0;
     const QHash<QUuid, ClipboardSearchPresentation> *presentations = nullptr;
     ClipboardThumbnailCache *thumbnails = nullptr;
+    // The locale's timestamp patterns, worked out once for every row.
+    std::optional<NotchListTimestamp::Patterns> timestampPatterns;
 };
 
 class NotchClipboardRow {
@@ -77,4 +82,6 @@ private:
     AnimatedValue m_hoverScale{1};
     AnimatedValue m_dot{0};
     bool m_dotInitialised = false;
+    // The content as last drawn at rest, put back while nothing it shows changes.
+    NotchListRowLabel::ContentCache m_content;
 };

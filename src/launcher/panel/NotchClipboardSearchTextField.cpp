@@ -2,8 +2,11 @@
 
 #include "ui/FontTable.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QPointer>
+#include <QStyle>
 #include <QTimer>
 
 NotchClipboardSearchTextField::NotchClipboardSearchTextField(QWidget *parent)
@@ -19,6 +22,53 @@ NotchClipboardSearchTextField::NotchClipboardSearchTextField(QWidget *parent)
     setObjectName(identifier);
     setAccessibleName(identifier);
     setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
+    setColors(QColor(255, 255, 255, 240), m_placeholderColor, QColor(10, 132, 255, 115));
+}
+
+void NotchClipboardSearchTextField::setColors(const QColor &text, const QColor &placeholder, const QColor &selection)
+{
+    QPalette colors = palette();
+    colors.setColor(QPalette::Text, text);
+    colors.setColor(QPalette::Highlight, selection);
+    colors.setColor(QPalette::HighlightedText, text);
+    // The field's own placeholder would sit under the caret: paintEvent draws it beside the caret instead.
+    colors.setColor(QPalette::PlaceholderText, Qt::transparent);
+    if (colors != palette())
+        setPalette(colors);
+    if (placeholder != m_placeholderColor) {
+        m_placeholderColor = placeholder;
+        QWidget::update();
+    }
+}
+
+QColor NotchClipboardSearchTextField::textColor() const
+{
+    return palette().color(QPalette::Text);
+}
+
+double NotchClipboardSearchTextField::caretX() const
+{
+    // The cursor rectangle Qt reports is a few pixels wide, centred on the caret.
+    return QRectF(cursorRect()).center().x();
+}
+
+QRectF NotchClipboardSearchTextField::placeholderRect() const
+{
+    const double left = caretX() + style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this) + placeholderGap;
+    return QRectF(left, 0, std::max(width() - left, 0.0), height());
+}
+
+void NotchClipboardSearchTextField::paintEvent(QPaintEvent *event)
+{
+    QLineEdit::paintEvent(event);
+    if (!text().isEmpty() || placeholderText().isEmpty())
+        return;
+    QPainter painter(this);
+    painter.setFont(font());
+    painter.setPen(m_placeholderColor);
+    const QRectF area = placeholderRect();
+    const QString shown = QFontMetricsF(font()).elidedText(placeholderText(), Qt::ElideRight, area.width());
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
 
 void NotchClipboardSearchTextField::update(bool focused, int focusRequest)

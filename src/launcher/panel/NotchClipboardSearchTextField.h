@@ -3,6 +3,7 @@
 // selection and pastes from the field); every other key edits the text. A new focus request number asks
 // for the focus once; focus changes and edits are reported back.
 
+#include <QColor>
 #include <QLineEdit>
 
 #include <functional>
@@ -27,11 +28,23 @@ public:
     void update(bool focused, int focusRequest);
     std::optional<int> lastFocusRequest() const { return m_lastFocusRequest; }
 
+    // The colours of the text, the placeholder and the selection: the field draws on whatever its bar sits on.
+    void setColors(const QColor &text, const QColor &placeholder, const QColor &selection);
+    QColor textColor() const;
+    QColor placeholderColor() const { return m_placeholderColor; }
+    // Where the caret stands in the empty field, and where the placeholder is drawn: just after the caret,
+    // never under it.
+    double caretX() const;
+    QRectF placeholderRect() const;
+    static constexpr double placeholderGap = 3;
+
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     std::optional<int> m_lastFocusRequest;
+    QColor m_placeholderColor = QColor(235, 235, 245, 153);
 };

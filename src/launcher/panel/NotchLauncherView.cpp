@@ -87,7 +87,7 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     m_searchField->onSubmit = [this] { submitActiveClipboardItem(); };
     m_searchField->onFocusChanged = [this](bool focused) { setClipboardSearchFocused(focused); };
     connect(m_searchField, &QLineEdit::textChanged, this, [this](const QString &text) { setClipboardSearchQuery(text); });
-    m_searchBar = new NotchListSearchBar(m_searchField, m_symbols, [this] { return panelPalette(); }, [this] { return now(); }, this);
+    m_searchBar = new NotchListSearchBar(m_searchField, m_symbols, [this] { return searchBarPalette(); }, [this] { return now(); }, this);
     connect(m_searchBar, &NotchListSearchBar::clearRequested, this, [this] { setClipboardSearchQuery(QString()); });
     connect(m_searchBar, &NotchListSearchBar::animating, this, [this] { requestFrame(); });
     m_searchBar->hide();
@@ -116,6 +116,11 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
             context.symbols = &m_symbols;
             context.accent = context.palette.accent;
             context.locale = QLocale();
+            if (!m_timestampPatterns || m_timestampLocale != context.locale.name()) {
+                m_timestampLocale = context.locale.name();
+                m_timestampPatterns = NotchListTimestamp::Patterns::of(context.locale);
+            }
+            context.timestampPatterns = m_timestampPatterns;
             context.presentations = m_history ? &m_history->searchPresentations() : nullptr;
             context.thumbnails = &m_thumbnails;
             return context;
@@ -165,6 +170,7 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     }
     if (platform.appearance)
         connect(platform.appearance, &Appearance::changed, this, [this] {
+            applySearchFieldColors();
             update();
             m_list->update();
             m_searchBar->update();
@@ -172,6 +178,7 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
             if (m_aiPane)
                 m_aiPane->update();
         });
+    applySearchFieldColors();
     m_lastExpanded = m_model.isExpanded();
     m_lastSuspended = m_model.isSpaceTransitionSuspended();
     m_lastDisplayedList = m_model.displayedList();
@@ -208,6 +215,22 @@ Palette NotchLauncherView::panelPalette() const
     if (m_appState)
         accent = color(m_appState->settings()->settings().accentColor);
     return Palette::from(m_platform.appearance, accent);
+}
+
+Palette NotchLauncherView::searchBarPalette() const
+{
+    Palette palette = panelPalette();
+    // In the header the bar sits on the black band in either scheme: it takes the dark scheme's colours.
+    // The compact window has no band; its bar sits on the glass and follows the scheme.
+    if (!m_model.isFloatingWindow())
+        palette.scheme = ColorScheme::dark;
+    return palette;
+}
+
+void NotchLauncherView::applySearchFieldColors()
+{
+    const Palette palette = searchBarPalette();
+    m_searchField->setColors(palette.primary(), palette.secondary(), Palette::withOpacity(palette.accent, 0.45));
 }
 
 NotchPanelGeometry NotchLauncherView::geometry() const
@@ -313,6 +336,7 @@ void NotchLauncherView::modelChanged()
     const bool lit = m_isClipboardPulseActive || (expanded && !m_model.isListSettled());
     m_logoLit.animateTo(lit ? 1 : 0, Animation::easeInOut(0.18), t);
     updateListState();
+    applySearchFieldColors();
     layoutChildren();
     const QPainterPath path = chromePath();
     if (path != m_lastPath) {
@@ -1056,7 +1080,9 @@ void NotchLauncherView::paintGlass(QPainter &painter, const QPainterPath &shape,
 {
     const bool dark = palette.isDark();
     if (palette.translucency) {
-        painter.fillPath(shape, dark ? QColor(28, 28, 30, 196) : QColor(246, 246, 248, 204));
+        // Without the blur real glass has, what shows through stays sharp: light glass lets only a little
+        // through, so grey text stays readable over a dark desktop.
+        painter.fillPath(shape, dark ? QColor(28, 28, 30, 196) : QColor(250, 250, 252, 242));
     } else {
         // No compositor: an opaque neutral fill that still reads as glass, lit along its top.
         painter.fillPath(shape, dark ? QColor(38, 38, 41) : QColor(238, 238, 241));
@@ -1092,8 +1118,9 @@ void NotchLauncherView::paintChrome(QPainter &painter, const NotchPanelGeometry 
     painter.save();
     painter.setClipPath(chrome);
     paintGlass(painter, glass, palette);
-    const double depth = g.topInset + 10 + std::min(g.contentHeight, 64.0);
-    double p = depth <= 1 ? std::min(g.topInset + 10, 1.0) : std::min((g.topInset + 10) / depth, 1.0);
+    const NotchPanelGeometry::BandFade fade = g.bandFade(palette.isDark());
+    const double depth = fade.depth;
+    const double p = depth <= 1 ? std::min(fade.solidUntil, 1.0) : std::min(fade.solidUntil / depth, 1.0);
     QLinearGradient band(0, 0, 0, depth);
     band.setColorAt(0, Qt::black);
     band.setColorAt(p, Qt::black);
@@ -1223,10 +1250,36 @@ void NotchLauncherView::paintEvent(QPaintEvent *)
         return;
     const Palette colors = panelPalette();
     QPainter painter(this);
-    painter.setRenderHint(QPainter::Antialiasing);
     const QPainterPath chrome = g.chrome.path(QRectF(rect()));
+    // The chrome (glass, tint and black band) changes only with the frame and the scheme: it is drawn into
+    // an image once and put back on every other frame.
+    const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
+    const BackgroundKey key{size(),
+                            dpr,
+                            colors.isDark(),
+                            colors.translucency,
+                            floating,
+                            m_model.isExpanded(),
+                            g.topInset,
+                            g.contentHeight,
+                            g.innerWidth,
+                            g.chrome.bottomCornerRadius,
+                            g.chrome.shoulderDepth,
+                            g.chrome.shoulderCurveFactor};
+    if (m_background.isNull() || !(key == m_backgroundKey)) {
+        const QSize pixels(int(std::ceil(width() * dpr)), int(std::ceil(height() * dpr)));
+        m_background = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        m_background.setDevicePixelRatio(dpr);
+        m_background.fill(Qt::transparent);
+        QPainter background(&m_background);
+        background.setRenderHint(QPainter::Antialiasing);
+        background.setClipPath(chrome);
+        paintChrome(background, g, colors);
+        m_backgroundKey = key;
+    }
+    painter.drawImage(QPointF(0, 0), m_background);
+    painter.setRenderHint(QPainter::Antialiasing);
     painter.setClipPath(chrome);
-    paintChrome(painter, g, colors);
     paintHeader(painter, g, colors);
     if (m_model.isExpanded() && m_model.displayedList() == NotchLauncherListKind::recent && !m_model.aiContext()
         && g.listOpacity > 0) {

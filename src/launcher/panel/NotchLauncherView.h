@@ -19,11 +19,13 @@
 #include "platform/Task.h"
 #include "ui/AnimatedValue.h"
 #include "ui/FrameTicker.h"
+#include "ui/NotchListTimestamp.h"
 #include "ui/Palette.h"
 #include "ui/SymbolTable.h"
 #include "ui/TavlenLogo.h"
 #include "ui/TavlenLogoCache.h"
 
+#include <QImage>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
@@ -102,6 +104,9 @@ public:
     QPainterPath chromePath() const { return chromeShape().path(QRectF(rect())); }
     NotchHeaderLayout headerLayout() const;
     Palette panelPalette() const;
+    // The colours of the search bar: the dark scheme's on the header's black band, the scheme's own in the
+    // compact window.
+    Palette searchBarPalette() const;
     const QList<ClipboardItem> &displayedClipboardItems() const { return m_displayedClipboardItems; }
     std::optional<QUuid> activeClipboardItemID() const;
     const QString &clipboardSearchQuery() const { return m_clipboardSearchQuery; }
@@ -193,6 +198,7 @@ private:
     void clearHistorySearchFocus();
     void requestFrame();
     double now() const;
+    void applySearchFieldColors();
     void paintChrome(QPainter &painter, const NotchPanelGeometry &g, const Palette &palette);
     void paintGlass(QPainter &painter, const QPainterPath &shape, const Palette &palette);
     void paintHeader(QPainter &painter, const NotchPanelGeometry &g, const Palette &palette);
@@ -245,6 +251,27 @@ private:
     int m_lastFocusRequest = 0;
     std::optional<QUuid> m_lastActiveID;
     QPainterPath m_lastPath;
+    // The chrome as last drawn, and what it was drawn for.
+    struct BackgroundKey {
+        QSize size;
+        double dpr = 0;
+        bool dark = false;
+        bool translucency = false;
+        bool floating = false;
+        bool expanded = false;
+        double topInset = 0;
+        double contentHeight = 0;
+        double innerWidth = 0;
+        double bottomRadius = 0;
+        double shoulderDepth = 0;
+        double shoulderCurveFactor = 0;
+        bool operator==(const BackgroundKey &) const = default;
+    };
+    QImage m_background;
+    BackgroundKey m_backgroundKey;
+    // The timestamp patterns of the locale they were worked out for.
+    QString m_timestampLocale;
+    std::optional<NotchListTimestamp::Patterns> m_timestampPatterns;
 
     NotchClipboardSearchTextField *m_searchField = nullptr;
     NotchListSearchBar *m_searchBar = nullptr;

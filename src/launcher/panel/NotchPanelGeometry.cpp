@@ -58,6 +58,13 @@ NotchPanelGeometry NotchPanelGeometry::compute(const Input &in)
     return g;
 }
 
+NotchPanelGeometry::BandFade NotchPanelGeometry::bandFade(bool darkGlass) const
+{
+    if (darkGlass)
+        return {topInset + listTopPadding, topInset + listTopPadding + std::min(contentHeight, revealDistance)};
+    return {topInset, topInset + std::min(contentHeight, listTopPadding)};
+}
+
 QRectF NotchPanelGeometry::listArea() const
 {
     const double padding = chrome.isFloatingWindow ? 0 : listTopPadding;

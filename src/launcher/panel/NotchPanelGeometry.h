@@ -46,6 +46,15 @@ struct NotchPanelGeometry {
     double listScaleY = 1;
     bool listTakesInput = false;
 
+    // The black band that continues the notch over the list area's glass, from the top: solid down to
+    // `solidUntil`, then fading out by `depth`. Over dark glass it fades across the list's first 64 points;
+    // over light glass it fades within the list's top padding, so no row's dark text sits on a dark wash.
+    struct BandFade {
+        double solidUntil = 0;
+        double depth = 0;
+    };
+    BandFade bandFade(bool darkGlass) const;
+
     static NotchPanelGeometry compute(const Input &in);
     static NotchChromeShape chromeFor(const Input &in);
 
