@@ -8,6 +8,7 @@
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardSearchTextField.h"
 #include "launcher/panel/NotchHeaderEntrance.h"
+#include "launcher/panel/NotchHeaderEntrances.h"
 #include "launcher/panel/NotchLauncherView.h"
 #include "ui/NotchListSearchBar.h"
 #include "model/FilterManager.h"
@@ -250,6 +251,115 @@ TEST(NotchHeaderEntrance, LooksBeforeAndAfterComingOnScreen)
     EXPECT_EQ(NotchHeaderEntrance::animation(true).kind, Animation::Kind::timed);
     EXPECT_DOUBLE_EQ(NotchHeaderEntrance::animation(true).duration, 0.16);
     EXPECT_EQ(NotchHeaderEntrance::animation(false).kind, Animation::Kind::spring);
+}
+
+TEST(NotchHeaderEntrances, EachElementEntersWhenItComesOnScreenAndStartsOverWhenItLeaves)
+{
+    using E = NotchHeaderEntrances::Element;
+    using P = NotchHeaderEntrances::Presence;
+    struct Step {
+        const char *name;
+        double at;
+        std::optional<P> presence; // shown from this moment on, when given
+        bool reduceMotion;
+        E element;
+        double opacity, offset, rotation;
+    };
+    const P expanded{true, false, true, true, true};
+    const P withRecent{true, true, true, true, true};
+    const P recentList{true, true, false, false, true}; // the Recently used list without a field context
+    const Step steps[] = {
+        {"the panel expands: the Clipboard tab simply shows", 0, expanded, false, E::clipboardTab, 1, 0, 0},
+        {"the settings button starts grey, clear and 30 to the right", 0, std::nullopt, false, E::settingsButton, 0, 30, 0},
+        {"the search area too", 0, std::nullopt, false, E::searchArea, 0, 30, 0},
+        {"the settings button has turned once into place", 3, std::nullopt, false, E::settingsButton, 1, 0, -360},
+        {"the search area slides in without turning", 3, std::nullopt, false, E::searchArea, 1, 0, 0},
+        {"the Recently used tab is not there yet", 3, std::nullopt, false, E::recentTab, 0, 30, 0},
+        {"field suggestions appear: only the new tab enters", 3, withRecent, false, E::recentTab, 0, 30, 0},
+        {"while the others stay in place", 3, std::nullopt, false, E::settingsButton, 1, 0, -360},
+        {"the new tab is in place", 6, std::nullopt, false, E::recentTab, 1, 0, -360},
+        {"the Recently used list hides the filters toggle", 6, recentList, false, E::filtersToggle, 0, 30, 0},
+        {"back on the clipboard it enters again", 7, withRecent, false, E::filtersToggle, 0, 30, 0},
+        {"and settles", 10, std::nullopt, false, E::filtersToggle, 1, 0, -360},
+        {"the panel collapses: everything is gone", 11, P{}, true, E::settingsButton, 0, 0, 0},
+        {"with reduce motion it only fades", 12, expanded, true, E::settingsButton, 0, 0, 0},
+        {"over 0.16 s, with no turn", 12.16, std::nullopt, true, E::settingsButton, 1, 0, 0},
+    };
+    NotchHeaderEntrances entrances;
+    for (const Step &step : steps) {
+        if (step.presence)
+            entrances.update(*step.presence, step.at, step.reduceMotion);
+        const NotchHeaderEntrance::Look look = entrances.look(step.element, step.at, step.reduceMotion);
+        EXPECT_NEAR(look.opacity, step.opacity, 1e-3) << step.name;
+        EXPECT_NEAR(look.offsetX, step.offset, 1e-3) << step.name;
+        EXPECT_NEAR(look.rotationDegrees, step.rotation, 1e-3) << step.name;
+    }
+    // Half way through a reduced-motion entrance (ease-out): more than half faded in, still in place.
+    NotchHeaderEntrances reduced;
+    reduced.update(expanded, 0, true);
+    const NotchHeaderEntrance::Look half = reduced.look(E::searchArea, 0.08, true);
+    EXPECT_GT(half.opacity, 0.5);
+    EXPECT_LT(half.opacity, 1);
+    EXPECT_EQ(half.offsetX, 0);
+}
+
+TEST_F(NotchLauncherViewTest, TheHeaderEntersElementByElementAndTheSearchBarWithIt)
+{
+    model.setExpandedHeaderWidth(552 - 42.688);
+    makeView();
+    expand();
+    const NotchHeaderEntrances &entrances = view->headerEntrances();
+    using E = NotchHeaderEntrances::Element;
+    // Right after expanding, the search bar is still to the right of its place and transparent.
+    const QRectF place = view->headerLayout().searchArea;
+    EXPECT_NEAR(view->searchBar()->geometry().left(), place.left() + 30, 1.5);
+    EXPECT_LT(entrances.look(E::searchArea, sim.clock.uptime(), false).opacity, 0.2);
+    sim.clock.advance(3);
+    settle();
+    EXPECT_NEAR(view->searchBar()->geometry().left(), place.left(), 1);
+    EXPECT_NEAR(entrances.look(E::settingsButton, sim.clock.uptime(), false).opacity, 1, 1e-3);
+    // The Recently used tab, shown later, enters on its own.
+    model.setShowsAIControls(true);
+    EXPECT_LT(entrances.look(E::recentTab, sim.clock.uptime(), false).opacity, 0.2);
+    EXPECT_NEAR(entrances.look(E::settingsButton, sim.clock.uptime(), false).opacity, 1, 1e-3);
+}
+
+TEST(NotchClipboardList, TheRevealingListFadesAndUnsqueezesFromItsTop)
+{
+    // The list's hairlines at a reveal: the first one lies along the first row's bottom, moved up
+    // by the squeeze and as faint as the list is.
+    SimPlatform sim;
+    NotchClipboardList list(sim.platform(), [] { return NotchRowPaintContext{}; }, {});
+    QList<ClipboardItem> items;
+    for (int i = 0; i < 3; ++i) {
+        ClipboardItem item(QUuid::createUuid());
+        item.setTypeRawValue("text");
+        item.setText(QStringLiteral("row %1").arg(i));
+        items.append(item);
+    }
+    list.setItems(items);
+    list.resize(300, 220);
+    struct Row {
+        double opacity, scaleY;
+    };
+    for (const Row row : {Row{1, 1}, Row{0.5, 0.985}, Row{0.1, 0.973}}) {
+        list.setReveal(row.opacity, row.scaleY);
+        QImage image(600, 440, QImage::Format_ARGB32_Premultiplied);
+        image.setDevicePixelRatio(2);
+        image.fill(Qt::transparent);
+        list.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+        // Down the left margin, where only the hairlines draw (a hairline fills the row's last point).
+        int first = -1, alpha = 0;
+        for (int y = 0; y < image.height() && first < 0; ++y) {
+            if (image.pixelColor(8, y).alpha() > 0)
+                first = y;
+        }
+        ASSERT_GE(first, 0) << row.scaleY;
+        for (int y = first; y < first + 4; ++y)
+            alpha = std::max(alpha, image.pixelColor(8, y).alpha());
+        EXPECT_NEAR(first / 2.0, 71 * row.scaleY, 0.75) << row.scaleY;
+        EXPECT_NEAR(alpha, 0.2 * 255 * row.opacity, 6) << row.scaleY;
+    }
 }
 
 TEST_F(NotchLauncherViewTest, TwoCopiesHalfASecondApartKeepTheLogoLitAndTurnItTwice)

@@ -91,6 +91,17 @@ void NotchClipboardList::setInteractive(bool interactive)
     m_interactive = interactive;
 }
 
+void NotchClipboardList::setReveal(double opacity, double scaleY)
+{
+    opacity = std::clamp(opacity, 0.0, 1.0);
+    scaleY = std::clamp(scaleY, 0.0, 1.0);
+    if (opacity == m_revealOpacity && scaleY == m_revealScaleY)
+        return;
+    m_revealOpacity = opacity;
+    m_revealScaleY = scaleY;
+    update();
+}
+
 double NotchClipboardList::maximumScrollOffset() const
 {
     const double content = m_items.isEmpty() ? emptyStateHeight : 2 * verticalMargin + m_items.size() * rowHeight;
@@ -395,6 +406,10 @@ void NotchClipboardList::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (m_revealOpacity < 1)
+        painter.setOpacity(m_revealOpacity);
+    if (m_revealScaleY != 1)
+        painter.scale(1, m_revealScaleY); // about the top edge
     NotchRowPaintContext context = m_context ? m_context() : NotchRowPaintContext{};
     context.now = now();
     if (m_items.isEmpty()) {

@@ -50,6 +50,11 @@ public:
     void setTutorialFirstRow(bool highlighted);
     // Whether the list takes clicks and hover now (the panel's reveal decides).
     void setInteractive(bool interactive);
+    // While the panel reveals its list: the list fades in and unsqueezes from 97 % of its height, anchored
+    // at its top.
+    void setReveal(double opacity, double scaleY);
+    double revealOpacity() const { return m_revealOpacity; }
+    double revealScaleY() const { return m_revealScaleY; }
 
     // Scrolling.
     double scrollOffset() const;
@@ -101,6 +106,8 @@ private:
     std::optional<QUuid> m_activeID;
     bool m_tutorialFirstRow = false;
     bool m_interactive = true;
+    double m_revealOpacity = 1;
+    double m_revealScaleY = 1;
     AnimatedValue m_scroll{0};
     FrameTicker m_ticker;
     std::optional<QPointF> m_pointer;

@@ -8,7 +8,7 @@
 #include "fields/views/NotchHistorySearchField.h"
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardSearchTextField.h"
-#include "launcher/panel/NotchHeaderEntrance.h"
+#include "launcher/panel/NotchHeaderEntrances.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "ui/NotchListSearchBar.h"
 #include "ui/TutorialOutline.h"
@@ -22,6 +22,7 @@
 
 #include <QApplication>
 #include <QEnterEvent>
+#include <QGraphicsOpacityEffect>
 #include <QLinearGradient>
 #include <QMouseEvent>
 #include <QPainter>
@@ -67,7 +68,7 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     , m_appState(appState)
     , m_history(history)
     , m_callbacks(std::move(callbacks))
-    , m_ticker(*platform.clock, [this] { update(); })
+    , m_ticker(*platform.clock, [this] { frameTick(); })
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_TranslucentBackground);
@@ -90,6 +91,9 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     m_searchBar = new NotchListSearchBar(m_searchField, m_symbols, [this] { return searchBarPalette(); }, [this] { return now(); }, this);
     connect(m_searchBar, &NotchListSearchBar::clearRequested, this, [this] { setClipboardSearchQuery(QString()); });
     connect(m_searchBar, &NotchListSearchBar::animating, this, [this] { requestFrame(); });
+    m_searchBarOpacity = new QGraphicsOpacityEffect(m_searchBar);
+    m_searchBarOpacity->setEnabled(false);
+    m_searchBar->setGraphicsEffect(m_searchBarOpacity);
     m_searchBar->hide();
 
     NotchClipboardList::Callbacks list;
@@ -132,15 +136,13 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     // The field history's search field, placed in the header while the recent list is selected; its pane
     // is built while it is on screen (syncAIPane).
     // The header band is black in either colour scheme: the field is drawn for a dark background.
-    auto headerPalette = [this] {
-        Palette palette = panelPalette();
-        palette.scheme = ColorScheme::dark;
-        return palette;
-    };
-    m_historySearchField = new NotchHistorySearchField(m_symbols, headerPalette, [this] { return now(); }, this);
+    m_historySearchField = new NotchHistorySearchField(m_symbols, [this] { return searchBarPalette(); }, [this] { return now(); }, this);
     m_historySearchField->onQueryChange = [this](const QString &query) { m_model.setAISearchQuery(query); };
     m_historySearchField->onFocusChange = [this](bool focused) { m_model.setIsAISearchFocused(focused); };
     m_historySearchField->textField()->installEventFilter(this);
+    m_historySearchOpacity = new QGraphicsOpacityEffect(m_historySearchField);
+    m_historySearchOpacity->setEnabled(false);
+    m_historySearchField->setGraphicsEffect(m_historySearchOpacity);
     m_historySearchField->hide();
 
     // The change handlers.
@@ -184,7 +186,7 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     m_lastDisplayedList = m_model.displayedList();
     m_lastFocusRequest = m_model.clipboardSearchFocusRequest();
     m_logoExpansion.setValue(m_lastExpanded ? 1 : 0);
-    m_headerEntrance.setValue(m_lastExpanded ? 1 : 0);
+    updateHeaderEntrances();
     syncAIPane();
 }
 
@@ -311,7 +313,6 @@ void NotchLauncherView::modelChanged()
     if (expanded != m_lastExpanded) {
         m_lastExpanded = expanded;
         m_logoExpansion.animateTo(expanded ? 1 : 0, reduceMotion ? Animation::none() : Animation::springWith(0.55, 1.0), t);
-        m_headerEntrance.animateTo(expanded ? 1 : 0, NotchHeaderEntrance::animation(reduceMotion), t);
         if (!expanded)
             dropSearchFocus();
     }
@@ -337,6 +338,7 @@ void NotchLauncherView::modelChanged()
     m_logoLit.animateTo(lit ? 1 : 0, Animation::easeInOut(0.18), t);
     updateListState();
     applySearchFieldColors();
+    updateHeaderEntrances();
     layoutChildren();
     const QPainterPath path = chromePath();
     if (path != m_lastPath) {
@@ -345,6 +347,34 @@ void NotchLauncherView::modelChanged()
     }
     update();
     requestFrame();
+}
+
+void NotchLauncherView::updateHeaderEntrances()
+{
+    NotchHeaderEntrances::Presence presence;
+    if (m_model.isExpanded() && !m_model.isFloatingWindow()) {
+        const NotchHeaderLayout header = headerLayout();
+        presence.clipboardTab = true;
+        presence.recentTab = header.showsRecentTab;
+        presence.filtersToggle = header.showsFiltersToggle;
+        presence.searchArea = header.search != NotchHeaderLayout::Search::none;
+        presence.settingsButton = true;
+    }
+    const bool wasAnimating = m_headerEntrances.isAnimating(now());
+    m_headerEntrances.update(presence, now(), panelPalette().reduceMotion);
+    if (!wasAnimating && m_headerEntrances.isAnimating(now()))
+        requestFrame();
+}
+
+void NotchLauncherView::frameTick()
+{
+    update();
+    // The search fields are widgets of their own: they follow their entrance frame by frame.
+    if (m_searchBar->isVisible() || m_historySearchField->isVisible()) {
+        placeSearchBar();
+        if (m_headerEntrances.isAnimating(now()))
+            requestFrame();
+    }
 }
 
 void NotchLauncherView::updateListState()
@@ -1019,6 +1049,32 @@ void NotchLauncherView::resizeEvent(QResizeEvent *event)
     modelChanged();
 }
 
+void NotchLauncherView::placeSearchBar()
+{
+    const NotchPanelGeometry g = geometry();
+    if (m_model.isFloatingWindow()) {
+        // The compact window has no header band: its search bar heads the list.
+        m_searchBar->setGeometry(QRectF(12, 10, width() - 24, 28).toAlignedRect());
+        m_searchBarOpacity->setEnabled(false);
+        return;
+    }
+    // In the header (the clipboard's search bar or the field history's search field): faded with the
+    // band's reveal and brought in by the search area's own entrance.
+    const NotchHeaderEntrance::Look look =
+        m_headerEntrances.look(NotchHeaderEntrances::Element::searchArea, now(), panelPalette().reduceMotion);
+    const QRect place = headerLayout().searchArea.translated(look.offsetX, 0).toAlignedRect();
+    const double opacity = std::clamp(g.headerReveal * look.opacity, 0.0, 1.0);
+    const std::pair<QWidget *, QGraphicsOpacityEffect *> fields[] = {{m_searchBar, m_searchBarOpacity},
+                                                                      {m_historySearchField, m_historySearchOpacity}};
+    for (const auto &[field, effect] : fields) {
+        if (!field->isVisible())
+            continue;
+        field->setGeometry(place);
+        effect->setOpacity(opacity);
+        effect->setEnabled(opacity < 0.999);
+    }
+}
+
 void NotchLauncherView::layoutChildren()
 {
     const NotchPanelGeometry g = geometry();
@@ -1033,17 +1089,17 @@ void NotchLauncherView::layoutChildren()
     }
     const bool showsSearch = expanded && header.search == NotchHeaderLayout::Search::clipboard
         && (floating || g.headerReveal > 0.01) && !searchArea.isEmpty() && searchArea.width() > 20;
-    if (showsSearch)
-        m_searchBar->setGeometry(searchArea.toAlignedRect());
     m_searchBar->setVisible(showsSearch);
+    if (showsSearch)
+        placeSearchBar();
     if (!showsSearch && m_isClipboardSearchFocused)
         dropSearchFocus(); // never keep the keyboard in a field that is not on screen
     // The compact window has no header band, and no history search either.
     const bool showsHistorySearch = expanded && header.search == NotchHeaderLayout::Search::fieldHistory && !floating
         && g.headerReveal > 0.01 && header.searchArea.width() > 20;
-    if (showsHistorySearch)
-        m_historySearchField->setGeometry(header.searchArea.toAlignedRect());
     m_historySearchField->setVisible(showsHistorySearch);
+    if (showsHistorySearch)
+        placeSearchBar();
 
     // The list area: the filter bar on top while filters show, then the list.
     QRectF area = g.listArea();
@@ -1057,13 +1113,16 @@ void NotchLauncherView::layoutChildren()
         if (showsFilters)
             m_filterBar->setGeometry(QRectF(area.left(), area.top(), area.width(), filterBarHeight).toAlignedRect());
     }
+    // The list area unsqueezes from its top while it is revealed: what stands below the filter bar moves up
+    // with it.
     if (clipboard && m_model.areClipboardFiltersVisible())
-        area.setTop(area.top() + filterBarHeight);
+        area.setTop(area.top() + filterBarHeight * g.listScaleY);
     const bool showsList = clipboard && g.listOpacity > 0.01 && area.height() > 1;
     if (showsList)
         m_list->setGeometry(area.toAlignedRect());
     m_list->setVisible(showsList);
     m_list->setInteractive(g.listTakesInput && !m_model.demoClipboardItems());
+    m_list->setReveal(g.listOpacity, g.listScaleY);
     if (m_aiPane) {
         const bool showsPane = g.listOpacity > 0.01 && area.height() > 1;
         if (showsPane) {
@@ -1145,16 +1204,14 @@ void NotchLauncherView::paintHeader(QPainter &painter, const NotchPanelGeometry 
     if (m_model.isExpanded() && reveal > 0 && !m_model.isFloatingWindow()) {
         painter.save();
         painter.setOpacity(reveal);
-        const double entrance = m_headerEntrance.value(t);
-        auto entering = [&](const QRectF &rect, bool spins, const std::function<void()> &draw) {
-            const NotchHeaderEntrance::Look hidden = NotchHeaderEntrance{true, spins}.look(false, palette.reduceMotion);
-            const NotchHeaderEntrance::Look shown = NotchHeaderEntrance{true, spins}.look(true, palette.reduceMotion);
-            const double k = std::clamp(entrance, 0.0, 1.2);
+        using Element = NotchHeaderEntrances::Element;
+        auto entering = [&](const QRectF &rect, Element element, const std::function<void()> &draw) {
+            const NotchHeaderEntrance::Look look = m_headerEntrances.look(element, t, palette.reduceMotion);
             painter.save();
-            painter.setOpacity(painter.opacity() * std::clamp(hidden.opacity + (shown.opacity - hidden.opacity) * k, 0.0, 1.0));
-            const QPointF centre = rect.center() + QPointF(hidden.offsetX + (shown.offsetX - hidden.offsetX) * k, 0);
+            painter.setOpacity(painter.opacity() * std::clamp(look.opacity, 0.0, 1.0));
+            const QPointF centre = rect.center() + QPointF(look.offsetX, 0);
             painter.translate(centre);
-            painter.rotate(hidden.rotationDegrees + (shown.rotationDegrees - hidden.rotationDegrees) * k);
+            painter.rotate(look.rotationDegrees);
             painter.translate(-rect.center());
             draw();
             painter.restore();
@@ -1162,7 +1219,7 @@ void NotchLauncherView::paintHeader(QPainter &painter, const NotchPanelGeometry 
         const bool notchLayout = header.isNotchLayout;
         if (header.showsRecentTab) {
             const bool selected = m_model.selectedList() == NotchLauncherListKind::recent;
-            entering(header.recentTab, true, [&] {
+            entering(header.recentTab, Element::recentTab, [&] {
                 painter.setRenderHint(QPainter::Antialiasing);
                 double fill = 0;
                 if (notchLayout)
@@ -1193,13 +1250,13 @@ void NotchLauncherView::paintHeader(QPainter &painter, const NotchPanelGeometry 
             TutorialOutline::tutorialOutline(painter, circle, 1.2, 1);
         }
         if (header.showsFiltersToggle) {
-            entering(header.filtersToggle, true, [&] {
+            entering(header.filtersToggle, Element::filtersToggle, [&] {
                 const QString symbol = m_model.areClipboardFiltersVisible() ? QStringLiteral("chevron.down")
                                                                              : QStringLiteral("chevron.up");
                 m_symbols.draw(painter, symbol, header.filtersToggle.adjusted(2, 2, -2, -2), Palette::white(0.86));
             });
         }
-        entering(header.settingsButton, true, [&] {
+        entering(header.settingsButton, Element::settingsButton, [&] {
             painter.setRenderHint(QPainter::Antialiasing);
             painter.setPen(Qt::NoPen);
             painter.setBrush(Palette::white(dark ? 0.1 : 0.18));
@@ -1212,7 +1269,7 @@ void NotchLauncherView::paintHeader(QPainter &painter, const NotchPanelGeometry 
                                              m_model.demoHighlights().contains(NotchDemoHighlight::settings) ? 1 : 0);
         });
         painter.restore();
-        if (m_headerEntrance.isAnimating(t))
+        if (m_headerEntrances.isAnimating(t))
             requestFrame();
     }
     // The logo, always: centred while collapsed, at the band's leading edge while expanded.
@@ -1283,7 +1340,11 @@ void NotchLauncherView::paintEvent(QPaintEvent *)
     paintHeader(painter, g, colors);
     if (m_model.isExpanded() && m_model.displayedList() == NotchLauncherListKind::recent && !m_model.aiContext()
         && g.listOpacity > 0) {
+        const QRectF area = g.listArea().translated(0, g.listOffsetY);
         painter.setOpacity(g.listOpacity);
-        paintRecentPlaceholder(painter, g.listArea().translated(0, g.listOffsetY), colors);
+        painter.translate(0, area.top());
+        painter.scale(1, g.listScaleY);
+        painter.translate(0, -area.top());
+        paintRecentPlaceholder(painter, area, colors);
     }
 }

@@ -8,6 +8,7 @@
 #include "clipboard/ClipboardThumbnailCache.h"
 #include "fields/FocusedFieldSuggestion.h"
 #include "launcher/panel/NotchChromeShape.h"
+#include "launcher/panel/NotchHeaderEntrances.h"
 #include "launcher/panel/NotchHeaderLayout.h"
 #include "launcher/panel/NotchPanelGeometry.h"
 #include "model/ClipboardFilter.h"
@@ -42,6 +43,7 @@ class NotchHistorySearchField;
 class NotchClipboardSearchTextField;
 class NotchLauncherViewModel;
 class NotchListSearchBar;
+class QGraphicsOpacityEffect;
 
 class NotchLauncherView : public QWidget {
     Q_OBJECT
@@ -127,6 +129,7 @@ public:
     ClipboardThumbnailCache &thumbnails() { return m_thumbnails; }
     // The logo as it is drawn now.
     TavlenLogo logo() const;
+    const NotchHeaderEntrances &headerEntrances() const { return m_headerEntrances; }
     const TavlenLogoCache &logoCache() const { return m_logoCache; }
 
     // --- Plugged in by the window or the application ---
@@ -196,6 +199,9 @@ private:
     NotchAIContentView *makeAIPane();
     void aiSearchFocusChanged();
     void clearHistorySearchFocus();
+    void updateHeaderEntrances();
+    void frameTick();
+    void placeSearchBar();
     void requestFrame();
     double now() const;
     void applySearchFieldColors();
@@ -237,7 +243,7 @@ private:
     AnimatedValue m_logoPulseScale{1};
     AnimatedValue m_logoExpansion{0};
     AnimatedValue m_listReveal{0};
-    AnimatedValue m_headerEntrance{0};
+    NotchHeaderEntrances m_headerEntrances;
 #ifndef Q_MOC_RUN
     TaskSlot m_clipboardSearchTask;
     TaskSlot m_clipboardSearchFocusTask;
@@ -275,6 +281,8 @@ private:
 
     NotchClipboardSearchTextField *m_searchField = nullptr;
     NotchListSearchBar *m_searchBar = nullptr;
+    QGraphicsOpacityEffect *m_searchBarOpacity = nullptr;
+    QGraphicsOpacityEffect *m_historySearchOpacity = nullptr;
     NotchClipboardList *m_list = nullptr;
     NotchAIContentView *m_aiPane = nullptr;
     NotchHistorySearchField *m_historySearchField = nullptr;
