@@ -18,7 +18,9 @@ NotchClipboardSearchTextField::NotchClipboardSearchTextField(QWidget *parent)
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_MacShowFocusRect, false);
     setFont(FontTable::systemFont(12, QFont::Medium));
-    setPlaceholderText(placeholder);
+    // The placeholder is drawn here, beside the caret (Qt's own would stand under it); screen readers get
+    // it as the field's description.
+    setAccessibleDescription(placeholder);
     setObjectName(identifier);
     setAccessibleName(identifier);
     setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
@@ -31,8 +33,6 @@ void NotchClipboardSearchTextField::setColors(const QColor &text, const QColor &
     colors.setColor(QPalette::Text, text);
     colors.setColor(QPalette::Highlight, selection);
     colors.setColor(QPalette::HighlightedText, text);
-    // The field's own placeholder would sit under the caret: paintEvent draws it beside the caret instead.
-    colors.setColor(QPalette::PlaceholderText, Qt::transparent);
     if (colors != palette())
         setPalette(colors);
     if (placeholder != m_placeholderColor) {
@@ -61,13 +61,13 @@ QRectF NotchClipboardSearchTextField::placeholderRect() const
 void NotchClipboardSearchTextField::paintEvent(QPaintEvent *event)
 {
     QLineEdit::paintEvent(event);
-    if (!text().isEmpty() || placeholderText().isEmpty())
+    if (!text().isEmpty())
         return;
     QPainter painter(this);
     painter.setFont(font());
     painter.setPen(m_placeholderColor);
     const QRectF area = placeholderRect();
-    const QString shown = QFontMetricsF(font()).elidedText(placeholderText(), Qt::ElideRight, area.width());
+    const QString shown = QFontMetricsF(font()).elidedText(placeholder, Qt::ElideRight, area.width());
     painter.drawText(area, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, shown);
 }
 
