@@ -154,10 +154,18 @@ void BM_PssAfterShowing5000Items(benchmark::State &state)
                 thumbnails.request(item.id(), item.imageBlob());
         }
         thumbnails.waitForIdle();
-        QElapsedTimer settle;
-        settle.start();
-        while (settle.elapsed() < 500) // the search's own thumbnails
+        // The search makes a thumbnail for every image it presents; wait until they are all there.
+        const auto presentedThumbnails = [&history] {
+            int count = 0;
+            for (const ClipboardSearchPresentation &presentation : history.searchPresentations())
+                count += presentation.thumbnail.isNull() ? 0 : 1;
+            return count;
+        };
+        const int images = withImages ? 500 : 0;
+        QDeadlineTimer thumbnailsDone(30000);
+        while (presentedThumbnails() < images && !thumbnailsDone.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        state.counters["search_thumbnails"] = presentedThumbnails();
         state.counters["pss_mb"] = (pssBytes() - before) / 1e6;
         state.counters["items"] = double(history.items().size());
     }
