@@ -1,10 +1,13 @@
 // The X11 hot keys on a real server: Super+Shift+1 typed by xdotool reaches the registration, also with
-// NumLock on, and a grab another client holds is reported as "exists".
+// NumLock on, a grab another client holds is reported as "exists", and keyboard-mapping changes make the
+// key be looked up again only when they touched it.
 #include "DesktopTest.h"
 #include "launcher/HotkeyHelper.h"
 #include "platform/linux/LinuxHotKeys.h"
+#include "platform/linux/LinuxKeyboardOutput.h"
 #include "platform/sim/SimClock.h"
 
+#include <QCoreApplication>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -146,3 +149,69 @@ TEST(LinuxHotKeys, FollowsItsKeyToAnotherKeycodeWhenTheMappingChanges)
     EXPECT_EQ(spy.first().first().toUInt(), 1u);
     hotKeys.unregisterHotKey(result.ref);
 }
+
+namespace {
+
+// A keyboard-mapping change, and whether it must make the hot key be looked up again: Tavlen types text
+// by lending spare keys Unicode symbols, a change per character, and none of that may cost a lookup.
+struct MappingRow {
+    const char *name;
+    // xmodmap expressions, one call each; none: Tavlen types text on spare keys (and puts them back).
+    QStringList expressions;
+    bool looksUp;
+};
+
+class MappingChanges : public ::testing::TestWithParam<MappingRow> {};
+
+TEST_P(MappingChanges, LookUpTheHotKeyOnlyWhenItsKeyOrTheModifiersChanged)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxHotKeys hotKeys;
+    ASSERT_TRUE(hotKeys.isAvailable());
+    const auto result = hotKeys.registerHotKey(1, keyOne, superShift, HotKeys::Target::Application, true);
+    ASSERT_EQ(result.status, HotKeys::Status::Ok);
+    QSignalSpy spy(&hotKeys, &HotKeys::pressed);
+    // The first synthetic key also makes the server announce a new keyboard, which is looked up.
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    TAVLEN_WAIT_UNTIL(spy.count() == 1, 3000);
+    QCoreApplication::processEvents();
+    const int changes = hotKeys.mappingChanges();
+    const int lookups = hotKeys.mappingLookups();
+
+    const MappingRow row = GetParam();
+    int expectedChanges = int(row.expressions.size());
+    SimClock clock;
+    LinuxKeyboardOutput keyboard(clock);
+    if (row.expressions.isEmpty()) {
+    const QString text = QString::fromUtf8("ąę€→łż");
+        ASSERT_TRUE(keyboard.typeText(text, 0));
+        TAVLEN_WAIT_UNTIL(hotKeys.mappingChanges() >= changes + text.size(), 3000);
+        // The spare keys are cleared once typing has been idle a while.
+        clock.advance(LinuxKeyboardOutput::restoreDelaySeconds);
+        expectedChanges = 2 * int(text.size());
+    }
+    for (const QString &expression : row.expressions)
+        ASSERT_TRUE(xmodmap(expression)) << expression.toStdString();
+    TAVLEN_WAIT_UNTIL(hotKeys.mappingChanges() >= changes + expectedChanges, 3000);
+    // The look that follows a change runs at the next turn of the event loop.
+    QCoreApplication::processEvents();
+    if (row.looksUp)
+        TAVLEN_WAIT_UNTIL(hotKeys.mappingLookups() > lookups, 3000);
+    else
+        EXPECT_EQ(hotKeys.mappingLookups(), lookups);
+
+    // Wherever it was looked up, the hot key still works.
+    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    TAVLEN_WAIT_UNTIL(spy.count() == 2, 3000);
+    hotKeys.unregisterHotKey(result.ref);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Changes, MappingChanges,
+    ::testing::Values(MappingRow{"TavlensOwnTyping", {}, false},
+                      MappingRow{"AnotherKey", {"keycode 38 = q Q", "keycode 38 = a A"}, false},
+                      MappingRow{"ItsOwnKey", {"keycode 10 = 1 exclam"}, true},
+                      MappingRow{"ModifierMap", {"add mod3 = Scroll_Lock", "remove mod3 = Scroll_Lock"}, true}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+} // namespace

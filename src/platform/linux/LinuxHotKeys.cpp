@@ -6,6 +6,7 @@
 #include <xcb/xcb_keysyms.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 constexpr int badAccess = 10;
@@ -13,9 +14,31 @@ constexpr xcb_keysym_t numLockKeysym = 0xff7f;
 // The modifiers a hot key is defined by; the rest (Lock, NumLock, Mod3, Mod5) do not matter.
 constexpr quint16 significant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
-// XKB's own event types (the second byte of its events); its header is not needed for these two.
+// XKB's own event types (the second byte of its events) and the parts of its map-notify event read here;
+// its header is not needed for these.
 constexpr quint8 xkbNewKeyboardNotify = 0;
 constexpr quint8 xkbMapNotify = 1;
+constexpr quint16 xkbKeyTypesChanged = 0x01;
+constexpr quint16 xkbKeySymsChanged = 0x02;
+constexpr quint16 xkbModifierMapChanged = 0x04;
+
+struct XkbMapNotifyEvent {
+    quint8 responseType;
+    quint8 xkbType;
+    quint16 sequence;
+    quint32 time;
+    quint8 deviceId;
+    quint8 pointerButtonActions;
+    quint16 changed;
+    quint8 minKeyCode;
+    quint8 maxKeyCode;
+    quint8 firstType;
+    quint8 typeCount;
+    quint8 firstKeySym;
+    quint8 keySymCount;
+    quint8 rest[14];
+};
+static_assert(sizeof(XkbMapNotifyEvent) == 32);
 
 quint32 grabKey(xcb_keycode_t keycode, quint16 mods)
 {
@@ -61,37 +84,39 @@ LinuxHotKeys::~LinuxHotKeys()
         xcb_key_symbols_free(m_keySymbols);
 }
 
-quint16 LinuxHotKeys::numLockMask()
+void LinuxHotKeys::readModifiers()
 {
-    quint16 mask = 0;
+    m_numLockMask = 0;
+    m_modifierKeycodes.clear();
     xcb_keycode_t *numLockCodes = xcb_key_symbols_get_keycode(m_keySymbols, numLockKeysym);
     xcb_get_modifier_mapping_reply_t *reply =
         xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr);
-    if (reply && numLockCodes) {
+    if (reply) {
         const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(reply);
         const int perModifier = reply->keycodes_per_modifier;
-        for (int modifier = 0; modifier < 8 && !mask; ++modifier) {
+        for (int modifier = 0; modifier < 8; ++modifier) {
             for (int i = 0; i < perModifier; ++i) {
                 const xcb_keycode_t code = codes[modifier * perModifier + i];
-                for (const xcb_keycode_t *n = numLockCodes; code && *n != XCB_NO_SYMBOL; ++n) {
+                if (!code)
+                    continue;
+                m_modifierKeycodes.append(code);
+                for (const xcb_keycode_t *n = numLockCodes; n && *n != XCB_NO_SYMBOL && !m_numLockMask; ++n) {
                     if (*n == code)
-                        mask = quint16(1u << modifier);
+                        m_numLockMask = quint16(1u << modifier);
                 }
             }
         }
     }
     std::free(reply);
     std::free(numLockCodes);
-    return mask;
 }
 
-QList<quint16> LinuxHotKeys::variants(quint16 modifiers)
+QList<quint16> LinuxHotKeys::variants(quint16 modifiers) const
 {
-    const quint16 numLock = numLockMask();
     QList<quint16> result{modifiers, quint16(modifiers | XCB_MOD_MASK_LOCK)};
-    if (numLock) {
-        result.append(quint16(modifiers | numLock));
-        result.append(quint16(modifiers | numLock | XCB_MOD_MASK_LOCK));
+    if (m_numLockMask) {
+        result.append(quint16(modifiers | m_numLockMask));
+        result.append(quint16(modifiers | m_numLockMask | XCB_MOD_MASK_LOCK));
     }
     return result;
 }
@@ -126,10 +151,14 @@ void LinuxHotKeys::ungrab(xcb_keycode_t keycode, quint16 mods)
     xcb_ungrab_key(m_connection, keycode, m_root, mods);
 }
 
-xcb_keycode_t LinuxHotKeys::keycodeFor(quint32 keysym)
+xcb_keycode_t LinuxHotKeys::keycodeFor(quint32 keysym, xcb_keycode_t current)
 {
     xcb_keycode_t *codes = xcb_key_symbols_get_keycode(m_keySymbols, keysym);
-    const xcb_keycode_t keycode = codes ? codes[0] : xcb_keycode_t(XCB_NO_SYMBOL);
+    xcb_keycode_t keycode = codes ? codes[0] : xcb_keycode_t(XCB_NO_SYMBOL);
+    for (const xcb_keycode_t *code = codes; current && code && *code != XCB_NO_SYMBOL; ++code) {
+        if (*code == current)
+            keycode = current;
+    }
     std::free(codes);
     return keycode;
 }
@@ -140,6 +169,12 @@ HotKeys::Result LinuxHotKeys::registerHotKey(quint32 id, quint32 keysym, Modifie
     // no difference here.
     if (!m_connection)
         return {Status::Unavailable, 0};
+    // Changes seen while nothing was registered were not followed: read the maps afresh.
+    if (m_registrations.isEmpty()) {
+        xcb_key_symbols_free(m_keySymbols);
+        m_keySymbols = xcb_key_symbols_alloc(m_connection);
+        readModifiers();
+    }
     const xcb_keycode_t keycode = keycodeFor(keysym);
     if (keycode == XCB_NO_SYMBOL)
         return {Status::Unavailable, 0};
@@ -175,16 +210,43 @@ void LinuxHotKeys::unregisterHotKey(Ref ref)
     xcb_flush(m_connection);
 }
 
-bool LinuxHotKeys::isMappingChange(const xcb_generic_event_t *event) const
+void LinuxHotKeys::MappingChange::addKeys(int first, int count)
+{
+    for (int keycode = first; keycode < first + count && keycode < int(keys.size()); ++keycode)
+        keys.set(std::size_t(keycode));
+}
+
+bool LinuxHotKeys::noteMappingChange(const xcb_generic_event_t *event)
 {
     const quint8 type = event->response_type & 0x7f;
-    if (type == XCB_MAPPING_NOTIFY)
-        return reinterpret_cast<const xcb_mapping_notify_event_t *>(event)->request != XCB_MAPPING_POINTER;
-    if (m_xkbEventBase && type == m_xkbEventBase) {
-        const quint8 xkbType = reinterpret_cast<const quint8 *>(event)[1];
-        return xkbType == xkbNewKeyboardNotify || xkbType == xkbMapNotify;
+    if (type == XCB_MAPPING_NOTIFY) {
+        const auto *notify = reinterpret_cast<const xcb_mapping_notify_event_t *>(event);
+        if (notify->request == XCB_MAPPING_MODIFIER)
+            m_change.modifiers = true;
+        else if (notify->request == XCB_MAPPING_KEYBOARD)
+            m_change.addKeys(notify->first_keycode, notify->count);
+        else
+            return false;
+        return true;
     }
-    return false;
+    if (!m_xkbEventBase || type != m_xkbEventBase)
+        return false;
+    XkbMapNotifyEvent xkb;
+    std::memcpy(&xkb, event, sizeof xkb);
+    if (xkb.xkbType == xkbNewKeyboardNotify) {
+        m_change.everything = true;
+        return true;
+    }
+    if (xkb.xkbType != xkbMapNotify)
+        return false;
+    // Key types decide which symbol each level of a key gives; actions and behaviours change no symbol.
+    if (xkb.changed & xkbKeyTypesChanged)
+        m_change.everything = true;
+    if (xkb.changed & xkbKeySymsChanged)
+        m_change.addKeys(xkb.firstKeySym, xkb.keySymCount);
+    if (xkb.changed & xkbModifierMapChanged)
+        m_change.modifiers = true;
+    return true;
 }
 
 void LinuxHotKeys::scheduleRegrab()
@@ -204,11 +266,27 @@ void LinuxHotKeys::scheduleRegrab()
 void LinuxHotKeys::regrab()
 {
     // Another layout, or keys moved by a program: the symbols may sit on other keycodes now, and NumLock
-    // on another modifier. A grab that stays where it was is left alone.
+    // on another modifier. The symbols are fetched again at the next lookup (allocating asks nothing);
+    // only keys the change touched are looked up, and a grab that stays where it was is left alone.
+    const MappingChange change = std::exchange(m_change, MappingChange{});
     xcb_key_symbols_free(m_keySymbols);
     m_keySymbols = xcb_key_symbols_alloc(m_connection);
+    bool modifiersMoved = change.everything || change.modifiers;
+    for (xcb_keycode_t code : std::as_const(m_modifierKeycodes))
+        modifiersMoved = modifiersMoved || change.touches(code);
+    if (modifiersMoved)
+        readModifiers();
+    bool lookedUp = modifiersMoved;
     for (Registration &registration : m_registrations) {
-        const xcb_keycode_t keycode = keycodeFor(registration.keysym);
+        // A key no change touched still types its symbol.
+        const bool keyTouched = registration.keycode == XCB_NO_SYMBOL || change.touches(registration.keycode);
+        if (!keyTouched && !modifiersMoved)
+            continue;
+        xcb_keycode_t keycode = registration.keycode;
+        if (keyTouched) {
+            keycode = keycodeFor(registration.keysym, keycode);
+            lookedUp = true;
+        }
         const QList<quint16> wanted = keycode == XCB_NO_SYMBOL ? QList<quint16>() : variants(registration.modifiers);
         if (keycode == registration.keycode && wanted == registration.variants)
             continue;
@@ -222,6 +300,8 @@ void LinuxHotKeys::regrab()
                 registration.variants.append(variant);
         }
     }
+    if (lookedUp)
+        ++m_mappingLookups;
     xcb_flush(m_connection);
 }
 
@@ -230,7 +310,8 @@ bool LinuxHotKeys::nativeEventFilter(const QByteArray &eventType, void *message,
     if (eventType != "xcb_generic_event_t" || m_registrations.isEmpty())
         return false;
     const auto *event = static_cast<const xcb_generic_event_t *>(message);
-    if (isMappingChange(event)) {
+    if (noteMappingChange(event)) {
+        ++m_mappingChanges;
         scheduleRegrab();
         return false;
     }

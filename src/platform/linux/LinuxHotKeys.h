@@ -2,13 +2,17 @@
 // Global hot keys on X11: passive key grabs on the root window through Qt's own connection, one for
 // each combination of the Lock and NumLock modifiers so that neither disables the key. A grab another
 // client holds answers BadAccess, reported as Status::Exists. Presses are read by a native event filter,
-// which also sees keyboard-mapping changes: the keys are then grabbed again where their symbols now are.
+// which also sees keyboard-mapping changes. A key is looked up again only when a change touched it (or
+// the modifier map moved NumLock): Tavlen's own typing lends spare keys their symbols all the time, and
+// a grab stays where it is until its key stops typing its symbol.
 
 #include "platform/HotKeys.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QHash>
 #include <QMap>
+
+#include <bitset>
 
 #include <xcb/xcb.h>
 
@@ -27,6 +31,11 @@ public:
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 
+    // Keyboard-mapping change events seen, and how often they made this read the keyboard or modifier
+    // map from the server again to look the hot keys up; for tests.
+    int mappingChanges() const { return m_mappingChanges; }
+    int mappingLookups() const { return m_mappingLookups; }
+
 private:
     struct Registration {
         quint32 id = 0;
@@ -36,13 +45,24 @@ private:
         // The grabs made for it, with Lock and NumLock as they were mapped then.
         QList<quint16> variants;
     };
-    xcb_keycode_t keycodeFor(quint32 keysym);
-    quint16 numLockMask();
-    bool isMappingChange(const xcb_generic_event_t *event) const;
-    // After a mapping change: coalesced into one regrab on the next turn of the event loop.
+    // What the mapping changes since the last look may have touched.
+    struct MappingChange {
+        bool everything = false; // another keyboard, or new key types: any key may type something else
+        bool modifiers = false;  // the modifier map changed
+        std::bitset<256> keys;   // the keys whose symbols changed
+        bool touches(xcb_keycode_t keycode) const { return everything || keys.test(keycode); }
+        void addKeys(int first, int count);
+    };
+    // The lowest keycode typing `keysym`, or `current` while that still types it.
+    xcb_keycode_t keycodeFor(quint32 keysym, xcb_keycode_t current = 0);
+    // Reads the modifier map: which modifier NumLock is, and which keys are modifiers at all.
+    void readModifiers();
+    // Adds what the event says changed to the pending change; false when it is no keyboard-mapping change.
+    bool noteMappingChange(const xcb_generic_event_t *event);
+    // After a mapping change: coalesced into one look on the next turn of the event loop.
     void scheduleRegrab();
     void regrab();
-    QList<quint16> variants(quint16 modifiers);
+    QList<quint16> variants(quint16 modifiers) const;
     // Grabs (keycode, mods) unless we hold it already; answers the X error code, 0 on success.
     int grab(xcb_keycode_t keycode, quint16 mods);
     void ungrab(xcb_keycode_t keycode, quint16 mods);
@@ -56,4 +76,9 @@ private:
     Ref m_nextRef = 1;
     quint8 m_xkbEventBase = 0;
     bool m_regrabPending = false;
+    MappingChange m_change;
+    quint16 m_numLockMask = 0;
+    QList<xcb_keycode_t> m_modifierKeycodes;
+    int m_mappingChanges = 0;
+    int m_mappingLookups = 0;
 };
