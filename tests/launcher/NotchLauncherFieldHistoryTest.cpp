@@ -218,7 +218,18 @@ TEST_F(NotchLauncherFieldHistoryTest, TheFocusFlagFollowsTheFieldsRealFocus)
     // A new context while the field has the keyboard: the same.
     model.setAIContext(nameContext());
     EXPECT_TRUE(model.isAISearchFocused());
+    // The pointer moving onto a row takes the keys from the field: Space now opens that row's details.
+    NotchAIContentView *pane = view->aiContentView();
+    pane->pointerMoved(pane->itemRect(3).center());
+    EXPECT_FALSE(text->hasFocus());
+    EXPECT_FALSE(model.isAISearchFocused());
+    EXPECT_EQ(key(KeyCode::Space), EventDisposition::Consume);
+    ASSERT_NE(details(), nullptr);
+    EXPECT_EQ(details()->suggestion().id, pane->currentContent().items.at(3).suggestion.id);
+    details()->close();
     // Focus moving away clears it; the field leaving the screen while focused clears it too.
+    text->setFocus();
+    EXPECT_TRUE(model.isAISearchFocused());
     text->clearFocus();
     EXPECT_FALSE(model.isAISearchFocused());
     text->setFocus();

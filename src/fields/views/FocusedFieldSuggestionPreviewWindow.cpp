@@ -20,7 +20,9 @@ FocusedFieldSuggestionPreviewWindow::FocusedFieldSuggestionPreviewWindow(const P
                                                                          FocusedFieldSuggestion suggestion,
                                                                          std::function<void()> onClose,
                                                                          QObject *parent)
-    : BaseWindow(std::make_unique<CustomWindow>(*platform.panels, PanelKind::Floating), parent)
+    // Outside the window manager's stacking like the launcher that opens it, so that it comes over the
+    // launcher instead of under it.
+    : BaseWindow(std::make_unique<CustomWindow>(*platform.panels, PanelKind::Launcher), parent)
     , m_platform(platform)
     , m_suggestion(std::move(suggestion))
     , m_onClose(std::move(onClose))

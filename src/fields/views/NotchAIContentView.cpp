@@ -226,6 +226,14 @@ void NotchAIContentView::setClipShape(const QPainterPath &shape)
     update();
 }
 
+void NotchAIContentView::setTopShadeDepth(double depth)
+{
+    if (depth == m_topShadeDepth)
+        return;
+    m_topShadeDepth = depth;
+    update();
+}
+
 double NotchAIContentView::now() const
 {
     return m_platform.clock->uptime();
@@ -510,8 +518,11 @@ void NotchAIContentView::setHoveredRow(std::optional<QUuid> id, bool movesSelect
     }
     m_ticker.requestFrame();
     update();
-    if (id && movesSelection)
+    if (id && movesSelection) {
         writeSelection(id);
+        if (m_callbacks.onRowHover)
+            m_callbacks.onRowHover();
+    }
 }
 
 void NotchAIContentView::pointerMoved(QPointF position)
@@ -632,9 +643,13 @@ void NotchAIContentView::paintEvent(QPaintEvent *)
             continue;
         const Item &item = m_content.items.at(i);
         switch (item.kind) {
-        case Item::Kind::sectionHeader:
-            NotchListSectionHeader{item.text, item.horizontalPadding}.paint(painter, rect, palette);
+        case Item::Kind::sectionHeader: {
+            Palette headerPalette = palette;
+            if (rect.top() < m_topShadeDepth / 2)
+                headerPalette.scheme = ColorScheme::dark;
+            NotchListSectionHeader{item.text, item.horizontalPadding}.paint(painter, rect, headerPalette);
             break;
+        }
         case Item::Kind::suggestion:
             if (NotchSuggestionRow *current = row(item.suggestion.id)) {
                 current->paint(painter, rect, palette, locale, t);

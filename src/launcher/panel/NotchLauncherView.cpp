@@ -421,6 +421,11 @@ NotchAIContentView *NotchLauncherView::makeAIPane()
         if (m_callbacks.onContentLayoutChanged)
             m_callbacks.onContentLayoutChanged();
     };
+    // As on the clipboard list: the pointer on a row takes the keys from the search field.
+    pane.onRowHover = [this] {
+        if (m_historySearchField->hasKeyboardFocus())
+            clearHistorySearchFocus();
+    };
     auto *view = new NotchAIContentView(m_platform, m_symbols, [this] { return panelPalette(); }, paneInputs(m_model),
                                         std::move(pane), this);
     view->manualField()->installEventFilter(this);
@@ -1129,6 +1134,8 @@ void NotchLauncherView::layoutChildren()
             const QRect paneRect = area.toAlignedRect();
             m_aiPane->setGeometry(paneRect);
             m_aiPane->setClipShape(chromePath().translated(-QPointF(paneRect.topLeft())));
+            // The black band continuing the notch fades out over the list's first points (paintChrome).
+            m_aiPane->setTopShadeDepth(floating ? 0 : std::min(g.contentHeight, 64.0));
         }
         m_aiPane->setAttribute(Qt::WA_TransparentForMouseEvents, !g.listTakesInput);
         m_aiPane->setVisible(showsPane);
