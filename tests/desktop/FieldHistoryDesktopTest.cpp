@@ -4,6 +4,7 @@
 // closes it again; clicking the value types it into the field, read back by the application itself.
 
 #include "DesktopTest.h"
+#include "LoginFormApp.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
@@ -24,7 +25,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QScreen>
 
 namespace {
 
@@ -61,35 +61,9 @@ protected:
         platform.reset();
     }
 
-    bool readEmailRect()
-    {
-        const std::optional<QByteArray> line = form->waitForLine("field email");
-        if (!line || !form->waitForLine("field password"))
-            return false;
-        const QList<QByteArray> parts = line->split(' ');
-        emailRect = QRect(parts[2].toInt(), parts[3].toInt(), parts[4].toInt(), parts[5].toInt());
-        return true;
-    }
-
-    QPointF emailCentre() const
-    {
-        return QPointF(emailRect.center()) - QPointF(QGuiApplication::primaryScreen()->geometry().topLeft());
-    }
-
     std::optional<ClipboardPasteTarget> target() const
     {
-        std::optional<ClipboardPasteTarget> found =
-            delegate->appState().focusedFieldSuggestions()->pasteTarget(emailCentre());
-        if (found && (!found->field || found->application.pid != form->pid()))
-            found.reset();
-        return found;
-    }
-
-    QString emailText()
-    {
-        form->writeLine("select");
-        const std::optional<QByteArray> line = form->waitForLine("selected", 5000);
-        return line ? QString::fromUtf8(line->mid(9)) : QStringLiteral("<no answer>");
+        return form->emailTarget(*delegate->appState().focusedFieldSuggestions());
     }
 
     NotchLauncherWindow *windowWithFieldValues() const
@@ -122,18 +96,15 @@ protected:
         xdotool({"mousemove", "--sync", QString::number(centre.x()), QString::number(centre.y())});
     }
 
-    std::unique_ptr<DesktopTest::ChildProcess> form;
-    QRect emailRect;
+    std::unique_ptr<LoginFormApp> form;
     std::unique_ptr<LinuxPlatform> platform;
     std::unique_ptr<AppDelegate> delegate;
 };
 
 TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped)
 {
-    form = std::make_unique<DesktopTest::ChildProcess>(DesktopTest::helperPath(QStringLiteral("qt_login_app")),
-                                                       QStringList{"--email", "old@example.org", "--at", "300,300"});
-    ASSERT_TRUE(form->waitForLine("ready")) << form->output().constData();
-    ASSERT_TRUE(readEmailRect());
+    form = std::make_unique<LoginFormApp>(QStringLiteral("qt_login_app"), QStringLiteral("old@example.org"));
+    ASSERT_TRUE(form->waitUntilReady()) << form->process().output().constData();
 
     platform = std::make_unique<LinuxPlatform>();
     delegate = std::make_unique<AppDelegate>(platform->platform(), LaunchOptions{});
@@ -143,7 +114,7 @@ TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped
         s.fieldWindowEnabled = false; // the launcher at the top, with its header and the history's search field
     });
     delegate->start();
-    TAVLEN_WAIT_UNTIL((form->writeLine("geometry"), readEmailRect() && target()), 10000);
+    TAVLEN_WAIT_UNTIL(form->refreshGeometry() && target(), 10000);
     const std::optional<ClipboardPasteTarget> field = target();
     ASSERT_TRUE(field);
     FieldValueAssociationStore &store = *delegate->appState().fieldValueAssociations();
@@ -151,7 +122,7 @@ TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped
         ASSERT_TRUE(store.recordValue(value, field->field->descriptor));
 
     // Super + double-click in the field: the launcher lists its three values.
-    const QPoint click = emailRect.center();
+    const QPoint click = form->emailRect().center();
     xdotool({"mousemove", "--sync", QString::number(click.x()), QString::number(click.y())});
     xdotool({"keydown", "super", "click", "--repeat", "2", "--delay", "80", "1", "keyup", "super"});
     NotchLauncherWindow *window = nullptr;
@@ -200,7 +171,7 @@ TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped
     xdotool({"click", "1"});
     TAVLEN_WAIT_UNTIL(delegate->autoPasteService()->lastInsertionOutcome().has_value(), 15000);
     EXPECT_EQ(delegate->autoPasteService()->lastInsertionOutcome(), FocusedFieldAutoPasteService::InsertionOutcome::typed);
-    EXPECT_EQ(emailText(), QStringLiteral("grace@example.org"));
+    EXPECT_EQ(form->emailText(), QStringLiteral("grace@example.org"));
 }
 
 } // namespace

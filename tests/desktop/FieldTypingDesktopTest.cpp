@@ -6,6 +6,7 @@
 // keyboard layout still gets Control+A and the exact text.
 
 #include "DesktopTest.h"
+#include "LoginFormApp.h"
 #include "HungApplicationLeaks.h"
 
 #include "app/AppDelegate.h"
@@ -22,9 +23,7 @@
 #include "platform/linux/LinuxKeyboardOutput.h"
 #include "platform/linux/LinuxPlatform.h"
 
-#include <QGuiApplication>
 #include <QElapsedTimer>
-#include <QScreen>
 #include <QTimer>
 
 #include <functional>
@@ -94,23 +93,9 @@ protected:
     // Starts the login form of the test's toolkit with `email` in its e-mail field.
     void startForm(const QString &email)
     {
-        const QString helper = QString::fromLatin1(GetParam());
-        form = std::make_unique<DesktopTest::ChildProcess>(DesktopTest::helperPath(helper),
-                                                           QStringList{"--email", email, "--at", "300,300"});
-        ASSERT_TRUE(form->waitForLine("ready")) << form->output().constData();
-        ASSERT_TRUE(readEmailRect());
-        ASSERT_GT(emailRect.width(), 20);
-    }
-
-    // Where the form's e-mail field is (the window manager may move a window after it first shows).
-    bool readEmailRect()
-    {
-        const std::optional<QByteArray> line = form->waitForLine("field email");
-        if (!line || !form->waitForLine("field password"))
-            return false;
-        const QList<QByteArray> parts = line->split(' ');
-        emailRect = QRect(parts[2].toInt(), parts[3].toInt(), parts[4].toInt(), parts[5].toInt());
-        return true;
+        form = std::make_unique<LoginFormApp>(QString::fromLatin1(GetParam()), email);
+        ASSERT_TRUE(form->waitUntilReady()) << form->process().output().constData();
+        ASSERT_GT(form->emailRect().width(), 20);
     }
 
     // Tavlen with field suggestions on, on the real desktop (with `keyboard` instead of its own, when set).
@@ -127,30 +112,16 @@ protected:
             s.fieldSuggestionsEnabled = true;
         });
         delegate->start();
-        TAVLEN_WAIT_UNTIL((form->writeLine("geometry"), readEmailRect() && target()), 10000);
-    }
-
-    QPointF emailCentre() const
-    {
-        return QPointF(emailRect.center()) - QPointF(QGuiApplication::primaryScreen()->geometry().topLeft());
+        TAVLEN_WAIT_UNTIL(form->refreshGeometry() && target(), 10000);
     }
 
     // The e-mail field as Tavlen reads it under its centre.
     std::optional<ClipboardPasteTarget> target() const
     {
-        std::optional<ClipboardPasteTarget> found = delegate->appState().focusedFieldSuggestions()->pasteTarget(emailCentre());
-        if (found && (!found->field || found->application.pid != form->pid()))
-            found.reset();
-        return found;
+        return form->emailTarget(*delegate->appState().focusedFieldSuggestions());
     }
 
-    // What the form itself says its e-mail field holds.
-    QString emailText()
-    {
-        form->writeLine("select");
-        const std::optional<QByteArray> line = form->waitForLine("selected", 5000);
-        return line ? QString::fromUtf8(line->mid(9)) : QStringLiteral("<no answer>");
-    }
+    QString emailText() { return form->emailText(); }
 
     FocusedFieldAutoPasteService &autoPaste() const { return *delegate->autoPasteService(); }
 
@@ -169,8 +140,7 @@ protected:
         return nullptr;
     }
 
-    std::unique_ptr<DesktopTest::ChildProcess> form;
-    QRect emailRect; // root-window pixels
+    std::unique_ptr<LoginFormApp> form;
     std::unique_ptr<LinuxPlatform> platform;
     std::unique_ptr<KeyboardOutput> keyboard;
     std::unique_ptr<AppDelegate> delegate;
@@ -186,7 +156,7 @@ TEST_P(FieldTypingDesktopTest, SuperDoubleClickOffersTheFieldsValuesAndTheChosen
     ASSERT_TRUE(store.recordValue(chosenValue, field->field->descriptor));
     ASSERT_TRUE(store.recordValue(QStringLiteral("other@example.org"), field->field->descriptor));
 
-    const QPoint click = emailRect.center();
+    const QPoint click = form->emailRect().center();
     xdotool({"mousemove", "--sync", QString::number(click.x()), QString::number(click.y())});
     xdotool({"keydown", "super", "click", "--repeat", "2", "--delay", "80", "1", "keyup", "super"});
     NotchLauncherWindow *window = nullptr;
@@ -295,7 +265,7 @@ TEST_P(FieldTypingDesktopTest, AHungApplicationGetsNothingAndTavlenKeepsRunning)
         longestGap = std::max(longestGap, sinceTick.restart());
     });
 
-    form->writeLine("hang 4");
+    form->process().writeLine("hang 4");
     FocusedFieldSuggestion suggestion;
     suggestion.value = QStringLiteral("typed into a hung form");
     sinceTick.start();
@@ -306,7 +276,7 @@ TEST_P(FieldTypingDesktopTest, AHungApplicationGetsNothingAndTavlenKeepsRunning)
     EXPECT_EQ(autoPaste().lastInsertionOutcome(), Outcome::notStarted);
     // A freeze would last the whole hang; short accessibility calls are all that may hold the loop.
     EXPECT_LT(longestGap, 2000);
-    ASSERT_TRUE(form->waitForLine("awake", 10000));
+    ASSERT_TRUE(form->process().waitForLine("awake", 10000));
     // Once awake it finds no keys waiting for it.
     EXPECT_EQ(emailText(), QStringLiteral("old@example.org"));
 }
