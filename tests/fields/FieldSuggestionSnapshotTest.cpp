@@ -129,7 +129,7 @@ TEST_F(FieldSuggestionSnapshotTest, SectionsDarkAndLight)
         for (int i : {1, 3, 4, 6, 7, 8})
             EXPECT_TRUE(drawsIn(image, paneItem(i).adjusted(60, 20, -150, -20))) << i;
         EXPECT_TRUE(drawsIn(image, paneItem(2).adjusted(8, 4, -300, -4))); // "MOST USED"
-        // "LATEST" under the black band that continues the notch stays readable in both schemes.
+        // "LATEST", at the top below the black band that continues the notch, is readable in both schemes.
         EXPECT_TRUE(drawsIn(image, paneItem(0).adjusted(8, 4, -300, -4)));
         // The history search field sits in the header.
         EXPECT_TRUE(view->historySearchField()->isVisible());

@@ -226,14 +226,6 @@ void NotchAIContentView::setClipShape(const QPainterPath &shape)
     update();
 }
 
-void NotchAIContentView::setTopShadeDepth(double depth)
-{
-    if (depth == m_topShadeDepth)
-        return;
-    m_topShadeDepth = depth;
-    update();
-}
-
 double NotchAIContentView::now() const
 {
     return m_platform.clock->uptime();
@@ -643,13 +635,9 @@ void NotchAIContentView::paintEvent(QPaintEvent *)
             continue;
         const Item &item = m_content.items.at(i);
         switch (item.kind) {
-        case Item::Kind::sectionHeader: {
-            Palette headerPalette = palette;
-            if (rect.top() < m_topShadeDepth / 2)
-                headerPalette.scheme = ColorScheme::dark;
-            NotchListSectionHeader{item.text, item.horizontalPadding}.paint(painter, rect, headerPalette);
+        case Item::Kind::sectionHeader:
+            NotchListSectionHeader{item.text, item.horizontalPadding}.paint(painter, rect, palette);
             break;
-        }
         case Item::Kind::suggestion:
             if (NotchSuggestionRow *current = row(item.suggestion.id)) {
                 current->paint(painter, rect, palette, locale, t);

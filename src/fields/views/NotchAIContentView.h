@@ -129,9 +129,6 @@ public:
     // The outline of the panel around the pane, in the pane's coordinates: nothing is drawn outside it
     // (rounded corners). Empty: the whole pane.
     void setClipShape(const QPainterPath &shape);
-    // How far down from its top the pane lies under the launcher's black band as it fades out: a section
-    // header in its darker half is drawn for a dark background, in either colour scheme.
-    void setTopShadeDepth(double depth);
 
     // The manual entry.
     QString manualValue() const;
@@ -183,7 +180,6 @@ private:
     Callbacks m_callbacks;
     Content m_content;
     QPainterPath m_clipShape;
-    double m_topShadeDepth = 0;
     QHash<QUuid, NotchSuggestionRow> m_rows;
     QHash<NotchDemoHighlight, AnimatedValue> m_sectionOutlines;
     AnimatedValue m_scroll{0};

@@ -1134,8 +1134,6 @@ void NotchLauncherView::layoutChildren()
             const QRect paneRect = area.toAlignedRect();
             m_aiPane->setGeometry(paneRect);
             m_aiPane->setClipShape(chromePath().translated(-QPointF(paneRect.topLeft())));
-            // The black band continuing the notch fades out over the list's first points (paintChrome).
-            m_aiPane->setTopShadeDepth(floating ? 0 : std::min(g.contentHeight, 64.0));
         }
         m_aiPane->setAttribute(Qt::WA_TransparentForMouseEvents, !g.listTakesInput);
         m_aiPane->setVisible(showsPane);
