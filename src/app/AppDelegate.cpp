@@ -12,6 +12,7 @@
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAnalysisQueue.h"
 #include "intelligence/ClipboardOCRService.h"
+#include "intelligence/SpellingServiceProvider.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchShortcutService.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"
@@ -138,6 +139,9 @@ void AppDelegate::start()
         return;
     }
     startLauncher();
+    // Other applications' selections reach the spelling check from here on.
+    m_spellingService = std::make_unique<SpellingServiceProvider>(*m_appState->settings(), *m_appState->ai(), m_platform);
+    m_spellingService->install();
     requestPermissionsWhenNeeded();
 }
 
@@ -194,6 +198,8 @@ void AppDelegate::stop()
     if (m_stopped || !m_started)
         return;
     m_stopped = true;
+    if (m_spellingService)
+        m_spellingService->uninstall();
     if (m_shortcutService)
         m_shortcutService->stop();
     if (m_launcherService)

@@ -20,6 +20,7 @@ class NotchLauncherService;
 class NotchShortcutService;
 class PasteboardManager;
 class SettingsWindow;
+class SpellingServiceProvider;
 class SwiftDataContainer;
 class UnavailableKeyValueStore;
 
@@ -56,6 +57,8 @@ public:
     // The "tavlen-settings" window, opened whenever the runtime state asks for the settings.
     SettingsWindow &settingsWindow() const { return *m_settingsWindow; }
     FocusedFieldAutoPasteService *autoPasteService() const { return m_autoPasteService.get(); }
+    // The spelling check other applications' selections reach; null in test mode and before start().
+    SpellingServiceProvider *spellingService() const { return m_spellingService.get(); }
 
 private:
     void startStores();
@@ -84,4 +87,5 @@ private:
     std::unique_ptr<NotchLauncherService> m_launcherService;
     std::unique_ptr<NotchShortcutService> m_shortcutService;
     std::unique_ptr<FocusedFieldAutoPasteService> m_autoPasteService;
+    std::unique_ptr<SpellingServiceProvider> m_spellingService;
 };

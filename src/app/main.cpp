@@ -1,11 +1,13 @@
 // Tavlen: keeps everything the user copies and pastes it back from a launcher at the top of each screen.
 
 #include "app/AppDelegate.h"
+#include "app/SpellingCheckRequest.h"
 #include "app/SingleInstanceGuard.h"
 #include "model/SwiftDataContainer.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -39,6 +41,24 @@ void quitOnTerminationSignals(QApplication &app)
     std::signal(SIGTERM, forwardSignal);
 }
 
+// `tavlen --check-spelling`: hands the selection to the running Tavlen; a refusal is printed and shown.
+int checkSpelling(QApplication &app)
+{
+    LinuxPlatform platform(LinuxPlatform::Purpose::serviceRequest);
+    int status = 0;
+    const Task<> request = [](Platform platform, int &status) -> Task<> {
+        const std::optional<std::optional<QString>> message = co_await SpellingCheckRequest::run(platform);
+        if (message && *message) {
+            status = 1;
+            std::fprintf(stderr, "tavlen: %s\n", qPrintable(**message));
+            QMessageBox box(QMessageBox::Information, QStringLiteral("Check Spelling · Tavlen"), **message, QMessageBox::Ok);
+            box.exec();
+        }
+        QCoreApplication::exit(status);
+    }(platform.platform(), status);
+    return request.isFinished() ? status : app.exec();
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -57,6 +77,9 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tavlen"));
     QApplication::setOrganizationDomain(QStringLiteral("trevik.tavlen"));
     QApplication::setQuitOnLastWindowClosed(false);
+
+    if (app.arguments().contains(SpellingCheckRequest::argument))
+        return checkSpelling(app);
 
     SingleInstanceGuard instance(QStringLiteral("tavlen"));
     if (!instance.acquire()) {

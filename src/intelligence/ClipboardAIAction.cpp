@@ -56,3 +56,27 @@ int maximumResponseTokens(ClipboardAIAction action)
 {
     return action == ClipboardAIAction::checkSpelling ? 2000 : 1000;
 }
+
+QString title(ClipboardAIAction action)
+{
+    switch (action) {
+    case ClipboardAIAction::summarize: return QStringLiteral("Summarize");
+    case ClipboardAIAction::improveWriting: return QStringLiteral("Improve Writing");
+    case ClipboardAIAction::checkSpelling: return QStringLiteral("Check Spelling");
+    case ClipboardAIAction::translateToEnglish: return QStringLiteral("Translate to English");
+    case ClipboardAIAction::extractTasks: return QStringLiteral("Extract Tasks");
+    }
+    return {};
+}
+
+QString symbolName(ClipboardAIAction action)
+{
+    switch (action) {
+    case ClipboardAIAction::summarize: return QStringLiteral("text.redaction");
+    case ClipboardAIAction::improveWriting: return QStringLiteral("wand.and.sparkles");
+    case ClipboardAIAction::checkSpelling: return QStringLiteral("textformat.abc");
+    case ClipboardAIAction::translateToEnglish: return QStringLiteral("character.book.closed");
+    case ClipboardAIAction::extractTasks: return QStringLiteral("checklist");
+    }
+    return {};
+}

@@ -23,3 +23,6 @@ std::optional<ClipboardAIAction> clipboardAIActionFromRawValue(const QString &ra
 QString requestText(ClipboardAIAction action);
 // The answer's token limit: 2000 for the spelling check, 1000 for the others.
 int maximumResponseTokens(ClipboardAIAction action);
+// How the action is named to people ("Improve Writing") and the symbol drawn beside that name.
+QString title(ClipboardAIAction action);
+QString symbolName(ClipboardAIAction action);

@@ -14,15 +14,41 @@ AccessibilityValue AccessibilityElement::attribute(AccessibilityAttribute name) 
     if (!m_node)
         return {};
     // Secrets never enter this process: whatever a toolkit would hand out for a password field stays there.
-    if (name == AccessibilityAttribute::value || name == AccessibilityAttribute::selectedText) {
-        const std::optional<QString> role = m_node->attribute(AccessibilityAttribute::role).string();
-        if (!role || *role == AccessibilityRole::secureTextField)
-            return {};
-        const std::optional<QString> subrole = m_node->attribute(AccessibilityAttribute::subrole).string();
-        if (subrole == AccessibilityRole::secureTextField)
-            return {};
-    }
+    if ((name == AccessibilityAttribute::value || name == AccessibilityAttribute::selectedText) && !isKnownNotSecure())
+        return {};
     return m_node->attribute(name);
+}
+
+bool AccessibilityElement::isSecure() const
+{
+    if (!m_node)
+        return false;
+    const std::optional<QString> role = m_node->attribute(AccessibilityAttribute::role).string();
+    if (role == AccessibilityRole::secureTextField)
+        return true;
+    const std::optional<QString> subrole = m_node->attribute(AccessibilityAttribute::subrole).string();
+    return subrole == AccessibilityRole::secureTextField;
+}
+
+bool AccessibilityElement::isKnownNotSecure() const
+{
+    // An element whose role cannot be told may be a password field: nothing is read from it or written to it.
+    return m_node && m_node->attribute(AccessibilityAttribute::role).string() && !isSecure();
+}
+
+bool AccessibilityElement::isTextEditable() const
+{
+    return isKnownNotSecure() && m_node->isTextEditable();
+}
+
+bool AccessibilityElement::replaceText(const AccessibilityTextRange &range, const QString &text) const
+{
+    return isKnownNotSecure() && m_node->replaceText(range, text);
+}
+
+bool AccessibilityElement::replaceAllText(const QString &text) const
+{
+    return isKnownNotSecure() && m_node->replaceAllText(text);
 }
 
 qint64 AccessibilityElement::processIdentifier() const

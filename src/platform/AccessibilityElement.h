@@ -9,6 +9,8 @@
 enum class AccessibilityAttribute;
 class AccessibilityNode;
 class AccessibilityValue;
+class QString;
+struct AccessibilityTextRange;
 
 class AccessibilityElement {
 public:
@@ -23,6 +25,12 @@ public:
     qint64 processIdentifier() const;
     bool setFocused() const;
     bool press() const;
+    // Writing text (see AccessibilityNode); a secure field is never written.
+    bool isTextEditable() const;
+    bool replaceText(const AccessibilityTextRange &range, const QString &text) const;
+    bool replaceAllText(const QString &text) const;
+    // Whether the element says it is a secure (password) field, by its role or subrole.
+    bool isSecure() const;
 
     // Null handles equal each other; otherwise whether both name the same element.
     friend bool operator==(const AccessibilityElement &a, const AccessibilityElement &b);
@@ -30,5 +38,8 @@ public:
     AccessibilityNode *node() const { return m_node.get(); }
 
 private:
+    // Its role can be read and neither role nor subrole is the secure field's.
+    bool isKnownNotSecure() const;
+
     std::shared_ptr<AccessibilityNode> m_node;
 };

@@ -20,6 +20,8 @@ class Accessibility;
 class SecretStore;
 class LanguageModel;
 class TextRecognizer;
+class PrimarySelection;
+class TextServices;
 
 struct Platform {
     Clock *clock = nullptr;
@@ -40,4 +42,6 @@ struct Platform {
     SecretStore *secrets = nullptr;
     LanguageModel *languageModel = nullptr;
     TextRecognizer *textRecognizer = nullptr;
+    PrimarySelection *primarySelection = nullptr;
+    TextServices *textServices = nullptr;
 };

@@ -2,12 +2,17 @@
 
 #include "app/AppState.h"
 #include "clipboard/ClipboardSearchIndex.h"
+#include "intelligence/ClipboardAIController.h"
+#include "intelligence/ClipboardAIResultView.h"
 #include "model/SettingsStore.h"
 #include "platform/Appearance.h"
 #include "platform/Panel.h"
+#include "preview/ClipboardPreviewActionMenu.h"
+#include "preview/ClipboardPreviewAlert.h"
 #include "preview/ClipboardPreviewImageView.h"
 #include "preview/ClipboardPreviewModel.h"
 #include "preview/ClipboardPreviewRowList.h"
+#include "preview/ClipboardPreviewSheet.h"
 #include "ui/CornerPath.h"
 #include "ui/FontTable.h"
 
@@ -86,6 +91,16 @@ QString dateText(const QDateTime &date)
     return locale.toString(local.date(), QLocale::ShortFormat) + QStringLiteral(", ") + locale.toString(local.time(), time);
 }
 
+// Pastes into the application that was in front before; the task keeps what it needs by value, since the
+// sheet that asked is gone by the time it runs.
+Task<bool> pasteText(QPointer<AppState> state, QString text)
+{
+    if (!state)
+        co_return false;
+    const std::optional<bool> pasted = co_await state->paste(std::move(text));
+    co_return pasted.value_or(false);
+}
+
 QString omissionText(OmissionReason reason)
 {
     switch (reason) {
@@ -128,6 +143,9 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     headings->addWidget(m_title);
     headings->addWidget(m_subtitle);
     header->addLayout(headings, 1);
+    m_actionMenu = new ClipboardPreviewActionMenu(m_symbols, [this] { return this->palette(); }, *m_platform.clock, this);
+    m_actionMenu->onAction = [this](ClipboardAIAction action) { runAIAction(action); };
+    header->addWidget(m_actionMenu, 0, Qt::AlignTop);
     m_position = makeLabel(12, QFont::Medium, this);
     m_position->setAlignment(Qt::AlignRight | Qt::AlignTop);
     header->addWidget(m_position, 0, Qt::AlignTop);
@@ -189,11 +207,16 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     m_hints->setTextFormat(Qt::RichText);
     root->addWidget(m_hints, 0, Qt::AlignLeft);
 
+    // Over everything else: the result sheet and the alert.
+    m_sheet = new ClipboardPreviewSheet(*this, [this] { return this->palette(); }, m_cornerRadius);
+
     applyPalette();
     if (m_platform.appearance)
         connect(m_platform.appearance, &Appearance::changed, this, &ClipboardPreviewWindowView::applyPalette);
-    if (appState)
+    if (appState) {
         connect(appState->settings(), &SettingsStore::settingsChanged, this, &ClipboardPreviewWindowView::applyPalette);
+        connect(appState->settings(), &SettingsStore::settingsChanged, this, &ClipboardPreviewWindowView::updateActionMenu);
+    }
 
     m_watcher = new QFutureWatcher<ClipboardPreviewContent>(this);
     connect(m_watcher, &QFutureWatcher<ClipboardPreviewContent>::finished, this, [this] {
@@ -207,6 +230,7 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
 
 ClipboardPreviewWindowView::~ClipboardPreviewWindowView()
 {
+    m_aiActionTask.cancel();
     removeKeyMonitor();
 }
 
@@ -292,6 +316,16 @@ EventDisposition ClipboardPreviewWindowView::handleKeyDown(const KeyDownEvent &e
     // Only keys typed into this preview; the launcher and other windows keep theirs.
     if (!event.window || event.window->contentWidget() != this)
         return EventDisposition::Pass;
+    // A sheet keeps the keys for itself: Escape answers it, everything else goes to what it holds.
+    if (m_sheet->isPresented()) {
+        if (keyAction(event) != KeyAction::close)
+            return EventDisposition::Pass;
+        if (m_aiActionError)
+            setAIActionError(std::nullopt);
+        else
+            setAIActionResult(std::nullopt);
+        return EventDisposition::Consume;
+    }
     switch (keyAction(event)) {
     case KeyAction::pass:
         return EventDisposition::Pass;
@@ -351,6 +385,7 @@ void ClipboardPreviewWindowView::showSelectedItem()
         m_formatsEmpty->setText(QString());
         m_formatsEmpty->show();
         showPlaceholder(QStringLiteral("There is no item to show."));
+        updateActionMenu();
         Q_EMIT contentShown();
         return;
     }
@@ -365,6 +400,7 @@ void ClipboardPreviewWindowView::showSelectedItem()
                                                           .arg(QLocale().toString(m_model.selectedIndex() + 1),
                                                                QLocale().toString(m_model.items().size()))
                                                     : QString());
+    updateActionMenu();
 
     if (isCheapToPrepare(*item)) {
         m_pending.reset();
@@ -528,4 +564,71 @@ void ClipboardPreviewWindowView::paintEvent(QPaintEvent *)
     // A quiet well under the item itself, so text and pictures read as content, apart from the chrome.
     const QRectF well = QRectF(m_stack->geometry()).adjusted(-2, -2, 2, 2);
     painter.fillPath(CornerPath::continuousRoundedRect(well, 12), dark ? Palette::white(0.035) : Palette::black(0.035));
+}
+
+void ClipboardPreviewWindowView::updateActionMenu()
+{
+    const std::optional<ClipboardItem> item = m_model.selectedItem();
+    const bool offered = m_appState && m_appState->ai() && m_appState->settings()->settings().aiEnabled && item
+        && !item->text().trimmed().isEmpty();
+    // A running action stays in view until it ends, whatever is selected meanwhile.
+    m_actionMenu->setVisible(offered || m_runningAIAction);
+}
+
+void ClipboardPreviewWindowView::runAIAction(ClipboardAIAction action)
+{
+    const std::optional<ClipboardItem> item = m_model.selectedItem();
+    if (m_runningAIAction || !item || !m_appState || !m_appState->ai())
+        return;
+    m_aiActionTask.start(performAIAction(action, item->text()));
+}
+
+Task<> ClipboardPreviewWindowView::performAIAction(ClipboardAIAction action, QString text)
+{
+    QPointer<ClipboardAIController> ai = m_appState->ai();
+    m_runningAIAction = action;
+    m_actionMenu->setRunningAction(action);
+    updateActionMenu();
+    const std::optional<ClipboardAIResult<QString>> result = co_await ai->perform(action, std::move(text));
+    // Cancelled (the preview is going): nothing more is shown.
+    if (!result)
+        co_return;
+    m_runningAIAction.reset();
+    m_actionMenu->setRunningAction(std::nullopt);
+    updateActionMenu();
+    if (result->hasValue())
+        setAIActionResult(ClipboardAIActionResult::make(action, result->value()));
+    else
+        setAIActionError(result->error().localizedDescription());
+}
+
+void ClipboardPreviewWindowView::setAIActionResult(std::optional<ClipboardAIActionResult> result)
+{
+    m_aiActionResult = std::move(result);
+    if (!m_aiActionResult) {
+        if (!m_aiActionError)
+            m_sheet->dismiss();
+        return;
+    }
+    m_aiActionError.reset();
+    QPointer<AppState> state = m_appState;
+    ClipboardAIResultView::Paste paste = [state](QString text) { return pasteText(state, std::move(text)); };
+    auto *view = new ClipboardAIResultView(*m_aiActionResult, std::move(paste),
+                                           [this] { setAIActionResult(std::nullopt); }, m_platform,
+                                           [this] { return this->palette(); });
+    m_sheet->present(view, view->editor());
+}
+
+void ClipboardPreviewWindowView::setAIActionError(std::optional<QString> message)
+{
+    m_aiActionError = std::move(message);
+    if (!m_aiActionError) {
+        if (!m_aiActionResult)
+            m_sheet->dismiss();
+        return;
+    }
+    m_aiActionResult.reset();
+    m_sheet->present(new ClipboardPreviewAlert(aiActionFailedTitle, *m_aiActionError,
+                                               [this] { setAIActionError(std::nullopt); },
+                                               [this] { return this->palette(); }));
 }

@@ -4,8 +4,10 @@
 // format it was captured with, with its size. Its own key monitor pages through the items with Up and
 // Down, pastes with Return and closes with Escape. Large items are prepared off the main thread.
 
+#include "intelligence/ClipboardAIActionResult.h"
 #include "platform/EventMonitors.h"
 #include "platform/Platform.h"
+#include "platform/Task.h"
 #include "preview/ClipboardPreviewContent.h"
 #include "ui/Palette.h"
 #include "ui/SymbolTable.h"
@@ -18,9 +20,11 @@
 #include <optional>
 
 class AppState;
+class ClipboardPreviewActionMenu;
 class ClipboardPreviewImageView;
 class ClipboardPreviewModel;
 class ClipboardPreviewRowList;
+class ClipboardPreviewSheet;
 class QLabel;
 class QPlainTextEdit;
 class QScrollArea;
@@ -75,6 +79,19 @@ public:
     static QString sizeText(qint64 bytes);
     Palette palette() const;
 
+    // Text actions on the item's text (offered while local intelligence is on and the item has text). One
+    // runs at a time, marked on the action menu; its result opens the result sheet, its failure the alert
+    // "AI Action Failed". Dismissing either clears what it showed.
+    static inline const QString aiActionFailedTitle = QStringLiteral("AI Action Failed");
+    void runAIAction(ClipboardAIAction action);
+    std::optional<ClipboardAIAction> runningAIAction() const { return m_runningAIAction; }
+    const std::optional<ClipboardAIActionResult> &aiActionResult() const { return m_aiActionResult; }
+    const std::optional<QString> &aiActionError() const { return m_aiActionError; }
+    void setAIActionResult(std::optional<ClipboardAIActionResult> result);
+    void setAIActionError(std::optional<QString> message);
+    ClipboardPreviewActionMenu *actionMenu() const { return m_actionMenu; }
+    ClipboardPreviewSheet *sheet() const { return m_sheet; }
+
 Q_SIGNALS:
     // The selected item's content is on screen (after any preparation off the main thread).
     void contentShown();
@@ -88,6 +105,10 @@ private:
     void showPlaceholder(const QString &text);
     void applyPalette();
     static bool isCheapToPrepare(const ClipboardItem &item);
+    void updateActionMenu();
+#ifndef Q_MOC_RUN
+    Task<> performAIAction(ClipboardAIAction action, QString text);
+#endif
 
     ClipboardPreviewModel &m_model;
     QPointer<AppState> m_appState;
@@ -120,4 +141,12 @@ private:
     std::optional<QUuid> m_pending;
     quint64 m_generation = 0;
     QFutureWatcher<ClipboardPreviewContent> *m_watcher = nullptr;
+
+    ClipboardPreviewActionMenu *m_actionMenu = nullptr;
+    ClipboardPreviewSheet *m_sheet = nullptr;
+    std::optional<ClipboardAIAction> m_runningAIAction;
+    std::optional<ClipboardAIActionResult> m_aiActionResult;
+    std::optional<QString> m_aiActionError;
+    // Last: cancelled first when the view goes.
+    TaskSlot m_aiActionTask;
 };

@@ -65,6 +65,12 @@ const QList<SymbolTable::Entry> &SymbolTable::entries()
         {"paintpalette", "preferences-color-symbolic"},
         {"sparkles", "starred-symbolic"},
         {"checkmark", "object-select-symbolic"},
+        // Text actions and the spelling check.
+        {"text.redaction", "format-justify-fill-symbolic"},
+        {"wand.and.sparkles", "document-edit-symbolic"},
+        {"textformat.abc", "tools-check-spelling-symbolic"},
+        {"character.book.closed", "accessories-dictionary-symbolic"},
+        {"checklist", "view-list-bullet-symbolic"},
     };
     return table;
 }

@@ -538,3 +538,76 @@ bool AtspiNode::isSameElement(const AccessibilityNode &other) const
     const AtspiObject &b = node->m_accessible->parent;
     return a.app && b.app && a.path && b.path && qstrcmp(a.app->bus_name, b.app->bus_name) == 0 && qstrcmp(a.path, b.path) == 0;
 }
+
+bool AtspiNode::isTextEditable()
+{
+    if (!refresh() || atspiRole() == ATSPI_ROLE_PASSWORD_TEXT)
+        return false;
+    AtspiEditableText *editable = atspi_accessible_get_editable_text_iface(m_accessible);
+    if (!editable)
+        return false;
+    g_object_unref(editable);
+    return hasState(ATSPI_STATE_EDITABLE) && !hasState(ATSPI_STATE_READ_ONLY);
+}
+
+bool AtspiNode::isQtToolkit()
+{
+    const QString toolkit = m_session->call(QString(), [this](GError **error) {
+        return takeString(atspi_accessible_get_toolkit_name(m_accessible, error));
+    });
+    return toolkit.compare(QLatin1String("Qt"), Qt::CaseInsensitive) == 0;
+}
+
+bool AtspiNode::insertText(AtspiEditableText *editable, int offset, const QString &text)
+{
+    if (text.isEmpty())
+        return true;
+    const QByteArray utf8 = text.toUtf8();
+    // Qt's bridge cuts the string to the given length in UTF-16 units (and pads it with NULs beyond).
+    const int length = isQtToolkit() ? int(text.size()) : int(utf8.size());
+    return m_session->call(false, [editable, offset, &utf8, length](GError **error) {
+        return bool(atspi_editable_text_insert_text(editable, offset, utf8.constData(), length, error));
+    });
+}
+
+bool AtspiNode::replaceText(const AccessibilityTextRange &range, const QString &text)
+{
+    if (!refresh() || atspiRole() == ATSPI_ROLE_PASSWORD_TEXT || range.location < 0 || range.length < 0
+        || range.location + range.length > maximumTextLength)
+        return false;
+    AtspiEditableText *editable = atspi_accessible_get_editable_text_iface(m_accessible);
+    if (!editable)
+        return false;
+    const int start = int(range.location);
+    const int end = int(range.location + range.length);
+    // The new text goes in after the range first: a refused insert then leaves the selection as it was.
+    bool done = insertText(editable, end, text);
+    if (done && end > start) {
+        done = m_session->call(false, [editable, start, end](GError **error) {
+            return bool(atspi_editable_text_delete_text(editable, start, end, error));
+        });
+        if (!done && !text.isEmpty()) {
+            const int inserted = isQtToolkit() ? int(text.size()) : int(text.toUcs4().size());
+            m_session->call(false, [editable, end, inserted](GError **error) {
+                return bool(atspi_editable_text_delete_text(editable, end, end + inserted, error));
+            });
+        }
+    }
+    g_object_unref(editable);
+    return done;
+}
+
+bool AtspiNode::replaceAllText(const QString &text)
+{
+    if (!refresh() || atspiRole() == ATSPI_ROLE_PASSWORD_TEXT)
+        return false;
+    AtspiEditableText *editable = atspi_accessible_get_editable_text_iface(m_accessible);
+    if (!editable)
+        return false;
+    const QByteArray utf8 = text.toUtf8();
+    const bool done = m_session->call(false, [editable, &utf8](GError **error) {
+        return bool(atspi_editable_text_set_text_contents(editable, utf8.constData(), error));
+    });
+    g_object_unref(editable);
+    return done;
+}

@@ -15,6 +15,7 @@
 class AtspiSession;
 typedef struct _AtspiAccessible AtspiAccessible;
 typedef struct _AtspiStateSet AtspiStateSet;
+typedef struct _AtspiEditableText AtspiEditableText;
 
 class AtspiNode : public AccessibilityNode {
 public:
@@ -29,6 +30,9 @@ public:
     bool setFocused() override;
     bool press() override;
     bool isSameElement(const AccessibilityNode &other) const override;
+    bool isTextEditable() override;
+    bool replaceText(const AccessibilityTextRange &range, const QString &text) override;
+    bool replaceAllText(const QString &text) override;
 
     AtspiAccessible *accessible() const { return m_accessible; }
 
@@ -54,6 +58,10 @@ private:
     AccessibilityValue parentElement();
     AccessibilityValue focusedDescendant();
     bool refresh();
+    // Qt's bridge counts text offsets and lengths in UTF-16 units; AT-SPI itself counts offsets in
+    // characters and insert lengths in bytes.
+    bool isQtToolkit();
+    bool insertText(AtspiEditableText *editable, int offset, const QString &text);
 
     std::shared_ptr<AtspiSession> m_session;
     AtspiAccessible *m_accessible = nullptr;

@@ -24,22 +24,11 @@ struct FreeDeleter {
 template<typename T>
 using Reply = std::unique_ptr<T, FreeDeleter>;
 
-// Runs on the reader thread: the first candidate target that answers with data wins; an owner that does
-// not answer at all is not asked again for the others.
+// Runs on the reader thread.
 PasteboardRead readCandidates(std::shared_ptr<X11SelectionReader> reader, QList<QByteArray> candidates,
                               qint64 maxBytes, bool text)
 {
-    PasteboardRead result = PasteboardRead::missing();
-    for (const QByteArray &target : std::as_const(candidates)) {
-        result = reader->read(target, maxBytes);
-        if (result.status == PasteboardRead::Status::data && text) {
-            result.data = X11ClipboardTargets::toUtf8Text(target, result.data);
-            result.byteCount = result.data.size();
-        }
-        if (result.status != PasteboardRead::Status::unavailable || result.timedOut)
-            break;
-    }
-    return result;
+    return reader->readFirst(candidates, maxBytes, text);
 }
 X11SelectionReader::Targets readTargets(std::shared_ptr<X11SelectionReader> reader)
 {

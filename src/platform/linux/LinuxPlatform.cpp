@@ -9,6 +9,7 @@
 #include "platform/linux/LinuxPanelFactory.h"
 #include "platform/linux/LinuxPasteboard.h"
 #include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/LinuxPrimarySelection.h"
 #include "platform/linux/LinuxWorkspace.h"
 #include "platform/linux/LinuxScreens.h"
 #include "platform/linux/LinuxSecretStore.h"
@@ -16,17 +17,29 @@
 #include "platform/linux/LinuxLanguageModel.h"
 #include "platform/linux/LinuxSpaceSignals.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/linux/LinuxTextServices.h"
 #include "platform/linux/TesseractTextRecognizer.h"
 #include "platform/linux/XdgStorageLocations.h"
 
 #include <xcb/xcb.h>
 
 LinuxPlatform::LinuxPlatform(QObject *parent)
+    : LinuxPlatform(Purpose::application, parent)
+{
+}
+
+LinuxPlatform::LinuxPlatform(Purpose purpose, QObject *parent)
     : QObject(parent)
 {
     // Backends are children of this object, so they live exactly as long as the platform.
     m_platform.clock = new SystemClock(this);
     m_platform.workspace = new LinuxWorkspace(this);
+    if (purpose == Purpose::serviceRequest) {
+        m_platform.accessibility = new LinuxAccessibility(this);
+        m_platform.primarySelection = new LinuxPrimarySelection(this);
+        m_platform.textServices = new LinuxTextServices(this);
+        return;
+    }
     m_platform.permissions = new LinuxPermissions(this);
     m_platform.keyboard = new LinuxKeyboardOutput(*m_platform.clock, this);
     m_platform.beeper = new LinuxBeeper(this);
@@ -45,6 +58,8 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
     m_platform.languageModel = new LinuxLanguageModel(
         *m_platform.clock, [preferences] { return ModelEndpoint::read(*preferences); }, this);
     m_platform.textRecognizer = new TesseractTextRecognizer(this);
+    m_platform.primarySelection = new LinuxPrimarySelection(this);
+    m_platform.textServices = new LinuxTextServices(this);
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

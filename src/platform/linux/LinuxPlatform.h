@@ -10,7 +10,14 @@
 class LinuxPlatform : public QObject {
     Q_OBJECT
 public:
+    enum class Purpose {
+        application,    // the running program: every backend
+        serviceRequest, // a command that hands the selection to the running program: only the workspace,
+                        // accessibility, the selection and the services (never the clipboard or hot keys)
+    };
+
     explicit LinuxPlatform(QObject *parent = nullptr);
+    explicit LinuxPlatform(Purpose purpose, QObject *parent = nullptr);
     ~LinuxPlatform() override;
 
     Platform platform() const { return m_platform; }

@@ -1,5 +1,7 @@
 #include "platform/linux/X11SelectionReader.h"
 
+#include "platform/linux/X11ClipboardTargets.h"
+
 #include <QDeadlineTimer>
 
 #include <xcb/xfixes.h>
@@ -22,8 +24,9 @@ constexpr quint8 eventType(const xcb_generic_event_t *event)
 }
 } // namespace
 
-X11SelectionReader::X11SelectionReader(std::chrono::milliseconds timeout)
+X11SelectionReader::X11SelectionReader(std::chrono::milliseconds timeout, QByteArray selection)
     : m_timeout(timeout)
+    , m_selectionName(std::move(selection))
 {
 }
 
@@ -60,7 +63,7 @@ bool X11SelectionReader::connect()
     m_failed = false;
 
     m_root = it.data->root;
-    m_clipboard = atom("CLIPBOARD");
+    m_selection = atom(m_selectionName);
     m_targets = atom("TARGETS");
     m_incr = atom("INCR");
     m_property = atom("_TAVLEN_SELECTION");
@@ -85,7 +88,7 @@ void X11SelectionReader::createWindow()
     xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, -10, -10, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, values);
     if (m_xfixesEventBase)
-        xcb_xfixes_select_selection_input(m_connection, m_window, m_clipboard,
+        xcb_xfixes_select_selection_input(m_connection, m_window, m_selection,
                                           XCB_XFIXES_SELECTION_EVENT_MASK_SET_SELECTION_OWNER
                                               | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_WINDOW_DESTROY
                                               | XCB_XFIXES_SELECTION_EVENT_MASK_SELECTION_CLIENT_CLOSE);
@@ -132,7 +135,7 @@ QByteArray X11SelectionReader::atomName(xcb_atom_t value)
 xcb_window_t X11SelectionReader::owner()
 {
     Reply<xcb_get_selection_owner_reply_t> reply(
-        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_clipboard), nullptr));
+        xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_selection), nullptr));
     return reply ? reply->owner : XCB_NONE;
 }
 
@@ -180,7 +183,7 @@ X11SelectionReader::Answer X11SelectionReader::convert(xcb_atom_t target, xcb_wi
 {
     discardEvents();
     xcb_delete_property(m_connection, m_window, m_property);
-    xcb_convert_selection(m_connection, m_window, m_clipboard, target, m_property, XCB_CURRENT_TIME);
+    xcb_convert_selection(m_connection, m_window, m_selection, target, m_property, XCB_CURRENT_TIME);
     xcb_flush(m_connection);
     return waitFor(
         [&](const xcb_generic_event_t *event) -> std::optional<Answer> {
@@ -188,7 +191,7 @@ X11SelectionReader::Answer X11SelectionReader::convert(xcb_atom_t target, xcb_wi
                 return std::nullopt;
             const auto *notify = reinterpret_cast<const xcb_selection_notify_event_t *>(event);
             // An answer to an earlier request that timed out is not ours.
-            if (notify->requestor != m_window || notify->selection != m_clipboard || notify->target != target)
+            if (notify->requestor != m_window || notify->selection != m_selection || notify->target != target)
                 return std::nullopt;
             return notify->property == XCB_ATOM_NONE ? Answer::refused : Answer::ready;
         },
@@ -320,4 +323,19 @@ PasteboardRead X11SelectionReader::fetchIncremental(xcb_window_t selectionOwner,
         }
         data.append(static_cast<const char *>(xcb_get_property_value(chunk.get())), length);
     }
+}
+
+PasteboardRead X11SelectionReader::readFirst(const QList<QByteArray> &candidates, qint64 maxBytes, bool text)
+{
+    PasteboardRead result = PasteboardRead::missing();
+    for (const QByteArray &target : candidates) {
+        result = read(target, maxBytes);
+        if (result.status == PasteboardRead::Status::data && text) {
+            result.data = X11ClipboardTargets::toUtf8Text(target, result.data);
+            result.byteCount = result.data.size();
+        }
+        if (result.status != PasteboardRead::Status::unavailable || result.timedOut)
+            break;
+    }
+    return result;
 }

@@ -1,7 +1,7 @@
 #pragma once
-// Reads the CLIPBOARD selection on a private X connection and window, one conversion at a time, each
-// bounded by a timeout, with INCR transfers for large data. Blocking: call it from a worker thread, and
-// from one thread at a time.
+// Reads an X11 selection (CLIPBOARD unless told otherwise) on a private X connection and window, one
+// conversion at a time, each bounded by a timeout, with INCR transfers for large data. Blocking: call it
+// from a worker thread, and from one thread at a time.
 
 #include "platform/Pasteboard.h"
 
@@ -20,7 +20,8 @@ public:
         QList<QByteArray> names;
     };
 
-    explicit X11SelectionReader(std::chrono::milliseconds timeout = std::chrono::milliseconds(500));
+    explicit X11SelectionReader(std::chrono::milliseconds timeout = std::chrono::milliseconds(500),
+                                QByteArray selection = QByteArrayLiteral("CLIPBOARD"));
     ~X11SelectionReader();
     X11SelectionReader(const X11SelectionReader &) = delete;
     X11SelectionReader &operator=(const X11SelectionReader &) = delete;
@@ -31,6 +32,9 @@ public:
     // `timeout` bounds the wait for the owner's answer and, in an INCR
     // transfer, the wait for each further chunk.
     PasteboardRead read(const QByteArray &target, qint64 maxBytes);
+    // The first of `candidates` that answers with data (text targets turned into UTF-8 when `text`); an
+    // owner that does not answer at all is not asked again for the others.
+    PasteboardRead readFirst(const QList<QByteArray> &candidates, qint64 maxBytes, bool text);
 
 private:
     enum class Answer { ready, refused, timedOut, ownerGone, failed };
@@ -51,11 +55,12 @@ private:
     Answer waitFor(Accept accept, xcb_window_t owner);
 
     std::chrono::milliseconds m_timeout;
+    QByteArray m_selectionName;
     xcb_connection_t *m_connection = nullptr;
     xcb_window_t m_root = 0;
     xcb_window_t m_window = 0;
     xcb_window_t m_listedOwner = 0; // the owner of the last targets()
-    xcb_atom_t m_clipboard = 0;
+    xcb_atom_t m_selection = 0;
     xcb_atom_t m_targets = 0;
     xcb_atom_t m_incr = 0;
     xcb_atom_t m_property = 0;

@@ -1,5 +1,7 @@
 #include "platform/sim/SimAccessibilityNode.h"
 
+#include "platform/AccessibilityText.h"
+
 SimAccessibilityNode::SimAccessibilityNode(std::shared_ptr<Process> process)
     : m_process(std::move(process))
 {
@@ -96,5 +98,65 @@ bool SimAccessibilityNode::press()
     if (!m_process->responding)
         return false;
     m_process->focused = weak_from_this();
+    return true;
+}
+
+bool SimAccessibilityNode::isTextEditable()
+{
+    return m_process->responding && textEditable;
+}
+
+SimAccessibilityNode &SimAccessibilityNode::setText(const QString &value, AccessibilityTextRange selection)
+{
+    set(AccessibilityAttribute::value, value);
+    set(AccessibilityAttribute::characterCount, double(AccessibilityText::characterCount(value)));
+    set(AccessibilityAttribute::selectedTextRange, selection);
+    set(AccessibilityAttribute::selectedText, AccessibilityText::slice(value, selection).value_or(QString()));
+    return *this;
+}
+
+bool SimAccessibilityNode::replaceText(const AccessibilityTextRange &range, const QString &text)
+{
+    writes.append({range, text});
+    if (!m_process->responding || !textEditable || textWrite == TextWrite::refuses || writesLeft == 0)
+        return false;
+    if (writesLeft > 0)
+        --writesLeft;
+    const std::optional<QString> value = m_attributes.value(int(AccessibilityAttribute::value)).string();
+    if (!value)
+        return false;
+    QString written = text;
+    const TextWrite behaviour = faultyWrites == 0 ? TextWrite::replaces : textWrite;
+    if (faultyWrites > 0)
+        --faultyWrites;
+    switch (behaviour) {
+    case TextWrite::ignores:
+        return true;
+    case TextWrite::deletesOnly:
+        written.clear();
+        break;
+    case TextWrite::truncates:
+        written = text.left(text.size() / 2);
+        break;
+    case TextWrite::replaces:
+    case TextWrite::refuses:
+        break;
+    }
+    const std::optional<QString> changed = AccessibilityText::replacing(*value, range, written);
+    if (!changed)
+        return false;
+    const qint64 caret = range.location + AccessibilityText::characterCount(written);
+    setText(*changed, AccessibilityTextRange{caret, 0});
+    return true;
+}
+
+bool SimAccessibilityNode::replaceAllText(const QString &text)
+{
+    writes.append({{}, text, true});
+    if (!m_process->responding || !textEditable || writesLeft == 0)
+        return false;
+    if (writesLeft > 0)
+        --writesLeft;
+    setText(text, AccessibilityTextRange{AccessibilityText::characterCount(text), 0});
     return true;
 }

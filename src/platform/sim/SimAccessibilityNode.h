@@ -28,6 +28,15 @@ public:
         bool acceptsFocus = true;
     };
 
+    // How the element takes a text written into it (replaceText).
+    enum class TextWrite {
+        replaces,    // as asked: the range gives way to the text, the caret ends after it
+        refuses,     // answers false and changes nothing
+        ignores,     // answers true and changes nothing
+        deletesOnly, // answers true, but only the range is deleted (a delete whose insert went missing)
+        truncates,   // answers true, but only the first half of the text arrives
+    };
+
     ~SimAccessibilityNode() override;
 
     // An application's root element (role AXApplication).
@@ -50,6 +59,27 @@ public:
     bool setFocused() override;
     bool press() override;
     bool isSameElement(const AccessibilityNode &other) const override { return &other == this; }
+    bool isTextEditable() override;
+    bool replaceText(const AccessibilityTextRange &range, const QString &text) override;
+    // Taken whatever `textWrite` says, while the element is editable and has writes left.
+    bool replaceAllText(const QString &text) override;
+
+    // The element's text as a person sets it: value, selection (range and text) and character count.
+    SimAccessibilityNode &setText(const QString &value, AccessibilityTextRange selection = {});
+    // Whether replaceText works at all (editable) and how; `writesLeft` counts the writes still taken
+    // (negative: no limit), after which every write is refused.
+    bool textEditable = false;
+    TextWrite textWrite = TextWrite::replaces;
+    // How many replaceText calls go as `textWrite` says before the element replaces as asked (negative: all).
+    int faultyWrites = -1;
+    int writesLeft = -1;
+    // Every replaceText and replaceAllText call, in order (the whole text for the latter: `whole` true).
+    struct Write {
+        AccessibilityTextRange range;
+        QString text;
+        bool whole = false;
+    };
+    QList<Write> writes;
 
 private:
     explicit SimAccessibilityNode(std::shared_ptr<Process> process);

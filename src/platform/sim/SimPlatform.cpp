@@ -24,5 +24,7 @@ Platform SimPlatform::platform()
     p.secrets = &secrets;
     p.languageModel = &languageModel;
     p.textRecognizer = &textRecognizer;
+    p.primarySelection = &primarySelection;
+    p.textServices = &textServices;
     return p;
 }

@@ -21,6 +21,8 @@
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimLanguageModel.h"
 #include "platform/sim/SimTextRecognizer.h"
+#include "platform/sim/SimPrimarySelection.h"
+#include "platform/sim/SimTextServices.h"
 
 #include <QTemporaryDir>
 
@@ -49,5 +51,7 @@ public:
     SimSecretStore secrets;
     SimLanguageModel languageModel{clock};
     SimTextRecognizer textRecognizer{clock};
+    SimPrimarySelection primarySelection;
+    SimTextServices textServices;
     // (each simulated backend is added here as a member, constructed in SimPlatform.cpp)
 };

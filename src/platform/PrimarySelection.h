@@ -1,0 +1,24 @@
+#pragma once
+// The text the person selected last in any application (on X11 the PRIMARY selection), for commands
+// that work on "the current selection" where the selecting application cannot be asked directly. Reads
+// never block the main thread and are bounded in time and size.
+
+#include "platform/Pasteboard.h"
+#include "platform/Task.h"
+
+#include <QObject>
+
+class PrimarySelection : public QObject {
+    Q_OBJECT
+public:
+    // False when there is no selection to ask for (no display).
+    virtual bool isAvailable() const = 0;
+#ifndef Q_MOC_RUN
+    // The selected text as UTF-8: data, unavailable (nothing selected, no text, no answer in time) or
+    // overLimit beyond `maxBytes`. Awaiting gives none when the awaiting task was cancelled.
+    virtual Task<PasteboardRead> readText(qint64 maxBytes) = 0;
+#endif
+
+protected:
+    using QObject::QObject;
+};

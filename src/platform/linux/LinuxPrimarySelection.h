@@ -1,0 +1,25 @@
+#pragma once
+// The X11 PRIMARY selection, read on a worker thread over a connection of its own (an owner that does not
+// answer costs a timeout there, never a frozen main thread).
+
+#include "platform/PrimarySelection.h"
+
+#include <QThreadPool>
+
+#include <memory>
+
+class X11SelectionReader;
+
+class LinuxPrimarySelection : public PrimarySelection {
+    Q_OBJECT
+public:
+    explicit LinuxPrimarySelection(QObject *parent = nullptr);
+    ~LinuxPrimarySelection() override;
+
+    bool isAvailable() const override;
+    Task<PasteboardRead> readText(qint64 maxBytes) override;
+
+private:
+    std::shared_ptr<X11SelectionReader> m_reader;
+    QThreadPool m_thread;
+};

@@ -1,0 +1,145 @@
+#include "platform/linux/LinuxTextServices.h"
+
+#include "platform/linux/LinuxSpellingBusObject.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+
+#include <cmath>
+
+namespace {
+
+// Resumes the awaiting task when the call has an answer (or has timed out).
+class PendingCallAwaiter : public CancellableAwaiter {
+public:
+    explicit PendingCallAwaiter(const QDBusPendingCall &call)
+        : m_watcher(std::make_unique<QDBusPendingCallWatcher>(call))
+    {
+    }
+    bool await_ready() const noexcept { return m_watcher->isFinished(); }
+    template<typename P>
+    bool await_suspend(std::coroutine_handle<P> h)
+    {
+        if (!attach(h))
+            return false;
+        QObject::connect(m_watcher.get(), &QDBusPendingCallWatcher::finished, m_watcher.get(),
+                         [resume = resumer()] { resume(true); });
+        return true;
+    }
+    QDBusMessage reply() const { return m_watcher->reply(); }
+
+private:
+    void disarm() override { m_watcher.release()->deleteLater(); }
+    std::unique_ptr<QDBusPendingCallWatcher> m_watcher;
+};
+
+} // namespace
+
+LinuxTextServices::LinuxTextServices(QObject *parent)
+    : TextServices(parent)
+{
+}
+
+LinuxTextServices::~LinuxTextServices()
+{
+    withdrawSpellingService();
+    for (const Task<> &task : std::as_const(m_answers))
+        task.cancel();
+}
+
+bool LinuxTextServices::offerSpellingService(SpellingHandler handler)
+{
+    withdrawSpellingService();
+    m_handler = std::move(handler);
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        qWarning("No session bus: the spelling check cannot be started from other applications (%s).",
+                 qPrintable(bus.lastError().message()));
+        return false;
+    }
+    m_object = new LinuxSpellingBusObject(*this);
+    if (!bus.registerObject(objectPath, m_object, QDBusConnection::ExportScriptableSlots)) {
+        qWarning("Cannot export %s on the session bus: %s", qPrintable(objectPath), qPrintable(bus.lastError().message()));
+        delete m_object;
+        m_object = nullptr;
+        return false;
+    }
+    if (!bus.registerService(busName)) {
+        qWarning("Cannot take the bus name %s (another program holds it): the spelling check cannot be started from "
+                 "other applications.",
+                 qPrintable(busName));
+        bus.unregisterObject(objectPath);
+        delete m_object;
+        m_object = nullptr;
+        return false;
+    }
+    m_offering = true;
+    return true;
+}
+
+void LinuxTextServices::withdrawSpellingService()
+{
+    if (!m_offering)
+        return;
+    m_offering = false;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bus.unregisterService(busName);
+    bus.unregisterObject(objectPath);
+    delete m_object;
+    m_object = nullptr;
+}
+
+void LinuxTextServices::answer(const QDBusMessage &request, const QString &text)
+{
+    m_answers.removeIf([](const Task<> &task) { return task.isFinished(); });
+    m_answers.append(respond(request, text));
+}
+
+Task<> LinuxTextServices::respond(QDBusMessage request, QString text)
+{
+    const SpellingHandler handler = m_handler;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!handler) {
+        bus.send(request.createErrorReply(QDBusError::Failed, QStringLiteral("Tavlen offers no spelling check now.")));
+        co_return;
+    }
+    const std::optional<std::optional<QString>> refusal = co_await handler(std::move(text));
+    if (!refusal) {
+        bus.send(request.createErrorReply(QDBusError::Failed, QStringLiteral("Tavlen stopped before it could answer.")));
+        co_return;
+    }
+    if (*refusal)
+        bus.send(request.createErrorReply(refusedError, **refusal));
+    else
+        bus.send(request.createReply());
+}
+
+Task<TextServiceReply> LinuxTextServices::requestSpellingCheck(QString text, double timeout)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        co_return TextServiceReply{TextServiceReply::Status::unreachable,
+                                   QStringLiteral("There is no session bus to reach Tavlen through.")};
+    QDBusMessage call = QDBusMessage::createMethodCall(busName, objectPath, interfaceName, checkSpellingMethod);
+    call << text;
+    PendingCallAwaiter pending(bus.asyncCall(call, int(std::lround(timeout * 1000))));
+    const bool answered = co_await pending;
+    if (!answered)
+        co_return TextServiceReply{TextServiceReply::Status::unreachable, QStringLiteral("The request was cancelled.")};
+    const QDBusMessage reply = pending.reply();
+    if (reply.type() == QDBusMessage::ReplyMessage)
+        co_return TextServiceReply{TextServiceReply::Status::accepted, QString()};
+    if (reply.errorName() == refusedError)
+        co_return TextServiceReply{TextServiceReply::Status::refused, reply.errorMessage()};
+    if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.ServiceUnknown")
+        || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner"))
+        co_return TextServiceReply{TextServiceReply::Status::unreachable, QString()};
+    if (reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.NoReply")
+        || reply.errorName() == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
+        co_return TextServiceReply{TextServiceReply::Status::unreachable,
+                                   QStringLiteral("Tavlen did not answer in time. Try again in a moment.")};
+    co_return TextServiceReply{TextServiceReply::Status::unreachable, reply.errorMessage()};
+}
