@@ -76,8 +76,10 @@ SpellingPreviewView::SpellingPreviewView(QString original, bool intelligenceEnab
     m_originalBox = new GroupBox(QStringLiteral("Original"), m_palette, this);
     m_originalView = makeTextView(m_originalBox);
     m_originalView->setReadOnly(true);
-    m_originalView->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-    m_originalView->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Selectable with the pointer; no caret in a text that cannot be edited.
+    m_originalView->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_originalView->setCursorWidth(0);
+    m_originalView->setFocusPolicy(Qt::ClickFocus);
     m_originalView->setPlainText(m_original);
     m_originalView->setFixedHeight(originalHeight);
     m_originalView->setAccessibleName(QStringLiteral("Original text"));

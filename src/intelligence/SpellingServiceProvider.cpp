@@ -6,6 +6,7 @@
 #include "model/SettingsStore.h"
 #include "platform/TextServices.h"
 
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -104,6 +105,7 @@ void SpellingServiceProvider::openWindow(const QString &text, std::optional<Spel
         window->move(available.center() - QPoint(windowSize.width() / 2, windowSize.height() / 2));
     }
     m_previewWindow = window;
+    window->installEventFilter(this);
     window->show();
     window->raise();
     window->activateWindow();
@@ -117,6 +119,13 @@ void SpellingServiceProvider::closePreviewWindow()
         m_previewWindow.clear();
         window->close();
     }
+}
+
+bool SpellingServiceProvider::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close && watched == m_previewWindow.data())
+        m_previewWindow.clear();
+    return QObject::eventFilter(watched, event);
 }
 
 SpellingServiceContent *SpellingServiceProvider::previewContent() const

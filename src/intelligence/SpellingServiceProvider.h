@@ -48,6 +48,10 @@ public:
     QWidget *previewWindow() const { return m_previewWindow; }
     SpellingServiceContent *previewContent() const;
 
+protected:
+    // Forgets the review window as soon as it closes, however it was closed.
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void openWindow(const QString &text, std::optional<SpellingSelectionTarget> target);
 

@@ -207,8 +207,10 @@ void ClipboardPreviewActionMenu::openMenu()
 
 void ClipboardPreviewActionMenu::closeMenu()
 {
-    if (QWidget *list = m_menu.data())
+    if (QWidget *list = m_menu.data()) {
+        m_menu.clear();
         list->close();
+    }
 }
 
 void ClipboardPreviewActionMenu::choose(ClipboardAIAction action)

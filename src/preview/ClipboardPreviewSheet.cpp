@@ -3,6 +3,7 @@
 #include "ui/CornerPath.h"
 
 #include <QEvent>
+#include <QLayout>
 #include <QPainter>
 
 ClipboardPreviewSheet::ClipboardPreviewSheet(QWidget &host, std::function<Palette()> palette, double hostCornerRadius)
@@ -53,8 +54,12 @@ QRect ClipboardPreviewSheet::cardRect() const
 
 void ClipboardPreviewSheet::layoutContent()
 {
-    if (m_content)
+    if (m_content) {
         m_content->setGeometry(cardRect());
+        // Laid out now, so that its first paint already has its final sizes.
+        if (QLayout *layout = m_content->layout())
+            layout->activate();
+    }
     update();
 }
 
