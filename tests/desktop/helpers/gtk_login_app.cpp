@@ -67,6 +67,19 @@ void handle(Form *form, const std::string &line)
         say("awake");
     } else if (command == "geometry") {
         printFields(form);
+    } else if (command == "text") {
+        say(std::string("text ") + gtk_entry_get_text(GTK_ENTRY(form->email)));
+    } else if (command == "append") {
+        // The person types at the end of the e-mail field.
+        gint position = gtk_entry_get_text_length(GTK_ENTRY(form->email));
+        gtk_editable_insert_text(GTK_EDITABLE(form->email), argument.c_str(), int(argument.size()), &position);
+        say("appended");
+    } else if (command == "selectrange") {
+        int start = 0;
+        int length = 0;
+        std::sscanf(argument.c_str(), "%d %d", &start, &length);
+        gtk_editable_select_region(GTK_EDITABLE(form->email), start, start + length);
+        say("selected range");
     }
 }
 

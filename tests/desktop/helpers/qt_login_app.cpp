@@ -6,6 +6,9 @@
 //   focus email|password
 //   hang SECONDS       stops the event loop for that long (a hung application); prints "awake" afterwards
 //   geometry           prints the "field" lines again
+//   text               prints "text <the e-mail field's text>"
+//   append TEXT        types TEXT at the end of the e-mail field; prints "appended"
+//   selectrange S N    selects N characters of the e-mail field from S; prints "selected range"
 #include <QApplication>
 #include <QFormLayout>
 #include <QLineEdit>
@@ -101,6 +104,15 @@ int main(int argc, char **argv)
                 say("awake");
             } else if (command == "geometry") {
                 printFields();
+            } else if (command == "text") {
+                say("text " + emailEdit->text().toUtf8());
+            } else if (command == "append") {
+                emailEdit->end(false);
+                emailEdit->insert(QString::fromUtf8(words.mid(1).join(' ')));
+                say("appended");
+            } else if (command == "selectrange") {
+                emailEdit->setSelection(words.value(1).toInt(), words.value(2).toInt());
+                say("selected range");
             }
         }
     });

@@ -1,0 +1,254 @@
+// The spelling check of another application's selection on the test desktop, in a Qt and a GTK 3
+// application: `tavlen --check-spelling` hands the selected text over the session bus to the spelling
+// service (here in the test's own process), which asks the test's model server on 127.0.0.1 and opens the
+// review window; Replace writes the correction into the selection and the field reads back exactly, while
+// a field the person changed during the review is left as the person left it. Refusals come back as the
+// bus's error text and are shown by the command.
+
+#include "DesktopTest.h"
+#include "LocalModelServer.h"
+
+#include "app/AppState.h"
+#include "intelligence/ClipboardAIController.h"
+#include "intelligence/ClipboardAIError.h"
+#include "intelligence/SpellingServiceContent.h"
+#include "intelligence/SpellingServiceProvider.h"
+#include "model/ICloudKeyValueSync.h"
+#include "model/SettingsStore.h"
+#include "model/UnavailableKeyValueStore.h"
+#include "platform/Accessibility.h"
+#include "platform/AccessibilityAttribute.h"
+#include "platform/AccessibilityValue.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxTextServices.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+
+// libatspi abandons the D-Bus call (with its timeout and closure) of each request an application left
+// unanswered; that is its leak, not ours.
+extern "C" const char *__asan_default_options()
+{
+    return "fast_unwind_on_malloc=0";
+}
+extern "C" const char *__lsan_default_suppressions()
+{
+    return "leak:dbind_send_and_allow_reentry\n";
+}
+
+namespace {
+
+const QString misspelled = QStringLiteral("Teh quick brwn fox");
+const QString corrected = QStringLiteral("The quick brown fox");
+
+// A program of the test run to the end (or until told to stop) while this process keeps serving the bus.
+struct Command {
+    explicit Command(const QString &program, const QStringList &arguments)
+    {
+        process.start(program, arguments);
+    }
+    ~Command()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished(2000);
+        }
+    }
+    bool finish(int timeoutMs = 25000)
+    {
+        return DesktopTest::waitUntil([this] { return process.state() == QProcess::NotRunning; }, timeoutMs);
+    }
+    QString errors()
+    {
+        standardError += process.readAllStandardError();
+        return QString::fromUtf8(standardError);
+    }
+    QProcess process;
+    QByteArray standardError;
+};
+
+QString tavlenPath()
+{
+    // The program itself lies one folder above the tests.
+    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../tavlen"));
+}
+
+class SpellingServiceDesktop : public ::testing::TestWithParam<const char *> {
+protected:
+    void SetUp() override
+    {
+        TAVLEN_REQUIRE_DESKTOP();
+        ASSERT_TRUE(QFileInfo::exists(tavlenPath())) << "build the tavlen program first: " << tavlenPath().toStdString();
+        server.completion = [](const LocalModelServer::Request &) { return LocalModelServer::answer(corrected); };
+        qputenv("TAVLEN_MODEL_ENDPOINT", server.baseUrl().toUtf8());
+        platform = std::make_unique<LinuxPlatform>();
+        appState = std::make_unique<AppState>(platform->platform(), cloud);
+        appState->settings()->update([](UserSettingsData &s) { s.aiEnabled = true; });
+        provider = std::make_unique<SpellingServiceProvider>(*appState->settings(), *appState->ai(), platform->platform());
+        ASSERT_TRUE(provider->install()) << "the spelling service could not take its name on the session bus";
+    }
+    void TearDown() override
+    {
+        provider.reset();
+        appState.reset();
+        platform.reset();
+        qunsetenv("TAVLEN_MODEL_ENDPOINT");
+    }
+
+    // Starts the login form with the misspelled text in its e-mail field, selected, and waits until its
+    // selection can be read over the accessibility bus.
+    bool startApp()
+    {
+        app = std::make_unique<DesktopTest::ChildProcess>(DesktopTest::helperPath(QString::fromLatin1(GetParam())),
+                                                          QStringList{QStringLiteral("--email"), misspelled});
+        if (!app->waitForLine("ready", 10000))
+            return false;
+        return DesktopTest::waitUntil([this] {
+            app->writeLine("select");
+            if (!app->waitForLine("selected", 5000))
+                return false;
+            const AccessibilityElement field = platform->platform()
+                                                   .accessibility->applicationElement(app->pid())
+                                                   .attribute(AccessibilityAttribute::focusedElement)
+                                                   .element()
+                                                   .value_or(AccessibilityElement());
+            return field.attribute(AccessibilityAttribute::selectedText).string() == misspelled;
+        }, 15000);
+    }
+    QString fieldText()
+    {
+        app->writeLine("text");
+        const std::optional<QByteArray> line = app->waitForLine("text ", 5000);
+        return line ? QString::fromUtf8(line->mid(5)) : QStringLiteral("<no answer>");
+    }
+    SpellingPreviewView *panel() const
+    {
+        return provider->previewContent() ? provider->previewContent()->panel() : nullptr;
+    }
+    // `tavlen --check-spelling`, as a key binding runs it; waits for the review window's result.
+    bool checkSelection()
+    {
+        Command command(tavlenPath(), {QStringLiteral("--check-spelling")});
+        const bool finished = command.finish();
+        EXPECT_TRUE(finished);
+        EXPECT_EQ(command.process.exitCode(), 0) << command.errors().toStdString();
+        return DesktopTest::waitUntil([this] { return panel() && !panel()->isLoading(); }, 15000);
+    }
+
+    LocalModelServer server;
+    UnavailableKeyValueStore store;
+    ICloudKeyValueSync cloud{store};
+    std::unique_ptr<LinuxPlatform> platform;
+    std::unique_ptr<AppState> appState;
+    std::unique_ptr<SpellingServiceProvider> provider;
+    std::unique_ptr<DesktopTest::ChildProcess> app;
+};
+
+TEST_P(SpellingServiceDesktop, ReplaceWritesTheCorrectionIntoTheSelection)
+{
+    ASSERT_TRUE(startApp());
+    ASSERT_TRUE(checkSelection());
+    SpellingPreviewView *review = panel();
+    EXPECT_EQ(review->original(), misspelled);
+    EXPECT_EQ(review->corrected(), corrected);
+    EXPECT_TRUE(review->canReplace()) << "the selection was captured over the accessibility bus";
+    ASSERT_FALSE(server.completions().isEmpty());
+    EXPECT_TRUE(server.completions().last().json().value("messages").toArray().last().toObject().value("content")
+                    .toString().contains(misspelled));
+    DesktopTest::screenshot(QStringLiteral("spelling-review-%1").arg(QString::fromLatin1(GetParam())));
+
+    // The review window may hold the keyboard now: the replacement goes to the captured field anyway.
+    review->applyReplacement();
+    EXPECT_EQ(review->errorMessage(), std::nullopt);
+    EXPECT_EQ(provider->previewWindow(), nullptr) << "a successful replacement closes the window";
+    EXPECT_EQ(fieldText(), corrected);
+}
+
+TEST_P(SpellingServiceDesktop, AChangeDuringTheReviewRefusesTheReplacement)
+{
+    ASSERT_TRUE(startApp());
+    ASSERT_TRUE(checkSelection());
+    ASSERT_TRUE(panel()->canReplace());
+    app->writeLine("append  jumps");
+    ASSERT_TRUE(app->waitForLine("appended"));
+    const QString left = misspelled + QStringLiteral(" jumps");
+    ASSERT_EQ(fieldText(), left);
+
+    panel()->applyReplacement();
+    EXPECT_TRUE(panel()->errorMessage().value_or(QString()).startsWith(QStringLiteral("The selection changed")));
+    EXPECT_NE(provider->previewWindow(), nullptr) << "the window stays, with the correction to copy";
+    EXPECT_EQ(fieldText(), left);
+}
+
+TEST_P(SpellingServiceDesktop, AMovedSelectionRefusesTheReplacement)
+{
+    ASSERT_TRUE(startApp());
+    ASSERT_TRUE(checkSelection());
+    app->writeLine("selectrange 4 5");
+    ASSERT_TRUE(app->waitForLine("selected range"));
+    panel()->applyReplacement();
+    EXPECT_TRUE(panel()->errorMessage().has_value());
+    EXPECT_EQ(fieldText(), misspelled);
+}
+
+INSTANTIATE_TEST_SUITE_P(Toolkits, SpellingServiceDesktop, ::testing::Values("qt_login_app", "gtk_login_app"));
+
+TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndTheCommandShowsThem)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxPlatform platform;
+    UnavailableKeyValueStore store;
+    ICloudKeyValueSync cloud{store};
+    AppState appState(platform.platform(), cloud);
+    SpellingServiceProvider provider(*appState.settings(), *appState.ai(), platform.platform());
+
+    // Nobody offers the service yet.
+    {
+        Command command(tavlenPath(), {QStringLiteral("--check-spelling")});
+        // The command prints what it shows; here it has no selection to send, or no Tavlen to send it to.
+        ASSERT_TRUE(DesktopTest::waitUntil([&] { return command.errors().contains(QStringLiteral("tavlen: ")); }, 20000));
+    }
+    ASSERT_TRUE(provider.install());
+    struct Row {
+        const char *what;
+        bool aiEnabled;
+        QString text;
+        QString message;
+    };
+    const QList<Row> rows{
+        {"local intelligence off", false, misspelled, SpellingServiceProvider::intelligenceOffMessage},
+        {"only spaces", true, QStringLiteral("   "), QStringLiteral("There is no text to analyze.")},
+        {"too long", true, QString(1600, QLatin1Char('x')), ClipboardAIError::selectionTooLong().localizedDescription()},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        appState.settings()->update([&](UserSettingsData &s) { s.aiEnabled = row.aiEnabled; });
+        Command call(QStringLiteral("dbus-send"),
+                     {QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                      QStringLiteral("--dest=") + LinuxTextServices::busName, LinuxTextServices::objectPath,
+                      LinuxTextServices::interfaceName + QStringLiteral(".") + LinuxTextServices::checkSpellingMethod,
+                      QStringLiteral("string:") + row.text});
+        ASSERT_TRUE(call.finish());
+        EXPECT_NE(call.process.exitCode(), 0);
+        const QString errors = call.errors();
+        EXPECT_TRUE(errors.contains(LinuxTextServices::refusedError)) << errors.toStdString();
+        EXPECT_TRUE(errors.contains(row.message)) << errors.toStdString();
+        EXPECT_EQ(provider.previewWindow(), nullptr);
+    }
+
+    // The command shows a refusal to the person (and prints it).
+    appState.settings()->update([](UserSettingsData &s) { s.aiEnabled = false; });
+    DesktopTest::ChildProcess app(DesktopTest::helperPath(QStringLiteral("qt_login_app")), {QStringLiteral("--email"), misspelled});
+    ASSERT_TRUE(app.waitForLine("ready", 10000));
+    app.writeLine("select");
+    ASSERT_TRUE(app.waitForLine("selected"));
+    Command command(tavlenPath(), {QStringLiteral("--check-spelling")});
+    ASSERT_TRUE(DesktopTest::waitUntil(
+        [&] { return command.errors().contains(SpellingServiceProvider::intelligenceOffMessage); }, 20000))
+        << command.errors().toStdString();
+    EXPECT_EQ(command.process.state(), QProcess::Running) << "the message stays on screen until answered";
+}
+
+} // namespace
