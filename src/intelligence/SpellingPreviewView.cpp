@@ -28,14 +28,6 @@ QPlainTextEdit *makeTextView(QWidget *parent)
     return view;
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 SpellingPreviewView::SpellingPreviewView(QString original, bool intelligenceEnabled, bool canReplace,
@@ -301,10 +293,10 @@ void SpellingPreviewView::keyPressEvent(QKeyEvent *event)
 void SpellingPreviewView::applyPalette()
 {
     const Palette colors = m_palette ? m_palette() : Palette();
-    setTextColor(m_title, colors.primary());
-    setTextColor(m_explanation, colors.secondary());
-    setTextColor(m_note, colors.secondary());
-    setTextColor(m_error, colors.system(SystemColor::red));
+    Palette::setTextColor(m_title, colors.primary());
+    Palette::setTextColor(m_explanation, colors.secondary());
+    Palette::setTextColor(m_note, colors.secondary());
+    Palette::setTextColor(m_error, colors.system(SystemColor::red));
     for (QPlainTextEdit *view : {m_originalView, m_editor}) {
         QPalette palette = view->palette();
         palette.setColor(QPalette::Text, colors.primary());
@@ -329,5 +321,5 @@ void SpellingPreviewView::paintEvent(QPaintEvent *)
 {
     const Palette colors = m_palette ? m_palette() : Palette();
     QPainter painter(this);
-    painter.fillRect(rect(), colors.isDark() ? QColor(30, 30, 32) : QColor(246, 246, 248));
+    painter.fillRect(rect(), colors.windowBackground());
 }

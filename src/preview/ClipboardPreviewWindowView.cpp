@@ -39,14 +39,6 @@ QLabel *makeLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
     return label;
 }
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
-}
-
 QPlainTextEdit *makeTextView(int pixelSize, QWidget *parent)
 {
     auto *view = new QPlainTextEdit(parent);
@@ -244,12 +236,12 @@ void ClipboardPreviewWindowView::applyPalette()
 {
     const Palette colors = palette();
     for (QWidget *primary : {static_cast<QWidget *>(m_title), static_cast<QWidget *>(m_textView)})
-        setTextColor(primary, colors.primary());
+        Palette::setTextColor(primary, colors.primary());
     for (QWidget *secondary : {m_subtitle, m_position, m_placeholder, m_formatsTitle})
-        setTextColor(secondary, colors.secondary());
+        Palette::setTextColor(secondary, colors.secondary());
     for (QWidget *tertiary : {m_note, m_formatsEmpty, m_hints})
-        setTextColor(tertiary, colors.tertiary());
-    setTextColor(m_linkView, colors.system(SystemColor::blue));
+        Palette::setTextColor(tertiary, colors.tertiary());
+    Palette::setTextColor(m_linkView, colors.system(SystemColor::blue));
     // The keys stand out from what they do.
     QStringList hints;
     const QString key = colors.secondary().name(QColor::HexArgb);

@@ -1,5 +1,7 @@
 #include "ui/Palette.h"
 
+#include <QWidget>
+
 #include <algorithm>
 
 Palette Palette::from(const Appearance *appearance, const QColor &accent)
@@ -69,4 +71,12 @@ QColor Palette::withOpacity(QColor color, double opacity)
 {
     color.setAlphaF(float(std::clamp(color.alphaF() * opacity, 0.0, 1.0)));
     return color;
+}
+
+void Palette::setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    widget->setPalette(palette);
 }

@@ -7,6 +7,8 @@
 
 #include <QColor>
 
+class QWidget;
+
 enum class SystemColor {
     red,
     orange,
@@ -44,4 +46,6 @@ struct Palette {
     static QColor white(double opacity);
     static QColor black(double opacity);
     static QColor withOpacity(QColor color, double opacity);
+    // Gives a label's or text view's text this colour (in its widget palette).
+    static void setTextColor(QWidget *widget, const QColor &color);
 };

@@ -7,7 +7,6 @@
 #include "platform/sim/SimPlatform.h"
 #include "ui/PushButton.h"
 
-#include <QDir>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -123,13 +122,8 @@ TEST(ClipboardAIResultViewTest, Snapshot)
         palette.setColor(QPalette::Window, scheme == ColorScheme::dark ? QColor(38, 38, 41) : QColor(252, 252, 253));
         card.setPalette(palette);
         sheet.view.setParent(&card);
-        card.show();
-        QCoreApplication::processEvents();
-        QImage image(card.size(), QImage::Format_ARGB32_Premultiplied);
-        card.render(&image);
-        image.save(QDir(DesktopTest::snapshotDirectory())
-                       .filePath(scheme == ColorScheme::dark ? QStringLiteral("result-sheet-dark.png")
-                                                             : QStringLiteral("result-sheet-light.png")));
+        DesktopTest::renderSnapshot(card, scheme == ColorScheme::dark ? QStringLiteral("result-sheet-dark")
+                                                                      : QStringLiteral("result-sheet-light"));
         sheet.view.setParent(nullptr);
     }
 }

@@ -9,7 +9,6 @@
 #include "ui/GroupBox.h"
 #include "ui/PushButton.h"
 
-#include <QDir>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -206,17 +205,6 @@ TEST(SpellingPreviewViewTest, SwitchingIntelligenceOffClosesAndARunningCheckLeav
     EXPECT_EQ(closing.closes, 0);
 }
 
-QImage render(QWidget &view, const QString &name)
-{
-    view.show();
-    QCoreApplication::processEvents();
-    QImage image(view.size(), QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
-    image.save(QDir(DesktopTest::snapshotDirectory()).filePath(name + QStringLiteral(".png")));
-    return image;
-}
-
 TEST(SpellingPreviewViewTest, SnapshotsOfTheReviewWindow)
 {
     for (const ColorScheme scheme : {ColorScheme::dark, ColorScheme::light}) {
@@ -226,15 +214,15 @@ TEST(SpellingPreviewViewTest, SnapshotsOfTheReviewWindow)
         panel.view->applyPalette();
         panel.finishCheck();
         const bool dark = scheme == ColorScheme::dark;
-        const QImage image = render(*panel.view, dark ? QStringLiteral("spelling-review-dark") : QStringLiteral("spelling-review-light"));
+        const QImage image = DesktopTest::renderSnapshot(*panel.view, dark ? QStringLiteral("spelling-review-dark") : QStringLiteral("spelling-review-light"));
         // The background follows the scheme.
         EXPECT_EQ(image.pixelColor(4, 4).lightness() < 128, dark);
     }
     Panel checking(original, correction, false);
-    render(*checking.view, QStringLiteral("spelling-review-checking"));
+    DesktopTest::renderSnapshot(*checking.view, QStringLiteral("spelling-review-checking"));
     Panel failed(original, ClipboardAIError::unavailable(), true);
     failed.finishCheck();
-    render(*failed.view, QStringLiteral("spelling-review-error"));
+    DesktopTest::renderSnapshot(*failed.view, QStringLiteral("spelling-review-error"));
 }
 
 } // namespace

@@ -22,7 +22,6 @@
 #include "ui/PushButton.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -240,11 +239,6 @@ QImage grab(QWidget &widget)
     return image;
 }
 
-void save(const QImage &image, const QString &name)
-{
-    image.save(QDir(DesktopTest::snapshotDirectory()).filePath(name + QStringLiteral(".png")));
-}
-
 TEST(ClipboardPreviewAIActionsTest, Snapshots)
 {
     for (const ColorScheme scheme : {ColorScheme::dark, ColorScheme::light}) {
@@ -267,18 +261,18 @@ TEST(ClipboardPreviewAIActionsTest, Snapshots)
                                                                  ClipboardPreviewActionMenu::height + 6));
             painter.drawImage(at, grab(*menu->menu()));
         }
-        save(image, QStringLiteral("preview-action-menu") + suffix);
+        DesktopTest::saveSnapshot(image, QStringLiteral("preview-action-menu") + suffix);
         menu->closeMenu();
 
         preview.view()->runAIAction(ClipboardAIAction::summarize);
         QCoreApplication::processEvents();
-        save(grab(*preview.view()).copy(0, 0, 1100, 90), QStringLiteral("preview-action-running") + suffix);
+        DesktopTest::saveSnapshot(grab(*preview.view()).copy(0, 0, 1100, 90), QStringLiteral("preview-action-running") + suffix);
         preview.sim.clock.advance(1);
         QCoreApplication::processEvents();
-        save(grab(*preview.view()), QStringLiteral("preview-result-sheet") + suffix);
+        DesktopTest::saveSnapshot(grab(*preview.view()), QStringLiteral("preview-result-sheet") + suffix);
         preview.view()->setAIActionError(ClipboardAIError::unavailable().localizedDescription());
         QCoreApplication::processEvents();
-        save(grab(*preview.view()), QStringLiteral("preview-action-failed") + suffix);
+        DesktopTest::saveSnapshot(grab(*preview.view()), QStringLiteral("preview-action-failed") + suffix);
     }
 }
 

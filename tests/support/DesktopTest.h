@@ -21,6 +21,8 @@
 #include <QStringList>
 
 #include <functional>
+
+class QWidget;
 #include <optional>
 
 #include <gtest/gtest.h>
@@ -89,6 +91,12 @@ QString helperPath(const QString &name);
 
 // Directory for screenshots: $TAVLEN_SNAPSHOT_DIR, else <build dir>/snapshots (created on demand).
 QString snapshotDirectory();
+
+// Draws a widget and its children (shown first, offscreen) into snapshotDirectory()/<name>.png and returns the
+// picture. For views rendered without a desktop.
+QImage renderSnapshot(QWidget &widget, const QString &name);
+// Saves a picture made otherwise as snapshotDirectory()/<name>.png.
+void saveSnapshot(const QImage &image, const QString &name);
 
 // Takes a screenshot of the whole root window (both monitors) into snapshotDirectory()/<name>.png and loads it.
 // A null image on failure, with the reason in *error when given.

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QTest>
+#include <QWidget>
 
 #include <csignal>
 #include <sys/prctl.h>
@@ -186,6 +187,22 @@ QString snapshotDirectory()
     }
     QDir().mkpath(directory);
     return directory;
+}
+
+QImage renderSnapshot(QWidget &widget, const QString &name)
+{
+    widget.show();
+    QCoreApplication::processEvents();
+    QImage image(widget.size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    saveSnapshot(image, name);
+    return image;
+}
+
+void saveSnapshot(const QImage &image, const QString &name)
+{
+    image.save(QDir(snapshotDirectory()).filePath(name + QStringLiteral(".png")));
 }
 
 QImage screenshot(const QString &name, QString *error)

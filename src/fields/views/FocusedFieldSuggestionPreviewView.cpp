@@ -21,14 +21,6 @@
 
 namespace {
 
-void setTextColor(QWidget *widget, const QColor &color)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, color);
-    palette.setColor(QPalette::Text, color);
-    widget->setPalette(palette);
-}
-
 QString rgba(const QColor &color)
 {
     return QStringLiteral("rgba(%1,%2,%3,%4)").arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alpha());
@@ -331,11 +323,11 @@ void FocusedFieldSuggestionPreviewView::applyPalette()
 {
     const Palette colors = palette();
     for (QWidget *widget : std::as_const(m_primaryTexts))
-        setTextColor(widget, colors.primary());
+        Palette::setTextColor(widget, colors.primary());
     for (QLabel *label : std::as_const(m_secondaryLabels))
-        setTextColor(label, colors.secondary());
+        Palette::setTextColor(label, colors.secondary());
     for (QLabel *label : std::as_const(m_tertiaryLabels))
-        setTextColor(label, colors.tertiary());
+        Palette::setTextColor(label, colors.tertiary());
     for (QWidget *divider : std::as_const(m_dividers))
         divider->setStyleSheet(QStringLiteral("background: %1;").arg(rgba(Palette::withOpacity(colors.primary(), 0.1))));
     m_icon->setPixmap(m_symbols.pixmap(QStringLiteral("clock.arrow.circlepath"), 18, colors.secondary(), devicePixelRatioF()));
