@@ -57,6 +57,9 @@ ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &i
         searchable += QLatin1Char('\n') + item.fileName();
     if (entry.title != entry.text)
         searchable += QLatin1Char('\n') + entry.title;
+    // An image has no text of its own: what was recognised in it is how a person finds it again.
+    if (entry.type == ClipboardItemType::image && !item.aiExtractedText().isEmpty())
+        searchable += QLatin1Char('\n') + item.aiExtractedText();
     entry.searchText = normalizedText(searchable);
 
     QStringList analysis;

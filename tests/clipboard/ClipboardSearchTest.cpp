@@ -121,6 +121,19 @@ TEST_F(SearchTest, AnalysisTextOnlyWhenAsked)
     EXPECT_EQ(search("finance", std::nullopt, 10, true), QStringList{"a b c"});
 }
 
+TEST_F(SearchTest, TextRecognisedInAnImageIsFoundWithoutAskingForAnalysis)
+{
+    add(image(png(4, 3)));
+    ClipboardItem item = manager.items().first();
+    item.setAiExtractedText(QStringLiteral("Invoice 2041"));
+    manager.updateItem(item);
+    manager.searchIndex().waitForIdle();
+    const auto found = finish(manager.searchItems(std::nullopt, QStringLiteral("invoice"), false, 5000));
+    ASSERT_TRUE(found && *found);
+    ASSERT_EQ((*found)->size(), 1);
+    EXPECT_EQ((*found)->first().id(), item.id());
+}
+
 TEST_F(SearchTest, DropsDuplicatesAndHonoursTheLimit)
 {
     add(text("same"));

@@ -74,11 +74,9 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
     QPointer<ClipboardHistoryManager> weakHistory = history;
-    QPointer<AppState> weakState = appState;
-    m_search = [weakHistory, weakState](std::optional<ClipboardFilter> filter, QString query) {
-        // With local intelligence on, titles, tags and the text found in images are searched as well.
-        const bool includeAnalysisText = weakState && weakState->settings()->settings().aiEnabled;
-        return historySearch(weakHistory, std::move(filter), std::move(query), includeAnalysisText);
+    m_search = [weakHistory](std::optional<ClipboardFilter> filter, QString query) {
+        // The panel searches what was copied; analysed items must stay findable by their own text.
+        return historySearch(weakHistory, std::move(filter), std::move(query), false);
     };
 
     // The search field in its bar (placed in the header).
