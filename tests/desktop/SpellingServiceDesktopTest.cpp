@@ -7,6 +7,7 @@
 
 #include "DesktopTest.h"
 #include "LocalModelServer.h"
+#include "LoginFormApp.h"
 
 #include "app/AppState.h"
 #include "intelligence/ClipboardAIController.h"
@@ -101,13 +102,11 @@ protected:
     // selection can be read over the accessibility bus.
     bool startApp()
     {
-        app = std::make_unique<DesktopTest::ChildProcess>(DesktopTest::helperPath(QString::fromLatin1(GetParam())),
-                                                          QStringList{QStringLiteral("--email"), misspelled});
-        if (!app->waitForLine("ready", 10000))
+        app = std::make_unique<LoginFormApp>(QString::fromLatin1(GetParam()), misspelled);
+        if (!app->waitUntilReady())
             return false;
         return DesktopTest::waitUntil([this] {
-            app->writeLine("select");
-            if (!app->waitForLine("selected", 5000))
+            if (app->emailText() != misspelled)
                 return false;
             const AccessibilityElement field = platform->platform()
                                                    .accessibility->applicationElement(app->pid())
@@ -117,10 +116,11 @@ protected:
             return field.attribute(AccessibilityAttribute::selectedText).string() == misspelled;
         }, 15000);
     }
+    // The field's text as the form itself reports it, leaving its selection alone.
     QString fieldText()
     {
-        app->writeLine("text");
-        const std::optional<QByteArray> line = app->waitForLine("text ", 5000);
+        app->process().writeLine("text");
+        const std::optional<QByteArray> line = app->process().waitForLine("text ", 5000);
         return line ? QString::fromUtf8(line->mid(5)) : QStringLiteral("<no answer>");
     }
     SpellingPreviewView *panel() const
@@ -143,7 +143,7 @@ protected:
     std::unique_ptr<LinuxPlatform> platform;
     std::unique_ptr<AppState> appState;
     std::unique_ptr<SpellingServiceProvider> provider;
-    std::unique_ptr<DesktopTest::ChildProcess> app;
+    std::unique_ptr<LoginFormApp> app;
 };
 
 TEST_P(SpellingServiceDesktop, ReplaceWritesTheCorrectionIntoTheSelection)
@@ -171,8 +171,8 @@ TEST_P(SpellingServiceDesktop, AChangeDuringTheReviewRefusesTheReplacement)
     ASSERT_TRUE(startApp());
     ASSERT_TRUE(checkSelection());
     ASSERT_TRUE(panel()->canReplace());
-    app->writeLine("append  jumps");
-    ASSERT_TRUE(app->waitForLine("appended"));
+    app->process().writeLine("append  jumps");
+    ASSERT_TRUE(app->process().waitForLine("appended"));
     const QString left = misspelled + QStringLiteral(" jumps");
     ASSERT_EQ(fieldText(), left);
 
@@ -186,8 +186,8 @@ TEST_P(SpellingServiceDesktop, AMovedSelectionRefusesTheReplacement)
 {
     ASSERT_TRUE(startApp());
     ASSERT_TRUE(checkSelection());
-    app->writeLine("selectrange 4 5");
-    ASSERT_TRUE(app->waitForLine("selected range"));
+    app->process().writeLine("selectrange 4 5");
+    ASSERT_TRUE(app->process().waitForLine("selected range"));
     panel()->applyReplacement();
     EXPECT_TRUE(panel()->errorMessage().has_value());
     EXPECT_EQ(fieldText(), misspelled);
@@ -240,10 +240,9 @@ TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndTheCommandS
 
     // The command shows a refusal to the person (and prints it).
     appState.settings()->update([](UserSettingsData &s) { s.aiEnabled = false; });
-    DesktopTest::ChildProcess app(DesktopTest::helperPath(QStringLiteral("qt_login_app")), {QStringLiteral("--email"), misspelled});
-    ASSERT_TRUE(app.waitForLine("ready", 10000));
-    app.writeLine("select");
-    ASSERT_TRUE(app.waitForLine("selected"));
+    LoginFormApp app(QStringLiteral("qt_login_app"), misspelled);
+    ASSERT_TRUE(app.waitUntilReady());
+    ASSERT_EQ(app.emailText(), misspelled);
     Command command(tavlenPath(), {QStringLiteral("--check-spelling")});
     ASSERT_TRUE(DesktopTest::waitUntil(
         [&] { return command.errors().contains(SpellingServiceProvider::intelligenceOffMessage); }, 20000))
