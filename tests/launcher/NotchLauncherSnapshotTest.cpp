@@ -101,6 +101,9 @@ struct NotchLauncherSnapshotTest : LauncherTest {
 
     QImage snapshot(const QString &name)
     {
+        // A first paint asks for the thumbnails on screen; they are decoded before the picture is taken.
+        QImage first(view->size(), QImage::Format_ARGB32_Premultiplied);
+        view->render(&first, QPoint(), QRegion(), QWidget::DrawChildren);
         settle(0);
         QImage image(view->size() * 2, QImage::Format_ARGB32_Premultiplied);
         image.setDevicePixelRatio(2);
@@ -123,27 +126,31 @@ struct NotchLauncherSnapshotTest : LauncherTest {
 
     void fillHistory()
     {
-        QList<ClipboardItem> items;
-        items << item("text", "Quarterly report: revenue up 12 % on the year, costs flat", 1);
-        items << item("url", "https://example.org/articles/clipboard-history-done-right", 4);
+        // Copied over the last day, oldest first, so the timestamps read like a real history.
+        QList<std::pair<ClipboardItem, int>> items;
+        items.append({item("text", "Quarterly report: revenue up 12 % on the year, costs flat", 1), 1});
+        items.append({item("url", "https://example.org/articles/clipboard-history-done-right", 4), 4});
         ClipboardItem photo = item("image", QString(), 9);
         photo.setImageData(pictureBytes());
-        items << photo;
+        items.append({photo, 9});
         ClipboardItem files = item("file", QString(), 15);
         files.setFilePaths({"/home/ada/Documents/plan.pdf", "/home/ada/Documents/budget.ods", "/home/ada/notes.txt"});
-        items << files;
-        items << item("text", "Zażółć gęślą jaźń — pójdźże, kiń tę chmurność w głąb flaszy", 22);
-        items << item("text", "Ship it 🚀 and celebrate 🎉🥳", 40);
+        items.append({files, 15});
+        items.append({item("text", "Zażółć gęślą jaźń — pójdźże, kiń tę chmurność w głąb flaszy", 22), 22});
+        items.append({item("text", "Ship it 🚀 and celebrate 🎉🥳", 40), 40});
         ClipboardItem labelled = item("text", "ssh deploy@build.internal -p 2222", 61);
         labelled.setLabel("Server");
-        items << labelled;
-        items << item("text", "SELECT name, total FROM orders WHERE total > 100 ORDER BY total DESC;", 130);
-        items << item("url", "https://maps.example.com/?q=52.2297,21.0122", 300);
-        items << item("text", "Meeting moved to Thursday 10:30, room 4B", 600);
-        items << item("text", "שלום עולם — mixed right-to-left text", 1500);
-        items << item("text", "Remember: milk, eggs, coffee beans, basil", 2900);
-        for (auto it = items.crbegin(); it != items.crend(); ++it)
-            history->handleItemInserted(*it);
+        items.append({labelled, 61});
+        items.append({item("text", "SELECT name, total FROM orders WHERE total > 100 ORDER BY total DESC;", 130), 130});
+        items.append({item("url", "https://maps.example.com/?q=52.2297,21.0122", 300), 300});
+        items.append({item("text", "Meeting moved to Thursday 10:30, room 4B", 600), 600});
+        items.append({item("text", "שלום עולם — mixed right-to-left text", 1000), 1000});
+        items.append({item("text", "Remember: milk, eggs, coffee beans, basil", 1300), 1300});
+        for (qsizetype i = items.size() - 1; i >= 0; --i) {
+            history->handleItemInserted(items.at(i).first);
+            if (i > 0)
+                sim.clock.advance(60.0 * (items.at(i).second - items.at(i - 1).second));
+        }
     }
 
     void expandNotch(bool realNotch)
@@ -206,20 +213,32 @@ TEST_F(NotchLauncherSnapshotTest, ExpandedEmptyDarkAndLight)
 TEST_F(NotchLauncherSnapshotTest, TwelveMixedRowsWithSelectedAndHovered)
 {
     fillHistory();
-    expandNotch(false);
-    makeView(QSize(442, 560));
-    ASSERT_EQ(view->displayedClipboardItems().size(), 12);
-    model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
-    view->clipboardList()->pointerMoved(QPointF(200, 8 + 3 * 64 + 30));
-    model.setHighlightedClipboardItemID(std::nullopt);
-    model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
-    settle(1);
-    const QImage image = snapshot(QStringLiteral("panel-rows"));
-    const QRect list = view->clipboardList()->geometry();
-    // The selected row's dot is bright, an unselected one dim.
-    const double dotX = list.left() + 12 + 11;
-    EXPECT_GT(at(image, dotX, list.top() + 8 + 64 + 32).lightness(), 200);
-    EXPECT_LT(at(image, dotX, list.top() + 8 + 32).lightness(), 150);
+    for (const ColorScheme scheme : {ColorScheme::dark, ColorScheme::light}) {
+        sim.appearance.setColorScheme(scheme);
+        expandNotch(false);
+        makeView(QSize(442, 560));
+        ASSERT_EQ(view->displayedClipboardItems().size(), 12);
+        model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
+        view->clipboardList()->pointerMoved(QPointF(200, 8 + 3 * 64 + 30));
+        model.setHighlightedClipboardItemID(std::nullopt);
+        model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
+        settle(1);
+        const bool dark = scheme == ColorScheme::dark;
+        const QImage image = snapshot(dark ? QStringLiteral("panel-rows") : QStringLiteral("panel-rows-light"));
+        const QRect list = view->clipboardList()->geometry();
+        // The selected row's dot is strong, an unselected one faint.
+        const double dotX = list.left() + 12 + 11;
+        const QColor selectedDot = at(image, dotX, list.top() + 8 + 64 + 32);
+        const QColor otherDot = at(image, dotX, list.top() + 8 + 32);
+        if (dark) {
+            EXPECT_GT(selectedDot.lightness(), 200);
+            EXPECT_LT(otherDot.lightness(), 150);
+        } else {
+            EXPECT_LT(selectedDot.lightness(), 60);
+            EXPECT_GT(otherDot.lightness(), 100);
+        }
+        view.reset();
+    }
 }
 
 TEST_F(NotchLauncherSnapshotTest, RowSwipedTo68)

@@ -486,6 +486,36 @@ TEST_F(NotchLauncherViewTest, WithoutANotchNoHeaderControlNorTheLogoIsClipped)
     }
 }
 
+TEST_F(NotchLauncherViewTest, CopiesMadeWhileCollapsedPutTheNewestFirstInLine)
+{
+    // Collapsed, the selection follows the newest copy; open, it stays where the person put it.
+    struct Row {
+        const char *name;
+        bool expanded;
+        bool newestSelected;
+    };
+    for (const Row row : {Row{"collapsed", false, true}, Row{"expanded", true, false}}) {
+        history->deleteItems(history->items());
+        const QList<ClipboardItem> first = addItems(2);
+        makeView();
+        if (row.expanded)
+            expand();
+        model.setSelectedClipboardItemID(first.at(1).id()); // the older one
+        settle();
+        for (int i = 0; i < 3; ++i)
+            history->handleItemInserted(textItem(QStringLiteral("later %1").arg(i)));
+        settle();
+        ASSERT_EQ(view->displayedClipboardItems().size(), 5) << row.name;
+        const QUuid newest = view->displayedClipboardItems().first().id();
+        EXPECT_EQ(view->activeClipboardItemID() == newest, row.newestSelected) << row.name;
+        if (!row.newestSelected) {
+            EXPECT_EQ(view->activeClipboardItemID(), first.at(1).id()) << row.name;
+        }
+        view.reset();
+        model.setIsExpanded(false);
+    }
+}
+
 TEST_F(NotchLauncherViewTest, KeyTable)
 {
     const QList<ClipboardItem> items = addItems(3);

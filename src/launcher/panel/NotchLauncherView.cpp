@@ -620,8 +620,17 @@ void NotchLauncherView::displayedIdsChanged()
         return;
     if (m_callbacks.onContentLayoutChanged)
         m_callbacks.onContentLayoutChanged();
-    if (!m_isClipboardSearchFocused)
+    if (!m_isClipboardSearchFocused) {
+        // A collapsed panel keeps no selection of its own: after copies made meanwhile the newest item is the
+        // one selected, so opening by hovering (which, unlike the hot key, resets nothing) does not show the
+        // first copy of the day selected at the bottom, nor paste it on Return.
+        if (!m_model.isExpanded() && !m_model.demoClipboardItems() && !m_displayedClipboardItems.isEmpty()
+            && activeClipboardItemID() != m_displayedClipboardItems.first().id()) {
+            m_model.setSelectedClipboardItemID(m_displayedClipboardItems.first().id());
+            m_model.setHighlightedClipboardItemID(std::nullopt);
+        }
         ensureValidClipboardSelection();
+    }
     updateListState();
 }
 
