@@ -1,5 +1,5 @@
-// The panel's search reaches the analysis text (titles, tags, text found in images) only while local
-// intelligence is on.
+// The panel's search finds what was copied whether local intelligence is on or not: an analysed item by its
+// own text, an image by the text recognised in it.
 #include "LauncherTestFixture.h"
 
 #include "clipboard/ClipboardSearchIndex.h"
@@ -19,7 +19,7 @@ struct NotchLauncherAnalysisSearchTest : LauncherTest {
     NotchLauncherViewModel model;
 };
 
-TEST_F(NotchLauncherAnalysisSearchTest, FindsAnImageByItsRecognisedTextOnlyWithLocalIntelligenceOn)
+TEST_F(NotchLauncherAnalysisSearchTest, FindsItemsByWhatWasCopiedWhateverTheIntelligenceSetting)
 {
     ClipboardItem screenshot(QUuid::createUuid());
     screenshot.setTypeRawValue(QStringLiteral("image"));
@@ -32,6 +32,9 @@ TEST_F(NotchLauncherAnalysisSearchTest, FindsAnImageByItsRecognisedTextOnlyWithL
     ClipboardItem note(QUuid::createUuid());
     note.setTypeRawValue(QStringLiteral("text"));
     note.setText(QStringLiteral("lunch at noon"));
+    note.setAiTitle(QStringLiteral("Meal plan"));
+    note.setAiAnalyzedAt(sim.clock.now());
+    note.setAiAnalysisVersion(ClipboardItem::currentAnalysisVersion);
     history->handleItemInserted(note);
 
     NotchLauncherView view(sim.platform(), model, appState.get(), history.get(), {});
@@ -46,9 +49,10 @@ TEST_F(NotchLauncherAnalysisSearchTest, FindsAnImageByItsRecognisedTextOnlyWithL
         int found;
     };
     const Row rows[] = {
-        {false, QStringLiteral("2024-117"), 0},
+        {false, QStringLiteral("2024-117"), 1},
         {true, QStringLiteral("2024-117"), 1},
-        {true, QStringLiteral("finance"), 1},
+        {true, QStringLiteral("finance"), 0},
+        {true, QStringLiteral("meal"), 0},
         {true, QStringLiteral("lunch"), 1},
         {false, QStringLiteral("lunch"), 1},
     };
