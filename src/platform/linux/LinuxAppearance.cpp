@@ -1,57 +1,92 @@
 #include "platform/linux/LinuxAppearance.h"
 
-#include <QFile>
+#include <QDir>
 #include <QEvent>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>
 #include <QPalette>
-#include <QSettings>
 #include <QStandardPaths>
 
 #include <gio/gio.h>
 #include <xcb/xcb.h>
 
+#include <optional>
+
 namespace {
 
-// GNOME's setting, when its schema is installed (looking a missing schema up by name would abort).
-std::optional<bool> gnomeAnimationsEnabled()
+const char *const kInterfaceSchema = "org.gnome.desktop.interface";
+const char *const kAnimationsKey = "enable-animations";
+
+// GNOME's interface settings, when its schema is installed with the key (looking a missing schema up by
+// name would abort).
+GSettings *gnomeInterfaceSettings()
 {
     GSettingsSchemaSource *source = g_settings_schema_source_get_default();
     if (!source)
-        return std::nullopt;
-    GSettingsSchema *schema = g_settings_schema_source_lookup(source, "org.gnome.desktop.interface", TRUE);
+        return nullptr;
+    GSettingsSchema *schema = g_settings_schema_source_lookup(source, kInterfaceSchema, TRUE);
     if (!schema)
-        return std::nullopt;
-    const bool hasKey = g_settings_schema_has_key(schema, "enable-animations");
+        return nullptr;
+    const bool hasKey = g_settings_schema_has_key(schema, kAnimationsKey);
     g_settings_schema_unref(schema);
-    if (!hasKey)
-        return std::nullopt;
-    GSettings *settings = g_settings_new("org.gnome.desktop.interface");
-    const bool enabled = g_settings_get_boolean(settings, "enable-animations");
-    g_object_unref(settings);
-    return enabled;
+    return hasKey ? g_settings_new(kInterfaceSchema) : nullptr;
 }
 
+QString configFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+}
+
+QString gtkSettingsFolder()
+{
+    return configFolder() + QStringLiteral("/gtk-3.0");
+}
+
+QString gtkSettingsPath()
+{
+    return gtkSettingsFolder() + QStringLiteral("/settings.ini");
+}
+
+// Read with GLib's key-file parser, as GTK reads it; read afresh each time (no cache to go stale).
 std::optional<bool> gtkAnimationsEnabled()
 {
-    const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/gtk-3.0/settings.ini");
-    if (!QFile::exists(path))
-        return std::nullopt;
-    QSettings ini(path, QSettings::IniFormat);
-    const QVariant value = ini.value(QStringLiteral("Settings/gtk-enable-animations"));
-    if (!value.isValid())
-        return std::nullopt;
-    const QString text = value.toString().trimmed().toLower();
-    return !(text == QLatin1String("false") || text == QLatin1String("0"));
+    const QByteArray path = QFile::encodeName(gtkSettingsPath());
+    GKeyFile *file = g_key_file_new();
+    std::optional<bool> enabled;
+    if (g_key_file_load_from_file(file, path.constData(), G_KEY_FILE_NONE, nullptr)) {
+        if (gchar *value = g_key_file_get_value(file, "Settings", "gtk-enable-animations", nullptr)) {
+            const QString text = QString::fromUtf8(value).trimmed().toLower();
+            enabled = !(text == QLatin1String("false") || text == QLatin1String("0"));
+            g_free(value);
+        }
+    }
+    g_key_file_free(file);
+    return enabled;
 }
 
 } // namespace
 
 LinuxAppearance::LinuxAppearance(QObject *parent)
     : Appearance(parent)
-    , m_reduceMotion(readReduceMotion())
+    , m_gnomeInterface(gnomeInterfaceSettings())
 {
+    if (m_gnomeInterface) {
+        // GSettings announces a change of a key only after it was read with the handler connected:
+        // connect first, read below.
+        g_signal_connect(m_gnomeInterface, "changed::enable-animations", G_CALLBACK(gnomeSettingChanged), this);
+    } else {
+        m_gtkWatcher = new QFileSystemWatcher(this);
+        const auto changed = [this] {
+            watchGtkSettings();
+            refreshReduceMotion();
+        };
+        connect(m_gtkWatcher, &QFileSystemWatcher::fileChanged, this, changed);
+        connect(m_gtkWatcher, &QFileSystemWatcher::directoryChanged, this, changed);
+        watchGtkSettings();
+    }
+    m_reduceMotion = readReduceMotion();
     if (qApp)
         qApp->installEventFilter(this);
 }
@@ -60,17 +95,43 @@ LinuxAppearance::~LinuxAppearance()
 {
     if (qApp)
         qApp->removeEventFilter(this);
+    if (m_gnomeInterface) {
+        g_signal_handlers_disconnect_by_data(m_gnomeInterface, this);
+        g_object_unref(m_gnomeInterface);
+    }
 }
 
-bool LinuxAppearance::readReduceMotion()
+void LinuxAppearance::gnomeSettingChanged(GSettings *, char *, void *self)
 {
-    if (const std::optional<bool> gnome = gnomeAnimationsEnabled())
-        return !*gnome;
+    static_cast<LinuxAppearance *>(self)->refreshReduceMotion();
+}
+
+bool LinuxAppearance::readReduceMotion() const
+{
+    if (m_gnomeInterface)
+        return !g_settings_get_boolean(m_gnomeInterface, kAnimationsKey);
     if (const std::optional<bool> gtk = gtkAnimationsEnabled())
         return !*gtk;
     return false;
 }
 
+void LinuxAppearance::refreshReduceMotion()
+{
+    const bool reduce = readReduceMotion();
+    if (reduce == m_reduceMotion)
+        return;
+    m_reduceMotion = reduce;
+    Q_EMIT changed();
+}
+
+void LinuxAppearance::watchGtkSettings()
+{
+    const QStringList watched = m_gtkWatcher->files() + m_gtkWatcher->directories();
+    for (const QString &path : {configFolder(), gtkSettingsFolder(), gtkSettingsPath()}) {
+        if (!watched.contains(path) && QFileInfo::exists(path))
+            m_gtkWatcher->addPath(path);
+    }
+}
 ColorScheme LinuxAppearance::colorScheme() const
 {
     const QColor window = QGuiApplication::palette().color(QPalette::Window);

@@ -1,9 +1,13 @@
 #pragma once
 // The desktop's appearance: dark when the application palette's window colour is dark; reduced motion
 // when the desktop's animation setting (GNOME's enable-animations, else GTK's gtk-enable-animations) is
-// off, and never where neither exists.
+// off, and never where neither exists. Both are followed while Tavlen runs: the palette through Qt, the
+// GNOME setting through GSettings' change signal, the GTK file through a file watcher.
 
 #include "platform/Appearance.h"
+
+class QFileSystemWatcher;
+typedef struct _GSettings GSettings;
 
 class LinuxAppearance : public Appearance {
     Q_OBJECT
@@ -20,7 +24,16 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    static bool readReduceMotion();
+    static void gnomeSettingChanged(GSettings *settings, char *key, void *self);
+    // Reads the setting again and announces a change.
+    void refreshReduceMotion();
+    bool readReduceMotion() const;
+    // Watches GTK's settings file, its folder and the folder above it (either may appear later, and
+    // editors replace the file rather than write it).
+    void watchGtkSettings();
 
+    // GNOME's interface settings, when the schema with the animation key is installed.
+    GSettings *m_gnomeInterface = nullptr;
+    QFileSystemWatcher *m_gtkWatcher = nullptr;
     bool m_reduceMotion = false;
 };
