@@ -81,7 +81,7 @@ QSize FilterPill::sizeHint() const
     double width = 2 * horizontalPadding + metrics.horizontalAdvance(text());
     if (!m_systemImage.isEmpty())
         width += symbolSize + symbolGap;
-    return QSize(int(std::ceil(width)), height);
+    return QSize(int(std::ceil(width)), pillHeight);
 }
 
 void FilterPill::enterEvent(QEnterEvent *event)
@@ -108,9 +108,9 @@ void FilterPill::paintEvent(QPaintEvent *)
         // The dimmed, slightly smaller pill marks the drag; no drag image is shown.
         const double scale = 1 - (1 - draggedScale) * m_draggedAmount;
         painter.setOpacity(1 - (1 - draggedOpacity) * m_draggedAmount);
-        painter.translate(width() / 2.0, height / 2.0);
+        painter.translate(width() / 2.0, pillHeight / 2.0);
         painter.scale(scale, scale);
-        painter.translate(-width() / 2.0, -height / 2.0);
+        painter.translate(-width() / 2.0, -pillHeight / 2.0);
     }
     const QRectF capsule = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     QPainterPath path;
@@ -134,7 +134,7 @@ void FilterPill::paintEvent(QPaintEvent *)
 
     double x = horizontalPadding;
     if (!m_systemImage.isEmpty()) {
-        m_symbols.draw(painter, m_systemImage, QRectF(x, (height - symbolSize) / 2.0, symbolSize, symbolSize), foreground);
+        m_symbols.draw(painter, m_systemImage, QRectF(x, (pillHeight - symbolSize) / 2.0, symbolSize, symbolSize), foreground);
         x += symbolSize + symbolGap;
     }
     const QFont font = titleFont();
@@ -142,6 +142,6 @@ void FilterPill::paintEvent(QPaintEvent *)
     const double available = width() - x - horizontalPadding + 1;
     painter.setFont(font);
     painter.setPen(foreground);
-    painter.drawText(QRectF(x, 0, available, height), Qt::AlignLeft | Qt::AlignVCenter,
+    painter.drawText(QRectF(x, 0, available, pillHeight), Qt::AlignLeft | Qt::AlignVCenter,
                      metrics.elidedText(text(), Qt::ElideRight, available));
 }

@@ -15,7 +15,7 @@ class SymbolTable;
 class FilterPill : public QAbstractButton {
     Q_OBJECT
 public:
-    static constexpr int height = 28;
+    static constexpr int pillHeight = 28;
     static constexpr int horizontalPadding = 12;
     static constexpr int symbolSize = 13;
     static constexpr int symbolGap = 5;

@@ -14,7 +14,9 @@
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchFilterBar.h"
 #include "launcher/panel/NotchLauncherView.h"
+#include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/ClipboardFilter.h"
+#include "model/FilterManager.h"
 #include "model/SettingsStore.h"
 #include "platform/Panel.h"
 #include "platform/Workspace.h"
@@ -184,6 +186,48 @@ TEST_F(PreviewAndSettingsDesktop, AFilterPillNarrowsTheList)
     DesktopTest::screenshot(QStringLiteral("filter-desktop-links"));
     ASSERT_TRUE(clickAt(bar->allPill()->mapToGlobal(bar->allPill()->rect().center())));
     TAVLEN_WAIT_UNTIL(view->displayedClipboardItems().size() == 3, 3000);
+}
+
+TEST_F(PreviewAndSettingsDesktop, DraggingAPillOntoAnotherReordersTheFilters)
+{
+    NotchLauncherWindow *launcher = openLauncher();
+    ASSERT_NE(launcher, nullptr);
+    NotchLauncherView *view = launcher->view();
+    ASSERT_TRUE(clickAt(view->mapToGlobal(view->headerLayout().filtersToggle.center().toPoint())));
+    auto *bar = qobject_cast<NotchFilterBar *>(view->filterBar());
+    TAVLEN_WAIT_UNTIL(bar->isVisible() && !launcher->panel()->isAnimatingFrame(), 3000);
+    FilterManager &filters = *delegate->appState().filters();
+    const QUuid links = ClipboardFilter::builtIn(FilterType::url).id;
+    const QUuid text = ClipboardFilter::builtIn(FilterType::text).id;
+    ASSERT_EQ(filters.filters().at(0).id, links);
+    ASSERT_EQ(filters.filters().at(2).id, text);
+
+    // Press on "Text", carry it left over "Images" and "Links" to "All", come back into the first points of
+    // "Links" and release: one xdotool run, started while this thread goes on running events, since the
+    // drag runs its own event loop until the release. Entering "Links" from its trailing side puts "Text"
+    // after it; entering it again at its leading edge puts "Text" before it.
+    FilterPill *from = bar->pill(text);
+    FilterPill *onto = bar->pill(links);
+    const QPoint start = from->mapToGlobal(from->rect().center());
+    const QPoint all = bar->allPill()->mapToGlobal(bar->allPill()->rect().center());
+    const QPoint leading = onto->mapToGlobal(QPoint(6, onto->height() / 2));
+    QStringList gesture{QStringLiteral("mousemove"), QString::number(start.x()), QString::number(start.y()),
+                        QStringLiteral("mousedown"), QStringLiteral("1")};
+    const auto glide = [&gesture](QPoint from, QPoint to) {
+        for (int step = 1; step <= 10; ++step) {
+            const QPoint at = from + (to - from) * step / 10;
+            gesture << QStringLiteral("sleep") << QStringLiteral("0.04") << QStringLiteral("mousemove")
+                    << QString::number(at.x()) << QString::number(at.y());
+        }
+    };
+    glide(start, all);
+    glide(all, leading);
+    gesture << QStringLiteral("sleep") << QStringLiteral("0.1") << QStringLiteral("mouseup") << QStringLiteral("1");
+    DesktopTest::ChildProcess drag(QStringLiteral("xdotool"), gesture);
+    TAVLEN_WAIT_UNTIL(filters.filters().at(0).id == text, 3000);
+    EXPECT_EQ(filters.filters().at(1).id, links);
+    TAVLEN_WAIT_UNTIL(!bar->draggingClipboardFilter(), 3000);
+    EXPECT_FALSE(view->model().selectedClipboardFilterID()) << "a drag is not a click";
 }
 
 TEST_F(PreviewAndSettingsDesktop, TheGearOpensTheSettingsWindowWhereAChangedSettingRebuildsTheLaunchers)

@@ -210,7 +210,7 @@ void NotchFilterBar::placePills()
     for (auto it = m_motion.begin(); it != m_motion.end(); ++it) {
         FilterPill *pill = it.key();
         const QSize size = pill->sizeHint();
-        pill->setGeometry(int(std::lround(it->x.value(t))), verticalPadding, size.width(), FilterPill::height);
+        pill->setGeometry(int(std::lround(it->x.value(t))), verticalPadding, size.width(), FilterPill::pillHeight);
         pill->setDraggedAmount(it->dragged.value(t));
         moving = moving || it->x.isAnimating(t) || it->dragged.isAnimating(t);
     }
