@@ -18,11 +18,6 @@
 
 namespace {
 
-bool xdotool(const QStringList &arguments)
-{
-    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
-}
-
 NotchLauncherWindow *launcherOnMonitorAt(AppDelegate &delegate, Screens &screens, double x)
 {
     for (const ScreenInfo &screen : screens.screens()) {
@@ -39,7 +34,7 @@ TEST(HotKeyLauncher, OpensTheLauncherUnderThePointerAndKeepsOnlyOneExpanded)
     TAVLEN_REQUIRE_DESKTOP();
     // A coloured desktop, so the black launchers show on the screenshot.
     DesktopTest::run(QStringLiteral("xsetroot"), {QStringLiteral("-solid"), QStringLiteral("#3a6ea5")});
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
 
     LinuxPlatform platform;
     AppDelegate delegate(platform.platform(), LaunchOptions{});
@@ -55,8 +50,8 @@ TEST(HotKeyLauncher, OpensTheLauncherUnderThePointerAndKeepsOnlyOneExpanded)
     EXPECT_FALSE(right->isExpanded());
 
     // Pointer low on the second monitor, outside its launcher's hover zone and expanded frame.
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("2400"), QStringLiteral("1000")}));
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("2400"), QStringLiteral("1000")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(right->isExpanded(), 3000);
     EXPECT_FALSE(left->isExpanded());
     TAVLEN_WAIT_UNTIL(!right->panel()->isAnimatingFrame(), 3000);
@@ -67,7 +62,7 @@ TEST(HotKeyLauncher, OpensTheLauncherUnderThePointerAndKeepsOnlyOneExpanded)
     Clock &clock = *platform.platform().clock;
     const double firstLock = right->hoverOutLockUntil();
     TAVLEN_WAIT_UNTIL(clock.uptime() >= firstLock - 1.0, 5000);
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(right->hoverOutLockUntil() > firstLock, 3000);
     const double secondLock = right->hoverOutLockUntil();
     TAVLEN_WAIT_UNTIL(clock.uptime() >= firstLock + 4 * NotchLauncherWindow::pointerExitPollInterval, 5000);
@@ -80,8 +75,8 @@ TEST(HotKeyLauncher, OpensTheLauncherUnderThePointerAndKeepsOnlyOneExpanded)
     EXPECT_GE(clock.uptime(), secondLock);
 
     // On the first monitor the hot key expands its launcher and collapses the other at once.
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(left->isExpanded(), 3000);
     EXPECT_FALSE(right->isExpanded());
 
@@ -95,7 +90,7 @@ TEST(HotKeyLauncher, TheKeyboardGoesBackToTheApplicationOnceTheLauncherCollapses
     LineEditApp app(QStringLiteral("focus-owner"));
     ASSERT_TRUE(app.waitUntilReady());
     // Pointer low on the first monitor: away from the launcher and from the application's window.
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("950")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("950")}));
 
     LinuxPlatform platform;
     Workspace &workspace = *platform.platform().workspace;
@@ -107,12 +102,12 @@ TEST(HotKeyLauncher, TheKeyboardGoesBackToTheApplicationOnceTheLauncherCollapses
     NotchLauncherWindow *launcher = launcherOnMonitorAt(delegate, *platform.platform().screens, 100);
     ASSERT_TRUE(launcher);
 
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(launcher->isExpanded() && launcher->panel()->isKey(), 3000);
     // The hover-out lock runs out and the pointer is away: it collapses by itself.
     TAVLEN_WAIT_UNTIL(!launcher->isExpanded(), 6000);
 
-    ASSERT_TRUE(xdotool({QStringLiteral("type"), QStringLiteral("abc")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("type"), QStringLiteral("abc")}));
     TAVLEN_WAIT_UNTIL(app.text() == QLatin1String("abc"), 5000);
     TAVLEN_WAIT_UNTIL(!launcher->panel()->isKey(), 3000);
     delegate.stop();

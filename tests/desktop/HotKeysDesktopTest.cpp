@@ -18,11 +18,6 @@ constexpr quint32 keyOne = 0x31;
 constexpr quint32 keyTwo = 0x32;
 const HotKeys::Modifiers superShift = HotKeys::Super | HotKeys::Shift;
 
-bool xdotool(const QStringList &arguments)
-{
-    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
-}
-
 TEST(LinuxHotKeys, ReceivesSuperShiftOne)
 {
     TAVLEN_REQUIRE_DESKTOP();
@@ -32,15 +27,15 @@ TEST(LinuxHotKeys, ReceivesSuperShiftOne)
     ASSERT_EQ(result.status, HotKeys::Status::Ok);
     QSignalSpy spy(&hotKeys, &HotKeys::pressed);
 
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(spy.count() == 1, 3000);
     EXPECT_EQ(spy.first().first().toUInt(), 1u);
 
     // NumLock must not disable the hot key.
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}));
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     const bool withNumLock = DesktopTest::waitUntil([&] { return spy.count() == 2; }, 3000);
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("Num_Lock")}));
     EXPECT_TRUE(withNumLock);
 
     // A second hot key, pressed after a key that must not count: once its press arrives, anything the
@@ -55,12 +50,12 @@ TEST(LinuxHotKeys, ReceivesSuperShiftOne)
     };
 
     // Another combination is not ours.
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+1"), QStringLiteral("super+shift+2")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+1"), QStringLiteral("super+shift+2")}));
     TAVLEN_WAIT_UNTIL(pressesOf(2) == 1, 3000);
     EXPECT_EQ(pressesOf(1), 2);
 
     hotKeys.unregisterHotKey(result.ref);
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1"), QStringLiteral("super+shift+2")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1"), QStringLiteral("super+shift+2")}));
     TAVLEN_WAIT_UNTIL(pressesOf(2) == 2, 3000);
     EXPECT_EQ(pressesOf(1), 2) << "no press after unregistering";
     hotKeys.unregisterHotKey(marker.ref);
@@ -145,7 +140,7 @@ TEST(LinuxHotKeys, FollowsItsKeyToAnotherKeycodeWhenTheMappingChanges)
     } restore{spare, original};
 
     // xdotool types "1" on the key that carries it now.
-    TAVLEN_WAIT_UNTIL(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}) && spy.count() == 1, 5000);
+    TAVLEN_WAIT_UNTIL(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}) && spy.count() == 1, 5000);
     EXPECT_EQ(spy.first().first().toUInt(), 1u);
     hotKeys.unregisterHotKey(result.ref);
 }
@@ -172,7 +167,7 @@ TEST_P(MappingChanges, LookUpTheHotKeyOnlyWhenItsKeyOrTheModifiersChanged)
     ASSERT_EQ(result.status, HotKeys::Status::Ok);
     QSignalSpy spy(&hotKeys, &HotKeys::pressed);
     // The first synthetic key also makes the server announce a new keyboard, which is looked up.
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(spy.count() == 1, 3000);
     QCoreApplication::processEvents();
     const int changes = hotKeys.mappingChanges();
@@ -201,7 +196,7 @@ TEST_P(MappingChanges, LookUpTheHotKeyOnlyWhenItsKeyOrTheModifiersChanged)
         EXPECT_EQ(hotKeys.mappingLookups(), lookups);
 
     // Wherever it was looked up, the hot key still works.
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     TAVLEN_WAIT_UNTIL(spy.count() == 2, 3000);
     hotKeys.unregisterHotKey(result.ref);
 }

@@ -20,15 +20,10 @@
 
 namespace {
 
-bool xdotool(const QStringList &arguments)
-{
-    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
-}
-
 // Moves the pointer to a pixel (y down from the top of the desktop).
 bool movePointerTo(int x, int y)
 {
-    return xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
+    return DesktopTest::xdotool({QStringLiteral("mousemove"), QString::number(x), QString::number(y)});
 }
 
 const QColor desktopColour(58, 110, 165);

@@ -19,28 +19,6 @@
 
 namespace {
 
-bool xdotool(const QStringList &arguments)
-{
-    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
-}
-
-bool xclipCopy(const QByteArray &text)
-{
-    QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
-    if (!xclip.waitForStarted(3000))
-        return false;
-    xclip.write(text);
-    xclip.closeWriteChannel();
-    return xclip.waitForFinished(3000) && xclip.exitCode() == 0;
-}
-
-QString fileText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 } // namespace
 
 TEST(MainRoad, ACopyChosenInTheLauncherIsPastedIntoTheApplicationInFront)
@@ -60,15 +38,15 @@ TEST(MainRoad, ACopyChosenInTheLauncherIsPastedIntoTheApplicationInFront)
     delegate.start();
     ClipboardHistoryManager &history = delegate.history();
 
-    ASSERT_TRUE(xclipCopy("the older copy"));
+    ASSERT_TRUE(DesktopTest::copyWithXclip("the older copy"));
     TAVLEN_WAIT_UNTIL(!history.items().isEmpty() && history.items().first().text() == QStringLiteral("the older copy"), 5000);
-    ASSERT_TRUE(xclipCopy("the newer copy"));
+    ASSERT_TRUE(DesktopTest::copyWithXclip("the newer copy"));
     TAVLEN_WAIT_UNTIL(history.items().first().text() == QStringLiteral("the newer copy"), 5000);
     const ClipboardItem older = history.items().at(1);
 
     // The pointer rests over the application, away from the launchers' hover zones.
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     NotchLauncherWindow *launcher = nullptr;
     TAVLEN_WAIT_UNTIL((launcher = [&]() -> NotchLauncherWindow * {
                            for (NotchLauncherWindow *window : delegate.launcherService()->windows())
@@ -80,7 +58,7 @@ TEST(MainRoad, ACopyChosenInTheLauncherIsPastedIntoTheApplicationInFront)
 
     // What the panel does on Return or a click.
     launcher->selectClipboardItem(older);
-    TAVLEN_WAIT_UNTIL(fileText(fieldFile) == QStringLiteral("the older copy"), 5000);
+    TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(fieldFile) == QStringLiteral("the older copy"), 5000);
     EXPECT_FALSE(launcher->isExpanded());
     TAVLEN_WAIT_UNTIL(history.items().first().id() == older.id(), 3000);
     delegate.stop();

@@ -24,28 +24,6 @@
 
 namespace {
 
-bool xdotool(const QStringList &arguments)
-{
-    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
-}
-
-bool xclipCopy(const QByteArray &text)
-{
-    QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
-    if (!xclip.waitForStarted(3000))
-        return false;
-    xclip.write(text);
-    xclip.closeWriteChannel();
-    return xclip.waitForFinished(3000) && xclip.exitCode() == 0;
-}
-
-QString fileText(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 NotchLauncherWindow *expandedLauncher(AppDelegate &delegate)
 {
     for (NotchLauncherWindow *window : delegate.launcherService()->windows())
@@ -74,12 +52,12 @@ TEST(PanelDesktop, TypingInTheSearchFieldAndReturnPasteTheMatchingCopy)
     ClipboardHistoryManager &history = delegate.history();
     for (const QByteArray &text : {QByteArrayLiteral("alpha first copy"), QByteArrayLiteral("bravo second copy"),
                                   QByteArrayLiteral("charlie third copy")}) {
-        ASSERT_TRUE(xclipCopy(text));
+        ASSERT_TRUE(DesktopTest::copyWithXclip(text));
         TAVLEN_WAIT_UNTIL(!history.items().isEmpty() && history.items().first().text() == QString::fromUtf8(text), 5000);
     }
 
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     NotchLauncherWindow *launcher = nullptr;
     TAVLEN_WAIT_UNTIL((launcher = expandedLauncher(delegate)) != nullptr, 3000);
     NotchLauncherView *view = launcher->view();
@@ -87,12 +65,12 @@ TEST(PanelDesktop, TypingInTheSearchFieldAndReturnPasteTheMatchingCopy)
     TAVLEN_WAIT_UNTIL(view->isClipboardSearchFocused() && view->searchField()->hasFocus(), 3000);
     TAVLEN_WAIT_UNTIL(view->displayedClipboardItems().size() == 3, 3000);
 
-    ASSERT_TRUE(xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("bravo")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"), QStringLiteral("bravo")}));
     TAVLEN_WAIT_UNTIL(view->displayedClipboardItems().size() == 1, 3000);
     EXPECT_EQ(view->clipboardSearchQuery(), QStringLiteral("bravo"));
     DesktopTest::screenshot(QStringLiteral("panel-desktop-search"));
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
-    TAVLEN_WAIT_UNTIL(fileText(fieldFile) == QStringLiteral("bravo second copy"), 5000);
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("Return")}));
+    TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(fieldFile) == QStringLiteral("bravo second copy"), 5000);
     TAVLEN_WAIT_UNTIL(!launcher->isPerformingSelection(), 5000);
     delegate.stop();
 }
@@ -111,11 +89,11 @@ TEST(PanelDesktop, AHorizontalScrollOnARowDeletesItFromTheHistoryAndTheStore)
         // What the clipboard held at start-up is captured asynchronously: count only once the copies are in.
         for (const QByteArray &text : {QByteArrayLiteral("keep me one"), QByteArrayLiteral("swipe me away"),
                                       QByteArrayLiteral("keep me two")}) {
-            ASSERT_TRUE(xclipCopy(text));
+            ASSERT_TRUE(DesktopTest::copyWithXclip(text));
             TAVLEN_WAIT_UNTIL(!history.items().isEmpty() && history.items().first().text() == QString::fromUtf8(text), 5000);
         }
-        ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
-        ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+        ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
+        ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
         NotchLauncherWindow *launcher = nullptr;
         TAVLEN_WAIT_UNTIL((launcher = expandedLauncher(delegate)) != nullptr, 3000);
         NotchLauncherView *view = launcher->view();
@@ -128,11 +106,11 @@ TEST(PanelDesktop, AHorizontalScrollOnARowDeletesItFromTheHistoryAndTheStore)
         deleted = view->displayedClipboardItems().at(1).id();
         ASSERT_EQ(view->displayedClipboardItems().at(1).text(), QStringLiteral("swipe me away"));
         const QPoint onRow = list->mapToGlobal(list->rowRect(1).center().toPoint());
-        ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QString::number(onRow.x()), QString::number(onRow.y())}));
+        ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QString::number(onRow.x()), QString::number(onRow.y())}));
         TAVLEN_WAIT_UNTIL(list->indexAt(list->mapFromGlobal(QCursor::pos())) == 1, 3000);
         const int before = int(history.items().size());
         // Two notches of a horizontal wheel towards the left.
-        ASSERT_TRUE(xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+        ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
                              QStringLiteral("--delay"), QStringLiteral("40"), QStringLiteral("6")}));
         TAVLEN_WAIT_UNTIL(!history.item(deleted).has_value(), 5000);
         EXPECT_EQ(history.items().size(), before - 1);

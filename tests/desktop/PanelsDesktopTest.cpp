@@ -16,11 +16,6 @@
 
 namespace {
 
-bool xdotool(const QStringList &arguments)
-{
-    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
-}
-
 QString xdotoolOutput(const QStringList &arguments)
 {
     return QString::fromUtf8(DesktopTest::run(QStringLiteral("xdotool"), arguments).standardOutput).trimmed();
@@ -117,7 +112,7 @@ TEST(PanelsDesktopTest, OrderingFrontNeverTakesTheFocusFromTheFocusedApplication
     // A click on the panel does not take the keyboard either (checked once the panel has the click).
     ReleaseCounter clicks;
     window->installEventFilter(&clicks);
-    ASSERT_TRUE(xdotool({"mousemove", "2470", "10", "click", "1"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"mousemove", "2470", "10", "click", "1"}));
     TAVLEN_WAIT_UNTIL(clicks.releases == 1, 3000);
     EXPECT_EQ(xdotoolOutput({"getactivewindow"}), active);
     EXPECT_EQ(xdotoolOutput({"getwindowfocus"}), focused);
@@ -141,9 +136,9 @@ TEST(PanelsDesktopTest, GlobalClicksCarryPlaceClickCountAndSuper)
                                                           [&](const MouseDownEvent &e) { events << e; });
     ASSERT_TRUE(token);
 
-    ASSERT_TRUE(xdotool({"mousemove", "2000", "500"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"mousemove", "2000", "500"}));
     TAVLEN_WAIT_UNTIL(monitors.mouseLocation() == QPointF(2000, 481), 3000);
-    ASSERT_TRUE(xdotool({"click", "1"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"click", "1"}));
     TAVLEN_WAIT_UNTIL(events.size() == 1, 3000);
     // Pixel (2000, 500) y-down; its bottom-left corner in the y-up space.
     EXPECT_EQ(events[0].location, QPointF(2000, 982 - 500 - 1));
@@ -154,9 +149,9 @@ TEST(PanelsDesktopTest, GlobalClicksCarryPlaceClickCountAndSuper)
     EXPECT_EQ(monitors.mouseLocation(), QPointF(2000, 481));
 
     // A double click elsewhere (the move breaks any sequence), with Super held.
-    ASSERT_TRUE(xdotool({"mousemove", "300", "700"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"mousemove", "300", "700"}));
     TAVLEN_WAIT_UNTIL(monitors.mouseLocation() == QPointF(300, 281), 3000);
-    ASSERT_TRUE(xdotool({"keydown", "super", "click", "--repeat", "2", "--delay", "60", "1", "keyup", "super"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"keydown", "super", "click", "--repeat", "2", "--delay", "60", "1", "keyup", "super"}));
     TAVLEN_WAIT_UNTIL(events.size() == 3, 3000);
     EXPECT_EQ(events[1].clickCount, 1);
     EXPECT_EQ(events[2].clickCount, 2);
@@ -172,7 +167,7 @@ TEST(PanelsDesktopTest, GlobalClicksCarryPlaceClickCountAndSuper)
     });
     ASSERT_TRUE(other);
     monitors.removeMonitor(*token);
-    ASSERT_TRUE(xdotool({"click", "1"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"click", "1"}));
     TAVLEN_WAIT_UNTIL(heardByOther == 1, 3000);
     EXPECT_EQ(events.size(), 3);
     monitors.removeMonitor(*other);
@@ -202,22 +197,22 @@ TEST(PanelsDesktopTest, ClicksOnOurOwnPanelsAreLocalNotGlobal)
                      return i.pixelColor(250, 100) == QColor(Qt::black);
                  }).isNull());
 
-    ASSERT_TRUE(xdotool({"mousemove", "250", "100", "click", "1"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"mousemove", "250", "100", "click", "1"}));
     TAVLEN_WAIT_UNTIL(local.size() == 1, 3000);
     EXPECT_EQ(local[0].window, panel.get());
     EXPECT_EQ(local[0].location, QPointF(250, 982 - 100 - 1));
     // A click outside it is global: once it has come, a global report of the first would have come before.
-    ASSERT_TRUE(xdotool({"mousemove", "700", "500", "click", "1"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"mousemove", "700", "500", "click", "1"}));
     TAVLEN_WAIT_UNTIL(global.size() == 1, 3000);
     EXPECT_EQ(global[0].location, QPointF(700, 982 - 500 - 1));
     EXPECT_EQ(local.size(), 1);
-    ASSERT_TRUE(xdotool({"mousemove", "250", "100"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"mousemove", "250", "100"}));
     TAVLEN_WAIT_UNTIL(monitors.mouseLocation() == QPointF(250, 982 - 100 - 1), 3000);
 
     // A panel that ignores the mouse lets the click through to whatever lies below: not ours any more.
     panel->setIgnoresMouseEvents(true);
     TAVLEN_WAIT_UNTIL(window->windowHandle()->flags().testFlag(Qt::WindowTransparentForInput), 3000);
-    ASSERT_TRUE(xdotool({"click", "1"}));
+    ASSERT_TRUE(DesktopTest::xdotool({"click", "1"}));
     TAVLEN_WAIT_UNTIL(global.size() == 2, 3000);
     EXPECT_EQ(local.size(), 1);
     panel->orderOut();

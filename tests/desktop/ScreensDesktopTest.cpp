@@ -10,11 +10,6 @@
 
 namespace {
 
-bool xdotool(const QStringList &arguments)
-{
-    return DesktopTest::run(QStringLiteral("xdotool"), arguments).succeeded();
-}
-
 TEST(LinuxScreens, ReportsBothMonitorsYUp)
 {
     TAVLEN_REQUIRE_DESKTOP();
@@ -44,13 +39,13 @@ TEST(LinuxScreens, PointerOnTheSecondaryTopRowIsOnTheSecondary)
 {
     TAVLEN_REQUIRE_DESKTOP();
     LinuxScreens screens;
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("2000"), QStringLiteral("0")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("2000"), QStringLiteral("0")}));
     TAVLEN_WAIT_UNTIL(screens.pointerLocation() == QPointF(2000, 981), 2000);
     const auto under = screens.screen(screens.pointerLocation());
     ASSERT_TRUE(under.has_value());
     EXPECT_EQ(under->frame, QRectF(1512, -98, 1920, 1080));
 
-    ASSERT_TRUE(xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("981")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("100"), QStringLiteral("981")}));
     TAVLEN_WAIT_UNTIL(screens.pointerLocation() == QPointF(100, 0), 2000);
     EXPECT_EQ(screens.screen(screens.pointerLocation())->frame, QRectF(0, 0, 1512, 982));
 }
@@ -66,12 +61,12 @@ TEST(LinuxSpaceSignals, SeesClicksAndDesktopChangesButNeverTheKeyboard)
     const auto lastInput = [&] { return input.last().first().value<SpaceInputEvent>(); };
 
     // Keys, then a click: the click arrives after anything the keys could have produced.
-    ASSERT_TRUE(xdotool({QStringLiteral("key"), QStringLiteral("ctrl+Right"), QStringLiteral("a")}));
-    ASSERT_TRUE(xdotool({QStringLiteral("click"), QStringLiteral("1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+Right"), QStringLiteral("a")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("click"), QStringLiteral("1")}));
     TAVLEN_WAIT_UNTIL(!input.isEmpty() && lastInput().type == SpaceInputEvent::Type::LeftMouseDown, 3000);
     EXPECT_EQ(input.count(), 1) << "a key press was seen";
 
-    ASSERT_TRUE(xdotool({QStringLiteral("click"), QStringLiteral("3")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("click"), QStringLiteral("3")}));
     TAVLEN_WAIT_UNTIL(lastInput().type == SpaceInputEvent::Type::RightMouseDown, 3000);
 
     // Desktop switching needs a window manager with more than one desktop.
@@ -81,14 +76,14 @@ TEST(LinuxSpaceSignals, SeesClicksAndDesktopChangesButNeverTheKeyboard)
     ASSERT_GT(desktopCount, 1);
     const auto current = DesktopTest::run(QStringLiteral("xdotool"), {QStringLiteral("get_desktop")});
     const int next = (current.standardOutput.trimmed().toInt() + 1) % desktopCount;
-    ASSERT_TRUE(xdotool({QStringLiteral("set_desktop"), QString::number(next)}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("set_desktop"), QString::number(next)}));
     TAVLEN_WAIT_UNTIL(desktops.count() == 1, 3000);
 
     // Once it stops listening, clicks go unseen; the desktop change that follows them still arrives.
     signals_.stopListening();
     const qsizetype before = input.count();
-    ASSERT_TRUE(xdotool({QStringLiteral("click"), QStringLiteral("1")}));
-    ASSERT_TRUE(xdotool({QStringLiteral("set_desktop"), current.standardOutput.trimmed()}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("click"), QStringLiteral("1")}));
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("set_desktop"), current.standardOutput.trimmed()}));
     TAVLEN_WAIT_UNTIL(desktops.count() == 2, 3000);
     EXPECT_EQ(input.count(), before);
 }
