@@ -11,11 +11,13 @@
 
 ClipboardPreviewWindow::ClipboardPreviewWindow(const Platform &platform, AppState *appState,
                                                std::unique_ptr<ClipboardPreviewModel> model, QObject *parent)
-    : BaseWindow(std::make_unique<CustomWindow>(*platform.panels, PanelKind::Floating), parent)
+    : BaseWindow(std::make_unique<CustomWindow>(*platform.panels, PanelKind::Launcher), parent)
     , m_platform(platform)
     , m_model(std::move(model))
 {
     Panel &panel = window()->panel();
+    // Placed like the launcher, outside the window manager's stacking: a managed window stays under the launcher
+    // it was opened from.
     // It follows the user to the active desktop and stays over full-screen windows.
     panel.setCollectionBehavior(PanelCollection::MoveToActiveSpace | PanelCollection::Stationary
                                 | PanelCollection::FullScreenAuxiliary);
