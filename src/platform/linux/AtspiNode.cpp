@@ -271,7 +271,7 @@ AccessibilityValue AtspiNode::documentUrl()
     const int role = atspiRole();
     if (role != ATSPI_ROLE_DOCUMENT_WEB && role != ATSPI_ROLE_DOCUMENT_FRAME)
         return {};
-    AtspiDocument *document = atspi_accessible_get_document_iface(m_accessible);
+    AtspiDocument *document = m_session->interfaceOf(m_accessible, atspi_accessible_get_document_iface);
     if (!document)
         return {};
     std::optional<QString> url;
@@ -288,7 +288,7 @@ AccessibilityValue AtspiNode::documentUrl()
 
 AccessibilityValue AtspiNode::extents(AccessibilityAttribute which)
 {
-    AtspiComponent *component = atspi_accessible_get_component_iface(m_accessible);
+    AtspiComponent *component = m_session->interfaceOf(m_accessible, atspi_accessible_get_component_iface);
     if (!component)
         return {};
     const std::optional<QRectF> rect = m_session->call(std::optional<QRectF>(), [component](GError **error) -> std::optional<QRectF> {
@@ -316,7 +316,7 @@ AccessibilityValue AtspiNode::extents(AccessibilityAttribute which)
 
 AccessibilityValue AtspiNode::textValue(AccessibilityAttribute which)
 {
-    AtspiText *text = atspi_accessible_get_text_iface(m_accessible);
+    AtspiText *text = m_session->interfaceOf(m_accessible, atspi_accessible_get_text_iface);
     if (!text)
         return {};
     // Never fetch what a password field holds (the element handle refuses too; this keeps the backend honest).
@@ -408,7 +408,7 @@ AccessibilityValue AtspiNode::parentElement()
 AccessibilityValue AtspiNode::focusedDescendant()
 {
     // Toolkits with a Collection interface (GTK, browsers) find it themselves in one call.
-    if (AtspiCollection *collection = atspi_accessible_get_collection_iface(m_accessible)) {
+    if (AtspiCollection *collection = m_session->interfaceOf(m_accessible, atspi_accessible_get_collection_iface)) {
         AtspiStateSet *states = atspi_state_set_new(nullptr);
         atspi_state_set_add(states, ATSPI_STATE_FOCUSED);
         AtspiMatchRule *rule = atspi_match_rule_new(states, ATSPI_Collection_MATCH_ALL, nullptr, ATSPI_Collection_MATCH_NONE,
@@ -497,7 +497,7 @@ qint64 AtspiNode::processIdentifier()
 
 bool AtspiNode::setFocused()
 {
-    AtspiComponent *component = m_accessible ? atspi_accessible_get_component_iface(m_accessible) : nullptr;
+    AtspiComponent *component = m_session->interfaceOf(m_accessible, atspi_accessible_get_component_iface);
     if (!component)
         return false;
     const bool done = m_session->call(false, [component](GError **error) { return bool(atspi_component_grab_focus(component, error)); });
@@ -507,7 +507,7 @@ bool AtspiNode::setFocused()
 
 bool AtspiNode::press()
 {
-    AtspiAction *action = m_accessible ? atspi_accessible_get_action_iface(m_accessible) : nullptr;
+    AtspiAction *action = m_session->interfaceOf(m_accessible, atspi_accessible_get_action_iface);
     if (!action)
         return false;
     const int count = m_session->call(0, [action](GError **error) { return atspi_action_get_n_actions(action, error); });
@@ -543,7 +543,7 @@ bool AtspiNode::isTextEditable()
 {
     if (!refresh() || atspiRole() == ATSPI_ROLE_PASSWORD_TEXT)
         return false;
-    AtspiEditableText *editable = atspi_accessible_get_editable_text_iface(m_accessible);
+    AtspiEditableText *editable = m_session->interfaceOf(m_accessible, atspi_accessible_get_editable_text_iface);
     if (!editable)
         return false;
     g_object_unref(editable);
@@ -575,7 +575,7 @@ bool AtspiNode::replaceText(const AccessibilityTextRange &range, const QString &
     if (!refresh() || atspiRole() == ATSPI_ROLE_PASSWORD_TEXT || range.location < 0 || range.length < 0
         || range.location + range.length > maximumTextLength)
         return false;
-    AtspiEditableText *editable = atspi_accessible_get_editable_text_iface(m_accessible);
+    AtspiEditableText *editable = m_session->interfaceOf(m_accessible, atspi_accessible_get_editable_text_iface);
     if (!editable)
         return false;
     const int start = int(range.location);
@@ -601,7 +601,7 @@ bool AtspiNode::replaceAllText(const QString &text)
 {
     if (!refresh() || atspiRole() == ATSPI_ROLE_PASSWORD_TEXT)
         return false;
-    AtspiEditableText *editable = atspi_accessible_get_editable_text_iface(m_accessible);
+    AtspiEditableText *editable = m_session->interfaceOf(m_accessible, atspi_accessible_get_editable_text_iface);
     if (!editable)
         return false;
     const QByteArray utf8 = text.toUtf8();

@@ -1,41 +1,31 @@
 #include "platform/linux/AtspiSession.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
+#include <QDBusPendingReply>
 #include <QTimer>
 
 #include <atspi/atspi.h>
 
 namespace {
 
-// Whether the session bus names an accessibility bus; a missing or hung launcher costs this much at most.
-constexpr int busQueryTimeoutMs = 500;
-// How long an answer about the bus holds before it is asked again.
-constexpr qint64 availabilityRecheckMs = 5000;
-
-bool accessibilityBusAnswers()
+// Without a session bus address libdbus would try to start one; there is then no bus to find.
+bool hasSessionBus()
 {
-    // Without a session bus address libdbus would try to start one; there is then no bus to find.
-    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
-        return false;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
-        return false;
-    const QDBusMessage reply = bus.call(QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"),
-                                                                       QStringLiteral("/org/a11y/bus"),
-                                                                       QStringLiteral("org.a11y.Bus"),
-                                                                       QStringLiteral("GetAddress")),
-                                        QDBus::Block, busQueryTimeoutMs);
-    return reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()
-        && !reply.arguments().first().toString().isEmpty();
+    return !qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS") && QDBusConnection::sessionBus().isConnected();
 }
 
 } // namespace
 
-AtspiSession::AtspiSession()
-    : m_budget(budgetMs / 1000.0, perCallMs / 1000.0, waitsPerCall, [this] { return m_clock.nsecsElapsed() / 1e9; })
+AtspiSession::AtspiSession(std::function<qint64()> elapsedMs)
+    : m_elapsedMs(std::move(elapsedMs))
+    , m_budget(budgetMs / 1000.0, perCallMs / 1000.0, waitsPerCall, [this] { return m_clock.nsecsElapsed() / 1e9; })
 {
     m_clock.start();
+    if (!m_elapsedMs)
+        m_elapsedMs = [this] { return m_clock.elapsed(); };
+    askBus();
 }
 
 AtspiSession::~AtspiSession()
@@ -45,19 +35,49 @@ AtspiSession::~AtspiSession()
     // accessibles would leave them dangling, so it stays up until the process ends.
 }
 
-bool AtspiSession::isAvailable()
+void AtspiSession::askBus()
 {
-    const qint64 now = m_clock.elapsed();
-    if (m_lastCheckMs >= 0 && now - m_lastCheckMs < availabilityRecheckMs)
-        return m_available;
-    m_lastCheckMs = now;
-    m_available = accessibilityBusAnswers();
+    if (m_question || !hasSessionBus())
+        return;
+    m_question = QDBusConnection::sessionBus().asyncCall(
+        QDBusMessage::createMethodCall(QStringLiteral("org.a11y.Bus"), QStringLiteral("/org/a11y/bus"),
+                                       QStringLiteral("org.a11y.Bus"), QStringLiteral("GetAddress")),
+        busQueryTimeoutMs);
+}
+
+void AtspiSession::takeAnswer(bool wait)
+{
+    if (!m_question)
+        return;
+    if (!m_question->isFinished()) {
+        if (!wait)
+            return;
+        // Bounded by the question's own timeout.
+        ++m_busWaits;
+        m_question->waitForFinished();
+    }
+    const QDBusPendingReply<QString> reply = *m_question;
+    m_question.reset();
+    m_answeredAtMs = m_elapsedMs();
+    m_busHung = reply.isError()
+        && (reply.error().type() == QDBusError::NoReply || reply.error().type() == QDBusError::Timeout);
+    m_available = reply.isValid() && !reply.value().isEmpty();
     if (m_available && !m_initialized) {
         // atspi_init answers 1 when it was set up already (by another part of the process).
         const int status = atspi_init();
         m_initialized = status == 0 || status == 1;
-        m_available = m_initialized;
     }
+    m_available = m_available && m_initialized;
+}
+
+bool AtspiSession::isAvailable()
+{
+    const bool stale = m_answeredAtMs < 0 || m_elapsedMs() - m_answeredAtMs >= availabilityRecheckMs;
+    if (stale)
+        askBus();
+    // Before the first answer, or when the bus was quickly missing (it may have just started), waiting is
+    // short; a launcher that let the last question time out is not waited for again.
+    takeAnswer(m_answeredAtMs < 0 || (stale && !m_available && !m_busHung));
     return m_available;
 }
 

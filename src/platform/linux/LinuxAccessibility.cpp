@@ -161,7 +161,7 @@ AccessibilityElement LinuxAccessibility::elementAtPoint(QPointF point)
         return {};
 
     for (int level = 0; level < maximumDescent; ++level) {
-        AtspiComponent *component = atspi_accessible_get_component_iface(current);
+        AtspiComponent *component = m_session->interfaceOf(current, atspi_accessible_get_component_iface);
         if (!component)
             break;
         AtspiAccessible *child = m_session->call<AtspiAccessible *>(nullptr, [component, pixel](GError **error) {

@@ -3,6 +3,7 @@
 #include "platform/linux/XcbSession.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -20,8 +21,9 @@ const QString busPath = QStringLiteral("/org/a11y/bus");
 const QString statusInterface = QStringLiteral("org.a11y.Status");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString enabledProperty = QStringLiteral("IsEnabled");
-// The one read at start waits this long at most: a hung bus costs little, a starting one answers in time.
-constexpr int startReadTimeoutMs = 500;
+// The one read at start waits this long at most; a bus that does not answer in time is asked again
+// without waiting, and its answer arrives as a change.
+constexpr int startReadTimeoutMs = 250;
 
 QDBusMessage readEnabled()
 {
@@ -63,9 +65,13 @@ LinuxPermissions::LinuxPermissions(QObject *parent)
     bus.connect(busService, busPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
                 SLOT(onStatusPropertiesChanged(QString, QVariantMap, QStringList)));
     // Start-up is the one place that waits for an answer, briefly, so the first paste knows.
-    const auto [present, enabled] = stateOf(bus.call(readEnabled(), QDBus::Block, startReadTimeoutMs));
+    const QDBusMessage reply = bus.call(readEnabled(), QDBus::Block, startReadTimeoutMs);
+    const auto [present, enabled] = stateOf(reply);
     m_busPresent = present;
     m_accessibilityEnabled = enabled;
+    const QDBusError error(reply);
+    if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout)
+        refresh();
 }
 
 void LinuxPermissions::setState(bool busPresent, bool enabled)

@@ -1,8 +1,9 @@
 #pragma once
 // Permissions on an X11 desktop: posting events needs the XTest extension; accessibility trust means
 // the AT-SPI bus (org.a11y.Bus) is on the session bus with accessibility enabled. Both are read once at
-// start and then followed (the bus's name owner and its status property changes), so no check ever waits
-// on D-Bus; asking for trust enables accessibility without waiting for the answer.
+// start (waiting a quarter of a second at most: a bus that is slower is asked again without waiting) and
+// then followed (the bus's name owner and its status property changes), so no check ever waits on D-Bus;
+// asking for trust enables accessibility without waiting for the answer.
 
 #include "platform/Permissions.h"
 
