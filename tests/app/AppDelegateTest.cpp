@@ -8,6 +8,7 @@
 #include "launcher/NotchLauncherService.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
+#include "intelligence/SpellingServiceProvider.h"
 #include "fields/FieldValueAssociationStore.h"
 #include "model/SettingsStore.h"
 #include "platform/sim/SimAccessibilityNode.h"
@@ -87,8 +88,12 @@ TEST(AppDelegate, StartsTheLauncherAndHotKeyAndStopsThemInOrder)
     ASSERT_NE(delegate.autoPasteService(), nullptr);
     EXPECT_EQ(delegate.launcherService()->aiActionHandler(), delegate.autoPasteService());
     EXPECT_TRUE(delegate.autoPasteService()->isMonitoring());
+    // Other applications' selections reach the spelling check.
+    ASSERT_NE(delegate.spellingService(), nullptr);
+    EXPECT_TRUE(sim.textServices.isOfferingSpellingService());
 
     delegate.stop();
+    EXPECT_FALSE(sim.textServices.isOfferingSpellingService());
     EXPECT_TRUE(sim.hotKeys.registrations().isEmpty());
     EXPECT_TRUE(delegate.launcherService()->windows().isEmpty());
     EXPECT_FALSE(delegate.autoPasteService()->isMonitoring());
@@ -104,6 +109,8 @@ TEST(AppDelegate, TestModeInstallsNothingGlobal)
     delegate.start();
     EXPECT_EQ(delegate.launcherService(), nullptr);
     EXPECT_EQ(delegate.autoPasteService(), nullptr);
+    EXPECT_EQ(delegate.spellingService(), nullptr);
+    EXPECT_FALSE(sim.textServices.isOfferingSpellingService());
     EXPECT_TRUE(sim.hotKeys.registrations().isEmpty());
 }
 

@@ -10,6 +10,7 @@
 #include "LoginFormApp.h"
 
 #include "app/AppState.h"
+#include "app/SpellingCheckRequest.h"
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIError.h"
 #include "intelligence/SpellingServiceContent.h"
@@ -248,6 +249,39 @@ TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndTheCommandS
         [&] { return command.errors().contains(SpellingServiceProvider::intelligenceOffMessage); }, 20000))
         << command.errors().toStdString();
     EXPECT_EQ(command.process.state(), QProcess::Running) << "the message stays on screen until answered";
+}
+
+// Where no focused field tells its selection (no application in front here), the command takes the text
+// selected last anywhere, read from its X11 owner; a selection far too long is refused unread.
+TEST(SpellingServiceDesktopSelection, TheLastSelectionAnywhereIsTakenWhenNoFieldTellsItsOwn)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxPlatform platform(LinuxPlatform::Purpose::serviceRequest);
+    struct Row {
+        QByteArray selected;
+        QString read; // the text taken, or the message given
+    };
+    const QByteArray tooLong(SpellingCheckRequest::maximumSelectionBytes + 1, 'x');
+    const Row rows[] = {
+        {QByteArrayLiteral("Selected in a terminal, caf\xc3\xa9 included"), QStringLiteral("Selected in a terminal, caf\u00e9 included")},
+        {tooLong, ClipboardAIError::selectionTooLong().localizedDescription()},
+    };
+    for (const Row &row : rows) {
+        ASSERT_TRUE(DesktopTest::copyWithXclip(row.selected, QStringLiteral("primary")));
+        // xclip takes the selection a moment after it returns: read until the new owner has answered.
+        QString read;
+        const bool settled = DesktopTest::waitUntil([&] {
+            const Task<std::variant<SpellingCheckRequest::Selection, QString>> task
+                = SpellingCheckRequest::readSelection(platform.platform());
+            if (!DesktopTest::waitUntil([&] { return task.isFinished(); }, 10000))
+                return false;
+            const std::variant<SpellingCheckRequest::Selection, QString> result = task.result().value_or(QString());
+            const auto *selection = std::get_if<SpellingCheckRequest::Selection>(&result);
+            read = selection ? selection->text : std::get<QString>(result);
+            return read == row.read && (!selection || selection->source == SpellingCheckRequest::Selection::Source::primarySelection);
+        }, 10000);
+        EXPECT_TRUE(settled) << read.left(80).toStdString();
+    }
 }
 
 } // namespace

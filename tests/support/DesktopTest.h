@@ -79,8 +79,9 @@ private:
 
 // Runs xdotool with `arguments` (moving the pointer, clicking, pressing keys); true when it succeeded.
 bool xdotool(const QStringList &arguments);
-// Puts `text` on the clipboard through xclip, which keeps owning it; true once xclip has taken it.
-bool copyWithXclip(const QByteArray &text);
+// Puts `text` on the clipboard (or another selection: "primary") through xclip, which keeps owning it; true
+// once xclip has taken it.
+bool copyWithXclip(const QByteArray &text, const QString &selection = QStringLiteral("clipboard"));
 // The text of a file as UTF-8; empty when it cannot be read.
 QString readTextFile(const QString &path);
 

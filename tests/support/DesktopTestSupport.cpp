@@ -237,10 +237,10 @@ bool xdotool(const QStringList &arguments)
     return run(QStringLiteral("xdotool"), arguments).succeeded();
 }
 
-bool copyWithXclip(const QByteArray &text)
+bool copyWithXclip(const QByteArray &text, const QString &selection)
 {
     QProcess xclip;
-    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("clipboard"), QStringLiteral("-i")});
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), selection, QStringLiteral("-i")});
     if (!xclip.waitForStarted(3000))
         return false;
     xclip.write(text);
