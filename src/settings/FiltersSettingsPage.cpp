@@ -64,24 +64,18 @@ public:
     {
         setFixedSize(20, 20);
     }
-    void setSymbol(const QString &symbol)
-    {
-        m_symbol = symbol;
-        update();
-    }
-
 protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
         const Palette palette = m_palette ? m_palette() : Palette();
-        m_symbols.draw(painter, m_symbol, QRectF(rect()).adjusted(2, 2, -2, -2), palette.primary());
+        m_symbols.draw(painter, property("symbol").toString(), QRectF(rect()).adjusted(2, 2, -2, -2),
+                       palette.primary());
     }
 
 private:
     const SymbolTable &m_symbols;
     std::function<Palette()> m_palette;
-    QString m_symbol;
 };
 
 } // namespace
@@ -137,9 +131,8 @@ FiltersSettingsPage::Row FiltersSettingsPage::makeRow(const QUuid &id)
     auto *layout = new QHBoxLayout(row.widget);
     layout->setContentsMargins(16, 8, 12, 8);
     layout->setSpacing(10);
-    auto *symbol = new SymbolLabel(m_symbols, m_palette, row.widget);
-    symbol->setObjectName(QStringLiteral("symbol"));
-    layout->addWidget(symbol);
+    row.symbol = new SymbolLabel(m_symbols, m_palette, row.widget);
+    layout->addWidget(row.symbol);
     row.name = new QLineEdit(row.widget);
     row.name->setFont(FontTable::systemFont(13, QFont::Medium));
     row.name->setMaxLength(maximumNameLength);
@@ -148,10 +141,10 @@ FiltersSettingsPage::Row FiltersSettingsPage::makeRow(const QUuid &id)
     row.name->setMinimumWidth(180);
     layout->addWidget(row.name, 1);
     auto *builtIn = new QLabel(QStringLiteral("Built-in"), row.widget);
-    builtIn->setObjectName(QStringLiteral("builtIn"));
     builtIn->setFont(FontTable::systemFont(11, QFont::Medium));
     builtIn->setProperty("role", QStringLiteral("secondary"));
     layout->addWidget(builtIn);
+    row.builtInBadge = builtIn;
     row.up = new SymbolButton(QStringLiteral("chevron.up"), QStringLiteral("Move up"), m_symbols, m_palette, row.widget);
     row.down = new SymbolButton(QStringLiteral("chevron.down"), QStringLiteral("Move down"), m_symbols, m_palette,
                                 row.widget);
@@ -189,8 +182,9 @@ void FiltersSettingsPage::rebuild()
         }
         if (!row.name->hasFocus() || row.name->text().isEmpty())
             row.name->setText(filter.name);
-        row.widget->findChild<SymbolLabel *>(QStringLiteral("symbol"))->setSymbol(filter.options.iconName);
-        row.widget->findChild<QLabel *>(QStringLiteral("builtIn"))->setVisible(filter.isBuiltIn);
+        row.symbol->setProperty("symbol", filter.options.iconName);
+        row.symbol->update();
+        row.builtInBadge->setVisible(filter.isBuiltIn);
         row.remove->setVisible(!filter.isBuiltIn);
         row.up->setEnabled(!order.isEmpty());
         row.down->setEnabled(order.size() < filters.size() - 1);

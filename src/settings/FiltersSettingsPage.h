@@ -52,6 +52,9 @@ public:
 private:
     struct Row {
         QWidget *widget = nullptr;
+        // Draws the filter's symbol, kept in its "symbol" property.
+        QWidget *symbol = nullptr;
+        QWidget *builtInBadge = nullptr;
         SettingsSwitch *enabled = nullptr;
         QLineEdit *name = nullptr;
         QToolButton *up = nullptr;
