@@ -181,19 +181,6 @@ int FieldValueAssociationStore::existingAssociation(const FocusedFieldDescriptor
     return -1;
 }
 
-void FieldValueAssociationStore::updateFieldDetails(FieldValueAssociation &record, const FocusedFieldDescriptor &field)
-{
-    record.applicationBundleIdentifier = field.applicationBundleIdentifier;
-    record.webOrigin = field.webOrigin;
-    record.domIdentifier = field.domIdentifier;
-    record.accessibilityIdentifier = field.accessibilityIdentifier;
-    record.title = field.title;
-    record.placeholder = field.placeholder;
-    record.role = field.role;
-    record.fieldType = field.fieldType;
-    record.fingerprint = field.fingerprint();
-}
-
 bool FieldValueAssociationStore::recordValue(const QString &value, const FocusedFieldDescriptor &field)
 {
     if (!m_loaded)
@@ -231,7 +218,7 @@ bool FieldValueAssociationStore::recordValue(const QString &value, const Focused
         m_associations.prepend(record);
     } else {
         FieldValueAssociation &record = m_associations[existing];
-        updateFieldDetails(record, field);
+        record.applyFieldDetails(field);
         record.valueFingerprint = fingerprint;
         if (record.pasteCount < std::numeric_limits<qint64>::max())
             ++record.pasteCount;

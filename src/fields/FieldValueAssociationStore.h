@@ -84,7 +84,6 @@ private:
     // Index into associations, or -1.
     int existingAssociation(const FocusedFieldDescriptor &field, const QString &value,
                             const QString &valueFingerprint);
-    static void updateFieldDetails(FieldValueAssociation &record, const FocusedFieldDescriptor &field);
     std::optional<PendingCredentialLogin> activeCredentialLogin(const FocusedFieldDescriptor &field);
     void setPendingCredentialLogin(const std::optional<PendingCredentialLogin> &login);
     // Backfills missing value fingerprints and renews field fingerprints; true when anything changed.

@@ -4,21 +4,26 @@
 
 #include <algorithm>
 
+void FieldValueAssociation::applyFieldDetails(const FocusedFieldDescriptor &field)
+{
+    applicationBundleIdentifier = field.applicationBundleIdentifier;
+    webOrigin = field.webOrigin;
+    domIdentifier = field.domIdentifier;
+    accessibilityIdentifier = field.accessibilityIdentifier;
+    title = field.title;
+    placeholder = field.placeholder;
+    role = field.role;
+    fieldType = field.fieldType;
+    fingerprint = field.fingerprint();
+}
+
 FieldValueAssociation FieldValueAssociation::make(const FocusedFieldDescriptor &field, const QString &displayLabel,
                                                   const QString &keychainAccount, const QString &valueFingerprint,
                                                   qint64 pasteCount, const QDateTime &now)
 {
     FieldValueAssociation record;
     record.id = QUuid::createUuid();
-    record.fingerprint = field.fingerprint();
-    record.applicationBundleIdentifier = field.applicationBundleIdentifier;
-    record.webOrigin = field.webOrigin;
-    record.domIdentifier = field.domIdentifier;
-    record.accessibilityIdentifier = field.accessibilityIdentifier;
-    record.title = field.title;
-    record.placeholder = field.placeholder;
-    record.role = field.role;
-    record.fieldType = field.fieldType;
+    record.applyFieldDetails(field);
     record.displayLabel = displayLabel;
     record.keychainAccount = keychainAccount;
     record.valueFingerprint = valueFingerprint;

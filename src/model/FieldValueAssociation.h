@@ -45,6 +45,8 @@ struct FieldValueAssociation {
     static FieldValueAssociation make(const FocusedFieldDescriptor &field, const QString &displayLabel,
                                       const QString &keychainAccount, const QString &valueFingerprint,
                                       qint64 pasteCount, const QDateTime &now);
+    // Takes the field's descriptor fields and their fingerprint (when a value is used again in a changed field).
+    void applyFieldDetails(const FocusedFieldDescriptor &field);
     // The field as the record remembers it (the two flags of the moment are false).
     FocusedFieldDescriptor fieldDescriptor() const;
 

@@ -138,6 +138,21 @@ std::optional<RecordItems> parseRecord(const QByteArray &record)
     return items;
 }
 
+// Type, omission and original size: how both the full encoding and the stored record begin a representation.
+void putRepresentationHeader(QByteArray &out, const PasteboardRepresentation &rep)
+{
+    const QByteArray type = rep.type.toUtf8();
+    putU32(out, quint32(type.size()));
+    out.append(type);
+    quint8 flag = kPresent;
+    if (rep.omissionReason == OmissionReason::unavailable)
+        flag = kUnavailable;
+    else if (rep.omissionReason == OmissionReason::sizeLimit)
+        flag = kSizeLimit;
+    out.append(char(flag));
+    putI64(out, rep.originalByteCount);
+}
+
 std::optional<PasteboardPayload> fail(QString *error, const QString &message)
 {
     if (error)
@@ -210,16 +225,7 @@ QByteArray PasteboardPayload::encoded() const
     for (const auto &item : items) {
         putU32(out, quint32(item.representations.size()));
         for (const auto &rep : item.representations) {
-            const QByteArray type = rep.type.toUtf8();
-            putU32(out, quint32(type.size()));
-            out.append(type);
-            quint8 flag = kPresent;
-            if (rep.omissionReason == OmissionReason::unavailable)
-                flag = kUnavailable;
-            else if (rep.omissionReason == OmissionReason::sizeLimit)
-                flag = kSizeLimit;
-            out.append(char(flag));
-            putI64(out, rep.originalByteCount);
+            putRepresentationHeader(out, rep);
             putI64(out, rep.data.size());
             out.append(rep.data);
         }
@@ -295,16 +301,7 @@ std::optional<QByteArray> PasteboardPayload::record(const QByteArray &itemText, 
     for (const auto &item : items) {
         putU32(out, quint32(item.representations.size()));
         for (const auto &rep : item.representations) {
-            const QByteArray type = rep.type.toUtf8();
-            putU32(out, quint32(type.size()));
-            out.append(type);
-            quint8 flag = kPresent;
-            if (rep.omissionReason == OmissionReason::unavailable)
-                flag = kUnavailable;
-            else if (rep.omissionReason == OmissionReason::sizeLimit)
-                flag = kSizeLimit;
-            out.append(char(flag));
-            putI64(out, rep.originalByteCount);
+            putRepresentationHeader(out, rep);
             if (!rep.data.isEmpty() && rep.data == itemText) {
                 out.append(char(kItemText));
                 putI64(out, rep.data.size());
