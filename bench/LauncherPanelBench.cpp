@@ -82,7 +82,7 @@ void BM_PanelFrame8RowsWithThumbnails(benchmark::State &state)
     Desk desk(8, true);
     NotchLauncherViewModel model;
     expand(model);
-    NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get(), {});
+    NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get());
     view.resize(442, 560);
     view.goOnScreen();
     desk.settle(view);
@@ -123,7 +123,7 @@ void BM_KeystrokeWith5000Items(benchmark::State &state)
     Desk desk(5000);
     NotchLauncherViewModel model;
     expand(model);
-    NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get(), {});
+    NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get());
     view.resize(442, 560);
     view.goOnScreen();
     desk.settle(view);
@@ -159,7 +159,7 @@ void BM_OpenPanel(benchmark::State &state)
     for (auto _ : state) {
         NotchLauncherViewModel model;
         expand(model);
-        NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get(), {});
+        NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get());
         view.resize(442, 560);
         view.goOnScreen();
         while (view.isSearchRunning())

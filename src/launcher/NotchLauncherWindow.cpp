@@ -684,8 +684,9 @@ void NotchLauncherWindow::installContent()
         return;
     QWidget *root = nullptr;
     if (m_appState && m_clipboardHistory) {
-        auto *view = new NotchLauncherView(m_platform, *m_viewModel, m_appState, m_clipboardHistory, viewCallbacks());
+        auto *view = new NotchLauncherView(m_platform, *m_viewModel, m_appState, m_clipboardHistory);
         m_view = view;
+        connectView(view);
         root = view;
         connect(view, &NotchLauncherView::chromeShapeChanged, this,
                 [this](const QPainterPath &path) { panel()->setShape(path); });
@@ -742,50 +743,40 @@ NotchLauncherView::PreviewPresenter NotchLauncherWindow::previewPresenter(QObjec
     return presenter;
 }
 
-NotchLauncherView::Callbacks NotchLauncherWindow::viewCallbacks()
+void NotchLauncherWindow::connectView(NotchLauncherView *view)
 {
     QPointer<NotchLauncherWindow> self = this;
-    NotchLauncherView::Callbacks callbacks;
-    callbacks.onHoverChanged = [self](bool inside) {
-        if (self)
-            self->handleHover(inside);
+    NotchLauncherView::Host host;
+    host.ownsKeyboardEvent = [self](const KeyDownEvent &event) { return self && event.window == self->panel(); };
+    host.keyWindowScreen = [self]() -> std::optional<ScreenInfo> {
+        if (self && self->panel()->isKey())
+            return self->m_screen;
+        return std::nullopt;
     };
-    callbacks.onCollapsedTap = [self] {
-        if (!self)
+    view->setHost(std::move(host));
+    connect(view, &NotchLauncherView::hoverChanged, this, &NotchLauncherWindow::handleHover);
+    connect(view, &NotchLauncherView::collapsedTapped, this, [this] {
+        m_hoverOutLockUntil = now() + expandLock;
+        expand(true, true);
+        if (m_viewModel->displayedList() == NotchLauncherListKind::clipboard)
+            focusClipboardSearch();
+    });
+    connect(view, &NotchLauncherView::clipboardListFocusRequested, this, [this] {
+        if (!m_isExpanded || showsDemoItems() || m_viewModel->displayedList() != NotchLauncherListKind::clipboard)
             return;
-        self->m_hoverOutLockUntil = self->now() + expandLock;
-        self->expand(true, true);
-        if (self->m_viewModel->displayedList() == NotchLauncherListKind::clipboard)
-            self->focusClipboardSearch();
-    };
-    callbacks.onClipboardListFocus = [self] {
-        if (!self || !self->m_isExpanded || self->showsDemoItems()
-            || self->m_viewModel->displayedList() != NotchLauncherListKind::clipboard)
-            return;
-        if (!self->panel()->isKey()) {
-            self->rememberFrontmostApplication();
-            self->m_window->makeKeyWindow();
+        if (!panel()->isKey()) {
+            rememberFrontmostApplication();
+            m_window->makeKeyWindow();
         }
-        self->clearFirstResponder();
-    };
-    callbacks.ownsKeyboardEvent = [self](const KeyDownEvent &event) {
-        return self && event.window == self->panel();
-    };
-    callbacks.onClipboardItemSelect = [self](const ClipboardItem &item) {
-        if (self)
-            self->selectClipboardItem(item);
-    };
-    callbacks.onClipboardPreview = [self](const ClipboardItem &item) {
-        if (self && self->m_demoConfiguration && self->m_demoConfiguration->onClipboardPreview)
-            self->m_demoConfiguration->onClipboardPreview(item);
-    };
-    callbacks.onAISuggestionSelect = [self](const FocusedFieldSuggestion &suggestion) {
-        if (self)
-            self->selectAISuggestion(suggestion);
-    };
-    callbacks.onListKindSelect = [self](NotchLauncherListKind list) {
-        if (!self)
-            return;
+        clearFirstResponder();
+    });
+    connect(view, &NotchLauncherView::clipboardItemSelected, this, &NotchLauncherWindow::selectClipboardItem);
+    connect(view, &NotchLauncherView::clipboardPreviewOpening, this, [this](const ClipboardItem &item) {
+        if (m_demoConfiguration && m_demoConfiguration->onClipboardPreview)
+            m_demoConfiguration->onClipboardPreview(item);
+    });
+    connect(view, &NotchLauncherView::aiSuggestionSelected, this, &NotchLauncherWindow::selectAISuggestion);
+    connect(view, &NotchLauncherView::listKindSelected, this, [self](NotchLauncherListKind list) {
         if (self->m_demoConfiguration && self->m_demoConfiguration->onListKindSelect)
             self->m_demoConfiguration->onListKindSelect(list);
         if (!self)
@@ -793,39 +784,30 @@ NotchLauncherView::Callbacks NotchLauncherWindow::viewCallbacks()
         self->selectList(list);
         if (list == NotchLauncherListKind::clipboard)
             self->focusClipboardSearch();
-    };
-    callbacks.onSearch = [self](const QString &query) {
-        if (self && self->m_demoConfiguration && self->m_demoConfiguration->onSearch)
-            self->m_demoConfiguration->onSearch(query);
-    };
-    callbacks.onSettingsOpen = [self] {
-        if (self && self->m_demoConfiguration && self->m_demoConfiguration->onSettingsOpen)
-            self->m_demoConfiguration->onSettingsOpen();
-    };
-    callbacks.onContentLayoutChanged = [self] {
-        if (self)
-            self->applyFrame(true);
-    };
-    callbacks.onTextInputFocus = [self] {
+    });
+    connect(view, &NotchLauncherView::searched, this, [this](const QString &query) {
+        if (m_demoConfiguration && m_demoConfiguration->onSearch)
+            m_demoConfiguration->onSearch(query);
+    });
+    connect(view, &NotchLauncherView::settingsOpened, this, [this] {
+        if (m_demoConfiguration && m_demoConfiguration->onSettingsOpen)
+            m_demoConfiguration->onSettingsOpen();
+    });
+    connect(view, &NotchLauncherView::contentLayoutChanged, this, [this] { applyFrame(true); });
+    connect(view, &NotchLauncherView::textInputFocusRequested, this, [this] {
         // Suggestions at the notch leave the keyboard with the other application; a click into the history's
         // search field or the manual entry takes it.
-        if (!self || !self->m_isExpanded || self->panel()->isKey())
+        if (!m_isExpanded || panel()->isKey())
             return;
-        self->rememberFrontmostApplication();
-        self->m_window->makeKeyWindow();
-    };
-    callbacks.keyWindowScreen = [self]() -> std::optional<ScreenInfo> {
-        if (self && self->panel()->isKey())
-            return self->m_screen;
-        return std::nullopt;
-    };
-    callbacks.onKeyboardActivity = [self] {
+        rememberFrontmostApplication();
+        m_window->makeKeyWindow();
+    });
+    connect(view, &NotchLauncherView::keyboardActivity, this, [this] {
         // Typing in the expanded panel renews the hot key's lock, so the pointer resting elsewhere does
         // not collapse the panel mid-word.
-        if (self && self->m_isExpanded)
-            self->m_hoverOutLockUntil = std::max(self->m_hoverOutLockUntil, self->now() + showLock);
-    };
-    return callbacks;
+        if (m_isExpanded)
+            m_hoverOutLockUntil = std::max(m_hoverOutLockUntil, now() + showLock);
+    });
 }
 
 // --- Monitors and tasks ---

@@ -178,7 +178,8 @@ private:
     void removeFieldWindowDismissMonitors();
     void removeMonitor(std::optional<MonitorToken> &token);
     void finishFrame();
-    NotchLauncherView::Callbacks viewCallbacks();
+    // The view tells this window what happens through its signals.
+    void connectView(NotchLauncherView *view);
     // Opens the item preview over this launcher's screen; the preview window is a child of `owner`.
     NotchLauncherView::PreviewPresenter previewPresenter(QObject *owner);
 

@@ -50,8 +50,7 @@ struct FieldSuggestionSnapshotTest : LauncherTest {
 
     NotchLauncherView &makeView(QSize size)
     {
-        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get(),
-                                                   NotchLauncherView::Callbacks{});
+        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get());
         view->resize(size);
         view->show();
         settle();

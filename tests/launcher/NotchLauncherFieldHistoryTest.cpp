@@ -30,13 +30,13 @@ struct NotchLauncherFieldHistoryTest : LauncherTest {
 
     NotchLauncherView &makeView()
     {
-        NotchLauncherView::Callbacks c;
-        c.ownsKeyboardEvent = [this](const KeyDownEvent &) { return ownsKeys; };
-        c.onAISuggestionSelect = [this](const FocusedFieldSuggestion &s) { chosen << s; };
-        c.onTextInputFocus = [this] { ++textInputFocusRequests; };
-        c.onContentLayoutChanged = [this] { ++layoutRequests; };
-        c.keyWindowScreen = [this] { return std::optional<ScreenInfo>(keyScreen); };
-        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get(), c);
+        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get());
+        view->setHost({[this](const KeyDownEvent &) { return ownsKeys; },
+                       [this] { return std::optional<ScreenInfo>(keyScreen); }});
+        QObject::connect(view.get(), &NotchLauncherView::aiSuggestionSelected,
+                         [this](const FocusedFieldSuggestion &s) { chosen << s; });
+        QObject::connect(view.get(), &NotchLauncherView::textInputFocusRequested, [this] { ++textInputFocusRequests; });
+        QObject::connect(view.get(), &NotchLauncherView::contentLayoutChanged, [this] { ++layoutRequests; });
         view->resize(442, 400);
         view->show();
         processEvents();

@@ -80,8 +80,7 @@ struct NotchLauncherSnapshotTest : LauncherTest {
 
     NotchLauncherView &makeView(QSize size)
     {
-        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get(),
-                                                   NotchLauncherView::Callbacks{});
+        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get());
         view->resize(size);
         view->show();
         settle();

@@ -25,24 +25,23 @@ struct NotchLauncherViewTest : LauncherTest {
     bool ownsKeys = true;
     std::unique_ptr<NotchLauncherView> view;
 
-    NotchLauncherView::Callbacks callbacks()
+    void connect(NotchLauncherView &v)
     {
-        NotchLauncherView::Callbacks c;
-        c.onHoverChanged = [this](bool inside) { calls << (inside ? "hover-in" : "hover-out"); };
-        c.onCollapsedTap = [this] { calls << "collapsed-tap"; };
-        c.onClipboardListFocus = [this] { calls << "list-focus"; };
-        c.ownsKeyboardEvent = [this](const KeyDownEvent &) { return ownsKeys; };
-        c.onClipboardItemSelect = [this](const ClipboardItem &item) { selected << item; };
-        c.onClipboardPreview = [this](const ClipboardItem &item) { previewed << item; };
-        c.onSearch = [this](const QString &query) { calls << "search:" + query; };
-        c.onContentLayoutChanged = [this] { calls << "layout"; };
-        c.onKeyboardActivity = [this] { calls << "key"; };
-        return c;
+        v.setHost({[this](const KeyDownEvent &) { return ownsKeys; }, {}});
+        QObject::connect(&v, &NotchLauncherView::hoverChanged, [this](bool inside) { calls << (inside ? "hover-in" : "hover-out"); });
+        QObject::connect(&v, &NotchLauncherView::collapsedTapped, [this] { calls << "collapsed-tap"; });
+        QObject::connect(&v, &NotchLauncherView::clipboardListFocusRequested, [this] { calls << "list-focus"; });
+        QObject::connect(&v, &NotchLauncherView::clipboardItemSelected, [this](const ClipboardItem &item) { selected << item; });
+        QObject::connect(&v, &NotchLauncherView::clipboardPreviewOpening, [this](const ClipboardItem &item) { previewed << item; });
+        QObject::connect(&v, &NotchLauncherView::searched, [this](const QString &query) { calls << "search:" + query; });
+        QObject::connect(&v, &NotchLauncherView::contentLayoutChanged, [this] { calls << "layout"; });
+        QObject::connect(&v, &NotchLauncherView::keyboardActivity, [this] { calls << "key"; });
     }
 
     NotchLauncherView &makeView(int width = 552, int height = 420)
     {
-        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get(), callbacks());
+        view = std::make_unique<NotchLauncherView>(sim.platform(), model, appState.get(), history.get());
+        connect(*view);
         view->resize(width, height);
         view->show();
         settle();

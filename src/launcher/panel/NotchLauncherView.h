@@ -1,32 +1,34 @@
 #pragma once
 // The root view of a launcher window: the black notch chrome hanging from the top edge (or the compact
 // floating window), the header band with the logo, tabs, search and settings, and the list area with the
-// clipboard list or the field history pane. It searches the history itself, follows the keyboard, pulses
-// the logo on every copy, and reports to its window through the callbacks below. The window owns every
-// frame: the view fills the size it is given and asks for a new measure through onContentLayoutChanged.
+// clipboard list or the field history pane. It puts its parts together and lays them out: the search
+// (NotchClipboardSearch), the selection and keys (NotchKeyboardNavigation), the logo's pulse
+// (NotchLogoPulse), the windows it opens (NotchLauncherPreviews) and the drawing (NotchLauncherPainter).
+// It tells its window what happens through its signals. The window owns every frame: the view fills the
+// size it is given and asks for a new measure through contentLayoutChanged.
 
 #include "clipboard/ClipboardThumbnailCache.h"
 #include "fields/FocusedFieldSuggestion.h"
 #include "launcher/panel/NotchChromeShape.h"
+#include "launcher/panel/NotchClipboardSearch.h"
 #include "launcher/panel/NotchHeaderEntrances.h"
 #include "launcher/panel/NotchHeaderLayout.h"
+#include "launcher/panel/NotchKeyboardNavigation.h"
+#include "launcher/panel/NotchLauncherPainter.h"
+#include "launcher/panel/NotchLauncherPreviews.h"
+#include "launcher/panel/NotchLogoPulse.h"
 #include "launcher/panel/NotchPanelGeometry.h"
-#include "model/ClipboardFilter.h"
 #include "model/ClipboardItem.h"
 #include "model/NotchLauncherListKind.h"
 #include "platform/EventMonitors.h"
 #include "platform/Platform.h"
 #include "platform/Screens.h"
-#include "platform/Task.h"
-#include "ui/AnimatedValue.h"
 #include "ui/FrameTicker.h"
 #include "ui/NotchListTimestamp.h"
 #include "ui/Palette.h"
 #include "ui/SymbolTable.h"
 #include "ui/TavlenLogo.h"
-#include "ui/TavlenLogoCache.h"
 
-#include <QImage>
 #include <QList>
 #include <QPointer>
 #include <QWidget>
@@ -44,63 +46,37 @@ class NotchClipboardSearchTextField;
 class NotchLauncherViewModel;
 class NotchListSearchBar;
 class QGraphicsOpacityEffect;
+struct NotchRowPaintContext;
 
 class NotchLauncherView : public QWidget {
     Q_OBJECT
 public:
-    // Set by the window; every one may be left empty.
-    struct Callbacks {
-        std::function<void(bool)> onHoverChanged;
-        std::function<void()> onCollapsedTap;
-        std::function<void()> onClipboardListFocus;
+    // What the view asks its window; either may be left empty.
+    struct Host {
+        // Whether this panel may act on a key (it belongs to the panel's own window).
         std::function<bool(const KeyDownEvent &)> ownsKeyboardEvent;
-        std::function<void(const ClipboardItem &)> onClipboardItemSelect;
-        std::function<void(const ClipboardItem &)> onClipboardPreview;
-        std::function<void(const FocusedFieldSuggestion &)> onAISuggestionSelect;
-        std::function<void(NotchLauncherListKind)> onListKindSelect;
-        std::function<void(const QString &)> onSearch;
-        std::function<void()> onSettingsOpen;
-        std::function<void()> onContentLayoutChanged;
-        // A key of this panel's window reached the expanded panel (typing in the search field included):
-        // the window keeps the pointer from collapsing it in the middle of typing.
-        std::function<void()> onKeyboardActivity;
-        // A text field of the field history (its search field, the manual entry) was clicked: the window
-        // takes the keyboard, so typing reaches the field.
-        std::function<void()> onTextInputFocus;
         // The screen of the application's key window, if there is one (details windows open there).
         std::function<std::optional<ScreenInfo>()> keyWindowScreen;
     };
+    using PreviewRequest = NotchLauncherPreviews::PreviewRequest;
+    using PreviewPresenter = NotchLauncherPreviews::PreviewPresenter;
+    using SearchFunction = NotchClipboardSearch::SearchFunction;
 
-    // The item preview, built elsewhere: opens over the displayed items with one selected and calls back
-    // on a selection change, a paste and its close; closing goes through close().
-    struct PreviewRequest {
-        QList<ClipboardItem> items;
-        ClipboardItem selected;
-        std::function<void(const ClipboardItem &)> onSelectionChanged;
-        std::function<void(const ClipboardItem &)> onPaste;
-        std::function<void()> onClose;
-    };
-    struct PreviewPresenter {
-        // Answers the open window (a QObject whose destruction also counts as closed), or null.
-        std::function<QObject *(const PreviewRequest &)> open;
-        std::function<void(QObject *)> close;
-    };
-
-    // How the history is searched: the history's own search unless a test puts another in its place.
-    // Answers none when the search failed or was cancelled.
-    using SearchFunction = std::function<Task<std::optional<QList<ClipboardItem>>>(std::optional<ClipboardFilter>, QString)>;
-
-    static constexpr int searchLimit = 5000;
-    static constexpr double pulseDuration = 0.85;
-    static constexpr double searchFocusDelay = 0.06;
     static constexpr double filterBarHeight = 48;
 
     NotchLauncherView(const Platform &platform, NotchLauncherViewModel &model, AppState *appState,
-                      ClipboardHistoryManager *history, Callbacks callbacks, QWidget *parent = nullptr);
+                      ClipboardHistoryManager *history, QWidget *parent = nullptr);
     ~NotchLauncherView() override;
+
+    // --- Its parts ---
+    NotchClipboardSearch &search() { return *m_search; }
+    NotchKeyboardNavigation &navigation() { return *m_navigation; }
+    NotchLogoPulse &logoPulse() { return *m_logoPulse; }
+    NotchLauncherPreviews &previews() { return *m_previews; }
 
     // --- What the window and tests read ---
     NotchLauncherViewModel &model() const { return m_model; }
+    double now() const;
     NotchPanelGeometry geometry() const;
     NotchChromeShape chromeShape() const { return geometry().chrome; }
     QPainterPath chromePath() const { return chromeShape().path(QRectF(rect())); }
@@ -109,18 +85,18 @@ public:
     // The colours of the search bar: the dark scheme's on the header's black band, the scheme's own in the
     // compact window.
     Palette searchBarPalette() const;
-    const QList<ClipboardItem> &displayedClipboardItems() const { return m_displayedClipboardItems; }
-    std::optional<QUuid> activeClipboardItemID() const;
-    const QString &clipboardSearchQuery() const { return m_clipboardSearchQuery; }
-    bool isClipboardSearchFocused() const { return m_isClipboardSearchFocused; }
-    bool isClipboardKeyboardNavigationActive() const { return m_isClipboardKeyboardNavigationActive; }
+    const QList<ClipboardItem> &displayedClipboardItems() const { return m_search->displayedClipboardItems(); }
+    std::optional<QUuid> activeClipboardItemID() const { return m_navigation->activeClipboardItemID(); }
+    const QString &clipboardSearchQuery() const { return m_search->clipboardSearchQuery(); }
+    bool isClipboardSearchFocused() const { return m_navigation->isClipboardSearchFocused(); }
+    bool isClipboardKeyboardNavigationActive() const { return m_navigation->isClipboardKeyboardNavigationActive(); }
     bool isPointerInsideLauncher() const { return m_isPointerInsideLauncher; }
-    bool isClipboardPulseActive() const { return m_isClipboardPulseActive; }
-    double clipboardLogoRotation() const { return m_clipboardLogoRotation.target(); }
-    bool isSearchRunning() const;
-    bool hasPendingSubmission() const { return m_pendingClipboardSearchSubmission; }
-    bool isPreviewOpen() const { return m_previewWindow != nullptr; }
-    FocusedFieldSuggestionPreviewWindow *suggestionPreviewWindow() const;
+    bool isClipboardPulseActive() const { return m_logoPulse->isClipboardPulseActive(); }
+    double clipboardLogoRotation() const { return m_logoPulse->clipboardLogoRotation(); }
+    bool isSearchRunning() const { return m_search->isRunning(); }
+    bool hasPendingSubmission() const { return m_search->hasPendingSubmission(); }
+    bool isPreviewOpen() const { return m_previews->isPreviewOpen(); }
+    FocusedFieldSuggestionPreviewWindow *suggestionPreviewWindow() const { return m_previews->suggestionPreviewWindow(); }
     NotchClipboardList *clipboardList() const { return m_list; }
     NotchClipboardSearchTextField *searchField() const { return m_searchField; }
     NotchListSearchBar *searchBar() const { return m_searchBar; }
@@ -130,36 +106,37 @@ public:
     // The logo as it is drawn now.
     TavlenLogo logo() const;
     const NotchHeaderEntrances &headerEntrances() const { return m_headerEntrances; }
-    const TavlenLogoCache &logoCache() const { return m_logoCache; }
+    const TavlenLogoCache &logoCache() const { return m_logoPulse->logoCache(); }
 
     // --- Plugged in by the window or the application ---
-    void setPreviewPresenter(PreviewPresenter presenter) { m_previewPresenter = std::move(presenter); }
-    void setSearchFunction(SearchFunction search) { m_search = std::move(search); }
+    void setHost(Host host) { m_host = std::move(host); }
+    void setPreviewPresenter(PreviewPresenter presenter) { m_previews->setPreviewPresenter(std::move(presenter)); }
+    void setSearchFunction(SearchFunction search) { m_search->setSearchFunction(std::move(search)); }
     // The filter bar (pills) shown above the list while the filters are visible; the view owns it.
     void setFilterBar(QWidget *bar);
     QWidget *filterBar() const { return m_filterBar; }
 
     // --- Operations of the panel ---
     void setClipboardSearchQuery(const QString &query);
-    void refreshDisplayedClipboardItems();
-    void selectClipboardItem(const ClipboardItem &item);
-    void ensureValidClipboardSelection();
-    void moveClipboardSelection(int offset);
-    void handleSearchFieldArrowDown();
-    void handleSearchFieldArrowUp();
-    void submitActiveClipboardItem();
+    void refreshDisplayedClipboardItems() { m_search->refreshDisplayedClipboardItems(); }
+    void selectClipboardItem(const ClipboardItem &item) { m_navigation->selectClipboardItem(item); }
+    void ensureValidClipboardSelection() { m_navigation->ensureValidClipboardSelection(); }
+    void moveClipboardSelection(int offset) { m_navigation->moveClipboardSelection(offset); }
+    void handleSearchFieldArrowDown() { m_navigation->handleSearchFieldArrowDown(); }
+    void handleSearchFieldArrowUp() { m_navigation->handleSearchFieldArrowUp(); }
+    void submitActiveClipboardItem() { m_navigation->submitActiveClipboardItem(); }
     EventDisposition handleKeyDown(const KeyDownEvent &event);
-    void clipboardRowHoverChanged(const ClipboardItem &item, bool isHovering);
-    void showPreview(const ClipboardItem &item);
-    void closePreviewWindow();
-    // Opens the details of the selected remembered value, when it is among the values the pane lists.
-    void showSuggestionPreview();
-    void closeSuggestionPreviewWindow();
+    void clipboardRowHoverChanged(const ClipboardItem &item, bool isHovering)
+    {
+        m_navigation->clipboardRowHoverChanged(item, isHovering);
+    }
+    void showPreview(const ClipboardItem &item) { m_previews->showPreview(displayedClipboardItems(), item); }
+    void closePreviewWindow() { m_previews->closePreviewWindow(); }
     void deleteClipboardItem(const ClipboardItem &item);
     void openSettings();
     void toggleFilters();
     void selectListKind(NotchLauncherListKind kind);
-    void setClipboardSearchFocused(bool focused);
+    void setClipboardSearchFocused(bool focused) { m_navigation->setClipboardSearchFocused(focused); }
 
     // Pointer input over the panel, also for tests (positions in the view).
     void pointerEntered();
@@ -175,6 +152,28 @@ Q_SIGNALS:
     void chromeShapeChanged(const QPainterPath &path);
     // The displayed list changed (tests wait for it).
     void displayedItemsChanged();
+    void hoverChanged(bool inside);
+    // A click on the collapsed panel, with hover expansion off: the window expands it.
+    void collapsedTapped();
+    // The pointer chose a row: the window gives the list the keyboard.
+    void clipboardListFocusRequested();
+    // Paste `item`.
+    void clipboardItemSelected(const ClipboardItem &item);
+    // The item preview is about to open on `item`.
+    void clipboardPreviewOpening(const ClipboardItem &item);
+    void aiSuggestionSelected(const FocusedFieldSuggestion &suggestion);
+    void listKindSelected(NotchLauncherListKind kind);
+    // A query that is not blank was typed.
+    void searched(const QString &query);
+    void settingsOpened();
+    // What the panel lists changed its measure: the window lays its frame out again.
+    void contentLayoutChanged();
+    // A key of this panel's window reached the expanded panel (typing in the search field included):
+    // the window keeps the pointer from collapsing it in the middle of typing.
+    void keyboardActivity();
+    // A text field of the field history (its search field, the manual entry) was clicked: the window
+    // takes the keyboard, so typing reaches the field.
+    void textInputFocusRequested();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -189,10 +188,7 @@ protected:
 private:
     void modelChanged();
     void layoutChildren();
-    void dropSearchFocus();
-    void applySearchResults(const QList<ClipboardItem> &items);
-    void displayedIdsChanged();
-    void pulse();
+    void displayedItemsReplaced(bool idsChanged);
     void focusRequestChanged();
     void updateListState();
     void syncAIPane();
@@ -203,52 +199,29 @@ private:
     void frameTick();
     void placeSearchBar();
     void requestFrame();
-    double now() const;
     void applySearchFieldColors();
-    void paintChrome(QPainter &painter, const NotchPanelGeometry &g, const Palette &palette);
-    void paintGlass(QPainter &painter, const QPainterPath &shape, const Palette &palette);
-    void paintHeader(QPainter &painter, const NotchPanelGeometry &g, const Palette &palette);
-    void paintRecentPlaceholder(QPainter &painter, const QRectF &area, const Palette &palette);
-#ifndef Q_MOC_RUN
-    Task<> runSearch(QString query, std::optional<QUuid> filterId);
-    Task<> runSearchFocus();
-    Task<> runPulseEnd();
-#endif
+    NotchRowPaintContext rowPaintContext();
 
     Platform m_platform;
     NotchLauncherViewModel &m_model;
     QPointer<AppState> m_appState;
     QPointer<ClipboardHistoryManager> m_history;
-    Callbacks m_callbacks;
-    PreviewPresenter m_previewPresenter;
-    SearchFunction m_search;
+    Host m_host;
     SymbolTable m_symbols;
     ClipboardThumbnailCache m_thumbnails{4 * 1024 * 1024};
     FrameTicker m_ticker;
-    TavlenLogoCache m_logoCache;
+    NotchLauncherPainter m_painter;
+
+    // The parts (children of this view).
+    NotchClipboardSearch *m_search = nullptr;
+    NotchLauncherPreviews *m_previews = nullptr;
+    NotchKeyboardNavigation *m_navigation = nullptr;
+    NotchLogoPulse *m_logoPulse = nullptr;
 
     // View-local state.
-    QPointer<QObject> m_previewWindow;
-    QPointer<FocusedFieldSuggestionPreviewWindow> m_suggestionPreviewWindow;
     std::optional<MonitorToken> m_keyMonitor;
-    bool m_isClipboardSearchFocused = false;
-    bool m_isClipboardKeyboardNavigationActive = false;
     bool m_isPointerInsideLauncher = false;
-    QList<ClipboardItem> m_displayedClipboardItems;
-    QString m_clipboardSearchQuery;
-    bool m_pendingClipboardSearchSubmission = false;
-    bool m_isClipboardPulseActive = false;
-    AnimatedValue m_clipboardLogoRotation{0};
-    AnimatedValue m_logoLit{0};
-    AnimatedValue m_logoPulseScale{1};
-    AnimatedValue m_logoExpansion{0};
-    AnimatedValue m_listReveal{0};
     NotchHeaderEntrances m_headerEntrances;
-#ifndef Q_MOC_RUN
-    TaskSlot m_clipboardSearchTask;
-    TaskSlot m_clipboardSearchFocusTask;
-    TaskSlot m_clipboardPulseTask;
-#endif
     bool m_isOnScreen = false;
     // Last values the change handlers saw.
     bool m_lastExpanded = false;
@@ -257,24 +230,6 @@ private:
     int m_lastFocusRequest = 0;
     std::optional<QUuid> m_lastActiveID;
     QPainterPath m_lastPath;
-    // The chrome as last drawn, and what it was drawn for.
-    struct BackgroundKey {
-        QSize size;
-        double dpr = 0;
-        bool dark = false;
-        bool translucency = false;
-        bool floating = false;
-        bool expanded = false;
-        double topInset = 0;
-        double contentHeight = 0;
-        double innerWidth = 0;
-        double bottomRadius = 0;
-        double shoulderDepth = 0;
-        double shoulderCurveFactor = 0;
-        bool operator==(const BackgroundKey &) const = default;
-    };
-    QImage m_background;
-    BackgroundKey m_backgroundKey;
     // The timestamp patterns of the locale they were worked out for.
     QString m_timestampLocale;
     std::optional<NotchListTimestamp::Patterns> m_timestampPatterns;

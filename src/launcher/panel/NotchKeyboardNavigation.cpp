@@ -1,0 +1,230 @@
+#include "launcher/panel/NotchKeyboardNavigation.h"
+
+#include "launcher/panel/NotchClipboardSearch.h"
+#include "launcher/panel/NotchClipboardSearchTextField.h"
+#include "launcher/panel/NotchLauncherPreviews.h"
+#include "launcher/panel/NotchLauncherViewModel.h"
+#include "platform/Clock.h"
+
+#include <QPointer>
+
+#include <algorithm>
+
+namespace {
+
+std::optional<qsizetype> indexOf(const QList<ClipboardItem> &items, const std::optional<QUuid> &id)
+{
+    if (!id)
+        return std::nullopt;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        if (items.at(i).id() == *id)
+            return i;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+NotchKeyboardNavigation::NotchKeyboardNavigation(const Platform &platform, NotchLauncherViewModel &model,
+                                                 NotchClipboardSearch &search, NotchLauncherPreviews &previews,
+                                                 NotchClipboardSearchTextField *searchField, QObject *parent)
+    : QObject(parent)
+    , m_platform(platform)
+    , m_model(model)
+    , m_search(search)
+    , m_previews(previews)
+    , m_searchField(searchField)
+{
+}
+
+std::optional<QUuid> NotchKeyboardNavigation::activeClipboardItemID() const
+{
+    return m_model.highlightedClipboardItemID() ? m_model.highlightedClipboardItemID() : m_model.selectedClipboardItemID();
+}
+
+void NotchKeyboardNavigation::selectClipboardItem(const ClipboardItem &item)
+{
+    m_model.setSelectedClipboardItemID(item.id());
+    m_model.setHighlightedClipboardItemID(item.id());
+}
+
+void NotchKeyboardNavigation::clearSelection()
+{
+    m_model.setSelectedClipboardItemID(std::nullopt);
+    m_model.setHighlightedClipboardItemID(std::nullopt);
+}
+
+void NotchKeyboardNavigation::ensureValidClipboardSelection()
+{
+    const std::optional<QUuid> active = activeClipboardItemID();
+    const QList<ClipboardItem> &items = m_search.displayedClipboardItems();
+    if (active && std::any_of(items.cbegin(), items.cend(), [&](const ClipboardItem &i) { return i.id() == *active; }))
+        return;
+    if (!items.isEmpty()) {
+        m_model.setSelectedClipboardItemID(items.first().id());
+        m_model.setHighlightedClipboardItemID(std::nullopt);
+        return;
+    }
+    clearSelection();
+}
+
+void NotchKeyboardNavigation::displayedItemsReplaced()
+{
+    if (m_isClipboardSearchFocused)
+        return;
+    // A collapsed panel keeps no selection of its own: after copies made meanwhile the newest item is the
+    // one selected, so opening by hovering (which, unlike the hot key, resets nothing) does not show the
+    // first copy of the day selected at the bottom, nor paste it on Return.
+    const QList<ClipboardItem> &items = m_search.displayedClipboardItems();
+    if (!m_model.isExpanded() && !m_model.demoClipboardItems() && !items.isEmpty()
+        && activeClipboardItemID() != items.first().id()) {
+        m_model.setSelectedClipboardItemID(items.first().id());
+        m_model.setHighlightedClipboardItemID(std::nullopt);
+    }
+    ensureValidClipboardSelection();
+}
+
+void NotchKeyboardNavigation::moveClipboardSelection(int offset)
+{
+    const QList<ClipboardItem> &items = m_search.displayedClipboardItems();
+    if (items.isEmpty())
+        return;
+    const qsizetype base = indexOf(items, activeClipboardItemID()).value_or(0);
+    const qsizetype target = std::clamp<qsizetype>(base + offset, 0, items.size() - 1);
+    selectClipboardItem(items.at(target));
+}
+
+void NotchKeyboardNavigation::handleSearchFieldArrowDown()
+{
+    const QList<ClipboardItem> &items = m_search.displayedClipboardItems();
+    if (items.isEmpty())
+        return;
+    if (!m_isClipboardKeyboardNavigationActive) {
+        m_isClipboardKeyboardNavigationActive = true;
+        selectClipboardItem(items.first());
+        return;
+    }
+    moveClipboardSelection(1);
+}
+
+void NotchKeyboardNavigation::handleSearchFieldArrowUp()
+{
+    if (!m_isClipboardKeyboardNavigationActive)
+        return;
+    const std::optional<qsizetype> index = indexOf(m_search.displayedClipboardItems(), activeClipboardItemID());
+    if (!index)
+        return;
+    if (*index == 0) {
+        m_isClipboardKeyboardNavigationActive = false;
+        clearSelection();
+        return;
+    }
+    moveClipboardSelection(-1);
+}
+
+void NotchKeyboardNavigation::submitActiveClipboardItem()
+{
+    if (m_search.isRunning()) {
+        m_search.submitWhenDone();
+        return;
+    }
+    const QList<ClipboardItem> &items = m_search.displayedClipboardItems();
+    if (const std::optional<qsizetype> index = indexOf(items, activeClipboardItemID())) {
+        Q_EMIT clipboardItemSelected(items.at(*index));
+        return;
+    }
+    if (items.isEmpty())
+        return;
+    const ClipboardItem first = items.first();
+    selectClipboardItem(first);
+    Q_EMIT clipboardItemSelected(first);
+}
+
+EventDisposition NotchKeyboardNavigation::handleKeyDown(const KeyDownEvent &event)
+{
+    if (m_isClipboardSearchFocused || m_previews.isPreviewOpen())
+        return EventDisposition::Pass;
+    if (event.modifierFlags & ModifierFlag::DeviceIndependentShortcutMask)
+        return EventDisposition::Pass;
+    const QList<ClipboardItem> items = m_search.displayedClipboardItems();
+    const std::optional<qsizetype> active = indexOf(items, activeClipboardItemID());
+    switch (event.keyCode) {
+    case KeyCode::Return:
+    case KeyCode::KeypadEnter:
+        if (!active)
+            return EventDisposition::Pass;
+        Q_EMIT clipboardItemSelected(items.at(*active));
+        return EventDisposition::Consume;
+    case KeyCode::Space:
+        if (!active)
+            return EventDisposition::Pass;
+        m_previews.showPreview(items, items.at(*active));
+        return EventDisposition::Consume;
+    case KeyCode::UpArrow:
+        m_isClipboardKeyboardNavigationActive = true;
+        moveClipboardSelection(-1);
+        return EventDisposition::Consume;
+    case KeyCode::DownArrow:
+        m_isClipboardKeyboardNavigationActive = true;
+        moveClipboardSelection(1);
+        return EventDisposition::Consume;
+    default:
+        return EventDisposition::Pass;
+    }
+}
+
+void NotchKeyboardNavigation::clipboardRowHoverChanged(const ClipboardItem &item, bool isHovering)
+{
+    if (!isHovering) {
+        if (m_model.highlightedClipboardItemID() == item.id())
+            m_model.setHighlightedClipboardItemID(std::nullopt);
+        return;
+    }
+    if (!m_model.isExpanded() || m_model.demoClipboardItems() || m_previews.isPreviewOpen())
+        return;
+    dropSearchFocus();
+    m_isClipboardKeyboardNavigationActive = false;
+    selectClipboardItem(item);
+    Q_EMIT clipboardListFocusRequested();
+}
+
+void NotchKeyboardNavigation::setClipboardSearchFocused(bool focused)
+{
+    if (focused == m_isClipboardSearchFocused) {
+        if (focused)
+            m_searchField->update(true, m_model.clipboardSearchFocusRequest());
+        return;
+    }
+    m_isClipboardSearchFocused = focused;
+    m_searchField->update(focused, m_model.clipboardSearchFocusRequest());
+    if (!focused) {
+        m_isClipboardKeyboardNavigationActive = false;
+        ensureValidClipboardSelection();
+    }
+}
+
+void NotchKeyboardNavigation::focusSearchSoon()
+{
+    m_clipboardSearchFocusTask.cancel();
+    m_clipboardSearchFocusTask.start(runSearchFocus());
+}
+
+Task<> NotchKeyboardNavigation::runSearchFocus()
+{
+    QPointer<NotchKeyboardNavigation> self = this;
+    Clock *clock = m_platform.clock;
+    const bool awake = co_await clock->sleep(searchFocusDelay);
+    if (!awake || !self)
+        co_return;
+    const NotchLauncherViewModel &model = self->m_model;
+    if (model.isExpanded() && !model.isSpaceTransitionSuspended() && model.displayedList() == NotchLauncherListKind::clipboard
+        && !model.demoClipboardItems()) {
+        self->setClipboardSearchFocused(true);
+    }
+}
+
+void NotchKeyboardNavigation::dropSearchFocus()
+{
+    m_clipboardSearchFocusTask.cancel();
+    setClipboardSearchFocused(false);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The clipboard list's selection and the keys that move it: the active item, the arrows from the list and
+// from the search field, Return (paste the active item), Space (preview it), the search field's focus and
+// the selection repair that follows a new list. Items are matched by id, never by position.
+
+#include "model/ClipboardItem.h"
+#include "platform/EventMonitors.h"
+#include "platform/Platform.h"
+#include "platform/Task.h"
+
+#include <QObject>
+#include <QUuid>
+
+#include <optional>
+
+class NotchClipboardSearch;
+class NotchClipboardSearchTextField;
+class NotchLauncherPreviews;
+class NotchLauncherViewModel;
+
+class NotchKeyboardNavigation : public QObject {
+    Q_OBJECT
+public:
+    static constexpr double searchFocusDelay = 0.06;
+
+    NotchKeyboardNavigation(const Platform &platform, NotchLauncherViewModel &model, NotchClipboardSearch &search,
+                            NotchLauncherPreviews &previews, NotchClipboardSearchTextField *searchField,
+                            QObject *parent = nullptr);
+
+    std::optional<QUuid> activeClipboardItemID() const;
+    bool isClipboardSearchFocused() const { return m_isClipboardSearchFocused; }
+    bool isClipboardKeyboardNavigationActive() const { return m_isClipboardKeyboardNavigationActive; }
+
+    void selectClipboardItem(const ClipboardItem &item);
+    void clearSelection();
+    void ensureValidClipboardSelection();
+    // After the displayed items changed: a collapsed panel selects the newest, any unfocused one repairs.
+    void displayedItemsReplaced();
+    void moveClipboardSelection(int offset);
+    void handleSearchFieldArrowDown();
+    void handleSearchFieldArrowUp();
+    void submitActiveClipboardItem();
+    // The clipboard list's keys; the caller has checked the panel may act on the event.
+    EventDisposition handleKeyDown(const KeyDownEvent &event);
+    void clipboardRowHoverChanged(const ClipboardItem &item, bool isHovering);
+    void endKeyboardNavigation() { m_isClipboardKeyboardNavigationActive = false; }
+
+    void setClipboardSearchFocused(bool focused);
+    // The field takes the keyboard a moment after a focus request, if the panel still shows it then.
+    void focusSearchSoon();
+    void dropSearchFocus();
+
+Q_SIGNALS:
+    // Paste `item` (Return, or the search field's submission).
+    void clipboardItemSelected(const ClipboardItem &item);
+    // The pointer chose a row: the window gives the list the keyboard.
+    void clipboardListFocusRequested();
+
+private:
+#ifndef Q_MOC_RUN
+    Task<> runSearchFocus();
+#endif
+
+    Platform m_platform;
+    NotchLauncherViewModel &m_model;
+    NotchClipboardSearch &m_search;
+    NotchLauncherPreviews &m_previews;
+    NotchClipboardSearchTextField *m_searchField;
+    bool m_isClipboardSearchFocused = false;
+    bool m_isClipboardKeyboardNavigationActive = false;
+#ifndef Q_MOC_RUN
+    TaskSlot m_clipboardSearchFocusTask;
+#endif
+};
