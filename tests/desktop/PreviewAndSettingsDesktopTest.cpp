@@ -1,5 +1,6 @@
 // The item preview, the filter bar and the settings window on the real desktop, driven by keys and clicks:
-// Space on a row opens the preview, Escape closes it, Return in it pastes into the application in front; a
+// Space on a row opens the preview, Escape closes it, Return in it pastes into the application in front;
+// the keyboard alone leaves the search field with Tab, previews and pastes the row it selected; a
 // filter pill narrows the list; the gear opens the settings window, where a changed setting rebuilds the
 // launchers.
 
@@ -12,6 +13,7 @@
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
 #include "launcher/panel/NotchClipboardList.h"
+#include "launcher/panel/NotchClipboardSearchTextField.h"
 #include "launcher/panel/NotchFilterBar.h"
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
@@ -166,6 +168,34 @@ TEST_F(PreviewAndSettingsDesktop, SpaceOpensThePreviewEscapeClosesItReturnInItPa
     ASSERT_TRUE(key(QStringLiteral("Return")));
     TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(fieldFile) == QStringLiteral("https://example.org/tavlen/preview"), 5000);
     EXPECT_FALSE(view->isPreviewOpen());
+    TAVLEN_WAIT_UNTIL(!launcher->isPerformingSelection(), 5000);
+}
+
+// The keyboard alone: Down twice from the search field selects the second row, Tab leaves the field so the
+// list's keys work: Space previews that row, Escape closes the preview, Return pastes the row.
+TEST_F(PreviewAndSettingsDesktop, TabLeavesTheSearchFieldSoSpacePreviewsAndReturnPastesTheSelectedRow)
+{
+    NotchLauncherWindow *launcher = openLauncher();
+    ASSERT_NE(launcher, nullptr);
+    NotchLauncherView *view = launcher->view();
+    const ClipboardItem second = view->displayedClipboardItems().at(1);
+
+    ASSERT_TRUE(key(QStringLiteral("Down")) && key(QStringLiteral("Down")));
+    TAVLEN_WAIT_UNTIL(view->activeClipboardItemID() == second.id(), 3000);
+    ASSERT_TRUE(key(QStringLiteral("Tab")));
+    TAVLEN_WAIT_UNTIL(!view->isClipboardSearchFocused() && !view->searchField()->hasFocus(), 3000);
+    EXPECT_EQ(view->activeClipboardItemID(), second.id());
+
+    ASSERT_TRUE(key(QStringLiteral("space")));
+    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().isKey(), 5000);
+    EXPECT_EQ(preview(view)->model().selectedItem()->id(), second.id());
+    EXPECT_TRUE(view->clipboardSearchQuery().isEmpty()) << "the space went into the search field";
+    ASSERT_TRUE(key(QStringLiteral("Escape")));
+    TAVLEN_WAIT_UNTIL(!view->isPreviewOpen(), 3000);
+    EXPECT_TRUE(launcher->isExpanded());
+
+    ASSERT_TRUE(key(QStringLiteral("Return")));
+    TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(fieldFile) == second.text(), 5000);
     TAVLEN_WAIT_UNTIL(!launcher->isPerformingSelection(), 5000);
 }
 

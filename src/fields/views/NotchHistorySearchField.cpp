@@ -4,6 +4,7 @@
 #include "ui/NotchListSearchBar.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 
 QString NotchHistorySearchField::accessibilityLabel(const QString &fieldName)
@@ -72,6 +73,16 @@ void NotchHistorySearchField::reportFocus(bool focused)
 bool NotchHistorySearchField::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_field) {
+        // Tab and Shift+Tab end editing: the field gives up the keyboard, so Space opens the selected
+        // value's details. A click brings the caret back.
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<const QKeyEvent *>(event);
+            if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+                && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+                m_field->clearFocus();
+                return true;
+            }
+        }
         if (event->type() == QEvent::FocusIn)
             reportFocus(true);
         else if (event->type() == QEvent::FocusOut)

@@ -2,7 +2,7 @@
 // The search field of a field's value history, in the launcher header while the recent list is selected:
 // the launcher's search bar around a one-line field. Typing writes the query the value-history pane
 // filters by; the field reports whether it holds the keyboard, and that it no longer does once it leaves
-// the screen. It has no keys of its own: Return, Escape and the arrows do nothing here.
+// the screen. Tab and Shift+Tab end editing; Return, Escape and the arrows do nothing here.
 
 #include "ui/Palette.h"
 

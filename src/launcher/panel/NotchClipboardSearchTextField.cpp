@@ -126,3 +126,11 @@ void NotchClipboardSearchTextField::focusOutEvent(QFocusEvent *event)
     if (onFocusChanged)
         onFocusChanged(false);
 }
+
+bool NotchClipboardSearchTextField::focusNextPrevChild(bool)
+{
+    // Tab and Shift+Tab end editing: the field gives up the keyboard, so Space previews and Return pastes
+    // the selected row. A click or the panel's next focus request brings the caret back.
+    clearFocus();
+    return true;
+}

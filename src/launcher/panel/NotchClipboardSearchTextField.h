@@ -1,6 +1,7 @@
 #pragma once
 // The clipboard tab's one-line search field: Down, Up and Return go to the panel (the keyboard moves the
-// selection and pastes from the field); every other key edits the text. A new focus request number asks
+// selection and pastes from the field); Tab and Shift+Tab end editing and leave the keys to the list;
+// every other key edits the text. A new focus request number asks
 // for the focus once; focus changes and edits are reported back.
 
 #include <QColor>
@@ -42,6 +43,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
     void paintEvent(QPaintEvent *event) override;
 
 private:
