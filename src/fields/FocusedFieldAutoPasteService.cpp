@@ -436,7 +436,10 @@ FocusedFieldAutoPasteService::startInsertion(const FocusedFieldSuggestion &sugge
     Insertion insertion;
     insertion.application = application;
     insertion.target = target;
-    insertion.clearFirst = m_settings->settings().clearFieldBeforePaste;
+    // Selecting all replaces a one-line field's previous value; in a multi-line text or a document it would
+    // wipe the person's work, so the value goes at the caret there.
+    insertion.clearFirst = m_settings->settings().clearFieldBeforePaste
+        && FocusedFieldReader::isSingleLineRole(FocusedFieldReader::accessibilityRole(target.element));
     insertion.pid = application.pid;
     insertion.frame = frame;
     insertion.value = suggestion.value;

@@ -41,6 +41,12 @@ bool isTextRole(const QString &role)
         || role == AccessibilityRole::comboBox || role == AccessibilityRole::secureTextField;
 }
 
+bool isSingleLineRole(const QString &role)
+{
+    return role == AccessibilityRole::textField || role == AccessibilityRole::comboBox
+        || role == AccessibilityRole::secureTextField;
+}
+
 bool isEditableTextField(const AccessibilityElement &element)
 {
     if (!isTextRole(accessibilityRole(element)) || !isAccessibilityEnabled(element))

@@ -70,5 +70,7 @@ std::optional<FocusedFieldKind> classify(const AccessibilityElement &element);
 std::optional<QString> focusedFieldType(const AccessibilityElement &element);
 // One of the four roles of text fields.
 bool isTextRole(const QString &role);
+// A field of one line (an entry, a password field, a combo box), not a multi-line text or a document.
+bool isSingleLineRole(const QString &role);
 
 } // namespace FocusedFieldReader

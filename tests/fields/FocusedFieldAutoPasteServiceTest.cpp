@@ -537,17 +537,39 @@ TEST_F(AutoPasteTest, ATypedValueIsRememberedForTheFieldEveryTimeItIsTyped)
     EXPECT_EQ(appState->fieldValueAssociations()->suggestions(read->field->descriptor, 10, false).size(), 1);
 }
 
-TEST_F(AutoPasteTest, WithoutClearingFirstNoControlAIsSent)
+TEST_F(AutoPasteTest, ControlAGoesOnlyIntoOneLineFieldsWithClearingOn)
 {
-    updateSettings([](UserSettingsData &s) { s.clearFieldBeforePaste = false; });
-    FocusedFieldAutoPasteService &s = start();
-    emulateTyping();
-    field->set(A::value, "name: ");
-    s.insertValue(suggestion(QStringLiteral("Ada")), target(), browser, fieldFrame);
-    sim.clock.advance(0.5);
-    EXPECT_EQ(selectAllCount(), 0);
-    EXPECT_EQ(fieldValue(), QStringLiteral("name: Ada"));
-    EXPECT_EQ(s.lastInsertionOutcome(), Outcome::typed);
+    struct Row {
+        const char *name;
+        bool clearFirst;
+        QString role;
+        int selectAlls;
+        QString result;
+    };
+    const QString before = QStringLiteral("name: ");
+    const Row rows[] = {
+        {"a one-line field", true, AccessibilityRole::textField, 1, QStringLiteral("Ada")},
+        {"a combo box", true, AccessibilityRole::comboBox, 1, QStringLiteral("Ada")},
+        {"clearing off", false, AccessibilityRole::textField, 0, QStringLiteral("name: Ada")},
+        // A document keeps its text: the value goes at the caret.
+        {"a multi-line text", true, AccessibilityRole::textArea, 0, QStringLiteral("name: Ada")},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        if (service)
+            service->stop();
+        updateSettings([&row](UserSettingsData &s) { s.clearFieldBeforePaste = row.clearFirst; });
+        sim.keyboard.chords.clear();
+        chordsSeen = 0;
+        field->set(A::role, row.role).set(A::value, before);
+        FocusedFieldAutoPasteService &s = start();
+        emulateTyping();
+        s.insertValue(suggestion(QStringLiteral("Ada")), target(), browser, fieldFrame);
+        sim.clock.advance(0.5);
+        EXPECT_EQ(selectAllCount(), row.selectAlls);
+        EXPECT_EQ(fieldValue(), row.result);
+        EXPECT_EQ(s.lastInsertionOutcome(), Outcome::typed);
+    }
 }
 
 TEST_F(AutoPasteTest, FailedInsertionsTypeNothingAnywhereAndSaySo)
