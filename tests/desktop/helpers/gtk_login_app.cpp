@@ -1,5 +1,7 @@
 // A GTK 3 window with a login form (an e-mail entry known only by its placeholder, and a password entry),
 // for the field-reading desktop tests. Same arguments, output and stdin commands as qt_login_app.
+// With --multi-line TEXT the window holds a text view with TEXT (\n for a line break) instead, the caret at
+// its end; "text" then answers its whole text with line breaks escaped as \n.
 #include <gtk/gtk.h>
 
 #include <unistd.h>
@@ -15,6 +17,7 @@ struct Form {
     GtkWidget *window = nullptr;
     GtkWidget *email = nullptr;
     GtkWidget *password = nullptr;
+    GtkWidget *document = nullptr;
     std::string pending;
 };
 
@@ -42,8 +45,32 @@ void printField(const char *name, GtkWidget *field)
         + std::to_string(allocation.width) + ' ' + std::to_string(allocation.height));
 }
 
+std::string documentText(GtkWidget *view)
+{
+    GtkTextBuffer *buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(view));
+    GtkTextIter start;
+    GtkTextIter end;
+    gtk_text_buffer_get_bounds(buffer, &start, &end);
+    gchar *text = gtk_text_buffer_get_text(buffer, &start, &end, FALSE);
+    std::string escaped;
+    for (const char *c = text; *c; ++c) {
+        if (*c == '\\')
+            escaped += "\\\\";
+        else if (*c == '\n')
+            escaped += "\\n";
+        else
+            escaped += *c;
+    }
+    g_free(text);
+    return escaped;
+}
+
 void printFields(Form *form)
 {
+    if (form->document) {
+        printField("document", form->document);
+        return;
+    }
     printField("email", form->email);
     printField("password", form->password);
 }
@@ -68,7 +95,7 @@ void handle(Form *form, const std::string &line)
     } else if (command == "geometry") {
         printFields(form);
     } else if (command == "text") {
-        say(std::string("text ") + gtk_entry_get_text(GTK_ENTRY(form->email)));
+        say(std::string("text ") + (form->document ? documentText(form->document) : gtk_entry_get_text(GTK_ENTRY(form->email))));
     } else if (command == "append") {
         // The person types at the end of the e-mail field.
         gint position = gtk_entry_get_text_length(GTK_ENTRY(form->email));
@@ -122,6 +149,7 @@ int main(int argc, char **argv)
     const char *password = "hunter2-secret";
     int atX = -1;
     int atY = -1;
+    const char *document = nullptr;
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--at") == 0)
             std::sscanf(argv[i + 1], "%d,%d", &atX, &atY);
@@ -129,6 +157,8 @@ int main(int argc, char **argv)
             email = argv[i + 1];
         else if (std::strcmp(argv[i], "--password") == 0)
             password = argv[i + 1];
+        else if (std::strcmp(argv[i], "--multi-line") == 0)
+            document = argv[i + 1];
     }
 
     Form form;
@@ -141,21 +171,41 @@ int main(int argc, char **argv)
     GtkWidget *box = gtk_box_new(GTK_ORIENTATION_VERTICAL, 8);
     gtk_container_set_border_width(GTK_CONTAINER(box), 12);
     gtk_container_add(GTK_CONTAINER(form.window), box);
-    form.email = gtk_entry_new();
-    gtk_entry_set_placeholder_text(GTK_ENTRY(form.email), "E-mail");
-    gtk_entry_set_text(GTK_ENTRY(form.email), email);
-    form.password = gtk_entry_new();
-    gtk_entry_set_placeholder_text(GTK_ENTRY(form.password), "Password");
-    gtk_entry_set_visibility(GTK_ENTRY(form.password), FALSE);
-    gtk_entry_set_text(GTK_ENTRY(form.password), password);
-    gtk_box_pack_start(GTK_BOX(box), form.email, FALSE, FALSE, 0);
-    gtk_box_pack_start(GTK_BOX(box), form.password, FALSE, FALSE, 0);
+    if (document) {
+        std::string text;
+        for (const char *c = document; *c; ++c) {
+            if (c[0] == '\\' && c[1] == 'n') {
+                text += '\n';
+                ++c;
+            } else {
+                text += *c;
+            }
+        }
+        form.document = gtk_text_view_new();
+        GtkTextBuffer *buffer = gtk_text_view_get_buffer(GTK_TEXT_VIEW(form.document));
+        gtk_text_buffer_set_text(buffer, text.c_str(), -1);
+        GtkTextIter end;
+        gtk_text_buffer_get_end_iter(buffer, &end);
+        gtk_text_buffer_place_cursor(buffer, &end);
+        gtk_widget_set_size_request(form.document, 420, 200);
+        gtk_box_pack_start(GTK_BOX(box), form.document, TRUE, TRUE, 0);
+    } else {
+        form.email = gtk_entry_new();
+        gtk_entry_set_placeholder_text(GTK_ENTRY(form.email), "E-mail");
+        gtk_entry_set_text(GTK_ENTRY(form.email), email);
+        form.password = gtk_entry_new();
+        gtk_entry_set_placeholder_text(GTK_ENTRY(form.password), "Password");
+        gtk_entry_set_visibility(GTK_ENTRY(form.password), FALSE);
+        gtk_entry_set_text(GTK_ENTRY(form.password), password);
+        gtk_box_pack_start(GTK_BOX(box), form.email, FALSE, FALSE, 0);
+        gtk_box_pack_start(GTK_BOX(box), form.password, FALSE, FALSE, 0);
+    }
 
     GIOChannel *input = g_io_channel_unix_new(STDIN_FILENO);
     g_io_add_watch(input, GIOCondition(G_IO_IN | G_IO_HUP | G_IO_ERR), onInput, &form);
 
     gtk_widget_show_all(form.window);
-    gtk_widget_grab_focus(form.email);
+    gtk_widget_grab_focus(form.document ? form.document : form.email);
     g_idle_add(announce, &form);
     gtk_main();
     g_io_channel_unref(input);

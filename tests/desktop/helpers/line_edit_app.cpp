@@ -1,10 +1,12 @@
 // A window with one focused line edit, for desktop tests that type or paste into another application.
-//   line_edit_app [--output FILE] [--title TITLE] [--name APPNAME]
+//   line_edit_app [--output FILE] [--title TITLE] [--name APPNAME] [--multi-line TEXT]
+// With --multi-line the field is a plain-text document holding TEXT (\n for a line break), the caret at its end.
 // Prints "ready <pid>" once the window is shown, writes the field's text to FILE on every change, and
 // answers a line "dump" on stdin with "text <the field's text>" (newlines escaped as \n).
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSocketNotifier>
 #include <QTextStream>
 #include <QTimer>
@@ -12,6 +14,8 @@
 #include <QWidget>
 
 #include <cstdio>
+#include <functional>
+#include <optional>
 #include <unistd.h>
 
 int main(int argc, char **argv)
@@ -26,21 +30,37 @@ int main(int argc, char **argv)
 
     QString output;
     QString title = QStringLiteral("Line edit");
+    std::optional<QString> document;
     const QStringList args = app.arguments();
     for (qsizetype i = 1; i + 1 < args.size(); ++i) {
         if (args.at(i) == QLatin1String("--output"))
             output = args.at(i + 1);
         else if (args.at(i) == QLatin1String("--title"))
             title = args.at(i + 1);
+        else if (args.at(i) == QLatin1String("--multi-line"))
+            document = QString(args.at(i + 1)).replace(QLatin1String("\\n"), QLatin1String("\n"));
     }
 
     QWidget window;
     window.setWindowTitle(title);
     auto *layout = new QVBoxLayout(&window);
-    auto *edit = new QLineEdit(&window);
+    QWidget *edit = nullptr;
+    std::function<QString()> text;
+    if (document) {
+        auto *area = new QPlainTextEdit(&window);
+        area->setPlainText(*document);
+        area->moveCursor(QTextCursor::End);
+        text = [area] { return area->toPlainText(); };
+        edit = area;
+        window.resize(420, 240);
+    } else {
+        auto *line = new QLineEdit(&window);
+        text = [line] { return line->text(); };
+        edit = line;
+        window.resize(420, 80);
+    }
     edit->setObjectName(QStringLiteral("field"));
     layout->addWidget(edit);
-    window.resize(420, 80);
 
     auto writeOutput = [&](const QString &text) {
         if (output.isEmpty())
@@ -53,8 +73,11 @@ int main(int argc, char **argv)
             file.rename(output);
         }
     };
-    QObject::connect(edit, &QLineEdit::textChanged, writeOutput);
-    writeOutput(QString());
+    if (auto *area = qobject_cast<QPlainTextEdit *>(edit))
+        QObject::connect(area, &QPlainTextEdit::textChanged, [&] { writeOutput(text()); });
+    else
+        QObject::connect(static_cast<QLineEdit *>(edit), &QLineEdit::textChanged, writeOutput);
+    writeOutput(text());
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, [&] {
@@ -65,9 +88,9 @@ int main(int argc, char **argv)
             return;
         }
         if (QByteArray(buffer, int(n)).contains("dump")) {
-            QString text = edit->text();
-            text.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
-            std::printf("text %s\n", text.toUtf8().constData());
+            QString dump = text();
+            dump.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
+            std::printf("text %s\n", dump.toUtf8().constData());
             std::fflush(stdout);
         }
     });
