@@ -8,11 +8,11 @@
 #include "platform/Appearance.h"
 #include "platform/Panel.h"
 #include "preview/ClipboardPreviewActionMenu.h"
-#include "preview/ClipboardPreviewAlert.h"
 #include "preview/ClipboardPreviewImageView.h"
 #include "preview/ClipboardPreviewModel.h"
 #include "preview/ClipboardPreviewRowList.h"
 #include "preview/ClipboardPreviewSheet.h"
+#include "ui/AlertView.h"
 #include "ui/CornerPath.h"
 #include "ui/FontTable.h"
 
@@ -235,6 +235,17 @@ Palette ClipboardPreviewWindowView::palette() const
 void ClipboardPreviewWindowView::applyPalette()
 {
     const Palette colors = palette();
+    // Thin scroll bars that sit on the window instead of the desktop style's own. On the bars alone: a new
+    // style sheet over the whole view gives its labels back the colours they had under the first one.
+    const QString handle = colors.isDark() ? QStringLiteral("rgba(255,255,255,70)") : QStringLiteral("rgba(0,0,0,60)");
+    const QString bars = QStringLiteral(
+        "QScrollBar:vertical { background: transparent; width: 10px; margin: 4px 2px 4px 0; }"
+        "QScrollBar::handle:vertical { background: %1; border-radius: 4px; min-height: 32px; }"
+        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }"
+        "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }").arg(handle);
+    for (QAbstractScrollArea *area : {static_cast<QAbstractScrollArea *>(m_textView), static_cast<QAbstractScrollArea *>(m_linkView),
+                                      static_cast<QAbstractScrollArea *>(m_fileScroll), static_cast<QAbstractScrollArea *>(m_formatScroll)})
+        area->verticalScrollBar()->setStyleSheet(bars);
     for (QWidget *primary : {static_cast<QWidget *>(m_title), static_cast<QWidget *>(m_textView)})
         Palette::setTextColor(primary, colors.primary());
     for (QWidget *secondary : {m_subtitle, m_position, m_placeholder, m_formatsTitle})
@@ -255,13 +266,6 @@ void ClipboardPreviewWindowView::applyPalette()
         selection.setColor(QPalette::HighlightedText, colors.primary());
         view->setPalette(selection);
     }
-    // Thin scroll bars that sit on the window instead of the desktop style's own.
-    const QString handle = colors.isDark() ? QStringLiteral("rgba(255,255,255,70)") : QStringLiteral("rgba(0,0,0,60)");
-    setStyleSheet(QStringLiteral(
-        "QScrollBar:vertical { background: transparent; width: 10px; margin: 4px 2px 4px 0; }"
-        "QScrollBar::handle:vertical { background: %1; border-radius: 4px; min-height: 32px; }"
-        "QScrollBar::add-line, QScrollBar::sub-line { height: 0; width: 0; }"
-        "QScrollBar::add-page, QScrollBar::sub-page { background: transparent; }").arg(handle));
     update();
 }
 
@@ -620,7 +624,7 @@ void ClipboardPreviewWindowView::setAIActionError(std::optional<QString> message
         return;
     }
     m_aiActionResult.reset();
-    m_sheet->present(new ClipboardPreviewAlert(aiActionFailedTitle, *m_aiActionError,
+    m_sheet->present(new AlertView(aiActionFailedTitle, *m_aiActionError,
                                                [this] { setAIActionError(std::nullopt); },
                                                [this] { return this->palette(); }));
 }

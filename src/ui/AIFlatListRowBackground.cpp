@@ -10,11 +10,13 @@ QGradientStops AIFlatListRowBackground::stops(const Palette &palette)
     const QColor blue = palette.system(SystemColor::blue);
     const QColor purple = palette.system(SystemColor::purple);
     const QColor pink = palette.system(SystemColor::pink);
+    // Strong enough to find the selected row at a glance, still a wash the text reads on.
+    const double strength = dark ? 2.2 : 3.0;
     return {
-        {0.0, Palette::withOpacity(cyan, dark ? 0.11 : 0.075)},
-        {1.0 / 3, Palette::withOpacity(blue, dark ? 0.075 : 0.05)},
-        {2.0 / 3, Palette::withOpacity(purple, dark ? 0.07 : 0.045)},
-        {1.0, Palette::withOpacity(pink, dark ? 0.08 : 0.05)},
+        {0.0, Palette::withOpacity(cyan, strength * (dark ? 0.11 : 0.075))},
+        {1.0 / 3, Palette::withOpacity(blue, strength * (dark ? 0.075 : 0.05))},
+        {2.0 / 3, Palette::withOpacity(purple, strength * (dark ? 0.07 : 0.045))},
+        {1.0, Palette::withOpacity(pink, strength * (dark ? 0.08 : 0.05))},
     };
 }
 

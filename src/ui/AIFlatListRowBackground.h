@@ -1,6 +1,6 @@
 #pragma once
-// A list row's background: nothing when not selected; selected, a faint cyan-blue-purple-pink wash from
-// the leading to the trailing edge, a little stronger in the dark colour scheme.
+// A list row's background: nothing when not selected; selected, a cyan-blue-purple-pink wash from the
+// leading to the trailing edge, a little stronger in the dark colour scheme.
 
 #include "ui/Palette.h"
 

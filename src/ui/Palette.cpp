@@ -42,14 +42,16 @@ QColor Palette::primary() const
     return isDark() ? QColor(255, 255, 255, 240) : QColor(0, 0, 0, 222);
 }
 
+// Strong enough that secondary text keeps 3:1 against every background Tavlen draws it on (the panel's
+// glass over a white or black desktop, the preview window, a selected row), tertiary text too.
 QColor Palette::secondary() const
 {
-    return isDark() ? QColor(235, 235, 245, 153) : QColor(60, 60, 67, 153);
+    return isDark() ? QColor(235, 235, 245, 199) : QColor(60, 60, 67, 199);
 }
 
 QColor Palette::tertiary() const
 {
-    return isDark() ? QColor(235, 235, 245, 77) : QColor(60, 60, 67, 77);
+    return isDark() ? QColor(235, 235, 245, 170) : QColor(60, 60, 67, 170);
 }
 
 QColor Palette::windowBackground() const

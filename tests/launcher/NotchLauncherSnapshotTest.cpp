@@ -19,6 +19,8 @@
 
 namespace {
 
+using DesktopTest::contrast;
+
 QByteArray pictureBytes()
 {
     QImage image(320, 200, QImage::Format_RGB32);
@@ -36,19 +38,6 @@ QByteArray pictureBytes()
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
     return bytes;
-}
-
-// Relative luminance and contrast ratio as accessibility guidelines define them.
-double luminance(const QColor &color)
-{
-    auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
-    return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
-}
-
-double contrast(const QColor &a, const QColor &b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // The picture as the desktop shows it: laid over a backdrop (what a compositor shows through).
@@ -294,7 +283,8 @@ TEST_F(NotchLauncherSnapshotTest, BothSchemesAreReadableWithAndWithoutAComposito
 {
     // Each scheme, with a compositor (over a black and a white desktop) and without one, in the panel and
     // the compact window: row titles, timestamps and the search field's text stand out from what is behind
-    // them, and the search capsule stands out from the band or glass around it.
+    // them (a selected row's wash included), and the search capsule stands out from the band or glass
+    // around it.
     struct Row {
         ColorScheme scheme;
         bool compositor;
@@ -323,6 +313,8 @@ TEST_F(NotchLauncherSnapshotTest, BothSchemesAreReadableWithAndWithoutAComposito
         view->setClipboardSearchQuery(QStringLiteral("a"));
         settle(1);
         ASSERT_EQ(view->displayedClipboardItems().size(), 2);
+        model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
+        settle(1);
         const QString name = QStringLiteral("panel-%1-%2-%3")
                                  .arg(row.scheme == ColorScheme::dark ? "dark" : "light")
                                  .arg(row.compositor ? "compositor" : "opaque")
@@ -336,8 +328,22 @@ TEST_F(NotchLauncherSnapshotTest, BothSchemesAreReadableWithAndWithoutAComposito
             const QColor behindRow = at(shown, list.left() + 260, first.center().y());
             EXPECT_GE(strongestContrast(shown, QRectF(list.left() + 96, first.center().y() - 8, 80, 16), behindRow), 4.5)
                 << where << ": title";
-            EXPECT_GE(strongestContrast(shown, QRectF(list.left() + 44, first.top() + 14, 40, 36), behindRow), 3.0)
-                << where << ": timestamp";
+            // The timestamp's date line (secondary) and time line (tertiary), each on its own, in a plain row
+            // and in the selected one.
+            const QRectF second = view->clipboardList()->rowRect(1).translated(list.topLeft());
+            const QColor behindSelected = at(shown, list.left() + 38, second.center().y());
+            for (const auto &[rowRect, behind, what] : {std::tuple{first, behindRow, "plain row"},
+                                                        std::tuple{second, behindSelected, "selected row"}}) {
+                const double middle = rowRect.center().y();
+                EXPECT_GE(strongestContrast(shown, QRectF(list.left() + 44, middle - 13, 40, 12), behind), 3.0)
+                    << where << ": date in the " << what;
+                EXPECT_GE(strongestContrast(shown, QRectF(list.left() + 44, middle + 1, 40, 12), behind), 3.0)
+                    << where << ": time in the " << what;
+            }
+            // The selected row stands out from the rest at a glance.
+            EXPECT_GE(contrast(behindSelected, at(shown, list.left() + 38, first.center().y())),
+                      row.scheme == ColorScheme::dark ? 1.4 : 1.12)
+                << where << ": selected row";
             const QRect bar = view->searchBar()->geometry();
             const QColor capsule = at(shown, bar.center().x() + 20, bar.center().y());
             const QColor around = row.compact ? at(shown, bar.center().x(), bar.top() - 4) : at(shown, bar.left() - 5, bar.center().y());

@@ -14,7 +14,7 @@
 #include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "preview/ClipboardPreviewActionMenu.h"
-#include "preview/ClipboardPreviewAlert.h"
+#include "ui/AlertView.h"
 #include "preview/ClipboardPreviewModel.h"
 #include "preview/ClipboardPreviewSheet.h"
 #include "preview/ClipboardPreviewWindow.h"
@@ -60,7 +60,7 @@ struct Preview {
         return sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(keyCode, {}, 0, &window->window()->panel()));
     }
     ClipboardAIResultView *resultSheet() const { return qobject_cast<ClipboardAIResultView *>(view()->sheet()->content()); }
-    ClipboardPreviewAlert *alert() const { return qobject_cast<ClipboardPreviewAlert *>(view()->sheet()->content()); }
+    AlertView *alert() const { return qobject_cast<AlertView *>(view()->sheet()->content()); }
 
     SimPlatform sim;
     UnavailableKeyValueStore store;
@@ -168,7 +168,7 @@ TEST(ClipboardPreviewAIActionsTest, AFailureShowsTheAlertAndACancellationShowsNo
         preview.sim.clock.advance(1);
         EXPECT_FALSE(preview.view()->aiActionResult());
         EXPECT_EQ(preview.view()->aiActionError(), row.message);
-        ClipboardPreviewAlert *alert = preview.alert();
+        AlertView *alert = preview.alert();
         ASSERT_NE(alert, nullptr);
         EXPECT_EQ(alert->title(), QStringLiteral("AI Action Failed"));
         EXPECT_EQ(alert->message(), row.message);

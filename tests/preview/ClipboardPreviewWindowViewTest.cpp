@@ -11,12 +11,15 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
 
+
 using namespace PreviewTestItems;
+using DesktopTest::contrast;
 
 namespace {
 
@@ -29,6 +32,14 @@ QImage render(QWidget &view, const QString &name)
     view.render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
     image.save(QDir(DesktopTest::snapshotDirectory()).filePath(name + QStringLiteral(".png")));
     return image;
+}
+
+// A translucent text colour as it lands on an opaque ground.
+QColor over(const QColor &ink, const QColor &ground)
+{
+    const double a = ink.alphaF();
+    return QColor::fromRgbF(float(ink.redF() * a + ground.redF() * (1 - a)), float(ink.greenF() * a + ground.greenF() * (1 - a)),
+                            float(ink.blueF() * a + ground.blueF() * (1 - a)));
 }
 
 struct Preview {
@@ -188,11 +199,36 @@ TEST(ClipboardPreviewWindowViewTest, SnapshotOfText)
         "4. Announce it.\n");
     ClipboardItem note = text(body);
     note.setSourceApplicationName(QStringLiteral("Text Editor"));
-    Preview preview({note, text(QStringLiteral("b"))});
-    ASSERT_TRUE(preview.settle());
-    const QImage shot = render(preview.view, QStringLiteral("preview-text"));
-    EXPECT_EQ(preview.view.textView()->toPlainText(), body);
-    EXPECT_EQ(shot.pixelColor(1, 1).alpha(), 0);
+    for (const ColorScheme scheme : {ColorScheme::dark, ColorScheme::light}) {
+        Preview preview({note, text(QStringLiteral("b"))});
+        preview.sim.appearance.setColorScheme(scheme);
+        ASSERT_TRUE(preview.settle());
+        const bool dark = scheme == ColorScheme::dark;
+        const QImage shot = render(preview.view, dark ? QStringLiteral("preview-text") : QStringLiteral("preview-text-light"));
+        EXPECT_EQ(preview.view.textView()->toPlainText(), body);
+        EXPECT_EQ(shot.pixelColor(1, 1).alpha(), 0);
+        // Each line of the chrome reads against the window behind it: the title as primary text, the rest
+        // (kind and date, position, the key hints) as secondary text.
+        struct Row {
+            const char *what;
+            std::function<bool(const QLabel &)> isIt;
+            double minimum;
+        };
+        const QList<Row> rows{
+            {"title", [&](const QLabel &l) { return l.text() == preview.view.titleText(); }, 4.5},
+            {"subtitle", [&](const QLabel &l) { return l.text() == preview.view.subtitleText(); }, 3},
+            {"position", [&](const QLabel &l) { return l.text() == preview.view.positionText(); }, 3},
+            {"key hints", [](const QLabel &l) { return l.text().contains(QStringLiteral("Browse")); }, 3},
+        };
+        for (const Row &row : rows) {
+            const QList<QLabel *> labels = preview.view.findChildren<QLabel *>();
+            const auto label = std::find_if(labels.begin(), labels.end(), [&](QLabel *l) { return row.isIt(*l); });
+            ASSERT_NE(label, labels.end()) << row.what;
+            const QColor ink = (*label)->palette().color(QPalette::WindowText);
+            const QColor behind = shot.pixelColor((*label)->mapTo(&preview.view, QPoint(-4, 0)));
+            EXPECT_GE(contrast(over(ink, behind), behind), row.minimum) << row.what << (dark ? " (dark)" : " (light)");
+        }
+    }
 }
 
 } // namespace

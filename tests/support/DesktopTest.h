@@ -15,6 +15,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QProcess>
 #include <QString>
@@ -99,6 +100,10 @@ QString snapshotDirectory();
 QImage renderSnapshot(QWidget &widget, const QString &name);
 // Saves a picture made otherwise as snapshotDirectory()/<name>.png.
 void saveSnapshot(const QImage &image, const QString &name);
+
+// The contrast ratio of two opaque colours as accessibility guidelines define it (1 to 21), from their
+// relative luminance.
+double contrast(const QColor &a, const QColor &b);
 
 // Takes a screenshot of the whole root window (both monitors) into snapshotDirectory()/<name>.png and loads it.
 // A null image on failure, with the reason in *error when given.

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <cmath>
 #include <csignal>
 #include <sys/prctl.h>
 
@@ -203,6 +204,16 @@ QImage renderSnapshot(QWidget &widget, const QString &name)
 void saveSnapshot(const QImage &image, const QString &name)
 {
     image.save(QDir(snapshotDirectory()).filePath(name + QStringLiteral(".png")));
+}
+
+double contrast(const QColor &a, const QColor &b)
+{
+    auto luminance = [](const QColor &color) {
+        auto linear = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+        return 0.2126 * linear(color.redF()) + 0.7152 * linear(color.greenF()) + 0.0722 * linear(color.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 QImage screenshot(const QString &name, QString *error)

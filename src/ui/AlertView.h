@@ -1,5 +1,6 @@
 #pragma once
-// A short alert on the preview's sheet: a title, a message and OK. Return and Escape answer it like OK.
+// A short alert: a title, a message and OK, on a sheet of the item preview or in a window of its own.
+// Return and Escape answer it like OK.
 
 #include "ui/Palette.h"
 
@@ -10,12 +11,12 @@
 class PushButton;
 class QLabel;
 
-class ClipboardPreviewAlert : public QWidget {
+class AlertView : public QWidget {
     Q_OBJECT
 public:
     static constexpr int width = 380;
 
-    ClipboardPreviewAlert(const QString &title, const QString &message, std::function<void()> onDismiss,
+    AlertView(const QString &title, const QString &message, std::function<void()> onDismiss,
                           std::function<Palette()> palette, QWidget *parent = nullptr);
 
     QString title() const;

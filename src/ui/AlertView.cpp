@@ -1,4 +1,4 @@
-#include "preview/ClipboardPreviewAlert.h"
+#include "ui/AlertView.h"
 
 #include "ui/FontTable.h"
 #include "ui/PushButton.h"
@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 
-ClipboardPreviewAlert::ClipboardPreviewAlert(const QString &title, const QString &message, std::function<void()> onDismiss,
+AlertView::AlertView(const QString &title, const QString &message, std::function<void()> onDismiss,
                                              std::function<Palette()> palette, QWidget *parent)
     : QWidget(parent)
     , m_onDismiss(std::move(onDismiss))
@@ -38,28 +38,28 @@ ClipboardPreviewAlert::ClipboardPreviewAlert(const QString &title, const QString
     connect(m_ok, &QAbstractButton::clicked, this, [this] { dismiss(); });
 }
 
-QString ClipboardPreviewAlert::title() const
+QString AlertView::title() const
 {
     return m_title->text();
 }
 
-QString ClipboardPreviewAlert::message() const
+QString AlertView::message() const
 {
     return m_message->text();
 }
 
-void ClipboardPreviewAlert::dismiss()
+void AlertView::dismiss()
 {
     if (const auto onDismiss = m_onDismiss)
         onDismiss();
 }
 
-QSize ClipboardPreviewAlert::sizeHint() const
+QSize AlertView::sizeHint() const
 {
     return QSize(width, layout()->heightForWidth(width));
 }
 
-void ClipboardPreviewAlert::keyPressEvent(QKeyEvent *event)
+void AlertView::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         dismiss();
