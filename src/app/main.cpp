@@ -7,7 +7,6 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -41,7 +40,8 @@ void quitOnTerminationSignals(QApplication &app)
     std::signal(SIGTERM, forwardSignal);
 }
 
-// `tavlen --check-spelling`: hands the selection to the running Tavlen; a refusal is printed and shown.
+// `tavlen --check-spelling`: hands the selection to the running Tavlen. A refusal is printed and ends the
+// command with status 1 at once; the running Tavlen shows the ones it gives in its own window.
 int checkSpelling(QApplication &app)
 {
     LinuxPlatform platform(LinuxPlatform::Purpose::serviceRequest);
@@ -51,8 +51,6 @@ int checkSpelling(QApplication &app)
         if (message && *message) {
             status = 1;
             std::fprintf(stderr, "tavlen: %s\n", qPrintable(**message));
-            QMessageBox box(QMessageBox::Information, QStringLiteral("Check Spelling · Tavlen"), **message, QMessageBox::Ok);
-            box.exec();
         }
         QCoreApplication::exit(status);
     }(platform.platform(), status);

@@ -1,8 +1,10 @@
 #include "intelligence/SpellingServiceProvider.h"
 
 #include "intelligence/ClipboardAIController.h"
+#include "intelligence/SpellingRefusalWindow.h"
 #include "intelligence/SpellingServiceContent.h"
 #include "intelligence/SpellingText.h"
+#include "model/AccentColorOption.h"
 #include "model/SettingsStore.h"
 #include "platform/TextServices.h"
 
@@ -25,6 +27,7 @@ SpellingServiceProvider::~SpellingServiceProvider()
     for (const auto &request : std::as_const(m_requests))
         request.cancel();
     delete m_previewWindow.data();
+    delete m_refusalWindow.data();
 }
 
 bool SpellingServiceProvider::install()
@@ -38,7 +41,7 @@ bool SpellingServiceProvider::install()
                 co_return QStringLiteral("Tavlen is quitting.");
             }(text);
         self->m_requests.removeIf([](const auto &request) { return request.isFinished(); });
-        Task<std::optional<QString>> request = self->checkSpelling(std::move(text));
+        Task<std::optional<QString>> request = self->answerRequest(std::move(text));
         self->m_requests.append(request);
         return request;
     });
@@ -52,6 +55,42 @@ void SpellingServiceProvider::uninstall()
     m_installed = false;
     if (m_platform.textServices)
         m_platform.textServices->withdrawSpellingService();
+}
+
+Task<std::optional<QString>> SpellingServiceProvider::answerRequest(QString text)
+{
+    QPointer<SpellingServiceProvider> self(this);
+    const std::optional<std::optional<QString>> answer = co_await checkSpelling(std::move(text));
+    const std::optional<QString> refusal = answer.value_or(std::nullopt);
+    // The caller gets the reason at once; the person sees it here, whoever asked.
+    if (refusal && self)
+        self->showRefusal(*refusal);
+    co_return refusal;
+}
+
+void SpellingServiceProvider::showRefusal(const QString &message)
+{
+    closeRefusalWindow();
+    QPointer<SettingsStore> settings = m_settings;
+    const Platform platform = m_platform;
+    auto *window = new SpellingRefusalWindow(m_platform, windowTitle, message, [settings, platform] {
+        return Palette::from(platform.appearance, settings ? color(settings->settings().accentColor) : Palette().accent);
+    });
+    m_refusalWindow = window;
+    window->show();
+}
+
+SpellingRefusalWindow *SpellingServiceProvider::refusalWindow() const
+{
+    return m_refusalWindow.data();
+}
+
+void SpellingServiceProvider::closeRefusalWindow()
+{
+    if (SpellingRefusalWindow *window = m_refusalWindow.data()) {
+        m_refusalWindow.clear();
+        window->close();
+    }
 }
 
 Task<std::optional<QString>> SpellingServiceProvider::checkSpelling(QString text)

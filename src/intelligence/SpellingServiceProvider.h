@@ -1,8 +1,9 @@
 #pragma once
 // The receiving end of "check the spelling of my selection", as other applications' selections reach it
-// through the platform's text services: it refuses what it cannot serve with a message for the person,
-// otherwise it takes hold of the selection (to write the correction back later) and opens the one review
-// window "Check Spelling · Tavlen". A newer request replaces an open window.
+// through the platform's text services: it refuses what it cannot serve with a message for the caller, also
+// shown to the person in a window of Tavlen's own that nobody waits on; otherwise it takes hold of the
+// selection (to write the correction back later) and opens the one review window "Check Spelling · Tavlen".
+// A newer request replaces an open window.
 
 #include "intelligence/SpellingSelectionTarget.h"
 #include "platform/Platform.h"
@@ -17,6 +18,7 @@
 
 class ClipboardAIController;
 class SettingsStore;
+class SpellingRefusalWindow;
 class SpellingServiceContent;
 
 class SpellingServiceProvider : public QObject {
@@ -46,6 +48,8 @@ public:
     // Closes the review window when one is open.
     void closePreviewWindow();
     QWidget *previewWindow() const { return m_previewWindow; }
+    // The window showing why the last request was refused, while it is open.
+    SpellingRefusalWindow *refusalWindow() const;
     SpellingServiceContent *previewContent() const;
 
 protected:
@@ -53,12 +57,19 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+#ifndef Q_MOC_RUN
+    // A request as it comes over the platform's text services: checkSpelling, and a refusal shown.
+    Task<std::optional<QString>> answerRequest(QString text);
+#endif
+    void showRefusal(const QString &message);
+    void closeRefusalWindow();
     void openWindow(const QString &text, std::optional<SpellingSelectionTarget> target);
 
     QPointer<SettingsStore> m_settings;
     QPointer<ClipboardAIController> m_ai;
     Platform m_platform;
     QPointer<QWidget> m_previewWindow;
+    QPointer<SpellingRefusalWindow> m_refusalWindow;
     bool m_installed = false;
     // Requests waiting for the model's availability; they end with the provider.
     QList<Task<std::optional<QString>>> m_requests;

@@ -3,7 +3,7 @@
 // service (here in the test's own process), which asks the test's model server on 127.0.0.1 and opens the
 // review window; Replace writes the correction into the selection and the field reads back exactly, while
 // a field the person changed during the review is left as the person left it. Refusals come back as the
-// bus's error text and are shown by the command.
+// bus's error text, end the command with a failure and show in Tavlen's own window.
 
 #include "DesktopTest.h"
 #include "LocalModelServer.h"
@@ -14,10 +14,12 @@
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIError.h"
 #include "intelligence/SpellingServiceContent.h"
+#include "intelligence/SpellingRefusalWindow.h"
 #include "intelligence/SpellingServiceProvider.h"
 #include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
 #include "model/UnavailableKeyValueStore.h"
+#include "ui/AlertView.h"
 #include "platform/Accessibility.h"
 #include "platform/AccessibilityAttribute.h"
 #include "platform/AccessibilityValue.h"
@@ -196,7 +198,7 @@ TEST_P(SpellingServiceDesktop, AMovedSelectionRefusesTheReplacement)
 
 INSTANTIATE_TEST_SUITE_P(Toolkits, SpellingServiceDesktop, ::testing::Values("qt_login_app", "gtk_login_app"));
 
-TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndTheCommandShowsThem)
+TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndShowWithoutWaiting)
 {
     TAVLEN_REQUIRE_DESKTOP();
     LinuxPlatform platform;
@@ -237,18 +239,24 @@ TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndTheCommandS
         EXPECT_TRUE(errors.contains(LinuxTextServices::refusedError)) << errors.toStdString();
         EXPECT_TRUE(errors.contains(row.message)) << errors.toStdString();
         EXPECT_EQ(provider.previewWindow(), nullptr);
+        // The person sees it too, in a window that nobody waited on.
+        ASSERT_NE(provider.refusalWindow(), nullptr);
+        EXPECT_EQ(provider.refusalWindow()->alert()->message(), row.message);
     }
 
-    // The command shows a refusal to the person (and prints it).
+    // The command prints a refusal and ends with a failure at once; the running Tavlen shows it.
     appState.settings()->update([](UserSettingsData &s) { s.aiEnabled = false; });
     LoginFormApp app(QStringLiteral("qt_login_app"), misspelled);
     ASSERT_TRUE(app.waitUntilReady());
     ASSERT_EQ(app.emailText(), misspelled);
+    provider.refusalWindow()->close();
     Command command(tavlenPath(), {QStringLiteral("--check-spelling")});
-    ASSERT_TRUE(DesktopTest::waitUntil(
-        [&] { return command.errors().contains(SpellingServiceProvider::intelligenceOffMessage); }, 20000))
-        << command.errors().toStdString();
-    EXPECT_EQ(command.process.state(), QProcess::Running) << "the message stays on screen until answered";
+    ASSERT_TRUE(command.finish()) << "the command waits for nobody";
+    EXPECT_EQ(command.process.exitCode(), 1);
+    EXPECT_TRUE(command.errors().contains(SpellingServiceProvider::intelligenceOffMessage)) << command.errors().toStdString();
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return provider.refusalWindow() && provider.refusalWindow()->host()->isVisible(); }));
+    EXPECT_EQ(provider.refusalWindow()->alert()->message(), SpellingServiceProvider::intelligenceOffMessage);
+    DesktopTest::renderSnapshot(*provider.refusalWindow()->host(), QStringLiteral("spelling-refusal"));
 }
 
 // Where no focused field tells its selection (no application in front here), the command takes the text
