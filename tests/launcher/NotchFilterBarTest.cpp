@@ -10,8 +10,11 @@
 #include "platform/sim/SimPlatform.h"
 #include "preview/FilterPill.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QPainter>
+#include <QScrollArea>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -261,6 +264,33 @@ TEST_F(NotchFilterBarTest, SnapshotsOfTheBarDarkAndLight)
     light.save(QDir(DesktopTest::snapshotDirectory()).filePath(QStringLiteral("filter-bar-light.png")));
     const QRect images = bar->pill(ClipboardFilter::builtIn(FilterType::image).id)->geometry();
     EXPECT_EQ(light.pixelColor(images.left() + 4, images.center().y()).rgb(), QColor(10, 132, 255).rgb());
+}
+
+TEST_F(NotchFilterBarTest, ARowWiderThanTheBarFadesWhereMorePillsLieAndTheWheelReachesThem)
+{
+    useFilters(QStringLiteral("ABCDEFGHIJKLMNOP"));
+    bar->resize(300, NotchFilterBar::barHeight);
+    const auto pillAt = [](const QImage &image, int x) { return image.pixelColor(x, NotchFilterBar::barHeight / 2); };
+    const QImage start = render(QStringLiteral("filter-bar-overflow"));
+    // The pill cut by the right edge fades out towards it; "All" at the left stands whole.
+    const QRect all = bar->allPill()->geometry();
+    EXPECT_EQ(pillAt(start, all.left() + 4).rgb(), QColor(10, 132, 255).rgb());
+    FilterPill *cut = nullptr;
+    for (FilterPill *pill : bar->pills())
+        if (pill->geometry().left() < 300 && pill->geometry().right() >= 300)
+            cut = pill;
+    ASSERT_NE(cut, nullptr);
+    const QColor ground(14, 14, 16);
+    const double inside = DesktopTest::contrast(pillAt(start, cut->geometry().left() - 40), ground);
+    EXPECT_LT(DesktopTest::contrast(pillAt(start, 298), ground), 1 + (inside - 1) / 3) << "no fade at the right edge";
+
+    // A mouse wheel turned down runs the row on, and the left edge fades from then on.
+    QWheelEvent wheel(QPointF(150, 20), QPointF(150, 20), QPoint(), QPoint(0, -120 * 4), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(bar->findChild<QScrollArea *>()->viewport(), &wheel);
+    EXPECT_EQ(bar->scrollOffset(), 4 * NotchFilterBar::wheelStep);
+    const QImage scrolled = render(QStringLiteral("filter-bar-overflow-scrolled"));
+    EXPECT_NE(pillAt(scrolled, 1).rgb(), QColor(10, 132, 255).rgb());
 }
 
 } // namespace

@@ -11,12 +11,14 @@
 #include <QApplication>
 #include <QDrag>
 #include <QDragEnterEvent>
+#include <QGraphicsOpacityEffect>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 namespace {
 
@@ -59,6 +61,15 @@ NotchFilterBar::NotchFilterBar(NotchLauncherViewModel &model, FilterManager &fil
         layer->setPalette(clear);
     }
 
+    // Pills that run past an edge fade out there, so the row reads as going on; a mouse wheel turned either
+    // way runs it sideways.
+    m_edgeFade = new QGraphicsOpacityEffect(m_scroll);
+    m_edgeFade->setOpacity(1);
+    m_scroll->setGraphicsEffect(m_edgeFade);
+    m_scroll->viewport()->installEventFilter(this);
+    connect(m_scroll->horizontalScrollBar(), &QScrollBar::valueChanged, this, &NotchFilterBar::updateEdgeFade);
+    connect(m_scroll->horizontalScrollBar(), &QScrollBar::rangeChanged, this, &NotchFilterBar::updateEdgeFade);
+
     m_allPill = new FilterPill(QStringLiteral("All"), QString(), m_symbols, m_palette, m_row);
     m_allPill->setEmphasized(true);
     m_allPill->action = [this] { m_model.setSelectedClipboardFilterID(std::nullopt); };
@@ -86,6 +97,11 @@ FilterPill *NotchFilterBar::pill(const QUuid &filterID) const
 QSize NotchFilterBar::sizeHint() const
 {
     return QSize(m_row->width(), barHeight);
+}
+
+int NotchFilterBar::scrollOffset() const
+{
+    return m_scroll->horizontalScrollBar()->value();
 }
 
 void NotchFilterBar::selectClipboardFilter(const ClipboardFilter &filter)
@@ -169,6 +185,9 @@ void NotchFilterBar::updateSelection()
         m_motion[it.value()].dragged.animateTo(dragged ? 1 : 0, animation(draggedLookAnimation()), now());
     }
     placePills();
+    // A filter chosen from the keyboard may sit past the edge: bring its pill into view.
+    if (FilterPill *chosen = selected ? m_pills.value(*selected) : m_allPill; chosen && !isScrolledToShow(chosen))
+        m_scroll->ensureWidgetVisible(chosen, edgeFadeWidth, 0);
 }
 
 QList<double> NotchFilterBar::targetPositions() const
@@ -281,8 +300,46 @@ bool NotchFilterBar::droppedOnPill(const QUuid &filterID)
     return accepted;
 }
 
+void NotchFilterBar::updateEdgeFade()
+{
+    const QScrollBar *bar = m_scroll->horizontalScrollBar();
+    const bool before = bar->value() > bar->minimum();
+    const bool after = bar->value() < bar->maximum();
+    m_edgeFade->setEnabled(before || after);
+    if (!before && !after)
+        return;
+    const double width = std::max(m_scroll->width(), 1);
+    const double fade = std::min(edgeFadeWidth / width, 0.5);
+    QLinearGradient mask(0, 0, width, 0);
+    mask.setColorAt(0, before ? Qt::transparent : Qt::black);
+    mask.setColorAt(fade, Qt::black);
+    mask.setColorAt(1 - fade, Qt::black);
+    mask.setColorAt(1, after ? Qt::transparent : Qt::black);
+    m_edgeFade->setOpacityMask(mask);
+}
+
+bool NotchFilterBar::isScrolledToShow(const FilterPill *pill) const
+{
+    const QRect shown(QPoint(m_scroll->horizontalScrollBar()->value(), 0), m_scroll->viewport()->size());
+    return shown.contains(pill->geometry());
+}
+
+void NotchFilterBar::scrollSideways(const QWheelEvent &wheel)
+{
+    const QPoint pixels = wheel.pixelDelta();
+    const QPoint angle = wheel.angleDelta();
+    const int delta = !pixels.isNull() ? (pixels.x() != 0 ? pixels.x() : pixels.y())
+                                       : (angle.x() != 0 ? angle.x() : angle.y()) * wheelStep / 120;
+    QScrollBar *bar = m_scroll->horizontalScrollBar();
+    bar->setValue(bar->value() - delta);
+}
+
 bool NotchFilterBar::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == m_scroll->viewport() && event->type() == QEvent::Wheel) {
+        scrollSideways(*static_cast<QWheelEvent *>(event));
+        return true;
+    }
     auto *pill = qobject_cast<FilterPill *>(watched);
     if (!pill || pill == m_allPill)
         return QWidget::eventFilter(watched, event);
@@ -357,4 +414,5 @@ void NotchFilterBar::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     m_scroll->setGeometry(rect());
+    updateEdgeFade();
 }

@@ -1,8 +1,9 @@
 #pragma once
 // The row of filter pills above the clipboard list: "All" clears the chosen filter, one pill per enabled
-// filter chooses it, and dragging a pill onto another reorders the saved filter list. The drag state lives
-// only as long as a drag: it is cleared however the drag ends (dropped elsewhere, refused, cancelled), so
-// text dragged in later can never reorder the filters.
+// filter chooses it, and dragging a pill onto another reorders the saved filter list. A row wider than the
+// bar fades out at the edges it runs past and scrolls sideways, by wheel too. The drag state lives only as
+// long as a drag: it is cleared however the drag ends (dropped elsewhere, refused, cancelled), so text
+// dragged in later can never reorder the filters.
 
 #include "model/ClipboardFilter.h"
 #include "ui/AnimatedValue.h"
@@ -22,7 +23,9 @@ class FilterManager;
 class FrameTicker;
 class FilterPill;
 class NotchLauncherViewModel;
+class QGraphicsOpacityEffect;
 class QScrollArea;
+class QWheelEvent;
 
 class NotchFilterBar : public QWidget {
     Q_OBJECT
@@ -31,6 +34,10 @@ public:
     static constexpr int pillSpacing = 5;
     static constexpr int horizontalPadding = 14;
     static constexpr int verticalPadding = 10;
+    // Points over which pills fade out at an edge that more pills lie beyond.
+    static constexpr int edgeFadeWidth = 28;
+    // Points the row runs sideways per notch of a mouse wheel.
+    static constexpr int wheelStep = 48;
     // Pills glide to new places when the list changes; a move by dragging has its own, quicker spring.
     static Animation listAnimation() { return Animation::springWith(0.26, 0.82); }
     static Animation dragMoveAnimation() { return Animation::springWith(0.24, 0.84); }
@@ -67,6 +74,8 @@ public:
     bool droppedOnPill(const QUuid &filterID);
 
     QSize sizeHint() const override;
+    // How far the row is scrolled sideways, in points.
+    int scrollOffset() const;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -83,6 +92,9 @@ private:
     FilterPill *makePill(const ClipboardFilter &filter);
     std::optional<ClipboardFilter> enabledFilter(const QUuid &id) const;
     void runQDrag(const QString &text);
+    void updateEdgeFade();
+    bool isScrolledToShow(const FilterPill *pill) const;
+    void scrollSideways(const QWheelEvent &wheel);
 
     struct PillMotion {
         AnimatedValue x;
@@ -99,6 +111,7 @@ private:
     // Set while a drag moves a filter, so that change glides with the drag's spring.
     bool m_isDragMoving = false;
     QScrollArea *m_scroll = nullptr;
+    QGraphicsOpacityEffect *m_edgeFade = nullptr;
     QWidget *m_row = nullptr;
     FilterPill *m_allPill = nullptr;
     // The enabled filters' pills by id, and their order.
