@@ -166,6 +166,7 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
                           static_cast<QWidget *>(m_fileScroll)})
         m_stack->addWidget(page);
     contentColumn->addWidget(m_stack, 1);
+    m_stack->installEventFilter(this);
     m_note = makeLabel(11, QFont::Normal, this);
     m_note->setTextFormat(Qt::PlainText);
     m_note->hide();
@@ -560,6 +561,15 @@ void ClipboardPreviewWindowView::paintEvent(QPaintEvent *)
     // A quiet well under the item itself, so text and pictures read as content, apart from the chrome.
     const QRectF well = QRectF(m_stack->geometry()).adjusted(-2, -2, 2, 2);
     painter.fillPath(CornerPath::continuousRoundedRect(well, 12), dark ? Palette::white(0.035) : Palette::black(0.035));
+}
+
+bool ClipboardPreviewWindowView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Qt repaints only what the area uncovered; the whole well is drawn anew, or the old one's square
+    // bottom stays under the note.
+    if (watched == m_stack && (event->type() == QEvent::Resize || event->type() == QEvent::Move))
+        update();
+    return QWidget::eventFilter(watched, event);
 }
 
 void ClipboardPreviewWindowView::updateActionMenu()

@@ -98,6 +98,8 @@ Q_SIGNALS:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // The well under the item follows the item's area as the note below it comes and goes.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void showSelectedItem();
