@@ -4,8 +4,11 @@
 #include <QFontMetricsF>
 #include <QLoggingCategory>
 #include <QPainter>
+#include <QRawFont>
+#include <QTextLayout>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -17,6 +20,49 @@ double widestDigit(const QFontMetricsF &metrics)
     for (char digit = '0'; digit <= '9'; ++digit)
         widest = std::max(widest, metrics.horizontalAdvance(QLatin1Char(digit)));
     return widest;
+}
+
+// One left-to-right line of the layout's text; runs the UI font lacks go one step heavier on a medium line.
+QTextLine layOutLineMatchingWeight(QTextLayout &layout)
+{
+    const QFont font = layout.font();
+    const QString text = layout.text();
+    QTextOption option;
+    option.setTextDirection(Qt::LeftToRight);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    if (font.weight() >= QFont::Medium && font.weight() < QFont::DemiBold) {
+        // The UI font's own face, without the fallbacks the font's metrics would count in.
+        QFont uiOnly = font;
+        uiOnly.setFamilies({FontTable::uiFamily});
+        const QRawFont ui = QRawFont::fromFont(uiOnly);
+        QList<QTextLayout::FormatRange> heavier;
+        for (qsizetype i = 0; i < text.size();) {
+            const char32_t codePoint = text.at(i).isHighSurrogate() && i + 1 < text.size()
+                ? QChar::surrogateToUcs4(text.at(i), text.at(i + 1))
+                : char32_t(text.at(i).unicode());
+            const int length = codePoint > 0xffff ? 2 : 1;
+            if (!QChar::isSpace(codePoint) && !ui.supportsCharacter(codePoint)) {
+                if (!heavier.isEmpty() && heavier.last().start + heavier.last().length == i) {
+                    heavier.last().length += length;
+                } else {
+                    QTextLayout::FormatRange range;
+                    range.start = int(i);
+                    range.length = length;
+                    range.format.setFontWeight(QFont::DemiBold);
+                    heavier.append(range);
+                }
+            }
+            i += length;
+        }
+        layout.setFormats(heavier);
+    }
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    if (line.isValid())
+        line.setLineWidth(std::numeric_limits<int>::max() / 2);
+    layout.endLayout();
+    return line;
 }
 
 } // namespace
@@ -80,6 +126,25 @@ bool isUiFontAvailable()
                   qPrintable(uiFamily));
     }
     return available;
+}
+
+double lineWidthMatchingWeight(const QFont &font, const QString &text)
+{
+    QTextLayout layout(text, font);
+    const QTextLine line = layOutLineMatchingWeight(layout);
+    return line.isValid() ? line.naturalTextWidth() : 0;
+}
+
+void drawLineMatchingWeight(QPainter &painter, const QRectF &rect, const QString &text)
+{
+    QTextLayout layout(text, painter.font());
+    const QTextLine line = layOutLineMatchingWeight(layout);
+    if (!line.isValid())
+        return;
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    layout.draw(&painter, QPointF(rect.left(), rect.center().y() - line.height() / 2));
+    painter.restore();
 }
 
 double monospacedDigitsWidth(const QFont &font, const QString &text)

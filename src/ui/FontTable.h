@@ -41,6 +41,14 @@ QFont textStyle(TextStyle style, QFont::Weight weight);
 // Whether the UI font is installed; logs once when it is not (text then falls back to the machine's).
 bool isUiFontAvailable();
 
+// Draws one line of `text` in the painter's font and pen, left to right, its middle on `rect`'s, clipped to
+// `rect`. Characters the UI font lacks (Hebrew, Arabic, CJK, Devanagari...) go to the fallback fonts, which
+// have regular and bold faces only: for a medium line they are asked one step heavier, since their regular
+// face reads lighter than the UI font's medium beside it.
+void drawLineMatchingWeight(QPainter &painter, const QRectF &rect, const QString &text);
+// The width that line takes in `font`.
+double lineWidthMatchingWeight(const QFont &font, const QString &text);
+
 // Draws `text` with every digit in a cell as wide as the widest digit, so times line up (the tabular
 // figures the font has no switch for in this Qt). `origin` is the baseline's left end. Answers the width.
 double drawMonospacedDigits(QPainter &painter, QPointF origin, const QString &text);

@@ -97,12 +97,15 @@ void NotchListRowLabel::paintContent(QPainter &painter, const Layout &parts, con
     growing(QPointF(parts.title.left(), parts.title.center().y()), [&] {
         painter.setFont(titleFont());
         painter.setPen(palette.primary());
-        // Left-to-right layout whatever the title's script, so mixed-direction titles stay in their slot.
-        painter.setLayoutDirection(Qt::LeftToRight);
-        // Cut to what still fits once grown, so a hovered title never runs into the trailing views.
+        // Cut to what still fits once grown, so a hovered title never runs into the trailing views. Laid
+        // out left to right whatever the title's script, so mixed-direction titles stay in their slot.
         const double width = parts.title.width() / std::max(scale, 1.0);
-        painter.drawText(QRectF(parts.title.left(), parts.title.top(), width, parts.title.height()),
-                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, elidedTitle(title, width));
+        QString shown = elidedTitle(title, width);
+        // Heavier fallback runs take more room than the cut measured for.
+        if (const double taken = FontTable::lineWidthMatchingWeight(titleFont(), shown); taken > width)
+            shown = elidedTitle(title, width * width / taken);
+        FontTable::drawLineMatchingWeight(painter, QRectF(parts.title.left(), parts.title.top(), width, parts.title.height()),
+                                          shown);
     });
     if (trailing && !parts.trailing.isEmpty())
         growing(QPointF(parts.trailing.right(), parts.trailing.center().y()), [&] { trailing(painter, parts.trailing); });

@@ -10,6 +10,8 @@
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardRow.h"
 #include "launcher/panel/NotchLauncherView.h"
+#include "ui/FontTable.h"
+#include "ui/NotchListRowLabel.h"
 #include "ui/NotchListSearchBar.h"
 
 #include <QBuffer>
@@ -226,6 +228,49 @@ TEST_F(NotchLauncherSnapshotTest, TwelveMixedRowsWithSelectedAndHovered)
             EXPECT_GT(otherDot.lightness(), 100);
         }
         view.reset();
+    }
+}
+
+TEST_F(NotchLauncherSnapshotTest, RowsInOtherScriptsStandInTheWeightOfLatinRows)
+{
+    // Titles in scripts the UI font lacks come from fallback fonts that have no medium face: each row's
+    // title carries clearly more ink than the same text in the regular weight.
+    const QStringList titles{QStringLiteral("Latin rows stand in medium weight"), QStringLiteral("Привет, мир — кириллица"),
+                             QStringLiteral("Γειά σου κόσμε — ελληνικά"), QStringLiteral("שלום עולם בעברית"),
+                             QStringLiteral("مرحبا بالعالم بالعربية"), QStringLiteral("你好世界，中文文本"),
+                             QStringLiteral("नमस्ते दुनिया हिन्दी")};
+    for (qsizetype i = titles.size() - 1; i >= 0; --i) {
+        history->handleItemInserted(item("text", titles.at(i), int(i)));
+        sim.clock.advance(1);
+    }
+    sim.appearance.setColorScheme(ColorScheme::light);
+    expandNotch(false);
+    makeView(QSize(442, 520));
+    const QImage image = snapshot(QStringLiteral("panel-scripts"));
+    const QRect list = view->clipboardList()->geometry();
+    // Ink: how much darker than the row's ground the title's pixels are, summed.
+    const auto ink = [](const QImage &picture, const QRectF &region, const QColor &ground) {
+        double total = 0;
+        for (int y = int(region.top()); y < int(region.bottom()); ++y)
+            for (int x = int(region.left()); x < int(region.right()); ++x)
+                total += std::max(0.0, double(ground.lightnessF() - picture.pixelColor(x, y).lightnessF()));
+        return total;
+    };
+    for (const int index : {3, 4}) {
+        const QRectF row = view->clipboardList()->rowRect(index).translated(list.topLeft());
+        const QRectF title(list.left() + 96, row.center().y() - 10, 240, 20);
+        const QColor ground = at(image, list.left() + 38, row.center().y());
+        const double shown = ink(image, QRectF(title.topLeft() * 2, title.size() * 2), ground);
+        QImage regular(image.size(), QImage::Format_RGB32);
+        regular.setDevicePixelRatio(2);
+        regular.fill(ground);
+        QPainter painter(&regular);
+        painter.setFont(FontTable::systemFont(NotchListRowLabel::titlePixelSize, QFont::Normal));
+        painter.setPen(Palette::from(&sim.appearance, QColor()).primary());
+        painter.drawText(title, Qt::AlignLeft | Qt::AlignVCenter, titles.at(index));
+        painter.end();
+        EXPECT_GT(shown, 1.2 * ink(regular, QRectF(title.topLeft() * 2, title.size() * 2), ground))
+            << titles.at(index).toStdString();
     }
 }
 
