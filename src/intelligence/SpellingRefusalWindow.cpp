@@ -30,9 +30,13 @@ protected:
         const Palette colors = m_palette();
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        const QPainterPath outline
-            = CornerPath::continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), SpellingRefusalWindow::cornerRadius);
-        painter.fillPath(outline, colors.windowBackground());
+        const double radius = SpellingRefusalWindow::cornerRadius;
+        const QPainterPath outline = CornerPath::continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), radius);
+        // Without a compositor the ground reaches a pixel past the edge, so no half-covered pixel shows black
+        // inside the window's shape.
+        painter.fillPath(colors.translucency ? outline
+                                             : CornerPath::continuousRoundedRect(QRectF(rect()).adjusted(-1, -1, 1, 1), radius + 1),
+                         colors.windowBackground());
         painter.setPen(QPen(colors.isDark() ? Palette::white(0.14) : Palette::black(0.12), 1));
         painter.drawPath(outline);
     }

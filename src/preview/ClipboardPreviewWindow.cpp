@@ -1,5 +1,6 @@
 #include "preview/ClipboardPreviewWindow.h"
 
+#include "ui/CornerPath.h"
 #include "ui/CustomWindow.h"
 #include "platform/EventMonitors.h"
 #include "platform/PanelFactory.h"
@@ -102,6 +103,8 @@ void ClipboardPreviewWindow::show(const std::optional<ScreenInfo> &screen)
         panel.setFrame(frameOn(*target));
     else
         panel.setFrame(QRectF(QPointF(0, 0), defaultSize));
+    // Rounded also where the desktop draws no transparency.
+    panel.setShape(CornerPath::continuousRoundedRect(QRectF(QPointF(0, 0), panel.frame().size()), cornerRadius));
     panel.setLevel(PanelLevel::Status);
     panel.orderFrontRegardless();
     window()->makeKeyWindow();

@@ -555,7 +555,12 @@ void ClipboardPreviewWindowView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const QPainterPath outline = CornerPath::continuousRoundedRect(bounds, m_cornerRadius);
-    painter.fillPath(outline, colors.windowBackground());
+    // Without a compositor, half-covered edge pixels would show black inside the window's shape: there the
+    // ground reaches a pixel past the edge, and the shape rounds it.
+    painter.fillPath(colors.translucency
+                         ? outline
+                         : CornerPath::continuousRoundedRect(QRectF(rect()).adjusted(-1, -1, 1, 1), m_cornerRadius + 1),
+                     colors.windowBackground());
     painter.setPen(QPen(dark ? Palette::white(0.12) : Palette::black(0.12), 1));
     painter.drawPath(outline);
     // A quiet well under the item itself, so text and pictures read as content, apart from the chrome.

@@ -393,11 +393,14 @@ void FocusedFieldSuggestionPreviewView::paintEvent(QPaintEvent *)
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
     const QPainterPath card = CornerPath::continuousRoundedRect(bounds, cornerRadius);
-    // The glass: translucent where a compositor shows what lies behind, an opaque tone otherwise.
+    // The glass: translucent where a compositor shows what lies behind, an opaque tone otherwise. Without
+    // one, half-covered edge pixels would show black inside the window's shape (a dark line along its
+    // edges): the tone reaches a pixel past the edge, and the shape rounds it.
     if (colors.translucency)
         painter.fillPath(card, dark ? QColor(30, 30, 32, 214) : QColor(246, 246, 248, 222));
     else
-        painter.fillPath(card, dark ? QColor(34, 34, 37) : QColor(244, 244, 246));
-    painter.setPen(QPen(Palette::white(0.14), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        painter.fillPath(CornerPath::continuousRoundedRect(QRectF(rect()).adjusted(-1, -1, 1, 1), cornerRadius + 1),
+                         dark ? QColor(34, 34, 37) : QColor(244, 244, 246));
+    painter.setPen(QPen(dark ? Palette::white(0.14) : Palette::black(0.1), 1, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
     painter.drawPath(card);
 }
