@@ -65,6 +65,7 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     m_pasteboard->onCapture = [history](const ClipboardCapture &capture) { history->ingest(capture); };
     m_pasteboard->onCaptureReplaced = [history](const ClipboardCapture &capture) { history->replaceCapture(capture); };
     // Hashing and writing a large copy happen on a worker, before the history takes it on the main thread.
+    // stop() waits for that worker, so the store is never used after it.
     ClipboardItemStore *itemStore = m_itemStore.get();
     m_pasteboard->stageCapture = [itemStore](ClipboardCapture &capture) { itemStore->stage(capture); };
     // The newest copy outlives the application that made it: the pasteboard reloads it from the history.

@@ -48,6 +48,7 @@ ClipboardHistoryManager::ClipboardHistoryManager(Clock &clock, ClipboardItemStor
 
 ClipboardHistoryManager::~ClipboardHistoryManager()
 {
+    m_lifetime.end();
     m_cleanupTask.cancel();
     m_thumbnailTask.cancel();
 }
@@ -396,7 +397,7 @@ Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::runSearch(std
                                                                              QString query, bool includeAnalysisText,
                                                                              int limit)
 {
-    QPointer<ClipboardHistoryManager> self(this);
+    const Lifetime::Pointer<ClipboardHistoryManager> self(this, m_lifetime);
     QList<QUuid> order;
     order.reserve(m_items.size());
     for (const ClipboardItem &item : std::as_const(m_items))
@@ -441,7 +442,7 @@ Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::runSearch(std
 
 Task<> ClipboardHistoryManager::fillThumbnails(QList<ClipboardItem> images)
 {
-    QPointer<ClipboardHistoryManager> self(this);
+    const Lifetime::Pointer<ClipboardHistoryManager> self(this, m_lifetime);
     // Decoding images is slow; it runs off the main thread and the rows get their thumbnails when done.
     auto future = QtConcurrent::run([images] {
         QHash<QUuid, QImage> made;

@@ -3,12 +3,12 @@
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardSearchPresentation.h"
 #include "model/ClipboardItem.h"
+#include "platform/Lifetime.h"
 #include "platform/Task.h"
 
 #include <QHash>
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QUuid>
 
 #include <functional>
@@ -135,4 +135,5 @@ private:
 
     TaskSlot m_cleanupTask;
     TaskSlot m_thumbnailTask;
+    Lifetime m_lifetime;
 };

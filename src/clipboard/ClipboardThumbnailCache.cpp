@@ -5,7 +5,6 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QMetaObject>
-#include <QPointer>
 
 namespace {
 
@@ -40,7 +39,7 @@ ClipboardThumbnailCache::ClipboardThumbnailCache(qint64 byteLimit, QObject *pare
 
 ClipboardThumbnailCache::~ClipboardThumbnailCache()
 {
-    *m_alive = false;
+    m_lifetime.end();
     m_pool.clear();
     m_pool.waitForDone();
 }
@@ -75,16 +74,16 @@ void ClipboardThumbnailCache::start(const QUuid &id, std::function<QByteArray()>
         return;
     m_pending.insert(id);
     const quint64 generation = m_clearGeneration + m_generations.value(id);
-    QPointer<ClipboardThumbnailCache> self = this;
-    std::shared_ptr<bool> alive = m_alive;
-    m_pool.start([self, alive, id, bytes = std::move(bytes), generation] {
-        if (!*alive)
+    const Lifetime::Pointer<ClipboardThumbnailCache> self(this, m_lifetime);
+    // The destructor waits for the pool, so `this` outlives every job; `self` tells a job to skip its work.
+    m_pool.start([this, self, id, bytes = std::move(bytes), generation] {
+        if (!self)
             return;
         const QImage image = decode(bytes());
-        if (!*alive)
+        if (!self)
             return;
         QMetaObject::invokeMethod(
-            self.data(),
+            this,
             [self, id, image, generation] {
                 if (self)
                     self->store(id, image, generation);

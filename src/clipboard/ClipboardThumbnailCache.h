@@ -5,6 +5,7 @@
 // a file are read straight from it, so a decode does not keep the full image in memory.
 
 #include "model/LazyBlob.h"
+#include "platform/Lifetime.h"
 
 #include <QByteArray>
 #include <QHash>
@@ -72,5 +73,5 @@ private:
     QHash<QUuid, quint64> m_generations;
     quint64 m_clearGeneration = 0;
     QThreadPool m_pool;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    Lifetime m_lifetime;
 };

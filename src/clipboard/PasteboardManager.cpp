@@ -93,8 +93,6 @@ PasteboardManager::PasteboardManager(Clock &clock, Pasteboard &pasteboard, Works
 PasteboardManager::~PasteboardManager()
 {
     stop();
-    // A capture being staged still uses the store: it finishes before the store can go.
-    m_stagePool.waitForDone();
 }
 
 void PasteboardManager::start()
@@ -119,6 +117,9 @@ void PasteboardManager::stop()
     m_pollTask.cancel();
     m_captureTask.cancel();
     m_rereadTask.cancel();
+    // A capture being staged still uses what stageCapture reaches (the item store): it finishes here, so
+    // the owner may destroy that store once stop() has returned, in whatever order it likes.
+    m_stagePool.waitForDone();
 }
 
 void PasteboardManager::handleChange()

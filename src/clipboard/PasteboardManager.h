@@ -58,6 +58,7 @@ public:
     std::function<PasteboardContentLoader()> keptContent;
     // Runs on a worker thread before a capture is delivered (the store's stage(): the digest, the value
     // files), so the main thread never hashes or writes a large copy. Unset, captures go out as read.
+    // It is never running once stop() has returned.
     std::function<void(ClipboardCapture &)> stageCapture;
 
     // The representations that hold data, by item, as the pasteboard takes them.

@@ -128,6 +128,7 @@ void FocusedFieldAutoPasteService::setFieldValueAssociations(FieldValueAssociati
 
 FocusedFieldAutoPasteService::~FocusedFieldAutoPasteService()
 {
+    m_lifetime.end();
     stopMonitoring();
 }
 
@@ -170,7 +171,7 @@ void FocusedFieldAutoPasteService::startMonitoring()
 {
     if (m_mouseMonitor || m_localMouseMonitor || !m_platform.eventMonitors)
         return;
-    QPointer<FocusedFieldAutoPasteService> self(this);
+    const Lifetime::Pointer<FocusedFieldAutoPasteService> self(this, m_lifetime);
     m_localMouseMonitor = m_platform.eventMonitors->addLocalMouseDownMonitor(
         MouseButtonMask::Left, [self](const MouseDownEvent &event) {
             return self ? self->handleLocalMouseDown(event) : EventDisposition::Pass;
@@ -265,7 +266,7 @@ void FocusedFieldAutoPasteService::scheduleNotchActivation(std::optional<QPointF
 Task<> FocusedFieldAutoPasteService::runNotchActivation(QPointF point, std::optional<ClipboardPasteTarget> clickTimeField,
                                                         QPointF anchor, std::optional<ClipboardPasteTarget> plainTarget)
 {
-    QPointer<FocusedFieldAutoPasteService> self(this);
+    const Lifetime::Pointer<FocusedFieldAutoPasteService> self(this, m_lifetime);
     const bool awake = co_await m_platform.clock->sleep(notchActivationDelay);
     if (!awake || !self || !self->m_settings)
         co_return;
@@ -463,7 +464,7 @@ void FocusedFieldAutoPasteService::endInsertion(const Insertion &insertion, Inse
 
 Task<> FocusedFieldAutoPasteService::runTyping(Insertion insertion, std::shared_ptr<InsertionState> state)
 {
-    QPointer<FocusedFieldAutoPasteService> self(this);
+    const Lifetime::Pointer<FocusedFieldAutoPasteService> self(this, m_lifetime);
     QPointer<ClipboardService> clipboard = m_clipboardService;
     KeyboardOutput *keyboard = m_platform.keyboard;
     if (!m_settings || !m_fields || !clipboard || !keyboard) {
@@ -598,7 +599,7 @@ void FocusedFieldAutoPasteService::scheduleTypingEffectHide(double delay)
 
 Task<> FocusedFieldAutoPasteService::runTypingEffectHide(double delay)
 {
-    QPointer<FocusedFieldAutoPasteService> self(this);
+    const Lifetime::Pointer<FocusedFieldAutoPasteService> self(this, m_lifetime);
     co_await m_platform.clock->sleep(delay);
     const bool cancelled = co_await isCancelled();
     if (cancelled || !self)

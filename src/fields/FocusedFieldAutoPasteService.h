@@ -8,10 +8,11 @@
 
 #include "fields/FocusedFieldSampleGenerator.h"
 #include "fields/NotchAIActionHandling.h"
-#include "fields/NotchFieldLauncher.h"
 #include "fields/NotchDoubleClickTracker.h"
+#include "fields/NotchFieldLauncher.h"
 #include "model/AppLogger.h"
 #include "platform/EventMonitors.h"
+#include "platform/Lifetime.h"
 #include "platform/Platform.h"
 #include "platform/Task.h"
 
@@ -173,4 +174,5 @@ private:
     std::optional<InsertionOutcome> m_lastInsertionOutcome;
     FocusedFieldSampleGenerator m_sampleGenerator;
     AppLogger m_logger{QStringLiteral("FocusedFieldAutoPasteService")};
+    Lifetime m_lifetime;
 };

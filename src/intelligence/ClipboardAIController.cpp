@@ -3,8 +3,6 @@
 #include "intelligence/ClipboardAIService.h"
 #include "platform/Clock.h"
 
-#include <QPointer>
-
 ClipboardAIController::ClipboardAIController(ClipboardAIService &service, Clock &clock, QObject *parent)
     : QObject(parent)
     , m_service(service)
@@ -14,6 +12,7 @@ ClipboardAIController::ClipboardAIController(ClipboardAIService &service, Clock 
 
 ClipboardAIController::~ClipboardAIController()
 {
+    m_lifetime.end();
     m_watchTask.cancel();
     for (const Task<> &refresh : std::as_const(m_ownRefreshes))
         refresh.cancel();
@@ -43,7 +42,7 @@ void ClipboardAIController::setLastErrorMessage(std::optional<QString> message)
 
 Task<> ClipboardAIController::refreshAvailability()
 {
-    QPointer<ClipboardAIController> self(this);
+    const Lifetime::Pointer<ClipboardAIController> self(this, m_lifetime);
     const quint64 ticket = ++m_refreshesStarted;
     const std::optional<ClipboardAIAvailability> read = co_await m_service.currentAvailability();
     if (!read || !self)
@@ -103,11 +102,13 @@ void ClipboardAIController::finishRequest(const ClipboardAIResult<T> &result)
     changeActiveRequestCount(-1);
 }
 
-Task<ClipboardAIResult<ClipboardAIAnalysis>> ClipboardAIController::analyze(ClipboardAIInput input)
+template<typename T>
+Task<ClipboardAIResult<T>> ClipboardAIController::counted(std::function<Task<ClipboardAIResult<T>>()> request)
 {
-    QPointer<ClipboardAIController> self(this);
+    const Lifetime::Pointer<ClipboardAIController> self(this, m_lifetime);
     changeActiveRequestCount(+1);
-    const std::optional<ClipboardAIResult<ClipboardAIAnalysis>> result = co_await m_service.analyze(std::move(input));
+    Task<ClipboardAIResult<T>> work = request();
+    const std::optional<ClipboardAIResult<T>> result = co_await std::move(work);
     if (!self)
         co_return ClipboardAIError::unavailable();
     if (!result) {
@@ -119,17 +120,16 @@ Task<ClipboardAIResult<ClipboardAIAnalysis>> ClipboardAIController::analyze(Clip
     co_return *result;
 }
 
+Task<ClipboardAIResult<ClipboardAIAnalysis>> ClipboardAIController::analyze(ClipboardAIInput input)
+{
+    return counted<ClipboardAIAnalysis>([this, input = std::move(input)]() mutable {
+        return m_service.analyze(std::move(input));
+    });
+}
+
 Task<ClipboardAIResult<QString>> ClipboardAIController::perform(ClipboardAIAction action, QString text)
 {
-    QPointer<ClipboardAIController> self(this);
-    changeActiveRequestCount(+1);
-    const std::optional<ClipboardAIResult<QString>> result = co_await m_service.transform(std::move(text), action);
-    if (!self)
-        co_return ClipboardAIError::unavailable();
-    if (!result) {
-        changeActiveRequestCount(-1);
-        co_return ClipboardAIError::unavailable();
-    }
-    finishRequest(*result);
-    co_return *result;
+    return counted<QString>([this, action, text = std::move(text)]() mutable {
+        return m_service.transform(std::move(text), action);
+    });
 }

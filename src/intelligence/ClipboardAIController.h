@@ -12,11 +12,13 @@
 #include "intelligence/ClipboardAIAvailability.h"
 #include "intelligence/ClipboardAIInput.h"
 #include "intelligence/ClipboardAIResult.h"
+#include "platform/Lifetime.h"
 #include "platform/Task.h"
 
 #include <QList>
 #include <QObject>
 
+#include <functional>
 #include <optional>
 
 class ClipboardAIService;
@@ -61,6 +63,9 @@ private:
     void setLastErrorMessage(std::optional<QString> message);
     template<typename T>
     void finishRequest(const ClipboardAIResult<T> &result);
+    // Runs one request of the model, counted in activeRequestCount while it runs.
+    template<typename T>
+    Task<ClipboardAIResult<T>> counted(std::function<Task<ClipboardAIResult<T>>()> request);
 #ifndef Q_MOC_RUN
     Task<> watchAvailability();
 #endif
@@ -75,4 +80,5 @@ private:
     quint64 m_newestRefreshApplied = 0;
     QList<Task<>> m_ownRefreshes;
     TaskSlot m_watchTask;
+    Lifetime m_lifetime;
 };

@@ -22,6 +22,7 @@ ClipboardAnalysisQueue::ClipboardAnalysisQueue(ClipboardHistoryManager &history,
 
 ClipboardAnalysisQueue::~ClipboardAnalysisQueue()
 {
+    m_lifetime.end();
     stop();
 }
 
@@ -114,7 +115,7 @@ ClipboardAIInput ClipboardAnalysisQueue::makeInput(const ClipboardItem &item,
 
 Task<> ClipboardAnalysisQueue::work()
 {
-    QPointer<ClipboardAnalysisQueue> self(this);
+    const Lifetime::Pointer<ClipboardAnalysisQueue> self(this, m_lifetime);
     while (!m_pending.isEmpty()) {
         const QUuid id = m_pending.takeFirst();
         m_current = id;

@@ -8,6 +8,7 @@
 #include "intelligence/ClipboardAIInput.h"
 #include "intelligence/ClipboardOCRService.h"
 #include "model/ClipboardItem.h"
+#include "platform/Lifetime.h"
 #include "platform/Task.h"
 
 #include <QList>
@@ -63,4 +64,5 @@ private:
     QList<QUuid> m_pending;
     QUuid m_current;
     TaskSlot m_worker;
+    Lifetime m_lifetime;
 };

@@ -23,6 +23,7 @@ SpellingServiceProvider::SpellingServiceProvider(SettingsStore &settings, Clipbo
 
 SpellingServiceProvider::~SpellingServiceProvider()
 {
+    m_lifetime.end();
     uninstall();
     for (const auto &request : std::as_const(m_requests))
         request.cancel();
@@ -34,7 +35,7 @@ bool SpellingServiceProvider::install()
 {
     if (m_installed || !m_platform.textServices)
         return m_installed;
-    QPointer<SpellingServiceProvider> self(this);
+    const Lifetime::Pointer<SpellingServiceProvider> self(this, m_lifetime);
     m_installed = m_platform.textServices->offerSpellingService([self](QString text) -> Task<std::optional<QString>> {
         if (!self)
             return [](QString) -> Task<std::optional<QString>> {
@@ -95,7 +96,7 @@ void SpellingServiceProvider::closeRefusalWindow()
 
 Task<std::optional<QString>> SpellingServiceProvider::checkSpelling(QString text)
 {
-    QPointer<SpellingServiceProvider> self(this);
+    const Lifetime::Pointer<SpellingServiceProvider> self(this, m_lifetime);
     if (!m_settings || !m_settings->settings().aiEnabled)
         co_return intelligenceOffMessage;
     if (text.isEmpty())
@@ -127,7 +128,7 @@ void SpellingServiceProvider::openWindow(const QString &text, std::optional<Spel
     SpellingPreviewView::OnReplace onReplace = [target, platform](QString corrected) {
         return target ? target->replaceSelection(corrected, platform) : SpellingSelectionTarget::Replacement::refused;
     };
-    QPointer<SpellingServiceProvider> self(this);
+    const Lifetime::Pointer<SpellingServiceProvider> self(this, m_lifetime);
     auto *window = new SpellingServiceContent(text, canReplace, std::move(onReplace),
                                               [self] {
                                                   if (self)

@@ -6,6 +6,7 @@
 // A newer request replaces an open window.
 
 #include "intelligence/SpellingSelectionTarget.h"
+#include "platform/Lifetime.h"
 #include "platform/Platform.h"
 #include "platform/Task.h"
 
@@ -73,4 +74,5 @@ private:
     bool m_installed = false;
     // Requests waiting for the model's availability; they end with the provider.
     QList<Task<std::optional<QString>>> m_requests;
+    Lifetime m_lifetime;
 };

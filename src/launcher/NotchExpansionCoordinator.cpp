@@ -1,10 +1,5 @@
 #include "launcher/NotchExpansionCoordinator.h"
 
-NotchListCollapsing *NotchExpansionCoordinator::activeList() const
-{
-    return m_activeObject ? m_activeList : nullptr;
-}
-
 void NotchExpansionCoordinator::willExpand(NotchListCollapsing *list)
 {
     if (!list)
@@ -13,8 +8,7 @@ void NotchExpansionCoordinator::willExpand(NotchListCollapsing *list)
     if (previous == list)
         return;
     // Hand the slot over first: the collapse may reach back into the coordinator.
-    m_activeList = list;
-    m_activeObject = dynamic_cast<QObject *>(list);
+    m_activeList = list->weakList();
     if (previous)
         previous->collapseImmediately();
 }

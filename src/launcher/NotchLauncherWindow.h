@@ -108,6 +108,7 @@ public:
     // The single expand and collapse operation.
     void expand(bool expanded, bool animated);
     void collapseImmediately() override;
+    Lifetime::Pointer<NotchListCollapsing> weakList() override { return {this, m_lifetime}; }
     // Opens with a field's suggestion context; answers isExpanded afterwards (false when refused).
     bool openForPasteTarget(const NotchAIContext &context, NotchLauncherListKind list,
                             std::optional<ClipboardPasteTarget> target);

@@ -3,8 +3,6 @@
 #include "platform/Clock.h"
 #include "platform/SpaceSignals.h"
 
-#include <QPointer>
-
 namespace {
 // A system gesture event is a desktop swipe when it is of this kind and moves horizontally.
 constexpr qint64 dockSwipeGestureType = 23;
@@ -24,6 +22,7 @@ NotchSpaceTransitionMonitor::NotchSpaceTransitionMonitor(SpaceSignals &spaceSign
 
 NotchSpaceTransitionMonitor::~NotchSpaceTransitionMonitor()
 {
+    m_lifetime.end();
     stop();
 }
 
@@ -140,10 +139,10 @@ void NotchSpaceTransitionMonitor::handle(Signal signal)
         m_onSuspend();
     // The suspend callback may have stopped us.
     if (m_state.isSuspended && !m_state.isGestureActive)
-        m_restoreTask.start(restoreAfterDelay(this, &m_clock));
+        m_restoreTask.start(restoreAfterDelay(Lifetime::Pointer<NotchSpaceTransitionMonitor>(this, m_lifetime), &m_clock));
 }
 
-Task<> NotchSpaceTransitionMonitor::restoreAfterDelay(QPointer<NotchSpaceTransitionMonitor> self, Clock *clock)
+Task<> NotchSpaceTransitionMonitor::restoreAfterDelay(Lifetime::Pointer<NotchSpaceTransitionMonitor> self, Clock *clock)
 {
     const bool awake = co_await clock->sleep(resumeDelay);
     if (!awake || !self)

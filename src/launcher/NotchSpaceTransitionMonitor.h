@@ -2,11 +2,11 @@
 // Hides the launchers while the user moves between desktops: detects the start of a desktop switch
 // (swipe, Control+Left/Right, desktop change) and reports its end 0.65 s after the last sign of it.
 
+#include "platform/Lifetime.h"
 #include "platform/Task.h"
 
 #include <QMetaObject>
 #include <QObject>
-#include <QPointer>
 
 #include <functional>
 #include <optional>
@@ -52,7 +52,7 @@ public:
 private:
     void process(const SpaceInputEvent &event);
 #ifndef Q_MOC_RUN
-    static Task<> restoreAfterDelay(QPointer<NotchSpaceTransitionMonitor> self, Clock *clock);
+    static Task<> restoreAfterDelay(Lifetime::Pointer<NotchSpaceTransitionMonitor> self, Clock *clock);
 #endif
 
     SpaceSignals &m_signals;
@@ -68,4 +68,5 @@ private:
 #ifndef Q_MOC_RUN
     TaskSlot m_restoreTask;
 #endif
+    Lifetime m_lifetime;
 };

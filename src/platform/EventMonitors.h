@@ -15,6 +15,8 @@
 
 using MonitorToken = std::uint64_t;
 
+class EventMonitorRegistry;
+
 enum class EventDisposition {
     Pass, // deliver the event as usual
     Consume, // the event ends here
@@ -31,14 +33,14 @@ public:
     using GlobalScrollHandler = std::function<void(const ScrollEvent &)>;
 
     // `buttons` is a MouseButtonMask.
-    virtual std::optional<MonitorToken> addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler) = 0;
-    virtual std::optional<MonitorToken> addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler) = 0;
-    virtual std::optional<MonitorToken> addLocalKeyDownMonitor(LocalKeyDownHandler handler) = 0;
-    virtual std::optional<MonitorToken> addGlobalKeyDownMonitor(GlobalKeyDownHandler handler) = 0;
-    virtual std::optional<MonitorToken> addLocalScrollMonitor(LocalScrollHandler handler) = 0;
-    virtual std::optional<MonitorToken> addGlobalScrollMonitor(GlobalScrollHandler handler) = 0;
+    std::optional<MonitorToken> addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler);
+    std::optional<MonitorToken> addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler);
+    std::optional<MonitorToken> addLocalKeyDownMonitor(LocalKeyDownHandler handler);
+    std::optional<MonitorToken> addGlobalKeyDownMonitor(GlobalKeyDownHandler handler);
+    std::optional<MonitorToken> addLocalScrollMonitor(LocalScrollHandler handler);
+    std::optional<MonitorToken> addGlobalScrollMonitor(GlobalScrollHandler handler);
     // Unknown or already removed tokens are ignored; a handler may remove its own monitor.
-    virtual void removeMonitor(MonitorToken token) = 0;
+    void removeMonitor(MonitorToken token);
 
     // The longest gap (seconds) between two clicks that still makes a double click.
     virtual double doubleClickInterval() const = 0;
@@ -49,4 +51,6 @@ public:
 
 protected:
     using QObject::QObject;
+    // Where the backend keeps its monitors and feeds them the events it receives.
+    virtual EventMonitorRegistry &registry() = 0;
 };

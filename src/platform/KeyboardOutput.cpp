@@ -2,14 +2,17 @@
 
 #include "platform/Clock.h"
 
-#include <QPointer>
-
 #include <algorithm>
 
 KeyboardOutput::KeyboardOutput(Clock &clock, QObject *parent)
     : QObject(parent)
     , m_clock(clock)
 {
+}
+
+KeyboardOutput::~KeyboardOutput()
+{
+    m_lifetime.end();
 }
 
 bool KeyboardOutput::postChord(const KeyChord &chord, qint64 targetPid)
@@ -33,7 +36,7 @@ bool KeyboardOutput::typeText(const QString &text, qint64 pid)
 
 Task<KeyboardOutput::Typed> KeyboardOutput::typeTextPaced(QString text, qint64 pid)
 {
-    QPointer<KeyboardOutput> self(this);
+    const Lifetime::Pointer<KeyboardOutput> self(this, m_lifetime);
     Clock &clock = m_clock;
     Typed typed;
     const QStringList chunks = typingChunks(text, std::clamp(unicodeRunLength(), 2, int(typingChunkLength)));

@@ -2,6 +2,7 @@
 // Synthetic keyboard input for other applications: shortcut chords (paste, select all) and typed text.
 // Events go to the application that has the keyboard focus.
 
+#include "platform/Lifetime.h"
 #include "platform/Task.h"
 
 #include <QObject>
@@ -72,6 +73,8 @@ public:
         return 0;
     }
 
+    ~KeyboardOutput() override;
+
 protected:
     explicit KeyboardOutput(Clock &clock, QObject *parent = nullptr);
 
@@ -79,4 +82,7 @@ protected:
     virtual bool postChordHalf(const KeyChord &chord, bool down, qint64 targetPid) = 0;
 
     Clock &m_clock;
+
+private:
+    Lifetime m_lifetime;
 };

@@ -10,10 +10,13 @@ class NotchLauncherServiceTest : public LauncherTest {};
 
 // --- The expansion coordinator ---
 
-class FakeList : public QObject, public NotchListCollapsing {
+class FakeList : public NotchListCollapsing {
 public:
+    ~FakeList() override { lifetime.end(); }
     int collapses = 0;
     void collapseImmediately() override { ++collapses; }
+    Lifetime::Pointer<NotchListCollapsing> weakList() override { return {this, lifetime}; }
+    Lifetime lifetime;
 };
 
 TEST(NotchExpansionCoordinator, ExpandingOneListCollapsesTheOtherAtOnce)

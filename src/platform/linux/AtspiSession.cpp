@@ -30,7 +30,7 @@ AtspiSession::AtspiSession(std::function<qint64()> elapsedMs)
 
 AtspiSession::~AtspiSession()
 {
-    *m_alive = false;
+    m_lifetime.end();
     // libatspi keeps its connection for the process; exiting it while other code may still hold
     // accessibles would leave them dangling, so it stays up until the process ends.
 }
@@ -90,11 +90,11 @@ void AtspiSession::openRequest()
         return;
     // Everything until the event loop turns is one request.
     m_endScheduled = true;
-    QTimer::singleShot(0, [this, alive = m_alive] {
-        if (!*alive)
+    QTimer::singleShot(0, [self = Lifetime::Pointer<AtspiSession>(this, m_lifetime)] {
+        if (!self)
             return;
-        m_endScheduled = false;
-        m_budget.endRequest();
+        self->m_endScheduled = false;
+        self->m_budget.endRequest();
     });
 }
 

@@ -5,6 +5,7 @@
 // out every further call of the request fails at once. A request ends when the event loop turns.
 
 #include "platform/AccessibilityTimeBudget.h"
+#include "platform/Lifetime.h"
 
 #include <QDBusPendingCall>
 #include <QElapsedTimer>
@@ -97,5 +98,5 @@ private:
     int m_busWaits = 0;
     bool m_endScheduled = false;
     int m_calls = 0;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    Lifetime m_lifetime;
 };

@@ -4,8 +4,8 @@
 #include "platform/AccessibilityValue.h"
 #include "platform/linux/AtspiNode.h"
 #include "platform/linux/AtspiSession.h"
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
-
 
 #include <atspi/atspi.h>
 
@@ -13,12 +13,6 @@
 #include <memory>
 
 namespace {
-
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // Applications a desktop can reasonably hold; a registry answering more is not believed further.
 constexpr int maximumApplications = 512;
@@ -50,12 +44,12 @@ qint64 LinuxAccessibility::processAt(QPoint rootPixel)
         return 0;
     xcb_connection_t *c = m_x11->connection();
     auto contains = [&](xcb_window_t window) {
-        Reply<xcb_get_window_attributes_reply_t> attributes(
+        XcbReply<xcb_get_window_attributes_reply_t> attributes(
             xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr));
         if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
             return false;
-        Reply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
-        Reply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
+        XcbReply<xcb_get_geometry_reply_t> geometry(xcb_get_geometry_reply(c, xcb_get_geometry(c, window), nullptr));
+        XcbReply<xcb_translate_coordinates_reply_t> origin(xcb_translate_coordinates_reply(
             c, xcb_translate_coordinates(c, window, m_x11->root(), 0, 0), nullptr));
         if (!geometry || !origin)
             return false;
@@ -71,7 +65,7 @@ qint64 LinuxAccessibility::processAt(QPoint rootPixel)
                 pid = m_x11->windowPid(stacking.at(i));
         }
     } else {
-        Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, m_x11->root()), nullptr));
+        XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, m_x11->root()), nullptr));
         const int count = tree ? xcb_query_tree_children_length(tree.get()) : 0;
         const xcb_window_t *children = tree ? xcb_query_tree_children(tree.get()) : nullptr;
         for (int i = count - 1; i >= 0 && pid == 0; --i) {
@@ -79,7 +73,7 @@ qint64 LinuxAccessibility::processAt(QPoint rootPixel)
                 continue;
             pid = m_x11->windowPid(children[i]);
             if (pid == 0) {
-                Reply<xcb_query_tree_reply_t> inner(xcb_query_tree_reply(c, xcb_query_tree(c, children[i]), nullptr));
+                XcbReply<xcb_query_tree_reply_t> inner(xcb_query_tree_reply(c, xcb_query_tree(c, children[i]), nullptr));
                 const int n = inner ? xcb_query_tree_children_length(inner.get()) : 0;
                 const xcb_window_t *clients = inner ? xcb_query_tree_children(inner.get()) : nullptr;
                 for (int j = 0; j < n && pid == 0; ++j)

@@ -3,6 +3,7 @@
 #include "platform/Screens.h"
 #include "platform/linux/LinuxPanel.h"
 #include "platform/linux/VirtualKeyCodes.h"
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
 
 #include <QApplication>
@@ -25,20 +26,6 @@
 #include <cstdlib>
 
 namespace {
-
-template<typename T>
-struct Reply {
-    T *p = nullptr;
-    explicit Reply(T *reply)
-        : p(reply)
-    {
-    }
-    ~Reply() { std::free(p); }
-    Reply(const Reply &) = delete;
-    Reply &operator=(const Reply &) = delete;
-    T *operator->() const { return p; }
-    explicit operator bool() const { return p != nullptr; }
-};
 
 QRectF primaryTopDown()
 {
@@ -231,7 +218,7 @@ struct LinuxEventMonitors::Global {
     std::optional<Pointer> queryPointer() const
     {
         xcb_connection_t *c = session->connection();
-        Reply<xcb_input_xi_query_pointer_reply_t> reply(
+        XcbReply<xcb_input_xi_query_pointer_reply_t> reply(
             xcb_input_xi_query_pointer_reply(c, xcb_input_xi_query_pointer(c, session->root(), pointer), nullptr));
         if (!reply)
             return std::nullopt;
@@ -246,7 +233,7 @@ struct LinuxEventMonitors::Global {
     {
         xcb_connection_t *c = session->connection();
         for (int depth = 0; window && depth < 16; ++depth) {
-            Reply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
+            XcbReply<xcb_query_tree_reply_t> tree(xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr));
             if (!tree)
                 return 0;
             if (tree->parent == tree->root || tree->parent == XCB_NONE)
@@ -322,13 +309,13 @@ bool LinuxEventMonitors::ensureGlobal() const
         return false;
     }
     g.opcode = extension->major_opcode;
-    Reply<xcb_input_xi_query_version_reply_t> version(
+    XcbReply<xcb_input_xi_query_version_reply_t> version(
         xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
     if (!version || version->major_version < 2 || (version->major_version == 2 && version->minor_version < 2)) {
         g.error = QStringLiteral("The X server's input extension is older than 2.2");
         return false;
     }
-    Reply<xcb_input_xi_get_client_pointer_reply_t> client(
+    XcbReply<xcb_input_xi_get_client_pointer_reply_t> client(
         xcb_input_xi_get_client_pointer_reply(c, xcb_input_xi_get_client_pointer(c, XCB_NONE), nullptr));
     g.pointer = client && client->set ? client->deviceid : 2;
     g.symbols = xcb_key_symbols_alloc(c);
@@ -393,41 +380,6 @@ bool LinuxEventMonitors::admits(bool global)
         m_filterInstalled = true;
     }
     return true;
-}
-
-std::optional<MonitorToken> LinuxEventMonitors::addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler)
-{
-    return m_registry.addLocalMouseDown(buttons, std::move(handler));
-}
-
-std::optional<MonitorToken> LinuxEventMonitors::addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler)
-{
-    return m_registry.addGlobalMouseDown(buttons, std::move(handler));
-}
-
-std::optional<MonitorToken> LinuxEventMonitors::addLocalKeyDownMonitor(LocalKeyDownHandler handler)
-{
-    return m_registry.addLocalKeyDown(std::move(handler));
-}
-
-std::optional<MonitorToken> LinuxEventMonitors::addGlobalKeyDownMonitor(GlobalKeyDownHandler handler)
-{
-    return m_registry.addGlobalKeyDown(std::move(handler));
-}
-
-std::optional<MonitorToken> LinuxEventMonitors::addLocalScrollMonitor(LocalScrollHandler handler)
-{
-    return m_registry.addLocalScroll(std::move(handler));
-}
-
-std::optional<MonitorToken> LinuxEventMonitors::addGlobalScrollMonitor(GlobalScrollHandler handler)
-{
-    return m_registry.addGlobalScroll(std::move(handler));
-}
-
-void LinuxEventMonitors::removeMonitor(MonitorToken token)
-{
-    m_registry.remove(token);
 }
 
 void LinuxEventMonitors::handleRawButton(int button, double time)

@@ -22,14 +22,6 @@ public:
     explicit LinuxEventMonitors(QObject *parent = nullptr);
     ~LinuxEventMonitors() override;
 
-    std::optional<MonitorToken> addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler) override;
-    std::optional<MonitorToken> addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler) override;
-    std::optional<MonitorToken> addLocalKeyDownMonitor(LocalKeyDownHandler handler) override;
-    std::optional<MonitorToken> addGlobalKeyDownMonitor(GlobalKeyDownHandler handler) override;
-    std::optional<MonitorToken> addLocalScrollMonitor(LocalScrollHandler handler) override;
-    std::optional<MonitorToken> addGlobalScrollMonitor(GlobalScrollHandler handler) override;
-    void removeMonitor(MonitorToken token) override;
-
     double doubleClickInterval() const override;
     QPointF mouseLocation() const override;
     bool isGlobalMonitoringAvailable() const override;
@@ -38,6 +30,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    EventMonitorRegistry &registry() override { return m_registry; }
 
 private:
     struct Global;

@@ -4,12 +4,12 @@
 #include "platform/linux/X11ClipboardTargets.h"
 #include "platform/linux/X11SelectionOwner.h"
 #include "platform/linux/X11SelectionReader.h"
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
-#include <QPointer>
 #include <QtConcurrent>
 
 #include <xcb/xfixes.h>
@@ -18,11 +18,6 @@
 #include <memory>
 
 namespace {
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // Runs on the reader thread.
 PasteboardRead readCandidates(std::shared_ptr<X11SelectionReader> reader, QList<QByteArray> candidates,
@@ -92,7 +87,7 @@ LinuxPasteboard::LinuxPasteboard(QObject *parent, ChangeSource source)
     m_clipboard = m_session->atom("CLIPBOARD");
     xcb_connection_t *c = m_session->connection();
     const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
-    Reply<xcb_xfixes_query_version_reply_t> version;
+    XcbReply<xcb_xfixes_query_version_reply_t> version;
     if (source == ChangeSource::selectionEvents && xfixes && xfixes->present)
         version.reset(xcb_xfixes_query_version_reply(
             c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
@@ -130,6 +125,7 @@ bool LinuxPasteboard::isClipboardManager() const
 
 LinuxPasteboard::~LinuxPasteboard()
 {
+    m_lifetime.end();
     m_takeOverTask.cancel();
     m_manager.reset();
     m_owner.reset();
@@ -209,7 +205,7 @@ Task<> LinuxPasteboard::takeOver(X11ClipboardManager::SaveRequest request)
 quint32 LinuxPasteboard::currentOwner()
 {
     xcb_connection_t *c = m_session->connection();
-    Reply<xcb_get_selection_owner_reply_t> owner(
+    XcbReply<xcb_get_selection_owner_reply_t> owner(
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_clipboard), nullptr));
     m_session->scheduleDispatch();
     return owner ? owner->owner : quint32(XCB_NONE);
@@ -239,7 +235,7 @@ Task<PasteboardItemTypes> LinuxPasteboard::itemTypes()
 {
     if (!m_available)
         co_return PasteboardItemTypes{true, {}};
-    QPointer<LinuxPasteboard> self(this);
+    const Lifetime::Pointer<LinuxPasteboard> self(this, m_lifetime);
     // The future is made in a statement of its own: GCC 12 mishandles temporaries inside co_await.
     QFuture<X11SelectionReader::Targets> work = QtConcurrent::run(&m_readers, &readTargets, m_reader);
     const std::optional<X11SelectionReader::Targets> targets = co_await awaitFuture(std::move(work));

@@ -8,6 +8,7 @@
 // the kept content of the newest capture is offered again. Neither moves the change count: for the
 // caller the content stays what it was.
 
+#include "platform/Lifetime.h"
 #include "platform/Pasteboard.h"
 #include "platform/linux/X11ClipboardManager.h"
 
@@ -85,4 +86,5 @@ private:
     std::unique_ptr<X11SelectionOwner> m_owner;
     std::unique_ptr<X11ClipboardManager> m_manager;
     TaskSlot m_takeOverTask;
+    Lifetime m_lifetime;
 };

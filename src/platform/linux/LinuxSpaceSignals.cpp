@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxSpaceSignals.h"
 
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
 
 #include <QDBusConnection>
@@ -10,11 +11,6 @@
 #include <memory>
 
 namespace {
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 } // namespace
 
 LinuxSpaceSignals::LinuxSpaceSignals(QObject *parent)
@@ -132,7 +128,7 @@ bool LinuxSpaceSignals::startListening()
     const xcb_query_extension_reply_t *extension = xcb_get_extension_data(c, &xcb_input_id);
     if (!extension || !extension->present)
         return false;
-    Reply<xcb_input_xi_query_version_reply_t> version(
+    XcbReply<xcb_input_xi_query_version_reply_t> version(
         xcb_input_xi_query_version_reply(c, xcb_input_xi_query_version(c, 2, 2), nullptr));
     if (!version || version->major_version < 2 || (version->major_version == 2 && version->minor_version < 2))
         return false;

@@ -1,5 +1,6 @@
 #include "platform/linux/X11ClipboardManager.h"
 
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
 
 #include <cstdlib>
@@ -7,11 +8,6 @@
 #include <utility>
 
 namespace {
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 } // namespace
 
 X11ClipboardManager::X11ClipboardManager(XcbSession &session, SaveHandler onSave)
@@ -21,7 +17,7 @@ X11ClipboardManager::X11ClipboardManager(XcbSession &session, SaveHandler onSave
     xcb_connection_t *c = m_session.connection();
     m_selection = m_session.atom("CLIPBOARD_MANAGER");
     m_saveTargets = m_session.atom("SAVE_TARGETS");
-    Reply<xcb_get_selection_owner_reply_t> owner(
+    XcbReply<xcb_get_selection_owner_reply_t> owner(
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_selection), nullptr));
     if (!owner || owner->owner != XCB_NONE)
         return; // another clipboard manager runs
@@ -30,7 +26,7 @@ X11ClipboardManager::X11ClipboardManager(XcbSession &session, SaveHandler onSave
     xcb_create_window(c, XCB_COPY_FROM_PARENT, m_window, m_session.root(), -10, -10, 1, 1, 0,
                       XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
     xcb_set_selection_owner(c, m_window, m_selection, XCB_CURRENT_TIME);
-    Reply<xcb_get_selection_owner_reply_t> taken(
+    XcbReply<xcb_get_selection_owner_reply_t> taken(
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_selection), nullptr));
     m_active = taken && taken->owner == m_window;
     if (!m_active)
@@ -120,7 +116,7 @@ QList<QByteArray> X11ClipboardManager::requestedTargets(xcb_window_t requestor, 
     const auto *atoms = reinterpret_cast<const xcb_atom_t *>(bytes->constData());
     xcb_connection_t *c = m_session.connection();
     for (qsizetype i = 0; i < bytes->size() / qsizetype(sizeof(xcb_atom_t)); ++i) {
-        Reply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atoms[i]), nullptr));
+        XcbReply<xcb_get_atom_name_reply_t> name(xcb_get_atom_name_reply(c, xcb_get_atom_name(c, atoms[i]), nullptr));
         if (name)
             names.append(QByteArray(xcb_get_atom_name_name(name.get()), xcb_get_atom_name_name_length(name.get())));
     }

@@ -1,5 +1,6 @@
 #include "platform/linux/X11SelectionOwner.h"
 
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
 
 #include <algorithm>
@@ -7,11 +8,6 @@
 #include <memory>
 
 namespace {
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 // A reader that has not asked for the next chunk for this long has given up.
 constexpr auto staleTransfer = std::chrono::seconds(10);
@@ -55,7 +51,7 @@ bool X11SelectionOwner::own(Targets targets, xcb_timestamp_t time)
         m_targetList.append(target);
     }
     xcb_set_selection_owner(c, m_window, m_selection, time);
-    Reply<xcb_get_selection_owner_reply_t> owner(
+    XcbReply<xcb_get_selection_owner_reply_t> owner(
         xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_selection), nullptr));
     m_session.scheduleDispatch();
     m_owning = owner && owner->owner == m_window;

@@ -1,6 +1,7 @@
 #include "platform/linux/X11SelectionReader.h"
 
 #include "platform/linux/X11ClipboardTargets.h"
+#include "platform/linux/XcbReply.h"
 
 #include <QDeadlineTimer>
 
@@ -12,11 +13,6 @@
 #include <memory>
 
 namespace {
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 
 constexpr quint8 eventType(const xcb_generic_event_t *event)
 {
@@ -71,7 +67,7 @@ bool X11SelectionReader::connect()
     // Owner changes end a wait early instead of running into the timeout.
     const xcb_query_extension_reply_t *xfixes = xcb_get_extension_data(c, &xcb_xfixes_id);
     if (xfixes && xfixes->present) {
-        Reply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
+        XcbReply<xcb_xfixes_query_version_reply_t> version(xcb_xfixes_query_version_reply(
             c, xcb_xfixes_query_version(c, XCB_XFIXES_MAJOR_VERSION, XCB_XFIXES_MINOR_VERSION), nullptr));
         if (version)
             m_xfixesEventBase = xfixes->first_event;
@@ -108,7 +104,7 @@ xcb_atom_t X11SelectionReader::atom(const QByteArray &name)
     auto found = m_atoms.constFind(name);
     if (found != m_atoms.constEnd())
         return *found;
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, quint16(name.size()), name.constData()), nullptr));
     if (!reply)
         return XCB_ATOM_NONE;
@@ -122,7 +118,7 @@ QByteArray X11SelectionReader::atomName(xcb_atom_t value)
     auto found = m_names.constFind(value);
     if (found != m_names.constEnd())
         return *found;
-    Reply<xcb_get_atom_name_reply_t> reply(
+    XcbReply<xcb_get_atom_name_reply_t> reply(
         xcb_get_atom_name_reply(m_connection, xcb_get_atom_name(m_connection, value), nullptr));
     if (!reply)
         return {};
@@ -134,7 +130,7 @@ QByteArray X11SelectionReader::atomName(xcb_atom_t value)
 
 xcb_window_t X11SelectionReader::owner()
 {
-    Reply<xcb_get_selection_owner_reply_t> reply(
+    XcbReply<xcb_get_selection_owner_reply_t> reply(
         xcb_get_selection_owner_reply(m_connection, xcb_get_selection_owner(m_connection, m_selection), nullptr));
     return reply ? reply->owner : XCB_NONE;
 }
@@ -152,7 +148,7 @@ X11SelectionReader::Answer X11SelectionReader::waitFor(Accept accept, xcb_window
     const int fd = xcb_get_file_descriptor(m_connection);
     for (;;) {
         while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
-            Reply<xcb_generic_event_t> event(raw);
+            XcbReply<xcb_generic_event_t> event(raw);
             if (m_xfixesEventBase && eventType(raw) == m_xfixesEventBase + XCB_XFIXES_SELECTION_NOTIFY) {
                 // The content we are reading is gone once another window owns the selection or the owner
                 // vanished; waiting on would only run into the timeout (an owner that lost the selection
@@ -250,13 +246,13 @@ PasteboardRead X11SelectionReader::read(const QByteArray &target, qint64 maxByte
 PasteboardRead X11SelectionReader::fetch(xcb_window_t selectionOwner, qint64 maxBytes)
 {
     // Ask for the size first, so that oversized data is never transferred.
-    Reply<xcb_get_property_reply_t> head(xcb_get_property_reply(
+    XcbReply<xcb_get_property_reply_t> head(xcb_get_property_reply(
         m_connection, xcb_get_property(m_connection, 0, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0),
         nullptr));
     if (!head || head->type == XCB_ATOM_NONE)
         return PasteboardRead::missing();
     if (head->type == m_incr) {
-        Reply<xcb_get_property_reply_t> size(xcb_get_property_reply(
+        XcbReply<xcb_get_property_reply_t> size(xcb_get_property_reply(
             m_connection, xcb_get_property(m_connection, 0, m_window, m_property, XCB_ATOM_ANY, 0, 1), nullptr));
         qint64 announced = 0;
         if (size && xcb_get_property_value_length(size.get()) >= 4)
@@ -269,7 +265,7 @@ PasteboardRead X11SelectionReader::fetch(xcb_window_t selectionOwner, qint64 max
         xcb_flush(m_connection);
         return PasteboardRead::tooLarge(total);
     }
-    Reply<xcb_get_property_reply_t> full(xcb_get_property_reply(
+    XcbReply<xcb_get_property_reply_t> full(xcb_get_property_reply(
         m_connection,
         xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, quint32((total + 3) / 4)),
         nullptr));
@@ -308,7 +304,7 @@ PasteboardRead X11SelectionReader::fetchIncremental(xcb_window_t selectionOwner,
             abandonTransfer();
             return PasteboardRead::missing(answer == Answer::timedOut);
         }
-        Reply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
+        XcbReply<xcb_get_property_reply_t> chunk(xcb_get_property_reply(
             m_connection,
             xcb_get_property(m_connection, 1, m_window, m_property, XCB_GET_PROPERTY_TYPE_ANY, 0, 0x1fffffff),
             nullptr));

@@ -1,5 +1,7 @@
 #include "platform/linux/XcbSession.h"
 
+#include "platform/linux/XcbReply.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -8,11 +10,6 @@
 #include <memory>
 
 namespace {
-struct FreeDeleter {
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
 } // namespace
 
 XcbSession::XcbSession(QObject *parent)
@@ -67,7 +64,7 @@ xcb_atom_t XcbSession::atom(const char *name)
     auto found = m_atoms.constFind(key);
     if (found != m_atoms.constEnd())
         return *found;
-    Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
+    XcbReply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
         m_connection, xcb_intern_atom(m_connection, 0, uint16_t(key.size()), key.constData()), nullptr));
     const xcb_atom_t value = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     scheduleDispatch();
@@ -121,7 +118,7 @@ void XcbSession::dispatchQueued()
     }
     ++m_dispatchDepth;
     while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
-        Reply<xcb_generic_event_t> owned(event);
+        XcbReply<xcb_generic_event_t> owned(event);
         // A handler may add another one meanwhile: go by index.
         for (size_t i = 0; i < m_handlers.size(); ++i) {
             const EventHandler handler = m_handlers[i].second;
@@ -140,7 +137,7 @@ std::optional<QByteArray> XcbSession::property(xcb_window_t window, xcb_atom_t p
         return std::nullopt;
     const auto cookie = xcb_get_property(m_connection, 0, window, property, type, 0, (maxBytes + 3) / 4);
     xcb_generic_error_t *error = nullptr;
-    Reply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, &error));
+    XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, &error));
     std::free(error);
     scheduleDispatch();
     if (!reply || reply->type == XCB_ATOM_NONE)
@@ -217,7 +214,7 @@ bool XcbSession::windowExists(xcb_window_t window)
     if (!m_connection || !window)
         return false;
     xcb_generic_error_t *error = nullptr;
-    Reply<xcb_get_window_attributes_reply_t> reply(xcb_get_window_attributes_reply(
+    XcbReply<xcb_get_window_attributes_reply_t> reply(xcb_get_window_attributes_reply(
         m_connection, xcb_get_window_attributes(m_connection, window), &error));
     std::free(error);
     scheduleDispatch();

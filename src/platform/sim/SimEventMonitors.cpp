@@ -9,41 +9,6 @@ SimEventMonitors::SimEventMonitors(SimClock &clock, QObject *parent)
 {
 }
 
-std::optional<MonitorToken> SimEventMonitors::addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler)
-{
-    return m_registry.addLocalMouseDown(buttons, std::move(handler));
-}
-
-std::optional<MonitorToken> SimEventMonitors::addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler)
-{
-    return m_registry.addGlobalMouseDown(buttons, std::move(handler));
-}
-
-std::optional<MonitorToken> SimEventMonitors::addLocalKeyDownMonitor(LocalKeyDownHandler handler)
-{
-    return m_registry.addLocalKeyDown(std::move(handler));
-}
-
-std::optional<MonitorToken> SimEventMonitors::addGlobalKeyDownMonitor(GlobalKeyDownHandler handler)
-{
-    return m_registry.addGlobalKeyDown(std::move(handler));
-}
-
-std::optional<MonitorToken> SimEventMonitors::addLocalScrollMonitor(LocalScrollHandler handler)
-{
-    return m_registry.addLocalScroll(std::move(handler));
-}
-
-std::optional<MonitorToken> SimEventMonitors::addGlobalScrollMonitor(GlobalScrollHandler handler)
-{
-    return m_registry.addGlobalScroll(std::move(handler));
-}
-
-void SimEventMonitors::removeMonitor(MonitorToken token)
-{
-    m_registry.remove(token);
-}
-
 EventDisposition SimEventMonitors::sendLocalMouseDown(const MouseDownEvent &event)
 {
     return m_registry.dispatchLocal(event);

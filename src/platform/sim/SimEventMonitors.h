@@ -14,14 +14,6 @@ public:
 
     explicit SimEventMonitors(SimClock &clock, QObject *parent = nullptr);
 
-    std::optional<MonitorToken> addLocalMouseDownMonitor(unsigned buttons, LocalMouseDownHandler handler) override;
-    std::optional<MonitorToken> addGlobalMouseDownMonitor(unsigned buttons, GlobalMouseDownHandler handler) override;
-    std::optional<MonitorToken> addLocalKeyDownMonitor(LocalKeyDownHandler handler) override;
-    std::optional<MonitorToken> addGlobalKeyDownMonitor(GlobalKeyDownHandler handler) override;
-    std::optional<MonitorToken> addLocalScrollMonitor(LocalScrollHandler handler) override;
-    std::optional<MonitorToken> addGlobalScrollMonitor(GlobalScrollHandler handler) override;
-    void removeMonitor(MonitorToken token) override;
-
     double doubleClickInterval() const override { return m_doubleClickInterval; }
     QPointF mouseLocation() const override { return m_mouseLocation; }
     bool isGlobalMonitoringAvailable() const override { return m_globalAvailable; }
@@ -51,6 +43,9 @@ public:
     int monitorCount() const { return m_registry.count(); }
     int localMonitorCount(Kind kind) const { return m_registry.count(kind, false); }
     int globalMonitorCount(Kind kind) const { return m_registry.count(kind, true); }
+
+protected:
+    EventMonitorRegistry &registry() override { return m_registry; }
 
 private:
     SimClock &m_clock;
