@@ -7,12 +7,13 @@
 
 namespace {
 
-Task<> afterDelay(Clock &clock, double seconds, std::shared_ptr<bool> alive, std::function<void(bool awake)> then)
+Task<> afterDelay(Clock &clock, double seconds, Lifetime::Pointer<NotchClipboardRowSwipe> swipe,
+                  std::function<void(NotchClipboardRowSwipe *swipe, bool awake)> then)
 {
     const bool awake = co_await clock.sleep(seconds);
-    if (!*alive)
+    if (!swipe)
         co_return;
-    then(awake);
+    then(swipe.get(), awake);
 }
 
 } // namespace
@@ -27,7 +28,7 @@ NotchClipboardRowSwipe::NotchClipboardRowSwipe(Clock &clock, std::function<void(
 
 NotchClipboardRowSwipe::~NotchClipboardRowSwipe()
 {
-    *m_alive = false;
+    m_lifetime.end();
 }
 
 double NotchClipboardRowSwipe::swipeOffset() const
@@ -130,9 +131,9 @@ void NotchClipboardRowSwipe::handleTrackpadScroll(const ScrollEvent &event)
 
 void NotchClipboardRowSwipe::restartIdleRelease()
 {
-    NotchClipboardRowSwipe *self = this;
     const quint64 swipe = m_swipe;
-    m_idleRelease.start(afterDelay(m_clock, scrollIdleRelease, m_alive, [self, swipe](bool awake) {
+    m_idleRelease.start(afterDelay(m_clock, scrollIdleRelease, {this, m_lifetime},
+                                   [swipe](NotchClipboardRowSwipe *self, bool awake) {
         if (!awake || self->m_swipe != swipe || !self->m_inGesture || self->m_trackpadDistance >= 0)
             return;
         const double distance = self->m_trackpadDistance;
@@ -147,19 +148,20 @@ void NotchClipboardRowSwipe::finishSwipe(double translation, double predictedTra
         return;
     m_inGesture = false;
     m_idleRelease.cancel();
-    NotchClipboardRowSwipe *self = this;
     const quint64 swipe = m_swipe;
     const double now = m_clock.uptime();
     if (translation <= -deleteThreshold || predictedTranslation <= -maximumSwipeOffset) {
         m_slidingOut = true;
         m_offset.animateTo(-maximumSwipeOffset, Animation::easeIn(slideOutDelay), now);
         changed();
-        m_followUp.start(afterDelay(m_clock, slideOutDelay, m_alive, [self](bool) { self->finishPendingDelete(); }));
+        m_followUp.start(afterDelay(m_clock, slideOutDelay, {this, m_lifetime},
+                                    [](NotchClipboardRowSwipe *self, bool) { self->finishPendingDelete(); }));
         return;
     }
     m_offset.animateTo(0, Animation::springWith(0.24, 0.86), now);
     changed();
-    m_followUp.start(afterDelay(m_clock, tapSuppressionAfterSpringBack, m_alive, [self, swipe](bool) {
+    m_followUp.start(afterDelay(m_clock, tapSuppressionAfterSpringBack, {this, m_lifetime},
+                                [swipe](NotchClipboardRowSwipe *self, bool) {
         // Only the latest swipe's spring-back gives the clicks back.
         if (self->m_swipe == swipe && !self->m_inGesture)
             self->m_suppressesTap = false;

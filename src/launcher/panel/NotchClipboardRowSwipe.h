@@ -9,6 +9,7 @@
 // with clicks suppressed; the row moves the way the fingers move, whatever the scrolling preference.
 
 #include "platform/InputEvents.h"
+#include "platform/Lifetime.h"
 #include "platform/Task.h"
 #include "ui/AnimatedValue.h"
 
@@ -70,7 +71,7 @@ private:
     bool m_deleted = false;
     double m_trackpadDistance = 0;
     bool m_inGesture = false;
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    Lifetime m_lifetime;
     // Each swipe gets a number; a follow-up task acts only while its swipe is the latest.
     quint64 m_swipe = 0;
 #ifndef Q_MOC_RUN

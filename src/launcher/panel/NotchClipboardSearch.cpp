@@ -43,6 +43,11 @@ NotchClipboardSearch::NotchClipboardSearch(const NotchLauncherViewModel &model, 
     };
 }
 
+NotchClipboardSearch::~NotchClipboardSearch()
+{
+    m_lifetime.end();
+}
+
 bool NotchClipboardSearch::isRunning() const
 {
     return m_clipboardSearchTask.isRunning();
@@ -84,7 +89,7 @@ void NotchClipboardSearch::refreshDisplayedClipboardItems()
 
 Task<> NotchClipboardSearch::runSearch(QString query, std::optional<QUuid> filterId)
 {
-    QPointer<NotchClipboardSearch> self = this;
+    const Lifetime::Pointer<NotchClipboardSearch> self(this, m_lifetime);
     // Let the caller store this task before it can finish.
     const bool cancelledAtStart = co_await isCancelled();
     if (cancelledAtStart || !self)

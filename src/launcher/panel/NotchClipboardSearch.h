@@ -4,6 +4,7 @@
 
 #include "model/ClipboardFilter.h"
 #include "model/ClipboardItem.h"
+#include "platform/Lifetime.h"
 #include "platform/Task.h"
 
 #include <QList>
@@ -29,6 +30,7 @@ public:
 
     NotchClipboardSearch(const NotchLauncherViewModel &model, AppState *appState, ClipboardHistoryManager *history,
                          QObject *parent = nullptr);
+    ~NotchClipboardSearch() override;
 
     const QString &clipboardSearchQuery() const { return m_clipboardSearchQuery; }
     const QList<ClipboardItem> &displayedClipboardItems() const { return m_displayedClipboardItems; }
@@ -65,4 +67,5 @@ private:
 #ifndef Q_MOC_RUN
     TaskSlot m_clipboardSearchTask;
 #endif
+    Lifetime m_lifetime;
 };

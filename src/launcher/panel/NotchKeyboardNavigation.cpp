@@ -6,8 +6,6 @@
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "platform/Clock.h"
 
-#include <QPointer>
-
 #include <algorithm>
 
 namespace {
@@ -35,6 +33,11 @@ NotchKeyboardNavigation::NotchKeyboardNavigation(const Platform &platform, Notch
     , m_previews(previews)
     , m_searchField(searchField)
 {
+}
+
+NotchKeyboardNavigation::~NotchKeyboardNavigation()
+{
+    m_lifetime.end();
 }
 
 std::optional<QUuid> NotchKeyboardNavigation::activeClipboardItemID() const
@@ -211,7 +214,7 @@ void NotchKeyboardNavigation::focusSearchSoon()
 
 Task<> NotchKeyboardNavigation::runSearchFocus()
 {
-    QPointer<NotchKeyboardNavigation> self = this;
+    const Lifetime::Pointer<NotchKeyboardNavigation> self(this, m_lifetime);
     Clock *clock = m_platform.clock;
     const bool awake = co_await clock->sleep(searchFocusDelay);
     if (!awake || !self)

@@ -5,6 +5,7 @@
 
 #include "model/ClipboardItem.h"
 #include "platform/EventMonitors.h"
+#include "platform/Lifetime.h"
 #include "platform/Platform.h"
 #include "platform/Task.h"
 
@@ -26,6 +27,7 @@ public:
     NotchKeyboardNavigation(const Platform &platform, NotchLauncherViewModel &model, NotchClipboardSearch &search,
                             NotchLauncherPreviews &previews, NotchClipboardSearchTextField *searchField,
                             QObject *parent = nullptr);
+    ~NotchKeyboardNavigation() override;
 
     std::optional<QUuid> activeClipboardItemID() const;
     bool isClipboardSearchFocused() const { return m_isClipboardSearchFocused; }
@@ -71,4 +73,5 @@ private:
 #ifndef Q_MOC_RUN
     TaskSlot m_clipboardSearchFocusTask;
 #endif
+    Lifetime m_lifetime;
 };

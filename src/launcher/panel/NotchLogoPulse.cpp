@@ -3,8 +3,6 @@
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "platform/Clock.h"
 
-#include <QPointer>
-
 NotchLogoPulse::NotchLogoPulse(const Platform &platform, const NotchLauncherViewModel &model, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
@@ -12,6 +10,11 @@ NotchLogoPulse::NotchLogoPulse(const Platform &platform, const NotchLauncherView
     , m_lastExpanded(model.isExpanded())
 {
     m_logoExpansion.setValue(m_lastExpanded ? 1 : 0);
+}
+
+NotchLogoPulse::~NotchLogoPulse()
+{
+    m_lifetime.end();
 }
 
 double NotchLogoPulse::now() const
@@ -60,7 +63,7 @@ void NotchLogoPulse::pulse(bool reduceMotion)
 
 Task<> NotchLogoPulse::runPulseEnd()
 {
-    QPointer<NotchLogoPulse> self = this;
+    const Lifetime::Pointer<NotchLogoPulse> self(this, m_lifetime);
     const bool awake = co_await m_platform.clock->sleep(pulseDuration);
     if (!awake || !self)
         co_return;

@@ -3,6 +3,7 @@
 // a turn and a swell with a glow on every capture, a turn back and a slide to the band's leading edge
 // on expansion. Owns the animated values, the pulse's end and the logo's rendered frames.
 
+#include "platform/Lifetime.h"
 #include "platform/Platform.h"
 #include "platform/Task.h"
 #include "ui/AnimatedValue.h"
@@ -20,6 +21,7 @@ public:
     static constexpr double pulseDuration = 0.85;
 
     NotchLogoPulse(const Platform &platform, const NotchLauncherViewModel &model, QObject *parent = nullptr);
+    ~NotchLogoPulse() override;
 
     bool isClipboardPulseActive() const { return m_isClipboardPulseActive; }
     // Degrees; only ever grows, by a turn per pulse.
@@ -60,4 +62,5 @@ private:
 #ifndef Q_MOC_RUN
     TaskSlot m_clipboardPulseTask;
 #endif
+    Lifetime m_lifetime;
 };
