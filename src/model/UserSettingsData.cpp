@@ -2,7 +2,6 @@
 
 #include <QJsonDocument>
 
-#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -50,16 +49,19 @@ public:
             note(key, "a number");
     }
 
-    void readInt(const QString &key, int &target) const
+    // A number outside `minimum`...`maximum` is as corrupt as one of the wrong kind: clamping -5 to the
+    // shortest retention would delete history nobody asked to lose.
+    void readInt(const QString &key, int &target, int minimum, int maximum) const
     {
         const QJsonValue value = m_object.value(key);
         if (isAbsent(value))
             return;
         const double number = value.toDouble();
-        if (value.isDouble() && std::isfinite(number) && number == std::trunc(number) && std::abs(number) < 1e9)
+        if (value.isDouble() && std::isfinite(number) && number == std::trunc(number) && number >= minimum
+            && number <= maximum)
             target = int(number);
         else
-            note(key, "a whole number");
+            note(key, qPrintable(QStringLiteral("a whole number from %1 to %2").arg(minimum).arg(maximum)));
     }
 
     template<typename Enum>
@@ -145,9 +147,8 @@ UserSettingsData UserSettingsData::fromJsonObject(const QJsonObject &object, QSt
     reader.readTint(QStringLiteral("windowTint"), settings.windowTint);
     reader.readTint(QStringLiteral("fieldWindowTint"), settings.fieldWindowTint);
     reader.readBool(QStringLiteral("pasteAsPlainText"), settings.pasteAsPlainText);
-    reader.readInt(QStringLiteral("clipboardHistoryRetentionDays"), settings.clipboardHistoryRetentionDays);
-    settings.clipboardHistoryRetentionDays
-        = std::clamp(settings.clipboardHistoryRetentionDays, minimumRetentionDays, maximumRetentionDays);
+    reader.readInt(QStringLiteral("clipboardHistoryRetentionDays"), settings.clipboardHistoryRetentionDays,
+                   minimumRetentionDays, maximumRetentionDays);
     bool expandOnHover = true;
     reader.readBool(QStringLiteral("notchExpandOnHover"), expandOnHover);
     settings.notchExpandOnHover = expandOnHover;

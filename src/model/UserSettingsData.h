@@ -42,9 +42,9 @@ struct UserSettingsData {
 
     QJsonObject toJsonObject() const;
     QByteArray toJson() const;
-    // Missing keys take the fresh value, the retention is clamped to 1...7 and the schema version is always
-    // the current one. A key holding a value of the wrong kind also takes the fresh value and is named in
-    // `problems`. None when the text is not a JSON object at all.
+    // Missing keys take the fresh value and the schema version is always the current one. A key holding a
+    // value of the wrong kind or out of its range (a retention outside 1...7) also takes the fresh value and
+    // is named in `problems`. None when the text is not a JSON object at all.
     static std::optional<UserSettingsData> fromJson(const QByteArray &json, QStringList *problems = nullptr);
     static UserSettingsData fromJsonObject(const QJsonObject &object, QStringList *problems = nullptr);
 

@@ -47,10 +47,10 @@ TEST_F(SettingsStoreTest, NothingStoredGivesTheFreshRecordAndWritesNothing)
 
 TEST_F(SettingsStoreTest, LoadsTheStoredRecord)
 {
-    prefs.preset(key, QByteArray(R"({"aiEnabled":true,"clipboardHistoryRetentionDays":12})"));
+    prefs.preset(key, QByteArray(R"({"aiEnabled":true,"clipboardHistoryRetentionDays":3})"));
     SettingsStore store(prefs, cloud, clock);
     EXPECT_TRUE(store.settings().aiEnabled);
-    EXPECT_EQ(store.settings().clipboardHistoryRetentionDays, 7);
+    EXPECT_EQ(store.settings().clipboardHistoryRetentionDays, 3);
     EXPECT_FALSE(prefs.contains(key + ".corrupt"));
 }
 

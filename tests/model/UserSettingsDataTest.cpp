@@ -33,6 +33,7 @@ struct DecodeCase {
     const char *name;
     const char *json;
     std::function<void(UserSettingsData &)> expectedChange;
+    const char *problem = nullptr; // the key named as unreadable, if any
 };
 
 class UserSettingsDecodeTest : public ::testing::TestWithParam<DecodeCase> { };
@@ -46,16 +47,24 @@ TEST_P(UserSettingsDecodeTest, ReadsAsTheRuleSays)
     if (GetParam().expectedChange)
         GetParam().expectedChange(expected);
     EXPECT_EQ(*decoded, expected);
-    EXPECT_TRUE(problems.isEmpty()) << problems.join("; ").toStdString();
+    if (GetParam().problem) {
+        ASSERT_EQ(problems.size(), 1);
+        EXPECT_TRUE(problems[0].contains(GetParam().problem)) << problems[0].toStdString();
+    } else {
+        EXPECT_TRUE(problems.isEmpty()) << problems.join("; ").toStdString();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, UserSettingsDecodeTest,
     ::testing::Values(DecodeCase{"EmptyObjectIsFresh", "{}", nullptr},
-        DecodeCase{"RetentionZeroClampsToOne", R"({"clipboardHistoryRetentionDays":0})",
-            [](UserSettingsData &s) { s.clipboardHistoryRetentionDays = 1; }},
-        DecodeCase{"RetentionEightClampsToSeven", R"({"clipboardHistoryRetentionDays":8})",
-            [](UserSettingsData &s) { s.clipboardHistoryRetentionDays = 7; }},
-        DecodeCase{"RetentionNegativeClampsToOne", R"({"clipboardHistoryRetentionDays":-3})",
+        // A retention out of range is corrupt, not a wish for the shortest one: it keeps seven days.
+        DecodeCase{"RetentionZeroIsUnreadable", R"({"clipboardHistoryRetentionDays":0})", nullptr,
+            "clipboardHistoryRetentionDays"},
+        DecodeCase{"RetentionEightIsUnreadable", R"({"clipboardHistoryRetentionDays":8})", nullptr,
+            "clipboardHistoryRetentionDays"},
+        DecodeCase{"RetentionNegativeIsUnreadable", R"({"clipboardHistoryRetentionDays":-5})", nullptr,
+            "clipboardHistoryRetentionDays"},
+        DecodeCase{"RetentionOneIsKept", R"({"clipboardHistoryRetentionDays":1})",
             [](UserSettingsData &s) { s.clipboardHistoryRetentionDays = 1; }},
         DecodeCase{"RetentionThreeIsKept", R"({"clipboardHistoryRetentionDays":3})",
             [](UserSettingsData &s) { s.clipboardHistoryRetentionDays = 3; }},
