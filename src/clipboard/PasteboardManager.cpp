@@ -345,13 +345,21 @@ Task<PasteboardManager::Reading> PasteboardManager::readPasteboard(qint64 change
     };
     PasteboardPayload payload;
     QList<Slot> order;
+    // The names kept count toward the budget like the data: an owner offering thousands of formats fills
+    // the record with their names as surely as with bytes.
+    qint64 used = 0;
     for (int i = 0; i < types->items.size(); ++i) {
         QStringList itemTypes = types->items[i];
+        itemTypes.removeIf([](const QString &type) { return !PasteboardType::canBeName(type.toUtf8()); });
         itemTypes.removeDuplicates();
         std::stable_sort(itemTypes.begin(), itemTypes.end(),
                          [](const QString &a, const QString &b) { return typePriority(a) < typePriority(b); });
         PasteboardPayloadItem item;
         for (int j = 0; j < itemTypes.size(); ++j) {
+            const qint64 nameBytes = itemTypes[j].toUtf8().size();
+            if (used + nameBytes > captureByteBudget)
+                break;
+            used += nameBytes;
             item.representations.append({itemTypes[j], {}, 0, OmissionReason::unavailable});
             order.append({typePriority(itemTypes[j]), i, j, itemTypes[j]});
         }
@@ -359,7 +367,6 @@ Task<PasteboardManager::Reading> PasteboardManager::readPasteboard(qint64 change
     }
     std::stable_sort(order.begin(), order.end(), [](const Slot &a, const Slot &b) { return a.priority < b.priority; });
 
-    qint64 used = 0;
     bool stalled = false;
     for (const Slot &slot : std::as_const(order)) {
         // An owner that let one read time out, or that lost the pasteboard meanwhile, is not asked again:

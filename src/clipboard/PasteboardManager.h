@@ -25,6 +25,7 @@ class PasteboardManager : public QObject {
 public:
     static constexpr double activePollInterval = 0.08;
     static constexpr double inactivePollInterval = 0.16;
+    // Bytes one capture keeps at most: the names of its formats and their data together.
     static constexpr qint64 captureByteBudget = 64'000'000;
     static constexpr std::array<double, 4> rereadDelays = {0.04, 0.12, 0.25, 0.5};
 

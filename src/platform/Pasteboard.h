@@ -30,6 +30,18 @@ inline const QString png = QStringLiteral("image/png");
 inline const QString tiff = QStringLiteral("image/tiff");
 // Set by password managers; content "secret" marks a copy that must not be kept.
 inline const QString passwordManagerHint = QStringLiteral("x-kde-passwordManagerHint");
+
+// Whether an owner's name for a format can be one: 1 to 255 bytes of text without control characters.
+// Anything else (a 5,000-character name, binary junk) is no format and is not kept.
+inline bool canBeName(QByteArrayView name)
+{
+    if (name.isEmpty() || name.size() > 255)
+        return false;
+    for (const char byte : name)
+        if (uchar(byte) < 0x20 || uchar(byte) == 0x7f)
+            return false;
+    return true;
+}
 } // namespace PasteboardType
 
 // The types of the items on the pasteboard. `answered` is false when the owner did not say what it holds

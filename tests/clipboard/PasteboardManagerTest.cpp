@@ -288,13 +288,29 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         BudgetCase{"all fit", {10, 20, 30, 40, 50}, {true, true, true, true, true}},
         BudgetCase{"png over, tiff and other fit", {10, 40'000'000, 30'000'000, 1'000, 10}, {true, true, false, true, true}},
-        BudgetCase{"exactly the budget", {10, 63'999'989, 2, 1, 0}, {true, true, false, true, true}},
+        // The five names take 69 bytes of the budget.
+        BudgetCase{"exactly the budget", {10, 63'999'920, 2, 1, 0}, {true, true, false, true, true}},
         BudgetCase{"first alone too large", {64'000'001, 5, 5, 5, 5}, {false, true, true, true, true}}),
     [](const auto &info) {
         std::string name = info.param.name;
         std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
         return name;
     });
+
+TEST_F(PasteboardManagerTest, NamesThatCannotBeFormatsAreNeitherKeptNorRead)
+{
+    SimPasteboard::Item item{{PasteboardType::plainText, "words"}};
+    for (int i = 0; i < 20; ++i)
+        item.append({QString(5000, QLatin1Char('a' + i)), "x"});
+    item.append({QString(256, QLatin1Char('b')), "x"});
+    item.append({QStringLiteral("text/\x01junk"), "x"});
+    item.append({QString(255, QLatin1Char('c')), "longest"});
+    sim.pasteboard.copy({item});
+    start();
+    ASSERT_EQ(captures.size(), 1);
+    EXPECT_EQ(typesOf(captures[0].payload.items[0]), (QStringList{PasteboardType::plainText, QString(255, QLatin1Char('c'))}));
+    EXPECT_EQ(sim.pasteboard.reads.size(), 2);
+}
 
 TEST_F(PasteboardManagerTest, AnUnavailableRepresentationStaysWithItsReasonAndTheRestIsKept)
 {

@@ -1,6 +1,7 @@
-// The X11 pasteboard against real clipboard owners: xclip copies read with the right kind and bytes, an
-// owner that never answers costs one timeout without blocking the event loop, an owner that quits mid-read
-// leaves what was read, and our own writes are served to others but not captured.
+// The X11 pasteboard against real clipboard owners: xclip copies read with the right kind and bytes, data
+// of the wrong type is not taken for text, an owner that never answers costs one timeout without blocking
+// the event loop, an owner that quits mid-read leaves what was read, and our own writes are served to
+// others but not captured.
 
 #include "DesktopTest.h"
 
@@ -217,6 +218,19 @@ TEST_F(PasteboardDesktopTest, AnOwnerThatNeverAnswersCostsOneTimeoutWithoutBlock
     // The re-reads try again and give up the same way; nothing richer appears.
     DesktopTest::waitUntil([] { return false; }, 2000);
     EXPECT_TRUE(replacements.isEmpty());
+}
+
+TEST_F(PasteboardDesktopTest, DataOfTheWrongTypeIsUnreadable)
+{
+    startWatching();
+    // UTF8_STRING answered as INTEGER/32 is no text; the next text target is read instead.
+    DesktopTest::ChildProcess owner(DesktopTest::helperPath(QStringLiteral("stalled_clipboard_owner")),
+                                    {QStringLiteral("--integer"), QStringLiteral("UTF8_STRING"),
+                                     QStringLiteral("--answer"), QStringLiteral("text/plain=plain words")});
+    ASSERT_TRUE(owner.waitForLine("ready")) << owner.output().constData();
+    TAVLEN_WAIT_UNTIL(!captures.isEmpty(), 3000);
+    EXPECT_EQ(captures[0].type, ClipboardItemType::text);
+    EXPECT_EQ(captures[0].text, QStringLiteral("plain words"));
 }
 
 TEST_F(PasteboardDesktopTest, AnOwnerThatQuitsMidReadLeavesWhatWasRead)

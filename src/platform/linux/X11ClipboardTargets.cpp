@@ -54,6 +54,19 @@ bool X11ClipboardTargets::isMetaTarget(const QByteArray &target)
     return meta.contains(target);
 }
 
+bool X11ClipboardTargets::carries(const QByteArray &target, const QByteArray &type, int format)
+{
+    if (target == "TARGETS")
+        return format == 32 && (type == "ATOM" || type == "TARGETS");
+    if (format != 8)
+        return false;
+    if (target == "UTF8_STRING" || target == "STRING")
+        return type == target;
+    if (target == "TEXT")
+        return type == "UTF8_STRING" || type == "STRING";
+    return true;
+}
+
 bool X11ClipboardTargets::isTextTarget(const QByteArray &target)
 {
     return textTargets().contains(target) || target == "COMPOUND_TEXT";

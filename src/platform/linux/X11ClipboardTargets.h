@@ -31,6 +31,10 @@ public:
     // (Latin-1 for STRING), anything else under its own name.
     static QList<QPair<QByteArray, QByteArray>> offeredTargets(const QString &type, const QByteArray &data);
 
+    // Whether a property of `type` (an atom's name) and `format` can hold `target`'s data: the target list
+    // as atoms, each text target in its own encoding, anything else as bytes. Anything else is unreadable.
+    static bool carries(const QByteArray &target, const QByteArray &type, int format);
+
     static bool isMetaTarget(const QByteArray &target);
     static bool isTextTarget(const QByteArray &target);
 };

@@ -4,11 +4,13 @@
 #include "platform/linux/XcbReply.h"
 
 #include <QDeadlineTimer>
+#include <QSet>
 
 #include <xcb/xfixes.h>
 
 #include <poll.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 
@@ -123,8 +125,10 @@ QByteArray X11SelectionReader::atomName(xcb_atom_t value)
     if (!reply)
         return {};
     const QByteArray name(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
-    m_names.insert(value, name);
-    m_atoms.insert(name, value);
+    if (PasteboardType::canBeName(name)) {
+        m_names.insert(value, name);
+        m_atoms.insert(name, value);
+    }
     return name;
 }
 
@@ -212,18 +216,61 @@ X11SelectionReader::Targets X11SelectionReader::targets()
     }
     if (answer != Answer::ready)
         return result;
-    const PasteboardRead list = fetch(selectionOwner, 1 << 20);
+    const PasteboardRead list = fetch("TARGETS", selectionOwner, 1 << 20);
     if (list.status != PasteboardRead::Status::data)
         return result;
     result.answered = true;
     const auto *atoms = reinterpret_cast<const xcb_atom_t *>(list.data.constData());
     const qsizetype count = list.data.size() / qsizetype(sizeof(xcb_atom_t));
-    for (qsizetype i = 0; i < count; ++i) {
-        const QByteArray name = atomName(atoms[i]);
-        if (!name.isEmpty() && !result.names.contains(name))
+    const QList<xcb_atom_t> offered(atoms, atoms + count);
+    learnNames(offered);
+    QSet<xcb_atom_t> seen;
+    for (const xcb_atom_t offer : offered) {
+        const QByteArray name = m_names.value(offer);
+        if (!name.isEmpty() && !seen.contains(offer)) {
+            seen.insert(offer);
             result.names.append(name);
+        }
     }
     return result;
+}
+
+void X11SelectionReader::learnNames(const QList<xcb_atom_t> &offered)
+{
+    // Names are remembered across copies, but an owner announcing thousands of new ones does not get to
+    // fill the memory: past a few thousand, the memory starts over.
+    constexpr qsizetype rememberedNames = 4096;
+    if (m_names.size() > rememberedNames) {
+        m_names.clear();
+        m_atoms.clear();
+    }
+    QList<xcb_atom_t> unknown;
+    QSet<xcb_atom_t> asked;
+    for (const xcb_atom_t offer : offered) {
+        if (!m_names.contains(offer) && !asked.contains(offer)) {
+            asked.insert(offer);
+            unknown.append(offer);
+        }
+    }
+    // Asked for in batches, one round trip each rather than one per target.
+    constexpr qsizetype batch = 256;
+    for (qsizetype from = 0; from < unknown.size(); from += batch) {
+        const qsizetype to = std::min(unknown.size(), from + batch);
+        QList<xcb_get_atom_name_cookie_t> cookies;
+        for (qsizetype i = from; i < to; ++i)
+            cookies.append(xcb_get_atom_name(m_connection, unknown[i]));
+        for (qsizetype i = from; i < to; ++i) {
+            Reply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_connection, cookies[i - from], nullptr));
+            if (!reply)
+                continue;
+            const QByteArrayView name(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
+            // A name no format can have is neither offered nor remembered.
+            if (!PasteboardType::canBeName(name))
+                continue;
+            m_names.insert(unknown[i], name.toByteArray());
+            m_atoms.insert(name.toByteArray(), unknown[i]);
+        }
+    }
 }
 
 PasteboardRead X11SelectionReader::read(const QByteArray &target, qint64 maxBytes)
@@ -240,10 +287,10 @@ PasteboardRead X11SelectionReader::read(const QByteArray &target, qint64 maxByte
     const Answer answer = convert(targetAtom, selectionOwner);
     if (answer != Answer::ready)
         return PasteboardRead::missing(answer == Answer::timedOut);
-    return fetch(selectionOwner, maxBytes);
+    return fetch(target, selectionOwner, maxBytes);
 }
 
-PasteboardRead X11SelectionReader::fetch(xcb_window_t selectionOwner, qint64 maxBytes)
+PasteboardRead X11SelectionReader::fetch(const QByteArray &target, xcb_window_t selectionOwner, qint64 maxBytes)
 {
     // Ask for the size first, so that oversized data is never transferred.
     XcbReply<xcb_get_property_reply_t> head(xcb_get_property_reply(
@@ -257,7 +304,12 @@ PasteboardRead X11SelectionReader::fetch(xcb_window_t selectionOwner, qint64 max
         qint64 announced = 0;
         if (size && xcb_get_property_value_length(size.get()) >= 4)
             announced = *static_cast<const quint32 *>(xcb_get_property_value(size.get()));
-        return fetchIncremental(selectionOwner, announced, maxBytes);
+        return fetchIncremental(target, selectionOwner, announced, maxBytes);
+    }
+    if (!X11ClipboardTargets::carries(target, atomName(head->type), head->format)) {
+        xcb_delete_property(m_connection, m_window, m_property);
+        xcb_flush(m_connection);
+        return PasteboardRead::missing();
     }
     const qint64 total = head->bytes_after;
     if (total > maxBytes) {
@@ -275,8 +327,8 @@ PasteboardRead X11SelectionReader::fetch(xcb_window_t selectionOwner, qint64 max
     return PasteboardRead::bytes(QByteArray(static_cast<const char *>(xcb_get_property_value(full.get())), length));
 }
 
-PasteboardRead X11SelectionReader::fetchIncremental(xcb_window_t selectionOwner, qint64 announcedBytes,
-                                                    qint64 maxBytes)
+PasteboardRead X11SelectionReader::fetchIncremental(const QByteArray &target, xcb_window_t selectionOwner,
+                                                    qint64 announcedBytes, qint64 maxBytes)
 {
     // The announced size is a lower bound; an owner announcing too much is not read at all.
     if (announcedBytes > maxBytes) {
@@ -313,6 +365,10 @@ PasteboardRead X11SelectionReader::fetchIncremental(xcb_window_t selectionOwner,
         const int length = xcb_get_property_value_length(chunk.get());
         if (length == 0)
             return PasteboardRead::bytes(data);
+        if (!X11ClipboardTargets::carries(target, atomName(chunk->type), chunk->format)) {
+            abandonTransfer();
+            return PasteboardRead::missing();
+        }
         if (data.size() + length > maxBytes) {
             abandonTransfer();
             return PasteboardRead::tooLarge(qMax<qint64>(announcedBytes, data.size() + length));

@@ -45,11 +45,15 @@ private:
     void abandonTransfer();
     xcb_atom_t atom(const QByteArray &name);
     QByteArray atomName(xcb_atom_t atom);
+    // Learns the names of `offered` atoms that can be formats.
+    void learnNames(const QList<xcb_atom_t> &offered);
     xcb_window_t owner();
     void discardEvents();
     Answer convert(xcb_atom_t target, xcb_window_t owner);
-    PasteboardRead fetch(xcb_window_t owner, qint64 maxBytes);
-    PasteboardRead fetchIncremental(xcb_window_t owner, qint64 announcedBytes, qint64 maxBytes);
+    // Reads the answer to `target`; data of a type or format that cannot be that target is unreadable.
+    PasteboardRead fetch(const QByteArray &target, xcb_window_t owner, qint64 maxBytes);
+    PasteboardRead fetchIncremental(const QByteArray &target, xcb_window_t owner, qint64 announcedBytes,
+                                    qint64 maxBytes);
     // Waits until `accept` takes an event; the owner vanishing ends the wait early.
     template<typename Accept>
     Answer waitFor(Accept accept, xcb_window_t owner);

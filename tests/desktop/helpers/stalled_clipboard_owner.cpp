@@ -1,7 +1,8 @@
 // A misbehaving clipboard owner for the capture tests, in raw xcb. It takes CLIPBOARD, answers TARGETS,
-// and for each target either answers, never answers, or quits on the spot:
-//   stalled_clipboard_owner [--answer TARGET=TEXT]... [--stall TARGET]... [--exit-on TARGET]...
-//                           [--clear-after-ms MS]
+// and for each target either answers, answers with integers (INTEGER/32) whatever was asked, never answers,
+// or quits on the spot:
+//   stalled_clipboard_owner [--answer TARGET=TEXT]... [--integer TARGET]... [--stall TARGET]...
+//                           [--exit-on TARGET]... [--clear-after-ms MS]
 // Prints "ready" once it owns the clipboard; exits when another owner takes it. --clear-after-ms gives up
 // the clipboard on purpose (owner None) that long after "ready", prints "cleared" and runs on.
 #include <xcb/xcb.h>
@@ -48,6 +49,7 @@ void notify(const xcb_selection_request_event_t &request, xcb_atom_t property)
 int main(int argc, char **argv)
 {
     std::map<std::string, std::string> answers;
+    std::vector<std::string> integers;
     std::vector<std::string> stalls;
     std::vector<std::string> exits;
     int clearAfterMs = -1;
@@ -57,6 +59,8 @@ int main(int argc, char **argv)
         if (option == "--answer") {
             const auto equals = value.find('=');
             answers[value.substr(0, equals)] = equals == std::string::npos ? "" : value.substr(equals + 1);
+        } else if (option == "--integer") {
+            integers.push_back(value);
         } else if (option == "--stall") {
             stalls.push_back(value);
         } else if (option == "--exit-on") {
@@ -93,12 +97,17 @@ int main(int argc, char **argv)
     const xcb_atom_t targetsAtom = intern("TARGETS");
     const xcb_atom_t atomType = XCB_ATOM_ATOM;
     std::map<xcb_atom_t, std::string> answerAtoms;
+    std::vector<xcb_atom_t> integerAtoms;
     std::vector<xcb_atom_t> stallAtoms;
     std::vector<xcb_atom_t> exitAtoms;
     std::vector<xcb_atom_t> advertised{targetsAtom};
     for (const auto &[name, text] : answers) {
         answerAtoms[intern(name)] = text;
         advertised.push_back(intern(name));
+    }
+    for (const auto &name : integers) {
+        integerAtoms.push_back(intern(name));
+        advertised.push_back(integerAtoms.back());
     }
     for (const auto &name : stalls) {
         stallAtoms.push_back(intern(name));
@@ -137,6 +146,11 @@ int main(int argc, char **argv)
                 const std::string &text = answerAtoms[request.target];
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, request.target,
                                     8, uint32_t(text.size()), text.data());
+                notify(request, property);
+            } else if (std::find(integerAtoms.begin(), integerAtoms.end(), request.target) != integerAtoms.end()) {
+                const uint32_t numbers[] = {0x6c6c6548, 0x0000216f}; // "Hello!" when taken for bytes
+                xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, XCB_ATOM_INTEGER,
+                                    32, 2, numbers);
                 notify(request, property);
             } else if (std::find(exitAtoms.begin(), exitAtoms.end(), request.target) != exitAtoms.end()) {
                 std::printf("exiting\n");
