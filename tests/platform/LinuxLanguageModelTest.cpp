@@ -1,5 +1,6 @@
 // The Linux model client against a real HTTP server of the test's own on 127.0.0.1: availability, answers,
-// every way a server can misbehave, cancellation, and the time limit on the simulated clock.
+// every way a server can misbehave, one round trip per request, cancellation, and the time limit on the
+// simulated clock.
 
 #include "LocalModelServer.h"
 
@@ -138,6 +139,57 @@ TEST_F(LinuxLanguageModelTest, AnswersAndFailuresOfACompletion)
         EXPECT_EQ(response->status, row.status);
         EXPECT_EQ(row.status == Status::completed ? response->content : response->failure, row.contentOrFailure);
     }
+}
+
+// An answer without end costs no more than the answer limit: it is cut where it is read, so the server gets
+// little past the limit (the rest is what the kernel buffers on both sides), and the request fails.
+TEST_F(LinuxLanguageModelTest, AnAnswerWithoutEndIsCutWhereItIsRead)
+{
+    struct Row {
+        const char *name;
+        Reply::Kind kind;
+        QString failure;
+    };
+    const QList<Row> rows{
+        {"chunks that never stop", Reply::Kind::endless,
+         QStringLiteral("The local model server sent an answer that is too large.")},
+        {"a chunk longer than its size line", Reply::Kind::understatedChunk,
+         QStringLiteral("The local model server sent an answer Tavlen cannot read.")},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        ModelHarness fresh;
+        fresh.server.completion = [kind = row.kind](auto &) { return Reply{kind}; };
+        const std::optional<LanguageModelResponse> response = finish(fresh.model.respond(fresh.textRequest()));
+        ASSERT_TRUE(response);
+        EXPECT_EQ(response->status, Status::failed);
+        EXPECT_EQ(response->failure.toStdString(), row.failure.toStdString());
+        EXPECT_LT(fresh.server.sentBytes(), LinuxLanguageModel::maximumAnswerBytes + 16 * 1024 * 1024);
+    }
+}
+
+// Once a model was found, each request is one round trip; the model list is asked again after a failed
+// request and when the setting names another model.
+TEST_F(LinuxLanguageModelTest, TheModelListIsAskedAgainOnlyAfterAFailure)
+{
+    const auto modelLists = [this] { return server.requests().size() - server.completions().size(); };
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(finish(model.availability()), LanguageModelAvailability::available);
+        EXPECT_EQ(finish(model.respond(textRequest()))->status, Status::completed);
+    }
+    EXPECT_EQ(modelLists(), 1);
+    EXPECT_EQ(server.completions().size(), 3);
+
+    server.completion = [](auto &) { return LocalModelServer::status(500); };
+    finish(model.respond(textRequest()));
+    EXPECT_EQ(finish(model.availability()), LanguageModelAvailability::available);
+    EXPECT_EQ(modelLists(), 2);
+
+    modelName = QStringLiteral("other-model");
+    server.models = [](auto &) { return LocalModelServer::modelList({QStringLiteral("other-model")}); };
+    finish(model.respond(textRequest()));
+    EXPECT_EQ(modelLists(), 3);
+    EXPECT_EQ(server.completions().last().json().value("model").toString(), QStringLiteral("other-model"));
 }
 
 TEST_F(LinuxLanguageModelTest, NothingListeningIsUnavailableAtOnce)

@@ -84,6 +84,7 @@ void LocalModelServer::accept()
         socket->setParent(this);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] { readFrom(socket); });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QTcpSocket::bytesWritten, this, [this](qint64 bytes) { m_sentBytes += bytes; });
     }
 }
 
@@ -118,6 +119,10 @@ void LocalModelServer::respond(QTcpSocket *socket, const Reply &reply)
     case Reply::Kind::drop:
         socket->abort();
         return;
+    case Reply::Kind::endless:
+    case Reply::Kind::understatedChunk:
+        sendWithoutEnd(socket, reply.kind == Reply::Kind::understatedChunk);
+        return;
     case Reply::Kind::answer:
     case Reply::Kind::cutShort:
         break;
@@ -133,4 +138,22 @@ void LocalModelServer::respond(QTcpSocket *socket, const Reply &reply)
         return;
     }
     socket->write(head + reply.body);
+}
+
+void LocalModelServer::sendWithoutEnd(QTcpSocket *socket, bool understated)
+{
+    const QByteArray data(64 * 1024, 'x');
+    socket->write("HTTP/1.1 200 Status\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n");
+    // After a chunk one byte longer than it said, the rest never holds a line end.
+    if (understated)
+        socket->write(QByteArray::number(data.size() - 1, 16) + "\r\n");
+    const QByteArray chunk = understated ? data : QByteArray::number(data.size(), 16) + "\r\n" + data + "\r\n";
+    // Kept a little ahead of the kernel, so the client alone decides how much is sent.
+    const auto refill = [socket, chunk] {
+        while (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 4 * chunk.size())
+            if (socket->write(chunk) < 0)
+                return;
+    };
+    connect(socket, &QTcpSocket::bytesWritten, socket, refill);
+    refill();
 }

@@ -32,6 +32,8 @@ public:
             hang,       // read the request, never answer
             drop,       // close the connection without a word
             cutShort,   // headers promise the whole body, half of it comes, then the connection closes
+            endless,    // a chunked answer whose chunks never stop coming, as fast as the client takes them
+            understatedChunk, // a chunk longer than its size line says, then data without a line end, endlessly
         };
         Kind kind = Kind::answer;
         int status = 200;
@@ -62,13 +64,17 @@ public:
     QList<Request> completions() const;
     // Connections open now (a hung request keeps one open until the client gives up).
     int openConnections() const;
+    // Bytes of answers handed to the kernel so far.
+    qint64 sentBytes() const { return m_sentBytes; }
 
 private:
     void accept();
     void readFrom(QTcpSocket *socket);
     void respond(QTcpSocket *socket, const Reply &reply);
+    void sendWithoutEnd(QTcpSocket *socket, bool understated);
 
     QTcpServer m_server;
     QList<Request> m_requests;
     QList<QPointer<QTcpSocket>> m_sockets;
+    qint64 m_sentBytes = 0;
 };

@@ -1,13 +1,11 @@
 #include "platform/linux/LinuxLanguageModel.h"
 
 #include "platform/Clock.h"
+#include "platform/linux/BoundedHttpRequest.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QNetworkProxy>
-#include <QNetworkReply>
-#include <QNetworkRequest>
 #include <QPointer>
 
 #include <memory>
@@ -30,20 +28,21 @@ QByteArray jsonString(const QString &text)
     return array.mid(1, array.size() - 2);
 }
 
-// Resumes the awaiting task when the reply has finished; cancelling the task aborts the reply.
-class ReplyAwaiter : public CancellableAwaiter {
+// Resumes the awaiting task when the request has finished; cancelling the task closes its connection.
+class RequestAwaiter : public CancellableAwaiter {
 public:
-    explicit ReplyAwaiter(QNetworkReply *reply)
-        : m_reply(reply)
+    explicit RequestAwaiter(BoundedHttpRequest *request)
+        : m_request(request)
     {
     }
-    bool await_ready() const noexcept { return m_reply->isFinished(); }
+    bool await_ready() const noexcept { return m_request->isFinished(); }
     template<typename P>
     bool await_suspend(std::coroutine_handle<P> h)
     {
         if (!attach(h))
             return false;
-        m_connection = QObject::connect(m_reply, &QNetworkReply::finished, m_reply, [resume = resumer()] { resume(true); });
+        m_connection = QObject::connect(m_request, &BoundedHttpRequest::finished, m_request,
+                                        [resume = resumer()] { resume(true); });
         return true;
     }
 
@@ -51,9 +50,9 @@ private:
     void disarm() override
     {
         QObject::disconnect(m_connection);
-        m_reply->abort();
+        m_request->abort();
     }
-    QNetworkReply *m_reply;
+    BoundedHttpRequest *m_request;
     QMetaObject::Connection m_connection;
 };
 
@@ -65,11 +64,14 @@ struct DeleteLater {
 
 struct LinuxLanguageModel::Reply {
     bool finished = false; // false: the awaiting task was cancelled
-    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    BoundedHttpRequest::Failure failure = BoundedHttpRequest::Failure::none;
     int httpStatus = 0;
     QByteArray body;
     bool timedOut = false;
-    bool tooLarge = false;
+
+    bool tooLarge() const { return failure == BoundedHttpRequest::Failure::tooLarge; }
+    // A complete answer with status 200.
+    bool isAnswer() const { return !timedOut && failure == BoundedHttpRequest::Failure::none && httpStatus == 200; }
 };
 
 LinuxLanguageModel::LinuxLanguageModel(Clock &clock, std::function<ModelEndpoint()> endpoint, QObject *parent)
@@ -77,12 +79,12 @@ LinuxLanguageModel::LinuxLanguageModel(Clock &clock, std::function<ModelEndpoint
     , m_clock(clock)
     , m_endpoint(std::move(endpoint))
 {
-    // Clipboard content goes to the configured server and nowhere else: never through a proxy.
-    m_network.setProxy(QNetworkProxy::NoProxy);
-    m_network.setRedirectPolicy(QNetworkRequest::ManualRedirectPolicy);
 }
 
-LinuxLanguageModel::~LinuxLanguageModel() = default;
+LinuxLanguageModel::~LinuxLanguageModel()
+{
+    m_lifetime.end();
+}
 
 ModelEndpoint LinuxLanguageModel::currentEndpoint()
 {
@@ -99,44 +101,29 @@ ModelEndpoint LinuxLanguageModel::currentEndpoint()
     return endpoint;
 }
 
-Task<LinuxLanguageModel::Reply> LinuxLanguageModel::send(QNetworkRequest request, QByteArray body, double timeout)
+Task<LinuxLanguageModel::Reply> LinuxLanguageModel::send(QUrl url, QByteArray body, double timeout)
 {
-    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setAttribute(QNetworkRequest::CacheLoadControlAttribute, QNetworkRequest::AlwaysNetwork);
-    request.setRawHeader("Accept", "application/json");
-    std::unique_ptr<QNetworkReply, DeleteLater> reply;
-    if (body.isNull()) {
-        reply.reset(m_network.get(request));
-    } else {
-        request.setHeader(QNetworkRequest::ContentTypeHeader, QStringLiteral("application/json"));
-        reply.reset(m_network.post(request, body));
-    }
-
-    auto outcome = std::make_shared<Reply>();
-    QPointer<QNetworkReply> watched(reply.get());
-    QObject::connect(reply.get(), &QNetworkReply::downloadProgress, reply.get(), [watched, outcome](qint64 received, qint64) {
-        if (received > maximumAnswerBytes && watched) {
-            outcome->tooLarge = true;
-            watched->abort();
-        }
-    });
-    const Clock::TimerId timer = m_clock.callAfter(timeout, [watched, outcome] {
+    std::unique_ptr<BoundedHttpRequest, DeleteLater> request(new BoundedHttpRequest(url, body, maximumAnswerBytes));
+    auto timedOut = std::make_shared<bool>(false);
+    QPointer<BoundedHttpRequest> watched(request.get());
+    const Clock::TimerId timer = m_clock.callAfter(timeout, [watched, timedOut] {
         if (watched && !watched->isFinished()) {
-            outcome->timedOut = true;
+            *timedOut = true;
             watched->abort();
         }
     });
 
-    const bool finished = co_await ReplyAwaiter(reply.get());
+    const bool finished = co_await RequestAwaiter(request.get());
     m_clock.cancelTimer(timer);
     if (!finished)
         co_return Reply();
-    outcome->finished = true;
-    outcome->error = reply->error();
-    outcome->httpStatus = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (reply->isOpen())
-        outcome->body = reply->readAll();
-    co_return *outcome;
+    Reply reply;
+    reply.finished = true;
+    reply.failure = request->failure();
+    reply.httpStatus = request->status();
+    reply.body = request->body();
+    reply.timedOut = *timedOut;
+    co_return reply;
 }
 
 Task<LinuxLanguageModel::Probe> LinuxLanguageModel::probe(ModelEndpoint endpoint)
@@ -146,16 +133,16 @@ Task<LinuxLanguageModel::Probe> LinuxLanguageModel::probe(ModelEndpoint endpoint
         result.availability = LanguageModelAvailability::notEnabled;
         co_return result;
     }
-    const std::optional<Reply> reply = co_await send(QNetworkRequest(endpoint.modelsUrl()), QByteArray(), probeTimeout);
+    const std::optional<Reply> reply = co_await send(endpoint.modelsUrl(), QByteArray(), probeTimeout);
     if (!reply || !reply->finished)
         co_return result;
     const QString where = endpoint.baseUrl.toDisplayString();
-    if (reply->httpStatus != 200) {
+    if (!reply->isAnswer()) {
         if (reply->timedOut)
             reportState(QStringLiteral("the model server at %1 does not answer").arg(where));
         else if (reply->httpStatus == 503)
             reportState(QStringLiteral("the model server at %1 is still loading its model").arg(where));
-        else if (reply->httpStatus == 0)
+        else if (reply->httpStatus == 0 || reply->httpStatus == 200)
             reportState(QStringLiteral("no model server answers at %1").arg(where));
         else
             reportState(QStringLiteral("the model server at %1 answered HTTP %2").arg(where).arg(reply->httpStatus));
@@ -194,10 +181,28 @@ void LinuxLanguageModel::reportState(const QString &state)
     qInfo("tavlen: local intelligence: %s.", qPrintable(state));
 }
 
+std::optional<QString> LinuxLanguageModel::foundModel(const ModelEndpoint &endpoint) const
+{
+    if (!m_found || !endpoint.isUsable() || m_found->baseUrl != endpoint.baseUrl
+        || m_found->modelName != endpoint.modelName)
+        return std::nullopt;
+    return m_found->model;
+}
+
 Task<LanguageModelAvailability> LinuxLanguageModel::availability()
 {
-    const std::optional<Probe> probed = co_await probe(currentEndpoint());
-    co_return probed ? probed->availability : LanguageModelAvailability::modelNotReady;
+    const ModelEndpoint endpoint = currentEndpoint();
+    if (foundModel(endpoint))
+        co_return LanguageModelAvailability::available;
+    const Lifetime::Pointer<LinuxLanguageModel> self(this, m_lifetime);
+    const std::optional<Probe> probed = co_await probe(endpoint);
+    if (!probed || !self)
+        co_return LanguageModelAvailability::modelNotReady;
+    if (probed->availability == LanguageModelAvailability::available)
+        m_found = FoundModel{endpoint.baseUrl, endpoint.modelName, probed->model};
+    else
+        m_found.reset();
+    co_return probed->availability;
 }
 
 QByteArray LinuxLanguageModel::requestBody(const LanguageModelRequest &request, const QString &model)
@@ -246,24 +251,35 @@ Task<LanguageModelResponse> LinuxLanguageModel::respond(LanguageModelRequest req
 {
     using Status = LanguageModelResponse::Status;
     const ModelEndpoint endpoint = currentEndpoint();
-    const std::optional<Probe> probed = co_await probe(endpoint);
-    if (!probed)
-        co_return LanguageModelResponse();
-    if (probed->availability != LanguageModelAvailability::available)
-        co_return LanguageModelResponse::failedWith(Status::unavailable, unavailableText);
+    const Lifetime::Pointer<LinuxLanguageModel> self(this, m_lifetime);
+    std::optional<QString> model = foundModel(endpoint);
+    if (!model) {
+        const std::optional<LanguageModelAvailability> availability = co_await this->availability();
+        if (!availability || !self)
+            co_return LanguageModelResponse();
+        if (*availability != LanguageModelAvailability::available || !(model = foundModel(endpoint)))
+            co_return LanguageModelResponse::failedWith(Status::unavailable, unavailableText);
+    }
 
-    const QByteArray body = requestBody(request, probed->model);
-    const std::optional<Reply> reply = co_await send(QNetworkRequest(endpoint.chatCompletionsUrl()), body, request.timeout);
-    if (!reply || !reply->finished)
+    const QByteArray body = requestBody(request, *model);
+    const std::optional<Reply> reply = co_await send(endpoint.chatCompletionsUrl(), body, request.timeout);
+    if (!reply || !reply->finished || !self)
         co_return LanguageModelResponse();
+    // The next request asks for the model list again: the server may have gone or changed its model.
+    if (!reply->isAnswer())
+        m_found.reset();
     if (reply->timedOut)
         co_return LanguageModelResponse::failedWith(Status::failed, timedOutText);
-    if (reply->tooLarge)
+    if (reply->tooLarge())
         co_return LanguageModelResponse::failedWith(Status::failed, tooLargeText);
     // The server went away between the model list and the answer, or is loading another model.
-    if (reply->error == QNetworkReply::ConnectionRefusedError || reply->httpStatus == 503)
+    if (reply->failure == BoundedHttpRequest::Failure::connectionRefused || reply->httpStatus == 503)
         co_return LanguageModelResponse::failedWith(Status::unavailable, unavailableText);
     if (reply->httpStatus == 0)
+        co_return LanguageModelResponse::failedWith(Status::failed, connectionLostText);
+    if (reply->failure == BoundedHttpRequest::Failure::malformed)
+        co_return LanguageModelResponse::failedWith(Status::failed, unreadableText);
+    if (reply->failure != BoundedHttpRequest::Failure::none)
         co_return LanguageModelResponse::failedWith(Status::failed, connectionLostText);
     if (reply->httpStatus != 200) {
         QString text = httpErrorText.arg(reply->httpStatus);
@@ -278,7 +294,5 @@ Task<LanguageModelResponse> LinuxLanguageModel::respond(LanguageModelRequest req
             text += QLatin1Char(' ') + detail;
         co_return LanguageModelResponse::failedWith(Status::failed, text);
     }
-    if (reply->error != QNetworkReply::NoError)
-        co_return LanguageModelResponse::failedWith(Status::failed, connectionLostText);
     co_return parseCompletion(reply->body);
 }

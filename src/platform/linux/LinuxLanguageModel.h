@@ -1,18 +1,22 @@
 #pragma once
 // The local language model on Linux: an OpenAI-compatible chat-completions client (llama.cpp's server,
-// Ollama…) over HTTP. Each request first asks the server for its models (availability, and the model to
-// use), then posts one stateless chat completion. Redirects are never followed and no proxy is used, so a
-// request goes to the configured endpoint only.
+// Ollama…) over HTTP. The server's model list says whether a model answers and which one; once a model was
+// found, each request is one stateless chat completion, and the list is asked again only after a request
+// failed, the endpoint setting changed, or while no model answers. Redirects are never followed, no proxy
+// is used and no answer is held past its size limit, so a request goes to the configured endpoint only and
+// a server cannot take our memory.
 //
 // Availability: no usable endpoint setting → notEnabled; nothing listening, no answer in time, HTTP 503
 // (loading), any other error, or no model listed → modelNotReady; a listed model → available.
 
 #include "platform/LanguageModel.h"
+#include "platform/Lifetime.h"
 #include "platform/linux/ModelEndpoint.h"
 
-#include <QNetworkAccessManager>
+#include <QUrl>
 
 #include <functional>
+#include <optional>
 
 class Clock;
 
@@ -41,15 +45,23 @@ private:
         LanguageModelAvailability availability = LanguageModelAvailability::modelNotReady;
         QString model;
     };
+    // The model found at an endpoint, used without asking again until a request fails.
+    struct FoundModel {
+        QUrl baseUrl;
+        QString modelName; // as configured
+        QString model;     // as listed
+    };
     struct Reply;
     Task<Probe> probe(ModelEndpoint endpoint);
-    Task<Reply> send(QNetworkRequest request, QByteArray body, double timeout);
+    Task<Reply> send(QUrl url, QByteArray body, double timeout);
     ModelEndpoint currentEndpoint();
+    std::optional<QString> foundModel(const ModelEndpoint &endpoint) const;
     void reportState(const QString &state);
 
     Clock &m_clock;
     std::function<ModelEndpoint()> m_endpoint;
-    QNetworkAccessManager m_network;
+    std::optional<FoundModel> m_found;
+    Lifetime m_lifetime;
     QString m_lastReportedProblem;
     QString m_lastReportedState;
 };
