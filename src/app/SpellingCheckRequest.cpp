@@ -48,7 +48,16 @@ Task<std::optional<QString>> SpellingCheckRequest::run(Platform platform)
     const std::optional<std::variant<Selection, QString>> selection = co_await readSelection(platform);
     if (!selection)
         co_return std::nullopt;
-    if (const QString *message = std::get_if<QString>(&*selection))
+    const QString *message = std::get_if<QString>(&*selection);
+    // Nothing selected: the running Tavlen is asked with no text, so it refuses in its own order (local
+    // intelligence off first) and shows the reason in its window; the command has no window of its own.
+    if (message && *message == SpellingServiceProvider::noTextMessage && platform.textServices) {
+        const std::optional<TextServiceReply> reply = co_await platform.textServices->requestSpellingCheck(QString(), replyTimeout);
+        if (reply && reply->status == TextServiceReply::Status::refused)
+            co_return reply->message;
+        co_return *message;
+    }
+    if (message)
         co_return *message;
     if (!platform.textServices)
         co_return notRunningMessage;

@@ -113,15 +113,25 @@ TEST(SpellingCheckRequestTest, TavlensAnswerIsWhatThePersonSees)
         std::optional<QString> refusal; // what the running Tavlen answers; none: it took the text
         bool running;
         std::optional<QString> shown;
+        QString selected = QStringLiteral("wrold"); // empty: nothing selected anywhere
     };
+    const QString noText = SpellingServiceProvider::noTextMessage;
     const QList<Row> rows{
         {"taken", std::nullopt, true, std::nullopt},
         {"refused", SpellingServiceProvider::intelligenceOffMessage, true, SpellingServiceProvider::intelligenceOffMessage},
         {"not running", std::nullopt, false, SpellingCheckRequest::notRunningMessage},
+        // Nothing selected: Tavlen is asked with no text, to refuse in its own words and window.
+        {"nothing selected", SpellingServiceProvider::intelligenceOffMessage, true,
+         SpellingServiceProvider::intelligenceOffMessage, QString()},
+        {"nothing selected, not running", std::nullopt, false, noText, QString()},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
         Desktop d;
+        if (row.selected.isEmpty()) {
+            d.field->setText(QStringLiteral("Hello"), {5, 0});
+            d.sim.primarySelection.text.reset();
+        }
         QStringList received;
         if (row.running) {
             d.sim.textServices.offerSpellingService([&received, refusal = row.refusal](QString text) {
@@ -132,7 +142,7 @@ TEST(SpellingCheckRequestTest, TavlensAnswerIsWhatThePersonSees)
         const Task<std::optional<QString>> run = SpellingCheckRequest::run(d.sim.platform());
         ASSERT_TRUE(run.isFinished());
         EXPECT_EQ(*run.result(), row.shown);
-        EXPECT_EQ(received, row.running ? QStringList{QStringLiteral("wrold")} : QStringList());
+        EXPECT_EQ(received, row.running ? QStringList{row.selected} : QStringList());
     }
 }
 
