@@ -13,8 +13,10 @@
 #include "preview/ClipboardPreviewRowList.h"
 #include "preview/ClipboardPreviewSheet.h"
 #include "ui/AlertView.h"
+#include "ui/ElidedLabel.h"
 #include "ui/CornerPath.h"
 #include "ui/FontTable.h"
+#include "ui/RevealedText.h"
 
 #include <QBoxLayout>
 #include <QLabel>
@@ -32,9 +34,10 @@ namespace {
 // Characters of the item's text looked at for its one-line title.
 constexpr qsizetype titleScanLength = 300;
 
-QLabel *makeLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
+template<typename Label = QLabel>
+Label *makeLabel(int pixelSize, QFont::Weight weight, QWidget *parent)
 {
-    auto *label = new QLabel(parent);
+    auto *label = new Label(parent);
     label->setFont(FontTable::systemFont(pixelSize, weight));
     return label;
 }
@@ -128,10 +131,8 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     header->setSpacing(16);
     auto *headings = new QVBoxLayout;
     headings->setSpacing(4);
-    m_title = makeLabel(17, QFont::DemiBold, this);
-    m_title->setTextFormat(Qt::PlainText);
-    m_subtitle = makeLabel(12, QFont::Normal, this);
-    m_subtitle->setTextFormat(Qt::PlainText);
+    m_title = makeLabel<ElidedLabel>(17, QFont::DemiBold, this);
+    m_subtitle = makeLabel<ElidedLabel>(12, QFont::Normal, this);
     headings->addWidget(m_title);
     headings->addWidget(m_subtitle);
     header->addLayout(headings, 1);
@@ -249,7 +250,8 @@ void ClipboardPreviewWindowView::applyPalette()
         area->verticalScrollBar()->setStyleSheet(bars);
     for (QWidget *primary : {static_cast<QWidget *>(m_title), static_cast<QWidget *>(m_textView)})
         Palette::setTextColor(primary, colors.primary());
-    for (QWidget *secondary : {m_subtitle, m_position, m_placeholder, m_formatsTitle})
+    for (QWidget *secondary : {static_cast<QWidget *>(m_subtitle), static_cast<QWidget *>(m_position),
+                               static_cast<QWidget *>(m_placeholder), static_cast<QWidget *>(m_formatsTitle)})
         Palette::setTextColor(secondary, colors.secondary());
     for (QWidget *tertiary : {m_note, m_formatsEmpty, m_hints})
         Palette::setTextColor(tertiary, colors.tertiary());
@@ -348,7 +350,7 @@ QString ClipboardPreviewWindowView::titleOf(const ClipboardItem &item)
 {
     const QString title = item.displayTitle().left(titleScanLength);
     const QString firstLine = title.section(QLatin1Char('\n'), 0, 0, QString::SectionSkipEmpty).trimmed();
-    return firstLine.isEmpty() ? title.simplified() : firstLine;
+    return RevealedText::revealed(firstLine.isEmpty() ? title.simplified() : firstLine);
 }
 
 QString ClipboardPreviewWindowView::sizeText(qint64 bytes)
@@ -373,8 +375,8 @@ void ClipboardPreviewWindowView::showSelectedItem()
     m_watcher->cancel();
     const std::optional<ClipboardItem> item = m_model.selectedItem();
     if (!item) {
-        m_title->setText(QStringLiteral("Nothing to preview"));
-        m_subtitle->clear();
+        m_title->setFullText(QStringLiteral("Nothing to preview"));
+        m_subtitle->setFullText({});
         m_position->clear();
         m_pending.reset();
         m_content.reset();
@@ -386,13 +388,13 @@ void ClipboardPreviewWindowView::showSelectedItem()
         Q_EMIT contentShown();
         return;
     }
-    m_title->setText(titleOf(*item));
+    m_title->setFullText(titleOf(*item));
     QStringList subtitle{ClipboardSearchIndex::typeLabel(item->type())};
     if (item->date().isValid())
         subtitle.append(dateText(item->date()));
     if (!item->sourceApplicationName().isEmpty())
         subtitle.append(QStringLiteral("from %1").arg(item->sourceApplicationName()));
-    m_subtitle->setText(subtitle.join(QStringLiteral("  ·  ")));
+    m_subtitle->setFullText(subtitle.join(QStringLiteral("  ·  ")));
     m_position->setText(m_model.items().size() > 1 ? QStringLiteral("%1 of %2")
                                                           .arg(QLocale().toString(m_model.selectedIndex() + 1),
                                                                QLocale().toString(m_model.items().size()))
@@ -434,7 +436,7 @@ void ClipboardPreviewWindowView::showContent(const ClipboardPreviewContent &cont
         }
         m_textView->setWordWrapMode(content.wrapsAnywhere ? QTextOption::WrapAnywhere
                                                           : QTextOption::WrapAtWordBoundaryOrAnywhere);
-        m_textView->setPlainText(content.text);
+        m_textView->setPlainText(RevealedText::revealed(content.text));
         m_textView->verticalScrollBar()->setValue(0);
         m_stack->setCurrentWidget(m_textView);
         if (content.isTextCut()) {
@@ -537,8 +539,8 @@ void ClipboardPreviewWindowView::showContent(const ClipboardPreviewContent &cont
     Q_EMIT contentShown();
 }
 
-QString ClipboardPreviewWindowView::titleText() const { return m_title->text(); }
-QString ClipboardPreviewWindowView::subtitleText() const { return m_subtitle->text(); }
+QString ClipboardPreviewWindowView::titleText() const { return m_title->fullText(); }
+QString ClipboardPreviewWindowView::subtitleText() const { return m_subtitle->fullText(); }
 QString ClipboardPreviewWindowView::positionText() const { return m_position->text(); }
 QString ClipboardPreviewWindowView::noteText() const { return m_note->isVisibleTo(this) ? m_note->text() : QString(); }
 

@@ -25,6 +25,7 @@ class ClipboardPreviewImageView;
 class ClipboardPreviewModel;
 class ClipboardPreviewRowList;
 class ClipboardPreviewSheet;
+class ElidedLabel;
 class QLabel;
 class QPlainTextEdit;
 class QScrollArea;
@@ -121,8 +122,8 @@ private:
     double m_cornerRadius;
     std::optional<MonitorToken> m_keyMonitor;
 
-    QLabel *m_title = nullptr;
-    QLabel *m_subtitle = nullptr;
+    ElidedLabel *m_title = nullptr;
+    ElidedLabel *m_subtitle = nullptr;
     QLabel *m_position = nullptr;
     QStackedWidget *m_stack = nullptr;
     QLabel *m_placeholder = nullptr;

@@ -2,6 +2,7 @@
 
 #include "ui/AIFlatListRowBackground.h"
 #include "ui/NotchListSeparator.h"
+#include "ui/RevealedText.h"
 #include "ui/FontTable.h"
 
 #include <QFontMetricsF>
@@ -54,7 +55,7 @@ QString NotchListRowLabel::elidedTitle(const QString &title, double width)
 {
     // Only the first line is shown; line breaks and tabs read as spaces.
     // Nothing past a few hundred characters can show in one row: cut before measuring.
-    QString line = title.left(maximumMeasuredCharacters);
+    QString line = RevealedText::revealed(title.left(maximumMeasuredCharacters));
     for (QChar &c : line) {
         if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t') || c == QChar::LineSeparator
             || c == QChar::ParagraphSeparator)

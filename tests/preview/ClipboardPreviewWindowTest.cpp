@@ -92,6 +92,20 @@ TEST_F(ClipboardPreviewWindowTest, ASmallScreenGetsASmallerWindowThatStillFits)
     EXPECT_TRUE(QRectF(tiny.frame).adjusted(-1, -1, 1, 1).contains(frame.center()));
 }
 
+TEST_F(ClipboardPreviewWindowTest, AnEndlessOneLineTitleStaysInsideTheScreen)
+{
+    items = {text(QString(5'000'000, QLatin1Char('w')))};
+    QPointer<ClipboardPreviewWindow> window = open();
+    window->show(sim.screens.screens().at(0));
+    QWidget *content = window->view();
+    ASSERT_NE(content, nullptr);
+    content->adjustSize();
+    EXPECT_LE(content->minimumSizeHint().width(), 1100);
+    EXPECT_LE(content->sizeHint().width(), 1100);
+    EXPECT_TRUE(sim.screens.screens().at(0).visibleFrame.contains(window->window()->panel().frame()));
+    delete window.data();
+}
+
 TEST_F(ClipboardPreviewWindowTest, ClosingHappensOnceHoweverOftenItIsAsked)
 {
     QPointer<ClipboardPreviewWindow> window = open();

@@ -137,6 +137,22 @@ TEST(NotchListRowLabel, LayoutHoverAndTitleCutting)
     EXPECT_TRUE(cut.endsWith(QChar(0x2026)));
     EXPECT_LT(cut.size(), 100);
     EXPECT_FALSE(NotchListRowLabel::elidedTitle(QStringLiteral("first\nsecond"), 400).contains(QLatin1Char('\n')));
+
+    // Characters that reorder or hide the rest show as marks; joiners that scripts and emoji need stay.
+    struct Shown {
+        QString title;
+        QString shown;
+    };
+    const Shown shownRows[] = {
+        {QStringLiteral("invoice\u202Efdp.exe"), QStringLiteral("invoice<U+202E>fdp.exe")},
+        {QStringLiteral("pay\u200Bpal"), QStringLiteral("pay<U+200B>pal")},
+        {QStringLiteral("\u2067abc\u2069\uFEFF"), QStringLiteral("<U+2067>abc<U+2069><U+FEFF>")},
+        {QStringLiteral("a\u200Eb\u200Fc\u061C"), QStringLiteral("a<U+200E>b<U+200F>c<U+061C>")},
+        {QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467"), QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467")},
+        {QStringLiteral("\u0645\u06CC\u200C\u062E\u0648\u0627\u0647\u0645"), QStringLiteral("\u0645\u06CC\u200C\u062E\u0648\u0627\u0647\u0645")},
+    };
+    for (const Shown &row : shownRows)
+        EXPECT_EQ(NotchListRowLabel::elidedTitle(row.title, 2000), row.shown) << row.shown.toStdString();
 }
 
 TEST(NotchListBadge, CapsuleSizedToItsTitleAndCapped)
