@@ -260,7 +260,7 @@ void X11SelectionReader::learnNames(const QList<xcb_atom_t> &offered)
         for (qsizetype i = from; i < to; ++i)
             cookies.append(xcb_get_atom_name(m_connection, unknown[i]));
         for (qsizetype i = from; i < to; ++i) {
-            Reply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_connection, cookies[i - from], nullptr));
+            XcbReply<xcb_get_atom_name_reply_t> reply(xcb_get_atom_name_reply(m_connection, cookies[i - from], nullptr));
             if (!reply)
                 continue;
             const QByteArrayView name(xcb_get_atom_name_name(reply.get()), xcb_get_atom_name_name_length(reply.get()));
