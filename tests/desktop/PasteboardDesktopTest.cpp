@@ -233,6 +233,18 @@ TEST_F(PasteboardDesktopTest, DataOfTheWrongTypeIsUnreadable)
     EXPECT_EQ(captures[0].text, QStringLiteral("plain words"));
 }
 
+TEST_F(PasteboardDesktopTest, AnAnswerThatComesJustAfterTheNextCopyIsKept)
+{
+    startWatching();
+    // Replaced by the next copy while it answers, the owner still hands over its own copy's text.
+    DesktopTest::ChildProcess owner(DesktopTest::helperPath(QStringLiteral("stalled_clipboard_owner")),
+                                    {QStringLiteral("--answer"), QStringLiteral("UTF8_STRING=answered as it was replaced"),
+                                     QStringLiteral("--hand-over-before"), QStringLiteral("UTF8_STRING")});
+    ASSERT_TRUE(owner.waitForLine("ready")) << owner.output().constData();
+    TAVLEN_WAIT_UNTIL(!captures.isEmpty(), 3000);
+    EXPECT_EQ(captures[0].text, QStringLiteral("answered as it was replaced"));
+}
+
 TEST_F(PasteboardDesktopTest, AnOwnerThatQuitsMidReadLeavesWhatWasRead)
 {
     startWatching();

@@ -148,20 +148,27 @@ void X11SelectionReader::discardEvents()
 template<typename Accept>
 X11SelectionReader::Answer X11SelectionReader::waitFor(Accept accept, xcb_window_t selectionOwner)
 {
-    const QDeadlineTimer deadline(m_timeout);
+    QDeadlineTimer deadline(m_timeout);
+    bool replaced = false;
     const int fd = xcb_get_file_descriptor(m_connection);
     for (;;) {
         while (xcb_generic_event_t *raw = xcb_poll_for_event(m_connection)) {
             XcbReply<xcb_generic_event_t> event(raw);
             if (m_xfixesEventBase && eventType(raw) == m_xfixesEventBase + XCB_XFIXES_SELECTION_NOTIFY) {
-                // The content we are reading is gone once another window owns the selection or the owner
-                // vanished; waiting on would only run into the timeout (an owner that lost the selection
-                // often quits without answering) or read the next copy's data as this one's.
                 const auto *notify = reinterpret_cast<const xcb_xfixes_selection_notify_event_t *>(raw);
-                const bool replaced = notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
-                    && notify->owner != selectionOwner;
-                if (replaced || (notify->subtype != XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER
-                                 && owner() != selectionOwner))
+                if (notify->subtype == XCB_XFIXES_SELECTION_EVENT_SET_SELECTION_OWNER) {
+                    // Replaced by the next copy: an owner usually still answers what it was asked (its own
+                    // copy's data, since the request went to it), but one that quits never does, so it gets
+                    // a moment, not the whole timeout.
+                    if (notify->owner != selectionOwner && !replaced) {
+                        replaced = true;
+                        if (deadline.remainingTime() > replacedOwnerGrace.count())
+                            deadline = QDeadlineTimer(replacedOwnerGrace);
+                    }
+                    continue;
+                }
+                // The owner vanished: nobody is left to answer.
+                if (owner() != selectionOwner)
                     return Answer::ownerGone;
                 continue;
             }
@@ -173,7 +180,7 @@ X11SelectionReader::Answer X11SelectionReader::waitFor(Accept accept, xcb_window
             return Answer::failed;
         const qint64 remaining = deadline.remainingTime();
         if (remaining <= 0)
-            return Answer::timedOut;
+            return replaced ? Answer::ownerGone : Answer::timedOut;
         pollfd pfd{fd, POLLIN, 0};
         ::poll(&pfd, 1, int(remaining));
     }
@@ -184,7 +191,10 @@ X11SelectionReader::Answer X11SelectionReader::convert(xcb_atom_t target, xcb_wi
     discardEvents();
     xcb_delete_property(m_connection, m_window, m_property);
     xcb_convert_selection(m_connection, m_window, m_selection, target, m_property, XCB_CURRENT_TIME);
-    xcb_flush(m_connection);
+    // Asked after the conversion, the owner tells who got the request: when another copy came first, its
+    // owner would answer with its own data, which is not this copy's.
+    if (owner() != selectionOwner)
+        return Answer::ownerGone;
     return waitFor(
         [&](const xcb_generic_event_t *event) -> std::optional<Answer> {
             if (eventType(event) != XCB_SELECTION_NOTIFY)

@@ -15,6 +15,9 @@
 
 class X11SelectionReader {
 public:
+    // How long an owner replaced by the next copy still has to answer a request it got before.
+    static constexpr std::chrono::milliseconds replacedOwnerGrace{100};
+
     struct Targets {
         bool answered = false; // false: the owner did not say in time
         QList<QByteArray> names;

@@ -1,8 +1,9 @@
 // A misbehaving clipboard owner for the capture tests, in raw xcb. It takes CLIPBOARD, answers TARGETS,
 // and for each target either answers, answers with integers (INTEGER/32) whatever was asked, never answers,
-// or quits on the spot:
+// or quits on the spot; --hand-over-before TARGET answers TARGET only after a second window of its own took
+// the clipboard (offering nothing), as an owner replaced by the next copy still answers what it was asked:
 //   stalled_clipboard_owner [--answer TARGET=TEXT]... [--integer TARGET]... [--stall TARGET]...
-//                           [--exit-on TARGET]... [--clear-after-ms MS]
+//                           [--exit-on TARGET]... [--hand-over-before TARGET] [--clear-after-ms MS]
 // Prints "ready" once it owns the clipboard; exits when another owner takes it. --clear-after-ms gives up
 // the clipboard on purpose (owner None) that long after "ready", prints "cleared" and runs on.
 #include <xcb/xcb.h>
@@ -50,6 +51,7 @@ int main(int argc, char **argv)
 {
     std::map<std::string, std::string> answers;
     std::vector<std::string> integers;
+    std::string handOverBefore;
     std::vector<std::string> stalls;
     std::vector<std::string> exits;
     int clearAfterMs = -1;
@@ -59,6 +61,8 @@ int main(int argc, char **argv)
         if (option == "--answer") {
             const auto equals = value.find('=');
             answers[value.substr(0, equals)] = equals == std::string::npos ? "" : value.substr(equals + 1);
+        } else if (option == "--hand-over-before") {
+            handOverBefore = value;
         } else if (option == "--integer") {
             integers.push_back(value);
         } else if (option == "--stall") {
@@ -130,14 +134,33 @@ int main(int argc, char **argv)
     std::printf("ready\n");
     std::fflush(stdout);
 
+    const xcb_atom_t handOverAtom = handOverBefore.empty() ? XCB_ATOM_NONE : intern(handOverBefore);
+    xcb_window_t successor = XCB_NONE;
+
     // Answers one event; false once the program is to end (another owner took the clipboard).
     const auto handle = [&](xcb_generic_event_t *event) {
         const uint8_t type = event->response_type & 0x7f;
         if (type == XCB_SELECTION_CLEAR)
-            return false;
+            return reinterpret_cast<xcb_selection_clear_event_t *>(event)->owner == window && successor != XCB_NONE;
         if (type == XCB_SELECTION_REQUEST) {
             const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event);
             const xcb_atom_t property = request.property == XCB_ATOM_NONE ? request.target : request.property;
+            if (request.owner == successor) {
+                // The next copy holds nothing but its target list.
+                if (request.target == targetsAtom)
+                    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, atomType, 32,
+                                        1, &targetsAtom);
+                notify(request, request.target == targetsAtom ? property : XCB_ATOM_NONE);
+                return true;
+            }
+            if (request.target == handOverAtom && successor == XCB_NONE) {
+                successor = xcb_generate_id(connection);
+                xcb_create_window(connection, XCB_COPY_FROM_PARENT, successor, screen->root, 0, 0, 1, 1, 0,
+                                  XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, 0, nullptr);
+                xcb_set_selection_owner(connection, successor, clipboard, XCB_CURRENT_TIME);
+                std::free(xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, clipboard),
+                                                        nullptr)); // the change is made before we answer
+            }
             if (request.target == targetsAtom) {
                 xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property, atomType, 32,
                                     uint32_t(advertised.size()), advertised.data());
