@@ -122,7 +122,7 @@ void runSearch(benchmark::State &state, const QString &query, bool withFilter)
     QList<QUuid> order;
     std::vector<QByteArray> baselineTexts;
     for (const ClipboardItem &item : items) {
-        baselineTexts.push_back(ClipboardSearchIndex::prepare(item).searchText);
+        baselineTexts.push_back(ClipboardSearchIndex::searchableText(item));
         order.append(item.id());
     }
     std::shared_ptr<const ClipboardFilterMatcher> filter;

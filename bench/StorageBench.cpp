@@ -2,8 +2,11 @@
 //   - PSS after loading and showing 5,000 items of which 500 are images (thumbnails made for every image),
 //     beside the same 5,000 items without images;
 //   - disk taken by 5,000 texts of 1 KB and by one 20 MB PNG, beside the bytes copied;
+//   - private memory (Pss_Anon) and disk for the mixed history people keep (MixedHistory.h), beside the
+//     size of its texts;
 //   - a 20 MB PNG copied: the longest the main thread was kept busy at a stretch while it was captured and
 //     stored (a frame is 16 ms), and the memory it still holds one second later.
+#include "MixedHistory.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardThumbnailCache.h"
@@ -27,6 +30,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <malloc.h>
 #include <sys/stat.h>
 #include <time.h>
 
@@ -34,18 +38,22 @@
 
 namespace {
 
-// Proportional set size of this process in bytes, from the kernel's summary.
-double pssBytes()
+// A line of this process's memory summary in bytes: "Pss" (proportional set size) or "Pss_Anon" (private
+// memory, what the heap holds).
+double smapsBytes(const QByteArray &field)
 {
     QFile file(QStringLiteral("/proc/self/smaps_rollup"));
     if (!file.open(QIODevice::ReadOnly))
         return 0;
+    const QByteArray prefix = field + ':';
     for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith("Pss:"))
-            return line.mid(4).trimmed().split(' ').value(0).toDouble() * 1024;
+        if (line.startsWith(prefix))
+            return line.mid(prefix.size()).trimmed().split(' ').value(0).toDouble() * 1024;
     }
     return 0;
 }
+
+double pssBytes() { return smapsBytes("Pss"); }
 
 double threadCpuSeconds()
 {
@@ -184,6 +192,63 @@ void BM_DiskFor5000Texts(benchmark::State &state)
     }
 }
 BENCHMARK(BM_DiskFor5000Texts)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The mixed history loaded as at start-up, its search index built and searched: the private memory it
+// holds beside the size of its texts.
+void BM_MemoryForMixedHistory(benchmark::State &state)
+{
+    const QList<MixedHistory::Entry> entries = MixedHistory::entries();
+    const double textBytes = double(MixedHistory::utf8Bytes(entries));
+    QTemporaryDir dir;
+    if (!MixedHistory::write(dir.path(), entries)) {
+        state.SkipWithError("could not write the history");
+        return;
+    }
+    for (auto _ : state) {
+        ::malloc_trim(0); // what writing the history freed is not there to be reused unseen
+        const double before = smapsBytes("Pss_Anon");
+        SwiftDataContainer container(dir.path());
+        ClipboardItemStore store(container);
+        SimClock clock;
+        ClipboardHistoryManager history(clock, &store);
+        history.start();
+        // A capital in the texts, a lowercase query: found only when case folding works.
+        const auto search = history.searchItems(std::nullopt, QStringLiteral("łódź"), false, 5000);
+        QDeadlineTimer deadline(60000);
+        while (!search.isFinished() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const double held = smapsBytes("Pss_Anon") - before;
+        const auto found = search.result(); // none while running, an empty inner one when refused
+        const qsizetype hits = found && *found ? (*found)->size() : 0;
+        state.counters["items"] = double(history.items().size());
+        state.counters["hits"] = double(hits);
+        state.counters["pss_anon_mib"] = held / (1024 * 1024);
+        state.counters["text_mb"] = textBytes / 1e6;
+        state.counters["ratio_to_text"] = held / textBytes;
+        if (history.items().size() != entries.size() || hits == 0)
+            state.SkipWithError("the history was not loaded and searched");
+    }
+}
+BENCHMARK(BM_MemoryForMixedHistory)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_DiskForMixedHistory(benchmark::State &state)
+{
+    const QList<MixedHistory::Entry> entries = MixedHistory::entries();
+    const double textBytes = double(MixedHistory::utf8Bytes(entries));
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        if (!MixedHistory::write(dir.path(), entries)) {
+            state.SkipWithError("could not write the history");
+            return;
+        }
+        const auto [bytes, files] = diskUsage(dir.path());
+        state.counters["disk_mb"] = bytes / 1e6;
+        state.counters["text_mb"] = textBytes / 1e6;
+        state.counters["ratio_to_text"] = bytes / textBytes;
+        state.counters["files"] = files;
+    }
+}
+BENCHMARK(BM_DiskForMixedHistory)->Iterations(1)->Unit(benchmark::kSecond);
 
 QByteArray png20M()
 {

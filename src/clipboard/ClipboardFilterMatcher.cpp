@@ -100,6 +100,12 @@ bool ClipboardFilterMatcher::matchesText(const QString &text) const
     return false;
 }
 
+bool ClipboardFilterMatcher::readsText() const
+{
+    return !m_options.matchText.isEmpty() || m_type == FilterType::url || m_type == FilterType::json
+           || m_type == FilterType::email;
+}
+
 bool ClipboardFilterMatcher::matches(ClipboardItemType kind, const QString &text, const QStringList &filePaths) const
 {
     if (!matchesKind(kind, text, filePaths))

@@ -17,6 +17,8 @@ public:
     explicit ClipboardFilterMatcher(const ClipboardFilter &filter);
 
     bool matches(ClipboardItemType kind, const QString &text, const QStringList &filePaths) const;
+    // Whether matches() looks at the text at all (a kind alone does not need it).
+    bool readsText() const;
 
     static bool isWebAddress(const QString &text);
     static bool isJson(const QString &text);

@@ -125,7 +125,7 @@ bool ClipboardHistoryManager::isSameContent(const ClipboardItem &a, const Clipbo
     switch (kind) {
     case ClipboardItemType::text:
     case ClipboardItemType::url:
-        return a.text() == b.text();
+        return a.textUtf8() == b.textUtf8();
     case ClipboardItemType::file:
         return a.filePaths() == b.filePaths();
     case ClipboardItemType::image:

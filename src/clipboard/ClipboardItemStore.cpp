@@ -172,10 +172,9 @@ bool ClipboardItemStore::isStaged(const QString &name) const
     return m_staged.contains(name);
 }
 
-LazyBlob::Loader ClipboardItemStore::recordLoader(const QByteArray &record, const QString &text) const
+LazyBlob::Loader ClipboardItemStore::recordLoader(const QByteArray &record, const QByteArray &textBytes) const
 {
     const QString folder = m_container.blobFolder();
-    const QByteArray textBytes = text.toUtf8();
     return [folder, record, textBytes]() -> QByteArray {
         const std::optional<PasteboardPayload> payload = PasteboardPayload::fromRecord(
             record, textBytes,
@@ -184,7 +183,7 @@ LazyBlob::Loader ClipboardItemStore::recordLoader(const QByteArray &record, cons
     };
 }
 
-std::shared_ptr<LazyBlob> ClipboardItemStore::recordBlob(const QByteArray &record, const QString &text,
+std::shared_ptr<LazyBlob> ClipboardItemStore::recordBlob(const QByteArray &record, const QByteArray &text,
                                                          qint64 size) const
 {
     return LazyBlob::deferred(size, recordLoader(record, text), record);
@@ -224,9 +223,10 @@ void ClipboardItemStore::stage(ClipboardCapture &capture)
             capture.imageBlob = LazyBlob::inFile(QDir(m_container.blobFolder()).filePath(name), capture.imageData.size());
     }
     if (!capture.payload.isEmpty() && !failed) {
-        const std::optional<QByteArray> record = capture.payload.record(capture.text.toUtf8(), capture.imageData, store);
+        const QByteArray textBytes = capture.text.toUtf8();
+        const std::optional<QByteArray> record = capture.payload.record(textBytes, capture.imageData, store);
         if (record)
-            capture.payloadBlob = recordBlob(*record, capture.text, capture.payload.encodedSize());
+            capture.payloadBlob = recordBlob(*record, textBytes, capture.payload.encodedSize());
     }
     if (failed) {
         // The save writes what staging could not; nothing half staged is used.
@@ -241,7 +241,9 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
     QList<ClipboardItem> items;
     QSqlQuery query(m_container.database());
     query.setForwardOnly(true);
-    if (!query.exec(QStringLiteral("SELECT ") + kColumns + QStringLiteral(" FROM ClipboardItem ORDER BY date DESC"))) {
+    // The text as the UTF-8 the file holds: the item keeps it so, with no round trip through UTF-16.
+    const QString columns = QString(kColumns).replace(QStringLiteral("id, text,"), QStringLiteral("id, CAST(text AS BLOB),"));
+    if (!query.exec(QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM ClipboardItem ORDER BY date DESC"))) {
         fail(error, m_container.explain(query.lastError()));
         return items;
     }
@@ -250,11 +252,14 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         ClipboardItem item(QUuid::fromString(query.value(0).toString()));
         if (item.isNull())
             continue;
-        item.setText(query.value(1).toString());
+        item.setTextUtf8(query.value(1).toByteArray());
         item.setLabel(query.value(2).toString());
         item.setDate(SqlValues::dateFrom(query.value(3)));
         item.setLastUsedAt(SqlValues::dateFrom(query.value(4)));
-        item.setTypeRawValue(query.value(5).toString());
+        // A known kind as its literal, shared by every item, rather than a string each.
+        const QString raw = query.value(5).toString();
+        const std::optional<ClipboardItemType> kind = clipboardItemTypeFromRawValue(raw);
+        item.setTypeRawValue(kind ? rawValue(*kind) : raw);
         item.setFilePath(query.value(6).toString());
         item.setFilePathsData(query.value(7).toByteArray());
         item.setFileName(query.value(8).toString());
@@ -263,7 +268,7 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
             item.setImageBlob(LazyBlob::inFile(blobs.filePath(file), query.value(11).toLongLong()));
         const QByteArray record = query.value(25).toByteArray();
         if (!record.isEmpty())
-            item.setPayloadBlob(recordBlob(record, item.text(), query.value(13).toLongLong()));
+            item.setPayloadBlob(recordBlob(record, item.textUtf8(), query.value(13).toLongLong()));
         else if (const QString file = query.value(12).toString(); !file.isEmpty())
             item.setPayloadBlob(LazyBlob::inFile(blobs.filePath(file), query.value(13).toLongLong()));
         item.setSourceBundleIdentifier(query.value(14).toString());
@@ -279,6 +284,9 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         item.setAiAnalysisVersion(query.value(24).toInt());
         items.append(std::move(item));
     }
+    query.finish();
+    // The pages read on the way are not needed again soon: the database's cache gives them back.
+    QSqlQuery(m_container.database()).exec(QStringLiteral("PRAGMA shrink_memory"));
     return items;
 }
 
@@ -298,7 +306,7 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
         std::shared_ptr<LazyBlob> blob;
         QString path;
         QByteArray record;
-        QString text;
+        QByteArray text;
     };
     QList<Written> written;
     QStringList writtenNames;
@@ -375,11 +383,11 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
                 legacyPayloadName = QFileInfo(blob->path()).fileName();
             } else if (const std::optional<PasteboardPayload> payload = PasteboardPayload::decode(blob->data())) {
                 const std::optional<QByteArray> made =
-                    payload->record(item.text().toUtf8(), item.hasImageData() ? item.imageData() : QByteArray(), storeBytes);
+                    payload->record(item.textUtf8(), item.hasImageData() ? item.imageData() : QByteArray(), storeBytes);
                 if (!made)
                     return abort(writeError);
                 record = *made;
-                written.append({blob, {}, record, item.text()});
+                written.append({blob, {}, record, item.textUtf8()});
             }
         }
         QStringList itemNames = PasteboardPayload::recordBlobNames(record);

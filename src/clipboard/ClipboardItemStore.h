@@ -46,8 +46,9 @@ private:
     // empty with the reason. `staged` keeps the file from being removed until its item is saved.
     QString writeBlob(const QByteArray &bytes, bool staged, QString *error) const;
     // The payload a record stands for, put together from the record and the files it names when asked.
-    LazyBlob::Loader recordLoader(const QByteArray &record, const QString &text) const;
-    std::shared_ptr<LazyBlob> recordBlob(const QByteArray &record, const QString &text, qint64 size) const;
+    // `text` is the item's own UTF-8, shared, not copied.
+    LazyBlob::Loader recordLoader(const QByteArray &record, const QByteArray &text) const;
+    std::shared_ptr<LazyBlob> recordBlob(const QByteArray &record, const QByteArray &text, qint64 size) const;
     void unstage(const QStringList &names);
     bool isStaged(const QString &name) const;
 

@@ -2,6 +2,8 @@
 
 #include "clipboard/ClipboardDisplayKey.h"
 #include "clipboard/ClipboardFilterMatcher.h"
+#include "clipboard/FoldedTextSearch.h"
+#include "platform/FreedMemory.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -33,9 +35,41 @@ QByteArray ClipboardSearchIndex::normalizedQuery(const QString &query)
 
 QString ClipboardSearchIndex::typeLabel(ClipboardItemType type)
 {
-    QString label = rawValue(type);
-    label[0] = label[0].toUpper();
-    return label;
+    // Literals: every entry shares them instead of holding a copy.
+    switch (type) {
+    case ClipboardItemType::text: return QStringLiteral("Text");
+    case ClipboardItemType::image: return QStringLiteral("Image");
+    case ClipboardItemType::file: return QStringLiteral("File");
+    case ClipboardItemType::url: return QStringLiteral("Url");
+    case ClipboardItemType::generic: return QStringLiteral("Generic");
+    }
+    return QStringLiteral("Generic");
+}
+
+namespace {
+
+// The lowercased, composed form of everything an item is found by; `title` is its display title.
+QByteArray searchable(const ClipboardItem &item, const QString &text, const QStringList &filePaths, const QString &title)
+{
+    QString out = text;
+    for (const QString &path : filePaths)
+        out += QLatin1Char('\n') + QFileInfo(path).fileName() + QLatin1Char('\n') + path;
+    if (!item.fileName().isEmpty() && filePaths.isEmpty())
+        out += QLatin1Char('\n') + item.fileName();
+    if (title != text)
+        out += QLatin1Char('\n') + title;
+    // An image has no text of its own: what was recognised in it is how a person finds it again.
+    if (item.type() == ClipboardItemType::image && !item.aiExtractedText().isEmpty())
+        out += QLatin1Char('\n') + item.aiExtractedText();
+    return ClipboardSearchIndex::normalizedText(out);
+}
+
+} // namespace
+
+QByteArray ClipboardSearchIndex::searchableText(const ClipboardItem &item)
+{
+    const QString text = item.text();
+    return searchable(item, text, item.filePaths(), item.displayTitle());
 }
 
 ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &item)
@@ -43,24 +77,21 @@ ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &i
     Entry entry;
     entry.id = item.id();
     entry.type = item.type();
-    entry.text = item.text();
+    entry.text = item.textUtf8();
     entry.filePaths = item.filePaths();
     entry.displayKey = ClipboardDisplayKey::of(item);
-    entry.title = item.displayTitle();
-    entry.typeLabel = typeLabel(entry.type);
+    const QString text = item.text();
+    const QString title = item.displayTitle();
+    entry.title = title.left(titleLength);
+    if (entry.title.size() == titleLength && entry.title.back().isHighSurrogate())
+        entry.title.chop(1);
 
-    QString searchable = entry.text;
-    for (const QString &path : std::as_const(entry.filePaths)) {
-        searchable += QLatin1Char('\n') + QFileInfo(path).fileName() + QLatin1Char('\n') + path;
+    entry.searchText = searchable(item, text, entry.filePaths, title);
+    // Nothing beside the text to find it by, and the text lowercases in place: no copy is kept.
+    if (entry.searchText.size() == entry.text.size() && FoldedTextSearch::foldsInPlace(entry.text, entry.searchText)) {
+        entry.searchText.clear();
+        entry.searchesTextInPlace = true;
     }
-    if (!item.fileName().isEmpty() && entry.filePaths.isEmpty())
-        searchable += QLatin1Char('\n') + item.fileName();
-    if (entry.title != entry.text)
-        searchable += QLatin1Char('\n') + entry.title;
-    // An image has no text of its own: what was recognised in it is how a person finds it again.
-    if (entry.type == ClipboardItemType::image && !item.aiExtractedText().isEmpty())
-        searchable += QLatin1Char('\n') + item.aiExtractedText();
-    entry.searchText = normalizedText(searchable);
 
     QStringList analysis;
     for (const QString &part : {item.aiTitle(), item.aiSummary(), item.aiCategory(), item.aiExtractedText()})
@@ -82,6 +113,8 @@ void ClipboardSearchIndex::reset(const QList<ClipboardItem> &items)
         for (const ClipboardItem &item : items)
             state->entries.insert(item.id(), prepare(item));
         ++state->generation;
+        // Preparing every item lowercased each text once on the way: those copies are gone now.
+        FreedMemory::release();
     });
 }
 
@@ -172,14 +205,20 @@ QList<ClipboardSearchMatch> ClipboardSearchIndex::searchSlots(const std::vector<
     if (limit <= 0)
         return matches;
     QSet<QByteArray> seenKeys;
+    const std::optional<FoldedTextSearch> folded =
+        query.isEmpty() ? std::nullopt : std::make_optional<FoldedTextSearch>(query);
+    const bool filterReadsText = filter && filter->readsText();
     for (const Slot &slot : slots) {
         const Entry &entry = *slot.entry;
         // With analysis text asked for, an analysed item is matched by its analysis, any other by its text.
-        const QByteArray &haystack =
-            includeAnalysisText && !entry.analysisText.isEmpty() ? entry.analysisText : entry.searchText;
-        if (!query.isEmpty() && !contains(haystack, query))
-            continue;
-        if (filter && !filter->matches(entry.type, entry.text, entry.filePaths))
+        if (folded) {
+            const bool found = includeAnalysisText && !entry.analysisText.isEmpty() ? contains(entry.analysisText, query)
+                               : entry.searchesTextInPlace                          ? folded->isFoundIn(entry.text)
+                                                                                    : contains(entry.searchText, query);
+            if (!found)
+                continue;
+        }
+        if (filter && !filter->matches(entry.type, filterReadsText ? QString::fromUtf8(entry.text) : QString(), entry.filePaths))
             continue;
         // Only items whose key occurs more than once can be duplicates.
         if (slot.sharesKey) {
@@ -187,7 +226,7 @@ QList<ClipboardSearchMatch> ClipboardSearchIndex::searchSlots(const std::vector<
                 continue;
             seenKeys.insert(entry.displayKey);
         }
-        matches.append({entry.id, entry.type, entry.title, entry.typeLabel});
+        matches.append({entry.id, entry.type, entry.title, typeLabel(entry.type)});
         if (matches.size() >= limit)
             break;
     }

@@ -24,17 +24,23 @@ class ClipboardSearchIndex
 {
 public:
     // Everything the search reads of one item, prepared once per item.
+    // The item's text is not copied: where lowercasing keeps every character in its place (most texts),
+    // the search reads the item's own UTF-8 with a case-folding match instead of a lowercased copy.
     struct Entry {
         QUuid id;
         ClipboardItemType type = ClipboardItemType::text;
-        QString text;
+        QByteArray text; // the item's own UTF-8, shared with it
         QStringList filePaths;
         QByteArray displayKey;
-        QString title;
-        QString typeLabel;
-        QByteArray searchText;   // lowercased, composed UTF-8 of text, file names and paths, title
+        QString title; // as much of the display title as a row shows
+        // Lowercased, composed UTF-8 of text, file names and paths, title; empty when `text` is searched
+        // in place.
+        QByteArray searchText;
+        bool searchesTextInPlace = false;
         QByteArray analysisText; // the same of the analysis title, summary, category, tags and extracted text
     };
+    // The most of a title a search result carries: more than a row can show.
+    static constexpr qsizetype titleLength = 500;
 
     ClipboardSearchIndex();
     ~ClipboardSearchIndex();
@@ -60,6 +66,8 @@ public:
     static QByteArray normalizedQuery(const QString &query);
     static QByteArray normalizedText(const QString &text);
     static Entry prepare(const ClipboardItem &item);
+    // What a query is looked for in (lowercased, composed UTF-8), whether or not prepare() keeps it.
+    static QByteArray searchableText(const ClipboardItem &item);
     static QString typeLabel(ClipboardItemType type);
     // One item in list order; `sharesKey` when another item has the same display key.
     struct Slot {

@@ -4,24 +4,17 @@
 
 #include <QSharedData>
 
-class ClipboardItemData : public QSharedData
+// What most items never have (a label, files, an analysis, a paste), kept apart so that an item without
+// them does not carry their empty fields: a history of thousands of texts is mostly text.
+class ClipboardItemExtras : public QSharedData
 {
 public:
-    QUuid id;
-    QString text;
     QString label;
-    QDateTime date;
     QDateTime lastUsedAt;
-    QString typeRawValue = QStringLiteral("text");
     QString filePath;
     QByteArray filePathsData;
     QString fileName;
     qint64 fileSize = 0;
-    std::shared_ptr<LazyBlob> image;
-    std::shared_ptr<LazyBlob> payload;
-    QString sourceBundleIdentifier;
-    QString sourceApplicationName;
-    QByteArray contentDigest;
     QString aiTitle;
     QString aiSummary;
     QString aiCategory;
@@ -32,6 +25,37 @@ public:
     int aiAnalysisVersion = 0;
 };
 
+class ClipboardItemData : public QSharedData
+{
+public:
+    QUuid id;
+    QByteArray text; // UTF-8
+    QDateTime date;
+    QString typeRawValue = QStringLiteral("text");
+    std::shared_ptr<LazyBlob> image;
+    std::shared_ptr<LazyBlob> payload;
+    QString sourceBundleIdentifier;
+    QString sourceApplicationName;
+    QByteArray contentDigest;
+    QSharedDataPointer<ClipboardItemExtras> extras; // null until one of them is set
+
+    const ClipboardItemExtras &read() const
+    {
+        static const ClipboardItemExtras none;
+        return extras ? *extras : none;
+    }
+    // Setting a field to its empty value makes no extras.
+    template<typename T>
+    void set(T ClipboardItemExtras::*field, const T &value)
+    {
+        if (!extras && value == T())
+            return;
+        if (!extras)
+            extras = new ClipboardItemExtras;
+        extras.data()->*field = value;
+    }
+};
+
 namespace {
 
 bool isBlank(const QString &text)
@@ -39,6 +63,18 @@ bool isBlank(const QString &text)
     for (const QChar c : text)
         if (!c.isSpace())
             return false;
+    return true;
+}
+
+// The same for UTF-8, decoding only when a character outside ASCII comes before any other.
+bool isBlankUtf8(const QByteArray &text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return isBlank(QString::fromUtf8(text));
+        if (c != ' ' && (c < '\t' || c > '\r'))
+            return false;
+    }
     return true;
 }
 
@@ -54,24 +90,26 @@ ClipboardItem::~ClipboardItem() = default;
 
 QUuid ClipboardItem::id() const { return d->id; }
 void ClipboardItem::setId(const QUuid &id) { d->id = id; }
-QString ClipboardItem::text() const { return d->text; }
-void ClipboardItem::setText(const QString &text) { d->text = text; }
-QString ClipboardItem::label() const { return d->label; }
-void ClipboardItem::setLabel(const QString &label) { d->label = label; }
+QString ClipboardItem::text() const { return QString::fromUtf8(d->text); }
+void ClipboardItem::setText(const QString &text) { d->text = text.toUtf8(); }
+QByteArray ClipboardItem::textUtf8() const { return d->text; }
+void ClipboardItem::setTextUtf8(const QByteArray &text) { d->text = text; }
+QString ClipboardItem::label() const { return d->read().label; }
+void ClipboardItem::setLabel(const QString &label) { d->set(&ClipboardItemExtras::label, label); }
 QDateTime ClipboardItem::date() const { return d->date; }
 void ClipboardItem::setDate(const QDateTime &date) { d->date = date; }
-QDateTime ClipboardItem::lastUsedAt() const { return d->lastUsedAt; }
-void ClipboardItem::setLastUsedAt(const QDateTime &date) { d->lastUsedAt = date; }
+QDateTime ClipboardItem::lastUsedAt() const { return d->read().lastUsedAt; }
+void ClipboardItem::setLastUsedAt(const QDateTime &date) { d->set(&ClipboardItemExtras::lastUsedAt, date); }
 QString ClipboardItem::typeRawValue() const { return d->typeRawValue; }
 void ClipboardItem::setTypeRawValue(const QString &raw) { d->typeRawValue = raw; }
-QString ClipboardItem::filePath() const { return d->filePath; }
-void ClipboardItem::setFilePath(const QString &path) { d->filePath = path; }
-QByteArray ClipboardItem::filePathsData() const { return d->filePathsData; }
-void ClipboardItem::setFilePathsData(const QByteArray &data) { d->filePathsData = data; }
-QString ClipboardItem::fileName() const { return d->fileName; }
-void ClipboardItem::setFileName(const QString &name) { d->fileName = name; }
-qint64 ClipboardItem::fileSize() const { return d->fileSize; }
-void ClipboardItem::setFileSize(qint64 size) { d->fileSize = size; }
+QString ClipboardItem::filePath() const { return d->read().filePath; }
+void ClipboardItem::setFilePath(const QString &path) { d->set(&ClipboardItemExtras::filePath, path); }
+QByteArray ClipboardItem::filePathsData() const { return d->read().filePathsData; }
+void ClipboardItem::setFilePathsData(const QByteArray &data) { d->set(&ClipboardItemExtras::filePathsData, data); }
+QString ClipboardItem::fileName() const { return d->read().fileName; }
+void ClipboardItem::setFileName(const QString &name) { d->set(&ClipboardItemExtras::fileName, name); }
+qint64 ClipboardItem::fileSize() const { return d->read().fileSize; }
+void ClipboardItem::setFileSize(qint64 size) { d->set(&ClipboardItemExtras::fileSize, size); }
 
 QByteArray ClipboardItem::imageData() const { return d->image ? d->image->data() : QByteArray(); }
 void ClipboardItem::setImageData(const QByteArray &data)
@@ -115,29 +153,29 @@ void ClipboardItem::setSourceApplicationName(const QString &name) { d->sourceApp
 QByteArray ClipboardItem::contentDigest() const { return d->contentDigest; }
 void ClipboardItem::setContentDigest(const QByteArray &digest) { d->contentDigest = digest; }
 
-QString ClipboardItem::aiTitle() const { return d->aiTitle; }
-void ClipboardItem::setAiTitle(const QString &title) { d->aiTitle = title; }
-QString ClipboardItem::aiSummary() const { return d->aiSummary; }
-void ClipboardItem::setAiSummary(const QString &summary) { d->aiSummary = summary; }
-QString ClipboardItem::aiCategory() const { return d->aiCategory; }
-void ClipboardItem::setAiCategory(const QString &category) { d->aiCategory = category; }
-QByteArray ClipboardItem::aiTagsData() const { return d->aiTagsData; }
-void ClipboardItem::setAiTagsData(const QByteArray &data) { d->aiTagsData = data; }
-QString ClipboardItem::aiExtractedText() const { return d->aiExtractedText; }
-void ClipboardItem::setAiExtractedText(const QString &text) { d->aiExtractedText = text; }
-bool ClipboardItem::aiIsSensitive() const { return d->aiIsSensitive; }
-void ClipboardItem::setAiIsSensitive(bool sensitive) { d->aiIsSensitive = sensitive; }
-QDateTime ClipboardItem::aiAnalyzedAt() const { return d->aiAnalyzedAt; }
-void ClipboardItem::setAiAnalyzedAt(const QDateTime &date) { d->aiAnalyzedAt = date; }
-int ClipboardItem::aiAnalysisVersion() const { return d->aiAnalysisVersion; }
-void ClipboardItem::setAiAnalysisVersion(int version) { d->aiAnalysisVersion = version; }
+QString ClipboardItem::aiTitle() const { return d->read().aiTitle; }
+void ClipboardItem::setAiTitle(const QString &title) { d->set(&ClipboardItemExtras::aiTitle, title); }
+QString ClipboardItem::aiSummary() const { return d->read().aiSummary; }
+void ClipboardItem::setAiSummary(const QString &summary) { d->set(&ClipboardItemExtras::aiSummary, summary); }
+QString ClipboardItem::aiCategory() const { return d->read().aiCategory; }
+void ClipboardItem::setAiCategory(const QString &category) { d->set(&ClipboardItemExtras::aiCategory, category); }
+QByteArray ClipboardItem::aiTagsData() const { return d->read().aiTagsData; }
+void ClipboardItem::setAiTagsData(const QByteArray &data) { d->set(&ClipboardItemExtras::aiTagsData, data); }
+QString ClipboardItem::aiExtractedText() const { return d->read().aiExtractedText; }
+void ClipboardItem::setAiExtractedText(const QString &text) { d->set(&ClipboardItemExtras::aiExtractedText, text); }
+bool ClipboardItem::aiIsSensitive() const { return d->read().aiIsSensitive; }
+void ClipboardItem::setAiIsSensitive(bool sensitive) { d->set(&ClipboardItemExtras::aiIsSensitive, sensitive); }
+QDateTime ClipboardItem::aiAnalyzedAt() const { return d->read().aiAnalyzedAt; }
+void ClipboardItem::setAiAnalyzedAt(const QDateTime &date) { d->set(&ClipboardItemExtras::aiAnalyzedAt, date); }
+int ClipboardItem::aiAnalysisVersion() const { return d->read().aiAnalysisVersion; }
+void ClipboardItem::setAiAnalysisVersion(int version) { d->set(&ClipboardItemExtras::aiAnalysisVersion, version); }
 
 ClipboardItemType ClipboardItem::type() const
 {
     const auto stored = clipboardItemTypeFromRawValue(d->typeRawValue);
     if (stored && *stored != ClipboardItemType::text)
         return *stored;
-    if (!d->filePath.isEmpty() || !filePaths().isEmpty())
+    if (!d->read().filePath.isEmpty() || !filePaths().isEmpty())
         return ClipboardItemType::file;
     if (hasImageData())
         return ClipboardItemType::image;
@@ -148,36 +186,36 @@ QString ClipboardItem::displayTitle() const
 {
     const ClipboardItemType kind = type();
     if (kind == ClipboardItemType::image) {
-        const QString title = d->aiTitle.trimmed();
+        const QString title = d->read().aiTitle.trimmed();
         if (!title.isEmpty())
             return title;
     }
     const QStringList paths = filePaths();
     if (paths.size() >= 2)
         return QStringLiteral("%1 files").arg(paths.size());
-    if (kind == ClipboardItemType::file && !d->fileName.isEmpty())
-        return d->fileName;
-    if (!isBlank(d->text))
-        return d->text;
+    if (kind == ClipboardItemType::file && !d->read().fileName.isEmpty())
+        return d->read().fileName;
+    if (!isBlankUtf8(d->text))
+        return text();
     return QStringLiteral("Clipboard item");
 }
 
 QStringList ClipboardItem::filePaths() const
 {
-    QStringList paths = JsonListCoding::decodeStrings(d->filePathsData);
-    if (paths.isEmpty() && !d->filePath.isEmpty())
-        paths.append(d->filePath);
+    QStringList paths = JsonListCoding::decodeStrings(d->read().filePathsData);
+    if (paths.isEmpty() && !d->read().filePath.isEmpty())
+        paths.append(d->read().filePath);
     return paths;
 }
 
 void ClipboardItem::setFilePaths(const QStringList &paths)
 {
-    d->filePathsData = JsonListCoding::encodeStrings(paths);
-    d->filePath = paths.value(0);
+    d->set(&ClipboardItemExtras::filePathsData, JsonListCoding::encodeStrings(paths));
+    d->set(&ClipboardItemExtras::filePath, paths.value(0));
 }
 
-QStringList ClipboardItem::tags() const { return JsonListCoding::decodeStrings(d->aiTagsData); }
-void ClipboardItem::setTags(const QStringList &tags) { d->aiTagsData = JsonListCoding::encodeStrings(tags); }
+QStringList ClipboardItem::tags() const { return JsonListCoding::decodeStrings(d->read().aiTagsData); }
+void ClipboardItem::setTags(const QStringList &tags) { d->set(&ClipboardItemExtras::aiTagsData, JsonListCoding::encodeStrings(tags)); }
 
 std::optional<PasteboardPayload> ClipboardItem::payload() const
 {
@@ -191,7 +229,7 @@ bool ClipboardItem::isEligibleForAnalysis() const
     switch (type()) {
     case ClipboardItemType::text:
     case ClipboardItemType::url:
-        return !isBlank(d->text);
+        return !isBlankUtf8(d->text);
     case ClipboardItemType::image:
         return hasImageData();
     default:
@@ -201,5 +239,5 @@ bool ClipboardItem::isEligibleForAnalysis() const
 
 bool ClipboardItem::hasCurrentAnalysis() const
 {
-    return d->aiAnalyzedAt.isValid() && d->aiAnalysisVersion == currentAnalysisVersion;
+    return d->read().aiAnalyzedAt.isValid() && d->read().aiAnalysisVersion == currentAnalysisVersion;
 }

@@ -19,7 +19,8 @@ class ClipboardItemData;
 
 // One persisted history item: a cheap, implicitly shared value whose identity is `id`.
 // The image bytes and the captured payload are read from the store each time they are asked for, and not
-// kept: a list of items costs its texts, not its images.
+// kept: a list of items costs its texts, not its images. The text is kept once, as UTF-8 (half the
+// memory of a QString for most text); text() decodes it on each call.
 class ClipboardItem
 {
 public:
@@ -39,6 +40,9 @@ public:
 
     QString text() const;
     void setText(const QString &text);
+    // The text as kept, shared rather than copied.
+    QByteArray textUtf8() const;
+    void setTextUtf8(const QByteArray &text);
     // A user label; empty when none.
     QString label() const;
     void setLabel(const QString &label);

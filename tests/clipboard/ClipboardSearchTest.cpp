@@ -89,14 +89,23 @@ TEST_F(SearchTest, NormalisesQueryAndTextAlike)
     add(text("Cafe\u0301 mocha"));    // decomposed
     add(text("CAFE plain"));
     add(text("\u00c9COLE"));
+    add(text("Dworzec \u0141\u00d3D\u0179 Fabryczna")); // capitals that lowercase in place
+    add(text("\u01c5ungla"));                             // a title-case letter
+    add(text("300 \u212a"));                              // the Kelvin sign lowercases to a shorter "k"
+    add(text("\u0400"));                                  // the bytes of "\u0420" and "\u0440" mixed
     // Composed and decomposed queries find both spellings, whatever the case.
     EXPECT_EQ(search("caf\u00e9"), (QStringList{"Cafe\u0301 mocha", "Caf\u00e9 latte"}));
     EXPECT_EQ(search("  CAFE\u0301  "), (QStringList{"Cafe\u0301 mocha", "Caf\u00e9 latte"}));
     EXPECT_EQ(search("cafe"), QStringList{"CAFE plain"});
     EXPECT_EQ(search("\u00e9cole"), QStringList{"\u00c9COLE"});
     EXPECT_EQ(search("e\u0301cole"), QStringList{"\u00c9COLE"});
-    EXPECT_EQ(search("").size(), 4);
-    EXPECT_EQ(search(" \n ").size(), 4);
+    EXPECT_EQ(search("\u0142\u00f3d\u017a fab"), QStringList{"Dworzec \u0141\u00d3D\u0179 Fabryczna"});
+    EXPECT_EQ(search("\u01c6ungla"), QStringList{"\u01c5ungla"});
+    EXPECT_EQ(search("300 k"), QStringList{"300 \u212a"});
+    EXPECT_EQ(search("\u0450"), QStringList{"\u0400"});
+    EXPECT_TRUE(search("\u0440").isEmpty());
+    EXPECT_EQ(search("").size(), 8);
+    EXPECT_EQ(search(" \n ").size(), 8);
     EXPECT_TRUE(search("tea").isEmpty());
 }
 

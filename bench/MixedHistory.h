@@ -1,0 +1,102 @@
+#pragma once
+// The history people keep, as the memory, start-up and disk figures are measured with it: 5,000 items of
+// which 4,000 are texts of 20 to 20,000 characters (Polish, emoji and other scripts among them, capitals
+// included), 500 links and 500 JSON lines; about 11.9 MB of UTF-8 in all. The same items every run.
+#include "clipboard/ClipboardCapture.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardItemStore.h"
+#include "model/SwiftDataContainer.h"
+#include "platform/Pasteboard.h"
+#include "platform/sim/SimClock.h"
+
+#include <QRandomGenerator>
+#include <QStringList>
+
+#include <cmath>
+
+namespace MixedHistory {
+
+struct Entry {
+    ClipboardItemType type = ClipboardItemType::text;
+    QString text;
+};
+
+inline QString prose(QRandomGenerator &random, int length)
+{
+    static const QString words[] = {
+        "Zażółć", "gęślą", "jaźń", "Łódź", "źdźbło", "Śląsk", "żółw", "Ćma", "report", "Meeting", "invoice",
+        "the", "and", "release", "notes", "budget", "Straße", "naïve", "café", "日本語", "🎉", "👍🏽", "über",
+        "Ünïcödé", "smörgåsbord", "deadline", "customer", "przelew", "faktura", "spotkanie", "jutro", "dzięki"};
+    QString out;
+    out.reserve(length + 16);
+    while (out.size() < length) {
+        out += words[random.bounded(int(std::size(words)))];
+        const int gap = random.bounded(16);
+        out += gap == 0 ? QStringLiteral(".\n") : gap == 1 ? QStringLiteral(", ") : QStringLiteral(" ");
+    }
+    out.truncate(length);
+    return out;
+}
+
+// Oldest first, as they were copied.
+inline QList<Entry> entries()
+{
+    QRandomGenerator random(20);
+    QList<Entry> out;
+    for (int i = 0; i < 5000; ++i) {
+        Entry entry;
+        if (i % 10 == 3) {
+            entry.type = ClipboardItemType::url;
+            entry.text = QStringLiteral("https://example.org/%1/%2?ref=%3")
+                             .arg(prose(random, 24).simplified().replace(QLatin1Char(' '), QLatin1Char('-')))
+                             .arg(i)
+                             .arg(random.bounded(100000));
+        } else if (i % 10 == 7) {
+            entry.text = QStringLiteral("{\"id\":%1,\"user\":\"%2\",\"note\":\"%3\",\"ok\":true}")
+                             .arg(i)
+                             .arg(prose(random, 12).simplified())
+                             .arg(prose(random, 40 + random.bounded(200)).simplified());
+        } else {
+            // Many short copies and a long tail up to 20,000 characters.
+            const int length = 20 + int(std::pow(random.generateDouble(), 7.25) * 19980);
+            entry.text = prose(random, length) + QString::number(i);
+        }
+        out.append(entry);
+    }
+    return out;
+}
+
+inline qint64 utf8Bytes(const QList<Entry> &list)
+{
+    qint64 bytes = 0;
+    for (const Entry &entry : list)
+        bytes += entry.text.toUtf8().size();
+    return bytes;
+}
+
+// The items written into a store in `folder` as captures made a second apart, each with the plain-text
+// payload a copy brings; false when the store refused them.
+inline bool write(const QString &folder, const QList<Entry> &list)
+{
+    SimClock clock;
+    clock.setWallClock(QDateTime::currentDateTimeUtc().addSecs(-list.size()));
+    ClipboardHistoryManager manager(clock, nullptr);
+    QList<ClipboardItem> items;
+    int round = 0;
+    for (const Entry &entry : list) {
+        ClipboardCapture capture;
+        capture.type = entry.type;
+        capture.text = entry.text;
+        capture.changeCount = ++round;
+        const QByteArray bytes = entry.text.toUtf8();
+        capture.payload.items.append(
+            PasteboardPayloadItem{{{PasteboardType::plainText, bytes, bytes.size(), std::nullopt}}});
+        items.prepend(manager.makeItem(capture));
+        clock.advance(1);
+    }
+    SwiftDataContainer container(folder);
+    ClipboardItemStore store(container);
+    return store.save(items, {});
+}
+
+} // namespace MixedHistory

@@ -1,0 +1,458 @@
+// What the running program costs, beside CopyQ (Debian's copyq) measured the same way in the same run when
+// it is installed. Runs on the test desktop (make bench).
+//   - Idle: the built tavlen is started with 5,000 items in its history, left alone for two minutes, and
+//     its CPU time (all threads, from the scheduler's own accounting) and wake-ups (context switches) are
+//     read before and after.
+//   - Start-up, memory and disk with the mixed history of MixedHistory.h: the time from starting the
+//     program until its history answers (tavlen: its "running" line, printed once the history is loaded;
+//     CopyQ: its `count` command answering 5,000), the same with an empty history, the private memory
+//     (Pss_Anon) once settled, and the disk its store takes.
+//   TAVLEN_IDLE_SECONDS   length of the idle window (default 120)
+//   TAVLEN_IDLE_PROGRAM   another tavlen build to measure (default: the one beside bench/)
+#include "MixedHistory.h"
+#include "clipboard/ClipboardCapture.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardItemStore.h"
+#include "model/SwiftDataContainer.h"
+#include "platform/sim/SimClock.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <thread>
+
+namespace {
+
+constexpr int itemCount = ClipboardHistoryManager::maximumItemCount;
+
+int idleSeconds()
+{
+    const int configured = qEnvironmentVariableIntValue("TAVLEN_IDLE_SECONDS");
+    return configured > 0 ? configured : 120;
+}
+
+// CPU time and wake-ups of one thread so far.
+struct ThreadCost {
+    double cpuSeconds = 0;
+    qint64 wakeups = 0;
+};
+
+// Every living thread of a process by id; empty once the process is gone.
+QHash<QString, ThreadCost> threadCosts(qint64 pid)
+{
+    QHash<QString, ThreadCost> costs;
+    QDir tasks(QStringLiteral("/proc/%1/task").arg(pid));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        ThreadCost cost;
+        QFile schedstat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (schedstat.open(QIODevice::ReadOnly))
+            cost.cpuSeconds = schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
+        QFile status(tasks.filePath(task + QStringLiteral("/status")));
+        if (status.open(QIODevice::ReadOnly)) {
+            for (const QByteArray &line : status.readAll().split('\n')) {
+                if (line.startsWith("voluntary_ctxt_switches:") || line.startsWith("nonvoluntary_ctxt_switches:"))
+                    cost.wakeups += line.mid(line.indexOf(':') + 1).trimmed().toLongLong();
+            }
+        }
+        costs.insert(task, cost);
+    }
+    return costs;
+}
+
+void sleepSeconds(double seconds)
+{
+    std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+// Waits for the process to settle after start-up, then measures it over the idle window. Threads are
+// sampled ten times a second, so a worker thread that ends meanwhile still counts up to its last sample.
+void measureIdle(benchmark::State &state, qint64 pid)
+{
+    sleepSeconds(5);
+    for (auto _ : state) {
+        const QHash<QString, ThreadCost> baseline = threadCosts(pid);
+        if (baseline.isEmpty()) {
+            state.SkipWithError("the process ended before it was measured");
+            return;
+        }
+        QHash<QString, ThreadCost> last = baseline;
+        const auto start = std::chrono::steady_clock::now();
+        const auto end = start + std::chrono::duration<double>(idleSeconds());
+        while (std::chrono::steady_clock::now() < end) {
+            sleepSeconds(0.1);
+            const QHash<QString, ThreadCost> now = threadCosts(pid);
+            if (now.isEmpty()) {
+                state.SkipWithError("the process ended while it was measured");
+                return;
+            }
+            for (auto it = now.begin(); it != now.end(); ++it)
+                last.insert(it.key(), it.value());
+        }
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        double cpu = 0;
+        qint64 wakeups = 0;
+        for (auto it = last.begin(); it != last.end(); ++it) {
+            const ThreadCost before = baseline.value(it.key());
+            cpu += it->cpuSeconds - before.cpuSeconds;
+            wakeups += it->wakeups - before.wakeups;
+        }
+        state.SetIterationTime(elapsed);
+        state.counters["cpu_ms_per_min"] = cpu * 1000 * 60 / elapsed;
+        state.counters["wakeups_per_s"] = double(wakeups) / elapsed;
+        state.counters["threads"] = double(last.size());
+    }
+}
+
+// A private home for one program, so neither touches the user's own history.
+struct PrivateHome {
+    QTemporaryDir dir;
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), dir.path());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), dir.filePath(QStringLiteral("data")));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir.filePath(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_CACHE_HOME"), dir.filePath(QStringLiteral("cache")));
+        return env;
+    }
+};
+
+QString itemText(int i)
+{
+    return QStringLiteral("Copied text number %1: the quarterly report, a link https://example.org/%1 and a note").arg(i);
+}
+
+// 5,000 text items of the last hours, newest first, in the store Tavlen opens at start.
+bool writeHistory(const QString &dataHome)
+{
+    SimClock clock;
+    clock.setWallClock(QDateTime::currentDateTimeUtc().addSecs(-itemCount));
+    ClipboardHistoryManager manager(clock, nullptr);
+    QList<ClipboardItem> items;
+    for (int i = 0; i < itemCount; ++i) {
+        ClipboardCapture capture;
+        capture.type = ClipboardItemType::text;
+        capture.text = itemText(i);
+        capture.changeCount = i;
+        items.prepend(manager.makeItem(capture));
+        clock.advance(1);
+    }
+    const QString folder = QDir(dataHome).filePath(QStringLiteral("trevik.tavlen"));
+    if (!QDir().mkpath(folder))
+        return false;
+    SwiftDataContainer container(folder);
+    ClipboardItemStore store(container);
+    return store.save(items, {});
+}
+
+void stopProcess(QProcess &process)
+{
+    process.terminate();
+    if (!process.waitForFinished(5000))
+        process.kill();
+    process.waitForFinished(2000);
+}
+
+void BM_IdleTavlen(benchmark::State &state)
+{
+    PrivateHome home;
+    const QProcessEnvironment env = home.environment();
+    if (!writeHistory(env.value(QStringLiteral("XDG_DATA_HOME")))) {
+        state.SkipWithError("could not write the history");
+        return;
+    }
+    QProcess tavlen;
+    tavlen.setProcessEnvironment(env);
+    tavlen.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    const QString program = qEnvironmentVariableIsSet("TAVLEN_IDLE_PROGRAM")
+        ? qEnvironmentVariable("TAVLEN_IDLE_PROGRAM")
+        : QCoreApplication::applicationDirPath() + QStringLiteral("/../tavlen");
+    tavlen.start(program, {});
+    if (!tavlen.waitForStarted(5000)) {
+        state.SkipWithError("tavlen did not start (build the tavlen target)");
+        return;
+    }
+    tavlen.waitForReadyRead(10000); // "running" on stderr once started
+    measureIdle(state, tavlen.processId());
+    stopProcess(tavlen);
+}
+
+bool copyq(const QProcessEnvironment &env, const QStringList &arguments)
+{
+    QProcess client;
+    client.setProcessEnvironment(env);
+    client.start(QStringLiteral("copyq"), arguments);
+    return client.waitForFinished(30000) && client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
+}
+
+void BM_IdleCopyQ(benchmark::State &state)
+{
+    if (QStandardPaths::findExecutable(QStringLiteral("copyq")).isEmpty()) {
+        state.SkipWithError("copyq is not installed (apt-get install copyq) to compare with");
+        return;
+    }
+    PrivateHome home;
+    const QProcessEnvironment env = home.environment();
+    QProcess server;
+    server.setProcessEnvironment(env);
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(QStringLiteral("copyq"), {});
+    bool up = false;
+    for (int i = 0; i < 100 && !up; ++i) {
+        up = copyq(env, {QStringLiteral("eval"), QStringLiteral("1")});
+        if (!up)
+            sleepSeconds(0.1);
+    }
+    bool filled = up && copyq(env, {QStringLiteral("config"), QStringLiteral("maxitems"), QString::number(itemCount)});
+    for (int first = 0; filled && first < itemCount; first += 500) {
+        QStringList arguments{QStringLiteral("add")};
+        for (int i = first; i < first + 500; ++i)
+            arguments.append(itemText(i));
+        filled = copyq(env, arguments);
+    }
+    if (!filled) {
+        state.SkipWithError("copyq did not take 5,000 items");
+        stopProcess(server);
+        return;
+    }
+    measureIdle(state, server.processId());
+    copyq(env, {QStringLiteral("exit")});
+    stopProcess(server);
+}
+
+BENCHMARK(BM_IdleTavlen)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_IdleCopyQ)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+constexpr int startCount = 5;
+
+// Private memory of a process (what its heap holds), in MiB.
+double pssAnonMib(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith("Pss_Anon:"))
+            return line.mid(9).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
+}
+
+// Megabytes the files under the folders take on disk (allocated blocks).
+double diskMb(const QStringList &folders)
+{
+    double bytes = 0;
+    for (const QString &folder : folders) {
+        QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            struct stat info {};
+            if (::stat(QFile::encodeName(it.next()).constData(), &info) == 0)
+                bytes += double(info.st_blocks) * 512;
+        }
+    }
+    return bytes / 1e6;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+QString tavlenProgram()
+{
+    return qEnvironmentVariableIsSet("TAVLEN_IDLE_PROGRAM") ? qEnvironmentVariable("TAVLEN_IDLE_PROGRAM")
+                                                            : QCoreApplication::applicationDirPath()
+                                                                  + QStringLiteral("/../tavlen");
+}
+
+// Starts tavlen and waits for its "running" line: the milliseconds it took, or a negative number when it
+// did not get there.
+double startTavlen(QProcess &tavlen, const QProcessEnvironment &env)
+{
+    tavlen.setProcessEnvironment(env);
+    tavlen.setReadChannel(QProcess::StandardError);
+    QElapsedTimer timer;
+    timer.start();
+    tavlen.start(tavlenProgram(), {});
+    QByteArray output;
+    while (!output.contains("tavlen: running") && tavlen.waitForReadyRead(10000))
+        output += tavlen.readAllStandardError();
+    const double ms = double(timer.nsecsElapsed()) / 1e6;
+    return output.contains("tavlen: running") ? ms : -1;
+}
+
+struct TavlenRun {
+    std::vector<double> startMs;
+    double pssAnonMib = 0;
+};
+
+// `startCount` starts from the history in `home`; the memory is read on the last one once it settled.
+std::optional<TavlenRun> runTavlen(const PrivateHome &home)
+{
+    TavlenRun run;
+    for (int i = 0; i < startCount; ++i) {
+        QProcess tavlen;
+        const double ms = startTavlen(tavlen, home.environment());
+        if (ms < 0) {
+            stopProcess(tavlen);
+            return std::nullopt;
+        }
+        run.startMs.push_back(ms);
+        if (i == startCount - 1) {
+            sleepSeconds(5); // the search index is built, nothing is pending
+            run.pssAnonMib = pssAnonMib(tavlen.processId());
+        }
+        stopProcess(tavlen);
+    }
+    return run;
+}
+
+struct CopyQRun {
+    std::vector<double> startMs;
+    double pssAnonMib = 0;
+    double diskMb = 0;
+};
+
+QByteArray copyqOutput(const QProcessEnvironment &env, const QStringList &arguments)
+{
+    QProcess client;
+    client.setProcessEnvironment(env);
+    client.start(QStringLiteral("copyq"), arguments);
+    if (!client.waitForFinished(30000) || client.exitStatus() != QProcess::NormalExit || client.exitCode() != 0)
+        return {};
+    return client.readAllStandardOutput().trimmed();
+}
+
+// The same items put into CopyQ (oldest first, so the newest is on top), then `startCount` starts.
+std::optional<CopyQRun> runCopyQ(const QList<MixedHistory::Entry> &entries)
+{
+    PrivateHome home;
+    const QProcessEnvironment env = home.environment();
+    const QString expected = QString::number(entries.size());
+    {
+        QProcess server;
+        server.setProcessEnvironment(env);
+        server.setProcessChannelMode(QProcess::MergedChannels);
+        server.start(QStringLiteral("copyq"), {});
+        bool up = false;
+        for (int i = 0; i < 100 && !up; ++i) {
+            up = copyq(env, {QStringLiteral("eval"), QStringLiteral("1")});
+            if (!up)
+                sleepSeconds(0.1);
+        }
+        bool filled = up && copyq(env, {QStringLiteral("config"), QStringLiteral("maxitems"), expected});
+        QStringList arguments{QStringLiteral("add")};
+        qsizetype batchBytes = 0;
+        for (qsizetype i = 0; filled && i < entries.size(); ++i) {
+            arguments.append(entries[i].text);
+            batchBytes += entries[i].text.size() * 3;
+            // A command line holds about 2 MB.
+            if (batchBytes > 1000000 || i == entries.size() - 1) {
+                filled = copyq(env, arguments);
+                arguments = {QStringLiteral("add")};
+                batchBytes = 0;
+            }
+        }
+        filled = filled && copyqOutput(env, {QStringLiteral("count")}) == expected.toUtf8();
+        copyq(env, {QStringLiteral("exit")});
+        stopProcess(server);
+        if (!filled)
+            return std::nullopt;
+    }
+    CopyQRun run;
+    for (int i = 0; i < startCount; ++i) {
+        QProcess server;
+        server.setProcessEnvironment(env);
+        server.setProcessChannelMode(QProcess::MergedChannels);
+        QElapsedTimer timer;
+        timer.start();
+        server.start(QStringLiteral("copyq"), {});
+        bool answered = false;
+        while (!answered && timer.elapsed() < 30000)
+            answered = copyqOutput(env, {QStringLiteral("count")}) == expected.toUtf8();
+        run.startMs.push_back(double(timer.nsecsElapsed()) / 1e6);
+        if (answered && i == startCount - 1) {
+            sleepSeconds(5);
+            run.pssAnonMib = pssAnonMib(server.processId());
+        }
+        copyq(env, {QStringLiteral("exit")});
+        stopProcess(server);
+        if (!answered)
+            return std::nullopt;
+    }
+    run.diskMb = diskMb({env.value(QStringLiteral("XDG_CONFIG_HOME")) + QStringLiteral("/copyq"),
+                         env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/copyq")});
+    return run;
+}
+
+// Tavlen with the mixed history and with none, and CopyQ with the same items when installed.
+void BM_StartUpMemoryDisk(benchmark::State &state)
+{
+    const QList<MixedHistory::Entry> entries = MixedHistory::entries();
+    for (auto _ : state) {
+        PrivateHome full;
+        const QString folder = full.environment().value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/trevik.tavlen");
+        if (!QDir().mkpath(folder) || !MixedHistory::write(folder, entries)) {
+            state.SkipWithError("could not write the history");
+            return;
+        }
+        const std::optional<TavlenRun> withItems = runTavlen(full);
+        PrivateHome empty;
+        const std::optional<TavlenRun> withoutItems = runTavlen(empty);
+        if (!withItems || !withoutItems) {
+            state.SkipWithError("tavlen did not start (build the tavlen target)");
+            return;
+        }
+        const double startMs = median(withItems->startMs);
+        const double disk = diskMb({folder});
+        state.counters["text_mb"] = double(MixedHistory::utf8Bytes(entries)) / 1e6;
+        state.counters["start_ms"] = startMs;
+        state.counters["start_empty_ms"] = median(withoutItems->startMs);
+        state.counters["pss_anon_mib"] = withItems->pssAnonMib;
+        state.counters["pss_anon_empty_mib"] = withoutItems->pssAnonMib;
+        state.counters["disk_mb"] = disk;
+        if (QStandardPaths::findExecutable(QStringLiteral("copyq")).isEmpty()) {
+            state.SetLabel("copyq is not installed (apt-get install copyq) to compare with");
+            continue;
+        }
+        const std::optional<CopyQRun> copyqRun = runCopyQ(entries);
+        if (!copyqRun) {
+            state.SkipWithError("copyq did not take or answer the items");
+            return;
+        }
+        const double copyqStartMs = median(copyqRun->startMs);
+        state.counters["copyq_start_ms"] = copyqStartMs;
+        state.counters["copyq_pss_anon_mib"] = copyqRun->pssAnonMib;
+        state.counters["copyq_disk_mb"] = copyqRun->diskMb;
+        state.counters["start_ratio"] = startMs / copyqStartMs;
+        state.counters["memory_ratio"] = withItems->pssAnonMib / copyqRun->pssAnonMib;
+        state.counters["disk_ratio"] = disk / copyqRun->diskMb;
+    }
+}
+BENCHMARK(BM_StartUpMemoryDisk)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

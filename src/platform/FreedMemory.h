@@ -1,0 +1,9 @@
+#pragma once
+// Hands memory the heap no longer uses back to the system. After a burst of short-lived allocations
+// (loading the history, building its search index) the allocator keeps the freed pages for reuse, and
+// the process is charged for them; releasing them once the burst is over keeps what it holds to what it uses.
+
+class FreedMemory {
+public:
+    static void release();
+};
