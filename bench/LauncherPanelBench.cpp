@@ -1,16 +1,20 @@
 // The launcher panel against plain baselines in one run: painting one frame of the expanded panel with 8
 // rows and thumbnails against painting the same rows' titles alone with QPainter; a keystroke in the search
 // field with 5,000 items (search plus list update) against the history search alone; opening the panel
-// (view model, view and first frame) with 5,000 items against 50.
+// (view model, view and first frame) with 5,000 items against 50; a frame of the logo's pulse on a collapsed
+// launcher, its rectangle repainted against the whole view repainted.
 #include "app/AppState.h"
+#include "app/RuntimeState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardSearchIndex.h"
+#include "launcher/NotchLauncherGeometry.h"
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/ICloudKeyValueSync.h"
 #include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "ui/FontTable.h"
+#include "ui/FrameTicker.h"
 
 #include <benchmark/benchmark.h>
 
@@ -169,6 +173,58 @@ void BM_OpenPanel(benchmark::State &state)
     }
 }
 BENCHMARK(BM_OpenPanel)->Arg(50)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// Counts the paints a widget receives.
+struct PaintCounter : QObject {
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint ? 1 : 0;
+        return false;
+    }
+};
+
+// A frame of the pulse every copy starts, on a collapsed launcher shown on the screen: the clock moves a
+// frame on, the view repaints `region` (the logo's rectangle, or everything) and Qt flushes it.
+void pulseFrames(benchmark::State &state, bool whole)
+{
+    Desk desk(0);
+    NotchLauncherViewModel model;
+    NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get());
+    view.resize(int(NotchLauncherGeometry::noNotchWidth), int(NotchLauncherGeometry::referenceNotchHeight));
+    view.show();
+    desk.settle(view);
+    PaintCounter counter;
+    view.installEventFilter(&counter);
+    int frames = 0;
+    for (auto _ : state) {
+        if (!view.isClipboardPulseActive())
+            desk.appState->runtime()->raiseClipboardPulse();
+        desk.sim.clock.advance(FrameTicker::frameInterval);
+        if (whole)
+            view.repaint();
+        else
+            view.repaint(view.logoRect());
+        ++frames;
+    }
+    // It drew every frame, and turned the logo.
+    if (counter.paints < frames || view.clipboardLogoRotation() < 360)
+        state.SkipWithError("the view did not draw the pulse");
+    state.counters["logo_renders"] = view.logoCache().renderCount();
+}
+
+void BM_PulseFrameLogoOnly(benchmark::State &state)
+{
+    pulseFrames(state, false);
+}
+BENCHMARK(BM_PulseFrameLogoOnly)->Unit(benchmark::kMicrosecond);
+
+// The baseline: the same frames with the whole view repainted.
+void BM_PulseFrameWholeView(benchmark::State &state)
+{
+    pulseFrames(state, true);
+}
+BENCHMARK(BM_PulseFrameWholeView)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

@@ -283,7 +283,10 @@ void NotchLauncherWindow::applyFrame(bool animated)
 
     // Completions of a layout that a newer one replaced do nothing: the newest layout always finishes.
     const quint64 generation = ++m_frameGeneration;
-    if (!animated || !layout.animates) {
+    // A collapsed panel already where the layout puts it (a copy changed the list, not the frame) has
+    // nothing to animate: the collapse's shrink and return would make it blink on every copy.
+    const bool inPlace = !m_isExpanded && !panel()->isAnimatingFrame() && panel()->frame() == layout.frame;
+    if (!animated || !layout.animates || inPlace) {
         finishFrame();
         return;
     }

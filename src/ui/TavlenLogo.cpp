@@ -87,19 +87,26 @@ QImage TavlenLogo::render(int pixels) const
 void TavlenLogo::paint(QPainter &painter, QPointF centre, TavlenLogoCache *cache) const
 {
     const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
-    const int pixels = int(std::ceil(size * std::max(scale, 0.01) * dpr));
+    // A swell is drawn from one rendering at the largest swell, scaled down, so none of its frames
+    // renders anything new.
+    const double rendered = scale > 1 ? std::max(scale, largestSwell) : std::max(scale, 0.01);
+    const int pixels = int(std::ceil(size * rendered * dpr));
     TavlenLogoCache scratch;
     TavlenLogoCache &images = cache ? *cache : scratch;
     const QImage art = images.artwork(*this, pixels);
-    const double logical = pixels / dpr;
+    const double shrink = scale > 1 ? scale / rendered : 1.0;
+    const double logical = pixels / dpr * shrink;
     painter.save();
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    // The images fade to transparent before their edges, so their edges need no antialiasing; without
+    // it a turned image is one span a line, and the raster engine draws it without waking worker threads.
+    painter.setRenderHint(QPainter::Antialiasing, false);
     painter.translate(centre + offset);
     if (shadowColor.alpha() > 0 && shadowRadius > 0) {
         // The glow: round like the logo, so it needs no turning.
         const int spread = int(std::ceil(shadowRadius * dpr));
         const QImage glow = images.glow(shadowColor, pixels, spread);
-        const double side = glow.width() / dpr;
+        const double side = glow.width() / dpr * shrink;
         painter.drawImage(QRectF(-side / 2, -side / 2, side, side), glow);
     }
     painter.rotate(rotationDegrees);

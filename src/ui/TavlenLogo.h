@@ -11,6 +11,9 @@ class TavlenLogoCache;
 
 struct TavlenLogo {
     static constexpr double size = 22;
+    // The launcher's swell (1.14) with its spring's overshoot: swollen logos are drawn from one rendering
+    // at this scale.
+    static constexpr double largestSwell = 1.2;
 
     double saturation = 1; // 0 grey ... 1 full colour
     double brightness = 0; // added to every channel, -1 ... 1

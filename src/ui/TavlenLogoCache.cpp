@@ -10,8 +10,9 @@
 
 namespace {
 
-// Colour steps fine enough that an animation through them looks continuous.
-constexpr double quantumSteps = 255;
+// Colour steps fine enough that an animation of a fifth of a second through them looks continuous, and
+// few enough that every step of it stays in the cache: a pulse then renders nothing.
+constexpr double quantumSteps = 32;
 
 int quantised(double value)
 {

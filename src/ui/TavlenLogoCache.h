@@ -1,7 +1,7 @@
 #pragma once
 // The logo's artwork and glow, rendered once per size and colour state and kept: a panel at rest repaints
-// its logo with one image draw instead of a conical gradient and a pass over every pixel. A few states are
-// kept at once (the resting grey, the lit colour and whatever an animation passes through last).
+// its logo with one image draw instead of a conical gradient and a pass over every pixel. Every state an
+// animation passes through is kept (the resting grey, the lit colour and the steps between).
 
 #include <QColor>
 #include <QImage>
@@ -12,7 +12,7 @@ struct TavlenLogo;
 
 class TavlenLogoCache {
 public:
-    static constexpr int capacity = 8;
+    static constexpr int capacity = 48;
 
     // The artwork at `pixels` square with the logo's saturation and brightness applied.
     QImage artwork(const TavlenLogo &logo, int pixels);

@@ -274,6 +274,11 @@ TEST_F(NotchLauncherWindowTest, ExpandingAnimatesOverAQuarterSecondAndCollapsing
     EXPECT_DOUBLE_EQ(panel->runningAnimation()->duration, 0.1);
     sim.clock.advance(0.11);
     EXPECT_EQ(panel->frame(), collapsed);
+
+    // A copy lays the collapsed panel out again without moving it: it must not shrink and come back.
+    window->applyFrame(true);
+    EXPECT_FALSE(panel->runningAnimation());
+    EXPECT_EQ(panel->frame(), collapsed);
 }
 
 TEST_F(NotchLauncherWindowTest, CollapseImmediatelyOrdersTheNotchPanelBackInWithoutAnimation)

@@ -226,6 +226,7 @@ TEST(TavlenLogo, EachStateIsRenderedOnceAndDrawsAsWithoutTheCache)
         {"again", 0, 0.35, 1, 1},
         {"lit by a copy", 1, 0, 1, 2},
         {"scaled by the pulse", 1, 0, 1.14, 3},
+        {"another frame of the swell", 1, 0, 1.07, 3},
         {"grey again", 0, 0.35, 1, 3},
         {"a step of the colour animation", 0.5, 0.175, 1, 4},
     };

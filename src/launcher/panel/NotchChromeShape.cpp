@@ -2,6 +2,38 @@
 
 #include <algorithm>
 
+namespace {
+
+// Where the notch's body runs and how round its bottom corners are.
+struct Body {
+    double left = 0;
+    double right = 0;
+    double shoulder = 0;
+    double cornerRadius = 0;
+};
+
+Body bodyOf(const NotchChromeShape &shape, const QRectF &rect)
+{
+    const double s = std::min({rect.height() * 0.5, rect.width() * 0.2, std::max(shape.shoulderDepth, 0.0)});
+    const double xL = rect.left() + s;
+    const double xR = rect.right() - s;
+    const double r = std::min({rect.height() * 0.5, std::max(xR - xL, 0.0) * 0.25, std::max(shape.bottomCornerRadius, 0.0)});
+    return {xL, xR, s, r};
+}
+
+} // namespace
+
+QRectF NotchChromeShape::innerBand(const QRectF &rect) const
+{
+    if (isFloatingWindow) {
+        const double r = std::clamp(bottomCornerRadius, 0.0, std::min(rect.width(), rect.height()) * 0.5);
+        return QRectF(rect.left() + r, rect.top(), std::max(rect.width() - 2 * r, 0.0), rect.height());
+    }
+    const Body body = bodyOf(*this, rect);
+    const double left = body.left + body.cornerRadius;
+    return QRectF(left, rect.top(), std::max(body.right - body.cornerRadius - left, 0.0), rect.height());
+}
+
 QPainterPath NotchChromeShape::path(const QRectF &rect) const
 {
     QPainterPath path;
@@ -10,13 +42,12 @@ QPainterPath NotchChromeShape::path(const QRectF &rect) const
         path.addRoundedRect(rect, r, r);
         return path;
     }
-    const double w = rect.width();
-    const double h = rect.height();
     const double minX = rect.left(), maxX = rect.right(), minY = rect.top(), maxY = rect.bottom();
-    const double s = std::min({h * 0.5, w * 0.2, std::max(shoulderDepth, 0.0)});
-    const double xL = minX + s;
-    const double xR = maxX - s;
-    const double r = std::min({h * 0.5, std::max(xR - xL, 0.0) * 0.25, std::max(bottomCornerRadius, 0.0)});
+    const Body body = bodyOf(*this, rect);
+    const double s = body.shoulder;
+    const double xL = body.left;
+    const double xR = body.right;
+    const double r = body.cornerRadius;
     constexpr double k = 0.55228475; // a quarter circle as one cubic
     const double c = shoulderCurveFactor;
 

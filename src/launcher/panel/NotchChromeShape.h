@@ -13,4 +13,6 @@ struct NotchChromeShape {
     double shoulderCurveFactor = 0;
 
     QPainterPath path(const QRectF &rect) const;
+    // The band of the outline's full height between its rounded corners: whatever lies in it is inside.
+    QRectF innerBand(const QRectF &rect) const;
 };

@@ -84,13 +84,13 @@ void NotchLauncherPainter::paintChrome(QPainter &painter, const NotchLauncherVie
     painter.restore();
 }
 
-bool NotchLauncherPainter::paintHeader(QPainter &painter, NotchLauncherView &view, const NotchPanelGeometry &g,
-                                       const Palette &palette)
+NotchLauncherPainter::Motion NotchLauncherPainter::paintHeader(QPainter &painter, NotchLauncherView &view,
+                                                               const NotchPanelGeometry &g, const Palette &palette)
 {
     const NotchLauncherViewModel &model = view.model();
     const double t = view.now();
     const NotchHeaderLayout header = view.headerLayout();
-    bool moving = false;
+    Motion moving;
     const bool dark = palette.isDark();
     const double reveal = g.headerReveal;
     if (model.isExpanded() && reveal > 0 && !model.isFloatingWindow()) {
@@ -161,13 +161,12 @@ bool NotchLauncherPainter::paintHeader(QPainter &painter, NotchLauncherView &vie
                                              model.demoHighlights().contains(NotchDemoHighlight::settings) ? 1 : 0);
         });
         painter.restore();
-        moving = view.headerEntrances().isAnimating(t);
+        moving.header = view.headerEntrances().isAnimating(t);
     }
     // The logo, always: centred while collapsed, at the band's leading edge while expanded.
     if (!model.isFloatingWindow()) {
-        const QPointF centre(view.width() / 2.0, g.topGap + g.topBand / 2);
-        view.logoPulse().paint(painter, centre, view.logo());
-        moving = moving || view.logoPulse().isAnimating(t);
+        view.logoPulse().paint(painter, view.logoCentre(), view.logo());
+        moving.logo = view.logoPulse().isAnimating(t);
     }
     return moving;
 }
@@ -187,14 +186,15 @@ void NotchLauncherPainter::paintRecentPlaceholder(QPainter &painter, const QRect
     painter.restore();
 }
 
-bool NotchLauncherPainter::paint(QPainter &painter, NotchLauncherView &view)
+NotchLauncherPainter::Motion NotchLauncherPainter::paint(QPainter &painter, NotchLauncherView &view,
+                                                         const QRect &dirty)
 {
     const NotchLauncherViewModel &model = view.model();
     const NotchPanelGeometry g = view.geometry();
     const bool floating = model.isFloatingWindow();
     // The collapsed floating window is not drawn at all.
     if (floating && !model.isExpanded())
-        return false;
+        return {};
     const Palette colors = view.panelPalette();
     const QPainterPath chrome = g.chrome.path(QRectF(view.rect()));
     // The chrome (glass, tint and black band) changes only with the frame and the scheme: it is drawn into
@@ -225,8 +225,11 @@ bool NotchLauncherPainter::paint(QPainter &painter, NotchLauncherView &view)
     }
     painter.drawImage(QPointF(0, 0), m_background);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.setClipPath(chrome);
-    const bool moving = paintHeader(painter, view, g, colors);
+    // A frame that repaints only inside the outline (the logo's) needs no clip to it: an antialiased clip
+    // path cuts every line into many spans, which the raster engine then hands to worker threads.
+    if (dirty.isEmpty() || !g.chrome.innerBand(QRectF(view.rect())).contains(QRectF(dirty)))
+        painter.setClipPath(chrome);
+    const Motion moving = paintHeader(painter, view, g, colors);
     if (model.isExpanded() && model.displayedList() == NotchLauncherListKind::recent && !model.aiContext()
         && g.listOpacity > 0) {
         const QRectF area = g.listArea().translated(0, g.listOffsetY);

@@ -19,13 +19,18 @@ class NotchLauncherPainter {
 public:
     explicit NotchLauncherPainter(const SymbolTable &symbols);
 
-    // Answers whether something drawn is still moving (the view asks for another frame).
-    bool paint(QPainter &painter, NotchLauncherView &view);
+    // What is still moving after a paint: the view asks for another frame of it.
+    struct Motion {
+        bool header = false;
+        bool logo = false;
+    };
+    // Draws what lies in `dirty` (the whole view when empty).
+    Motion paint(QPainter &painter, NotchLauncherView &view, const QRect &dirty = {});
 
 private:
     void paintChrome(QPainter &painter, const NotchLauncherView &view, const NotchPanelGeometry &g, const Palette &palette);
     void paintGlass(QPainter &painter, const QPainterPath &shape, const Palette &palette);
-    bool paintHeader(QPainter &painter, NotchLauncherView &view, const NotchPanelGeometry &g, const Palette &palette);
+    Motion paintHeader(QPainter &painter, NotchLauncherView &view, const NotchPanelGeometry &g, const Palette &palette);
     void paintRecentPlaceholder(QPainter &painter, const QRectF &area, const Palette &palette);
 
     const SymbolTable &m_symbols;

@@ -25,6 +25,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherViewModel &model, AppState *appState,
                                      ClipboardHistoryManager *history, QWidget *parent)
@@ -56,8 +57,10 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     connect(m_previews, &NotchLauncherPreviews::selectionChanged, m_navigation, &NotchKeyboardNavigation::selectClipboardItem);
     connect(m_previews, &NotchLauncherPreviews::pasteRequested, this, &NotchLauncherView::clipboardItemSelected);
     connect(m_logoPulse, &NotchLogoPulse::changed, this, [this] {
-        update();
-        requestFrame();
+        if (!isSeen())
+            return;
+        updateLogo();
+        requestLogoFrame();
     });
 
     m_searchField->onArrowDown = [this] { m_navigation->handleSearchFieldArrowDown(); };
@@ -174,7 +177,25 @@ double NotchLauncherView::now() const
 
 void NotchLauncherView::requestFrame()
 {
+    m_wholeFrameRequested = true;
     m_ticker.requestFrame();
+}
+
+void NotchLauncherView::requestLogoFrame()
+{
+    m_ticker.requestFrame();
+}
+
+bool NotchLauncherView::isSeen() const
+{
+    return isVisible() && window()->windowOpacity() > 0;
+}
+
+void NotchLauncherView::updateLogo()
+{
+    const QRect now = logoRect();
+    update(now.united(m_lastLogoRect));
+    m_lastLogoRect = now;
 }
 
 NotchRowPaintContext NotchLauncherView::rowPaintContext()
@@ -265,6 +286,24 @@ TavlenLogo NotchLauncherView::logo() const
     return m_logoPulse->logo(now(), panelPalette(), geometry().expandedLogoOffset(m_model.expandedHeaderWidth()));
 }
 
+QPointF NotchLauncherView::logoCentre() const
+{
+    const NotchPanelGeometry g = geometry();
+    return QPointF(width() / 2.0, g.topGap + g.topBand / 2);
+}
+
+QRect NotchLauncherView::logoRect() const
+{
+    if (m_model.isFloatingWindow())
+        return {};
+    const TavlenLogo current = logo();
+    // The turned artwork reaches past its square's half side, the swell's spring overshoots a little and
+    // the glow spreads beyond both.
+    const double half = TavlenLogo::size * std::max(current.scale, 1.0) * 0.75 + current.shadowRadius + 2;
+    const QPointF centre = logoCentre() + current.offset;
+    return QRectF(centre - QPointF(half, half), centre + QPointF(half, half)).toAlignedRect();
+}
+
 // --- Model changes ---
 
 void NotchLauncherView::modelChanged()
@@ -326,7 +365,13 @@ void NotchLauncherView::updateHeaderEntrances()
 
 void NotchLauncherView::frameTick()
 {
-    update();
+    const bool whole = std::exchange(m_wholeFrameRequested, false);
+    if (!isSeen())
+        return;
+    if (whole)
+        update();
+    else
+        updateLogo();
     // The search fields are widgets of their own: they follow their entrance frame by frame.
     if (m_searchBar->isVisible() || m_historySearchField->isVisible()) {
         placeSearchBar();
@@ -743,9 +788,13 @@ void NotchLauncherView::layoutChildren()
     }
 }
 
-void NotchLauncherView::paintEvent(QPaintEvent *)
+void NotchLauncherView::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    if (m_painter.paint(painter, *this))
+    const NotchLauncherPainter::Motion moving = m_painter.paint(painter, *this, event->rect());
+    m_lastLogoRect = logoRect();
+    if (moving.header)
         requestFrame();
+    else if (moving.logo)
+        requestLogoFrame();
 }

@@ -103,8 +103,11 @@ public:
     NotchAIContentView *aiContentView() const { return m_aiPane; }
     NotchHistorySearchField *historySearchField() const { return m_historySearchField; }
     ClipboardThumbnailCache &thumbnails() { return m_thumbnails; }
-    // The logo as it is drawn now.
+    // The logo as it is drawn now, around its resting centre (before the expansion's slide).
     TavlenLogo logo() const;
+    QPointF logoCentre() const;
+    // What the logo may cover now, its swell and glow included.
+    QRect logoRect() const;
     const NotchHeaderEntrances &headerEntrances() const { return m_headerEntrances; }
     const TavlenLogoCache &logoCache() const { return m_logoPulse->logoCache(); }
 
@@ -198,7 +201,12 @@ private:
     void updateHeaderEntrances();
     void frameTick();
     void placeSearchBar();
+    // The next frame repaints the whole view, or (requestLogoFrame) only where the logo was and is.
     void requestFrame();
+    void requestLogoFrame();
+    void updateLogo();
+    // Shown and not transparent: a view nobody can see is drawn whole when it shows again, not frame by frame.
+    bool isSeen() const;
     void applySearchFieldColors();
     NotchRowPaintContext rowPaintContext();
 
@@ -211,6 +219,8 @@ private:
     ClipboardThumbnailCache m_thumbnails{4 * 1024 * 1024};
     FrameTicker m_ticker;
     NotchLauncherPainter m_painter;
+    bool m_wholeFrameRequested = false;
+    QRect m_lastLogoRect;
 
     // The parts (children of this view).
     NotchClipboardSearch *m_search = nullptr;

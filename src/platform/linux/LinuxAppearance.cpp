@@ -147,6 +147,16 @@ bool LinuxAppearance::eventFilter(QObject *watched, QEvent *event)
 
 bool LinuxAppearance::supportsTranslucency() const
 {
+    if (m_supportsTranslucency && m_translucencyAnswered.isValid()
+        && m_translucencyAnswered.elapsed() < translucencyAnswerMs)
+        return *m_supportsTranslucency;
+    m_supportsTranslucency = askServerForTranslucency();
+    m_translucencyAnswered.start();
+    return *m_supportsTranslucency;
+}
+
+bool LinuxAppearance::askServerForTranslucency()
+{
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
     if (!connection)

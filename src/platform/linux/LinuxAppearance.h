@@ -6,6 +6,10 @@
 
 #include "platform/Appearance.h"
 
+#include <QElapsedTimer>
+
+#include <optional>
+
 class QFileSystemWatcher;
 typedef struct _GSettings GSettings;
 
@@ -17,8 +21,10 @@ public:
 
     ColorScheme colorScheme() const override;
     bool reduceMotion() const override { return m_reduceMotion; }
-    // Asked of the X server each time: a compositing manager may start or stop at any moment.
+    // Asked of the X server, and the answer kept for a second: a compositing manager may start or stop at
+    // any moment, but every painted frame asks, and each question is two round trips.
     bool supportsTranslucency() const override;
+    static constexpr int translucencyAnswerMs = 1000;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -28,6 +34,7 @@ private:
     // Reads the setting again and announces a change.
     void refreshReduceMotion();
     bool readReduceMotion() const;
+    static bool askServerForTranslucency();
     // Watches GTK's settings file, its folder and the folder above it (either may appear later, and
     // editors replace the file rather than write it).
     void watchGtkSettings();
@@ -36,4 +43,6 @@ private:
     GSettings *m_gnomeInterface = nullptr;
     QFileSystemWatcher *m_gtkWatcher = nullptr;
     bool m_reduceMotion = false;
+    mutable std::optional<bool> m_supportsTranslucency;
+    mutable QElapsedTimer m_translucencyAnswered;
 };

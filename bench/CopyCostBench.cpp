@@ -1,0 +1,257 @@
+// What a copy costs while nobody looks at the launchers: the whole program on the real X server with its
+// launchers collapsed on both monitors, 20 copies one second apart by another client, and the CPU time of
+// all the program's threads (the scheduler's own accounting, the copier's thread left out) divided by the
+// copies, with an empty history and with 5,000 items. Beside it the bare read of the same copies: the
+// pasteboard reading each change, with no history and no panel. Needs a display: `make bench` runs inside
+// scripts/test-env.
+#include "app/AppDelegate.h"
+#include "app/AppState.h"
+#include "clipboard/ClipboardCapture.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardItemStore.h"
+#include "clipboard/PasteboardManager.h"
+#include "launcher/NotchLauncherService.h"
+#include "launcher/NotchLauncherWindow.h"
+#include "model/SwiftDataContainer.h"
+#include "platform/linux/LinuxPasteboard.h"
+#include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/SystemClock.h"
+#include "platform/sim/SimClock.h"
+#include "XClipboardCopier.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QEventLoop>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+
+namespace {
+
+constexpr int copies = 20;
+constexpr int intervalMs = 1000;
+// After the last copy: long enough for its pulse to end.
+constexpr int afterLastCopyMs = 1500;
+
+// CPU seconds of every living thread of this process but one, by thread id.
+QHash<QString, double> threadCpu(pid_t leftOut)
+{
+    QHash<QString, double> cpu;
+    QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (leftOut && task.toInt() == leftOut)
+            continue;
+        QFile schedstat(tasks.filePath(task + QStringLiteral("/schedstat")));
+        if (schedstat.open(QIODevice::ReadOnly))
+            cpu.insert(task, schedstat.readAll().split(' ').value(0).toDouble() / 1e9);
+    }
+    return cpu;
+}
+
+// Runs the event loop, checking `done` every 50 ms, until it answers true or the time runs out; the loop
+// sleeps in between, so the waiting costs no CPU of its own.
+bool runUntil(const std::function<bool()> &done, int timeoutMs)
+{
+    QEventLoop loop;
+    QTimer check;
+    QDeadlineTimer deadline(timeoutMs);
+    bool finished = done();
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        finished = done();
+        if (finished || deadline.hasExpired())
+            loop.quit();
+    });
+    if (!finished) {
+        check.start(50);
+        loop.exec();
+    }
+    return finished;
+}
+
+// Makes the copies while Qt events run, and answers the CPU milliseconds per copy of every thread but the
+// copier's; threads are sampled every second, so one that ends meanwhile counts up to its last sample.
+// `kept` answers how many of the copies arrived.
+std::optional<double> cpuPerCopy(benchmark::State &state, const std::function<int()> &kept)
+{
+    XClipboardCopier copier(copies, std::chrono::milliseconds(intervalMs));
+    runUntil([&] { return copier.threadId() != 0; }, 2000);
+    const QHash<QString, double> baseline = threadCpu(copier.threadId());
+    QHash<QString, double> last = baseline;
+    auto sample = [&] {
+        const QHash<QString, double> now = threadCpu(copier.threadId());
+        for (auto it = now.begin(); it != now.end(); ++it)
+            last.insert(it.key(), it.value());
+    };
+    std::optional<QDeadlineTimer> settle;
+    // Reading /proc costs too: a sample a second is enough.
+    QDeadlineTimer nextSample(1000);
+    runUntil(
+        [&] {
+            if (nextSample.hasExpired()) {
+                sample();
+                nextSample.setRemainingTime(1000);
+            }
+            if (!settle && copier.finished() && kept() >= copies)
+                settle = QDeadlineTimer(afterLastCopyMs);
+            return copier.failed() || (settle && settle->hasExpired());
+        },
+        copies * intervalMs + 10000);
+    if (copier.failed()) {
+        state.SkipWithError("the copier could not connect to the display");
+        return std::nullopt;
+    }
+    sample();
+    double cpu = 0;
+    for (auto it = last.begin(); it != last.end(); ++it)
+        cpu += it.value() - baseline.value(it.key());
+    state.counters["kept"] = kept();
+    state.counters["of"] = copies;
+    if (kept() < copies) {
+        state.SkipWithError("not every copy arrived");
+        return std::nullopt;
+    }
+    return cpu * 1000 / copies;
+}
+
+// How many of the copier's texts are among `texts`.
+int countCopies(const QSet<QString> &texts)
+{
+    int found = 0;
+    for (int i = 1; i <= copies; ++i)
+        found += texts.contains(QStringLiteral("bench %1").arg(i)) ? 1 : 0;
+    return found;
+}
+
+double bareReadMs = 0;
+
+void BM_CopyCost_BareRead(benchmark::State &state)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        state.SkipWithError("no X display (run through scripts/test-env)");
+        return;
+    }
+    for (auto _ : state) {
+        SystemClock clock;
+        LinuxPasteboard pasteboard;
+        PasteboardManager manager(clock, pasteboard, nullptr);
+        QSet<QString> read;
+        manager.onCapture = [&](const ClipboardCapture &capture) { read.insert(capture.text); };
+        manager.start();
+        const std::optional<double> ms = cpuPerCopy(state, [&] { return countCopies(read); });
+        manager.stop();
+        if (!ms)
+            return;
+        bareReadMs = *ms;
+        state.SetIterationTime(copies * intervalMs / 1000.0);
+        state.counters["cpu_ms_per_copy"] = *ms;
+    }
+}
+BENCHMARK(BM_CopyCost_BareRead)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+// `count` text items of the last hours, newest first, in the store the program opens at start.
+bool writeHistory(const QString &dataHome, int count)
+{
+    if (count == 0)
+        return true;
+    SimClock clock;
+    clock.setWallClock(QDateTime::currentDateTimeUtc().addSecs(-count));
+    ClipboardHistoryManager maker(clock, nullptr);
+    QList<ClipboardItem> items;
+    for (int i = 0; i < count; ++i) {
+        ClipboardCapture capture;
+        capture.type = ClipboardItemType::text;
+        capture.text = QStringLiteral("Earlier copy number %1 with a link https://example.org/%1").arg(i);
+        capture.changeCount = i;
+        items.prepend(maker.makeItem(capture));
+        clock.advance(1);
+    }
+    const QString folder = QDir(dataHome).filePath(QStringLiteral("trevik.tavlen"));
+    if (!QDir().mkpath(folder))
+        return false;
+    SwiftDataContainer container(folder);
+    ClipboardItemStore store(container);
+    return store.save(items, {});
+}
+
+bool launchersCollapsed(AppDelegate &delegate)
+{
+    const auto windows = delegate.launcherService()->windows();
+    return !windows.isEmpty()
+        && std::none_of(windows.cbegin(), windows.cend(), [](NotchLauncherWindow *w) { return w->isExpanded(); });
+}
+
+void BM_CopyCost_CollapsedLaunchers(benchmark::State &state)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
+        state.SkipWithError("no X display (run through scripts/test-env)");
+        return;
+    }
+    const int items = int(state.range(0));
+    for (auto _ : state) {
+        // A private home: the program's store, settings and caches go there, not to the user's.
+        QTemporaryDir home;
+        for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
+            qputenv(name, QDir(home.path()).filePath(QString::fromLatin1(name)).toLocal8Bit());
+        if (!writeHistory(qEnvironmentVariable("XDG_DATA_HOME"), items)) {
+            state.SkipWithError("could not write the history");
+            return;
+        }
+        LinuxPlatform platform;
+        AppDelegate delegate(platform.platform(), LaunchOptions{});
+        delegate.start();
+        ClipboardHistoryManager &history = delegate.history();
+        // Started and settled: the history loaded, the launchers built and collapsed, start-up work done.
+        runUntil(
+            [&] {
+                return history.items().size() >= items && delegate.launcherService()
+                    && !delegate.launcherService()->windows().isEmpty() && launchersCollapsed(delegate);
+            },
+            15000);
+        runUntil([] { return false; }, 3000);
+
+        const std::optional<double> ms = cpuPerCopy(state, [&] {
+            QSet<QString> texts;
+            for (const ClipboardItem &item : history.items().mid(0, copies + 2))
+                texts.insert(item.text());
+            return countCopies(texts);
+        });
+        const bool collapsed = launchersCollapsed(delegate);
+        const auto launchers = delegate.launcherService()->windows().size();
+        delegate.stop();
+        if (!ms)
+            return;
+        if (!collapsed) {
+            state.SkipWithError("a launcher expanded during the copies");
+            return;
+        }
+        state.SetIterationTime(copies * intervalMs / 1000.0);
+        state.counters["cpu_ms_per_copy"] = *ms;
+        state.counters["launchers"] = double(launchers);
+        if (bareReadMs > 0)
+            state.counters["ratio_to_bare_read"] = *ms / bareReadMs;
+    }
+}
+BENCHMARK(BM_CopyCost_CollapsedLaunchers)->Arg(0)->Arg(5000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The real program on the X server, not the offscreen platform the unit tests use.
+    if (!qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
