@@ -11,6 +11,7 @@
 #include "ui/NotchListSearchBar.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QTest>
@@ -231,6 +232,13 @@ TEST_F(NotchLauncherFieldHistoryTest, TheFocusFlagFollowsTheFieldsRealFocus)
     text->setFocus();
     EXPECT_TRUE(model.isAISearchFocused());
     text->clearFocus();
+    EXPECT_FALSE(model.isAISearchFocused());
+    text->setFocus();
+    EXPECT_TRUE(model.isAISearchFocused());
+    // Tab leaves the field, so Space reaches the pane again.
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(text, &tab);
+    EXPECT_FALSE(text->hasFocus());
     EXPECT_FALSE(model.isAISearchFocused());
     text->setFocus();
     EXPECT_TRUE(model.isAISearchFocused());
