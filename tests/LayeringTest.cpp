@@ -82,6 +82,22 @@ QStringList pathBetween(const IncludeGraph &graph, const QString &from, const QS
     return {};
 }
 
+// Every file the test programs are built from, relative to tests/; the programs under desktop/helpers/ are
+// separate windows the desktop tests drive, not tests.
+QStringList testSources()
+{
+    const QString root = QStringLiteral(TAVLEN_SOURCE_DIR "/tests");
+    QStringList sources;
+    QDirIterator files(root, {QStringLiteral("*.h"), QStringLiteral("*.cpp")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString relative = files.next().mid(root.size() + 1);
+        if (!relative.startsWith(QLatin1String("desktop/helpers/")))
+            sources.append(relative);
+    }
+    return sources;
+}
+
 TEST(Layering, SourceTreeIsFound)
 {
     EXPECT_TRUE(includeGraph().contains(QStringLiteral("app")));
@@ -127,6 +143,24 @@ TEST(Layering, NoTwoLayersIncludeEachOther)
                                         << qPrintable(back.join(QStringLiteral(" -> "))) << " (first: "
                                         << qPrintable(to.value()) << ")";
         }
+    }
+}
+
+// Qt Test's checks and waits only return from the function when they fail, and GoogleTest never hears of it:
+// a test holding a timed-out wait passes.
+TEST(Layering, TestsUseNoQtTestChecks)
+{
+    static const QRegularExpression qtTestCheck(QStringLiteral(R"re(\b(QTRY_\w+|QCOMPARE\w*|QVERIFY\w*)\s*\()re"));
+    static const QRegularExpression lineComment(QStringLiteral(R"re(//.*$)re"), QRegularExpression::MultilineOption);
+    const QStringList sources = testSources();
+    ASSERT_TRUE(sources.contains(QStringLiteral("LayeringTest.cpp")));
+    for (const QString &relative : sources) {
+        QFile file(QStringLiteral(TAVLEN_SOURCE_DIR "/tests/") + relative);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << qPrintable(relative);
+        const QString code = QString::fromUtf8(file.readAll()).remove(lineComment);
+        const QRegularExpressionMatch check = qtTestCheck.match(code);
+        EXPECT_FALSE(check.hasMatch()) << qPrintable(relative) << " uses " << qPrintable(check.captured(1))
+                                       << "; use TAVLEN_WAIT_UNTIL or an ASSERT/EXPECT instead";
     }
 }
 

@@ -1,6 +1,8 @@
 // The composition root wires capture, history, settings and paste together; these tests run the whole
 // road of a copy on the simulated platform.
 
+#include "DesktopTest.h"
+
 #include "app/AppDelegate.h"
 #include "fields/FocusedFieldAutoPasteService.h"
 #include "app/AppState.h"
@@ -15,7 +17,6 @@
 #include "platform/sim/SimPlatform.h"
 
 #include <QFile>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -38,11 +39,11 @@ TEST(AppDelegate, CopiesReachTheHistoryAndSurviveARestart)
         sim.pasteboard.copyText(QStringLiteral("first copy"));
         delegate.start();
         sim.clock.advance(0.2);
-        QTRY_COMPARE(delegate.history().items().size(), 1);
+        TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
 
         sim.pasteboard.copyText(QStringLiteral("second copy"));
         sim.clock.advance(0.2);
-        QTRY_COMPARE(delegate.history().items().size(), 2);
+        TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 2, 10000);
         EXPECT_EQ(delegate.history().items().first().text(), QStringLiteral("second copy"));
         EXPECT_EQ(delegate.appState().runtime()->clipboardPulseToken(), 2);
         delegate.stop();
@@ -51,7 +52,7 @@ TEST(AppDelegate, CopiesReachTheHistoryAndSurviveARestart)
     restarted.start();
     sim.clock.advance(0.2);
     // The current clipboard equals the newest item, so the start-up capture adds nothing.
-    QTRY_COMPARE(restarted.history().items().size(), 2);
+    TAVLEN_WAIT_UNTIL(restarted.history().items().size() == 2, 10000);
     EXPECT_EQ(restarted.history().items().first().text(), QStringLiteral("second copy"));
 }
 
@@ -121,7 +122,7 @@ TEST(AppDelegate, AShorterRetentionPrunesAtOnce)
     delegate.start();
     sim.pasteboard.copyText(QStringLiteral("three days old"));
     sim.clock.advance(0.2);
-    QTRY_COMPARE(delegate.history().items().size(), 1);
+    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
 
     sim.clock.setWallClock(sim.clock.now().addDays(3));
     delegate.appState().settings()->update([](UserSettingsData &s) { s.clipboardHistoryRetentionDays = 2; });
@@ -138,7 +139,7 @@ TEST(AppDelegate, AnInMemoryStoreKeepsNothingAcrossARestart)
         sim.pasteboard.copyText(QStringLiteral("kept in memory"));
         delegate.start();
         sim.clock.advance(0.2);
-        QTRY_COMPARE(delegate.history().items().size(), 1);
+        TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
     }
     sim.pasteboard.clear();
     AppDelegate restarted(sim.platform(), options);
@@ -198,7 +199,7 @@ TEST(AppDelegate, TextCopiedOutOfAFieldIsRememberedForIt)
     delegate.start();
     sim.pasteboard.copyText(QStringLiteral("jan.kowalski"));
     sim.clock.advance(0.2);
-    QTRY_COMPARE(delegate.history().items().size(), 1);
+    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
     const FieldValueAssociationStore &values = *delegate.appState().fieldValueAssociations();
     ASSERT_EQ(values.associations().size(), 1);
     EXPECT_EQ(values.associations().first().fieldType, QStringLiteral("Login"));
@@ -207,7 +208,7 @@ TEST(AppDelegate, TextCopiedOutOfAFieldIsRememberedForIt)
     // A copy that is not the field's selection belongs to no field.
     sim.pasteboard.copyText(QStringLiteral("something else"));
     sim.clock.advance(0.2);
-    QTRY_COMPARE(delegate.history().items().size(), 2);
+    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 2, 10000);
     EXPECT_EQ(values.associations().size(), 1);
 }
 

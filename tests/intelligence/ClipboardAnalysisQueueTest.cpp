@@ -2,6 +2,7 @@
 // what a failure leaves, and how it stops. First on the simulated platform, then end to end against a model
 // server of the test's own.
 
+#include "DesktopTest.h"
 #include "LocalModelServer.h"
 
 #include "app/AppDelegate.h"
@@ -341,13 +342,13 @@ TEST(ClipboardAnalysisQueueInApp, ACopyIsAnalysedWhenLocalIntelligenceIsOn)
     EXPECT_EQ(delegate.appState().ai()->availability(), ClipboardAIAvailability::available);
     sim.pasteboard.copyText(QStringLiteral("remember the milk"));
     sim.clock.advance(0.2);
-    QTRY_COMPARE(delegate.history().items().size(), 1);
+    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
     EXPECT_EQ(delegate.history().items().first().aiTitle(), QStringLiteral("Copied note"));
 
     sim.languageModel.responseDelay = 30;
     sim.pasteboard.copyText(QStringLiteral("still thinking"));
     sim.clock.advance(0.2);
-    QTRY_COMPARE(delegate.history().items().size(), 2);
+    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 2, 10000);
     delegate.stop();
     EXPECT_EQ(sim.languageModel.cancelledRequests(), 1);
 }

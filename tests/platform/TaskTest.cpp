@@ -1,8 +1,9 @@
+#include "DesktopTest.h"
+
 #include "platform/FutureAwaiter.h"
 #include "platform/sim/SimClock.h"
 
 #include <QtConcurrent>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,6 @@ TEST(Task, AwaitsWorkerThreadFutures)
 {
     std::optional<int> out;
     auto task = awaitWork(out);
-    QTRY_VERIFY(task.isFinished());
+    TAVLEN_WAIT_UNTIL(task.isFinished(), 10000);
     EXPECT_EQ(out, 7);
 }

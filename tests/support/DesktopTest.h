@@ -1,4 +1,5 @@
-// Helpers for the tests under tests/desktop/, which run on the private desktop of scripts/test-env.
+// Helpers for the tests under tests/desktop/, which run on the private desktop of scripts/test-env. Unit tests
+// that wait for a worker thread use TAVLEN_WAIT_UNTIL too: Qt Test's own waits return silently in GoogleTest.
 //
 //   TEST(PasteTest, PastesIntoLineEdit)
 //   {
