@@ -43,7 +43,7 @@ TEST(SpellingCheckRequestTest, TakesTheFocusedFieldsSelectionElseTheLastSelectio
         std::optional<Source> source; // none: a message instead
         QString text;                 // the text, or the message
     };
-    const QString noText = SpellingServiceProvider::noTextMessage;
+    const QString noText = QStringLiteral("Select text to check its spelling.");
     const QString tooLong = ClipboardAIError::selectionTooLong().localizedDescription();
     const QList<Row> rows{
         {"a selection in the focused field", [](Desktop &) {}, Source::field, QStringLiteral("wrold")},
@@ -56,7 +56,7 @@ TEST(SpellingCheckRequestTest, TakesTheFocusedFieldsSelectionElseTheLastSelectio
         {"Tavlen itself in front", [](Desktop &d) { d.sim.workspace.clearFrontmost(); }, Source::primarySelection,
          QStringLiteral("selected in a terminal")},
         {"a password field", [](Desktop &d) { d.field->set(AccessibilityAttribute::role, AccessibilityRole::secureTextField); },
-         std::nullopt, SpellingCheckRequest::passwordFieldMessage},
+         std::nullopt, QStringLiteral("Text in a password field is never checked.")},
         {"nothing selected anywhere",
          [](Desktop &d) {
              d.field->setText(QStringLiteral("Hello"), {5, 0});
@@ -119,7 +119,7 @@ TEST(SpellingCheckRequestTest, TavlensAnswerIsWhatThePersonSees)
     const QList<Row> rows{
         {"taken", std::nullopt, true, std::nullopt},
         {"refused", SpellingServiceProvider::intelligenceOffMessage, true, SpellingServiceProvider::intelligenceOffMessage},
-        {"not running", std::nullopt, false, SpellingCheckRequest::notRunningMessage},
+        {"not running", std::nullopt, false, QStringLiteral("Tavlen is not running. Start Tavlen, then check the spelling again.")},
         // Nothing selected: Tavlen is asked with no text, to refuse in its own words and window.
         {"nothing selected", SpellingServiceProvider::intelligenceOffMessage, true,
          SpellingServiceProvider::intelligenceOffMessage, QString()},

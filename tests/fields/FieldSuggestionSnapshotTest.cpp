@@ -148,7 +148,7 @@ TEST_F(FieldSuggestionSnapshotTest, SearchResults)
     const auto &items = view->aiContentView()->currentContent().items;
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(items.at(1).suggestion.value, QStringLiteral("Zoë Łukasiewicz 🎉"));
-    EXPECT_EQ(items.at(0).text, NotchAIContentView::searchResultsTitle);
+    EXPECT_EQ(items.at(0).text, QStringLiteral("Search results"));
     EXPECT_EQ(view->historySearchField()->query(), QStringLiteral("luk"));
     EXPECT_TRUE(drawsIn(image, paneItem(1).adjusted(60, 20, -150, -20)));
 }

@@ -144,9 +144,9 @@ TEST_F(ServiceFixture, NothingIsResolvedInTheseCases)
     sim.accessibility.place(email, emailFrame);
     ASSERT_TRUE(service.pasteTarget(inEmail));
 
-    // A point over this program's own window.
+    // A point over a field in this program's own window (listed among the desktop's applications).
     const auto own = sim.accessibility.application(sim.workspace.currentApplication().pid)->addChild(AccessibilityRole::textField);
-    own->set(A::frame, QRectF(0, 0, 50, 50));
+    own->set(A::frame, QRectF(0, 0, 50, 50)).set(A::placeholder, "E-mail address");
     sim.accessibility.place(own, QRectF(0, 0, 50, 50));
     EXPECT_FALSE(service.pasteTarget(QPointF(10, 10)));
 
@@ -266,8 +266,11 @@ TEST_F(CopyFixture, ThisProgramAndOtherFieldsGiveNothing)
     EXPECT_FALSE(service.focusedFieldDescriptorForCopy(QStringLiteral("jan.kowalski"), QStringLiteral("firefox")));
     login->unset(A::editable);
 
-    // This program in front.
+    // This program in front, the same text selected in its own field.
     const RunningApplication own = sim.workspace.currentApplication();
+    const auto ownField = sim.accessibility.application(own.pid)->addChild(AccessibilityRole::textField);
+    ownField->set(A::title, "Username").set(A::selectedText, "jan.kowalski").set(A::selectedTextRange, AccessibilityTextRange{0, 12});
+    ownField->setFocused();
     sim.workspace.bringToFront(own);
     EXPECT_FALSE(service.focusedFieldDescriptorForCopy(QStringLiteral("jan.kowalski"), own.bundleIdentifier));
 

@@ -1,7 +1,8 @@
 // The result sheet of a text action: its header per action, Copy and Paste with what the person edited,
-// Paste only for a text that is not blank, the keys, and a snapshot.
+// Paste only for a text that is not blank, the keys, and a readable picture in both schemes.
 
 #include "DesktopTest.h"
+#include "SnapshotCheck.h"
 
 #include "intelligence/ClipboardAIResultView.h"
 #include "platform/sim/SimPlatform.h"
@@ -122,8 +123,15 @@ TEST(ClipboardAIResultViewTest, Snapshot)
         palette.setColor(QPalette::Window, scheme == ColorScheme::dark ? QColor(38, 38, 41) : QColor(252, 252, 253));
         card.setPalette(palette);
         sheet.view.setParent(&card);
-        DesktopTest::renderSnapshot(card, scheme == ColorScheme::dark ? QStringLiteral("result-sheet-dark")
-                                                                      : QStringLiteral("result-sheet-light"));
+        const QImage shot = DesktopTest::renderSnapshot(card, scheme == ColorScheme::dark ? QStringLiteral("result-sheet-dark")
+                                                                                          : QStringLiteral("result-sheet-light"));
+        // The action's name, the result and the three buttons, each whole and readable.
+        const QStringList unreadable = SnapshotCheck::unreadableTexts(SnapshotCheck::over(shot, Qt::black), card);
+        EXPECT_TRUE(unreadable.isEmpty()) << unreadable.join(QStringLiteral("; ")).toStdString();
+        EXPECT_TRUE(SnapshotCheck::showsText(card, QStringLiteral("Extract Tasks")));
+        EXPECT_TRUE(SnapshotCheck::showsText(card, sheet.view.text()));
+        for (const char *button : {"Done", "Copy", "Paste"})
+            EXPECT_TRUE(SnapshotCheck::showsText(card, QString::fromLatin1(button))) << button;
         sheet.view.setParent(nullptr);
     }
 }

@@ -3,6 +3,7 @@
 // replacement tells the person, and snapshots of the review window in both colour schemes.
 
 #include "DesktopTest.h"
+#include "SnapshotCheck.h"
 
 #include "intelligence/SpellingPreviewView.h"
 #include "platform/sim/SimPlatform.h"
@@ -82,9 +83,9 @@ TEST(SpellingPreviewViewTest, StatesOfThePanel)
     };
     const QString padded = QStringLiteral("\n\n  Well spelled.\n");
     const QList<Row> rows{
-        {"a correction", original, correction, true, {}, SpellingPreviewView::correctedTitle, {}, true, true},
-        {"nothing to correct", padded, padded, true, {}, SpellingPreviewView::noChangesTitle, {}, true, true},
-        {"a correction without direct replacement", original, correction, false, {}, SpellingPreviewView::correctedTitle,
+        {"a correction", original, correction, true, {}, QStringLiteral("Corrected text"), {}, true, true},
+        {"nothing to correct", padded, padded, true, {}, QStringLiteral("No changes needed"), {}, true, true},
+        {"a correction without direct replacement", original, correction, false, {}, QStringLiteral("Corrected text"),
          {}, true, false},
         {"the model failed", original, ClipboardAIError::unavailable(), true, {}, {},
          ClipboardAIError::unavailable().localizedDescription(), false, false},
@@ -92,9 +93,9 @@ TEST(SpellingPreviewViewTest, StatesOfThePanel)
          true, {}, {}, QStringLiteral("The answer was cut off."), false, false},
         {"the correction deleted by the person", original, correction, true, QString(), {}, {}, false, false},
         {"the correction blanked by the person", original, correction, true, QStringLiteral("  \n "),
-         SpellingPreviewView::correctedTitle, {}, false, false},
+         QStringLiteral("Corrected text"), {}, false, false},
         {"the correction edited back to the original", original, correction, true, original,
-         SpellingPreviewView::noChangesTitle, {}, true, true},
+         QStringLiteral("No changes needed"), {}, true, true},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
@@ -133,7 +134,7 @@ TEST(SpellingPreviewViewTest, CopyIsMarkedCopiedUntilTheCorrectionChanges)
     panel.sim.pasteboard.setAvailable(false);
     panel.view->copyCorrectedText();
     EXPECT_EQ(panel.view->copyButton()->text(), "Copy");
-    EXPECT_EQ(panel.view->errorMessage(), SpellingPreviewView::copyFailedMessage);
+    EXPECT_EQ(panel.view->errorMessage(), QStringLiteral("Could not copy the corrected text. Try again."));
 }
 
 // Return in the editor starts a new line and never writes into the other application; elsewhere it replaces
@@ -207,6 +208,15 @@ TEST(SpellingPreviewViewTest, SwitchingIntelligenceOffClosesAndARunningCheckLeav
 
 TEST(SpellingPreviewViewTest, SnapshotsOfTheReviewWindow)
 {
+    // Every picture: each text whole and readable, and what the state has to say shown.
+    const auto readable = [](SpellingPreviewView &view, const QString &name, const QStringList &shown) {
+        const QImage image = DesktopTest::renderSnapshot(view, name);
+        const QStringList unreadable = SnapshotCheck::unreadableTexts(SnapshotCheck::over(image, Qt::black), view);
+        EXPECT_TRUE(unreadable.isEmpty()) << name.toStdString() << ": " << unreadable.join(QStringLiteral("; ")).toStdString();
+        for (const QString &text : shown)
+            EXPECT_TRUE(SnapshotCheck::showsText(view, text)) << name.toStdString() << ": " << text.toStdString();
+        return image;
+    };
     for (const ColorScheme scheme : {ColorScheme::dark, ColorScheme::light}) {
         Panel panel(original + QStringLiteral("\nIts a nice day, isnt it?"),
                     correction + QStringLiteral("\nIt's a nice day, isn't it?"));
@@ -214,15 +224,21 @@ TEST(SpellingPreviewViewTest, SnapshotsOfTheReviewWindow)
         panel.view->applyPalette();
         panel.finishCheck();
         const bool dark = scheme == ColorScheme::dark;
-        const QImage image = DesktopTest::renderSnapshot(*panel.view, dark ? QStringLiteral("spelling-review-dark") : QStringLiteral("spelling-review-light"));
+        const QImage image = readable(*panel.view, dark ? QStringLiteral("spelling-review-dark") : QStringLiteral("spelling-review-light"),
+                                      {QStringLiteral("Corrected text"), correction + QStringLiteral("\nIt's a nice day, isn't it?"),
+                                       QStringLiteral("Replace Selection")});
         // The background follows the scheme.
         EXPECT_EQ(image.pixelColor(4, 4).lightness() < 128, dark);
     }
     Panel checking(original, correction, false);
-    DesktopTest::renderSnapshot(*checking.view, QStringLiteral("spelling-review-checking"));
+    readable(*checking.view, QStringLiteral("spelling-review-checking"),
+             {original, QStringLiteral("Checking selected text…"),
+              QStringLiteral("Direct replacement is unavailable in this selection. Copy the result to use it. "
+                             "Replacement requires Accessibility access and a compatible editable field.")});
     Panel failed(original, ClipboardAIError::unavailable(), true);
     failed.finishCheck();
-    DesktopTest::renderSnapshot(*failed.view, QStringLiteral("spelling-review-error"));
+    readable(*failed.view, QStringLiteral("spelling-review-error"),
+             {QStringLiteral("The local language model is not available on this computer.")});
 }
 
 } // namespace

@@ -111,6 +111,10 @@ TEST(SpellingSelectionTargetTest, AnyChangeMeanwhileRefusesTheReplacementAndWrit
          Replacement::replaced},
         {"the text was edited", [](auto &t) { t.field->setText(value + QStringLiteral("!"), selection); }, Replacement::refused},
         {"the selection moved", [](auto &t) { t.field->setText(value, {11, 22}); }, Replacement::refused},
+        // The same words selected elsewhere: the text and the selected text read as before, only the range moved.
+        {"the selection moved onto the same words",
+         [](auto &t) { t.field->set(AccessibilityAttribute::selectedTextRange, AccessibilityTextRange{0, 23}); },
+         Replacement::refused},
         {"the selection was cleared", [](auto &t) { t.field->setText(value, {12, 0}); }, Replacement::refused},
         {"the selected text reads otherwise",
          [](auto &t) { t.field->set(AccessibilityAttribute::selectedText, QStringLiteral("teh")); }, Replacement::refused},

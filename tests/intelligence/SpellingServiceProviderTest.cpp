@@ -76,8 +76,8 @@ TEST(SpellingServiceProviderTest, RefusalsComeBackAsTheAnswerAndOpenNoWindow)
     const QString tooLong = QString(1501, QLatin1Char('a'));
     const QList<Row> rows{
         {"local intelligence off", [](Service &s) { s.settings.update([](UserSettingsData &d) { d.aiEnabled = false; }); },
-         selected, SpellingServiceProvider::intelligenceOffMessage},
-        {"no text", [](Service &) {}, QString(), SpellingServiceProvider::noTextMessage},
+         selected, QStringLiteral("Enable local AI in Tavlen Settings to check spelling.")},
+        {"no text", [](Service &) {}, QString(), QStringLiteral("Select text to check its spelling.")},
         {"only spaces and new lines", [](Service &) {}, QStringLiteral(" \n\t\n "), QStringLiteral("There is no text to analyze.")},
         {"over 1,500 bytes", [](Service &) {}, tooLong, ClipboardAIError::selectionTooLong().localizedDescription()},
         {"750 two-byte letters, exactly 1,500 bytes, but no model",

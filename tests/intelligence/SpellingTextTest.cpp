@@ -69,15 +69,36 @@ TEST(SpellingText, Merge)
 
 TEST(ClipboardAIAction, RawValuesAndLimits)
 {
-    const QStringList raw{QStringLiteral("summarize"), QStringLiteral("improveWriting"), QStringLiteral("checkSpelling"),
-                          QStringLiteral("translateToEnglish"), QStringLiteral("extractTasks")};
-    ASSERT_EQ(allClipboardAIActions().size(), raw.size());
-    for (int i = 0; i < raw.size(); ++i) {
+    struct Row {
+        QString raw;
+        QString request;
+    };
+    const QList<Row> rows{
+        {QStringLiteral("summarize"),
+         QStringLiteral("Summarize the content concisely in the same language as the content. Return only the summary.")},
+        {QStringLiteral("improveWriting"),
+         QStringLiteral("Improve clarity, grammar, and tone while preserving meaning and language. Return only the "
+                        "revised text.")},
+        {QStringLiteral("checkSpelling"),
+         QStringLiteral("Correct only spelling, grammar, and punctuation errors. Preserve the original language, "
+                        "meaning, tone, names, paragraph breaks, and formatting. Do not translate, summarize, expand, "
+                        "or rewrite for style. Leave code, URLs, email addresses, and credentials unchanged. If no "
+                        "correction is needed, return the original text. Return only the complete corrected text, "
+                        "without commentary or surrounding quotes.")},
+        {QStringLiteral("translateToEnglish"),
+         QStringLiteral("Translate the content into natural English while preserving meaning and formatting. Return "
+                        "only the translation.")},
+        {QStringLiteral("extractTasks"),
+         QStringLiteral("Extract actionable tasks as a concise Markdown checklist. Do not invent tasks. Return only "
+                        "the checklist.")},
+    };
+    ASSERT_EQ(allClipboardAIActions().size(), rows.size());
+    for (int i = 0; i < rows.size(); ++i) {
         const ClipboardAIAction action = allClipboardAIActions()[i];
-        EXPECT_EQ(rawValue(action), raw[i]);
-        EXPECT_EQ(clipboardAIActionFromRawValue(raw[i]), action);
+        EXPECT_EQ(rawValue(action), rows[i].raw);
+        EXPECT_EQ(clipboardAIActionFromRawValue(rows[i].raw), action);
         EXPECT_EQ(maximumResponseTokens(action), action == ClipboardAIAction::checkSpelling ? 2000 : 1000);
-        EXPECT_FALSE(requestText(action).isEmpty());
+        EXPECT_EQ(requestText(action), rows[i].request);
     }
     EXPECT_EQ(clipboardAIActionFromRawValue(QStringLiteral("Summarize")), std::nullopt);
     EXPECT_EQ(clipboardAIActionFromRawValue(QString()), std::nullopt);

@@ -38,15 +38,19 @@ Ink inkBetween(const QImage &image, double from, double to, int alpha = 90)
 TEST(NotchClipboardRow, AHoveredRowGrowsInItsOwnColumnsForEveryKind)
 {
     // Each kind of row, hovered and at rest: the dot, the timestamp, the thumbnail or title and the badges
-    // stand where they stand in every other row; only their size changes.
+    // stand where they stand in every other row; only their size changes. Unsearched, a row shows its kind
+    // capitalised and at most 240 characters of the item's title.
     struct Row {
         const char *type;
         QString text;
         QString label;
+        QString kind;
+        qsizetype titleLength = -1; // -1: the whole text
     };
-    const Row rows[] = {{"text", "Quarterly report", ""},  {"url", "https://example.org", ""},
-                        {"image", "", ""},                  {"file", "", ""},
-                        {"generic", "", ""},                {"text", "ssh deploy@build", "Server"}};
+    const Row rows[] = {{"text", "Quarterly report", "", "Text"},   {"url", "https://example.org", "", "Url"},
+                        {"image", "", "", "Image"},                  {"file", "", "", "File"},
+                        {"generic", "", "", "Generic"},              {"text", "ssh deploy@build", "Server", "Text"},
+                        {"text", QString(241, QLatin1Char('w')), "", "Text", 240}};
     SimClock clock;
     for (const Row &row : rows) {
         ClipboardItem item(QUuid::createUuid());
@@ -55,6 +59,10 @@ TEST(NotchClipboardRow, AHoveredRowGrowsInItsOwnColumnsForEveryKind)
         item.setLabel(row.label);
         if (QString::fromLatin1(row.type) == "file")
             item.setFilePaths({"/home/ada/plan.pdf", "/home/ada/budget.ods"});
+        EXPECT_EQ(NotchClipboardRow::kindLabel(item, nullptr), row.kind);
+        if (!row.text.isEmpty()) {
+            EXPECT_EQ(NotchClipboardRow::title(item, nullptr), row.text.left(row.titleLength));
+        }
         item.setDate(QDateTime(QDate(2024, 3, 7), QTime(9, 5)));
         NotchRowPaintContext context;
         context.palette.scheme = ColorScheme::dark;
@@ -116,7 +124,7 @@ TEST(NotchClipboardSearchTextField, ThePlaceholderStandsBesideTheCaretNotUnderIt
     EXPECT_GE(field.placeholderRect().left(), field.caretX() + 1 + NotchClipboardSearchTextField::placeholderGap);
     // Qt's own placeholder, which stands under the caret, is never drawn, whatever the platform's palette.
     EXPECT_TRUE(field.placeholderText().isEmpty());
-    EXPECT_EQ(field.accessibleDescription(), NotchClipboardSearchTextField::placeholder);
+    EXPECT_EQ(field.accessibleDescription(), QStringLiteral("Search…"));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "LauncherTestFixture.h"
 
 #include "DesktopTest.h"
+#include "SnapshotCheck.h"
 #include "app/AppState.h"
 #include "app/RuntimeState.h"
 #include "clipboard/ClipboardSearchIndex.h"
@@ -42,28 +43,8 @@ QByteArray pictureBytes()
     return bytes;
 }
 
-// The picture as the desktop shows it: laid over a backdrop (what a compositor shows through).
-QImage over(const QImage &picture, const QColor &backdrop)
-{
-    QImage out(picture.size(), QImage::Format_RGB32);
-    out.setDevicePixelRatio(picture.devicePixelRatio());
-    out.fill(backdrop);
-    QPainter painter(&out);
-    painter.drawImage(QPointF(0, 0), picture);
-    return out;
-}
-
-// The strongest contrast any pixel of a region (in points) has against a background colour.
-double strongestContrast(const QImage &image, const QRectF &region, const QColor &background)
-{
-    const double dpr = image.devicePixelRatio();
-    double best = 1;
-    for (int y = int(region.top() * dpr); y < int(region.bottom() * dpr); ++y) {
-        for (int x = int(region.left() * dpr); x < int(region.right() * dpr); ++x)
-            best = std::max(best, contrast(image.pixelColor(x, y), background));
-    }
-    return best;
-}
+using SnapshotCheck::over;
+using SnapshotCheck::strongestContrast;
 
 struct NotchLauncherSnapshotTest : LauncherTest {
     NotchLauncherViewModel model;
@@ -320,8 +301,29 @@ TEST_F(NotchLauncherSnapshotTest, Header)
     const QImage header = full.copy(0, 0, full.width(), 46 * 2);
     header.save(QDir(DesktopTest::snapshotDirectory()).filePath(QStringLiteral("panel-header.png")));
     // The settings button's light disc at the trailing edge.
-    const QRectF gear = view->headerLayout().settingsButton;
+    const NotchHeaderLayout layout = view->headerLayout();
+    const QRectF gear = layout.settingsButton;
     EXPECT_GT(at(full, gear.center().x() + 10, gear.center().y()).lightness(), 20);
+    // Each control whole inside the band, its symbol standing out from its disc (3:1, as for any symbol a
+    // person must make out), and the search field's placeholder readable on its capsule.
+    const QImage shown = over(full, Qt::black);
+    const QRectF band(0, 0, view->width(), 46);
+    struct Control {
+        const char *name;
+        QRectF rect;
+    };
+    QList<Control> controls{{"settings", layout.settingsButton}, {"recent tab", layout.recentTab}};
+    if (layout.showsFiltersToggle)
+        controls.append({"filters toggle", layout.filtersToggle});
+    for (const Control &control : controls) {
+        ASSERT_FALSE(control.rect.isEmpty()) << control.name;
+        EXPECT_TRUE(band.contains(control.rect)) << control.name;
+        const QRectF symbol(control.rect.center() - QPointF(7, 7), QSizeF(14, 14));
+        EXPECT_GE(SnapshotCheck::inkContrast(shown, symbol), 3.0) << control.name;
+    }
+    const QRectF bar = view->searchBar()->geometry();
+    EXPECT_TRUE(band.contains(bar));
+    EXPECT_GE(SnapshotCheck::inkContrast(shown, bar.adjusted(22, 4, -bar.width() / 2, -4)), 4.5) << "placeholder";
 }
 
 TEST_F(NotchLauncherSnapshotTest, BothSchemesAreReadableWithAndWithoutACompositor)

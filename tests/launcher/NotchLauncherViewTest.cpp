@@ -109,6 +109,8 @@ TEST(NotchPanelGeometry, BandsRevealsAndChromeFollowTheFrameAndState)
         // Collapsed without a notch: clamp(H − 4, 20, 30), radius 34 % and shoulders 23 % of the bar.
         {"collapsed plain", input(180, 32, false, false, false, false, 32), 28, 2, 0, 30, 2, 32 * 0.34, 32 * 0.23},
         {"collapsed low", input(180, 18, false, false, false, false, 18), 20, 2, 0, 22, 0, 18 * 0.34, 18 * 0.23},
+        // A bar of 2 points still gets corners and shoulders of one point.
+        {"collapsed thin bar", input(180, 2, false, false, false, false, 2), 20, 2, 0, 22, 0, 1, 1},
         // Collapsed at a real notch: the notch's own radius, no shoulders.
         {"collapsed notch", input(180, 37, false, true, false, false, 37), 37, 0, 0, 37, 0, 12.58, 0},
         // Expanding: the reveals grow with the frame, the list jumps to 1 once settled.
@@ -130,6 +132,34 @@ TEST(NotchPanelGeometry, BandsRevealsAndChromeFollowTheFrameAndState)
         EXPECT_NEAR(g.chrome.bottomCornerRadius, row.bottomRadius, 1e-9) << row.name;
         EXPECT_NEAR(g.chrome.shoulderDepth, row.shoulder, 1e-9) << row.name;
         EXPECT_GE(g.innerWidth, 1) << row.name;
+    }
+}
+
+// The shoulders never reach below half the frame's height nor in from a side by more than a fifth of its width:
+// the body's side stands where the clamped depth puts it (no bottom radius here, so the side is straight).
+TEST(NotchChromeShape, ShouldersAreClampedToTheFrame)
+{
+    struct Row {
+        const char *name;
+        double width, height, depth;
+        double side; // where the body's left side stands
+    };
+    const Row rows[] = {
+        {"room enough", 400, 100, 21.344, 21.344},
+        {"low frame", 400, 20, 21.344, 10},
+        {"narrow frame", 40, 100, 21.344, 8},
+        {"negative depth", 400, 100, -5, 0},
+    };
+    for (const Row &row : rows) {
+        NotchChromeShape shape;
+        shape.shoulderDepth = row.depth;
+        shape.shoulderCurveFactor = 0.06;
+        const QRectF frame(0, 0, row.width, row.height);
+        const QPainterPath path = shape.path(frame);
+        EXPECT_TRUE(frame.contains(path.boundingRect())) << row.name;
+        const double y = (row.side + row.height) / 2; // below the shoulder, above the bottom edge
+        EXPECT_FALSE(path.contains(QPointF(row.side - 0.5, y))) << row.name;
+        EXPECT_TRUE(path.contains(QPointF(row.side + 0.5, y))) << row.name;
     }
 }
 
@@ -848,6 +878,16 @@ TEST_F(NotchLauncherViewTest, TheCompactWindowNeverFocusesASearchFieldThatIsNotO
     sim.clock.advance(0.1);
     EXPECT_FALSE(view->isClipboardSearchFocused());
     EXPECT_FALSE(view->searchBar()->isVisible());
+
+    // Focused in the open window, then its bar leaves the screen while the window still counts as open
+    // (its frame shrinks before the view hears that it collapsed): the keyboard leaves with the bar.
+    expand();
+    model.requestClipboardSearchFocus();
+    sim.clock.advance(0.1);
+    ASSERT_TRUE(view->isClipboardSearchFocused());
+    view->resize(40, 280);
+    EXPECT_FALSE(view->searchBar()->isVisible());
+    EXPECT_FALSE(view->isClipboardSearchFocused());
 }
 
 TEST_F(NotchLauncherViewTest, SwipingARowDeletesExactlyThatItemFromTheHistory)

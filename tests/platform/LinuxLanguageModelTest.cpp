@@ -124,6 +124,11 @@ TEST_F(LinuxLanguageModelTest, AnswersAndFailuresOfACompletion)
         {"content not a string",
          Reply{Reply::Kind::answer, 200, R"({"choices":[{"message":{"content":42},"finish_reason":"stop"}]})"},
          Status::failed, QStringLiteral("The local model server sent an answer Tavlen cannot read.")},
+        // Answers are read up to 4 MB.
+        {"an answer just under 4 MB", LocalModelServer::answer(QString(4 * 1024 * 1024 - 4096, QLatin1Char('a'))),
+         Status::completed, QString(4 * 1024 * 1024 - 4096, QLatin1Char('a'))},
+        {"an answer just over 4 MB", LocalModelServer::answer(QString(4 * 1024 * 1024 + 4096, QLatin1Char('a'))),
+         Status::failed, QStringLiteral("The local model server sent an answer that is too large.")},
         {"connection dropped before the answer", Reply{Reply::Kind::drop}, Status::failed,
          QStringLiteral("The connection to the local model server was lost before the answer was complete.")},
         {"connection dropped mid-answer",

@@ -19,7 +19,8 @@ public:
     bool isAvailable() const override { return available; }
     RunningApplication currentApplication() const override { return m_current; }
     std::optional<RunningApplication> frontmostApplication() const override;
-    QList<RunningApplication> runningApplications() const override { return m_apps; }
+    // This program is listed too, as a desktop lists its windows (the preview, the settings).
+    QList<RunningApplication> runningApplications() const override { return QList<RunningApplication>{m_current} + m_apps; }
     bool activate(const RunningApplication &app) override;
     bool isActive(const RunningApplication &app) const override;
     bool isTerminated(const RunningApplication &app) const override;
