@@ -4,6 +4,8 @@
 // copies, with an empty history and with 5,000 items. Beside it the bare read of the same copies: the
 // pasteboard reading each change, with no history and no panel. Needs a display: `make bench` runs inside
 // scripts/test-env.
+#include "BenchmarkRun.h"
+
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "clipboard/ClipboardCapture.h"
@@ -106,7 +108,7 @@ std::optional<double> cpuPerCopy(benchmark::State &state, const std::function<in
         },
         copies * intervalMs + 10000);
     if (copier.failed()) {
-        state.SkipWithError("the copier could not connect to the display");
+        BenchmarkRun::fail(state, "the copier could not connect to the display");
         return std::nullopt;
     }
     sample();
@@ -116,7 +118,7 @@ std::optional<double> cpuPerCopy(benchmark::State &state, const std::function<in
     state.counters["kept"] = kept();
     state.counters["of"] = copies;
     if (kept() < copies) {
-        state.SkipWithError("not every copy arrived");
+        BenchmarkRun::fail(state, "not every copy arrived");
         return std::nullopt;
     }
     return cpu * 1000 / copies;
@@ -136,7 +138,7 @@ double bareReadMs = 0;
 void BM_CopyCost_BareRead(benchmark::State &state)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        state.SkipWithError("no X display (run through scripts/test-env)");
+        BenchmarkRun::fail(state, "no X display (run through scripts/test-env)");
         return;
     }
     for (auto _ : state) {
@@ -192,7 +194,7 @@ bool launchersCollapsed(AppDelegate &delegate)
 void BM_CopyCost_CollapsedLaunchers(benchmark::State &state)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
-        state.SkipWithError("no X display (run through scripts/test-env)");
+        BenchmarkRun::fail(state, "no X display (run through scripts/test-env)");
         return;
     }
     const int items = int(state.range(0));
@@ -202,7 +204,7 @@ void BM_CopyCost_CollapsedLaunchers(benchmark::State &state)
         for (const char *name : {"XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"})
             qputenv(name, QDir(home.path()).filePath(QString::fromLatin1(name)).toLocal8Bit());
         if (!writeHistory(qEnvironmentVariable("XDG_DATA_HOME"), items)) {
-            state.SkipWithError("could not write the history");
+            BenchmarkRun::fail(state, "could not write the history");
             return;
         }
         LinuxPlatform platform;
@@ -230,7 +232,7 @@ void BM_CopyCost_CollapsedLaunchers(benchmark::State &state)
         if (!ms)
             return;
         if (!collapsed) {
-            state.SkipWithError("a launcher expanded during the copies");
+            BenchmarkRun::fail(state, "a launcher expanded during the copies");
             return;
         }
         state.SetIterationTime(copies * intervalMs / 1000.0);
@@ -251,7 +253,5 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchmarkRun::runAll();
 }

@@ -1,6 +1,8 @@
 // The history against plain baselines on the same data, in one run: search over 5,000 items against a
 // memmem loop over the same prepared texts, start-up loading against a raw SQLite read of the same rows,
 // and storing a 1 KB text and a 20 MB PNG against writing the same bytes to a file.
+#include "BenchmarkRun.h"
+
 #include "clipboard/ClipboardFilterMatcher.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
@@ -114,7 +116,9 @@ QList<ClipboardItem> generatedItems()
     return items;
 }
 
-void runSearch(benchmark::State &state, const QString &query, bool withFilter)
+// `expectsMatches`: whether the query is in the history at all; a search that should find items and found
+// none, or found some where there are none, measured nothing.
+void runSearch(benchmark::State &state, const QString &query, bool withFilter, bool expectsMatches)
 {
     const QList<ClipboardItem> items = generatedItems();
     ClipboardSearchIndex index;
@@ -150,6 +154,10 @@ void runSearch(benchmark::State &state, const QString &query, bool withFilter)
         baseline += secondsSince(start);
         benchmark::DoNotOptimize(baselineFound);
     }
+    if ((found > 0) != expectsMatches || (baselineFound > 0) != expectsMatches) {
+        BenchmarkRun::fail(state, "found " + std::to_string(found) + " items, the baseline " + std::to_string(baselineFound));
+        return;
+    }
     const double n = double(state.iterations());
     state.counters["ours_ms"] = ours / n * 1000;
     state.counters["memmem_ms"] = baseline / n * 1000;
@@ -162,9 +170,9 @@ void runSearch(benchmark::State &state, const QString &query, bool withFilter)
     state.counters["MB"] = double(bytes) / 1e6;
 }
 
-void BM_SearchRare(benchmark::State &state) { runSearch(state, QStringLiteral("  ŻÓŁĆ GĘŚ "), false); }
-void BM_SearchAbsent(benchmark::State &state) { runSearch(state, QStringLiteral("nothing-matches-this"), false); }
-void BM_SearchCommonWithTextFilter(benchmark::State &state) { runSearch(state, QStringLiteral("café"), true); }
+void BM_SearchRare(benchmark::State &state) { runSearch(state, QStringLiteral("  ŻÓŁĆ GĘŚ "), false, true); }
+void BM_SearchAbsent(benchmark::State &state) { runSearch(state, QStringLiteral("nothing-matches-this"), false, false); }
+void BM_SearchCommonWithTextFilter(benchmark::State &state) { runSearch(state, QStringLiteral("café"), true, true); }
 BENCHMARK(BM_SearchRare)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchAbsent)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SearchCommonWithTextFilter)->Unit(benchmark::kMillisecond);
@@ -183,7 +191,11 @@ void BM_SearchThroughManager(benchmark::State &state)
         const auto task = manager.searchItems(std::nullopt, QStringLiteral("żółć gęś"), false, 5000);
         while (!task.isFinished())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        benchmark::DoNotOptimize(task.result());
+        const auto found = task.result();
+        if (!found || !*found || (*found)->isEmpty()) {
+            BenchmarkRun::fail(state, "the search found nothing");
+            break;
+        }
     }
 }
 BENCHMARK(BM_SearchThroughManager)->Unit(benchmark::kMillisecond);
@@ -231,6 +243,12 @@ void BM_LoadHistory(benchmark::State &state)
         baseline += secondsSince(start);
         benchmark::DoNotOptimize(row);
     }
+    const qsizetype stored = generatedItems().size();
+    if (loaded != stored || rawRows != stored) {
+        BenchmarkRun::fail(state, "loaded " + std::to_string(loaded) + " and read " + std::to_string(rawRows) + " of "
+                                      + std::to_string(stored) + " items");
+        return;
+    }
     const double n = double(state.iterations());
     state.counters["ours_ms"] = ours / n * 1000;
     state.counters["raw_sql_ms"] = baseline / n * 1000;
@@ -251,7 +269,10 @@ void BM_StartHistory(benchmark::State &state)
         clock.setWallClock(generatedItems().first().date());
         ClipboardHistoryManager manager(clock, &store);
         manager.start();
-        benchmark::DoNotOptimize(manager.items().size());
+        if (manager.items().size() != generatedItems().size()) {
+            BenchmarkRun::fail(state, "started with " + std::to_string(manager.items().size()) + " items");
+            break;
+        }
     }
 }
 BENCHMARK(BM_StartHistory)->Unit(benchmark::kMillisecond);
@@ -293,8 +314,10 @@ void runIngest(benchmark::State &state, const std::function<ClipboardCapture(int
         auto start = BenchClock::now();
         const auto item = manager.ingest(capture);
         ours += secondsSince(start);
-        if (!item)
-            state.SkipWithError("capture was dropped");
+        if (!item) {
+            BenchmarkRun::fail(state, "capture was dropped");
+            break;
+        }
 
         start = BenchClock::now();
         QFile file(baselinePath);
@@ -352,7 +375,5 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchmarkRun::runAll();
 }

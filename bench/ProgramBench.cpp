@@ -9,6 +9,8 @@
 //     (Pss_Anon) once settled, and the disk its store takes.
 //   TAVLEN_IDLE_SECONDS   length of the idle window (default 120)
 //   TAVLEN_IDLE_PROGRAM   another tavlen build to measure (default: the one beside bench/)
+#include "BenchmarkRun.h"
+
 #include "MixedHistory.h"
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardHistoryManager.h"
@@ -86,7 +88,7 @@ void measureIdle(benchmark::State &state, qint64 pid)
     for (auto _ : state) {
         const QHash<QString, ThreadCost> baseline = threadCosts(pid);
         if (baseline.isEmpty()) {
-            state.SkipWithError("the process ended before it was measured");
+            BenchmarkRun::fail(state, "the process ended before it was measured");
             return;
         }
         QHash<QString, ThreadCost> last = baseline;
@@ -96,7 +98,7 @@ void measureIdle(benchmark::State &state, qint64 pid)
             sleepSeconds(0.1);
             const QHash<QString, ThreadCost> now = threadCosts(pid);
             if (now.isEmpty()) {
-                state.SkipWithError("the process ended while it was measured");
+                BenchmarkRun::fail(state, "the process ended while it was measured");
                 return;
             }
             for (auto it = now.begin(); it != now.end(); ++it)
@@ -172,7 +174,7 @@ void BM_IdleTavlen(benchmark::State &state)
     PrivateHome home;
     const QProcessEnvironment env = home.environment();
     if (!writeHistory(env.value(QStringLiteral("XDG_DATA_HOME")))) {
-        state.SkipWithError("could not write the history");
+        BenchmarkRun::fail(state, "could not write the history");
         return;
     }
     QProcess tavlen;
@@ -183,7 +185,7 @@ void BM_IdleTavlen(benchmark::State &state)
         : QCoreApplication::applicationDirPath() + QStringLiteral("/../tavlen");
     tavlen.start(program, {});
     if (!tavlen.waitForStarted(5000)) {
-        state.SkipWithError("tavlen did not start (build the tavlen target)");
+        BenchmarkRun::fail(state, "tavlen did not start (build the tavlen target)");
         return;
     }
     tavlen.waitForReadyRead(10000); // "running" on stderr once started
@@ -202,6 +204,7 @@ bool copyq(const QProcessEnvironment &env, const QStringList &arguments)
 void BM_IdleCopyQ(benchmark::State &state)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("copyq")).isEmpty()) {
+        // Only the comparison is missing, not Tavlen's own figure: skipped, not failed.
         state.SkipWithError("copyq is not installed (apt-get install copyq) to compare with");
         return;
     }
@@ -225,7 +228,7 @@ void BM_IdleCopyQ(benchmark::State &state)
         filled = copyq(env, arguments);
     }
     if (!filled) {
-        state.SkipWithError("copyq did not take 5,000 items");
+        BenchmarkRun::fail(state, "copyq did not take 5,000 items");
         stopProcess(server);
         return;
     }
@@ -408,14 +411,14 @@ void BM_StartUpMemoryDisk(benchmark::State &state)
         PrivateHome full;
         const QString folder = full.environment().value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/trevik.tavlen");
         if (!QDir().mkpath(folder) || !MixedHistory::write(folder, entries)) {
-            state.SkipWithError("could not write the history");
+            BenchmarkRun::fail(state, "could not write the history");
             return;
         }
         const std::optional<TavlenRun> withItems = runTavlen(full);
         PrivateHome empty;
         const std::optional<TavlenRun> withoutItems = runTavlen(empty);
         if (!withItems || !withoutItems) {
-            state.SkipWithError("tavlen did not start (build the tavlen target)");
+            BenchmarkRun::fail(state, "tavlen did not start (build the tavlen target)");
             return;
         }
         const double startMs = median(withItems->startMs);
@@ -432,7 +435,7 @@ void BM_StartUpMemoryDisk(benchmark::State &state)
         }
         const std::optional<CopyQRun> copyqRun = runCopyQ(entries);
         if (!copyqRun) {
-            state.SkipWithError("copyq did not take or answer the items");
+            BenchmarkRun::fail(state, "copyq did not take or answer the items");
             return;
         }
         const double copyqStartMs = median(copyqRun->startMs);
@@ -452,7 +455,5 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchmarkRun::runAll();
 }

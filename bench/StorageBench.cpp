@@ -6,7 +6,9 @@
 //     size of its texts;
 //   - a 20 MB PNG copied: the longest the main thread was kept busy at a stretch while it was captured and
 //     stored (a frame is 16 ms), and the memory it still holds one second later.
+#include "BenchmarkRun.h"
 #include "MixedHistory.h"
+
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardThumbnailCache.h"
@@ -122,8 +124,8 @@ ClipboardCapture imageCapture(const QByteArray &png, int round)
     return capture;
 }
 
-// A history of `count` items in `folder`, every tenth an image when `withImages`.
-void fillHistory(const QString &folder, int count, bool withImages)
+// A history of `count` items in `folder`, every tenth an image when `withImages`; how many it holds then.
+qsizetype fillHistory(const QString &folder, int count, bool withImages)
 {
     SwiftDataContainer container(folder);
     ClipboardItemStore store(container);
@@ -137,13 +139,17 @@ void fillHistory(const QString &folder, int count, bool withImages)
         else
             history.ingest(textCapture(i));
     }
+    return history.items().size();
 }
 
 void BM_PssAfterShowing5000Items(benchmark::State &state)
 {
     const bool withImages = state.range(0) != 0;
     QTemporaryDir dir;
-    fillHistory(dir.path(), 5000, withImages);
+    if (fillHistory(dir.path(), 5000, withImages) != 5000) {
+        BenchmarkRun::fail(state, "the history did not take 5,000 items");
+        return;
+    }
     for (auto _ : state) {
         const double before = pssBytes();
         SwiftDataContainer container(dir.path());
@@ -173,6 +179,11 @@ void BM_PssAfterShowing5000Items(benchmark::State &state)
         QDeadlineTimer thumbnailsDone(30000);
         while (presentedThumbnails() < images && !thumbnailsDone.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        if (!search.isFinished() || history.items().size() != 5000 || presentedThumbnails() < images) {
+            BenchmarkRun::fail(state, "showed " + std::to_string(history.items().size()) + " items and "
+                                          + std::to_string(presentedThumbnails()) + " thumbnails");
+            break;
+        }
         state.counters["search_thumbnails"] = presentedThumbnails();
         state.counters["pss_mb"] = (pssBytes() - before) / 1e6;
         state.counters["items"] = double(history.items().size());
@@ -184,7 +195,10 @@ void BM_DiskFor5000Texts(benchmark::State &state)
 {
     for (auto _ : state) {
         QTemporaryDir dir;
-        fillHistory(dir.path(), 5000, false);
+        if (fillHistory(dir.path(), 5000, false) != 5000) {
+            BenchmarkRun::fail(state, "the history did not take 5,000 items");
+            break;
+        }
         const auto [bytes, files] = diskUsage(dir.path());
         state.counters["disk_mb"] = bytes / 1e6;
         state.counters["copied_mb"] = 5000 * 1024 / 1e6;
@@ -201,7 +215,7 @@ void BM_MemoryForMixedHistory(benchmark::State &state)
     const double textBytes = double(MixedHistory::utf8Bytes(entries));
     QTemporaryDir dir;
     if (!MixedHistory::write(dir.path(), entries)) {
-        state.SkipWithError("could not write the history");
+        BenchmarkRun::fail(state, "could not write the history");
         return;
     }
     for (auto _ : state) {
@@ -226,7 +240,7 @@ void BM_MemoryForMixedHistory(benchmark::State &state)
         state.counters["text_mb"] = textBytes / 1e6;
         state.counters["ratio_to_text"] = held / textBytes;
         if (history.items().size() != entries.size() || hits == 0)
-            state.SkipWithError("the history was not loaded and searched");
+            BenchmarkRun::fail(state, "the history was not loaded and searched");
     }
 }
 BENCHMARK(BM_MemoryForMixedHistory)->Iterations(1)->Unit(benchmark::kSecond);
@@ -238,7 +252,7 @@ void BM_DiskForMixedHistory(benchmark::State &state)
     for (auto _ : state) {
         QTemporaryDir dir;
         if (!MixedHistory::write(dir.path(), entries)) {
-            state.SkipWithError("could not write the history");
+            BenchmarkRun::fail(state, "could not write the history");
             return;
         }
         const auto [bytes, files] = diskUsage(dir.path());
@@ -267,7 +281,10 @@ void BM_DiskForOnePng20M(benchmark::State &state)
             SimClock clock;
             ClipboardHistoryManager history(clock, &store);
             history.start();
-            history.ingest(imageCapture(png, 1));
+            if (!history.ingest(imageCapture(png, 1))) {
+                BenchmarkRun::fail(state, "the image was not stored");
+                break;
+            }
         }
         const auto [bytes, files] = diskUsage(dir.path());
         state.counters["disk_mb"] = bytes / 1e6;
@@ -329,6 +346,11 @@ void BM_CapturePng20M(benchmark::State &state)
         while (history.items().isEmpty() && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         const double stored = double(total.nsecsElapsed()) / 1e6;
+        if (history.items().isEmpty() || history.items().first().type() != ClipboardItemType::image) {
+            manager.stop();
+            BenchmarkRun::fail(state, "the copied image was not stored");
+            break;
+        }
         wait.restart();
         while (wait.elapsed() < 1000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
@@ -350,7 +372,5 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return BenchmarkRun::runAll();
 }

@@ -19,6 +19,8 @@ public:
     // takes 10-15 ms, a read 1 ms), and how long a service that let it run out is then left alone.
     static constexpr int answerTimeoutMs = 500;
     static constexpr double restSeconds = 30.0;
+    // How many items readMany asks for within one call's time.
+    static constexpr qsizetype readManyShare = 100;
 
     explicit LinuxSecretStore(Clock &clock, QObject *parent = nullptr);
     ~LinuxSecretStore() override;
