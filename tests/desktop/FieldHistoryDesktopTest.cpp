@@ -148,12 +148,16 @@ TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped
     TAVLEN_WAIT_UNTIL(listedValues(*view->aiContentView()) == QStringList{"grace@example.org"}, 5000);
     picture(window, QStringLiteral("field-history-searched"));
 
-    // The pointer moving onto the result selects it and leaves the search field; Space opens its details.
+    // The pointer moving onto the result selects it; the search field keeps the keys until Tab leaves it,
+    // and Space then opens the result's details.
     NotchAIContentView *pane = view->aiContentView();
     const QRectF resultRect = pane->itemRect(1);
     const QPoint result = pane->mapToGlobal(resultRect.center().toPoint());
     xdotool({"mousemove", "--sync", QString::number(result.x() - 40), QString::number(result.y())});
     xdotool({"mousemove", "--sync", QString::number(result.x()), QString::number(result.y())});
+    TAVLEN_WAIT_UNTIL(model.selectedAISuggestionID() == pane->currentContent().items.at(1).suggestion.id, 5000);
+    EXPECT_TRUE(model.isAISearchFocused());
+    xdotool({"key", "Tab"});
     TAVLEN_WAIT_UNTIL(!model.isAISearchFocused(), 5000);
     xdotool({"key", "space"});
     TAVLEN_WAIT_UNTIL(view->suggestionPreviewWindow() != nullptr, 5000);

@@ -219,11 +219,15 @@ TEST_F(NotchLauncherFieldHistoryTest, TheFocusFlagFollowsTheFieldsRealFocus)
     // A new context while the field has the keyboard: the same.
     model.setAIContext(nameContext());
     EXPECT_TRUE(model.isAISearchFocused());
-    // The pointer moving onto a row takes the keys from the field: Space now opens that row's details.
+    // The pointer resting on a row selects it but leaves the keys with the field; Tab hands them over,
+    // and Space then opens that row's details.
     NotchAIContentView *pane = view->aiContentView();
     pane->pointerMoved(pane->itemRect(3).center());
-    EXPECT_FALSE(text->hasFocus());
-    EXPECT_FALSE(model.isAISearchFocused());
+    EXPECT_TRUE(text->hasFocus());
+    EXPECT_TRUE(model.isAISearchFocused());
+    EXPECT_EQ(key(KeyCode::Space), EventDisposition::Pass);
+    QKeyEvent leave(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QApplication::sendEvent(text, &leave);
     EXPECT_EQ(key(KeyCode::Space), EventDisposition::Consume);
     ASSERT_NE(details(), nullptr);
     EXPECT_EQ(details()->suggestion().id, pane->currentContent().items.at(3).suggestion.id);

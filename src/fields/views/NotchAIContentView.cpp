@@ -510,11 +510,8 @@ void NotchAIContentView::setHoveredRow(std::optional<QUuid> id, bool movesSelect
     }
     m_ticker.requestFrame();
     update();
-    if (id && movesSelection) {
+    if (id && movesSelection)
         writeSelection(id);
-        if (m_callbacks.onRowHover)
-            m_callbacks.onRowHover();
-    }
 }
 
 void NotchAIContentView::pointerMoved(QPointF position)

@@ -67,9 +67,6 @@ public:
         std::function<void(const FocusedFieldSuggestion &)> onSuggestionSelect;
         // The content's height may have changed.
         std::function<void()> onContentLayoutChanged;
-        // The pointer moved onto a row (and selected it): the launcher takes the keys from the search field,
-        // so Space goes to the selection.
-        std::function<void()> onRowHover;
     };
 
     // One piece of the stacked content, top to bottom.

@@ -418,11 +418,6 @@ NotchAIContentView *NotchLauncherView::makeAIPane()
     pane.onSearchQueryChange = [this](const QString &query) { m_model.setAISearchQuery(query); };
     pane.onSuggestionSelect = [this](const FocusedFieldSuggestion &suggestion) { Q_EMIT aiSuggestionSelected(suggestion); };
     pane.onContentLayoutChanged = [this] { Q_EMIT contentLayoutChanged(); };
-    // As on the clipboard list: the pointer on a row takes the keys from the search field.
-    pane.onRowHover = [this] {
-        if (m_historySearchField->hasKeyboardFocus())
-            clearHistorySearchFocus();
-    };
     auto *view = new NotchAIContentView(m_platform, m_symbols, [this] { return panelPalette(); }, paneInputs(m_model),
                                         std::move(pane), this);
     view->manualField()->installEventFilter(this);
