@@ -73,14 +73,16 @@ void NotchClipboardSearchTextField::paintEvent(QPaintEvent *event)
 
 void NotchClipboardSearchTextField::update(bool focused, int focusRequest)
 {
+    m_wantsFocus = focused;
     if (focused) {
         if (m_lastFocusRequest == focusRequest && hasFocus())
             return;
         m_lastFocusRequest = focusRequest;
-        // Deferred like the field editor's own focus change: the window may become key in between.
+        // Deferred like the field editor's own focus change: the window may become key in between, and the
+        // panel may have given the focus up again (collapsed, switched tabs) by the time this runs.
         QPointer<NotchClipboardSearchTextField> self = this;
         QTimer::singleShot(0, this, [self] {
-            if (self && self->window())
+            if (self && self->m_wantsFocus && self->window())
                 self->setFocus(Qt::OtherFocusReason);
         });
         return;

@@ -48,5 +48,6 @@ protected:
 
 private:
     std::optional<int> m_lastFocusRequest;
+    bool m_wantsFocus = false;
     QColor m_placeholderColor = QColor(235, 235, 245, 153);
 };
