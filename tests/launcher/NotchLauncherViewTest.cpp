@@ -13,6 +13,7 @@
 #include "ui/NotchListSearchBar.h"
 #include "model/FilterManager.h"
 
+#include <QApplication>
 #include <QImage>
 
 namespace {
@@ -864,6 +865,15 @@ TEST_F(NotchLauncherViewTest, FocusRequestClearsTheQueryAndFocusesAfterTheDelayO
     sim.clock.advance(0.1);
     EXPECT_TRUE(view->clipboardSearchQuery().isEmpty());
     EXPECT_FALSE(view->isClipboardSearchFocused());
+    // Given and taken back before the field could act on it: the field does not take the keyboard later.
+    model.setIsExpanded(true);
+    QApplication::setActiveWindow(view.get());
+    model.requestClipboardSearchFocus();
+    sim.clock.advance(0.1);
+    ASSERT_TRUE(view->isClipboardSearchFocused());
+    model.setIsSpaceTransitionSuspended(true);
+    processEvents();
+    EXPECT_FALSE(view->searchField()->hasFocus());
 }
 
 TEST_F(NotchLauncherViewTest, TheCompactWindowNeverFocusesASearchFieldThatIsNotOnScreen)
@@ -911,6 +921,14 @@ TEST_F(NotchLauncherViewTest, SwipingARowDeletesExactlyThatItemFromTheHistory)
     for (const ClipboardItem &item : history->items())
         EXPECT_NE(item.id(), items[1].id());
     EXPECT_TRUE(selected.isEmpty()); // the release was not a click
+    // The row below closes the gap with an ease-out of 0.18 s, past half of it at half the time.
+    ASSERT_EQ(list.items().at(2).id(), items[2].id());
+    EXPECT_DOUBLE_EQ(list.rowRect(2).top(), 8 + 3 * 64);
+    sim.clock.advance(0.09);
+    EXPECT_LT(list.rowRect(2).top(), 8 + 2.5 * 64);
+    EXPECT_GT(list.rowRect(2).top(), 8 + 2 * 64);
+    sim.clock.advance(0.09);
+    EXPECT_DOUBLE_EQ(list.rowRect(2).top(), 8 + 2 * 64);
 }
 
 TEST_F(NotchLauncherViewTest, PaintsAFrameWith5000ItemsWithoutBuildingThemAll)

@@ -55,8 +55,25 @@ double NotchClipboardList::now() const
     return m_platform.clock->uptime();
 }
 
+void NotchClipboardList::expectRemoval(const QUuid &id)
+{
+    m_expectedRemoval = id;
+}
+
 void NotchClipboardList::setItems(const QList<ClipboardItem> &items)
 {
+    if (m_expectedRemoval && m_indexes.contains(*m_expectedRemoval)
+        && std::none_of(items.begin(), items.end(), [&](const ClipboardItem &item) { return item.id() == *m_expectedRemoval; })) {
+        const std::shared_ptr<NotchClipboardRow> row = m_rows.value(*m_expectedRemoval);
+        m_leaving.reset();
+        if (row) {
+            m_leaving = Leaving{row, m_indexes.value(*m_expectedRemoval)};
+            m_leave.setValue(1);
+            m_leave.animateTo(0, Animation::easeOut(leaveDuration), now());
+            m_ticker.requestFrame();
+        }
+        m_expectedRemoval.reset();
+    }
     m_items = items;
     m_indexes.clear();
     m_indexes.reserve(items.size());
@@ -153,18 +170,32 @@ std::pair<int, int> NotchClipboardList::visibleRange() const
     return {first, last};
 }
 
+double NotchClipboardList::leavingGap(int index) const
+{
+    if (!m_leaving || index < m_leaving->index)
+        return 0;
+    return m_leave.value(now()) * rowHeight;
+}
+
 QRectF NotchClipboardList::rowRect(int index) const
 {
-    return QRectF(0, verticalMargin + index * rowHeight - scrollOffset(), width(), rowHeight);
+    return QRectF(0, verticalMargin + index * rowHeight - scrollOffset() + leavingGap(index), width(), rowHeight);
 }
 
 std::optional<int> NotchClipboardList::indexAt(QPointF position) const
 {
     if (m_items.isEmpty() || position.x() < 0 || position.x() >= width() || position.y() < 0 || position.y() >= height())
         return std::nullopt;
-    const double y = position.y() + scrollOffset() - verticalMargin;
+    double y = position.y() + scrollOffset() - verticalMargin;
     if (y < 0)
         return std::nullopt;
+    if (m_leaving && y >= m_leaving->index * rowHeight) {
+        // The space the leaving row still takes belongs to no item.
+        const double gap = leavingGap(m_leaving->index);
+        if (y < m_leaving->index * rowHeight + gap)
+            return std::nullopt;
+        y -= gap;
+    }
     const int index = int(y / rowHeight);
     return index < m_items.size() ? std::optional<int>(index) : std::nullopt;
 }
@@ -421,6 +452,17 @@ void NotchClipboardList::paintEvent(QPaintEvent *)
     syncRows();
     const auto [first, last] = visibleRange();
     bool animating = m_scroll.isAnimating(context.now);
+    if (m_leaving && !m_leave.isAnimating(context.now))
+        m_leaving.reset();
+    if (m_leaving) {
+        animating = true;
+        const double open = m_leave.value(context.now);
+        const QRectF slot(0, verticalMargin + m_leaving->index * rowHeight - scrollOffset(), width(), rowHeight);
+        painter.save();
+        painter.setOpacity(painter.opacity() * open);
+        m_leaving->row->paint(painter, slot, context);
+        painter.restore();
+    }
     for (int i = first; i < last; ++i) {
         const QRectF rect = rowRect(i);
         if (rect.bottom() < 0 || rect.top() > height())

@@ -28,6 +28,7 @@ public:
     static constexpr double indicatorMargin = 4;
     static constexpr double emptyStateHeight = 84;
     static constexpr double dragMinimumDistance = 12;
+    static constexpr double leaveDuration = 0.18;
     static inline const QString emptyText = QStringLiteral("No clipboard items yet");
 
     struct Callbacks {
@@ -45,6 +46,9 @@ public:
     ~NotchClipboardList() override;
 
     void setItems(const QList<ClipboardItem> &items);
+    // The item is being deleted: when the next items leave it out, its row fades where it stood while the
+    // rows below close the gap, with an ease-out.
+    void expectRemoval(const QUuid &id);
     const QList<ClipboardItem> &items() const { return m_items; }
     void setActiveItemID(std::optional<QUuid> id);
     void setTutorialFirstRow(bool highlighted);
@@ -96,6 +100,8 @@ private:
     double now() const;
     std::unique_ptr<NotchClipboardRow> makeRow(const ClipboardItem &item);
     void clampScroll();
+    // How far the rows from `index` on still stand below their place while a deleted row leaves.
+    double leavingGap(int index) const;
 
     Platform m_platform;
     std::function<NotchRowPaintContext()> m_context;
@@ -109,6 +115,14 @@ private:
     double m_revealOpacity = 1;
     double m_revealScaleY = 1;
     AnimatedValue m_scroll{0};
+    std::optional<QUuid> m_expectedRemoval;
+    // The deleted row on its way out: where it stood, and how much of its height is still open (1 to 0).
+    struct Leaving {
+        std::shared_ptr<NotchClipboardRow> row;
+        int index = 0;
+    };
+    std::optional<Leaving> m_leaving;
+    AnimatedValue m_leave{0};
     FrameTicker m_ticker;
     std::optional<QPointF> m_pointer;
     std::optional<QUuid> m_hoveredID;

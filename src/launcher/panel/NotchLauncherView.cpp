@@ -547,6 +547,7 @@ void NotchLauncherView::deleteClipboardItem(const ClipboardItem &item)
 {
     m_previews->closePreviewWindow();
     m_thumbnails.remove(item.id());
+    m_list->expectRemoval(item.id());
     if (m_history)
         m_history->deleteItems({item});
 }
