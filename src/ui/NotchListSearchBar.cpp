@@ -2,6 +2,7 @@
 
 #include "ui/TutorialOutline.h"
 #include "ui/CornerPath.h"
+#include "ui/NotchListSearchClearButton.h"
 #include "ui/SymbolTable.h"
 
 #include <QMouseEvent>
@@ -20,6 +21,8 @@ NotchListSearchBar::NotchListSearchBar(QWidget *searchField, const SymbolTable &
         m_field->setParent(this);
     setFixedHeight(int(barHeight));
     setToolTip(QString());
+    m_clearButton = new NotchListSearchClearButton(this);
+    connect(m_clearButton, &QAbstractButton::clicked, this, &NotchListSearchBar::clear);
 }
 
 QSize NotchListSearchBar::sizeHint() const
@@ -64,6 +67,8 @@ QRectF NotchListSearchBar::clearButtonRect() const
 
 void NotchListSearchBar::layoutField()
 {
+    m_clearButton->setGeometry(clearButtonRect().toAlignedRect());
+    m_clearButton->setVisible(isClearButtonShown());
     if (!m_field)
         return;
     const double left = horizontalPadding + iconSize + spacing;

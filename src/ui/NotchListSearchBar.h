@@ -11,6 +11,7 @@
 
 #include <functional>
 
+class NotchListSearchClearButton;
 class SymbolTable;
 
 class NotchListSearchBar : public QWidget {
@@ -32,6 +33,7 @@ public:
     const QString &query() const { return m_query; }
     bool isClearButtonShown() const { return !m_query.isEmpty(); }
     QRectF clearButtonRect() const;
+    NotchListSearchClearButton *clearButton() const { return m_clearButton; }
     void setTutorialHighlighted(bool highlighted);
     bool isTutorialHighlighted() const { return m_tutorialHighlighted; }
     // The clear button's action, also for tests: asks the owner to empty the query.
@@ -55,6 +57,7 @@ private:
     void applyTextColors(const Palette &palette);
 
     QPointer<QWidget> m_field;
+    NotchListSearchClearButton *m_clearButton = nullptr;
     const SymbolTable &m_symbols;
     std::function<Palette()> m_palette;
     std::function<double()> m_now;

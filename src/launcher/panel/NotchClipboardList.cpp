@@ -1,8 +1,10 @@
 #include "launcher/panel/NotchClipboardList.h"
 
+#include "launcher/panel/NotchClipboardListAccessible.h"
 #include "platform/Clock.h"
 #include "ui/FontTable.h"
 
+#include <QAccessible>
 #include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -17,6 +19,14 @@ namespace {
 constexpr double pointsPerWheelNotch = 48;
 constexpr double predictionSeconds = 0.25;
 
+const ClipboardSearchPresentation *presentationOf(const NotchRowPaintContext &context, const ClipboardItem &item)
+{
+    if (!context.presentations)
+        return nullptr;
+    const auto found = context.presentations->constFind(item.id());
+    return found == context.presentations->cend() ? nullptr : &*found;
+}
+
 } // namespace
 
 NotchClipboardList::NotchClipboardList(const Platform &platform, std::function<NotchRowPaintContext()> context,
@@ -27,6 +37,9 @@ NotchClipboardList::NotchClipboardList(const Platform &platform, std::function<N
     , m_callbacks(std::move(callbacks))
     , m_ticker(*platform.clock, [this] { update(); })
 {
+    // Qt keeps one factory list for the process; this adds ours to it once.
+    static const bool factoryInstalled = (QAccessible::installFactory(NotchClipboardListAccessible::factory), true);
+    Q_UNUSED(factoryInstalled);
     setMouseTracking(true);
     setAttribute(Qt::WA_TranslucentBackground);
     if (m_platform.eventMonitors) {
@@ -83,6 +96,42 @@ void NotchClipboardList::setItems(const QList<ClipboardItem> &items)
     syncRows();
     updateHoveredRow(false);
     update();
+}
+
+std::optional<int> NotchClipboardList::indexOf(const QUuid &id) const
+{
+    const auto found = m_indexes.constFind(id);
+    if (found == m_indexes.cend())
+        return std::nullopt;
+    return *found;
+}
+
+QString NotchClipboardList::accessibleTitle(int index) const
+{
+    const ClipboardItem &item = m_items.at(index);
+    const NotchRowPaintContext context = m_context();
+    return NotchClipboardRow::title(item, presentationOf(context, item));
+}
+
+QString NotchClipboardList::accessibleDescription(int index) const
+{
+    const ClipboardItem &item = m_items.at(index);
+    const NotchRowPaintContext context = m_context();
+    const NotchListTimestamp::Lines stamp = NotchListTimestamp::lines(item.date(), context.locale);
+    return NotchClipboardRow::kindLabel(item, presentationOf(context, item)) + QStringLiteral(", ") + stamp.date + QLatin1Char(' ') +
+           stamp.time;
+}
+
+void NotchClipboardList::pressItem(int index)
+{
+    if (m_interactive && m_callbacks.onTap)
+        m_callbacks.onTap(m_items.at(index));
+}
+
+void NotchClipboardList::deleteItem(int index)
+{
+    if (m_interactive && m_callbacks.onDelete)
+        m_callbacks.onDelete(m_items.at(index));
 }
 
 void NotchClipboardList::setActiveItemID(std::optional<QUuid> id)

@@ -74,6 +74,15 @@ public:
     QRectF rowRect(int index) const;
     std::optional<int> indexAt(QPointF position) const;
 
+    // What a screen reader reads and does on a row: the title and the kind and time the row shows; a press
+    // pastes as a click does, a delete deletes as the swipe does.
+    std::optional<int> indexOf(const QUuid &id) const;
+    std::optional<QUuid> activeItemID() const { return m_activeID; }
+    QString accessibleTitle(int index) const;
+    QString accessibleDescription(int index) const;
+    void pressItem(int index);
+    void deleteItem(int index);
+
     // Pointer input, also for tests (positions in the list's coordinates).
     void pointerMoved(QPointF position);
     void pointerLeft();

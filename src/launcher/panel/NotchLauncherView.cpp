@@ -22,6 +22,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cmath>
@@ -670,6 +671,32 @@ void NotchLauncherView::pointerClicked(QPointF position)
     } else if (header.settingsButton.contains(position)) {
         openSettings();
     }
+}
+
+QString NotchLauncherView::headerToolTip(QPointF position) const
+{
+    if (!m_model.isExpanded() || geometry().headerReveal < 0.5)
+        return {};
+    const NotchHeaderLayout header = headerLayout();
+    if (header.showsFiltersToggle && header.filtersToggle.adjusted(-5, -5, 5, 5).contains(position))
+        return m_model.areClipboardFiltersVisible() ? QStringLiteral("Hide Filters") : QStringLiteral("Show Filters");
+    if (header.settingsButton.contains(position))
+        return QStringLiteral("Tavlen settings");
+    return {};
+}
+
+bool NotchLauncherView::event(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString tip = headerToolTip(help->pos());
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), tip, this);
+        return true;
+    }
+    return QWidget::event(event);
 }
 
 void NotchLauncherView::enterEvent(QEnterEvent *event)

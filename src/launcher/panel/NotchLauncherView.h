@@ -145,6 +145,8 @@ public:
     void pointerEntered();
     void pointerExited();
     void pointerClicked(QPointF position);
+    // The tooltip of the header button at `position`, empty elsewhere.
+    QString headerToolTip(QPointF position) const;
 
     // On screen: searches, installs the key monitor. Off screen: drops focus, tasks, monitor and windows.
     void goOnScreen();
@@ -187,6 +189,7 @@ protected:
     void leaveEvent(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
 
 private:
     void modelChanged();

@@ -1,0 +1,92 @@
+// The launcher as a screen reader sees it on the real desktop: three copies, the hot key opens the panel,
+// the second copy's row is found over AT-SPI by the title it shows and its "Delete" action deletes the item
+// from the history and the store; with a query typed, the search bar's clear button is found as
+// "Clear search" and pressing it empties the query.
+
+#include "DesktopTest.h"
+
+#include "app/AppDelegate.h"
+#include "app/AppState.h"
+#include "clipboard/ClipboardHistoryManager.h"
+#include "launcher/NotchLauncherService.h"
+#include "launcher/NotchLauncherWindow.h"
+#include "launcher/panel/NotchLauncherView.h"
+#include "model/ClipboardItem.h"
+#include "platform/linux/LinuxPlatform.h"
+
+#include <QCoreApplication>
+
+namespace {
+
+// Qt's bridge serves this process on the accessibility bus only when asked to before it starts.
+const bool accessibilityOn = qputenv("QT_LINUX_ACCESSIBILITY_ALWAYS_ON", "1");
+
+LaunchOptions storesOnly()
+{
+    LaunchOptions options;
+    options.testMode = true;
+    return options;
+}
+
+bool historyHolds(const ClipboardHistoryManager &history, const QString &text)
+{
+    const QList<ClipboardItem> items = history.items();
+    return std::any_of(items.begin(), items.end(), [&](const ClipboardItem &item) { return item.text() == text; });
+}
+
+} // namespace
+
+TEST(ScreenReader, DeletesARowByItsNameAndFindsTheClearButton)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    ASSERT_TRUE(accessibilityOn);
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    LinuxPlatform platform;
+    qsizetype kept = 0;
+    {
+        AppDelegate delegate(platform.platform(), LaunchOptions{});
+        delegate.start();
+        ClipboardHistoryManager &history = delegate.history();
+        for (const char *text : {"first screen reader copy", "second screen reader copy", "third screen reader copy"}) {
+            ASSERT_TRUE(DesktopTest::copyWithXclip(text));
+            TAVLEN_WAIT_UNTIL(!history.items().isEmpty() && history.items().first().text() == QLatin1String(text), 5000);
+        }
+
+        ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
+        ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
+        NotchLauncherWindow *launcher = nullptr;
+        TAVLEN_WAIT_UNTIL((launcher = [&]() -> NotchLauncherWindow * {
+                               for (NotchLauncherWindow *window : delegate.launcherService()->windows())
+                                   if (window->isExpanded())
+                                       return window;
+                               return nullptr;
+                           }()) != nullptr,
+                          3000);
+
+        kept = history.items().size() - 1;
+        DesktopTest::ChildProcess reader(DesktopTest::helperPath(QStringLiteral("atspi_action")),
+                                         {pid, QStringLiteral("second screen reader copy"), QStringLiteral("Delete")});
+        ASSERT_TRUE(reader.waitForLine("found", 15000)) << reader.output().constData();
+        EXPECT_TRUE(reader.output().contains("found list item")) << reader.output().constData();
+        ASSERT_TRUE(reader.waitForLine("done", 5000)) << reader.output().constData();
+        TAVLEN_WAIT_UNTIL(!historyHolds(history, QStringLiteral("second screen reader copy")), 5000);
+        EXPECT_EQ(history.items().size(), kept);
+
+        ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("type"), QStringLiteral("third")}));
+        NotchClipboardSearch &search = launcher->view()->search();
+        TAVLEN_WAIT_UNTIL(search.clipboardSearchQuery() == QLatin1String("third"), 5000);
+        DesktopTest::ChildProcess clear(DesktopTest::helperPath(QStringLiteral("atspi_action")),
+                                        {pid, QStringLiteral("Clear search"), QStringLiteral("Press")});
+        ASSERT_TRUE(clear.waitForLine("found", 15000)) << clear.output().constData();
+        EXPECT_TRUE(clear.output().contains("found push button")) << clear.output().constData();
+        ASSERT_TRUE(clear.waitForLine("done", 5000)) << clear.output().constData();
+        TAVLEN_WAIT_UNTIL(search.clipboardSearchQuery().isEmpty(), 5000);
+        delegate.stop();
+    }
+
+    AppDelegate restarted(platform.platform(), storesOnly());
+    restarted.start();
+    TAVLEN_WAIT_UNTIL(restarted.history().items().size() == kept, 5000);
+    EXPECT_FALSE(historyHolds(restarted.history(), QStringLiteral("second screen reader copy")));
+    EXPECT_TRUE(historyHolds(restarted.history(), QStringLiteral("first screen reader copy")));
+}
