@@ -29,4 +29,5 @@ struct ClipboardCapture
     QByteArray contentDigest;
     std::shared_ptr<LazyBlob> imageBlob;
     std::shared_ptr<LazyBlob> payloadBlob;
+    QByteArray textUtf8; // `text` as the stored payload refers to it: the item shares it
 };

@@ -91,7 +91,10 @@ ClipboardItem ClipboardHistoryManager::makeItem(const ClipboardCapture &capture)
     ClipboardItem item(QUuid::createUuid());
     item.setDate(m_clock.now());
     item.setTypeRawValue(rawValue(capture.type));
-    item.setText(capture.text);
+    if (!capture.textUtf8.isEmpty() && capture.payloadBlob)
+        item.setTextUtf8(capture.textUtf8); // the bytes the staged payload shares, not a second copy
+    else
+        item.setText(capture.text);
     if (!capture.filePaths.isEmpty())
         item.setFilePaths(capture.filePaths);
     item.setFileName(capture.fileName);

@@ -225,13 +225,16 @@ void ClipboardItemStore::stage(ClipboardCapture &capture)
     if (!capture.payload.isEmpty() && !failed) {
         const QByteArray textBytes = capture.text.toUtf8();
         const std::optional<QByteArray> record = capture.payload.record(textBytes, capture.imageData, store);
-        if (record)
+        if (record) {
             capture.payloadBlob = recordBlob(*record, textBytes, capture.payload.encodedSize());
+            capture.textUtf8 = textBytes;
+        }
     }
     if (failed) {
         // The save writes what staging could not; nothing half staged is used.
         capture.imageBlob.reset();
         capture.payloadBlob.reset();
+        capture.textUtf8.clear();
         unstage(claimed);
     }
 }

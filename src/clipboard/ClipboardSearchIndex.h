@@ -39,8 +39,8 @@ public:
         bool searchesTextInPlace = false;
         QByteArray analysisText; // the same of the analysis title, summary, category, tags and extracted text
     };
-    // The most of a title a search result carries: more than a row can show.
-    static constexpr qsizetype titleLength = 500;
+    // The most of a title a search result carries: as many characters as a row measures.
+    static constexpr qsizetype titleLength = 400;
 
     ClipboardSearchIndex();
     ~ClipboardSearchIndex();
