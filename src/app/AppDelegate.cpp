@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/RuntimeState.h"
+#include "app/SystemStatus.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardService.h"
@@ -21,6 +22,7 @@
 #include "model/SettingsStore.h"
 #include "model/SwiftDataContainer.h"
 #include "model/UnavailableKeyValueStore.h"
+#include "platform/LanguageModel.h"
 #include "platform/Permissions.h"
 #include "platform/StorageLocations.h"
 #include "settings/SettingsWindow.h"
@@ -37,8 +39,9 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     m_keyValueSync = std::make_unique<ICloudKeyValueSync>(*m_keyValueStore);
     m_appState = std::make_unique<AppState>(m_platform, *m_keyValueSync);
     // The settings window is part of the application in every mode, test mode included.
+    m_systemStatus = std::make_unique<SystemStatus>(m_platform.notifications);
     m_settingsWindow = std::make_unique<SettingsWindow>(*m_appState->settings(), *m_appState->filters(), m_platform,
-                                                        m_appState->ai());
+                                                        m_appState->ai(), m_systemStatus.get());
     connect(m_appState->runtime(), &RuntimeState::settingsPresentationTokenChanged, m_settingsWindow.get(),
             [window = m_settingsWindow.get()] { window->show(); });
 
@@ -86,6 +89,12 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     });
     m_clipboardService->setFocusedFieldReader([fields](const RunningApplication &app) -> std::optional<FocusedFieldTarget> {
         return fields ? fields->focusedFieldTarget(app) : std::nullopt;
+    });
+
+    SystemStatus *status = m_systemStatus.get();
+    connect(m_history.get(), &ClipboardHistoryManager::saveProblemChanged, status, &SystemStatus::setHistorySaveProblem);
+    connect(m_pasteboard.get(), &PasteboardManager::stormBegan, status, [status](const QString &application) {
+        status->report({SystemNotice::Kind::clipboardStorm, application});
     });
 
     // The poll is faster while Tavlen itself is in front (the launcher has focus).
@@ -148,6 +157,9 @@ void AppDelegate::start()
 
 void AppDelegate::startStores()
 {
+    m_systemStatus->setHistoryStore(m_mainStore->status());
+    if (m_platform.languageModel)
+        m_systemStatus->setModelAddress(m_platform.languageModel->remoteAddress());
     m_appState->settings()->startICloudSync();
     m_appState->fieldValueAssociations()->fetchAssociations();
     m_history->start();

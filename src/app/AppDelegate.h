@@ -22,6 +22,7 @@ class PasteboardManager;
 class SettingsWindow;
 class SpellingServiceProvider;
 class SwiftDataContainer;
+class SystemStatus;
 class UnavailableKeyValueStore;
 
 struct LaunchOptions {
@@ -50,6 +51,8 @@ public:
     AppState &appState() const { return *m_appState; }
     ClipboardHistoryManager &history() const { return *m_history; }
     SwiftDataContainer &mainStore() const { return *m_mainStore; }
+    // Where the history is kept and where the model answers from; each failure told once.
+    SystemStatus &systemStatus() const { return *m_systemStatus; }
     ClipboardService &clipboardService() const { return *m_clipboardService; }
     ClipboardOCRService &ocrService() const { return *m_ocrService; }
     ClipboardAnalysisQueue &analysisQueue() const { return *m_analysisQueue; }
@@ -75,6 +78,7 @@ private:
     std::unique_ptr<ICloudKeyValueSync> m_keyValueSync;
     std::unique_ptr<SwiftDataContainer> m_mainStore;
 
+    std::unique_ptr<SystemStatus> m_systemStatus;
     std::unique_ptr<AppState> m_appState;
     // Shows the settings and filters of m_appState, so it goes first.
     std::unique_ptr<SettingsWindow> m_settingsWindow;

@@ -23,6 +23,9 @@ struct ClipboardCapture
     QString sourceBundleIdentifier;
     QString sourceApplicationName;
     qint64 changeCount = 0;   // the pasteboard change count this capture was read at
+    // From an owner that changes the clipboard far faster than a person: it replaces that owner's
+    // previous copy instead of adding one.
+    bool storming = false;
 
     // Filled off the main thread by the store before the capture reaches the history (empty otherwise):
     // the digest that finds duplicates, and the image and payload as they are stored already.

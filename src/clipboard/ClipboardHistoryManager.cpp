@@ -5,6 +5,7 @@
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardSearchIndex.h"
 #include "model/ClipboardFilter.h"
+#include "model/SwiftDataContainer.h"
 #include "platform/Clock.h"
 #include "platform/FutureAwaiter.h"
 
@@ -62,7 +63,8 @@ void ClipboardHistoryManager::start()
             qWarning("Could not read the clipboard history: %s", qPrintable(error));
         std::stable_sort(m_items.begin(), m_items.end(),
                          [](const ClipboardItem &a, const ClipboardItem &b) { return a.date() > b.date(); });
-        m_store->removeOrphanedFiles();
+        if (!m_store->container().isReadOnly())
+            m_store->removeOrphanedFiles();
     }
     if (m_searchIndex)
         m_searchIndex->reset(m_items);
@@ -152,17 +154,33 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     if (!m_items.isEmpty() && isSameContent(item, m_items.first()))
         return std::nullopt;
 
-    if (m_onPulse)
+    const QString application = capture.sourceApplicationName + QLatin1Char('\n') + capture.sourceBundleIdentifier;
+    QList<QUuid> replaced;
+    if (capture.storming) {
+        const QUuid previous = m_stormItems.value(application);
+        if (!previous.isNull() && m_items.removeIf([&](const ClipboardItem &i) { return i.id() == previous; }) > 0) {
+            m_searchPresentations.remove(previous);
+            m_thumbnails.remove(previous);
+            replaced.append(previous);
+        }
+        m_stormItems.insert(application, item.id());
+    } else {
+        m_stormItems.remove(application);
+    }
+
+    // A program's churn is stored, not greeted, analysed or rewritten.
+    if (m_onPulse && !capture.storming)
         m_onPulse();
     item.setDate(topDate());
     insertAtTop(item);
     m_lastCaptureItemId = item.id();
-    markChanged({item}, {});
+    markChanged({item}, replaced);
     cleanUp();
     save();
     raiseStorageRevision();
     raiseSearchRevision();
-    afterNewItem(item);
+    if (!capture.storming)
+        afterNewItem(item);
     return item;
 }
 
@@ -353,7 +371,8 @@ void ClipboardHistoryManager::markChanged(const QList<ClipboardItem> &upserts, c
 
 void ClipboardHistoryManager::save()
 {
-    if (!m_store) {
+    // A store opened for reading only shows what it held; what changes since lives in memory.
+    if (!m_store || m_store->container().isReadOnly()) {
         m_pendingUpserts.clear();
         m_pendingDeletions.clear();
         return;
@@ -362,11 +381,15 @@ void ClipboardHistoryManager::save()
     if (m_store->save(m_pendingUpserts.values(), m_pendingDeletions, &error)) {
         m_pendingUpserts.clear();
         m_pendingDeletions.clear();
-    } else {
+    } else if (error != m_saveProblem) {
         // The history in memory stays as changed; the next save tries these changes again.
         qWarning("Could not save the clipboard history: %s. The copies since the last save are kept in memory "
                  "only, and saved with the next change; if Tavlen quits first, they are lost.",
                  qPrintable(error));
+    }
+    if (error != m_saveProblem) {
+        m_saveProblem = error;
+        Q_EMIT saveProblemChanged(error);
     }
 }
 

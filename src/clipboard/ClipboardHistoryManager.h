@@ -58,10 +58,14 @@ public:
     const QList<ClipboardItem> &items() const { return m_items; }
     std::optional<ClipboardItem> item(const QUuid &id) const;
     int storageRevision() const { return m_storageRevision; }
+    // Why the last save failed (a full disk...), in plain words; empty while saves work.
+    QString saveProblem() const { return m_saveProblem; }
     int searchRevision() const { return m_searchRevision; }
     const QHash<QUuid, ClipboardSearchPresentation> &searchPresentations() const { return m_searchPresentations; }
 
     // A new capture: dropped when it equals the newest item, otherwise stored at the top. Returns the new item.
+    // A storming capture replaces the item of its application's previous storming capture, so that a program
+    // stuck in a loop holds one item, never the whole history.
     std::optional<ClipboardItem> ingest(const ClipboardCapture &capture);
     // A later, richer read of the same pasteboard change: replaces the item stored for that change while it
     // is still the newest, otherwise is taken as a new capture.
@@ -92,6 +96,7 @@ Q_SIGNALS:
     void storageRevisionChanged(int revision);
     void searchRevisionChanged(int revision);
     void searchPresentationsChanged();
+    void saveProblemChanged(const QString &problem);
 
 private:
     QDateTime topDate() const;
@@ -121,10 +126,13 @@ private:
     // Changes not yet saved (kept after a failed save and retried with the next one).
     QHash<QUuid, ClipboardItem> m_pendingUpserts;
     QList<QUuid> m_pendingDeletions;
+    QString m_saveProblem;
 
     // The change count of the last capture and the item stored for it (null when it was dropped).
     std::optional<qint64> m_lastChangeCount;
     QUuid m_lastCaptureItemId;
+    // By application, the item stored for its last storming capture.
+    QHash<QString, QUuid> m_stormItems;
 
     std::function<int()> m_retentionDays;
     std::function<bool()> m_pasteAsPlainText;

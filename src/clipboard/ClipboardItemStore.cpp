@@ -195,8 +195,8 @@ void ClipboardItemStore::stage(ClipboardCapture &capture)
         capture.type == ClipboardItemType::generic ? capture.payload.encoded() : QByteArray();
     capture.contentDigest = ClipboardDisplayKey::make(capture.type, capture.text, capture.filePaths,
                                                       capture.imageData, payloadBytes);
-    if (m_container.blobFolder().isEmpty())
-        return; // a store in memory keeps the bytes where they are
+    if (m_container.blobFolder().isEmpty() || m_container.isReadOnly())
+        return; // a store in memory, or one that is only read, keeps the bytes where they are
 
     QStringList claimed;
     QHash<QPair<const char *, qsizetype>, QString> written; // an image and its PNG are one and the same bytes

@@ -87,6 +87,7 @@ PasteboardManager::PasteboardManager(Clock &clock, Pasteboard &pasteboard, Works
     , m_clock(clock)
     , m_pasteboard(pasteboard)
     , m_workspace(workspace)
+    , m_stormDetector(clock)
 {
 }
 
@@ -222,18 +223,28 @@ Task<> PasteboardManager::captureChanges()
         const qint64 count = m_pasteboard.changeCount();
         if (m_lastChangeCount && *m_lastChangeCount == count)
             co_return;
+        const qint64 changes = m_lastChangeCount ? std::max<qint64>(1, count - *m_lastChangeCount) : 1;
         m_lastChangeCount = count;
-        const bool finished = co_await captureChange(count);
+        const bool finished = co_await captureChange(count, changes);
         if (!finished || !m_running)
             co_return;
     }
 }
 
-Task<> PasteboardManager::captureChange(qint64 changeCount)
+Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes)
 {
     m_rereadTask.cancel();
-    const std::optional<Reading> reading = co_await readPasteboard(changeCount, frontmostSource());
-    if (!reading || reading->secret)
+    const Source source = frontmostSource();
+    std::optional<Reading> reading = co_await readPasteboard(changeCount, source);
+    if (!reading)
+        co_return;
+    // Every change counts toward a storm, those that could not be read and secrets as well.
+    const QString application = !source.name.isEmpty() ? source.name : source.bundleIdentifier;
+    const ClipboardStormDetector::Verdict verdict = m_stormDetector.note(application, changes);
+    reading->capture.storming = verdict != ClipboardStormDetector::Verdict::ordinary;
+    if (verdict == ClipboardStormDetector::Verdict::stormBegins)
+        Q_EMIT stormBegan(application);
+    if (reading->secret)
         co_return; // a secret is never delivered, never re-read, never logged
     const bool deliver = filledRepresentations(reading->capture.payload) > 0;
     std::optional<ClipboardCapture> prepared = reading->capture;
@@ -273,7 +284,9 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
         const PasteboardPayload &payload = reading->capture.payload;
         if (filledRepresentations(payload) > 0 && isAtLeastAsRich(payload, current.payload)
             && payload != current.payload) {
-            const std::optional<ClipboardCapture> prepared = co_await staged(reading->capture);
+            ClipboardCapture fuller = reading->capture;
+            fuller.storming = current.storming;
+            const std::optional<ClipboardCapture> prepared = co_await staged(std::move(fuller));
             if (!prepared || m_pasteboard.changeCount() != changeCount)
                 co_return;
             current = *prepared;

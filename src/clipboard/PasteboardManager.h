@@ -2,9 +2,11 @@
 // Watches the general pasteboard: each change reported by the pasteboard (or, where it reports none, seen
 // by a poll on the change count) starts a capture of every item with all of its representations; changes
 // that come while a capture reads are taken in turn after it. Re-reads follow while a capture looks
-// incomplete, and writes of our own are never captured back.
+// incomplete, and writes of our own are never captured back. Copies of an owner that changes the
+// clipboard in a loop come marked as storming, so that they replace each other in the history.
 
 #include "clipboard/ClipboardCapture.h"
+#include "clipboard/ClipboardStormDetector.h"
 #include "platform/Pasteboard.h"
 #include "platform/Task.h"
 
@@ -78,6 +80,11 @@ public:
     // 3 PNG; 4 TIFF; 5 everything else.
     static int typePriority(const QString &type);
 
+Q_SIGNALS:
+    // An application began to change the clipboard far faster than a person does (its name, empty when
+    // unknown); its copies replace each other until it has been quiet for a second.
+    void stormBegan(const QString &application);
+
 private:
     struct Source {
         QString bundleIdentifier;
@@ -92,7 +99,8 @@ private:
     Task<> pollLoop();
     // Captures the newest change, then any change that came meanwhile, until the count holds still.
     Task<> captureChanges();
-    Task<> captureChange(qint64 changeCount);
+    // `changes`: how far the count moved since the change captured before.
+    Task<> captureChange(qint64 changeCount, qint64 changes);
     Task<> rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered);
     Task<Reading> readPasteboard(qint64 changeCount, Source source);
     Task<ClipboardCapture> staged(ClipboardCapture capture);
@@ -112,6 +120,7 @@ private:
     bool m_capturing = false;
     // The change count last captured or written by us; none before the first capture.
     std::optional<qint64> m_lastChangeCount;
+    ClipboardStormDetector m_stormDetector;
     QThreadPool m_stagePool;
     TaskSlot m_pollTask;
     TaskSlot m_captureTask;

@@ -1,5 +1,6 @@
 #include "intelligence/SpellingPreviewView.h"
 
+#include "platform/LanguageModel.h"
 #include "platform/Pasteboard.h"
 #include "ui/ActivityIndicator.h"
 #include "ui/FontTable.h"
@@ -60,7 +61,8 @@ SpellingPreviewView::SpellingPreviewView(QString original, bool intelligenceEnab
     heading->addWidget(m_title, 1);
     layout->addLayout(heading);
 
-    m_explanation = new QLabel(explanation, this);
+    const QString remote = platform.languageModel ? platform.languageModel->remoteAddress() : QString();
+    m_explanation = new QLabel(remote.isEmpty() ? explanation : remoteExplanation.arg(remote), this);
     m_explanation->setFont(FontTable::textStyle(TextStyle::callout));
     m_explanation->setWordWrap(true);
     layout->addWidget(m_explanation);

@@ -36,6 +36,9 @@ public:
     static inline const QString title = QStringLiteral("Check Spelling");
     static inline const QString explanation
         = QStringLiteral("Review spelling, grammar, and punctuation corrections. Processing stays on this computer.");
+    // Said instead where the language model answers from another computer (%1: its address).
+    static inline const QString remoteExplanation
+        = QStringLiteral("Review spelling, grammar, and punctuation corrections. The text is sent to %1.");
     static inline const QString checkingText = QStringLiteral("Checking selected text…");
     static inline const QString noChangesTitle = QStringLiteral("No changes needed");
     static inline const QString correctedTitle = QStringLiteral("Corrected text");

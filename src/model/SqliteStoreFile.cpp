@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPair>
 #include <QSqlQuery>
+#include <QUrl>
 #include <QUuid>
 #include <QtDebug>
 
@@ -81,7 +82,8 @@ SqliteStoreFile::SqliteStoreFile(const QString &path, SqliteStoreSchema schema,
         return;
     }
     if (const QString problem = FileProblem::prepareFolder(QFileInfo(path).absolutePath()); !problem.isEmpty()) {
-        keepInMemory({false, problem, {}});
+        if (!openReadOnly({false, problem, {}}))
+            keepInMemory({false, problem, {}});
         return;
     }
     const auto openFile = [&](Failure *failure) {
@@ -102,7 +104,8 @@ SqliteStoreFile::SqliteStoreFile(const QString &path, SqliteStoreSchema schema,
     // Only a file that cannot be read is moved aside. One that cannot be used because of its surroundings
     // (permissions, a full disk) stays where it is, whole, for the next start.
     if (!failure.fileUnusable) {
-        keepInMemory(failure);
+        if (!openReadOnly(failure))
+            keepInMemory(failure);
         return;
     }
     QString moveProblem;
@@ -195,6 +198,47 @@ void SqliteStoreFile::keepInMemory(const Failure &failure)
     m_status.detail = failure.detail;
     qWarning("%s", qPrintable(m_status.message()));
     openInMemory();
+}
+
+bool SqliteStoreFile::openReadOnly(const Failure &failure)
+{
+    if (!QFileInfo(m_path).isFile() || ::access(QFile::encodeName(m_path).constData(), R_OK) != 0)
+        return false;
+    // A file whose journal cannot be opened beside it is read as it stands, as an unchanging file.
+    const QString uri = QUrl::fromLocalFile(m_path).toString(QUrl::FullyEncoded);
+    for (const QString &name : {uri + QStringLiteral("?mode=ro"), uri + QStringLiteral("?immutable=1")}) {
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connectionName);
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_OPEN_URI"));
+            db.setDatabaseName(name);
+        }
+        if (database().open() && isReadableStore()) {
+            m_status.outcome = StoreStatus::Outcome::readOnly;
+            m_status.cause = failure.cause;
+            m_status.detail = failure.detail;
+            qWarning("%s", qPrintable(m_status.message()));
+            return true;
+        }
+        close();
+    }
+    return false;
+}
+
+bool SqliteStoreFile::isReadableStore()
+{
+    QSqlQuery query(database());
+    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next() || query.value(0).toString() != QLatin1String("ok"))
+        return false;
+    query.finish();
+    if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next() || query.value(0).toInt() != m_schema.version)
+        return false;
+    query.finish();
+    for (const QString &statement : std::as_const(m_schema.checkStatements)) {
+        if (!query.exec(statement))
+            return false;
+        query.finish();
+    }
+    return true;
 }
 
 void SqliteStoreFile::openInMemory()

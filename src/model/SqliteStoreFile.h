@@ -3,8 +3,9 @@
 // journal, the schema created on an empty file and checked on an existing one. A file that cannot be read
 // (damaged, not this store) is moved aside with a time-stamped name (never deleted), together with its
 // journal and the files that belong to it, and a fresh one starts. A file that cannot be used where it is
-// (no permission, a full disk, a file in place of its folder) is left alone and the store lives in memory
-// for this run. status() tells which happened, and why, in words for the user.
+// (no permission, a full disk, a file in place of its folder) is left alone; where it can still be read
+// it is opened for reading only (its contents are shown, nothing is written to it), otherwise the store
+// lives in memory for this run. status() tells which happened, and why, in words for the user.
 
 #include "model/StoreStatus.h"
 
@@ -46,6 +47,8 @@ public:
     QSqlDatabase database() const;
     QString path() const { return m_path; }
     bool isInMemory() const { return m_inMemory; }
+    // Opened for reading only: nothing may be written to it.
+    bool isReadOnly() const { return m_status.outcome == StoreStatus::Outcome::readOnly; }
     // Where an unusable file was moved to during this start, or empty.
     QString movedAsidePath() const { return m_status.movedTo; }
     // What became of the file at start-up, with the sentence for the user.
@@ -69,6 +72,9 @@ private:
     bool upgrade(int fromVersion, Failure *failure);
     bool useWriteAheadLog(Failure *failure);
     void keepInMemory(const Failure &failure);
+    // Opens an existing file of this store for reading only; false (and nothing open) when it cannot be.
+    bool openReadOnly(const Failure &failure);
+    bool isReadableStore();
     void openInMemory();
     void close();
     // Renames the file with its journal and companions; the new path, or empty with the reason.

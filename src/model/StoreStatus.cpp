@@ -12,6 +12,11 @@ QString StoreStatus::message() const
                               "untouched, and a new, empty %1 was started.")
                    .arg(description, storePath, cause, movedTo);
         break;
+    case Outcome::readOnly:
+        text = QStringLiteral("The %1 at %2 can be read but not written (%3). %4 in it are shown; new ones are kept "
+                              "in memory only until Tavlen quits.")
+                   .arg(description, storePath, cause, contents);
+        break;
     case Outcome::inMemory:
         text = QStringLiteral("The %1 cannot be kept at %2: %3. %4 are kept in memory only until Tavlen quits.")
                    .arg(description, storePath, cause, contents);

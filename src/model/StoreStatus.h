@@ -9,6 +9,7 @@ struct StoreStatus {
     enum class Outcome {
         opened,            // the store at storePath is in use
         movedAside,        // the store could not be read; it was renamed to movedTo and a new one started
+        readOnly,          // the store can be read but not written: its contents are shown, new ones live in memory
         inMemory,          // the store cannot be used (cause); copies live in memory until Tavlen quits
         inMemoryByRequest, // no store was asked for
     };

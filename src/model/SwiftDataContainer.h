@@ -34,6 +34,8 @@ public:
     // Where image and payload files go; empty for a store in memory.
     QString blobFolder() const { return m_blobFolder; }
     bool isInMemory() const { return m_file->isInMemory(); }
+    // Opened for reading only (it cannot be written where it is): its items are shown, new ones stay in memory.
+    bool isReadOnly() const { return m_file->isReadOnly(); }
     // Where an unusable store was moved to during this start, or empty.
     QString movedAsidePath() const { return m_file->movedAsidePath(); }
     // What became of the store at start-up, with the sentence for the user.

@@ -56,6 +56,10 @@ struct LanguageModelResponse {
 class LanguageModel : public QObject {
     Q_OBJECT
 public:
+    // Where requests go when the model is on another computer (its address); empty when it runs on this
+    // computer or none is set up.
+    virtual QString remoteAddress() const = 0;
+
 #ifndef Q_MOC_RUN
     // Asks the model whether it can answer now.
     virtual Task<LanguageModelAvailability> availability() = 0;

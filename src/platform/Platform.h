@@ -22,6 +22,7 @@ class LanguageModel;
 class TextRecognizer;
 class PrimarySelection;
 class TextServices;
+class Notifications;
 
 struct Platform {
     Clock *clock = nullptr;
@@ -44,4 +45,5 @@ struct Platform {
     TextRecognizer *textRecognizer = nullptr;
     PrimarySelection *primarySelection = nullptr;
     TextServices *textServices = nullptr;
+    Notifications *notifications = nullptr;
 };

@@ -1,5 +1,6 @@
 #include "settings/SettingsView.h"
 
+#include "app/SystemStatus.h"
 #include "intelligence/ClipboardAIController.h"
 #include "model/FilterManager.h"
 #include "model/SettingsStore.h"
@@ -25,7 +26,20 @@ QString rgba(const QColor &color)
     return QStringLiteral("rgba(%1,%2,%3,%4)").arg(color.red()).arg(color.green()).arg(color.blue()).arg(color.alpha());
 }
 
-SettingsPage *generalPage(SettingsStore &store, const std::function<Palette()> &palette)
+// A line of state under a section's rows, kept up to date with `text`.
+void addStateLine(SettingsSection *section, const QString &name, SystemStatus *status, std::function<QString()> text)
+{
+    auto *line = new QLabel(text());
+    line->setObjectName(name);
+    line->setWordWrap(true);
+    line->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    line->setFont(FontTable::systemFont(12));
+    line->setContentsMargins(16, 10, 16, 10);
+    section->addWidget(line);
+    QObject::connect(status, &SystemStatus::changed, line, [line, text] { line->setText(text()); });
+}
+
+SettingsPage *generalPage(SettingsStore &store, const std::function<Palette()> &palette, SystemStatus *status)
 {
     auto *page = new SettingsPage(QStringLiteral("General"), store, palette);
     SettingsSection *look = page->addSection(QStringLiteral("Appearance"));
@@ -39,6 +53,8 @@ SettingsPage *generalPage(SettingsStore &store, const std::function<Palette()> &
         QStringLiteral("Copied and pasted text loses its fonts and colours. Images and files are kept as they are."),
         [](const UserSettingsData &s) { return s.pasteAsPlainText; },
         [](UserSettingsData &s, bool on) { s.pasteAsPlainText = on; });
+    if (status)
+        addStateLine(history, QStringLiteral("historyState"), status, [status] { return status->historyDescription(); });
     page->finish();
     return page;
 }
@@ -60,13 +76,20 @@ SettingsPage *launcherPage(SettingsStore &store, const std::function<Palette()> 
     return page;
 }
 
-SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette()> &palette, ClipboardAIController *ai)
+SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette()> &palette, ClipboardAIController *ai,
+                               SystemStatus *status)
 {
     auto *page = new SettingsPage(QStringLiteral("Intelligence"), store, palette);
-    SettingsSection *local = page->addSection(QStringLiteral("On this computer"));
+    const bool onThisComputer = !status || status->modelIsOnThisComputer();
+    SettingsSection *local = page->addSection(onThisComputer ? QStringLiteral("On this computer")
+                                                             : QStringLiteral("Language model"));
     page->addSwitch(local, QStringLiteral("Local intelligence"),
-                    QStringLiteral("New items get a title, a summary and tags from a language model running on this "
-                                   "computer, and text in images becomes searchable. Nothing leaves the computer."),
+                    onThisComputer
+                        ? QStringLiteral("New items get a title, a summary and tags from a language model running on "
+                                         "this computer, and text in images becomes searchable. Nothing leaves the "
+                                         "computer.")
+                        : QStringLiteral("New items get a title, a summary and tags from a language model, and text "
+                                         "in images becomes searchable."),
                     [](const UserSettingsData &s) { return s.aiEnabled; },
                     [](UserSettingsData &s, bool on) { s.aiEnabled = on; });
     if (ai) {
@@ -80,6 +103,8 @@ SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette
         QObject::connect(ai, &ClipboardAIController::availabilityChanged, availability,
                          [availability, ai] { availability->setText(availabilityDescription(ai->availability())); });
     }
+    if (status)
+        addStateLine(local, QStringLiteral("modelLocation"), status, [status] { return status->modelDescription(); });
     SettingsSection *fields = page->addSection(QStringLiteral("Text fields"));
     page->addSwitch(fields, QStringLiteral("Field suggestions"),
                     QStringLiteral("Super + double-click in a text field offers the values used there before. "
@@ -98,7 +123,7 @@ SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette
 } // namespace
 
 SettingsView::SettingsView(SettingsStore &settings, FilterManager &filters, const Platform &platform,
-                           ClipboardAIController *ai, QWidget *parent)
+                           ClipboardAIController *ai, SystemStatus *status, QWidget *parent)
     : QWidget(parent)
     , m_settings(settings)
     , m_platform(platform)
@@ -130,11 +155,11 @@ SettingsView::SettingsView(SettingsStore &settings, FilterManager &filters, cons
     m_pages = new QStackedWidget(this);
     layout->addWidget(m_pages, 1);
 
-    addPage(QStringLiteral("gearshape"), QStringLiteral("General"), generalPage(settings, palette));
+    addPage(QStringLiteral("gearshape"), QStringLiteral("General"), generalPage(settings, palette, status));
     addPage(QStringLiteral("keyboard"), QStringLiteral("Launcher"), launcherPage(settings, palette));
     m_filtersPage = new FiltersSettingsPage(filters, m_symbols, palette);
     addPage(QStringLiteral("line.3.horizontal.decrease"), m_filtersPage->title(), m_filtersPage);
-    addPage(QStringLiteral("sparkles"), QStringLiteral("Intelligence"), intelligencePage(settings, palette, ai));
+    addPage(QStringLiteral("sparkles"), QStringLiteral("Intelligence"), intelligencePage(settings, palette, ai, status));
 
     connect(m_sidebar, &QListWidget::currentRowChanged, m_pages, &QStackedWidget::setCurrentIndex);
     m_sidebar->setCurrentRow(0);

@@ -16,13 +16,15 @@ class QListWidget;
 class QStackedWidget;
 class SettingsPage;
 class SettingsStore;
+class SystemStatus;
 
 class SettingsView : public QWidget {
     Q_OBJECT
 public:
-    // `ai`, when given, shows whether the local language model can be used.
+    // `ai`, when given, shows whether the local language model can be used; `status`, where the history is
+    // kept and where the model answers from.
     SettingsView(SettingsStore &settings, FilterManager &filters, const Platform &platform,
-                 ClipboardAIController *ai = nullptr, QWidget *parent = nullptr);
+                 ClipboardAIController *ai = nullptr, SystemStatus *status = nullptr, QWidget *parent = nullptr);
 
     Palette palette() const;
     // The page titles, in sidebar order.

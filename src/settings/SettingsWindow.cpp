@@ -1,18 +1,21 @@
 #include "settings/SettingsWindow.h"
 
+#include "app/SystemStatus.h"
 #include "intelligence/ClipboardAIController.h"
+#include "platform/LanguageModel.h"
 #include "settings/SettingsView.h"
 
 #include <QGuiApplication>
 #include <QScreen>
 
 SettingsWindow::SettingsWindow(SettingsStore &settings, FilterManager &filters, const Platform &platform,
-                               ClipboardAIController *ai, QObject *parent)
+                               ClipboardAIController *ai, SystemStatus *status, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_filters(filters)
     , m_platform(platform)
     , m_ai(ai)
+    , m_status(status)
 {
 }
 
@@ -28,8 +31,11 @@ bool SettingsWindow::isOpen() const
 
 void SettingsWindow::show()
 {
+    // The endpoint setting may have changed since the last opening.
+    if (m_status && m_platform.languageModel)
+        m_status->setModelAddress(m_platform.languageModel->remoteAddress());
     if (!m_view) {
-        m_view = new SettingsView(m_settings, m_filters, m_platform, m_ai);
+        m_view = new SettingsView(m_settings, m_filters, m_platform, m_ai, m_status);
         m_view->setObjectName(identifier);
         m_view->setWindowTitle(QStringLiteral("Tavlen Settings"));
         m_view->setMinimumSize(minimumSize);

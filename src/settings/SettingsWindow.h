@@ -13,6 +13,7 @@ class ClipboardAIController;
 class FilterManager;
 class SettingsStore;
 class SettingsView;
+class SystemStatus;
 
 class SettingsWindow : public QObject {
     Q_OBJECT
@@ -21,9 +22,10 @@ public:
     static constexpr QSize defaultSize{920, 620};
     static constexpr QSize minimumSize{720, 480};
 
-    // With `ai`, each opening reads the language model's availability again.
+    // With `ai`, each opening reads the language model's availability again; with `status`, where the
+    // history is kept and where the model answers from.
     SettingsWindow(SettingsStore &settings, FilterManager &filters, const Platform &platform,
-                   ClipboardAIController *ai = nullptr, QObject *parent = nullptr);
+                   ClipboardAIController *ai = nullptr, SystemStatus *status = nullptr, QObject *parent = nullptr);
     ~SettingsWindow() override;
 
     // Shows the window (building it the first time), raises it over other windows and gives it the keyboard.
@@ -37,5 +39,6 @@ private:
     FilterManager &m_filters;
     Platform m_platform;
     QPointer<ClipboardAIController> m_ai;
+    QPointer<SystemStatus> m_status;
     QPointer<SettingsView> m_view;
 };

@@ -7,16 +7,22 @@
 #include "fields/FocusedFieldAutoPasteService.h"
 #include "app/AppState.h"
 #include "app/RuntimeState.h"
+#include "app/SystemStatus.h"
 #include "launcher/NotchLauncherService.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
 #include "intelligence/SpellingServiceProvider.h"
 #include "fields/FieldValueAssociationStore.h"
 #include "model/SettingsStore.h"
+#include "model/SwiftDataContainer.h"
 #include "platform/sim/SimAccessibilityNode.h"
 #include "platform/sim/SimPlatform.h"
+#include "settings/SettingsView.h"
+#include "settings/SettingsWindow.h"
 
+#include <QDir>
 #include <QFile>
+#include <QLabel>
 
 #include <gtest/gtest.h>
 
@@ -227,4 +233,38 @@ TEST(AppDelegate, ThePasteTargetCarriesTheFrontmostApplicationsFocusedField)
     ASSERT_TRUE(target && target->field);
     EXPECT_EQ(target->field->element, field->element());
     EXPECT_EQ(target->field->descriptor.fieldType, QStringLiteral("Login"));
+}
+
+TEST(AppDelegate, AStoreMovedAsideAndAModelElsewhereAreToldOnceAndShownInTheSettings)
+{
+    SimPlatform sim;
+    QDir().mkpath(sim.storage.dataFolder());
+    QFile damaged(sim.storage.dataFolder() + QStringLiteral("/default.store"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(8192, 'x'));
+    damaged.close();
+    sim.languageModel.remote = QStringLiteral("http://10.0.0.7:8080");
+
+    AppDelegate delegate(sim.platform(), testMode());
+    delegate.start();
+    QStringList summaries;
+    for (const SimNotifications::Posted &posted : std::as_const(sim.notifications.posted))
+        summaries.append(posted.summary);
+    EXPECT_EQ(summaries, QStringList({QStringLiteral("Tavlen started a new history"),
+                                      QStringLiteral("Copied text leaves this computer")}));
+    EXPECT_TRUE(delegate.systemStatus().historyDescription().contains(delegate.mainStore().status().movedTo));
+
+    // Opening the settings reads the model's address again; back on this computer, the window says so.
+    sim.languageModel.remote.clear();
+    delegate.settingsWindow().show();
+    const QLabel *model = delegate.settingsWindow().view()->page(QStringLiteral("Intelligence"))->findChild<QLabel *>(
+        QStringLiteral("modelLocation"));
+    ASSERT_NE(model, nullptr);
+    EXPECT_EQ(model->text(), QStringLiteral("The language model answers on this computer."));
+    const QLabel *history = delegate.settingsWindow().view()->page(QStringLiteral("General"))->findChild<QLabel *>(
+        QStringLiteral("historyState"));
+    ASSERT_NE(history, nullptr);
+    EXPECT_EQ(history->text(), delegate.systemStatus().historyDescription());
+    EXPECT_EQ(sim.notifications.posted.size(), 2);
+    delegate.stop();
 }

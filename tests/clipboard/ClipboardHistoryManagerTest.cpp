@@ -6,10 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -225,6 +231,75 @@ TEST_F(HistoryTest, KeepsTheNewestFiveThousand)
     open();
     EXPECT_EQ(manager->items().size(), ClipboardHistoryManager::maximumItemCount);
     EXPECT_EQ(manager->items().last().text(), "3");
+}
+
+TEST_F(HistoryTest, AStormingApplicationsCopyReplacesItsOwnPreviousOne)
+{
+    const auto storming = [](const QString &text, const QString &application) {
+        ClipboardCapture capture = textCapture(text);
+        capture.sourceBundleIdentifier = application;
+        capture.storming = true;
+        return capture;
+    };
+    manager->ingest(textCapture("before"));
+    manager->ingest(storming("a1", "looper"));
+    manager->ingest(storming("a2", "looper"));
+    manager->ingest(textCapture("mine"));
+    manager->ingest(storming("a3", "looper"));
+    manager->ingest(storming("b1", "other"));
+    manager->ingest(storming("a4", "looper"));
+    EXPECT_EQ(texts(), QStringList({"a4", "b1", "mine", "before"}));
+    // Its storm over, the application's next copy is a copy of its own again.
+    ClipboardCapture after = textCapture("a5");
+    after.sourceBundleIdentifier = "looper";
+    manager->ingest(after);
+    EXPECT_EQ(texts(), QStringList({"a5", "a4", "b1", "mine", "before"}));
+    EXPECT_EQ(pulses, 3);
+    open();
+    EXPECT_EQ(texts(), QStringList({"a5", "a4", "b1", "mine", "before"}));
+}
+
+// Makes `folder` read-only for this process. Root may write anywhere, so for root the folder is mounted
+// read-only in a mount namespace of the calling thread alone; answers false where that is not allowed.
+bool makeReadOnly(const QString &folder)
+{
+    const QByteArray path = QFile::encodeName(folder);
+    if (::geteuid() != 0) {
+        QDirIterator files(folder, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            ::chmod(QFile::encodeName(files.next()).constData(), 0555);
+        return ::chmod(path.constData(), 0555) == 0;
+    }
+    return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
+        && ::mount(path.constData(), path.constData(), nullptr, MS_BIND | MS_REC, nullptr) == 0
+        && ::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+}
+
+TEST_F(HistoryTest, AReadOnlyStoreShowsItsItemsAndKeepsNewCopiesInMemory)
+{
+    manager->ingest(textCapture("first"));
+    clock.advance(1);
+    manager->ingest(imageCapture("PNGDATA"));
+    manager.reset();
+    store.reset();
+    container.reset();
+    ASSERT_TRUE(makeReadOnly(dir.path())) << "cannot make a folder read-only here";
+    open();
+    EXPECT_EQ(container->status().outcome, StoreStatus::Outcome::readOnly) << container->status().message().toStdString();
+    ASSERT_EQ(manager->items().size(), 2);
+    EXPECT_EQ(manager->items().at(1).text(), "first");
+    EXPECT_EQ(manager->items().at(0).imageData(), "PNGDATA");
+
+    clock.advance(1);
+    manager->ingest(textCapture("new"));
+    EXPECT_EQ(texts().first(), "new");
+    EXPECT_TRUE(manager->saveProblem().isEmpty()) << manager->saveProblem().toStdString();
+    open();
+    EXPECT_EQ(manager->items().size(), 2);
+    if (::geteuid() == 0)
+        ::umount2(QFile::encodeName(dir.path()).constData(), MNT_DETACH);
+    else
+        ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
 }
 
 TEST_F(HistoryTest, HandleItemInsertedMovesToTopWithNewDates)

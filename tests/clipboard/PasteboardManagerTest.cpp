@@ -1,3 +1,4 @@
+#include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/PasteboardManager.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -652,6 +653,42 @@ TEST_F(PasteboardManagerTest, TheFrontmostApplicationIsTheSource)
     ASSERT_EQ(captures.size(), 1);
     EXPECT_EQ(captures[0].sourceBundleIdentifier, QStringLiteral("org.example.Editor"));
     EXPECT_EQ(captures[0].sourceApplicationName, QStringLiteral("Editor"));
+}
+
+TEST_F(PasteboardManagerTest, AProgramRewritingTheClipboardLeavesEveryEarlierCopy)
+{
+    ClipboardHistoryManager history(sim.clock, nullptr);
+    history.start();
+    manager.onCapture = [&history](const ClipboardCapture &c) { history.ingest(c); };
+    QStringList storms;
+    QObject::connect(&manager, &PasteboardManager::stormBegan, [&storms](const QString &app) { storms.append(app); });
+    const RunningApplication looper = sim.workspace.addApplication(QStringLiteral("org.example.Looper"),
+                                                                   QStringLiteral("Looper"));
+    sim.workspace.bringToFront(looper);
+    sim.pasteboard.setNotifiesChanges(true);
+    start();
+    for (int i = 0; i < 52; ++i) {
+        sim.pasteboard.copyText(QStringLiteral("earlier %1").arg(i));
+        sim.clock.advance(0.5);
+    }
+    // Long enough to evict every earlier copy if each change were kept.
+    for (int i = 0; i < 6'000; ++i) {
+        sim.pasteboard.copyText(QStringLiteral("churn %1").arg(i));
+        sim.clock.advance(0.001);
+    }
+    sim.clock.advance(1.0);
+    sim.pasteboard.copyText(QStringLiteral("after"));
+    sim.clock.advance(0.1);
+
+    QStringList texts;
+    for (const ClipboardItem &item : history.items())
+        texts.append(item.text());
+    for (int i = 0; i < 52; ++i)
+        EXPECT_TRUE(texts.contains(QStringLiteral("earlier %1").arg(i))) << i;
+    // The storm shows as the changes before it was recognised and its newest copy.
+    EXPECT_LE(texts.size(), 52 + ClipboardStormDetector::stormChangeCount + 2);
+    EXPECT_EQ(texts.mid(0, 2), QStringList({"after", "churn 5999"}));
+    EXPECT_EQ(storms, QStringList({"Looper"}));
 }
 
 TEST_F(PasteboardManagerTest, AnOwnerThatQuitsMidReadLeavesWhatWasRead)

@@ -85,6 +85,7 @@ TEST_P(StoreFolderTest, SaysWhatHappenedAndWhy)
         EXPECT_TRUE(QFileInfo::exists(status.movedTo));
         EXPECT_TRUE(message.contains(QStringLiteral("was moved to ") + status.movedTo)) << message.toStdString();
         break;
+    case StoreStatus::Outcome::readOnly:
     case StoreStatus::Outcome::inMemory:
     case StoreStatus::Outcome::inMemoryByRequest:
         EXPECT_TRUE(message.contains(QStringLiteral("kept in memory only until Tavlen quits"))) << message.toStdString();

@@ -86,6 +86,14 @@ LinuxLanguageModel::~LinuxLanguageModel()
     m_lifetime.end();
 }
 
+QString LinuxLanguageModel::remoteAddress() const
+{
+    const ModelEndpoint endpoint = m_endpoint();
+    if (!endpoint.isUsable() || endpoint.isLoopback())
+        return {};
+    return endpoint.baseUrl.toDisplayString(QUrl::RemovePath | QUrl::RemoveUserInfo);
+}
+
 ModelEndpoint LinuxLanguageModel::currentEndpoint()
 {
     ModelEndpoint endpoint = m_endpoint();

@@ -32,6 +32,7 @@ public:
     LinuxLanguageModel(Clock &clock, std::function<ModelEndpoint()> endpoint, QObject *parent = nullptr);
     ~LinuxLanguageModel() override;
 
+    QString remoteAddress() const override;
     Task<LanguageModelAvailability> availability() override;
     Task<LanguageModelResponse> respond(LanguageModelRequest request) override;
 

@@ -15,6 +15,7 @@
 #include "platform/linux/LinuxSecretStore.h"
 #include "platform/linux/LinuxHotKeys.h"
 #include "platform/linux/LinuxLanguageModel.h"
+#include "platform/linux/LinuxNotifications.h"
 #include "platform/linux/LinuxSpaceSignals.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/LinuxTextServices.h"
@@ -60,6 +61,7 @@ LinuxPlatform::LinuxPlatform(Purpose purpose, QObject *parent)
     m_platform.textRecognizer = new TesseractTextRecognizer(this);
     m_platform.primarySelection = new LinuxPrimarySelection(this);
     m_platform.textServices = new LinuxTextServices(this);
+    m_platform.notifications = new LinuxNotifications(this);
 }
 
 LinuxPlatform::~LinuxPlatform() = default;

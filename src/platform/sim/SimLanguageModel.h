@@ -15,8 +15,12 @@ class SimLanguageModel : public LanguageModel {
 public:
     explicit SimLanguageModel(Clock &clock, QObject *parent = nullptr);
 
+    QString remoteAddress() const override { return remote; }
     Task<LanguageModelAvailability> availability() override;
     Task<LanguageModelResponse> respond(LanguageModelRequest request) override;
+
+    // Where the model answers from; empty: this computer.
+    QString remote;
 
     // Availability checks answer queued answers in turn, then `currentAvailability` (after `availabilityDelay`).
     void queueAvailability(LanguageModelAvailability answer, double delay = 0);

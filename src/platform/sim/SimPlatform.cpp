@@ -26,5 +26,6 @@ Platform SimPlatform::platform()
     p.textRecognizer = &textRecognizer;
     p.primarySelection = &primarySelection;
     p.textServices = &textServices;
+    p.notifications = &notifications;
     return p;
 }

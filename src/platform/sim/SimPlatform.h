@@ -23,6 +23,7 @@
 #include "platform/sim/SimTextRecognizer.h"
 #include "platform/sim/SimPrimarySelection.h"
 #include "platform/sim/SimTextServices.h"
+#include "platform/sim/SimNotifications.h"
 
 #include <QTemporaryDir>
 
@@ -53,5 +54,6 @@ public:
     SimTextRecognizer textRecognizer{clock};
     SimPrimarySelection primarySelection;
     SimTextServices textServices;
+    SimNotifications notifications;
     // (each simulated backend is added here as a member, constructed in SimPlatform.cpp)
 };

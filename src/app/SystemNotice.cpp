@@ -1,0 +1,54 @@
+#include "app/SystemNotice.h"
+
+namespace {
+
+// A cause as a sentence of its own, without the database's own words.
+QString sentence(const QString &cause)
+{
+    QString text = cause.section(QStringLiteral(" (Details: "), 0, 0).trimmed();
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text.endsWith(QLatin1Char('.')) ? text : text + QLatin1Char('.');
+}
+
+} // namespace
+
+QString SystemNotice::summary() const
+{
+    switch (kind) {
+    case Kind::historyMovedAside:
+        return QStringLiteral("Tavlen started a new history");
+    case Kind::historyReadOnly:
+    case Kind::historyInMemory:
+    case Kind::historyNotSaved:
+        return QStringLiteral("Tavlen cannot save new copies");
+    case Kind::modelElsewhere:
+        return QStringLiteral("Copied text leaves this computer");
+    case Kind::clipboardStorm:
+        return subject.isEmpty() ? QStringLiteral("A program keeps changing the clipboard")
+                                 : QStringLiteral("%1 keeps changing the clipboard").arg(subject);
+    }
+    return {};
+}
+
+QString SystemNotice::body() const
+{
+    switch (kind) {
+    case Kind::historyMovedAside:
+        return QStringLiteral("The history could not be read. It was moved to %1.").arg(subject);
+    case Kind::historyReadOnly:
+        return QStringLiteral("The history at %1 is read-only. Its items are shown; new copies are kept in "
+                              "memory only until Tavlen quits.")
+            .arg(subject);
+    case Kind::historyInMemory:
+    case Kind::historyNotSaved:
+        return sentence(subject) + QStringLiteral(" New copies are kept in memory only until Tavlen quits.");
+    case Kind::modelElsewhere:
+        return QStringLiteral("The language model answers from %1. Text sent for titles, summaries and spelling "
+                              "goes there.")
+            .arg(subject);
+    case Kind::clipboardStorm:
+        return QStringLiteral("Only its newest copy is kept until it stops, so that your history stays.");
+    }
+    return {};
+}

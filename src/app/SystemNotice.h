@@ -1,0 +1,24 @@
+#pragma once
+// A failure a person must hear about, with the words they see in the desktop notification. The subject
+// is what the words name: a path, a cause, an address or an application.
+
+#include <QString>
+
+struct SystemNotice {
+    enum class Kind {
+        historyMovedAside, // the history could not be read and was moved aside; subject: where to
+        historyReadOnly,   // the history can be read but not written; subject: its path
+        historyInMemory,   // the history cannot be used where it is; subject: why
+        historyNotSaved,   // saving new copies fails (a full disk); subject: why
+        modelElsewhere,    // the language model answers from another computer; subject: its address
+        clipboardStorm,    // an application rewrites the clipboard in a loop; subject: its name, or empty
+    };
+
+    Kind kind;
+    QString subject;
+
+    QString summary() const;
+    QString body() const;
+
+    friend bool operator==(const SystemNotice &, const SystemNotice &) = default;
+};

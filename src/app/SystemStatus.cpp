@@ -1,0 +1,89 @@
+#include "app/SystemStatus.h"
+
+#include "platform/Notifications.h"
+
+SystemStatus::SystemStatus(Notifications *notifications, QObject *parent)
+    : QObject(parent)
+    , m_notifications(notifications)
+{
+}
+
+void SystemStatus::report(const SystemNotice &notice)
+{
+    if (m_reported.contains(notice))
+        return;
+    m_reported.append(notice);
+    qWarning("tavlen: %s: %s", qPrintable(notice.summary()), qPrintable(notice.body()));
+    if (m_notifications)
+        m_notifications->post(notice.summary(), notice.body());
+}
+
+void SystemStatus::setHistoryStore(const StoreStatus &status)
+{
+    m_store = status;
+    switch (status.outcome) {
+    case StoreStatus::Outcome::movedAside:
+        report({SystemNotice::Kind::historyMovedAside, status.movedTo});
+        break;
+    case StoreStatus::Outcome::readOnly:
+        report({SystemNotice::Kind::historyReadOnly, status.storePath});
+        break;
+    case StoreStatus::Outcome::inMemory:
+        report({SystemNotice::Kind::historyInMemory, status.cause});
+        break;
+    case StoreStatus::Outcome::opened:
+    case StoreStatus::Outcome::inMemoryByRequest:
+        break;
+    }
+    Q_EMIT changed();
+}
+
+void SystemStatus::setHistorySaveProblem(const QString &problem)
+{
+    if (problem == m_saveProblem)
+        return;
+    m_saveProblem = problem;
+    if (!problem.isEmpty())
+        report({SystemNotice::Kind::historyNotSaved, problem});
+    Q_EMIT changed();
+}
+
+void SystemStatus::setModelAddress(const QString &address)
+{
+    if (address == m_modelAddress)
+        return;
+    m_modelAddress = address;
+    if (!address.isEmpty())
+        report({SystemNotice::Kind::modelElsewhere, address});
+    Q_EMIT changed();
+}
+
+QString SystemStatus::historyDescription() const
+{
+    if (!m_saveProblem.isEmpty())
+        return QStringLiteral("New copies are kept in memory only until Tavlen quits: %1.")
+            .arg(m_saveProblem.section(QStringLiteral(" (Details: "), 0, 0));
+    switch (m_store.outcome) {
+    case StoreStatus::Outcome::opened:
+        return QStringLiteral("Saved in %1.").arg(m_store.storePath);
+    case StoreStatus::Outcome::movedAside:
+        return QStringLiteral("Saved in %1. The history that could not be read was moved to %2.")
+            .arg(m_store.storePath, m_store.movedTo);
+    case StoreStatus::Outcome::readOnly:
+        return QStringLiteral("%1 is read-only: its items are shown, new copies are kept in memory only until "
+                              "Tavlen quits.")
+            .arg(m_store.storePath);
+    case StoreStatus::Outcome::inMemory:
+        return QStringLiteral("Kept in memory only until Tavlen quits: %1.").arg(m_store.cause);
+    case StoreStatus::Outcome::inMemoryByRequest:
+        return QStringLiteral("Kept in memory only until Tavlen quits, as asked.");
+    }
+    return {};
+}
+
+QString SystemStatus::modelDescription() const
+{
+    if (m_modelAddress.isEmpty())
+        return QStringLiteral("The language model answers on this computer.");
+    return QStringLiteral("The language model answers from %1. Text sent to it leaves this computer.").arg(m_modelAddress);
+}

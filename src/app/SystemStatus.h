@@ -1,0 +1,46 @@
+#pragma once
+// What a person should know about where their copies go: whether the history is saved, and where the
+// language model answers from. Each failure is told once as a desktop notification (where the desktop
+// shows them); the settings window shows the state as it is now.
+
+#include "app/SystemNotice.h"
+#include "model/StoreStatus.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+class Notifications;
+
+class SystemStatus : public QObject {
+    Q_OBJECT
+public:
+    // `notifications` may be null: nothing is shown then, the state is still kept.
+    explicit SystemStatus(Notifications *notifications, QObject *parent = nullptr);
+
+    // Tells the person, once for each notice.
+    void report(const SystemNotice &notice);
+
+    // The history store as it opened.
+    void setHistoryStore(const StoreStatus &status);
+    // Why saving new copies fails; empty once saves work again.
+    void setHistorySaveProblem(const QString &problem);
+    // Where the language model answers from: empty for this computer (or no model at all).
+    void setModelAddress(const QString &address);
+
+    // The state in a sentence, for the settings window.
+    QString historyDescription() const;
+    QString modelDescription() const;
+    // Whether text given to the language model stays on this computer.
+    bool modelIsOnThisComputer() const { return m_modelAddress.isEmpty(); }
+
+Q_SIGNALS:
+    void changed();
+
+private:
+    Notifications *m_notifications;
+    QList<SystemNotice> m_reported;
+    StoreStatus m_store;
+    QString m_saveProblem;
+    QString m_modelAddress;
+};

@@ -1,0 +1,128 @@
+// Failures a person must hear about: each is told once as a notification, and the settings window's
+// state lines say where the history is kept and where the model answers from.
+#include "app/SystemStatus.h"
+#include "platform/sim/SimNotifications.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+StoreStatus store(StoreStatus::Outcome outcome, const QString &cause = {}, const QString &movedTo = {})
+{
+    StoreStatus status;
+    status.outcome = outcome;
+    status.storePath = QStringLiteral("/home/ann/.local/share/trevik.tavlen/default.store");
+    status.cause = cause;
+    status.movedTo = movedTo;
+    return status;
+}
+
+struct Row {
+    const char *what;
+    std::function<void(SystemStatus &)> happen;
+    QStringList notified; // summary: body
+    QString history;
+    QString model;
+};
+
+const QString kSaved = QStringLiteral("Saved in /home/ann/.local/share/trevik.tavlen/default.store.");
+const QString kLocal = QStringLiteral("The language model answers on this computer.");
+
+const Row rows[] = {
+    {"a store that opened", [](SystemStatus &s) { s.setHistoryStore(store(StoreStatus::Outcome::opened)); }, {},
+     kSaved, kLocal},
+    {"a store moved aside",
+     [](SystemStatus &s) {
+         s.setHistoryStore(store(StoreStatus::Outcome::movedAside, QStringLiteral("the file is damaged"),
+                                 QStringLiteral("/data/default.store.unreadable-1")));
+     },
+     {QStringLiteral("Tavlen started a new history: The history could not be read. It was moved to "
+                     "/data/default.store.unreadable-1.")},
+     QStringLiteral("Saved in /home/ann/.local/share/trevik.tavlen/default.store. The history that could not be read "
+                    "was moved to /data/default.store.unreadable-1."),
+     kLocal},
+    {"a read-only store", [](SystemStatus &s) { s.setHistoryStore(store(StoreStatus::Outcome::readOnly)); },
+     {QStringLiteral("Tavlen cannot save new copies: The history at /home/ann/.local/share/trevik.tavlen/default.store "
+                     "is read-only. Its items are shown; new copies are kept in memory only until Tavlen quits.")},
+     QStringLiteral("/home/ann/.local/share/trevik.tavlen/default.store is read-only: its items are shown, new copies "
+                    "are kept in memory only until Tavlen quits."),
+     kLocal},
+    {"a store that cannot be used",
+     [](SystemStatus &s) {
+         s.setHistoryStore(store(StoreStatus::Outcome::inMemory, QStringLiteral("permission denied on /home/ann")));
+     },
+     {QStringLiteral("Tavlen cannot save new copies: Permission denied on /home/ann. New copies are kept in memory "
+                     "only until Tavlen quits.")},
+     QStringLiteral("Kept in memory only until Tavlen quits: permission denied on /home/ann."), kLocal},
+    {"no store asked for", [](SystemStatus &s) { s.setHistoryStore(store(StoreStatus::Outcome::inMemoryByRequest)); },
+     {}, QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
+    {"a disk that fills, again and again, then has room",
+     [](SystemStatus &s) {
+         s.setHistoryStore(store(StoreStatus::Outcome::opened));
+         const QString full = QStringLiteral("the disk is full (Details: database or disk is full)");
+         s.setHistorySaveProblem(full);
+         s.setHistorySaveProblem(full);
+         s.setHistorySaveProblem({});
+         s.setHistorySaveProblem(full);
+         s.setHistorySaveProblem({});
+     },
+     {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory only until "
+                     "Tavlen quits.")},
+     kSaved, kLocal},
+    {"a disk that is full now",
+     [](SystemStatus &s) {
+         s.setHistoryStore(store(StoreStatus::Outcome::opened));
+         s.setHistorySaveProblem(QStringLiteral("the disk is full (Details: database or disk is full)"));
+     },
+     {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory only until "
+                     "Tavlen quits.")},
+     QStringLiteral("New copies are kept in memory only until Tavlen quits: the disk is full."), kLocal},
+    {"a model on another computer, read at each opening",
+     [](SystemStatus &s) {
+         s.setModelAddress(QStringLiteral("http://10.0.0.7:8080"));
+         s.setModelAddress(QStringLiteral("http://10.0.0.7:8080"));
+     },
+     {QStringLiteral("Copied text leaves this computer: The language model answers from http://10.0.0.7:8080. Text "
+                     "sent for titles, summaries and spelling goes there.")},
+     QStringLiteral("Kept in memory only until Tavlen quits, as asked."),
+     QStringLiteral("The language model answers from http://10.0.0.7:8080. Text sent to it leaves this computer.")},
+    {"a model back on this computer",
+     [](SystemStatus &s) {
+         s.setModelAddress(QStringLiteral("http://10.0.0.7:8080"));
+         s.setModelAddress({});
+     },
+     {QStringLiteral("Copied text leaves this computer: The language model answers from http://10.0.0.7:8080. Text "
+                     "sent for titles, summaries and spelling goes there.")},
+     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
+    {"two storms of one application and one of another",
+     [](SystemStatus &s) {
+         s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper")});
+         s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper")});
+         s.report({SystemNotice::Kind::clipboardStorm, {}});
+     },
+     {QStringLiteral("Looper keeps changing the clipboard: Only its newest copy is kept until it stops, so that your "
+                     "history stays."),
+      QStringLiteral("A program keeps changing the clipboard: Only its newest copy is kept until it stops, so that "
+                     "your history stays.")},
+     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
+};
+
+TEST(SystemStatus, EachFailureIsToldOnceAndTheStateIsSaidAsItIsNow)
+{
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        SimNotifications notifications;
+        SystemStatus status(&notifications);
+        row.happen(status);
+        QStringList notified;
+        for (const SimNotifications::Posted &posted : std::as_const(notifications.posted))
+            notified.append(posted.summary + QStringLiteral(": ") + posted.body);
+        EXPECT_EQ(notified.join(QLatin1Char('\n')).toStdString(), row.notified.join(QLatin1Char('\n')).toStdString());
+        EXPECT_EQ(status.historyDescription().toStdString(), row.history.toStdString());
+        EXPECT_EQ(status.modelDescription().toStdString(), row.model.toStdString());
+    }
+}
+
+} // namespace
