@@ -37,9 +37,8 @@ QString SystemNotice::body() const
     case Kind::historyMovedAside:
         return QStringLiteral("The history could not be read. It was moved to %1.").arg(subject);
     case Kind::historyReadOnly:
-        return QStringLiteral("The history at %1 is read-only. Its items are shown; new copies are kept in "
-                              "memory only until Tavlen quits.")
-            .arg(subject);
+        return sentence(subject) + QStringLiteral(" The history's items are shown; new copies are kept in memory "
+                                                  "only until Tavlen quits.");
     case Kind::historyInMemory:
     case Kind::historyNotSaved:
         return sentence(subject) + QStringLiteral(" New copies are kept in memory only until Tavlen quits.");

@@ -7,7 +7,7 @@
 struct SystemNotice {
     enum class Kind {
         historyMovedAside, // the history could not be read and was moved aside; subject: where to
-        historyReadOnly,   // the history can be read but not written; subject: its path
+        historyReadOnly,   // the history can be read but not written; subject: why
         historyInMemory,   // the history cannot be used where it is; subject: why
         historyNotSaved,   // saving new copies fails (a full disk); subject: why
         modelElsewhere,    // the language model answers from another computer; subject: its address

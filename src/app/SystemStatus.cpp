@@ -26,7 +26,7 @@ void SystemStatus::setHistoryStore(const StoreStatus &status)
         report({SystemNotice::Kind::historyMovedAside, status.movedTo});
         break;
     case StoreStatus::Outcome::readOnly:
-        report({SystemNotice::Kind::historyReadOnly, status.storePath});
+        report({SystemNotice::Kind::historyReadOnly, status.cause});
         break;
     case StoreStatus::Outcome::inMemory:
         report({SystemNotice::Kind::historyInMemory, status.cause});
@@ -70,9 +70,9 @@ QString SystemStatus::historyDescription() const
         return QStringLiteral("Saved in %1. The history that could not be read was moved to %2.")
             .arg(m_store.storePath, m_store.movedTo);
     case StoreStatus::Outcome::readOnly:
-        return QStringLiteral("%1 is read-only: its items are shown, new copies are kept in memory only until "
-                              "Tavlen quits.")
-            .arg(m_store.storePath);
+        return QStringLiteral("Shown from %1, which cannot be written: %2. New copies are kept in memory only "
+                              "until Tavlen quits.")
+            .arg(m_store.storePath, m_store.cause);
     case StoreStatus::Outcome::inMemory:
         return QStringLiteral("Kept in memory only until Tavlen quits: %1.").arg(m_store.cause);
     case StoreStatus::Outcome::inMemoryByRequest:

@@ -43,11 +43,14 @@ const Row rows[] = {
      QStringLiteral("Saved in /home/ann/.local/share/trevik.tavlen/default.store. The history that could not be read "
                     "was moved to /data/default.store.unreadable-1."),
      kLocal},
-    {"a read-only store", [](SystemStatus &s) { s.setHistoryStore(store(StoreStatus::Outcome::readOnly)); },
-     {QStringLiteral("Tavlen cannot save new copies: The history at /home/ann/.local/share/trevik.tavlen/default.store "
-                     "is read-only. Its items are shown; new copies are kept in memory only until Tavlen quits.")},
-     QStringLiteral("/home/ann/.local/share/trevik.tavlen/default.store is read-only: its items are shown, new copies "
-                    "are kept in memory only until Tavlen quits."),
+    {"a read-only store",
+     [](SystemStatus &s) {
+         s.setHistoryStore(store(StoreStatus::Outcome::readOnly, QStringLiteral("/home is on a read-only file system")));
+     },
+     {QStringLiteral("Tavlen cannot save new copies: /home is on a read-only file system. The history's items are "
+                     "shown; new copies are kept in memory only until Tavlen quits.")},
+     QStringLiteral("Shown from /home/ann/.local/share/trevik.tavlen/default.store, which cannot be written: /home is "
+                    "on a read-only file system. New copies are kept in memory only until Tavlen quits."),
      kLocal},
     {"a store that cannot be used",
      [](SystemStatus &s) {

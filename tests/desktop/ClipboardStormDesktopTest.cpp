@@ -1,4 +1,4 @@
-// A program that rewrites the clipboard a thousand times a second on the real desktop: the copies made
+// A program that rewrites the clipboard 500 times a second on the real desktop: the copies made
 // before it all stay, and its own copies replace each other instead of filling the history.
 
 #include "DesktopTest.h"
@@ -9,11 +9,11 @@
 #include "model/ClipboardItem.h"
 #include "platform/linux/LinuxPlatform.h"
 
-TEST(ClipboardStorm, AnOwnerLoopingForTenSecondsLeavesEveryEarlierCopy)
+TEST(ClipboardStorm, AnOwnerLoopingForTenSecondsAddsNothingOnceRecognisedAndLeavesEveryEarlierCopy)
 {
     TAVLEN_REQUIRE_DESKTOP();
     constexpr int earlier = 20;
-    constexpr int churn = 10'000; // 1 ms apart
+    constexpr int churn = 5000; // 2 ms apart
 
     LinuxPlatform platform;
     LaunchOptions options;
@@ -39,7 +39,8 @@ TEST(ClipboardStorm, AnOwnerLoopingForTenSecondsLeavesEveryEarlierCopy)
 
     DesktopTest::ChildProcess looper(DesktopTest::helperPath(QStringLiteral("clipboard_copier")),
                                      {QStringLiteral("--count"), QString::number(churn), QStringLiteral("--interval-ms"),
-                                      QStringLiteral("1"), QStringLiteral("--prefix"), QStringLiteral("churn ")});
+                                      QStringLiteral("2"), QStringLiteral("--prefix"), QStringLiteral("churn "),
+                                      QStringLiteral("--one-window"), QStringLiteral("1")});
     ASSERT_TRUE(looper.waitForLine("done", 120000)) << looper.output().right(2000).constData();
     // Its last copy arrives once it has been quiet for a moment.
     TAVLEN_WAIT_UNTIL(!history.items().isEmpty()
@@ -52,9 +53,15 @@ TEST(ClipboardStorm, AnOwnerLoopingForTenSecondsLeavesEveryEarlierCopy)
         if (!kept.contains(QStringLiteral("earlier %1").arg(i)))
             missing.append(QString::number(i));
     EXPECT_TRUE(missing.isEmpty()) << "earlier copies lost: " << missing.join(QStringLiteral(", ")).toStdString();
-    // Only the changes before it was recognised, and its newest copy.
-    const qsizetype churnItems = textsStartingWith(QStringLiteral("churn ")).size();
-    EXPECT_LE(churnItems, ClipboardStormDetector::stormChangeCount + 1);
+    // Recognised by its 200th change at the latest (a few more may be read meanwhile), it adds nothing after:
+    // its newest copy replaces the one before.
+    const QStringList churned = textsStartingWith(QStringLiteral("churn "));
+    QStringList late;
+    for (const QString &text : churned.mid(1))
+        if (text.section(QLatin1Char(' '), 1).toInt() > ClipboardStormDetector::stormChangeCount + 20)
+            late.append(text);
+    EXPECT_TRUE(late.isEmpty()) << "added after it was recognised: " << late.join(QStringLiteral(", ")).toStdString();
+    const qsizetype churnItems = churned.size();
     std::printf("%d changes in a storm left %d items; %d of %d earlier copies kept\n", churn, int(churnItems),
                 int(kept.size()), earlier);
     delegate.stop();

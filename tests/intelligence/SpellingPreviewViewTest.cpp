@@ -10,6 +10,7 @@
 #include "ui/GroupBox.h"
 #include "ui/PushButton.h"
 
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
 
@@ -42,8 +43,10 @@ struct ScriptedCheck {
 };
 
 struct Panel {
-    explicit Panel(QString original, ClipboardAIResult<QString> answer, bool canReplace = true)
+    // `remote`: the address the model answers from, empty for this computer.
+    explicit Panel(QString original, ClipboardAIResult<QString> answer, bool canReplace = true, QString remote = {})
     {
+        sim.languageModel.remote = std::move(remote);
         check.answer = std::move(answer);
         view = std::make_unique<SpellingPreviewView>(
             std::move(original), true, canReplace, check.function(),
@@ -204,6 +207,21 @@ TEST(SpellingPreviewViewTest, SwitchingIntelligenceOffClosesAndARunningCheckLeav
     closing.view.reset();
     closing.finishCheck();
     EXPECT_EQ(closing.closes, 0);
+}
+
+TEST(SpellingPreviewViewTest, SaysProcessingStaysOnThisComputerOnlyWhereTheModelIs)
+{
+    for (const QString &remote : {QString(), QStringLiteral("http://10.0.0.7:8080")}) {
+        SCOPED_TRACE(remote.toStdString());
+        Panel panel(original, correction, true, remote);
+        QStringList texts;
+        for (const QLabel *label : panel.view->findChildren<QLabel *>())
+            texts.append(label->text());
+        const QString said = remote.isEmpty() ? SpellingPreviewView::explanation
+                                              : SpellingPreviewView::remoteExplanation.arg(remote);
+        EXPECT_TRUE(texts.contains(said));
+        EXPECT_EQ(texts.join(QLatin1Char(' ')).contains(QStringLiteral("stays on this computer")), remote.isEmpty());
+    }
 }
 
 TEST(SpellingPreviewViewTest, SnapshotsOfTheReviewWindow)

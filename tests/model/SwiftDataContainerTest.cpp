@@ -61,7 +61,7 @@ TEST_P(StoreFolderTest, SaysWhatHappenedAndWhy)
     SwiftDataContainer container(folder);
     const StoreStatus &status = container.status();
     EXPECT_EQ(status.outcome, c.outcome);
-    EXPECT_EQ(container.isInMemory(), !status.keepsCopiesOnDisk());
+    EXPECT_EQ(container.isInMemory(), !status.keepsCopiesOnDisk() && status.outcome != StoreStatus::Outcome::readOnly);
     QStringList causes;
     for (const QString &cause : c.causeIsOneOf)
         causes.append(cause.contains(QLatin1String("%1")) ? cause.arg(dir.path()) : cause);
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                        writeFile(QDir(d.path()).filePath(QStringLiteral("default.store-blobs")), "x");
                        return d.path();
                    },
-                   StoreStatus::Outcome::inMemory, {QStringLiteral("%1/default.store-blobs is a file, not a folder")},
+                   StoreStatus::Outcome::readOnly, {QStringLiteral("%1/default.store-blobs is a file, not a folder")},
                    {}},
         FolderCase{"damaged_store",
                    [](const QTemporaryDir &d) {
@@ -154,10 +154,10 @@ INSTANTIATE_TEST_SUITE_P(
                    StoreStatus::Outcome::inMemoryByRequest, {}, {}}),
     [](const auto &info) { return std::string(info.param.name); });
 
-TEST(StoreFolder, AStoreThatCannotBeUsedWhereItIsIsLeftWhole)
+TEST(StoreFolder, AStoreThatCannotBeWrittenWhereItIsIsReadAndLeftWhole)
 {
     QTemporaryDir dir;
-    // A store with one item, on a disk that is full now: it stays as it was for the next start.
+    // A store with one item that cannot be written now: it is read, and stays as it was for the next start.
     {
         SwiftDataContainer container(dir.path());
         QSqlQuery query(container.database());
@@ -172,7 +172,12 @@ TEST(StoreFolder, AStoreThatCannotBeUsedWhereItIsIsLeftWhole)
     writeFile(blobs, "in the way");
 
     SwiftDataContainer container(dir.path());
-    EXPECT_EQ(container.status().outcome, StoreStatus::Outcome::inMemory);
+    EXPECT_EQ(container.status().outcome, StoreStatus::Outcome::readOnly);
+    QSqlQuery query(container.database());
+    ASSERT_TRUE(query.exec(QStringLiteral("SELECT text FROM ClipboardItem")) && query.next());
+    EXPECT_EQ(query.value(0).toString(), QStringLiteral("kept"));
+    EXPECT_FALSE(query.exec(QStringLiteral("DELETE FROM ClipboardItem")));
+    query.finish();
     EXPECT_EQ(readFile(store), before);
     EXPECT_TRUE(QDir(dir.path()).entryList({QStringLiteral("*.unusable-*")}).isEmpty());
 }

@@ -1,6 +1,7 @@
 // Copies in quick succession, each by a new owner window, as a user copying in one application after
-// another does, and reports how soon each copy was read:
-//   clipboard_copier [--count N] [--interval-ms MS] [--prefix TEXT] [--linger-ms MS]
+// another does (or, with --one-window 1, all by one window, as a program rewriting the clipboard in a loop
+// does), and reports how soon each copy was read:
+//   clipboard_copier [--count N] [--interval-ms MS] [--prefix TEXT] [--linger-ms MS] [--one-window 1]
 // Copy i holds "<prefix><i>" (from 1) as UTF8_STRING. Prints "copy i" when it takes CLIPBOARD,
 // "read i TARGET MICROSECONDS" for every request of a copy (time since it took CLIPBOARD), "done" after the
 // last copy. Keeps serving the last copy until it loses CLIPBOARD and, with --linger-ms, for that long after
@@ -61,6 +62,7 @@ int main(int argc, char **argv)
     int intervalMs = 100;
     std::string prefix = "copy ";
     int lingerMs = -1;
+    bool oneWindow = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--count")
@@ -71,6 +73,8 @@ int main(int argc, char **argv)
             prefix = argv[i + 1];
         else if (option == "--linger-ms")
             lingerMs = std::atoi(argv[i + 1]);
+        else if (option == "--one-window")
+            oneWindow = std::atoi(argv[i + 1]) != 0;
     }
 
     connection = xcb_connect(nullptr, nullptr);
@@ -94,12 +98,55 @@ int main(int argc, char **argv)
     Clock::time_point next = Clock::now();
     Clock::time_point lastTakenAt = next;
 
+    // Answers one event; true once the work is over.
+    const auto handle = [&](xcb_generic_event_t *event) -> bool {
+        const uint8_t type = event->response_type & 0x7f;
+        if (type == XCB_SELECTION_CLEAR) {
+            const auto *clear = reinterpret_cast<xcb_selection_clear_event_t *>(event);
+            copies.erase(clear->owner);
+            xcb_destroy_window(connection, clear->owner);
+            xcb_flush(connection);
+            if (made == count && copies.empty())
+                return true; // someone else took CLIPBOARD after the last copy
+        } else if (type == XCB_SELECTION_REQUEST) {
+            const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event);
+            const auto found = copies.find(request.owner);
+            const xcb_atom_t property = request.property == XCB_ATOM_NONE ? request.target : request.property;
+            if (found == copies.end()) {
+                notify(request, XCB_ATOM_NONE);
+            } else {
+                const Copy &copy = found->second;
+                const auto micros
+                    = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - copy.takenAt).count();
+                const auto name = names.find(request.target);
+                std::printf("read %d %s %lld\n", copy.number, name == names.end() ? "other" : name->second.c_str(),
+                            static_cast<long long>(micros));
+                std::fflush(stdout);
+                if (request.target == targets) {
+                    const xcb_atom_t list[] = {targets, timestamp, utf8, textPlain};
+                    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                        XCB_ATOM_ATOM, 32, 4, list);
+                    notify(request, property);
+                } else if (request.target == utf8 || request.target == textPlain) {
+                    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
+                                        request.target, 8, uint32_t(copy.text.size()), copy.text.data());
+                    notify(request, property);
+                } else {
+                    notify(request, XCB_ATOM_NONE);
+                }
+            }
+        }
+        return false;
+    };
+
     for (;;) {
         if (made < count && Clock::now() >= next) {
-            const xcb_window_t window = xcb_generate_id(connection);
+            const bool reuse = oneWindow && !copies.empty();
+            const xcb_window_t window = reuse ? copies.begin()->first : xcb_generate_id(connection);
             const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
-            xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, root, 0, 0, 1, 1, 0,
-                              XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+            if (!reuse)
+                xcb_create_window(connection, XCB_COPY_FROM_PARENT, window, root, 0, 0, 1, 1, 0,
+                                  XCB_WINDOW_CLASS_INPUT_ONLY, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
             // A real timestamp, from a property change on the new window.
             xcb_change_property(connection, XCB_PROP_MODE_APPEND, window, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0, "");
             xcb_flush(connection);
@@ -109,7 +156,11 @@ int main(int argc, char **argv)
                     && reinterpret_cast<xcb_property_notify_event_t *>(event)->window == window;
                 if (ours)
                     lastTime = reinterpret_cast<xcb_property_notify_event_t *>(event)->time;
-                std::free(event); // requests for the previous copy are answered by the next one: it is gone then
+                // Requests for the previous copy are answered by the next one: it is gone then. One window
+                // answers them at once, with what it holds.
+                if (!ours && reuse)
+                    handle(event);
+                std::free(event);
                 if (ours)
                     break;
             }
@@ -141,45 +192,10 @@ int main(int argc, char **argv)
                 break;
         }
         while (xcb_generic_event_t *event = xcb_poll_for_event(connection)) {
-            const uint8_t type = event->response_type & 0x7f;
-            if (type == XCB_SELECTION_CLEAR) {
-                const auto *clear = reinterpret_cast<xcb_selection_clear_event_t *>(event);
-                copies.erase(clear->owner);
-                xcb_destroy_window(connection, clear->owner);
-                xcb_flush(connection);
-                if (made == count && copies.empty()) {
-                    std::free(event);
-                    return 0; // someone else took CLIPBOARD after the last copy
-                }
-            } else if (type == XCB_SELECTION_REQUEST) {
-                const auto request = *reinterpret_cast<xcb_selection_request_event_t *>(event);
-                const auto found = copies.find(request.owner);
-                const xcb_atom_t property = request.property == XCB_ATOM_NONE ? request.target : request.property;
-                if (found == copies.end()) {
-                    notify(request, XCB_ATOM_NONE);
-                } else {
-                    const Copy &copy = found->second;
-                    const auto micros
-                        = std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - copy.takenAt).count();
-                    const auto name = names.find(request.target);
-                    std::printf("read %d %s %lld\n", copy.number, name == names.end() ? "other" : name->second.c_str(),
-                                static_cast<long long>(micros));
-                    std::fflush(stdout);
-                    if (request.target == targets) {
-                        const xcb_atom_t list[] = {targets, timestamp, utf8, textPlain};
-                        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                                            XCB_ATOM_ATOM, 32, 4, list);
-                        notify(request, property);
-                    } else if (request.target == utf8 || request.target == textPlain) {
-                        xcb_change_property(connection, XCB_PROP_MODE_REPLACE, request.requestor, property,
-                                            request.target, 8, uint32_t(copy.text.size()), copy.text.data());
-                        notify(request, property);
-                    } else {
-                        notify(request, XCB_ATOM_NONE);
-                    }
-                }
-            }
+            const bool over = handle(event);
             std::free(event);
+            if (over)
+                return 0;
         }
         if (xcb_connection_has_error(connection))
             return 1;
