@@ -3,14 +3,17 @@
 #
 #   make build   Release build of the program alone (no tests, no benchmarks) in build/release
 #   make run     build, then start build/release/tavlen on your X11 display (or a private virtual one)
-#   make test    Debug build with AddressSanitizer/UBSan in build/debug, then every test on private desktops
+#   make test    Debug build with AddressSanitizer/UBSan in build/debug, the Release build with tests and
+#                benchmarks in build/release-check (built, not run: it shows the warnings only an optimising
+#                build finds), then every test of build/debug on private desktops; warnings are errors in both
 #   make bench   Release build of the program and the benchmarks, then every build/release/bench/*Bench
 #                (BENCH_ARGS passes options on)
-#   make clean   remove build/release and build/debug
+#   make clean   remove build/release, build/debug and build/release-check
 
 SHELL := /bin/bash
 RELEASE_DIR := build/release
 DEBUG_DIR := build/debug
+CHECK_DIR := build/release-check
 BENCH_ARGS ?=
 # ccache, when installed, shares compiled objects between checkouts of the tree.
 CMAKE_LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -34,8 +37,10 @@ run: build
 	scripts/run-tavlen $(RELEASE_DIR)/tavlen
 
 test: deps
-	cmake -S . -B $(DEBUG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON $(CMAKE_LAUNCHER)
+	cmake -S . -B $(DEBUG_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON -DTAVLEN_WERROR=ON $(CMAKE_LAUNCHER)
 	cmake --build $(DEBUG_DIR)
+	cmake -S . -B $(CHECK_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVLEN_WERROR=ON $(CMAKE_LAUNCHER)
+	cmake --build $(CHECK_DIR)
 	TAVLEN_SNAPSHOT_DIR=$(CURDIR)/build/snapshots scripts/run-tests $(DEBUG_DIR)
 
 # Benchmarks run inside the test desktop too: a private home, so they never touch your own history.
@@ -47,4 +52,4 @@ bench: deps
 	  for b in "$${benches[@]}"; do echo "== $$b"; "$$b" $(BENCH_ARGS) || status=1; done; exit $$status'
 
 clean:
-	rm -rf $(RELEASE_DIR) $(DEBUG_DIR)
+	rm -rf $(RELEASE_DIR) $(DEBUG_DIR) $(CHECK_DIR)

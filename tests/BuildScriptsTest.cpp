@@ -1,6 +1,6 @@
 // What the make targets do, read from make's own dry run: `make run` and `make build` build the program
 // alone (a newcomer's first minute is not spent compiling every test), `make bench` still builds the
-// benchmarks, `make test` the sanitized debug build.
+// benchmarks, `make test` the sanitized debug build and the Release build of everything.
 #include <QProcess>
 #include <QString>
 #include <QStringList>
@@ -34,9 +34,14 @@ TEST(BuildScripts, EachMakeTargetBuildsWhatItIsFor)
          {"-DTAVLEN_BENCHMARKS=ON", "-DBUILD_TESTING=ON"}},
         {"build",
          {"-DBUILD_TESTING=OFF", "-DTAVLEN_BENCHMARKS=OFF", "cmake --build build/release --target tavlen"},
-         {"run-tavlen", "-DTAVLEN_BENCHMARKS=ON"}},
+         {"run-tavlen", "-DTAVLEN_BENCHMARKS=ON", "-DTAVLEN_WERROR=ON"}},
         {"bench", {"-DTAVLEN_BENCHMARKS=ON", "cmake --build build/release\n", "scripts/test-env"}, {"--target"}},
-        {"test", {"-DCMAKE_BUILD_TYPE=Debug", "-DTAVLEN_SANITIZE=ON", "scripts/run-tests build/debug"}, {}},
+        // The Release build with every test and benchmark is built too, warnings as errors in both.
+        {"test",
+         {"-DCMAKE_BUILD_TYPE=Debug -DTAVLEN_SANITIZE=ON -DTAVLEN_WERROR=ON",
+          "-B build/release-check -G Ninja -DCMAKE_BUILD_TYPE=Release -DTAVLEN_WERROR=ON",
+          "cmake --build build/release-check\n", "scripts/run-tests build/debug"},
+         {"-DBUILD_TESTING=OFF", "-DTAVLEN_BENCHMARKS=OFF"}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.target);

@@ -653,9 +653,13 @@ struct ManualSearch {
         }
         co_return *p.answer;
     }
-    void answer(int index, std::optional<QList<ClipboardItem>> items)
+    // None: the search failed.
+    void answer(int index, const std::optional<QList<ClipboardItem>> &items)
     {
-        *pending[index].answer = std::move(items);
+        if (items)
+            pending[index].answer->emplace(*items);
+        else
+            pending[index].answer->reset();
         *pending[index].done = true;
     }
 };
