@@ -7,7 +7,7 @@
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/PasteboardManager.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/linux/LinuxPasteboard.h"
 #include "platform/linux/SystemClock.h"
 #include "XClipboardCopier.h"
@@ -42,7 +42,7 @@ void runCaptureLatency(benchmark::State &state, LinuxPasteboard::ChangeSource so
     }
     for (auto _ : state) {
         QTemporaryDir dir;
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         ClipboardItemStore store(container);
         SystemClock clock;
         ClipboardHistoryManager history(clock, &store);

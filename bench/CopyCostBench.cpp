@@ -14,7 +14,7 @@
 #include "clipboard/PasteboardManager.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/linux/LinuxPasteboard.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/SystemClock.h"
@@ -179,7 +179,7 @@ bool writeHistory(const QString &dataHome, int count)
     const QString folder = QDir(dataHome).filePath(QStringLiteral("trevik.tavlen"));
     if (!QDir().mkpath(folder))
         return false;
-    SwiftDataContainer container(folder);
+    MainStoreContainer container(folder);
     ClipboardItemStore store(container);
     return store.save(items, {});
 }

@@ -7,7 +7,7 @@
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardSearchIndex.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/sim/SimClock.h"
 
 #include <benchmark/benchmark.h>
@@ -204,7 +204,7 @@ struct StoredHistory {
     QTemporaryDir dir;
     StoredHistory()
     {
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         ClipboardItemStore store(container);
         store.save(generatedItems(), {});
     }
@@ -218,7 +218,7 @@ StoredHistory &storedHistory()
 
 void BM_LoadHistory(benchmark::State &state)
 {
-    SwiftDataContainer container(storedHistory().dir.path());
+    MainStoreContainer container(storedHistory().dir.path());
     ClipboardItemStore store(container);
     double ours = 0, baseline = 0;
     qsizetype loaded = 0, rawRows = 0;
@@ -263,7 +263,7 @@ void BM_StartHistory(benchmark::State &state)
 {
     const QString folder = storedHistory().dir.path();
     for (auto _ : state) {
-        SwiftDataContainer container(folder);
+        MainStoreContainer container(folder);
         ClipboardItemStore store(container);
         SimClock clock;
         clock.setWallClock(generatedItems().first().date());
@@ -295,7 +295,7 @@ QByteArray bigPng()
 void runIngest(benchmark::State &state, const std::function<ClipboardCapture(int)> &make)
 {
     QTemporaryDir dir;
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ClipboardItemStore store(container);
     SimClock clock;
     ClipboardHistoryManager manager(clock, &store);

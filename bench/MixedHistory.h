@@ -5,7 +5,7 @@
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/Pasteboard.h"
 #include "platform/sim/SimClock.h"
 
@@ -94,7 +94,7 @@ inline bool write(const QString &folder, const QList<Entry> &list)
         items.prepend(manager.makeItem(capture));
         clock.advance(1);
     }
-    SwiftDataContainer container(folder);
+    MainStoreContainer container(folder);
     ClipboardItemStore store(container);
     return store.save(items, {});
 }

@@ -15,7 +15,7 @@
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/sim/SimClock.h"
 
 #include <benchmark/benchmark.h>
@@ -156,7 +156,7 @@ bool writeHistory(const QString &dataHome)
     const QString folder = QDir(dataHome).filePath(QStringLiteral("trevik.tavlen"));
     if (!QDir().mkpath(folder))
         return false;
-    SwiftDataContainer container(folder);
+    MainStoreContainer container(folder);
     ClipboardItemStore store(container);
     return store.save(items, {});
 }

@@ -14,7 +14,7 @@
 #include "clipboard/ClipboardThumbnailCache.h"
 #include "clipboard/PasteboardManager.h"
 #include "model/ClipboardFilter.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimPasteboard.h"
@@ -127,7 +127,7 @@ ClipboardCapture imageCapture(const QByteArray &png, int round)
 // A history of `count` items in `folder`, every tenth an image when `withImages`; how many it holds then.
 qsizetype fillHistory(const QString &folder, int count, bool withImages)
 {
-    SwiftDataContainer container(folder);
+    MainStoreContainer container(folder);
     ClipboardItemStore store(container);
     SimClock clock;
     ClipboardHistoryManager history(clock, &store);
@@ -152,7 +152,7 @@ void BM_PssAfterShowing5000Items(benchmark::State &state)
     }
     for (auto _ : state) {
         const double before = pssBytes();
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         ClipboardItemStore store(container);
         SimClock clock;
         ClipboardHistoryManager history(clock, &store);
@@ -221,7 +221,7 @@ void BM_MemoryForMixedHistory(benchmark::State &state)
     for (auto _ : state) {
         ::malloc_trim(0); // what writing the history freed is not there to be reused unseen
         const double before = smapsBytes("Pss_Anon");
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         ClipboardItemStore store(container);
         SimClock clock;
         ClipboardHistoryManager history(clock, &store);
@@ -276,7 +276,7 @@ void BM_DiskForOnePng20M(benchmark::State &state)
     for (auto _ : state) {
         QTemporaryDir dir;
         {
-            SwiftDataContainer container(dir.path());
+            MainStoreContainer container(dir.path());
             ClipboardItemStore store(container);
             SimClock clock;
             ClipboardHistoryManager history(clock, &store);
@@ -300,7 +300,7 @@ void BM_CapturePng20M(benchmark::State &state)
     const QByteArray png = png20M();
     for (auto _ : state) {
         QTemporaryDir dir;
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         ClipboardItemStore store(container);
         SystemClock clock;
         ClipboardHistoryManager history(clock, &store);

@@ -19,8 +19,8 @@
 #include "launcher/NotchSpaceTransitionMonitor.h"
 #include "model/FilterManager.h"
 #include "model/ICloudKeyValueSync.h"
+#include "model/MainStoreContainer.h"
 #include "model/SettingsStore.h"
-#include "model/SwiftDataContainer.h"
 #include "model/UnavailableKeyValueStore.h"
 #include "platform/LanguageModel.h"
 #include "platform/Permissions.h"
@@ -46,7 +46,7 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
             [window = m_settingsWindow.get()] { window->show(); });
 
     // An empty folder gives a store in memory.
-    m_mainStore = std::make_unique<SwiftDataContainer>(options.inMemoryStore ? QString() : m_platform.storage->dataFolder());
+    m_mainStore = std::make_unique<MainStoreContainer>(options.inMemoryStore ? QString() : m_platform.storage->dataFolder());
     m_itemStore = std::make_unique<ClipboardItemStore>(*m_mainStore);
     m_history = std::make_unique<ClipboardHistoryManager>(*m_platform.clock, m_itemStore.get());
     m_ocrService = std::make_unique<ClipboardOCRService>(*m_platform.textRecognizer);

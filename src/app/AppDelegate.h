@@ -21,7 +21,7 @@ class NotchShortcutService;
 class PasteboardManager;
 class SettingsWindow;
 class SpellingServiceProvider;
-class SwiftDataContainer;
+class MainStoreContainer;
 class SystemStatus;
 class UnavailableKeyValueStore;
 
@@ -50,7 +50,7 @@ public:
 
     AppState &appState() const { return *m_appState; }
     ClipboardHistoryManager &history() const { return *m_history; }
-    SwiftDataContainer &mainStore() const { return *m_mainStore; }
+    MainStoreContainer &mainStore() const { return *m_mainStore; }
     // Where the history is kept and where the model answers from; each failure told once.
     SystemStatus &systemStatus() const { return *m_systemStatus; }
     ClipboardService &clipboardService() const { return *m_clipboardService; }
@@ -76,7 +76,7 @@ private:
     // Shared single instances: the key-value mirror and the main store container.
     std::unique_ptr<UnavailableKeyValueStore> m_keyValueStore;
     std::unique_ptr<ICloudKeyValueSync> m_keyValueSync;
-    std::unique_ptr<SwiftDataContainer> m_mainStore;
+    std::unique_ptr<MainStoreContainer> m_mainStore;
 
     std::unique_ptr<SystemStatus> m_systemStatus;
     std::unique_ptr<AppState> m_appState;

@@ -1,9 +1,9 @@
 // Tavlen: keeps everything the user copies and pastes it back from a launcher at the top of each screen.
 
 #include "app/AppDelegate.h"
-#include "app/SpellingCheckRequest.h"
 #include "app/SingleInstanceGuard.h"
-#include "model/SwiftDataContainer.h"
+#include "app/SpellingCheckRequest.h"
+#include "model/MainStoreContainer.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>

@@ -5,7 +5,7 @@
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardSearchIndex.h"
 #include "model/ClipboardFilter.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/Clock.h"
 #include "platform/FutureAwaiter.h"
 

@@ -1,8 +1,8 @@
 #include "clipboard/ClipboardItemStore.h"
 
 #include "clipboard/ClipboardDisplayKey.h"
+#include "model/MainStoreContainer.h"
 #include "model/SqlValues.h"
-#include "model/SwiftDataContainer.h"
 #include "platform/FileProblem.h"
 
 #include <QCryptographicHash>
@@ -125,7 +125,7 @@ QByteArray readValueFile(const QString &path, qint64 size)
 
 } // namespace
 
-ClipboardItemStore::ClipboardItemStore(SwiftDataContainer &container)
+ClipboardItemStore::ClipboardItemStore(MainStoreContainer &container)
     : m_container(container)
 {
 }

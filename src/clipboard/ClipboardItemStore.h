@@ -10,7 +10,7 @@
 
 #include <mutex>
 
-class SwiftDataContainer;
+class MainStoreContainer;
 
 // Reads and writes history items in the main store. Each item's row holds its text and a compact record
 // of its payload; bytes too large for a row go to value files beside the store, named by their SHA-256,
@@ -19,7 +19,7 @@ class SwiftDataContainer;
 class ClipboardItemStore
 {
 public:
-    explicit ClipboardItemStore(SwiftDataContainer &container);
+    explicit ClipboardItemStore(MainStoreContainer &container);
 
     // Every item, newest first; no value file is read until an item's bytes are asked for.
     QList<ClipboardItem> fetchAll(QString *error = nullptr) const;
@@ -36,7 +36,7 @@ public:
     // Thread-safe; uses no database connection.
     void stage(ClipboardCapture &capture);
 
-    SwiftDataContainer &container() const { return m_container; }
+    MainStoreContainer &container() const { return m_container; }
 
     // The name of the value file that holds these bytes.
     static QString blobName(const QByteArray &bytes);
@@ -52,7 +52,7 @@ private:
     void unstage(const QStringList &names);
     bool isStaged(const QString &name) const;
 
-    SwiftDataContainer &m_container;
+    MainStoreContainer &m_container;
     mutable std::mutex m_stagedMutex;
     // Value files written for captures not saved yet, with how many captures use each.
     mutable QHash<QString, int> m_staged;

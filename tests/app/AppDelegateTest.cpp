@@ -14,7 +14,7 @@
 #include "intelligence/SpellingServiceProvider.h"
 #include "fields/FieldValueAssociationStore.h"
 #include "model/SettingsStore.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/sim/SimAccessibilityNode.h"
 #include "platform/sim/SimPlatform.h"
 #include "settings/SettingsView.h"

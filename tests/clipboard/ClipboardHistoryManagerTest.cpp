@@ -1,6 +1,6 @@
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/sim/SimClock.h"
 
 #include <gtest/gtest.h>
@@ -66,7 +66,7 @@ protected:
         manager.reset();
         store.reset();
         container.reset();
-        container = std::make_unique<SwiftDataContainer>(dir.path());
+        container = std::make_unique<MainStoreContainer>(dir.path());
         store = std::make_unique<ClipboardItemStore>(*container);
         manager = std::make_unique<ClipboardHistoryManager>(clock, store.get());
         manager->setPulseHandler([this] { ++pulses; });
@@ -86,7 +86,7 @@ protected:
     SimClock clock;
     int pulses = 0;
     int days = 7;
-    std::unique_ptr<SwiftDataContainer> container;
+    std::unique_ptr<MainStoreContainer> container;
     std::unique_ptr<ClipboardItemStore> store;
     std::unique_ptr<ClipboardHistoryManager> manager;
 };

@@ -1,5 +1,5 @@
 #include "clipboard/ClipboardItemStore.h"
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 #include "platform/Pasteboard.h"
 
 #include <gtest/gtest.h>
@@ -35,7 +35,7 @@ ClipboardItem makeImageItem(const QDateTime &date)
     return item;
 }
 
-QStringList blobFiles(const SwiftDataContainer &container)
+QStringList blobFiles(const MainStoreContainer &container)
 {
     return QDir(container.blobFolder()).entryList(QDir::Files);
 }
@@ -58,7 +58,7 @@ TEST(ClipboardItemStore, ItemsSurviveReopenWithLazyBlobs)
     files.setFileSize(1234);
     files.setLastUsedAt(t0.addSecs(20));
     {
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         ASSERT_FALSE(container.isInMemory());
         ClipboardItemStore store(container);
         QString error;
@@ -67,7 +67,7 @@ TEST(ClipboardItemStore, ItemsSurviveReopenWithLazyBlobs)
         EXPECT_EQ(blobFiles(container).size(), 1);
         EXPECT_TRUE(image.imageBlob()->path().startsWith(container.blobFolder()));
     }
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     EXPECT_TRUE(container.movedAsidePath().isEmpty());
     ClipboardItemStore store(container);
     const QList<ClipboardItem> items = store.fetchAll();
@@ -99,7 +99,7 @@ TEST(ClipboardItemStore, ItemsSurviveReopenWithLazyBlobs)
 TEST(ClipboardItemStore, DeletingAndReplacingCleansUpFiles)
 {
     QTemporaryDir dir;
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ClipboardItemStore store(container);
     ClipboardItem item = makeImageItem(QDateTime::currentDateTimeUtc());
     ASSERT_TRUE(store.save({item}, {}));
@@ -123,7 +123,7 @@ TEST(ClipboardItemStore, DeletingAndReplacingCleansUpFiles)
 TEST(ClipboardItemStore, OrphanedFilesAreRemovedAndMissingFilesReadEmpty)
 {
     QTemporaryDir dir;
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ClipboardItemStore store(container);
     const ClipboardItem item = makeImageItem(QDateTime::currentDateTimeUtc());
     ASSERT_TRUE(store.save({item}, {}));
@@ -151,7 +151,7 @@ TEST_P(UnusableStore, IsMovedAsideAndHistoryStartsEmpty)
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath("default.store");
     GetParam().make(path);
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     EXPECT_FALSE(container.isInMemory());
     EXPECT_FALSE(container.movedAsidePath().isEmpty());
     EXPECT_TRUE(QFileInfo::exists(container.movedAsidePath()));
@@ -198,7 +198,7 @@ TEST(ClipboardItemStore, MovedAsideStoreKeepsItsFilesTogether)
 {
     QTemporaryDir dir;
     {
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         ClipboardItemStore store(container);
         ASSERT_TRUE(store.save({makeImageItem(QDateTime::currentDateTimeUtc())}, {}));
     }
@@ -210,7 +210,7 @@ TEST(ClipboardItemStore, MovedAsideStoreKeepsItsFilesTogether)
         QSqlQuery(db).exec("PRAGMA user_version = 7");
     }
     QSqlDatabase::removeDatabase("bump");
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ASSERT_FALSE(container.movedAsidePath().isEmpty());
     EXPECT_EQ(QDir(container.movedAsidePath() + "-blobs").entryList(QDir::Files).size(), 1);
     EXPECT_TRUE(QDir(container.blobFolder()).entryList(QDir::Files).isEmpty());
@@ -218,7 +218,7 @@ TEST(ClipboardItemStore, MovedAsideStoreKeepsItsFilesTogether)
 
 TEST(ClipboardItemStore, EmptyFolderGivesAStoreInMemory)
 {
-    SwiftDataContainer container{QString()};
+    MainStoreContainer container{QString()};
     EXPECT_TRUE(container.isInMemory());
     EXPECT_FALSE(container.isCloudSyncActive());
     container.setCloudSyncEnabled(true);
@@ -239,7 +239,7 @@ TEST(ClipboardItemStore, EmptyFolderGivesAStoreInMemory)
 TEST(ClipboardItemStore, AFailedSaveSaysWhyInPlainWordsAndChangesNothing)
 {
     QTemporaryDir dir;
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ClipboardItemStore store(container);
     // The value folder now leads somewhere nobody may write, root included.
     ASSERT_TRUE(QDir(container.blobFolder()).removeRecursively());
@@ -287,7 +287,7 @@ TEST_P(ValueFileSharing, EqualBytesAreKeptOnceAndGoWithTheLastItemThatNamesThem)
 {
     const SharingCase c = GetParam();
     QTemporaryDir dir;
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ClipboardItemStore store(container);
     const QList<ClipboardItem> items = c.items();
     for (const ClipboardItem &item : items)
@@ -348,7 +348,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ClipboardItemStore, BytesAreNotHeldInMemoryOnceSaved)
 {
     QTemporaryDir dir;
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ClipboardItemStore store(container);
     const QByteArray png(1'000'000, 'p');
     const QByteArray html(100'000, 'h');
@@ -366,7 +366,7 @@ TEST(ClipboardItemStore, BytesAreNotHeldInMemoryOnceSaved)
 TEST(ClipboardItemStore, AStagedCaptureIsSavedWithoutWritingItsBytesAgain)
 {
     QTemporaryDir dir;
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ClipboardItemStore store(container);
     const QByteArray png(500'000, 'p');
     const ClipboardItem older = itemWith({}, png, {rep(PasteboardType::png, png)});
@@ -409,7 +409,7 @@ TEST(ClipboardItemStore, FilesOfACaptureThatWasNeverSavedGoAtTheNextStart)
 {
     QTemporaryDir dir;
     {
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         ClipboardItemStore store(container);
         ClipboardCapture capture;
         capture.type = ClipboardItemType::image;
@@ -418,7 +418,7 @@ TEST(ClipboardItemStore, FilesOfACaptureThatWasNeverSavedGoAtTheNextStart)
         store.stage(capture); // and then the program ended before the history saved it
         EXPECT_EQ(blobFiles(container).size(), 1);
     }
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     ClipboardItemStore store(container);
     EXPECT_EQ(store.removeOrphanedFiles(), 1);
     EXPECT_TRUE(blobFiles(container).isEmpty());
@@ -459,7 +459,7 @@ TEST(ClipboardItemStore, AStoreOfTheFirstVersionOpensWithEverythingInIt)
         "PRAGMA user_version = 1",
     });
 
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     EXPECT_EQ(container.status().outcome, StoreStatus::Outcome::opened);
     EXPECT_TRUE(container.movedAsidePath().isEmpty());
     ClipboardItemStore store(container);

@@ -33,12 +33,12 @@ TEST_P(PreferencesBackendTest, TypedValuesRoundTripAndMissingKeysAnswerNone)
     const QByteArray json = "{\"a\":[1,2],\"t\":\"\xc3\xa9\\n\"}\n";
     prefs->setData("user_settings_v2", json);
     prefs->setDouble("user_settings_v2_modified_at", 1772442000.25);
-    prefs->setBool("hasPerformedSwiftDataMigration", true);
+    prefs->setBool("hasPerformedHistoryMigration", true);
     prefs->setString("name", QStringLiteral("Zoë"));
 
     EXPECT_EQ(prefs->data("user_settings_v2"), json);
     EXPECT_EQ(prefs->doubleValue("user_settings_v2_modified_at"), 1772442000.25);
-    EXPECT_EQ(prefs->boolValue("hasPerformedSwiftDataMigration"), true);
+    EXPECT_EQ(prefs->boolValue("hasPerformedHistoryMigration"), true);
     EXPECT_EQ(prefs->string("name"), QStringLiteral("Zoë"));
 
     EXPECT_FALSE(prefs->contains("missing"));
@@ -104,11 +104,11 @@ TEST(SettingsFilePreferencesTest, ValuesWrittenByAnEarlierRunComeBackTyped)
     // In a new process the file hands every value back as text.
     QTemporaryDir folder;
     const QString path = folder.filePath("earlier.conf");
-    writeFile(path, "[General]\nuser_settings_v2_modified_at=1772442000.5\nhasPerformedSwiftDataMigration=true\n"
+    writeFile(path, "[General]\nuser_settings_v2_modified_at=1772442000.5\nhasPerformedHistoryMigration=true\n"
                     "user_settings_v2=@ByteArray({\\\"aiEnabled\\\":true})\nplain={\\\"a\\\":1}\n");
     SettingsFilePreferences prefs(path);
     EXPECT_EQ(prefs.doubleValue("user_settings_v2_modified_at"), 1772442000.5);
-    EXPECT_EQ(prefs.boolValue("hasPerformedSwiftDataMigration"), true);
+    EXPECT_EQ(prefs.boolValue("hasPerformedHistoryMigration"), true);
     EXPECT_EQ(prefs.data("user_settings_v2"), QByteArray("{\"aiEnabled\":true}"));
     EXPECT_EQ(prefs.data("plain"), QByteArray("{\"a\":1}"));
 }

@@ -13,7 +13,7 @@ class StorageLocations;
 // The main store ("default.store": history, and snippets later) and the folder of large values beside it,
 // opened as every store file is (SqliteStoreFile): moved aside when it cannot be read, kept in memory for
 // this run when it cannot be used where it is; status() says which and why.
-class SwiftDataContainer : public QObject
+class MainStoreContainer : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool isCloudSyncEnabled READ isCloudSyncEnabled WRITE setCloudSyncEnabled NOTIFY cloudSyncChanged)
@@ -24,10 +24,10 @@ public:
     static QString storeFileName() { return QStringLiteral("default.store"); }
 
     // Opens (or creates) "<folder>/default.store"; an empty folder gives a store in memory.
-    explicit SwiftDataContainer(const QString &folder, QObject *parent = nullptr);
+    explicit MainStoreContainer(const QString &folder, QObject *parent = nullptr);
     // The store in the program's data folder.
-    explicit SwiftDataContainer(const StorageLocations &storage, QObject *parent = nullptr);
-    ~SwiftDataContainer() override;
+    explicit MainStoreContainer(const StorageLocations &storage, QObject *parent = nullptr);
+    ~MainStoreContainer() override;
 
     QSqlDatabase database() const { return m_file->database(); }
     QString storePath() const { return m_storePath; }

@@ -1,4 +1,4 @@
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 
 #include "platform/FileProblem.h"
 #include "platform/StorageLocations.h"
@@ -58,7 +58,7 @@ SqliteStoreSchema schema()
     SqliteStoreSchema schema;
     schema.description = QStringLiteral("history store");
     schema.contents = QStringLiteral("Copies");
-    schema.version = SwiftDataContainer::schemaVersion;
+    schema.version = MainStoreContainer::schemaVersion;
     for (const char *statement : kCreateStatements)
         schema.createStatements.append(QString::fromLatin1(statement));
     // The table must be there with every column the store reads.
@@ -79,7 +79,7 @@ SqliteStoreSchema schema()
 
 } // namespace
 
-SwiftDataContainer::SwiftDataContainer(const QString &folder, QObject *parent)
+MainStoreContainer::MainStoreContainer(const QString &folder, QObject *parent)
     : QObject(parent)
 {
     if (!folder.isEmpty()) {
@@ -95,14 +95,14 @@ SwiftDataContainer::SwiftDataContainer(const QString &folder, QObject *parent)
         m_blobFolder.clear();
 }
 
-SwiftDataContainer::SwiftDataContainer(const StorageLocations &storage, QObject *parent)
-    : SwiftDataContainer(storage.dataFolder(), parent)
+MainStoreContainer::MainStoreContainer(const StorageLocations &storage, QObject *parent)
+    : MainStoreContainer(storage.dataFolder(), parent)
 {
 }
 
-SwiftDataContainer::~SwiftDataContainer() = default;
+MainStoreContainer::~MainStoreContainer() = default;
 
-void SwiftDataContainer::setCloudSyncEnabled(bool enabled)
+void MainStoreContainer::setCloudSyncEnabled(bool enabled)
 {
     if (m_cloudSyncEnabled == enabled)
         return;

@@ -1,6 +1,6 @@
 // What the main store says when its folder or file cannot be used: what happened and why, in plain words,
 // never an action that did not happen, and the data left where it was unless moving it helps.
-#include "model/SwiftDataContainer.h"
+#include "model/MainStoreContainer.h"
 
 #include <QDir>
 #include <QFile>
@@ -58,7 +58,7 @@ TEST_P(StoreFolderTest, SaysWhatHappenedAndWhy)
     const FolderCase c = GetParam();
     QTemporaryDir dir;
     const QString folder = c.prepare(dir);
-    SwiftDataContainer container(folder);
+    MainStoreContainer container(folder);
     const StoreStatus &status = container.status();
     EXPECT_EQ(status.outcome, c.outcome);
     EXPECT_EQ(container.isInMemory(), !status.keepsCopiesOnDisk() && status.outcome != StoreStatus::Outcome::readOnly);
@@ -159,7 +159,7 @@ TEST(StoreFolder, AStoreThatCannotBeWrittenWhereItIsIsReadAndLeftWhole)
     QTemporaryDir dir;
     // A store with one item that cannot be written now: it is read, and stays as it was for the next start.
     {
-        SwiftDataContainer container(dir.path());
+        MainStoreContainer container(dir.path());
         QSqlQuery query(container.database());
         ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO ClipboardItem (id, text, date, typeRawValue)"
                                               " VALUES ('a', 'kept', 1, 'text')")));
@@ -171,7 +171,7 @@ TEST(StoreFolder, AStoreThatCannotBeWrittenWhereItIsIsReadAndLeftWhole)
     ASSERT_TRUE(QDir(blobs).removeRecursively());
     writeFile(blobs, "in the way");
 
-    SwiftDataContainer container(dir.path());
+    MainStoreContainer container(dir.path());
     EXPECT_EQ(container.status().outcome, StoreStatus::Outcome::readOnly);
     QSqlQuery query(container.database());
     ASSERT_TRUE(query.exec(QStringLiteral("SELECT text FROM ClipboardItem")) && query.next());
