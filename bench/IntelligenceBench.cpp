@@ -12,9 +12,7 @@
 #include "intelligence/ClipboardAIService.h"
 #include "intelligence/ClipboardAnalysisQueue.h"
 #include "intelligence/ClipboardOCRService.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/linux/LinuxLanguageModel.h"
 #include "platform/linux/TesseractTextRecognizer.h"
 #include "platform/sim/SimPlatform.h"
@@ -147,9 +145,7 @@ void BM_AnalysisQueuePerItem(benchmark::State &state)
     LinuxLanguageModel model(sim.clock, [endpoint] { return ModelEndpoint::parse(endpoint, std::nullopt); });
     Platform platform = sim.platform();
     platform.languageModel = &model;
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud(store);
-    AppState appState(platform, cloud);
+    AppState appState(platform);
     ClipboardHistoryManager history(sim.clock, nullptr);
     ClipboardOCRService ocr(*platform.textRecognizer);
     ClipboardAnalysisQueue queue(history, *appState.settings(), *appState.ai(), ocr, sim.clock);

@@ -12,8 +12,6 @@
 #include "launcher/NotchLauncherGeometry.h"
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
-#include "model/ICloudKeyValueSync.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "ui/FontTable.h"
 #include "ui/FrameTicker.h"
@@ -43,9 +41,7 @@ QByteArray photo(int seed)
 // A desktop with a history of `count` items: every third one an image when `images`.
 struct Desk {
     SimPlatform sim;
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud{store};
-    std::unique_ptr<AppState> appState = std::make_unique<AppState>(sim.platform(), cloud);
+    std::unique_ptr<AppState> appState = std::make_unique<AppState>(sim.platform());
     std::unique_ptr<ClipboardHistoryManager> history = std::make_unique<ClipboardHistoryManager>(sim.clock, nullptr);
 
     explicit Desk(int count, bool images = false)

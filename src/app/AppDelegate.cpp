@@ -18,10 +18,8 @@
 #include "launcher/NotchShortcutService.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"
 #include "model/FilterManager.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/MainStoreContainer.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/LanguageModel.h"
 #include "platform/Permissions.h"
 #include "platform/StorageLocations.h"
@@ -35,9 +33,7 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     , m_platform(platform)
     , m_options(options)
 {
-    m_keyValueStore = std::make_unique<UnavailableKeyValueStore>();
-    m_keyValueSync = std::make_unique<ICloudKeyValueSync>(*m_keyValueStore);
-    m_appState = std::make_unique<AppState>(m_platform, *m_keyValueSync);
+    m_appState = std::make_unique<AppState>(m_platform);
     // The settings window is part of the application in every mode, test mode included.
     m_systemStatus = std::make_unique<SystemStatus>(m_platform.notifications);
     m_settingsWindow = std::make_unique<SettingsWindow>(*m_appState->settings(), *m_appState->filters(), m_platform,
@@ -111,9 +107,7 @@ AppDelegate::~AppDelegate()
 LaunchOptions AppDelegate::launchOptions(const QStringList &arguments)
 {
     LaunchOptions options;
-    options.testMode = arguments.contains(QStringLiteral("--uitesting"))
-        || qEnvironmentVariableIsSet("XCTestConfigurationFilePath");
-    options.inMemoryStore = qEnvironmentVariableIsSet("XCODE_RUNNING_FOR_PREVIEWS");
+    options.testMode = arguments.contains(QStringLiteral("--uitesting"));
     return options;
 }
 
@@ -160,7 +154,6 @@ void AppDelegate::startStores()
     m_systemStatus->setHistoryStore(m_mainStore->status());
     if (m_platform.languageModel)
         m_systemStatus->setModelAddress(m_platform.languageModel->remoteAddress());
-    m_appState->settings()->startICloudSync();
     m_appState->fieldValueAssociations()->fetchAssociations();
     m_history->start();
     m_analysisQueue->start();
@@ -168,7 +161,6 @@ void AppDelegate::startStores()
     ClipboardHistoryManager *history = m_history.get();
     connect(m_appState->settings(), &SettingsStore::settingsChanged, history, [history] { history->cleanUp(); });
     m_pasteboard->start();
-    m_appState->filters()->startICloudSync();
 }
 
 void AppDelegate::startLauncher()

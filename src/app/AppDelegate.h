@@ -15,20 +15,18 @@ class ClipboardItemStore;
 class ClipboardOCRService;
 class ClipboardService;
 class FocusedFieldAutoPasteService;
-class ICloudKeyValueSync;
+class MainStoreContainer;
 class NotchLauncherService;
 class NotchShortcutService;
 class PasteboardManager;
 class SettingsWindow;
 class SpellingServiceProvider;
-class MainStoreContainer;
 class SystemStatus;
-class UnavailableKeyValueStore;
 
 struct LaunchOptions {
     // "--uitesting": the stores start, nothing global (hot key, launcher windows, prompts) is installed.
     bool testMode = false;
-    // XCODE_RUNNING_FOR_PREVIEWS: the history lives in memory only.
+    // The history lives in memory only (tests that must not leave a store behind).
     bool inMemoryStore = false;
 };
 
@@ -73,9 +71,7 @@ private:
     bool m_started = false;
     bool m_stopped = false;
 
-    // Shared single instances: the key-value mirror and the main store container.
-    std::unique_ptr<UnavailableKeyValueStore> m_keyValueStore;
-    std::unique_ptr<ICloudKeyValueSync> m_keyValueSync;
+    // The shared main store container.
     std::unique_ptr<MainStoreContainer> m_mainStore;
 
     std::unique_ptr<SystemStatus> m_systemStatus;

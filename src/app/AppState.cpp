@@ -13,12 +13,12 @@
 #include "platform/Clock.h"
 #include "platform/Permissions.h"
 
-AppState::AppState(const Platform &platform, ICloudKeyValueSyncing &cloud, QObject *parent)
+AppState::AppState(const Platform &platform, QObject *parent)
     : QObject(parent)
     , m_platform(platform)
-    , m_settings(std::make_unique<SettingsStore>(*platform.preferences, cloud, *platform.clock))
+    , m_settings(std::make_unique<SettingsStore>(*platform.preferences))
     , m_runtime(std::make_unique<RuntimeState>())
-    , m_filters(std::make_unique<FilterManager>(*platform.preferences, cloud, *platform.clock))
+    , m_filters(std::make_unique<FilterManager>(*platform.preferences))
     , m_fieldValueContainer(std::make_unique<FieldValueAssociationContainer>(*platform.storage))
     , m_fieldValueAssociations(std::make_unique<FieldValueAssociationStore>(
           *m_fieldValueContainer, *platform.secrets, *platform.clock, FieldValueKeychain::defaultService()))

@@ -17,14 +17,13 @@ class FieldValueAssociationContainer;
 class FieldValueAssociationStore;
 class FilterManager;
 class FocusedFieldSuggestionService;
-class ICloudKeyValueSyncing;
 class RuntimeState;
 class SettingsStore;
 
 class AppState : public QObject {
     Q_OBJECT
 public:
-    AppState(const Platform &platform, ICloudKeyValueSyncing &cloud, QObject *parent = nullptr);
+    explicit AppState(const Platform &platform, QObject *parent = nullptr);
     ~AppState() override;
 
     SettingsStore *settings() const { return m_settings.get(); }

@@ -22,7 +22,7 @@ public:
 
     // A new custom filter with a fresh identifier.
     static ClipboardFilter make(const QString &name, FilterType type, FilterOptions options = {});
-    // The built-in filter of `type`; its identifier is the same on every machine, so mirrored lists match.
+    // The built-in filter of `type`; its identifier never changes, so a stored list keeps recognising it.
     static ClipboardFilter builtIn(FilterType type);
     // One built-in filter per type, in the order of the types.
     static QList<ClipboardFilter> builtIns();

@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-FilterManager::FilterManager(Preferences &prefs, ICloudKeyValueSyncing &cloud, Clock &clock, QObject *parent)
+FilterManager::FilterManager(Preferences &prefs, QObject *parent)
     : QObject(parent)
-    , m_record(prefs, cloud, clock, preferencesKey, iCloudKey)
+    , m_record(prefs, preferencesKey)
 {
     load();
 }
@@ -16,9 +16,9 @@ FilterManager::~FilterManager() = default;
 
 void FilterManager::load()
 {
-    const std::optional<QByteArray> stored = m_record.localValue();
+    const std::optional<QByteArray> stored = m_record.value();
     if (!stored) {
-        // Not saved: an unstamped list loses to any list already in iCloud.
+        // Not saved until the person changes something, so a later version's built-ins reach them.
         m_filters = ClipboardFilter::builtIns();
         return;
     }
@@ -130,23 +130,6 @@ void FilterManager::apply(QList<ClipboardFilter> filters)
         return;
     m_filters = std::move(filters);
     Q_EMIT filtersChanged();
-}
-
-void FilterManager::startICloudSync()
-{
-    if (m_iCloudStarted)
-        return;
-    m_iCloudStarted = true;
-    m_record.start([](const QByteArray &json) { return decode(json).has_value(); },
-        [this](const QByteArray &json) {
-            if (std::optional<QList<ClipboardFilter>> remote = decode(json))
-                apply(std::move(*remote));
-        });
-}
-
-void FilterManager::reconcileWithICloud()
-{
-    m_record.reconcile();
 }
 
 QByteArray FilterManager::encode(const QList<ClipboardFilter> &filters)

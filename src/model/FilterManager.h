@@ -1,26 +1,22 @@
 #pragma once
-// The ordered list of clipboard filters, enabled or not: loaded from the user defaults (the built-in filters
-// when nothing is stored), saved on every change with its modification time, mirrored through iCloud.
+// The ordered list of clipboard filters, enabled or not: loaded from the preferences (the built-in filters
+// when nothing is stored) and saved on every change.
 
-#include "model/AppLogger.h"
 #include "model/ClipboardFilter.h"
-#include "model/MirroredRecord.h"
+#include "model/PreferencesRecord.h"
 
 #include <QObject>
 
 #include <optional>
 
-class Clock;
-class ICloudKeyValueSyncing;
 class Preferences;
 
 class FilterManager : public QObject {
     Q_OBJECT
 public:
     static inline const QString preferencesKey = QStringLiteral("clipboard_filters_v1");
-    static inline const QString iCloudKey = QStringLiteral("tavlen.clipboard-filters.v1");
 
-    FilterManager(Preferences &prefs, ICloudKeyValueSyncing &cloud, Clock &clock, QObject *parent = nullptr);
+    explicit FilterManager(Preferences &prefs, QObject *parent = nullptr);
     ~FilterManager() override;
 
     const QList<ClipboardFilter> &filters() const { return m_filters; }
@@ -42,10 +38,6 @@ public:
     // Replaces the whole list (a reorder or edit from the settings window).
     void setFilters(const QList<ClipboardFilter> &filters);
 
-    // Observes the list's iCloud key and reconciles.
-    void startICloudSync();
-    void reconcileWithICloud();
-
     static QByteArray encode(const QList<ClipboardFilter> &filters);
     // None when the text is not a JSON array; entries that cannot be read are skipped and named in `problems`.
     static std::optional<QList<ClipboardFilter>> decode(const QByteArray &json, QStringList *problems = nullptr);
@@ -59,8 +51,6 @@ private:
     void apply(QList<ClipboardFilter> filters);
     qsizetype indexOf(const QUuid &id) const;
 
-    MirroredRecord m_record;
+    PreferencesRecord m_record;
     QList<ClipboardFilter> m_filters;
-    bool m_iCloudStarted = false;
-    AppLogger m_logger;
 };

@@ -101,11 +101,3 @@ MainStoreContainer::MainStoreContainer(const StorageLocations &storage, QObject 
 }
 
 MainStoreContainer::~MainStoreContainer() = default;
-
-void MainStoreContainer::setCloudSyncEnabled(bool enabled)
-{
-    if (m_cloudSyncEnabled == enabled)
-        return;
-    m_cloudSyncEnabled = enabled;
-    Q_EMIT cloudSyncChanged();
-}

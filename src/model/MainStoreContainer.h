@@ -16,9 +16,6 @@ class StorageLocations;
 class MainStoreContainer : public QObject
 {
     Q_OBJECT
-    Q_PROPERTY(bool isCloudSyncEnabled READ isCloudSyncEnabled WRITE setCloudSyncEnabled NOTIFY cloudSyncChanged)
-    Q_PROPERTY(bool isCloudSyncActive READ isCloudSyncActive NOTIFY cloudSyncChanged)
-    Q_PROPERTY(QString syncErrorMessage READ syncErrorMessage NOTIFY syncErrorMessageChanged)
 public:
     static constexpr int schemaVersion = 2;
     static QString storeFileName() { return QStringLiteral("default.store"); }
@@ -43,20 +40,8 @@ public:
     // A failed database operation in plain words ("the disk is full"), the database's own after them.
     QString explain(const QSqlError &error) const { return m_file->explain(error); }
 
-    bool isCloudSyncEnabled() const { return m_cloudSyncEnabled; }
-    void setCloudSyncEnabled(bool enabled);
-    // There is no cloud database on this platform.
-    bool isCloudSyncActive() const { return false; }
-    QString syncErrorMessage() const { return m_syncErrorMessage; }
-
-Q_SIGNALS:
-    void cloudSyncChanged();
-    void syncErrorMessageChanged();
-
 private:
     QString m_storePath;
     QString m_blobFolder;
     std::unique_ptr<SqliteStoreFile> m_file;
-    bool m_cloudSyncEnabled = false;
-    QString m_syncErrorMessage;
 };

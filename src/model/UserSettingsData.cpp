@@ -123,7 +123,6 @@ QJsonObject UserSettingsData::toJsonObject() const
         {QStringLiteral("launcherPresentation"), rawValue(launcherPresentation)},
         {QStringLiteral("fieldWindowEnabled"), fieldWindowEnabled},
         {QStringLiteral("clearFieldBeforePaste"), clearFieldBeforePaste},
-        {QStringLiteral("iCloudSyncEnabled"), iCloudSyncEnabled},
         {QStringLiteral("aiEnabled"), aiEnabled},
         {fieldSuggestionsKey, fieldSuggestionsEnabled},
         {eventPostingKey, hasRequestedEventPostingPermission},
@@ -156,7 +155,6 @@ UserSettingsData UserSettingsData::fromJsonObject(const QJsonObject &object, QSt
         QStringLiteral("launcherPresentation"), settings.launcherPresentation, &launcherPresentationFromRawValue);
     reader.readBool(QStringLiteral("fieldWindowEnabled"), settings.fieldWindowEnabled);
     reader.readBool(QStringLiteral("clearFieldBeforePaste"), settings.clearFieldBeforePaste);
-    reader.readBool(QStringLiteral("iCloudSyncEnabled"), settings.iCloudSyncEnabled);
     reader.readBool(QStringLiteral("aiEnabled"), settings.aiEnabled);
     reader.readBool(fieldSuggestionsKey, settings.fieldSuggestionsEnabled);
     reader.readBool(eventPostingKey, settings.hasRequestedEventPostingPermission);

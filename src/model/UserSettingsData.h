@@ -31,7 +31,6 @@ struct UserSettingsData {
     // The compact window beside the pointer; also decides whether field windows are built.
     bool fieldWindowEnabled = true;
     bool clearFieldBeforePaste = true;
-    bool iCloudSyncEnabled = false;
     bool aiEnabled = false;
     // Works only together with aiEnabled (see areFieldSuggestionsActive()).
     bool fieldSuggestionsEnabled = false;

@@ -2,7 +2,7 @@
 // The filters page of the settings window: every filter of the list, in its order, with a switch that
 // shows or hides its pill, its name to rename, buttons that move it up and down, and, for filters of the
 // user's own (never for built-in ones), a button that deletes it. Every change goes through the
-// FilterManager, which saves it; changes made elsewhere (the filter bar, iCloud) show here at once.
+// FilterManager, which saves it; changes made elsewhere (the filter bar) show here at once.
 
 #include "ui/Palette.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 // One page of the settings window: a heading and sections of rows whose controls are bound to the settings
 // record. Changing a control writes through the SettingsStore (which saves and tells every observer, the
-// launchers among them); a change of the record from anywhere (another control, iCloud) updates the
+// launchers among them); a change of the record from anywhere (another control, say) updates the
 // controls, and a control whose precondition is off is disabled with its row.
 
 #include "model/UserSettingsData.h"

@@ -220,10 +220,6 @@ TEST(ClipboardItemStore, EmptyFolderGivesAStoreInMemory)
 {
     MainStoreContainer container{QString()};
     EXPECT_TRUE(container.isInMemory());
-    EXPECT_FALSE(container.isCloudSyncActive());
-    container.setCloudSyncEnabled(true);
-    EXPECT_TRUE(container.isCloudSyncEnabled());
-    EXPECT_FALSE(container.isCloudSyncActive());
     ClipboardItemStore store(container);
     ClipboardItem item(QUuid::createUuid());
     item.setDate(QDateTime::currentDateTimeUtc());

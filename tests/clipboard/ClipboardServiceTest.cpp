@@ -4,9 +4,7 @@
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <QSignalSpy>
@@ -67,9 +65,7 @@ public:
     }
 
     SimPlatform sim;
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud{store};
-    AppState appState{sim.platform(), cloud};
+    AppState appState{sim.platform()};
     PasteboardManager pasteboard{sim.clock, sim.pasteboard, &sim.workspace};
     ClipboardHistoryManager history{sim.clock, nullptr};
     ClipboardService service{sim.platform(), pasteboard};
@@ -199,7 +195,7 @@ TEST_F(ClipboardServiceTest, APasteNeedsKeysAndAsksForTheBusOnlyForAField)
         platform.workspace.bringToFront(app);
         const auto root = platform.accessibility.application(app.pid);
         const auto field = root->addChild(AccessibilityRole::textField);
-        AppState state{platform.platform(), cloud};
+        AppState state{platform.platform()};
         PasteboardManager manager(platform.clock, platform.pasteboard, &platform.workspace);
         ClipboardService pasting(platform.platform(), manager);
         AppDelegate::linkClipboardService(pasting, &state, nullptr);

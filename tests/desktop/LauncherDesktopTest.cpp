@@ -8,8 +8,6 @@
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"
-#include "model/ICloudKeyValueSync.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/Clock.h"
 #include "platform/Panel.h"
 #include "platform/Screens.h"
@@ -49,7 +47,7 @@ protected:
         ASSERT_TRUE(movePointerTo(700, 600));
         platform = std::make_unique<LinuxPlatform>();
         const Platform p = platform->platform();
-        appState = std::make_unique<AppState>(p, cloud);
+        appState = std::make_unique<AppState>(p);
         history = std::make_unique<ClipboardHistoryManager>(*p.clock, nullptr);
         for (const char *text : {"Quarterly figures", "https://example.org/tavlen", "Meeting at 10:30"}) {
             ClipboardItem item(QUuid::createUuid());
@@ -75,8 +73,6 @@ protected:
     NotchLauncherWindow *launcherAt(QPointF point) { return service->window(point, service->windows()); }
 
     std::unique_ptr<LinuxPlatform> platform;
-    UnavailableKeyValueStore keyValueStore;
-    ICloudKeyValueSync cloud{keyValueStore};
     std::unique_ptr<AppState> appState;
     std::unique_ptr<ClipboardHistoryManager> history;
     std::unique_ptr<NotchLauncherService> service;

@@ -16,9 +16,7 @@
 #include "intelligence/SpellingServiceContent.h"
 #include "intelligence/SpellingRefusalWindow.h"
 #include "intelligence/SpellingServiceProvider.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "ui/AlertView.h"
 #include "platform/Accessibility.h"
 #include "platform/AccessibilityAttribute.h"
@@ -88,7 +86,7 @@ protected:
         server.completion = [](const LocalModelServer::Request &) { return LocalModelServer::answer(corrected); };
         qputenv("TAVLEN_MODEL_ENDPOINT", server.baseUrl().toUtf8());
         platform = std::make_unique<LinuxPlatform>();
-        appState = std::make_unique<AppState>(platform->platform(), cloud);
+        appState = std::make_unique<AppState>(platform->platform());
         appState->settings()->update([](UserSettingsData &s) { s.aiEnabled = true; });
         provider = std::make_unique<SpellingServiceProvider>(*appState->settings(), *appState->ai(), platform->platform());
         ASSERT_TRUE(provider->install()) << "the spelling service could not take its name on the session bus";
@@ -141,8 +139,6 @@ protected:
     }
 
     LocalModelServer server;
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud{store};
     std::unique_ptr<LinuxPlatform> platform;
     std::unique_ptr<AppState> appState;
     std::unique_ptr<SpellingServiceProvider> provider;
@@ -202,9 +198,7 @@ TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndShowWithout
 {
     TAVLEN_REQUIRE_DESKTOP();
     LinuxPlatform platform;
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud{store};
-    AppState appState(platform.platform(), cloud);
+    AppState appState(platform.platform());
     SpellingServiceProvider provider(*appState.settings(), *appState.ai(), platform.platform());
 
     // Nobody offers the service yet.

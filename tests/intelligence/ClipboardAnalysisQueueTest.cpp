@@ -11,9 +11,7 @@
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAnalysisQueue.h"
 #include "model/ClipboardFilter.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/linux/LinuxLanguageModel.h"
 #include "platform/sim/SimPlatform.h"
 
@@ -59,7 +57,7 @@ ClipboardCapture imageCapture()
 // The history, the root state and the queue wired as the composition root wires them.
 struct Road {
     explicit Road(Platform platform)
-        : appState(platform, cloud)
+        : appState(platform)
         , history(*platform.clock, nullptr)
         , ocr(*platform.textRecognizer)
         , queue(history, *appState.settings(), *appState.ai(), ocr, *platform.clock)
@@ -87,8 +85,6 @@ struct Road {
         return task.result().value_or(std::nullopt).value_or(QList<ClipboardItem>());
     }
 
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud{store};
     AppState appState;
     ClipboardHistoryManager history;
     ClipboardOCRService ocr;

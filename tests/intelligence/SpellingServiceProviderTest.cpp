@@ -6,9 +6,7 @@
 #include "intelligence/ClipboardAIService.h"
 #include "intelligence/SpellingServiceContent.h"
 #include "intelligence/SpellingServiceProvider.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/AccessibilityAttribute.h"
 #include "platform/sim/SimPlatform.h"
 #include "ui/PushButton.h"
@@ -55,9 +53,7 @@ struct Service {
     QString fieldValue() const { return field->attribute(AccessibilityAttribute::value).string().value_or(QString()); }
 
     SimPlatform sim;
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud{store};
-    SettingsStore settings{sim.preferences, cloud, sim.clock};
+    SettingsStore settings{sim.preferences};
     ClipboardAIService service{sim.languageModel};
     ClipboardAIController ai{service, sim.clock};
     SpellingServiceProvider provider{settings, ai, sim.platform()};
@@ -226,9 +222,7 @@ TEST(SpellingServiceProviderTest, WithoutAServiceBusNothingIsOffered)
 {
     SimPlatform sim;
     sim.textServices.canOffer = false;
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud{store};
-    SettingsStore settings{sim.preferences, cloud, sim.clock};
+    SettingsStore settings{sim.preferences};
     ClipboardAIService service{sim.languageModel};
     ClipboardAIController ai{service, sim.clock};
     SpellingServiceProvider provider{settings, ai, sim.platform()};

@@ -13,9 +13,7 @@
 #include "launcher/NotchLauncherWindow.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <QCoreApplication>
@@ -68,7 +66,7 @@ public:
     LauncherTest()
     {
         sim.screens.setScreens({leftScreen(), rightScreen()});
-        appState = std::make_unique<AppState>(sim.platform(), cloud);
+        appState = std::make_unique<AppState>(sim.platform());
         history = std::make_unique<ClipboardHistoryManager>(sim.clock, nullptr);
         pasteboardManager = std::make_unique<PasteboardManager>(sim.clock, sim.pasteboard, &sim.workspace);
         clipboardService = std::make_unique<ClipboardService>(sim.platform(), *pasteboardManager);
@@ -175,8 +173,6 @@ public:
     }
 
     SimPlatform sim;
-    UnavailableKeyValueStore keyValueStore;
-    ICloudKeyValueSync cloud{keyValueStore};
     std::unique_ptr<AppState> appState;
     std::unique_ptr<ClipboardHistoryManager> history;
     std::unique_ptr<PasteboardManager> pasteboardManager;

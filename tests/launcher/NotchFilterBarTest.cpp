@@ -5,8 +5,6 @@
 #include "launcher/panel/NotchFilterBar.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/FilterManager.h"
-#include "model/ICloudKeyValueSync.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "preview/FilterPill.h"
 
@@ -39,9 +37,8 @@ public:
     void useFilterList(const QList<ClipboardFilter> &list)
     {
         sim.preferences.preset(FilterManager::preferencesKey, FilterManager::encode(list));
-        sim.preferences.preset(FilterManager::preferencesKey + QStringLiteral("_modified_at"), 0.0);
         bar.reset();
-        filters = std::make_unique<FilterManager>(sim.preferences, cloud, sim.clock);
+        filters = std::make_unique<FilterManager>(sim.preferences);
         bar = std::make_unique<NotchFilterBar>(model, *filters, [this] { return palette(); }, sim.clock);
         bar->resize(552, NotchFilterBar::barHeight);
         sim.preferences.resetWriteCounts();
@@ -79,8 +76,6 @@ public:
     }
 
     SimPlatform sim;
-    UnavailableKeyValueStore none;
-    ICloudKeyValueSync cloud{none};
     NotchLauncherViewModel model;
     std::unique_ptr<FilterManager> filters;
     std::unique_ptr<NotchFilterBar> bar;

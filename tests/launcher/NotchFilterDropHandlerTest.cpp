@@ -2,8 +2,6 @@
 // threshold, drops on the dragged pill itself, and drags that did not begin on a pill.
 #include "launcher/panel/NotchFilterDropHandler.h"
 #include "model/FilterManager.h"
-#include "model/ICloudKeyValueSync.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimClock.h"
 #include "platform/sim/SimPreferences.h"
 
@@ -31,8 +29,7 @@ protected:
             filters.append(filter);
         }
         prefs.preset(FilterManager::preferencesKey, FilterManager::encode(filters));
-        prefs.preset(FilterManager::preferencesKey + QStringLiteral("_modified_at"), 0.0);
-        manager = std::make_unique<FilterManager>(prefs, cloud, clock);
+        manager = std::make_unique<FilterManager>(prefs);
         prefs.resetWriteCounts();
     }
     ClipboardFilter filter(const QString &name) const
@@ -47,8 +44,6 @@ protected:
 
     SimClock clock;
     SimPreferences prefs;
-    UnavailableKeyValueStore none;
-    ICloudKeyValueSync cloud{none};
     std::unique_ptr<FilterManager> manager;
     std::optional<ClipboardFilter> dragging;
 };

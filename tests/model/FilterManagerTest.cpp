@@ -1,10 +1,6 @@
-// The filter list: built-in filters, moving filters, edits, stored lists that cannot be read, and iCloud.
-#include "MemoryKeyValueStore.h"
+// The filter list: built-in filters, moving filters, edits, and stored lists that cannot be read.
 
 #include "model/FilterManager.h"
-#include "model/ICloudKeyValueSync.h"
-#include "model/UnavailableKeyValueStore.h"
-#include "platform/sim/SimClock.h"
 #include "platform/sim/SimPreferences.h"
 
 #include <QJsonArray>
@@ -16,8 +12,6 @@
 namespace {
 
 const QString key = QStringLiteral("clipboard_filters_v1");
-const QString stampKey = QStringLiteral("clipboard_filters_v1_modified_at");
-const QString cloudKey = QStringLiteral("tavlen.clipboard-filters.v1");
 
 ClipboardFilter named(const QString &name, bool enabled = true)
 {
@@ -36,25 +30,19 @@ QString namesOf(const QList<ClipboardFilter> &filters)
 
 class FilterManagerTest : public ::testing::Test {
 protected:
-    FilterManagerTest() { clock.setWallClock(QDateTime(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC)); }
-
     // A manager over a stored list of the given filters.
     std::unique_ptr<FilterManager> managerWith(const QList<ClipboardFilter> &filters)
     {
         prefs.preset(key, FilterManager::encode(filters));
-        prefs.preset(stampKey, 0.0);
-        return std::make_unique<FilterManager>(prefs, cloud, clock);
+        return std::make_unique<FilterManager>(prefs);
     }
 
-    SimClock clock;
     SimPreferences prefs;
-    UnavailableKeyValueStore none;
-    ICloudKeyValueSync cloud{none};
 };
 
 TEST_F(FilterManagerTest, WithNothingStoredTheBuiltInsAreUsedButNotSaved)
 {
-    FilterManager manager(prefs, cloud, clock);
+    FilterManager manager(prefs);
     EXPECT_EQ(namesOf(manager.filters()), "Links Images Text Files JSON Email");
     const QList<FilterType> types = {
         FilterType::url, FilterType::image, FilterType::text, FilterType::file, FilterType::json, FilterType::email};
@@ -66,7 +54,7 @@ TEST_F(FilterManagerTest, WithNothingStoredTheBuiltInsAreUsedButNotSaved)
         EXPECT_FALSE(filter.options.iconName.isEmpty());
         EXPECT_FALSE(filter.id.isNull());
     }
-    // Unsaved, so a list already mirrored from another machine wins over them.
+    // Unsaved, so a later version's built-ins reach a person who never changed them.
     EXPECT_TRUE(prefs.keys().isEmpty());
 }
 
@@ -96,15 +84,12 @@ TEST_P(FilterMoveTest, MovesAsTheBarExpects)
     const MoveCase &c = GetParam();
     auto manager = managerWith({named("A"), named("B"), named("C"), named("D")});
     prefs.resetWriteCounts();
-    clock.advance(5);
 
     manager->moveFilter(c.from, c.to);
     EXPECT_EQ(namesOf(manager->filters()), c.expected);
     EXPECT_EQ(prefs.writeCount(key), c.saves);
-    EXPECT_EQ(prefs.writeCount(stampKey), c.saves);
     if (c.saves > 0) {
         EXPECT_EQ(namesOf(*FilterManager::decode(*prefs.data(key))), c.expected);
-        EXPECT_EQ(prefs.doubleValue(stampKey), clock.now().toSecsSinceEpoch());
     }
 }
 
@@ -167,7 +152,7 @@ TEST_F(FilterManagerTest, EditsSaveOnceAndSkipNoChange)
     EXPECT_EQ(changed.count(), 3);
     EXPECT_EQ(prefs.writeCount(key), 3);
 
-    FilterManager reloaded(prefs, cloud, clock);
+    FilterManager reloaded(prefs);
     EXPECT_EQ(reloaded.filters(), manager->filters());
 }
 
@@ -189,7 +174,7 @@ TEST_F(FilterManagerTest, UnreadableListFallsBackToBuiltInsAndIsKeptAside)
 {
     const QByteArray bad = "[{\"name\": \"Links\",";
     prefs.preset(key, bad);
-    FilterManager manager(prefs, cloud, clock);
+    FilterManager manager(prefs);
     EXPECT_EQ(manager.filters(), ClipboardFilter::builtIns());
     EXPECT_EQ(prefs.data(key + ".corrupt"), bad);
     EXPECT_EQ(prefs.data(key), bad); // nothing is overwritten until the list changes
@@ -207,49 +192,9 @@ TEST_F(FilterManagerTest, UnreadableEntriesAreSkippedAndTheTextKept)
     const QByteArray stored = QJsonDocument(array).toJson(QJsonDocument::Compact);
     prefs.preset(key, stored);
 
-    FilterManager manager(prefs, cloud, clock);
+    FilterManager manager(prefs);
     EXPECT_EQ(namesOf(manager.filters()), "Good");
     EXPECT_EQ(prefs.data(key + ".corrupt"), stored);
-}
-
-TEST_F(FilterManagerTest, ANewerListFromICloudReplacesTheLocalOne)
-{
-    MemoryKeyValueStore remote;
-    ICloudKeyValueSync mirror(remote);
-    FilterManager manager(prefs, mirror, clock);
-    manager.moveFilter(5, 0); // saved at 9:00
-    manager.startICloudSync();
-    EXPECT_EQ(remote.writes, 0); // sync is still off
-
-    mirror.setSyncEnabled(true);
-    const auto pushed = ICloudValueEnvelope::decode(*remote.data(cloudKey));
-    ASSERT_TRUE(pushed);
-    EXPECT_EQ(namesOf(*FilterManager::decode(pushed->value)), "Email Links Images Text Files JSON");
-
-    QSignalSpy changed(&manager, &FilterManager::filtersChanged);
-    const QList<ClipboardFilter> newer = {ClipboardFilter::builtIn(FilterType::json)};
-    remote.changeExternally(
-        cloudKey, ICloudValueEnvelope{FilterManager::encode(newer), clock.now().addSecs(30)}.encoded());
-    EXPECT_EQ(manager.filters(), newer);
-    EXPECT_EQ(changed.count(), 1);
-
-    const QList<ClipboardFilter> older = ClipboardFilter::builtIns();
-    remote.changeExternally(
-        cloudKey, ICloudValueEnvelope{FilterManager::encode(older), clock.now().addSecs(-30)}.encoded());
-    EXPECT_EQ(manager.filters(), newer);
-}
-
-TEST_F(FilterManagerTest, OnAFreshMachineTheMirroredListWinsOverTheBuiltIns)
-{
-    MemoryKeyValueStore remote;
-    const QList<ClipboardFilter> mirrored = {named("Mine")};
-    remote.setData(ICloudValueEnvelope{FilterManager::encode(mirrored), clock.now().addDays(-10)}.encoded(), cloudKey);
-    ICloudKeyValueSync mirror(remote);
-    mirror.setSyncEnabled(true);
-
-    FilterManager manager(prefs, mirror, clock);
-    manager.startICloudSync();
-    EXPECT_EQ(manager.filters(), mirrored);
 }
 
 } // namespace

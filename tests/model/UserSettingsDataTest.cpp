@@ -23,7 +23,6 @@ TEST(UserSettingsDataTest, FreshRecordHoldsTheDocumentedDefaults)
     EXPECT_EQ(fresh.launcherPresentation, LauncherPresentation::notch);
     EXPECT_TRUE(fresh.fieldWindowEnabled);
     EXPECT_TRUE(fresh.clearFieldBeforePaste);
-    EXPECT_FALSE(fresh.iCloudSyncEnabled);
     EXPECT_FALSE(fresh.aiEnabled);
     EXPECT_FALSE(fresh.fieldSuggestionsEnabled);
     EXPECT_FALSE(fresh.hasRequestedEventPostingPermission);
@@ -138,7 +137,6 @@ TEST(UserSettingsDataTest, EveryFieldSurvivesARoundTrip)
     changed.launcherPresentation = LauncherPresentation::window;
     changed.fieldWindowEnabled = false;
     changed.clearFieldBeforePaste = false;
-    changed.iCloudSyncEnabled = true;
     changed.aiEnabled = true;
     changed.fieldSuggestionsEnabled = true;
     changed.hasRequestedEventPostingPermission = true;
@@ -152,7 +150,7 @@ TEST(UserSettingsDataTest, StoredKeysAreThePropertyNamesExceptTheTwoRenamedOnes)
     const QJsonObject object = QJsonDocument::fromJson(UserSettingsData().toJson()).object();
     const QStringList expected = {"accentColor", "aiEnabled", "clearFieldBeforePaste",
         "clipboardHistoryRetentionDays", "fieldWindowEnabled", "fieldWindowTint", "hasShownAccessibilityGate",
-        "iCloudSyncEnabled", "launcherPresentation", "notchExpandOnHover", "notchTint", "pasteAsPlainText",
+        "launcherPresentation", "notchExpandOnHover", "notchTint", "pasteAsPlainText",
         "pasteSuggestionOnDoubleClick", "schemaVersion", "windowTint"};
     EXPECT_EQ(object.keys(), expected);
     EXPECT_EQ(object.value("schemaVersion").toInt(), 15);

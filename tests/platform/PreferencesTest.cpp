@@ -124,12 +124,12 @@ TEST(SettingsFilePreferencesTest, UnparsableFileIsMovedAsideNotOverwritten)
     SettingsFilePreferences prefs(path);
     EXPECT_TRUE(prefs.isPersistent());
     EXPECT_FALSE(prefs.contains("user_settings_v2"));
-    prefs.setBool("iCloudSyncEnabled", false);
+    prefs.setBool("fieldWindowEnabled", false);
 
     const QStringList aside = QDir(folder.path()).entryList({"garbage.conf.corrupt-*"}, QDir::Files);
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(readFile(QDir(folder.path()).filePath(aside.first())), garbage);
-    EXPECT_TRUE(readFile(path).contains("iCloudSyncEnabled"));
+    EXPECT_TRUE(readFile(path).contains("fieldWindowEnabled"));
 }
 
 TEST(SettingsFilePreferencesTest, UnreadableFileIsLeftAloneAndValuesLiveInMemory)

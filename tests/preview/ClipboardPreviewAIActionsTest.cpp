@@ -9,9 +9,7 @@
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIError.h"
 #include "intelligence/ClipboardAIResultView.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "preview/ClipboardPreviewActionMenu.h"
 #include "ui/AlertView.h"
@@ -63,9 +61,7 @@ struct Preview {
     AlertView *alert() const { return qobject_cast<AlertView *>(view()->sheet()->content()); }
 
     SimPlatform sim;
-    UnavailableKeyValueStore store;
-    ICloudKeyValueSync cloud{store};
-    AppState appState{sim.platform(), cloud};
+    AppState appState{sim.platform()};
     QList<ClipboardItem> items;
     QPointer<ClipboardPreviewWindow> window;
     int closes = 0;

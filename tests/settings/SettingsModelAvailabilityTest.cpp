@@ -5,9 +5,7 @@
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIService.h"
 #include "model/FilterManager.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
@@ -22,10 +20,8 @@ namespace {
 TEST(SettingsModelAvailability, ShownInWordsAndReadAgainOnEachOpening)
 {
     SimPlatform sim;
-    UnavailableKeyValueStore none;
-    ICloudKeyValueSync cloud{none};
-    SettingsStore settings{sim.preferences, cloud, sim.clock};
-    FilterManager filters{sim.preferences, cloud, sim.clock};
+    SettingsStore settings{sim.preferences};
+    FilterManager filters{sim.preferences};
     ClipboardAIService service{sim.languageModel};
     ClipboardAIController ai{service, sim.clock};
     SettingsWindow window{settings, filters, sim.platform(), &ai};

@@ -3,9 +3,7 @@
 #include "DesktopTest.h"
 
 #include "model/FilterManager.h"
-#include "model/ICloudKeyValueSync.h"
 #include "model/SettingsStore.h"
-#include "model/UnavailableKeyValueStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "settings/AccentColorPicker.h"
 #include "settings/FiltersSettingsPage.h"
@@ -59,10 +57,8 @@ public:
     }
 
     SimPlatform sim;
-    UnavailableKeyValueStore none;
-    ICloudKeyValueSync cloud{none};
-    SettingsStore settings{sim.preferences, cloud, sim.clock};
-    FilterManager filters{sim.preferences, cloud, sim.clock};
+    SettingsStore settings{sim.preferences};
+    FilterManager filters{sim.preferences};
     SettingsWindow window{settings, filters, sim.platform()};
     SettingsView *view = nullptr;
 };
@@ -109,7 +105,7 @@ TEST_F(SettingsWindowTest, EverySwitchWritesItsSettingAndFollowsTheRecord)
         control->click();
         EXPECT_EQ(row.read(settings.settings()), !before);
         EXPECT_EQ(saved.count(), 1);
-        // A change from elsewhere (iCloud, another control) shows at once, without writing back.
+        // A change from elsewhere (another control) shows at once, without writing back.
         settings.setSettings(UserSettingsData());
         EXPECT_EQ(control->isChecked(), before);
         EXPECT_EQ(saved.count(), 2);
