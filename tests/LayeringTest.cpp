@@ -27,8 +27,8 @@ bool isCompositionRoot(const QString &relativePath)
     return relativePath.startsWith(QLatin1String("app/AppDelegate.")) || relativePath == QLatin1String("app/main.cpp");
 }
 
-// Upward links the design asks for, each held weakly: the runtime state publishes the launcher service
-// so that code built later (onboarding) can reach it.
+// The one upward link, held weakly: the runtime state publishes the launcher service so that code
+// built after it (onboarding) can reach it.
 bool isAllowedUpwardLink(const QString &relativePath, const QString &target)
 {
     return relativePath.startsWith(QLatin1String("app/RuntimeState."))
@@ -108,7 +108,7 @@ struct Row {
     const char *upper;
 };
 
-// Pairs whose order the design fixes; the lower layer never includes the upper one.
+// Pairs of layers in their order: the lower never includes the upper, so each builds and tests without it.
 const Row rows[] = {
     {"platform", "model"},   {"platform", "clipboard"}, {"platform", "fields"}, {"platform", "launcher"},
     {"platform", "app"},     {"model", "clipboard"},    {"model", "fields"},    {"model", "launcher"},

@@ -20,8 +20,8 @@ struct Animation {
     static Animation easeIn(double duration) { return {Kind::timed, duration, AnimationTiming::EaseIn, {}}; }
     static Animation easeOut(double duration) { return {Kind::timed, duration, AnimationTiming::EaseOut, {}}; }
     static Animation easeInOut(double duration) { return {Kind::timed, duration, AnimationTiming::EaseInEaseOut, {}}; }
-    // Response and damping fraction as the design gives them; the blend duration needs no curve of its own
-    // because a retarget always starts from the value and velocity of the moment.
+    // A spring by its response and damping fraction (see SpringCurve); no blend duration is needed because a
+    // retarget always starts from the value and velocity of the moment.
     static Animation springWith(double response, double dampingFraction)
     {
         return {Kind::spring, 0, AnimationTiming::Linear, {response, dampingFraction}};

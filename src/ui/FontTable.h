@@ -1,8 +1,8 @@
 #pragma once
 // The fonts every view draws with: Inter for text and Noto Color Emoji for emoji (both Debian packages
 // that scripts/install-deps installs, so pictures do not depend on the machine's fonts), DejaVu Sans for
-// scripts neither covers. Sizes are the design's points, drawn as logical pixels; the text styles map to
-// sizes in one table.
+// scripts neither covers. Sizes are in the points every other length of the views is given in, drawn as
+// logical pixels, so text scales with the layout; the text styles map to sizes in one table.
 
 #include <QFont>
 #include <QString>

@@ -1,7 +1,8 @@
 #pragma once
-// The symbols the views draw, by the symbol names the design and the filters use ("magnifyingglass",
-// "trash.fill", "link"...), each mapped to an icon of the freedesktop Adwaita theme and tinted with one
-// colour. A name the table lacks, or an icon missing on the machine, draws nothing and is logged once.
+// The symbols the views draw, by the names the views and the stored filters use ("magnifyingglass",
+// "trash.fill", "link"...: a filter keeps its symbol's name), each mapped to an icon of the freedesktop
+// Adwaita theme and tinted with one colour. A name the table lacks, or an icon missing on the machine,
+// draws nothing and is logged once.
 // Rendered tints are kept in a small cache per table.
 
 #include <QColor>

@@ -4,9 +4,9 @@
 // points out) it slides out and deletes 0.12 s later, otherwise it springs back and ignores clicks for
 // 0.16 s. Runs on the platform clock.
 //
-// Beyond the design's rules: a stale spring-back never clears a newer swipe's state; a scroll gesture that
-// never reports its end (a mouse wheel, momentum) finishes once its events stop, so no row stays shifted
-// with clicks suppressed; the row moves the way the fingers move, whatever the scrolling preference.
+// Also: a stale spring-back never clears a newer swipe's state; a scroll gesture that never reports its
+// end (a mouse wheel, momentum) finishes once its events stop, so no row stays shifted with clicks
+// suppressed; the row moves the way the fingers move, whatever the scrolling preference.
 
 #include "platform/InputEvents.h"
 #include "platform/Lifetime.h"
