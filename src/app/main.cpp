@@ -17,6 +17,16 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+QtMessageHandler qtMessageHandler = nullptr;
+
+// Qt warns about every font that lacks OpenType tables for some script, some seventy lines at start that a
+// person can do nothing about; every other message goes on as before.
+void dropFontNoise(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.contains(QLatin1String("OpenType support missing for")))
+        return;
+    qtMessageHandler(type, context, message);
+}
 
 void forwardSignal(int)
 {
@@ -70,6 +80,7 @@ int main(int argc, char **argv)
         }
         qputenv("QT_QPA_PLATFORM", "xcb");
     }
+    qtMessageHandler = qInstallMessageHandler(dropFontNoise);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlen"));
@@ -85,6 +96,8 @@ int main(int argc, char **argv)
         return 0;
     }
 
+    if (const QString limits = LinuxPlatform::sessionLimits(); !limits.isEmpty())
+        std::fprintf(stderr, "tavlen: %s\n", qPrintable(limits));
     quitOnTerminationSignals(app);
     LinuxPlatform platform;
     AppDelegate delegate(platform.platform(), AppDelegate::launchOptions(app.arguments()));

@@ -79,3 +79,12 @@ QString LinuxPlatform::displayProblem()
             .arg(QString::fromLocal8Bit(display));
     return {};
 }
+
+QString LinuxPlatform::sessionLimits()
+{
+    if (qgetenv("XDG_SESSION_TYPE") != "wayland" && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return {};
+    return QStringLiteral(
+        "This is a Wayland session: Tavlen runs through XWayland, where the hot key Super+Shift+1 and the capture "
+        "of copies made in Wayland windows depend on the compositor and may not work. In an X11 session both do.");
+}

@@ -24,6 +24,9 @@ public:
 
     // Empty when an X11 display can be opened; otherwise what stands in the way, for the user.
     static QString displayProblem();
+    // In a Wayland session (where Tavlen runs through XWayland), what it cannot count on there, for the user;
+    // empty in an X11 session.
+    static QString sessionLimits();
 
 private:
     Platform m_platform;
