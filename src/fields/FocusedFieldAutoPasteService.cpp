@@ -400,7 +400,8 @@ bool FocusedFieldAutoPasteService::insertValue(const FocusedFieldSuggestion &sug
 Task<bool> FocusedFieldAutoPasteService::handleClipboardItemSelect(ClipboardItem item, ClipboardPasteTarget target)
 {
     const ClipboardItemType kind = item.type();
-    if ((kind != ClipboardItemType::text && kind != ClipboardItemType::url) || item.text().isEmpty())
+    if ((kind != ClipboardItemType::text && kind != ClipboardItemType::url) || item.text().isEmpty()
+        || item.text().size() > longestTypedItem)
         co_return false;
     if (!hasPermissions() || !m_platform.workspace || m_platform.workspace->isTerminated(target.application)
         || !m_settings || !m_fields || !target.field)

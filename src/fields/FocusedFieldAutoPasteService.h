@@ -40,6 +40,9 @@ public:
     static constexpr double verificationTimeout = 2.0;
     static constexpr double verificationPollInterval = 0.05;
     static constexpr int sampleSuggestionCount = 3;
+    // A clipboard item longer than this (about a quarter of a second of typing at ~700 characters a second)
+    // is left to the launcher's paste.
+    static constexpr qsizetype longestTypedItem = 200;
 
     // How an insertion ended.
     enum class InsertionOutcome {

@@ -805,6 +805,11 @@ TEST_F(AutoPasteTest, ClipboardItemsAreTypedOnlyWhenTheyCanBe)
         {"an image", image, fieldTarget(), false},
         {"empty text", textItem(QString()), fieldTarget(), false},
         {"no field", textItem(QStringLiteral("t")), ClipboardPasteTarget{browser, std::nullopt}, false},
+        // Typing it would take longer than pasting it.
+        {"a long text", textItem(QString(FocusedFieldAutoPasteService::longestTypedItem + 1, QLatin1Char('x'))),
+         fieldTarget(), false},
+        {"a text just short enough", textItem(QString(FocusedFieldAutoPasteService::longestTypedItem, QLatin1Char('y'))),
+         fieldTarget(), true},
         {"text into the field", textItem(QStringLiteral("from the clipboard")), fieldTarget(), true},
     };
     for (const Row &row : rows) {
