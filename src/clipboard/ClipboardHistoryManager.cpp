@@ -219,7 +219,8 @@ std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const Clipb
     raiseSearchRevision();
     if (m_pasteAsPlainText && m_pasteAsPlainText() && m_onPlainTextRewrite
         && (item.type() == ClipboardItemType::text || item.type() == ClipboardItemType::url)
-        && hasRichFormats(capture.payload) && !hasRichFormats(previous.payload().value_or(PasteboardPayload())))
+        && hasRichFormats(capture.payload) && !capture.payload.carriesImageOrFiles()
+        && !hasRichFormats(previous.payload().value_or(PasteboardPayload())))
         m_onPlainTextRewrite(item.text());
     return item;
 }
@@ -233,8 +234,9 @@ void ClipboardHistoryManager::afterNewItem(const ClipboardItem &item)
     if (m_analysisQueueHook && item.isEligibleForAnalysis() && !item.hasCurrentAnalysis())
         m_analysisQueueHook(item);
     if (isTextual && m_pasteAsPlainText && m_pasteAsPlainText() && m_onPlainTextRewrite) {
+        // Images and files are kept as they are: only a copy of text alone loses its formats.
         const auto payload = item.payload();
-        if (payload && hasRichFormats(*payload))
+        if (payload && hasRichFormats(*payload) && !payload->carriesImageOrFiles())
             m_onPlainTextRewrite(item.text());
     }
 }

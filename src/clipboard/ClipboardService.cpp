@@ -174,13 +174,16 @@ ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, 
 {
     ClipboardPasteContent content;
     const ClipboardItemType type = item.type();
-    const bool keepsFormats = type == ClipboardItemType::image || type == ClipboardItemType::file;
+    const PasteboardPayload captured = capturedPayload(item);
+    // Images and files are kept as they are, also where they came with text.
+    const bool keepsFormats =
+        type == ClipboardItemType::image || type == ClipboardItemType::file || captured.carriesImageOrFiles();
     // Plain text of an item that has none would empty the clipboard: such an item keeps its formats.
     if (asPlainText && !keepsFormats && !item.text().isEmpty()) {
         content.plainText = item.text();
         return content;
     }
-    content.payload = capturedPayload(item);
+    content.payload = captured;
     if (content.payload.isEmpty())
         content.payload = payloadFromFields(item);
     return content;

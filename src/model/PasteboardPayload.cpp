@@ -205,6 +205,23 @@ bool PasteboardPayload::hasType(const QString &type) const
     return false;
 }
 
+bool PasteboardPayload::carriesImageOrFiles() const
+{
+    for (const auto &item : items) {
+        for (const auto &rep : item.representations) {
+            // An image counts once offered: its bytes may come with a later read.
+            if (rep.type.startsWith(QLatin1String("image/")))
+                return true;
+            if (rep.type == QLatin1String("text/uri-list")) {
+                for (const QByteArray &line : rep.data.split('\n'))
+                    if (line.trimmed().startsWith("file:"))
+                        return true;
+            }
+        }
+    }
+    return false;
+}
+
 QStringList PasteboardPayload::types() const
 {
     QStringList out;

@@ -47,6 +47,9 @@ struct PasteboardPayload
     bool hasType(const QString &type) const;
     // Every distinct type over all items, in first-seen order.
     QStringList types() const;
+    // Whether it brings an image or files: an image/* type (even one whose bytes were not read) or a
+    // text/uri-list of file URLs.
+    bool carriesImageOrFiles() const;
 
     // Versioned binary form of the whole payload, every representation's bytes included.
     QByteArray encoded() const;

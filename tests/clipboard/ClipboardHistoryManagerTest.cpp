@@ -424,14 +424,19 @@ TEST_F(HistoryTest, HooksAndPlainTextRewrite)
     ClipboardCapture image = imageCapture("IMG");
     image.payload.items[0].representations.append({"text/html", "<img>", 5, std::nullopt});
     manager->ingest(image);
+    // Text with an image beside it (its bytes not read yet) is kept whole.
+    ClipboardCapture captioned = textCapture("caption");
+    captioned.payload.items[0].representations.append({"text/html", "<img>", 5, std::nullopt});
+    captioned.payload.items[0].representations.append({"image/png", {}, 0, std::nullopt});
+    manager->ingest(captioned);
     manager->ingest(fileCapture({"/f"}));
     manager->ingest(textCapture("   "));
 
     EXPECT_EQ(rewrites, (QStringList{"rich 2", "https://a.org"}));
-    EXPECT_EQ(preChecked.size(), 5);
+    EXPECT_EQ(preChecked.size(), 6);
     EXPECT_EQ(preChecked.first(), "rich@org.example.editor");
     // Text and links with text, and the image; not the file or the blank text.
-    EXPECT_EQ(queued.size(), 5);
+    EXPECT_EQ(queued.size(), 6);
 }
 
 TEST_F(HistoryTest, FailedSaveKeepsMemoryAndRetries)

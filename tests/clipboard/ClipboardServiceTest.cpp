@@ -447,6 +447,9 @@ TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
                                          {rep(PasteboardType::png, "PNGDATA"), rep(PasteboardType::plainText, "label")});
     ClipboardItem files = makeItem(ClipboardItemType::file, QStringLiteral("/tmp/a.txt\n/tmp/b.txt"),
                                    {rep(PasteboardType::uriList, "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n")});
+    const ClipboardItem captioned = makeItem(ClipboardItemType::text, QStringLiteral("caption"),
+                                             {rep(PasteboardType::png, "PNGDATA"), rep(PasteboardType::html, "<img>"),
+                                              rep(PasteboardType::plainText, "caption")});
     const ClipboardItem typed = makeItem(ClipboardItemType::text, QStringLiteral("zażółć"));
     ClipboardItem bareFiles = makeItem(ClipboardItemType::file, QString());
     bareFiles.setFilePaths({QStringLiteral("/tmp/a b.txt")});
@@ -471,6 +474,8 @@ TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
         {"link as plain text", link, true, QStringLiteral("https://example.org/a"), {}},
         {"image keeps its formats in plain-text mode", image, true, std::nullopt,
          {{{PasteboardType::png, "PNGDATA"}, {PasteboardType::plainText, "label"}}}},
+        {"text that came with an image keeps its formats in plain-text mode", captioned, true, std::nullopt,
+         {{{PasteboardType::png, "PNGDATA"}, {PasteboardType::html, "<img>"}, {PasteboardType::plainText, "caption"}}}},
         {"file list keeps its formats in plain-text mode", files, true, std::nullopt,
          {{{PasteboardType::uriList, "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n"}}}},
         {"every captured item is written", multi, false, std::nullopt,

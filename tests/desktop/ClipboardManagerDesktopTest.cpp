@@ -1,14 +1,18 @@
 // The clipboard outlives the application that copied: as the session's clipboard manager Tavlen takes
 // over what a quitting application hands over, offers the newest copy again when its owner vanishes
-// without a word, and leaves alone a copy marked secret or a clipboard cleared on purpose.
+// without a word, and leaves alone a copy marked secret or a clipboard cleared on purpose. With "Paste as
+// plain text" on, a copy that brings an image stays whole on the clipboard.
 
 #include "DesktopTest.h"
 
 #include "app/AppDelegate.h"
+#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
+#include "model/SettingsStore.h"
 #include "platform/linux/LinuxPasteboard.h"
 #include "platform/linux/LinuxPlatform.h"
 
+#include <QImage>
 #include <QProcess>
 
 #include <csignal>
@@ -149,6 +153,26 @@ TEST_F(KeptContentTest, AKilledOwnersTextAndImageAreOfferedAgainFromTheHistory)
     // Offering it again is not a new copy.
     DesktopTest::waitUntil([&] { return historySize() != items; }, 500);
     EXPECT_EQ(historySize(), items);
+}
+
+TEST_F(KeptContentTest, PlainTextModeLeavesACopyWithAnImageWhole)
+{
+    delegate->appState().settings()->update([](UserSettingsData &s) { s.pasteAsPlainText = true; });
+    DesktopTest::ChildProcess owner(helper("qt_clipboard_owner"), {QStringLiteral("--text"), QStringLiteral("captioned")});
+    ASSERT_TRUE(owner.waitForLine("ready")) << owner.output().constData();
+    // Read whole, image included: a rewrite as plain text would have happened by now.
+    TAVLEN_WAIT_UNTIL(newestText() == QStringLiteral("captioned") && [&] {
+        const std::optional<PasteboardPayload> payload = delegate->history().items().first().payload();
+        const PasteboardRepresentation *png =
+            payload && !payload->isEmpty() ? payload->items.first().representation(QStringLiteral("image/png")) : nullptr;
+        return png && !png->data.isEmpty();
+    }(), 5000);
+    const Pasted now = Pasted::now();
+    EXPECT_EQ(now.text, QByteArray("captioned"));
+    ASSERT_TRUE(now.html.has_value());
+    EXPECT_FALSE(now.html->isEmpty());
+    ASSERT_TRUE(now.png.has_value());
+    EXPECT_FALSE(QImage::fromData(*now.png).isNull());
 }
 
 struct LeftAloneCase {
