@@ -185,12 +185,15 @@ void PasteboardManager::remember(qint64 changeCount)
     m_rereadTask.cancel();
 }
 
-PasteboardManager::Source PasteboardManager::frontmostSource() const
+PasteboardManager::Source PasteboardManager::copySource() const
 {
     if (!m_workspace)
         return {};
-    const std::optional<RunningApplication> app = m_workspace->frontmostApplication();
-    if (!app)
+    // Our own windows own the clipboard only for what we wrote (never captured) or kept for a quit owner.
+    std::optional<RunningApplication> app = m_workspace->clipboardOwnerApplication();
+    if (!app || m_workspace->isCurrentApplication(*app))
+        app = m_workspace->frontmostApplication();
+    if (!app || m_workspace->isCurrentApplication(*app))
         return {};
     return {app->bundleIdentifier, app->name};
 }
@@ -234,7 +237,7 @@ Task<> PasteboardManager::captureChanges()
 Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes)
 {
     m_rereadTask.cancel();
-    const Source source = frontmostSource();
+    const Source source = copySource();
     std::optional<Reading> reading = co_await readPasteboard(changeCount, source);
     if (!reading)
         co_return;

@@ -106,7 +106,8 @@ private:
     Task<ClipboardCapture> staged(ClipboardCapture capture);
     Task<bool> carriesSecretHint(const PasteboardItemTypes &types);
 #endif
-    Source frontmostSource() const;
+    // The application that made the copy: the clipboard owner's, else the frontmost one; never this program.
+    Source copySource() const;
     void remember(qint64 changeCount);
     void keep(qint64 changeCount, const ClipboardCapture &capture);
     void handleChange();

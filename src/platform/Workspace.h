@@ -48,6 +48,9 @@ public:
 
     // The application owning the active window, if any.
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
+    // The application whose window holds the clipboard's content, when that window tells which one it is;
+    // none where the owner cannot be told (a window without a process or class, no owner at all).
+    virtual std::optional<RunningApplication> clipboardOwnerApplication() const { return std::nullopt; }
     // Applications with at least one managed window, in the window manager's order.
     virtual QList<RunningApplication> runningApplications() const = 0;
     std::optional<RunningApplication> application(qint64 pid) const;

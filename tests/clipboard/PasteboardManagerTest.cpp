@@ -642,17 +642,40 @@ TEST_F(PasteboardManagerTest, AnOwnWriteEndsTheReReadsOfTheCopyBefore)
     EXPECT_TRUE(replacements.isEmpty());
 }
 
-TEST_F(PasteboardManagerTest, TheFrontmostApplicationIsTheSource)
+TEST_F(PasteboardManagerTest, TheSourceIsTheClipboardOwnerElseTheFrontmostApplicationNeverTavlen)
 {
     const RunningApplication editor = sim.workspace.addApplication(QStringLiteral("org.example.Editor"),
                                                                    QStringLiteral("Editor"));
-    sim.workspace.bringToFront(editor);
+    const RunningApplication terminal = sim.workspace.addApplication(QStringLiteral("org.example.Terminal"),
+                                                                     QStringLiteral("Terminal"));
+    const RunningApplication tavlen = sim.workspace.currentApplication();
+    struct Row {
+        const char *name;
+        std::optional<RunningApplication> owner;
+        RunningApplication front;
+        QString bundleIdentifier;
+        QString applicationName;
+    };
+    const Row rows[] = {
+        {"the owner's window tells its application", terminal, editor, QStringLiteral("org.example.Terminal"),
+         QStringLiteral("Terminal")},
+        {"an owner that cannot be told", std::nullopt, editor, QStringLiteral("org.example.Editor"),
+         QStringLiteral("Editor")},
+        {"an owner that cannot be told, Tavlen in front", std::nullopt, tavlen, QString(), QString()},
+        {"Tavlen's own window holds it", tavlen, editor, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")},
+    };
     start();
-    sim.pasteboard.copyText(QStringLiteral("from the editor"));
-    sim.clock.advance(0.16);
-    ASSERT_EQ(captures.size(), 1);
-    EXPECT_EQ(captures[0].sourceBundleIdentifier, QStringLiteral("org.example.Editor"));
-    EXPECT_EQ(captures[0].sourceApplicationName, QStringLiteral("Editor"));
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        sim.workspace.clipboardOwner = row.owner;
+        sim.workspace.bringToFront(row.front);
+        sim.pasteboard.copyText(QString::fromLatin1(row.name));
+        sim.clock.advance(0.16);
+        ASSERT_FALSE(captures.isEmpty());
+        EXPECT_EQ(captures.last().text, QString::fromLatin1(row.name));
+        EXPECT_EQ(captures.last().sourceBundleIdentifier, row.bundleIdentifier);
+        EXPECT_EQ(captures.last().sourceApplicationName, row.applicationName);
+    }
 }
 
 TEST_F(PasteboardManagerTest, AProgramRewritingTheClipboardLeavesEveryEarlierCopy)

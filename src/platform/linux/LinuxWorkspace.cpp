@@ -110,6 +110,29 @@ std::optional<RunningApplication> LinuxWorkspace::frontmostApplication() const
     return describe(window);
 }
 
+std::optional<RunningApplication> LinuxWorkspace::clipboardOwnerApplication() const
+{
+    if (!isAvailable())
+        return std::nullopt;
+    xcb_connection_t *c = m_session->connection();
+    xcb_get_selection_owner_reply_t *reply =
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_session->atom("CLIPBOARD")), nullptr);
+    const xcb_window_t owner = reply ? reply->owner : xcb_window_t(XCB_WINDOW_NONE);
+    free(reply);
+    if (owner == XCB_WINDOW_NONE)
+        return std::nullopt;
+    // Toolkits own selections with hidden windows; the group's leader window names the application.
+    xcb_window_t candidates[] = {owner, m_session->cardinal(owner, "WM_CLIENT_LEADER", XCB_ATOM_WINDOW).value_or(0)};
+    for (const xcb_window_t window : candidates) {
+        if (window == XCB_WINDOW_NONE)
+            continue;
+        const RunningApplication app = describe(window);
+        if (app.pid > 0 || !app.bundleIdentifier.isEmpty())
+            return app;
+    }
+    return std::nullopt;
+}
+
 QList<RunningApplication> LinuxWorkspace::runningApplications() const
 {
     QList<RunningApplication> apps;

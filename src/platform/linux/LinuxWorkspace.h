@@ -1,6 +1,7 @@
 #pragma once
 // Applications on an EWMH desktop: the active window's _NET_WM_PID and WM_CLASS, activation through a
-// _NET_ACTIVE_WINDOW client message, and root PropertyNotify for activation and desktop changes.
+// _NET_ACTIVE_WINDOW client message, and root PropertyNotify for activation and desktop changes. The
+// clipboard's owner is told the same way from the CLIPBOARD selection's owner window or its client leader.
 
 #include "platform/Workspace.h"
 
@@ -17,6 +18,7 @@ public:
     bool isAvailable() const override;
     RunningApplication currentApplication() const override;
     std::optional<RunningApplication> frontmostApplication() const override;
+    std::optional<RunningApplication> clipboardOwnerApplication() const override;
     QList<RunningApplication> runningApplications() const override;
     bool activate(const RunningApplication &app) override;
     bool isActive(const RunningApplication &app) const override;
