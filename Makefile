@@ -44,9 +44,10 @@ test: deps
 	TAVLEN_SNAPSHOT_DIR=$(CURDIR)/build/snapshots scripts/run-tests $(DEBUG_DIR)
 
 # Benchmarks run inside the test desktop too: a private home, so they never touch your own history.
+# Tests are configured (not built) so the benchmarks can drive the desktop tests' helper windows.
 bench: deps
-	$(RELEASE_CONFIGURE) -DTAVLEN_BENCHMARKS=ON
-	cmake --build $(RELEASE_DIR)
+	$(RELEASE_CONFIGURE) -DTAVLEN_BENCHMARKS=ON -DBUILD_TESTING=ON
+	cmake --build $(RELEASE_DIR) --target tavlen benchmarks
 	scripts/test-env bash -c 'shopt -s nullglob; status=0; benches=($(RELEASE_DIR)/bench/*Bench); \
 	  [ $${#benches[@]} -gt 0 ] || echo "No benchmarks built (bench/*Bench.cpp)."; \
 	  for b in "$${benches[@]}"; do echo "== $$b"; "$$b" $(BENCH_ARGS) || status=1; done; exit $$status'
