@@ -113,7 +113,8 @@ SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette
                     [](UserSettingsData &s, bool on) { s.fieldSuggestionsEnabled = on; },
                     [](const UserSettingsData &s) { return s.aiEnabled; });
     page->addSwitch(fields, QStringLiteral("Clear the field before typing a value"),
-                    QStringLiteral("A chosen value replaces the field's text instead of being added to it."),
+                    QStringLiteral("In a one-line field, a chosen value replaces the field's text instead of being "
+                                   "added to it; in a text of several lines it goes in at the caret."),
                     [](const UserSettingsData &s) { return s.clearFieldBeforePaste; },
                     [](UserSettingsData &s, bool on) { s.clearFieldBeforePaste = on; });
     page->finish();

@@ -74,6 +74,34 @@ TEST(WorkspaceDesktop, FrontmostApplicationAndActivation)
     EXPECT_FALSE(workspace.activate(front));
 }
 
+// A copy is labelled with the program that made it, also when its owner window tells nothing (a bare xcb
+// window; Qt's clipboard window carries no pid or class), never with the window in front.
+TEST(WorkspaceDesktop, ClipboardOwnerIsTheCopyingProgram)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxPlatform platform;
+    Workspace &workspace = *platform.platform().workspace;
+    std::unique_ptr<DesktopTest::ChildProcess> front(startApp(QStringLiteral("front")));
+    ASSERT_TRUE(front->waitForLine("ready")) << front->output().constData();
+    TAVLEN_WAIT_UNTIL(isFront(workspace, front->pid()), 5000);
+
+    DesktopTest::ChildProcess copier(DesktopTest::helperPath(QStringLiteral("clipboard_copier")),
+                                     {QStringLiteral("--count"), QStringLiteral("1")});
+    ASSERT_TRUE(copier.waitForLine("copy 1")) << copier.output().constData();
+    std::optional<RunningApplication> owner = workspace.clipboardOwnerApplication();
+    ASSERT_TRUE(owner);
+    EXPECT_EQ(owner->pid, copier.pid());
+    EXPECT_EQ(owner->name.toStdString(), "clipboard_copier");
+    EXPECT_FALSE(workspace.isCurrentApplication(*owner));
+
+    DesktopTest::ChildProcess qtOwner(DesktopTest::helperPath(QStringLiteral("qt_clipboard_owner")));
+    ASSERT_TRUE(qtOwner.waitForLine("ready")) << qtOwner.output().constData();
+    owner = workspace.clipboardOwnerApplication();
+    ASSERT_TRUE(owner);
+    EXPECT_EQ(owner->pid, qtOwner.pid());
+    EXPECT_EQ(owner->name.toStdString(), "qt_clipboard_owner");
+}
+
 TEST(WorkspaceDesktop, DesktopChangesAreReportedOnce)
 {
     TAVLEN_REQUIRE_DESKTOP();

@@ -24,8 +24,16 @@ bool processEnded(qint64 pid)
     return close >= 0 && close + 2 < line.size() && (line.at(close + 2) == 'Z' || line.at(close + 2) == 'X');
 }
 
+// The program's file name; comm would cut it at 15 bytes.
 QString processName(qint64 pid)
 {
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    if (cmdline.open(QIODevice::ReadOnly)) {
+        const QByteArray program = cmdline.read(4096).split('\0').value(0);
+        const QByteArray name = program.mid(program.lastIndexOf('/') + 1);
+        if (!name.isEmpty())
+            return QString::fromLocal8Bit(name);
+    }
     QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
     if (!comm.open(QIODevice::ReadOnly))
         return {};
@@ -130,7 +138,23 @@ std::optional<RunningApplication> LinuxWorkspace::clipboardOwnerApplication() co
         if (app.pid > 0 || !app.bundleIdentifier.isEmpty())
             return app;
     }
-    return std::nullopt;
+    // Bare selection windows (Qt's, a plain xcb program's) say nothing about themselves, but the server
+    // knows which process made the window. A program that forked away from its connection (xclip) is
+    // past telling: that process has ended.
+    const qint64 pid = m_session->creatorPid(owner);
+    if (pid <= 0 || processEnded(pid))
+        return std::nullopt;
+    for (const xcb_window_t window : m_session->clientList()) {
+        if (m_session->windowPid(window) == pid)
+            return describe(window);
+    }
+    RunningApplication app;
+    app.pid = pid;
+    app.window = owner;
+    app.name = processName(pid);
+    app.bundleIdentifier = app.name;
+    app.isRegular = false;
+    return app;
 }
 
 QList<RunningApplication> LinuxWorkspace::runningApplications() const

@@ -1,7 +1,8 @@
 #pragma once
 // Applications on an EWMH desktop: the active window's _NET_WM_PID and WM_CLASS, activation through a
 // _NET_ACTIVE_WINDOW client message, and root PropertyNotify for activation and desktop changes. The
-// clipboard's owner is told the same way from the CLIPBOARD selection's owner window or its client leader.
+// clipboard's owner is told the same way from the CLIPBOARD selection's owner window or its client leader,
+// else from the process the X server says made that window.
 
 #include "platform/Workspace.h"
 

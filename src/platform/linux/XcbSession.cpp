@@ -2,6 +2,8 @@
 
 #include "platform/linux/XcbReply.h"
 
+#include <xcb/res.h>
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -191,6 +193,22 @@ QList<xcb_window_t> XcbSession::clientList()
 qint64 XcbSession::windowPid(xcb_window_t window)
 {
     return qint64(cardinal(window, "_NET_WM_PID", XCB_ATOM_CARDINAL).value_or(0));
+}
+
+qint64 XcbSession::creatorPid(xcb_window_t window)
+{
+    const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
+    const XcbReply<xcb_res_query_client_ids_reply_t> reply(
+        xcb_res_query_client_ids_reply(m_connection, xcb_res_query_client_ids(m_connection, 1, &spec), nullptr));
+    if (!reply)
+        return 0;
+    for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem; xcb_res_client_id_value_next(&it)) {
+        if (!(it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
+            || xcb_res_client_id_value_value_length(it.data) < 1)
+            continue;
+        return qint64(*xcb_res_client_id_value_value(it.data));
+    }
+    return 0;
 }
 
 QPair<QString, QString> XcbSession::windowClass(xcb_window_t window)

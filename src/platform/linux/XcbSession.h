@@ -51,6 +51,9 @@ public:
     xcb_window_t activeWindow();
     QList<xcb_window_t> clientList();
     qint64 windowPid(xcb_window_t window);
+    // The process of the client that made the window, as the server knows it (X-Resource); 0 for a
+    // remote client or a server without the extension.
+    qint64 creatorPid(xcb_window_t window);
     // WM_CLASS as (instance, class).
     QPair<QString, QString> windowClass(xcb_window_t window);
     QList<xcb_atom_t> windowTypes(xcb_window_t window);
