@@ -89,6 +89,7 @@ PasteboardManager::PasteboardManager(Clock &clock, Pasteboard &pasteboard, Works
     , m_workspace(workspace)
     , m_stormDetector(clock)
 {
+    m_stagePool.setMaxThreadCount(1);
 }
 
 PasteboardManager::~PasteboardManager()
@@ -117,10 +118,12 @@ void PasteboardManager::stop()
     disconnect(m_changeConnection);
     m_pollTask.cancel();
     m_captureTask.cancel();
+    m_deliveryTask.cancel();
     m_rereadTask.cancel();
     // A capture being staged still uses what stageCapture reaches (the item store): it finishes here, so
     // the owner may destroy that store once stop() has returned, in whatever order it likes.
     m_stagePool.waitForDone();
+    m_deliveries.clear();
 }
 
 void PasteboardManager::handleChange()
@@ -249,20 +252,67 @@ Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes)
         Q_EMIT stormBegan(application);
     if (reading->secret)
         co_return; // a secret is never delivered, never re-read, never logged
-    const bool deliver = filledRepresentations(reading->capture.payload) > 0;
-    std::optional<ClipboardCapture> prepared = reading->capture;
-    if (deliver) {
-        prepared = co_await staged(reading->capture);
-        if (!prepared)
+    PendingDelivery pending;
+    pending.changeCount = changeCount;
+    pending.delivers = filledRepresentations(reading->capture.payload) > 0;
+    if (pending.delivers && stageCapture) {
+        for (const PasteboardPayloadItem &item : reading->capture.payload.items) {
+            for (const PasteboardRepresentation &rep : item.representations)
+                pending.bytes += rep.data.size();
+        }
+        pending.staging = startStaging(reading->capture);
+    } else {
+        pending.capture = std::move(reading->capture);
+    }
+    m_deliveries.push_back(std::move(pending));
+    if (!m_deliveryTask.isRunning())
+        m_deliveryTask.start(deliverInOrder());
+    // Copies waiting to be stored are held in memory: past the budget of one capture, read no more.
+    while (m_running && bytesBeingStaged() > captureByteBudget) {
+        for (const PendingDelivery &waiting : m_deliveries) {
+            if (waiting.staging && !waiting.staging->isFinished()) {
+                co_await awaitFuture(*waiting.staging);
+                break;
+            }
+        }
+    }
+}
+
+qint64 PasteboardManager::bytesBeingStaged() const
+{
+    qint64 bytes = 0;
+    for (const PendingDelivery &pending : m_deliveries) {
+        if (pending.staging && !pending.staging->isFinished())
+            bytes += pending.bytes;
+    }
+    return bytes;
+}
+
+Task<> PasteboardManager::deliverInOrder()
+{
+    while (!m_deliveries.empty()) {
+        std::optional<ClipboardCapture> capture;
+        if (const std::optional<QFuture<ClipboardCapture>> staging = m_deliveries.front().staging) {
+            capture = co_await awaitFuture(*staging);
+            if (!capture)
+                co_return;
+        }
+        const PendingDelivery pending = std::move(m_deliveries.front());
+        m_deliveries.pop_front();
+        deliver(pending, capture ? *capture : pending.capture);
+        if (!m_running)
             co_return;
     }
-    const ClipboardCapture &capture = *prepared;
-    if (deliver && onCapture)
+}
+
+void PasteboardManager::deliver(const PendingDelivery &pending, const ClipboardCapture &capture)
+{
+    if (pending.delivers && onCapture)
         onCapture(capture);
-    if (deliver)
-        keep(changeCount, capture);
+    if (pending.delivers)
+        keep(pending.changeCount, capture);
     if (m_running && looksIncomplete(capture.payload))
-        m_rereadTask.start(rereadLoop(changeCount, capture, deliver));
+        m_rereadTask.start(rereadLoop(pending.changeCount, capture, pending.delivers));
 }
 
 Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered)
@@ -308,15 +358,19 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
     }
 }
 
+QFuture<ClipboardCapture> PasteboardManager::startStaging(ClipboardCapture capture)
+{
+    return QtConcurrent::run(&m_stagePool, [stage = stageCapture](ClipboardCapture c) {
+        stage(c);
+        return c;
+    }, std::move(capture));
+}
+
 Task<ClipboardCapture> PasteboardManager::staged(ClipboardCapture capture)
 {
     if (!stageCapture)
         co_return capture;
-    QFuture<ClipboardCapture> work = QtConcurrent::run(&m_stagePool, [stage = stageCapture](ClipboardCapture c) {
-        stage(c);
-        return c;
-    }, std::move(capture));
-    const std::optional<ClipboardCapture> done = co_await awaitFuture(std::move(work));
+    const std::optional<ClipboardCapture> done = co_await awaitFuture(startStaging(std::move(capture)));
     if (!done)
         co_return ClipboardCapture(); // cancelled: the awaiting task ends without using it
     co_return *done;

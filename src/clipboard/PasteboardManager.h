@@ -1,7 +1,9 @@
 #pragma once
 // Watches the general pasteboard: each change reported by the pasteboard (or, where it reports none, seen
 // by a poll on the change count) starts a capture of every item with all of its representations; changes
-// that come while a capture reads are taken in turn after it. Re-reads follow while a capture looks
+// that come while a capture reads are taken in turn after it. A capture is staged on a worker while the
+// next change is read (a copy made while a large image is stored is not lost), and captures are delivered
+// in the order they were read. Re-reads follow while a capture looks
 // incomplete, and writes of our own are never captured back. Copies of an owner that changes the
 // clipboard in a loop come marked as storming, so that they replace each other in the history.
 
@@ -10,11 +12,13 @@
 #include "platform/Pasteboard.h"
 #include "platform/Task.h"
 
+#include <QFuture>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
 
 #include <array>
+#include <deque>
 #include <functional>
 #include <optional>
 
@@ -94,6 +98,14 @@ private:
         ClipboardCapture capture;
         bool secret = false;
     };
+    // A capture read and waiting for its turn to be delivered, staged meanwhile when it has data.
+    struct PendingDelivery {
+        qint64 changeCount = 0;
+        ClipboardCapture capture;
+        bool delivers = false;
+        std::optional<QFuture<ClipboardCapture>> staging;
+        qint64 bytes = 0;
+    };
 
 #ifndef Q_MOC_RUN
     Task<> pollLoop();
@@ -104,12 +116,17 @@ private:
     Task<> rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered);
     Task<Reading> readPasteboard(qint64 changeCount, Source source);
     Task<ClipboardCapture> staged(ClipboardCapture capture);
+    QFuture<ClipboardCapture> startStaging(ClipboardCapture capture);
+    Task<> deliverInOrder();
+    // Bytes read but not yet staged; past the capture budget the next read waits.
+    qint64 bytesBeingStaged() const;
     Task<bool> carriesSecretHint(const PasteboardItemTypes &types);
 #endif
     // The application that made the copy: the clipboard owner's, else the frontmost one; never this program.
     Source copySource() const;
     void remember(qint64 changeCount);
     void keep(qint64 changeCount, const ClipboardCapture &capture);
+    void deliver(const PendingDelivery &pending, const ClipboardCapture &capture);
     void handleChange();
 
     Clock &m_clock;
@@ -122,7 +139,10 @@ private:
     // The change count last captured or written by us; none before the first capture.
     std::optional<qint64> m_lastChangeCount;
     ClipboardStormDetector m_stormDetector;
+    // One worker: captures are staged one at a time, in the order they were read.
     QThreadPool m_stagePool;
+    std::deque<PendingDelivery> m_deliveries;
+    TaskSlot m_deliveryTask;
     TaskSlot m_pollTask;
     TaskSlot m_captureTask;
     TaskSlot m_rereadTask;

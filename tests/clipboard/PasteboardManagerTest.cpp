@@ -631,6 +631,26 @@ TEST_F(PasteboardManagerTest, ACaptureIsStagedOffTheMainThreadBeforeItIsDelivere
     EXPECT_EQ(captures.size(), 1);
 }
 
+// The clipboard holds only its newest content: a copy is read while the one before it is still being
+// stored, or a quick copy after a large one would be gone by the time it was looked at.
+TEST_F(PasteboardManagerTest, CopiesMadeWhileOneIsStagedAreReadAndDeliveredInOrder)
+{
+    QSemaphore release;
+    manager.stageCapture = [&](ClipboardCapture &) { release.acquire(); };
+    sim.pasteboard.copyText(QStringLiteral("first"));
+    start();
+    sim.pasteboard.copyText(QStringLiteral("second"));
+    sim.clock.advance(0.16);
+    sim.pasteboard.copyText(QStringLiteral("third"));
+    sim.clock.advance(0.16);
+    EXPECT_TRUE(captures.isEmpty());
+    release.release(3);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return captures.size() == 3; }, 5000)) << captures.size();
+    EXPECT_EQ(captures[0].text, QStringLiteral("first"));
+    EXPECT_EQ(captures[1].text, QStringLiteral("second"));
+    EXPECT_EQ(captures[2].text, QStringLiteral("third"));
+}
+
 TEST_F(PasteboardManagerTest, AnOwnWriteEndsTheReReadsOfTheCopyBefore)
 {
     sim.pasteboard.copy({{{PasteboardType::plainText, "x"}, {PasteboardType::html, "", Owner::refuses}}});
