@@ -129,13 +129,10 @@ void AppDelegate::linkClipboardService(ClipboardService &service, AppState *appS
 
 void AppDelegate::start()
 {
+    startStores();
     if (m_started)
         return;
     m_started = true;
-
-    startStores();
-    linkClipboardService(*m_clipboardService, m_appState.get(), m_history.get());
-    m_appState->setClipboardService(m_clipboardService.get());
 
     if (m_options.testMode) {
         // Test mode only marks the event-posting permission as asked and installs nothing global.
@@ -151,6 +148,10 @@ void AppDelegate::start()
 
 void AppDelegate::startStores()
 {
+    if (m_storesStarted)
+        return;
+    m_storesStarted = true;
+
     m_systemStatus->setHistoryStore(m_mainStore->status());
     if (m_platform.languageModel)
         m_systemStatus->setModelAddress(m_platform.languageModel->remoteAddress());
@@ -161,6 +162,8 @@ void AppDelegate::startStores()
     ClipboardHistoryManager *history = m_history.get();
     connect(m_appState->settings(), &SettingsStore::settingsChanged, history, [history] { history->cleanUp(); });
     m_pasteboard->start();
+    linkClipboardService(*m_clipboardService, m_appState.get(), m_history.get());
+    m_appState->setClipboardService(m_clipboardService.get());
 }
 
 void AppDelegate::startLauncher()
@@ -200,7 +203,7 @@ void AppDelegate::requestPermissionsWhenNeeded()
 
 void AppDelegate::stop()
 {
-    if (m_stopped || !m_started)
+    if (m_stopped || !m_storesStarted)
         return;
     m_stopped = true;
     if (m_spellingService)

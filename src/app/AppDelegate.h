@@ -41,8 +41,13 @@ public:
     // history, all held weakly: a hook whose owner is gone does nothing.
     static void linkClipboardService(ClipboardService &service, AppState *appState, ClipboardHistoryManager *history);
 
-    // Runs the start-up sequence once the event loop is about to run.
+    // Runs the start-up sequence: startStores(), then the launcher with its windows, the hot key, the field
+    // monitors, the spelling service and the permission prompts. Safe to call again.
     void start();
+    // The first part of start(): the stores start, the history is loaded and copies are kept from here on.
+    // The program runs it before its event loop and the rest of start() on the loop's first turn, so the
+    // history answers without waiting for the launcher's windows.
+    void startStores();
     // Unregisters the hot key, then stops the launcher and the capture. Safe to call twice.
     void stop();
 
@@ -62,12 +67,12 @@ public:
     SpellingServiceProvider *spellingService() const { return m_spellingService.get(); }
 
 private:
-    void startStores();
     void startLauncher();
     void requestPermissionsWhenNeeded();
 
     Platform m_platform;
     LaunchOptions m_options;
+    bool m_storesStarted = false;
     bool m_started = false;
     bool m_stopped = false;
 

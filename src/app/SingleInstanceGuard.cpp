@@ -1,8 +1,11 @@
 #include "app/SingleInstanceGuard.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 SingleInstanceGuard::SingleInstanceGuard(const QString &name)
@@ -14,16 +17,29 @@ SingleInstanceGuard::SingleInstanceGuard(const QString &name)
     QString display = qEnvironmentVariable("DISPLAY");
     display.replace(QLatin1Char('/'), QLatin1Char('_'));
     m_path = QStringLiteral("%1/%2-%3%4.lock").arg(folder, name, QString::number(getuid()), display);
-    m_lock = std::make_unique<QLockFile>(m_path);
-    m_lock->setStaleLockTime(0); // a lock is stale only when its process is gone
+}
+
+SingleInstanceGuard::~SingleInstanceGuard()
+{
+    // Closing lets go of the lock. The file stays: removing it could let a third instance lock a new file
+    // while a second one still holds the old.
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
 bool SingleInstanceGuard::acquire()
 {
-    if (m_lock->tryLock(0))
+    if (m_fd >= 0)
         return true;
-    // A crashed instance leaves its lock behind; QLockFile removes it when the pid is dead.
-    if (m_lock->error() == QLockFile::LockFailedError && m_lock->removeStaleLockFile())
-        return m_lock->tryLock(0);
-    return false;
+    // A lock taken with flock() rather than a lock file that must be written and synced: a start does not
+    // wait for the disk, and a crashed instance leaves nothing that must be recognised as stale.
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return false;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        return false;
+    }
+    m_fd = fd;
+    return true;
 }

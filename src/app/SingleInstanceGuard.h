@@ -1,14 +1,15 @@
 #pragma once
-// Keeps Tavlen to one instance per user session with a lock file in the runtime folder.
+// Keeps Tavlen to one instance per user session with a lock on a file in the runtime folder. The system
+// lets go of the lock when its process ends, however it ends, so no lock is ever stale.
 
-#include <QLockFile>
 #include <QString>
-
-#include <memory>
 
 class SingleInstanceGuard {
 public:
     explicit SingleInstanceGuard(const QString &name);
+    ~SingleInstanceGuard();
+    SingleInstanceGuard(const SingleInstanceGuard &) = delete;
+    SingleInstanceGuard &operator=(const SingleInstanceGuard &) = delete;
 
     // True when this process now holds the lock; false when another live instance holds it.
     bool acquire();
@@ -16,5 +17,5 @@ public:
 
 private:
     QString m_path;
-    std::unique_ptr<QLockFile> m_lock;
+    int m_fd = -1;
 };

@@ -102,7 +102,10 @@ int main(int argc, char **argv)
     LinuxPlatform platform;
     AppDelegate delegate(platform.platform(), AppDelegate::launchOptions(app.arguments()));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::stop);
-    delegate.start();
+    delegate.startStores();
     std::fprintf(stderr, "tavlen: running. %s\n", qPrintable(delegate.mainStore().status().message()));
+    // The launcher's windows, the hot key and the rest come on the first turn of the event loop: the history
+    // answers, and copies are kept, without waiting for them.
+    QMetaObject::invokeMethod(&delegate, &AppDelegate::start, Qt::QueuedConnection);
     return app.exec();
 }

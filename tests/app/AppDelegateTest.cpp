@@ -82,6 +82,10 @@ TEST(AppDelegate, StartsTheLauncherAndHotKeyAndStopsThemInOrder)
     sim.screens.setScreens({SimScreens::makeScreen(1, QRectF(0, 0, 1512, 982), 24, 2),
                             SimScreens::makeScreen(2, QRectF(1512, -98, 1920, 1080))});
     AppDelegate delegate(sim.platform(), LaunchOptions{});
+    // The program starts the stores first and the rest on its event loop's first turn.
+    delegate.startStores();
+    EXPECT_EQ(delegate.launcherService(), nullptr);
+    EXPECT_TRUE(sim.hotKeys.registrations().isEmpty());
     delegate.start();
     ASSERT_NE(delegate.launcherService(), nullptr);
     EXPECT_EQ(delegate.launcherService()->windows().size(), 2);
