@@ -152,11 +152,12 @@ void AppDelegate::startStores()
         return;
     m_storesStarted = true;
 
+    m_appState->fieldValueAssociations()->fetchAssociations();
+    m_history->start();
+    // Once the history is loaded: a store found damaged while it was read has been set aside by then.
     m_systemStatus->setHistoryStore(m_mainStore->status());
     if (m_platform.languageModel)
         m_systemStatus->setModelAddress(m_platform.languageModel->remoteAddress());
-    m_appState->fieldValueAssociations()->fetchAssociations();
-    m_history->start();
     m_analysisQueue->start();
     // A shorter retention takes effect at once, not at the next minute's clean-up.
     ClipboardHistoryManager *history = m_history.get();

@@ -59,6 +59,10 @@ void ClipboardHistoryManager::start()
     if (m_store) {
         QString error;
         m_items = m_store->fetchAll(&error);
+        // The store's integrity is checked while it is read: a damaged one has been set aside meanwhile,
+        // and the history is what the store that replaced it holds.
+        if (!m_store->container().confirmIntact())
+            m_items = m_store->fetchAll(&error);
         if (!error.isEmpty())
             qWarning("Could not read the clipboard history: %s", qPrintable(error));
         std::stable_sort(m_items.begin(), m_items.end(),

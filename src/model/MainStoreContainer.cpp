@@ -72,6 +72,8 @@ SqliteStoreSchema schema()
     for (const char *statement : kUpgradeFrom1)
         fromVersion1.append(QString::fromLatin1(statement));
     schema.upgrades.append(fromVersion1);
+    // The history is read whole at start-up: the check reads the file meanwhile, on a worker.
+    schema.checkWhileReading = true;
     // The value files belong to the store: they move aside with it.
     schema.companionSuffixes.append(QStringLiteral("-blobs"));
     return schema;
@@ -93,6 +95,15 @@ MainStoreContainer::MainStoreContainer(const QString &folder, QObject *parent)
     });
     if (m_file->isInMemory())
         m_blobFolder.clear();
+}
+
+bool MainStoreContainer::confirmIntact()
+{
+    if (m_file->confirmIntact())
+        return true;
+    if (m_file->isInMemory())
+        m_blobFolder.clear();
+    return false;
 }
 
 MainStoreContainer::MainStoreContainer(const StorageLocations &storage, QObject *parent)

@@ -37,6 +37,10 @@ public:
     QString movedAsidePath() const { return m_file->movedAsidePath(); }
     // What became of the store at start-up, with the sentence for the user.
     const StoreStatus &status() const { return m_file->status(); }
+    // Waits for the integrity check, which runs while the store is first read. False when the store
+    // failed it: it was set aside like a damaged store at opening (status() says so) and what was read
+    // from it must be read again. Nothing may be written before this.
+    bool confirmIntact();
     // A failed database operation in plain words ("the disk is full"), the database's own after them.
     QString explain(const QSqlError &error) const { return m_file->explain(error); }
 

@@ -70,6 +70,7 @@ QString accessProblem(const QString &path)
 SqliteStoreFile::SqliteStoreFile(const QString &path, SqliteStoreSchema schema,
                                  const std::function<bool(QString *error)> &prepare)
     : m_schema(std::move(schema))
+    , m_prepare(prepare)
     , m_connectionName(QStringLiteral("tavlen-store-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
     , m_path(path)
 {
@@ -86,21 +87,35 @@ SqliteStoreFile::SqliteStoreFile(const QString &path, SqliteStoreSchema schema,
             keepInMemory({false, problem, {}});
         return;
     }
-    const auto openFile = [&](Failure *failure) {
-        if (!open(m_path, failure))
-            return false;
-        QString problem;
-        if (!prepare || prepare(&problem))
-            return true;
-        *failure = {false, problem, {}};
-        return false;
-    };
     Failure failure;
     if (openFile(&failure)) {
         m_status.outcome = StoreStatus::Outcome::opened;
         return;
     }
     close();
+    recover(failure);
+}
+
+SqliteStoreFile::~SqliteStoreFile()
+{
+    close();
+    if (m_integrityCheck.valid())
+        m_integrityCheck.wait();
+}
+
+bool SqliteStoreFile::openFile(Failure *failure)
+{
+    if (!open(m_path, failure))
+        return false;
+    QString problem;
+    if (!m_prepare || m_prepare(&problem))
+        return true;
+    *failure = {false, problem, {}};
+    return false;
+}
+
+void SqliteStoreFile::recover(Failure failure)
+{
     // Only a file that cannot be read is moved aside. One that cannot be used because of its surroundings
     // (permissions, a full disk) stays where it is, whole, for the next start.
     if (!failure.fileUnusable) {
@@ -130,9 +145,39 @@ SqliteStoreFile::SqliteStoreFile(const QString &path, SqliteStoreSchema schema,
     keepInMemory(second);
 }
 
-SqliteStoreFile::~SqliteStoreFile()
+bool SqliteStoreFile::confirmIntact()
 {
+    if (!m_integrityCheck.valid())
+        return true;
+    const Failure failure = m_integrityCheck.get();
+    if (failure.cause.isEmpty())
+        return true;
     close();
+    recover(failure);
+    return false;
+}
+
+SqliteStoreFile::Failure SqliteStoreFile::checkIntegrity(const QString &path)
+{
+    const QString connection = QStringLiteral("tavlen-check-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    Failure failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            failure = classify(db.lastError(), path);
+        } else {
+            QSqlQuery query(db);
+            if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
+                failure = classify(query.lastError(), path);
+            else if (query.value(0).toString() != QLatin1String("ok"))
+                failure = damaged(query.value(0).toString());
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return failure;
 }
 
 QSqlDatabase SqliteStoreFile::database() const
@@ -151,6 +196,15 @@ QString SqliteStoreFile::explain(const QSqlError &error) const
     return QStringLiteral("%1 (Details: %2)").arg(failure.cause, failure.detail);
 }
 
+SqliteStoreFile::Failure SqliteStoreFile::damaged(const QString &checkResult)
+{
+    Failure failure{true, QStringLiteral("the file is damaged or is not a Tavlen store"), {}};
+    // The check's first findings, on one line.
+    if (!checkResult.isEmpty())
+        failure.detail = QStringLiteral("integrity check: ") + checkResult.section(QLatin1Char('\n'), 0, 1).simplified();
+    return failure;
+}
+
 SqliteStoreFile::Failure SqliteStoreFile::classify(const QSqlError &error, const QString &path)
 {
     Failure failure;
@@ -159,8 +213,8 @@ SqliteStoreFile::Failure SqliteStoreFile::classify(const QSqlError &error, const
     switch (code) {
     case 11: // SQLITE_CORRUPT
     case 26: // SQLITE_NOTADB
-        failure.fileUnusable = true;
-        failure.cause = QStringLiteral("the file is damaged or is not a Tavlen store");
+        failure = damaged({});
+        failure.detail = errorText(error);
         break;
     case 13: // SQLITE_FULL
         failure.cause = QStringLiteral("the disk is full");
@@ -283,15 +337,20 @@ bool SqliteStoreFile::prepareSchema(Failure *failure)
         return false;
     };
     // The first statement that reads the file finds out whether it is a database at all.
-    if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
-        return failed(query.lastError());
-    if (query.value(0).toString() != QLatin1String("ok"))
-        return unusable(QStringLiteral("the integrity check failed: ") + query.value(0).toString());
-    query.finish();
     if (!query.exec(QStringLiteral("PRAGMA user_version")) || !query.next())
         return failed(query.lastError());
     int version = query.value(0).toInt();
     query.finish();
+    const bool checkWhileReading = m_schema.checkWhileReading && version == m_schema.version && !m_inMemory;
+    if (!checkWhileReading) {
+        if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next())
+            return failed(query.lastError());
+        if (query.value(0).toString() != QLatin1String("ok")) {
+            *failure = damaged(query.value(0).toString());
+            return false;
+        }
+        query.finish();
+    }
     // A file an earlier Tavlen wrote is brought up to date, keeping everything in it.
     if (version > 0 && version < m_schema.version) {
         if (!upgrade(version, failure))
@@ -305,7 +364,11 @@ bool SqliteStoreFile::prepareSchema(Failure *failure)
                                     .arg(m_schema.description, errorText(query.lastError())));
             query.finish();
         }
-        return useWriteAheadLog(failure);
+        if (!useWriteAheadLog(failure))
+            return false;
+        if (checkWhileReading)
+            m_integrityCheck = std::async(std::launch::async, &SqliteStoreFile::checkIntegrity, db.databaseName());
+        return true;
     }
     if (version != 0)
         return unusable(QStringLiteral("it has schema version %1, and this Tavlen reads version %2")

@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <future>
 
 struct SqliteStoreSchema {
     // What the store is, for messages: "history store".
@@ -31,6 +32,9 @@ struct SqliteStoreSchema {
     QStringList companionSuffixes;
     // upgrades[i] brings a file of version i + 1 to version i + 2, in one transaction with the version.
     QList<QStringList> upgrades;
+    // The integrity check of a file that needs no upgrade reads the whole file: run it on a worker while
+    // the store is read, and have confirmIntact() wait for it before anything is written.
+    bool checkWhileReading = false;
 };
 
 class SqliteStoreFile {
@@ -53,6 +57,11 @@ public:
     QString movedAsidePath() const { return m_status.movedTo; }
     // What became of the file at start-up, with the sentence for the user.
     const StoreStatus &status() const { return m_status; }
+    // Waits for an integrity check still running on a worker (checkWhileReading). True when there was
+    // none or the file passed it; false when it failed: the file is then dealt with as a damaged file at
+    // opening is (moved aside and a fresh one started) and status() says so; what was read from it is
+    // the damaged file's.
+    bool confirmIntact();
 
     static QString errorText(const QSqlError &error);
     // A failed operation on this store in plain words ("the disk is full"), the database's own after them.
@@ -64,9 +73,17 @@ private:
         QString cause;
         QString detail;
     };
+    // A file that is not a sound store, with what the integrity check found in it, if anything.
+    static Failure damaged(const QString &checkResult);
     // What a database error means for the file at `path`.
     static Failure classify(const QSqlError &error, const QString &path);
 
+    // The file at m_path opened and prepared, or the reason it cannot be.
+    bool openFile(Failure *failure);
+    // A file that could not be opened: read-only or in memory, or moved aside for a fresh one.
+    void recover(Failure failure);
+    // The whole file read on a connection of its own (on a worker); an empty cause when it is sound.
+    static Failure checkIntegrity(const QString &path);
     bool open(const QString &databaseName, Failure *failure);
     bool prepareSchema(Failure *failure);
     bool upgrade(int fromVersion, Failure *failure);
@@ -81,6 +98,8 @@ private:
     QString moveAside(QString *problem);
 
     SqliteStoreSchema m_schema;
+    std::function<bool(QString *error)> m_prepare;
+    std::future<Failure> m_integrityCheck;
     QString m_connectionName;
     QString m_path;
     StoreStatus m_status;

@@ -22,7 +22,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
+#include <QSqlQuery>
 
 #include <gtest/gtest.h>
 
@@ -242,10 +244,22 @@ TEST(AppDelegate, ThePasteTargetCarriesTheFrontmostApplicationsFocusedField)
 TEST(AppDelegate, AStoreMovedAsideAndAModelElsewhereAreToldOnceAndShownInTheSettings)
 {
     SimPlatform sim;
-    QDir().mkpath(sim.storage.dataFolder());
+    // A store whose header and tables read, with a damaged page that only the integrity check reads
+    // (it runs while the history loads).
+    qint64 rootPageOffset = 0;
+    {
+        MainStoreContainer store(sim.storage.dataFolder());
+        QSqlQuery query(store.database());
+        for (int i = 0; i < 200; ++i)
+            ASSERT_TRUE(query.exec(QStringLiteral("INSERT INTO ClipboardItem (id, text, date, typeRawValue)"
+                                                  " VALUES ('%1', '%2', %1, 'text')").arg(i).arg(QString(300, u'x'))));
+        ASSERT_TRUE(query.exec(QStringLiteral("SELECT (rootpage - 1) * (SELECT page_size FROM pragma_page_size)"
+                                              " FROM sqlite_master WHERE name = 'ClipboardItem'")) && query.next());
+        rootPageOffset = query.value(0).toLongLong();
+    }
     QFile damaged(sim.storage.dataFolder() + QStringLiteral("/default.store"));
-    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
-    damaged.write(QByteArray(8192, 'x'));
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite) && damaged.seek(rootPageOffset));
+    damaged.write(QByteArray(1, '\xff')); // no kind of page
     damaged.close();
     sim.languageModel.remote = QStringLiteral("http://10.0.0.7:8080");
 
@@ -257,6 +271,7 @@ TEST(AppDelegate, AStoreMovedAsideAndAModelElsewhereAreToldOnceAndShownInTheSett
     EXPECT_EQ(summaries, QStringList({QStringLiteral("Tavlen started a new history"),
                                       QStringLiteral("Copied text leaves this computer")}));
     EXPECT_TRUE(delegate.systemStatus().historyDescription().contains(delegate.mainStore().status().movedTo));
+    EXPECT_TRUE(QFileInfo::exists(delegate.mainStore().status().movedTo));
 
     // Opening the settings reads the model's address again; back on this computer, the window says so.
     sim.languageModel.remote.clear();

@@ -59,6 +59,8 @@ TEST_P(StoreFolderTest, SaysWhatHappenedAndWhy)
     QTemporaryDir dir;
     const QString folder = c.prepare(dir);
     MainStoreContainer container(folder);
+    // As the history does once it has read the store, before it writes.
+    container.confirmIntact();
     const StoreStatus &status = container.status();
     EXPECT_EQ(status.outcome, c.outcome);
     EXPECT_EQ(container.isInMemory(), !status.keepsCopiesOnDisk() && status.outcome != StoreStatus::Outcome::readOnly);
