@@ -123,11 +123,70 @@ QByteArray readValueFile(const QString &path, qint64 size)
     return data;
 }
 
+// The encoded payload a record stands for, its large bytes read from the value files in `folder`; empty
+// when the record does not decode.
+QByteArray assemble(const QByteArray &record, const QByteArray &text, const QString &folder)
+{
+    const std::optional<PasteboardPayload> payload = PasteboardPayload::fromRecord(
+        record, text,
+        [&folder](const QString &name, qint64 bytes) { return readValueFile(QDir(folder).filePath(name), bytes); });
+    return payload ? payload->encoded() : QByteArray();
+}
+
+// The payload record of one item, read on a connection of its own so that any thread may ask; empty when
+// the item or the file is gone.
+QByteArray readRecord(const QString &storePath, const QUuid &id)
+{
+    const QString name = QStringLiteral("tavlen-record-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    QByteArray record;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(storePath);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=2000"));
+        QSqlQuery query(db);
+        if (!db.open() || !query.prepare(QStringLiteral("SELECT payloadRecord FROM ClipboardItem WHERE id = ?"))) {
+            qWarning("Could not read a copy's formats from %s: %s", qPrintable(storePath),
+                     qPrintable(SqliteStoreFile::errorText(db.lastError())));
+        } else {
+            query.addBindValue(id.toString(QUuid::WithoutBraces));
+            if (query.exec() && query.next())
+                record = query.value(0).toByteArray();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    return record;
+}
+
+// The payloads of the items a store loaded, read from its file when asked for.
+class StoredRecords : public StoredPayloads
+{
+public:
+    StoredRecords(QString storePath, QString blobFolder)
+        : m_storePath(std::move(storePath)), m_blobFolder(std::move(blobFolder))
+    {
+    }
+    std::shared_ptr<LazyBlob> payload(const QUuid &id, const QByteArray &text, qint64 size) const override
+    {
+        return LazyBlob::deferred(
+            size,
+            [path = m_storePath, folder = m_blobFolder, id, text] {
+                return assemble(readRecord(path, id), text, folder);
+            },
+            [path = m_storePath, id] { return readRecord(path, id); });
+    }
+
+private:
+    QString m_storePath;
+    QString m_blobFolder;
+};
+
 } // namespace
 
 ClipboardItemStore::ClipboardItemStore(MainStoreContainer &container)
     : m_container(container)
 {
+    if (!m_container.blobFolder().isEmpty())
+        m_storedPayloads = std::make_shared<StoredRecords>(m_container.storePath(), m_container.blobFolder());
 }
 
 QString ClipboardItemStore::blobName(const QByteArray &bytes)
@@ -174,13 +233,7 @@ bool ClipboardItemStore::isStaged(const QString &name) const
 
 LazyBlob::Loader ClipboardItemStore::recordLoader(const QByteArray &record, const QByteArray &textBytes) const
 {
-    const QString folder = m_container.blobFolder();
-    return [folder, record, textBytes]() -> QByteArray {
-        const std::optional<PasteboardPayload> payload = PasteboardPayload::fromRecord(
-            record, textBytes,
-            [&folder](const QString &name, qint64 bytes) { return readValueFile(QDir(folder).filePath(name), bytes); });
-        return payload ? payload->encoded() : QByteArray();
-    };
+    return [folder = m_container.blobFolder(), record, textBytes] { return assemble(record, textBytes, folder); };
 }
 
 std::shared_ptr<LazyBlob> ClipboardItemStore::recordBlob(const QByteArray &record, const QByteArray &text,
@@ -245,7 +298,10 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
     QSqlQuery query(m_container.database());
     query.setForwardOnly(true);
     // The text as the UTF-8 the file holds: the item keeps it so, with no round trip through UTF-16.
-    const QString columns = QString(kColumns).replace(QStringLiteral("id, text,"), QStringLiteral("id, CAST(text AS BLOB),"));
+    // Of the payload record only whether there is one: it is read when the item's payload is asked for.
+    const QString columns = QString(kColumns)
+                                .replace(QStringLiteral("id, text,"), QStringLiteral("id, CAST(text AS BLOB),"))
+                                .replace(QStringLiteral(" payloadRecord"), QStringLiteral(" length(payloadRecord)"));
     if (!query.exec(QStringLiteral("SELECT ") + columns + QStringLiteral(" FROM ClipboardItem ORDER BY date DESC"))) {
         fail(error, m_container.explain(query.lastError()));
         return items;
@@ -269,9 +325,8 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         item.setFileSize(query.value(9).toLongLong());
         if (const QString file = query.value(10).toString(); !file.isEmpty())
             item.setImageBlob(LazyBlob::inFile(blobs.filePath(file), query.value(11).toLongLong()));
-        const QByteArray record = query.value(25).toByteArray();
-        if (!record.isEmpty())
-            item.setPayloadBlob(recordBlob(record, item.textUtf8(), query.value(13).toLongLong()));
+        if (query.value(25).toLongLong() > 0)
+            item.setStoredPayload(m_storedPayloads, query.value(13).toLongLong());
         else if (const QString file = query.value(12).toString(); !file.isEmpty())
             item.setPayloadBlob(LazyBlob::inFile(blobs.filePath(file), query.value(13).toLongLong()));
         item.setSourceBundleIdentifier(query.value(14).toString());

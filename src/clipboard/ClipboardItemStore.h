@@ -53,6 +53,8 @@ private:
     bool isStaged(const QString &name) const;
 
     MainStoreContainer &m_container;
+    // Where the items it loads read their payloads from; null for a store in memory.
+    std::shared_ptr<const StoredPayloads> m_storedPayloads;
     mutable std::mutex m_stagedMutex;
     // Value files written for captures not saved yet, with how many captures use each.
     mutable QHash<QString, int> m_staged;

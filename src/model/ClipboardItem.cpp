@@ -34,6 +34,9 @@ public:
     QString typeRawValue = QStringLiteral("text");
     std::shared_ptr<LazyBlob> image;
     std::shared_ptr<LazyBlob> payload;
+    // Where the payload is read from while `payload` is null (shared by every item of a store).
+    std::shared_ptr<const StoredPayloads> storedPayloads;
+    qint64 storedPayloadSize = 0;
     QString sourceBundleIdentifier;
     QString sourceApplicationName;
     QByteArray contentDigest;
@@ -121,30 +124,56 @@ qint64 ClipboardItem::imageByteCount() const { return d->image ? d->image->size(
 std::shared_ptr<LazyBlob> ClipboardItem::imageBlob() const { return d->image; }
 void ClipboardItem::setImageBlob(std::shared_ptr<LazyBlob> blob) { d->image = std::move(blob); }
 
-QByteArray ClipboardItem::payloadData() const { return d->payload ? d->payload->data() : QByteArray(); }
+QByteArray ClipboardItem::payloadData() const
+{
+    const std::shared_ptr<LazyBlob> blob = payloadBlob();
+    return blob ? blob->data() : QByteArray();
+}
 void ClipboardItem::setPayloadData(const QByteArray &data)
 {
-    d->payload = data.isEmpty() ? nullptr : LazyBlob::inMemory(data);
+    setPayloadBlob(data.isEmpty() ? nullptr : LazyBlob::inMemory(data));
 }
 void ClipboardItem::setPayload(const PasteboardPayload &payload)
 {
     setPayloadData(payload.isEmpty() ? QByteArray() : payload.encoded());
 }
-bool ClipboardItem::hasPayload() const { return d->payload && d->payload->size() > 0; }
+bool ClipboardItem::hasPayload() const
+{
+    return d->payload ? d->payload->size() > 0 : d->storedPayloads && d->storedPayloadSize > 0;
+}
 bool ClipboardItem::hasSamePayloadAs(const ClipboardItem &other) const
 {
-    if (d->payload == other.d->payload)
+    if (d->payload == other.d->payload && d->storedPayloads == other.d->storedPayloads
+        && (!d->storedPayloads || d->id == other.d->id))
         return true;
-    if (!d->payload || !other.d->payload)
+    const std::shared_ptr<LazyBlob> mine = payloadBlob();
+    const std::shared_ptr<LazyBlob> theirs = other.payloadBlob();
+    if (!mine || !theirs)
         return false;
-    const QByteArray mine = d->payload->storedForm();
-    const QByteArray theirs = other.d->payload->storedForm();
-    if (!mine.isEmpty() && !theirs.isEmpty())
-        return mine == theirs;
-    return d->payload->size() == other.d->payload->size() && payloadData() == other.payloadData();
+    const QByteArray myForm = mine->storedForm();
+    const QByteArray theirForm = theirs->storedForm();
+    if (!myForm.isEmpty() && !theirForm.isEmpty())
+        return myForm == theirForm;
+    return mine->size() == theirs->size() && mine->data() == theirs->data();
 }
-std::shared_ptr<LazyBlob> ClipboardItem::payloadBlob() const { return d->payload; }
-void ClipboardItem::setPayloadBlob(std::shared_ptr<LazyBlob> blob) { d->payload = std::move(blob); }
+std::shared_ptr<LazyBlob> ClipboardItem::payloadBlob() const
+{
+    if (d->payload || !d->storedPayloads || d->storedPayloadSize <= 0)
+        return d->payload;
+    return d->storedPayloads->payload(d->id, d->text, d->storedPayloadSize);
+}
+void ClipboardItem::setPayloadBlob(std::shared_ptr<LazyBlob> blob)
+{
+    d->payload = std::move(blob);
+    d->storedPayloads.reset();
+    d->storedPayloadSize = 0;
+}
+void ClipboardItem::setStoredPayload(std::shared_ptr<const StoredPayloads> source, qint64 size)
+{
+    d->payload.reset();
+    d->storedPayloads = std::move(source);
+    d->storedPayloadSize = size;
+}
 
 QString ClipboardItem::sourceBundleIdentifier() const { return d->sourceBundleIdentifier; }
 void ClipboardItem::setSourceBundleIdentifier(const QString &identifier) { d->sourceBundleIdentifier = identifier; }

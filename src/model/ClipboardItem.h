@@ -3,6 +3,7 @@
 #include "model/ClipboardItemType.h"
 #include "model/LazyBlob.h"
 #include "model/PasteboardPayload.h"
+#include "model/StoredPayloads.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -19,7 +20,7 @@ class ClipboardItemData;
 
 // One persisted history item: a cheap, implicitly shared value whose identity is `id`.
 // The image bytes and the captured payload are read from the store each time they are asked for, and not
-// kept: a list of items costs its texts, not its images. The text is kept once, as UTF-8 (half the
+// kept: a list of items costs its texts, not its images, and a stored item not even its payload's record. The text is kept once, as UTF-8 (half the
 // memory of a QString for most text); text() decodes it on each call.
 class ClipboardItem
 {
@@ -80,8 +81,11 @@ public:
     bool hasPayload() const;
     // Whether both hold the same payload, told by their stored records where they have them (no bytes read).
     bool hasSamePayloadAs(const ClipboardItem &other) const;
+    // Null when the item has no payload; for a payload read from `storedPayloads`, a new blob on each call.
     std::shared_ptr<LazyBlob> payloadBlob() const;
     void setPayloadBlob(std::shared_ptr<LazyBlob> blob);
+    // The payload of a stored item, `size` bytes, read from `source` only when asked for.
+    void setStoredPayload(std::shared_ptr<const StoredPayloads> source, qint64 size);
 
     QString sourceBundleIdentifier() const;
     void setSourceBundleIdentifier(const QString &identifier);

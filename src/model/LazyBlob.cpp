@@ -29,6 +29,15 @@ std::shared_ptr<LazyBlob> LazyBlob::deferred(qint64 size, Loader load, QByteArra
     return blob;
 }
 
+std::shared_ptr<LazyBlob> LazyBlob::deferred(qint64 size, Loader load, Loader loadStoredForm)
+{
+    std::shared_ptr<LazyBlob> blob(new LazyBlob);
+    blob->m_size = size;
+    blob->m_load = std::move(load);
+    blob->m_loadStoredForm = std::move(loadStoredForm);
+    return blob;
+}
+
 QByteArray LazyBlob::data() const
 {
     QString path;
@@ -71,7 +80,17 @@ QString LazyBlob::path() const
 
 QByteArray LazyBlob::storedForm() const
 {
+    Loader load;
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_storedForm.isEmpty() || !m_loadStoredForm)
+            return m_storedForm;
+        load = m_loadStoredForm;
+    }
+    QByteArray form = load();
     std::lock_guard lock(m_mutex);
+    if (m_loadStoredForm) // not stored anew meanwhile
+        m_storedForm = form;
     return m_storedForm;
 }
 
@@ -80,6 +99,7 @@ void LazyBlob::markStored(const QString &path)
     std::lock_guard lock(m_mutex);
     m_path = path;
     m_load = nullptr;
+    m_loadStoredForm = nullptr;
     m_storedForm.clear();
     m_inMemory = false;
     m_data = QByteArray();
@@ -90,6 +110,7 @@ void LazyBlob::markStored(QByteArray storedForm, Loader load)
     std::lock_guard lock(m_mutex);
     m_path.clear();
     m_storedForm = std::move(storedForm);
+    m_loadStoredForm = nullptr;
     m_load = std::move(load);
     m_inMemory = false;
     m_data = QByteArray();

@@ -22,6 +22,8 @@ public:
     // Bytes of known size that `load` puts together when asked (from a record and the files it names);
     // `storedForm` is what the store keeps for them.
     static std::shared_ptr<LazyBlob> deferred(qint64 size, Loader load, QByteArray storedForm);
+    // The same with a stored form that is read too when first asked for.
+    static std::shared_ptr<LazyBlob> deferred(qint64 size, Loader load, Loader loadStoredForm);
 
     qint64 size() const { return m_size; }
     // The bytes; thread-safe. A missing or short file yields empty bytes and a warning.
@@ -45,7 +47,8 @@ private:
     QByteArray m_data; // only while in memory
     bool m_inMemory = false;
     QString m_path;
-    QByteArray m_storedForm;
+    mutable QByteArray m_storedForm; // read when first asked for where m_loadStoredForm is set
+    Loader m_loadStoredForm;
     Loader m_load;
     qint64 m_size = 0;
 };

@@ -11,6 +11,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QtConcurrent>
 
 namespace {
 
@@ -88,6 +89,12 @@ TEST(ClipboardItemStore, ItemsSurviveReopenWithLazyBlobs)
     EXPECT_FALSE(loaded.imageBlob()->isLoaded()); // read for the caller, not kept
     ASSERT_TRUE(loaded.payload().has_value());
     EXPECT_EQ(*loaded.payload(), *image.payload());
+    // Read when asked for, also where a worker asks (paste, preview), and kept when the item is saved again.
+    EXPECT_EQ(QtConcurrent::run([loaded] { return loaded.payloadData(); }).result(), image.payloadData());
+    ClipboardItem used = loaded;
+    used.setDate(t0.addSecs(30));
+    ASSERT_TRUE(store.save({used}, {}));
+    EXPECT_EQ(store.fetchAll().value(0).payload(), image.payload());
     EXPECT_EQ(loaded.label(), "label");
     EXPECT_EQ(loaded.tags(), (QStringList{"a", "b"}));
     EXPECT_EQ(loaded.contentDigest(), "digest");
