@@ -1,7 +1,8 @@
 // The launcher as a screen reader sees it on the real desktop: three copies, the hot key opens the panel,
 // the second copy's row is found over AT-SPI by the title it shows and its "Delete" action deletes the item
 // from the history and the store; with a query typed, the search bar's clear button is found as
-// "Clear search" and pressing it empties the query.
+// "Clear search" and pressing it empties the query; the header's painted filters toggle is found as
+// "Show Filters", pressing it shows the filter bar, and it is then named "Hide Filters".
 
 #include "DesktopTest.h"
 
@@ -11,6 +12,7 @@
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
 #include "launcher/panel/NotchLauncherView.h"
+#include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/ClipboardItem.h"
 #include "platform/linux/LinuxPlatform.h"
 
@@ -81,6 +83,17 @@ TEST(ScreenReader, DeletesARowByItsNameAndFindsTheClearButton)
         EXPECT_TRUE(clear.output().contains("found push button")) << clear.output().constData();
         ASSERT_TRUE(clear.waitForLine("done", 5000)) << clear.output().constData();
         TAVLEN_WAIT_UNTIL(search.clipboardSearchQuery().isEmpty(), 5000);
+
+        ASSERT_FALSE(launcher->view()->model().areClipboardFiltersVisible());
+        DesktopTest::ChildProcess toggle(DesktopTest::helperPath(QStringLiteral("atspi_action")),
+                                         {pid, QStringLiteral("Show Filters"), QStringLiteral("Press")});
+        ASSERT_TRUE(toggle.waitForLine("found", 15000)) << toggle.output().constData();
+        EXPECT_TRUE(toggle.output().contains("found push button")) << toggle.output().constData();
+        ASSERT_TRUE(toggle.waitForLine("done", 5000)) << toggle.output().constData();
+        TAVLEN_WAIT_UNTIL(launcher->view()->filterBar() && launcher->view()->filterBar()->isVisible(), 5000);
+        DesktopTest::ChildProcess toggled(DesktopTest::helperPath(QStringLiteral("atspi_action")),
+                                          {pid, QStringLiteral("Hide Filters")});
+        EXPECT_TRUE(toggled.waitForLine("found", 15000)) << toggled.output().constData();
         delegate.stop();
     }
 

@@ -2,10 +2,13 @@
 // change handlers, the manual entry and the pointer.
 #include "SuggestionTestData.h"
 
+#include "fields/FieldValueAssociationStore.h"
 #include "fields/views/NotchAIContentView.h"
 #include "platform/sim/SimPlatform.h"
 #include "ui/SymbolTable.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QLineEdit>
 #include <QToolButton>
@@ -371,6 +374,49 @@ TEST_F(NotchAIContentViewWidgetTest, ScrollingUnderARestingPointerSelectsNothing
     EXPECT_EQ(pane->scrollOffset(), 300);
     pane->scrollTo(1e6);
     EXPECT_EQ(pane->scrollOffset(), pane->maximumScrollOffset());
+}
+
+// What a screen reader reads of the painted pane, in order: each section header as a heading, each row as
+// a list item named by what it shows (a password masked), the selected row marked; pressing a row
+// chooses its value as a click does.
+TEST_F(NotchAIContentViewWidgetTest, AScreenReaderReadsHeadingsAndRowsAndPressesARow)
+{
+    NotchAIContext c = context(2, 1);
+    c.historySuggestions[1].value = QStringLiteral("hunter2");
+    c.historySuggestions[1].details = FocusedFieldSuggestionDetails{};
+    c.historySuggestions[1].details->fieldType = QStringLiteral("Password");
+    make(c);
+    QAccessibleInterface *list = QAccessible::queryAccessibleInterface(pane.get());
+    ASSERT_TRUE(list);
+    QStringList read;
+    QAccessibleInterface *random = nullptr;
+    for (int i = 0; i < list->childCount(); ++i) {
+        QAccessibleInterface *part = list->child(i);
+        if (part->state().invisible)
+            continue; // the manual entry's widgets, not on screen here
+        EXPECT_EQ(list->indexOfChild(part), i);
+        const QString name = part->text(QAccessible::Name);
+        switch (part->role()) {
+        case QAccessible::Heading:
+            read << QLatin1Char('#') + name;
+            break;
+        case QAccessible::ListItem:
+            read << name + (part->state().selected && part->state().focused ? QStringLiteral("*") : QString());
+            if (name == QLatin1String("r0"))
+                random = part;
+            break;
+        default:
+            read << QStringLiteral("?") + name;
+        }
+    }
+    EXPECT_EQ(read.join(QLatin1Char(' ')).toStdString(),
+              ("#Latest h0* #Most used " + FieldValueAssociationStore::maskedValue() + " #Random r0").toStdString());
+    ASSERT_TRUE(random && random->actionInterface());
+    random->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    ASSERT_EQ(chosen.size(), 1);
+    EXPECT_EQ(chosen[0].id, c.randomSuggestions[0].id);
+    EXPECT_EQ(bound.selectedSuggestionID, c.randomSuggestions[0].id);
+    EXPECT_TRUE(random->state().selected);
 }
 
 } // namespace

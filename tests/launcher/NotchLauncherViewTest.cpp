@@ -13,8 +13,11 @@
 #include "ui/NotchListSearchBar.h"
 #include "model/FilterManager.h"
 
+#include <QAccessible>
+#include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QImage>
+#include <QMap>
 
 namespace {
 
@@ -514,6 +517,51 @@ TEST_F(NotchLauncherViewTest, WithoutANotchNoHeaderControlNorTheLogoIsClipped)
         }
         view.reset();
     }
+}
+
+// The header's painted buttons as a screen reader finds them: none while collapsed, then each named by its
+// tooltip, and a press on each does what a click does.
+TEST_F(NotchLauncherViewTest, AScreenReaderFindsAndPressesTheHeaderButtons)
+{
+    model.setShowsAIControls(true);
+    makeView();
+    QObject::connect(view.get(), &NotchLauncherView::settingsOpened, [this] { calls << "settings"; });
+    QObject::connect(view.get(), &NotchLauncherView::listKindSelected,
+                     [this](NotchLauncherListKind kind) { calls << (kind == NotchLauncherListKind::recent ? "recent" : "clipboard"); });
+    QAccessibleInterface *panel = QAccessible::queryAccessibleInterface(view.get());
+    ASSERT_TRUE(panel);
+    auto buttons = [&] {
+        QMap<QString, QAccessibleInterface *> found;
+        for (int i = 0; i < panel->childCount(); ++i) {
+            QAccessibleInterface *child = panel->child(i);
+            if (child && !child->object() && child->role() == QAccessible::Button) {
+                EXPECT_EQ(panel->indexOfChild(child), i);
+                // Named as its tooltip, where a pointer finds it.
+                EXPECT_EQ(view->headerToolTip(view->mapFromGlobal(child->rect().center())), child->text(QAccessible::Name));
+                found.insert(child->text(QAccessible::Name), child);
+            }
+        }
+        return found;
+    };
+    auto press = [&](const QString &name) {
+        QAccessibleInterface *button = buttons().value(name);
+        ASSERT_TRUE(button && button->actionInterface()) << name.toStdString();
+        button->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+        settle();
+    };
+    EXPECT_TRUE(buttons().isEmpty());
+    expand();
+    sim.clock.advance(3);
+    settle();
+    EXPECT_EQ(buttons().keys(), (QStringList{"Clipboard", "Recently used", "Show Filters", "Tavlen settings"}));
+    calls.clear();
+    press(QStringLiteral("Show Filters"));
+    EXPECT_TRUE(model.areClipboardFiltersVisible());
+    EXPECT_TRUE(buttons().contains(QStringLiteral("Hide Filters")));
+    press(QStringLiteral("Tavlen settings"));
+    press(QStringLiteral("Recently used"));
+    EXPECT_TRUE(calls.contains("settings")) << calls.join(' ').toStdString();
+    EXPECT_TRUE(calls.contains("recent")) << calls.join(' ').toStdString();
 }
 
 TEST_F(NotchLauncherViewTest, CopiesMadeWhileCollapsedPutTheNewestFirstInLine)

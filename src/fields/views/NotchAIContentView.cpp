@@ -1,5 +1,7 @@
 #include "fields/views/NotchAIContentView.h"
 
+#include "fields/views/NotchAIContentViewAccessible.h"
+
 #include "platform/Clock.h"
 #include "ui/CornerPath.h"
 #include "ui/FontTable.h"
@@ -7,6 +9,7 @@
 #include "ui/SymbolTable.h"
 #include "ui/TutorialOutline.h"
 
+#include <QAccessible>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QLinearGradient>
@@ -187,6 +190,9 @@ NotchAIContentView::NotchAIContentView(const Platform &platform, const SymbolTab
     , m_callbacks(std::move(callbacks))
     , m_ticker(*platform.clock, [this] { update(); })
 {
+    // Qt keeps one factory list for the process; this adds the pane's painted parts to it once.
+    static const bool factoryInstalled = (QAccessible::installFactory(NotchAIContentViewAccessible::factory), true);
+    Q_UNUSED(factoryInstalled);
     setMouseTracking(true);
     setAttribute(Qt::WA_TranslucentBackground);
 
@@ -261,6 +267,7 @@ void NotchAIContentView::setInputs(const Inputs &inputs)
     }
     m_applyingInputs = false;
     rebuild();
+    announceSelection();
 }
 
 void NotchAIContentView::writeSelection(const std::optional<QUuid> &id)
@@ -271,6 +278,14 @@ void NotchAIContentView::writeSelection(const std::optional<QUuid> &id)
     if (m_callbacks.onSelectedSuggestionIDChange)
         m_callbacks.onSelectedSuggestionIDChange(id);
     update();
+    announceSelection();
+}
+
+void NotchAIContentView::announceSelection()
+{
+    const std::optional<QUuid> previous = std::exchange(m_announcedSelection, m_inputs.selectedSuggestionID);
+    if (previous != m_announcedSelection && QAccessible::isActive())
+        NotchAIContentViewAccessible::of(this)->selectionChanged(previous);
 }
 
 void NotchAIContentView::writeSearchQuery(const QString &query)
@@ -290,7 +305,9 @@ void NotchAIContentView::ensureValidSelection()
 
 void NotchAIContentView::rebuild()
 {
-    m_content = content(m_inputs);
+    Content next = content(m_inputs);
+    NotchAIContentViewAccessible::of(this)->contentReplacing(next);
+    m_content = std::move(next);
     // Rows keep their hover state and animations across rebuilds, by suggestion id.
     QHash<QUuid, NotchSuggestionRow> rows;
     QPointer<NotchAIContentView> self = this;
@@ -530,10 +547,13 @@ void NotchAIContentView::pointerLeft()
 
 void NotchAIContentView::pointerClicked(QPointF position)
 {
-    const std::optional<QUuid> id = suggestionAt(position);
-    if (!id)
-        return;
-    if (NotchSuggestionRow *target = row(*id)) {
+    if (const std::optional<QUuid> id = suggestionAt(position))
+        clickSuggestion(*id);
+}
+
+void NotchAIContentView::clickSuggestion(const QUuid &id)
+{
+    if (NotchSuggestionRow *target = row(id)) {
         // The row may go away inside its own callback: click a copy.
         const NotchSuggestionRow clicked = *target;
         clicked.click();

@@ -147,6 +147,8 @@ public:
     void pointerMoved(QPointF position);
     void pointerLeft();
     void pointerClicked(QPointF position);
+    // What a click on the suggestion's row does (a screen reader's press too).
+    void clickSuggestion(const QUuid &id);
     QString helpTagAt(QPointF position) const;
 
 protected:
@@ -163,6 +165,8 @@ private:
     void rebuild();
     void writeSelection(const std::optional<QUuid> &id);
     void writeSearchQuery(const QString &query);
+    // Tells a listening screen reader where the selection went.
+    void announceSelection();
     void layoutManualRow();
     void updateManualButton();
     void manualRowShown(std::optional<bool> focusesOnAppear);
@@ -193,4 +197,5 @@ private:
     quint64 m_manualRowGeneration = 0;
     bool m_applyingInputs = false;
     QList<QUuid> m_visibleIDs;
+    std::optional<QUuid> m_announcedSelection;
 };

@@ -87,8 +87,10 @@ void NotchClipboardList::setItems(const QList<ClipboardItem> &items)
         }
         m_expectedRemoval.reset();
     }
+    if (NotchClipboardListAccessible *accessible = NotchClipboardListAccessible::of(this))
+        accessible->itemsReplacing(items);
+    const QHash<QUuid, int> previous = std::exchange(m_indexes, {});
     m_items = items;
-    m_indexes.clear();
     m_indexes.reserve(items.size());
     for (int i = 0; i < items.size(); ++i)
         m_indexes.insert(items.at(i).id(), i);
@@ -96,6 +98,14 @@ void NotchClipboardList::setItems(const QList<ClipboardItem> &items)
     syncRows();
     updateHoveredRow(false);
     update();
+    if (NotchClipboardListAccessible *accessible = NotchClipboardListAccessible::listening(this)) {
+        QList<QUuid> arrived;
+        for (const ClipboardItem &item : items) {
+            if (!previous.contains(item.id()))
+                arrived.append(item.id());
+        }
+        accessible->itemsReplaced(arrived);
+    }
 }
 
 std::optional<int> NotchClipboardList::indexOf(const QUuid &id) const
@@ -138,9 +148,11 @@ void NotchClipboardList::setActiveItemID(std::optional<QUuid> id)
 {
     if (id == m_activeID)
         return;
-    m_activeID = id;
+    const std::optional<QUuid> previous = std::exchange(m_activeID, id);
     syncRows();
     update();
+    if (NotchClipboardListAccessible *accessible = NotchClipboardListAccessible::listening(this))
+        accessible->activeItemChanged(previous);
 }
 
 void NotchClipboardList::setTutorialFirstRow(bool highlighted)

@@ -3,6 +3,8 @@
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardRowAccessible.h"
 
+#include <QSet>
+
 NotchClipboardListAccessible::NotchClipboardListAccessible(NotchClipboardList *list)
     : QAccessibleWidget(list, QAccessible::List)
 {
@@ -15,9 +17,24 @@ QAccessibleInterface *NotchClipboardListAccessible::factory(const QString &class
     return nullptr;
 }
 
+NotchClipboardListAccessible *NotchClipboardListAccessible::of(NotchClipboardList *list)
+{
+    return static_cast<NotchClipboardListAccessible *>(QAccessible::queryAccessibleInterface(list));
+}
+
+NotchClipboardListAccessible *NotchClipboardListAccessible::listening(NotchClipboardList *list)
+{
+    return QAccessible::isActive() ? of(list) : nullptr;
+}
+
 NotchClipboardList *NotchClipboardListAccessible::list() const
 {
     return static_cast<NotchClipboardList *>(widget());
+}
+
+QAccessibleInterface *NotchClipboardListAccessible::row(const QUuid &id) const
+{
+    return m_rows.get(id, [&] { return new NotchClipboardRowAccessible(list(), id); });
 }
 
 int NotchClipboardListAccessible::childCount() const
@@ -30,22 +47,7 @@ QAccessibleInterface *NotchClipboardListAccessible::child(int index) const
     const QList<ClipboardItem> &items = list()->items();
     if (index < 0 || index >= items.size())
         return nullptr;
-    // Interfaces of items that left the list are dropped here rather than on every change of the list.
-    for (auto it = m_rows.begin(); it != m_rows.end();) {
-        if (list()->indexOf(it.key())) {
-            ++it;
-            continue;
-        }
-        QAccessible::deleteAccessibleInterface(it.value());
-        it = m_rows.erase(it);
-    }
-    const QUuid id = items.at(index).id();
-    const auto found = m_rows.constFind(id);
-    if (found != m_rows.cend())
-        return QAccessible::accessibleInterface(*found);
-    auto *row = new NotchClipboardRowAccessible(list(), id);
-    m_rows.insert(id, QAccessible::registerAccessibleInterface(row));
-    return row;
+    return row(items.at(index).id());
 }
 
 int NotchClipboardListAccessible::indexOfChild(const QAccessibleInterface *child) const
@@ -65,6 +67,50 @@ QAccessibleInterface *NotchClipboardListAccessible::childAt(int x, int y) const
 QAccessibleInterface *NotchClipboardListAccessible::focusChild() const
 {
     const std::optional<QUuid> active = list()->activeItemID();
-    const std::optional<int> index = active ? list()->indexOf(*active) : std::nullopt;
-    return index ? child(*index) : nullptr;
+    return active && list()->indexOf(*active) ? row(*active) : nullptr;
+}
+
+void NotchClipboardListAccessible::itemsReplacing(const QList<ClipboardItem> &next)
+{
+    if (m_rows.isEmpty())
+        return;
+    QSet<QUuid> staying;
+    staying.reserve(next.size());
+    for (const ClipboardItem &item : next)
+        staying.insert(item.id());
+    m_rows.dropIf([&](const QUuid &id) { return !staying.contains(id); });
+}
+
+void NotchClipboardListAccessible::itemsReplaced(const QList<QUuid> &arrived)
+{
+    // Only the rows on screen: a query that brings back thousands of items announces a screenful.
+    const auto [first, end] = list()->visibleRange();
+    for (const QUuid &id : arrived) {
+        const std::optional<int> index = list()->indexOf(id);
+        if (!index || *index < first || *index >= end)
+            continue;
+        QAccessibleEvent created(row(id), QAccessible::ObjectCreated);
+        QAccessible::updateAccessibility(&created);
+    }
+}
+
+void NotchClipboardListAccessible::activeItemChanged(const std::optional<QUuid> &previous)
+{
+    if (previous) {
+        if (QAccessibleInterface *old = m_rows.find(*previous); old && old->isValid()) {
+            QAccessibleEvent deselected(old, QAccessible::SelectionRemove);
+            QAccessible::updateAccessibility(&deselected);
+        }
+    }
+    QAccessibleInterface *active = focusChild();
+    if (!active)
+        return;
+    QAccessibleEvent selected(active, QAccessible::SelectionAdd);
+    QAccessible::updateAccessibility(&selected);
+    // The reader's focus follows the selection only in the window that has the keyboard: hovering a
+    // panel the user is not typing in must not pull the reader away from the application in front.
+    if (list()->isActiveWindow()) {
+        QAccessibleEvent focused(active, QAccessible::Focus);
+        QAccessible::updateAccessibility(&focused);
+    }
 }

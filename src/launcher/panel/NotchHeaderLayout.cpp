@@ -47,3 +47,18 @@ NotchHeaderLayout NotchHeaderLayout::compute(const Input &in)
     out.settingsButton = square(trailingX, settingsSide);
     return out;
 }
+
+QList<NotchHeaderLayout::Control> NotchHeaderLayout::controls(bool areFiltersVisible) const
+{
+    using Kind = Control::Kind;
+    QList<Control> out;
+    out.append({Kind::clipboardTab, clipboardTab, clipboardTab, clipboardTabTitle});
+    if (showsRecentTab)
+        out.append({Kind::recentTab, recentTab, recentTab, recentTabTitle});
+    // The small chevron takes clicks a little around it.
+    if (showsFiltersToggle)
+        out.append({Kind::filtersToggle, filtersToggle, filtersToggle.adjusted(-5, -5, 5, 5),
+                    areFiltersVisible ? hideFiltersTitle : showFiltersTitle});
+    out.append({Kind::settingsButton, settingsButton, settingsButton, settingsTitle});
+    return out;
+}

@@ -4,7 +4,9 @@
 
 #include "model/NotchLauncherListKind.h"
 
+#include <QList>
 #include <QRectF>
+#include <QString>
 
 struct NotchHeaderLayout {
     enum class Search {
@@ -45,5 +47,27 @@ struct NotchHeaderLayout {
     QRectF searchArea; // empty when not shown
     QRectF settingsButton;
 
+    // A button of the header as a person meets it: where it is drawn, where a click takes it, and its
+    // title (tooltip and accessible name alike).
+    struct Control {
+        enum class Kind {
+            clipboardTab,
+            recentTab,
+            filtersToggle,
+            settingsButton,
+        };
+        Kind kind = Kind::clipboardTab;
+        QRectF rect;
+        QRectF hitArea;
+        QString title;
+    };
+    static inline const QString clipboardTabTitle = QStringLiteral("Clipboard");
+    static inline const QString recentTabTitle = QStringLiteral("Recently used");
+    static inline const QString hideFiltersTitle = QStringLiteral("Hide Filters");
+    static inline const QString showFiltersTitle = QStringLiteral("Show Filters");
+    static inline const QString settingsTitle = QStringLiteral("Tavlen settings");
+
     static NotchHeaderLayout compute(const Input &in);
+    // The buttons shown, in the order the header draws them.
+    QList<Control> controls(bool areFiltersVisible) const;
 };

@@ -9,6 +9,7 @@
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardSearchTextField.h"
 #include "launcher/panel/NotchHeaderEntrances.h"
+#include "launcher/panel/NotchLauncherViewAccessible.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "ui/NotchListSearchBar.h"
 #include "model/FilterManager.h"
@@ -17,6 +18,7 @@
 #include "platform/Clock.h"
 #include "preview/ClipboardItemContextMenuModifier.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QEnterEvent>
 #include <QGraphicsOpacityEffect>
@@ -38,6 +40,9 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     , m_ticker(*platform.clock, [this] { frameTick(); })
     , m_painter(m_symbols)
 {
+    // Qt keeps one factory list for the process; this adds the header's buttons to it once.
+    static const bool factoryInstalled = (QAccessible::installFactory(NotchLauncherViewAccessible::factory), true);
+    Q_UNUSED(factoryInstalled);
     setMouseTracking(true);
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::NoFocus);
@@ -673,15 +678,19 @@ void NotchLauncherView::pointerClicked(QPointF position)
     }
 }
 
-QString NotchLauncherView::headerToolTip(QPointF position) const
+QList<NotchHeaderLayout::Control> NotchLauncherView::headerControls() const
 {
     if (!m_model.isExpanded() || geometry().headerReveal < 0.5)
         return {};
-    const NotchHeaderLayout header = headerLayout();
-    if (header.showsFiltersToggle && header.filtersToggle.adjusted(-5, -5, 5, 5).contains(position))
-        return m_model.areClipboardFiltersVisible() ? QStringLiteral("Hide Filters") : QStringLiteral("Show Filters");
-    if (header.settingsButton.contains(position))
-        return QStringLiteral("Tavlen settings");
+    return headerLayout().controls(m_model.areClipboardFiltersVisible());
+}
+
+QString NotchLauncherView::headerToolTip(QPointF position) const
+{
+    for (const NotchHeaderLayout::Control &control : headerControls()) {
+        if (control.hitArea.contains(position))
+            return control.title;
+    }
     return {};
 }
 

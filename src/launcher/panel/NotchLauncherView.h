@@ -145,6 +145,8 @@ public:
     void pointerEntered();
     void pointerExited();
     void pointerClicked(QPointF position);
+    // The header buttons a click reaches now (none while the header is folded away).
+    QList<NotchHeaderLayout::Control> headerControls() const;
     // The tooltip of the header button at `position`, empty elsewhere.
     QString headerToolTip(QPointF position) const;
 

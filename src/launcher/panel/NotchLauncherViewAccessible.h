@@ -1,0 +1,30 @@
+#pragma once
+// What a screen reader sees of a launcher panel: its widgets (search bar, list, field history pane, filter
+// bar) and, after them, the header's painted buttons, each an interface of its own while it is shown.
+
+#include "launcher/panel/NotchHeaderLayout.h"
+#include "ui/AccessibleChildCache.h"
+
+#include <QAccessibleWidget>
+
+class NotchLauncherView;
+
+class NotchLauncherViewAccessible : public QAccessibleWidget {
+public:
+    explicit NotchLauncherViewAccessible(NotchLauncherView *view);
+
+    // Makes the view's interface for Qt's accessibility; installed once for the process.
+    static QAccessibleInterface *factory(const QString &className, QObject *object);
+
+    int childCount() const override;
+    QAccessibleInterface *child(int index) const override;
+    int indexOfChild(const QAccessibleInterface *child) const override;
+    QAccessibleInterface *childAt(int x, int y) const override;
+
+private:
+    NotchLauncherView *view() const;
+    QList<NotchHeaderLayout::Control> controls() const;
+    QAccessibleInterface *control(NotchHeaderLayout::Control::Kind kind) const;
+
+    mutable AccessibleChildCache<int> m_controls;
+};
