@@ -4,21 +4,24 @@
 #include "fields/views/NotchAIContentViewAccessible.h"
 #include "fields/views/NotchSuggestionRow.h"
 
-#include <QWidget>
-
 using Item = NotchAIContentView::Item;
 
 NotchAIContentItemAccessible::NotchAIContentItemAccessible(NotchAIContentView *pane, QString key)
-    : m_pane(pane)
+    : AccessiblePaintedPart(pane)
     , m_key(std::move(key))
 {
 }
 
+NotchAIContentView *NotchAIContentItemAccessible::pane() const
+{
+    return static_cast<NotchAIContentView *>(owner());
+}
+
 std::optional<int> NotchAIContentItemAccessible::index() const
 {
-    if (!m_pane)
+    if (!pane())
         return std::nullopt;
-    const QList<Item> &items = m_pane->currentContent().items;
+    const QList<Item> &items = pane()->currentContent().items;
     for (int i = 0; i < items.size(); ++i) {
         if (NotchAIContentViewAccessible::keyOf(items.at(i)) == m_key)
             return i;
@@ -31,22 +34,12 @@ bool NotchAIContentItemAccessible::isValid() const
     return index().has_value();
 }
 
-QWindow *NotchAIContentItemAccessible::window() const
-{
-    return m_pane ? m_pane->window()->windowHandle() : nullptr;
-}
-
-QAccessibleInterface *NotchAIContentItemAccessible::parent() const
-{
-    return m_pane ? QAccessible::queryAccessibleInterface(m_pane.data()) : nullptr;
-}
-
 QString NotchAIContentItemAccessible::text(QAccessible::Text t) const
 {
     const std::optional<int> found = index();
     if (!found)
         return {};
-    const Item &item = m_pane->currentContent().items.at(*found);
+    const Item &item = pane()->currentContent().items.at(*found);
     if (item.kind != Item::Kind::suggestion)
         return t == QAccessible::Name ? item.text : QString();
     switch (t) {
@@ -59,13 +52,9 @@ QString NotchAIContentItemAccessible::text(QAccessible::Text t) const
     }
 }
 
-QRect NotchAIContentItemAccessible::rect() const
+QRectF NotchAIContentItemAccessible::localRect() const
 {
-    const std::optional<int> found = index();
-    if (!found)
-        return {};
-    const QRect local = m_pane->itemRect(*found).toAlignedRect();
-    return QRect(m_pane->mapToGlobal(local.topLeft()), local.size());
+    return pane()->itemRect(index().value_or(-1));
 }
 
 QAccessible::Role NotchAIContentItemAccessible::role() const
@@ -80,38 +69,27 @@ QAccessible::Role NotchAIContentItemAccessible::role() const
 
 QAccessible::State NotchAIContentItemAccessible::state() const
 {
-    QAccessible::State state;
-    const std::optional<int> found = index();
-    if (!found) {
-        state.invalid = true;
+    QAccessible::State state = placeState();
+    if (state.invalid)
+        return state;
+    const Item &item = pane()->currentContent().items.at(*index());
+    if (item.kind != Item::Kind::suggestion) {
+        state.readOnly = true;
         return state;
     }
-    const QRectF rect = m_pane->itemRect(*found);
-    state.invisible = !m_pane->isVisible();
-    state.offscreen = state.invisible || rect.bottom() < 0 || rect.top() > m_pane->height();
-    state.readOnly = true;
-    const Item &item = m_pane->currentContent().items.at(*found);
-    if (item.kind == Item::Kind::suggestion) {
-        state.readOnly = false;
-        state.selectable = true;
-        state.focusable = true;
-        const bool selected = m_pane->inputs().selectedSuggestionID == item.suggestion.id;
-        state.selected = selected;
-        state.focused = selected;
-    }
+    state.selectable = true;
+    state.focusable = true;
+    const bool selected = pane()->inputs().selectedSuggestionID == item.suggestion.id;
+    state.selected = selected;
+    state.focused = selected;
     return state;
-}
-
-void *NotchAIContentItemAccessible::interface_cast(QAccessible::InterfaceType type)
-{
-    if (type == QAccessible::ActionInterface && role() == QAccessible::ListItem)
-        return static_cast<QAccessibleActionInterface *>(this);
-    return nullptr;
 }
 
 QStringList NotchAIContentItemAccessible::actionNames() const
 {
-    return {pressAction()};
+    if (role() == QAccessible::ListItem)
+        return {pressAction()};
+    return {};
 }
 
 void NotchAIContentItemAccessible::doAction(const QString &name)
@@ -119,7 +97,7 @@ void NotchAIContentItemAccessible::doAction(const QString &name)
     const std::optional<int> found = index();
     if (name != pressAction() || !found)
         return;
-    const Item &item = m_pane->currentContent().items.at(*found);
+    const Item &item = pane()->currentContent().items.at(*found);
     if (item.kind == Item::Kind::suggestion)
-        m_pane->clickSuggestion(item.suggestion.id);
+        pane()->clickSuggestion(item.suggestion.id);
 }

@@ -2,32 +2,25 @@
 
 #include "launcher/panel/NotchClipboardList.h"
 
-#include <QWidget>
-
 NotchClipboardRowAccessible::NotchClipboardRowAccessible(NotchClipboardList *list, QUuid id)
-    : m_list(list)
+    : AccessiblePaintedPart(list)
     , m_id(id)
 {
 }
 
+NotchClipboardList *NotchClipboardRowAccessible::list() const
+{
+    return static_cast<NotchClipboardList *>(owner());
+}
+
 std::optional<int> NotchClipboardRowAccessible::index() const
 {
-    return m_list ? m_list->indexOf(m_id) : std::nullopt;
+    return list() ? list()->indexOf(m_id) : std::nullopt;
 }
 
 bool NotchClipboardRowAccessible::isValid() const
 {
     return index().has_value();
-}
-
-QWindow *NotchClipboardRowAccessible::window() const
-{
-    return m_list ? m_list->window()->windowHandle() : nullptr;
-}
-
-QAccessibleInterface *NotchClipboardRowAccessible::parent() const
-{
-    return m_list ? QAccessible::queryAccessibleInterface(m_list.data()) : nullptr;
 }
 
 QString NotchClipboardRowAccessible::text(QAccessible::Text t) const
@@ -37,47 +30,30 @@ QString NotchClipboardRowAccessible::text(QAccessible::Text t) const
         return {};
     switch (t) {
     case QAccessible::Name:
-        return m_list->accessibleTitle(*row);
+        return list()->accessibleTitle(*row);
     case QAccessible::Description:
-        return m_list->accessibleDescription(*row);
+        return list()->accessibleDescription(*row);
     default:
         return {};
     }
 }
 
-QRect NotchClipboardRowAccessible::rect() const
+QRectF NotchClipboardRowAccessible::localRect() const
 {
-    const std::optional<int> row = index();
-    if (!row)
-        return {};
-    const QRect local = m_list->rowRect(*row).toAlignedRect();
-    return QRect(m_list->mapToGlobal(local.topLeft()), local.size());
+    return list()->rowRect(index().value_or(-1));
 }
 
 QAccessible::State NotchClipboardRowAccessible::state() const
 {
-    QAccessible::State state;
-    const std::optional<int> row = index();
-    if (!row) {
-        state.invalid = true;
+    QAccessible::State state = placeState();
+    if (state.invalid)
         return state;
-    }
     state.selectable = true;
     state.focusable = true;
-    const bool active = m_list->activeItemID() == m_id;
+    const bool active = list()->activeItemID() == m_id;
     state.selected = active;
     state.focused = active;
-    const QRectF rect = m_list->rowRect(*row);
-    state.offscreen = !m_list->isVisible() || rect.bottom() < 0 || rect.top() > m_list->height();
-    state.invisible = !m_list->isVisible();
     return state;
-}
-
-void *NotchClipboardRowAccessible::interface_cast(QAccessible::InterfaceType type)
-{
-    if (type == QAccessible::ActionInterface)
-        return static_cast<QAccessibleActionInterface *>(this);
-    return nullptr;
 }
 
 QStringList NotchClipboardRowAccessible::actionNames() const
@@ -100,7 +76,7 @@ void NotchClipboardRowAccessible::doAction(const QString &name)
     if (!row)
         return;
     if (name == pressAction())
-        m_list->pressItem(*row);
+        list()->pressItem(*row);
     else if (name == deleteAction)
-        m_list->deleteItem(*row);
+        list()->deleteItem(*row);
 }

@@ -4,16 +4,21 @@
 #include "launcher/panel/NotchLauncherViewModel.h"
 
 NotchHeaderControlAccessible::NotchHeaderControlAccessible(NotchLauncherView *view, Kind kind)
-    : m_view(view)
+    : AccessiblePaintedPart(view)
     , m_kind(kind)
 {
 }
 
+NotchLauncherView *NotchHeaderControlAccessible::view() const
+{
+    return static_cast<NotchLauncherView *>(owner());
+}
+
 std::optional<NotchHeaderLayout::Control> NotchHeaderControlAccessible::control() const
 {
-    if (!m_view)
+    if (!view())
         return std::nullopt;
-    for (const NotchHeaderLayout::Control &control : m_view->headerControls()) {
+    for (const NotchHeaderLayout::Control &control : view()->headerControls()) {
         if (control.kind == m_kind)
             return control;
     }
@@ -25,56 +30,28 @@ bool NotchHeaderControlAccessible::isValid() const
     return control().has_value();
 }
 
-QWindow *NotchHeaderControlAccessible::window() const
-{
-    return m_view ? m_view->window()->windowHandle() : nullptr;
-}
-
-QAccessibleInterface *NotchHeaderControlAccessible::parent() const
-{
-    return m_view ? QAccessible::queryAccessibleInterface(m_view.data()) : nullptr;
-}
-
 QString NotchHeaderControlAccessible::text(QAccessible::Text t) const
 {
-    if (t != QAccessible::Name)
-        return {};
     const std::optional<NotchHeaderLayout::Control> shown = control();
-    return shown ? shown->title : QString();
+    return shown && t == QAccessible::Name ? shown->title : QString();
 }
 
-QRect NotchHeaderControlAccessible::rect() const
+QRectF NotchHeaderControlAccessible::localRect() const
 {
     const std::optional<NotchHeaderLayout::Control> shown = control();
-    if (!shown)
-        return {};
-    const QRect local = shown->rect.toAlignedRect();
-    return QRect(m_view->mapToGlobal(local.topLeft()), local.size());
+    return shown ? shown->rect : QRectF();
 }
 
 QAccessible::State NotchHeaderControlAccessible::state() const
 {
-    QAccessible::State state;
-    if (!control()) {
-        state.invalid = true;
-        return state;
-    }
-    state.invisible = !m_view->isVisible();
-    state.offscreen = state.invisible;
+    QAccessible::State state = placeState();
     // The tab of the list on show is the selected one.
-    if (m_kind == Kind::clipboardTab || m_kind == Kind::recentTab) {
+    if (!state.invalid && (m_kind == Kind::clipboardTab || m_kind == Kind::recentTab)) {
         state.selectable = true;
-        state.selected = m_view->model().selectedList()
+        state.selected = view()->model().selectedList()
             == (m_kind == Kind::clipboardTab ? NotchLauncherListKind::clipboard : NotchLauncherListKind::recent);
     }
     return state;
-}
-
-void *NotchHeaderControlAccessible::interface_cast(QAccessible::InterfaceType type)
-{
-    if (type == QAccessible::ActionInterface)
-        return static_cast<QAccessibleActionInterface *>(this);
-    return nullptr;
 }
 
 QStringList NotchHeaderControlAccessible::actionNames() const
@@ -86,5 +63,5 @@ void NotchHeaderControlAccessible::doAction(const QString &name)
 {
     const std::optional<NotchHeaderLayout::Control> shown = control();
     if (name == pressAction() && shown)
-        m_view->pointerClicked(shown->rect.center());
+        view()->pointerClicked(shown->rect.center());
 }
