@@ -1,5 +1,5 @@
 // The launcher as a screen reader sees it on the real desktop: three copies, the hot key opens the panel,
-// the second copy's row is found over AT-SPI by the title it shows and its "Delete" action deletes the item
+// the arrow keys move the selection and the reader's focus goes with it, the second copy's row is found over AT-SPI by the title it shows and its "Delete" action deletes the item
 // from the history and the store; with a query typed, the search bar's clear button is found as
 // "Clear search" and pressing it empties the query; the header's painted filters toggle is found as
 // "Show Filters", pressing it shows the filter bar, and it is then named "Hide Filters".
@@ -64,6 +64,30 @@ TEST(ScreenReader, DeletesARowByItsNameAndFindsTheClearButton)
                                return nullptr;
                            }()) != nullptr,
                           3000);
+
+        // The reader follows the selection the arrow keys move: the row it goes to takes the reader's focus.
+        // Up and Down in turn between the first rows (never up from the first, which leaves the list), as
+        // the panel may learn a moment late that a reader listens.
+        NotchLauncherView *view = launcher->view();
+        auto activeTitle = [view]() -> QByteArray {
+            for (const ClipboardItem &item : view->displayedClipboardItems()) {
+                if (item.id() == view->activeClipboardItemID())
+                    return item.text().toUtf8();
+            }
+            return {};
+        };
+        DesktopTest::ChildProcess events(DesktopTest::helperPath(QStringLiteral("atspi_events")), {pid});
+        ASSERT_TRUE(events.waitForLine("listening", 15000)) << events.output().constData();
+        ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("Down"), QStringLiteral("Down")}));
+        TAVLEN_WAIT_UNTIL(!activeTitle().isEmpty() && activeTitle() != "third screen reader copy", 3000);
+        bool followed = false;
+        for (int attempt = 0; attempt < 6 && !followed; ++attempt) {
+            const QByteArray before = activeTitle();
+            ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), attempt % 2 == 0 ? QStringLiteral("Up") : QStringLiteral("Down")}));
+            TAVLEN_WAIT_UNTIL(activeTitle() != before, 3000);
+            followed = events.waitForLine("focused list item " + activeTitle(), 1000).has_value();
+        }
+        EXPECT_TRUE(followed) << events.output().constData();
 
         kept = history.items().size() - 1;
         DesktopTest::ChildProcess reader(DesktopTest::helperPath(QStringLiteral("atspi_action")),
