@@ -566,7 +566,8 @@ TEST_F(NotchLauncherViewTest, AScreenReaderFindsAndPressesTheHeaderButtons)
 
 TEST_F(NotchLauncherViewTest, CopiesMadeWhileCollapsedPutTheNewestFirstInLine)
 {
-    // Collapsed, the selection follows the newest copy; open, it stays where the person put it.
+    // Collapsed, the selection follows the newest copy (the list is caught up when the panel opens);
+    // open, it stays where the person put it.
     struct Row {
         const char *name;
         bool expanded;
@@ -583,6 +584,8 @@ TEST_F(NotchLauncherViewTest, CopiesMadeWhileCollapsedPutTheNewestFirstInLine)
         for (int i = 0; i < 3; ++i)
             history->handleItemInserted(textItem(QStringLiteral("later %1").arg(i)));
         settle();
+        if (!row.expanded)
+            expand();
         ASSERT_EQ(view->displayedClipboardItems().size(), 5) << row.name;
         const QUuid newest = view->displayedClipboardItems().first().id();
         EXPECT_EQ(view->activeClipboardItemID() == newest, row.newestSelected) << row.name;

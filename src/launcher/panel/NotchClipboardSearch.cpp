@@ -67,9 +67,27 @@ void NotchClipboardSearch::cancel()
     m_pendingClipboardSearchSubmission = false;
 }
 
+void NotchClipboardSearch::historyChanged()
+{
+    if (!m_model.isExpanded() && !m_model.demoClipboardItems()) {
+        m_isStale = true;
+        return;
+    }
+    refreshDisplayedClipboardItems();
+}
+
+void NotchClipboardSearch::relistIfStale()
+{
+    if (!m_isStale)
+        return;
+    m_isCatchingUp = true;
+    refreshDisplayedClipboardItems();
+}
+
 void NotchClipboardSearch::refreshDisplayedClipboardItems()
 {
     cancel();
+    m_isStale = false;
     if (const std::optional<QList<ClipboardItem>> &demo = m_model.demoClipboardItems()) {
         const QString query = m_clipboardSearchQuery.trimmed();
         if (query.isEmpty()) {
@@ -107,6 +125,7 @@ Task<> NotchClipboardSearch::runSearch(QString query, std::optional<QUuid> filte
     if (!result || !*result) {
         // A failed search keeps the list, but must not leave the task standing: Return would wait forever.
         self->cancel();
+        self->m_isCatchingUp = false;
         co_return;
     }
     const QList<ClipboardItem> items = **result;
@@ -122,5 +141,8 @@ void NotchClipboardSearch::applySearchResults(const QList<ClipboardItem> &items)
 {
     const bool idsChanged = idsOf(items) != idsOf(m_displayedClipboardItems);
     m_displayedClipboardItems = items;
+    const Lifetime::Pointer<NotchClipboardSearch> self(this, m_lifetime);
     Q_EMIT displayedItemsChanged(idsChanged);
+    if (self)
+        m_isCatchingUp = false;
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The clipboard list's search: the query, the items it displays, and the one search task that fills them
 // from the history (or from the demo items). A submission made while a search runs waits for its results.
+// While the panel is collapsed nobody sees the list: a change of the history only marks it stale, and it
+// is listed again when the panel expands (relisting 5,000 items costs more than the copy that changed it).
 
 #include "model/ClipboardFilter.h"
 #include "model/ClipboardItem.h"
@@ -42,6 +44,13 @@ public:
     bool setClipboardSearchQuery(const QString &query);
     // Searches again for the current query and filter; a submission waiting for the old search is dropped.
     void refreshDisplayedClipboardItems();
+    // The history or the filters changed: searches again now when the panel is expanded, else marks the
+    // list stale.
+    void historyChanged();
+    // The panel expanded: a stale list is searched again.
+    void relistIfStale();
+    // The results being displayed (or awaited) bring the changes made while the panel was collapsed.
+    bool isCatchingUp() const { return m_isCatchingUp; }
     // The running search's results are submitted once they arrive.
     void submitWhenDone() { m_pendingClipboardSearchSubmission = true; }
     void cancel();
@@ -64,6 +73,8 @@ private:
     QString m_clipboardSearchQuery;
     QList<ClipboardItem> m_displayedClipboardItems;
     bool m_pendingClipboardSearchSubmission = false;
+    bool m_isStale = false;
+    bool m_isCatchingUp = false;
 #ifndef Q_MOC_RUN
     TaskSlot m_clipboardSearchTask;
 #endif

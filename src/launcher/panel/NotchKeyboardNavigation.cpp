@@ -79,7 +79,8 @@ void NotchKeyboardNavigation::displayedItemsReplaced()
     // one selected, so opening by hovering (which, unlike the hot key, resets nothing) does not show the
     // first copy of the day selected at the bottom, nor paste it on Return.
     const QList<ClipboardItem> &items = m_search.displayedClipboardItems();
-    if (!m_model.isExpanded() && !m_model.demoClipboardItems() && !items.isEmpty()
+    const bool collapsedMeanwhile = !m_model.isExpanded() || m_search.isCatchingUp();
+    if (collapsedMeanwhile && !m_model.demoClipboardItems() && !items.isEmpty()
         && activeClipboardItemID() != items.first().id()) {
         m_model.setSelectedClipboardItemID(items.first().id());
         m_model.setHighlightedClipboardItemID(std::nullopt);

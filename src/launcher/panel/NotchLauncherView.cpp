@@ -128,17 +128,14 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
         connect(&m_model, signal, this, &NotchLauncherView::syncAIPane);
     connect(&m_model, &NotchLauncherViewModel::isAISearchFocusedChanged, this, &NotchLauncherView::aiSearchFocusChanged);
     if (history) {
-        connect(history, &ClipboardHistoryManager::storageRevisionChanged, m_search,
-                &NotchClipboardSearch::refreshDisplayedClipboardItems);
-        connect(history, &ClipboardHistoryManager::searchRevisionChanged, m_search,
-                &NotchClipboardSearch::refreshDisplayedClipboardItems);
+        connect(history, &ClipboardHistoryManager::storageRevisionChanged, m_search, &NotchClipboardSearch::historyChanged);
+        connect(history, &ClipboardHistoryManager::searchRevisionChanged, m_search, &NotchClipboardSearch::historyChanged);
         connect(history, &ClipboardHistoryManager::searchPresentationsChanged, m_list, [this] { m_list->update(); });
     }
     if (appState) {
         connect(appState->runtime(), &RuntimeState::clipboardPulseTokenChanged, this,
                 [this] { m_logoPulse->pulse(panelPalette().reduceMotion); });
-        connect(appState->filters(), &FilterManager::filtersChanged, m_search,
-                &NotchClipboardSearch::refreshDisplayedClipboardItems);
+        connect(appState->filters(), &FilterManager::filtersChanged, m_search, &NotchClipboardSearch::historyChanged);
         connect(appState->settings(), &SettingsStore::settingsChanged, this, [this] { update(); });
     }
     if (platform.appearance)
@@ -321,6 +318,8 @@ void NotchLauncherView::modelChanged()
         m_lastExpanded = expanded;
         if (!expanded)
             m_navigation->dropSearchFocus();
+        else
+            m_search->relistIfStale();
     }
     const bool suspended = m_model.isSpaceTransitionSuspended();
     if (suspended != m_lastSuspended) {
