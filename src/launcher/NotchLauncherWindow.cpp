@@ -74,6 +74,14 @@ Task<> settleAfterExpand(QPointer<NotchLauncherWindow> window, Clock *clock)
     window->viewModel()->setIsListSettled(true);
 }
 
+Task<> orderOutAfterShrinking(QPointer<NotchLauncherWindow> window, Clock *clock, double duration)
+{
+    const bool awake = co_await clock->sleep(duration);
+    if (!awake || !window)
+        co_return;
+    window->finishShrinking();
+}
+
 Task<> resetCollapsedState(QPointer<NotchLauncherWindow> window, Clock *clock)
 {
     const bool awake = co_await clock->sleep(NotchLauncherWindow::collapsedStateResetDelay);
@@ -339,7 +347,8 @@ void NotchLauncherWindow::updateWindowOrdering()
 {
     if (!isNotchMode() && !m_isExpanded) {
         clearFirstResponder();
-        panel()->orderOut();
+        if (!m_isShrinking)
+            panel()->orderOut();
         return;
     }
     orderFrontWithoutActivating();
@@ -354,8 +363,20 @@ void NotchLauncherWindow::applyCollapsedVisibility()
         hidden = screenHasRealNotch() && !m_isExpanded;
     else
         hidden = !m_isExpanded;
-    panel()->setAlphaValue(hidden ? 0 : 1);
+    // The shrinking compact window is still drawn, but the pointer already reaches what lies below.
+    panel()->setAlphaValue(hidden && !m_isShrinking ? 0 : 1);
     panel()->setIgnoresMouseEvents(hidden);
+}
+
+void NotchLauncherWindow::finishShrinking()
+{
+    if (!m_isShrinking)
+        return;
+    m_isShrinking = false;
+    if (m_isClosed || m_isExpanded)
+        return;
+    applyCollapsedVisibility();
+    updateWindowOrdering();
 }
 
 // --- Lists and focus ---
@@ -459,6 +480,14 @@ void NotchLauncherWindow::expand(bool expanded, bool animated)
     if (!expanded) {
         if (!m_isExpanded)
             return;
+        // A compact window on screen shrinks to its corner before it leaves; one that is leaving for a
+        // paste or at once is simply gone.
+        NotchLauncherView *shrinking = animated && !isNotchMode() && panel()->isVisible() && !m_isPerformingSelection
+            ? view() : nullptr;
+        if (shrinking) {
+            shrinking->holdLookWhileCollapsing();
+            m_isShrinking = true;
+        }
     } else {
         if (!canInteract() || m_isExpanded)
             return;
@@ -470,8 +499,11 @@ void NotchLauncherWindow::expand(bool expanded, bool animated)
     }
 
     m_expandSettleTask.cancel();
-    if (expanded)
+    if (expanded) {
+        m_shrinkTask.cancel();
+        m_isShrinking = false;
         panel()->setAlphaValue(1);
+    }
     m_isExpanded = expanded;
     m_window->setAllowsKeyboardFocus(expanded);
 
@@ -494,6 +526,8 @@ void NotchLauncherWindow::expand(bool expanded, bool animated)
     if (!isNotchMode())
         applyFrame(false);
     m_viewModel->setIsExpanded(expanded);
+    if (m_isShrinking)
+        m_shrinkTask.start(orderOutAfterShrinking(this, m_platform.clock, view()->floatingPresence().remaining(now())));
     if (!isNotchMode())
         updateWindowOrdering();
     else
@@ -665,6 +699,8 @@ void NotchLauncherWindow::close()
     m_expandSettleTask.cancel();
     m_pointerExitMonitorTask.cancel();
     m_hardwareNotchHoverMonitorTask.cancel();
+    m_shrinkTask.cancel();
+    m_isShrinking = false;
     removeMonitor(m_localHardwareNotchClickMonitor);
     removeMonitor(m_globalHardwareNotchClickMonitor);
     removeFieldWindowDismissMonitors();

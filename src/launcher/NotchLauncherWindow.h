@@ -130,6 +130,8 @@ public:
     void selectList(NotchLauncherListKind list);
     void focusClipboardSearch();
     void applyFrame(bool animated);
+    // Orders the collapsed compact window out once it has shrunk away.
+    void finishShrinking();
     NotchLauncherGeometry geometry() const;
     QRectF hardwareNotchRect() const;
     QRectF hoverZone() const;
@@ -202,6 +204,7 @@ private:
     bool m_isPerformingSelection = false;
     bool m_isSelectionActionRunning = false;
     bool m_isClosed = false;
+    bool m_isShrinking = false;
     std::optional<ClipboardPasteTarget> m_clipboardPasteTarget;
     QRectF m_collapsedFrame;
 #ifndef Q_MOC_RUN
@@ -210,6 +213,8 @@ private:
     TaskSlot m_collapsedStateResetTask;
     TaskSlot m_expandSettleTask;
     TaskSlot m_pointerExitMonitorTask;
+    // The collapsed compact window stays on screen while it shrinks away.
+    TaskSlot m_shrinkTask;
     TaskSlot m_hardwareNotchHoverMonitorTask;
 #endif
     std::optional<MonitorToken> m_localHardwareNotchClickMonitor;

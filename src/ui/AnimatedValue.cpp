@@ -89,3 +89,8 @@ bool AnimatedValue::isAnimating(double now) const
 {
     return m_animation.kind != Animation::Kind::none && now - m_start < m_settleAfter - 1e-9;
 }
+
+double AnimatedValue::remaining(double now) const
+{
+    return isAnimating(now) ? m_start + m_settleAfter - now : 0;
+}

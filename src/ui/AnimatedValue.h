@@ -18,6 +18,8 @@ public:
     double value(double now) const;
     double velocity(double now) const;
     bool isAnimating(double now) const;
+    // Seconds until the motion under way ends; 0 when at rest.
+    double remaining(double now) const;
 
 private:
     double m_target;

@@ -563,6 +563,7 @@ TEST_F(NotchLauncherWindowTest, EscapeClosesOnlyTheCompactWindowItOwns)
     const KeyDownEvent ours{.keyCode = KeyCode::Escape, .window = compact->panel()};
     EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(ours), EventDisposition::Consume);
     EXPECT_FALSE(compact->isExpanded());
+    sim.clock.advance(0.5);
     EXPECT_FALSE(compact->panel()->isVisible());
 
     auto notch = makeWindow(leftScreen());
@@ -570,6 +571,58 @@ TEST_F(NotchLauncherWindowTest, EscapeClosesOnlyTheCompactWindowItOwns)
     const KeyDownEvent atNotch{.keyCode = KeyCode::Escape, .window = notch->panel()};
     EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(atNotch), EventDisposition::Pass);
     EXPECT_TRUE(notch->isExpanded());
+}
+
+// The collapsing compact window stays on screen, passing the pointer and the keyboard on, until it has
+// shrunk to its top-trailing corner (or, with reduce motion, faded out where it stands); then it leaves.
+TEST_F(NotchLauncherWindowTest, TheCollapsedCompactWindowShrinksToItsCornerBeforeItLeaves)
+{
+    struct Row {
+        const char *name;
+        bool reduceMotion;
+        double midway, gone;
+        double midwayMinScale, midwayMaxScale;
+    };
+    for (const Row row : {Row{"spring", false, 0.06, 0.6, 0.05, 0.9}, Row{"reduce motion", true, 0.08, 0.17, 1, 1}}) {
+        SCOPED_TRACE(row.name);
+        sim.appearance.setReduceMotion(row.reduceMotion);
+        auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
+        compact->updateFieldContext(std::nullopt, QPointF(400, 400), std::nullopt);
+        compact->show(NotchLauncherListKind::clipboard);
+        sim.clock.advance(1);
+        const QRectF whole = compact->panel()->shape().boundingRect();
+        ASSERT_FALSE(whole.isEmpty());
+        compact->expand(false, true);
+        EXPECT_TRUE(compact->panel()->isVisible());
+        EXPECT_DOUBLE_EQ(compact->panel()->alphaValue(), 1);
+        EXPECT_TRUE(compact->panel()->ignoresMouseEvents());
+        EXPECT_FALSE(compact->panel()->isKey());
+        sim.clock.advance(row.midway);
+        const NotchFloatingPresence &presence = compact->view()->floatingPresence();
+        const double scale = presence.scale(sim.clock.uptime());
+        EXPECT_GE(scale, row.midwayMinScale);
+        EXPECT_LE(scale, row.midwayMaxScale);
+        EXPECT_GT(presence.opacity(sim.clock.uptime()), 0);
+        EXPECT_LT(presence.opacity(sim.clock.uptime()), 1);
+        // The outline shrinks with it towards the top-trailing corner.
+        const QRectF shown = compact->panel()->shape().boundingRect();
+        EXPECT_NEAR(shown.right(), whole.right(), 0.5);
+        EXPECT_NEAR(shown.top(), whole.top(), 0.5);
+        EXPECT_GE(shown.width(), whole.width() * row.midwayMinScale - 0.5);
+        EXPECT_LE(shown.width(), whole.width() * row.midwayMaxScale + 0.5);
+        EXPECT_TRUE(compact->panel()->isVisible());
+        sim.clock.advance(row.gone - row.midway);
+        EXPECT_FALSE(compact->panel()->isVisible());
+        // Opened again while shrinking, it stays open.
+        compact->show(NotchLauncherListKind::clipboard);
+        compact->expand(false, true);
+        sim.clock.advance(row.midway);
+        compact->show(NotchLauncherListKind::clipboard);
+        sim.clock.advance(1);
+        EXPECT_TRUE(compact->panel()->isVisible());
+        EXPECT_NEAR(compact->panel()->shape().boundingRect().width(), whole.width(), 0.5);
+        compact->close();
+    }
 }
 
 TEST_F(NotchLauncherWindowTest, ASingleClickOutsideTheCompactWindowCollapsesItAndReachesTheApplication)

@@ -12,6 +12,7 @@
 #include "launcher/panel/NotchLauncherViewAccessible.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "ui/NotchListSearchBar.h"
+#include "ui/TransformFadeEffect.h"
 #include "model/FilterManager.h"
 #include "model/SettingsStore.h"
 #include "platform/Appearance.h"
@@ -148,6 +149,9 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
             if (m_aiPane)
                 m_aiPane->update();
         });
+    m_presenceEffect = new TransformFadeEffect(this);
+    m_presenceEffect->setEnabled(false);
+    setGraphicsEffect(m_presenceEffect);
     applySearchFieldColors();
     m_lastExpanded = m_model.isExpanded();
     m_lastSuspended = m_model.isSpaceTransitionSuspended();
@@ -316,10 +320,12 @@ void NotchLauncherView::modelChanged()
     const bool expanded = m_model.isExpanded();
     if (expanded != m_lastExpanded) {
         m_lastExpanded = expanded;
-        if (!expanded)
+        if (!expanded) {
             m_navigation->dropSearchFocus();
-        else
+        } else {
             m_search->relistIfStale();
+            m_presenceEffect->release();
+        }
     }
     const bool suspended = m_model.isSpaceTransitionSuspended();
     if (suspended != m_lastSuspended) {
@@ -341,14 +347,45 @@ void NotchLauncherView::modelChanged()
     updateListState();
     applySearchFieldColors();
     updateHeaderEntrances();
+    m_floatingPresence.update(m_model.isFloatingWindow(), expanded, now(), reduceMotion);
     layoutChildren();
+    applyFloatingPresence();
+    update();
+    requestFrame();
+}
+
+QPainterPath NotchLauncherView::presentedChromePath() const
+{
     const QPainterPath path = chromePath();
+    if (!m_model.isFloatingWindow())
+        return path;
+    return m_floatingPresence.transform(width(), now()).map(path);
+}
+
+void NotchLauncherView::holdLookWhileCollapsing()
+{
+    if (!m_model.isFloatingWindow() || !m_model.isExpanded() || !isSeen())
+        return;
+    // Drawn as it stands, without the growing that may still be under way.
+    m_presenceEffect->setEnabled(false);
+    m_presenceEffect->hold(grab());
+}
+
+void NotchLauncherView::applyFloatingPresence()
+{
+    const double t = now();
+    const bool moving = m_floatingPresence.isAnimating(t);
+    // What was shown is held until the shrinking ends (a new expansion shows the live content at once).
+    if (!moving && !m_model.isExpanded())
+        m_presenceEffect->release();
+    m_presenceEffect->setLook(m_model.isFloatingWindow() ? m_floatingPresence.transform(width(), t) : QTransform(),
+                              m_floatingPresence.opacity(t));
+    m_presenceEffect->setEnabled(!m_presenceEffect->isAtRest());
+    const QPainterPath path = presentedChromePath();
     if (path != m_lastPath) {
         m_lastPath = path;
         Q_EMIT chromeShapeChanged(path);
     }
-    update();
-    requestFrame();
 }
 
 void NotchLauncherView::updateHeaderEntrances()
@@ -371,6 +408,12 @@ void NotchLauncherView::updateHeaderEntrances()
 void NotchLauncherView::frameTick()
 {
     const bool whole = std::exchange(m_wholeFrameRequested, false);
+    // The window's outline follows the shrinking also where nothing is drawn (it is the window's shape).
+    if (m_floatingPresence.isAnimating(now()) || m_presenceEffect->isHolding()) {
+        applyFloatingPresence();
+        if (m_floatingPresence.isAnimating(now()))
+            requestLogoFrame();
+    }
     if (!isSeen())
         return;
     if (whole)

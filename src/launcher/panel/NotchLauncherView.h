@@ -11,6 +11,7 @@
 #include "fields/FocusedFieldSuggestion.h"
 #include "launcher/panel/NotchChromeShape.h"
 #include "launcher/panel/NotchClipboardSearch.h"
+#include "launcher/panel/NotchFloatingPresence.h"
 #include "launcher/panel/NotchHeaderEntrances.h"
 #include "launcher/panel/NotchHeaderLayout.h"
 #include "launcher/panel/NotchKeyboardNavigation.h"
@@ -46,6 +47,7 @@ class NotchClipboardSearchTextField;
 class NotchLauncherViewModel;
 class NotchListSearchBar;
 class QGraphicsOpacityEffect;
+class TransformFadeEffect;
 struct NotchRowPaintContext;
 
 class NotchLauncherView : public QWidget {
@@ -110,6 +112,10 @@ public:
     QRect logoRect() const;
     const NotchHeaderEntrances &headerEntrances() const { return m_headerEntrances; }
     const TavlenLogoCache &logoCache() const { return m_logoPulse->logoCache(); }
+    // The compact window's shrinking and growing at its top-trailing corner.
+    const NotchFloatingPresence &floatingPresence() const { return m_floatingPresence; }
+    // The outline as it is shown now, shrunk with the compact window.
+    QPainterPath presentedChromePath() const;
 
     // --- Plugged in by the window or the application ---
     void setHost(Host host) { m_host = std::move(host); }
@@ -140,6 +146,9 @@ public:
     void toggleFilters();
     void selectListKind(NotchLauncherListKind kind);
     void setClipboardSearchFocused(bool focused) { m_navigation->setClipboardSearchFocused(focused); }
+    // The compact window is about to collapse: it shrinks away showing what it shows now, although its
+    // content already is the collapsed one.
+    void holdLookWhileCollapsing();
 
     // Pointer input over the panel, also for tests (positions in the view).
     void pointerEntered();
@@ -204,6 +213,7 @@ private:
     void aiSearchFocusChanged();
     void clearHistorySearchFocus();
     void updateHeaderEntrances();
+    void applyFloatingPresence();
     void frameTick();
     void placeSearchBar();
     // The next frame repaints the whole view, or (requestLogoFrame) only where the logo was and is.
@@ -237,6 +247,8 @@ private:
     std::optional<MonitorToken> m_keyMonitor;
     bool m_isPointerInsideLauncher = false;
     NotchHeaderEntrances m_headerEntrances;
+    NotchFloatingPresence m_floatingPresence;
+    TransformFadeEffect *m_presenceEffect = nullptr;
     bool m_isOnScreen = false;
     // Last values the change handlers saw.
     bool m_lastExpanded = false;
