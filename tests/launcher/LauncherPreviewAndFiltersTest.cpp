@@ -217,6 +217,7 @@ TEST_F(HeaderSnapshotTest, TheHeaderWithAllAndThreePillsAndAPillBeingDragged)
         settle();
         snapshot(QStringLiteral("panel-header-filter-dragging"), height);
         EXPECT_GT(bar()->pill(images)->draggedAmount(), 0.9);
+        EXPECT_EQ(bar()->pill(images)->parentWidget()->children().last(), bar()->pill(images)) << "drawn above the others";
     };
     bar()->dragPill(images);
     EXPECT_EQ(filters.enabledFilters().last().id, images);

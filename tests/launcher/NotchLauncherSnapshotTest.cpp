@@ -289,6 +289,10 @@ TEST_F(NotchLauncherSnapshotTest, FloatingCompactWindow)
     makeView(QSize(399, 280));
     const QImage image = snapshot(QStringLiteral("panel-compact"));
     EXPECT_EQ(at(image, 1, 1).alpha(), 0); // rounded corners
+    // Continuous corners: the side still curves in where a circular corner would already run straight.
+    const double r = view->chromeShape().bottomCornerRadius;
+    EXPECT_FALSE(view->chromePath().contains(QPointF(0.1, r)));
+    EXPECT_TRUE(view->chromePath().contains(QPointF(0.3, r)));
     EXPECT_EQ(at(image, 200, 140).alpha(), 255);
 }
 

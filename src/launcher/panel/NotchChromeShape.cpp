@@ -1,5 +1,7 @@
 #include "launcher/panel/NotchChromeShape.h"
 
+#include "ui/CornerPath.h"
+
 #include <algorithm>
 
 namespace {
@@ -39,8 +41,7 @@ QPainterPath NotchChromeShape::path(const QRectF &rect) const
     QPainterPath path;
     if (isFloatingWindow) {
         const double r = std::clamp(bottomCornerRadius, 0.0, std::min(rect.width(), rect.height()) * 0.5);
-        path.addRoundedRect(rect, r, r);
-        return path;
+        return CornerPath::continuousRoundedRect(rect, r);
     }
     const double minX = rect.left(), maxX = rect.right(), minY = rect.top(), maxY = rect.bottom();
     const Body body = bodyOf(*this, rect);

@@ -183,6 +183,9 @@ void NotchFilterBar::updateSelection()
         it.value()->setSelected(selected && *selected == it.key());
         const bool dragged = m_draggingFilter && m_draggingFilter->id == it.key();
         m_motion[it.value()].dragged.animateTo(dragged ? 1 : 0, animation(draggedLookAnimation()), now());
+        // The dragged pill passes over its neighbours as they glide.
+        if (dragged)
+            it.value()->raise();
     }
     placePills();
     // A filter chosen from the keyboard may sit past the edge: bring its pill into view.
