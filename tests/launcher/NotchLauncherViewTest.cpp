@@ -520,7 +520,7 @@ TEST_F(NotchLauncherViewTest, WithoutANotchNoHeaderControlNorTheLogoIsClipped)
 }
 
 // The header's painted buttons as a screen reader finds them: none while collapsed, then each named by its
-// tooltip, and a press on each does what a click does.
+// tooltip, and a press on each does what a click does; the field history's painted empty state as text.
 TEST_F(NotchLauncherViewTest, AScreenReaderFindsAndPressesTheHeaderButtons)
 {
     model.setShowsAIControls(true);
@@ -562,6 +562,19 @@ TEST_F(NotchLauncherViewTest, AScreenReaderFindsAndPressesTheHeaderButtons)
     press(QStringLiteral("Recently used"));
     EXPECT_TRUE(calls.contains("settings")) << calls.join(' ').toStdString();
     EXPECT_TRUE(calls.contains("recent")) << calls.join(' ').toStdString();
+    // On the Recently used tab without a field, the painted empty state is read as text.
+    model.setSelectedList(NotchLauncherListKind::recent);
+    model.setDisplayedList(NotchLauncherListKind::recent);
+    settle();
+    QStringList texts;
+    for (int i = 0; i < panel->childCount(); ++i) {
+        QAccessibleInterface *child = panel->child(i);
+        if (child && !child->object() && child->role() == QAccessible::StaticText) {
+            EXPECT_EQ(panel->indexOfChild(child), i);
+            texts << child->text(QAccessible::Name) + " / " + child->text(QAccessible::Description);
+        }
+    }
+    EXPECT_EQ(texts, QStringList{"No field selected / Select a text field to view its history."});
 }
 
 TEST_F(NotchLauncherViewTest, CopiesMadeWhileCollapsedPutTheNewestFirstInLine)
@@ -859,6 +872,9 @@ TEST_F(NotchLauncherViewTest, EmptyHistoryShowsOnlyThePlaceholderText)
     EXPECT_TRUE(view->displayedClipboardItems().isEmpty());
     EXPECT_EQ(model.visibleClipboardItemCount(), 0);
     EXPECT_EQ(view->clipboardList()->liveRowCount(), 0);
+    // A screen reader reads the placeholder too.
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(view->clipboardList())->text(QAccessible::Description),
+              NotchClipboardList::emptyText);
 }
 
 TEST_F(NotchLauncherViewTest, CollapsedTapOnlyWhenHoverExpansionIsExplicitlyOff)

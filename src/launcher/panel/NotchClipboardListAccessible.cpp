@@ -37,6 +37,13 @@ QAccessibleInterface *NotchClipboardListAccessible::row(const QUuid &id) const
     return m_rows.get(id, [&] { return new NotchClipboardRowAccessible(list(), id); });
 }
 
+QString NotchClipboardListAccessible::text(QAccessible::Text t) const
+{
+    if (t == QAccessible::Description && list()->items().isEmpty())
+        return NotchClipboardList::emptyText;
+    return QAccessibleWidget::text(t);
+}
+
 int NotchClipboardListAccessible::childCount() const
 {
     return int(list()->items().size());

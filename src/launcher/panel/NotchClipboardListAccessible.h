@@ -24,6 +24,8 @@ public:
     // The list's interface while a screen reader listens, else null (nothing to announce, nothing to build).
     static NotchClipboardListAccessible *listening(NotchClipboardList *list);
 
+    // An empty list is described by the text it shows in place of rows.
+    QString text(QAccessible::Text t) const override;
     int childCount() const override;
     QAccessibleInterface *child(int index) const override;
     int indexOfChild(const QAccessibleInterface *child) const override;

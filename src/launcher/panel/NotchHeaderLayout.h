@@ -66,6 +66,9 @@ struct NotchHeaderLayout {
     static inline const QString hideFiltersTitle = QStringLiteral("Hide Filters");
     static inline const QString showFiltersTitle = QStringLiteral("Show Filters");
     static inline const QString settingsTitle = QStringLiteral("Tavlen settings");
+    // The field history's empty state, shown below the header while no field is selected.
+    static inline const QString noFieldTitle = QStringLiteral("No field selected");
+    static inline const QString noFieldDescription = QStringLiteral("Select a text field to view its history.");
 
     static NotchHeaderLayout compute(const Input &in);
     // The buttons shown, in the order the header draws them.

@@ -171,18 +171,29 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paintHeader(QPainter &painter
     return moving;
 }
 
-void NotchLauncherPainter::paintRecentPlaceholder(QPainter &painter, const QRectF &area, const Palette &palette)
+std::optional<QRectF> NotchLauncherPainter::recentPlaceholderBox(const NotchLauncherView &view)
 {
-    const QRectF box(area.left(), area.top(), area.width(), std::max(84.0, std::min(area.height(), 120.0)));
+    const NotchLauncherViewModel &model = view.model();
+    const NotchPanelGeometry g = view.geometry();
+    if (!model.isExpanded() || model.displayedList() != NotchLauncherListKind::recent || model.aiContext()
+        || g.listOpacity <= 0)
+        return std::nullopt;
+    const QRectF area = g.listArea().translated(0, g.listOffsetY);
+    return QRectF(area.left(), area.top(), area.width(), std::max(84.0, std::min(area.height(), 120.0)));
+}
+
+void NotchLauncherPainter::paintRecentPlaceholder(QPainter &painter, const QRectF &box, const Palette &palette)
+{
     painter.save();
     const QRectF icon(box.center().x() - 9, box.top() + 16, 18, 18);
     m_symbols.draw(painter, QStringLiteral("text.cursor"), icon, palette.secondary());
     painter.setPen(palette.secondary());
     painter.setFont(FontTable::systemFont(12, QFont::Medium));
-    painter.drawText(QRectF(box.left(), icon.bottom() + 6, box.width(), 16), Qt::AlignCenter, QStringLiteral("No field selected"));
+    painter.drawText(QRectF(box.left(), icon.bottom() + 6, box.width(), 16), Qt::AlignCenter,
+                     NotchHeaderLayout::noFieldTitle);
     painter.setFont(FontTable::systemFont(11, QFont::Medium));
     painter.drawText(QRectF(box.left(), icon.bottom() + 24, box.width(), 16), Qt::AlignCenter,
-                     QStringLiteral("Select a text field to view its history."));
+                     NotchHeaderLayout::noFieldDescription);
     painter.restore();
 }
 
@@ -230,14 +241,12 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paint(QPainter &painter, Notc
     if (dirty.isEmpty() || !g.chrome.innerBand(QRectF(view.rect())).contains(QRectF(dirty)))
         painter.setClipPath(chrome);
     const Motion moving = paintHeader(painter, view, g, colors);
-    if (model.isExpanded() && model.displayedList() == NotchLauncherListKind::recent && !model.aiContext()
-        && g.listOpacity > 0) {
-        const QRectF area = g.listArea().translated(0, g.listOffsetY);
+    if (const std::optional<QRectF> box = recentPlaceholderBox(view)) {
         painter.setOpacity(g.listOpacity);
-        painter.translate(0, area.top());
+        painter.translate(0, box->top());
         painter.scale(1, g.listScaleY);
-        painter.translate(0, -area.top());
-        paintRecentPlaceholder(painter, area, colors);
+        painter.translate(0, -box->top());
+        paintRecentPlaceholder(painter, *box, colors);
     }
     return moving;
 }

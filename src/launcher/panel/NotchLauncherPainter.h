@@ -7,12 +7,14 @@
 #include "ui/Palette.h"
 
 #include <QImage>
+#include <QRectF>
 #include <QSize>
+
+#include <optional>
 
 class NotchLauncherView;
 class QPainter;
 class QPainterPath;
-class QRectF;
 class SymbolTable;
 
 class NotchLauncherPainter {
@@ -26,12 +28,15 @@ public:
     };
     // Draws what lies in `dirty` (the whole view when empty).
     Motion paint(QPainter &painter, NotchLauncherView &view, const QRect &dirty = {});
+    // Where the field history's placeholder stands in the view (before the list area's unsqueeze), while
+    // the view shows it.
+    static std::optional<QRectF> recentPlaceholderBox(const NotchLauncherView &view);
 
 private:
     void paintChrome(QPainter &painter, const NotchLauncherView &view, const NotchPanelGeometry &g, const Palette &palette);
     void paintGlass(QPainter &painter, const QPainterPath &shape, const Palette &palette);
     Motion paintHeader(QPainter &painter, NotchLauncherView &view, const NotchPanelGeometry &g, const Palette &palette);
-    void paintRecentPlaceholder(QPainter &painter, const QRectF &area, const Palette &palette);
+    void paintRecentPlaceholder(QPainter &painter, const QRectF &box, const Palette &palette);
 
     const SymbolTable &m_symbols;
     // The chrome as last drawn, and what it was drawn for.

@@ -1,7 +1,16 @@
 #include "launcher/panel/NotchLauncherViewAccessible.h"
 
+#include "launcher/panel/NotchFieldHistoryPlaceholderAccessible.h"
 #include "launcher/panel/NotchHeaderControlAccessible.h"
+#include "launcher/panel/NotchLauncherPainter.h"
 #include "launcher/panel/NotchLauncherView.h"
+
+namespace {
+
+// The painted parts are kept by the kind of header button, or this for the field history's placeholder.
+constexpr int placeholderKey = -1;
+
+} // namespace
 
 NotchLauncherViewAccessible::NotchLauncherViewAccessible(NotchLauncherView *view)
     : QAccessibleWidget(view, QAccessible::Pane)
@@ -20,19 +29,28 @@ NotchLauncherView *NotchLauncherViewAccessible::view() const
     return static_cast<NotchLauncherView *>(widget());
 }
 
-QList<NotchHeaderLayout::Control> NotchLauncherViewAccessible::controls() const
+QList<int> NotchLauncherViewAccessible::partKeys() const
 {
-    return view()->headerControls();
+    QList<int> keys;
+    for (const NotchHeaderLayout::Control &control : view()->headerControls())
+        keys.append(int(control.kind));
+    if (NotchLauncherPainter::recentPlaceholderBox(*view()))
+        keys.append(placeholderKey);
+    return keys;
 }
 
-QAccessibleInterface *NotchLauncherViewAccessible::control(NotchHeaderLayout::Control::Kind kind) const
+QAccessibleInterface *NotchLauncherViewAccessible::part(int key) const
 {
-    return m_controls.get(int(kind), [&] { return new NotchHeaderControlAccessible(view(), kind); });
+    return m_parts.get(key, [&]() -> QAccessibleInterface * {
+        if (key == placeholderKey)
+            return new NotchFieldHistoryPlaceholderAccessible(view());
+        return new NotchHeaderControlAccessible(view(), NotchHeaderLayout::Control::Kind(key));
+    });
 }
 
 int NotchLauncherViewAccessible::childCount() const
 {
-    return QAccessibleWidget::childCount() + int(controls().size());
+    return QAccessibleWidget::childCount() + int(partKeys().size());
 }
 
 QAccessibleInterface *NotchLauncherViewAccessible::child(int index) const
@@ -40,33 +58,32 @@ QAccessibleInterface *NotchLauncherViewAccessible::child(int index) const
     const int widgets = QAccessibleWidget::childCount();
     if (index < widgets)
         return QAccessibleWidget::child(index);
-    const QList<NotchHeaderLayout::Control> shown = controls();
-    if (index - widgets >= shown.size())
-        return nullptr;
-    return control(shown.at(index - widgets).kind);
+    const QList<int> keys = partKeys();
+    return index - widgets < keys.size() ? part(keys.at(index - widgets)) : nullptr;
 }
 
 int NotchLauncherViewAccessible::indexOfChild(const QAccessibleInterface *child) const
 {
     if (!child || child->object())
         return QAccessibleWidget::indexOfChild(child);
-    if (child->role() != QAccessible::Button || child->parent() != this)
+    if (child->parent() != this)
         return -1;
-    const auto kind = static_cast<const NotchHeaderControlAccessible *>(child)->kind();
-    const QList<NotchHeaderLayout::Control> shown = controls();
-    for (int i = 0; i < shown.size(); ++i) {
-        if (shown.at(i).kind == kind)
-            return QAccessibleWidget::childCount() + i;
-    }
-    return -1;
+    const int key = child->role() == QAccessible::Button
+        ? int(static_cast<const NotchHeaderControlAccessible *>(child)->kind())
+        : placeholderKey;
+    const int index = int(partKeys().indexOf(key));
+    return index < 0 ? -1 : QAccessibleWidget::childCount() + index;
 }
 
 QAccessibleInterface *NotchLauncherViewAccessible::childAt(int x, int y) const
 {
     const QPointF local = view()->mapFromGlobal(QPoint(x, y));
-    for (const NotchHeaderLayout::Control &control : controls()) {
+    for (const NotchHeaderLayout::Control &control : view()->headerControls()) {
         if (control.hitArea.contains(local))
-            return this->control(control.kind);
+            return part(int(control.kind));
     }
-    return QAccessibleWidget::childAt(x, y);
+    if (QAccessibleInterface *widget = QAccessibleWidget::childAt(x, y))
+        return widget;
+    const std::optional<QRectF> placeholder = NotchLauncherPainter::recentPlaceholderBox(*view());
+    return placeholder && placeholder->contains(local) ? part(placeholderKey) : nullptr;
 }

@@ -1,11 +1,12 @@
 #pragma once
 // What a screen reader sees of a launcher panel: its widgets (search bar, list, field history pane, filter
-// bar) and, after them, the header's painted buttons, each an interface of its own while it is shown.
+// bar) and, after them, what the view paints itself: the header's buttons and the field history's
+// placeholder, each an interface of its own while it is shown.
 
-#include "launcher/panel/NotchHeaderLayout.h"
 #include "ui/AccessibleChildCache.h"
 
 #include <QAccessibleWidget>
+#include <QList>
 
 class NotchLauncherView;
 
@@ -23,8 +24,9 @@ public:
 
 private:
     NotchLauncherView *view() const;
-    QList<NotchHeaderLayout::Control> controls() const;
-    QAccessibleInterface *control(NotchHeaderLayout::Control::Kind kind) const;
+    // The painted parts shown now, in order.
+    QList<int> partKeys() const;
+    QAccessibleInterface *part(int key) const;
 
-    mutable AccessibleChildCache<int> m_controls;
+    mutable AccessibleChildCache<int> m_parts;
 };
