@@ -82,9 +82,9 @@ ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &i
     entry.displayKey = ClipboardDisplayKey::of(item);
     const QString text = item.text();
     const QString title = item.displayTitle();
-    entry.title = title.left(titleLength);
-    if (entry.title.size() == titleLength && entry.title.back().isHighSurrogate())
-        entry.title.chop(1);
+    // A row reads the start of the item's text itself rather than the index keeping a second copy of it.
+    if (!item.isTitledByText())
+        entry.title = item.displayTitle(titleLength);
 
     entry.searchText = searchable(item, text, entry.filePaths, title);
     // Nothing beside the text to find it by, and the text lowercases in place: no copy is kept.

@@ -32,7 +32,7 @@ public:
         QByteArray text; // the item's own UTF-8, shared with it
         QStringList filePaths;
         QByteArray displayKey;
-        QString title; // as much of the display title as a row shows
+        QString title; // as much of the display title as a row shows; null when that is the item's own text
         // Lowercased, composed UTF-8 of text, file names and paths, title; empty when `text` is searched
         // in place.
         QByteArray searchText;

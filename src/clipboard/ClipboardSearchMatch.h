@@ -10,6 +10,6 @@ struct ClipboardSearchMatch
 {
     QUuid id;
     ClipboardItemType type = ClipboardItemType::text;
-    QString title;
+    QString title; // null when the row shows the item's own text
     QString typeLabel;
 };

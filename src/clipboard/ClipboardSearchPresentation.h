@@ -7,7 +7,7 @@
 // What a search row shows of one item.
 struct ClipboardSearchPresentation
 {
-    QString title;
+    QString title; // null when the row shows the start of the item's own text
     QString typeLabel;
     QImage thumbnail; // null when the item has none
 

@@ -229,6 +229,28 @@ QString ClipboardItem::displayTitle() const
     return QStringLiteral("Clipboard item");
 }
 
+bool ClipboardItem::isTitledByText() const
+{
+    const ClipboardItemType kind = type();
+    if (kind == ClipboardItemType::image && !d->read().aiTitle.trimmed().isEmpty())
+        return false;
+    if (filePaths().size() >= 2 || (kind == ClipboardItemType::file && !d->read().fileName.isEmpty()))
+        return false;
+    return !isBlankUtf8(d->text);
+}
+
+QString ClipboardItem::displayTitle(qsizetype maximumLength) const
+{
+    // A character takes at most four bytes: a cut sequence decodes past the characters kept.
+    QString title = isTitledByText() ? QString::fromUtf8(d->text.left(maximumLength * 4)) : displayTitle();
+    if (title.size() > maximumLength) {
+        title.truncate(maximumLength);
+        if (title.back().isHighSurrogate())
+            title.chop(1);
+    }
+    return title;
+}
+
 QStringList ClipboardItem::filePaths() const
 {
     QStringList paths = JsonListCoding::decodeStrings(d->read().filePathsData);

@@ -119,6 +119,10 @@ public:
     ClipboardItemType type() const;
     // Never empty; see the rules in the implementation.
     QString displayTitle() const;
+    // Its first `maximumLength` characters (never half a surrogate pair), decoding no more of the text.
+    QString displayTitle(qsizetype maximumLength) const;
+    // Whether the display title is the item's own text.
+    bool isTitledByText() const;
     // The decoded path list, or the single file path, or empty.
     QStringList filePaths() const;
     void setFilePaths(const QStringList &paths);

@@ -39,7 +39,7 @@ TEST(NotchClipboardRow, AHoveredRowGrowsInItsOwnColumnsForEveryKind)
 {
     // Each kind of row, hovered and at rest: the dot, the timestamp, the thumbnail or title and the badges
     // stand where they stand in every other row; only their size changes. Unsearched, a row shows its kind
-    // capitalised and at most 240 characters of the item's title.
+    // capitalised and at most 240 characters of the item's title, searched as many as a row measures.
     struct Row {
         const char *type;
         QString text;
@@ -50,7 +50,7 @@ TEST(NotchClipboardRow, AHoveredRowGrowsInItsOwnColumnsForEveryKind)
     const Row rows[] = {{"text", "Quarterly report", "", "Text"},   {"url", "https://example.org", "", "Url"},
                         {"image", "", "", "Image"},                  {"file", "", "", "File"},
                         {"generic", "", "", "Generic"},              {"text", "ssh deploy@build", "Server", "Text"},
-                        {"text", QString(241, QLatin1Char('w')), "", "Text", 240}};
+                        {"text", QString(401, QLatin1Char('w')), "", "Text", 240}};
     SimClock clock;
     for (const Row &row : rows) {
         ClipboardItem item(QUuid::createUuid());
@@ -63,6 +63,10 @@ TEST(NotchClipboardRow, AHoveredRowGrowsInItsOwnColumnsForEveryKind)
         if (!row.text.isEmpty()) {
             EXPECT_EQ(NotchClipboardRow::title(item, nullptr), row.text.left(row.titleLength));
         }
+        // Searched, a row titled by its text reads as much of it as a row measures.
+        const ClipboardSearchPresentation searched{QString(), row.kind, QImage()};
+        EXPECT_EQ(NotchClipboardRow::title(item, &searched),
+                  item.displayTitle().left(NotchListRowLabel::maximumMeasuredCharacters));
         item.setDate(QDateTime(QDate(2024, 3, 7), QTime(9, 5)));
         NotchRowPaintContext context;
         context.palette.scheme = ColorScheme::dark;

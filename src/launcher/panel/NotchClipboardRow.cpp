@@ -36,9 +36,9 @@ bool NotchClipboardRow::showsHoveredLook() const
 
 QString NotchClipboardRow::title(const ClipboardItem &item, const ClipboardSearchPresentation *presentation)
 {
-    if (presentation)
+    if (presentation && !presentation->title.isNull())
         return presentation->title.left(NotchListRowLabel::maximumMeasuredCharacters);
-    return item.displayTitle().left(maximumFallbackTitleLength);
+    return item.displayTitle(presentation ? NotchListRowLabel::maximumMeasuredCharacters : maximumFallbackTitleLength);
 }
 
 QString NotchClipboardRow::kindLabel(const ClipboardItem &item, const ClipboardSearchPresentation *presentation)
@@ -67,7 +67,7 @@ QImage NotchClipboardRow::thumbnail(const NotchRowPaintContext &context) const
         context.presentations ? (context.presentations->contains(m_item.id()) ? &*context.presentations->constFind(m_item.id()) : nullptr)
                               : nullptr;
     // A presented item shows the search's thumbnail, even none, and decodes nothing itself.
-    if (presentation)
+    if (presentation && !presentation->title.isNull())
         return presentation->thumbnail;
     if (!context.thumbnails || !m_item.hasImageData())
         return {};
