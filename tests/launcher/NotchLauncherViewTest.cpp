@@ -453,6 +453,55 @@ TEST_F(NotchLauncherViewTest, ExpandingSlidesTheLogoOntoTheClipboardTab)
     }
 }
 
+// The tutorial's outlines fade in and out over 0.2 s: about half orange at 0.1 s, whole at 0.2 s, gone
+// 0.2 s after the tutorial moves on.
+TEST_F(NotchLauncherViewTest, TutorialOutlinesFadeInAndOut)
+{
+    struct Row {
+        const char *name;
+        NotchDemoHighlight highlight;
+        std::function<QPointF(NotchLauncherView &)> onOutline;
+    };
+    const Row rows[] = {
+        {"settings button", NotchDemoHighlight::settings,
+         [](NotchLauncherView &v) { return QPointF(v.headerLayout().settingsButton.left() + 0.7, v.headerLayout().settingsButton.center().y()); }},
+        {"first clipboard row", NotchDemoHighlight::clipboardItem,
+         [](NotchLauncherView &v) { return v.clipboardList()->mapTo(&v, v.clipboardList()->rowRect(0).topLeft()) + QPointF(0.7, 32); }},
+    };
+    addItems(3);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        makeView();
+        expand();
+        sim.clock.advance(3);
+        settle();
+        auto orange = [&] {
+            QImage image(view->size() * 2, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(2);
+            image.fill(Qt::black);
+            view->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+            const QPointF at = row.onOutline(*view) * 2;
+            const QColor c = image.pixelColor(at.toPoint());
+            return c.red() - c.blue();
+        };
+        const int before = orange();
+        model.setDemoHighlights({row.highlight});
+        orange(); // the fade starts with the first frame that shows it
+        sim.clock.advance(0.1);
+        const int half = orange();
+        sim.clock.advance(0.1);
+        const int whole = orange();
+        EXPECT_GT(whole - before, 100);
+        EXPECT_GT(half - before, (whole - before) / 4);
+        EXPECT_LT(half - before, (whole - before) * 3 / 4);
+        model.setDemoHighlights({});
+        orange();
+        sim.clock.advance(0.2);
+        EXPECT_LT(std::abs(orange() - before), 10);
+        view.reset();
+    }
+}
+
 TEST_F(NotchLauncherViewTest, WithoutANotchNoHeaderControlNorTheLogoIsClipped)
 {
     // Screens without a notch from 400 to 3840 points wide, the header width the window writes for each

@@ -58,7 +58,7 @@ QString NotchClipboardRow::labelBadge(const ClipboardItem &item)
 
 bool NotchClipboardRow::isAnimating(double now) const
 {
-    return m_hoverScale.isAnimating(now) || m_dot.isAnimating(now) || m_swipe.isAnimating();
+    return m_hoverScale.isAnimating(now) || m_dot.isAnimating(now) || m_outline.isAnimating(now) || m_swipe.isAnimating();
 }
 
 QImage NotchClipboardRow::thumbnail(const NotchRowPaintContext &context) const
@@ -81,11 +81,14 @@ void NotchClipboardRow::paint(QPainter &painter, const QRectF &rect, const Notch
 {
     const double now = context.now;
     const bool reduceMotion = context.palette.reduceMotion;
-    if (!m_dotInitialised) {
+    if (!m_looksInitialised) {
+        // A row coming on screen shows its state at once; later changes animate.
         m_dot.setValue(showsSelectedLook() ? 1 : 0);
-        m_dotInitialised = true;
+        m_outline.setValue(isTutorialHighlighted ? 1 : 0);
+        m_looksInitialised = true;
     } else {
         m_dot.animateTo(showsSelectedLook() ? 1 : 0, ListSelectionDot::transition(), now);
+        m_outline.animateTo(isTutorialHighlighted ? 1 : 0, TutorialOutline::transition(), now);
     }
     m_hoverScale.animateTo(NotchListRowLabel::contentScale(showsHoveredLook(), reduceMotion),
                            NotchListRowLabel::hoverAnimation(reduceMotion), now);
@@ -175,9 +178,9 @@ void NotchClipboardRow::paint(QPainter &painter, const QRectF &rect, const Notch
     painter.restore();
     painter.restore();
 
-    if (isTutorialHighlighted) {
+    if (const double outline = m_outline.value(now); outline > 0) {
         const double bottom = showsBottomSeparator ? 0 : 20;
         TutorialOutline::tutorialContainedRowOutline(
-            painter, CornerPath::continuousRoundedRect(rect, CornerPath::Radii{0, 0, bottom, bottom}), 1.2, 1);
+            painter, CornerPath::continuousRoundedRect(rect, CornerPath::Radii{0, 0, bottom, bottom}), 1.2, outline);
     }
 }

@@ -68,7 +68,7 @@ public:
     // The label badge's text: the trimmed label, empty when it is blank.
     static QString labelBadge(const ClipboardItem &item);
 
-    // Something still moves (hover scale, dot, swipe): the list asks for another frame.
+    // Something still moves (hover scale, dot, tutorial outline, swipe): the list asks for another frame.
     bool isAnimating(double now) const;
     void paint(QPainter &painter, const QRectF &rect, const NotchRowPaintContext &context);
 
@@ -81,7 +81,8 @@ private:
     bool m_hovering = false;
     AnimatedValue m_hoverScale{1};
     AnimatedValue m_dot{0};
-    bool m_dotInitialised = false;
+    AnimatedValue m_outline{0};
+    bool m_looksInitialised = false;
     // The content as last drawn at rest, put back while nothing it shows changes.
     NotchListRowLabel::ContentCache m_content;
 };

@@ -93,6 +93,14 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paintHeader(QPainter &painter
     Motion moving;
     const bool dark = palette.isDark();
     const double reveal = g.headerReveal;
+    const NotchDemoHighlights highlights = model.demoHighlights();
+    const std::pair<AnimatedValue *, NotchDemoHighlight> outlines[] = {{&m_clipboardOutline, NotchDemoHighlight::clipboard},
+                                                                       {&m_historyOutline, NotchDemoHighlight::history},
+                                                                       {&m_settingsOutline, NotchDemoHighlight::settings}};
+    for (const auto &[outline, highlight] : outlines) {
+        outline->animateTo(highlights.contains(highlight) ? 1 : 0, TutorialOutline::transition(), t);
+        moving.header = moving.header || outline->isAnimating(t);
+    }
     if (model.isExpanded() && reveal > 0 && !model.isFloatingWindow()) {
         painter.save();
         painter.setOpacity(reveal);
@@ -133,13 +141,13 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paintHeader(QPainter &painter
                     QPainterPath circle;
                     circle.addEllipse(header.recentTab);
                     return circle;
-                }(), 1.2, model.demoHighlights().contains(NotchDemoHighlight::history) ? 1 : 0);
+                }(), 1.2, m_historyOutline.value(t));
             });
         }
-        if (model.demoHighlights().contains(NotchDemoHighlight::clipboard)) {
+        if (const double outline = m_clipboardOutline.value(t); outline > 0) {
             QPainterPath circle;
             circle.addEllipse(header.clipboardTab);
-            TutorialOutline::tutorialOutline(painter, circle, 1.2, 1);
+            TutorialOutline::tutorialOutline(painter, circle, 1.2, outline);
         }
         if (header.showsFiltersToggle) {
             entering(header.filtersToggle, Element::filtersToggle, [&] {
@@ -157,11 +165,10 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paintHeader(QPainter &painter
             m_symbols.draw(painter, QStringLiteral("gearshape.fill"), icon, Palette::white(0.92));
             QPainterPath circle;
             circle.addEllipse(header.settingsButton);
-            TutorialOutline::tutorialOutline(painter, circle, 1.2,
-                                             model.demoHighlights().contains(NotchDemoHighlight::settings) ? 1 : 0);
+            TutorialOutline::tutorialOutline(painter, circle, 1.2, m_settingsOutline.value(t));
         });
         painter.restore();
-        moving.header = view.headerEntrances().isAnimating(t);
+        moving.header = moving.header || view.headerEntrances().isAnimating(t);
     }
     // The logo, always: centred while collapsed, at the band's leading edge while expanded.
     if (!model.isFloatingWindow()) {

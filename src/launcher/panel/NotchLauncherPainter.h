@@ -4,6 +4,7 @@
 // and the field history's placeholder when no field is selected.
 
 #include "launcher/panel/NotchPanelGeometry.h"
+#include "ui/AnimatedValue.h"
 #include "ui/Palette.h"
 
 #include <QImage>
@@ -57,4 +58,9 @@ private:
     };
     QImage m_background;
     BackgroundKey m_backgroundKey;
+    // The tutorial's outlines around the Clipboard tab, the Recently used tab and the settings button,
+    // fading in and out.
+    AnimatedValue m_clipboardOutline;
+    AnimatedValue m_historyOutline;
+    AnimatedValue m_settingsOutline;
 };
