@@ -149,9 +149,6 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
             if (m_aiPane)
                 m_aiPane->update();
         });
-    m_presenceEffect = new TransformFadeEffect(this);
-    m_presenceEffect->setEnabled(false);
-    setGraphicsEffect(m_presenceEffect);
     applySearchFieldColors();
     m_lastExpanded = m_model.isExpanded();
     m_lastSuspended = m_model.isSpaceTransitionSuspended();
@@ -324,7 +321,8 @@ void NotchLauncherView::modelChanged()
             m_navigation->dropSearchFocus();
         } else {
             m_search->relistIfStale();
-            m_presenceEffect->release();
+            if (m_presenceEffect)
+                m_presenceEffect->release();
         }
     }
     const bool suspended = m_model.isSpaceTransitionSuspended();
@@ -364,7 +362,7 @@ QPainterPath NotchLauncherView::presentedChromePath() const
 
 void NotchLauncherView::holdLookWhileCollapsing()
 {
-    if (!m_model.isFloatingWindow() || !m_model.isExpanded() || !isSeen())
+    if (!m_presenceEffect || !m_model.isFloatingWindow() || !m_model.isExpanded() || !isSeen())
         return;
     // Drawn as it stands, without the growing that may still be under way.
     m_presenceEffect->setEnabled(false);
@@ -374,13 +372,19 @@ void NotchLauncherView::holdLookWhileCollapsing()
 void NotchLauncherView::applyFloatingPresence()
 {
     const double t = now();
-    const bool moving = m_floatingPresence.isAnimating(t);
-    // What was shown is held until the shrinking ends (a new expansion shows the live content at once).
-    if (!moving && !m_model.isExpanded())
-        m_presenceEffect->release();
-    m_presenceEffect->setLook(m_model.isFloatingWindow() ? m_floatingPresence.transform(width(), t) : QTransform(),
-                              m_floatingPresence.opacity(t));
-    m_presenceEffect->setEnabled(!m_presenceEffect->isAtRest());
+    // Only the compact window scales and fades: a panel at the notch draws straight, without an effect.
+    if (m_model.isFloatingWindow() && !m_presenceEffect) {
+        m_presenceEffect = new TransformFadeEffect(this);
+        setGraphicsEffect(m_presenceEffect);
+    }
+    if (m_presenceEffect) {
+        // What was shown is held until the shrinking ends (a new expansion shows the live content at once).
+        if (!m_floatingPresence.isAnimating(t) && !m_model.isExpanded())
+            m_presenceEffect->release();
+        m_presenceEffect->setLook(m_model.isFloatingWindow() ? m_floatingPresence.transform(width(), t) : QTransform(),
+                                  m_floatingPresence.opacity(t));
+        m_presenceEffect->setEnabled(!m_presenceEffect->isAtRest());
+    }
     const QPainterPath path = presentedChromePath();
     if (path != m_lastPath) {
         m_lastPath = path;
@@ -409,7 +413,7 @@ void NotchLauncherView::frameTick()
 {
     const bool whole = std::exchange(m_wholeFrameRequested, false);
     // The window's outline follows the shrinking also where nothing is drawn (it is the window's shape).
-    if (m_floatingPresence.isAnimating(now()) || m_presenceEffect->isHolding()) {
+    if (m_floatingPresence.isAnimating(now()) || (m_presenceEffect && m_presenceEffect->isHolding())) {
         applyFloatingPresence();
         if (m_floatingPresence.isAnimating(now()))
             requestLogoFrame();
