@@ -1,8 +1,9 @@
 // The launcher panel against plain baselines in one run: painting one frame of the expanded panel with 8
 // rows and thumbnails against painting the same rows' titles alone with QPainter; a keystroke in the search
 // field with 5,000 items (search plus list update) against the history search alone; opening the panel
-// (view model, view and first frame) with 5,000 items against 50; a frame of the logo's pulse on a collapsed
-// launcher, its rectangle repainted against the whole view repainted.
+// (view model, view and first frame) with 5,000 items against 50, and opening a collapsed one that a copy
+// made stale; a frame of the logo's pulse on a collapsed launcher, its rectangle repainted against the
+// whole view repainted.
 #include "BenchmarkRun.h"
 
 #include "app/AppState.h"
@@ -194,6 +195,40 @@ void BM_OpenPanel(benchmark::State &state)
     }
 }
 BENCHMARK(BM_OpenPanel)->Arg(50)->Arg(5000)->Unit(benchmark::kMillisecond);
+
+// Opening a collapsed panel that a copy made stale (its list is caught up as it opens): the relist and the
+// first frame, with 5,000 items.
+void BM_ExpandAfterACopyWith5000Items(benchmark::State &state)
+{
+    Desk desk(5000);
+    NotchLauncherViewModel model;
+    model.setRealNotchBarHeight(24);
+    NotchLauncherView view(desk.sim.platform(), model, desk.appState.get(), desk.history.get());
+    view.resize(442, 560);
+    view.goOnScreen();
+    desk.settle(view);
+    QImage frame(442, 560, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        state.PauseTiming();
+        model.setIsExpanded(false);
+        model.setIsListSettled(false);
+        // The oldest item copied again: it moves to the top, the history keeps its size.
+        desk.history->handleItemInserted(desk.history->items().last());
+        desk.history->searchIndex().waitForIdle();
+        const QUuid newest = desk.history->items().first().id();
+        state.ResumeTiming();
+        expand(model);
+        while (view.isSearchRunning())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        view.render(&frame, QPoint(), QRegion(), QWidget::DrawChildren);
+        if (view.displayedClipboardItems().size() != desk.history->items().size()
+            || view.displayedClipboardItems().first().id() != newest) {
+            BenchmarkRun::fail(state, "the panel opened without the newest copy first");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_ExpandAfterACopyWith5000Items)->Unit(benchmark::kMillisecond);
 
 // Counts the paints a widget receives.
 struct PaintCounter : QObject {

@@ -113,3 +113,15 @@ void TavlenLogo::paint(QPainter &painter, QPointF centre, TavlenLogoCache *cache
     painter.drawImage(QRectF(-logical / 2, -logical / 2, logical, logical), art);
     painter.restore();
 }
+
+bool TavlenLogo::looksLike(const TavlenLogo &other) const
+{
+    // A tenth of a pixel: a turn of half a degree at the rim, a swell of a hundredth of the side.
+    constexpr double pixelTenth = 0.1;
+    return std::abs(rotationDegrees - other.rotationDegrees) < 0.5
+        && std::abs(scale - other.scale) * size / 2 < pixelTenth
+        && std::abs(offset.x() - other.offset.x()) < pixelTenth && std::abs(offset.y() - other.offset.y()) < pixelTenth
+        && TavlenLogoCache::colourStep(saturation) == TavlenLogoCache::colourStep(other.saturation)
+        && TavlenLogoCache::colourStep(brightness) == TavlenLogoCache::colourStep(other.brightness)
+        && shadowColor == other.shadowColor && shadowRadius == other.shadowRadius;
+}

@@ -28,4 +28,7 @@ struct TavlenLogo {
     void paint(QPainter &painter, QPointF centre, TavlenLogoCache *cache = nullptr) const;
     // The artwork alone at `pixels` square, with saturation and brightness applied.
     QImage render(int pixels) const;
+    // Draws the same as `other` to the eye: turn, swell and slide within a tenth of a pixel at the rim,
+    // the same colour step and glow.
+    bool looksLike(const TavlenLogo &other) const;
 };

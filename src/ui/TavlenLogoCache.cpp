@@ -8,18 +8,10 @@
 #include <algorithm>
 #include <cmath>
 
-namespace {
-
-// Colour steps fine enough that an animation of a fifth of a second through them looks continuous, and
-// few enough that every step of it stays in the cache: a pulse then renders nothing.
-constexpr double quantumSteps = 32;
-
-int quantised(double value)
+int TavlenLogoCache::colourStep(double value)
 {
-    return int(std::lround(value * quantumSteps));
+    return int(std::lround(value * colourSteps));
 }
-
-} // namespace
 
 QImage TavlenLogoCache::find(int kind, int pixels, int a, int b)
 {
@@ -42,14 +34,14 @@ void TavlenLogoCache::keep(Entry entry)
 
 QImage TavlenLogoCache::artwork(const TavlenLogo &logo, int pixels)
 {
-    const int s = quantised(std::clamp(logo.saturation, 0.0, 1.0));
-    const int b = quantised(std::clamp(logo.brightness, -1.0, 1.0));
+    const int s = colourStep(std::clamp(logo.saturation, 0.0, 1.0));
+    const int b = colourStep(std::clamp(logo.brightness, -1.0, 1.0));
     QImage image = find(0, pixels, s, b);
     if (!image.isNull())
         return image;
     TavlenLogo state;
-    state.saturation = s / quantumSteps;
-    state.brightness = b / quantumSteps;
+    state.saturation = s / colourSteps;
+    state.brightness = b / colourSteps;
     image = state.render(pixels);
     keep(Entry{0, pixels, s, b, image});
     return image;

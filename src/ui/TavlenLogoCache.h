@@ -13,6 +13,10 @@ struct TavlenLogo;
 class TavlenLogoCache {
 public:
     static constexpr int capacity = 48;
+    // Colour steps fine enough that a fade of a fifth of a second through them looks continuous at thirty
+    // frames a second, and few enough that every step of a pulse, swollen and at rest, stays in the cache.
+    static constexpr double colourSteps = 16;
+    static int colourStep(double value);
 
     // The artwork at `pixels` square with the logo's saturation and brightness applied.
     QImage artwork(const TavlenLogo &logo, int pixels);

@@ -106,6 +106,12 @@ TEST(FrameTicker, OneFramePerIntervalOnThePlatformClock)
     EXPECT_FALSE(ticker.isFramePending());
     sim.clock.advance(1);
     EXPECT_EQ(frames, 1); // nobody asked again
+    // A frame at the slow pace asked for first does not hold back one asked for at the full pace.
+    ticker.requestSlowFrame();
+    ticker.requestFrame();
+    sim.clock.advance(FrameTicker::frameInterval * 1.01);
+    EXPECT_EQ(frames, 2);
+    EXPECT_FALSE(ticker.isFramePending());
 }
 
 TEST(CornerPath, ContinuousCornersStayInsideTheRectAndCutTheCorners)

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <optional>
 
 NotchLauncherPainter::NotchLauncherPainter(const SymbolTable &symbols)
     : m_symbols(symbols)
@@ -214,7 +215,13 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paint(QPainter &painter, Notc
     if (floating && !model.isExpanded())
         return {};
     const Palette colors = view.panelPalette();
-    const QPainterPath chrome = g.chrome.path(QRectF(view.rect()));
+    // The outline is worked out only when a frame needs it: a frame of the logo alone does not.
+    std::optional<QPainterPath> outline;
+    auto chrome = [&]() -> const QPainterPath & {
+        if (!outline)
+            outline = g.chrome.path(QRectF(view.rect()));
+        return *outline;
+    };
     // The chrome (glass, tint and black band) changes only with the frame and the scheme: it is drawn into
     // an image once and put back on every other frame.
     const double dpr = painter.device() ? painter.device()->devicePixelRatioF() : 1.0;
@@ -237,7 +244,7 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paint(QPainter &painter, Notc
         m_background.fill(Qt::transparent);
         QPainter background(&m_background);
         background.setRenderHint(QPainter::Antialiasing);
-        background.setClipPath(chrome);
+        background.setClipPath(chrome());
         paintChrome(background, view, g, colors);
         m_backgroundKey = key;
     }
@@ -246,7 +253,7 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paint(QPainter &painter, Notc
     // A frame that repaints only inside the outline (the logo's) needs no clip to it: an antialiased clip
     // path cuts every line into many spans, which the raster engine then hands to worker threads.
     if (dirty.isEmpty() || !g.chrome.innerBand(QRectF(view.rect())).contains(QRectF(dirty)))
-        painter.setClipPath(chrome);
+        painter.setClipPath(chrome());
     const Motion moving = paintHeader(painter, view, g, colors);
     if (const std::optional<QRectF> box = recentPlaceholderBox(view)) {
         painter.setOpacity(g.listOpacity);

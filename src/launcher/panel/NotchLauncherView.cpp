@@ -187,7 +187,7 @@ void NotchLauncherView::requestFrame()
 
 void NotchLauncherView::requestLogoFrame()
 {
-    m_ticker.requestFrame();
+    m_ticker.requestSlowFrame();
 }
 
 bool NotchLauncherView::isSeen() const
@@ -422,8 +422,10 @@ void NotchLauncherView::frameTick()
         return;
     if (whole)
         update();
+    else if (!m_logoPulse->isAnimating(now()) || !m_paintedLogo || !logo().looksLike(*m_paintedLogo))
+        updateLogo(); // a motion's last frame is always drawn: the logo rests exactly where it ends
     else
-        updateLogo();
+        requestLogoFrame(); // moving, but too little yet to be seen
     // The search fields are widgets of their own: they follow their entrance frame by frame.
     if (m_searchBar->isVisible() || m_historySearchField->isVisible()) {
         placeSearchBar();
@@ -871,6 +873,8 @@ void NotchLauncherView::paintEvent(QPaintEvent *event)
     QPainter painter(this);
     const NotchLauncherPainter::Motion moving = m_painter.paint(painter, *this, event->rect());
     m_lastLogoRect = logoRect();
+    if (event->rect().intersects(m_lastLogoRect))
+        m_paintedLogo = logo();
     if (moving.header)
         requestFrame();
     else if (moving.logo)

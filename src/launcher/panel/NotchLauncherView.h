@@ -216,7 +216,8 @@ private:
     void applyFloatingPresence();
     void frameTick();
     void placeSearchBar();
-    // The next frame repaints the whole view, or (requestLogoFrame) only where the logo was and is.
+    // The next frame repaints the whole view, or (requestLogoFrame, at the slow pace a small logo needs)
+    // only where the logo was and is.
     void requestFrame();
     void requestLogoFrame();
     void updateLogo();
@@ -236,6 +237,8 @@ private:
     NotchLauncherPainter m_painter;
     bool m_wholeFrameRequested = false;
     QRect m_lastLogoRect;
+    // The logo as last painted: a frame that would not change it visibly paints nothing.
+    std::optional<TavlenLogo> m_paintedLogo;
 
     // The parts (children of this view).
     NotchClipboardSearch *m_search = nullptr;

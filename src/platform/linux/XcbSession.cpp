@@ -41,11 +41,12 @@ XcbSession::XcbSession(QObject *parent)
     m_root = it.data->root;
 
     // Replies read by synchronous calls can leave events in xcb's queue without the socket becoming
-    // readable again, so drain the queue also whenever the event loop is about to sleep.
+    // readable again, so drain the queue also whenever the event loop is about to sleep; only the queue:
+    // the notifier reads the socket, and a read there on every turn of the loop costs a system call.
     m_notifier = new QSocketNotifier(xcb_get_file_descriptor(c), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &XcbSession::dispatchQueued);
     if (auto *dispatcher = QAbstractEventDispatcher::instance(thread()))
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &XcbSession::dispatchQueued);
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] { dispatch(false); });
 }
 
 XcbSession::~XcbSession()
@@ -109,6 +110,11 @@ void XcbSession::scheduleDispatch()
 
 void XcbSession::dispatchQueued()
 {
+    dispatch(true);
+}
+
+void XcbSession::dispatch(bool readSocket)
+{
     m_dispatchScheduled = false;
     if (!m_connection)
         return;
@@ -119,7 +125,10 @@ void XcbSession::dispatchQueued()
         return;
     }
     ++m_dispatchDepth;
-    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection)) {
+    auto next = [this, readSocket] {
+        return readSocket ? xcb_poll_for_event(m_connection) : xcb_poll_for_queued_event(m_connection);
+    };
+    while (xcb_generic_event_t *event = next()) {
         XcbReply<xcb_generic_event_t> owned(event);
         // A handler may add another one meanwhile: go by index.
         for (size_t i = 0; i < m_handlers.size(); ++i) {

@@ -61,6 +61,8 @@ public:
 
 private:
     void dispatchQueued();
+    // Hands out the events xcb holds; with `readSocket`, those waiting on the socket too.
+    void dispatch(bool readSocket);
 
     xcb_connection_t *m_connection = nullptr;
     xcb_window_t m_root = 0;
