@@ -1,6 +1,7 @@
 #include "clipboard/ClipboardItemStore.h"
 
 #include "clipboard/ClipboardDisplayKey.h"
+#include "model/CompressedText.h"
 #include "model/MainStoreContainer.h"
 #include "model/SqlValues.h"
 #include "platform/FileProblem.h"
@@ -28,7 +29,7 @@ const QString kColumns = QStringLiteral(
     "id, text, label, date, lastUsedAt, typeRawValue, filePath, filePathsData, fileName, fileSize, imageFile,"
     " imageByteCount, payloadFile, payloadByteCount, sourceBundleIdentifier, sourceApplicationName, contentDigest,"
     " aiTitle, aiSummary, aiCategory, aiTagsData, aiExtractedText, aiIsSensitive, aiAnalyzedAt, aiAnalysisVersion,"
-    " payloadRecord");
+    " payloadRecord, compressedText");
 
 QVariant textValue(const QString &text)
 {
@@ -311,7 +312,18 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         ClipboardItem item(QUuid::fromString(query.value(0).toString()));
         if (item.isNull())
             continue;
-        item.setTextUtf8(query.value(1).toByteArray());
+        if (const QByteArray compressed = query.value(26).toByteArray(); !compressed.isEmpty()) {
+            const std::optional<QByteArray> text = CompressedText::decompress(compressed);
+            if (!text) {
+                // Left in the store as it is, and not shown: saving it again would lose its text.
+                qWarning("The text of the copy %s in the history store cannot be read; it is left out",
+                         qPrintable(item.id().toString(QUuid::WithoutBraces)));
+                continue;
+            }
+            item.setTextUtf8(*text);
+        } else {
+            item.setTextUtf8(query.value(1).toByteArray());
+        }
         item.setLabel(query.value(2).toString());
         item.setDate(SqlValues::dateFrom(query.value(3)));
         item.setLastUsedAt(SqlValues::dateFrom(query.value(4)));
@@ -418,7 +430,7 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
 
     QSqlQuery upsert(db);
     upsert.prepare(QStringLiteral("INSERT OR REPLACE INTO ClipboardItem (") + kColumns
-                   + QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+                   + QStringLiteral(") VALUES (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     QStringList savedNames;
     for (const ClipboardItem &item : upserts) {
         const QString id = item.id().toString(QUuid::WithoutBraces);
@@ -453,9 +465,10 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
             if (!name.isEmpty() && !itemNames.contains(name))
                 itemNames.append(name);
 
+        const QByteArray compressedText = CompressedText::compress(item.textUtf8());
         const QVariant values[] = {
             id,
-            item.text(),
+            compressedText.isEmpty() ? item.text() : QStringLiteral(""),
             textValue(item.label()),
             SqlValues::date(item.date()),
             SqlValues::date(item.lastUsedAt()),
@@ -480,6 +493,7 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
             SqlValues::date(item.aiAnalyzedAt()),
             item.aiAnalysisVersion(),
             bytesValue(record),
+            bytesValue(compressedText),
         };
         for (int i = 0; i < int(std::size(values)); ++i)
             upsert.bindValue(i, values[i]);

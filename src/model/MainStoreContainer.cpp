@@ -34,7 +34,9 @@ const char *const kCreateStatements[] = {
     " aiIsSensitive INTEGER NOT NULL DEFAULT 0,"
     " aiAnalyzedAt INTEGER,"
     " aiAnalysisVersion INTEGER NOT NULL DEFAULT 0,"
-    " payloadRecord BLOB)",
+    " payloadRecord BLOB,"
+    // A long text compressed (CompressedText), `text` then empty.
+    " compressedText BLOB)",
     "CREATE INDEX ClipboardItem_date ON ClipboardItem(date DESC)",
     // Which value files each item uses: a file goes with the last item that names it.
     "CREATE TABLE BlobFile (itemId TEXT NOT NULL, name TEXT NOT NULL, PRIMARY KEY (itemId, name))",
@@ -53,6 +55,11 @@ const char *const kUpgradeFrom1[] = {
     " WHERE payloadFile IS NOT NULL AND payloadFile != ''",
 };
 
+// From version 2: long texts may be kept compressed; the texts already there stay as they are.
+const char *const kUpgradeFrom2[] = {
+    "ALTER TABLE ClipboardItem ADD COLUMN compressedText BLOB",
+};
+
 SqliteStoreSchema schema()
 {
     SqliteStoreSchema schema;
@@ -66,12 +73,16 @@ SqliteStoreSchema schema()
         "SELECT id, text, label, date, lastUsedAt, typeRawValue, filePath, filePathsData, fileName, fileSize,"
         " imageFile, imageByteCount, payloadFile, payloadByteCount, sourceBundleIdentifier, sourceApplicationName,"
         " contentDigest, aiTitle, aiSummary, aiCategory, aiTagsData, aiExtractedText, aiIsSensitive, aiAnalyzedAt,"
-        " aiAnalysisVersion, payloadRecord FROM ClipboardItem LIMIT 0"));
+        " aiAnalysisVersion, payloadRecord, compressedText FROM ClipboardItem LIMIT 0"));
     schema.checkStatements.append(QStringLiteral("SELECT itemId, name FROM BlobFile LIMIT 0"));
     QStringList fromVersion1;
     for (const char *statement : kUpgradeFrom1)
         fromVersion1.append(QString::fromLatin1(statement));
     schema.upgrades.append(fromVersion1);
+    QStringList fromVersion2;
+    for (const char *statement : kUpgradeFrom2)
+        fromVersion2.append(QString::fromLatin1(statement));
+    schema.upgrades.append(fromVersion2);
     // The history is read whole at start-up: the check reads the file meanwhile, on a worker.
     schema.checkWhileReading = true;
     // The value files belong to the store: they move aside with it.

@@ -17,7 +17,7 @@ class MainStoreContainer : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int schemaVersion = 2;
+    static constexpr int schemaVersion = 3;
     static QString storeFileName() { return QStringLiteral("default.store"); }
 
     // Opens (or creates) "<folder>/default.store"; an empty folder gives a store in memory.

@@ -427,8 +427,22 @@ TEST(ClipboardItemStore, FilesOfACaptureThatWasNeverSavedGoAtTheNextStart)
     EXPECT_TRUE(blobFiles(container).isEmpty());
 }
 
-TEST(ClipboardItemStore, AStoreOfTheFirstVersionOpensWithEverythingInIt)
+namespace {
+
+// An older store file: its version, and what that version added to the first one's tables.
+struct OlderStore {
+    const char *name;
+    int version;
+    QStringList additions;
+};
+
+class OlderStores : public testing::TestWithParam<OlderStore> {};
+
+} // namespace
+
+TEST_P(OlderStores, OpenWithEverythingInThem)
 {
+    const OlderStore older = GetParam();
     QTemporaryDir dir;
     const QString path = QDir(dir.path()).filePath("default.store");
     const QString blobs = path + "-blobs";
@@ -438,11 +452,12 @@ TEST(ClipboardItemStore, AStoreOfTheFirstVersionOpensWithEverythingInIt)
     PasteboardPayload imagePayload;
     imagePayload.items.append(PasteboardPayloadItem{{rep(PasteboardType::png, png)}});
     PasteboardPayload textPayload;
-    textPayload.items.append(PasteboardPayloadItem{{rep(PasteboardType::plainText, "old text")}});
+    const QString oldText = QStringLiteral("old text, long enough to be kept compressed once saved again. ").repeated(12);
+    textPayload.items.append(PasteboardPayloadItem{{rep(PasteboardType::plainText, oldText.toUtf8())}});
     writeFile(QDir(blobs).filePath("img.image"), png);
     writeFile(QDir(blobs).filePath("img.payload"), imagePayload.encoded());
     writeFile(QDir(blobs).filePath("txt.payload"), textPayload.encoded());
-    makeDatabase(path, {
+    QStringList statements{
         "CREATE TABLE ClipboardItem (id TEXT PRIMARY KEY NOT NULL, text TEXT NOT NULL DEFAULT '', label TEXT,"
         " date INTEGER NOT NULL, lastUsedAt INTEGER, typeRawValue TEXT NOT NULL, filePath TEXT, filePathsData BLOB,"
         " fileName TEXT, fileSize INTEGER NOT NULL DEFAULT 0, imageFile TEXT, imageByteCount INTEGER NOT NULL DEFAULT 0,"
@@ -457,10 +472,13 @@ TEST(ClipboardItemStore, AStoreOfTheFirstVersionOpensWithEverythingInIt)
             .arg(png.size())
             .arg(imagePayload.encoded().size()),
         QString("INSERT INTO ClipboardItem (id, text, date, typeRawValue, payloadFile, payloadByteCount) VALUES"
-                " ('22222222-2222-2222-2222-222222222222', 'old text', 1000, 'text', 'txt.payload', %1)")
-            .arg(textPayload.encoded().size()),
-        "PRAGMA user_version = 1",
-    });
+                " ('22222222-2222-2222-2222-222222222222', '%2', 1000, 'text', 'txt.payload', %1)")
+            .arg(textPayload.encoded().size())
+            .arg(oldText),
+    };
+    statements += older.additions;
+    statements.append(QString("PRAGMA user_version = %1").arg(older.version));
+    makeDatabase(path, statements);
 
     MainStoreContainer container(dir.path());
     EXPECT_EQ(container.status().outcome, StoreStatus::Outcome::opened);
@@ -471,7 +489,7 @@ TEST(ClipboardItemStore, AStoreOfTheFirstVersionOpensWithEverythingInIt)
     ASSERT_EQ(items.size(), 2);
     EXPECT_EQ(items[0].imageData(), png);
     EXPECT_EQ(items[0].payload(), imagePayload);
-    EXPECT_EQ(items[1].text(), "old text");
+    EXPECT_EQ(items[1].text(), oldText);
     EXPECT_EQ(items[1].payload(), textPayload);
 
     // The old items change and go as any other; a new one is stored the new way.
@@ -480,6 +498,29 @@ TEST(ClipboardItemStore, AStoreOfTheFirstVersionOpensWithEverythingInIt)
     ASSERT_TRUE(store.save({relabelled}, {items[0].id()}));
     EXPECT_EQ(blobFiles(container), QStringList{"txt.payload"});
     ASSERT_TRUE(store.save({itemWith("new", {}, {rep(PasteboardType::plainText, "new")})}, {}));
-    EXPECT_EQ(store.fetchAll().size(), 2);
-    EXPECT_EQ(store.fetchAll().at(1).payload(), textPayload);
+    const QList<ClipboardItem> now = store.fetchAll();
+    ASSERT_EQ(now.size(), 2);
+    EXPECT_EQ(now.at(1).text(), oldText);
+    EXPECT_EQ(now.at(1).label(), "kept");
+    EXPECT_EQ(now.at(1).payload(), textPayload);
+
+    // A compressed text that no longer reads leaves its item out, and in the store as it is.
+    QSqlQuery damage(container.database());
+    ASSERT_TRUE(damage.exec("UPDATE ClipboardItem SET compressedText = substr(compressedText, 1, 20)"
+                            " WHERE id = '22222222-2222-2222-2222-222222222222' AND length(compressedText) > 20"));
+    ASSERT_EQ(damage.numRowsAffected(), 1);
+    EXPECT_EQ(store.fetchAll().size(), 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Versions, OlderStores,
+    testing::Values(OlderStore{"first_version", 1, {}},
+                    OlderStore{"second_version", 2,
+                               {"ALTER TABLE ClipboardItem ADD COLUMN payloadRecord BLOB",
+                                "CREATE TABLE BlobFile (itemId TEXT NOT NULL, name TEXT NOT NULL, PRIMARY KEY (itemId, name))",
+                                "CREATE INDEX BlobFile_name ON BlobFile(name)",
+                                "INSERT INTO BlobFile (itemId, name) VALUES"
+                                " ('11111111-1111-1111-1111-111111111111', 'img.image'),"
+                                " ('11111111-1111-1111-1111-111111111111', 'img.payload'),"
+                                " ('22222222-2222-2222-2222-222222222222', 'txt.payload')"}}),
+    [](const auto &info) { return std::string(info.param.name); });
