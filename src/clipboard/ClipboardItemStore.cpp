@@ -15,11 +15,13 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThreadPool>
 #include <QtDebug>
 
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <list>
 #include <memory>
 #include <unistd.h>
 
@@ -133,6 +135,76 @@ QByteArray assemble(const QByteArray &record, const QByteArray &text, const QStr
         [&folder](const QString &name, qint64 bytes) { return readValueFile(QDir(folder).filePath(name), bytes); });
     return payload ? payload->encoded() : QByteArray();
 }
+
+// Compressed texts read back on worker threads while the rows after them are still being read, so that a
+// history of long texts loads about as fast as one that keeps them whole. Their memory is allocated here.
+class ParallelDecompression
+{
+public:
+    ParallelDecompression() { m_pool.setMaxThreadCount(2); }
+
+    // The compressed text of the item at `index`.
+    void add(qsizetype index, QByteArrayView compressed)
+    {
+        Job job{index, m_batch.compressed.size(), compressed.size(), {}, false};
+        if (const std::optional<qsizetype> size = CompressedText::textSize(compressed)) {
+            job.text = QByteArray(*size, Qt::Uninitialized);
+            job.readable = true;
+        }
+        if (m_batch.compressed.isEmpty())
+            m_batch.compressed.reserve(batchBytes + compressed.size());
+        m_batch.compressed.append(compressed);
+        m_batch.jobs.push_back(std::move(job));
+        if (m_batch.compressed.size() >= batchBytes)
+            startBatch();
+    }
+    // Waits for every text and hands each to `take` with its item's index; none for one that does not read.
+    void finish(const std::function<void(qsizetype, const std::optional<QByteArray> &)> &take)
+    {
+        startBatch();
+        m_pool.waitForDone();
+        for (const Batch &batch : m_batches)
+            for (const Job &job : batch.jobs)
+                take(job.index, job.readable ? std::make_optional(job.text) : std::nullopt);
+        m_batches.clear();
+    }
+
+private:
+    // The compressed bytes of a batch are kept together, apart from the texts that stay: held apart
+    // one by one, they would leave gaps among them once freed.
+    static constexpr qsizetype batchBytes = 256 * 1024;
+    struct Job {
+        qsizetype index;
+        qsizetype offset;
+        qsizetype length;
+        QByteArray text;
+        bool readable;
+    };
+    struct Batch {
+        QByteArray compressed;
+        std::vector<Job> jobs;
+    };
+    void startBatch()
+    {
+        if (m_batch.jobs.empty())
+            return;
+        m_batches.push_back(std::move(m_batch));
+        m_batch = {};
+        Batch *batch = &m_batches.back(); // a list node: it stays where it is
+        m_pool.start([batch] {
+            for (Job &job : batch->jobs) {
+                const QByteArrayView bytes = QByteArrayView(batch->compressed).sliced(job.offset, job.length);
+                job.readable = job.readable && CompressedText::decompress(bytes, job.text);
+            }
+            batch->compressed = QByteArray();
+        });
+    }
+
+    // Its own two threads: reading back takes about half as long as reading the rows.
+    QThreadPool m_pool;
+    Batch m_batch;
+    std::list<Batch> m_batches;
+};
 
 // The payload record of one item, read on a connection of its own so that any thread may ask; empty when
 // the item or the file is gone.
@@ -308,22 +380,15 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         return items;
     }
     const QDir blobs(m_container.blobFolder());
+    ParallelDecompression texts;
     while (query.next()) {
         ClipboardItem item(QUuid::fromString(query.value(0).toString()));
         if (item.isNull())
             continue;
-        if (const QByteArray compressed = query.value(26).toByteArray(); !compressed.isEmpty()) {
-            const std::optional<QByteArray> text = CompressedText::decompress(compressed);
-            if (!text) {
-                // Left in the store as it is, and not shown: saving it again would lose its text.
-                qWarning("The text of the copy %s in the history store cannot be read; it is left out",
-                         qPrintable(item.id().toString(QUuid::WithoutBraces)));
-                continue;
-            }
-            item.setTextUtf8(*text);
-        } else {
+        if (const QVariant compressed = query.value(26); !compressed.isNull())
+            texts.add(items.size(), compressed.toByteArray());
+        else
             item.setTextUtf8(query.value(1).toByteArray());
-        }
         item.setLabel(query.value(2).toString());
         item.setDate(SqlValues::dateFrom(query.value(3)));
         item.setLastUsedAt(SqlValues::dateFrom(query.value(4)));
@@ -355,6 +420,20 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         items.append(std::move(item));
     }
     query.finish();
+    // Items whose text does not read are left in the store as they are, and not shown: saving one again
+    // would lose its text.
+    QList<qsizetype> unreadable;
+    texts.finish([&](qsizetype index, const std::optional<QByteArray> &text) {
+        if (text) {
+            items[index].setTextUtf8(*text);
+            return;
+        }
+        qWarning("The text of the copy %s in the history store cannot be read; it is left out",
+                 qPrintable(items[index].id().toString(QUuid::WithoutBraces)));
+        unreadable.append(index);
+    });
+    for (auto it = unreadable.crbegin(); it != unreadable.crend(); ++it)
+        items.removeAt(*it);
     // The pages read on the way are not needed again soon: the database's cache gives them back.
     QSqlQuery(m_container.database()).exec(QStringLiteral("PRAGMA shrink_memory"));
     return items;

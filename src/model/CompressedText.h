@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <optional>
 
@@ -14,6 +15,10 @@ public:
 
     // The compressed form of a UTF-8 text; null where it would not save at least an eighth.
     static QByteArray compress(const QByteArray &text);
-    // The text a compressed form holds; none when the bytes are not such a form (damaged, cut short).
-    static std::optional<QByteArray> decompress(const QByteArray &compressed);
+    // The size of the text a compressed form holds; none when the bytes are not such a form.
+    static std::optional<qsizetype> textSize(QByteArrayView compressed);
+    // Reads a compressed form back into `text`, already of its textSize() and not shared: made by the
+    // caller, so that a worker thread reading it allocates little (each thread that allocates keeps memory
+    // of its own). False when the bytes do not read (damaged, cut short).
+    static bool decompress(QByteArrayView compressed, QByteArray &text);
 };
