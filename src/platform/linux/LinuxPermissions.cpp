@@ -12,6 +12,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <utility>
+
 #include <xcb/xtest.h>
 
 namespace {
@@ -21,10 +23,6 @@ const QString busPath = QStringLiteral("/org/a11y/bus");
 const QString statusInterface = QStringLiteral("org.a11y.Status");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString enabledProperty = QStringLiteral("IsEnabled");
-// The one read at start waits this long at most; a bus that does not answer in time is asked again
-// without waiting, and its answer arrives as a change.
-constexpr int startReadTimeoutMs = 250;
-
 QDBusMessage readEnabled()
 {
     QDBusMessage get = QDBusMessage::createMethodCall(busService, busPath, propertiesInterface, QStringLiteral("Get"));
@@ -64,14 +62,9 @@ LinuxPermissions::LinuxPermissions(QObject *parent)
             });
     bus.connect(busService, busPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
                 SLOT(onStatusPropertiesChanged(QString, QVariantMap, QStringList)));
-    // Start-up is the one place that waits for an answer, briefly, so the first paste knows.
-    const QDBusMessage reply = bus.call(readEnabled(), QDBus::Block, startReadTimeoutMs);
-    const auto [present, enabled] = stateOf(reply);
-    m_busPresent = present;
-    m_accessibilityEnabled = enabled;
-    const QDBusError error(reply);
-    if (error.type() == QDBusError::NoReply || error.type() == QDBusError::Timeout)
-        refresh();
+    // Nothing waits for the bus: the answer arrives as a change, usually within milliseconds.
+    m_firstReadPending = true;
+    refresh();
 }
 
 void LinuxPermissions::setState(bool busPresent, bool enabled)
@@ -97,6 +90,11 @@ void LinuxPermissions::onStatusRead(QDBusPendingCallWatcher *call)
     call->deleteLater();
     const auto [present, enabled] = stateOf(call->reply());
     setState(present, enabled);
+    if (!std::exchange(m_firstReadPending, false))
+        return;
+    // Trust asked for before the first answer is asked for now, knowing whether the bus is there.
+    if (std::exchange(m_trustRequestedEarly, false))
+        requestTrust();
 }
 
 void LinuxPermissions::onStatusPropertiesChanged(const QString &interface, const QVariantMap &changed,
@@ -114,6 +112,10 @@ bool LinuxPermissions::requestTrust()
 {
     if (isTrusted())
         return true;
+    if (m_firstReadPending) {
+        m_trustRequestedEarly = true;
+        return false;
+    }
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!m_busPresent) {
         if (!m_warnedMissingBus) {

@@ -1,9 +1,9 @@
 #pragma once
 // Permissions on an X11 desktop: posting events needs the XTest extension; accessibility trust means
-// the AT-SPI bus (org.a11y.Bus) is on the session bus with accessibility enabled. Both are read once at
-// start (waiting a quarter of a second at most: a bus that is slower is asked again without waiting) and
-// then followed (the bus's name owner and its status property changes), so no check ever waits on D-Bus;
-// asking for trust enables accessibility without waiting for the answer.
+// the AT-SPI bus (org.a11y.Bus) is on the session bus with accessibility enabled. Both are asked at start
+// without waiting (trust reads false until the answer comes) and then followed (the bus's name owner and
+// its status property changes), so no check ever waits on D-Bus; asking for trust enables accessibility
+// without waiting for the answer.
 
 #include "platform/Permissions.h"
 
@@ -41,4 +41,7 @@ private:
     bool m_busPresent = false;
     bool m_accessibilityEnabled = false;
     bool m_warnedMissingBus = false;
+    // The question asked at start has not been answered yet; trust asked for meanwhile waits for it.
+    bool m_firstReadPending = false;
+    bool m_trustRequestedEarly = false;
 };
