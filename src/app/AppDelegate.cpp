@@ -7,7 +7,7 @@
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
-#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldAutoPasteService.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "intelligence/ClipboardAIController.h"
@@ -75,7 +75,7 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
 
     // A text copied out of another application's field belongs to that field.
     QPointer<FocusedFieldSuggestionService> fields = m_appState->focusedFieldSuggestions();
-    QPointer<FieldValueAssociationStore> values = m_appState->fieldValueAssociations();
+    QPointer<FieldValueAssociationService> values = m_appState->fieldValueAssociations();
     m_history->setCapturePreCheck([fields, values](const QString &text, const QString &sourceBundleIdentifier) {
         if (!fields || !values)
             return;

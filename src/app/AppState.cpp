@@ -2,9 +2,8 @@
 
 #include "app/RuntimeState.h"
 #include "clipboard/ClipboardService.h"
-#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldSuggestionService.h"
-#include "model/FieldValueAssociationContainer.h"
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIService.h"
 #include "model/ClipboardItem.h"
@@ -12,6 +11,7 @@
 #include "model/SettingsStore.h"
 #include "platform/Clock.h"
 #include "platform/Permissions.h"
+#include "platform/StorageLocations.h"
 
 AppState::AppState(const Platform &platform, QObject *parent)
     : QObject(parent)
@@ -19,9 +19,8 @@ AppState::AppState(const Platform &platform, QObject *parent)
     , m_settings(std::make_unique<SettingsStore>(*platform.preferences))
     , m_runtime(std::make_unique<RuntimeState>())
     , m_filters(std::make_unique<FilterManager>(*platform.preferences))
-    , m_fieldValueContainer(std::make_unique<FieldValueAssociationContainer>(*platform.storage))
-    , m_fieldValueAssociations(std::make_unique<FieldValueAssociationStore>(
-          *m_fieldValueContainer, *platform.secrets, *platform.clock, FieldValueKeychain::defaultService()))
+    , m_fieldValueAssociations(std::make_unique<FieldValueAssociationService>(
+          platform.storage->dataFolder(), *platform.secrets, *platform.clock, FieldValueKeychain::defaultService()))
     , m_focusedFieldSuggestions(std::make_unique<FocusedFieldSuggestionService>(platform))
     , m_aiService(std::make_unique<ClipboardAIService>(*platform.languageModel))
     , m_ai(std::make_unique<ClipboardAIController>(*m_aiService, *platform.clock))

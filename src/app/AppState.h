@@ -13,8 +13,7 @@
 class ClipboardAIController;
 class ClipboardAIService;
 class ClipboardService;
-class FieldValueAssociationContainer;
-class FieldValueAssociationStore;
+class FieldValueAssociationService;
 class FilterManager;
 class FocusedFieldSuggestionService;
 class RuntimeState;
@@ -29,7 +28,7 @@ public:
     SettingsStore *settings() const { return m_settings.get(); }
     RuntimeState *runtime() const { return m_runtime.get(); }
     FilterManager *filters() const { return m_filters.get(); }
-    FieldValueAssociationStore *fieldValueAssociations() const { return m_fieldValueAssociations.get(); }
+    FieldValueAssociationService *fieldValueAssociations() const { return m_fieldValueAssociations.get(); }
     // Finds other applications' fields under a point, in focus, or behind a copy.
     FocusedFieldSuggestionService *focusedFieldSuggestions() const { return m_focusedFieldSuggestions.get(); }
     ClipboardAIController *ai() const { return m_ai.get(); }
@@ -54,9 +53,8 @@ private:
     std::unique_ptr<SettingsStore> m_settings;
     std::unique_ptr<RuntimeState> m_runtime;
     std::unique_ptr<FilterManager> m_filters;
-    // The field-value store file ("focused-field-associations.store" in the data folder), one for the run.
-    std::unique_ptr<FieldValueAssociationContainer> m_fieldValueContainer;
-    std::unique_ptr<FieldValueAssociationStore> m_fieldValueAssociations;
+    // On the field-value store file ("focused-field-associations.store" in the data folder), one for the run.
+    std::unique_ptr<FieldValueAssociationService> m_fieldValueAssociations;
     std::unique_ptr<FocusedFieldSuggestionService> m_focusedFieldSuggestions;
     std::unique_ptr<ClipboardAIService> m_aiService;
     std::unique_ptr<ClipboardAIController> m_ai;

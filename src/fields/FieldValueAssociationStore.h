@@ -2,7 +2,8 @@
 // Remembers which values the user put into which fields of other applications: one record per value and
 // field in the field-value store, the value itself in the secret store. Pairs a login with the password
 // entered within ten minutes after it in the same site or application, and turns the records into
-// suggestions for a field. Lives on the main thread; every secret-store call is synchronous and short.
+// suggestions for a field. Its calls to the secret store and the store file wait for their answers, so it
+// lives on a worker thread of its own (FieldValueAssociationService), never on the main thread.
 //
 // Values are matched by a keyed fingerprint (HMAC-SHA-256 with a random key of this install, kept in the
 // secret store), so the database never holds anything a guess could be tested against.

@@ -1,7 +1,7 @@
 #include "fields/FocusedFieldAutoPasteService.h"
 
 #include "clipboard/ClipboardService.h"
-#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldReader.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "fields/views/FocusedFieldTypingEffectWindow.h"
@@ -121,7 +121,7 @@ void FocusedFieldAutoPasteService::setClipboardService(ClipboardService *service
     m_clipboardService = service;
 }
 
-void FocusedFieldAutoPasteService::setFieldValueAssociations(FieldValueAssociationStore *store)
+void FocusedFieldAutoPasteService::setFieldValueAssociations(FieldValueAssociationService *store)
 {
     m_associations = store;
 }
@@ -190,6 +190,7 @@ void FocusedFieldAutoPasteService::startMonitoring()
 void FocusedFieldAutoPasteService::stopMonitoring()
 {
     m_pendingNotchActivationTask.cancel();
+    m_fieldContextTask.cancel();
     m_fieldTypingTask.cancel();
     m_fieldTypingEffectHideTask.cancel();
     if (m_fieldTypingEffectWindow) {
@@ -283,6 +284,7 @@ Task<> FocusedFieldAutoPasteService::runNotchActivation(QPointF point, std::opti
     }
     if (!isFieldWindowEnabled())
         co_return;
+    m_fieldContextTask.cancel();
     m_notchApplication.reset();
     m_notchTarget.reset();
     if (NotchFieldLauncher *windows = launcher())
@@ -338,24 +340,38 @@ void FocusedFieldAutoPasteService::requestAIContext(std::optional<RunningApplica
     }
     m_notchApplication = application;
     m_notchTarget = target;
+    m_fieldContextTask.start(presentFieldContext(*application, *target, list, at));
+}
 
-    const FocusedFieldDescriptor &descriptor = target->descriptor;
+Task<> FocusedFieldAutoPasteService::presentFieldContext(RunningApplication application, FocusedFieldTarget target,
+                                                         NotchLauncherListKind list, std::optional<QPointF> at)
+{
+    const Lifetime::Pointer<FocusedFieldAutoPasteService> self(this, m_lifetime);
+    const FocusedFieldDescriptor &descriptor = target.descriptor;
     const QString fieldName = descriptor.title.value_or(descriptor.placeholder.value_or(descriptor.fieldType));
     QList<FocusedFieldSuggestion> history;
     QList<FocusedFieldSuggestion> searchable;
-    if (FieldValueAssociationStore *store = m_associations) {
-        history = store->suggestions(descriptor, std::numeric_limits<int>::max(), false);
-        searchable = store->suggestions(descriptor, std::numeric_limits<int>::max(), true);
+    if (FieldValueAssociationService *store = m_associations) {
+        // Both asked at once: the store answers them in this order while the launcher keeps drawing.
+        Task<QList<FocusedFieldSuggestion>> historyQuery = store->suggestions(descriptor, std::numeric_limits<int>::max(), false);
+        Task<QList<FocusedFieldSuggestion>> searchableQuery = store->suggestions(descriptor, std::numeric_limits<int>::max(), true);
+        std::optional<QList<FocusedFieldSuggestion>> historyFound = co_await historyQuery;
+        std::optional<QList<FocusedFieldSuggestion>> searchableFound = co_await searchableQuery;
+        const bool cancelled = co_await isCancelled();
+        if (!self || cancelled)
+            co_return;
+        history = std::move(historyFound).value_or(QList<FocusedFieldSuggestion>());
+        searchable = std::move(searchableFound).value_or(QList<FocusedFieldSuggestion>());
     }
-    const QList<FocusedFieldSuggestion> samples = m_sampleGenerator.sampleSuggestions(*target, sampleSuggestionCount);
+    const QList<FocusedFieldSuggestion> samples = m_sampleGenerator.sampleSuggestions(target, sampleSuggestionCount);
 
     NotchFieldLauncher *windows = launcher();
     if (!windows)
-        return;
-    const std::optional<QRectF> frame = fieldScreenFrame(*target);
+        co_return;
+    const std::optional<QRectF> frame = fieldScreenFrame(target);
     const QPointF anchor = at ? *at : m_platform.eventMonitors ? m_platform.eventMonitors->mouseLocation() : QPointF();
     windows->presentFieldContext(NotchAIContext(fieldName, history, samples, searchable), list,
-                                 ClipboardPasteTarget{*application, target}, frame, anchor, at.has_value());
+                                 ClipboardPasteTarget{application, target}, frame, anchor, at.has_value());
 }
 
 std::optional<NotchAIActionHandling::NotchTarget> FocusedFieldAutoPasteService::currentNotchTarget()
@@ -371,6 +387,7 @@ std::optional<NotchAIActionHandling::NotchTarget> FocusedFieldAutoPasteService::
 
 void FocusedFieldAutoPasteService::clearNotchTarget()
 {
+    m_fieldContextTask.cancel();
     if (NotchFieldLauncher *windows = launcher())
         windows->clearAIContexts();
     m_notchApplication.reset();
@@ -554,7 +571,7 @@ Task<> FocusedFieldAutoPasteService::runTyping(Insertion insertion, std::shared_
     if (m_onPulse)
         m_onPulse();
     // The store decides whether and how the value is remembered.
-    if (FieldValueAssociationStore *store = m_associations)
+    if (FieldValueAssociationService *store = m_associations)
         store->recordValue(insertion.value, insertion.target.descriptor);
     scheduleTypingEffectHide(typingEffectHideDelay);
     endInsertion(insertion, InsertionOutcome::typed, *state);

@@ -24,7 +24,7 @@
 #include <optional>
 
 class ClipboardService;
-class FieldValueAssociationStore;
+class FieldValueAssociationService;
 class FocusedFieldSuggestionService;
 class FocusedFieldTypingEffectWindow;
 class SettingsStore;
@@ -64,7 +64,7 @@ public:
     void setLauncher(QObject *owner, NotchFieldLauncher *launcher);
     void setClipboardService(ClipboardService *service);
     // The remembered values offered for a field, and where a typed value is recorded.
-    void setFieldValueAssociations(FieldValueAssociationStore *store);
+    void setFieldValueAssociations(FieldValueAssociationService *store);
     // Raises the pulse counter once a value is in a field.
     void setPulseHandler(std::function<void()> handler) { m_onPulse = std::move(handler); }
 
@@ -89,6 +89,8 @@ public:
     // --- State, for tests and diagnostics ---
     const NotchDoubleClickTracker &doubleClickTracker() const { return m_doubleClickTracker; }
     bool isNotchActivationPending() const { return m_pendingNotchActivationTask.isRunning(); }
+    // A field's values are being gathered for the launcher.
+    bool isFieldContextPending() const { return m_fieldContextTask.isRunning(); }
     bool isTyping() const { return m_fieldTypingTask.isRunning(); }
     bool isTypingEffectHidePending() const { return m_fieldTypingEffectHideTask.isRunning(); }
     const std::optional<RunningApplication> &notchApplication() const { return m_notchApplication; }
@@ -145,6 +147,9 @@ private:
 #ifndef Q_MOC_RUN
     Task<> runNotchActivation(QPointF point, std::optional<ClipboardPasteTarget> clickTimeField, QPointF anchor,
                               std::optional<ClipboardPasteTarget> plainTarget);
+    // Gathers the field's remembered and sample values, then shows them in the launcher.
+    Task<> presentFieldContext(RunningApplication application, FocusedFieldTarget target, NotchLauncherListKind list,
+                               std::optional<QPointF> at);
     Task<> runTyping(Insertion insertion, std::shared_ptr<InsertionState> state);
     // Waits until the field shows the value; true at once when the field does not show its text.
     Task<bool> valueArrived(FocusedFieldTarget target, QString value, bool clearFirst, bool exposesText);
@@ -160,7 +165,7 @@ private:
     QPointer<QObject> m_launcherOwner;
     NotchFieldLauncher *m_launcher = nullptr;
     QPointer<ClipboardService> m_clipboardService;
-    QPointer<FieldValueAssociationStore> m_associations;
+    QPointer<FieldValueAssociationService> m_associations;
     std::function<void()> m_onPulse;
     std::optional<MonitorToken> m_mouseMonitor;
     std::optional<MonitorToken> m_localMouseMonitor;
@@ -168,6 +173,7 @@ private:
     QMetaObject::Connection m_activeSpaceObserver;
 #ifndef Q_MOC_RUN
     TaskSlot m_pendingNotchActivationTask;
+    TaskSlot m_fieldContextTask;
     TaskSlot m_fieldTypingTask;
     TaskSlot m_fieldTypingEffectHideTask;
 #endif

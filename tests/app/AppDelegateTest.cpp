@@ -12,7 +12,7 @@
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
 #include "intelligence/SpellingServiceProvider.h"
-#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueAssociationService.h"
 #include "model/SettingsStore.h"
 #include "model/MainStoreContainer.h"
 #include "platform/sim/SimAccessibilityNode.h"
@@ -182,12 +182,15 @@ TEST(AppDelegate, TextPastedIntoAFieldIsRememberedAcrossARestart)
         Task<bool> pasted = delegate.clipboardService().paste(item, ClipboardPasteTarget{editor, field});
         sim.clock.advance(1);
         ASSERT_EQ(pasted.result(), std::optional<bool>(true));
+        TAVLEN_WAIT_UNTIL(delegate.appState().fieldValueAssociations()->pendingOperations() == 0, 5000);
         EXPECT_EQ(delegate.appState().fieldValueAssociations()->associations().size(), 1);
         delegate.stop();
     }
     AppDelegate restarted(sim.platform(), testMode());
     restarted.start();
-    const auto suggestions = restarted.appState().fieldValueAssociations()->suggestions(phone, 10, false);
+    const QList<FocusedFieldSuggestion> suggestions
+        = DesktopTest::finish(restarted.appState().fieldValueAssociations()->suggestions(phone, 10, false))
+              .value_or(QList<FocusedFieldSuggestion>());
     ASSERT_EQ(suggestions.size(), 1);
     EXPECT_EQ(suggestions.first().value, QStringLiteral("+48 600 200 200"));
     EXPECT_EQ(suggestions.first().title, QStringLiteral("Latest"));
@@ -212,7 +215,8 @@ TEST(AppDelegate, TextCopiedOutOfAFieldIsRememberedForIt)
     sim.pasteboard.copyText(QStringLiteral("jan.kowalski"));
     sim.clock.advance(0.2);
     TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
-    const FieldValueAssociationStore &values = *delegate.appState().fieldValueAssociations();
+    const FieldValueAssociationService &values = *delegate.appState().fieldValueAssociations();
+    TAVLEN_WAIT_UNTIL(values.pendingOperations() == 0, 5000);
     ASSERT_EQ(values.associations().size(), 1);
     EXPECT_EQ(values.associations().first().fieldType, QStringLiteral("Login"));
     EXPECT_EQ(values.associations().first().webOrigin, QStringLiteral("https://shop.example.com"));

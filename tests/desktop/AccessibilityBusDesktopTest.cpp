@@ -12,34 +12,16 @@
 #include <QDBusConnectionInterface>
 #include <QSignalSpy>
 
-#include <signal.h>
 
 namespace {
 
-// Stops the test desktop's accessibility bus launcher until resumed or destroyed.
-class HungLauncher {
+// The test desktop's accessibility bus launcher, stopped until resumed or destroyed.
+class HungLauncher : public DesktopTest::HungBusService {
 public:
     HungLauncher()
+        : HungBusService(QStringLiteral("org.a11y.Bus"))
     {
-        if (QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface())
-            m_pid = pid_t(bus->servicePid(QStringLiteral("org.a11y.Bus")).value());
-        m_stopped = m_pid > 0 && ::kill(m_pid, SIGSTOP) == 0;
     }
-    ~HungLauncher() { resume(); }
-    HungLauncher(const HungLauncher &) = delete;
-    HungLauncher &operator=(const HungLauncher &) = delete;
-
-    bool isStopped() const { return m_stopped; }
-    void resume()
-    {
-        if (m_stopped)
-            ::kill(m_pid, SIGCONT);
-        m_stopped = false;
-    }
-
-private:
-    pid_t m_pid = 0;
-    bool m_stopped = false;
 };
 
 TEST(HungAccessibilityBus, TrustCatchesUpByItselfOnceTheLauncherAnswers)

@@ -1,7 +1,8 @@
 // A field's value history on the real desktop, through Tavlen's own composition: Super + double-click on
 // the Qt login form's e-mail field, which has three remembered values, opens the launcher with the three;
 // typing into the history's search field narrows them; Space opens the value's details window and Space
-// closes it again; clicking the value types it into the field, read back by the application itself.
+// closes it again; clicking the value types it into the field, read back by the application itself. And a
+// keyring that stops answering holds no frame of the launcher.
 
 #include "DesktopTest.h"
 #include "LoginFormApp.h"
@@ -9,7 +10,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
-#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldAutoPasteService.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "fields/views/FocusedFieldSuggestionPreviewWindow.h"
@@ -24,7 +25,11 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLineEdit>
+#include <QTimer>
+
+#include <cstdio>
 
 namespace {
 
@@ -48,6 +53,24 @@ QStringList listedValues(const NotchAIContentView &pane)
     }
     return values;
 }
+
+// Calls back on every paint event of the widget it filters.
+class FrameRecorder : public QObject {
+public:
+    explicit FrameRecorder(std::function<void()> onFrame)
+        : m_onFrame(std::move(onFrame))
+    {
+    }
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            m_onFrame();
+        return false;
+    }
+
+private:
+    std::function<void()> m_onFrame;
+};
 
 class FieldHistoryDesktopTest : public ::testing::Test {
 protected:
@@ -77,6 +100,8 @@ protected:
         return nullptr;
     }
 
+    NotchLauncherWindow *openWithRememberedValues();
+
     // Moves the real pointer onto the middle of a widget on screen.
     // A picture of the desktop once the launcher has stopped moving and repainted.
     void picture(NotchLauncherWindow *window, const QString &name)
@@ -101,11 +126,12 @@ protected:
     std::unique_ptr<AppDelegate> delegate;
 };
 
-TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped)
+// Super + double-click in the login form's e-mail field, which remembers rememberedValues: the launcher
+// that opens with them, once it has grown to its size and its list has settled.
+NotchLauncherWindow *FieldHistoryDesktopTest::openWithRememberedValues()
 {
     form = std::make_unique<LoginFormApp>(QStringLiteral("qt_login_app"), QStringLiteral("old@example.org"));
-    ASSERT_TRUE(form->waitUntilReady()) << form->process().output().constData();
-
+    EXPECT_TRUE(form->waitUntilReady()) << form->process().output().constData();
     platform = std::make_unique<LinuxPlatform>();
     delegate = std::make_unique<AppDelegate>(platform->platform(), LaunchOptions{});
     delegate->appState().settings()->update([](UserSettingsData &s) {
@@ -114,25 +140,37 @@ TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped
         s.fieldWindowEnabled = false; // the launcher at the top, with its header and the history's search field
     });
     delegate->start();
-    TAVLEN_WAIT_UNTIL(form->refreshGeometry() && target(), 10000);
+    if (!DesktopTest::waitUntil([&] { return form->refreshGeometry() && target(); }, 10000)) {
+        ADD_FAILURE() << "the login form's field was not found";
+        return nullptr;
+    }
     const std::optional<ClipboardPasteTarget> field = target();
-    ASSERT_TRUE(field);
-    FieldValueAssociationStore &store = *delegate->appState().fieldValueAssociations();
+    FieldValueAssociationService &store = *delegate->appState().fieldValueAssociations();
     for (const QString &value : rememberedValues)
-        ASSERT_TRUE(store.recordValue(value, field->field->descriptor));
+        EXPECT_EQ(DesktopTest::finish(store.recordValue(value, field->field->descriptor)), true);
 
-    // Super + double-click in the field: the launcher lists its three values.
     const QPoint click = form->emailRect().center();
     xdotool({"mousemove", "--sync", QString::number(click.x()), QString::number(click.y())});
     xdotool({"keydown", "super", "click", "--repeat", "2", "--delay", "80", "1", "keyup", "super"});
     NotchLauncherWindow *window = nullptr;
-    TAVLEN_WAIT_UNTIL((window = windowWithFieldValues()) != nullptr, 8000);
+    const bool opened = DesktopTest::waitUntil(
+        [&] {
+            window = windowWithFieldValues();
+            return window && !window->panel()->isAnimatingFrame() && window->viewModel()->isListSettled()
+                && window->view()->aiContentView()->isVisible() && window->view()->historySearchField()->isVisible();
+        },
+        10000);
+    if (!opened)
+        ADD_FAILURE() << "the launcher did not open with the field's values";
+    return opened ? window : nullptr;
+}
+
+TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped)
+{
+    NotchLauncherWindow *window = openWithRememberedValues();
+    ASSERT_TRUE(window);
     NotchLauncherView *view = window->view();
     NotchLauncherViewModel &model = *window->viewModel();
-    // Once the panel has grown to its size and its list has settled.
-    TAVLEN_WAIT_UNTIL(!window->panel()->isAnimatingFrame() && model.isListSettled() && view->aiContentView()
-                          && view->aiContentView()->isVisible() && view->historySearchField()->isVisible(),
-                      5000);
     QStringList listed = listedValues(*view->aiContentView());
     for (const QString &value : rememberedValues)
         EXPECT_TRUE(listed.contains(value)) << value.toStdString() << " in " << listed.join(", ").toStdString();
@@ -176,6 +214,56 @@ TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped
     TAVLEN_WAIT_UNTIL(delegate->autoPasteService()->lastInsertionOutcome().has_value(), 15000);
     EXPECT_EQ(delegate->autoPasteService()->lastInsertionOutcome(), FocusedFieldAutoPasteService::InsertionOutcome::typed);
     EXPECT_EQ(form->emailText(), QStringLiteral("grace@example.org"));
+}
+
+// A secret service that takes calls and never answers (the keyring daemon stopped) while the launcher shows a
+// field's values and they are asked for again: the launcher keeps drawing, and the values it could not read
+// are left out.
+TEST_F(FieldHistoryDesktopTest, AKeyringThatNeverAnswersNeverStopsTheLauncherDrawing)
+{
+    NotchLauncherWindow *window = openWithRememberedValues();
+    ASSERT_TRUE(window);
+    ASSERT_EQ(window->viewModel()->aiContext()->historySuggestions.size(), rememberedValues.size());
+    QWidget *view = window->view();
+
+    // Every frame the view draws, asked for every 8 ms.
+    QList<qint64> frames;
+    QElapsedTimer clock;
+    clock.start();
+    FrameRecorder recorder([&] { frames.append(clock.elapsed()); });
+    view->installEventFilter(&recorder);
+    QTimer redraw;
+    QObject::connect(&redraw, &QTimer::timeout, view, [view] { view->update(); });
+    redraw.start(8);
+    TAVLEN_WAIT_UNTIL(frames.size() >= 10, 5000);
+
+    DesktopTest::HungBusService keyring(QStringLiteral("org.freedesktop.secrets"));
+    ASSERT_TRUE(keyring.isStopped());
+    const std::optional<ClipboardPasteTarget> field = target();
+    ASSERT_TRUE(field);
+    const qint64 asked = clock.elapsed();
+    // As the open launcher asks for them.
+    delegate->autoPasteService()->requestAIContext(field->application, field->field, NotchLauncherListKind::recent,
+                                                   std::nullopt);
+    TAVLEN_WAIT_UNTIL(window->viewModel()->aiContext() && window->viewModel()->aiContext()->historySuggestions.isEmpty(),
+                      10000);
+    const qint64 answered = clock.elapsed();
+    // A few frames more, with the new values shown.
+    const qsizetype shown = frames.size();
+    TAVLEN_WAIT_UNTIL(frames.size() >= shown + 5, 5000);
+    redraw.stop();
+    view->removeEventFilter(&recorder);
+    keyring.resume();
+
+    qint64 longestGap = 0;
+    for (qsizetype i = 1; i < frames.size(); ++i) {
+        if (frames.at(i) >= asked)
+            longestGap = std::max(longestGap, frames.at(i) - frames.at(i - 1));
+    }
+    std::printf("the values came back after %lld ms; the longest gap between frames meanwhile: %lld ms\n",
+                answered - asked, longestGap);
+    EXPECT_GE(answered - asked, 400) << "the keyring was asked and did not answer";
+    EXPECT_LE(longestGap, 50);
 }
 
 } // namespace

@@ -12,7 +12,7 @@
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
-#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldAutoPasteService.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "launcher/NotchLauncherService.h"
@@ -152,9 +152,9 @@ TEST_P(FieldTypingDesktopTest, SuperDoubleClickOffersTheFieldsValuesAndTheChosen
     startTavlen();
     const std::optional<ClipboardPasteTarget> field = target();
     ASSERT_TRUE(field);
-    FieldValueAssociationStore &store = *delegate->appState().fieldValueAssociations();
-    ASSERT_TRUE(store.recordValue(chosenValue, field->field->descriptor));
-    ASSERT_TRUE(store.recordValue(QStringLiteral("other@example.org"), field->field->descriptor));
+    FieldValueAssociationService &store = *delegate->appState().fieldValueAssociations();
+    ASSERT_EQ(DesktopTest::finish(store.recordValue(chosenValue, field->field->descriptor)), true);
+    ASSERT_EQ(DesktopTest::finish(store.recordValue(QStringLiteral("other@example.org"), field->field->descriptor)), true);
 
     const QPoint click = form->emailRect().center();
     xdotool({"mousemove", "--sync", QString::number(click.x()), QString::number(click.y())});
@@ -175,7 +175,8 @@ TEST_P(FieldTypingDesktopTest, SuperDoubleClickOffersTheFieldsValuesAndTheChosen
     EXPECT_EQ(emailText(), chosenValue);
 
     // Remembered once more: the store's record counts the use, and the value comes back from the keyring.
-    QList<FocusedFieldSuggestion> remembered = store.suggestions(field->field->descriptor, 10, false);
+    QList<FocusedFieldSuggestion> remembered
+        = DesktopTest::finish(store.suggestions(field->field->descriptor, 10, false)).value_or(QList<FocusedFieldSuggestion>());
     const auto it = std::find_if(remembered.begin(), remembered.end(),
                                  [](const FocusedFieldSuggestion &s) { return s.value == chosenValue; });
     ASSERT_NE(it, remembered.end());

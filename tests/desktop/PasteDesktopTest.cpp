@@ -39,11 +39,7 @@ protected:
         return front && front->pid == pid;
     }
     // Runs a task to its end while Qt events run.
-    std::optional<bool> finish(const Task<bool> &task, int timeoutMs = 5000)
-    {
-        DesktopTest::waitUntil([&] { return task.isFinished(); }, timeoutMs);
-        return task.isFinished() ? task.result() : std::nullopt;
-    }
+    std::optional<bool> finish(const Task<bool> &task, int timeoutMs = 5000) { return DesktopTest::finish(task, timeoutMs); }
 
     std::unique_ptr<LinuxPlatform> platform;
     std::unique_ptr<PasteboardManager> pasteboard;

@@ -2,11 +2,12 @@
 // request, what opens by settings and permissions, the launcher's field operations, and putting a value
 // into a field (order of steps, focus checks, the outcome only once the value is in the field).
 #include "../launcher/LauncherTestFixture.h"
+#include "DesktopTest.h"
 
 #include "fields/FocusedFieldAutoPasteService.h"
 #include "fields/views/FocusedFieldTypingEffectWindow.h"
 #include "app/RuntimeState.h"
-#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldSuggestionService.h"
 
 #include <gtest/gtest.h>
@@ -75,6 +76,15 @@ public:
         sim.eventMonitors.sendGlobalMouseDown(sim.eventMonitors.leftMouseDown(at, 2, modifiers));
     }
 
+    // What a Super + double-click in the field opened, once its request has run and the store has answered.
+    NotchLauncherWindow *openedByDoubleClick()
+    {
+        superDoubleClick(inField);
+        sim.clock.advance(0.1);
+        DesktopTest::waitUntil([this] { return !autoPaste->isFieldContextPending(); }, 10000);
+        return expandedWindow();
+    }
+
     NotchLauncherWindow *expandedWindow() const
     {
         for (NotchLauncherWindow *w : service->windows().values() + service->fieldWindows().values()) {
@@ -107,6 +117,12 @@ public:
         return ClipboardPasteTarget{browser, FocusedFieldTarget{field->element(), descriptor()}};
     }
     FocusedFieldTarget target() const { return *fieldTarget().field; }
+    // The field's remembered values, once the store has answered.
+    QList<FocusedFieldSuggestion> rememberedValues(const FocusedFieldDescriptor &field)
+    {
+        return DesktopTest::finish(appState->fieldValueAssociations()->suggestions(field, 10, false))
+            .value_or(QList<FocusedFieldSuggestion>());
+    }
     FocusedFieldDescriptor descriptor() const
     {
         FocusedFieldDescriptor d;
@@ -300,9 +316,7 @@ TEST_F(AutoPasteTest, WhatOpensBySettingsPermissionsAndTheFieldUnderThePointer)
             sim.accessibility.place(field, fieldFrame);
         start();
         const int lookupsBefore = sim.accessibility.lookups();
-        superDoubleClick(inField);
-        sim.clock.advance(0.1);
-        NotchLauncherWindow *opened = expandedWindow();
+        NotchLauncherWindow *opened = openedByDoubleClick();
         switch (row.opens) {
         case Opens::fieldPane:
         case Opens::fieldPaneInLauncher:
@@ -357,9 +371,7 @@ TEST_F(AutoPasteTest, TheLaunchersContextHoldsEveryRememberedValueThreeSamplesAn
     enableFieldSuggestions();
     updateSettings([](UserSettingsData &s) { s.fieldWindowEnabled = false; });
     start();
-    superDoubleClick(inField);
-    sim.clock.advance(0.1);
-    NotchLauncherWindow *opened = expandedWindow();
+    NotchLauncherWindow *opened = openedByDoubleClick();
     ASSERT_TRUE(opened);
     ASSERT_FALSE(isCompactWindow(opened));
     const std::optional<NotchAIContext> &context = opened->viewModel()->aiContext();
@@ -373,13 +385,11 @@ TEST_F(AutoPasteTest, TheFieldsRememberedValuesAreOffered)
     enableFieldSuggestions();
     const std::optional<ClipboardPasteTarget> read = appState->focusedFieldSuggestions()->pasteTarget(QPointF(400, 214));
     ASSERT_TRUE(read && read->field);
-    FieldValueAssociationStore *store = appState->fieldValueAssociations();
-    ASSERT_TRUE(store->recordValue(QStringLiteral("older@example.org"), read->field->descriptor));
-    ASSERT_TRUE(store->recordValue(QStringLiteral("newer@example.org"), read->field->descriptor));
+    FieldValueAssociationService *store = appState->fieldValueAssociations();
+    ASSERT_EQ(DesktopTest::finish(store->recordValue(QStringLiteral("older@example.org"), read->field->descriptor)), true);
+    ASSERT_EQ(DesktopTest::finish(store->recordValue(QStringLiteral("newer@example.org"), read->field->descriptor)), true);
     start();
-    superDoubleClick(inField);
-    sim.clock.advance(0.1);
-    NotchLauncherWindow *opened = expandedWindow();
+    NotchLauncherWindow *opened = openedByDoubleClick();
     ASSERT_TRUE(opened && opened->viewModel()->aiContext());
     QStringList offered;
     for (const FocusedFieldSuggestion &suggestion : opened->viewModel()->aiContext()->historySuggestions)
@@ -524,8 +534,7 @@ TEST_F(AutoPasteTest, ATypedValueIsRememberedForTheFieldEveryTimeItIsTyped)
         ASSERT_EQ(s.lastInsertionOutcome(), Outcome::typed);
     }
     EXPECT_EQ(appState->runtime()->clipboardPulseToken(), pulse + 2);
-    const QList<FocusedFieldSuggestion> remembered =
-        appState->fieldValueAssociations()->suggestions(read->field->descriptor, 10, false);
+    const QList<FocusedFieldSuggestion> remembered = rememberedValues(read->field->descriptor);
     ASSERT_EQ(remembered.size(), 1);
     EXPECT_EQ(remembered.first().value, QStringLiteral("twice@example.org"));
     EXPECT_EQ(remembered.first().usageCount, 2);
@@ -534,7 +543,7 @@ TEST_F(AutoPasteTest, ATypedValueIsRememberedForTheFieldEveryTimeItIsTyped)
     sim.keyboard.beforeUnicodeText = nullptr;
     s.insertValue(suggestion(QStringLiteral("lost@example.org")), *read->field, browser, fieldFrame);
     sim.clock.advance(3);
-    EXPECT_EQ(appState->fieldValueAssociations()->suggestions(read->field->descriptor, 10, false).size(), 1);
+    EXPECT_EQ(rememberedValues(read->field->descriptor).size(), 1);
 }
 
 TEST_F(AutoPasteTest, ControlAGoesOnlyIntoOneLineFieldsWithClearingOn)
@@ -870,9 +879,7 @@ TEST_F(AutoPasteTest, ChoosingASuggestionInTheLauncherInsertsItIntoTheNotchTarge
     enableFieldSuggestions();
     start();
     emulateTyping();
-    superDoubleClick(inField);
-    sim.clock.advance(0.1);
-    NotchLauncherWindow *opened = expandedWindow();
+    NotchLauncherWindow *opened = openedByDoubleClick();
     ASSERT_TRUE(opened);
     opened->onAISuggestionSelect(suggestion(QStringLiteral("chosen@example.org")));
     sim.clock.advance(1);

@@ -15,6 +15,8 @@
 // runs, so desktop tests skip cleanly instead of aborting without a display or opening windows on yours.
 #pragma once
 
+#include "platform/Task.h"
+
 #include <QByteArray>
 #include <QColor>
 #include <QImage>
@@ -79,6 +81,23 @@ private:
     qsizetype m_consumed = 0;  // where waitForLine goes on
 };
 
+// Stops the process that owns `busName` on the session bus until resumed or destroyed: the name stays
+// taken and calls to it are queued, but none is answered (a daemon stuck on a disk, a prompt, a debugger).
+class HungBusService {
+public:
+    explicit HungBusService(const QString &busName);
+    ~HungBusService() { resume(); }
+    HungBusService(const HungBusService &) = delete;
+    HungBusService &operator=(const HungBusService &) = delete;
+
+    bool isStopped() const { return m_stopped; }
+    void resume();
+
+private:
+    qint64 m_pid = 0;
+    bool m_stopped = false;
+};
+
 // Runs xdotool with `arguments` (moving the pointer, clicking, pressing keys); true when it succeeded.
 bool xdotool(const QStringList &arguments);
 // Puts `text` on the clipboard (or another selection: "primary") through xclip, which keeps owning it; true
@@ -89,6 +108,15 @@ QString readTextFile(const QString &path);
 
 // Polls `condition` every 10 ms while Qt events run, in real time. True once it holds; false after timeoutMs.
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs = 5000);
+
+// Runs Qt events until `task` (awaiting another thread's answer) has finished; its result, or nothing when it
+// did not finish in time or ended without one.
+template<typename T>
+std::optional<T> finish(const Task<T> &task, int timeoutMs = 10000)
+{
+    waitUntil([&] { return task.isFinished(); }, timeoutMs);
+    return task.isFinished() ? task.result() : std::nullopt;
+}
 
 // Path of a program built from tests/desktop/helpers/<name>.cpp.
 QString helperPath(const QString &name);

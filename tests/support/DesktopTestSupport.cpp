@@ -2,6 +2,8 @@
 #include "DesktopTest.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
@@ -157,6 +159,20 @@ int ChildProcess::waitForExit(int timeoutMs)
     if (!waitUntil([this] { return m_process.state() == QProcess::NotRunning; }, timeoutMs))
         return -1;
     return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
+}
+
+HungBusService::HungBusService(const QString &busName)
+{
+    if (QDBusConnectionInterface *bus = QDBusConnection::sessionBus().interface())
+        m_pid = qint64(bus->servicePid(busName).value());
+    m_stopped = m_pid > 0 && ::kill(pid_t(m_pid), SIGSTOP) == 0;
+}
+
+void HungBusService::resume()
+{
+    if (m_stopped)
+        ::kill(pid_t(m_pid), SIGCONT);
+    m_stopped = false;
 }
 
 bool waitUntil(const std::function<bool()> &condition, int timeoutMs)

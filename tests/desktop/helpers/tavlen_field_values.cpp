@@ -5,7 +5,7 @@
 // Values travel as hex so that the value itself never appears in this program's output.
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
-#include "fields/FieldValueAssociationStore.h"
+#include "fields/FieldValueAssociationService.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>
@@ -25,7 +25,13 @@ int main(int argc, char **argv)
     options.testMode = true;
     AppDelegate delegate(platform.platform(), options);
     delegate.start();
-    FieldValueAssociationStore &store = *delegate.appState().fieldValueAssociations();
+    FieldValueAssociationService &store = *delegate.appState().fieldValueAssociations();
+    // The store answers from its own thread.
+    auto finish = [](const auto &task) {
+        while (!task.isFinished())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return *task.result();
+    };
 
     FocusedFieldDescriptor field;
     field.applicationBundleIdentifier = QStringLiteral("org.example.browser");
@@ -37,10 +43,10 @@ int main(int argc, char **argv)
     if (args.at(1) == QLatin1String("record")) {
         for (qsizetype i = 3; i < args.size(); ++i) {
             const QString value = QString::fromUtf8(QByteArray::fromHex(args.at(i).toLatin1()));
-            std::printf("recorded %d\n", store.recordValue(value, field) ? 1 : 0);
+            std::printf("recorded %d\n", finish(store.recordValue(value, field)) ? 1 : 0);
         }
     } else {
-        for (const FocusedFieldSuggestion &suggestion : store.suggestions(field, 1000, false)) {
+        for (const FocusedFieldSuggestion &suggestion : finish(store.suggestions(field, 1000, false))) {
             std::printf("suggestion %s %s\n", suggestion.value.toUtf8().toHex().constData(),
                         suggestion.displayValue ? suggestion.displayValue->toUtf8().toHex().constData() : "-");
         }
