@@ -1,8 +1,9 @@
 #pragma once
 // The desktop's secret store (on Linux the Secret Service): small secrets kept by service and account and
-// encrypted at rest by the store, never by us. Calls are synchronous and short; a store that is missing or
-// locked fails fast with `failure`, one that takes calls but does not answer them costs one short wait
-// (`noAnswer`) and then fails fast for a while; the backend says once on stderr why. A secret is any bytes
+// encrypted at rest by the store, never by us. Calls are synchronous, so they are made on a worker thread
+// (one at a time); a store that is missing or locked fails fast with `failure`, one that takes calls but
+// does not answer them costs one short wait (`noAnswer`) and then fails fast for a while; the backend says
+// once on stderr why. A secret is any bytes
 // (NUL included) and never appears in a label, a log or an error text.
 
 #include <QByteArray>

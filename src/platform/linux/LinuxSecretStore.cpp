@@ -76,17 +76,23 @@ struct LinuxSecretStore::Service {
 
 // One public call: every round trip it makes shares one deadline, and what it answers says whether the
 // service ran out of time (a failure then becomes noAnswer, and the service is left alone for a while).
+// It runs on the store's own GLib context, drained before the call returns: on a worker thread no loop
+// would ever run what libsecret leaves to be done later (freeing its signal subscriptions among it).
 class LinuxSecretStore::Attempt {
 public:
     explicit Attempt(LinuxSecretStore &store)
         : m_store(store)
     {
+        g_main_context_push_thread_default(m_store.m_context);
         m_store.m_cancellable = m_store.m_watchdog.arm(answerTimeoutMs);
     }
     ~Attempt()
     {
         m_store.m_cancellable = nullptr;
         m_store.m_watchdog.disarm();
+        while (g_main_context_iteration(m_store.m_context, FALSE)) {
+        }
+        g_main_context_pop_thread_default(m_store.m_context);
     }
     Attempt(const Attempt &) = delete;
     Attempt &operator=(const Attempt &) = delete;
@@ -111,12 +117,14 @@ private:
 LinuxSecretStore::LinuxSecretStore(Clock &clock, QObject *parent)
     : SecretStore(parent)
     , m_clock(clock)
+    , m_context(g_main_context_new())
 {
 }
 
 LinuxSecretStore::~LinuxSecretStore()
 {
     delete m_service;
+    g_main_context_unref(m_context);
 }
 
 QString LinuxSecretStore::sessionBusProblem()

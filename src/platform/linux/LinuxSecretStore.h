@@ -3,7 +3,7 @@
 // with the two string attributes `service` and `account`, secrets through the binary calls. Tavlen never
 // prompts: a locked or missing default keyring is a failure, said once on stderr. A service that takes
 // calls but never answers them holds each call for at most answerTimeoutMs (noAnswer); calls then fail at
-// once, without asking it, for restSeconds.
+// once, without asking it, for restSeconds. Calls block: make them from a worker thread, one at a time.
 
 #include "platform/SecretStore.h"
 #include "platform/linux/CancellationWatchdog.h"
@@ -11,6 +11,7 @@
 #include <QPair>
 
 class Clock;
+typedef struct _GMainContext GMainContext;
 
 class LinuxSecretStore : public SecretStore {
     Q_OBJECT
@@ -69,4 +70,6 @@ private:
     GCancellable *m_cancellable = nullptr;
     // Uptime until which calls fail without asking the service.
     double m_restUntil = -1;
+    // Where libsecret's callbacks run, during calls only; calls may come from any one thread at a time.
+    GMainContext *m_context;
 };
