@@ -8,43 +8,123 @@
 #include <QPainter>
 #include <QtConcurrent>
 
-#include <tesseract/baseapi.h>
-#include <tesseract/ocrclass.h>
-#include <tesseract/resultiterator.h>
+// Declarations only: the library itself is loaded when the first image is read.
+#include <tesseract/capi.h>
 
+#include <dlfcn.h>
 #include <omp.h>
 
 #include <atomic>
 #include <mutex>
 
+namespace {
+
+// Tesseract's C interface, from the library loaded on first use: Tesseract and the fifty libraries it
+// brings (image codecs, curl, TLS) cost every start of the program some 25 ms, and most runs read no image.
+struct TesseractLibrary {
+    decltype(&TessBaseAPICreate) create = nullptr;
+    decltype(&TessBaseAPIDelete) destroy = nullptr;
+    decltype(&TessBaseAPIInit2) init = nullptr;
+    decltype(&TessBaseAPIEnd) end = nullptr;
+    decltype(&TessBaseAPISetPageSegMode) setPageSegMode = nullptr;
+    decltype(&TessBaseAPISetImage) setImage = nullptr;
+    decltype(&TessBaseAPISetSourceResolution) setSourceResolution = nullptr;
+    decltype(&TessBaseAPIRecognize) recognize = nullptr;
+    decltype(&TessBaseAPIClear) clear = nullptr;
+    decltype(&TessBaseAPIGetIterator) iterator = nullptr;
+    decltype(&TessResultIteratorGetUTF8Text) lineText = nullptr;
+    decltype(&TessResultIteratorNext) next = nullptr;
+    decltype(&TessResultIteratorDelete) deleteIterator = nullptr;
+    decltype(&TessDeleteText) deleteText = nullptr;
+    decltype(&TessMonitorCreate) createMonitor = nullptr;
+    decltype(&TessMonitorDelete) deleteMonitor = nullptr;
+    decltype(&TessMonitorSetCancelFunc) setCancelFunction = nullptr;
+    decltype(&TessMonitorSetCancelThis) setCancelThis = nullptr;
+    decltype(&TessMonitorSetDeadlineMSecs) setDeadline = nullptr;
+
+    // The loaded library, or null (said once) when it is not installed.
+    static const TesseractLibrary *get()
+    {
+        static const std::optional<TesseractLibrary> library = load();
+        return library ? &*library : nullptr;
+    }
+
+private:
+    static std::optional<TesseractLibrary> load()
+    {
+        // Stays loaded for the rest of the run.
+        void *file = ::dlopen("libtesseract.so.5", RTLD_NOW | RTLD_LOCAL);
+        TesseractLibrary l;
+        bool complete = file != nullptr;
+        const auto resolve = [&](auto &function, const char *name) {
+            function = complete ? reinterpret_cast<std::remove_reference_t<decltype(function)>>(::dlsym(file, name)) : nullptr;
+            complete = complete && function;
+        };
+        resolve(l.create, "TessBaseAPICreate");
+        resolve(l.destroy, "TessBaseAPIDelete");
+        resolve(l.init, "TessBaseAPIInit2");
+        resolve(l.end, "TessBaseAPIEnd");
+        resolve(l.setPageSegMode, "TessBaseAPISetPageSegMode");
+        resolve(l.setImage, "TessBaseAPISetImage");
+        resolve(l.setSourceResolution, "TessBaseAPISetSourceResolution");
+        resolve(l.recognize, "TessBaseAPIRecognize");
+        resolve(l.clear, "TessBaseAPIClear");
+        resolve(l.iterator, "TessBaseAPIGetIterator");
+        resolve(l.lineText, "TessResultIteratorGetUTF8Text");
+        resolve(l.next, "TessResultIteratorNext");
+        resolve(l.deleteIterator, "TessResultIteratorDelete");
+        resolve(l.deleteText, "TessDeleteText");
+        resolve(l.createMonitor, "TessMonitorCreate");
+        resolve(l.deleteMonitor, "TessMonitorDelete");
+        resolve(l.setCancelFunction, "TessMonitorSetCancelFunc");
+        resolve(l.setCancelThis, "TessMonitorSetCancelThis");
+        resolve(l.setDeadline, "TessMonitorSetDeadlineMSecs");
+        if (complete)
+            return l;
+        const char *error = ::dlerror();
+        qWarning("tavlen: text recognition is off: Tesseract (libtesseract5) cannot be loaded: %s", error ? error : "");
+        return std::nullopt;
+    }
+};
+
+} // namespace
+
 struct TesseractTextRecognizer::Engine {
     std::mutex mutex;
-    std::unique_ptr<tesseract::TessBaseAPI> api;
+    const TesseractLibrary *library = nullptr;
+    TessBaseAPI *api = nullptr;
     bool initialised = false;
     bool failed = false;
 
-    // Loads the language data once, on first use (about 80 ms).
-    tesseract::TessBaseAPI *ready()
+    // Loads the library and the language data once, on first use (about 80 ms).
+    TessBaseAPI *ready()
     {
         if (initialised)
-            return failed ? nullptr : api.get();
+            return failed ? nullptr : api;
         initialised = true;
-        api = std::make_unique<tesseract::TessBaseAPI>();
+        library = TesseractLibrary::get();
+        if (!library) {
+            failed = true;
+            return nullptr;
+        }
+        api = library->create();
         // Polish is optional; English must be there.
-        if (api->Init(nullptr, "eng+pol", tesseract::OEM_LSTM_ONLY) != 0
-            && api->Init(nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
+        if (library->init(api, nullptr, "eng+pol", tesseract::OEM_LSTM_ONLY) != 0
+            && library->init(api, nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
             qWarning("tavlen: text recognition is off: Tesseract's English data (tesseract-ocr-eng) is missing.");
             failed = true;
             return nullptr;
         }
-        api->SetPageSegMode(tesseract::PSM_AUTO);
-        return api.get();
+        library->setPageSegMode(api, tesseract::PSM_AUTO);
+        return api;
     }
 
     ~Engine()
     {
-        if (api)
-            api->End();
+        if (!api)
+            return;
+        library->end(api);
+        library->destroy(api);
     }
 };
 
@@ -113,38 +193,39 @@ std::optional<ImageObservations> TesseractTextRecognizer::recognizeNow(Engine &e
     // loaded machine. No active parallel level keeps all of it on this thread (as OMP_THREAD_LIMIT=1 would,
     // which cannot be set once the library is loaded).
     omp_set_max_active_levels(0);
-    tesseract::TessBaseAPI *api = engine.ready();
+    TessBaseAPI *api = engine.ready();
     if (!api)
         return std::nullopt;
-    api->SetImage(image.constBits(), image.width(), image.height(), 3, int(image.bytesPerLine()));
-    api->SetSourceResolution(96);
+    const TesseractLibrary &library = *engine.library;
+    library.setImage(api, image.constBits(), image.width(), image.height(), 3, int(image.bytesPerLine()));
+    library.setSourceResolution(api, 96);
 
-    tesseract::ETEXT_DESC monitor;
-    monitor.cancel = &cancelRequested;
-    monitor.cancel_this = &stop;
-    monitor.set_deadline_msecs(recognitionDeadlineMs);
-    if (api->Recognize(&monitor) != 0) {
-        api->Clear();
-        return std::nullopt;
-    }
-    if (stop.raised()) {
-        api->Clear();
+    const std::unique_ptr<ETEXT_DESC, decltype(library.deleteMonitor)> monitor(library.createMonitor(),
+                                                                                library.deleteMonitor);
+    library.setCancelFunction(monitor.get(), &cancelRequested);
+    library.setCancelThis(monitor.get(), &stop);
+    library.setDeadline(monitor.get(), recognitionDeadlineMs);
+    if (library.recognize(api, monitor.get()) != 0 || stop.raised()) {
+        library.clear(api);
         return std::nullopt;
     }
 
     ImageObservations observations;
-    std::unique_ptr<tesseract::ResultIterator> line(api->GetIterator());
+    const std::unique_ptr<TessResultIterator, decltype(library.deleteIterator)> line(library.iterator(api),
+                                                                                      library.deleteIterator);
     if (line) {
         do {
-            std::unique_ptr<char[]> text(line->GetUTF8Text(tesseract::RIL_TEXTLINE));
-            const QString candidate = text ? QString::fromUtf8(text.get()).trimmed() : QString();
+            char *text = library.lineText(line.get(), tesseract::RIL_TEXTLINE);
+            const QString candidate = text ? QString::fromUtf8(text).trimmed() : QString();
+            if (text)
+                library.deleteText(text);
             if (candidate.isEmpty())
                 observations.textLines.append(std::nullopt);
             else
                 observations.textLines.append(candidate);
-        } while (line->Next(tesseract::RIL_TEXTLINE));
+        } while (library.next(line.get(), tesseract::RIL_TEXTLINE));
     }
-    api->Clear();
+    library.clear(api);
     return observations;
 }
 
