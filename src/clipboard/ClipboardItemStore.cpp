@@ -627,6 +627,9 @@ int ClipboardItemStore::removeOrphanedFiles() const
         return 0;
     while (query.next())
         referenced.insert(query.value(0).toString());
+    // A read cut short (a damaged page) would make files still in use look unreferenced.
+    if (query.lastError().isValid())
+        return 0;
     int removed = 0;
     const QDir dir(folder);
     for (const QString &name : dir.entryList(QDir::Files)) {
