@@ -263,7 +263,9 @@ TEST_F(FieldHistoryDesktopTest, AKeyringThatNeverAnswersNeverStopsTheLauncherDra
     std::printf("the values came back after %lld ms; the longest gap between frames meanwhile: %lld ms\n",
                 answered - asked, longestGap);
     EXPECT_GE(answered - asked, 400) << "the keyring was asked and did not answer";
-    EXPECT_LE(longestGap, 50);
+    // A wait for the keyring on this thread stops the drawing for the whole 0.5 s the keyring is given; an
+    // idle machine shows gaps under 30 ms, a loaded one (a build beside the tests) up to about 80.
+    EXPECT_LT(longestGap, 250);
 }
 
 } // namespace
