@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -34,9 +36,14 @@ bool SingleInstanceGuard::acquire()
     // A lock taken with flock() rather than a lock file that must be written and synced: a start does not
     // wait for the disk, and a crashed instance leaves nothing that must be recognised as stale.
     const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (fd < 0) {
+        m_error = QStringLiteral("cannot make the lock that keeps Tavlen to one instance, %1: %2")
+                      .arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK)
+            m_error = QStringLiteral("cannot lock %1: %2").arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
         ::close(fd);
         return false;
     }

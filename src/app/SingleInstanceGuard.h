@@ -11,11 +11,14 @@ public:
     SingleInstanceGuard(const SingleInstanceGuard &) = delete;
     SingleInstanceGuard &operator=(const SingleInstanceGuard &) = delete;
 
-    // True when this process now holds the lock; false when another live instance holds it.
+    // True when this process now holds the lock; false when another live instance holds it, or when the
+    // lock cannot be taken at all (then error() says why).
     bool acquire();
+    QString error() const { return m_error; }
     QString lockPath() const { return m_path; }
 
 private:
     QString m_path;
+    QString m_error;
     int m_fd = -1;
 };

@@ -92,6 +92,10 @@ int main(int argc, char **argv)
 
     SingleInstanceGuard instance(QStringLiteral("tavlen"));
     if (!instance.acquire()) {
+        if (!instance.error().isEmpty()) {
+            std::fprintf(stderr, "tavlen: %s\n", qPrintable(instance.error()));
+            return 1;
+        }
         std::printf("Tavlen is already running.\n");
         return 0;
     }

@@ -1,5 +1,6 @@
 #include "app/SingleInstanceGuard.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -13,6 +14,7 @@ TEST(SingleInstanceGuard, SecondInstanceIsRefusedUntilTheFirstIsGone)
     ASSERT_TRUE(first->acquire());
     SingleInstanceGuard second(QStringLiteral("tavlen-test"));
     EXPECT_FALSE(second.acquire());
+    EXPECT_TRUE(second.error().isEmpty()) << "another instance is no error";
     first.reset();
     SingleInstanceGuard third(QStringLiteral("tavlen-test"));
     EXPECT_TRUE(third.acquire());
@@ -29,4 +31,15 @@ TEST(SingleInstanceGuard, LockLeftByADeadProcessIsTakenOver)
     stale.write("4194303\ntavlen\nnohost\n");
     stale.close();
     EXPECT_TRUE(guard.acquire());
+}
+
+// A lock that cannot be made is said as it is, not taken for another instance that runs.
+TEST(SingleInstanceGuard, ALockThatCannotBeMadeIsAnError)
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    SingleInstanceGuard guard(QStringLiteral("tavlen-test"));
+    ASSERT_TRUE(QDir().mkpath(guard.lockPath())); // a folder where the lock file would go
+    EXPECT_FALSE(guard.acquire());
+    EXPECT_TRUE(guard.error().contains(guard.lockPath())) << guard.error().toStdString();
 }
