@@ -5,6 +5,7 @@
 // pasteboard reading each change, with no history and no panel. Needs a display: `make bench` runs inside
 // scripts/test-env.
 #include "BenchmarkRun.h"
+#include "MixedHistory.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
@@ -162,26 +163,12 @@ BENCHMARK(BM_CopyCost_BareRead)->Iterations(1)->UseManualTime()->Unit(benchmark:
 // `count` text items of the last hours, newest first, in the store the program opens at start.
 bool writeHistory(const QString &dataHome, int count)
 {
-    if (count == 0)
-        return true;
-    SimClock clock;
-    clock.setWallClock(QDateTime::currentDateTimeUtc().addSecs(-count));
-    ClipboardHistoryManager maker(clock, nullptr);
-    QList<ClipboardItem> items;
-    for (int i = 0; i < count; ++i) {
-        ClipboardCapture capture;
-        capture.type = ClipboardItemType::text;
-        capture.text = QStringLiteral("Earlier copy number %1 with a link https://example.org/%1").arg(i);
-        capture.changeCount = i;
-        items.prepend(maker.makeItem(capture));
-        clock.advance(1);
-    }
-    const QString folder = QDir(dataHome).filePath(QStringLiteral("trevik.tavlen"));
-    if (!QDir().mkpath(folder))
-        return false;
-    MainStoreContainer container(folder);
-    ClipboardItemStore store(container);
-    return store.save(items, {});
+    const QList<MixedHistory::Entry> texts = MixedHistory::texts(count, [](int i) {
+        return QStringLiteral("Earlier copy number %1 with a link https://example.org/%1").arg(i);
+    });
+    return count == 0
+        || MixedHistory::write(QDir(dataHome).filePath(QStringLiteral("trevik.tavlen")), texts,
+                               MixedHistory::Payloads::none);
 }
 
 bool launchersCollapsed(AppDelegate &delegate)

@@ -9,10 +9,12 @@
 #include "platform/Pasteboard.h"
 #include "platform/sim/SimClock.h"
 
+#include <QDir>
 #include <QRandomGenerator>
 #include <QStringList>
 
 #include <cmath>
+#include <functional>
 
 namespace MixedHistory {
 
@@ -74,10 +76,25 @@ inline qint64 utf8Bytes(const QList<Entry> &list)
     return bytes;
 }
 
-// The items written into a store in `folder` as captures made a second apart, each with the plain-text
-// payload a copy brings; false when the store refused them.
-inline bool write(const QString &folder, const QList<Entry> &list)
+// Texts alone, as the history's own benchmarks keep them: `count` of them, made by `textOf(i)`.
+inline QList<Entry> texts(int count, const std::function<QString(int)> &textOf)
 {
+    QList<Entry> list;
+    list.reserve(count);
+    for (int i = 0; i < count; ++i)
+        list.append({ClipboardItemType::text, textOf(i)});
+    return list;
+}
+
+enum class Payloads { plainText, none };
+
+// The items written into a store in `folder` (made when missing) as captures made a second apart, the
+// last one newest, each with the plain-text payload a copy brings unless told otherwise; false when the
+// store refused them.
+inline bool write(const QString &folder, const QList<Entry> &list, Payloads payloads = Payloads::plainText)
+{
+    if (!QDir().mkpath(folder))
+        return false;
     SimClock clock;
     clock.setWallClock(QDateTime::currentDateTimeUtc().addSecs(-list.size()));
     ClipboardHistoryManager manager(clock, nullptr);
@@ -88,9 +105,11 @@ inline bool write(const QString &folder, const QList<Entry> &list)
         capture.type = entry.type;
         capture.text = entry.text;
         capture.changeCount = ++round;
-        const QByteArray bytes = entry.text.toUtf8();
-        capture.payload.items.append(
-            PasteboardPayloadItem{{{PasteboardType::plainText, bytes, bytes.size(), std::nullopt}}});
+        if (payloads == Payloads::plainText) {
+            const QByteArray bytes = entry.text.toUtf8();
+            capture.payload.items.append(
+                PasteboardPayloadItem{{{PasteboardType::plainText, bytes, bytes.size(), std::nullopt}}});
+        }
         items.prepend(manager.makeItem(capture));
         clock.advance(1);
     }

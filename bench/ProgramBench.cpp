@@ -141,24 +141,8 @@ QString itemText(int i)
 // 5,000 text items of the last hours, newest first, in the store Tavlen opens at start.
 bool writeHistory(const QString &dataHome)
 {
-    SimClock clock;
-    clock.setWallClock(QDateTime::currentDateTimeUtc().addSecs(-itemCount));
-    ClipboardHistoryManager manager(clock, nullptr);
-    QList<ClipboardItem> items;
-    for (int i = 0; i < itemCount; ++i) {
-        ClipboardCapture capture;
-        capture.type = ClipboardItemType::text;
-        capture.text = itemText(i);
-        capture.changeCount = i;
-        items.prepend(manager.makeItem(capture));
-        clock.advance(1);
-    }
-    const QString folder = QDir(dataHome).filePath(QStringLiteral("trevik.tavlen"));
-    if (!QDir().mkpath(folder))
-        return false;
-    MainStoreContainer container(folder);
-    ClipboardItemStore store(container);
-    return store.save(items, {});
+    return MixedHistory::write(QDir(dataHome).filePath(QStringLiteral("trevik.tavlen")),
+                               MixedHistory::texts(itemCount, itemText), MixedHistory::Payloads::none);
 }
 
 void stopProcess(QProcess &process)
@@ -201,6 +185,20 @@ bool copyq(const QProcessEnvironment &env, const QStringList &arguments)
     return client.waitForFinished(30000) && client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
 }
 
+// Starts CopyQ's server in `server`; true once it answers (within 10 s).
+bool startCopyQ(QProcess &server, const QProcessEnvironment &env)
+{
+    server.setProcessEnvironment(env);
+    server.setProcessChannelMode(QProcess::MergedChannels);
+    server.start(QStringLiteral("copyq"), {});
+    for (int i = 0; i < 100; ++i) {
+        if (copyq(env, {QStringLiteral("eval"), QStringLiteral("1")}))
+            return true;
+        sleepSeconds(0.1);
+    }
+    return false;
+}
+
 void BM_IdleCopyQ(benchmark::State &state)
 {
     if (QStandardPaths::findExecutable(QStringLiteral("copyq")).isEmpty()) {
@@ -211,15 +209,7 @@ void BM_IdleCopyQ(benchmark::State &state)
     PrivateHome home;
     const QProcessEnvironment env = home.environment();
     QProcess server;
-    server.setProcessEnvironment(env);
-    server.setProcessChannelMode(QProcess::MergedChannels);
-    server.start(QStringLiteral("copyq"), {});
-    bool up = false;
-    for (int i = 0; i < 100 && !up; ++i) {
-        up = copyq(env, {QStringLiteral("eval"), QStringLiteral("1")});
-        if (!up)
-            sleepSeconds(0.1);
-    }
+    const bool up = startCopyQ(server, env);
     bool filled = up && copyq(env, {QStringLiteral("config"), QStringLiteral("maxitems"), QString::number(itemCount)});
     for (int first = 0; filled && first < itemCount; first += 500) {
         QStringList arguments{QStringLiteral("add")};
@@ -349,15 +339,7 @@ std::optional<CopyQRun> runCopyQ(const QList<MixedHistory::Entry> &entries)
     const QString expected = QString::number(entries.size());
     {
         QProcess server;
-        server.setProcessEnvironment(env);
-        server.setProcessChannelMode(QProcess::MergedChannels);
-        server.start(QStringLiteral("copyq"), {});
-        bool up = false;
-        for (int i = 0; i < 100 && !up; ++i) {
-            up = copyq(env, {QStringLiteral("eval"), QStringLiteral("1")});
-            if (!up)
-                sleepSeconds(0.1);
-        }
+        const bool up = startCopyQ(server, env);
         bool filled = up && copyq(env, {QStringLiteral("config"), QStringLiteral("maxitems"), expected});
         QStringList arguments{QStringLiteral("add")};
         qsizetype batchBytes = 0;
@@ -410,7 +392,7 @@ void BM_StartUpMemoryDisk(benchmark::State &state)
     for (auto _ : state) {
         PrivateHome full;
         const QString folder = full.environment().value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/trevik.tavlen");
-        if (!QDir().mkpath(folder) || !MixedHistory::write(folder, entries)) {
+        if (!MixedHistory::write(folder, entries)) {
             BenchmarkRun::fail(state, "could not write the history");
             return;
         }
