@@ -3,6 +3,7 @@
 // there afterwards and the item arrives once, at the caret.
 
 #include "DesktopTest.h"
+#include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
@@ -57,13 +58,7 @@ TEST_P(LauncherIntoDocument, TheDocumentKeepsEveryLineAndGetsTheItemOnce)
     // The pointer enters the left monitor's notch.
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("756"), QStringLiteral("6")}));
     NotchLauncherWindow *launcher = nullptr;
-    TAVLEN_WAIT_UNTIL((launcher = [&]() -> NotchLauncherWindow * {
-                           for (NotchLauncherWindow *window : delegate.launcherService()->windows())
-                               if (window->isExpanded())
-                                   return window;
-                           return nullptr;
-                       }()) != nullptr,
-                      3000);
+    TAVLEN_WAIT_UNTIL((launcher = expandedLauncher(delegate)) != nullptr, 3000);
     launcher->selectClipboardItem(item);
     const QString expected = lines + QStringLiteral(" and the chosen item");
     QString text;

@@ -3,6 +3,7 @@
 // item collapses the launcher and pastes it into the application's field.
 
 #include "DesktopTest.h"
+#include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
@@ -48,13 +49,7 @@ TEST(MainRoad, ACopyChosenInTheLauncherIsPastedIntoTheApplicationInFront)
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
     NotchLauncherWindow *launcher = nullptr;
-    TAVLEN_WAIT_UNTIL((launcher = [&]() -> NotchLauncherWindow * {
-                           for (NotchLauncherWindow *window : delegate.launcherService()->windows())
-                               if (window->isExpanded())
-                                   return window;
-                           return nullptr;
-                       }()) != nullptr,
-                      3000);
+    TAVLEN_WAIT_UNTIL((launcher = expandedLauncher(delegate)) != nullptr, 3000);
 
     // What the panel does on Return or a click.
     launcher->selectClipboardItem(older);

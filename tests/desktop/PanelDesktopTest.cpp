@@ -3,6 +3,7 @@
 // a horizontal scroll on a row deletes that item from the history and the store.
 
 #include "DesktopTest.h"
+#include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
@@ -21,18 +22,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
-namespace {
-
-NotchLauncherWindow *expandedLauncher(AppDelegate &delegate)
-{
-    for (NotchLauncherWindow *window : delegate.launcherService()->windows())
-        if (window->isExpanded())
-            return window;
-    return nullptr;
-}
-
-} // namespace
 
 TEST(PanelDesktop, TypingInTheSearchFieldAndReturnPasteTheMatchingCopy)
 {

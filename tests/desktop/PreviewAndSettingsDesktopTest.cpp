@@ -5,6 +5,7 @@
 // launchers.
 
 #include "DesktopTest.h"
+#include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
@@ -51,14 +52,6 @@ bool clickAt(QPoint global)
 bool key(const QString &name)
 {
     return xdotool({QStringLiteral("key"), name});
-}
-
-NotchLauncherWindow *expandedLauncher(AppDelegate &delegate)
-{
-    for (NotchLauncherWindow *window : delegate.launcherService()->windows())
-        if (window->isExpanded())
-            return window;
-    return nullptr;
 }
 
 class PreviewAndSettingsDesktop : public ::testing::Test {

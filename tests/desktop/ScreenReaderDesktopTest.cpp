@@ -5,6 +5,7 @@
 // "Show Filters", pressing it shows the filter bar, and it is then named "Hide Filters".
 
 #include "DesktopTest.h"
+#include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
 #include "app/AppState.h"
@@ -57,13 +58,7 @@ TEST(ScreenReader, DeletesARowByItsNameAndFindsTheClearButton)
         ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")}));
         ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
         NotchLauncherWindow *launcher = nullptr;
-        TAVLEN_WAIT_UNTIL((launcher = [&]() -> NotchLauncherWindow * {
-                               for (NotchLauncherWindow *window : delegate.launcherService()->windows())
-                                   if (window->isExpanded())
-                                       return window;
-                               return nullptr;
-                           }()) != nullptr,
-                          3000);
+        TAVLEN_WAIT_UNTIL((launcher = expandedLauncher(delegate)) != nullptr, 3000);
 
         // The reader follows the selection the arrow keys move: the row it goes to takes the reader's focus.
         // Up and Down in turn between the first rows (never up from the first, which leaves the list), as
