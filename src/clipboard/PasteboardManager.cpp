@@ -256,10 +256,7 @@ Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes)
     pending.changeCount = changeCount;
     pending.delivers = filledRepresentations(reading->capture.payload) > 0;
     if (pending.delivers && stageCapture) {
-        for (const PasteboardPayloadItem &item : reading->capture.payload.items) {
-            for (const PasteboardRepresentation &rep : item.representations)
-                pending.bytes += rep.data.size();
-        }
+        pending.bytes = reading->capture.payload.encodedSize();
         pending.staging = startStaging(reading->capture);
     } else {
         pending.capture = std::move(reading->capture);
