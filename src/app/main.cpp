@@ -4,6 +4,7 @@
 #include "app/SingleInstanceGuard.h"
 #include "app/SpellingCheckRequest.h"
 #include "model/MainStoreContainer.h"
+#include "platform/FreedMemory.h"
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QApplication>
@@ -71,6 +72,7 @@ int checkSpelling(QApplication &app)
 
 int main(int argc, char **argv)
 {
+    FreedMemory::shareWorkerHeaps();
     const bool offscreen = qgetenv("QT_QPA_PLATFORM").startsWith("offscreen");
     if (!offscreen) {
         const QString problem = LinuxPlatform::displayProblem();

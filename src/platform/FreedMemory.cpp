@@ -1,5 +1,7 @@
 #include "platform/FreedMemory.h"
 
+#include <cstdlib> // defines __GLIBC__ where the C library is glibc
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -8,5 +10,13 @@ void FreedMemory::release()
 {
 #if defined(__GLIBC__)
     ::malloc_trim(0);
+#endif
+}
+
+void FreedMemory::shareWorkerHeaps()
+{
+#if defined(__GLIBC__)
+    // The main thread's heap and one for every other thread.
+    ::mallopt(M_ARENA_MAX, 2);
 #endif
 }
