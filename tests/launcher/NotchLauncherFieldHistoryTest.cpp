@@ -55,6 +55,7 @@ struct NotchLauncherFieldHistoryTest : LauncherTest {
             model.setAIContext(*context);
         else
             model.clearAIContext();
+        sim.clock.advance(1); // the list area has come in
         processEvents();
     }
 
@@ -96,6 +97,7 @@ TEST_F(NotchLauncherFieldHistoryTest, ThePaneAndItsSearchFieldShowOnlyWhereTheyB
             model.setAIContext(nameContext());
         else
             model.clearAIContext();
+        sim.clock.advance(1);
         processEvents();
         view->resize(442, 401);
         view->resize(442, 400);

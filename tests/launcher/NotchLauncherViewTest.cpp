@@ -74,10 +74,12 @@ struct NotchLauncherViewTest : LauncherTest {
         return items; // newest first, as the list shows them
     }
 
-    void expand()
+    // Expanded and settled; `after` seconds later (by then the list has come in).
+    void expand(double after = 1)
     {
         model.setIsExpanded(true);
         model.setIsListSettled(true);
+        sim.clock.advance(after);
         settle();
     }
 
@@ -340,7 +342,7 @@ TEST_F(NotchLauncherViewTest, TheHeaderEntersElementByElementAndTheSearchBarWith
 {
     model.setExpandedHeaderWidth(552 - 42.688);
     makeView();
-    expand();
+    expand(0);
     const NotchHeaderEntrances &entrances = view->headerEntrances();
     using E = NotchHeaderEntrances::Element;
     // Right after expanding, the search bar is still to the right of its place and transparent.
@@ -392,6 +394,41 @@ TEST(NotchClipboardList, TheRevealingListFadesAndUnsqueezesFromItsTop)
             alpha = std::max(alpha, image.pixelColor(8, y).alpha());
         EXPECT_NEAR(first / 2.0, 71 * row.scaleY, 0.75) << row.scaleY;
         EXPECT_NEAR(alpha, 0.2 * 255 * row.opacity, 6) << row.scaleY;
+    }
+}
+
+// The list trails its reveal: at the notch on its own spring (0.34 s), in the compact window at once,
+// with reduce motion on an ease-out of 0.16 s.
+TEST_F(NotchLauncherViewTest, TheListComesInOnItsSpringExceptInTheCompactWindow)
+{
+    struct Row {
+        const char *name;
+        bool floating, reduceMotion;
+        double at; // seconds after expanding
+        double minOpacity, maxOpacity;
+        double minLift; // points the list stands above its place
+    };
+    const Row rows[] = {
+        {"at the notch it is still faint and lifted", false, false, 0.03, 0.02, 0.3, 6},
+        {"the compact window shows it at once", true, false, 0, 1, 1, 0},
+        {"with reduce motion it eases out, without the spring", false, true, 0.1, 0.75, 0.95, 0},
+    };
+    addItems(3);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        sim.appearance.setReduceMotion(row.reduceMotion);
+        model.setIsFloatingWindow(row.floating);
+        makeView();
+        expand(row.at);
+        const NotchClipboardList &list = *view->clipboardList();
+        EXPECT_GE(list.revealOpacity(), row.minOpacity);
+        EXPECT_LE(list.revealOpacity(), row.maxOpacity);
+        if (row.minLift > 0) {
+            EXPECT_LE(list.geometry().top(), view->geometry().listArea().top() - row.minLift);
+        }
+        EXPECT_TRUE(view->geometry().listTakesInput); // clicks go by the reveal the frame gives
+        model.setIsExpanded(false);
+        model.setIsListSettled(false);
     }
 }
 

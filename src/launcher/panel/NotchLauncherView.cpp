@@ -255,6 +255,7 @@ NotchPanelGeometry NotchLauncherView::geometry() const
     in.isListContentVisible = m_model.isListContentVisible();
     in.realNotchBarHeight = m_model.realNotchBarHeight();
     in.realNotchBottomCornerRadius = m_model.realNotchBottomCornerRadius();
+    in.shownListReveal = m_listReveal.value(now());
     return NotchPanelGeometry::compute(in);
 }
 
@@ -346,6 +347,8 @@ void NotchLauncherView::modelChanged()
     applySearchFieldColors();
     updateHeaderEntrances();
     m_floatingPresence.update(m_model.isFloatingWindow(), expanded, now(), reduceMotion);
+    // The compact window shows its list at once; so does a view nobody sees yet.
+    m_listReveal.update(geometry().listReveal, m_model.isFloatingWindow() || !isSeen(), now(), reduceMotion);
     layoutChildren();
     applyFloatingPresence();
     update();
@@ -418,6 +421,7 @@ void NotchLauncherView::frameTick()
         if (m_floatingPresence.isAnimating(now()))
             requestLogoFrame();
     }
+    followListReveal();
     if (!isSeen())
         return;
     if (whole)
@@ -866,6 +870,20 @@ void NotchLauncherView::layoutChildren()
         m_aiPane->setAttribute(Qt::WA_TransparentForMouseEvents, !g.listTakesInput);
         m_aiPane->setVisible(showsPane);
     }
+}
+
+void NotchLauncherView::followListReveal()
+{
+    const bool moving = m_listReveal.isAnimating(now());
+    // The frame the motion ends in is laid out too: the list rests exactly at its reveal.
+    if (!moving && !std::exchange(m_isListRevealMoving, false))
+        return;
+    m_isListRevealMoving = moving;
+    layoutChildren();
+    // Only the list area changes (the list itself repaints as its reveal changes); it slides up to 18 points.
+    update(geometry().listArea().adjusted(0, -18, 0, 0).toAlignedRect());
+    if (moving)
+        m_ticker.requestFrame();
 }
 
 void NotchLauncherView::paintEvent(QPaintEvent *event)

@@ -17,6 +17,7 @@
 #include "launcher/panel/NotchKeyboardNavigation.h"
 #include "launcher/panel/NotchLauncherPainter.h"
 #include "launcher/panel/NotchLauncherPreviews.h"
+#include "launcher/panel/NotchListReveal.h"
 #include "launcher/panel/NotchLogoPulse.h"
 #include "launcher/panel/NotchPanelGeometry.h"
 #include "model/ClipboardItem.h"
@@ -205,6 +206,8 @@ protected:
 private:
     void modelChanged();
     void layoutChildren();
+    // Moves the list area on with its reveal's spring, once a frame.
+    void followListReveal();
     void displayedItemsReplaced(bool idsChanged);
     void focusRequestChanged();
     void updateListState();
@@ -251,6 +254,8 @@ private:
     bool m_isPointerInsideLauncher = false;
     NotchHeaderEntrances m_headerEntrances;
     NotchFloatingPresence m_floatingPresence;
+    NotchListReveal m_listReveal;
+    bool m_isListRevealMoving = false;
     TransformFadeEffect *m_presenceEffect = nullptr;
     bool m_isOnScreen = false;
     // Last values the change handlers saw.

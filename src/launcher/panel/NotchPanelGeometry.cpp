@@ -49,12 +49,12 @@ NotchPanelGeometry NotchPanelGeometry::compute(const Input &in)
         g.listReveal = in.isListSettled ? 1 : std::clamp(g.contentHeight / revealDistance, 0.0, 1.0);
     g.innerWidth = std::max(in.width - 2 * g.chrome.shoulderDepth, 1.0);
 
-    const double L = g.listReveal;
+    const double L = in.shownListReveal.value_or(g.listReveal);
     const bool shown = E && in.isListContentVisible;
-    g.listOpacity = shown ? L : 0;
+    g.listOpacity = shown ? std::clamp(L, 0.0, 1.0) : 0;
     g.listOffsetY = F ? 0 : shown ? -10 * (1 - L) : -18;
     g.listScaleY = F ? 1 : 0.97 + 0.03 * L;
-    g.listTakesInput = E && L > 0.98 && in.isListContentVisible;
+    g.listTakesInput = E && g.listReveal > 0.98 && in.isListContentVisible;
     return g;
 }
 

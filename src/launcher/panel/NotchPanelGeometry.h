@@ -7,6 +7,8 @@
 
 #include <QRectF>
 
+#include <optional>
+
 struct NotchPanelGeometry {
     struct Input {
         double width = 0;
@@ -18,6 +20,8 @@ struct NotchPanelGeometry {
         bool isListContentVisible = true;
         double realNotchBarHeight = 32;
         double realNotchBottomCornerRadius = 10.88;
+        // The list reveal as shown now, trailing L while it animates; unset shows L itself.
+        std::optional<double> shownListReveal;
     };
 
     static constexpr double expandedShoulderDepth = 21.344;
@@ -40,7 +44,8 @@ struct NotchPanelGeometry {
     double innerWidth = 1;  // Wi
     NotchChromeShape chrome;
 
-    // The list area: how strongly it shows, where it sits and how it is squeezed while revealing.
+    // The list area: how strongly it shows, where it sits and how it is squeezed while revealing (all with
+    // the shown reveal); whether it takes clicks goes by L itself.
     double listOpacity = 0;
     double listOffsetY = 0;
     double listScaleY = 1;
