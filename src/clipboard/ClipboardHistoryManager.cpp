@@ -7,6 +7,7 @@
 #include "model/ClipboardFilter.h"
 #include "model/MainStoreContainer.h"
 #include "platform/Clock.h"
+#include "platform/FreedMemory.h"
 #include "platform/FutureAwaiter.h"
 
 #include <QSet>
@@ -438,6 +439,7 @@ Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::runSearch(std
     if (filter)
         matcher = std::make_shared<const ClipboardFilterMatcher>(*filter);
     const int effectiveLimit = std::min(int(m_items.size()), limit);
+    const bool buildsIndex = !m_searchIndex;
     auto future = searchIndex().search(std::move(order), matcher, query, includeAnalysisText, effectiveLimit);
     const std::optional<QList<ClipboardSearchMatch>> found = co_await awaitFuture(std::move(future));
     const bool cancelled = co_await isCancelled();
@@ -449,6 +451,7 @@ Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::runSearch(std
     for (const ClipboardItem &item : std::as_const(m_items))
         byId.insert(item.id(), &item);
     QList<ClipboardItem> results;
+    results.reserve(found->size());
     QList<ClipboardItem> missingThumbnails;
     bool presentationsChanged = false;
     for (const ClipboardSearchMatch &match : *found) {
@@ -469,6 +472,11 @@ Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::runSearch(std
         Q_EMIT searchPresentationsChanged();
     if (!missingThumbnails.isEmpty())
         m_thumbnailTask.start(fillThumbnails(missingThumbnails));
+    if (buildsIndex) {
+        // Loading the history and building its index are over, and so is what they allocated on the way
+        // (every text lowercased once among it): the freed pages go back once these results are taken.
+        QMetaObject::invokeMethod(this, [] { FreedMemory::release(); }, Qt::QueuedConnection);
+    }
     co_return results;
 }
 

@@ -3,7 +3,6 @@
 #include "clipboard/ClipboardDisplayKey.h"
 #include "clipboard/ClipboardFilterMatcher.h"
 #include "clipboard/FoldedTextSearch.h"
-#include "platform/FreedMemory.h"
 
 #include <QFileInfo>
 #include <QSet>
@@ -72,24 +71,31 @@ QByteArray ClipboardSearchIndex::searchableText(const ClipboardItem &item)
     return searchable(item, text, item.filePaths(), item.displayTitle());
 }
 
+const ClipboardSearchIndex::Entry::Extras &ClipboardSearchIndex::Entry::noExtras()
+{
+    static const Extras none;
+    return none;
+}
+
 ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &item)
 {
     Entry entry;
     entry.id = item.id();
     entry.type = item.type();
     entry.text = item.textUtf8();
-    entry.filePaths = item.filePaths();
     entry.displayKey = ClipboardDisplayKey::of(item);
+    Entry::Extras extras;
+    extras.filePaths = item.filePaths();
     const QString text = item.text();
     const QString title = item.displayTitle();
     // A row reads the start of the item's text itself rather than the index keeping a second copy of it.
     if (!item.isTitledByText())
-        entry.title = item.displayTitle(titleLength);
+        extras.title = item.displayTitle(titleLength);
 
-    entry.searchText = searchable(item, text, entry.filePaths, title);
+    extras.searchText = searchable(item, text, extras.filePaths, title);
     // Nothing beside the text to find it by, and the text lowercases in place: no copy is kept.
-    if (entry.searchText.size() == entry.text.size() && FoldedTextSearch::foldsInPlace(entry.text, entry.searchText)) {
-        entry.searchText.clear();
+    if (extras.searchText.size() == entry.text.size() && FoldedTextSearch::foldsInPlace(entry.text, extras.searchText)) {
+        extras.searchText.clear();
         entry.searchesTextInPlace = true;
     }
 
@@ -99,7 +105,9 @@ ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &i
             analysis.append(part);
     analysis += item.tags();
     if (!analysis.isEmpty())
-        entry.analysisText = normalizedText(analysis.join(QLatin1Char('\n')));
+        extras.analysisText = normalizedText(analysis.join(QLatin1Char('\n')));
+    if (!extras.filePaths.isEmpty() || !extras.title.isNull() || !extras.searchText.isEmpty() || !extras.analysisText.isEmpty())
+        entry.extras = std::make_shared<const Entry::Extras>(std::move(extras));
     return entry;
 }
 
@@ -113,8 +121,6 @@ void ClipboardSearchIndex::reset(const QList<ClipboardItem> &items)
         for (const ClipboardItem &item : items)
             state->entries.insert(item.id(), prepare(item));
         ++state->generation;
-        // Preparing every item lowercased each text once on the way: those copies are gone now.
-        FreedMemory::release();
     });
 }
 
@@ -212,13 +218,13 @@ QList<ClipboardSearchMatch> ClipboardSearchIndex::searchSlots(const std::vector<
         const Entry &entry = *slot.entry;
         // With analysis text asked for, an analysed item is matched by its analysis, any other by its text.
         if (folded) {
-            const bool found = includeAnalysisText && !entry.analysisText.isEmpty() ? contains(entry.analysisText, query)
-                               : entry.searchesTextInPlace                          ? folded->isFoundIn(entry.text)
-                                                                                    : contains(entry.searchText, query);
+            const bool found = includeAnalysisText && !entry.analysisText().isEmpty() ? contains(entry.analysisText(), query)
+                               : entry.searchesTextInPlace                            ? folded->isFoundIn(entry.text)
+                                                                                      : contains(entry.searchText(), query);
             if (!found)
                 continue;
         }
-        if (filter && !filter->matches(entry.type, filterReadsText ? QString::fromUtf8(entry.text) : QString(), entry.filePaths))
+        if (filter && !filter->matches(entry.type, filterReadsText ? QString::fromUtf8(entry.text) : QString(), entry.filePaths()))
             continue;
         // Only items whose key occurs more than once can be duplicates.
         if (slot.sharesKey) {
@@ -226,7 +232,7 @@ QList<ClipboardSearchMatch> ClipboardSearchIndex::searchSlots(const std::vector<
                 continue;
             seenKeys.insert(entry.displayKey);
         }
-        matches.append({entry.id, entry.type, entry.title, typeLabel(entry.type)});
+        matches.append({entry.id, entry.type, entry.title(), typeLabel(entry.type)});
         if (matches.size() >= limit)
             break;
     }

@@ -27,17 +27,30 @@ public:
     // The item's text is not copied: where lowercasing keeps every character in its place (most texts),
     // the search reads the item's own UTF-8 with a case-folding match instead of a lowercased copy.
     struct Entry {
+        // What only some items have, kept apart so that an entry of a plain text carries none of it.
+        struct Extras {
+            QStringList filePaths;
+            QString title; // as much of the display title as a row shows; null when that is the item's own text
+            // Lowercased, composed UTF-8 of text, file names and paths, title; empty when `text` is searched
+            // in place.
+            QByteArray searchText;
+            QByteArray analysisText; // the same of the analysis title, summary, category, tags and extracted text
+        };
+
         QUuid id;
-        ClipboardItemType type = ClipboardItemType::text;
         QByteArray text; // the item's own UTF-8, shared with it
-        QStringList filePaths;
         QByteArray displayKey;
-        QString title; // as much of the display title as a row shows; null when that is the item's own text
-        // Lowercased, composed UTF-8 of text, file names and paths, title; empty when `text` is searched
-        // in place.
-        QByteArray searchText;
+        std::shared_ptr<const Extras> extras; // null when the item has none of them
+        ClipboardItemType type = ClipboardItemType::text;
         bool searchesTextInPlace = false;
-        QByteArray analysisText; // the same of the analysis title, summary, category, tags and extracted text
+
+        const QStringList &filePaths() const { return extras ? extras->filePaths : noExtras().filePaths; }
+        const QString &title() const { return extras ? extras->title : noExtras().title; }
+        const QByteArray &searchText() const { return extras ? extras->searchText : noExtras().searchText; }
+        const QByteArray &analysisText() const { return extras ? extras->analysisText : noExtras().analysisText; }
+
+    private:
+        static const Extras &noExtras();
     };
     // The most of a title a search result carries: as many characters as a row measures.
     static constexpr qsizetype titleLength = 400;
