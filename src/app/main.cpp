@@ -80,7 +80,7 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "tavlen: %s\n", qPrintable(problem));
             return 1;
         }
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        LinuxPlatform::useX11Windows();
     }
     qtMessageHandler = qInstallMessageHandler(dropFontNoise);
 

@@ -63,11 +63,10 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     connect(m_previews, &NotchLauncherPreviews::clipboardPreviewOpening, this, &NotchLauncherView::clipboardPreviewOpening);
     connect(m_previews, &NotchLauncherPreviews::selectionChanged, m_navigation, &NotchKeyboardNavigation::selectClipboardItem);
     connect(m_previews, &NotchLauncherPreviews::pasteRequested, this, &NotchLauncherView::clipboardItemSelected);
+    // The pulse's first and last frames come on the shared beat too, a thirtieth of a second later at most.
     connect(m_logoPulse, &NotchLogoPulse::changed, this, [this] {
-        if (!isSeen())
-            return;
-        updateLogo();
-        requestLogoFrame();
+        if (isSeen())
+            requestLogoFrame();
     });
 
     m_searchField->onArrowDown = [this] { m_navigation->handleSearchFieldArrowDown(); };
@@ -195,10 +194,11 @@ bool NotchLauncherView::isSeen() const
     return isVisible() && window()->windowOpacity() > 0;
 }
 
-void NotchLauncherView::updateLogo()
+void NotchLauncherView::repaintLogo()
 {
     const QRect now = logoRect();
-    update(now.united(m_lastLogoRect));
+    // Painted at once rather than posted: a frame on the beat then costs one turn of the event loop.
+    repaint(now.united(m_lastLogoRect));
     m_lastLogoRect = now;
 }
 
@@ -427,7 +427,7 @@ void NotchLauncherView::frameTick()
     if (whole)
         update();
     else if (!m_logoPulse->isAnimating(now()) || !m_paintedLogo || !logo().looksLike(*m_paintedLogo))
-        updateLogo(); // a motion's last frame is always drawn: the logo rests exactly where it ends
+        repaintLogo(); // a motion's last frame is always drawn: the logo rests exactly where it ends
     else
         requestLogoFrame(); // moving, but too little yet to be seen
     // The search fields are widgets of their own: they follow their entrance frame by frame.

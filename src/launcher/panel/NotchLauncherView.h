@@ -223,7 +223,7 @@ private:
     // only where the logo was and is.
     void requestFrame();
     void requestLogoFrame();
-    void updateLogo();
+    void repaintLogo();
     // Shown and not transparent: a view nobody can see is drawn whole when it shows again, not frame by frame.
     bool isSeen() const;
     void applySearchFieldColors();

@@ -80,6 +80,16 @@ QString LinuxPlatform::displayProblem()
     return {};
 }
 
+void LinuxPlatform::useX11Windows()
+{
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    // The windows are small and mostly repaint a small rectangle (the logo's pulse on every copy). Through
+    // shared memory, a repaint of a rectangle whose last frame the server may still be reading first waits
+    // for a round trip to it: a third of what a pulse costs, where sending the few pixels costs nothing.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 QString LinuxPlatform::sessionLimits()
 {
     if (qgetenv("XDG_SESSION_TYPE") != "wayland" && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

@@ -27,6 +27,9 @@ public:
     // In a Wayland session (where Tavlen runs through XWayland), what it cannot count on there, for the user;
     // empty in an X11 session.
     static QString sessionLimits();
+    // Before the application object is made: Qt draws the windows on the X server, the way they are drawn
+    // best for Tavlen.
+    static void useX11Windows();
 
 private:
     Platform m_platform;
