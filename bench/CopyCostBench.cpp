@@ -28,13 +28,13 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QEventLoop>
 
 #include <algorithm>
+#include <ctime>
 #include <functional>
 #include <optional>
 
@@ -45,22 +45,24 @@ constexpr int intervalMs = 1000;
 // After the last copy: long enough for its pulse to end.
 constexpr int afterLastCopyMs = 1500;
 
-// CPU seconds of every living thread of this process but one, by thread id.
-QHash<QString, double> threadCpu(pid_t leftOut)
+// CPU seconds of the whole process, its ended threads included.
+double processCpu()
 {
-    QHash<QString, double> cpu;
-    QDir tasks(QStringLiteral("/proc/self/task"));
-    for (const QString &task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (leftOut && task.toInt() == leftOut)
-            continue;
-        QFile schedstat(tasks.filePath(task + QStringLiteral("/schedstat")));
-        if (schedstat.open(QIODevice::ReadOnly))
-            cpu.insert(task, schedstat.readAll().split(' ').value(0).toDouble() / 1e9);
-    }
-    return cpu;
+    timespec cpu{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    return double(cpu.tv_sec) + double(cpu.tv_nsec) / 1e9;
 }
 
-// Runs the event loop, checking `done` every 50 ms, until it answers true or the time runs out; the loop
+// CPU seconds of one living thread of this process.
+double threadCpu(pid_t thread)
+{
+    QFile schedstat(QStringLiteral("/proc/self/task/%1/schedstat").arg(thread));
+    if (!schedstat.open(QIODevice::ReadOnly))
+        return 0;
+    return schedstat.readAll().split(' ').value(0).toDouble() / 1e9;
+}
+
+// Runs the event loop, checking `done` every 200 ms, until it answers true or the time runs out; the loop
 // sleeps in between, so the waiting costs no CPU of its own.
 bool runUntil(const std::function<bool()> &done, int timeoutMs)
 {
@@ -74,35 +76,24 @@ bool runUntil(const std::function<bool()> &done, int timeoutMs)
             loop.quit();
     });
     if (!finished) {
-        check.start(50);
+        check.start(200);
         loop.exec();
     }
     return finished;
 }
 
 // Makes the copies while Qt events run, and answers the CPU milliseconds per copy of every thread but the
-// copier's; threads are sampled every second, so one that ends meanwhile counts up to its last sample.
+// copier's. Nothing is sampled meanwhile: the waiting itself must cost no CPU the program would not spend.
 // `kept` answers how many of the copies arrived.
 std::optional<double> cpuPerCopy(benchmark::State &state, const std::function<int()> &kept)
 {
     XClipboardCopier copier(copies, std::chrono::milliseconds(intervalMs));
     runUntil([&] { return copier.threadId() != 0; }, 2000);
-    const QHash<QString, double> baseline = threadCpu(copier.threadId());
-    QHash<QString, double> last = baseline;
-    auto sample = [&] {
-        const QHash<QString, double> now = threadCpu(copier.threadId());
-        for (auto it = now.begin(); it != now.end(); ++it)
-            last.insert(it.key(), it.value());
-    };
+    const double processBefore = processCpu();
+    const double copierBefore = threadCpu(copier.threadId());
     std::optional<QDeadlineTimer> settle;
-    // Reading /proc costs too: a sample a second is enough.
-    QDeadlineTimer nextSample(1000);
     runUntil(
         [&] {
-            if (nextSample.hasExpired()) {
-                sample();
-                nextSample.setRemainingTime(1000);
-            }
             if (!settle && copier.finished() && kept() >= copies)
                 settle = QDeadlineTimer(afterLastCopyMs);
             return copier.failed() || (settle && settle->hasExpired());
@@ -112,10 +103,7 @@ std::optional<double> cpuPerCopy(benchmark::State &state, const std::function<in
         BenchmarkRun::fail(state, "the copier could not connect to the display");
         return std::nullopt;
     }
-    sample();
-    double cpu = 0;
-    for (auto it = last.begin(); it != last.end(); ++it)
-        cpu += it.value() - baseline.value(it.key());
+    const double cpu = (processCpu() - processBefore) - (threadCpu(copier.threadId()) - copierBefore);
     state.counters["kept"] = kept();
     state.counters["of"] = copies;
     if (kept() < copies) {
@@ -237,7 +225,7 @@ int main(int argc, char **argv)
 {
     // The real program on the X server, not the offscreen platform the unit tests use.
     if (!qEnvironmentVariableIsEmpty("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
+        LinuxPlatform::useX11Windows();
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
     return BenchmarkRun::runAll();
