@@ -347,8 +347,10 @@ void NotchLauncherView::modelChanged()
     applySearchFieldColors();
     updateHeaderEntrances();
     m_floatingPresence.update(m_model.isFloatingWindow(), expanded, now(), reduceMotion);
-    // The compact window shows its list at once; so does a view nobody sees yet.
-    m_listReveal.update(geometry().listReveal, m_model.isFloatingWindow() || !isSeen(), now(), reduceMotion);
+    // The compact window shows its list at once, and a view nobody sees yet too. Collapsed, the list is
+    // hidden at once: its reveal has nothing to show on the way down, and the next expansion fades in from 0.
+    m_listReveal.update(geometry().listReveal, m_model.isFloatingWindow() || !expanded || !isSeen(), now(),
+                        reduceMotion);
     layoutChildren();
     applyFloatingPresence();
     update();

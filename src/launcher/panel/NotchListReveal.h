@@ -10,7 +10,7 @@ class NotchListReveal {
 public:
     static Animation animation(bool reduceMotion);
 
-    // The reveal the frame gives now; `immediate` (the compact window, a view nobody sees) jumps to it.
+    // The reveal the frame gives now; `immediate` jumps to it.
     void update(double reveal, bool immediate, double now, bool reduceMotion);
 
     double value(double now) const { return m_reveal.value(now); }
