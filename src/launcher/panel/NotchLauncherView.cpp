@@ -25,6 +25,7 @@
 #include <QGraphicsOpacityEffect>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScopeGuard>
 #include <QToolTip>
 
 #include <algorithm>
@@ -175,7 +176,7 @@ NotchLauncherView::~NotchLauncherView()
 
 double NotchLauncherView::now() const
 {
-    return m_platform.clock->uptime();
+    return m_frameTime ? *m_frameTime : m_platform.clock->uptime();
 }
 
 void NotchLauncherView::requestFrame()
@@ -288,7 +289,13 @@ NotchHeaderLayout NotchLauncherView::headerLayout() const
 
 TavlenLogo NotchLauncherView::logo() const
 {
-    return m_logoPulse->logo(now(), panelPalette(), geometry().expandedLogoOffset(m_model.expandedHeaderWidth()));
+    if (m_frameTime && m_frameLogo)
+        return *m_frameLogo;
+    const TavlenLogo current =
+        m_logoPulse->logo(now(), panelPalette(), geometry().expandedLogoOffset(m_model.expandedHeaderWidth()));
+    if (m_frameTime)
+        m_frameLogo = current;
+    return current;
 }
 
 QPointF NotchLauncherView::logoCentre() const
@@ -426,12 +433,19 @@ void NotchLauncherView::frameTick()
     followListReveal();
     if (!isSeen())
         return;
-    if (whole)
+    if (whole) {
         update();
-    else if (!m_logoPulse->isAnimating(now()) || !m_paintedLogo || !logo().looksLike(*m_paintedLogo))
-        repaintLogo(); // a motion's last frame is always drawn: the logo rests exactly where it ends
-    else
-        requestLogoFrame(); // moving, but too little yet to be seen
+    } else {
+        m_frameTime = m_platform.clock->uptime();
+        const auto unpin = qScopeGuard([this] {
+            m_frameTime.reset();
+            m_frameLogo.reset();
+        });
+        if (!m_logoPulse->isAnimating(now()) || !m_paintedLogo || !logo().looksLike(*m_paintedLogo))
+            repaintLogo(); // a motion's last frame is always drawn: the logo rests exactly where it ends
+        else
+            requestLogoFrame(); // moving, but too little yet to be seen
+    }
     // The search fields are widgets of their own: they follow their entrance frame by frame.
     if (m_searchBar->isVisible() || m_historySearchField->isVisible()) {
         placeSearchBar();

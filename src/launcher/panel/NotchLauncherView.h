@@ -242,6 +242,9 @@ private:
     QRect m_lastLogoRect;
     // The logo as last painted: a frame that would not change it visibly paints nothing.
     std::optional<TavlenLogo> m_paintedLogo;
+    // While a logo frame is checked and painted, it has one time and its logo is worked out once.
+    std::optional<double> m_frameTime;
+    mutable std::optional<TavlenLogo> m_frameLogo;
 
     // The parts (children of this view).
     NotchClipboardSearch *m_search = nullptr;
