@@ -7,6 +7,7 @@
 
 #include "platform/linux/AtspiSession.h"
 #include "platform/linux/LinuxPermissions.h"
+#include "platform/linux/XcbSession.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -29,7 +30,8 @@ TEST(HungAccessibilityBus, TrustCatchesUpByItselfOnceTheLauncherAnswers)
     TAVLEN_REQUIRE_DESKTOP();
     HungLauncher launcher;
     ASSERT_TRUE(launcher.isStopped());
-    LinuxPermissions permissions;
+    XcbSession x11;
+    LinuxPermissions permissions(x11);
     EXPECT_FALSE(permissions.isTrusted()) << "nothing answered at start";
     QSignalSpy changed(&permissions, &Permissions::changed);
     launcher.resume();

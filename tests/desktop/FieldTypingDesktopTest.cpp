@@ -22,6 +22,7 @@
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxKeyboardOutput.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/XcbSession.h"
 
 #include <QElapsedTimer>
 #include <QTimer>
@@ -40,12 +41,15 @@ QString xdotool(const QStringList &arguments)
 }
 
 // A keyboard that gives the focus to another window just before its first key of the given kind goes
-// out, as a user clicking elsewhere at that moment would.
-class FocusStealingKeyboard : public LinuxKeyboardOutput {
+// out, as a user clicking elsewhere at that moment would. Its X connection comes first and goes last.
+struct OwnX11 {
+    XcbSession x11;
+};
+class FocusStealingKeyboard : private OwnX11, public LinuxKeyboardOutput {
 public:
     enum class Before { controlA, text };
     FocusStealingKeyboard(Clock &clock, Before before, std::function<void()> steal)
-        : LinuxKeyboardOutput(clock)
+        : LinuxKeyboardOutput(clock, x11)
         , m_before(before)
         , m_steal(std::move(steal))
     {

@@ -5,6 +5,7 @@
 #include "launcher/HotkeyHelper.h"
 #include "platform/linux/LinuxHotKeys.h"
 #include "platform/linux/LinuxKeyboardOutput.h"
+#include "platform/linux/XcbSession.h"
 #include "platform/sim/SimClock.h"
 
 #include <QCoreApplication>
@@ -176,7 +177,8 @@ TEST_P(MappingChanges, LookUpTheHotKeyOnlyWhenItsKeyOrTheModifiersChanged)
     const MappingRow row = GetParam();
     int expectedChanges = int(row.expressions.size());
     SimClock clock;
-    LinuxKeyboardOutput keyboard(clock);
+    XcbSession x11;
+    LinuxKeyboardOutput keyboard(clock, x11);
     if (row.expressions.isEmpty()) {
     const QString text = QString::fromUtf8("ąę€→łż");
         ASSERT_TRUE(keyboard.typeText(text, 0));

@@ -2,6 +2,7 @@
 #include "platform/AccessibilityAttribute.h"
 #include "platform/AccessibilityValue.h"
 #include "platform/linux/LinuxAccessibility.h"
+#include "platform/linux/XcbSession.h"
 
 #include <QElapsedTimer>
 
@@ -12,7 +13,8 @@ TEST(LinuxAccessibilityTest, NoBusMeansUnavailableAtOnce)
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     QElapsedTimer timer;
     timer.start();
-    LinuxAccessibility accessibility;
+    XcbSession x11;
+    LinuxAccessibility accessibility(x11);
     EXPECT_FALSE(accessibility.isAvailable());
     EXPECT_TRUE(accessibility.elementAtPoint(QPointF(10, 10)).isNull());
     const AccessibilityElement app = accessibility.applicationElement(1);

@@ -19,10 +19,10 @@ constexpr int maximumApplications = 512;
 
 } // namespace
 
-LinuxAccessibility::LinuxAccessibility(QObject *parent)
+LinuxAccessibility::LinuxAccessibility(XcbSession &x11, QObject *parent)
     : Accessibility(parent)
     , m_session(std::make_shared<AtspiSession>())
-    , m_x11(new XcbSession(this))
+    , m_x11(&x11)
 {
 }
 

@@ -16,7 +16,8 @@ typedef struct _AtspiAccessible AtspiAccessible;
 class LinuxAccessibility : public Accessibility {
     Q_OBJECT
 public:
-    explicit LinuxAccessibility(QObject *parent = nullptr);
+    // The X session is shared and outlives the accessibility.
+    explicit LinuxAccessibility(XcbSession &x11, QObject *parent = nullptr);
     ~LinuxAccessibility() override;
 
     bool isAvailable() override;

@@ -2,9 +2,9 @@
 
 #include "platform/linux/XcbSession.h"
 
-LinuxBeeper::LinuxBeeper(QObject *parent)
+LinuxBeeper::LinuxBeeper(XcbSession &session, QObject *parent)
     : Beeper(parent)
-    , m_session(new XcbSession(this))
+    , m_session(&session)
 {
 }
 

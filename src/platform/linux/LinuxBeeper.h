@@ -8,7 +8,8 @@ class XcbSession;
 class LinuxBeeper : public Beeper {
     Q_OBJECT
 public:
-    explicit LinuxBeeper(QObject *parent = nullptr);
+    // The session is shared and outlives the beeper.
+    explicit LinuxBeeper(XcbSession &session, QObject *parent = nullptr);
 
     void beep() override;
 

@@ -49,9 +49,9 @@ xcb_keysym_t LinuxKeyboardOutput::KeyMap::at(xcb_keycode_t code, int column) con
     return index >= 0 && index < keysyms.size() ? keysyms.at(index) : noSymbol;
 }
 
-LinuxKeyboardOutput::LinuxKeyboardOutput(Clock &clock, QObject *parent)
+LinuxKeyboardOutput::LinuxKeyboardOutput(Clock &clock, XcbSession &session, QObject *parent)
     : KeyboardOutput(clock, parent)
-    , m_session(new XcbSession(this))
+    , m_session(&session)
 {
     if (m_session->isAvailable() && !isAvailable())
         qWarning("Keyboard output unavailable: the X server has no XTest extension");

@@ -30,7 +30,8 @@ public:
     // At exit the map is put back this long after the last key (the shortest measured safe delay).
     static constexpr double exitRestoreDelaySeconds = 0.2;
 
-    explicit LinuxKeyboardOutput(Clock &clock, QObject *parent = nullptr);
+    // The session is shared and outlives the keyboard output.
+    LinuxKeyboardOutput(Clock &clock, XcbSession &session, QObject *parent = nullptr);
     ~LinuxKeyboardOutput() override;
 
     bool isAvailable() const override;

@@ -40,9 +40,9 @@ std::pair<bool, bool> stateOf(const QDBusMessage &reply)
 
 } // namespace
 
-LinuxPermissions::LinuxPermissions(QObject *parent)
+LinuxPermissions::LinuxPermissions(XcbSession &session, QObject *parent)
     : Permissions(parent)
-    , m_session(new XcbSession(this))
+    , m_session(&session)
 {
     if (m_session->isAvailable()) {
         const xcb_query_extension_reply_t *xtest = xcb_get_extension_data(m_session->connection(), &xcb_test_id);

@@ -17,7 +17,8 @@ class XcbSession;
 class LinuxPermissions : public Permissions {
     Q_OBJECT
 public:
-    explicit LinuxPermissions(QObject *parent = nullptr);
+    // The session is shared and outlives the permissions.
+    explicit LinuxPermissions(XcbSession &session, QObject *parent = nullptr);
 
     bool isTrusted() const override { return m_busPresent && m_accessibilityEnabled; }
     bool canPostEvents() const override { return m_canPostEvents; }

@@ -20,6 +20,7 @@
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/LinuxTextServices.h"
 #include "platform/linux/TesseractTextRecognizer.h"
+#include "platform/linux/XcbSession.h"
 #include "platform/linux/XdgStorageLocations.h"
 
 #include <xcb/xcb.h>
@@ -31,19 +32,20 @@ LinuxPlatform::LinuxPlatform(QObject *parent)
 
 LinuxPlatform::LinuxPlatform(Purpose purpose, QObject *parent)
     : QObject(parent)
+    , m_x11(std::make_unique<XcbSession>())
 {
     // Backends are children of this object, so they live exactly as long as the platform.
     m_platform.clock = new SystemClock(this);
-    m_platform.workspace = new LinuxWorkspace(this);
+    m_platform.workspace = new LinuxWorkspace(*m_x11, this);
     if (purpose == Purpose::serviceRequest) {
-        m_platform.accessibility = new LinuxAccessibility(this);
+        m_platform.accessibility = new LinuxAccessibility(*m_x11, this);
         m_platform.primarySelection = new LinuxPrimarySelection(this);
         m_platform.textServices = new LinuxTextServices(this);
         return;
     }
-    m_platform.permissions = new LinuxPermissions(this);
-    m_platform.keyboard = new LinuxKeyboardOutput(*m_platform.clock, this);
-    m_platform.beeper = new LinuxBeeper(this);
+    m_platform.permissions = new LinuxPermissions(*m_x11, this);
+    m_platform.keyboard = new LinuxKeyboardOutput(*m_platform.clock, *m_x11, this);
+    m_platform.beeper = new LinuxBeeper(*m_x11, this);
     m_platform.pasteboard = new LinuxPasteboard(this);
     m_platform.panels = new LinuxPanelFactory(this);
     m_platform.eventMonitors = new LinuxEventMonitors(this);
@@ -53,7 +55,7 @@ LinuxPlatform::LinuxPlatform(Purpose purpose, QObject *parent)
     m_platform.hotKeys = new LinuxHotKeys(this);
     m_platform.spaceSignals = new LinuxSpaceSignals(this);
     m_platform.appearance = new LinuxAppearance(this);
-    m_platform.accessibility = new LinuxAccessibility(this);
+    m_platform.accessibility = new LinuxAccessibility(*m_x11, this);
     m_platform.secrets = new LinuxSecretStore(*m_platform.clock, this);
     Preferences *preferences = m_platform.preferences;
     m_platform.languageModel = new LinuxLanguageModel(
@@ -64,7 +66,11 @@ LinuxPlatform::LinuxPlatform(Purpose purpose, QObject *parent)
     m_platform.notifications = new LinuxNotifications(this);
 }
 
-LinuxPlatform::~LinuxPlatform() = default;
+LinuxPlatform::~LinuxPlatform()
+{
+    // The backends still use the shared X connection as they close (the keyboard puts its map back).
+    qDeleteAll(QObjectList(children()));
+}
 
 QString LinuxPlatform::displayProblem()
 {

@@ -7,6 +7,8 @@
 
 #include <memory>
 
+class XcbSession;
+
 class LinuxPlatform : public QObject {
     Q_OBJECT
 public:
@@ -32,5 +34,7 @@ public:
     static void useX11Windows();
 
 private:
+    // One X connection for the backends that neither block on it nor select root input of their own.
+    std::unique_ptr<XcbSession> m_x11;
     Platform m_platform;
 };

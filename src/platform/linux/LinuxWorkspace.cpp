@@ -42,18 +42,19 @@ QString processName(qint64 pid)
 
 } // namespace
 
-LinuxWorkspace::LinuxWorkspace(QObject *parent)
+LinuxWorkspace::LinuxWorkspace(XcbSession &session, QObject *parent)
     : Workspace(parent)
-    , m_session(new XcbSession(this))
+    , m_session(&session)
 {
     if (!m_session->isAvailable()) {
         qWarning("Workspace unavailable: %s", qPrintable(m_session->errorMessage()));
         return;
     }
-    // Our own connection keeps its own event mask on the root, independent of Qt's.
+    // Our own connection keeps its own event mask on the root, independent of Qt's; of the backends that
+    // share it, only the workspace listens on the root.
     const uint32_t mask = XCB_EVENT_MASK_PROPERTY_CHANGE;
     xcb_change_window_attributes(m_session->connection(), m_session->root(), XCB_CW_EVENT_MASK, &mask);
-    m_session->addEventHandler([this](const xcb_generic_event_t &event) { handleEvent(event); });
+    m_eventHandler = m_session->addEventHandler([this](const xcb_generic_event_t &event) { handleEvent(event); });
     m_desktop = m_session->cardinal(m_session->root(), "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL);
     if (const auto front = frontmostApplication()) {
         m_lastActivatedPid = front->pid;
@@ -62,7 +63,11 @@ LinuxWorkspace::LinuxWorkspace(QObject *parent)
     m_session->flush();
 }
 
-LinuxWorkspace::~LinuxWorkspace() = default;
+LinuxWorkspace::~LinuxWorkspace()
+{
+    if (m_eventHandler)
+        m_session->removeEventHandler(m_eventHandler);
+}
 
 bool LinuxWorkspace::isAvailable() const
 {

@@ -13,7 +13,8 @@ class XcbSession;
 class LinuxWorkspace : public Workspace {
     Q_OBJECT
 public:
-    explicit LinuxWorkspace(QObject *parent = nullptr);
+    // The session is shared and outlives the workspace.
+    explicit LinuxWorkspace(XcbSession &session, QObject *parent = nullptr);
     ~LinuxWorkspace() override;
 
     bool isAvailable() const override;
@@ -33,6 +34,7 @@ private:
     void desktopChanged();
 
     XcbSession *m_session = nullptr;
+    int m_eventHandler = 0;
     std::optional<quint32> m_desktop;
     qint64 m_lastActivatedPid = 0;
     xcb_window_t m_lastActivatedWindow = 0;
