@@ -4,6 +4,7 @@
 #include "app/SingleInstanceGuard.h"
 #include "app/SpellingCheckRequest.h"
 #include "model/MainStoreContainer.h"
+#include "model/SqliteStoreFile.h"
 #include "platform/FreedMemory.h"
 #include "platform/linux/LinuxPlatform.h"
 
@@ -105,6 +106,7 @@ int main(int argc, char **argv)
     if (const QString limits = LinuxPlatform::sessionLimits(); !limits.isEmpty())
         std::fprintf(stderr, "tavlen: %s\n", qPrintable(limits));
     quitOnTerminationSignals(app);
+    SqliteStoreFile::loadDriverAhead();
     LinuxPlatform platform;
     AppDelegate delegate(platform.platform(), AppDelegate::launchOptions(app.arguments()));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::stop);

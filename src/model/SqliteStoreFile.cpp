@@ -9,6 +9,7 @@
 #include <QList>
 #include <QPair>
 #include <QSqlQuery>
+#include <QThreadPool>
 #include <QUrl>
 #include <QUuid>
 #include <QtDebug>
@@ -301,6 +302,16 @@ void SqliteStoreFile::openInMemory()
     Failure failure;
     if (!open(QStringLiteral(":memory:"), &failure))
         qWarning("Could not create the %s in memory: %s", qPrintable(m_schema.description), qPrintable(failure.detail));
+}
+
+void SqliteStoreFile::loadDriverAhead()
+{
+    QThreadPool::globalInstance()->start([] {
+        // The driver's plugin stays loaded once a connection was made with it.
+        const QString name = QStringLiteral("tavlen-driver-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+        QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        QSqlDatabase::removeDatabase(name);
+    });
 }
 
 bool SqliteStoreFile::open(const QString &databaseName, Failure *failure)

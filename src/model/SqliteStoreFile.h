@@ -63,6 +63,10 @@ public:
     // the damaged file's.
     bool confirmIntact();
 
+    // Loads the database driver (a plugin and its library, some milliseconds) on a worker, so that the
+    // first store to open finds it loaded; the start-up meanwhile goes on with other things.
+    static void loadDriverAhead();
+
     static QString errorText(const QSqlError &error);
     // A failed operation on this store in plain words ("the disk is full"), the database's own after them.
     QString explain(const QSqlError &error) const;
