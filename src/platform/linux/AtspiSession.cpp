@@ -25,7 +25,12 @@ AtspiSession::AtspiSession(std::function<qint64()> elapsedMs)
     m_clock.start();
     if (!m_elapsedMs)
         m_elapsedMs = [this] { return m_clock.elapsed(); };
-    askBus();
+    // Asked on the first turn of the event loop, so the start-up does not wait for the session bus; a
+    // caller before that asks itself.
+    QTimer::singleShot(0, [self = Lifetime::Pointer<AtspiSession>(this, m_lifetime)] {
+        if (self && self->m_answeredAtMs < 0)
+            self->askBus();
+    });
 }
 
 AtspiSession::~AtspiSession()

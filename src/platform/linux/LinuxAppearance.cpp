@@ -70,8 +70,17 @@ std::optional<bool> gtkAnimationsEnabled()
 
 LinuxAppearance::LinuxAppearance(QObject *parent)
     : Appearance(parent)
-    , m_gnomeInterface(gnomeInterfaceSettings())
 {
+    if (qApp)
+        qApp->installEventFilter(this);
+    // Loading the desktop's settings takes a millisecond or two the start-up does not wait for: they are
+    // read on the first turn of the event loop, before any window is made.
+    QMetaObject::invokeMethod(this, &LinuxAppearance::followAnimationSetting, Qt::QueuedConnection);
+}
+
+void LinuxAppearance::followAnimationSetting()
+{
+    m_gnomeInterface = gnomeInterfaceSettings();
     if (m_gnomeInterface) {
         // GSettings announces a change of a key only after it was read with the handler connected:
         // connect first, read below.
@@ -86,9 +95,7 @@ LinuxAppearance::LinuxAppearance(QObject *parent)
         connect(m_gtkWatcher, &QFileSystemWatcher::directoryChanged, this, changed);
         watchGtkSettings();
     }
-    m_reduceMotion = readReduceMotion();
-    if (qApp)
-        qApp->installEventFilter(this);
+    refreshReduceMotion();
 }
 
 LinuxAppearance::~LinuxAppearance()

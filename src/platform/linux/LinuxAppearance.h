@@ -30,6 +30,8 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Reads the animation setting and follows its changes from now on.
+    void followAnimationSetting();
     static void gnomeSettingChanged(GSettings *settings, char *key, void *self);
     // Reads the setting again and announces a change.
     void refreshReduceMotion();

@@ -48,10 +48,21 @@ LinuxPermissions::LinuxPermissions(XcbSession &session, QObject *parent)
         const xcb_query_extension_reply_t *xtest = xcb_get_extension_data(m_session->connection(), &xcb_test_id);
         m_canPostEvents = xtest && xtest->present;
     }
+    // Connecting to the session bus takes a few milliseconds the start-up does not wait for: the bus is
+    // watched from the first turn of the event loop on. Trust asked for meanwhile waits for the answer.
+    m_firstReadPending = true;
+    QMetaObject::invokeMethod(this, &LinuxPermissions::watchBus, Qt::QueuedConnection);
+}
 
+void LinuxPermissions::watchBus()
+{
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    if (!bus.isConnected()) {
+        m_firstReadPending = false;
+        if (std::exchange(m_trustRequestedEarly, false))
+            requestTrust();
         return;
+    }
     m_busWatcher = new QDBusServiceWatcher(busService, bus, QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(m_busWatcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString &, const QString &, const QString &owner) {
@@ -63,7 +74,6 @@ LinuxPermissions::LinuxPermissions(XcbSession &session, QObject *parent)
     bus.connect(busService, busPath, propertiesInterface, QStringLiteral("PropertiesChanged"), this,
                 SLOT(onStatusPropertiesChanged(QString, QVariantMap, QStringList)));
     // Nothing waits for the bus: the answer arrives as a change, usually within milliseconds.
-    m_firstReadPending = true;
     refresh();
 }
 

@@ -31,6 +31,8 @@ private Q_SLOTS:
                                    const QStringList &invalidated);
 
 private:
+    // Follows the accessibility bus's status from now on.
+    void watchBus();
     // Reads the status again without waiting; the answer updates the state when it comes.
     void refresh();
     void onStatusRead(QDBusPendingCallWatcher *call);
