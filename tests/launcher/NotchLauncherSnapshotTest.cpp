@@ -190,7 +190,7 @@ TEST_F(NotchLauncherSnapshotTest, TwelveMixedRowsWithSelectedAndHovered)
         makeView(QSize(442, 560));
         ASSERT_EQ(view->displayedClipboardItems().size(), 12);
         model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
-        view->clipboardList()->pointerMoved(QPointF(200, 8 + 3 * 64 + 30));
+        view->clipboardList()->pointerMoved(QPointF(200, 3 * 64 + 30));
         model.setHighlightedClipboardItemID(std::nullopt);
         model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
         settle(1);
@@ -199,8 +199,8 @@ TEST_F(NotchLauncherSnapshotTest, TwelveMixedRowsWithSelectedAndHovered)
         const QRect list = view->clipboardList()->geometry();
         // The selected row's dot is strong, an unselected one faint.
         const double dotX = list.left() + 12 + 11;
-        const QColor selectedDot = at(image, dotX, list.top() + 8 + 64 + 32);
-        const QColor otherDot = at(image, dotX, list.top() + 8 + 32);
+        const QColor selectedDot = at(image, dotX, list.top() + 64 + 32);
+        const QColor otherDot = at(image, dotX, list.top() + 32);
         if (dark) {
             EXPECT_GT(selectedDot.lightness(), 200);
             EXPECT_LT(otherDot.lightness(), 150);
@@ -266,7 +266,7 @@ TEST_F(NotchLauncherSnapshotTest, RowSwipedTo68)
     settle(0);
     const QImage image = snapshot(QStringLiteral("panel-row-swiped"));
     const QRect area = list.geometry();
-    const QColor trash = at(image, area.right() - 20, area.top() + 8 + 64 + 10);
+    const QColor trash = at(image, area.right() - 20, area.top() + 64 + 10);
     EXPECT_GT(trash.red(), 180);
     EXPECT_LT(trash.green(), 110);
 }

@@ -392,7 +392,7 @@ TEST(NotchClipboardList, TheRevealingListFadesAndUnsqueezesFromItsTop)
         ASSERT_GE(first, 0) << row.scaleY;
         for (int y = first; y < first + 4; ++y)
             alpha = std::max(alpha, image.pixelColor(8, y).alpha());
-        EXPECT_NEAR(first / 2.0, 71 * row.scaleY, 0.75) << row.scaleY;
+        EXPECT_NEAR(first / 2.0, 63 * row.scaleY, 0.75) << row.scaleY;
         EXPECT_NEAR(alpha, 0.2 * 255 * row.opacity, 6) << row.scaleY;
     }
 }
@@ -930,11 +930,11 @@ TEST_F(NotchLauncherViewTest, ScrollingUnderARestingPointerSelectsNothing)
     expand();
     NotchClipboardList &list = *view->clipboardList();
     ASSERT_TRUE(list.isVisible());
-    list.pointerMoved(QPointF(200, 8 + 64 + 32)); // over the second row
+    list.pointerMoved(QPointF(200, 64 + 32)); // over the second row
     ASSERT_EQ(model.selectedClipboardItemID(), items[1].id());
     list.wheelScrolled(-64 * 5); // the content moves five rows under the resting pointer
     EXPECT_EQ(model.selectedClipboardItemID(), items[1].id());
-    list.pointerMoved(QPointF(201, 8 + 64 + 32)); // a real movement selects what lies under it now
+    list.pointerMoved(QPointF(201, 64 + 32)); // a real movement selects what lies under it now
     EXPECT_EQ(model.selectedClipboardItemID(), items[6].id());
 }
 
@@ -948,7 +948,19 @@ TEST_F(NotchLauncherViewTest, OnlyTheRowsOnScreenAreBuilt)
     EXPECT_LE(list.liveRowCount(), 10);
     list.scrollTo(64 * 150, false);
     EXPECT_LE(list.liveRowCount(), 10);
-    EXPECT_EQ(list.visibleRange().first, 149);
+    EXPECT_EQ(list.visibleRange().first, 150);
+}
+
+TEST_F(NotchLauncherViewTest, APanelAsTallAsItsRowsShowsThemAllWithoutAScrollBar)
+{
+    addItems(3);
+    // The height the launcher gives a panel of three rows: the header band, its gap and padding, the rows.
+    makeView(552, int(30 + 8 + 10 + 3 * NotchClipboardList::rowHeight));
+    expand();
+    const NotchClipboardList &list = *view->clipboardList();
+    ASSERT_TRUE(list.isVisible());
+    EXPECT_EQ(list.maximumScrollOffset(), 0);
+    EXPECT_LE(list.rowRect(2).bottom(), list.height());
 }
 
 TEST_F(NotchLauncherViewTest, EmptyHistoryShowsOnlyThePlaceholderText)
@@ -1063,7 +1075,7 @@ TEST_F(NotchLauncherViewTest, SwipingARowDeletesExactlyThatItemFromTheHistory)
     makeView();
     expand();
     NotchClipboardList &list = *view->clipboardList();
-    const QPointF second(200, 8 + 64 + 32);
+    const QPointF second(200, 64 + 32);
     list.pointerMoved(second);
     list.pointerPressed(second);
     list.pointerDragged(second + QPointF(-40, 2));
@@ -1080,12 +1092,12 @@ TEST_F(NotchLauncherViewTest, SwipingARowDeletesExactlyThatItemFromTheHistory)
     EXPECT_TRUE(selected.isEmpty()); // the release was not a click
     // The row below closes the gap with an ease-out of 0.18 s, past half of it at half the time.
     ASSERT_EQ(list.items().at(2).id(), items[2].id());
-    EXPECT_DOUBLE_EQ(list.rowRect(2).top(), 8 + 3 * 64);
+    EXPECT_DOUBLE_EQ(list.rowRect(2).top(), 3 * 64);
     sim.clock.advance(0.09);
-    EXPECT_LT(list.rowRect(2).top(), 8 + 2.5 * 64);
-    EXPECT_GT(list.rowRect(2).top(), 8 + 2 * 64);
+    EXPECT_LT(list.rowRect(2).top(), 2.5 * 64);
+    EXPECT_GT(list.rowRect(2).top(), 2 * 64);
     sim.clock.advance(0.09);
-    EXPECT_DOUBLE_EQ(list.rowRect(2).top(), 8 + 2 * 64);
+    EXPECT_DOUBLE_EQ(list.rowRect(2).top(), 2 * 64);
 }
 
 TEST_F(NotchLauncherViewTest, PaintsAFrameWith5000ItemsWithoutBuildingThemAll)

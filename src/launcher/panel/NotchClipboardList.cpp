@@ -182,7 +182,7 @@ void NotchClipboardList::setReveal(double opacity, double scaleY)
 
 double NotchClipboardList::maximumScrollOffset() const
 {
-    const double content = m_items.isEmpty() ? emptyStateHeight : 2 * verticalMargin + m_items.size() * rowHeight;
+    const double content = m_items.isEmpty() ? emptyStateHeight : m_items.size() * rowHeight;
     return std::max(content - height(), 0.0);
 }
 
@@ -215,7 +215,7 @@ void NotchClipboardList::scrollToItem(const QUuid &id)
     const auto it = m_indexes.constFind(id);
     if (it == m_indexes.constEnd())
         return;
-    const double rowCentre = verticalMargin + (*it + 0.5) * rowHeight;
+    const double rowCentre = (*it + 0.5) * rowHeight;
     scrollTo(rowCentre - height() / 2.0, true);
 }
 
@@ -226,8 +226,8 @@ std::pair<int, int> NotchClipboardList::visibleRange() const
     // Both where the list is and where it is heading, so rows exist for the whole of a scroll animation.
     const double a = std::min(scrollOffset(), m_scroll.target());
     const double b = std::max(scrollOffset(), m_scroll.target()) + height();
-    const int first = std::clamp(int(std::floor((a - verticalMargin) / rowHeight)), 0, int(m_items.size()));
-    const int last = std::clamp(int(std::ceil((b - verticalMargin) / rowHeight)), first, int(m_items.size()));
+    const int first = std::clamp(int(std::floor(a / rowHeight)), 0, int(m_items.size()));
+    const int last = std::clamp(int(std::ceil(b / rowHeight)), first, int(m_items.size()));
     return {first, last};
 }
 
@@ -240,14 +240,14 @@ double NotchClipboardList::leavingGap(int index) const
 
 QRectF NotchClipboardList::rowRect(int index) const
 {
-    return QRectF(0, verticalMargin + index * rowHeight - scrollOffset() + leavingGap(index), width(), rowHeight);
+    return QRectF(0, index * rowHeight - scrollOffset() + leavingGap(index), width(), rowHeight);
 }
 
 std::optional<int> NotchClipboardList::indexAt(QPointF position) const
 {
     if (m_items.isEmpty() || position.x() < 0 || position.x() >= width() || position.y() < 0 || position.y() >= height())
         return std::nullopt;
-    double y = position.y() + scrollOffset() - verticalMargin;
+    double y = position.y() + scrollOffset();
     if (y < 0)
         return std::nullopt;
     if (m_leaving && y >= m_leaving->index * rowHeight) {
@@ -518,7 +518,7 @@ void NotchClipboardList::paintEvent(QPaintEvent *)
     if (m_leaving) {
         animating = true;
         const double open = m_leave.value(context.now);
-        const QRectF slot(0, verticalMargin + m_leaving->index * rowHeight - scrollOffset(), width(), rowHeight);
+        const QRectF slot(0, m_leaving->index * rowHeight - scrollOffset(), width(), rowHeight);
         painter.save();
         painter.setOpacity(painter.opacity() * open);
         m_leaving->row->paint(painter, slot, context);
@@ -537,9 +537,9 @@ void NotchClipboardList::paintEvent(QPaintEvent *)
     // The scroll indicator, while there is more than fits.
     const double maximum = maximumScrollOffset();
     if (maximum > 0) {
-        const double track = height() - 2 * verticalMargin;
+        const double track = height() - 2 * indicatorEndMargin;
         const double knob = std::max(track * height() / (height() + maximum), 24.0);
-        const double y = verticalMargin + (track - knob) * std::clamp(scrollOffset() / maximum, 0.0, 1.0);
+        const double y = indicatorEndMargin + (track - knob) * std::clamp(scrollOffset() / maximum, 0.0, 1.0);
         painter.setPen(Qt::NoPen);
         painter.setBrush(Palette::withOpacity(context.palette.secondary(), 0.7));
         painter.drawRoundedRect(QRectF(width() - indicatorMargin - 1.5, y, 3, knob), 1.5, 1.5);

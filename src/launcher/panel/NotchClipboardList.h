@@ -24,8 +24,10 @@ class NotchClipboardList : public QWidget {
     Q_OBJECT
 public:
     static constexpr double rowHeight = NotchClipboardRow::height;
-    static constexpr double verticalMargin = 8;
+    // The scroll indicator keeps clear of the trailing edge and of the list's ends; the rows fill the list,
+    // so as many rows as the panel is tall for show without scrolling.
     static constexpr double indicatorMargin = 4;
+    static constexpr double indicatorEndMargin = 8;
     static constexpr double emptyStateHeight = 84;
     static constexpr double dragMinimumDistance = 12;
     static constexpr double leaveDuration = 0.18;
