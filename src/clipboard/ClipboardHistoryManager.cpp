@@ -474,8 +474,9 @@ Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::runSearch(std
         m_thumbnailTask.start(fillThumbnails(missingThumbnails));
     if (buildsIndex) {
         // Loading the history and building its index are over, and so is what they allocated on the way
-        // (every text lowercased once among it): the freed pages go back once these results are taken.
-        QMetaObject::invokeMethod(this, [] { FreedMemory::release(); }, Qt::QueuedConnection);
+        // (every text lowercased once among it). The freed pages go back a moment later, once every
+        // screen's first search and its rows, which follow this one, have freed theirs too.
+        m_clock.callAfter(1.0, [] { FreedMemory::release(); });
     }
     co_return results;
 }

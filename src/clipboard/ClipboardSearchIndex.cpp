@@ -77,14 +77,20 @@ const ClipboardSearchIndex::Entry::Extras &ClipboardSearchIndex::Entry::noExtras
     return none;
 }
 
+QByteArrayView ClipboardSearchIndex::Entry::displayKey() const
+{
+    return extras && !extras->displayKey.isNull() ? QByteArrayView(extras->displayKey) : item.contentDigestView();
+}
+
 ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &item)
 {
     Entry entry;
-    entry.id = item.id();
+    entry.item = item;
     entry.type = item.type();
     entry.text = item.textUtf8();
-    entry.displayKey = ClipboardDisplayKey::of(item);
     Entry::Extras extras;
+    if (item.contentDigestView().isEmpty())
+        extras.displayKey = ClipboardDisplayKey::of(item);
     extras.filePaths = item.filePaths();
     const QString text = item.text();
     const QString title = item.displayTitle();
@@ -106,7 +112,8 @@ ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &i
     analysis += item.tags();
     if (!analysis.isEmpty())
         extras.analysisText = normalizedText(analysis.join(QLatin1Char('\n')));
-    if (!extras.filePaths.isEmpty() || !extras.title.isNull() || !extras.searchText.isEmpty() || !extras.analysisText.isEmpty())
+    if (!extras.filePaths.isEmpty() || !extras.title.isNull() || !extras.searchText.isEmpty() || !extras.analysisText.isEmpty()
+        || !extras.displayKey.isNull())
         entry.extras = std::make_shared<const Entry::Extras>(std::move(extras));
     return entry;
 }
@@ -177,6 +184,12 @@ bool contains(const QByteArray &haystack, const QByteArray &needle)
            && ::memmem(haystack.constData(), size_t(haystack.size()), needle.constData(), size_t(needle.size()));
 }
 
+// A display key to count or look up by, not copied: valid as long as its entry.
+QByteArray asKey(QByteArrayView key)
+{
+    return QByteArray::fromRawData(key.data(), key.size());
+}
+
 } // namespace
 
 const std::vector<ClipboardSearchIndex::Slot> &ClipboardSearchIndex::State::resolve(const QList<QUuid> &order)
@@ -192,11 +205,11 @@ const std::vector<ClipboardSearchIndex::Slot> &ClipboardSearchIndex::State::reso
         if (it == entries.constEnd())
             continue;
         slots.push_back({&*it, false});
-        if (!it->displayKey.isEmpty())
-            ++keyCounts[it->displayKey];
+        if (const QByteArrayView key = it->displayKey(); !key.isEmpty())
+            ++keyCounts[asKey(key)];
     }
     for (Slot &slot : slots)
-        slot.sharesKey = !slot.entry->displayKey.isEmpty() && keyCounts.value(slot.entry->displayKey) > 1;
+        slot.sharesKey = keyCounts.value(asKey(slot.entry->displayKey())) > 1;
     resolvedOrder = order;
     resolvedGeneration = generation;
     return slots;
@@ -228,11 +241,12 @@ QList<ClipboardSearchMatch> ClipboardSearchIndex::searchSlots(const std::vector<
             continue;
         // Only items whose key occurs more than once can be duplicates.
         if (slot.sharesKey) {
-            if (seenKeys.contains(entry.displayKey))
+            const QByteArray key = asKey(entry.displayKey());
+            if (seenKeys.contains(key))
                 continue;
-            seenKeys.insert(entry.displayKey);
+            seenKeys.insert(key);
         }
-        matches.append({entry.id, entry.type, entry.title(), typeLabel(entry.type)});
+        matches.append({entry.id(), entry.type, entry.title(), typeLabel(entry.type)});
         if (matches.size() >= limit)
             break;
     }

@@ -35,15 +35,18 @@ public:
             // in place.
             QByteArray searchText;
             QByteArray analysisText; // the same of the analysis title, summary, category, tags and extracted text
+            QByteArray displayKey; // made when the item keeps no digest
         };
 
-        QUuid id;
+        ClipboardItem item; // shared with the history: the id and the digest are read from it
         QByteArray text; // the item's own UTF-8, shared with it
-        QByteArray displayKey;
         std::shared_ptr<const Extras> extras; // null when the item has none of them
         ClipboardItemType type = ClipboardItemType::text;
         bool searchesTextInPlace = false;
 
+        QUuid id() const { return item.id(); }
+        // The item's digest, or the key made for it; valid as long as the entry.
+        QByteArrayView displayKey() const;
         const QStringList &filePaths() const { return extras ? extras->filePaths : noExtras().filePaths; }
         const QString &title() const { return extras ? extras->title : noExtras().title; }
         const QByteArray &searchText() const { return extras ? extras->searchText : noExtras().searchText; }

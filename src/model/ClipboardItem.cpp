@@ -4,6 +4,9 @@
 
 #include <QSharedData>
 
+#include <algorithm>
+#include <array>
+
 // What most items never have (a label, files, an analysis, a paste), kept apart so that an item without
 // them does not carry their empty fields: a history of thousands of texts is mostly text.
 class ClipboardItemExtras : public QSharedData
@@ -15,6 +18,9 @@ public:
     QByteArray filePathsData;
     QString fileName;
     qint64 fileSize = 0;
+    std::shared_ptr<LazyBlob> image;
+    QString unknownTypeRawValue; // a kind this version does not know, as stored
+    QByteArray unusualDigest; // a digest that is not a SHA-256
     QString aiTitle;
     QString aiSummary;
     QString aiCategory;
@@ -28,18 +34,23 @@ public:
 class ClipboardItemData : public QSharedData
 {
 public:
+    static constexpr quint8 unknownKind = 0xff;
+    static constexpr qsizetype digestSize = 32;
+
+    // Beside the reference count: the stored kind (unknownKind when the extras hold its raw value) and
+    // whether `digest` holds one.
+    quint8 kind = quint8(ClipboardItemType::text);
+    bool hasDigest = false;
     QUuid id;
+    std::array<char, digestSize> digest{}; // a SHA-256 kept in place rather than as bytes of its own
     QByteArray text; // UTF-8
     QDateTime date;
-    QString typeRawValue = QStringLiteral("text");
-    std::shared_ptr<LazyBlob> image;
     std::shared_ptr<LazyBlob> payload;
     // Where the payload is read from while `payload` is null (shared by every item of a store).
     std::shared_ptr<const StoredPayloads> storedPayloads;
     qint64 storedPayloadSize = 0;
     QString sourceBundleIdentifier;
     QString sourceApplicationName;
-    QByteArray contentDigest;
     QSharedDataPointer<ClipboardItemExtras> extras; // null until one of them is set
 
     const ClipboardItemExtras &read() const
@@ -103,8 +114,20 @@ QDateTime ClipboardItem::date() const { return d->date; }
 void ClipboardItem::setDate(const QDateTime &date) { d->date = date; }
 QDateTime ClipboardItem::lastUsedAt() const { return d->read().lastUsedAt; }
 void ClipboardItem::setLastUsedAt(const QDateTime &date) { d->set(&ClipboardItemExtras::lastUsedAt, date); }
-QString ClipboardItem::typeRawValue() const { return d->typeRawValue; }
-void ClipboardItem::setTypeRawValue(const QString &raw) { d->typeRawValue = raw; }
+QString ClipboardItem::typeRawValue() const
+{
+    if (d->kind != ClipboardItemData::unknownKind)
+        return rawValue(ClipboardItemType(d->kind));
+    // An empty one stays a value, not none: the store keeps a kind for every row.
+    const QString &raw = d->read().unknownTypeRawValue;
+    return raw.isNull() ? QString(QLatin1String("")) : raw;
+}
+void ClipboardItem::setTypeRawValue(const QString &raw)
+{
+    const std::optional<ClipboardItemType> kind = clipboardItemTypeFromRawValue(raw);
+    d->kind = kind ? quint8(*kind) : ClipboardItemData::unknownKind;
+    d->set(&ClipboardItemExtras::unknownTypeRawValue, kind ? QString() : raw);
+}
 QString ClipboardItem::filePath() const { return d->read().filePath; }
 void ClipboardItem::setFilePath(const QString &path) { d->set(&ClipboardItemExtras::filePath, path); }
 QByteArray ClipboardItem::filePathsData() const { return d->read().filePathsData; }
@@ -114,15 +137,23 @@ void ClipboardItem::setFileName(const QString &name) { d->set(&ClipboardItemExtr
 qint64 ClipboardItem::fileSize() const { return d->read().fileSize; }
 void ClipboardItem::setFileSize(qint64 size) { d->set(&ClipboardItemExtras::fileSize, size); }
 
-QByteArray ClipboardItem::imageData() const { return d->image ? d->image->data() : QByteArray(); }
+QByteArray ClipboardItem::imageData() const
+{
+    const std::shared_ptr<LazyBlob> &image = d->read().image;
+    return image ? image->data() : QByteArray();
+}
 void ClipboardItem::setImageData(const QByteArray &data)
 {
-    d->image = data.isEmpty() ? nullptr : LazyBlob::inMemory(data);
+    setImageBlob(data.isEmpty() ? nullptr : LazyBlob::inMemory(data));
 }
-bool ClipboardItem::hasImageData() const { return d->image && d->image->size() > 0; }
-qint64 ClipboardItem::imageByteCount() const { return d->image ? d->image->size() : 0; }
-std::shared_ptr<LazyBlob> ClipboardItem::imageBlob() const { return d->image; }
-void ClipboardItem::setImageBlob(std::shared_ptr<LazyBlob> blob) { d->image = std::move(blob); }
+bool ClipboardItem::hasImageData() const { return imageByteCount() > 0; }
+qint64 ClipboardItem::imageByteCount() const
+{
+    const std::shared_ptr<LazyBlob> &image = d->read().image;
+    return image ? image->size() : 0;
+}
+std::shared_ptr<LazyBlob> ClipboardItem::imageBlob() const { return d->read().image; }
+void ClipboardItem::setImageBlob(std::shared_ptr<LazyBlob> blob) { d->set(&ClipboardItemExtras::image, blob); }
 
 QByteArray ClipboardItem::payloadData() const
 {
@@ -179,8 +210,20 @@ QString ClipboardItem::sourceBundleIdentifier() const { return d->sourceBundleId
 void ClipboardItem::setSourceBundleIdentifier(const QString &identifier) { d->sourceBundleIdentifier = identifier; }
 QString ClipboardItem::sourceApplicationName() const { return d->sourceApplicationName; }
 void ClipboardItem::setSourceApplicationName(const QString &name) { d->sourceApplicationName = name; }
-QByteArray ClipboardItem::contentDigest() const { return d->contentDigest; }
-void ClipboardItem::setContentDigest(const QByteArray &digest) { d->contentDigest = digest; }
+QByteArray ClipboardItem::contentDigest() const { return contentDigestView().toByteArray(); }
+QByteArrayView ClipboardItem::contentDigestView() const
+{
+    if (d->hasDigest)
+        return QByteArrayView(d->digest.data(), ClipboardItemData::digestSize);
+    return d->read().unusualDigest;
+}
+void ClipboardItem::setContentDigest(const QByteArray &digest)
+{
+    d->hasDigest = digest.size() == ClipboardItemData::digestSize;
+    if (d->hasDigest)
+        std::copy(digest.cbegin(), digest.cend(), d->digest.begin());
+    d->set(&ClipboardItemExtras::unusualDigest, d->hasDigest ? QByteArray() : digest);
+}
 
 QString ClipboardItem::aiTitle() const { return d->read().aiTitle; }
 void ClipboardItem::setAiTitle(const QString &title) { d->set(&ClipboardItemExtras::aiTitle, title); }
@@ -201,9 +244,8 @@ void ClipboardItem::setAiAnalysisVersion(int version) { d->set(&ClipboardItemExt
 
 ClipboardItemType ClipboardItem::type() const
 {
-    const auto stored = clipboardItemTypeFromRawValue(d->typeRawValue);
-    if (stored && *stored != ClipboardItemType::text)
-        return *stored;
+    if (d->kind != ClipboardItemData::unknownKind && ClipboardItemType(d->kind) != ClipboardItemType::text)
+        return ClipboardItemType(d->kind);
     if (!d->read().filePath.isEmpty() || !filePaths().isEmpty())
         return ClipboardItemType::file;
     if (hasImageData())

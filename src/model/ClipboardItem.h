@@ -6,6 +6,7 @@
 #include "model/StoredPayloads.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QList>
 #include <QSharedDataPointer>
@@ -94,6 +95,8 @@ public:
 
     // SHA-256 over kind and content, kept so that duplicates are found without loading blobs; may be empty.
     QByteArray contentDigest() const;
+    // The same without a copy, valid while this item lives unchanged.
+    QByteArrayView contentDigestView() const;
     void setContentDigest(const QByteArray &digest);
 
     QString aiTitle() const;

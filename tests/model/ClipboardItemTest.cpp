@@ -26,6 +26,10 @@ TEST_P(ClipboardItemTypeFallback, DerivesKind)
         item.setFilePath(c.filePath);
     item.setImageData(c.image);
     EXPECT_EQ(item.type(), c.expected);
+    // The kind as stored is kept as it was, also one this version does not know, and never as none (the
+    // store keeps one for every row).
+    EXPECT_EQ(item.typeRawValue(), c.raw);
+    EXPECT_FALSE(item.typeRawValue().isNull());
 }
 
 INSTANTIATE_TEST_SUITE_P(
