@@ -381,6 +381,11 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
     }
     const QDir blobs(m_container.blobFolder());
     ParallelDecompression texts;
+    // Copies come from a few applications: each name is kept once and shared by its items.
+    QSet<QString> applicationNames;
+    const auto shared = [&applicationNames](const QString &name) {
+        return name.isEmpty() ? name : *applicationNames.insert(name);
+    };
     while (query.next()) {
         ClipboardItem item(QUuid::fromString(query.value(0).toString()));
         if (item.isNull())
@@ -406,8 +411,8 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
             item.setStoredPayload(m_storedPayloads, query.value(13).toLongLong());
         else if (const QString file = query.value(12).toString(); !file.isEmpty())
             item.setPayloadBlob(LazyBlob::inFile(blobs.filePath(file), query.value(13).toLongLong()));
-        item.setSourceBundleIdentifier(query.value(14).toString());
-        item.setSourceApplicationName(query.value(15).toString());
+        item.setSourceBundleIdentifier(shared(query.value(14).toString()));
+        item.setSourceApplicationName(shared(query.value(15).toString()));
         item.setContentDigest(query.value(16).toByteArray());
         item.setAiTitle(query.value(17).toString());
         item.setAiSummary(query.value(18).toString());

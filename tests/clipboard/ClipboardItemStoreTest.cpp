@@ -58,6 +58,7 @@ TEST(ClipboardItemStore, ItemsSurviveReopenWithLazyBlobs)
     files.setFileName("a.pdf");
     files.setFileSize(1234);
     files.setLastUsedAt(t0.addSecs(20));
+    files.setSourceApplicationName("Files"); // another application than the image's: each keeps its own
     {
         MainStoreContainer container(dir.path());
         ASSERT_FALSE(container.isInMemory());
@@ -77,6 +78,7 @@ TEST(ClipboardItemStore, ItemsSurviveReopenWithLazyBlobs)
     EXPECT_EQ(items[0].filePaths(), files.filePaths());
     EXPECT_EQ(items[0].fileSize(), 1234);
     EXPECT_EQ(items[0].lastUsedAt(), files.lastUsedAt());
+    EXPECT_EQ(items[0].sourceApplicationName(), "Files");
     EXPECT_FALSE(items[0].hasImageData());
 
     const ClipboardItem &loaded = items[1];
