@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -10,15 +10,18 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-SingleInstanceGuard::SingleInstanceGuard(const QString &name)
+namespace {
+
+QString lockPathIn(const QString &dataFolder)
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        folder = QDir::tempPath();
-    // The display is part of the session: one instance per user and X display.
-    QString display = qEnvironmentVariable("DISPLAY");
-    display.replace(QLatin1Char('/'), QLatin1Char('_'));
-    m_path = QStringLiteral("%1/%2-%3%4.lock").arg(folder, name, QString::number(getuid()), display);
+    return QDir(dataFolder).filePath(QStringLiteral("instance.lock"));
+}
+
+} // namespace
+
+SingleInstanceGuard::SingleInstanceGuard(const QString &dataFolder)
+    : m_path(lockPathIn(dataFolder))
+{
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()
@@ -49,4 +52,27 @@ bool SingleInstanceGuard::acquire()
     }
     m_fd = fd;
     return true;
+}
+
+bool SingleInstanceGuard::isHeldBy(const QString &dataFolder, qint64 pid)
+{
+    const QString lock = QFileInfo(lockPathIn(dataFolder)).canonicalFilePath();
+    if (lock.isEmpty() || pid <= 0)
+        return false;
+    // The process's open files and, for each, the locks it holds on it (Linux's fdinfo "lock:" lines):
+    // read-only, so asking never gets in the way of an instance taking the lock.
+    const QString process = QStringLiteral("/proc/%1").arg(pid);
+    const QDir descriptors(process + QStringLiteral("/fd"));
+    for (const QString &fd : descriptors.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(descriptors.filePath(fd)).symLinkTarget() != lock)
+            continue;
+        QFile info(QStringLiteral("%1/fdinfo/%2").arg(process, fd));
+        if (!info.open(QIODevice::ReadOnly))
+            continue;
+        for (const QByteArray &line : info.readAll().split('\n')) {
+            if (line.startsWith("lock:") && line.contains(" FLOCK ") && line.contains(" WRITE "))
+                return true;
+        }
+    }
+    return false;
 }

@@ -1,12 +1,13 @@
 #pragma once
-// Keeps Tavlen to one instance per user session with a lock on a file in the runtime folder. The system
-// lets go of the lock when its process ends, however it ends, so no lock is ever stale.
+// Keeps Tavlen to one instance per history with a lock on a file in the history's own folder: two instances
+// never share a store, whatever display or session they were started in. The system lets go of the lock
+// when its process ends, however it ends, so no lock is ever stale.
 
 #include <QString>
 
 class SingleInstanceGuard {
 public:
-    explicit SingleInstanceGuard(const QString &name);
+    explicit SingleInstanceGuard(const QString &dataFolder);
     ~SingleInstanceGuard();
     SingleInstanceGuard(const SingleInstanceGuard &) = delete;
     SingleInstanceGuard &operator=(const SingleInstanceGuard &) = delete;
@@ -16,6 +17,10 @@ public:
     bool acquire();
     QString error() const { return m_error; }
     QString lockPath() const { return m_path; }
+
+    // Whether the process `pid` (one of this user's) holds the lock on the history in `dataFolder`: it is the
+    // running instance of that history.
+    static bool isHeldBy(const QString &dataFolder, qint64 pid);
 
 private:
     QString m_path;

@@ -6,9 +6,13 @@
 #include "model/MainStoreContainer.h"
 #include "model/SqliteStoreFile.h"
 #include "platform/FreedMemory.h"
+#include "platform/linux/LinuxNotifications.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "platform/linux/LinuxTextServices.h"
+#include "platform/linux/XdgStorageLocations.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -52,11 +56,48 @@ void quitOnTerminationSignals(QApplication &app)
     std::signal(SIGTERM, forwardSignal);
 }
 
+void describeOptions(QCommandLineParser &parser)
+{
+    parser.setApplicationDescription(
+        QStringLiteral("Keeps everything you copy and pastes it back from a panel at the top of the screen."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({SpellingCheckRequest::argument.mid(2),
+                      QStringLiteral("Hand the selected text to the running Tavlen's spelling check.")});
+    QCommandLineOption uiTesting(QStringLiteral("uitesting"), QStringLiteral("Start with the interface tests' settings."));
+    uiTesting.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(uiTesting);
+}
+
+// `tavlen --help` and `--version` print and end before anything starts (no display needed).
+void answerHelpAndVersion(int argc, char **argv)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--help" || argument == "-h" || argument == "--help-all" || argument == "--version"
+            || argument == "-v") {
+            QCoreApplication core(argc, argv);
+            QCoreApplication::setApplicationName(QStringLiteral("tavlen"));
+            QCoreApplication::setApplicationVersion(QStringLiteral(TAVLEN_VERSION));
+            QCommandLineParser parser;
+            describeOptions(parser);
+            parser.process(core); // prints and exits
+        }
+    }
+}
+
 // `tavlen --check-spelling`: hands the selection to the running Tavlen. A refusal is printed and ends the
 // command with status 1 at once; the running Tavlen shows the ones it gives in its own window.
 int checkSpelling(QApplication &app)
 {
     LinuxPlatform platform(LinuxPlatform::Purpose::serviceRequest);
+    // Only the instance that holds this user's history is handed the selection, never another program
+    // that took its name on the bus.
+    if (auto *services = qobject_cast<LinuxTextServices *>(platform.platform().textServices)) {
+        services->setOwnerCheck([folder = XdgStorageLocations().dataFolder()](qint64 pid) {
+            return SingleInstanceGuard::isHeldBy(folder, pid);
+        });
+    }
     int status = 0;
     const Task<> request = [](Platform platform, int &status) -> Task<> {
         const std::optional<std::optional<QString>> message = co_await SpellingCheckRequest::run(platform);
@@ -73,6 +114,7 @@ int checkSpelling(QApplication &app)
 
 int main(int argc, char **argv)
 {
+    answerHelpAndVersion(argc, argv);
     FreedMemory::shareWorkerHeaps();
     const bool offscreen = qgetenv("QT_QPA_PLATFORM").startsWith("offscreen");
     if (!offscreen) {
@@ -89,17 +131,27 @@ int main(int argc, char **argv)
     QApplication::setApplicationName(QStringLiteral("Tavlen"));
     QApplication::setOrganizationDomain(QStringLiteral("trevik.tavlen"));
     QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setApplicationVersion(QStringLiteral(TAVLEN_VERSION));
+    {
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(app); // an unknown option is named, and ends the program with status 1
+    }
 
     if (app.arguments().contains(SpellingCheckRequest::argument))
         return checkSpelling(app);
 
-    SingleInstanceGuard instance(QStringLiteral("tavlen"));
+    // One instance per history, whatever display or session it was started in.
+    SingleInstanceGuard instance(XdgStorageLocations().dataFolder());
     if (!instance.acquire()) {
         if (!instance.error().isEmpty()) {
             std::fprintf(stderr, "tavlen: %s\n", qPrintable(instance.error()));
             return 1;
         }
-        std::printf("Tavlen is already running.\n");
+        // Started from the application menu, nobody reads the line: the notification says it there.
+        const QString running = QStringLiteral("Tavlen is already running.");
+        std::fprintf(stderr, "tavlen: %s\n", qPrintable(running));
+        LinuxNotifications::postBeforeExit(running, QStringLiteral("Its panel opens from the top of the screen."));
         return 0;
     }
 

@@ -1,44 +1,97 @@
 #include "app/SingleInstanceGuard.h"
 
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
-TEST(SingleInstanceGuard, SecondInstanceIsRefusedUntilTheFirstIsGone)
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Sets an environment variable for the scope, or unsets it (a null value), and restores it.
+struct ScopedVariable {
+    ScopedVariable(const char *name, const char *value)
+        : name(name)
+        , had(qEnvironmentVariableIsSet(name))
+        , old(qgetenv(name))
+    {
+        value ? qputenv(name, value) : qunsetenv(name);
+    }
+    ~ScopedVariable() { had ? qputenv(name, old) : qunsetenv(name); }
+    const char *name;
+    bool had;
+    QByteArray old;
+};
+
+} // namespace
+
+// The lock belongs to the history, not to the session's spelling of its display or runtime folder: each
+// start below shares the first one's history and is refused.
+TEST(SingleInstanceGuard, ASecondInstanceOfOneHistoryIsRefusedWhateverSessionItStartsIn)
 {
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    auto first = std::make_unique<SingleInstanceGuard>(QStringLiteral("tavlen-test"));
+    QTemporaryDir data, runtime;
+    ScopedVariable display("DISPLAY", ":0");
+    ScopedVariable runtimeFolder("XDG_RUNTIME_DIR", runtime.path().toUtf8().constData());
+    auto first = std::make_unique<SingleInstanceGuard>(data.path());
     ASSERT_TRUE(first->acquire());
-    SingleInstanceGuard second(QStringLiteral("tavlen-test"));
-    EXPECT_FALSE(second.acquire());
-    EXPECT_TRUE(second.error().isEmpty()) << "another instance is no error";
+    struct Row {
+        const char *display;
+        const char *runtimeFolder;
+    };
+    for (const Row &row : {Row{":0", nullptr}, Row{":0.0", "/tmp"}, Row{"unix:0", nullptr}, Row{":1", "/tmp"}}) {
+        SCOPED_TRACE(row.display);
+        ScopedVariable otherDisplay("DISPLAY", row.display);
+        ScopedVariable otherRuntime("XDG_RUNTIME_DIR", row.runtimeFolder);
+        SingleInstanceGuard second(data.path());
+        EXPECT_FALSE(second.acquire());
+        EXPECT_TRUE(second.error().isEmpty()) << "another instance is no error";
+    }
     first.reset();
-    SingleInstanceGuard third(QStringLiteral("tavlen-test"));
+    SingleInstanceGuard third(data.path());
     EXPECT_TRUE(third.acquire());
+    QTemporaryDir otherData;
+    EXPECT_TRUE(SingleInstanceGuard(otherData.path()).acquire()) << "another history runs beside it";
 }
 
-TEST(SingleInstanceGuard, LockLeftByADeadProcessIsTakenOver)
+// An instance killed while it held the lock leaves nothing in the way; while it ran, it was the one that
+// holds the history (and this process was not).
+TEST(SingleInstanceGuard, ALockHeldByAKilledInstanceIsTakenOver)
 {
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    SingleInstanceGuard guard(QStringLiteral("tavlen-test"));
-    // A lock file naming a process that no longer exists (pid 2^22 - 1 is above pid_max defaults).
-    QFile stale(guard.lockPath());
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("4194303\ntavlen\nnohost\n");
-    stale.close();
+    QTemporaryDir data;
+    SingleInstanceGuard guard(data.path());
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const char held = guard.acquire() ? 1 : 0;
+        [[maybe_unused]] const auto written = ::write(ready[1], &held, 1);
+        ::pause();
+        ::_exit(0);
+    }
+    char held = 0;
+    ASSERT_EQ(::read(ready[0], &held, 1), 1);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    ASSERT_EQ(held, 1);
+    EXPECT_FALSE(guard.acquire());
+    EXPECT_TRUE(SingleInstanceGuard::isHeldBy(data.path(), child));
+    EXPECT_FALSE(SingleInstanceGuard::isHeldBy(data.path(), ::getpid()));
+
+    ::kill(child, SIGKILL);
+    ASSERT_EQ(::waitpid(child, nullptr, 0), child);
     EXPECT_TRUE(guard.acquire());
+    EXPECT_TRUE(SingleInstanceGuard::isHeldBy(data.path(), ::getpid()));
 }
 
 // A lock that cannot be made is said as it is, not taken for another instance that runs.
 TEST(SingleInstanceGuard, ALockThatCannotBeMadeIsAnError)
 {
-    QTemporaryDir runtime;
-    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-    SingleInstanceGuard guard(QStringLiteral("tavlen-test"));
+    QTemporaryDir data;
+    SingleInstanceGuard guard(data.path());
     ASSERT_TRUE(QDir().mkpath(guard.lockPath())); // a folder where the lock file would go
     EXPECT_FALSE(guard.acquire());
     EXPECT_TRUE(guard.error().contains(guard.lockPath())) << guard.error().toStdString();

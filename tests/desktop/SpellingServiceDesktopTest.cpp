@@ -10,6 +10,7 @@
 #include "LoginFormApp.h"
 
 #include "app/AppState.h"
+#include "app/SingleInstanceGuard.h"
 #include "app/SpellingCheckRequest.h"
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIError.h"
@@ -23,8 +24,11 @@
 #include "platform/AccessibilityValue.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/LinuxTextServices.h"
+#include "platform/linux/XdgStorageLocations.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusPendingCall>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -90,6 +94,8 @@ protected:
         appState->settings()->update([](UserSettingsData &s) { s.aiEnabled = true; });
         provider = std::make_unique<SpellingServiceProvider>(*appState->settings(), *appState->ai(), platform->platform());
         ASSERT_TRUE(provider->install()) << "the spelling service could not take its name on the session bus";
+        // The command hands the selection only to the instance holding the history: here, this process.
+        ASSERT_TRUE(instance.acquire()) << instance.error().toStdString();
     }
     void TearDown() override
     {
@@ -139,6 +145,7 @@ protected:
     }
 
     LocalModelServer server;
+    SingleInstanceGuard instance{XdgStorageLocations().dataFolder()};
     std::unique_ptr<LinuxPlatform> platform;
     std::unique_ptr<AppState> appState;
     std::unique_ptr<SpellingServiceProvider> provider;
@@ -244,6 +251,17 @@ TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndShowWithout
     ASSERT_TRUE(app.waitUntilReady());
     ASSERT_EQ(app.emailText(), misspelled);
     provider.refusalWindow()->close();
+    // A program holding the bus name without holding the history (here this process, before it locks it) is
+    // handed nothing.
+    {
+        Command command(tavlenPath(), {QStringLiteral("--check-spelling")});
+        ASSERT_TRUE(command.finish());
+        EXPECT_EQ(command.process.exitCode(), 1);
+        EXPECT_TRUE(command.errors().contains(QStringLiteral("other than the running Tavlen"))) << command.errors().toStdString();
+        EXPECT_TRUE(!provider.refusalWindow() || !provider.refusalWindow()->host()->isVisible()) << "the request reached it";
+    }
+    SingleInstanceGuard instance(XdgStorageLocations().dataFolder());
+    ASSERT_TRUE(instance.acquire()) << instance.error().toStdString();
     Command command(tavlenPath(), {QStringLiteral("--check-spelling")});
     ASSERT_TRUE(command.finish()) << "the command waits for nobody";
     EXPECT_EQ(command.process.exitCode(), 1);
@@ -251,6 +269,50 @@ TEST(SpellingServiceDesktopRefusals, RefusalsComeBackAsTheBusErrorAndShowWithout
     ASSERT_TRUE(DesktopTest::waitUntil([&] { return provider.refusalWindow() && provider.refusalWindow()->host()->isVisible(); }));
     EXPECT_EQ(provider.refusalWindow()->alert()->message(), SpellingServiceProvider::intelligenceOffMessage);
     DesktopTest::renderSnapshot(*provider.refusalWindow()->host(), QStringLiteral("spelling-refusal"));
+}
+
+// While one request is answered (its model still asked whether it can be used), every other call is refused
+// at once, and shown to nobody: a flood neither waits in the program nor opens a window per call.
+TEST(SpellingServiceDesktopRefusals, CallsArrivingWhileOneIsAnsweredAreRefusedAtOnce)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LocalModelServer server;
+    server.models = [](const LocalModelServer::Request &) { return LocalModelServer::Reply{LocalModelServer::Reply::Kind::hang}; };
+    qputenv("TAVLEN_MODEL_ENDPOINT", server.baseUrl().toUtf8());
+    LinuxPlatform platform;
+    AppState appState(platform.platform());
+    appState.settings()->update([](UserSettingsData &s) { s.aiEnabled = true; });
+    SpellingServiceProvider provider(*appState.settings(), *appState.ai(), platform.platform());
+    ASSERT_TRUE(provider.install());
+    // Calls from a connection of their own go through the bus, as another program's do.
+    QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("flood"));
+    ASSERT_TRUE(caller.isConnected());
+    const auto call = [&](const QString &text) {
+        QDBusMessage message = QDBusMessage::createMethodCall(LinuxTextServices::busName, LinuxTextServices::objectPath,
+                                                              LinuxTextServices::interfaceName,
+                                                              LinuxTextServices::checkSpellingMethod);
+        message << text;
+        return caller.asyncCall(message, 60000);
+    };
+    const qsizetype asked = server.requests().size();
+    const QDBusPendingCall first = call(misspelled);
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return server.requests().size() > asked; }, 10000));
+
+    QList<QDBusPendingCall> flood;
+    for (int i = 0; i < 200; ++i)
+        flood.append(call(QString(100, QLatin1Char('a' + i % 26))));
+    EXPECT_TRUE(DesktopTest::waitUntil([&] {
+        return std::all_of(flood.begin(), flood.end(), [](const QDBusPendingCall &c) { return c.isFinished(); });
+    }, 10000));
+    for (const QDBusPendingCall &refused : std::as_const(flood)) {
+        ASSERT_TRUE(refused.isFinished());
+        EXPECT_EQ(refused.reply().errorName(), LinuxTextServices::refusedError);
+        EXPECT_EQ(refused.reply().errorMessage(), LinuxTextServices::busyMessage);
+    }
+    EXPECT_FALSE(first.isFinished()) << "the first is still being answered";
+    EXPECT_EQ(provider.refusalWindow(), nullptr);
+    QDBusConnection::disconnectFromBus(QStringLiteral("flood"));
+    qunsetenv("TAVLEN_MODEL_ENDPOINT");
 }
 
 // Where no focused field tells its selection (no application in front here), the command takes the text

@@ -10,4 +10,6 @@ public:
     using Notifications::Notifications;
 
     void post(const QString &summary, const QString &body) override;
+    // For a process about to end: waits, at most two seconds, until the service has taken the notification.
+    static void postBeforeExit(const QString &summary, const QString &body);
 };

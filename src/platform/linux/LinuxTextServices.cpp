@@ -9,6 +9,7 @@
 #include <QDBusPendingCallWatcher>
 
 #include <cmath>
+#include <unistd.h>
 
 namespace {
 
@@ -36,11 +37,18 @@ private:
     std::unique_ptr<QDBusPendingCallWatcher> m_watcher;
 };
 
+// Clears the busy mark when the request is answered, or given up when its task ends.
+struct BusyUntilAnswered {
+    std::atomic_bool &busy;
+    ~BusyUntilAnswered() { busy = false; }
+};
+
 } // namespace
 
 LinuxTextServices::LinuxTextServices(QObject *parent)
     : TextServices(parent)
 {
+    m_busThread.setObjectName(QStringLiteral("Tavlen bus calls"));
 }
 
 LinuxTextServices::~LinuxTextServices()
@@ -60,11 +68,13 @@ bool LinuxTextServices::offerSpellingService(SpellingHandler handler)
                  qPrintable(bus.lastError().message()));
         return false;
     }
-    m_object = new LinuxSpellingBusObject(*this);
+    // Calls are taken, and those that cannot be served refused, on a thread of their own.
+    m_object = new LinuxSpellingBusObject(*this, m_busy);
+    m_busThread.start();
+    m_object->moveToThread(&m_busThread);
     if (!bus.registerObject(objectPath, m_object, QDBusConnection::ExportScriptableSlots)) {
         qWarning("Cannot export %s on the session bus: %s", qPrintable(objectPath), qPrintable(bus.lastError().message()));
-        delete m_object;
-        m_object = nullptr;
+        removeBusObject();
         return false;
     }
     if (!bus.registerService(busName)) {
@@ -72,8 +82,7 @@ bool LinuxTextServices::offerSpellingService(SpellingHandler handler)
                  "other applications.",
                  qPrintable(busName));
         bus.unregisterObject(objectPath);
-        delete m_object;
-        m_object = nullptr;
+        removeBusObject();
         return false;
     }
     m_offering = true;
@@ -88,8 +97,17 @@ void LinuxTextServices::withdrawSpellingService()
     QDBusConnection bus = QDBusConnection::sessionBus();
     bus.unregisterService(busName);
     bus.unregisterObject(objectPath);
-    delete m_object;
+    removeBusObject();
+}
+
+void LinuxTextServices::removeBusObject()
+{
+    // Deleted on its own thread as that thread ends, so no call is still being taken when the object goes.
+    if (m_object)
+        m_object->deleteLater();
     m_object = nullptr;
+    m_busThread.quit();
+    m_busThread.wait();
 }
 
 void LinuxTextServices::answer(const QDBusMessage &request, const QString &text)
@@ -100,6 +118,7 @@ void LinuxTextServices::answer(const QDBusMessage &request, const QString &text)
 
 Task<> LinuxTextServices::respond(QDBusMessage request, QString text)
 {
+    const BusyUntilAnswered busy{m_busy};
     const SpellingHandler handler = m_handler;
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!handler) {
@@ -123,7 +142,12 @@ Task<TextServiceReply> LinuxTextServices::requestSpellingCheck(QString text, dou
     if (!bus.isConnected())
         co_return TextServiceReply{TextServiceReply::Status::unreachable,
                                    QStringLiteral("There is no session bus to reach Tavlen through.")};
-    QDBusMessage call = QDBusMessage::createMethodCall(busName, objectPath, interfaceName, checkSpellingMethod);
+    const std::variant<QString, TextServiceReply> owner = trustedOwner();
+    if (const auto *refusal = std::get_if<TextServiceReply>(&owner))
+        co_return *refusal;
+    // Sent to the owner just checked, not to the name, which another program could take meanwhile.
+    QDBusMessage call = QDBusMessage::createMethodCall(std::get<QString>(owner), objectPath, interfaceName,
+                                                       checkSpellingMethod);
     call << text;
     PendingCallAwaiter pending(bus.asyncCall(call, int(std::lround(timeout * 1000))));
     const bool answered = co_await pending;
@@ -142,4 +166,20 @@ Task<TextServiceReply> LinuxTextServices::requestSpellingCheck(QString text, dou
         co_return TextServiceReply{TextServiceReply::Status::unreachable,
                                    QStringLiteral("Tavlen did not answer in time. Try again in a moment.")};
     co_return TextServiceReply{TextServiceReply::Status::unreachable, reply.errorMessage()};
+}
+
+std::variant<QString, TextServiceReply> LinuxTextServices::trustedOwner() const
+{
+    const QDBusConnectionInterface *daemon = QDBusConnection::sessionBus().interface();
+    const QDBusReply<QString> owner = daemon ? daemon->serviceOwner(busName) : QDBusReply<QString>();
+    if (!owner.isValid() || owner.value().isEmpty())
+        return TextServiceReply{TextServiceReply::Status::unreachable, QString()};
+    const QDBusReply<uint> user = daemon->serviceUid(owner.value());
+    const QDBusReply<uint> pid = daemon->servicePid(owner.value());
+    if (!user.isValid() || !pid.isValid() || user.value() != ::getuid() || (m_ownerCheck && !m_ownerCheck(pid.value())))
+        return TextServiceReply{TextServiceReply::Status::unreachable,
+                                QStringLiteral("The bus name %1 is held by a program other than the running Tavlen "
+                                               "(process %2); the selection was not sent to it.")
+                                    .arg(busName, pid.isValid() ? QString::number(pid.value()) : QStringLiteral("unknown"))};
+    return owner.value();
 }
