@@ -22,6 +22,7 @@
 #include "model/SettingsStore.h"
 #include "platform/LanguageModel.h"
 #include "platform/Permissions.h"
+#include "platform/SecretStore.h"
 #include "platform/StorageLocations.h"
 #include "settings/SettingsWindow.h"
 
@@ -89,6 +90,8 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
 
     SystemStatus *status = m_systemStatus.get();
     connect(m_history.get(), &ClipboardHistoryManager::saveProblemChanged, status, &SystemStatus::setHistorySaveProblem);
+    if (m_platform.secrets)
+        connect(m_platform.secrets, &SecretStore::unusable, status, &SystemStatus::setSecretStoreProblem);
     connect(m_pasteboard.get(), &PasteboardManager::stormBegan, status, [status](const QString &application) {
         status->report({SystemNotice::Kind::clipboardStorm, application});
     });

@@ -24,6 +24,8 @@ QString SystemNotice::summary() const
         return QStringLiteral("Tavlen cannot save new copies");
     case Kind::modelElsewhere:
         return QStringLiteral("Copied text leaves this computer");
+    case Kind::secretsUnusable:
+        return QStringLiteral("Tavlen cannot remember field values");
     case Kind::clipboardStorm:
         return subject.isEmpty() ? QStringLiteral("A program keeps changing the clipboard")
                                  : QStringLiteral("%1 keeps changing the clipboard").arg(subject);
@@ -46,6 +48,8 @@ QString SystemNotice::body() const
         return QStringLiteral("The language model answers from %1. Text sent for titles, summaries and spelling "
                               "goes there.")
             .arg(subject);
+    case Kind::secretsUnusable:
+        return sentence(subject) + QLatin1Char(' ') + secretsRemedy;
     case Kind::clipboardStorm:
         return QStringLiteral("Only its newest copy is kept until it stops, so that your history stays.");
     }

@@ -12,10 +12,15 @@ struct SystemNotice {
         historyNotSaved,   // saving new copies fails (a full disk); subject: why
         modelElsewhere,    // the language model answers from another computer; subject: its address
         clipboardStorm,    // an application rewrites the clipboard in a loop; subject: its name, or empty
+        secretsUnusable,   // the secret store cannot keep field values; subject: why
     };
 
     Kind kind;
     QString subject;
+
+    // What brings remembered field values back.
+    static inline const QString secretsRemedy =
+        QStringLiteral("Start a secret service such as gnome-keyring with an unlocked default keyring.");
 
     QString summary() const;
     QString body() const;

@@ -10,10 +10,16 @@ SystemStatus::SystemStatus(Notifications *notifications, QObject *parent)
 
 void SystemStatus::report(const SystemNotice &notice)
 {
+    tell(notice, true);
+}
+
+void SystemStatus::tell(const SystemNotice &notice, bool log)
+{
     if (m_reported.contains(notice))
         return;
     m_reported.append(notice);
-    qWarning("tavlen: %s: %s", qPrintable(notice.summary()), qPrintable(notice.body()));
+    if (log)
+        qWarning("tavlen: %s: %s", qPrintable(notice.summary()), qPrintable(notice.body()));
     if (m_notifications)
         m_notifications->post(notice.summary(), notice.body());
 }
@@ -46,6 +52,25 @@ void SystemStatus::setHistorySaveProblem(const QString &problem)
     if (!problem.isEmpty())
         report({SystemNotice::Kind::historyNotSaved, problem});
     Q_EMIT changed();
+}
+
+void SystemStatus::setSecretStoreProblem(const QString &problem)
+{
+    if (problem == m_secretStoreProblem)
+        return;
+    m_secretStoreProblem = problem;
+    // The store said it on stderr when it found it: one line for one fact.
+    if (!problem.isEmpty())
+        tell({SystemNotice::Kind::secretsUnusable, problem}, false);
+    Q_EMIT changed();
+}
+
+QString SystemStatus::secretStoreDescription() const
+{
+    if (m_secretStoreProblem.isEmpty())
+        return QStringLiteral("Values typed into text fields are kept in the desktop's keyring.");
+    return QStringLiteral("Values typed into text fields are not remembered: %1. %2")
+        .arg(m_secretStoreProblem, SystemNotice::secretsRemedy);
 }
 
 void SystemStatus::setModelAddress(const QString &address)
@@ -84,6 +109,7 @@ QString SystemStatus::historyDescription() const
 QString SystemStatus::modelDescription() const
 {
     if (m_modelAddress.isEmpty())
-        return QStringLiteral("The language model answers on this computer.");
-    return QStringLiteral("The language model answers from %1. Text sent to it leaves this computer.").arg(m_modelAddress);
+        return QStringLiteral("Text given to the language model stays on this computer.");
+    // Where, not whether: the line beside it says whether the model answers.
+    return QStringLiteral("Text given to the language model goes to %1 and leaves this computer.").arg(m_modelAddress);
 }

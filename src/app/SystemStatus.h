@@ -25,12 +25,15 @@ public:
     void setHistoryStore(const StoreStatus &status);
     // Why saving new copies fails; empty once saves work again.
     void setHistorySaveProblem(const QString &problem);
+    // Why the secret store cannot keep field values (the store has said it on stderr already).
+    void setSecretStoreProblem(const QString &problem);
     // Where the language model answers from: empty for this computer (or no model at all).
     void setModelAddress(const QString &address);
 
     // The state in a sentence, for the settings window.
     QString historyDescription() const;
     QString modelDescription() const;
+    QString secretStoreDescription() const;
     // Whether text given to the language model stays on this computer.
     bool modelIsOnThisComputer() const { return m_modelAddress.isEmpty(); }
 
@@ -38,9 +41,13 @@ Q_SIGNALS:
     void changed();
 
 private:
+    // Tells the person once; `log` also puts it on stderr.
+    void tell(const SystemNotice &notice, bool log);
+
     Notifications *m_notifications;
     QList<SystemNotice> m_reported;
     StoreStatus m_store;
     QString m_saveProblem;
     QString m_modelAddress;
+    QString m_secretStoreProblem;
 };

@@ -182,8 +182,12 @@ ClipboardAIResult<ClipboardAIAnalysis> ClipboardAIService::decodeAnalysis(const 
     for (const QString &known : categories)
         if (givenCategory.compare(known, Qt::CaseInsensitive) == 0)
             analysis.category = known;
-    if (analysis.category.isEmpty())
-        return wrongForm;
+    if (analysis.category.isEmpty()) {
+        // Said in full, so a log shows what the model answered (cut: a category is a word or two).
+        return ClipboardAIError::generation(
+            QStringLiteral("The local language model named the category \"%1\", which is not one of %2.")
+                .arg(givenCategory.left(40), categories.join(QStringLiteral(", "))));
+    }
     QStringList rawTags;
     for (const QJsonValue &tag : tags.toArray()) {
         if (!tag.isString())

@@ -137,7 +137,13 @@ Task<> ClipboardAnalysisQueue::work()
         if (!result || !self)
             co_return;
         m_current = QUuid();
-        if (!result->hasValue() || !m_history)
+        if (!result->hasValue()) {
+            // The item stays as it was; a wrong answer is worth a line, a model that is down is said elsewhere.
+            if (result->error().kind() == ClipboardAIError::Kind::generation)
+                qWarning("tavlen: an item keeps no title or tags: %s", qPrintable(result->error().localizedDescription()));
+            continue;
+        }
+        if (!m_history)
             continue;
 
         // The item as it is now: it may have moved or been used while the model worked.

@@ -42,6 +42,11 @@ public:
     // itemNotFound when there was nothing to delete.
     virtual SecretStoreStatus remove(const QString &service, const QString &account) = 0;
 
+Q_SIGNALS:
+    // The store cannot be used (no service, no default keyring, locked…), with why; said once per run,
+    // from the thread that made the call.
+    void unusable(const QString &problem);
+
 protected:
     using QObject::QObject;
 };

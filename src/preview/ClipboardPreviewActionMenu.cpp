@@ -13,6 +13,7 @@ namespace {
 
 constexpr int symbolSize = 14;
 constexpr int padding = 10;
+constexpr double cornerRadius = 12;
 
 // The open list: one row per action, chosen by click or by arrows and Return.
 class ActionList : public QWidget {
@@ -33,14 +34,28 @@ public:
     }
 
 protected:
+    void showEvent(QShowEvent *event) override
+    {
+        // Without a compositor what the list leaves transparent shows black: the window takes its outline's
+        // shape instead. Asked at each opening, as a compositor may have come or gone.
+        if (m_palette().translucency)
+            clearMask();
+        else
+            setMask(QRegion(CornerPath::continuousRoundedRect(QRectF(rect()), cornerRadius).toFillPolygon().toPolygon()));
+        QWidget::showEvent(event);
+    }
     void paintEvent(QPaintEvent *) override
     {
         const Palette colors = m_palette();
         const bool dark = colors.isDark();
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        const QPainterPath outline = CornerPath::continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 12);
-        painter.fillPath(outline, dark ? QColor(44, 44, 47) : QColor(252, 252, 253));
+        const QPainterPath outline = CornerPath::continuousRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), cornerRadius);
+        // Without a compositor the ground reaches a pixel past the edge, so no half-covered pixel inside the
+        // window's shape shows black.
+        painter.fillPath(colors.translucency ? outline
+                                             : CornerPath::continuousRoundedRect(QRectF(rect()).adjusted(-1, -1, 1, 1), cornerRadius + 1),
+                         dark ? QColor(44, 44, 47) : QColor(252, 252, 253));
         painter.setPen(QPen(dark ? Palette::white(0.14) : Palette::black(0.14), 1));
         painter.drawPath(outline);
         const QList<ClipboardAIAction> &actions = allClipboardAIActions();

@@ -18,6 +18,18 @@ ClipboardPreviewRowList::ClipboardPreviewRowList(const SymbolTable &symbols, std
 void ClipboardPreviewRowList::setRows(QList<Row> rows)
 {
     m_rows = std::move(rows);
+    // The rows are painted: a screen reader reads them from the description, one entry after another.
+    QStringList entries;
+    for (const Row &row : std::as_const(m_rows)) {
+        if (row.isSection)
+            continue;
+        QStringList parts{row.title};
+        for (const QString &more : {row.detail, row.badge})
+            if (!more.isEmpty())
+                parts.append(more);
+        entries.append(parts.join(QStringLiteral(", ")));
+    }
+    setAccessibleDescription(entries.join(QStringLiteral("; ")));
     updateGeometry();
     resize(width(), sizeHint().height());
     update();

@@ -158,9 +158,12 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     m_textView = makeTextView(14, this);
     m_linkView = makeTextView(20, this);
     m_linkView->setWordWrapMode(QTextOption::WrapAnywhere);
+    m_textView->setAccessibleName(QStringLiteral("Copied text"));
+    m_linkView->setAccessibleName(QStringLiteral("Copied link"));
     m_imageView = new ClipboardPreviewImageView(this);
     const auto palette = [this] { return this->palette(); };
     m_fileList = new ClipboardPreviewRowList(m_symbols, palette);
+    m_fileList->setAccessibleName(QStringLiteral("Copied files"));
     m_fileScroll = makeScrollArea(m_fileList, this);
     for (QWidget *page : {static_cast<QWidget *>(m_placeholder), static_cast<QWidget *>(m_textView),
                           static_cast<QWidget *>(m_linkView), static_cast<QWidget *>(m_imageView),
@@ -183,6 +186,7 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     m_formatsTitle->setText(QStringLiteral("CAPTURED FORMATS"));
     formatsColumn->addWidget(m_formatsTitle);
     m_formatList = new ClipboardPreviewRowList(m_symbols, palette);
+    m_formatList->setAccessibleName(QStringLiteral("Captured formats"));
     m_formatScroll = makeScrollArea(m_formatList, this);
     formatsColumn->addWidget(m_formatScroll, 1);
     m_formatsEmpty = makeLabel(12, QFont::Normal, this);

@@ -14,6 +14,9 @@ FilterPill::FilterPill(const QString &title, const QString &systemImage, const S
     , m_palette(std::move(palette))
 {
     setTitle(title);
+    // Checkable for screen readers, which say whether the filter is on; a click only runs the action,
+    // and the bar says what is selected.
+    setCheckable(true);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::NoFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
@@ -49,6 +52,7 @@ void FilterPill::setSelected(bool selected)
     if (m_isSelected == selected)
         return;
     m_isSelected = selected;
+    setChecked(selected);
     update();
 }
 

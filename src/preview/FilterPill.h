@@ -49,6 +49,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
+    void nextCheckState() override {}
 
 private:
     QFont titleFont() const;

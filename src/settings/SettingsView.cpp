@@ -112,6 +112,8 @@ SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette
                     [](const UserSettingsData &s) { return s.fieldSuggestionsEnabled; },
                     [](UserSettingsData &s, bool on) { s.fieldSuggestionsEnabled = on; },
                     [](const UserSettingsData &s) { return s.aiEnabled; });
+    if (status)
+        addStateLine(fields, QStringLiteral("fieldValuesState"), status, [status] { return status->secretStoreDescription(); });
     page->addSwitch(fields, QStringLiteral("Clear the field before typing a value"),
                     QStringLiteral("In a one-line field, a chosen value replaces the field's text instead of being "
                                    "added to it; in a text of several lines it goes in at the caret."),

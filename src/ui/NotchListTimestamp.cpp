@@ -69,6 +69,18 @@ QString NotchListTimestamp::hourMinutePattern(const QLocale &locale)
     return pattern;
 }
 
+QString NotchListTimestamp::spoken(const QDateTime &date, const QLocale &locale, const QDate &today)
+{
+    const QDateTime local = date.toLocalTime();
+    QString pattern = locale.dateFormat(QLocale::LongFormat);
+    // The weekday adds nothing to a copy's time and makes the reader slower.
+    pattern.remove(QRegularExpression(QStringLiteral("d{3,}[^A-Za-z']*")));
+    if (local.date().year() == today.year())
+        pattern = withoutField(pattern, QStringLiteral("y"));
+    return locale.toString(local.date(), pattern.trimmed()) + QStringLiteral(", ")
+        + locale.toString(local.time(), hourMinutePattern(locale));
+}
+
 NotchListTimestamp::Patterns NotchListTimestamp::Patterns::of(const QLocale &locale)
 {
     return {dayMonthPattern(locale), hourMinutePattern(locale)};

@@ -40,6 +40,9 @@ struct NotchListTimestamp {
     static QString dayMonthPattern(const QLocale &locale);
     // The locale's short time pattern without seconds ("HH:mm", "h:mm AP").
     static QString hourMinutePattern(const QLocale &locale);
+    // The date and time in words, as a screen reader says them ("7 December, 21:50"); the year only when it
+    // is not `today`'s.
+    static QString spoken(const QDateTime &date, const QLocale &locale, const QDate &today);
 
     double height() const;
     // Draws both lines in the 42-point column starting at `topLeft`.

@@ -283,7 +283,7 @@ TEST(AppDelegate, AStoreMovedAsideAndAModelElsewhereAreToldOnceAndShownInTheSett
     const QLabel *model = delegate.settingsWindow().view()->page(QStringLiteral("Intelligence"))->findChild<QLabel *>(
         QStringLiteral("modelLocation"));
     ASSERT_NE(model, nullptr);
-    EXPECT_EQ(model->text(), QStringLiteral("The language model answers on this computer."));
+    EXPECT_EQ(model->text(), QStringLiteral("Text given to the language model stays on this computer."));
     const QLabel *history = delegate.settingsWindow().view()->page(QStringLiteral("General"))->findChild<QLabel *>(
         QStringLiteral("historyState"));
     ASSERT_NE(history, nullptr);

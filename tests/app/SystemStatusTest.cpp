@@ -19,16 +19,19 @@ StoreStatus store(StoreStatus::Outcome outcome, const QString &cause = {}, const
     return status;
 }
 
+const QString kKeyring = QStringLiteral("Values typed into text fields are kept in the desktop's keyring.");
+
 struct Row {
     const char *what;
     std::function<void(SystemStatus &)> happen;
     QStringList notified; // summary: body
     QString history;
     QString model;
+    QString secrets = kKeyring;
 };
 
 const QString kSaved = QStringLiteral("Saved in /home/ann/.local/share/trevik.tavlen/default.store.");
-const QString kLocal = QStringLiteral("The language model answers on this computer.");
+const QString kLocal = QStringLiteral("Text given to the language model stays on this computer.");
 
 const Row rows[] = {
     {"a store that opened", [](SystemStatus &s) { s.setHistoryStore(store(StoreStatus::Outcome::opened)); }, {},
@@ -90,7 +93,7 @@ const Row rows[] = {
      {QStringLiteral("Copied text leaves this computer: The language model answers from http://10.0.0.7:8080. Text "
                      "sent for titles, summaries and spelling goes there.")},
      QStringLiteral("Kept in memory only until Tavlen quits, as asked."),
-     QStringLiteral("The language model answers from http://10.0.0.7:8080. Text sent to it leaves this computer.")},
+     QStringLiteral("Text given to the language model goes to http://10.0.0.7:8080 and leaves this computer.")},
     {"a model back on this computer",
      [](SystemStatus &s) {
          s.setModelAddress(QStringLiteral("http://10.0.0.7:8080"));
@@ -99,6 +102,17 @@ const Row rows[] = {
      {QStringLiteral("Copied text leaves this computer: The language model answers from http://10.0.0.7:8080. Text "
                      "sent for titles, summaries and spelling goes there.")},
      QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
+    {"a keyring without a default collection, met by every save",
+     [](SystemStatus &s) {
+         s.setHistoryStore(store(StoreStatus::Outcome::opened));
+         s.setSecretStoreProblem(QStringLiteral("there is no default keyring"));
+         s.setSecretStoreProblem(QStringLiteral("there is no default keyring"));
+     },
+     {QStringLiteral("Tavlen cannot remember field values: There is no default keyring. Start a secret service such "
+                     "as gnome-keyring with an unlocked default keyring.")},
+     kSaved, kLocal,
+     QStringLiteral("Values typed into text fields are not remembered: there is no default keyring. Start a secret "
+                    "service such as gnome-keyring with an unlocked default keyring.")},
     {"two storms of one application and one of another",
      [](SystemStatus &s) {
          s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper")});
@@ -125,6 +139,7 @@ TEST(SystemStatus, EachFailureIsToldOnceAndTheStateIsSaidAsItIsNow)
         EXPECT_EQ(notified.join(QLatin1Char('\n')).toStdString(), row.notified.join(QLatin1Char('\n')).toStdString());
         EXPECT_EQ(status.historyDescription().toStdString(), row.history.toStdString());
         EXPECT_EQ(status.modelDescription().toStdString(), row.model.toStdString());
+        EXPECT_EQ(status.secretStoreDescription().toStdString(), row.secrets.toStdString());
     }
 }
 

@@ -187,26 +187,47 @@ TEST_F(ClipboardAnalysisQueueTest, OneItemAtATimeAndNeverTwiceAtOnce)
 }
 
 // A failed analysis leaves its item as it was, and the next item is analysed all the same.
+QStringList warnings;
+
+void keepWarning(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg && message.contains(QLatin1String("keeps no title or tags")))
+        warnings.append(message);
+}
+
+// Each answer that is not used leaves the item as it was and says why in the log.
 TEST_F(ClipboardAnalysisQueueTest, FailuresLeaveTheItemAndTheQueueMovesOn)
 {
     using Status = LanguageModelResponse::Status;
-    const QList<LanguageModelResponse> failures{
-        LanguageModelResponse::failedWith(Status::truncated, QStringLiteral("cut")),
-        LanguageModelResponse::completedWith(QStringLiteral(R"({"title":"half"})")),
-        LanguageModelResponse::completedWith(analysisJson(QStringLiteral("t"), {QStringLiteral("only")})),
-        LanguageModelResponse::failedWith(Status::failed, QStringLiteral("HTTP 500")),
+    struct Failure {
+        LanguageModelResponse response;
+        const char *logged;
     };
-    for (const LanguageModelResponse &failure : failures) {
-        SCOPED_TRACE(failure.failure.toStdString() + failure.content.toStdString());
-        sim.languageModel.queueResponse(failure, 1);
+    const QList<Failure> failures{
+        {LanguageModelResponse::failedWith(Status::truncated, QStringLiteral("cut")), "cut"},
+        {LanguageModelResponse::completedWith(QStringLiteral(R"({"title":"half"})")), "did not have the expected form"},
+        {LanguageModelResponse::completedWith(analysisJson(QStringLiteral("t"), {QStringLiteral("only")})),
+         "did not have the expected form"},
+        {LanguageModelResponse::completedWith(QString(analysisJson(QStringLiteral("t"))).replace("\"note\"", "\"recipe\"")),
+         "named the category \"recipe\", which is not one of code, error log"},
+        {LanguageModelResponse::failedWith(Status::failed, QStringLiteral("HTTP 500")), "HTTP 500"},
+    };
+    for (const Failure &failure : failures) {
+        SCOPED_TRACE(failure.logged);
+        sim.languageModel.queueResponse(failure.response, 1);
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(keepWarning);
         const ClipboardItem failing = road.copy(textCapture(QStringLiteral("failing ") + QUuid::createUuid().toString()));
         const ClipboardItem next = road.copy(textCapture(QStringLiteral("next ") + QUuid::createUuid().toString()));
         sim.clock.advance(1);
+        qInstallMessageHandler(previous);
         const ClipboardItem untouched = road.stored(failing.id());
         EXPECT_FALSE(untouched.aiAnalyzedAt().isValid());
         EXPECT_TRUE(untouched.aiTitle().isEmpty());
         EXPECT_TRUE(untouched.tags().isEmpty());
         EXPECT_TRUE(road.stored(next.id()).hasCurrentAnalysis());
+        ASSERT_EQ(warnings.size(), 1) << warnings.join('\n').toStdString();
+        EXPECT_TRUE(warnings.first().contains(QLatin1String(failure.logged))) << warnings.first().toStdString();
     }
     EXPECT_EQ(road.appState.ai()->lastErrorMessage(), std::nullopt);
 }

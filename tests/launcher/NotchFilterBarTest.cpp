@@ -8,6 +8,7 @@
 #include "platform/sim/SimPlatform.h"
 #include "preview/FilterPill.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDir>
 #include <QPainter>
@@ -122,8 +123,13 @@ TEST_F(NotchFilterBarTest, PillsChooseAFilterAndOnlyAllClearsIt)
         pill->click();
         const QString selected = QString::fromLatin1(step.selected);
         EXPECT_EQ(model.selectedClipboardFilterID(), selected.isEmpty() ? std::nullopt : std::optional<QUuid>(id(selected)));
-        for (FilterPill *each : bar->pills())
+        for (FilterPill *each : bar->pills()) {
             EXPECT_EQ(each->isSelected(), each->title() == (selected.isEmpty() ? QStringLiteral("All") : selected));
+            // A screen reader hears the same: the chosen pill is on, the others off.
+            const QAccessible::State heard = QAccessible::queryAccessibleInterface(each)->state();
+            EXPECT_TRUE(heard.checkable);
+            EXPECT_EQ(bool(heard.checked), each->isSelected()) << each->title().toStdString();
+        }
     }
 }
 

@@ -636,7 +636,13 @@ TEST_F(NotchLauncherViewTest, AScreenReaderFindsAndPressesTheHeaderButtons)
         settle();
     };
     EXPECT_TRUE(buttons().isEmpty());
+    // Collapsed, the panel itself is pressed to open it, whatever opens it for the pointer.
+    ASSERT_TRUE(panel->actionInterface());
+    EXPECT_TRUE(panel->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    panel->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_TRUE(calls.contains("collapsed-tap")) << calls.join(' ').toStdString();
     expand();
+    EXPECT_FALSE(panel->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
     sim.clock.advance(3);
     settle();
     EXPECT_EQ(buttons().keys(), (QStringList{"Clipboard", "Recently used", "Show Filters", "Tavlen settings"}));
@@ -661,6 +667,98 @@ TEST_F(NotchLauncherViewTest, AScreenReaderFindsAndPressesTheHeaderButtons)
         }
     }
     EXPECT_EQ(texts, QStringList{"No field selected / Select a text field to view its history."});
+    // The compact window draws no header, and has none of its buttons.
+    model.setSelectedList(NotchLauncherListKind::clipboard);
+    model.setDisplayedList(NotchLauncherListKind::clipboard);
+    model.setIsFloatingWindow(true);
+    settle();
+    EXPECT_TRUE(buttons().isEmpty());
+}
+
+// A row as a screen reader reads it: its title without line feeds at its end and cut to 200 characters, or
+// for an image or a file that has nothing to show but "Clipboard item" its kind and size; described by its
+// kind and time in words.
+TEST_F(NotchLauncherViewTest, AScreenReaderReadsEachRowByItsTitleKindAndTime)
+{
+    const int year = QDate::currentDate().year();
+    struct Row {
+        const char *what;
+        ClipboardItemType type;
+        QString text;
+        qint64 size;
+        QDate day;
+        QString name;
+        QString description;
+    };
+    const QString lines(300, QLatin1Char('x'));
+    // Copied one after another, as the history keeps them.
+    const Row rows[] = {
+        {"an image without a title", ClipboardItemType::image, {}, 34500, QDate(year - 1, 12, 7),
+         QStringLiteral("Image, 34.5 kB"), QStringLiteral("Image, copied 7 December %1, 21:50").arg(year - 1)},
+        {"a long text", ClipboardItemType::text, lines, 0, QDate(year, 3, 1), lines.left(200) + QChar(0x2026),
+         QStringLiteral("Text, copied 1 March, 21:50")},
+        {"line feeds at its end", ClipboardItemType::text, QStringLiteral("Flight to Oslo\n\n\n"), 0, QDate(year, 12, 6),
+         QStringLiteral("Flight to Oslo"), QStringLiteral("Text, copied 6 December, 21:50")},
+        {"a file without a name", ClipboardItemType::file, {}, 2100000, QDate(year, 12, 7), QStringLiteral("File, 2.1 MB"),
+         QStringLiteral("File, copied 7 December, 21:50")},
+    };
+    makeView();
+    expand();
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        ClipboardItem item(QUuid::createUuid());
+        item.setTypeRawValue(rawValue(row.type));
+        item.setText(row.text);
+        if (row.type == ClipboardItemType::image)
+            item.setImageData(QByteArray(row.size, 'x'));
+        if (row.type == ClipboardItemType::file) {
+            item.setFilePath(QStringLiteral("/tmp/a"));
+            item.setFileSize(row.size);
+        }
+        sim.clock.setWallClock(QDateTime(row.day, QTime(21, 50)));
+        item.setDate(QDateTime(row.day, QTime(21, 50)));
+        history->handleItemInserted(item);
+        settle();
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view->clipboardList());
+        EXPECT_EQ(list->text(QAccessible::Name), QStringLiteral("Clipboard history"));
+        QAccessibleInterface *newest = list->child(0);
+        ASSERT_TRUE(newest);
+        EXPECT_EQ(newest->text(QAccessible::Name).toStdString(), row.name.toStdString());
+        EXPECT_EQ(newest->text(QAccessible::Description).toStdString(), row.description.toStdString());
+    }
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(view->searchField())->text(QAccessible::Name),
+              QStringLiteral("Search the clipboard history"));
+}
+
+// One element has the reader's focus: the search field while it is typed in, the active row once the
+// arrows have gone into the list or the field has let the keyboard go.
+TEST_F(NotchLauncherViewTest, AScreenReaderFindsOneFocusedElement)
+{
+    const QList<ClipboardItem> items = addItems(3);
+    makeView();
+    expand();
+    QApplication::setActiveWindow(view.get());
+    auto focused = [&] {
+        QStringList names;
+        QAccessibleInterface *field = QAccessible::queryAccessibleInterface(view->searchField());
+        if (field->state().focused)
+            names << QStringLiteral("field");
+        QAccessibleInterface *list = QAccessible::queryAccessibleInterface(view->clipboardList());
+        for (int i = 0; i < list->childCount(); ++i)
+            if (list->child(i)->state().focused)
+                names << list->child(i)->text(QAccessible::Name);
+        return names.join(QLatin1Char(' ')).toStdString();
+    };
+    model.requestClipboardSearchFocus();
+    sim.clock.advance(0.1);
+    model.setSelectedClipboardItemID(items.at(1).id());
+    settle();
+    ASSERT_TRUE(view->isClipboardSearchFocused());
+    ASSERT_TRUE(view->activeClipboardItemID().has_value());
+    EXPECT_EQ(focused(), "field");
+    view->setClipboardSearchFocused(false);
+    processEvents();
+    EXPECT_EQ(focused(), "item 1");
 }
 
 TEST_F(NotchLauncherViewTest, CopiesMadeWhileCollapsedPutTheNewestFirstInLine)

@@ -1,8 +1,10 @@
 #include "launcher/panel/NotchClipboardList.h"
 
+#include "clipboard/ClipboardSearchIndex.h"
 #include "launcher/panel/NotchClipboardListAccessible.h"
 #include "platform/Clock.h"
 #include "ui/FontTable.h"
+#include "ui/NotchListTimestamp.h"
 
 #include <QAccessible>
 #include <QContextMenuEvent>
@@ -120,16 +122,40 @@ QString NotchClipboardList::accessibleTitle(int index) const
 {
     const ClipboardItem &item = m_items.at(index);
     const NotchRowPaintContext context = m_context();
-    return NotchClipboardRow::title(item, presentationOf(context, item));
+    const QString shown = NotchClipboardRow::title(item, presentationOf(context, item));
+    // The title of an item with nothing of its own to show.
+    static const QString untitled = ClipboardItem().displayTitle();
+    if (shown == untitled) {
+        // Nothing to read but "Clipboard item": say what it is and how big.
+        const qint64 bytes = item.type() == ClipboardItemType::image ? item.imageByteCount() : item.fileSize();
+        const QString kind = ClipboardSearchIndex::typeLabel(item.type());
+        return bytes > 0 ? kind + QStringLiteral(", ") + context.locale.formattedDataSize(bytes, 1, QLocale::DataSizeSIFormat)
+                         : kind;
+    }
+    // A reader says every character: no line feeds at the end, and no page of text.
+    QString name = shown.left(maximumAccessibleTitleLength + 1);
+    while (!name.isEmpty() && name.back().isSpace())
+        name.chop(1);
+    if (name.size() > maximumAccessibleTitleLength) {
+        name.truncate(maximumAccessibleTitleLength);
+        if (name.back().isHighSurrogate())
+            name.chop(1);
+        name.append(QChar(0x2026));
+    }
+    return name;
 }
 
 QString NotchClipboardList::accessibleDescription(int index) const
 {
     const ClipboardItem &item = m_items.at(index);
     const NotchRowPaintContext context = m_context();
-    const NotchListTimestamp::Lines stamp = NotchListTimestamp::lines(item.date(), context.locale);
-    return NotchClipboardRow::kindLabel(item, presentationOf(context, item)) + QStringLiteral(", ") + stamp.date + QLatin1Char(' ') +
-           stamp.time;
+    return NotchClipboardRow::kindLabel(item, presentationOf(context, item)) + QStringLiteral(", copied ")
+        + NotchListTimestamp::spoken(item.date(), context.locale, QDate::currentDate());
+}
+
+bool NotchClipboardList::activeItemHasReaderFocus() const
+{
+    return m_activeID && isActiveWindow() && !(m_callbacks.isTypingInSearch && m_callbacks.isTypingInSearch());
 }
 
 void NotchClipboardList::pressItem(int index)

@@ -41,6 +41,9 @@ public:
         std::function<void(const ClipboardItem &)> onDelete;
         // A context menu for the row at a global position, with the row's select and preview actions.
         std::function<void(QPoint, std::function<void()>, std::function<void()>)> onContextMenu;
+        // Whether the search field has the keyboard and the arrows have not moved into the list: a screen
+        // reader's focus is then in the field, and the active row is only selected.
+        std::function<bool()> isTypingInSearch;
     };
 
     NotchClipboardList(const Platform &platform, std::function<NotchRowPaintContext()> context, Callbacks callbacks,
@@ -76,10 +79,15 @@ public:
     QRectF rowRect(int index) const;
     std::optional<int> indexAt(QPointF position) const;
 
-    // What a screen reader reads and does on a row: the title and the kind and time the row shows; a press
-    // pastes as a click does, a delete deletes as the swipe does.
+    // What a screen reader reads and does on a row: the title the row shows (its kind and size where that is
+    // only "Clipboard item"), and its kind and time in words; a press pastes as a click does, a delete
+    // deletes as the swipe does.
+    static constexpr qsizetype maximumAccessibleTitleLength = 200;
     std::optional<int> indexOf(const QUuid &id) const;
     std::optional<QUuid> activeItemID() const { return m_activeID; }
+    // Whether the active row has a screen reader's focus: the list's window has the keyboard and the search
+    // field does not keep it.
+    bool activeItemHasReaderFocus() const;
     QString accessibleTitle(int index) const;
     QString accessibleDescription(int index) const;
     void pressItem(int index);

@@ -39,6 +39,8 @@ QAccessibleInterface *NotchClipboardListAccessible::row(const QUuid &id) const
 
 QString NotchClipboardListAccessible::text(QAccessible::Text t) const
 {
+    if (t == QAccessible::Name)
+        return accessibleTitle;
     if (t == QAccessible::Description && list()->items().isEmpty())
         return NotchClipboardList::emptyText;
     return QAccessibleWidget::text(t);
@@ -114,9 +116,10 @@ void NotchClipboardListAccessible::activeItemChanged(const std::optional<QUuid> 
         return;
     QAccessibleEvent selected(active, QAccessible::SelectionAdd);
     QAccessible::updateAccessibility(&selected);
-    // The reader's focus follows the selection only in the window that has the keyboard: hovering a
-    // panel the user is not typing in must not pull the reader away from the application in front.
-    if (list()->isActiveWindow()) {
+    // The reader's focus follows the selection only in the window that has the keyboard (hovering a panel
+    // the user is not typing in must not pull the reader away from the application in front), and not
+    // while the search field is typed in.
+    if (list()->activeItemHasReaderFocus()) {
         QAccessibleEvent focused(active, QAccessible::Focus);
         QAccessible::updateAccessibility(&focused);
     }

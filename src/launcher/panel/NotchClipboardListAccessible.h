@@ -16,6 +16,8 @@ class NotchClipboardList;
 
 class NotchClipboardListAccessible : public QAccessibleWidget {
 public:
+    static inline const QString accessibleTitle = QStringLiteral("Clipboard history");
+
     explicit NotchClipboardListAccessible(NotchClipboardList *list);
 
     // Makes the list's interface for Qt's accessibility; installed once for the process.
@@ -24,7 +26,7 @@ public:
     // The list's interface while a screen reader listens, else null (nothing to announce, nothing to build).
     static NotchClipboardListAccessible *listening(NotchClipboardList *list);
 
-    // An empty list is described by the text it shows in place of rows.
+    // Named as a whole; an empty list is described by the text it shows in place of rows.
     QString text(QAccessible::Text t) const override;
     int childCount() const override;
     QAccessibleInterface *child(int index) const override;

@@ -52,7 +52,8 @@ QAccessible::State NotchClipboardRowAccessible::state() const
     state.focusable = true;
     const bool active = list()->activeItemID() == m_id;
     state.selected = active;
-    state.focused = active;
+    // One element has the reader's focus: the search field while it is typed in, else the active row.
+    state.focused = active && list()->activeItemHasReaderFocus();
     return state;
 }
 

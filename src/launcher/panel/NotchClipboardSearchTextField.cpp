@@ -22,7 +22,7 @@ NotchClipboardSearchTextField::NotchClipboardSearchTextField(QWidget *parent)
     // it as the field's description.
     setAccessibleDescription(placeholder);
     setObjectName(identifier);
-    setAccessibleName(identifier);
+    setAccessibleName(accessibleTitle);
     setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; padding: 0; }"));
     setColors(QColor(255, 255, 255, 240), m_placeholderColor, QColor(10, 132, 255, 115));
 }

@@ -15,6 +15,8 @@ class NotchClipboardSearchTextField : public QLineEdit {
 public:
     static inline const QString placeholder = QStringLiteral("Search…");
     static inline const QString identifier = QStringLiteral("notchClipboardSearchField");
+    // What a screen reader calls the field: what it is, not how tests find it.
+    static inline const QString accessibleTitle = QStringLiteral("Search the clipboard history");
 
     explicit NotchClipboardSearchTextField(QWidget *parent = nullptr);
 

@@ -98,6 +98,9 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     list.onContextMenu = [this](QPoint position, std::function<void()> select, std::function<void()> preview) {
         ClipboardItemContextMenuModifier(std::move(select), std::move(preview)).popup(m_list, position);
     };
+    list.isTypingInSearch = [this] {
+        return m_navigation->isClipboardSearchFocused() && !m_navigation->isClipboardKeyboardNavigationActive();
+    };
     m_list = new NotchClipboardList(platform, [this] { return rowPaintContext(); }, std::move(list), this);
     m_list->hide();
     connect(&m_thumbnails, &ClipboardThumbnailCache::thumbnailReady, m_list, [this] { m_list->update(); });
@@ -733,7 +736,7 @@ void NotchLauncherView::pointerClicked(QPointF position)
         return;
     }
     const NotchHeaderLayout header = headerLayout();
-    if (geometry().headerReveal < 0.5)
+    if (geometry().headerReveal < 0.5 || m_model.isFloatingWindow())
         return;
     if (header.clipboardTab.contains(position)) {
         selectListKind(NotchLauncherListKind::clipboard);
@@ -746,9 +749,21 @@ void NotchLauncherView::pointerClicked(QPointF position)
     }
 }
 
+bool NotchLauncherView::canOpenOnPress() const
+{
+    return !m_model.isExpanded() && !m_model.demoClipboardItems();
+}
+
+void NotchLauncherView::openOnPress()
+{
+    if (canOpenOnPress())
+        Q_EMIT collapsedTapped();
+}
+
 QList<NotchHeaderLayout::Control> NotchLauncherView::headerControls() const
 {
-    if (!m_model.isExpanded() || geometry().headerReveal < 0.5)
+    // The compact window draws no header band, so it has none of its buttons.
+    if (!m_model.isExpanded() || m_model.isFloatingWindow() || geometry().headerReveal < 0.5)
         return {};
     return headerLayout().controls(m_model.areClipboardFiltersVisible());
 }

@@ -155,6 +155,9 @@ public:
     void pointerEntered();
     void pointerExited();
     void pointerClicked(QPointF position);
+    // A screen reader's press on the collapsed launcher opens it, whatever opens it for the pointer.
+    bool canOpenOnPress() const;
+    void openOnPress();
     // The header buttons a click reaches now (none while the header is folded away).
     QList<NotchHeaderLayout::Control> headerControls() const;
     // The tooltip of the header button at `position`, empty elsewhere.

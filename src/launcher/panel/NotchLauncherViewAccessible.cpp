@@ -29,6 +29,12 @@ NotchLauncherView *NotchLauncherViewAccessible::view() const
     return static_cast<NotchLauncherView *>(widget());
 }
 
+QString NotchLauncherViewAccessible::text(QAccessible::Text t) const
+{
+    const QString own = QAccessibleWidget::text(t);
+    return t == QAccessible::Name && own.isEmpty() ? accessibleTitle : own;
+}
+
 QList<int> NotchLauncherViewAccessible::partKeys() const
 {
     QList<int> keys;
@@ -86,4 +92,25 @@ QAccessibleInterface *NotchLauncherViewAccessible::childAt(int x, int y) const
         return widget;
     const std::optional<QRectF> placeholder = NotchLauncherPainter::recentPlaceholderBox(*view());
     return placeholder && placeholder->contains(local) ? part(placeholderKey) : nullptr;
+}
+
+QStringList NotchLauncherViewAccessible::actionNames() const
+{
+    QStringList names = QAccessibleWidget::actionNames();
+    if (view()->canOpenOnPress())
+        names.prepend(pressAction());
+    return names;
+}
+
+QString NotchLauncherViewAccessible::localizedActionDescription(const QString &name) const
+{
+    return name == pressAction() ? QStringLiteral("Open the launcher") : QAccessibleWidget::localizedActionDescription(name);
+}
+
+void NotchLauncherViewAccessible::doAction(const QString &name)
+{
+    if (name == pressAction())
+        view()->openOnPress();
+    else
+        QAccessibleWidget::doAction(name);
 }

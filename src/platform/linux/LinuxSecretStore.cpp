@@ -145,6 +145,7 @@ void LinuxSecretStore::warnOnce(const QString &problem)
     qWarning("The secret service is not usable (%s): Tavlen does not remember field values until it is. "
              "Start a secret service such as gnome-keyring and unlock its default keyring.",
              qPrintable(problem));
+    Q_EMIT unusable(problem);
 }
 
 bool LinuxSecretStore::timedOut() const
