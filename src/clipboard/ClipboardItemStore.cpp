@@ -1,6 +1,7 @@
 #include "clipboard/ClipboardItemStore.h"
 
 #include "clipboard/ClipboardDisplayKey.h"
+#include "clipboard/PasteboardManager.h"
 #include "model/CompressedText.h"
 #include "model/MainStoreContainer.h"
 #include "model/SqlValues.h"
@@ -143,11 +144,18 @@ class ParallelDecompression
 public:
     ParallelDecompression() { m_pool.setMaxThreadCount(2); }
 
-    // The compressed text of the item at `index`.
-    void add(qsizetype index, QByteArrayView compressed)
+    // The compressed text of the item at `index`. One that declares more than a copy may hold is refused
+    // before any room is made for it: a hand-made cell of a few bytes may declare gigabytes.
+    void add(qsizetype index, QByteArrayView compressed, const QUuid &id)
     {
         Job job{index, m_batch.compressed.size(), compressed.size(), {}, false};
-        if (const std::optional<qsizetype> size = CompressedText::textSize(compressed)) {
+        const std::optional<qsizetype> size = CompressedText::textSize(compressed);
+        if (size && *size > PasteboardManager::captureByteBudget) {
+            qWarning("The text of the copy %s in the history store declares %lld bytes, more than a copy may hold;"
+                     " it is left out",
+                     qPrintable(id.toString(QUuid::WithoutBraces)), qlonglong(*size));
+            job.refused = true;
+        } else if (size) {
             job.text = QByteArray(*size, Qt::Uninitialized);
             job.readable = true;
         }
@@ -159,13 +167,14 @@ public:
             startBatch();
     }
     // Waits for every text and hands each to `take` with its item's index; none for one that does not read.
-    void finish(const std::function<void(qsizetype, const std::optional<QByteArray> &)> &take)
+    // `refused` when add() already said why.
+    void finish(const std::function<void(qsizetype, const std::optional<QByteArray> &, bool refused)> &take)
     {
         startBatch();
         m_pool.waitForDone();
         for (const Batch &batch : m_batches)
             for (const Job &job : batch.jobs)
-                take(job.index, job.readable ? std::make_optional(job.text) : std::nullopt);
+                take(job.index, job.readable ? std::make_optional(job.text) : std::nullopt, job.refused);
         m_batches.clear();
     }
 
@@ -179,6 +188,7 @@ private:
         qsizetype length;
         QByteArray text;
         bool readable;
+        bool refused = false; // already said why
     };
     struct Batch {
         QByteArray compressed;
@@ -391,7 +401,7 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
         if (item.isNull())
             continue;
         if (const QVariant compressed = query.value(26); !compressed.isNull())
-            texts.add(items.size(), compressed.toByteArray());
+            texts.add(items.size(), compressed.toByteArray(), item.id());
         else
             item.setTextUtf8(query.value(1).toByteArray());
         item.setLabel(query.value(2).toString());
@@ -428,13 +438,14 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
     // Items whose text does not read are left in the store as they are, and not shown: saving one again
     // would lose its text.
     QList<qsizetype> unreadable;
-    texts.finish([&](qsizetype index, const std::optional<QByteArray> &text) {
+    texts.finish([&](qsizetype index, const std::optional<QByteArray> &text, bool refused) {
         if (text) {
             items[index].setTextUtf8(*text);
             return;
         }
-        qWarning("The text of the copy %s in the history store cannot be read; it is left out",
-                 qPrintable(items[index].id().toString(QUuid::WithoutBraces)));
+        if (!refused)
+            qWarning("The text of the copy %s in the history store cannot be read; it is left out",
+                     qPrintable(items[index].id().toString(QUuid::WithoutBraces)));
         unreadable.append(index);
     });
     for (auto it = unreadable.crbegin(); it != unreadable.crend(); ++it)

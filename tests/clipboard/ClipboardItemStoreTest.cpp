@@ -1,4 +1,6 @@
 #include "clipboard/ClipboardItemStore.h"
+#include "clipboard/PasteboardManager.h"
+#include "model/CompressedText.h"
 #include "model/MainStoreContainer.h"
 #include "platform/Pasteboard.h"
 
@@ -526,3 +528,30 @@ INSTANTIATE_TEST_SUITE_P(
                                 " ('11111111-1111-1111-1111-111111111111', 'img.payload'),"
                                 " ('22222222-2222-2222-2222-222222222222', 'txt.payload')"}}),
     [](const auto &info) { return std::string(info.param.name); });
+
+namespace {
+
+// A compressed text that declares more than a copy may hold is refused before any room is made for it (a
+// hand-made cell of a few bytes may declare gigabytes): its item is left out, the others load.
+TEST(ClipboardItemStore, ACompressedTextLongerThanACopyMayHoldIsLeftOut)
+{
+    QTemporaryDir dir;
+    MainStoreContainer container(dir.path());
+    ClipboardItemStore store(container);
+    const QString text = QString("a long copy ").repeated(100);
+    const ClipboardItem kept = itemWith(text, {}, {rep(PasteboardType::plainText, text.toUtf8())});
+    const ClipboardItem swollen = itemWith(text + "!", {}, {rep(PasteboardType::plainText, text.toUtf8() + "!")});
+    ASSERT_TRUE(store.save({kept, swollen}, {}));
+    QSqlQuery swell(container.database());
+    ASSERT_TRUE(swell.prepare("UPDATE ClipboardItem SET compressedText = ? WHERE id = ?"));
+    swell.addBindValue(CompressedText::compress(QByteArray(PasteboardManager::captureByteBudget + 1, 'a')));
+    swell.addBindValue(swollen.id().toString(QUuid::WithoutBraces));
+    ASSERT_TRUE(swell.exec());
+    ASSERT_EQ(swell.numRowsAffected(), 1);
+    const QList<ClipboardItem> items = store.fetchAll();
+    ASSERT_EQ(items.size(), 1);
+    EXPECT_EQ(items[0].id(), kept.id());
+    EXPECT_EQ(items[0].text(), text);
+}
+
+} // namespace
