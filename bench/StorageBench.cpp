@@ -4,6 +4,7 @@
 //   - disk taken by 5,000 texts of 1 KB and by one 20 MB PNG, beside the bytes copied;
 //   - private memory (Pss_Anon) and disk for the mixed history people keep (MixedHistory.h), beside the
 //     size of its texts;
+//   - one 60 MB text, or a hand-made cell declaring 2 GiB: the peak memory of start-up and what it holds;
 //   - a 20 MB PNG copied: the longest the main thread was kept busy at a stretch while it was captured and
 //     stored (a frame is 16 ms), and the memory it still holds one second later.
 #include "BenchmarkRun.h"
@@ -30,6 +31,7 @@
 #include <QFile>
 #include <QImage>
 #include <QRandomGenerator>
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -248,6 +250,109 @@ void BM_MemoryForMixedHistory(benchmark::State &state)
     }
 }
 BENCHMARK(BM_MemoryForMixedHistory)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The most this process held resident since resetPeak(), in bytes.
+double peakResidentBytes()
+{
+    QFile file(QStringLiteral("/proc/self/status"));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() * 1024;
+    }
+    return 0;
+}
+
+double residentBytes() { return smapsBytes("Rss"); }
+
+void resetPeak()
+{
+    QFile file(QStringLiteral("/proc/self/clear_refs"));
+    if (file.open(QIODevice::WriteOnly))
+        file.write("5");
+}
+
+// A hand-made compressed cell: a frame that declares `declared` bytes and unpacks `blocks` blocks of 128 KB
+// of one byte each, four bytes a block.
+QByteArray handMadeFrame(quint64 declared, int blocks)
+{
+    QByteArray frame("\x28\xb5\x2f\xfd", 4);
+    frame.append(char(0xe0)); // one segment, an eight-byte content size
+    for (int i = 0; i < 8; ++i)
+        frame.append(char((declared >> (8 * i)) & 0xff));
+    for (int i = 0; i < blocks; ++i) {
+        const quint32 header = (quint32(128 * 1024) << 3) | (1u << 1) | (i == blocks - 1 ? 1u : 0u);
+        frame.append(char(header & 0xff)).append(char((header >> 8) & 0xff)).append(char((header >> 16) & 0xff));
+        frame.append('x');
+    }
+    return frame;
+}
+
+// Start-up with one long text in the history: the peak resident memory while the history loads and builds
+// its search index, and the private memory held once start-up is done, each beside the text. Arg 0: a
+// 60 MB text of prose; 1: an 8 KB cell made by hand that declares 2 GiB, beside one short text.
+void BM_StartWithOneLongText(benchmark::State &state)
+{
+    const bool handMade = state.range(0) != 0;
+    QRandomGenerator random(60);
+    QByteArray utf8 = MixedHistory::prose(random, handMade ? 4000 : 56'000'000).toUtf8();
+    if (!handMade) {
+        qsizetype cut = 60'000'000;
+        while (cut < utf8.size() && (uchar(utf8.at(cut)) & 0xc0) == 0x80)
+            --cut;
+        utf8.truncate(cut);
+    }
+    const QString text = QString::fromUtf8(utf8);
+    QTemporaryDir dir;
+    QList<MixedHistory::Entry> entries{{ClipboardItemType::text, text}};
+    if (handMade)
+        entries.prepend({ClipboardItemType::text, QStringLiteral("kept")});
+    if (!MixedHistory::write(dir.path(), entries)) {
+        BenchmarkRun::fail(state, "could not write the history");
+        return;
+    }
+    if (handMade) {
+        MainStoreContainer container(dir.path());
+        QSqlQuery query(container.database());
+        query.prepare(QStringLiteral("UPDATE ClipboardItem SET compressedText = ? WHERE compressedText IS NOT NULL"));
+        query.addBindValue(handMadeFrame(1ull << 31, 2048));
+        if (!query.exec() || query.numRowsAffected() != 1) {
+            BenchmarkRun::fail(state, "could not put the hand-made cell in place");
+            return;
+        }
+    }
+    const QString word = handMade ? QStringLiteral("kept") : QStringLiteral("łódź");
+    for (auto _ : state) {
+        FreedMemory::release();
+        const double before = residentBytes();
+        const double anonBefore = smapsBytes("Pss_Anon");
+        resetPeak();
+        MainStoreContainer container(dir.path());
+        ClipboardItemStore store(container);
+        SimClock clock;
+        ClipboardHistoryManager history(clock, &store);
+        history.start();
+        const auto search = history.searchItems(std::nullopt, word, false, 10);
+        QDeadlineTimer deadline(120000);
+        while (!search.isFinished() && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const auto found = search.result();
+        const qsizetype hits = found && *found ? (*found)->size() : 0;
+        const double peak = peakResidentBytes() - before;
+        FreedMemory::release();
+        const double held = smapsBytes("Pss_Anon") - anonBefore;
+        const qsizetype loaded = history.items().isEmpty() ? 0 : history.items().first().textUtf8().size();
+        state.counters["items"] = double(history.items().size());
+        state.counters["hits"] = double(hits);
+        state.counters["text_mb"] = double(handMade ? loaded : utf8.size()) / 1e6;
+        state.counters["peak_mib"] = peak / (1024 * 1024);
+        state.counters["held_mib"] = held / (1024 * 1024);
+        if (history.items().size() != 1 || hits != 1 || (!handMade && loaded != utf8.size()))
+            BenchmarkRun::fail(state, "the history was not loaded and searched");
+    }
+}
+BENCHMARK(BM_StartWithOneLongText)->Arg(0)->Arg(1)->ArgName("hand_made")->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_DiskForMixedHistory(benchmark::State &state)
 {

@@ -8,6 +8,7 @@
 #include <QSet>
 #include <QtConcurrent>
 
+#include <algorithm>
 #include <cstring>
 
 ClipboardSearchIndex::ClipboardSearchIndex()
@@ -47,28 +48,69 @@ QString ClipboardSearchIndex::typeLabel(ClipboardItemType type)
 
 namespace {
 
-// The lowercased, composed form of everything an item is found by; `title` is its display title.
-QByteArray searchable(const ClipboardItem &item, const QString &text, const QStringList &filePaths, const QString &title)
+// Long texts are lowercased and composed a piece at a time, so that no UTF-16 copy of a whole text is ever
+// made beside it. A piece ends before an ASCII character: one that neither composes with what comes before
+// it nor changes its case, so the pieces come out as the whole text would.
+constexpr qsizetype normalizedPieceBytes = 64 * 1024;
+
+qsizetype pieceEnd(QByteArrayView utf8, qsizetype from)
 {
-    QString out = text;
+    qsizetype end = std::min(utf8.size(), from + normalizedPieceBytes);
+    while (end < utf8.size() && static_cast<unsigned char>(utf8[end]) >= 0x80)
+        ++end;
+    return end;
+}
+
+QByteArray normalizedPiece(QByteArrayView piece)
+{
+    return ClipboardSearchIndex::normalizedText(QString::fromUtf8(piece));
+}
+
+QByteArray normalizedUtf8(QByteArrayView utf8)
+{
+    QByteArray out;
+    out.reserve(utf8.size());
+    for (qsizetype from = 0, end = 0; from < utf8.size(); from = end) {
+        end = pieceEnd(utf8, from);
+        out += normalizedPiece(utf8.sliced(from, end - from));
+    }
+    return out;
+}
+
+// Whether the text lowercases in place (FoldedTextSearch::foldsInPlace), told piece by piece.
+bool foldsInPlace(QByteArrayView utf8)
+{
+    for (qsizetype from = 0, end = 0; from < utf8.size(); from = end) {
+        end = pieceEnd(utf8, from);
+        const QByteArrayView piece = utf8.sliced(from, end - from);
+        if (!FoldedTextSearch::foldsInPlace(QByteArray::fromRawData(piece.data(), piece.size()), normalizedPiece(piece)))
+            return false;
+    }
+    return true;
+}
+
+// What an item is found by besides its text, each after a line break: file names and paths, its title
+// where that is not its text, what was recognised in an image.
+QString searchableExtras(const ClipboardItem &item, const QStringList &filePaths)
+{
+    QString out;
     for (const QString &path : filePaths)
         out += QLatin1Char('\n') + QFileInfo(path).fileName() + QLatin1Char('\n') + path;
     if (!item.fileName().isEmpty() && filePaths.isEmpty())
         out += QLatin1Char('\n') + item.fileName();
-    if (title != text)
-        out += QLatin1Char('\n') + title;
+    if (!item.isTitledByText())
+        out += QLatin1Char('\n') + item.displayTitle();
     // An image has no text of its own: what was recognised in it is how a person finds it again.
     if (item.type() == ClipboardItemType::image && !item.aiExtractedText().isEmpty())
         out += QLatin1Char('\n') + item.aiExtractedText();
-    return ClipboardSearchIndex::normalizedText(out);
+    return out;
 }
 
 } // namespace
 
 QByteArray ClipboardSearchIndex::searchableText(const ClipboardItem &item)
 {
-    const QString text = item.text();
-    return searchable(item, text, item.filePaths(), item.displayTitle());
+    return normalizedUtf8(item.textUtf8()) + normalizedText(searchableExtras(item, item.filePaths()));
 }
 
 const ClipboardSearchIndex::Entry::Extras &ClipboardSearchIndex::Entry::noExtras()
@@ -92,18 +134,16 @@ ClipboardSearchIndex::Entry ClipboardSearchIndex::prepare(const ClipboardItem &i
     if (item.contentDigestView().isEmpty())
         extras.displayKey = ClipboardDisplayKey::of(item);
     extras.filePaths = item.filePaths();
-    const QString text = item.text();
-    const QString title = item.displayTitle();
     // A row reads the start of the item's text itself rather than the index keeping a second copy of it.
     if (!item.isTitledByText())
         extras.title = item.displayTitle(titleLength);
 
-    extras.searchText = searchable(item, text, extras.filePaths, title);
     // Nothing beside the text to find it by, and the text lowercases in place: no copy is kept.
-    if (extras.searchText.size() == entry.text.size() && FoldedTextSearch::foldsInPlace(entry.text, extras.searchText)) {
-        extras.searchText.clear();
+    const QString besides = searchableExtras(item, extras.filePaths);
+    if (besides.isEmpty() && foldsInPlace(entry.text))
         entry.searchesTextInPlace = true;
-    }
+    else
+        extras.searchText = normalizedUtf8(entry.text) + normalizedText(besides);
 
     QStringList analysis;
     for (const QString &part : {item.aiTitle(), item.aiSummary(), item.aiCategory(), item.aiExtractedText()})
