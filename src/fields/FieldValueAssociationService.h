@@ -2,7 +2,9 @@
 // The remembered field values as the main thread reaches them. The field-value store, its SQLite file and
 // the secret store behind it work on one thread of their own: each operation runs there whole, one at a
 // time in the order asked, and its answer is awaited, so a secret service that takes calls and never
-// answers, or a slow disk, never holds a frame. The store file is opened on that thread as well.
+// answers, or a slow disk, never holds a frame. The store file is opened on that thread as well. A value
+// the secret store cannot take (locked, missing, not answering or left alone after that) waits in memory and
+// is recorded once it answers: with the next value, or when the store is asked again every retryInterval.
 
 #include "fields/FieldValueKeychain.h"
 #include "fields/FocusedFieldSuggestion.h"
@@ -23,6 +25,11 @@ class SecretStore;
 class FieldValueAssociationService : public QObject {
     Q_OBJECT
 public:
+    // How often the secret store is asked again while values wait for it, in seconds.
+    static constexpr double retryInterval = 10.0;
+    // The most values that wait; past it the oldest is dropped, and that is said.
+    static constexpr qsizetype maximumWaitingValues = 100;
+
     // The store file lives in `folder` (empty: in memory for this run). The secret store and the clock are
     // used from the worker thread and must outlive this object.
     FieldValueAssociationService(const QString &folder, SecretStore &secrets, Clock &clock,
@@ -42,6 +49,8 @@ public:
     const QList<FieldValueAssociation> &associations() const { return m_associations; }
     // Operations asked for whose answer has not come back yet.
     int pendingOperations() const { return m_pending; }
+    // Values waiting for the secret store, as the last finished operation left them.
+    int waitingValues() const { return m_waitingValues; }
 
 private:
     struct Worker;
@@ -49,10 +58,15 @@ private:
     // to the main thread ahead of its answer.
     template<typename Work>
     auto enqueue(Work work);
+    // Asks the secret store again after retryInterval while values wait for it.
+    void retryWaitingValues();
 
     // One thread that never expires: the SQLite connection belongs to the thread that opened it.
     QThreadPool m_thread;
+    Clock &m_clock;
     std::shared_ptr<Worker> m_worker;
     QList<FieldValueAssociation> m_associations;
     int m_pending = 0;
+    int m_waitingValues = 0;
+    quint64 m_retry = 0; // the clock's timer, 0 when none
 };

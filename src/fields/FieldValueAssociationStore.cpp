@@ -181,15 +181,21 @@ int FieldValueAssociationStore::existingAssociation(const FocusedFieldDescriptor
     return -1;
 }
 
-bool FieldValueAssociationStore::recordValue(const QString &value, const FocusedFieldDescriptor &field)
+bool FieldValueAssociationStore::recordValue(const QString &value, const FocusedFieldDescriptor &field,
+                                             bool *secretStoreFailed)
 {
+    if (secretStoreFailed)
+        *secretStoreFailed = false;
     if (!m_loaded)
         return false;
     if (value.trimmed().isEmpty() || GraphemeClusters::count(value, maximumValueLength) > maximumValueLength)
         return false;
     const bool hadKey = m_fingerprintKey.has_value();
-    if (!ensureFingerprintKey())
+    if (!ensureFingerprintKey()) {
+        if (secretStoreFailed)
+            *secretStoreFailed = true;
         return false;
+    }
     if (!hadKey && repairStoredFingerprints())
         Q_EMIT associationsChanged();
 
@@ -209,6 +215,8 @@ bool FieldValueAssociationStore::recordValue(const QString &value, const Focused
         // removes it.
         if (created && saved != SecretStoreStatus::noAnswer)
             m_container.removePendingSecret(account);
+        if (secretStoreFailed)
+            *secretStoreFailed = true;
         return false;
     }
 

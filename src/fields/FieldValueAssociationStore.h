@@ -66,8 +66,9 @@ public:
 
     // Remembers `value` for the field; true when it was recorded. Refused: before a successful load, a
     // blank value, more than 4,096 characters, no secret store or no fingerprint key. A failed save leaves
-    // neither a record nor a secret behind.
-    bool recordValue(const QString &value, const FocusedFieldDescriptor &field);
+    // neither a record nor a secret behind. `secretStoreFailed` is set when the secret store could not take
+    // the value (missing, locked, not answering): asked again once it answers, the same call may succeed.
+    bool recordValue(const QString &value, const FocusedFieldDescriptor &field, bool *secretStoreFailed = nullptr);
 
     // The remembered values offered for the field, at most `limit`: with `searchable`, every value of the
     // field's kind (passwords only of its own site or application), its own scope first; otherwise those

@@ -1,9 +1,16 @@
-// Remembered values in the secret store: exact bytes both ways, what counts as unreadable, and items kept
-// apart by service and labelled without the value.
+// Remembered values in the secret store: exact bytes both ways, what counts as unreadable, items kept
+// apart by service and labelled without the value, and values that wait while the keyring does not answer.
+#include "DesktopTest.h"
+#include "fields/FieldValueAssociationService.h"
 #include "fields/FieldValueKeychain.h"
+#include "platform/sim/SimClock.h"
 #include "platform/sim/SimSecretStore.h"
 
 #include <gtest/gtest.h>
+
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -82,5 +89,72 @@ TEST(FieldValueKeychain, TheFingerprintKeyIsAnItemOfItsOwn)
     // Its account can never be a value's (those are upper-case UUIDs).
     EXPECT_NE(FieldValueKeychain::fingerprintKeyAccount(), FieldValueKeychain::fingerprintKeyAccount().toUpper());
 }
+
+// Values copied while the keyring is left alone after it did not answer (its calls fail at once) or is locked
+// wait in memory, and are
+// written once it answers: when it is next asked, or with the next value copied.
+struct Outage {
+    const char *name;
+    std::function<void(SimSecretStore &)> begin;
+    std::function<void(SimSecretStore &)> end;
+    bool writtenWithTheNextValue;
+};
+
+class KeyringOutage : public testing::TestWithParam<Outage> {};
+
+TEST_P(KeyringOutage, ValuesCopiedMeanwhileAreWrittenOnceItAnswers)
+{
+    QTemporaryDir dir;
+    SimClock clock;
+    SimSecretStore secrets;
+    FieldValueAssociationService service(dir.path(), secrets, clock);
+    const auto field = [](const QString &kind) {
+        FocusedFieldDescriptor descriptor;
+        descriptor.applicationBundleIdentifier = "org.example.mail";
+        descriptor.title = kind;
+        descriptor.role = "AXTextField";
+        descriptor.fieldType = kind;
+        return descriptor;
+    };
+    ASSERT_EQ(DesktopTest::finish(service.fetchAssociations()), true);
+    ASSERT_EQ(DesktopTest::finish(service.recordValue("before", field("login"))), true);
+
+    GetParam().begin(secrets);
+    EXPECT_EQ(DesktopTest::finish(service.recordValue("alice@example.org", field("email"))), false);
+    EXPECT_EQ(DesktopTest::finish(service.recordValue("hunter2", field("password"))), false);
+    EXPECT_EQ(service.waitingValues(), 2);
+    clock.advance(FieldValueAssociationService::retryInterval); // asked again, still not answering
+    TAVLEN_WAIT_UNTIL(service.pendingOperations() == 0, 5000);
+    EXPECT_EQ(service.waitingValues(), 2);
+    EXPECT_EQ(service.associations().size(), 1);
+    // Waiting in memory only.
+    QDirIterator files(dir.path(), QDir::Files, QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_FALSE(file.readAll().contains("hunter2")) << file.fileName().toStdString();
+    }
+
+    GetParam().end(secrets);
+    if (GetParam().writtenWithTheNextValue)
+        EXPECT_EQ(DesktopTest::finish(service.recordValue("after", field("login"))), true);
+    else
+        clock.advance(FieldValueAssociationService::retryInterval);
+    TAVLEN_WAIT_UNTIL(service.pendingOperations() == 0 && service.waitingValues() == 0, 5000);
+    QStringList stored;
+    for (const QByteArray &secret : std::as_const(secrets.items))
+        stored.append(QString::fromUtf8(secret));
+    EXPECT_TRUE(stored.contains("alice@example.org")) << stored.join(", ").toStdString();
+    EXPECT_TRUE(stored.contains("hunter2"));
+    EXPECT_EQ(service.associations().size(), GetParam().writtenWithTheNextValue ? 4 : 3);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Outages, KeyringOutage,
+    testing::Values(Outage{"LeftAloneAfterNotAnswering", [](SimSecretStore &s) { s.failingSaves = 1000; },
+                           [](SimSecretStore &s) { s.failingSaves = 0; }, false},
+                    Outage{"Locked", [](SimSecretStore &s) { s.state = SimSecretStore::State::locked; },
+                           [](SimSecretStore &s) { s.state = SimSecretStore::State::available; }, true}),
+    [](const auto &info) { return std::string(info.param.name); });
 
 } // namespace
