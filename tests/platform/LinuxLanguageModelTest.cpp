@@ -17,6 +17,17 @@ namespace {
 
 using Status = LanguageModelResponse::Status;
 using Reply = LocalModelServer::Reply;
+using Framing = LocalModelServer::Reply::Framing;
+
+// An answer of many lines, past the size at which servers stop giving a length, with characters of several
+// bytes for chunks to split.
+QString longAnswer()
+{
+    QString text;
+    for (int line = 0; line < 40; ++line)
+        text += QStringLiteral("Line %1 of the answer: zażółć gęślą jaźń, ✓.\n").arg(line);
+    return text;
+}
 
 template<typename T>
 std::optional<T> finish(const Task<T> &task)
@@ -129,6 +140,20 @@ TEST_F(LinuxLanguageModelTest, AnswersAndFailuresOfACompletion)
          Status::completed, QString(4 * 1024 * 1024 - 4096, QLatin1Char('a'))},
         {"an answer just over 4 MB", LocalModelServer::answer(QString(4 * 1024 * 1024 + 4096, QLatin1Char('a'))),
          Status::failed, QStringLiteral("The local model server sent an answer that is too large.")},
+        // Framed as servers do; each answer comes in pieces cut wherever they fall.
+        {"chunked", LocalModelServer::answer(longAnswer()).framed(Framing::chunked), Status::completed, longAnswer()},
+        {"chunked, with chunk extensions and a trailer",
+         LocalModelServer::answer(longAnswer()).framed(Framing::chunkedWithTrailer), Status::completed, longAnswer()},
+        {"100 Continue before the answer", LocalModelServer::answer(longAnswer()).framed(Framing::interimContinue),
+         Status::completed, longAnswer()},
+        {"read until the server closes", LocalModelServer::answer(longAnswer()).framed(Framing::untilClose),
+         Status::completed, longAnswer()},
+        {"HTTP/1.0", LocalModelServer::answer(longAnswer()).framed(Framing::http10), Status::completed, longAnswer()},
+        {"read until the server closes, over 4 MB",
+         LocalModelServer::answer(QString(4 * 1024 * 1024 + 4096, QLatin1Char('a'))).framed(Framing::untilClose),
+         Status::failed, QStringLiteral("The local model server sent an answer that is too large.")},
+        {"a head with bare line feeds", LocalModelServer::answer(longAnswer()).framed(Framing::bareLineFeeds),
+         Status::failed, QStringLiteral("The local model server sent an answer Tavlen cannot read.")},
         {"connection dropped before the answer", Reply{Reply::Kind::drop}, Status::failed,
          QStringLiteral("The connection to the local model server was lost before the answer was complete.")},
         {"connection dropped mid-answer",

@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QTimer>
 
 QJsonObject LocalModelServer::Request::json() const
 {
@@ -124,6 +125,13 @@ void LocalModelServer::respond(QTcpSocket *socket, const Reply &reply)
         sendWithoutEnd(socket, reply.kind == Reply::Kind::understatedChunk);
         return;
     case Reply::Kind::answer:
+        if (reply.framing != Reply::Framing::contentLength) {
+            const bool closes = reply.framing == Reply::Framing::untilClose || reply.framing == Reply::Framing::http10
+                || reply.framing == Reply::Framing::bareLineFeeds;
+            sendInPieces(socket, framedAnswer(reply), closes);
+            return;
+        }
+        break;
     case Reply::Kind::cutShort:
         break;
     }
@@ -138,6 +146,70 @@ void LocalModelServer::respond(QTcpSocket *socket, const Reply &reply)
         return;
     }
     socket->write(head + reply.body);
+}
+
+namespace {
+
+// Appends `bytes` to `pieces` cut at each of `at` (offsets into bytes, ascending).
+void cutInto(QList<QByteArray> &pieces, const QByteArray &bytes, std::initializer_list<qsizetype> at)
+{
+    qsizetype from = 0;
+    for (const qsizetype to : at) {
+        pieces.append(bytes.mid(from, to - from));
+        from = to;
+    }
+    pieces.append(bytes.mid(from));
+}
+
+} // namespace
+
+QList<QByteArray> LocalModelServer::framedAnswer(const Reply &reply)
+{
+    using Framing = Reply::Framing;
+    QList<QByteArray> pieces;
+    if (reply.framing == Framing::interimContinue)
+        cutInto(pieces, "HTTP/1.1 100 Continue\r\n\r\n", {12, 24});
+    QByteArray head = (reply.framing == Framing::http10 ? "HTTP/1.0 " : "HTTP/1.1 ") + QByteArray::number(reply.status);
+    head += " Status\r\nContent-Type: application/json\r\n";
+    const bool chunked = reply.framing == Framing::chunked || reply.framing == Framing::chunkedWithTrailer;
+    const bool trailer = reply.framing == Framing::chunkedWithTrailer;
+    if (chunked)
+        head += trailer ? "Transfer-Encoding: chunked\r\nTrailer: X-Model-Time\r\n" : "Transfer-Encoding: chunked\r\n";
+    else if (reply.framing == Framing::untilClose || reply.framing == Framing::http10)
+        head += "Connection: close\r\n";
+    else
+        head += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+    head += "\r\n";
+    if (reply.framing == Framing::bareLineFeeds)
+        head.replace("\r\n", "\n");
+    // Cut in a header line and between the last line end's two bytes.
+    cutInto(pieces, head, {head.size() / 2, head.size() - 1});
+    if (!chunked) {
+        cutInto(pieces, reply.body, {reply.body.size() / 2});
+        return pieces;
+    }
+    // Each size line cut after its first digit, each chunk's line end between its two bytes.
+    for (qsizetype at = 0; at < reply.body.size(); at += Reply::chunkBytes) {
+        const QByteArray data = reply.body.mid(at, Reply::chunkBytes);
+        const QByteArray sizeLine = QByteArray::number(data.size(), 16) + (trailer ? ";piece=" + QByteArray::number(at) : "") + "\r\n";
+        const QByteArray chunk = sizeLine + data + "\r\n";
+        cutInto(pieces, chunk, {1, chunk.size() - 1});
+    }
+    const QByteArray last = trailer ? "0;last\r\nX-Model-Time: 12 ms\r\n\r\n" : "0\r\n\r\n";
+    cutInto(pieces, last, {1, last.size() - 1});
+    return pieces;
+}
+
+void LocalModelServer::sendInPieces(QTcpSocket *socket, QList<QByteArray> pieces, bool close)
+{
+    socket->write(pieces.takeFirst());
+    if (pieces.isEmpty()) {
+        if (close)
+            socket->disconnectFromHost();
+        return;
+    }
+    // Apart enough that the client reads each piece on its own.
+    QTimer::singleShot(10, socket, [this, socket, pieces, close] { sendInPieces(socket, pieces, close); });
 }
 
 void LocalModelServer::sendWithoutEnd(QTcpSocket *socket, bool understated)

@@ -1,8 +1,10 @@
 // A small OpenAI-compatible model server on 127.0.0.1 for tests: answers GET /v1/models and
-// POST /v1/chat/completions as scripted, and can misbehave (hang, drop the connection, answer garbage).
+// POST /v1/chat/completions as scripted, frames its answers as real servers do (a length, chunks, or the
+// connection's end), and can misbehave (hang, drop the connection, answer garbage).
 //
 //   LocalModelServer server;
 //   server.completion = LocalModelServer::answer("{\"title\":…}");
+//   server.completion = LocalModelServer::answer(longText).framed(LocalModelServer::Reply::Framing::chunked);
 //   qputenv or ModelEndpoint::parse(server.baseUrl(), {});
 #pragma once
 
@@ -35,9 +37,30 @@ public:
             endless,    // a chunked answer whose chunks never stop coming, as fast as the client takes them
             understatedChunk, // a chunk longer than its size line says, then data without a line end, endlessly
         };
+        // How an answer's end is told. The framings other than a length come in pieces a few milliseconds
+        // apart, cut inside the head, the size lines, the chunks' line ends and the trailer.
+        enum class Framing {
+            contentLength,      // its length in the head, the connection kept open (llama.cpp's server)
+            chunked,            // chunks of chunkBytes, cut wherever they fall in the text (Ollama past ~2 KB)
+            chunkedWithTrailer, // the same with a chunk extension on each size line and a trailer field
+            interimContinue,    // "100 Continue" first, then the answer with its length
+            untilClose,         // no length: the answer ends where the server closes the connection
+            http10,             // an HTTP/1.0 head without a length, ended by closing
+            bareLineFeeds,      // head lines ended by a bare line feed, then the connection closes
+        };
+        static constexpr qsizetype chunkBytes = 1000;
+
         Kind kind = Kind::answer;
         int status = 200;
         QByteArray body;
+        Framing framing = Framing::contentLength;
+
+        Reply framed(Framing how) const
+        {
+            Reply reply = *this;
+            reply.framing = how;
+            return reply;
+        }
     };
     using Handler = std::function<Reply(const Request &)>;
 
@@ -72,6 +95,9 @@ private:
     void readFrom(QTcpSocket *socket);
     void respond(QTcpSocket *socket, const Reply &reply);
     void sendWithoutEnd(QTcpSocket *socket, bool understated);
+    static QList<QByteArray> framedAnswer(const Reply &reply);
+    // Writes the pieces one at a time, then closes the connection when `close`.
+    void sendInPieces(QTcpSocket *socket, QList<QByteArray> pieces, bool close);
 
     QTcpServer m_server;
     QList<Request> m_requests;

@@ -188,6 +188,14 @@ bool BoundedHttpRequest::take(QByteArray &input)
 bool BoundedHttpRequest::takeHead()
 {
     const qsizetype end = m_pending.indexOf("\r\n\r\n");
+    // A head line ended by a bare line feed would never end the head: unreadable now, not lost at the close.
+    const qsizetype headEnd = end < 0 ? m_pending.size() : end;
+    for (qsizetype at = m_pending.indexOf('\n'); at >= 0 && at < headEnd; at = m_pending.indexOf('\n', at + 1)) {
+        if (at == 0 || m_pending.at(at - 1) != '\r') {
+            finish(Failure::malformed);
+            return false;
+        }
+    }
     if (end < 0) {
         if (m_pending.size() > maximumHeadBytes)
             finish(Failure::malformed);

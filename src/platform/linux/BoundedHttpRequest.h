@@ -1,8 +1,11 @@
 #pragma once
 // One HTTP/1.1 request on a connection of its own, its answer read as it arrives and never held past a
 // limit: a server that sends without end, or a chunk longer than its size line says, costs at most the
-// limit plus one socket buffer. No proxy, no redirects, no compression, no connection reuse: what a
-// local model server needs and nothing a hostile one could stretch.
+// limit plus one socket buffer. The answer may come with a length, in chunks (Ollama, past about 2 KB), or
+// until the server closes (HTTP/1.0 and some others). No proxy, no redirects, no compression, no connection
+// reuse: what a local model server needs and nothing a hostile one could stretch.
+// Not QNetworkAccessManager: a chunk longer than its size line keeps it busy at more than half a CPU until
+// the request's timeout.
 
 #include <QByteArray>
 #include <QObject>

@@ -283,10 +283,11 @@ Task<LanguageModelResponse> LinuxLanguageModel::respond(LanguageModelRequest req
     // The server went away between the model list and the answer, or is loading another model.
     if (reply->failure == BoundedHttpRequest::Failure::connectionRefused || reply->httpStatus == 503)
         co_return LanguageModelResponse::failedWith(Status::unavailable, unavailableText);
-    if (reply->httpStatus == 0)
-        co_return LanguageModelResponse::failedWith(Status::failed, connectionLostText);
+    // A head that is no HTTP is unreadable, though it carried no status either.
     if (reply->failure == BoundedHttpRequest::Failure::malformed)
         co_return LanguageModelResponse::failedWith(Status::failed, unreadableText);
+    if (reply->httpStatus == 0)
+        co_return LanguageModelResponse::failedWith(Status::failed, connectionLostText);
     if (reply->failure != BoundedHttpRequest::Failure::none)
         co_return LanguageModelResponse::failedWith(Status::failed, connectionLostText);
     if (reply->httpStatus != 200) {
