@@ -27,15 +27,16 @@ void SystemStatus::tell(const SystemNotice &notice, bool log)
 void SystemStatus::setHistoryStore(const StoreStatus &status)
 {
     m_store = status;
+    // The store has said on stderr how it opened, and the history why a save failed: one line for one fact.
     switch (status.outcome) {
     case StoreStatus::Outcome::movedAside:
-        report({SystemNotice::Kind::historyMovedAside, status.movedTo});
+        tell({SystemNotice::Kind::historyMovedAside, status.movedTo}, false);
         break;
     case StoreStatus::Outcome::readOnly:
-        report({SystemNotice::Kind::historyReadOnly, status.cause});
+        tell({SystemNotice::Kind::historyReadOnly, status.cause}, false);
         break;
     case StoreStatus::Outcome::inMemory:
-        report({SystemNotice::Kind::historyInMemory, status.cause});
+        tell({SystemNotice::Kind::historyInMemory, status.cause}, false);
         break;
     case StoreStatus::Outcome::opened:
     case StoreStatus::Outcome::inMemoryByRequest:
@@ -50,7 +51,7 @@ void SystemStatus::setHistorySaveProblem(const QString &problem)
         return;
     m_saveProblem = problem;
     if (!problem.isEmpty())
-        report({SystemNotice::Kind::historyNotSaved, problem});
+        tell({SystemNotice::Kind::historyNotSaved, problem}, false);
     Q_EMIT changed();
 }
 

@@ -163,7 +163,10 @@ int main(int argc, char **argv)
     AppDelegate delegate(platform.platform(), AppDelegate::launchOptions(app.arguments()));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::stop);
     delegate.startStores();
-    std::fprintf(stderr, "tavlen: running. %s\n", qPrintable(delegate.mainStore().status().message()));
+    // A store that opened otherwise than asked has said so on stderr already: one line for one fact.
+    const StoreStatus &store = delegate.mainStore().status();
+    const bool asAsked = store.outcome == StoreStatus::Outcome::opened || store.outcome == StoreStatus::Outcome::inMemoryByRequest;
+    std::fprintf(stderr, "tavlen: running.%s\n", asAsked ? qPrintable(QLatin1Char(' ') + store.message()) : "");
     // The launcher's windows, the hot key and the rest come on the first turn of the event loop: the history
     // answers, and copies are kept, without waiting for them.
     QMetaObject::invokeMethod(&delegate, &AppDelegate::start, Qt::QueuedConnection);

@@ -28,6 +28,8 @@ struct Row {
     QString history;
     QString model;
     QString secrets = kKeyring;
+    // Lines on stderr: none for what the store, the history or the keyring said there already.
+    int logged = 0;
 };
 
 const QString kSaved = QStringLiteral("Saved in /home/ann/.local/share/trevik.tavlen/default.store.");
@@ -93,7 +95,8 @@ const Row rows[] = {
      {QStringLiteral("Copied text leaves this computer: The language model answers from http://10.0.0.7:8080. Text "
                      "sent for titles, summaries and spelling goes there.")},
      QStringLiteral("Kept in memory only until Tavlen quits, as asked."),
-     QStringLiteral("Text given to the language model goes to http://10.0.0.7:8080 and leaves this computer.")},
+     QStringLiteral("Text given to the language model goes to http://10.0.0.7:8080 and leaves this computer."), kKeyring,
+     1},
     {"a model back on this computer",
      [](SystemStatus &s) {
          s.setModelAddress(QStringLiteral("http://10.0.0.7:8080"));
@@ -101,7 +104,7 @@ const Row rows[] = {
      },
      {QStringLiteral("Copied text leaves this computer: The language model answers from http://10.0.0.7:8080. Text "
                      "sent for titles, summaries and spelling goes there.")},
-     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
+     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal, kKeyring, 1},
     {"a keyring without a default collection, met by every save",
      [](SystemStatus &s) {
          s.setHistoryStore(store(StoreStatus::Outcome::opened));
@@ -123,8 +126,15 @@ const Row rows[] = {
                      "history stays."),
       QStringLiteral("A program keeps changing the clipboard: Only its newest copy is kept until it stops, so that "
                      "your history stays.")},
-     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
+     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal, kKeyring, 2},
 };
+
+int logged = 0;
+
+void countLine(QtMsgType, const QMessageLogContext &, const QString &)
+{
+    ++logged;
+}
 
 TEST(SystemStatus, EachFailureIsToldOnceAndTheStateIsSaidAsItIsNow)
 {
@@ -132,7 +142,11 @@ TEST(SystemStatus, EachFailureIsToldOnceAndTheStateIsSaidAsItIsNow)
         SCOPED_TRACE(row.what);
         SimNotifications notifications;
         SystemStatus status(&notifications);
+        logged = 0;
+        const QtMessageHandler previous = qInstallMessageHandler(countLine);
         row.happen(status);
+        qInstallMessageHandler(previous);
+        EXPECT_EQ(logged, row.logged);
         QStringList notified;
         for (const SimNotifications::Posted &posted : std::as_const(notifications.posted))
             notified.append(posted.summary + QStringLiteral(": ") + posted.body);

@@ -6,6 +6,8 @@
 #include <QDBusPendingReply>
 #include <QTimer>
 
+#include <cstring>
+
 #include <atspi/atspi.h>
 
 namespace {
@@ -68,11 +70,31 @@ void AtspiSession::takeAnswer(bool wait)
         && (reply.error().type() == QDBusError::NoReply || reply.error().type() == QDBusError::Timeout);
     m_available = reply.isValid() && !reply.value().isEmpty();
     if (m_available && !m_initialized) {
+        quietenMissingCaches();
         // atspi_init answers 1 when it was set up already (by another part of the process).
         const int status = atspi_init();
         m_initialized = status == 0 || status == 1;
     }
     m_available = m_available && m_initialized;
+}
+
+void AtspiSession::quietenMissingCaches()
+{
+    // libatspi asks each application it meets for its element cache and warns on stderr when one keeps none:
+    // a line at every spelling check about another program that says nothing wrong with ours. Its other
+    // warnings still show.
+    static const bool installed = [] {
+        g_log_set_handler(
+            "dbind", GLogLevelFlags(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
+            [](const gchar *domain, GLogLevelFlags level, const gchar *message, gpointer data) {
+                if (message && std::strstr(message, "/org/a11y/atspi/cache"))
+                    return;
+                g_log_default_handler(domain, level, message, data);
+            },
+            nullptr);
+        return true;
+    }();
+    Q_UNUSED(installed);
 }
 
 bool AtspiSession::isAvailable()

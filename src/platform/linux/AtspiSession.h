@@ -75,6 +75,9 @@ public:
     static constexpr int busQueryTimeoutMs = 250;
     static constexpr qint64 availabilityRecheckMs = 5000;
 
+    // Drops libatspi's warning about an application without an element cache (once for the process).
+    static void quietenMissingCaches();
+
 private:
     // Starts asking the session bus, unless a question is out already.
     void askBus();
