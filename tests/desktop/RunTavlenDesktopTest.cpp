@@ -108,3 +108,30 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
     bus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
     bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
 }
+
+// A keyring library without its functions (a stub, or a broken copy) is named by the loader before any of
+// Tavlen runs (`--version` shows it without a race): it never runs half-way and ends at its first use of the keyring.
+TEST(RunTavlen, ABrokenKeyringLibraryIsNamedBeforeTavlenStarts)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LD_LIBRARY_PATH"),
+                       QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("broken-libsecret")));
+    for (const QStringList &arguments : {QStringList(), QStringList{QStringLiteral("--version")}}) {
+        SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
+        QProcess tavlen;
+        tavlen.setProcessChannelMode(QProcess::MergedChannels);
+        tavlen.setProcessEnvironment(environment);
+        tavlen.start(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../tavlen")), arguments);
+        const bool ended = DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 30000);
+        const QByteArray output = tavlen.readAll();
+        if (!ended) {
+            tavlen.terminate();
+            tavlen.waitForFinished(10000);
+        }
+        EXPECT_TRUE(ended) << output.constData();
+        EXPECT_NE(tavlen.exitCode(), 0);
+        EXPECT_TRUE(output.contains("undefined symbol: secret_")) << output.constData();
+        EXPECT_FALSE(output.contains("tavlen: running") || output.contains("tavlen 0")) << output.constData();
+    }
+}
