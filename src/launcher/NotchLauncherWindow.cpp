@@ -402,8 +402,38 @@ void NotchLauncherWindow::focusClipboardSearch()
     if (!m_isExpanded || showsDemoItems() || !canInteract())
         return;
     rememberFrontmostApplication();
-    m_window->makeKeyWindow();
+    takeKeyboard();
     m_viewModel->requestClipboardSearchFocus();
+}
+
+void NotchLauncherWindow::takeKeyboard()
+{
+    m_window->makeKeyWindow();
+    holdForKeyboard();
+}
+
+void NotchLauncherWindow::holdForKeyboard()
+{
+    if (!m_isExpanded || m_isHeldForKeyboard)
+        return;
+    m_isHeldForKeyboard = true;
+    m_pointerWasOutsideWhileHeld = !contains(expandedFrame(), pointerLocation());
+    m_pointerVisitedWhileHeld = false;
+}
+
+bool NotchLauncherWindow::notePointer(bool inside)
+{
+    if (!m_isHeldForKeyboard)
+        return true;
+    if (inside) {
+        m_pointerVisitedWhileHeld = m_pointerVisitedWhileHeld || m_pointerWasOutsideWhileHeld;
+        return false;
+    }
+    m_pointerWasOutsideWhileHeld = true;
+    if (!m_pointerVisitedWhileHeld)
+        return false;
+    m_isHeldForKeyboard = false;
+    return true;
 }
 
 void NotchLauncherWindow::rememberFrontmostApplication()
@@ -472,6 +502,7 @@ void NotchLauncherWindow::show(NotchLauncherListKind list)
     }
     if (list == NotchLauncherListKind::clipboard)
         focusClipboardSearch();
+    holdForKeyboard();
     m_hoverOutLockUntil = now() + showLock;
 }
 
@@ -515,6 +546,7 @@ void NotchLauncherWindow::expand(bool expanded, bool animated)
         if (!isNotchMode())
             installFieldWindowDismissMonitors();
     } else {
+        m_isHeldForKeyboard = false;
         m_clipboardPasteTarget.reset();
         m_pointerExitMonitorTask.cancel();
         removeFieldWindowDismissMonitors();
@@ -578,7 +610,7 @@ bool NotchLauncherWindow::openForPasteTarget(const NotchAIContext &context, Notc
     const bool hasSuggestions = !context.historySuggestions.isEmpty() || !context.randomSuggestions.isEmpty();
     // Suggestions at the notch leave the keyboard with the other application, so typing goes on there.
     if (!(notchMode && shown == NotchLauncherListKind::recent && hasSuggestions))
-        m_window->makeKeyWindow();
+        takeKeyboard();
     if (wasExpanded)
         applyFrame(true);
     return m_isExpanded;
@@ -745,14 +777,12 @@ void NotchLauncherWindow::installContent()
     if (isNotchMode()) {
         startHardwareNotchHoverMonitor();
         installHardwareNotchClickMonitors();
-        return;
     }
     if (!m_dismissKeyMonitor) {
         QPointer<NotchLauncherWindow> self = this;
         m_dismissKeyMonitor = m_platform.eventMonitors->addLocalKeyDownMonitor([self](const KeyDownEvent &event) {
-            if (!self || !self->m_isExpanded || event.keyCode != KeyCode::Escape || event.window != self->panel())
+            if (!self || event.keyCode != KeyCode::Escape || event.window != self->panel() || !self->handleEscape())
                 return EventDisposition::Pass;
-            self->expand(false, true);
             return EventDisposition::Consume;
         });
     }
@@ -839,13 +869,14 @@ void NotchLauncherWindow::connectView(NotchLauncherView *view)
         if (!m_isExpanded || panel()->isKey())
             return;
         rememberFrontmostApplication();
-        m_window->makeKeyWindow();
+        takeKeyboard();
     });
     connect(view, &NotchLauncherView::keyboardActivity, this, [this] {
-        // Typing in the expanded panel renews the hot key's lock, so the pointer resting elsewhere does
-        // not collapse the panel mid-word.
-        if (m_isExpanded)
+        // A panel being typed into stays open while the pointer rests elsewhere.
+        if (m_isExpanded) {
             m_hoverOutLockUntil = std::max(m_hoverOutLockUntil, now() + showLock);
+            holdForKeyboard();
+        }
     });
 }
 
@@ -906,7 +937,14 @@ void NotchLauncherWindow::installHardwareNotchClickMonitors()
                 if (!self || event.clickCount != 1)
                     return;
                 QMetaObject::invokeMethod(
-                    self, [self] { if (self) self->handleHardwareNotchClick(); }, Qt::QueuedConnection);
+                    self,
+                    [self] {
+                        if (self)
+                            self->handleClickInOtherApplication();
+                        if (self)
+                            self->handleHardwareNotchClick();
+                    },
+                    Qt::QueuedConnection);
             });
     }
 }
@@ -953,12 +991,16 @@ void NotchLauncherWindow::handleHover(bool inside)
     }
     m_collapseTask.cancel();
     if (inside) {
+        notePointer(true);
         if (!expandsOnHover(true) && !m_isExpanded)
             return;
         expand(true, true);
         return;
     }
     if (showsDemoItems())
+        return;
+    // Only a pointer that came in and leaves again closes a panel the keyboard is using.
+    if (!notePointer(false))
         return;
     if (m_isExpanded) {
         if (m_viewModel->aiContext() || now() < m_hoverOutLockUntil || contains(expandedFrame(), pointerLocation()))
@@ -1002,6 +1044,25 @@ void NotchLauncherWindow::handleHardwareNotchClick()
         focusClipboardSearch();
 }
 
+void NotchLauncherWindow::handleClickInOtherApplication()
+{
+    if (m_isExpanded && m_isHeldForKeyboard && !showsDemoItems() && !contains(expandedFrame(), pointerLocation()))
+        expand(false, true);
+}
+
+bool NotchLauncherWindow::handleEscape()
+{
+    if (!m_isExpanded || showsDemoItems())
+        return false;
+    NotchLauncherView *shown = view();
+    if (shown && (shown->isPreviewOpen() || shown->suggestionPreviewWindow())) {
+        shown->previews().closeAll();
+        return true;
+    }
+    expand(false, true);
+    return true;
+}
+
 void NotchLauncherWindow::handleFieldWindowOutsideClick()
 {
     if (isNotchMode() || !m_isExpanded || showsDemoItems() || contains(expandedFrame(), pointerLocation()))
@@ -1014,7 +1075,10 @@ bool NotchLauncherWindow::pollPointerExit()
 {
     if (!m_isExpanded || showsDemoItems())
         return false;
-    if (now() >= m_hoverOutLockUntil && !contains(expandedFrame(), pointerLocation())) {
+    const bool inside = contains(expandedFrame(), pointerLocation());
+    if (!notePointer(inside))
+        return true;
+    if (now() >= m_hoverOutLockUntil && !inside) {
         if (!m_viewModel->aiContext()) {
             expand(false, true);
             return false;

@@ -146,6 +146,10 @@ public:
     void pollHardwareNotchHover();
     void handleHardwareNotchClick();
     void handleFieldWindowOutsideClick();
+    // A single left click in another application.
+    void handleClickInOtherApplication();
+    // Escape on this panel: closes an open preview, else collapses. True when it acted.
+    bool handleEscape();
     // One tick; false when the poll is to end.
     bool pollPointerExit();
     // The view's selection callbacks.
@@ -172,6 +176,14 @@ private:
     std::optional<ClipboardPasteTarget> focusedFieldTargetFromService() const;
     void rememberFrontmostApplication();
     void prepareListsForExpansion();
+    // Takes the keyboard; an expanded panel then stays open until the person closes it.
+    void takeKeyboard();
+    // Opened by the hot key, typed into, or a text field clicked: the pointer resting elsewhere does not
+    // collapse the panel; a choice, Escape, a click in another application or the pointer passing through does.
+    void holdForKeyboard();
+    // Where the pointer was seen; true when a held panel may now follow the pointer again: the pointer
+    // came in from outside after the panel took the keyboard, and left again.
+    bool notePointer(bool inside);
     void clearFirstResponder();
     void orderFrontWithoutActivating();
     void startCollapsedStateReset();
@@ -227,5 +239,8 @@ private:
     bool m_shouldRestoreAfterSpaceTransition = false;
     bool m_suspendedWithFieldContext = false;
     bool m_requiresPointerExitAfterSpaceTransition = false;
+    bool m_isHeldForKeyboard = false;
+    bool m_pointerWasOutsideWhileHeld = false;
+    bool m_pointerVisitedWhileHeld = false;
     Lifetime m_lifetime;
 };

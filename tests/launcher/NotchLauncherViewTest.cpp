@@ -824,6 +824,9 @@ TEST_F(NotchLauncherViewTest, KeyTable)
         {"Super passes", KeyCode::Space, ModifierFlag::Command, 1, D::Pass, 1, 0},
         {"Return without an active item passes", KeyCode::Return, 0, std::nullopt, D::Pass, std::nullopt, 0},
         {"other keys pass", KeyCode::A, 0, 1, D::Pass, 1, 0},
+        {"Tab stays on the list", KeyCode::Tab, 0, 1, D::Consume, 1, 0},
+        // Last: the search field has the keys afterwards.
+        {"Shift+Tab goes back to the search field", KeyCode::Tab, ModifierFlag::Shift, 1, D::Consume, 1, 0},
     };
     for (const Row &row : rows) {
         model.setSelectedClipboardItemID(row.activeBefore ? std::optional<QUuid>(items.at(*row.activeBefore).id()) : std::nullopt);
@@ -834,6 +837,7 @@ TEST_F(NotchLauncherViewTest, KeyTable)
         EXPECT_EQ(view->activeClipboardItemID(), expected) << row.name;
         EXPECT_EQ(selected.size(), row.pastes) << row.name;
     }
+    EXPECT_TRUE(view->isClipboardSearchFocused());
 }
 
 TEST_F(NotchLauncherViewTest, KeysPassWhenThePanelCannotActOnThem)
@@ -870,9 +874,55 @@ TEST_F(NotchLauncherViewTest, SearchFieldArrowsEnterAndLeaveTheList)
     view->handleSearchFieldArrowDown();
     EXPECT_EQ(view->activeClipboardItemID(), items[1].id());
     view->handleSearchFieldArrowUp();
-    view->handleSearchFieldArrowUp(); // up from the first row clears the selection
+    view->handleSearchFieldArrowUp(); // up from the first row leaves the list, the first row marked for Return
     EXPECT_FALSE(view->isClipboardKeyboardNavigationActive());
-    EXPECT_EQ(view->activeClipboardItemID(), std::nullopt);
+    EXPECT_EQ(view->activeClipboardItemID(), items[0].id());
+}
+
+TEST_F(NotchLauncherViewTest, AnOpeningListShowsItsTopWithTheRowReturnPastesMarked)
+{
+    // Down twelve times, closed, then opened by the hot key after two copies (the hot key focuses the
+    // search field) or by the pointer: Return pastes the newest item, and its row is on screen and marked.
+    for (const bool hotKey : {true, false}) {
+        SCOPED_TRACE(hotKey ? "hot key" : "pointer");
+        history->deleteItems(history->items());
+        addItems(30);
+        makeView();
+        expand();
+        for (int i = 0; i < 12; ++i)
+            key(KeyCode::DownArrow);
+        sim.clock.advance(1);
+        settle();
+        ASSERT_GT(view->clipboardList()->scrollOffset(), 0);
+        model.setIsExpanded(false);
+        settle();
+        if (hotKey) {
+            history->handleItemInserted(textItem("copied first"));
+            history->handleItemInserted(textItem("copied last"));
+        }
+        settle();
+        expand();
+        if (hotKey) {
+            model.requestClipboardSearchFocus();
+            sim.clock.advance(1);
+            settle();
+            ASSERT_TRUE(view->isClipboardSearchFocused());
+        }
+        const ClipboardItem newest = view->displayedClipboardItems().first();
+        EXPECT_EQ(newest.text(), hotKey ? QStringLiteral("copied last") : QStringLiteral("item 29"));
+        EXPECT_EQ(view->clipboardList()->scrollOffset(), 0);
+        EXPECT_EQ(view->clipboardList()->activeItemID(), newest.id());
+        EXPECT_EQ(view->clipboardList()->visibleRange().first, 0);
+        selected.clear();
+        if (hotKey)
+            view->submitActiveClipboardItem();
+        else
+            key(KeyCode::Return);
+        ASSERT_EQ(selected.size(), 1);
+        EXPECT_EQ(selected.first().id(), newest.id());
+        view.reset();
+        model.setIsExpanded(false);
+    }
 }
 
 // A search the test answers by hand.
@@ -1194,6 +1244,12 @@ TEST_F(NotchLauncherViewTest, SwipingARowDeletesExactlyThatItemFromTheHistory)
     sim.clock.advance(0.09);
     EXPECT_LT(list.rowRect(2).top(), 2.5 * 64);
     EXPECT_GT(list.rowRect(2).top(), 2 * 64);
+    // A click meanwhile, low in that row, pastes the row drawn under it.
+    const QPointF low(200, list.rowRect(2).bottom() - 4);
+    list.pointerPressed(low);
+    list.pointerReleased(low);
+    ASSERT_EQ(selected.size(), 1);
+    EXPECT_EQ(selected.first().id(), items[2].id());
     sim.clock.advance(0.09);
     EXPECT_DOUBLE_EQ(list.rowRect(2).top(), 2 * 64);
 }

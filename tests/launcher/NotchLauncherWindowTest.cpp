@@ -1,5 +1,9 @@
 #include "LauncherTestFixture.h"
 
+#include "clipboard/ClipboardSearchIndex.h"
+#include "launcher/panel/NotchClipboardSearchTextField.h"
+
+#include <QMouseEvent>
 #include <QSignalSpy>
 
 #include <stdexcept>
@@ -85,10 +89,30 @@ struct KeyboardBackRow {
 TEST_F(NotchLauncherWindowTest, EveryWayOfLeavingGivesTheKeyboardBackToTheApplication)
 {
     const std::vector<KeyboardBackRow> rows = {
-        {"hover-out collapse after the lock", LauncherPresentation::notch, false,
-         [](LauncherTest &t, NotchLauncherWindow &) { t.sim.clock.advance(2.5); }},
-        {"hover-out collapse at a real notch", LauncherPresentation::notch, true,
-         [](LauncherTest &t, NotchLauncherWindow &) { t.sim.clock.advance(2.5); }},
+        {"the pointer passing through", LauncherPresentation::notch, false,
+         [](LauncherTest &t, NotchLauncherWindow &w) {
+             t.movePointer(w.expandedFrame().center());
+             w.handleHover(true);
+             t.movePointer(farAway);
+             w.handleHover(false);
+             t.sim.clock.advance(2.5);
+         }},
+        {"the pointer passing through at a real notch", LauncherPresentation::notch, true,
+         [](LauncherTest &t, NotchLauncherWindow &w) {
+             t.movePointer(w.expandedFrame().center());
+             t.sim.clock.advance(0.5);
+             t.movePointer(farAway);
+             t.sim.clock.advance(2.5);
+         }},
+        {"escape at the notch", LauncherPresentation::notch, false,
+         [](LauncherTest &t, NotchLauncherWindow &w) {
+             t.sim.eventMonitors.sendLocalKeyDown(KeyDownEvent{.keyCode = KeyCode::Escape, .window = w.panel()});
+         }},
+        {"a click in another application", LauncherPresentation::notch, false,
+         [](LauncherTest &t, NotchLauncherWindow &) {
+             t.sim.eventMonitors.sendGlobalMouseDown(MouseDownEvent{.location = farAway, .clickCount = 1});
+             t.processEvents();
+         }},
         {"collapse at once", LauncherPresentation::notch, false,
          [](LauncherTest &, NotchLauncherWindow &w) { w.collapseImmediately(); }},
         {"collapse by the service", LauncherPresentation::notch, false,
@@ -110,6 +134,7 @@ TEST_F(NotchLauncherWindowTest, EveryWayOfLeavingGivesTheKeyboardBackToTheApplic
         SCOPED_TRACE(row.name);
         auto window = makeWindow(row.notchScreen ? leftScreen() : rightScreen(), row.presentation);
         const int returnsBefore = sim.panels.keyboardReturnCount();
+        movePointer(farAway);
         window->show(NotchLauncherListKind::clipboard);
         ASSERT_TRUE(window->panel()->isKey());
         row.leave(*this, *window);
@@ -304,7 +329,7 @@ struct LockRow {
 TEST_F(NotchLauncherWindowTest, PointerLeavingCollapsesOnlyAfterTheHoverOutLock)
 {
     const std::vector<LockRow> rows = {
-        {"hot key", [](NotchLauncherWindow &w) { w.show(NotchLauncherListKind::clipboard); }, 2.0},
+        {"hot key", [](NotchLauncherWindow &w) { w.show(NotchLauncherListKind::clipboard); }, -1},
         {"hover", [](NotchLauncherWindow &w) { w.handleHover(true); }, 0.28},
         {"list change",
          [](NotchLauncherWindow &w) {
@@ -341,30 +366,51 @@ TEST_F(NotchLauncherWindowTest, PointerLeavingCollapsesOnlyAfterTheHoverOutLock)
     }
 }
 
-TEST_F(NotchLauncherWindowTest, TypingInTheOpenPanelKeepsThePointerFromCollapsingIt)
+TEST_F(NotchLauncherWindowTest, ALauncherHoldingTheKeyboardStaysUntilThePointerComesInAndLeaves)
 {
-    // The hot key focuses the search field while the pointer rests elsewhere; each key of the panel
-    // renews the 2.0 s lock, so the panel stays open as long as the person types.
-    auto window = makeWindow(leftScreen());
-    movePointer(farAway);
-    window->show(NotchLauncherListKind::clipboard);
-    ASSERT_TRUE(window->isExpanded());
-    KeyDownEvent typed;
-    typed.keyCode = KeyCode::A;
-    typed.window = window->panel();
-    for (int i = 0; i < 5; ++i) {
-        sim.clock.advance(1.5);
+    // The pointer rests on the document while the person types into the launcher, however long they pause;
+    // only the pointer coming in and leaving again lets it collapse.
+    struct Row {
+        const char *name;
+        std::function<void(LauncherTest &, NotchLauncherWindow &)> open;
+    };
+    const std::vector<Row> rows = {
+        {"hot key", [](LauncherTest &, NotchLauncherWindow &w) { w.show(NotchLauncherListKind::clipboard); }},
+        {"a click into the search field of a hovered launcher",
+         [](LauncherTest &t, NotchLauncherWindow &w) {
+             t.movePointer(inLeftNotch);
+             w.handleHover(true);
+             t.sim.clock.advance(0.3);
+             QWidget *field = w.view()->searchField();
+             QMouseEvent press(QEvent::MouseButtonPress, QPointF(4, 4), field->mapToGlobal(QPointF(4, 4)),
+                               Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+             QCoreApplication::sendEvent(field, &press);
+             EXPECT_TRUE(w.panel()->isKey()) << "the click gave the panel no keyboard";
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto window = makeWindow(leftScreen());
+        movePointer(farAway);
+        row.open(*this, *window);
+        ASSERT_TRUE(window->isExpanded());
+        movePointer(farAway);
+        window->handleHover(false);
+        KeyDownEvent typed{.keyCode = KeyCode::A, .window = window->panel()};
         sim.eventMonitors.sendLocalKeyDown(typed);
-        EXPECT_TRUE(window->isExpanded()) << i;
+        sim.clock.advance(30);
+        EXPECT_TRUE(window->isExpanded());
+        EXPECT_TRUE(window->panel()->isKey());
+
+        movePointer(window->expandedFrame().center());
+        window->handleHover(true);
+        sim.clock.advance(0.2);
+        movePointer(farAway);
+        window->handleHover(false);
+        sim.clock.advance(NotchLauncherWindow::showLock + 0.2);
+        EXPECT_FALSE(window->isExpanded());
+        window->close();
     }
-    // A key of another window renews nothing.
-    KeyDownEvent elsewhere = typed;
-    elsewhere.window = nullptr;
-    sim.eventMonitors.sendLocalKeyDown(elsewhere);
-    sim.clock.advance(1.99);
-    EXPECT_TRUE(window->isExpanded());
-    sim.clock.advance(0.01 + 0.12);
-    EXPECT_FALSE(window->isExpanded());
 }
 
 TEST_F(NotchLauncherWindowTest, HoverOutAfterTheLockCollapsesWithinATickOfTheExitPoll)
@@ -551,26 +597,38 @@ TEST_F(NotchLauncherWindowTest, ResumeAfterASpaceChangeDropsTheFieldContextOfThe
 
 // --- window presentation ---
 
-TEST_F(NotchLauncherWindowTest, EscapeClosesOnlyTheCompactWindowItOwns)
+TEST_F(NotchLauncherWindowTest, EscapeClosesThePreviewThenTheLauncherItOwns)
 {
-    auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
-    compact->updateFieldContext(std::nullopt, QPointF(400, 400), std::nullopt);
-    compact->show(NotchLauncherListKind::clipboard);
-    ASSERT_TRUE(compact->isExpanded());
-    const KeyDownEvent elsewhere{.keyCode = KeyCode::Escape, .window = nullptr};
-    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(elsewhere), EventDisposition::Pass);
-    EXPECT_TRUE(compact->isExpanded());
-    const KeyDownEvent ours{.keyCode = KeyCode::Escape, .window = compact->panel()};
-    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(ours), EventDisposition::Consume);
-    EXPECT_FALSE(compact->isExpanded());
-    sim.clock.advance(0.5);
-    EXPECT_FALSE(compact->panel()->isVisible());
+    history->handleItemInserted(textItem("previewed"));
+    for (LauncherPresentation presentation : {LauncherPresentation::window, LauncherPresentation::notch}) {
+        SCOPED_TRACE(presentation == LauncherPresentation::window ? "compact window" : "notch");
+        auto window = makeWindow(leftScreen(), presentation);
+        window->updateFieldContext(std::nullopt, QPointF(400, 400), std::nullopt);
+        window->show(NotchLauncherListKind::clipboard);
+        ASSERT_TRUE(window->isExpanded());
+        const KeyDownEvent elsewhere{.keyCode = KeyCode::Escape, .window = nullptr};
+        EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(elsewhere), EventDisposition::Pass);
+        EXPECT_TRUE(window->isExpanded());
 
-    auto notch = makeWindow(leftScreen());
-    notch->show(NotchLauncherListKind::clipboard);
-    const KeyDownEvent atNotch{.keyCode = KeyCode::Escape, .window = notch->panel()};
-    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(atNotch), EventDisposition::Pass);
-    EXPECT_TRUE(notch->isExpanded());
+        for (int i = 0; i < 20 && window->view()->displayedClipboardItems().isEmpty(); ++i) {
+            history->searchIndex().waitForIdle();
+            processEvents();
+            sim.clock.runDue();
+        }
+        ASSERT_FALSE(window->view()->displayedClipboardItems().isEmpty());
+        window->view()->showPreview(window->view()->displayedClipboardItems().first());
+        ASSERT_TRUE(window->view()->isPreviewOpen());
+        const KeyDownEvent ours{.keyCode = KeyCode::Escape, .window = window->panel()};
+        EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(ours), EventDisposition::Consume);
+        EXPECT_FALSE(window->view()->isPreviewOpen());
+        EXPECT_TRUE(window->isExpanded());
+
+        EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(ours), EventDisposition::Consume);
+        EXPECT_FALSE(window->isExpanded());
+        sim.clock.advance(0.5);
+        EXPECT_FALSE(window->panel()->isKey());
+        window->close();
+    }
 }
 
 // The collapsing compact window stays on screen, passing the pointer and the keyboard on, until it has
@@ -774,6 +832,8 @@ TEST_F(NotchLauncherWindowTest, TwoReturnsGiveOnePaste)
     window->selectClipboardItem(textItem("three"));
     sim.clock.advance(2);
     EXPECT_EQ(pasteCount(), 1);
+    ASSERT_FALSE(history->items().isEmpty());
+    EXPECT_EQ(history->items().first().text(), QStringLiteral("one"));
 }
 
 TEST_F(NotchLauncherWindowTest, ClosingDuringTheWaitPastesNothing)

@@ -57,6 +57,12 @@ void NotchKeyboardNavigation::clearSelection()
     m_model.setHighlightedClipboardItemID(std::nullopt);
 }
 
+void NotchKeyboardNavigation::markFirstRow()
+{
+    clearSelection();
+    ensureValidClipboardSelection();
+}
+
 void NotchKeyboardNavigation::ensureValidClipboardSelection()
 {
     const std::optional<QUuid> active = activeClipboardItemID();
@@ -73,8 +79,13 @@ void NotchKeyboardNavigation::ensureValidClipboardSelection()
 
 void NotchKeyboardNavigation::displayedItemsReplaced()
 {
-    if (m_isClipboardSearchFocused)
+    if (m_isClipboardSearchFocused) {
+        if (m_isClipboardKeyboardNavigationActive)
+            ensureValidClipboardSelection();
+        else
+            markFirstRow();
         return;
+    }
     // A collapsed panel keeps no selection of its own: after copies made meanwhile the newest item is the
     // one selected, so opening by hovering (which, unlike the hot key, resets nothing) does not show the
     // first copy of the day selected at the bottom, nor paste it on Return.
@@ -120,7 +131,7 @@ void NotchKeyboardNavigation::handleSearchFieldArrowUp()
         return;
     if (*index == 0) {
         m_isClipboardKeyboardNavigationActive = false;
-        clearSelection();
+        markFirstRow();
         return;
     }
     moveClipboardSelection(-1);

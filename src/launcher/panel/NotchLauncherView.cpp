@@ -112,6 +112,7 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     m_historySearchField->onQueryChange = [this](const QString &query) { m_model.setAISearchQuery(query); };
     m_historySearchField->onFocusChange = [this](bool focused) { m_model.setIsAISearchFocused(focused); };
     m_historySearchField->textField()->installEventFilter(this);
+    m_searchField->installEventFilter(this);
     m_historySearchOpacity = new QGraphicsOpacityEffect(m_historySearchField);
     m_historySearchOpacity->setEnabled(false);
     m_historySearchField->setGraphicsEffect(m_historySearchOpacity);
@@ -334,6 +335,11 @@ void NotchLauncherView::modelChanged()
             m_search->relistIfStale();
             if (m_presenceEffect)
                 m_presenceEffect->release();
+            // An opening panel shows the list's top, with the row Return pastes marked there.
+            m_navigation->endKeyboardNavigation();
+            m_list->scrollTo(0, false);
+            if (!displayedClipboardItems().isEmpty())
+                m_navigation->markFirstRow();
         }
     }
     const bool suspended = m_model.isSpaceTransitionSuspended();
@@ -544,7 +550,8 @@ void NotchLauncherView::clearHistorySearchFocus()
 
 bool NotchLauncherView::eventFilter(QObject *watched, QEvent *event)
 {
-    const bool textInput = watched == m_historySearchField->textField() || (m_aiPane && watched == m_aiPane->manualField());
+    const bool textInput = watched == m_searchField || watched == m_historySearchField->textField()
+        || (m_aiPane && watched == m_aiPane->manualField());
     if (textInput && event->type() == QEvent::MouseButtonPress)
         Q_EMIT textInputFocusRequested();
     return QWidget::eventFilter(watched, event);
@@ -560,7 +567,7 @@ void NotchLauncherView::focusRequestChanged()
         return;
     setClipboardSearchQuery(QString());
     m_navigation->endKeyboardNavigation();
-    m_navigation->clearSelection();
+    m_navigation->markFirstRow();
     m_navigation->focusSearchSoon();
 }
 
@@ -585,13 +592,16 @@ void NotchLauncherView::setClipboardSearchQuery(const QString &query)
 void NotchLauncherView::displayedItemsReplaced(bool idsChanged)
 {
     m_list->setItems(displayedClipboardItems());
+    const bool showsClipboard = m_model.displayedList() == NotchLauncherListKind::clipboard;
     if (idsChanged) {
         m_model.setVisibleClipboardItemCount(int(displayedClipboardItems().size()));
-        if (m_model.displayedList() == NotchLauncherListKind::clipboard) {
+        if (showsClipboard)
             Q_EMIT contentLayoutChanged();
-            m_navigation->displayedItemsReplaced();
-            updateListState();
-        }
+    }
+    // A new query's results (even the same rows) mark the row Return pastes again.
+    if (showsClipboard && (idsChanged || !activeClipboardItemID())) {
+        m_navigation->displayedItemsReplaced();
+        updateListState();
     }
     Q_EMIT displayedItemsChanged();
 }
@@ -613,6 +623,13 @@ EventDisposition NotchLauncherView::handleKeyDown(const KeyDownEvent &event)
             || (m_aiPane && m_aiPane->isManualValueFocused()) || m_previews->suggestionPreviewWindow())
             return EventDisposition::Pass;
         m_previews->showSuggestionPreview(m_host.keyWindowScreen ? m_host.keyWindowScreen() : std::nullopt);
+        return EventDisposition::Consume;
+    }
+    if (event.keyCode == KeyCode::Tab && !m_navigation->isClipboardSearchFocused() && !m_previews->isPreviewOpen()) {
+        // The search field and the list are the panel's two stops: Shift+Tab goes back to the field, Tab
+        // stays on the list.
+        if (event.modifierFlags & ModifierFlag::Shift)
+            m_navigation->setClipboardSearchFocused(true);
         return EventDisposition::Consume;
     }
     return m_navigation->handleKeyDown(event);

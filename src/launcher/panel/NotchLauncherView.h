@@ -191,8 +191,8 @@ Q_SIGNALS:
     // A key of this panel's window reached the expanded panel (typing in the search field included):
     // the window keeps the pointer from collapsing it in the middle of typing.
     void keyboardActivity();
-    // A text field of the field history (its search field, the manual entry) was clicked: the window
-    // takes the keyboard, so typing reaches the field.
+    // A text field of the panel (the clipboard search, the field history's search field, the manual
+    // entry) was clicked: the window takes the keyboard, so typing reaches the field.
     void textInputFocusRequested();
 
 protected:
