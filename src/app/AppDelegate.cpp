@@ -95,6 +95,19 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     connect(m_pasteboard.get(), &PasteboardManager::stormBegan, status, [status](const QString &application) {
         status->report({SystemNotice::Kind::clipboardStorm, application});
     });
+    connect(m_pasteboard.get(), &PasteboardManager::copyTooLarge, status, [status] {
+        status->report({SystemNotice::Kind::copyTooLarge,
+                        QStringLiteral("%1 MB").arg(PasteboardManager::captureByteBudget / 1'000'000)});
+    });
+    MainStoreContainer *mainStore = m_mainStore.get();
+    connect(m_history.get(), &ClipboardHistoryManager::storeReplaced, status, [status, mainStore] {
+        status->report({SystemNotice::Kind::historyReplaced, mainStore->storePath()});
+        if (!mainStore->status().keepsCopiesOnDisk())
+            status->setHistoryStore(mainStore->status());
+    });
+    connect(m_history.get(), &ClipboardHistoryManager::changesLostAtStop, status, [status](const QString &what) {
+        status->report({SystemNotice::Kind::changesLostAtQuit, what});
+    });
 
     // The poll is faster while Tavlen itself is in front (the launcher has focus).
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [pasteboard](Qt::ApplicationState state) {

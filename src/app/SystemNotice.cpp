@@ -1,5 +1,7 @@
 #include "app/SystemNotice.h"
 
+#include "clipboard/ClipboardHistoryManager.h"
+
 namespace {
 
 // A cause as a sentence of its own, without the database's own words.
@@ -29,6 +31,12 @@ QString SystemNotice::summary() const
     case Kind::clipboardStorm:
         return subject.isEmpty() ? QStringLiteral("A program keeps changing the clipboard")
                                  : QStringLiteral("%1 keeps changing the clipboard").arg(subject);
+    case Kind::historyReplaced:
+        return QStringLiteral("Tavlen's history file was taken away");
+    case Kind::changesLostAtQuit:
+        return QStringLiteral("Tavlen quit with copies not saved");
+    case Kind::copyTooLarge:
+        return QStringLiteral("A copy was too large to keep");
     }
     return {};
 }
@@ -42,8 +50,11 @@ QString SystemNotice::body() const
         return sentence(subject) + QStringLiteral(" The history's items are shown; new copies are kept in memory "
                                                   "only until Tavlen quits.");
     case Kind::historyInMemory:
-    case Kind::historyNotSaved:
         return sentence(subject) + QStringLiteral(" New copies are kept in memory only until Tavlen quits.");
+    case Kind::historyNotSaved:
+        return sentence(subject) + QStringLiteral(" New copies are kept in memory; Tavlen tries to save them every "
+                                                  "%1 seconds and when it quits.")
+                                       .arg(ClipboardHistoryManager::saveRetryInterval);
     case Kind::modelElsewhere:
         return QStringLiteral("The language model answers from %1. Text sent for titles, summaries and spelling "
                               "goes there.")
@@ -52,6 +63,14 @@ QString SystemNotice::body() const
         return sentence(subject) + QLatin1Char(' ') + secretsRemedy;
     case Kind::clipboardStorm:
         return QStringLiteral("Only its newest copy is kept until it stops, so that your history stays.");
+    case Kind::historyReplaced:
+        return QStringLiteral("The history at %1 was deleted or replaced while Tavlen ran. Tavlen opened it again "
+                              "and saved the copies it shows into it.")
+            .arg(subject);
+    case Kind::changesLostAtQuit:
+        return sentence(subject);
+    case Kind::copyTooLarge:
+        return QStringLiteral("Tavlen keeps copies of up to %1; a larger one is not kept.").arg(subject);
     }
     return {};
 }

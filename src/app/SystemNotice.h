@@ -13,6 +13,9 @@ struct SystemNotice {
         modelElsewhere,    // the language model answers from another computer; subject: its address
         clipboardStorm,    // an application rewrites the clipboard in a loop; subject: its name, or empty
         secretsUnusable,   // the secret store cannot keep field values; subject: why
+        historyReplaced,   // the history's file was deleted or replaced while Tavlen ran; subject: its path
+        changesLostAtQuit, // changes that still could not be saved when Tavlen quit; subject: which, and why
+        copyTooLarge,      // a copy over what one capture keeps was not kept; subject: that limit in words
     };
 
     Kind kind;

@@ -87,7 +87,7 @@ void SystemStatus::setModelAddress(const QString &address)
 QString SystemStatus::historyDescription() const
 {
     if (!m_saveProblem.isEmpty())
-        return QStringLiteral("New copies are kept in memory only until Tavlen quits: %1.")
+        return QStringLiteral("New copies are kept in memory until they can be saved: %1.")
             .arg(m_saveProblem.section(QStringLiteral(" (Details: "), 0, 0));
     switch (m_store.outcome) {
     case StoreStatus::Outcome::opened:

@@ -3,6 +3,7 @@
 #include "app/AppDelegate.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/SpellingCheckRequest.h"
+#include "clipboard/ClipboardHistoryManager.h"
 #include "model/MainStoreContainer.h"
 #include "model/SqliteStoreFile.h"
 #include "platform/FreedMemory.h"
@@ -16,6 +17,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -23,6 +25,8 @@
 namespace {
 
 int signalPipe[2] = {-1, -1};
+// The history of a running Tavlen, for a program end that passes by the event loop.
+ClipboardHistoryManager *runningHistory = nullptr;
 QtMessageHandler qtMessageHandler = nullptr;
 
 // Qt warns about every font that lacks OpenType tables for some script, some seventy lines at start that a
@@ -40,7 +44,7 @@ void forwardSignal(int)
     [[maybe_unused]] const auto written = ::write(signalPipe[1], &byte, 1);
 }
 
-// SIGINT and SIGTERM end the event loop normally, so the stop sequence runs.
+// SIGINT, SIGTERM and SIGHUP (the session ending) end the event loop normally, so the stop sequence runs.
 void quitOnTerminationSignals(QApplication &app)
 {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
@@ -54,6 +58,7 @@ void quitOnTerminationSignals(QApplication &app)
     });
     std::signal(SIGINT, forwardSignal);
     std::signal(SIGTERM, forwardSignal);
+    std::signal(SIGHUP, forwardSignal);
 }
 
 void describeOptions(QCommandLineParser &parser)
@@ -162,7 +167,16 @@ int main(int argc, char **argv)
     LinuxPlatform platform;
     AppDelegate delegate(platform.platform(), AppDelegate::launchOptions(app.arguments()));
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate, &AppDelegate::stop);
+    // The session ending: the session manager asks first; a display that goes away ends the program
+    // through exit(), past the event loop. The history saves what it has not saved yet either way.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &delegate.history(),
+                     &ClipboardHistoryManager::saveUnsavedChanges);
     delegate.startStores();
+    runningHistory = &delegate.history();
+    std::atexit([] {
+        if (runningHistory)
+            runningHistory->stop();
+    });
     // A store that opened otherwise than asked has said so on stderr already: one line for one fact.
     const StoreStatus &store = delegate.mainStore().status();
     const bool asAsked = store.outcome == StoreStatus::Outcome::opened || store.outcome == StoreStatus::Outcome::inMemoryByRequest;
@@ -170,5 +184,7 @@ int main(int argc, char **argv)
     // The launcher's windows, the hot key and the rest come on the first turn of the event loop: the history
     // answers, and copies are kept, without waiting for them.
     QMetaObject::invokeMethod(&delegate, &AppDelegate::start, Qt::QueuedConnection);
-    return app.exec();
+    const int status = app.exec();
+    runningHistory = nullptr;
+    return status;
 }

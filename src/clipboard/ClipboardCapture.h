@@ -26,6 +26,8 @@ struct ClipboardCapture
     // From an owner that changes the clipboard far faster than a person: it replaces that owner's
     // previous copy instead of adding one.
     bool storming = false;
+    // What the clipboard already held when watching began, not a copy made since.
+    bool presentAtStart = false;
 
     // Filled off the main thread by the store before the capture reaches the history (empty otherwise):
     // the digest that finds duplicates, and the image and payload as they are stored already.

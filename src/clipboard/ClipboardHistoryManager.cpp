@@ -52,18 +52,27 @@ ClipboardHistoryManager::~ClipboardHistoryManager()
 {
     m_lifetime.end();
     m_cleanupTask.cancel();
+    m_saveRetryTask.cancel();
     m_thumbnailTask.cancel();
+}
+
+QList<ClipboardItem> ClipboardHistoryManager::readStore(QString *error)
+{
+    QList<ClipboardItem> items = m_store->fetchAll(error);
+    // The store's integrity is checked while it is read: a damaged one has been set aside meanwhile,
+    // and the history is what the store that replaced it holds.
+    if (!m_store->container().confirmIntact())
+        items = m_store->fetchAll(error);
+    return items;
 }
 
 void ClipboardHistoryManager::start()
 {
+    m_running = true;
     if (m_store) {
         QString error;
-        m_items = m_store->fetchAll(&error);
-        // The store's integrity is checked while it is read: a damaged one has been set aside meanwhile,
-        // and the history is what the store that replaced it holds.
-        if (!m_store->container().confirmIntact())
-            m_items = m_store->fetchAll(&error);
+        m_items = readStore(&error);
+        m_forgotten = m_store->forgottenContent();
         if (!error.isEmpty())
             qWarning("Could not read the clipboard history: %s", qPrintable(error));
         std::stable_sort(m_items.begin(), m_items.end(),
@@ -83,6 +92,34 @@ void ClipboardHistoryManager::start()
 void ClipboardHistoryManager::stop()
 {
     m_cleanupTask.cancel();
+    m_saveRetryTask.cancel();
+    if (!m_running)
+        return;
+    m_running = false;
+    if (!hasUnsavedChanges())
+        return;
+    save();
+    if (!hasUnsavedChanges())
+        return;
+    const auto counted = [](qsizetype n, const char *one, const char *many) {
+        return QStringLiteral("%1 %2").arg(n).arg(QLatin1String(n == 1 ? one : many));
+    };
+    QStringList parts;
+    if (!m_pendingUpserts.isEmpty())
+        parts.append(counted(m_pendingUpserts.size(), "copy", "copies"));
+    if (!m_pendingDeletions.isEmpty())
+        parts.append(counted(m_pendingDeletions.size(), "deletion", "deletions"));
+    const QString what = QStringLiteral("%1 could not be saved: %2")
+                             .arg(parts.join(QLatin1String(" and ")),
+                                  m_saveProblem.section(QStringLiteral(" (Details: "), 0, 0));
+    qWarning("Quitting with changes to the clipboard history unsaved: %s", qPrintable(m_saveProblem));
+    Q_EMIT changesLostAtStop(what);
+}
+
+void ClipboardHistoryManager::saveUnsavedChanges()
+{
+    if (hasUnsavedChanges())
+        save();
 }
 
 std::optional<ClipboardItem> ClipboardHistoryManager::item(const QUuid &id) const
@@ -156,6 +193,12 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     m_lastChangeCount = capture.changeCount;
     m_lastCaptureItemId = QUuid();
     ClipboardItem item = makeItem(capture);
+    if (!m_forgotten.isEmpty()) {
+        // Deleted while the clipboard held it, and held there still: not taken back by itself.
+        if (capture.presentAtStart && m_forgotten.contains(ClipboardDisplayKey::of(item)))
+            return std::nullopt;
+        setForgottenContent({}); // the clipboard has moved on
+    }
     if (!m_items.isEmpty() && isSameContent(item, m_items.first()))
         return std::nullopt;
 
@@ -197,7 +240,7 @@ std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const Clipb
         return ingest(capture);
     if (isMarkedSecret(capture.payload)) {
         // A secret marker that showed up late takes the early read out of the history as well.
-        deleteItems({m_items.first()});
+        removeItems({m_items.first()});
         m_lastCaptureItemId = QUuid();
         return std::nullopt;
     }
@@ -212,7 +255,7 @@ std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const Clipb
 
     // The fuller read may turn out to be the copy that was already on top before.
     if (m_items.size() > 1 && isSameContent(item, m_items.at(1))) {
-        deleteItems({previous});
+        removeItems({previous});
         m_lastCaptureItemId = QUuid();
         return std::nullopt;
     }
@@ -266,6 +309,8 @@ void ClipboardHistoryManager::handleItemInserted(const ClipboardItem &item)
 {
     if (item.isNull())
         return;
+    if (!m_forgotten.isEmpty())
+        setForgottenContent({}); // the clipboard holds this item now
     ClipboardItem used = item;
     if (const auto stored = this->item(item.id()))
         used = *stored;
@@ -295,6 +340,25 @@ void ClipboardHistoryManager::updateItem(const ClipboardItem &item)
 }
 
 void ClipboardHistoryManager::deleteItems(const QList<ClipboardItem> &items)
+{
+    if (!m_items.isEmpty()
+        && std::ranges::any_of(items, [&](const ClipboardItem &item) { return item.id() == m_items.first().id(); })) {
+        QSet<QByteArray> forgotten = m_forgotten;
+        forgotten.insert(ClipboardDisplayKey::of(m_items.first()));
+        setForgottenContent(forgotten);
+    }
+    removeItems(items);
+}
+
+void ClipboardHistoryManager::setForgottenContent(const QSet<QByteArray> &keys)
+{
+    m_forgotten = keys;
+    QString error;
+    if (m_store && !m_store->container().isReadOnly() && !m_store->setForgottenContent(keys, &error))
+        qWarning("Could not note which deleted copy the clipboard still holds: %s", qPrintable(error));
+}
+
+void ClipboardHistoryManager::removeItems(const QList<ClipboardItem> &items)
 {
     QSet<QUuid> ids;
     for (const ClipboardItem &item : items)
@@ -358,13 +422,28 @@ Task<> ClipboardHistoryManager::runCleanupLoop()
         if (!awake)
             co_return;
         cleanUp();
+        // A store taken away is noticed within a minute, not only at the next copy.
+        if (m_store && !m_store->container().isStillInPlace())
+            save();
+    }
+}
+
+Task<> ClipboardHistoryManager::runSaveRetries()
+{
+    while (hasUnsavedChanges()) {
+        const bool awake = co_await m_clock.sleep(saveRetryInterval);
+        if (!awake)
+            co_return;
+        save();
     }
 }
 
 void ClipboardHistoryManager::markChanged(const QList<ClipboardItem> &upserts, const QList<QUuid> &deletions)
 {
-    for (const ClipboardItem &item : upserts)
+    for (const ClipboardItem &item : upserts) {
         m_pendingUpserts.insert(item.id(), item);
+        m_pendingDeletions.removeAll(item.id()); // back after a deletion that was not saved yet
+    }
     for (const QUuid &id : deletions) {
         m_pendingUpserts.remove(id);
         if (!m_pendingDeletions.contains(id))
@@ -378,6 +457,8 @@ void ClipboardHistoryManager::markChanged(const QList<ClipboardItem> &upserts, c
 
 void ClipboardHistoryManager::save()
 {
+    if (m_store)
+        carryOverIfStoreReplaced();
     // A store opened for reading only shows what it held; what changes since lives in memory.
     if (!m_store || m_store->container().isReadOnly()) {
         m_pendingUpserts.clear();
@@ -388,16 +469,72 @@ void ClipboardHistoryManager::save()
     if (m_store->save(m_pendingUpserts.values(), m_pendingDeletions, &error)) {
         m_pendingUpserts.clear();
         m_pendingDeletions.clear();
-    } else if (error != m_saveProblem) {
-        // The history in memory stays as changed; the next save tries these changes again.
-        qWarning("Could not save the clipboard history: %s. The copies since the last save are kept in memory "
-                 "only, and saved with the next change; if Tavlen quits first, they are lost.",
-                 qPrintable(error));
+    } else {
+        // One copy that does not fit (a large image on a nearly full disk) never holds back the others.
+        error = saveEachChange();
+        if (!error.isEmpty() && error != m_saveProblem)
+            qWarning("Could not save the clipboard history: %s. The changes not saved are kept in memory and "
+                     "tried again every %g seconds and when Tavlen quits.",
+                     qPrintable(error), saveRetryInterval);
     }
     if (error != m_saveProblem) {
         m_saveProblem = error;
         Q_EMIT saveProblemChanged(error);
     }
+    if (m_running && hasUnsavedChanges() && !m_saveRetryTask.isRunning())
+        m_saveRetryTask.start(runSaveRetries());
+}
+
+QString ClipboardHistoryManager::saveEachChange()
+{
+    QString firstError;
+    QString error;
+    if (!m_pendingDeletions.isEmpty()) {
+        if (m_store->save({}, m_pendingDeletions, &error))
+            m_pendingDeletions.clear();
+        else
+            firstError = error;
+    }
+    QList<ClipboardItem> upserts = m_pendingUpserts.values();
+    std::ranges::stable_sort(upserts, [](const ClipboardItem &a, const ClipboardItem &b) { return a.date() > b.date(); });
+    for (const ClipboardItem &item : std::as_const(upserts)) {
+        if (m_store->save({item}, {}, &error))
+            m_pendingUpserts.remove(item.id());
+        else if (firstError.isEmpty())
+            firstError = error;
+    }
+    return firstError;
+}
+
+void ClipboardHistoryManager::carryOverIfStoreReplaced()
+{
+    if (m_store->container().isStillInPlace())
+        return;
+    qWarning("The history store %s was deleted or replaced while Tavlen ran; it is opened again and the history "
+             "saved into it.",
+             qPrintable(m_store->container().storePath()));
+    m_store->reopen();
+    QString error;
+    const QList<ClipboardItem> found = readStore(&error);
+    QSet<QUuid> shown;
+    for (const ClipboardItem &item : std::as_const(m_items))
+        shown.insert(item.id());
+    const qsizetype before = m_items.size();
+    for (const ClipboardItem &item : found)
+        if (!shown.contains(item.id()))
+            m_items.append(item);
+    if (m_items.size() != before) {
+        std::stable_sort(m_items.begin(), m_items.end(),
+                         [](const ClipboardItem &a, const ClipboardItem &b) { return a.date() > b.date(); });
+        if (m_searchIndex)
+            m_searchIndex->reset(m_items);
+        Q_EMIT itemsChanged();
+    }
+    for (const ClipboardItem &item : std::as_const(m_items))
+        m_pendingUpserts.insert(item.id(), item);
+    if (!m_forgotten.isEmpty())
+        setForgottenContent(m_forgotten);
+    Q_EMIT storeReplaced();
 }
 
 void ClipboardHistoryManager::raiseStorageRevision()

@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QUuid>
 
 #include <functional>
@@ -31,6 +32,8 @@ public:
     static constexpr int maximumItemCount = 5000;
     static constexpr double cleanupInterval = 60.0;
     static constexpr qint64 secondsPerDay = 86400;
+    // Changes a save could not write are tried again this often, and once more at stop().
+    static constexpr double saveRetryInterval = 30.0;
 
     // `store` may be null: the history then lives in memory only.
     ClipboardHistoryManager(Clock &clock, ClipboardItemStore *store, QObject *parent = nullptr);
@@ -53,7 +56,10 @@ public:
 
     // Loads the stored items, prunes them and starts the clean-up loop.
     void start();
+    // Ends the loops and saves what is not saved yet; what still cannot be is said (changesLostAtStop).
     void stop();
+    // Tries the changes a save could not write now (the session is ending), not at the next retry.
+    void saveUnsavedChanges();
 
     const QList<ClipboardItem> &items() const { return m_items; }
     std::optional<ClipboardItem> item(const QUuid &id) const;
@@ -79,6 +85,8 @@ public:
     void handleItemInserted(const ClipboardItem &item);
     // Replaces a stored item's fields (e.g. analysis results) in place and saves.
     void updateItem(const ClipboardItem &item);
+    // The person's deletion. The newest item's content is still on the clipboard: it is not taken back
+    // from there at the next start, only a new copy of it is.
     void deleteItems(const QList<ClipboardItem> &items);
     // Removes items older than the retention period and beyond the newest 5,000; saves when any went.
     void cleanUp();
@@ -97,15 +105,30 @@ Q_SIGNALS:
     void searchRevisionChanged(int revision);
     void searchPresentationsChanged();
     void saveProblemChanged(const QString &problem);
+    // The store's file was deleted or replaced while it was in use; it was opened again and the history
+    // saved into it.
+    void storeReplaced();
+    // What stop() could not save, in words ("2 copies could not be saved: the disk is full").
+    void changesLostAtStop(const QString &what);
 
 private:
     QDateTime topDate() const;
     void insertAtTop(const ClipboardItem &item);
     void afterNewItem(const ClipboardItem &item);
+    void removeItems(const QList<ClipboardItem> &items);
     // Drops what the removed items left behind, saves and tells the observers.
     void commitRemoval(const QList<QUuid> &removed);
     void markChanged(const QList<ClipboardItem> &upserts, const QList<QUuid> &deletions);
+    bool hasUnsavedChanges() const { return !m_pendingUpserts.isEmpty() || !m_pendingDeletions.isEmpty(); }
     void save();
+    // Each change on its own, after a save of them all failed; the first failure's reason, empty when none.
+    QString saveEachChange();
+    Task<> runSaveRetries();
+    // The items in the store, read again when the store failed its integrity check meanwhile.
+    QList<ClipboardItem> readStore(QString *error);
+    // When the store's file was taken away: reopens it and marks every item to be saved into it.
+    void carryOverIfStoreReplaced();
+    void setForgottenContent(const QSet<QByteArray> &keys);
     void raiseStorageRevision();
     void raiseSearchRevision();
     int retentionDays() const;
@@ -123,10 +146,13 @@ private:
     QHash<QUuid, QImage> m_thumbnails;
     std::unique_ptr<ClipboardSearchIndex> m_searchIndex;
 
-    // Changes not yet saved (kept after a failed save and retried with the next one).
+    // Changes not yet saved (kept after a failed save and retried on a timer, with the next one and at stop).
     QHash<QUuid, ClipboardItem> m_pendingUpserts;
     QList<QUuid> m_pendingDeletions;
     QString m_saveProblem;
+    bool m_running = false;
+    // Display keys of content deleted while the clipboard held it (ClipboardItemStore::forgottenContent).
+    QSet<QByteArray> m_forgotten;
 
     // The change count of the last capture and the item stored for it (null when it was dropped).
     std::optional<qint64> m_lastChangeCount;
@@ -142,6 +168,7 @@ private:
     std::function<void(const ClipboardItem &)> m_analysisQueueHook;
 
     TaskSlot m_cleanupTask;
+    TaskSlot m_saveRetryTask;
     TaskSlot m_thumbnailTask;
     Lifetime m_lifetime;
 };

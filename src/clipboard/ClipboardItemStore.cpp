@@ -70,15 +70,17 @@ bool syncFolder(const QString &folder)
 }
 
 // Written under a temporary name, synced and renamed, and the rename synced: once this returns, a file
-// with the final name is complete on disk, and so a row that names it may commit.
+// with the final name is complete on disk, and so a row that names it may commit. A failure names the
+// folder, never the file: the same condition reads the same for every copy it stops.
 bool writeFileDurably(const QString &path, const QByteArray &data, QString *error)
 {
+    const QString folder = QFileInfo(path).path();
     const QString temporary = path + QStringLiteral(".partial-")
                               + QString::number(QRandomGenerator::global()->generate64(), 16);
     const QByteArray temporaryName = QFile::encodeName(temporary);
     const int fd = ::open(temporaryName.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd < 0) {
-        fail(error, FileProblem::describe(errno, temporary));
+        fail(error, FileProblem::describe(errno, folder));
         return false;
     }
     qsizetype written = 0;
@@ -94,17 +96,17 @@ bool writeFileDurably(const QString &path, const QByteArray &data, QString *erro
     const int writeError = errno;
     ::close(fd);
     if (!complete) {
-        fail(error, FileProblem::describe(writeError, temporary));
+        fail(error, FileProblem::describe(writeError, folder));
         ::unlink(temporaryName.constData());
         return false;
     }
     if (::rename(temporaryName.constData(), QFile::encodeName(path).constData()) != 0) {
-        fail(error, FileProblem::describe(errno, path));
+        fail(error, FileProblem::describe(errno, folder));
         ::unlink(temporaryName.constData());
         return false;
     }
-    if (!syncFolder(QFileInfo(path).path())) {
-        fail(error, FileProblem::describe(errno, QFileInfo(path).path()));
+    if (!syncFolder(folder)) {
+        fail(error, FileProblem::describe(errno, folder));
         return false;
     }
     return true;
@@ -240,36 +242,60 @@ QByteArray readRecord(const QString &storePath, const QUuid &id)
     return record;
 }
 
+} // namespace
+
+struct ClipboardItemStore::CarriedRecords {
+    std::mutex mutex;
+    QHash<QUuid, QByteArray> records;
+
+    // The item's record as carried over, otherwise as the store's file holds it.
+    QByteArray record(const QString &storePath, const QUuid &id)
+    {
+        {
+            std::lock_guard lock(mutex);
+            if (const auto found = records.constFind(id); found != records.cend())
+                return *found;
+        }
+        return readRecord(storePath, id);
+    }
+};
+
+namespace {
+
 // The payloads of the items a store loaded, read from its file when asked for.
 class StoredRecords : public StoredPayloads
 {
 public:
-    StoredRecords(QString storePath, QString blobFolder)
-        : m_storePath(std::move(storePath)), m_blobFolder(std::move(blobFolder))
+    using CarriedRecords = std::shared_ptr<ClipboardItemStore::CarriedRecords>;
+    StoredRecords(QString storePath, QString blobFolder, CarriedRecords carried)
+        : m_storePath(std::move(storePath)), m_blobFolder(std::move(blobFolder)), m_carried(std::move(carried))
     {
     }
     std::shared_ptr<LazyBlob> payload(const QUuid &id, const QByteArray &text, qint64 size) const override
     {
         return LazyBlob::deferred(
             size,
-            [path = m_storePath, folder = m_blobFolder, id, text] {
-                return assemble(readRecord(path, id), text, folder);
+            [path = m_storePath, folder = m_blobFolder, carried = m_carried, id, text] {
+                return assemble(carried->record(path, id), text, folder);
             },
-            [path = m_storePath, id] { return readRecord(path, id); });
+            [path = m_storePath, carried = m_carried, id] { return carried->record(path, id); });
     }
 
 private:
     QString m_storePath;
     QString m_blobFolder;
+    CarriedRecords m_carried;
 };
 
 } // namespace
 
 ClipboardItemStore::ClipboardItemStore(MainStoreContainer &container)
     : m_container(container)
+    , m_carriedRecords(std::make_shared<CarriedRecords>())
 {
     if (!m_container.blobFolder().isEmpty())
-        m_storedPayloads = std::make_shared<StoredRecords>(m_container.storePath(), m_container.blobFolder());
+        m_storedPayloads =
+            std::make_shared<StoredRecords>(m_container.storePath(), m_container.blobFolder(), m_carriedRecords);
 }
 
 QString ClipboardItemStore::blobName(const QByteArray &bytes)
@@ -653,4 +679,56 @@ int ClipboardItemStore::removeOrphanedFiles() const
             removed += QFile::remove(dir.filePath(name)) ? 1 : 0;
     }
     return removed;
+}
+
+void ClipboardItemStore::reopen()
+{
+    {
+        // The old file is still open here, whatever took its place by name.
+        QSqlQuery query(m_container.database());
+        query.setForwardOnly(true);
+        QHash<QUuid, QByteArray> records;
+        if (query.exec(QStringLiteral("SELECT id, payloadRecord FROM ClipboardItem WHERE payloadRecord IS NOT NULL"))) {
+            while (query.next())
+                records.insert(QUuid::fromString(query.value(0).toString()), query.value(1).toByteArray());
+        }
+        std::lock_guard lock(m_carriedRecords->mutex);
+        m_carriedRecords->records.insert(records);
+    }
+    m_container.reopen();
+}
+
+QSet<QByteArray> ClipboardItemStore::forgottenContent() const
+{
+    QSet<QByteArray> keys;
+    QSqlQuery query(m_container.database());
+    // A store no deletion was remembered in has no such table.
+    if (query.exec(QStringLiteral("SELECT key FROM ForgottenContent"))) {
+        while (query.next())
+            keys.insert(query.value(0).toByteArray());
+    }
+    return keys;
+}
+
+bool ClipboardItemStore::setForgottenContent(const QSet<QByteArray> &keys, QString *error)
+{
+    QSqlDatabase db = m_container.database();
+    if (!db.transaction()) {
+        fail(error, m_container.explain(db.lastError()));
+        return false;
+    }
+    QSqlQuery query(db);
+    bool done = query.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS ForgottenContent (key BLOB PRIMARY KEY NOT NULL)"))
+                && query.exec(QStringLiteral("DELETE FROM ForgottenContent"));
+    if (done)
+        done = query.prepare(QStringLiteral("INSERT OR IGNORE INTO ForgottenContent (key) VALUES (?)"));
+    for (auto key = keys.cbegin(); done && key != keys.cend(); ++key) {
+        query.bindValue(0, *key);
+        done = query.exec();
+    }
+    if (done && db.commit())
+        return true;
+    fail(error, m_container.explain(query.lastError().isValid() ? query.lastError() : db.lastError()));
+    db.rollback();
+    return false;
 }

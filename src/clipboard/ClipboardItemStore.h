@@ -5,6 +5,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QUuid>
 
@@ -31,6 +32,15 @@ public:
     // Removes value files that no row names (left by a crash between writing a file and committing).
     int removeOrphanedFiles() const;
 
+    // Reopens the store after its file was deleted or replaced (MainStoreContainer::reopen). The payloads
+    // of the items read from the old file are read from it first, so that they stay readable.
+    void reopen();
+
+    // The display keys of content the person deleted while the clipboard still held it: that content is
+    // not taken back from the clipboard at the next start. Empty when none are kept or they cannot be read.
+    QSet<QByteArray> forgottenContent() const;
+    bool setForgottenContent(const QSet<QByteArray> &keys, QString *error = nullptr);
+
     // Before a capture reaches the history, on a worker thread: its content digest, and its large bytes
     // written (and synced) as value files, so that saving it on the main thread only writes its row.
     // Thread-safe; uses no database connection.
@@ -40,6 +50,9 @@ public:
 
     // The name of the value file that holds these bytes.
     static QString blobName(const QByteArray &bytes);
+
+    // Payload records kept from a store file that was taken away, by item: the loaded items read theirs here.
+    struct CarriedRecords;
 
 private:
     // Writes bytes under their name unless that file is there already, synced to disk; the name, or
@@ -53,6 +66,7 @@ private:
     bool isStaged(const QString &name) const;
 
     MainStoreContainer &m_container;
+    std::shared_ptr<CarriedRecords> m_carriedRecords;
     // Where the items it loads read their payloads from; null for a store in memory.
     std::shared_ptr<const StoredPayloads> m_storedPayloads;
     mutable std::mutex m_stagedMutex;

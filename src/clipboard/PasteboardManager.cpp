@@ -230,14 +230,15 @@ Task<> PasteboardManager::captureChanges()
         if (m_lastChangeCount && *m_lastChangeCount == count)
             co_return;
         const qint64 changes = m_lastChangeCount ? std::max<qint64>(1, count - *m_lastChangeCount) : 1;
+        const bool atStart = !m_lastChangeCount;
         m_lastChangeCount = count;
-        const bool finished = co_await captureChange(count, changes);
+        const bool finished = co_await captureChange(count, changes, atStart);
         if (!finished || !m_running)
             co_return;
     }
 }
 
-Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes)
+Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes, bool atStart)
 {
     m_rereadTask.cancel();
     const Source source = copySource();
@@ -248,6 +249,7 @@ Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes)
     const QString application = !source.name.isEmpty() ? source.name : source.bundleIdentifier;
     const ClipboardStormDetector::Verdict verdict = m_stormDetector.note(application, changes);
     reading->capture.storming = verdict != ClipboardStormDetector::Verdict::ordinary;
+    reading->capture.presentAtStart = atStart;
     if (verdict == ClipboardStormDetector::Verdict::stormBegins)
         Q_EMIT stormBegan(application);
     if (reading->secret)
@@ -255,6 +257,14 @@ Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes)
     PendingDelivery pending;
     pending.changeCount = changeCount;
     pending.delivers = filledRepresentations(reading->capture.payload) > 0;
+    // A copy none of whose formats fit is not kept, and that is said, not dropped in silence.
+    const auto overBudget = [](const PasteboardPayloadItem &item) {
+        return std::ranges::any_of(item.representations, [](const PasteboardRepresentation &rep) {
+            return rep.omissionReason == OmissionReason::sizeLimit;
+        });
+    };
+    if (!pending.delivers && std::ranges::any_of(reading->capture.payload.items, overBudget))
+        Q_EMIT copyTooLarge();
     if (pending.delivers && stageCapture) {
         pending.bytes = reading->capture.payload.encodedSize();
         pending.staging = startStaging(reading->capture);
@@ -336,6 +346,7 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
             && payload != current.payload) {
             ClipboardCapture fuller = reading->capture;
             fuller.storming = current.storming;
+            fuller.presentAtStart = current.presentAtStart;
             const std::optional<ClipboardCapture> prepared = co_await staged(std::move(fuller));
             if (!prepared || m_pasteboard.changeCount() != changeCount)
                 co_return;

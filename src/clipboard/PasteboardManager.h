@@ -88,6 +88,8 @@ Q_SIGNALS:
     // An application began to change the clipboard far faster than a person does (its name, empty when
     // unknown); its copies replace each other until it has been quiet for a second.
     void stormBegan(const QString &application);
+    // A copy was not kept: every format of it is larger than one capture keeps (captureByteBudget).
+    void copyTooLarge();
 
 private:
     struct Source {
@@ -112,7 +114,7 @@ private:
     // Captures the newest change, then any change that came meanwhile, until the count holds still.
     Task<> captureChanges();
     // `changes`: how far the count moved since the change captured before.
-    Task<> captureChange(qint64 changeCount, qint64 changes);
+    Task<> captureChange(qint64 changeCount, qint64 changes, bool atStart);
     Task<> rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered);
     Task<Reading> readPasteboard(qint64 changeCount, Source source);
     Task<ClipboardCapture> staged(ClipboardCapture capture);

@@ -4,6 +4,10 @@
 #include "platform/StorageLocations.h"
 
 #include <QDir>
+#include <QFile>
+
+#include <cerrno>
+#include <sys/stat.h>
 
 namespace {
 
@@ -60,7 +64,9 @@ const char *const kUpgradeFrom2[] = {
     "ALTER TABLE ClipboardItem ADD COLUMN compressedText BLOB",
 };
 
-SqliteStoreSchema schema()
+// `movesValueFiles`: the value folder goes aside with an unreadable file found at opening. A file that
+// took the place of the store while it ran is not the value files' store: it goes aside alone.
+SqliteStoreSchema schema(bool movesValueFiles)
 {
     SqliteStoreSchema schema;
     schema.description = QStringLiteral("history store");
@@ -86,7 +92,8 @@ SqliteStoreSchema schema()
     // The history is read whole at start-up: the check reads the file meanwhile, on a worker.
     schema.checkWhileReading = true;
     // The value files belong to the store: they move aside with it.
-    schema.companionSuffixes.append(QStringLiteral("-blobs"));
+    if (movesValueFiles)
+        schema.companionSuffixes.append(QStringLiteral("-blobs"));
     return schema;
 }
 
@@ -99,22 +106,56 @@ MainStoreContainer::MainStoreContainer(const QString &folder, QObject *parent)
         m_storePath = QDir(folder).filePath(storeFileName());
         m_blobFolder = m_storePath + QStringLiteral("-blobs");
     }
+    open(true);
+}
+
+void MainStoreContainer::open(bool movesValueFiles)
+{
     const QString blobFolder = m_blobFolder;
-    m_file = std::make_unique<SqliteStoreFile>(m_storePath, schema(), [blobFolder](QString *error) {
+    m_file = std::make_unique<SqliteStoreFile>(m_storePath, schema(movesValueFiles), [blobFolder](QString *error) {
         *error = FileProblem::prepareFolder(blobFolder);
         return error->isEmpty();
     });
     if (m_file->isInMemory())
         m_blobFolder.clear();
+    noteIdentity();
+}
+
+void MainStoreContainer::noteIdentity()
+{
+    m_identity.reset();
+    struct stat info {};
+    if (!m_file->isInMemory() && !m_file->isReadOnly()
+        && ::stat(QFile::encodeName(m_storePath).constData(), &info) == 0)
+        m_identity = std::make_pair(quint64(info.st_dev), quint64(info.st_ino));
+}
+
+bool MainStoreContainer::isStillInPlace() const
+{
+    if (!m_identity)
+        return true;
+    struct stat info {};
+    if (::stat(QFile::encodeName(m_storePath).constData(), &info) != 0)
+        return errno != ENOENT && errno != ENOTDIR;
+    return std::make_pair(quint64(info.st_dev), quint64(info.st_ino)) == *m_identity;
+}
+
+void MainStoreContainer::reopen()
+{
+    // Closed first: the file's journal, beside it by name, is written back into it and removed, and so
+    // never read as the journal of the file that now takes its place.
+    m_file.reset();
+    m_blobFolder = m_storePath + QStringLiteral("-blobs");
+    open(false);
 }
 
 bool MainStoreContainer::confirmIntact()
 {
-    if (m_file->confirmIntact())
-        return true;
+    const bool intact = m_file->confirmIntact();
     if (m_file->isInMemory())
         m_blobFolder.clear();
-    return false;
+    noteIdentity();
+    return intact;
 }
 
 MainStoreContainer::MainStoreContainer(const StorageLocations &storage, QObject *parent)

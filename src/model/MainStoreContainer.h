@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
+#include <utility>
 
 class StorageLocations;
 
@@ -44,8 +46,21 @@ public:
     // A failed database operation in plain words ("the disk is full"), the database's own after them.
     QString explain(const QSqlError &error) const { return m_file->explain(error); }
 
+    // False once the file open as the store was deleted or another file took its place: what is written
+    // then goes into a file nobody will read again.
+    bool isStillInPlace() const;
+    // Opens the store at storePath() again after its file was taken away: a store put there is used, any
+    // other file is moved aside alone (the value files stay), and a new store starts where there is none.
+    // The previous file is closed first.
+    void reopen();
+
 private:
+    void open(bool movesValueFiles);
+    void noteIdentity();
+
     QString m_storePath;
     QString m_blobFolder;
     std::unique_ptr<SqliteStoreFile> m_file;
+    // The device and inode of the file open as the store; none for a store in memory or read only.
+    std::optional<std::pair<quint64, quint64>> m_identity;
 };

@@ -76,17 +76,17 @@ const Row rows[] = {
          s.setHistorySaveProblem(full);
          s.setHistorySaveProblem({});
      },
-     {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory only until "
-                     "Tavlen quits.")},
+     {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory; Tavlen tries "
+                     "to save them every 30 seconds and when it quits.")},
      kSaved, kLocal},
     {"a disk that is full now",
      [](SystemStatus &s) {
          s.setHistoryStore(store(StoreStatus::Outcome::opened));
          s.setHistorySaveProblem(QStringLiteral("the disk is full (Details: database or disk is full)"));
      },
-     {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory only until "
-                     "Tavlen quits.")},
-     QStringLiteral("New copies are kept in memory only until Tavlen quits: the disk is full."), kLocal},
+     {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory; Tavlen tries "
+                     "to save them every 30 seconds and when it quits.")},
+     QStringLiteral("New copies are kept in memory until they can be saved: the disk is full."), kLocal},
     {"a model on another computer, read at each opening",
      [](SystemStatus &s) {
          s.setModelAddress(QStringLiteral("http://10.0.0.7:8080"));

@@ -7,12 +7,15 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QRandomGenerator>
 #include <QFileInfo>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <sched.h>
+#include <sys/resource.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -450,6 +453,158 @@ TEST_F(HistoryTest, FailedSaveKeepsMemoryAndRetries)
     manager->ingest(textCapture("third"));
     open();
     EXPECT_EQ(texts(), (QStringList{"third", "second", "first"}));
+}
+
+namespace {
+
+// Long enough to need a page of the store's file of its own, and not to be compressed into less.
+QString longText(int seed)
+{
+    QRandomGenerator random(seed);
+    QString text(10'000, Qt::Uninitialized);
+    for (QChar &c : text)
+        c = QChar(u'0' + random.bounded(64));
+    return text;
+}
+
+// The store's disk is full: its file takes no page more than it has.
+void fillDisk(MainStoreContainer &container, bool full)
+{
+    QSqlQuery query(container.database());
+    ASSERT_TRUE(query.exec("PRAGMA page_count") && query.next());
+    const int pages = full ? query.value(0).toInt() : 1'000'000'000;
+    query.finish();
+    ASSERT_TRUE(query.exec(QStringLiteral("PRAGMA max_page_count = %1").arg(pages)));
+}
+
+class FullDisk : public HistoryTest, public testing::WithParamInterface<std::string> {};
+
+} // namespace
+
+TEST_P(FullDisk, KeepsTheCopiesAndSavesThemOnceThereIsRoom)
+{
+    const std::string then = GetParam();
+    manager->ingest(textCapture("before"));
+    QSignalSpy problems(manager.get(), &ClipboardHistoryManager::saveProblemChanged);
+    QSignalSpy lost(manager.get(), &ClipboardHistoryManager::changesLostAtStop);
+    fillDisk(*container, true);
+    for (int i = 0; i < 11; ++i) {
+        clock.advance(1);
+        manager->ingest(textCapture(longText(i)));
+    }
+    clock.advance(1);
+    manager->ingest(imageCapture(QByteArray(3000, 'p')));
+    ASSERT_EQ(manager->items().size(), 13);
+    EXPECT_EQ(problems.count(), 1); // told once, in words
+    EXPECT_TRUE(manager->saveProblem().startsWith("the disk is full")) << manager->saveProblem().toStdString();
+
+    if (then != "quitsStillFull")
+        fillDisk(*container, false);
+    if (then == "waits")
+        clock.advance(ClipboardHistoryManager::saveRetryInterval);
+    else
+        manager->stop();
+    ASSERT_EQ(lost.count(), then == "quitsStillFull" ? 1 : 0);
+    // The image's row still fits where the long texts' do not: it is saved, and they wait no more for it.
+    if (!lost.isEmpty()) {
+        EXPECT_EQ(lost.first().first().toString(), "11 copies could not be saved: the disk is full");
+    }
+    open();
+    if (then == "quitsStillFull") {
+        EXPECT_EQ(texts(), QStringList({"", "before"}));
+        return;
+    }
+    ASSERT_EQ(manager->items().size(), 13);
+    EXPECT_EQ(manager->items().first().imageData(), QByteArray(3000, 'p'));
+    EXPECT_EQ(manager->items().at(1).text(), longText(10));
+}
+
+INSTANTIATE_TEST_SUITE_P(Then, FullDisk, testing::Values("quits", "waits", "quitsStillFull"),
+                         [](const auto &info) { return info.param; });
+
+TEST_F(HistoryTest, ACopyTooLargeForTheRoomLeftHoldsBackNoOther)
+{
+    QSignalSpy problems(manager.get(), &ClipboardHistoryManager::saveProblemChanged);
+    // No file of this process may grow past 1 MB: the large image does not fit, short copies do.
+    rlimit saved{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit low = saved;
+    low.rlim_cur = 1 << 20;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
+    manager->ingest(imageCapture(QByteArray(2 << 20, 'p')));
+    for (const char *text : {"short", "shorter", "shortest"}) {
+        clock.advance(1);
+        manager->ingest(textCapture(text));
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(problems.count(), 1) << manager->saveProblem().toStdString();
+    EXPECT_EQ(manager->saveProblem(), "a file in " + container->blobFolder() + " would grow beyond what the system allows");
+    open();
+    EXPECT_EQ(texts(), QStringList({"shortest", "shorter", "short"}));
+}
+
+class StoreTakenAway : public HistoryTest, public testing::WithParamInterface<std::string> {};
+
+TEST_P(StoreTakenAway, IsNoticedAndTheHistorySavedIntoItsSuccessor)
+{
+    manager->ingest(imageCapture("PNGDATA"));
+    clock.advance(1);
+    manager->ingest(textCapture("before"));
+    open(); // their formats are now read from the file when asked for
+    QSignalSpy replaced(manager.get(), &ClipboardHistoryManager::storeReplaced);
+    const QString path = container->storePath();
+    ASSERT_TRUE(QFile::remove(path));
+    if (GetParam() == "replacedByAnotherFile") {
+        QFile other(path);
+        ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+        other.write(QByteArray(8192, 'x'));
+    }
+    if (GetParam() == "deletedWhileNothingIsCopied") {
+        clock.advance(ClipboardHistoryManager::cleanupInterval);
+    } else {
+        clock.advance(1);
+        manager->ingest(textCapture("after"));
+        clock.advance(1);
+        manager->ingest(textCapture("later"));
+    }
+    EXPECT_EQ(replaced.count(), 1);
+    open();
+    const QStringList session = GetParam() == "deletedWhileNothingIsCopied" ? QStringList() : QStringList{"later", "after"};
+    EXPECT_EQ(texts(), session + QStringList({"before", ""}));
+    const std::optional<PasteboardPayload> payload = manager->items().last().payload();
+    ASSERT_TRUE(payload && !payload->items.isEmpty());
+    EXPECT_EQ(payload->items[0].representations[0].data, "PNGDATA");
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, StoreTakenAway,
+                         testing::Values("deleted", "replacedByAnotherFile", "deletedWhileNothingIsCopied"),
+                         [](const auto &info) { return info.param; });
+
+TEST_F(HistoryTest, ADeletedCopyTheClipboardStillHoldsComesBackOnlyAsANewCopy)
+{
+    manager->ingest(textCapture("older"));
+    clock.advance(1);
+    manager->ingest(textCapture("token"));
+    manager->deleteItems({manager->items().first()});
+    ClipboardCapture stillThere = textCapture("token");
+    stillThere.presentAtStart = true;
+    for (int start = 0; start < 2; ++start) {
+        open();
+        EXPECT_FALSE(manager->ingest(stillThere).has_value());
+    }
+    EXPECT_EQ(texts(), QStringList{"older"});
+    clock.advance(1);
+    EXPECT_TRUE(manager->ingest(textCapture("token")).has_value());
+    EXPECT_EQ(texts(), QStringList({"token", "older"}));
+
+    // Other content found at a start enters as before.
+    manager->deleteItems({manager->items().first()});
+    ClipboardCapture other = textCapture("other");
+    other.presentAtStart = true;
+    open();
+    EXPECT_TRUE(manager->ingest(other).has_value());
 }
 
 TEST_F(HistoryTest, RevisionsRiseOnEveryChange)

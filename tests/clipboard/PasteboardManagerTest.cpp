@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QSemaphore>
+#include <QSignalSpy>
 #include <QTest>
 #include <QThread>
 #include <QTemporaryDir>
@@ -77,9 +78,14 @@ TEST_F(PasteboardManagerTest, TheContentAtStartEntersLikeAnyCopyAndOnlyOnce)
     EXPECT_EQ(captures[0].type, ClipboardItemType::text);
     EXPECT_EQ(captures[0].text, QStringLiteral("hello"));
     EXPECT_EQ(captures[0].changeCount, 1);
+    EXPECT_TRUE(captures[0].presentAtStart);
     sim.clock.advance(2);
     EXPECT_EQ(captures.size(), 1);
     EXPECT_TRUE(replacements.isEmpty());
+    sim.pasteboard.copyText(QStringLiteral("hello"));
+    sim.clock.advance(1);
+    ASSERT_EQ(captures.size(), 2);
+    EXPECT_FALSE(captures[1].presentAtStart);
 }
 
 TEST_F(PasteboardManagerTest, PollsOnlyTheChangeCountUntilItMoves)
@@ -297,6 +303,19 @@ INSTANTIATE_TEST_SUITE_P(
         std::replace_if(name.begin(), name.end(), [](char ch) { return !std::isalnum(uchar(ch)); }, '_');
         return name;
     });
+
+TEST_F(PasteboardManagerTest, ACopyWhollyOverTheBudgetIsNotKeptAndThatIsSaid)
+{
+    QSignalSpy tooLarge(&manager, &PasteboardManager::copyTooLarge);
+    sim.pasteboard.copy({{{PasteboardType::plainText, QByteArray(PasteboardManager::captureByteBudget, 'x')}}});
+    start();
+    EXPECT_TRUE(captures.isEmpty());
+    EXPECT_EQ(tooLarge.count(), 1);
+    sim.pasteboard.copyText(QStringLiteral("small"));
+    sim.clock.advance(1);
+    EXPECT_EQ(captures.size(), 1);
+    EXPECT_EQ(tooLarge.count(), 1);
+}
 
 TEST_F(PasteboardManagerTest, NamesThatCannotBeFormatsAreNeitherKeptNorRead)
 {
