@@ -10,24 +10,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
-namespace {
-
-QString lockPathIn(const QString &dataFolder)
-{
-    return QDir(dataFolder).filePath(QStringLiteral("instance.lock"));
-}
-
-} // namespace
-
 SingleInstanceGuard::SingleInstanceGuard(const QString &dataFolder)
-    : m_path(lockPathIn(dataFolder))
+    : m_path(dataFolder)
 {
 }
 
 SingleInstanceGuard::~SingleInstanceGuard()
 {
-    // Closing lets go of the lock. The file stays: removing it could let a third instance lock a new file
-    // while a second one still holds the old.
+    // Closing lets go of the lock.
     if (m_fd >= 0)
         ::close(m_fd);
 }
@@ -36,11 +26,11 @@ bool SingleInstanceGuard::acquire()
 {
     if (m_fd >= 0)
         return true;
-    // A lock taken with flock() rather than a lock file that must be written and synced: a start does not
-    // wait for the disk, and a crashed instance leaves nothing that must be recognised as stale.
-    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // flock() on the folder rather than a lock file that must be written and synced: a start does not wait
+    // for the disk, and a crashed instance leaves nothing that must be recognised as stale.
+    const int fd = ::open(QFile::encodeName(m_path).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) {
-        m_error = QStringLiteral("cannot make the lock that keeps Tavlen to one instance, %1: %2")
+        m_error = QStringLiteral("cannot open the history folder %1 to keep Tavlen to one instance there: %2")
                       .arg(m_path, QString::fromLocal8Bit(std::strerror(errno)));
         return false;
     }
@@ -56,15 +46,15 @@ bool SingleInstanceGuard::acquire()
 
 bool SingleInstanceGuard::isHeldBy(const QString &dataFolder, qint64 pid)
 {
-    const QString lock = QFileInfo(lockPathIn(dataFolder)).canonicalFilePath();
-    if (lock.isEmpty() || pid <= 0)
+    const QString folder = QFileInfo(dataFolder).canonicalFilePath();
+    if (folder.isEmpty() || pid <= 0)
         return false;
-    // The process's open files and, for each, the locks it holds on it (Linux's fdinfo "lock:" lines):
+    // The process's open files and folders and, for each, the locks it holds on it (Linux's fdinfo "lock:" lines):
     // read-only, so asking never gets in the way of an instance taking the lock.
     const QString process = QStringLiteral("/proc/%1").arg(pid);
     const QDir descriptors(process + QStringLiteral("/fd"));
-    for (const QString &fd : descriptors.entryList(QDir::Files | QDir::System | QDir::NoDotAndDotDot)) {
-        if (QFileInfo(descriptors.filePath(fd)).symLinkTarget() != lock)
+    for (const QString &fd : descriptors.entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(descriptors.filePath(fd)).symLinkTarget() != folder)
             continue;
         QFile info(QStringLiteral("%1/fdinfo/%2").arg(process, fd));
         if (!info.open(QIODevice::ReadOnly))

@@ -1,7 +1,8 @@
 #pragma once
-// Keeps Tavlen to one instance per history with a lock on a file in the history's own folder: two instances
-// never share a store, whatever display or session they were started in. The system lets go of the lock
-// when its process ends, however it ends, so no lock is ever stale.
+// Keeps Tavlen to one instance per history with a lock on the history's folder itself: two instances never
+// share a store, whatever display or session they were started in, and a folder that cannot be written is
+// locked all the same. The system lets go of the lock when its process ends, however it ends, so no lock
+// is ever stale.
 
 #include <QString>
 
@@ -13,10 +14,9 @@ public:
     SingleInstanceGuard &operator=(const SingleInstanceGuard &) = delete;
 
     // True when this process now holds the lock; false when another live instance holds it, or when the
-    // lock cannot be taken at all (then error() says why).
+    // folder cannot be opened at all (then error() says why).
     bool acquire();
     QString error() const { return m_error; }
-    QString lockPath() const { return m_path; }
 
     // Whether the process `pid` (one of this user's) holds the lock on the history in `dataFolder`: it is the
     // running instance of that history.

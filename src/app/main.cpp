@@ -150,14 +150,15 @@ int main(int argc, char **argv)
     SingleInstanceGuard instance(XdgStorageLocations().dataFolder());
     if (!instance.acquire()) {
         if (!instance.error().isEmpty()) {
+            // Without its folder there is no store to share: the history is kept in memory, as the store says.
             std::fprintf(stderr, "tavlen: %s\n", qPrintable(instance.error()));
-            return 1;
+        } else {
+            // Started from the application menu, nobody reads the line: the notification says it there.
+            const QString running = QStringLiteral("Tavlen is already running.");
+            std::fprintf(stderr, "tavlen: %s\n", qPrintable(running));
+            LinuxNotifications::postBeforeExit(running, QStringLiteral("Its panel opens from the top of the screen."));
+            return 0;
         }
-        // Started from the application menu, nobody reads the line: the notification says it there.
-        const QString running = QStringLiteral("Tavlen is already running.");
-        std::fprintf(stderr, "tavlen: %s\n", qPrintable(running));
-        LinuxNotifications::postBeforeExit(running, QStringLiteral("Its panel opens from the top of the screen."));
-        return 0;
     }
 
     if (const QString limits = LinuxPlatform::sessionLimits(); !limits.isEmpty())

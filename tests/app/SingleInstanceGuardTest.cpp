@@ -1,6 +1,5 @@
 #include "app/SingleInstanceGuard.h"
 
-#include <QDir>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -87,12 +86,12 @@ TEST(SingleInstanceGuard, ALockHeldByAKilledInstanceIsTakenOver)
     EXPECT_TRUE(SingleInstanceGuard::isHeldBy(data.path(), ::getpid()));
 }
 
-// A lock that cannot be made is said as it is, not taken for another instance that runs.
-TEST(SingleInstanceGuard, ALockThatCannotBeMadeIsAnError)
+// A history folder that cannot be opened is said as it is, not taken for another instance that runs.
+TEST(SingleInstanceGuard, AFolderThatCannotBeOpenedIsAnError)
 {
     QTemporaryDir data;
-    SingleInstanceGuard guard(data.path());
-    ASSERT_TRUE(QDir().mkpath(guard.lockPath())); // a folder where the lock file would go
+    const QString missing = data.filePath(QStringLiteral("missing"));
+    SingleInstanceGuard guard(missing);
     EXPECT_FALSE(guard.acquire());
-    EXPECT_TRUE(guard.error().contains(guard.lockPath())) << guard.error().toStdString();
+    EXPECT_TRUE(guard.error().contains(missing)) << guard.error().toStdString();
 }
