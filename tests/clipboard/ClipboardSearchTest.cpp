@@ -107,6 +107,9 @@ TEST_F(SearchTest, NormalisesQueryAndTextAlike)
     EXPECT_EQ(search("").size(), 8);
     EXPECT_EQ(search(" \n ").size(), 8);
     EXPECT_TRUE(search("tea").isEmpty());
+    // A long text is lowercased a piece at a time: a letter and the mark composed with it stay in one piece.
+    add(text(QString(65532, u'x') + "Cafe\u0301 au lait"));
+    EXPECT_EQ(search("caf\u00e9 au lait").size(), 1);
 }
 
 TEST_F(SearchTest, MatchesFileNamesPathsAndTitles)
