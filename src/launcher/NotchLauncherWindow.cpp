@@ -8,6 +8,7 @@
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/SettingsStore.h"
+#include "platform/Appearance.h"
 #include "platform/Clock.h"
 #include "platform/PanelFactory.h"
 #include "platform/Workspace.h"
@@ -294,7 +295,10 @@ void NotchLauncherWindow::applyFrame(bool animated)
     // A collapsed panel already where the layout puts it (a copy changed the list, not the frame) has
     // nothing to animate: the collapse's shrink and return would make it blink on every copy.
     const bool inPlace = !m_isExpanded && !panel()->isAnimatingFrame() && panel()->frame() == layout.frame;
-    if (!animated || !layout.animates || inPlace) {
+    // A collapsing panel is drawn black as it shrinks: without a compositor to blend it into the desktop that
+    // is a black block flashing over the windows below, so it goes at once.
+    const bool plainDesktop = !m_platform.appearance || !m_platform.appearance->supportsTranslucency();
+    if (!animated || !layout.animates || inPlace || (!m_isExpanded && plainDesktop)) {
         finishFrame();
         return;
     }

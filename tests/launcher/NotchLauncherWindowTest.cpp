@@ -277,6 +277,7 @@ TEST_F(NotchLauncherWindowTest, ExpandingAnExpandedPanelAndCollapsingACollapsedO
 
 TEST_F(NotchLauncherWindowTest, ExpandingAnimatesOverAQuarterSecondAndCollapsingInTwoPhases)
 {
+    sim.appearance.setSupportsTranslucency(true);
     auto window = makeWindow(rightScreen());
     auto *panel = static_cast<SimPanel *>(window->panel());
     const QRectF collapsed = panel->frame();
@@ -302,6 +303,14 @@ TEST_F(NotchLauncherWindowTest, ExpandingAnimatesOverAQuarterSecondAndCollapsing
 
     // A copy lays the collapsed panel out again without moving it: it must not shrink and come back.
     window->applyFrame(true);
+    EXPECT_FALSE(panel->runningAnimation());
+    EXPECT_EQ(panel->frame(), collapsed);
+
+    // Without a compositor the shrinking black panel would flash over the desktop: it collapses at once.
+    sim.appearance.setSupportsTranslucency(false);
+    window->expand(true, true);
+    sim.clock.advance(0.25);
+    window->expand(false, true);
     EXPECT_FALSE(panel->runningAnimation());
     EXPECT_EQ(panel->frame(), collapsed);
 }

@@ -99,6 +99,29 @@ TEST(ClipboardPreviewAIActionsTest, TheMenuIsOfferedForTextWhileLocalIntelligenc
     EXPECT_FALSE(stateless.menuOffered());
 }
 
+// Without a compositor the open list takes its rounded outline's shape, so its corners show the desktop
+// rather than black; with one, the window stays whole and its corners are transparent.
+TEST(ClipboardPreviewAIActionsTest, TheOpenListIsShapedToItsOutlineOnlyWithoutACompositor)
+{
+    for (const bool compositor : {false, true}) {
+        SCOPED_TRACE(compositor);
+        Preview preview;
+        preview.sim.appearance.setSupportsTranslucency(compositor);
+        ClipboardPreviewActionMenu *menu = preview.view()->actionMenu();
+        menu->openMenu();
+        ASSERT_NE(menu->menu(), nullptr);
+        const QRegion shape = menu->menu()->mask();
+        EXPECT_EQ(shape.isEmpty(), compositor);
+        if (!compositor) {
+            EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+            EXPECT_FALSE(shape.contains(QPoint(menu->menu()->width() - 1, menu->menu()->height() - 1)));
+            EXPECT_TRUE(shape.contains(menu->menu()->rect().center()));
+            EXPECT_TRUE(shape.contains(QPoint(menu->menu()->width() / 2, 0)));
+        }
+        menu->closeMenu();
+    }
+}
+
 TEST(ClipboardPreviewAIActionsTest, AnActionIsMarkedWhileItRunsAndItsResultOpensTheSheet)
 {
     Preview preview;
