@@ -29,6 +29,31 @@ public:
     QStringList summaries;
 };
 
+QString tavlenPath()
+{
+    return QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../tavlen"));
+}
+
+// The built program run to its end (at most 30 s): its exit code (-1 when it did not end) and all it printed.
+struct ProgramRun {
+    int exitCode = -1;
+    QByteArray output;
+};
+ProgramRun runTavlen(const QStringList &arguments, const QProcessEnvironment &environment)
+{
+    QProcess tavlen;
+    tavlen.setProcessChannelMode(QProcess::MergedChannels);
+    tavlen.setProcessEnvironment(environment);
+    tavlen.start(tavlenPath(), arguments);
+    const bool ended = DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 30000);
+    ProgramRun run{ended ? tavlen.exitCode() : -1, tavlen.readAll()};
+    if (!ended) {
+        tavlen.kill();
+        tavlen.waitForFinished(10000);
+    }
+    return run;
+}
+
 } // namespace
 
 TEST(RunTavlen, APrivateDisplayHasALightDesktop)
@@ -61,12 +86,11 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
     ASSERT_TRUE(bus.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications));
     ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
 
-    const QString program = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../tavlen"));
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QProcess first;
     first.setProcessChannelMode(QProcess::MergedChannels);
     first.setProcessEnvironment(environment);
-    first.start(program);
+    first.start(tavlenPath());
     QByteArray firstOutput;
     ASSERT_TRUE(DesktopTest::waitUntil([&] {
         firstOutput += first.readAll();
@@ -85,19 +109,9 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
         other.insert(QStringLiteral("DISPLAY"), row.display);
         if (!row.runtimeFolder)
             other.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-        QProcess second;
-        second.setProcessChannelMode(QProcess::MergedChannels);
-        second.setProcessEnvironment(other);
-        second.start(program);
-        const bool ended = DesktopTest::waitUntil([&] { return second.state() == QProcess::NotRunning; }, 30000);
-        const QByteArray output = second.readAll();
-        if (!ended) {
-            second.kill();
-            second.waitForFinished(5000);
-        }
-        EXPECT_TRUE(ended) << output.constData();
-        EXPECT_EQ(second.exitCode(), 0);
-        EXPECT_TRUE(output.contains("tavlen: Tavlen is already running.")) << output.constData();
+        const ProgramRun second = runTavlen({}, other);
+        EXPECT_EQ(second.exitCode, 0) << second.output.constData();
+        EXPECT_TRUE(second.output.contains("tavlen: Tavlen is already running.")) << second.output.constData();
     }
     EXPECT_EQ(notifications.summaries.filter(QStringLiteral("already running")).size(), std::size(rows))
         << notifications.summaries.join(QLatin1Char('|')).toStdString();
@@ -109,8 +123,26 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
     bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
 }
 
+// `--help` and `--version` print and end at once, without a display and without starting Tavlen.
+TEST(RunTavlen, HelpAndVersionPrintWithoutStartingAnything)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    struct Row {
+        const char *argument;
+        const char *printed;
+    };
+    for (const Row &row : {Row{"--help", "--check-spelling"}, Row{"--version", "tavlen 0."}}) {
+        SCOPED_TRACE(row.argument);
+        const ProgramRun run = runTavlen({QString::fromLatin1(row.argument)}, environment);
+        EXPECT_EQ(run.exitCode, 0) << run.output.constData();
+        EXPECT_TRUE(run.output.contains(row.printed)) << run.output.constData();
+    }
+}
+
 // A keyring library without its functions (a stub, or a broken copy) is named by the loader before any of
-// Tavlen runs (`--version` shows it without a race): it never runs half-way and ends at its first use of the keyring.
+// Tavlen runs (`--version` shows it without a race), rather than ending a running Tavlen at its first call.
 TEST(RunTavlen, ABrokenKeyringLibraryIsNamedBeforeTavlenStarts)
 {
     TAVLEN_REQUIRE_DESKTOP();
@@ -119,19 +151,9 @@ TEST(RunTavlen, ABrokenKeyringLibraryIsNamedBeforeTavlenStarts)
                        QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("broken-libsecret")));
     for (const QStringList &arguments : {QStringList(), QStringList{QStringLiteral("--version")}}) {
         SCOPED_TRACE(arguments.join(QLatin1Char(' ')).toStdString());
-        QProcess tavlen;
-        tavlen.setProcessChannelMode(QProcess::MergedChannels);
-        tavlen.setProcessEnvironment(environment);
-        tavlen.start(QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../tavlen")), arguments);
-        const bool ended = DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 30000);
-        const QByteArray output = tavlen.readAll();
-        if (!ended) {
-            tavlen.terminate();
-            tavlen.waitForFinished(10000);
-        }
-        EXPECT_TRUE(ended) << output.constData();
-        EXPECT_NE(tavlen.exitCode(), 0);
-        EXPECT_TRUE(output.contains("undefined symbol: secret_")) << output.constData();
-        EXPECT_FALSE(output.contains("tavlen: running") || output.contains("tavlen 0")) << output.constData();
+        const ProgramRun run = runTavlen(arguments, environment);
+        EXPECT_NE(run.exitCode, 0) << run.output.constData(); // -1 when it did not end
+        EXPECT_TRUE(run.output.contains("undefined symbol: secret_")) << run.output.constData();
+        EXPECT_FALSE(run.output.contains("tavlen: running") || run.output.contains("tavlen 0")) << run.output.constData();
     }
 }
