@@ -2,7 +2,9 @@
 // the arrow keys move the selection and the reader's focus goes with it, the second copy's row is found over AT-SPI by the title it shows and its "Delete" action deletes the item
 // from the history and the store; with a query typed, the search bar's clear button is found as
 // "Clear search" and pressing it empties the query; the header's painted filters toggle is found as
-// "Show Filters", pressing it shows the filter bar, and it is then named "Hide Filters".
+// "Show Filters", pressing it shows the filter bar, and it is then named "Hide Filters". What the reader hears
+// of the search field, the list, a row, and a filter pill that is on is read over AT-SPI from a table; the
+// collapsed launcher opens on Press.
 
 #include "DesktopTest.h"
 #include "ExpandedLauncher.h"
@@ -29,6 +31,22 @@ LaunchOptions storesOnly()
     LaunchOptions options;
     options.testMode = true;
     return options;
+}
+
+// What a reader hears of an element found by its name: each line must be in the helper's output.
+struct Heard {
+    const char *name;
+    QList<QByteArray> lines;
+};
+
+void expectHeard(const QString &pid, const Heard &heard)
+{
+    SCOPED_TRACE(heard.name);
+    DesktopTest::ChildProcess reader(DesktopTest::helperPath(QStringLiteral("atspi_action")), {pid, QString::fromUtf8(heard.name)});
+    ASSERT_TRUE(reader.waitForLine("found", 15000)) << reader.output().constData();
+    reader.waitForExit(5000);
+    for (const QByteArray &line : heard.lines)
+        EXPECT_TRUE(reader.output().contains(line)) << reader.output().constData();
 }
 
 bool historyHolds(const ClipboardHistoryManager &history, const QString &text)
@@ -84,6 +102,14 @@ TEST(ScreenReader, DeletesARowByItsNameAndFindsTheClearButton)
         }
         EXPECT_TRUE(followed) << events.output().constData();
 
+        const Heard openPanel[] = {
+            {"Search the clipboard history", {"found text"}},
+            {"Clipboard history", {"found list"}},
+            {"third screen reader copy", {"found list item", "described Text, copied "}},
+        };
+        for (const Heard &heard : openPanel)
+            expectHeard(pid, heard);
+
         kept = history.items().size() - 1;
         DesktopTest::ChildProcess reader(DesktopTest::helperPath(QStringLiteral("atspi_action")),
                                          {pid, QStringLiteral("second screen reader copy"), QStringLiteral("Delete")});
@@ -113,6 +139,16 @@ TEST(ScreenReader, DeletesARowByItsNameAndFindsTheClearButton)
         DesktopTest::ChildProcess toggled(DesktopTest::helperPath(QStringLiteral("atspi_action")),
                                           {pid, QStringLiteral("Hide Filters")});
         EXPECT_TRUE(toggled.waitForLine("found", 15000)) << toggled.output().constData();
+        // No filter chosen: "All" is the pill that is on.
+        expectHeard(pid, {"All", {"checked"}});
+
+        // Collapsed, the launcher opens on Press.
+        launcher->collapseImmediately();
+        TAVLEN_WAIT_UNTIL(expandedLauncher(delegate) == nullptr, 3000);
+        DesktopTest::ChildProcess press(DesktopTest::helperPath(QStringLiteral("atspi_action")),
+                                        {pid, QStringLiteral("Tavlen launcher"), QStringLiteral("Press")});
+        ASSERT_TRUE(press.waitForLine("done", 15000)) << press.output().constData();
+        TAVLEN_WAIT_UNTIL(expandedLauncher(delegate) != nullptr, 3000);
         delegate.stop();
     }
 

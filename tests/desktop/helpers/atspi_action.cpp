@@ -4,8 +4,8 @@
 //   atspi_action <pid> <name> [<action>]
 //
 // Looks (for up to ten seconds) for a showing element named <name> in the application of process <pid>;
-// prints "found <role>" and, with <action>, performs the action of that name and prints "done". Exits 1
-// when nothing matches. A program of its own, so the application it asks keeps answering meanwhile.
+// prints "found <role>", "described <description>", "checked" when it is on, and, with <action>, performs the
+// action of that name and prints "done". Exits 1 when nothing matches. A program of its own, so the application it asks keeps answering meanwhile.
 
 #include <atspi/atspi.h>
 
@@ -18,13 +18,18 @@
 
 namespace {
 
-bool isShowing(AtspiAccessible *element)
+bool hasState(AtspiAccessible *element, AtspiStateType state)
 {
     AtspiStateSet *states = atspi_accessible_get_state_set(element);
-    const bool showing = states && atspi_state_set_contains(states, ATSPI_STATE_SHOWING);
+    const bool has = states && atspi_state_set_contains(states, state);
     if (states)
         g_object_unref(states);
-    return showing;
+    return has;
+}
+
+bool isShowing(AtspiAccessible *element)
+{
+    return hasState(element, ATSPI_STATE_SHOWING);
 }
 
 // Depth first, at most `budget` elements in all.
@@ -109,9 +114,13 @@ int main(int argc, char **argv)
         return 1;
     }
     gchar *role = atspi_accessible_get_role_name(element, nullptr);
-    std::printf("found %s\n", role ? role : "");
+    gchar *description = atspi_accessible_get_description(element, nullptr);
+    std::printf("found %s\ndescribed %s\n", role ? role : "", description ? description : "");
+    if (hasState(element, ATSPI_STATE_CHECKED))
+        std::printf("checked\n");
     std::fflush(stdout);
     g_free(role);
+    g_free(description);
     int status = 0;
     if (argc > 3) {
         const bool done = performAction(element, argv[3]);
