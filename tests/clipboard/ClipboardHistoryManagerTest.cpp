@@ -572,7 +572,7 @@ TEST_P(StoreTakenAway, IsNoticedAndTheHistorySavedIntoItsSuccessor)
     EXPECT_EQ(replaced.count(), 1);
     open();
     const QStringList session = GetParam() == "deletedWhileNothingIsCopied" ? QStringList() : QStringList{"later", "after"};
-    EXPECT_EQ(texts(), session + QStringList({"before", ""}));
+    ASSERT_EQ(texts(), session + QStringList({"before", ""}));
     const std::optional<PasteboardPayload> payload = manager->items().last().payload();
     ASSERT_TRUE(payload && !payload->items.isEmpty());
     EXPECT_EQ(payload->items[0].representations[0].data, "PNGDATA");
