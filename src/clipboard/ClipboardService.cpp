@@ -2,6 +2,7 @@
 
 #include "model/SettingsStore.h"
 #include "clipboard/ClipboardHistoryManager.h"
+#include "clipboard/ClipboardPasteKeys.h"
 #include "clipboard/PasteboardManager.h"
 #include "platform/Accessibility.h"
 #include "platform/AccessibilityAttribute.h"
@@ -9,8 +10,10 @@
 #include "platform/Beeper.h"
 #include "platform/Clock.h"
 #include "platform/KeyboardOutput.h"
+#include "platform/Notifications.h"
 #include "platform/Pasteboard.h"
 #include "platform/Permissions.h"
+#include "platform/PrimarySelection.h"
 #include "platform/Workspace.h"
 
 #include <QBuffer>
@@ -44,10 +47,9 @@ PasteboardPayload payloadFromFields(const ClipboardItem &item)
     PasteboardPayloadItem out;
     switch (item.type()) {
     case ClipboardItemType::image:
-        if (item.hasImageData()) {
-            const QByteArray data = item.imageData();
+        // A stored image file that was emptied or removed reads as no bytes: nothing to offer.
+        if (const QByteArray data = item.imageData(); !data.isEmpty())
             out.representations.append(representation(imageType(data), data));
-        }
         break;
     case ClipboardItemType::file: {
         const QStringList paths = item.filePaths();
@@ -97,6 +99,17 @@ PasteboardPayload capturedPayload(const ClipboardItem &item)
             kept.items.append(copy);
     }
     return kept;
+}
+
+bool holdsImage(const PasteboardPayload &payload)
+{
+    for (const PasteboardPayloadItem &item : payload.items) {
+        for (const PasteboardRepresentation &r : item.representations) {
+            if (r.type.startsWith(QLatin1String("image/")) && !r.data.isEmpty())
+                return true;
+        }
+    }
+    return false;
 }
 
 } // namespace
@@ -184,8 +197,11 @@ ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, 
         return content;
     }
     content.payload = captured;
-    if (content.payload.isEmpty())
+    if (content.payload.isEmpty() || (type == ClipboardItemType::image && !holdsImage(content.payload)))
         content.payload = payloadFromFields(item);
+    // An image whose bytes cannot be read is not pasted as whatever came with it.
+    if (type == ClipboardItemType::image && !holdsImage(content.payload))
+        content.payload = {};
     return content;
 }
 
@@ -220,19 +236,34 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
             co_return false;
     }
 
+    const Platform platform = self->m_platform;
     const bool asPlainText = self->m_pasteAsPlainText && self->m_pasteAsPlainText();
     const ClipboardPasteContent content = pasteContent(item, asPlainText);
+    if (content.isEmpty()) {
+        // Pressing the keys now would paste whatever the clipboard held before.
+        if (platform.beeper)
+            platform.beeper->beep();
+        if (platform.notifications)
+            platform.notifications->post(QStringLiteral("Tavlen could not paste this item"),
+                                         QStringLiteral("Its stored data can no longer be read. Nothing was pasted "
+                                                        "and the clipboard was left as it was."));
+        co_return false;
+    }
     if (content.plainText)
         self->m_pasteboard.writePlainText(*content.plainText);
-    else if (!content.payload.isEmpty())
+    else
         self->m_pasteboard.writeItems(content.payload);
 
     // Key events go to whichever window has the focus: without a target that is in front, the item
     // stays on the clipboard for the user to paste, and nothing is pressed in a stranger's window.
-    const Platform platform = self->m_platform;
     bool pasted = false;
-    if (app && platform.keyboard)
-        pasted = platform.keyboard->postChord(KeyChord::paste(), app->pid);
+    if (app && platform.keyboard) {
+        const ClipboardPasteKeys keys = ClipboardPasteKeys::forWindowClass(app->bundleIdentifier);
+        const QString text = content.plainText.value_or(item.text());
+        const bool ready = !keys.readsPrimarySelection
+            || (platform.primarySelection && !text.isEmpty() && platform.primarySelection->writeText(text));
+        pasted = ready && platform.keyboard->postChord(keys.chord, app->pid);
+    }
     if (pasted) {
         if (self->m_onPulse)
             self->m_onPulse();

@@ -1,9 +1,11 @@
 #pragma once
 // Pastes a history item into another application: brings the target application back to the front
 // (and its field, where there is one and the accessibility bus is there), writes the item to the
-// clipboard, presses Control+V there and moves the item to the top of the history. Posting the keys is
-// the one permission a paste needs; without the accessibility bus the field is simply not refocused.
-// Permission checks read cached state and never block. The earlier clipboard content is not restored.
+// clipboard, presses the paste keys there (Control+V, or a terminal's own: ClipboardPasteKeys) and moves
+// the item to the top of the history. An item whose stored data cannot be read is not pasted, and the
+// person is told. Posting the keys is the one permission a paste needs; without the accessibility bus the
+// field is simply not refocused. Permission checks read cached state and never block. The earlier
+// clipboard content is not restored.
 
 #include "clipboard/ClipboardPasteTarget.h"
 #include "model/ClipboardItem.h"
@@ -80,8 +82,9 @@ public:
     std::optional<ClipboardPasteTarget> focusedFieldTarget();
 
 #ifndef Q_MOC_RUN
-    // Pastes the item into the target (previousActiveApp without one). Answers true when Control+V reached
-    // the target; false at once while another paste runs or when keys cannot be posted. isPasting is set
+    // Pastes the item into the target (previousActiveApp without one). Answers true when the paste keys
+    // reached the target; false at once while another paste runs or when keys cannot be posted, and false
+    // without writing anything when the item cannot be read. isPasting is set
     // while it runs and cleared however it ends (done, cancelled, or an exception).
     Task<bool> paste(ClipboardItem item, std::optional<ClipboardPasteTarget> target = std::nullopt);
 
@@ -92,7 +95,8 @@ public:
 #endif
 
     // What a paste writes for an item: every captured representation as captured, or only the plain text
-    // when asked (except for images and files, which keep their formats).
+    // when asked (except for images and files, which keep their formats). Empty for an image whose bytes
+    // cannot be read.
     static ClipboardPasteContent pasteContent(const ClipboardItem &item, bool asPlainText);
 
 Q_SIGNALS:

@@ -1,6 +1,7 @@
 #include "clipboard/PasteboardManager.h"
 
 #include "model/ClipboardItem.h"
+#include "model/UriList.h"
 #include "platform/Clock.h"
 #include "platform/FutureAwaiter.h"
 #include "platform/Workspace.h"
@@ -34,21 +35,14 @@ bool isImageType(const QString &type)
     return type.startsWith(QLatin1String("image/"));
 }
 
-// URLs of a text/uri-list (comment lines skipped) or of a text/x-moz-url (UTF-16: url, newline, title).
+// URLs of a file or link list or of a text/x-moz-url (UTF-16: url, newline, title).
 QList<QUrl> urlsOf(const PasteboardRepresentation &rep)
 {
     QList<QUrl> urls;
     if (!holdsData(rep))
         return urls;
-    if (rep.type == PasteboardType::uriList) {
-        for (const QByteArray &raw : rep.data.split('\n')) {
-            const QByteArray line = raw.trimmed();
-            if (line.isEmpty() || line.startsWith('#'))
-                continue;
-            const QUrl url = QUrl::fromEncoded(line, QUrl::StrictMode);
-            if (url.isValid() && !url.scheme().isEmpty())
-                urls.append(url);
-        }
+    if (UriList::isListType(rep.type)) {
+        urls = UriList::urls(rep.type, rep.data);
     } else if (rep.type == PasteboardType::mozillaUrl && rep.data.size() % 2 == 0) {
         const QString text = QString::fromUtf16(reinterpret_cast<const char16_t *>(rep.data.constData()),
                                                 rep.data.size() / 2);
@@ -538,9 +532,9 @@ ClipboardCapture PasteboardManager::describe(const PasteboardPayload &payload)
                 continue;
             if (rep.type == PasteboardType::plainText) {
                 texts.append(decodeText(rep.data));
-            } else if (rep.type == PasteboardType::uriList || rep.type == PasteboardType::mozillaUrl) {
-                // Within one item a text/uri-list and a text/x-moz-url name the same address.
-                if (urls.isEmpty() || rep.type == PasteboardType::uriList)
+            } else if (UriList::isListType(rep.type) || rep.type == PasteboardType::mozillaUrl) {
+                // Within one item the lists and a text/x-moz-url name the same addresses.
+                if (urls.isEmpty() || rep.type != PasteboardType::mozillaUrl)
                     for (const QUrl &url : urlsOf(rep)) {
                         if (!urls.contains(url))
                             urls.append(url);

@@ -1,9 +1,12 @@
 #include "model/PasteboardPayload.h"
 
+#include "model/UriList.h"
+
 #include <QtEndian>
 
 #include <QStringList>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -212,11 +215,9 @@ bool PasteboardPayload::carriesImageOrFiles() const
             // An image counts once offered: its bytes may come with a later read.
             if (rep.type.startsWith(QLatin1String("image/")))
                 return true;
-            if (rep.type == QLatin1String("text/uri-list")) {
-                for (const QByteArray &line : rep.data.split('\n'))
-                    if (line.trimmed().startsWith("file:"))
-                        return true;
-            }
+            const QList<QUrl> urls = UriList::urls(rep.type, rep.data);
+            if (std::any_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); }))
+                return true;
         }
     }
     return false;

@@ -48,7 +48,7 @@ struct PasteboardPayload
     // Every distinct type over all items, in first-seen order.
     QStringList types() const;
     // Whether it brings an image or files: an image/* type (even one whose bytes were not read) or a
-    // text/uri-list of file URLs.
+    // file list naming a file.
     bool carriesImageOrFiles() const;
 
     // Versioned binary form of the whole payload, every representation's bytes included.

@@ -20,6 +20,10 @@ struct KeyChord {
     Qt::KeyboardModifiers modifiers;
 
     static KeyChord paste() { return {0x0076 /* v */, Qt::ControlModifier}; }
+    // Terminals read Control+V as a control character: most paste the clipboard on Control+Shift+V,
+    // the xterm family pastes PRIMARY on Shift+Insert.
+    static KeyChord terminalPaste() { return {0x0076 /* v */, Qt::ControlModifier | Qt::ShiftModifier}; }
+    static KeyChord selectionPaste() { return {0xff63 /* Insert */, Qt::ShiftModifier}; }
     static KeyChord selectAll() { return {0x0061 /* a */, Qt::ControlModifier}; }
     friend bool operator==(const KeyChord &, const KeyChord &) = default;
 };

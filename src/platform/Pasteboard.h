@@ -21,6 +21,8 @@ namespace PasteboardType {
 inline const QString plainText = QStringLiteral("text/plain;charset=utf-8");
 // One or more URLs, one a line; file URLs for copied files.
 inline const QString uriList = QStringLiteral("text/uri-list");
+// Copied or cut files as GTK file managers offer them: "copy" or "cut", then one URI a line.
+inline const QString gnomeCopiedFiles = QStringLiteral("x-special/gnome-copied-files");
 inline const QString mozillaUrl = QStringLiteral("text/x-moz-url");
 inline const QString html = QStringLiteral("text/html");
 inline const QString rtf = QStringLiteral("text/rtf");

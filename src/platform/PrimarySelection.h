@@ -1,7 +1,8 @@
 #pragma once
 // The text the person selected last in any application (on X11 the PRIMARY selection), for commands
-// that work on "the current selection" where the selecting application cannot be asked directly. Reads
-// never block the main thread and are bounded in time and size.
+// that work on "the current selection" where the selecting application cannot be asked directly, and
+// for pastes into terminals that paste it. Reads never block the main thread and are bounded in time
+// and size.
 
 #include "platform/Pasteboard.h"
 #include "platform/Task.h"
@@ -18,6 +19,9 @@ public:
     // overLimit beyond `maxBytes`. Awaiting gives none when the awaiting task was cancelled.
     virtual Task<PasteboardRead> readText(qint64 maxBytes) = 0;
 #endif
+    // Makes `text` the selection, served from this program (what Shift+Insert or a middle click pastes
+    // in a terminal). False when it could not be taken.
+    virtual bool writeText(const QString &text) = 0;
 
 protected:
     using QObject::QObject;

@@ -4,10 +4,13 @@
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
+#include "model/LazyBlob.h"
 #include "model/SettingsStore.h"
 #include "platform/sim/SimPlatform.h"
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -37,6 +40,18 @@ ClipboardItem makeItem(ClipboardItemType type, const QString &text, const QList<
         payload.items.append(PasteboardPayloadItem{reps});
         item.setPayload(payload);
     }
+    return item;
+}
+
+// An image item whose stored file has been emptied since it was copied.
+ClipboardItem emptiedImage(const QString &folder, const QList<PasteboardRepresentation> &reps = {})
+{
+    const QString path = folder + QStringLiteral("/image.png");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    ClipboardItem item = makeItem(ClipboardItemType::image, QString(), reps);
+    item.setImageBlob(LazyBlob::inFile(path, 4096));
     return item;
 }
 
@@ -427,6 +442,67 @@ TEST_F(ClipboardServiceTest, PlainTextSettingDecidesWhatIsWritten)
               (Write{{{PasteboardType::plainText, QByteArray("bold")}, {PasteboardType::html, QByteArray("<b>bold</b>")}}}));
 }
 
+// Control+V is a control character in a terminal: each kind of window gets the keys that paste there.
+TEST_F(ClipboardServiceTest, EachWindowClassGetsTheKeysThatPasteThere)
+{
+    struct Row {
+        const char *windowClass;
+        ClipboardItem item;
+        bool selectionAvailable;
+        std::optional<KeyChord> chord; // none: nothing is pressed
+        std::optional<QString> selection;
+    };
+    const ClipboardItem image = makeItem(ClipboardItemType::image, QString(), {rep(PasteboardType::png, "PNG")});
+    const Row rows[] = {
+        {"gedit", older, true, KeyChord::paste(), std::nullopt},
+        {"XTerm", older, true, KeyChord::selectionPaste(), QStringLiteral("older")},
+        {"URxvt", older, true, KeyChord::selectionPaste(), QStringLiteral("older")},
+        {"XTerm", older, false, std::nullopt, std::nullopt},
+        {"XTerm", image, true, std::nullopt, std::nullopt},
+        {"Xfce4-terminal", older, true, KeyChord::terminalPaste(), std::nullopt},
+        {"Gnome-terminal", older, true, KeyChord::terminalPaste(), std::nullopt},
+        {"konsole", older, true, KeyChord::terminalPaste(), std::nullopt},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.windowClass);
+        SimPlatform platform;
+        platform.primarySelection.available = row.selectionAvailable;
+        const RunningApplication app = platform.workspace.addApplication(QString::fromLatin1(row.windowClass));
+        platform.workspace.bringToFront(app);
+        PasteboardManager manager(platform.clock, platform.pasteboard, &platform.workspace);
+        ClipboardService pasting(platform.platform(), manager);
+
+        Task<bool> paste = pasting.paste(row.item, target(app));
+        platform.clock.advance(0.2);
+        EXPECT_EQ(paste.result(), std::optional<bool>(row.chord.has_value()));
+        ASSERT_EQ(platform.keyboard.chords.size(), row.chord ? 1 : 0);
+        if (row.chord) {
+            EXPECT_EQ(platform.keyboard.chords.first().chord, *row.chord);
+        }
+        EXPECT_EQ(platform.primarySelection.text, row.selection);
+        EXPECT_EQ(platform.pasteboard.writes.size(), 1) << "the item is on the clipboard in every case";
+    }
+}
+
+// A stored image that can no longer be read would paste whatever the clipboard held before.
+TEST_F(ClipboardServiceTest, AnUnreadableItemIsNotPastedAndThePersonIsTold)
+{
+    QTemporaryDir folder;
+    const ClipboardItem image = emptiedImage(folder.path());
+    sim.workspace.bringToFront(editor);
+
+    Task<bool> paste = service.paste(image, target(editor));
+    sim.clock.advance(1);
+    EXPECT_EQ(paste.result(), std::optional<bool>(false));
+    EXPECT_FALSE(service.isPasting());
+    EXPECT_TRUE(sim.pasteboard.writes.isEmpty());
+    EXPECT_TRUE(sim.keyboard.chords.isEmpty());
+    EXPECT_EQ(sim.beeper.beeps, 1);
+    ASSERT_EQ(sim.notifications.posted.size(), 1);
+    EXPECT_EQ(sim.notifications.posted.first().summary, QStringLiteral("Tavlen could not paste this item"));
+    EXPECT_EQ(topItem(), newer.id());
+}
+
 struct ContentCase {
     const char *name;
     ClipboardItem item;
@@ -466,6 +542,12 @@ TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
                           PasteboardPayloadItem{{rep(PasteboardType::plainText, "two")}}};
     multi.setPayload(multiPayload);
 
+    QTemporaryDir folder;
+    const ClipboardItem emptiedBare = emptiedImage(folder.path());
+    const ClipboardItem emptiedCaptured =
+        emptiedImage(folder.path(), {{PasteboardType::png, {}, 4096, OmissionReason::unavailable},
+                                     rep(PasteboardType::html, "<img src=\"a.png\">")});
+
     const QByteArray typedUtf8 = QStringLiteral("zażółć").toUtf8();
     const ContentCase cases[] = {
         {"rich text as captured, omitted formats left out", richText, false, std::nullopt,
@@ -487,6 +569,8 @@ TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
          {{{PasteboardType::plainText, "big"}}}},
         {"an item without text keeps its formats in plain-text mode", emptyGeneric, true, std::nullopt,
          {{{QStringLiteral("application/x-thing"), "\x01\x02"}}}},
+        {"an emptied image file gives nothing", emptiedBare, false, std::nullopt, {}},
+        {"an emptied image file is not replaced by what came with it", emptiedCaptured, false, std::nullopt, {}},
     };
     for (const ContentCase &c : cases) {
         SCOPED_TRACE(c.name);

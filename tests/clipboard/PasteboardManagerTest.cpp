@@ -845,6 +845,11 @@ INSTANTIATE_TEST_SUITE_P(
         KindCase{"uri list with a link", {{PasteboardType::uriList, "https://example.org/\r\n"}}, ClipboardItemType::url, "https://example.org/", {}, {}},
         KindCase{"link with its title", {{PasteboardType::plainText, "Example"}, {PasteboardType::uriList, "https://example.org/\r\n"}}, ClipboardItemType::url, "Example", {}, {}},
         KindCase{"files", {{PasteboardType::uriList, "# copied\r\nfile:///tmp/a%20b.txt\r\nfile:///tmp/c.png\r\n"}}, ClipboardItemType::file, "/tmp/a b.txt\n/tmp/c.png", {"/tmp/a b.txt", "/tmp/c.png"}, {}},
+        // File managers' own ways of writing their lists.
+        KindCase{"pcmanfm's files end in a NUL", {{PasteboardType::uriList, QByteArray("file:///tmp/a\r\nfile:///tmp/b", 28) + '\0'}}, ClipboardItemType::file, "/tmp/a\n/tmp/b", {"/tmp/a", "/tmp/b"}, {}},
+        KindCase{"pcmanfm's one file ends in a NUL", {{PasteboardType::uriList, QByteArray("file:///tmp/a\0", 14)}}, ClipboardItemType::file, "/tmp/a", {"/tmp/a"}, {}},
+        KindCase{"a GTK file manager's copied files with their paths as text", {{PasteboardType::plainText, "/tmp/a b\n/tmp/c"}, {PasteboardType::gnomeCopiedFiles, "copy\nfile:///tmp/a%20b\nfile:///tmp/c"}}, ClipboardItemType::file, "/tmp/a b\n/tmp/c", {"/tmp/a b", "/tmp/c"}, {}},
+        KindCase{"cut files", {{PasteboardType::gnomeCopiedFiles, "cut\nfile:///tmp/a\nfile:///tmp/b\n"}}, ClipboardItemType::file, "/tmp/a\n/tmp/b", {"/tmp/a", "/tmp/b"}, {}},
         KindCase{"files and a link", {{PasteboardType::uriList, "file:///tmp/a\r\nhttps://example.org/\r\n"}}, ClipboardItemType::url, "file:///tmp/a", {}, {}},
         KindCase{"png image", {{PasteboardType::png, "\x89PNG"}, {PasteboardType::html, "<img>"}}, ClipboardItemType::image, "", {}, "\x89PNG"},
         KindCase{"png before tiff", {{PasteboardType::tiff, "TIFF"}, {PasteboardType::png, "PNG"}}, ClipboardItemType::image, "", {}, "PNG"},

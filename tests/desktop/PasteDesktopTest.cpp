@@ -1,4 +1,4 @@
-// Pasting and typing into another application's line edit on the real desktop.
+// Pasting and typing into another application's line edit, and pasting into a terminal, on the real desktop.
 
 #include "DesktopTest.h"
 #include "LineEditApp.h"
@@ -9,6 +9,9 @@
 #include "platform/KeyboardOutput.h"
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -87,6 +90,25 @@ TEST_F(PasteDesktop, BringsTheTargetBackBeforePasting)
     TAVLEN_WAIT_UNTIL(target.text() == QStringLiteral("back again"), 3000);
     EXPECT_TRUE(isFront(target.pid()));
     EXPECT_EQ(other.dumpedText(), QString());
+}
+
+// xterm takes Control+V (and with Debian's resources Control+Shift+V) for byte 0x16: what reaches the
+// program in it must be the item's text.
+TEST_F(PasteDesktop, PastesTheItemsTextIntoXterm)
+{
+    QTemporaryDir folder;
+    const QString received = folder.filePath(QStringLiteral("received"));
+    DesktopTest::ChildProcess xterm(QStringLiteral("xterm"),
+                                    {QStringLiteral("-e"), QStringLiteral("sh"), QStringLiteral("-c"),
+                                     QStringLiteral("stty -icanon; exec cat > \"$0\""), received});
+    // The file exists once the shell in it runs.
+    TAVLEN_WAIT_UNTIL(isFront(xterm.pid()) && QFile::exists(received), 5000);
+
+    const ClipboardItem item = textItem(QStringLiteral("echo pasted 'into' a terminal"));
+    const auto target = service->focusedFieldTarget();
+    ASSERT_TRUE(target);
+    EXPECT_EQ(finish(service->paste(item, target)), std::optional<bool>(true));
+    TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(received) == item.text(), 5000);
 }
 
 // Keycodes with no symbols, as `xmodmap -pke` lists them ("keycode  93 =").

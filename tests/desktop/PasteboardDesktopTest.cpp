@@ -176,10 +176,12 @@ TEST_F(PasteboardDesktopTest, DataOverTheLimitIsNotTransferred)
     EXPECT_GE(read->byteCount, 1'000'000);
 }
 
+// As pcmanfm writes it: CR LF between the URIs, a NUL after the last one.
 TEST_F(PasteboardDesktopTest, AFileListIsCapturedAsFiles)
 {
     startWatching();
-    ASSERT_TRUE(xclipCopy("file:///tmp/one%20file.txt\r\nfile:///tmp/two.png\r\n", QStringLiteral("text/uri-list")));
+    const QByteArray list = QByteArrayLiteral("file:///tmp/one%20file.txt\r\nfile:///tmp/two.png") + '\0';
+    ASSERT_TRUE(xclipCopy(list, QStringLiteral("text/uri-list")));
     TAVLEN_WAIT_UNTIL(!captures.isEmpty(), 3000);
     EXPECT_EQ(captures[0].type, ClipboardItemType::file);
     EXPECT_EQ(captures[0].filePaths, (QStringList{QStringLiteral("/tmp/one file.txt"), QStringLiteral("/tmp/two.png")}));
@@ -270,6 +272,11 @@ TEST_F(PasteboardDesktopTest, OurWritesReachOtherApplicationsButAreNotCaptured)
     const qint64 count = manager->writePlainText(QStringLiteral("written by us ✓"));
     EXPECT_EQ(pasteboard->changeCount(), count);
     EXPECT_EQ(xclipPaste(QStringLiteral("UTF8_STRING")), QByteArray("written by us ✓"));
+    // Every reader finds a text target it knows.
+    const QList<QByteArray> offered = xclipPaste(QStringLiteral("TARGETS")).value_or(QByteArray()).split('\n');
+    for (const QByteArray target : {"UTF8_STRING", "text/plain;charset=utf-8", "STRING", "TEXT", "TIMESTAMP", "TARGETS"})
+        EXPECT_TRUE(offered.contains(target)) << target.constData();
+    EXPECT_EQ(xclipPaste(QStringLiteral("text/plain;charset=utf-8")), QByteArray("written by us ✓"));
 
     PasteboardPayload payload;
     payload.items.append({{{PasteboardType::plainText, "plain", 5, std::nullopt},

@@ -272,7 +272,7 @@ qint64 LinuxPasteboard::writeItems(const QList<PasteboardItemData> &items)
     auto *mime = new QMimeData;
     for (const auto &[type, data] : X11ClipboardTargets::mergedItem(items)) {
         if (type == PasteboardType::plainText)
-            mime->setText(QString::fromUtf8(data));
+            X11ClipboardTargets::setPlainText(*mime, data);
         else
             mime->setData(type, data);
     }
@@ -285,7 +285,7 @@ qint64 LinuxPasteboard::writePlainText(const QString &text)
     if (!m_available)
         return m_changeCount;
     auto *mime = new QMimeData;
-    mime->setText(text);
+    X11ClipboardTargets::setPlainText(*mime, text.toUtf8());
     QGuiApplication::clipboard()->setMimeData(mime, QClipboard::Clipboard);
     return finishWrite();
 }

@@ -4,6 +4,9 @@
 #include "platform/linux/X11ClipboardTargets.h"
 #include "platform/linux/X11SelectionReader.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
 #include <QtConcurrent>
 
 namespace {
@@ -43,4 +46,15 @@ Task<PasteboardRead> LinuxPrimarySelection::readText(qint64 maxBytes)
     QFuture<PasteboardRead> work = QtConcurrent::run(&m_thread, &readSelectedText, m_reader, maxBytes);
     const std::optional<PasteboardRead> read = co_await awaitFuture(std::move(work));
     co_return read.value_or(PasteboardRead::missing());
+}
+
+bool LinuxPrimarySelection::writeText(const QString &text)
+{
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (!isAvailable() || !clipboard->supportsSelection())
+        return false;
+    auto *mime = new QMimeData;
+    X11ClipboardTargets::setPlainText(*mime, text.toUtf8());
+    clipboard->setMimeData(mime, QClipboard::Selection);
+    return clipboard->ownsSelection();
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The X11 PRIMARY selection, read on a worker thread over a connection of its own (an owner that does not
-// answer costs a timeout there, never a frozen main thread).
+// answer costs a timeout there, never a frozen main thread), and written through Qt's selection, which
+// answers readers from our event loop.
 
 #include "platform/PrimarySelection.h"
 
@@ -18,6 +19,7 @@ public:
 
     bool isAvailable() const override;
     Task<PasteboardRead> readText(qint64 maxBytes) override;
+    bool writeText(const QString &text) override;
 
 private:
     std::shared_ptr<X11SelectionReader> m_reader;

@@ -1,5 +1,7 @@
 #include "platform/linux/X11ClipboardTargets.h"
 
+#include <QMimeData>
+
 #include <algorithm>
 
 namespace {
@@ -154,4 +156,10 @@ QList<QPair<QByteArray, QByteArray>> X11ClipboardTargets::offeredTargets(const Q
     for (const QByteArray &target : textTargets())
         offered.append({target, target == "STRING" ? QString::fromUtf8(data).toLatin1() : data});
     return offered;
+}
+
+void X11ClipboardTargets::setPlainText(QMimeData &mime, const QByteArray &utf8)
+{
+    mime.setText(QString::fromUtf8(utf8));
+    mime.setData(PasteboardType::plainText, utf8);
 }

@@ -11,6 +11,8 @@
 #include <QString>
 #include <QStringList>
 
+class QMimeData;
+
 class X11ClipboardTargets {
 public:
     // The types to offer for an owner's targets, in the owner's order: meta targets dropped, text
@@ -30,6 +32,10 @@ public:
     // The targets that offer one representation, each with its bytes: plain text under every text name
     // (Latin-1 for STRING), anything else under its own name.
     static QList<QPair<QByteArray, QByteArray>> offeredTargets(const QString &type, const QByteArray &data);
+
+    // Plain text for a Qt owner to serve: Qt offers it as UTF8_STRING, STRING, TEXT and text/plain, and
+    // the type that names its charset is added.
+    static void setPlainText(QMimeData &mime, const QByteArray &utf8);
 
     // Whether a property of `type` (an atom's name) and `format` can hold `target`'s data: the target list
     // as atoms, each text target in its own encoding, anything else as bytes. Anything else is unreadable.

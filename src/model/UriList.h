@@ -1,0 +1,17 @@
+#pragma once
+// The addresses in the file and link lists owners put on the clipboard: text/uri-list (one URI a line,
+// CR LF or LF, '#' comment lines, some owners end it with a NUL byte) and x-special/gnome-copied-files
+// (a first line "copy" or "cut", then the same lines).
+
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+#include <QUrl>
+
+class UriList {
+public:
+    // The valid absolute URLs of a representation of `type`, in order; none for any other type.
+    static QList<QUrl> urls(const QString &type, QByteArrayView data);
+    // Whether `type` is a list read by urls().
+    static bool isListType(const QString &type);
+};
