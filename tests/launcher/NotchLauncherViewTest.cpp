@@ -756,9 +756,14 @@ TEST_F(NotchLauncherViewTest, AScreenReaderFindsOneFocusedElement)
     ASSERT_TRUE(view->isClipboardSearchFocused());
     ASSERT_TRUE(view->activeClipboardItemID().has_value());
     EXPECT_EQ(focused(), "field");
+    // Down from the field: the field keeps the keys for typing, the reader goes to the row.
+    view->searchField()->onArrowDown();
+    settle();
+    ASSERT_TRUE(view->searchField()->hasFocus());
+    EXPECT_EQ(focused(), "item 2");
     view->setClipboardSearchFocused(false);
     processEvents();
-    EXPECT_EQ(focused(), "item 1");
+    EXPECT_EQ(focused(), "item 2");
 }
 
 TEST_F(NotchLauncherViewTest, CopiesMadeWhileCollapsedPutTheNewestFirstInLine)

@@ -2,6 +2,7 @@
 
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardRowAccessible.h"
+#include "ui/AccessibleFactory.h"
 
 #include <QSet>
 
@@ -12,9 +13,8 @@ NotchClipboardListAccessible::NotchClipboardListAccessible(NotchClipboardList *l
 
 QAccessibleInterface *NotchClipboardListAccessible::factory(const QString &className, QObject *object)
 {
-    if (className == QLatin1String("NotchClipboardList") && object && object->isWidgetType())
-        return new NotchClipboardListAccessible(static_cast<NotchClipboardList *>(object));
-    return nullptr;
+    return accessibleInterfaceFor<NotchClipboardListAccessible, NotchClipboardList>(QLatin1String("NotchClipboardList"),
+                                                                                     className, object);
 }
 
 NotchClipboardListAccessible *NotchClipboardListAccessible::of(NotchClipboardList *list)

@@ -1,7 +1,9 @@
 #include "launcher/panel/NotchClipboardSearchTextField.h"
 
+#include "launcher/panel/NotchClipboardSearchFieldAccessible.h"
 #include "ui/FontTable.h"
 
+#include <QAccessible>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QPainter>
@@ -12,6 +14,9 @@
 NotchClipboardSearchTextField::NotchClipboardSearchTextField(QWidget *parent)
     : QLineEdit(parent)
 {
+    // Qt keeps one factory list for the process; this adds ours to it once.
+    static const bool factoryInstalled = (QAccessible::installFactory(NotchClipboardSearchFieldAccessible::factory), true);
+    Q_UNUSED(factoryInstalled);
     setFrame(false);
     // Focus comes from the panel's focus requests and from clicks only: a window that becomes active
     // must not hand the field the keyboard on its own (the arrows and Return would stop reaching the list).

@@ -25,6 +25,8 @@ public:
     std::function<void()> onSubmit;
     // The focus flag the panel keeps: called when editing begins (true) or ends (false).
     std::function<void(bool)> onFocusChanged;
+    // Whether the arrows have moved into the list: a screen reader's focus is on its active row then.
+    std::function<bool()> isListNavigated;
 
     // Takes the focus when `focused` and the request is new (or the field is not being edited);
     // gives it up when not `focused`.

@@ -74,6 +74,9 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
     m_searchField->onArrowUp = [this] { m_navigation->handleSearchFieldArrowUp(); };
     m_searchField->onSubmit = [this] { m_navigation->submitActiveClipboardItem(); };
     m_searchField->onFocusChanged = [this](bool focused) { m_navigation->setClipboardSearchFocused(focused); };
+    m_searchField->isListNavigated = [this] {
+        return m_navigation->isClipboardKeyboardNavigationActive() && activeClipboardItemID().has_value();
+    };
     connect(m_searchField, &QLineEdit::textChanged, this, [this](const QString &text) { setClipboardSearchQuery(text); });
     m_searchBar = new NotchListSearchBar(m_searchField, m_symbols, [this] { return searchBarPalette(); }, [this] { return now(); }, this);
     connect(m_searchBar, &NotchListSearchBar::clearRequested, this, [this] { setClipboardSearchQuery(QString()); });

@@ -4,6 +4,7 @@
 #include "launcher/panel/NotchHeaderControlAccessible.h"
 #include "launcher/panel/NotchLauncherPainter.h"
 #include "launcher/panel/NotchLauncherView.h"
+#include "ui/AccessibleFactory.h"
 
 namespace {
 
@@ -19,9 +20,8 @@ NotchLauncherViewAccessible::NotchLauncherViewAccessible(NotchLauncherView *view
 
 QAccessibleInterface *NotchLauncherViewAccessible::factory(const QString &className, QObject *object)
 {
-    if (className == QLatin1String("NotchLauncherView") && object && object->isWidgetType())
-        return new NotchLauncherViewAccessible(static_cast<NotchLauncherView *>(object));
-    return nullptr;
+    return accessibleInterfaceFor<NotchLauncherViewAccessible, NotchLauncherView>(QLatin1String("NotchLauncherView"),
+                                                                                   className, object);
 }
 
 NotchLauncherView *NotchLauncherViewAccessible::view() const
