@@ -124,6 +124,31 @@ AccessibilityElement LinuxAccessibility::applicationElement(qint64 pid)
     return element;
 }
 
+AtspiAccessible *LinuxAccessibility::childAtPoint(AtspiAccessible *parent, QPointF point, int depth)
+{
+    const int count = m_session->call(0, [parent](GError **error) { return atspi_accessible_get_child_count(parent, error); });
+    for (int i = std::min(count, maximumHitChildren) - 1; i >= 0; --i) {
+        AtspiAccessible *child = m_session->call<AtspiAccessible *>(nullptr, [parent, i](GError **error) {
+            return atspi_accessible_get_child_at_index(parent, i, error);
+        });
+        if (!child)
+            continue;
+        const std::optional<QRectF> rect = AtspiNode(m_session, child).attribute(AccessibilityAttribute::frame).rect();
+        if (rect && rect->contains(point))
+            return child;
+        // A notebook's page tab covers its tab only, or nothing when the tabs are hidden: the page's content
+        // lies below it.
+        const bool passThrough = !rect || m_session->call(-1, [child](GError **error) {
+            return int(atspi_accessible_get_role(child, error));
+        }) == ATSPI_ROLE_PAGE_TAB;
+        AtspiAccessible *inner = passThrough && depth > 0 ? childAtPoint(child, point, depth - 1) : nullptr;
+        g_object_unref(child);
+        if (inner)
+            return inner;
+    }
+    return nullptr;
+}
+
 AccessibilityElement LinuxAccessibility::elementAtPoint(QPointF point)
 {
     if (!m_session->isAvailable())
@@ -134,22 +159,7 @@ AccessibilityElement LinuxAccessibility::elementAtPoint(QPointF point)
         return {};
 
     // The application's top-level window under the point, then one hit test per level below it.
-    AtspiAccessible *current = nullptr;
-    const int windows = m_session->call(0, [app](GError **error) { return atspi_accessible_get_child_count(app, error); });
-    for (int i = std::min(windows, 64) - 1; i >= 0 && !current; --i) {
-        AtspiAccessible *window = m_session->call<AtspiAccessible *>(nullptr, [app, i](GError **error) {
-            return atspi_accessible_get_child_at_index(app, i, error);
-        });
-        if (!window)
-            continue;
-        AtspiNode probe(m_session, window);
-        const AccessibilityValue frame = probe.attribute(AccessibilityAttribute::frame);
-        const std::optional<QRectF> rect = frame.rect();
-        if (rect && rect->contains(point))
-            current = window;
-        else
-            g_object_unref(window);
-    }
+    AtspiAccessible *current = childAtPoint(app, point);
     g_object_unref(app);
     if (!current)
         return {};
@@ -162,6 +172,10 @@ AccessibilityElement LinuxAccessibility::elementAtPoint(QPointF point)
             return atspi_component_get_accessible_at_point(component, pixel.x(), pixel.y(), ATSPI_COORD_TYPE_SCREEN, error);
         });
         g_object_unref(component);
+        // Some GTK containers (mousepad's document pane) answer no child at any point: look at their
+        // children's frames instead.
+        if (!child)
+            child = childAtPoint(current, point);
         if (!child)
             break;
         AtspiNode here(m_session, current);

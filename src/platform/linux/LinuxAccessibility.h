@@ -29,12 +29,17 @@ public:
 
     // Hit tests below the window before giving up on going deeper.
     static constexpr int maximumDescent = 64;
+    // Children whose frames are looked at where a hit test answers nothing.
+    static constexpr int maximumHitChildren = 64;
 
 private:
     // The process owning the topmost viewable window at a root-window pixel; 0 when none.
     qint64 processAt(QPoint rootPixel);
     // A new reference on the application's root accessible, or null.
     AtspiAccessible *applicationAccessible(qint64 pid);
+    // A new reference on the last child of `parent` whose frame holds the point, looking through up to
+    // `depth` levels of page tabs and children without a frame; nullptr when none.
+    AtspiAccessible *childAtPoint(AtspiAccessible *parent, QPointF point, int depth = 2);
 
     std::shared_ptr<AtspiSession> m_session;
     XcbSession *m_x11 = nullptr;

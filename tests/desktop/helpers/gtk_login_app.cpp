@@ -1,7 +1,8 @@
 // A GTK 3 window with a login form (an e-mail entry known only by its placeholder, and a password entry),
 // for the field-reading desktop tests. Same arguments, output and stdin commands as qt_login_app.
-// With --multi-line TEXT the window holds a text view with TEXT (\n for a line break) instead, the caret at
-// its end; "text" then answers its whole text with line breaks escaped as \n.
+// With --multi-line TEXT the window holds a text view with TEXT (\n for a line break) instead, in a notebook
+// page as editors hold it, the caret at its end; "text" then answers its whole text with line breaks escaped
+// as \n.
 #include <gtk/gtk.h>
 
 #include <unistd.h>
@@ -188,7 +189,12 @@ int main(int argc, char **argv)
         gtk_text_buffer_get_end_iter(buffer, &end);
         gtk_text_buffer_place_cursor(buffer, &end);
         gtk_widget_set_size_request(form.document, 420, 200);
-        gtk_box_pack_start(GTK_BOX(box), form.document, TRUE, TRUE, 0);
+        // As editors hold a document: in a scrolled page of a notebook, whose page tab has no frame of its own.
+        GtkWidget *scrolled = gtk_scrolled_window_new(nullptr, nullptr);
+        gtk_container_add(GTK_CONTAINER(scrolled), form.document);
+        GtkWidget *notebook = gtk_notebook_new();
+        gtk_notebook_append_page(GTK_NOTEBOOK(notebook), scrolled, gtk_label_new("Document"));
+        gtk_box_pack_start(GTK_BOX(box), notebook, TRUE, TRUE, 0);
     } else {
         form.email = gtk_entry_new();
         gtk_entry_set_placeholder_text(GTK_ENTRY(form.email), "E-mail");
