@@ -40,7 +40,7 @@ public:
     Task<TextServiceReply> requestSpellingCheck(QString text, double timeout) override;
     void setOwnerCheck(OwnerCheck check) { m_ownerCheck = std::move(check); }
 
-    // Called by the bus object for each request; answers it once the handler has.
+    // Called by the bus object for the one request it lets through at a time; answers it once the handler has.
     void answer(const QDBusMessage &request, const QString &text);
 
 private:
