@@ -122,6 +122,7 @@ ClipboardPreviewWindowView::ClipboardPreviewWindowView(ClipboardPreviewModel &mo
     , m_cornerRadius(cornerRadius)
 {
     setAttribute(Qt::WA_TranslucentBackground);
+    setAccessibleName(QStringLiteral("Clipboard item preview"));
 
     auto *root = new QVBoxLayout(this);
     root->setContentsMargins(28, 22, 28, 16);
