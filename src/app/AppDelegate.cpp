@@ -92,9 +92,10 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     connect(m_history.get(), &ClipboardHistoryManager::saveProblemChanged, status, &SystemStatus::setHistorySaveProblem);
     if (m_platform.secrets)
         connect(m_platform.secrets, &SecretStore::unusable, status, &SystemStatus::setSecretStoreProblem);
-    connect(m_pasteboard.get(), &PasteboardManager::stormBegan, status, [status](const QString &application) {
-        status->report({SystemNotice::Kind::clipboardStorm, application});
-    });
+    connect(m_pasteboard.get(), &PasteboardManager::stormFolded, status,
+            [status](const QString &application, qint64 changes) {
+                status->report({SystemNotice::Kind::clipboardStorm, application, changes});
+            });
     connect(m_pasteboard.get(), &PasteboardManager::copyTooLarge, status, [status] {
         status->report({SystemNotice::Kind::copyTooLarge,
                         QStringLiteral("%1 MB").arg(PasteboardManager::captureByteBudget / 1'000'000)});

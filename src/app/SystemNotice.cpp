@@ -29,8 +29,8 @@ QString SystemNotice::summary() const
     case Kind::secretsUnusable:
         return QStringLiteral("Tavlen cannot remember field values");
     case Kind::clipboardStorm:
-        return subject.isEmpty() ? QStringLiteral("A program keeps changing the clipboard")
-                                 : QStringLiteral("%1 keeps changing the clipboard").arg(subject);
+        return subject.isEmpty() ? QStringLiteral("A program rewrote the clipboard in a loop")
+                                 : QStringLiteral("%1 rewrote the clipboard in a loop").arg(subject);
     case Kind::historyReplaced:
         return QStringLiteral("Tavlen's history file was taken away");
     case Kind::changesLostAtQuit:
@@ -62,7 +62,7 @@ QString SystemNotice::body() const
     case Kind::secretsUnusable:
         return sentence(subject) + QLatin1Char(' ') + secretsRemedy;
     case Kind::clipboardStorm:
-        return QStringLiteral("Only its newest copy is kept until it stops, so that your history stays.");
+        return QStringLiteral("Its %1 copies were kept as one item, so that your history stays.").arg(count);
     case Kind::historyReplaced:
         return QStringLiteral("The history at %1 was deleted or replaced while Tavlen ran. Tavlen opened it again "
                               "and saved the copies it shows into it.")

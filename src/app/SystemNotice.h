@@ -11,7 +11,7 @@ struct SystemNotice {
         historyInMemory,   // the history cannot be used where it is; subject: why
         historyNotSaved,   // saving new copies fails (a full disk); subject: why
         modelElsewhere,    // the language model answers from another computer; subject: its address
-        clipboardStorm,    // an application rewrites the clipboard in a loop; subject: its name, or empty
+        clipboardStorm,    // a program rewrote the clipboard in a loop; subject: its name, or empty; count: its copies
         secretsUnusable,   // the secret store cannot keep field values; subject: why
         historyReplaced,   // the history's file was deleted or replaced while Tavlen ran; subject: its path
         changesLostAtQuit, // changes that still could not be saved when Tavlen quit; subject: which, and why
@@ -20,6 +20,7 @@ struct SystemNotice {
 
     Kind kind;
     QString subject;
+    qint64 count = 0;
 
     // What brings remembered field values back.
     static inline const QString secretsRemedy =

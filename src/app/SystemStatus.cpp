@@ -15,9 +15,12 @@ void SystemStatus::report(const SystemNotice &notice)
 
 void SystemStatus::tell(const SystemNotice &notice, bool log)
 {
-    if (m_reported.contains(notice))
-        return;
-    m_reported.append(notice);
+    // A storm is a happening, told each time; the rest are states, told once.
+    if (notice.kind != SystemNotice::Kind::clipboardStorm) {
+        if (m_reported.contains(notice))
+            return;
+        m_reported.append(notice);
+    }
     if (log)
         qWarning("tavlen: %s: %s", qPrintable(notice.summary()), qPrintable(notice.body()));
     if (m_notifications)

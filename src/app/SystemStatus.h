@@ -18,7 +18,8 @@ public:
     // `notifications` may be null: nothing is shown then, the state is still kept.
     explicit SystemStatus(Notifications *notifications, QObject *parent = nullptr);
 
-    // Tells the person, once for each notice, and says it on stderr.
+    // Tells the person, once for each notice (each storm: the pasteboard tells them at most once a minute),
+    // and says it on stderr.
     void report(const SystemNotice &notice);
 
     // The history store as it opened.

@@ -28,6 +28,8 @@ struct ClipboardCapture
     bool storming = false;
     // What the clipboard already held when watching began, not a copy made since.
     bool presentAtStart = false;
+    // The owner as storms are told apart (its client; one for all that cannot be named), whatever the label.
+    QString stormSource;
 
     // Filled off the main thread by the store before the capture reaches the history (empty otherwise):
     // the digest that finds duplicates, and the image and payload as they are stored already.

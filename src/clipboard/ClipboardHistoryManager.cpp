@@ -202,7 +202,9 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     if (!m_items.isEmpty() && isSameContent(item, m_items.first()))
         return std::nullopt;
 
-    const QString application = capture.sourceApplicationName + QLatin1Char('\n') + capture.sourceBundleIdentifier;
+    const QString application = !capture.stormSource.isEmpty()
+        ? capture.stormSource
+        : capture.sourceApplicationName + QLatin1Char('\n') + capture.sourceBundleIdentifier;
     QList<QUuid> replaced;
     if (capture.storming) {
         const QUuid previous = m_stormItems.value(application);

@@ -157,7 +157,7 @@ private:
     // The change count of the last capture and the item stored for it (null when it was dropped).
     std::optional<qint64> m_lastChangeCount;
     QUuid m_lastCaptureItemId;
-    // By application, the item stored for its last storming capture.
+    // By storm source, the item stored for its last storming capture.
     QHash<QString, QUuid> m_stormItems;
 
     std::function<int()> m_retentionDays;

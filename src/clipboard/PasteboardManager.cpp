@@ -114,6 +114,7 @@ void PasteboardManager::stop()
     m_captureTask.cancel();
     m_deliveryTask.cancel();
     m_rereadTask.cancel();
+    m_stormWatch.cancel();
     // A capture being staged still uses what stageCapture reaches (the item store): it finishes here, so
     // the owner may destroy that store once stop() has returned, in whatever order it likes.
     m_stagePool.waitForDone();
@@ -184,15 +185,46 @@ void PasteboardManager::remember(qint64 changeCount)
 
 PasteboardManager::Source PasteboardManager::copySource() const
 {
+    // Owners that cannot be named count together: a loop of short-lived ones is one storm.
+    Source source{{}, {}, QStringLiteral("unnamed"), false};
     if (!m_workspace)
-        return {};
+        return source;
+    const ClipboardOwner owner = m_workspace->clipboardOwner();
+    std::optional<RunningApplication> app = owner.application;
     // Our own windows own the clipboard only for what we wrote (never captured) or kept for a quit owner.
-    std::optional<RunningApplication> app = m_workspace->clipboardOwnerApplication();
-    if (!app || m_workspace->isCurrentApplication(*app))
+    if (app && !m_workspace->isCurrentApplication(*app)) {
+        source.stormSource = QStringLiteral("client %1 %2").arg(owner.client).arg(app->pid);
+        source.told = true;
+    } else {
         app = m_workspace->frontmostApplication();
+    }
     if (!app || m_workspace->isCurrentApplication(*app))
-        return {};
-    return {app->bundleIdentifier, app->name};
+        return source;
+    source.bundleIdentifier = app->bundleIdentifier;
+    source.name = app->name;
+    return source;
+}
+
+Task<> PasteboardManager::watchStorms()
+{
+    while (m_stormDetector.isStorming()) {
+        const bool awake = co_await m_clock.sleep(ClipboardStormDetector::rateSpan);
+        if (!awake)
+            co_return;
+        tellEndedStorms();
+    }
+}
+
+void PasteboardManager::tellEndedStorms()
+{
+    for (const ClipboardStormDetector::Storm &storm : m_stormDetector.takeEndedStorms()) {
+        const QString name = m_stormNames.take(storm.source);
+        const double now = m_clock.uptime();
+        if (m_stormToldAt && now - *m_stormToldAt < stormNoticeInterval)
+            continue;
+        m_stormToldAt = now;
+        Q_EMIT stormFolded(name, storm.changes);
+    }
 }
 
 Task<> PasteboardManager::pollLoop()
@@ -240,12 +272,16 @@ Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes, bool
     if (!reading)
         co_return;
     // Every change counts toward a storm, those that could not be read and secrets as well.
-    const QString application = !source.name.isEmpty() ? source.name : source.bundleIdentifier;
-    const ClipboardStormDetector::Verdict verdict = m_stormDetector.note(application, changes);
+    const ClipboardStormDetector::Verdict verdict = m_stormDetector.note(source.stormSource, changes);
     reading->capture.storming = verdict != ClipboardStormDetector::Verdict::ordinary;
     reading->capture.presentAtStart = atStart;
-    if (verdict == ClipboardStormDetector::Verdict::stormBegins)
-        Q_EMIT stormBegan(application);
+    if (verdict == ClipboardStormDetector::Verdict::stormBegins) {
+        m_stormNames.insert(source.stormSource,
+                            !source.told ? QString() : !source.name.isEmpty() ? source.name : source.bundleIdentifier);
+        if (!m_stormWatch.isRunning())
+            m_stormWatch.start(watchStorms());
+    }
+    tellEndedStorms();
     if (reading->secret)
         co_return; // a secret is never delivered, never re-read, never logged
     PendingDelivery pending;
@@ -318,7 +354,7 @@ void PasteboardManager::deliver(const PendingDelivery &pending, const ClipboardC
 
 Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered)
 {
-    const Source source{current.sourceBundleIdentifier, current.sourceApplicationName};
+    const Source source{current.sourceBundleIdentifier, current.sourceApplicationName, current.stormSource, false};
     for (const double delay : rereadDelays) {
         const bool awake = co_await m_clock.sleep(delay);
         if (!awake)
@@ -474,6 +510,7 @@ Task<PasteboardManager::Reading> PasteboardManager::readPasteboard(qint64 change
     reading.capture = describe(payload);
     reading.capture.sourceBundleIdentifier = source.bundleIdentifier;
     reading.capture.sourceApplicationName = source.name;
+    reading.capture.stormSource = source.stormSource;
     reading.capture.changeCount = changeCount;
     co_return reading;
 }

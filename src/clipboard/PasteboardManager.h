@@ -5,7 +5,9 @@
 // next change is read (a copy made while a large image is stored is not lost), and captures are delivered
 // in the order they were read. Re-reads follow while a capture looks
 // incomplete, and writes of our own are never captured back. Copies of an owner that changes the
-// clipboard in a loop come marked as storming, so that they replace each other in the history.
+// clipboard in a loop come marked as storming, so that they replace each other in the history. Owners are
+// told apart by the client that holds the clipboard, not by their names: every owner that cannot be named
+// (a loop of xclip, a new client each copy) counts as one.
 
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardStormDetector.h"
@@ -13,6 +15,7 @@
 #include "platform/Task.h"
 
 #include <QFuture>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QThreadPool>
@@ -84,10 +87,13 @@ public:
     // 3 PNG; 4 TIFF; 5 everything else.
     static int typePriority(const QString &type);
 
+    // A storm is told at most this often (seconds).
+    static constexpr double stormNoticeInterval = 60;
+
 Q_SIGNALS:
-    // An application began to change the clipboard far faster than a person does (its name, empty when
-    // unknown); its copies replace each other until it has been quiet for a second.
-    void stormBegan(const QString &application);
+    // A program changed the clipboard far faster than a person does, and the `changes` it made meanwhile
+    // were kept as one item. `application` is its name where its owner told it, else empty.
+    void stormFolded(const QString &application, qint64 changes);
     // A copy was not kept: every format of it is larger than one capture keeps (captureByteBudget).
     void copyTooLarge();
 
@@ -95,6 +101,9 @@ private:
     struct Source {
         QString bundleIdentifier;
         QString name;
+        // Who the storm detector counts the copy to; `name` is the owner's own only when `told`.
+        QString stormSource;
+        bool told = false;
     };
     struct Reading {
         ClipboardCapture capture;
@@ -123,6 +132,8 @@ private:
     // Bytes read but not yet staged; past the capture budget the next read waits.
     qint64 bytesBeingStaged() const;
     Task<bool> carriesSecretHint(const PasteboardItemTypes &types);
+    // While a storm lasts, looks each rate span for its end.
+    Task<> watchStorms();
 #endif
     // The application that made the copy: the clipboard owner's, else the frontmost one; never this program.
     Source copySource() const;
@@ -130,6 +141,7 @@ private:
     void keep(qint64 changeCount, const ClipboardCapture &capture);
     void deliver(const PendingDelivery &pending, const ClipboardCapture &capture);
     void handleChange();
+    void tellEndedStorms();
 
     Clock &m_clock;
     Pasteboard &m_pasteboard;
@@ -141,6 +153,10 @@ private:
     // The change count last captured or written by us; none before the first capture.
     std::optional<qint64> m_lastChangeCount;
     ClipboardStormDetector m_stormDetector;
+    // By storm source, the name its owner told, for the storms going on.
+    QHash<QString, QString> m_stormNames;
+    std::optional<double> m_stormToldAt;
+    TaskSlot m_stormWatch;
     // One worker: captures are staged one at a time, in the order they were read.
     QThreadPool m_stagePool;
     std::deque<PendingDelivery> m_deliveries;

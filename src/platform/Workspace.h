@@ -33,6 +33,14 @@ struct RunningApplication {
 };
 Q_DECLARE_METATYPE(RunningApplication)
 
+// The clipboard's owner: the client (connection to the display) holding it and, where its window or a
+// live process tells, its application. A program that forked away from its connection (xclip) has no
+// application, and a loop of such programs is a new client for each copy.
+struct ClipboardOwner {
+    quint64 client = 0; // 0: nobody holds the clipboard
+    std::optional<RunningApplication> application;
+};
+
 class Workspace : public QObject {
     Q_OBJECT
 public:
@@ -48,9 +56,8 @@ public:
 
     // The application owning the active window, if any.
     virtual std::optional<RunningApplication> frontmostApplication() const = 0;
-    // The application whose window holds the clipboard's content, when that window tells which one it is;
-    // none where the owner cannot be told (a window without a process or class, no owner at all).
-    virtual std::optional<RunningApplication> clipboardOwnerApplication() const { return std::nullopt; }
+    // Who holds the clipboard's content, as the display server tells it.
+    virtual ClipboardOwner clipboardOwner() const { return {}; }
     // Applications with at least one managed window, in the window manager's order.
     virtual QList<RunningApplication> runningApplications() const = 0;
     std::optional<RunningApplication> application(qint64 pid) const;

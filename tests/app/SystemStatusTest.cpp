@@ -116,17 +116,19 @@ const Row rows[] = {
      kSaved, kLocal,
      QStringLiteral("Values typed into text fields are not remembered: there is no default keyring. Start a secret "
                     "service such as gnome-keyring with an unlocked default keyring.")},
-    {"two storms of one application and one of another",
+    {"two storms of one application and one of a program that cannot be named",
      [](SystemStatus &s) {
-         s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper")});
-         s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper")});
-         s.report({SystemNotice::Kind::clipboardStorm, {}});
+         s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper"), 4812});
+         s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper"), 4812});
+         s.report({SystemNotice::Kind::clipboardStorm, {}, 300});
      },
-     {QStringLiteral("Looper keeps changing the clipboard: Only its newest copy is kept until it stops, so that your "
+     {QStringLiteral("Looper rewrote the clipboard in a loop: Its 4812 copies were kept as one item, so that your "
                      "history stays."),
-      QStringLiteral("A program keeps changing the clipboard: Only its newest copy is kept until it stops, so that "
-                     "your history stays.")},
-     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal, kKeyring, 2},
+      QStringLiteral("Looper rewrote the clipboard in a loop: Its 4812 copies were kept as one item, so that your "
+                     "history stays."),
+      QStringLiteral("A program rewrote the clipboard in a loop: Its 300 copies were kept as one item, so that your "
+                     "history stays.")},
+     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal, kKeyring, 3},
 };
 
 int logged = 0;

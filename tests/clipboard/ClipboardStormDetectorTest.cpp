@@ -1,5 +1,5 @@
-// Which owners storm: people and ordinary bursts never, a program looping on the clipboard soon and until
-// it has been quiet for a second.
+// Which sources storm: people and ordinary bursts never, a program looping on the clipboard soon and for as
+// long as it keeps the rate; each storm is told once it is over, with the changes it folded.
 #include "clipboard/ClipboardStormDetector.h"
 #include "platform/sim/SimClock.h"
 
@@ -27,24 +27,28 @@ struct Row {
     std::vector<Copies> runs;
     int firstStorming; // index of the first note that is not ordinary; -1: none
     int storming;      // notes that are not ordinary
-    int begins;
+    std::vector<qint64> folded; // by storm, the changes it folded
 };
 
 const Row rows[] = {
-    {"a person copying every second", {{"editor", 60, 1.0}}, -1, 0, 0},
-    {"300 copies 0.02 s apart", {{"script", 300, 0.02}}, -1, 0, 0},
-    {"1,000 copies 0.05 s apart", {{"script", 1000, 0.05}}, -1, 0, 0},
-    {"just under 100 a second", {{"script", 1000, 0.011}}, -1, 0, 0},
-    {"just over 100 a second", {{"script", 1000, 0.009}}, 200, 800, 1},
-    {"two applications at 60 a second each", {{"one", 1000, 0.0083, 1, -1, "two"}}, -1, 0, 0},
-    {"1,000 a second for a minute, each change seen", {{"looper", 60000, 0.001}}, 200, 59800, 1},
-    {"1,000 a second read 100 times a second", {{"looper", 6000, 0.01, 10}}, 20, 5980, 1},
-    {"1,000 a second seen by the poll", {{"looper", 100, 0.16, 160}}, 1, 99, 1},
-    {"a storm, quiet for a second, then a copy", {{"looper", 500, 0.001}, {"looper", 1, 0, 1, 1.001}}, 200, 300, 1},
-    {"a storm, a pause under a second, then a copy", {{"looper", 500, 0.001}, {"looper", 1, 0, 1, 0.9}}, 200, 301, 1},
+    {"a person copying every second", {{"editor", 60, 1.0}}, -1, 0, {}},
+    {"300 copies 0.02 s apart", {{"script", 300, 0.02}}, -1, 0, {}},
+    {"1,000 copies 0.05 s apart", {{"script", 1000, 0.05}}, -1, 0, {}},
+    {"just under 100 a second", {{"script", 1000, 0.011}}, -1, 0, {}},
+    {"just over 100 a second", {{"script", 1000, 0.009}}, 200, 800, {800}},
+    {"two applications at 60 a second each", {{"one", 1000, 0.0083, 1, -1, "two"}}, -1, 0, {}},
+    {"1,000 a second for a minute, each change seen", {{"looper", 60000, 0.001}}, 200, 59800, {59800}},
+    {"1,000 a second read 100 times a second", {{"looper", 6000, 0.01, 10}}, 20, 5980, {59800}},
+    {"1,000 a second seen by the poll", {{"looper", 100, 0.16, 160}}, 1, 99, {15840}},
+    {"a storm, quiet for a second, then a copy", {{"looper", 500, 0.001}, {"looper", 1, 0, 1, 1.001}}, 200, 300, {300}},
+    {"a storm, then copies 0.3 s apart", {{"looper", 500, 0.001}, {"looper", 20, 0.3}}, 200, 300, {300}},
+    {"a storm, then copies 0.6 s apart", {{"looper", 300, 0.005}, {"looper", 8, 0.6}}, 200, 100, {100}},
+    {"a storm, then copies 0.8 s apart", {{"looper", 300, 0.005}, {"looper", 10, 0.8}}, 200, 100, {100}},
     {"a person copying while a program storms", {{"looper", 400, 0.001}, {"looper", 200, 0.001, 1, -1, "editor"}},
-     200, 300, 1},
-    {"two storms a second and a half apart", {{"looper", 300, 0.001}, {"looper", 300, 0.001, 1, 1.5}}, 200, 200, 2},
+     200, 300, {300}},
+    // The window still holds the first storm: the second is told from its rate alone.
+    {"two storms a second and a half apart", {{"looper", 300, 0.001}, {"looper", 300, 0.001, 1, 1.5}}, 200, 375,
+     {100, 275}},
 };
 
 TEST(ClipboardStormDetector, TellsProgramsStuckInALoopFromPeopleAndBursts)
@@ -56,7 +60,11 @@ TEST(ClipboardStormDetector, TellsProgramsStuckInALoopFromPeopleAndBursts)
         int index = 0;
         int first = -1;
         int storming = 0;
-        int begins = 0;
+        std::vector<qint64> folded;
+        const auto takeEnded = [&] {
+            for (const ClipboardStormDetector::Storm &storm : detector.takeEndedStorms())
+                folded.push_back(storm.changes);
+        };
         for (const Copies &run : row.runs) {
             for (int i = 0; i < run.notes; ++i) {
                 clock.advance(i == 0 && run.pause >= 0 ? run.pause : run.interval);
@@ -67,13 +75,15 @@ TEST(ClipboardStormDetector, TellsProgramsStuckInALoopFromPeopleAndBursts)
                     if (first < 0)
                         first = index;
                 }
-                begins += verdict == Verdict::stormBegins ? 1 : 0;
+                takeEnded();
                 ++index;
             }
         }
+        clock.advance(ClipboardStormDetector::rateSpan);
+        takeEnded();
         EXPECT_EQ(first, row.firstStorming);
         EXPECT_EQ(storming, row.storming);
-        EXPECT_EQ(begins, row.begins);
+        EXPECT_EQ(folded, row.folded);
     }
 }
 

@@ -706,7 +706,7 @@ TEST_F(PasteboardManagerTest, TheSourceIsTheClipboardOwnerElseTheFrontmostApplic
     start();
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        sim.workspace.clipboardOwner = row.owner;
+        sim.workspace.clipboardHolder = {row.owner ? 7u : 0u, row.owner};
         sim.workspace.bringToFront(row.front);
         sim.pasteboard.copyText(QString::fromLatin1(row.name));
         sim.clock.advance(0.16);
@@ -717,40 +717,113 @@ TEST_F(PasteboardManagerTest, TheSourceIsTheClipboardOwnerElseTheFrontmostApplic
     }
 }
 
-TEST_F(PasteboardManagerTest, AProgramRewritingTheClipboardLeavesEveryEarlierCopy)
+// A program rewriting the clipboard in a loop keeps one item and never takes another owner's copies, nor
+// its own copies at a person's pace once its rate has fallen. Owners are told apart by their client, not
+// their names; owners that cannot be named (xclip: a new client each copy) are one.
+TEST_F(PasteboardManagerTest, AStormFoldsOnlyItsOwnCopies)
 {
-    ClipboardHistoryManager history(sim.clock, nullptr);
-    history.start();
-    manager.onCapture = [&history](const ClipboardCapture &c) { history.ingest(c); };
-    QStringList storms;
-    QObject::connect(&manager, &PasteboardManager::stormBegan, [&storms](const QString &app) { storms.append(app); });
+    const RunningApplication editor = sim.workspace.addApplication(QStringLiteral("org.example.Editor"),
+                                                                   QStringLiteral("Editor"));
     const RunningApplication looper = sim.workspace.addApplication(QStringLiteral("org.example.Looper"),
                                                                    QStringLiteral("Looper"));
-    sim.workspace.bringToFront(looper);
-    sim.pasteboard.setNotifiesChanges(true);
-    start();
-    for (int i = 0; i < 52; ++i) {
-        sim.pasteboard.copyText(QStringLiteral("earlier %1").arg(i));
-        sim.clock.advance(0.5);
-    }
-    // Long enough to evict every earlier copy if each change were kept.
-    for (int i = 0; i < 6'000; ++i) {
-        sim.pasteboard.copyText(QStringLiteral("churn %1").arg(i));
-        sim.clock.advance(0.001);
-    }
-    sim.clock.advance(1.0);
-    sim.pasteboard.copyText(QStringLiteral("after"));
-    sim.clock.advance(0.1);
+    const RunningApplication editorsTwin = sim.workspace.addApplication(QStringLiteral("org.example.Editor"),
+                                                                        QStringLiteral("Editor"));
+    // Copies by one owner; `client` 0 for the loop: a new client for each copy.
+    struct Copies {
+        std::optional<RunningApplication> owner;
+        quint64 client;
+        int count;
+        double interval;
+        double from = 0;
+    };
+    struct Row {
+        const char *name;
+        Copies loop;
+        Copies person;
+        QStringList told;
+    };
+    const Row rows[] = {
+        {"a named program looping while another application copies", {looper, 11, 3250, 0.002},
+         {editor, 12, 20, 0.3, 0.1}, {"Looper"}},
+        {"an xclip loop while the application in front copies", {std::nullopt, 0, 3250, 0.002},
+         {editor, 12, 20, 0.3, 0.1}, {""}},
+        {"a loop whose class is the editor's", {editorsTwin, 13, 3250, 0.002}, {editor, 12, 20, 0.3, 0.1},
+         {"Editor"}},
+        {"copies 0.6 s apart after a storm from the same window", {looper, 11, 300, 0.005},
+         {looper, 11, 8, 0.6, 2.1}, {"Looper"}},
+        {"copies 0.8 s apart after a storm from the same window", {looper, 11, 300, 0.005},
+         {looper, 11, 10, 0.8, 2.3}, {"Looper"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        SimPlatform platform;
+        platform.pasteboard.setNotifiesChanges(true);
+        platform.workspace.bringToFront(editor);
+        ClipboardHistoryManager history(platform.clock, nullptr);
+        history.start();
+        PasteboardManager stormed(platform.clock, platform.pasteboard, &platform.workspace);
+        stormed.onCapture = [&history](const ClipboardCapture &c) { history.ingest(c); };
+        QStringList told;
+        qint64 folded = 0;
+        QObject::connect(&stormed, &PasteboardManager::stormFolded, [&](const QString &app, qint64 changes) {
+            told.append(app);
+            folded += changes;
+        });
+        stormed.start();
+        const double t0 = platform.clock.uptime();
+        int loopMade = 0;
+        int personMade = 0;
+        while (loopMade < row.loop.count || personMade < row.person.count) {
+            const double loopAt = loopMade < row.loop.count ? row.loop.interval * loopMade : 1e9;
+            const double personAt = personMade < row.person.count ? row.person.from + row.person.interval * personMade
+                                                                  : 1e9;
+            const bool person = personAt < loopAt;
+            platform.clock.advance(std::max(0.0, t0 + std::min(loopAt, personAt) - platform.clock.uptime()));
+            const Copies &by = person ? row.person : row.loop;
+            platform.workspace.clipboardHolder = {by.client ? by.client : quint64(1000 + loopMade), by.owner};
+            platform.pasteboard.copyText(person ? QStringLiteral("person %1").arg(++personMade)
+                                                : QStringLiteral("loop %1").arg(++loopMade));
+        }
+        platform.clock.advance(1.0);
 
-    QStringList texts;
-    for (const ClipboardItem &item : history.items())
-        texts.append(item.text());
-    for (int i = 0; i < 52; ++i)
-        EXPECT_TRUE(texts.contains(QStringLiteral("earlier %1").arg(i))) << i;
-    // The storm shows as the changes before it was recognised and its newest copy.
-    EXPECT_LE(texts.size(), 52 + ClipboardStormDetector::stormChangeCount + 2);
-    EXPECT_EQ(texts.mid(0, 2), QStringList({"after", "churn 5999"}));
-    EXPECT_EQ(storms, QStringList({"Looper"}));
+        int loopItems = 0;
+        QStringList missing;
+        for (int i = 1; i <= row.person.count; ++i)
+            missing.append(QStringLiteral("person %1").arg(i));
+        for (const ClipboardItem &item : history.items()) {
+            missing.removeOne(item.text());
+            loopItems += item.text().startsWith(QLatin1String("loop ")) ? 1 : 0;
+        }
+        EXPECT_TRUE(missing.isEmpty()) << missing.join(QStringLiteral(", ")).toStdString();
+        // The changes before it was recognised and its newest copy.
+        EXPECT_LE(loopItems, ClipboardStormDetector::stormChangeCount + 2);
+        EXPECT_EQ(told.join(QLatin1Char(',')).toStdString(), row.told.join(QLatin1Char(',')).toStdString());
+        EXPECT_GE(folded, row.loop.count - ClipboardStormDetector::stormChangeCount - 1);
+    }
+}
+
+// Copies waiting to be stored are held in memory: past the budget of one capture, the next change is read
+// only once one of them is stored.
+TEST_F(PasteboardManagerTest, ReadingWaitsWhileTheCopiesBeingStoredPassTheBudget)
+{
+    QSemaphore release;
+    manager.stageCapture = [&](ClipboardCapture &) { release.acquire(); };
+    const QByteArray half(PasteboardManager::captureByteBudget / 2 + 1, 'x');
+    sim.pasteboard.copy({{{kFoo, half}}});
+    start();
+    sim.pasteboard.copy({{{kFoo, half + "2"}}});
+    sim.clock.advance(0.16);
+    sim.pasteboard.copyText(QStringLiteral("small"));
+    sim.clock.advance(0.5);
+    EXPECT_EQ(sim.pasteboard.typeQueries, 2);
+    release.release();
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        sim.clock.advance(0.16);
+        return sim.pasteboard.typeQueries == 3;
+    }, 5000));
+    release.release(2);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return captures.size() == 3; }, 5000)) << captures.size();
+    EXPECT_EQ(captures[2].text, QStringLiteral("small"));
 }
 
 TEST_F(PasteboardManagerTest, AnOwnerThatQuitsMidReadLeavesWhatWasRead)

@@ -1,5 +1,5 @@
-// A program that rewrites the clipboard 500 times a second on the real desktop: the copies made
-// before it all stay, and its own copies replace each other instead of filling the history.
+// Programs rewriting the clipboard in a loop on the real desktop: their copies replace each other instead
+// of filling the history, and never take copies of another window or copies made at a person's pace.
 
 #include "DesktopTest.h"
 
@@ -8,6 +8,40 @@
 #include "clipboard/ClipboardStormDetector.h"
 #include "model/ClipboardItem.h"
 #include "platform/linux/LinuxPlatform.h"
+
+namespace {
+
+QStringList textsStartingWith(const ClipboardHistoryManager &history, const QString &prefix)
+{
+    QStringList texts;
+    for (const ClipboardItem &item : history.items())
+        if (item.text().startsWith(prefix))
+            texts.append(item.text());
+    return texts;
+}
+
+// Which of "<prefix><first>" to "<prefix><last>" the history lacks.
+QStringList missingOf(const ClipboardHistoryManager &history, const QString &prefix, int first, int last)
+{
+    const QStringList kept = textsStartingWith(history, prefix);
+    QStringList missing;
+    for (int i = first; i <= last; ++i)
+        if (!kept.contains(prefix + QString::number(i)))
+            missing.append(QString::number(i));
+    return missing;
+}
+
+std::unique_ptr<DesktopTest::ChildProcess> copier(const QString &prefix, int count, int intervalMs,
+                                                  const QStringList &more = {})
+{
+    return std::make_unique<DesktopTest::ChildProcess>(
+        DesktopTest::helperPath(QStringLiteral("clipboard_copier")),
+        QStringList{QStringLiteral("--count"), QString::number(count), QStringLiteral("--interval-ms"),
+                    QString::number(intervalMs), QStringLiteral("--prefix"), prefix}
+            + more);
+}
+
+} // namespace
 
 TEST(ClipboardStorm, AnOwnerLoopingForTenSecondsAddsNothingOnceRecognisedAndLeavesEveryEarlierCopy)
 {
@@ -21,48 +55,99 @@ TEST(ClipboardStorm, AnOwnerLoopingForTenSecondsAddsNothingOnceRecognisedAndLeav
     AppDelegate delegate(platform.platform(), options);
     delegate.start();
     const ClipboardHistoryManager &history = delegate.history();
-    const auto textsStartingWith = [&history](const QString &prefix) {
-        QStringList texts;
-        for (const ClipboardItem &item : history.items())
-            if (item.text().startsWith(prefix))
-                texts.append(item.text());
-        return texts;
-    };
 
     {
-        DesktopTest::ChildProcess copier(DesktopTest::helperPath(QStringLiteral("clipboard_copier")),
-                                         {QStringLiteral("--count"), QString::number(earlier), QStringLiteral("--interval-ms"),
-                                          QStringLiteral("200"), QStringLiteral("--prefix"), QStringLiteral("earlier ")});
-        ASSERT_TRUE(copier.waitForLine("done", 30000)) << copier.output().constData();
-        TAVLEN_WAIT_UNTIL(textsStartingWith(QStringLiteral("earlier ")).size() == earlier, 5000);
+        const auto earlierCopier = copier(QStringLiteral("earlier "), earlier, 200);
+        ASSERT_TRUE(earlierCopier->waitForLine("done", 30000)) << earlierCopier->output().constData();
+        TAVLEN_WAIT_UNTIL(textsStartingWith(history, QStringLiteral("earlier ")).size() == earlier, 5000);
     }
 
-    DesktopTest::ChildProcess looper(DesktopTest::helperPath(QStringLiteral("clipboard_copier")),
-                                     {QStringLiteral("--count"), QString::number(churn), QStringLiteral("--interval-ms"),
-                                      QStringLiteral("2"), QStringLiteral("--prefix"), QStringLiteral("churn "),
-                                      QStringLiteral("--one-window"), QStringLiteral("1")});
-    ASSERT_TRUE(looper.waitForLine("done", 120000)) << looper.output().right(2000).constData();
+    const auto looper = copier(QStringLiteral("churn "), churn, 2, {QStringLiteral("--one-window"), QStringLiteral("1")});
+    ASSERT_TRUE(looper->waitForLine("done", 120000)) << looper->output().right(2000).constData();
     // Its last copy arrives once it has been quiet for a moment.
     TAVLEN_WAIT_UNTIL(!history.items().isEmpty()
                           && history.items().first().text() == QStringLiteral("churn %1").arg(churn),
                       5000);
 
-    QStringList missing;
-    const QStringList kept = textsStartingWith(QStringLiteral("earlier "));
-    for (int i = 1; i <= earlier; ++i)
-        if (!kept.contains(QStringLiteral("earlier %1").arg(i)))
-            missing.append(QString::number(i));
+    const QStringList missing = missingOf(history, QStringLiteral("earlier "), 1, earlier);
     EXPECT_TRUE(missing.isEmpty()) << "earlier copies lost: " << missing.join(QStringLiteral(", ")).toStdString();
     // Recognised by its 200th change at the latest (a few more may be read meanwhile), it adds nothing after:
     // its newest copy replaces the one before.
-    const QStringList churned = textsStartingWith(QStringLiteral("churn "));
+    const QStringList churned = textsStartingWith(history, QStringLiteral("churn "));
     QStringList late;
     for (const QString &text : churned.mid(1))
         if (text.section(QLatin1Char(' '), 1).toInt() > ClipboardStormDetector::stormChangeCount + 20)
             late.append(text);
     EXPECT_TRUE(late.isEmpty()) << "added after it was recognised: " << late.join(QStringLiteral(", ")).toStdString();
-    const qsizetype churnItems = churned.size();
-    std::printf("%d changes in a storm left %d items; %d of %d earlier copies kept\n", churn, int(churnItems),
-                int(kept.size()), earlier);
+    std::printf("%d changes in a storm left %d items\n", churn, int(churned.size()));
+    delegate.stop();
+}
+
+// xclip forks away from its connection after each copy: a shell loop of it is a new owner that cannot be
+// named at every copy. Those owners count as one storm, which never takes another window's copies.
+TEST(ClipboardStorm, AnXclipLoopIsFoldedAndTheCopiesOfAnotherWindowMeanwhileAreAllKept)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    constexpr int personCopies = 20;
+
+    LinuxPlatform platform;
+    LaunchOptions options;
+    options.testMode = true;
+    AppDelegate delegate(platform.platform(), options);
+    delegate.start();
+    const ClipboardHistoryManager &history = delegate.history();
+
+    DesktopTest::ChildProcess loop(
+        QStringLiteral("bash"),
+        {QStringLiteral("-c"), QStringLiteral("end=$((SECONDS + 8)); i=0; while [ $SECONDS -lt $end ]; do "
+                                              "i=$((i + 1)); echo \"loop $i\" | xclip -i -selection clipboard; "
+                                              "done; echo \"done $i\"")});
+    TAVLEN_WAIT_UNTIL(!textsStartingWith(history, QStringLiteral("loop ")).isEmpty(), 5000);
+    const auto person = copier(QStringLiteral("person "), personCopies, 300, {QStringLiteral("--linger-ms"), QStringLiteral("0")});
+    ASSERT_TRUE(person->waitForLine("done", 30000)) << person->output().constData();
+    const std::optional<QByteArray> done = loop.waitForLine("done", 30000);
+    ASSERT_TRUE(done) << loop.output().right(2000).constData();
+    const int loopCopies = done->split(' ').value(1).toInt();
+    DesktopTest::waitUntil([&] { return missingOf(history, QStringLiteral("person "), 1, personCopies).isEmpty(); },
+                           5000);
+
+    const QStringList missing = missingOf(history, QStringLiteral("person "), 1, personCopies);
+    EXPECT_TRUE(missing.isEmpty()) << "the other window's copies lost: " << missing.join(QStringLiteral(", ")).toStdString();
+    const qsizetype loopItems = textsStartingWith(history, QStringLiteral("loop ")).size();
+    // Recognised within its first 200 changes, the loop then holds one item.
+    EXPECT_LE(loopItems, ClipboardStormDetector::stormChangeCount + 20) << loopCopies << " copies";
+    std::printf("an xclip loop of %d copies left %d items; %d of %d copies of another window kept\n", loopCopies,
+                int(loopItems), personCopies - int(missing.size()),
+                personCopies);
+    delegate.stop();
+}
+
+// Once a storm's rate falls, the same window's copies at a person's pace are copies of their own again.
+TEST(ClipboardStorm, CopiesAtAPersonsPaceAfterAStormFromTheSameWindowAreAllKept)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    constexpr int burst = 300;
+    constexpr int paced = 10;
+
+    LinuxPlatform platform;
+    LaunchOptions options;
+    options.testMode = true;
+    AppDelegate delegate(platform.platform(), options);
+    delegate.start();
+    const ClipboardHistoryManager &history = delegate.history();
+
+    const auto window = copier(QStringLiteral("copy "), burst, 5,
+                               {QStringLiteral("--then-count"), QString::number(paced),
+                                QStringLiteral("--then-interval-ms"), QStringLiteral("800"),
+                                QStringLiteral("--one-window"), QStringLiteral("1")});
+    ASSERT_TRUE(window->waitForLine("done", 60000)) << window->output().right(2000).constData();
+    const QString last = QStringLiteral("copy %1").arg(burst + paced);
+    TAVLEN_WAIT_UNTIL(!history.items().isEmpty() && history.items().first().text() == last, 5000);
+
+    const QStringList missing = missingOf(history, QStringLiteral("copy "), burst + 1, burst + paced);
+    const QStringList kept = textsStartingWith(history, QStringLiteral("copy "));
+    EXPECT_TRUE(missing.isEmpty()) << "copies at a person's pace lost: " << missing.join(QStringLiteral(", ")).toStdString();
+    std::printf("%d copies 5 ms apart, then %d 0.8 s apart: %d items, %d of the %d kept\n", burst, paced,
+                int(kept.size()), paced - int(missing.size()), paced);
     delegate.stop();
 }

@@ -88,7 +88,7 @@ TEST(WorkspaceDesktop, ClipboardOwnerIsTheCopyingProgram)
     DesktopTest::ChildProcess copier(DesktopTest::helperPath(QStringLiteral("clipboard_copier")),
                                      {QStringLiteral("--count"), QStringLiteral("1")});
     ASSERT_TRUE(copier.waitForLine("copy 1")) << copier.output().constData();
-    std::optional<RunningApplication> owner = workspace.clipboardOwnerApplication();
+    std::optional<RunningApplication> owner = workspace.clipboardOwner().application;
     ASSERT_TRUE(owner);
     EXPECT_EQ(owner->pid, copier.pid());
     EXPECT_EQ(owner->name.toStdString(), "clipboard_copier");
@@ -96,7 +96,7 @@ TEST(WorkspaceDesktop, ClipboardOwnerIsTheCopyingProgram)
 
     DesktopTest::ChildProcess qtOwner(DesktopTest::helperPath(QStringLiteral("qt_clipboard_owner")));
     ASSERT_TRUE(qtOwner.waitForLine("ready")) << qtOwner.output().constData();
-    owner = workspace.clipboardOwnerApplication();
+    owner = workspace.clipboardOwner().application;
     ASSERT_TRUE(owner);
     EXPECT_EQ(owner->pid, qtOwner.pid());
     EXPECT_EQ(owner->name.toStdString(), "qt_clipboard_owner");

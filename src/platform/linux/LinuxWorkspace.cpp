@@ -1,5 +1,6 @@
 #include "platform/linux/LinuxWorkspace.h"
 
+#include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
 
 #include <QCoreApplication>
@@ -123,19 +124,41 @@ std::optional<RunningApplication> LinuxWorkspace::frontmostApplication() const
     return describe(window);
 }
 
-std::optional<RunningApplication> LinuxWorkspace::clipboardOwnerApplication() const
+ClipboardOwner LinuxWorkspace::clipboardOwner() const
 {
     if (!isAvailable())
-        return std::nullopt;
+        return {};
     xcb_connection_t *c = m_session->connection();
-    xcb_get_selection_owner_reply_t *reply =
-        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_session->atom("CLIPBOARD")), nullptr);
+    const XcbReply<xcb_get_selection_owner_reply_t> reply(
+        xcb_get_selection_owner_reply(c, xcb_get_selection_owner(c, m_session->atom("CLIPBOARD")), nullptr));
     const xcb_window_t owner = reply ? reply->owner : xcb_window_t(XCB_WINDOW_NONE);
-    free(reply);
     if (owner == XCB_WINDOW_NONE)
-        return std::nullopt;
+        return {};
+    const XcbSession::Client client = m_session->windowClient(owner);
+    ClipboardOwner result{client.id, std::nullopt};
+    // Without a process the client's slot could be another program's next time: asked each time.
+    if (client.pid <= 0) {
+        result.application = ownerApplication(owner, 0);
+        return result;
+    }
+    const QPair<quint32, qint64> key{client.id, client.pid};
+    if (const auto known = m_ownerApplications.constFind(key); known != m_ownerApplications.cend()) {
+        result.application = *known;
+        return result;
+    }
+    // A loop of short-lived owners brings a new client each copy: what is kept stays small.
+    if (m_ownerApplications.size() >= 64)
+        m_ownerApplications.clear();
+    result.application = ownerApplication(owner, client.pid);
+    m_ownerApplications.insert(key, result.application);
+    return result;
+}
+
+std::optional<RunningApplication> LinuxWorkspace::ownerApplication(xcb_window_t owner, qint64 pid) const
+{
     // Toolkits own selections with hidden windows; the group's leader window names the application.
-    xcb_window_t candidates[] = {owner, m_session->cardinal(owner, "WM_CLIENT_LEADER", XCB_ATOM_WINDOW).value_or(0)};
+    const xcb_window_t candidates[] = {owner,
+                                       m_session->cardinal(owner, "WM_CLIENT_LEADER", XCB_ATOM_WINDOW).value_or(0)};
     for (const xcb_window_t window : candidates) {
         if (window == XCB_WINDOW_NONE)
             continue;
@@ -146,13 +169,12 @@ std::optional<RunningApplication> LinuxWorkspace::clipboardOwnerApplication() co
     // Bare selection windows (Qt's, a plain xcb program's) say nothing about themselves, but the server
     // knows which process made the window. A program that forked away from its connection (xclip) is
     // past telling: that process has ended.
-    const qint64 pid = m_session->creatorPid(owner);
     if (pid <= 0 || processEnded(pid))
         return std::nullopt;
-    for (const xcb_window_t window : m_session->clientList()) {
-        if (m_session->windowPid(window) == pid)
-            return describe(window);
-    }
+    const QList<xcb_window_t> windows = m_session->clientList();
+    const qsizetype found = m_session->windowPids(windows).indexOf(pid);
+    if (found >= 0)
+        return describe(windows.at(found));
     RunningApplication app;
     app.pid = pid;
     app.window = owner;

@@ -204,20 +204,40 @@ qint64 XcbSession::windowPid(xcb_window_t window)
     return qint64(cardinal(window, "_NET_WM_PID", XCB_ATOM_CARDINAL).value_or(0));
 }
 
-qint64 XcbSession::creatorPid(xcb_window_t window)
+QList<qint64> XcbSession::windowPids(const QList<xcb_window_t> &windows)
 {
+    const xcb_atom_t pidAtom = atom("_NET_WM_PID");
+    QList<xcb_get_property_cookie_t> cookies;
+    cookies.reserve(windows.size());
+    for (const xcb_window_t window : windows)
+        cookies.append(xcb_get_property(m_connection, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1));
+    QList<qint64> pids;
+    pids.reserve(windows.size());
+    for (const xcb_get_property_cookie_t cookie : std::as_const(cookies)) {
+        const XcbReply<xcb_get_property_reply_t> reply(xcb_get_property_reply(m_connection, cookie, nullptr));
+        const bool holds = reply && reply->format == 32 && xcb_get_property_value_length(reply.get()) >= 4;
+        pids.append(holds ? qint64(*static_cast<const quint32 *>(xcb_get_property_value(reply.get()))) : 0);
+    }
+    return pids;
+}
+
+XcbSession::Client XcbSession::windowClient(xcb_window_t window)
+{
+    // Every client's resources share its base: the bits outside the mask the server hands each client.
+    Client client{quint32(window & ~xcb_get_setup(m_connection)->resource_id_mask), 0};
     const xcb_res_client_id_spec_t spec{window, XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID};
     const XcbReply<xcb_res_query_client_ids_reply_t> reply(
         xcb_res_query_client_ids_reply(m_connection, xcb_res_query_client_ids(m_connection, 1, &spec), nullptr));
     if (!reply)
-        return 0;
+        return client;
     for (auto it = xcb_res_query_client_ids_ids_iterator(reply.get()); it.rem; xcb_res_client_id_value_next(&it)) {
         if (!(it.data->spec.mask & XCB_RES_CLIENT_ID_MASK_LOCAL_CLIENT_PID)
             || xcb_res_client_id_value_value_length(it.data) < 1)
             continue;
-        return qint64(*xcb_res_client_id_value_value(it.data));
+        client.pid = qint64(*xcb_res_client_id_value_value(it.data));
+        break;
     }
-    return 0;
+    return client;
 }
 
 QPair<QString, QString> XcbSession::windowClass(xcb_window_t window)

@@ -51,9 +51,15 @@ public:
     xcb_window_t activeWindow();
     QList<xcb_window_t> clientList();
     qint64 windowPid(xcb_window_t window);
-    // The process of the client that made the window, as the server knows it (X-Resource); 0 for a
-    // remote client or a server without the extension.
-    qint64 creatorPid(xcb_window_t window);
+    // _NET_WM_PID of each window (0 where unset), asked all at once: one round trip for the lot.
+    QList<qint64> windowPids(const QList<xcb_window_t> &windows);
+    // The client that made a window: its resource base, and its process as the server knows it (X-Resource;
+    // 0 for a remote client or a server without the extension).
+    struct Client {
+        quint32 id = 0;
+        qint64 pid = 0;
+    };
+    Client windowClient(xcb_window_t window);
     // WM_CLASS as (instance, class).
     QPair<QString, QString> windowClass(xcb_window_t window);
     QList<xcb_atom_t> windowTypes(xcb_window_t window);

@@ -19,7 +19,7 @@ public:
     bool isAvailable() const override { return available; }
     RunningApplication currentApplication() const override { return m_current; }
     std::optional<RunningApplication> frontmostApplication() const override;
-    std::optional<RunningApplication> clipboardOwnerApplication() const override { return clipboardOwner; }
+    ClipboardOwner clipboardOwner() const override { return clipboardHolder; }
     // This program is listed too, as a desktop lists its windows (the preview, the settings).
     QList<RunningApplication> runningApplications() const override { return QList<RunningApplication>{m_current} + m_apps; }
     bool activate(const RunningApplication &app) override;
@@ -41,8 +41,8 @@ public:
     // Seconds an activation request takes to bring its application to the front; 0 = at once,
     // negative = never (the window manager ignores it).
     double activationDelay = 0;
-    // What the clipboard's owner tells of itself (none: it cannot be told).
-    std::optional<RunningApplication> clipboardOwner;
+    // Who holds the clipboard, as a display server would tell it.
+    ClipboardOwner clipboardHolder;
     QList<Activation> activations;
 
 private:

@@ -1,7 +1,9 @@
 // Copies in quick succession, each by a new owner window, as a user copying in one application after
 // another does (or, with --one-window 1, all by one window, as a program rewriting the clipboard in a loop
 // does), and reports how soon each copy was read:
-//   clipboard_copier [--count N] [--interval-ms MS] [--prefix TEXT] [--linger-ms MS] [--one-window 1]
+//   clipboard_copier [--count N] [--interval-ms MS] [--then-count N --then-interval-ms MS] [--prefix TEXT]
+//                    [--linger-ms MS] [--one-window 1]
+// (--then-count: that many more copies at the other interval after the first ones).
 // Copy i holds "<prefix><i>" (from 1) as UTF8_STRING. Prints "copy i" when it takes CLIPBOARD,
 // "read i TARGET MICROSECONDS" for every request of a copy (time since it took CLIPBOARD), "done" after the
 // last copy. Keeps serving the last copy until it loses CLIPBOARD and, with --linger-ms, for that long after
@@ -60,6 +62,8 @@ int main(int argc, char **argv)
 {
     int count = 1;
     int intervalMs = 100;
+    int thenCount = 0;
+    int thenIntervalMs = 100;
     std::string prefix = "copy ";
     int lingerMs = -1;
     bool oneWindow = false;
@@ -69,6 +73,10 @@ int main(int argc, char **argv)
             count = std::atoi(argv[i + 1]);
         else if (option == "--interval-ms")
             intervalMs = std::atoi(argv[i + 1]);
+        else if (option == "--then-count")
+            thenCount = std::atoi(argv[i + 1]);
+        else if (option == "--then-interval-ms")
+            thenIntervalMs = std::atoi(argv[i + 1]);
         else if (option == "--prefix")
             prefix = argv[i + 1];
         else if (option == "--linger-ms")
@@ -76,6 +84,8 @@ int main(int argc, char **argv)
         else if (option == "--one-window")
             oneWindow = std::atoi(argv[i + 1]) != 0;
     }
+    const int firstCount = count;
+    count += thenCount;
 
     connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection)) {
@@ -174,7 +184,7 @@ int main(int argc, char **argv)
                 std::printf("done\n");
             std::fflush(stdout);
             lastTakenAt = copy.takenAt;
-            next = copy.takenAt + std::chrono::milliseconds(intervalMs);
+            next = copy.takenAt + std::chrono::milliseconds(made < firstCount ? intervalMs : thenIntervalMs);
         }
 
         pollfd fds[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0}, {0, POLLIN, 0}};
