@@ -353,7 +353,7 @@ EventDisposition ClipboardPreviewWindowView::handleKeyDown(const KeyDownEvent &e
 
 QString ClipboardPreviewWindowView::titleOf(const ClipboardItem &item)
 {
-    const QString title = item.displayTitle().left(titleScanLength);
+    const QString title = item.displayTitle(titleScanLength);
     const QString firstLine = title.section(QLatin1Char('\n'), 0, 0, QString::SectionSkipEmpty).trimmed();
     return RevealedText::revealed(firstLine.isEmpty() ? title.simplified() : firstLine);
 }
