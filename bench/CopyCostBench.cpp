@@ -8,7 +8,6 @@
 #include "MixedHistory.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardCapture.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
@@ -21,6 +20,7 @@
 #include "platform/linux/SystemClock.h"
 #include "platform/sim/SimClock.h"
 #include "XClipboardCopier.h"
+#include "state/AppState.h"
 
 #include <benchmark/benchmark.h>
 

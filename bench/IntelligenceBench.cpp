@@ -6,7 +6,6 @@
 
 #include "LocalModelServer.h"
 
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIService.h"
@@ -16,6 +15,7 @@
 #include "platform/linux/LinuxLanguageModel.h"
 #include "platform/linux/TesseractTextRecognizer.h"
 #include "platform/sim/SimPlatform.h"
+#include "state/AppState.h"
 
 #include <benchmark/benchmark.h>
 

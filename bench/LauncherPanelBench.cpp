@@ -6,14 +6,14 @@
 // whole view repainted.
 #include "BenchmarkRun.h"
 
-#include "app/AppState.h"
-#include "app/RuntimeState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardSearchIndex.h"
 #include "launcher/NotchLauncherGeometry.h"
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "platform/sim/SimPlatform.h"
+#include "state/AppState.h"
+#include "state/RuntimeState.h"
 #include "ui/FontTable.h"
 #include "ui/FrameTicker.h"
 

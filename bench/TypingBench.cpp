@@ -7,8 +7,6 @@
 #include "BenchmarkRun.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
-#include "app/RuntimeState.h"
 #include "clipboard/ClipboardService.h"
 #include "fields/FieldValueAssociationStore.h"
 #include "fields/FocusedFieldAutoPasteService.h"
@@ -18,6 +16,8 @@
 #include "platform/AccessibilityValue.h"
 #include "platform/KeyboardOutput.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
+#include "state/RuntimeState.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,5 @@
 #include "app/AppDelegate.h"
 
-#include "app/AppState.h"
-#include "app/RuntimeState.h"
 #include "app/SystemStatus.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
@@ -25,6 +23,8 @@
 #include "platform/SecretStore.h"
 #include "platform/StorageLocations.h"
 #include "settings/SettingsWindow.h"
+#include "state/AppState.h"
+#include "state/RuntimeState.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -191,7 +191,6 @@ void AppDelegate::startLauncher()
     m_launcherService->observeScreenChanges();
     m_launcherService->spaceTransitionMonitor().start();
     m_launcherService->observeSettingsChanges();
-    m_appState->runtime()->setNotchLauncherService(m_launcherService.get());
 
     m_shortcutService = std::make_unique<NotchShortcutService>(*m_launcherService, *m_platform.screens);
     // A refused registration is not retried or reported: the hot key then simply does nothing.

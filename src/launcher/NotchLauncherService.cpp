@@ -1,6 +1,5 @@
 #include "launcher/NotchLauncherService.h"
 
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "fields/NotchAIActionHandling.h"
 #include "launcher/NotchLauncherWindow.h"
@@ -8,6 +7,7 @@
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/SettingsStore.h"
 #include "platform/Workspace.h"
+#include "state/AppState.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "launcher/NotchLauncherWindow.h"
 
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
+#include "state/AppState.h"
 #include "ui/CustomWindow.h"
 #include "launcher/panel/NotchFilterBar.h"
 #include "launcher/panel/NotchLauncherView.h"

@@ -1,6 +1,5 @@
 #include "preview/ClipboardPreviewWindowView.h"
 
-#include "app/AppState.h"
 #include "clipboard/ClipboardSearchIndex.h"
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIResultView.h"
@@ -12,6 +11,7 @@
 #include "preview/ClipboardPreviewModel.h"
 #include "preview/ClipboardPreviewRowList.h"
 #include "preview/ClipboardPreviewSheet.h"
+#include "state/AppState.h"
 #include "ui/AlertView.h"
 #include "ui/ElidedLabel.h"
 #include "ui/CornerPath.h"

@@ -5,8 +5,6 @@
 
 #include "app/AppDelegate.h"
 #include "fields/FocusedFieldAutoPasteService.h"
-#include "app/AppState.h"
-#include "app/RuntimeState.h"
 #include "app/SystemStatus.h"
 #include "launcher/NotchLauncherService.h"
 #include "clipboard/ClipboardHistoryManager.h"
@@ -19,6 +17,8 @@
 #include "platform/sim/SimPlatform.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
+#include "state/AppState.h"
+#include "state/RuntimeState.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,7 +91,6 @@ TEST(AppDelegate, StartsTheLauncherAndHotKeyAndStopsThemInOrder)
     delegate.start();
     ASSERT_NE(delegate.launcherService(), nullptr);
     EXPECT_EQ(delegate.launcherService()->windows().size(), 2);
-    EXPECT_EQ(delegate.appState().runtime()->notchLauncherService(), delegate.launcherService());
     ASSERT_EQ(sim.hotKeys.registrations().size(), 1);
     EXPECT_EQ(sim.hotKeys.registrations().first().id, 1u);
     // Super+Shift and the key that types "1".

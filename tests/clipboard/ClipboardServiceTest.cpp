@@ -1,12 +1,12 @@
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
-#include "app/RuntimeState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
 #include "model/LazyBlob.h"
 #include "model/SettingsStore.h"
 #include "platform/sim/SimPlatform.h"
+#include "state/AppState.h"
+#include "state/RuntimeState.h"
 
 #include <QFile>
 #include <QSignalSpy>

@@ -6,11 +6,11 @@
 #include "DesktopTest.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "model/SettingsStore.h"
 #include "platform/linux/LinuxPasteboard.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
 
 #include <QImage>
 #include <QProcess>

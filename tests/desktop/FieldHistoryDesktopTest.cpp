@@ -8,7 +8,6 @@
 #include "LoginFormApp.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldAutoPasteService.h"
@@ -23,6 +22,7 @@
 #include "model/SettingsStore.h"
 #include "platform/Panel.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -10,7 +10,6 @@
 #include "HungApplicationLeaks.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldAutoPasteService.h"
@@ -23,6 +22,7 @@
 #include "platform/linux/LinuxKeyboardOutput.h"
 #include "platform/linux/LinuxPlatform.h"
 #include "platform/linux/XcbSession.h"
+#include "state/AppState.h"
 
 #include <QElapsedTimer>
 #include <QTimer>

@@ -7,7 +7,6 @@
 #include "LineEditApp.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
@@ -18,6 +17,7 @@
 #include "platform/Screens.h"
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
 
 namespace {
 

@@ -3,7 +3,6 @@
 // it again once the hover-out lock has passed.
 #include "DesktopTest.h"
 
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
@@ -12,6 +11,7 @@
 #include "platform/Panel.h"
 #include "platform/Screens.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
 
 
 #include <gtest/gtest.h>

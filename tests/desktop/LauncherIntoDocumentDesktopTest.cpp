@@ -6,7 +6,6 @@
 #include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "fields/FocusedFieldSuggestionService.h"
 #include "launcher/NotchLauncherService.h"
@@ -16,6 +15,7 @@
 #include "model/SettingsStore.h"
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
 
 #include <QRegularExpression>
 

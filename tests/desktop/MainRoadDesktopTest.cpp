@@ -6,13 +6,13 @@
 #include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
 #include "model/ClipboardItem.h"
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
 
 #include <QFile>
 #include <QProcess>

@@ -6,13 +6,13 @@
 #include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
 #include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardSearchTextField.h"
 #include "platform/Panel.h"
+#include "state/AppState.h"
 
 #include <QCursor>
 #include "launcher/panel/NotchLauncherView.h"

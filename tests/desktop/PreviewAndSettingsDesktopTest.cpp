@@ -8,8 +8,6 @@
 #include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
-#include "app/RuntimeState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
@@ -29,6 +27,8 @@
 #include "settings/SettingsSwitch.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
+#include "state/AppState.h"
+#include "state/RuntimeState.h"
 
 #include <QCoreApplication>
 #include <QCursor>

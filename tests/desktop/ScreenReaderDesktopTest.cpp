@@ -10,7 +10,6 @@
 #include "ExpandedLauncher.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
@@ -18,6 +17,7 @@
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/ClipboardItem.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
 
 #include <QCoreApplication>
 

@@ -9,7 +9,6 @@
 #include "LocalModelServer.h"
 #include "LoginFormApp.h"
 
-#include "app/AppState.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/SpellingCheckRequest.h"
 #include "intelligence/ClipboardAIController.h"
@@ -18,6 +17,7 @@
 #include "intelligence/SpellingRefusalWindow.h"
 #include "intelligence/SpellingServiceProvider.h"
 #include "model/SettingsStore.h"
+#include "state/AppState.h"
 #include "ui/AlertView.h"
 #include "platform/Accessibility.h"
 #include "platform/AccessibilityAttribute.h"

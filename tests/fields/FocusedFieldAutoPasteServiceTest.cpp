@@ -6,9 +6,9 @@
 
 #include "fields/FocusedFieldAutoPasteService.h"
 #include "fields/views/FocusedFieldTypingEffectWindow.h"
-#include "app/RuntimeState.h"
 #include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldSuggestionService.h"
+#include "state/RuntimeState.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,6 @@
 #include "LocalModelServer.h"
 
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAnalysisQueue.h"
@@ -14,6 +13,7 @@
 #include "model/SettingsStore.h"
 #include "platform/linux/LinuxLanguageModel.h"
 #include "platform/sim/SimPlatform.h"
+#include "state/AppState.h"
 
 #include <QBuffer>
 #include <QImage>

@@ -3,12 +3,12 @@
 // 1920 x 1080 one on the right), the root state with its settings, the history and the paste service, and
 // a scripted field value engine.
 
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
 #include "clipboard/PasteboardManager.h"
 #include "fields/NotchAIActionHandling.h"
 #include "launcher/NotchLauncherService.h"
+#include "state/AppState.h"
 #include "ui/CustomWindow.h"
 #include "launcher/NotchLauncherWindow.h"
 #include "launcher/NotchSpaceTransitionMonitor.h"

@@ -2,7 +2,6 @@
 // rows and swipes, each rule table as one table of cases.
 #include "LauncherTestFixture.h"
 
-#include "app/RuntimeState.h"
 #include "clipboard/ClipboardSearchIndex.h"
 #include "launcher/NotchLauncherGeometry.h"
 #include "launcher/panel/NotchClipboardList.h"
@@ -10,6 +9,7 @@
 #include "launcher/panel/NotchHeaderEntrance.h"
 #include "launcher/panel/NotchHeaderEntrances.h"
 #include "launcher/panel/NotchLauncherView.h"
+#include "state/RuntimeState.h"
 #include "ui/NotchListSearchBar.h"
 #include "model/FilterManager.h"
 

@@ -5,13 +5,13 @@
 
 #include "DesktopTest.h"
 
-#include "app/AppState.h"
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIError.h"
 #include "intelligence/ClipboardAIResultView.h"
 #include "model/SettingsStore.h"
 #include "platform/sim/SimPlatform.h"
 #include "preview/ClipboardPreviewActionMenu.h"
+#include "state/AppState.h"
 #include "ui/AlertView.h"
 #include "preview/ClipboardPreviewModel.h"
 #include "preview/ClipboardPreviewSheet.h"

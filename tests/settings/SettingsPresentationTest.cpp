@@ -3,10 +3,10 @@
 #include "../launcher/LauncherTestFixture.h"
 
 #include "app/AppDelegate.h"
-#include "app/RuntimeState.h"
 #include "settings/SettingsSwitch.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
+#include "state/RuntimeState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "launcher/panel/NotchClipboardSearch.h"
 
-#include "app/AppState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/FilterManager.h"
+#include "state/AppState.h"
 
 namespace {
 

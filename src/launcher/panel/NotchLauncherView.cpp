@@ -1,7 +1,5 @@
 #include "launcher/panel/NotchLauncherView.h"
 
-#include "app/AppState.h"
-#include "app/RuntimeState.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "fields/views/FocusedFieldSuggestionPreviewWindow.h"
 #include "fields/views/NotchAIContentView.h"
@@ -11,6 +9,8 @@
 #include "launcher/panel/NotchHeaderEntrances.h"
 #include "launcher/panel/NotchLauncherViewAccessible.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
+#include "state/AppState.h"
+#include "state/RuntimeState.h"
 #include "ui/NotchListSearchBar.h"
 #include "ui/TransformFadeEffect.h"
 #include "model/FilterManager.h"

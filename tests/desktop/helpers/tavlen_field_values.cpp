@@ -4,9 +4,9 @@
 //   tavlen_field_values suggest KIND          prints "suggestion <hex value> <hex display value or ->"
 // Values travel as hex so that the value itself never appears in this program's output.
 #include "app/AppDelegate.h"
-#include "app/AppState.h"
 #include "fields/FieldValueAssociationService.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "state/AppState.h"
 
 #include <QApplication>
 

@@ -1,10 +1,7 @@
 #pragma once
-// Run-time counters the views watch, and a weak link to the launcher service.
+// Run-time counters the views watch.
 
 #include <QObject>
-#include <QPointer>
-
-class NotchLauncherService;
 
 class RuntimeState : public QObject {
     Q_OBJECT
@@ -21,9 +18,6 @@ public:
     int settingsPresentationToken() const { return m_settingsPresentationToken; }
     void requestSettingsPresentation();
 
-    NotchLauncherService *notchLauncherService() const;
-    void setNotchLauncherService(NotchLauncherService *service);
-
 Q_SIGNALS:
     void clipboardPulseTokenChanged(int token);
     void settingsPresentationTokenChanged(int token);
@@ -31,5 +25,4 @@ Q_SIGNALS:
 private:
     int m_clipboardPulseToken = 0;
     int m_settingsPresentationToken = 0;
-    QPointer<NotchLauncherService> m_notchLauncherService;
 };

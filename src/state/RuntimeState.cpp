@@ -1,6 +1,4 @@
-#include "app/RuntimeState.h"
-
-#include "launcher/NotchLauncherService.h"
+#include "state/RuntimeState.h"
 
 RuntimeState::RuntimeState(QObject *parent)
     : QObject(parent)
@@ -17,14 +15,4 @@ void RuntimeState::requestSettingsPresentation()
 {
     ++m_settingsPresentationToken;
     Q_EMIT settingsPresentationTokenChanged(m_settingsPresentationToken);
-}
-
-NotchLauncherService *RuntimeState::notchLauncherService() const
-{
-    return m_notchLauncherService;
-}
-
-void RuntimeState::setNotchLauncherService(NotchLauncherService *service)
-{
-    m_notchLauncherService = service;
 }

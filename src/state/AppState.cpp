@@ -1,6 +1,5 @@
-#include "app/AppState.h"
+#include "state/AppState.h"
 
-#include "app/RuntimeState.h"
 #include "clipboard/ClipboardService.h"
 #include "fields/FieldValueAssociationService.h"
 #include "fields/FocusedFieldSuggestionService.h"
@@ -12,6 +11,7 @@
 #include "platform/Clock.h"
 #include "platform/Permissions.h"
 #include "platform/StorageLocations.h"
+#include "state/RuntimeState.h"
 
 AppState::AppState(const Platform &platform, QObject *parent)
     : QObject(parent)
