@@ -298,6 +298,20 @@ TEST_F(LinuxLanguageModelTest, AHungServerTimesOutOnTheClock)
     EXPECT_EQ(response->failure, QStringLiteral("The local language model did not answer in time."));
 }
 
+// A model deleted while its requests wait (Tavlen quitting, intelligence turned off) leaves them to end on
+// their own, touching nothing of it.
+TEST_F(LinuxLanguageModelTest, RequestsOutliveTheirModel)
+{
+    server.models = [](auto &) { return Reply{Reply::Kind::hang}; };
+    server.completion = [](auto &) { return Reply{Reply::Kind::hang}; };
+    auto doomed = std::make_unique<LinuxLanguageModel>(clock, [this] { return ModelEndpoint::parse(setting, modelName); });
+    Task<LanguageModelAvailability> check = doomed->availability();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return server.requests().size() == 1; }, 10000));
+    doomed.reset();
+    clock.advance(LinuxLanguageModel::probeTimeout);
+    EXPECT_EQ(finish(check), LanguageModelAvailability::modelNotReady);
+}
+
 TEST_F(LinuxLanguageModelTest, AHungModelListCountsAsNotReady)
 {
     server.models = [](auto &) { return Reply{Reply::Kind::hang}; };

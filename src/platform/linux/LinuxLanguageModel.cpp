@@ -121,8 +121,10 @@ Task<LinuxLanguageModel::Reply> LinuxLanguageModel::send(QUrl url, QByteArray bo
         }
     });
 
+    // The model may be deleted while the request runs: the clock outlives it.
+    Clock &clock = m_clock;
     const bool finished = co_await RequestAwaiter(request.get());
-    m_clock.cancelTimer(timer);
+    clock.cancelTimer(timer);
     if (!finished)
         co_return Reply();
     Reply reply;
@@ -141,8 +143,9 @@ Task<LinuxLanguageModel::Probe> LinuxLanguageModel::probe(ModelEndpoint endpoint
         result.availability = LanguageModelAvailability::notEnabled;
         co_return result;
     }
+    const Lifetime::Pointer<LinuxLanguageModel> self(this, m_lifetime);
     const std::optional<Reply> reply = co_await send(endpoint.modelsUrl(), QByteArray(), probeTimeout);
-    if (!reply || !reply->finished)
+    if (!reply || !reply->finished || !self)
         co_return result;
     const QString where = endpoint.baseUrl.toDisplayString();
     if (!reply->isAnswer()) {
