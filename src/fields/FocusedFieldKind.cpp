@@ -103,7 +103,7 @@ QString FocusedFieldKind::label() const
     return QStringLiteral("Text");
 }
 
-std::optional<FocusedFieldKind> FocusedFieldKind::classify(const QString &hintText, const std::optional<QString> &role)
+std::optional<FocusedFieldKind> FocusedFieldKind::classify(const QString &hintText, std::optional<AccessibilityRole> role)
 {
     if (role == AccessibilityRole::secureTextField)
         return password;

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+enum class AccessibilityRole;
+
 class FocusedFieldKind {
 public:
     enum Kind {
@@ -37,8 +39,8 @@ public:
     QString label() const;
 
     // The first rule that matches `hintText` (the field's hint texts joined with spaces); `role` is the
-    // raw role. None when no rule matches; `text` is never the answer.
-    static std::optional<FocusedFieldKind> classify(const QString &hintText, const std::optional<QString> &role);
+    // field's role. None when no rule matches; `text` is never the answer.
+    static std::optional<FocusedFieldKind> classify(const QString &hintText, std::optional<AccessibilityRole> role);
 
     static const QList<FocusedFieldKind> &allCases();
 

@@ -25,9 +25,44 @@ std::optional<AccessibilityElement> copyElementAttribute(AccessibilityAttribute 
     return element.attribute(name).element();
 }
 
-QString accessibilityRole(const AccessibilityElement &element)
+std::optional<AccessibilityRole> accessibilityRole(const AccessibilityElement &element)
 {
-    return element.attribute(AccessibilityAttribute::role).string().value_or(QStringLiteral("unknown"));
+    return element.attribute(AccessibilityAttribute::role).role();
+}
+
+QString storedRoleName(std::optional<AccessibilityRole> role)
+{
+    if (!role)
+        return QStringLiteral("unknown");
+    switch (*role) {
+    case AccessibilityRole::application:
+        return QStringLiteral("AXApplication");
+    case AccessibilityRole::window:
+        return QStringLiteral("AXWindow");
+    case AccessibilityRole::group:
+        return QStringLiteral("AXGroup");
+    case AccessibilityRole::toolbar:
+        return QStringLiteral("AXToolbar");
+    case AccessibilityRole::webArea:
+        return QStringLiteral("AXWebArea");
+    case AccessibilityRole::staticText:
+        return QStringLiteral("AXStaticText");
+    case AccessibilityRole::button:
+        return QStringLiteral("AXButton");
+    case AccessibilityRole::popUpButton:
+        return QStringLiteral("AXPopUpButton");
+    case AccessibilityRole::textField:
+        return QStringLiteral("AXTextField");
+    case AccessibilityRole::textArea:
+        return QStringLiteral("AXTextArea");
+    case AccessibilityRole::comboBox:
+        return QStringLiteral("AXComboBox");
+    case AccessibilityRole::secureTextField:
+        return QStringLiteral("AXSecureTextField");
+    case AccessibilityRole::other:
+        break;
+    }
+    return QStringLiteral("AXUnknown");
 }
 
 bool isAccessibilityEnabled(const AccessibilityElement &element)
@@ -35,13 +70,13 @@ bool isAccessibilityEnabled(const AccessibilityElement &element)
     return element.attribute(AccessibilityAttribute::enabled).boolean().value_or(true);
 }
 
-bool isTextRole(const QString &role)
+bool isTextRole(std::optional<AccessibilityRole> role)
 {
     return role == AccessibilityRole::textField || role == AccessibilityRole::textArea
         || role == AccessibilityRole::comboBox || role == AccessibilityRole::secureTextField;
 }
 
-bool isSingleLineRole(const QString &role)
+bool isSingleLineRole(std::optional<AccessibilityRole> role)
 {
     return role == AccessibilityRole::textField || role == AccessibilityRole::comboBox
         || role == AccessibilityRole::secureTextField;
@@ -176,7 +211,7 @@ FocusedFieldDescriptor descriptor(const AccessibilityElement &element, const std
     d.accessibilityIdentifier = stringAttribute(AccessibilityAttribute::identifier, element);
     d.title = stringAttribute(AccessibilityAttribute::title, element);
     d.placeholder = stringAttribute(AccessibilityAttribute::placeholder, element);
-    d.role = stringAttribute(AccessibilityAttribute::role, element).value_or(QStringLiteral("unknown"));
+    d.role = storedRoleName(accessibilityRole(element));
     d.fieldType = fieldType;
     d.hasSelectedText = selectedTextLength(element) > 0;
     d.isEmpty = isValueEmpty(element, fieldType == FocusedFieldKind(FocusedFieldKind::password).label());
@@ -188,7 +223,7 @@ QStringList fieldHintTexts(const AccessibilityElement &element)
     static const AccessibilityAttribute hintAttributes[] = {
         AccessibilityAttribute::placeholder,  AccessibilityAttribute::title,         AccessibilityAttribute::description,
         AccessibilityAttribute::help,         AccessibilityAttribute::identifier,    AccessibilityAttribute::domIdentifier,
-        AccessibilityAttribute::domInputType, AccessibilityAttribute::subrole,       AccessibilityAttribute::roleDescription,
+        AccessibilityAttribute::domInputType, AccessibilityAttribute::roleDescription,
     };
     QStringList texts;
     for (const AccessibilityAttribute name : hintAttributes) {

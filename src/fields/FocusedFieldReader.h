@@ -31,8 +31,11 @@ constexpr int webOriginWalkLimit = 12;
 // Trimmed, at most 200 characters; none when missing, not a string or blank.
 std::optional<QString> stringAttribute(AccessibilityAttribute name, const AccessibilityElement &element);
 std::optional<AccessibilityElement> copyElementAttribute(AccessibilityAttribute name, const AccessibilityElement &element);
-// The role as read, "unknown" when missing.
-QString accessibilityRole(const AccessibilityElement &element);
+// None when the role is missing or not a role.
+std::optional<AccessibilityRole> accessibilityRole(const AccessibilityElement &element);
+// The role's name in a descriptor, "unknown" when missing. Stored field values and their fingerprints
+// keep these names, so they never change.
+QString storedRoleName(std::optional<AccessibilityRole> role);
 // True unless the element says it is disabled.
 bool isAccessibilityEnabled(const AccessibilityElement &element);
 // An enabled text field, area, combo box or secure field that is not read-only and not marked uneditable.
@@ -61,16 +64,16 @@ FocusedFieldDescriptor descriptor(const AccessibilityElement &element, const std
                                   const QString &fieldType);
 
 // What the field says about itself, for classification: placeholder, title, description, help,
-// identifiers, input type, subrole, role description and DOM classes, without repeats.
+// identifiers, input type, role description and DOM classes, without repeats.
 QStringList fieldHintTexts(const AccessibilityElement &element);
-// The kind from the hint texts joined with spaces and the raw role.
+// The kind from the hint texts joined with spaces and the role.
 std::optional<FocusedFieldKind> classify(const AccessibilityElement &element);
 // The label of an editable field the engine works with; none for date fields and for unclassified fields
 // outside the four text roles.
 std::optional<QString> focusedFieldType(const AccessibilityElement &element);
 // One of the four roles of text fields.
-bool isTextRole(const QString &role);
+bool isTextRole(std::optional<AccessibilityRole> role);
 // A field of one line (an entry, a password field, a combo box), not a multi-line text or a document.
-bool isSingleLineRole(const QString &role);
+bool isSingleLineRole(std::optional<AccessibilityRole> role);
 
 } // namespace FocusedFieldReader

@@ -104,7 +104,7 @@ std::optional<ClipboardPasteTarget> FocusedFieldSuggestionService::pasteTarget(Q
 
     if (field.isNull()) {
         // An empty part of a page or a container: the field that has the focus, when the point is on it.
-        const QString role = R::accessibilityRole(hit);
+        const std::optional<AccessibilityRole> role = R::accessibilityRole(hit);
         if (role != AccessibilityRole::webArea && role != AccessibilityRole::toolbar && role != AccessibilityRole::group)
             return std::nullopt;
         const AccessibilityElement focused = focusedEditableField(*app);
@@ -152,9 +152,7 @@ std::optional<FocusedFieldDescriptor> FocusedFieldSuggestionService::focusedFiel
     const FocusedFieldDescriptor descriptor = R::descriptor(focused, front, *fieldType);
 
     // Secret fields are never recorded from a copy, and their selection is never read.
-    const std::optional<QString> subrole = R::stringAttribute(AccessibilityAttribute::subrole, focused);
-    if (descriptor.role == AccessibilityRole::secureTextField || subrole == AccessibilityRole::secureTextField
-        || descriptor.fieldType == FocusedFieldKind(FocusedFieldKind::password).label())
+    if (focused.isSecure() || descriptor.fieldType == FocusedFieldKind(FocusedFieldKind::password).label())
         return std::nullopt;
     const std::optional<QString> selected = focused.attribute(AccessibilityAttribute::selectedText).string();
     if (!selected || *selected != text)

@@ -5,8 +5,8 @@
 #include <QString>
 
 enum class AccessibilityAttribute {
-    role,             // one of AccessibilityRole's names; the backend's own role otherwise
-    subrole,
+    role,             // an AccessibilityRole
+    subrole,          // an AccessibilityRole (secureTextField for a password field), where the toolkit gives one
     roleDescription,  // the role as the toolkit words it for people
     title,
     description,
@@ -32,18 +32,20 @@ enum class AccessibilityAttribute {
     focusedElement,   // of an application element: its focused element
 };
 
-namespace AccessibilityRole {
-// The roles the engine tells apart; backends translate their toolkit's roles into these.
-inline const QString textField = QStringLiteral("AXTextField");
-inline const QString textArea = QStringLiteral("AXTextArea");
-inline const QString comboBox = QStringLiteral("AXComboBox");
-inline const QString secureTextField = QStringLiteral("AXSecureTextField");
-inline const QString webArea = QStringLiteral("AXWebArea");
-inline const QString toolbar = QStringLiteral("AXToolbar");
-inline const QString group = QStringLiteral("AXGroup");
-inline const QString staticText = QStringLiteral("AXStaticText");
-inline const QString button = QStringLiteral("AXButton");
-inline const QString window = QStringLiteral("AXWindow");
-inline const QString application = QStringLiteral("AXApplication");
-inline const QString unknown = QStringLiteral("AXUnknown");
-} // namespace AccessibilityRole
+// The roles of another application's elements that Tavlen tells apart; each backend maps its toolkit's
+// roles onto these in one place, and everything else is `other`.
+enum class AccessibilityRole {
+    application,
+    window,
+    group,           // a container: panel, section, form, scroll pane...
+    toolbar,
+    webArea,         // a web document
+    staticText,
+    button,
+    popUpButton,     // a combo box that cannot be typed into
+    textField,       // one line
+    textArea,        // several lines
+    comboBox,        // a combo box that can be typed into
+    secureTextField, // a password field
+    other,
+};

@@ -23,17 +23,15 @@ bool AccessibilityElement::isSecure() const
 {
     if (!m_node)
         return false;
-    const std::optional<QString> role = m_node->attribute(AccessibilityAttribute::role).string();
-    if (role == AccessibilityRole::secureTextField)
+    if (m_node->attribute(AccessibilityAttribute::role).role() == AccessibilityRole::secureTextField)
         return true;
-    const std::optional<QString> subrole = m_node->attribute(AccessibilityAttribute::subrole).string();
-    return subrole == AccessibilityRole::secureTextField;
+    return m_node->attribute(AccessibilityAttribute::subrole).role() == AccessibilityRole::secureTextField;
 }
 
 bool AccessibilityElement::isKnownNotSecure() const
 {
     // An element whose role cannot be told may be a password field: nothing is read from it or written to it.
-    return m_node && m_node->attribute(AccessibilityAttribute::role).string() && !isSecure();
+    return m_node && m_node->attribute(AccessibilityAttribute::role).role() && !isSecure();
 }
 
 bool AccessibilityElement::isTextEditable() const

@@ -2,6 +2,7 @@
 // One answer to an attribute read: missing, or a value of one type. A reader that expects a string gets
 // none from a number: every accessor answers only for its own type, so a wrong type counts as missing.
 
+#include "platform/AccessibilityAttribute.h"
 #include "platform/AccessibilityElement.h"
 
 #include <QPointF>
@@ -24,7 +25,7 @@ struct AccessibilityTextRange {
 class AccessibilityValue {
 public:
     using Storage = std::variant<std::monostate, QString, bool, double, QUrl, QStringList, AccessibilityElement,
-                                 QRectF, QPointF, QSizeF, AccessibilityTextRange>;
+                                 QRectF, QPointF, QSizeF, AccessibilityTextRange, AccessibilityRole>;
 
     AccessibilityValue() = default;
     template<typename T>
@@ -53,6 +54,7 @@ public:
     std::optional<QPointF> point() const { return get<QPointF>(); }
     std::optional<QSizeF> size() const { return get<QSizeF>(); }
     std::optional<AccessibilityTextRange> range() const { return get<AccessibilityTextRange>(); }
+    std::optional<AccessibilityRole> role() const { return get<AccessibilityRole>(); }
 
 private:
     template<typename T>

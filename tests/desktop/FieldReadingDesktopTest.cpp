@@ -117,7 +117,7 @@ TEST_P(FieldReadingDesktop, EmailFieldUnderThePointIsFoundAndClassified)
     ASSERT_TRUE(target && target->field) << "nothing readable under the e-mail field";
     const FocusedFieldDescriptor &d = target->field->descriptor;
     EXPECT_EQ(d.fieldType, QStringLiteral("Email"));
-    EXPECT_EQ(d.role, AccessibilityRole::textField);
+    EXPECT_EQ(d.role, QStringLiteral("AXTextField"));
     EXPECT_EQ(d.applicationBundleIdentifier, target->application.bundleIdentifier);
     EXPECT_FALSE(d.applicationBundleIdentifier.isEmpty());
     EXPECT_FALSE(d.webOrigin);
@@ -139,7 +139,7 @@ TEST_P(FieldReadingDesktop, PasswordFieldIsClassifiedAndItsTextNeverRead)
     const std::optional<ClipboardPasteTarget> target = waitForTarget(app, QStringLiteral("password"));
     ASSERT_TRUE(target && target->field);
     EXPECT_EQ(target->field->descriptor.fieldType, QStringLiteral("Password"));
-    EXPECT_EQ(target->field->descriptor.role, AccessibilityRole::secureTextField);
+    EXPECT_EQ(target->field->descriptor.role, QStringLiteral("AXSecureTextField"));
     EXPECT_FALSE(target->field->descriptor.isEmpty) << "told by the character count";
     const AccessibilityElement &element = target->field->element;
     EXPECT_TRUE(element.attribute(AccessibilityAttribute::value).isMissing());

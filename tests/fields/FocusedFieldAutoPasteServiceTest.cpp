@@ -128,7 +128,7 @@ public:
         FocusedFieldDescriptor d;
         d.applicationBundleIdentifier = browser.bundleIdentifier;
         d.placeholder = QStringLiteral("E-mail address");
-        d.role = AccessibilityRole::textField;
+        d.role = QStringLiteral("AXTextField");
         d.fieldType = QStringLiteral("Email");
         return d;
     }
@@ -404,7 +404,7 @@ TEST_F(AutoPasteTest, ContextRequestsThatCannotBeServedBeep)
     FocusedFieldAutoPasteService &s = start();
     const auto date = sim.accessibility.application(browser.pid)->addChild(AccessibilityRole::textField);
     date->set(A::placeholder, "Expiry date");
-    const auto slider = sim.accessibility.application(browser.pid)->addChild(QStringLiteral("AXSlider"));
+    const auto slider = sim.accessibility.application(browser.pid)->addChild(AccessibilityRole::other);
     struct Row {
         const char *name;
         std::function<void()> arrange;
@@ -551,7 +551,7 @@ TEST_F(AutoPasteTest, ControlAGoesOnlyIntoOneLineFieldsWithClearingOn)
     struct Row {
         const char *name;
         bool clearFirst;
-        QString role;
+        AccessibilityRole role;
         int selectAlls;
         QString result;
     };

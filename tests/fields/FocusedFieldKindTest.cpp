@@ -11,70 +11,65 @@ namespace {
 
 struct Row {
     const char *hint;
-    const char *role;                      // nullptr: no role
+    std::optional<AccessibilityRole> role;
     std::optional<FocusedFieldKind> kind;  // nullopt: no rule matched
 };
 
 const Row rows[] = {
     // The secure role decides before any text.
-    {"Search", "AXSecureTextField", FocusedFieldKind::password},
-    {"AXSecureTextField", "AXTextField", std::nullopt},
+    {"Search", AccessibilityRole::secureTextField, FocusedFieldKind::password},
+    {"AXSecureTextField", AccessibilityRole::textField, std::nullopt},
     // The URL component rule: whole components only.
-    {"url", "AXTextField", FocusedFieldKind::url},
-    {"profile_url", "AXTextField", FocusedFieldKind::url},
-    {"url-input", "AXTextField", FocusedFieldKind::url},
-    {"curl", "AXTextField", std::nullopt},
-    {"urls", "AXTextField", std::nullopt},
-    {"Search or enter website name", "AXTextField", FocusedFieldKind::url},
-    {"Pasek adresu", "AXTextField", FocusedFieldKind::url},
+    {"url", AccessibilityRole::textField, FocusedFieldKind::url},
+    {"profile_url", AccessibilityRole::textField, FocusedFieldKind::url},
+    {"url-input", AccessibilityRole::textField, FocusedFieldKind::url},
+    {"curl", AccessibilityRole::textField, std::nullopt},
+    {"urls", AccessibilityRole::textField, std::nullopt},
+    {"Search or enter website name", AccessibilityRole::textField, FocusedFieldKind::url},
+    {"Pasek adresu", AccessibilityRole::textField, FocusedFieldKind::url},
     // Order between rules.
-    {"Email address", "AXTextField", FocusedFieldKind::email},
-    {"Postal address", "AXTextField", FocusedFieldKind::postalCode},
-    {"Company name", "AXTextField", FocusedFieldKind::company},
-    {"File name", "AXTextField", FocusedFieldKind::name},
-    {"Name and surname", "AXTextField", FocusedFieldKind::lastName},
-    {"Customer ID", "AXTextField", FocusedFieldKind::login},
-    {"User ID", "AXTextField", FocusedFieldKind::identifier},
-    {"ID", "AXTextField", FocusedFieldKind::identifier},
-    {"ID number", "AXTextField", std::nullopt},
-    {"Expiry date", "AXTextField", FocusedFieldKind::date},
-    {"email", "AXTextField", FocusedFieldKind::email},
-    {"password", "AXTextField", FocusedFieldKind::password},
-    {"tel", "AXTextField", std::nullopt},
-    {"date", "AXTextField", std::nullopt},
-    {"", "AXTextField", std::nullopt},
+    {"Email address", AccessibilityRole::textField, FocusedFieldKind::email},
+    {"Postal address", AccessibilityRole::textField, FocusedFieldKind::postalCode},
+    {"Company name", AccessibilityRole::textField, FocusedFieldKind::company},
+    {"File name", AccessibilityRole::textField, FocusedFieldKind::name},
+    {"Name and surname", AccessibilityRole::textField, FocusedFieldKind::lastName},
+    {"Customer ID", AccessibilityRole::textField, FocusedFieldKind::login},
+    {"User ID", AccessibilityRole::textField, FocusedFieldKind::identifier},
+    {"ID", AccessibilityRole::textField, FocusedFieldKind::identifier},
+    {"ID number", AccessibilityRole::textField, std::nullopt},
+    {"Expiry date", AccessibilityRole::textField, FocusedFieldKind::date},
+    {"email", AccessibilityRole::textField, FocusedFieldKind::email},
+    {"password", AccessibilityRole::textField, FocusedFieldKind::password},
+    {"tel", AccessibilityRole::textField, std::nullopt},
+    {"date", AccessibilityRole::textField, std::nullopt},
+    {"", AccessibilityRole::textField, std::nullopt},
     // Keywords match inside words.
-    {"Private notes", "AXTextField", FocusedFieldKind::taxID},
-    {"Turnip", "AXTextField", FocusedFieldKind::taxID},
-    {"Postcodes", "AXTextField", FocusedFieldKind::postalCode},
+    {"Private notes", AccessibilityRole::textField, FocusedFieldKind::taxID},
+    {"Turnip", AccessibilityRole::textField, FocusedFieldKind::taxID},
+    {"Postcodes", AccessibilityRole::textField, FocusedFieldKind::postalCode},
     // Hyphenated e-mail, in both languages.
-    {"E-mail", "AXTextField", FocusedFieldKind::email},
-    {"Adres e-mail", "AXTextField", FocusedFieldKind::email},
+    {"E-mail", AccessibilityRole::textField, FocusedFieldKind::email},
+    {"Adres e-mail", AccessibilityRole::textField, FocusedFieldKind::email},
     // Polish, with diacritics folded; "ł" has no combining mark and still folds.
-    {"Imię i nazwisko", "AXTextField", FocusedFieldKind::firstName},
-    {"Nazwisko", "AXTextField", FocusedFieldKind::lastName},
-    {"Hasło", "AXTextField", FocusedFieldKind::password},
-    {"HASŁO", "AXTextField", FocusedFieldKind::password},
-    {"Data wygaśnięcia", "AXTextField", FocusedFieldKind::date},
-    {"Kod pocztowy", "AXTextField", FocusedFieldKind::postalCode},
-    {"Identyfikator klienta", "AXTextField", FocusedFieldKind::login},
-    {"Telefon komórkowy", "AXTextField", FocusedFieldKind::phone},
-    {"Firma", "AXTextField", FocusedFieldKind::company},
-    {"Nazwa firmy", "AXTextField", FocusedFieldKind::name},
+    {"Imię i nazwisko", AccessibilityRole::textField, FocusedFieldKind::firstName},
+    {"Nazwisko", AccessibilityRole::textField, FocusedFieldKind::lastName},
+    {"Hasło", AccessibilityRole::textField, FocusedFieldKind::password},
+    {"HASŁO", AccessibilityRole::textField, FocusedFieldKind::password},
+    {"Data wygaśnięcia", AccessibilityRole::textField, FocusedFieldKind::date},
+    {"Kod pocztowy", AccessibilityRole::textField, FocusedFieldKind::postalCode},
+    {"Identyfikator klienta", AccessibilityRole::textField, FocusedFieldKind::login},
+    {"Telefon komórkowy", AccessibilityRole::textField, FocusedFieldKind::phone},
+    {"Firma", AccessibilityRole::textField, FocusedFieldKind::company},
+    {"Nazwa firmy", AccessibilityRole::textField, FocusedFieldKind::name},
     // Diacritics and case elsewhere.
-    {"PASSWÖRD", nullptr, FocusedFieldKind::password},
-    {"Given Name", nullptr, FocusedFieldKind::firstName},
+    {"PASSWÖRD", std::nullopt, FocusedFieldKind::password},
+    {"Given Name", std::nullopt, FocusedFieldKind::firstName},
 };
-
-std::optional<QString> role(const char *r)
-{
-    return r ? std::optional<QString>(QString::fromUtf8(r)) : std::nullopt;
-}
 
 TEST(FocusedFieldKindTest, RulesDecideInTheirOrder)
 {
     for (const Row &row : rows) {
-        EXPECT_EQ(FocusedFieldKind::classify(QString::fromUtf8(row.hint), role(row.role)), row.kind) << row.hint;
+        EXPECT_EQ(FocusedFieldKind::classify(QString::fromUtf8(row.hint), row.role), row.kind) << row.hint;
     }
 }
 

@@ -35,7 +35,7 @@ TEST_F(ReaderFixture, StringAttributesAreTrimmedAndCut)
 TEST_F(ReaderFixture, MissingAndWrongTypesGiveTheDefaults)
 {
     const auto bare = window->addChild();
-    EXPECT_EQ(R::accessibilityRole(bare->element()), QStringLiteral("unknown"));
+    EXPECT_EQ(R::accessibilityRole(bare->element()), std::nullopt);
     EXPECT_FALSE(R::isEditableTextField(bare->element()));
     EXPECT_EQ(R::descriptor(bare->element(), std::nullopt, QStringLiteral("Text")).role, QStringLiteral("unknown"));
 
@@ -53,7 +53,7 @@ TEST_F(ReaderFixture, MissingAndWrongTypesGiveTheDefaults)
 
 struct EditableRow {
     const char *what;
-    QString role;
+    AccessibilityValue role;
     AccessibilityValue enabled, readOnly, editable;
     bool expected;
 };
@@ -66,7 +66,7 @@ TEST_F(ReaderFixture, EditableCheckFollowsItsOrder)
         {"combo box", AccessibilityRole::comboBox, {}, {}, {}, true},
         {"secure", AccessibilityRole::secureTextField, {}, {}, {}, true},
         {"button", AccessibilityRole::button, {}, {}, {}, false},
-        {"role in other case", QStringLiteral("axtextfield"), {}, {}, {}, false},
+        {"role as a text", QStringLiteral("AXTextField"), {}, {}, {}, false},
         {"disabled", AccessibilityRole::textField, false, {}, {}, false},
         {"read-only wins over editable", AccessibilityRole::textField, {}, true, true, false},
         {"read-only false", AccessibilityRole::textField, {}, false, {}, true},
@@ -77,8 +77,8 @@ TEST_F(ReaderFixture, EditableCheckFollowsItsOrder)
         {"editable of another type", AccessibilityRole::textField, {}, {}, "no", true},
     };
     for (const EditableRow &row : rows) {
-        const auto e = window->addChild(row.role);
-        e->set(A::enabled, row.enabled).set(A::readOnly, row.readOnly).set(A::editable, row.editable);
+        const auto e = window->addChild();
+        e->set(A::role, row.role).set(A::enabled, row.enabled).set(A::readOnly, row.readOnly).set(A::editable, row.editable);
         EXPECT_EQ(R::isEditableTextField(e->element()), row.expected) << row.what;
     }
 }
@@ -214,7 +214,7 @@ TEST_F(ReaderFixture, HintTextsInOrderWithoutRepeats)
 
 struct TypeRow {
     const char *what;
-    QString role;
+    AccessibilityRole role;
     const char *placeholder;
     std::optional<QString> label;
 };
@@ -254,10 +254,33 @@ TEST_F(ReaderFixture, DescriptorReadsEveryField)
     EXPECT_FALSE(d.accessibilityIdentifier);
     EXPECT_EQ(d.title, QStringLiteral("Login"));
     EXPECT_FALSE(d.placeholder);
-    EXPECT_EQ(d.role, AccessibilityRole::textField);
+    EXPECT_EQ(d.role, QStringLiteral("AXTextField"));
     EXPECT_EQ(d.fieldType, QStringLiteral("Login"));
     EXPECT_TRUE(d.isEmpty);
     EXPECT_EQ(R::descriptor(input->element(), std::nullopt, QStringLiteral("Login")).applicationBundleIdentifier, QString());
+}
+
+TEST(FocusedFieldReaderTest, StoredRoleNamesStayTheSame)
+{
+    // Remembered values are found again by fingerprints that hash these names.
+    const std::pair<std::optional<AccessibilityRole>, const char *> rows[] = {
+        {std::nullopt, "unknown"},
+        {AccessibilityRole::application, "AXApplication"},
+        {AccessibilityRole::window, "AXWindow"},
+        {AccessibilityRole::group, "AXGroup"},
+        {AccessibilityRole::toolbar, "AXToolbar"},
+        {AccessibilityRole::webArea, "AXWebArea"},
+        {AccessibilityRole::staticText, "AXStaticText"},
+        {AccessibilityRole::button, "AXButton"},
+        {AccessibilityRole::popUpButton, "AXPopUpButton"},
+        {AccessibilityRole::textField, "AXTextField"},
+        {AccessibilityRole::textArea, "AXTextArea"},
+        {AccessibilityRole::comboBox, "AXComboBox"},
+        {AccessibilityRole::secureTextField, "AXSecureTextField"},
+        {AccessibilityRole::other, "AXUnknown"},
+    };
+    for (const auto &[role, name] : rows)
+        EXPECT_EQ(R::storedRoleName(role), QString::fromLatin1(name)) << name;
 }
 
 TEST_F(ReaderFixture, AHungApplicationYieldsADescriptorOfDefaults)

@@ -82,7 +82,7 @@ TEST_F(ServiceFixture, ContainersFallBackToTheFocusedField)
 {
     struct Row {
         const char *what;
-        QString hitRole;
+        AccessibilityRole hitRole;
         QPointF point;
         bool found;
     };
@@ -232,20 +232,20 @@ TEST_F(CopyFixture, SecretFieldsAreNeverRecordedNorTheirSelectionRead)
 {
     struct Row {
         const char *what;
-        QString role;
-        const char *subrole;
+        AccessibilityRole role;
+        std::optional<AccessibilityRole> subrole;
         const char *title;
     };
     const Row rows[] = {
-        {"secure role", AccessibilityRole::secureTextField, nullptr, "Code"},
-        {"secure subrole", AccessibilityRole::textField, "AXSecureTextField", "Code"},
-        {"password kind", AccessibilityRole::textField, nullptr, "Hasło"},
+        {"secure role", AccessibilityRole::secureTextField, std::nullopt, "Code"},
+        {"secure subrole", AccessibilityRole::textField, AccessibilityRole::secureTextField, "Code"},
+        {"password kind", AccessibilityRole::textField, std::nullopt, "Hasło"},
     };
     for (const Row &row : rows) {
         const auto secret = page->addChild(row.role);
         secret->set(A::title, row.title).set(A::selectedText, "hunter2");
         if (row.subrole)
-            secret->set(A::subrole, row.subrole);
+            secret->set(A::subrole, *row.subrole);
         secret->setFocused();
         app->process().readLog.clear();
         EXPECT_FALSE(service.focusedFieldDescriptorForCopy(QStringLiteral("hunter2"), QStringLiteral("firefox"))) << row.what;

@@ -12,53 +12,6 @@
 
 namespace {
 
-// How toolkit roles read as the roles the engine tells apart. Text roles depend on a state (multi-line)
-// and combo boxes on whether they can be typed into, so those are decided in mappedRole().
-const QString *plainRole(AtspiRole role)
-{
-    switch (role) {
-    case ATSPI_ROLE_PASSWORD_TEXT:
-        return &AccessibilityRole::secureTextField;
-    case ATSPI_ROLE_DOCUMENT_WEB:
-    case ATSPI_ROLE_DOCUMENT_FRAME:
-        return &AccessibilityRole::webArea;
-    case ATSPI_ROLE_TOOL_BAR:
-        return &AccessibilityRole::toolbar;
-    case ATSPI_ROLE_PANEL:
-    case ATSPI_ROLE_FILLER:
-    case ATSPI_ROLE_SECTION:
-    case ATSPI_ROLE_FORM:
-    case ATSPI_ROLE_GROUPING:
-    case ATSPI_ROLE_LANDMARK:
-    case ATSPI_ROLE_SCROLL_PANE:
-    case ATSPI_ROLE_VIEWPORT:
-    case ATSPI_ROLE_EMBEDDED:
-    case ATSPI_ROLE_INTERNAL_FRAME:
-    case ATSPI_ROLE_LAYERED_PANE:
-    case ATSPI_ROLE_SPLIT_PANE:
-    case ATSPI_ROLE_PAGE_TAB:
-    case ATSPI_ROLE_BLOCK_QUOTE:
-    case ATSPI_ROLE_ARTICLE:
-        return &AccessibilityRole::group;
-    case ATSPI_ROLE_LABEL:
-    case ATSPI_ROLE_STATIC:
-    case ATSPI_ROLE_PARAGRAPH:
-    case ATSPI_ROLE_HEADING:
-        return &AccessibilityRole::staticText;
-    case ATSPI_ROLE_PUSH_BUTTON:
-    case ATSPI_ROLE_TOGGLE_BUTTON:
-        return &AccessibilityRole::button;
-    case ATSPI_ROLE_FRAME:
-    case ATSPI_ROLE_WINDOW:
-    case ATSPI_ROLE_DIALOG:
-        return &AccessibilityRole::window;
-    case ATSPI_ROLE_APPLICATION:
-        return &AccessibilityRole::application;
-    default:
-        return nullptr;
-    }
-}
-
 QString takeString(gchar *text)
 {
     QString result = text ? QString::fromUtf8(text) : QString();
@@ -162,7 +115,25 @@ std::optional<QString> AtspiNode::objectAttribute(const char *name)
     return found == m_attributes->constEnd() ? std::nullopt : std::optional<QString>(*found);
 }
 
-std::optional<QString> AtspiNode::mappedRole()
+bool AtspiNode::hasTextEntryChild()
+{
+    // An editable combo box (GTK) holds a text entry among its first children.
+    const int count = m_session->call(0, [this](GError **error) { return atspi_accessible_get_child_count(m_accessible, error); });
+    for (int i = 0; i < std::min(count, 4); ++i) {
+        AtspiAccessible *child = m_session->call<AtspiAccessible *>(nullptr, [this, i](GError **error) {
+            return atspi_accessible_get_child_at_index(m_accessible, i, error);
+        });
+        if (!child)
+            continue;
+        const int childRole = m_session->call(-1, [child](GError **error) { return int(atspi_accessible_get_role(child, error)); });
+        g_object_unref(child);
+        if (childRole == ATSPI_ROLE_TEXT || childRole == ATSPI_ROLE_ENTRY)
+            return true;
+    }
+    return false;
+}
+
+std::optional<AccessibilityRole> AtspiNode::mappedRole()
 {
     const int role = atspiRole();
     if (role < 0)
@@ -171,29 +142,49 @@ std::optional<QString> AtspiNode::mappedRole()
     case ATSPI_ROLE_TEXT:
     case ATSPI_ROLE_ENTRY:
         return hasState(ATSPI_STATE_MULTI_LINE) ? AccessibilityRole::textArea : AccessibilityRole::textField;
-    case ATSPI_ROLE_COMBO_BOX: {
-        if (hasState(ATSPI_STATE_EDITABLE))
-            return AccessibilityRole::comboBox;
-        // An editable combo box (GTK) holds a text entry among its first children.
-        const int count = m_session->call(0, [this](GError **error) { return atspi_accessible_get_child_count(m_accessible, error); });
-        for (int i = 0; i < std::min(count, 4); ++i) {
-            AtspiAccessible *child = m_session->call<AtspiAccessible *>(nullptr, [this, i](GError **error) {
-                return atspi_accessible_get_child_at_index(m_accessible, i, error);
-            });
-            if (!child)
-                continue;
-            const int childRole = m_session->call(-1, [child](GError **error) { return int(atspi_accessible_get_role(child, error)); });
-            g_object_unref(child);
-            if (childRole == ATSPI_ROLE_TEXT || childRole == ATSPI_ROLE_ENTRY)
-                return AccessibilityRole::comboBox;
-        }
-        return QStringLiteral("AXPopUpButton");
-    }
+    case ATSPI_ROLE_COMBO_BOX:
+        return hasState(ATSPI_STATE_EDITABLE) || hasTextEntryChild() ? AccessibilityRole::comboBox
+                                                                     : AccessibilityRole::popUpButton;
+    case ATSPI_ROLE_PASSWORD_TEXT:
+        return AccessibilityRole::secureTextField;
+    case ATSPI_ROLE_DOCUMENT_WEB:
+    case ATSPI_ROLE_DOCUMENT_FRAME:
+        return AccessibilityRole::webArea;
+    case ATSPI_ROLE_TOOL_BAR:
+        return AccessibilityRole::toolbar;
+    case ATSPI_ROLE_PANEL:
+    case ATSPI_ROLE_FILLER:
+    case ATSPI_ROLE_SECTION:
+    case ATSPI_ROLE_FORM:
+    case ATSPI_ROLE_GROUPING:
+    case ATSPI_ROLE_LANDMARK:
+    case ATSPI_ROLE_SCROLL_PANE:
+    case ATSPI_ROLE_VIEWPORT:
+    case ATSPI_ROLE_EMBEDDED:
+    case ATSPI_ROLE_INTERNAL_FRAME:
+    case ATSPI_ROLE_LAYERED_PANE:
+    case ATSPI_ROLE_SPLIT_PANE:
+    case ATSPI_ROLE_PAGE_TAB:
+    case ATSPI_ROLE_BLOCK_QUOTE:
+    case ATSPI_ROLE_ARTICLE:
+        return AccessibilityRole::group;
+    case ATSPI_ROLE_LABEL:
+    case ATSPI_ROLE_STATIC:
+    case ATSPI_ROLE_PARAGRAPH:
+    case ATSPI_ROLE_HEADING:
+        return AccessibilityRole::staticText;
+    case ATSPI_ROLE_PUSH_BUTTON:
+    case ATSPI_ROLE_TOGGLE_BUTTON:
+        return AccessibilityRole::button;
+    case ATSPI_ROLE_FRAME:
+    case ATSPI_ROLE_WINDOW:
+    case ATSPI_ROLE_DIALOG:
+        return AccessibilityRole::window;
+    case ATSPI_ROLE_APPLICATION:
+        return AccessibilityRole::application;
     default:
-        break;
+        return AccessibilityRole::other;
     }
-    const QString *plain = plainRole(AtspiRole(role));
-    return plain ? *plain : AccessibilityRole::unknown;
 }
 
 AccessibilityValue AtspiNode::attribute(AccessibilityAttribute name)
@@ -204,8 +195,10 @@ AccessibilityValue AtspiNode::attribute(AccessibilityAttribute name)
     auto state = [this](int s) { return atspiRole() < 0 ? AccessibilityValue() : AccessibilityValue(hasState(s)); };
 
     switch (name) {
-    case AccessibilityAttribute::role:
-        return asValue(mappedRole());
+    case AccessibilityAttribute::role: {
+        const std::optional<AccessibilityRole> role = mappedRole();
+        return role ? AccessibilityValue(*role) : AccessibilityValue();
+    }
     case AccessibilityAttribute::subrole:
         return atspiRole() == ATSPI_ROLE_PASSWORD_TEXT ? AccessibilityValue(AccessibilityRole::secureTextField)
                                                        : AccessibilityValue();

@@ -1,8 +1,9 @@
 #pragma once
 // One AT-SPI accessible as an accessibility element. Its attribute reads are where the toolkit's roles,
-// states, object attributes, text and extents become the attributes the engine asks for (the mapping
-// table lives in the .cpp). Role, states and object attributes are read once per request.
+// states, object attributes, text and extents become the attributes the engine asks for (mappedRole()
+// maps the roles). Role, states and object attributes are read once per request.
 
+#include "platform/AccessibilityAttribute.h"
 #include "platform/AccessibilityNode.h"
 
 #include <QHash>
@@ -51,7 +52,9 @@ private:
     int atspiRole();
     bool hasState(int state);
     std::optional<QString> objectAttribute(const char *name);
-    std::optional<QString> mappedRole();
+    // The one place AT-SPI's roles become the roles Tavlen tells apart; none when the role cannot be read.
+    std::optional<AccessibilityRole> mappedRole();
+    bool hasTextEntryChild();
     AccessibilityValue documentUrl();
     AccessibilityValue extents(AccessibilityAttribute which);
     AccessibilityValue textValue(AccessibilityAttribute which);

@@ -27,12 +27,12 @@ std::shared_ptr<SimAccessibilityNode> SimAccessibilityNode::createApplication(qi
     return root;
 }
 
-std::shared_ptr<SimAccessibilityNode> SimAccessibilityNode::addChild(const QString &role)
+std::shared_ptr<SimAccessibilityNode> SimAccessibilityNode::addChild(std::optional<AccessibilityRole> role)
 {
     std::shared_ptr<SimAccessibilityNode> child(new SimAccessibilityNode(m_process));
     child->m_parent = weak_from_this();
-    if (!role.isEmpty())
-        child->set(AccessibilityAttribute::role, role);
+    if (role)
+        child->set(AccessibilityAttribute::role, *role);
     m_children.append(child);
     return child;
 }

@@ -39,11 +39,11 @@ public:
 
     ~SimAccessibilityNode() override;
 
-    // An application's root element (role AXApplication).
+    // An application's root element (role application).
     static std::shared_ptr<SimAccessibilityNode> createApplication(qint64 pid);
 
     // A new child with the role (none: no role attribute at all).
-    std::shared_ptr<SimAccessibilityNode> addChild(const QString &role = QString());
+    std::shared_ptr<SimAccessibilityNode> addChild(std::optional<AccessibilityRole> role = std::nullopt);
     SimAccessibilityNode &set(AccessibilityAttribute name, AccessibilityValue value);
     SimAccessibilityNode &unset(AccessibilityAttribute name);
     // Answers `parent` as this element instead of the real parent (kept weakly: cycles leak nothing).
