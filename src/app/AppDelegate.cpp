@@ -124,7 +124,7 @@ AppDelegate::~AppDelegate()
 LaunchOptions AppDelegate::launchOptions(const QStringList &arguments)
 {
     LaunchOptions options;
-    options.testMode = arguments.contains(QStringLiteral("--uitesting"));
+    options.testMode = arguments.contains(QStringLiteral("--test-mode"));
     return options;
 }
 

@@ -24,7 +24,7 @@ class SpellingServiceProvider;
 class SystemStatus;
 
 struct LaunchOptions {
-    // "--uitesting": the stores start, nothing global (hot key, launcher windows, prompts) is installed.
+    // "--test-mode": the stores start, nothing global (hot key, launcher windows, prompts) is installed.
     bool testMode = false;
     // The history lives in memory only (tests that must not leave a store behind).
     bool inMemoryStore = false;

@@ -69,9 +69,9 @@ void describeOptions(QCommandLineParser &parser)
     parser.addVersionOption();
     parser.addOption({SpellingCheckRequest::argument.mid(2),
                       QStringLiteral("Hand the selected text to the running Tavlen's spelling check.")});
-    QCommandLineOption uiTesting(QStringLiteral("uitesting"), QStringLiteral("Start with the interface tests' settings."));
-    uiTesting.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(uiTesting);
+    QCommandLineOption testMode(QStringLiteral("test-mode"), QStringLiteral("Start with the interface tests' settings."));
+    testMode.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(testMode);
 }
 
 // `tavlen --help` and `--version` print and end before anything starts (no display needed).

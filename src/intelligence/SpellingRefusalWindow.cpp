@@ -53,8 +53,7 @@ SpellingRefusalWindow::SpellingRefusalWindow(const Platform &platform, const QSt
     , m_platform(platform)
 {
     Panel &panel = window()->panel();
-    panel.setCollectionBehavior(PanelCollection::MoveToActiveSpace | PanelCollection::FullScreenAuxiliary
-                                | PanelCollection::IgnoresCycle);
+    panel.setDesktopFlags(PanelDesktop::SkipTaskbar);
     panel.setHasShadow(true);
     QPointer<SpellingRefusalWindow> self = this;
     installHostingContent([&] {
@@ -97,11 +96,11 @@ void SpellingRefusalWindow::show()
     panel.setFrame(frame);
     // Rounded also where the desktop draws no transparency.
     panel.setShape(CornerPath::continuousRoundedRect(QRectF(QPointF(0, 0), frame.size()), cornerRadius));
-    panel.setLevel(PanelLevel::Status);
-    panel.orderFrontRegardless();
-    window()->makeKeyWindow();
+    panel.setLevel(PanelLevel::Launcher);
+    panel.showWithoutActivating();
+    window()->takeKeyboard();
     if (AlertView *view = alert())
-        panel.makeFirstResponder(view);
+        panel.setFocusedWidget(view);
 }
 
 void SpellingRefusalWindow::close()
@@ -110,7 +109,7 @@ void SpellingRefusalWindow::close()
         return;
     m_isClosing = true;
     Panel &panel = window()->panel();
-    panel.orderOut();
+    panel.hide();
     panel.close();
     deleteLater();
 }

@@ -77,13 +77,13 @@ void NotchLauncherService::refreshWindows()
         NotchLauncherWindow *launcher = makeLauncherWindow(screen, LauncherPresentation::notch);
         insertWindow(m_windows, number, launcher);
         launcher->applyFrame(false);
-        launcher->updateWindowOrdering();
+        launcher->updateWindowShown();
 
         if (isFieldWindowEnabled()) {
             NotchLauncherWindow *field = makeLauncherWindow(screen, LauncherPresentation::window);
             insertWindow(m_fieldWindows, number, field);
             field->applyFrame(false);
-            field->updateWindowOrdering();
+            field->updateWindowShown();
         }
         if (spaceTransitionMonitor().state().isSuspended)
             launcher->suspendForSpaceTransition();

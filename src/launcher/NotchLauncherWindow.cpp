@@ -19,8 +19,7 @@
 
 namespace {
 
-constexpr unsigned launcherCollectionBehavior = PanelCollection::CanJoinAllSpaces | PanelCollection::Stationary
-    | PanelCollection::IgnoresCycle | PanelCollection::FullScreenAuxiliary;
+constexpr unsigned launcherDesktopFlags = PanelDesktop::OnAllDesktops | PanelDesktop::SkipTaskbar;
 
 bool contains(const QRectF &rect, QPointF point)
 {
@@ -75,7 +74,7 @@ Task<> settleAfterExpand(QPointer<NotchLauncherWindow> window, Clock *clock)
     window->viewModel()->setIsListSettled(true);
 }
 
-Task<> orderOutAfterShrinking(QPointer<NotchLauncherWindow> window, Clock *clock, double duration)
+Task<> hideAfterShrinking(QPointer<NotchLauncherWindow> window, Clock *clock, double duration)
 {
     const bool awake = co_await clock->sleep(duration);
     if (!awake || !window)
@@ -169,10 +168,10 @@ NotchLauncherWindow::NotchLauncherWindow(const Platform &platform, const ScreenI
     m_window = std::make_unique<CustomWindow>(*platform.panels, PanelKind::Launcher);
     Panel &p = m_window->panel();
     p.setHasShadow(presentation == LauncherPresentation::window);
-    p.setLevel(PanelLevel::Status);
+    p.setLevel(PanelLevel::Launcher);
     m_window->setAllowsKeyboardFocus(false);
     m_viewModel->setIsFloatingWindow(presentation == LauncherPresentation::window);
-    p.setCollectionBehavior(launcherCollectionBehavior);
+    p.setDesktopFlags(launcherDesktopFlags);
 }
 
 NotchLauncherWindow::~NotchLauncherWindow()
@@ -330,32 +329,32 @@ void NotchLauncherWindow::finishFrame()
     applyCollapsedVisibility();
 }
 
-// --- Ordering and visibility ---
+// --- Showing and visibility ---
 
 bool NotchLauncherWindow::canInteract() const
 {
     return !m_isClosed && !m_isPerformingSelection && !m_viewModel->isSpaceTransitionSuspended() && !isPasting();
 }
 
-void NotchLauncherWindow::clearFirstResponder()
+void NotchLauncherWindow::clearWidgetFocus()
 {
-    panel()->makeFirstResponder(nullptr);
+    panel()->setFocusedWidget(nullptr);
 }
 
-void NotchLauncherWindow::orderFrontWithoutActivating()
+void NotchLauncherWindow::showWithoutActivating()
 {
-    panel()->orderFrontRegardless();
+    panel()->showWithoutActivating();
 }
 
-void NotchLauncherWindow::updateWindowOrdering()
+void NotchLauncherWindow::updateWindowShown()
 {
     if (!isNotchMode() && !m_isExpanded) {
-        clearFirstResponder();
+        clearWidgetFocus();
         if (!m_isShrinking)
-            panel()->orderOut();
+            panel()->hide();
         return;
     }
-    orderFrontWithoutActivating();
+    showWithoutActivating();
 }
 
 void NotchLauncherWindow::applyCollapsedVisibility()
@@ -368,7 +367,7 @@ void NotchLauncherWindow::applyCollapsedVisibility()
     else
         hidden = !m_isExpanded;
     // The shrinking compact window is still drawn, but the pointer already reaches what lies below.
-    panel()->setAlphaValue(hidden && !m_isShrinking ? 0 : 1);
+    panel()->setOpacity(hidden && !m_isShrinking ? 0 : 1);
     panel()->setIgnoresMouseEvents(hidden);
 }
 
@@ -380,7 +379,7 @@ void NotchLauncherWindow::finishShrinking()
     if (m_isClosed || m_isExpanded)
         return;
     applyCollapsedVisibility();
-    updateWindowOrdering();
+    updateWindowShown();
 }
 
 // --- Lists and focus ---
@@ -412,7 +411,7 @@ void NotchLauncherWindow::focusClipboardSearch()
 
 void NotchLauncherWindow::takeKeyboard()
 {
-    m_window->makeKeyWindow();
+    m_window->takeKeyboard();
     holdForKeyboard();
 }
 
@@ -485,7 +484,7 @@ void NotchLauncherWindow::show(NotchLauncherListKind list)
     m_collapseTask.cancel();
     m_collapsedStateResetTask.cancel();
     m_viewModel->clearAIContext();
-    orderFrontWithoutActivating();
+    showWithoutActivating();
 
     const bool demo = showsDemoItems();
     std::optional<bool> focused;
@@ -537,7 +536,7 @@ void NotchLauncherWindow::expand(bool expanded, bool animated)
     if (expanded) {
         m_shrinkTask.cancel();
         m_isShrinking = false;
-        panel()->setAlphaValue(1);
+        panel()->setOpacity(1);
     }
     m_isExpanded = expanded;
     m_window->setAllowsKeyboardFocus(expanded);
@@ -563,9 +562,9 @@ void NotchLauncherWindow::expand(bool expanded, bool animated)
         applyFrame(false);
     m_viewModel->setIsExpanded(expanded);
     if (m_isShrinking)
-        m_shrinkTask.start(orderOutAfterShrinking(this, m_platform.clock, view()->floatingPresence().remaining(now())));
+        m_shrinkTask.start(hideAfterShrinking(this, m_platform.clock, view()->floatingPresence().remaining(now())));
     if (!isNotchMode())
-        updateWindowOrdering();
+        updateWindowShown();
     else
         applyFrame(animated);
 
@@ -578,10 +577,10 @@ void NotchLauncherWindow::collapseImmediately()
     if (!m_isExpanded)
         return;
     m_collapseTask.cancel();
-    clearFirstResponder();
-    panel()->orderOut();
+    clearWidgetFocus();
+    panel()->hide();
     expand(false, false);
-    updateWindowOrdering();
+    updateWindowShown();
 }
 
 bool NotchLauncherWindow::openForPasteTarget(const NotchAIContext &context, NotchLauncherListKind list,
@@ -607,7 +606,7 @@ bool NotchLauncherWindow::openForPasteTarget(const NotchAIContext &context, Notc
     m_viewModel->setDisplayedList(shown);
     m_viewModel->setIsListContentVisible(true);
 
-    orderFrontWithoutActivating();
+    showWithoutActivating();
     const bool wasExpanded = m_isExpanded;
     expand(true, true);
 
@@ -643,8 +642,8 @@ void NotchLauncherWindow::suspendForSpaceTransition()
     m_pointerExitMonitorTask.cancel();
     applyCollapsedVisibility();
     m_window->setAllowsKeyboardFocus(false);
-    clearFirstResponder();
-    panel()->orderOut();
+    clearWidgetFocus();
+    panel()->hide();
 }
 
 void NotchLauncherWindow::resumeAfterSpaceTransition(bool didChangeSpace)
@@ -673,7 +672,7 @@ void NotchLauncherWindow::resumeAfterSpaceTransition(bool didChangeSpace)
     startHardwareNotchHoverMonitor();
     m_window->setAllowsKeyboardFocus(m_isExpanded);
     applyFrame(false);
-    orderFrontWithoutActivating();
+    showWithoutActivating();
     if (m_isExpanded) {
         m_hoverOutLockUntil = showsDemoItems() ? lockedForGood : now() + showLock;
         startPointerExitMonitor();
@@ -694,7 +693,7 @@ void NotchLauncherWindow::applyDemoConfiguration(const NotchLauncherDemoConfigur
     model.setSelectedList(NotchLauncherListKind::clipboard);
     model.setDisplayedList(NotchLauncherListKind::clipboard);
     model.setIsListContentVisible(true);
-    orderFrontWithoutActivating();
+    showWithoutActivating();
     expand(false, true);
     applyFrame(false);
     startHardwareNotchHoverMonitor();
@@ -715,7 +714,7 @@ void NotchLauncherWindow::clearDemoConfiguration()
     expand(false, true);
     applyFrame(false);
     startHardwareNotchHoverMonitor();
-    updateWindowOrdering();
+    updateWindowShown();
 }
 
 void NotchLauncherWindow::closeDemoPreviewWindow()
@@ -742,7 +741,7 @@ void NotchLauncherWindow::close()
     removeFieldWindowDismissMonitors();
     removeMonitor(m_dismissKeyMonitor);
     m_shouldRestoreAfterSpaceTransition = false;
-    panel()->orderOut();
+    panel()->hide();
     if (auto *view = qobject_cast<NotchLauncherView *>(m_view.data()))
         view->goOffScreen();
     panel()->setContentWidget(nullptr);
@@ -806,7 +805,7 @@ NotchLauncherView::PreviewPresenter NotchLauncherWindow::previewPresenter(QObjec
         window->onPaste = request.onPaste;
         window->onClose = request.onClose;
         // On the screen of the window that has the keyboard, which is this launcher's when it has it.
-        window->show(self->panel()->isKey() ? std::optional<ScreenInfo>(self->m_screen) : std::nullopt);
+        window->show(self->panel()->hasKeyboard() ? std::optional<ScreenInfo>(self->m_screen) : std::nullopt);
         return window;
     };
     presenter.close = [](QObject *window) {
@@ -821,8 +820,8 @@ void NotchLauncherWindow::connectView(NotchLauncherView *view)
     QPointer<NotchLauncherWindow> self = this;
     NotchLauncherView::Host host;
     host.ownsKeyboardEvent = [self](const KeyDownEvent &event) { return self && event.window == self->panel(); };
-    host.keyWindowScreen = [self]() -> std::optional<ScreenInfo> {
-        if (self && self->panel()->isKey())
+    host.keyboardWindowScreen = [self]() -> std::optional<ScreenInfo> {
+        if (self && self->panel()->hasKeyboard())
             return self->m_screen;
         return std::nullopt;
     };
@@ -837,11 +836,11 @@ void NotchLauncherWindow::connectView(NotchLauncherView *view)
     connect(view, &NotchLauncherView::clipboardListFocusRequested, this, [this] {
         if (!m_isExpanded || showsDemoItems() || m_viewModel->displayedList() != NotchLauncherListKind::clipboard)
             return;
-        if (!panel()->isKey()) {
+        if (!panel()->hasKeyboard()) {
             rememberFrontmostApplication();
-            m_window->makeKeyWindow();
+            m_window->takeKeyboard();
         }
-        clearFirstResponder();
+        clearWidgetFocus();
     });
     connect(view, &NotchLauncherView::clipboardItemSelected, this, &NotchLauncherWindow::selectClipboardItem);
     connect(view, &NotchLauncherView::clipboardPreviewOpening, this, [this](const ClipboardItem &item) {
@@ -870,7 +869,7 @@ void NotchLauncherWindow::connectView(NotchLauncherView *view)
     connect(view, &NotchLauncherView::textInputFocusRequested, this, [this] {
         // Suggestions at the notch leave the keyboard with the other application; a click into the history's
         // search field or the manual entry takes it.
-        if (!m_isExpanded || panel()->isKey())
+        if (!m_isExpanded || panel()->hasKeyboard())
             return;
         rememberFrontmostApplication();
         takeKeyboard();
@@ -1100,8 +1099,8 @@ std::optional<Task<>> NotchLauncherWindow::performSelection(std::function<Task<>
     m_isPerformingSelection = true;
     m_collapseTask.cancel();
     m_window->setAllowsKeyboardFocus(false);
-    clearFirstResponder();
-    panel()->orderOut();
+    clearWidgetFocus();
+    panel()->hide();
     expand(false, true);
 
     const Lifetime::Pointer<NotchLauncherWindow> self(this, m_lifetime);
@@ -1114,7 +1113,7 @@ std::optional<Task<>> NotchLauncherWindow::performSelection(std::function<Task<>
             return;
         if (!self->m_isClosed) {
             self->applyCollapsedVisibility();
-            self->updateWindowOrdering();
+            self->updateWindowShown();
         }
         self->m_isPerformingSelection = false;
         Q_EMIT self->selectionFinished();

@@ -119,13 +119,13 @@ public:
     void applyDemoConfiguration(const NotchLauncherDemoConfiguration &configuration);
     void clearDemoConfiguration();
     void closeDemoPreviewWindow();
-    // Final: orders out, ends every task and monitor and closes the panel.
+    // Final: hides, ends every task and monitor and closes the panel.
     void close();
 
     // --- Internal operations, public for the service and for tests ---
     void startHardwareNotchHoverMonitor();
     bool canInteract() const;
-    void updateWindowOrdering();
+    void updateWindowShown();
     void applyCollapsedVisibility();
     void selectList(NotchLauncherListKind list);
     void focusClipboardSearch();
@@ -156,7 +156,7 @@ public:
     void selectClipboardItem(const ClipboardItem &item);
     void selectAISuggestion(const FocusedFieldSuggestion &suggestion);
 #ifndef Q_MOC_RUN
-    // The hand-off common to every selection: order out, collapse, wait, then run the action. Answers
+    // The hand-off common to every selection: hide, collapse, wait, then run the action. Answers
     // the started task, or nothing when a selection is already running or the window is closed.
     std::optional<Task<>> performSelection(std::function<Task<>()> action);
 #endif
@@ -184,8 +184,8 @@ private:
     // Where the pointer was seen; true when a held panel may now follow the pointer again: the pointer
     // came in from outside after the panel took the keyboard, and left again.
     bool notePointer(bool inside);
-    void clearFirstResponder();
-    void orderFrontWithoutActivating();
+    void clearWidgetFocus();
+    void showWithoutActivating();
     void startCollapsedStateReset();
     void startPointerExitMonitor();
     void installHardwareNotchClickMonitors();

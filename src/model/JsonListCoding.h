@@ -13,7 +13,8 @@ QStringList decodeStrings(const QByteArray &data);
 // Empty data for an empty list.
 QByteArray encodeStrings(const QStringList &list);
 
-// Dates as numbers of seconds since 2001-01-01 00:00 UTC, the reference date of the stored format.
+// Dates as numbers of seconds since 2001-01-01 00:00 UTC, not the Unix epoch: the stored lists were
+// written with this reference date and keep it, so stores written before stay readable.
 QList<QDateTime> decodeDates(const QByteArray &data);
 QByteArray encodeDates(const QList<QDateTime> &dates);
 

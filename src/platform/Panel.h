@@ -23,28 +23,22 @@ enum class PanelKind {
     Overlay,
 };
 
-// Stacking levels, lowest first; a panel at Floating or above stays over ordinary windows.
+// Stacking levels, lowest first; a panel at KeepAbove or above stays over ordinary windows.
 namespace PanelLevel {
 constexpr int Normal = 0;
-constexpr int Floating = 3;
-constexpr int ModalPanel = 8;
-constexpr int Status = 25;
-constexpr int PopUpMenu = 101;
+constexpr int KeepAbove = 3;
+// The launcher and the windows that must come over it or beside it.
+constexpr int Launcher = 25;
+// Over the launcher too.
+constexpr int Overlay = 101;
 }
 
-// Collection behaviour flags (how a panel relates to desktops and window cycling). Only CanJoinAllSpaces
-// (shown on every desktop) and IgnoresCycle (kept out of the taskbar and pager) change anything on Linux;
-// the rest are stored as given.
-namespace PanelCollection {
-constexpr unsigned CanJoinAllSpaces = 1u << 0;
-constexpr unsigned MoveToActiveSpace = 1u << 1;
-constexpr unsigned Managed = 1u << 2;
-constexpr unsigned Transient = 1u << 3;
-constexpr unsigned Stationary = 1u << 4;
-constexpr unsigned ParticipatesInCycle = 1u << 5;
-constexpr unsigned IgnoresCycle = 1u << 6;
-constexpr unsigned FullScreenPrimary = 1u << 7;
-constexpr unsigned FullScreenAuxiliary = 1u << 8;
+// How a panel relates to the desktops (workspaces) and the taskbar.
+namespace PanelDesktop {
+// Sticky: shown on every desktop, not only the one it was shown on.
+constexpr unsigned OnAllDesktops = 1u << 0;
+// Kept out of the taskbar and pager (panels other than Floating always are).
+constexpr unsigned SkipTaskbar = 1u << 1;
 }
 
 class Panel : public QObject {
@@ -65,22 +59,23 @@ public:
                               std::function<void()> completion = {}) = 0;
     virtual bool isAnimatingFrame() const = 0;
 
-    // --- Ordering ---
+    // --- Showing ---
     // Shows the panel above others without activating the application or taking the keyboard.
-    virtual void orderFrontRegardless() = 0;
-    virtual void orderOut() = 0;
-    // Ordered in (on screen), even at alpha 0.
+    virtual void showWithoutActivating() = 0;
+    virtual void hide() = 0;
+    // Shown (mapped), even at opacity 0.
     virtual bool isVisible() const = 0;
 
     // --- Appearance and input ---
-    virtual double alphaValue() const = 0;
-    virtual void setAlphaValue(double alpha) = 0;
+    virtual double opacity() const = 0;
+    virtual void setOpacity(double opacity) = 0;
     virtual bool ignoresMouseEvents() const = 0;
     virtual void setIgnoresMouseEvents(bool ignores) = 0;
     virtual int level() const = 0;
     virtual void setLevel(int level) = 0;
-    virtual unsigned collectionBehavior() const = 0;
-    virtual void setCollectionBehavior(unsigned behavior) = 0;
+    // PanelDesktop flags.
+    virtual unsigned desktopFlags() const = 0;
+    virtual void setDesktopFlags(unsigned flags) = 0;
     virtual bool hasShadow() const = 0;
     virtual void setHasShadow(bool shadow) = 0;
     // The visible outline of the content in content coordinates (y down, points); pixels outside it are
@@ -91,24 +86,24 @@ public:
 
     // --- Keyboard ---
     // Whether the desktop may give this panel the keyboard focus at all (clicks never do for launcher
-    // panels; makeKey() does when this is true).
+    // panels; takeKeyboard() does when this is true).
     virtual bool acceptsKeyboardFocus() const = 0;
-    // A key panel that stops accepting focus gives the keyboard back (see makeKey).
+    // A panel with the keyboard that stops accepting focus gives the keyboard back (see takeKeyboard).
     virtual void setAcceptsKeyboardFocus(bool accepts) = 0;
     // Takes the keyboard (the application becomes active); nothing when focus is not accepted. The panel
     // remembers the window that had the keyboard; whenever it stops taking the keyboard while it still
-    // has it (no longer accepting focus, ordered out, made transparent, closed or destroyed), the keyboard
+    // has it (no longer accepting focus, hidden, made transparent, closed or destroyed), the keyboard
     // goes back to that window if it still exists (to the window before it when that one was another of
     // our panels that can no longer take it).
-    virtual void makeKey() = 0;
-    virtual bool isKey() const = 0;
-    // The responder chain's head: a widget of the content, the panel itself, or none.
-    virtual bool hasFirstResponder() const = 0;
-    // The focused content widget; nullptr when the panel itself (or nothing) is first responder.
-    virtual QWidget *firstResponderWidget() const = 0;
-    // Makes `widget` (a descendant of the content) first responder; nullptr makes the panel itself first
-    // responder, which takes keyboard focus away from every content widget. Answers whether it took.
-    virtual bool makeFirstResponder(QWidget *widget) = 0;
+    virtual void takeKeyboard() = 0;
+    virtual bool hasKeyboard() const = 0;
+    // Whether the panel's keys go somewhere: a widget of the content or the panel itself.
+    virtual bool hasFocusTarget() const = 0;
+    // The focused content widget; nullptr when the panel itself (or nothing) has the focus.
+    virtual QWidget *focusedWidget() const = 0;
+    // Focuses `widget` (a descendant of the content); nullptr focuses the panel itself, which takes
+    // keyboard focus away from every content widget. Answers whether it took.
+    virtual bool setFocusedWidget(QWidget *widget) = 0;
 
     // --- Content ---
     // The panel owns the widget and sizes it to its frame; a previous content widget is deleted.
@@ -116,15 +111,15 @@ public:
     virtual void setContentWidget(QWidget *widget) = 0;
     virtual QWidget *contentWidget() const = 0;
 
-    // Orders out and closes for good; emits willClose first. Later calls do nothing.
+    // Hides and closes for good; emits willClose first. Later calls do nothing.
     virtual void close() = 0;
     virtual bool isClosed() const = 0;
 
 Q_SIGNALS:
     void frameChanged(const QRectF &frame);
     void visibleChanged(bool visible);
-    void becameKey();
-    void resignedKey();
+    void tookKeyboard();
+    void lostKeyboard();
     void willClose();
     void mouseEntered();
     void mouseExited();

@@ -10,7 +10,7 @@
 class PanelFactory : public QObject {
     Q_OBJECT
 public:
-    // A new panel, ordered out, alpha 1, level Normal, accepting keyboard focus, without content and with a
+    // A new panel, hidden, opacity 1, level Normal, accepting keyboard focus, without content and with a
     // zero frame.
     virtual std::unique_ptr<Panel> createPanel(PanelKind kind) = 0;
 

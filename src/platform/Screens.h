@@ -1,6 +1,9 @@
 #pragma once
 // The connected screens in the global screen space (points, origin at the bottom left of the primary
 // screen, y up), with the notch areas some screens have, and the pointer location in that space.
+// Everything above the platform layer works in this space, so frame formulas carry over unchanged; the
+// Linux backend converts Qt's y-down positions at its boundary, in one place: ScreenSpace (below) about
+// LinuxScreens::primaryTopDown().
 
 #include <QList>
 #include <QObject>

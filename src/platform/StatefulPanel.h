@@ -11,10 +11,10 @@ class StatefulPanel : public Panel {
     Q_OBJECT
 public:
     bool isVisible() const override { return m_state.visible; }
-    double alphaValue() const override { return m_state.alpha; }
+    double opacity() const override { return m_state.opacity; }
     bool ignoresMouseEvents() const override { return m_state.ignoresMouseEvents; }
     int level() const override { return m_state.level; }
-    unsigned collectionBehavior() const override { return m_state.collectionBehavior; }
+    unsigned desktopFlags() const override { return m_state.desktopFlags; }
     bool hasShadow() const override { return m_state.hasShadow; }
     QPainterPath shape() const override { return m_state.shape; }
     bool acceptsKeyboardFocus() const override { return m_state.acceptsKeyboardFocus; }
@@ -25,12 +25,12 @@ protected:
     using Panel::Panel;
 
     struct State {
-        // Ordered in, even at alpha 0.
+        // Shown, even at opacity 0.
         bool visible = false;
-        double alpha = 1;
+        double opacity = 1;
         bool ignoresMouseEvents = false;
         int level = PanelLevel::Normal;
-        unsigned collectionBehavior = 0;
+        unsigned desktopFlags = 0;
         bool hasShadow = true;
         QPainterPath shape;
         bool acceptsKeyboardFocus = true;

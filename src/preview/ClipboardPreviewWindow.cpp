@@ -19,10 +19,7 @@ ClipboardPreviewWindow::ClipboardPreviewWindow(const Platform &platform, AppStat
     Panel &panel = window()->panel();
     // Placed like the launcher, outside the window manager's stacking: a managed window stays under the launcher
     // it was opened from.
-    // It follows the user to the active desktop and stays over full-screen windows.
-    panel.setCollectionBehavior(PanelCollection::MoveToActiveSpace | PanelCollection::Stationary
-                                | PanelCollection::FullScreenAuxiliary);
-    panel.setLevel(PanelLevel::Status);
+    panel.setLevel(PanelLevel::Launcher);
     panel.setHasShadow(true);
     installHostingContent([this, appState] {
         return new ClipboardPreviewWindowView(*m_model, m_platform, appState, [this] { close(); },
@@ -54,7 +51,7 @@ void ClipboardPreviewWindow::close()
     if (ClipboardPreviewWindowView *content = view())
         content->removeKeyMonitor();
     Panel &panel = window()->panel();
-    panel.orderOut();
+    panel.hide();
     // A copy: the owner usually forgets this window inside its callback.
     if (const auto closed = onClose)
         closed();
@@ -105,9 +102,9 @@ void ClipboardPreviewWindow::show(const std::optional<ScreenInfo> &screen)
         panel.setFrame(QRectF(QPointF(0, 0), defaultSize));
     // Rounded also where the desktop draws no transparency.
     panel.setShape(CornerPath::continuousRoundedRect(QRectF(QPointF(0, 0), panel.frame().size()), cornerRadius));
-    panel.setLevel(PanelLevel::Status);
-    panel.orderFrontRegardless();
-    window()->makeKeyWindow();
+    panel.setLevel(PanelLevel::Launcher);
+    panel.showWithoutActivating();
+    window()->takeKeyboard();
     if (ClipboardPreviewWindowView *content = view())
         content->installKeyMonitor();
 }

@@ -33,7 +33,7 @@ void BaseWindow::becomeDelegate()
         return;
     m_isDelegate = true;
     Panel &panel = m_window->panel();
-    connect(&panel, &Panel::becameKey, this, [this] { windowDidBecomeKey(); });
-    connect(&panel, &Panel::resignedKey, this, [this] { windowDidResignKey(); });
+    connect(&panel, &Panel::tookKeyboard, this, [this] { windowTookKeyboard(); });
+    connect(&panel, &Panel::lostKeyboard, this, [this] { windowLostKeyboard(); });
     connect(&panel, &Panel::willClose, this, [this] { windowWillClose(); });
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The window controller that preview and details windows derive from: it owns its CustomWindow and
-// carries the hosting widget of their content. It is the window's delegate: override the did-become-key,
-// did-resign-key and will-close hooks to react.
+// carries the hosting widget of their content. It is the window's delegate: override the took-keyboard,
+// lost-keyboard and will-close hooks to react.
 
 #include "ui/CustomWindow.h"
 #include "ui/WindowAnimationStyle.h"
@@ -34,8 +34,8 @@ public:
     void installHostingContent(const std::function<QWidget *()> &makeHost);
 
 protected:
-    virtual void windowDidBecomeKey() {}
-    virtual void windowDidResignKey() {}
+    virtual void windowTookKeyboard() {}
+    virtual void windowLostKeyboard() {}
     virtual void windowWillClose() {}
 
 private:

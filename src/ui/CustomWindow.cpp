@@ -22,10 +22,10 @@ void CustomWindow::setAllowsKeyboardFocus(bool allows)
     m_panel->setAcceptsKeyboardFocus(allows);
 }
 
-void CustomWindow::makeKeyWindow()
+void CustomWindow::takeKeyboard()
 {
-    if (canBecomeKeyWindow())
-        m_panel->makeKey();
-    if (!m_panel->hasFirstResponder())
-        m_panel->makeFirstResponder(nullptr);
+    if (canTakeKeyboard())
+        m_panel->takeKeyboard();
+    if (!m_panel->hasFocusTarget())
+        m_panel->setFocusedWidget(nullptr);
 }

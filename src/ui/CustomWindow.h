@@ -23,15 +23,14 @@ public:
     bool allowsKeyboardFocus() const { return m_allowsKeyboardFocus; }
     void setAllowsKeyboardFocus(bool allows);
 
-    bool canBecomeKeyWindow() const { return m_allowsKeyboardFocus; }
-    bool canBecomeMainWindow() const { return m_allowsKeyboardFocus; }
-    // Whatever allowsKeyboardFocus says, the panel itself can hold the responder chain.
-    bool acceptsFirstResponder() const { return true; }
+    bool canTakeKeyboard() const { return m_allowsKeyboardFocus; }
+    // Whatever allowsKeyboardFocus says, the panel itself can hold the focus.
+    bool acceptsFocus() const { return true; }
 
-    // Takes the keyboard when allowed; then, when nothing in the panel is first responder, the panel
-    // itself becomes first responder (a focused widget keeps its focus).
-    void makeKeyWindow();
-    bool isKeyWindow() const { return m_panel->isKey(); }
+    // Takes the keyboard when allowed; then, when nothing in the panel has the focus, the panel itself
+    // takes it (a focused widget keeps its focus).
+    void takeKeyboard();
+    bool hasKeyboard() const { return m_panel->hasKeyboard(); }
 
 private:
     std::unique_ptr<Panel> m_panel;

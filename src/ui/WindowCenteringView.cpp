@@ -52,7 +52,7 @@ void WindowCenteringView::setWindow(Panel *window)
     m_needsCentering = true;
     if (!window)
         return;
-    m_connections.append(connect(window, &Panel::becameKey, this, [this, window] { centerWindow(window); }));
+    m_connections.append(connect(window, &Panel::tookKeyboard, this, [this, window] { centerWindow(window); }));
     m_connections.append(connect(window, &Panel::willClose, this, [this] { m_needsCentering = true; }));
     // One turn of the main loop later, when the window has settled.
     QPointer<Panel> weakWindow(window);

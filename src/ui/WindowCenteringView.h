@@ -1,5 +1,5 @@
 #pragma once
-// Centres a window on the screen under the pointer the first time it becomes key, and again the first
+// Centres a window on the screen under the pointer the first time it takes the keyboard, and again the first
 // time after each close, so that the window reopens where the user is. Put it into a window with
 // setWindow(); it follows that window until it is moved to another (or to none).
 

@@ -74,7 +74,7 @@ TEST(AppDelegate, TestModeMarksThePermissionAsAskedAndPromptsForNothing)
 
 TEST(AppDelegate, LaunchOptionsRecogniseTestMode)
 {
-    EXPECT_TRUE(AppDelegate::launchOptions({QStringLiteral("tavlen"), QStringLiteral("--uitesting")}).testMode);
+    EXPECT_TRUE(AppDelegate::launchOptions({QStringLiteral("tavlen"), QStringLiteral("--test-mode")}).testMode);
     EXPECT_FALSE(AppDelegate::launchOptions({QStringLiteral("tavlen")}).testMode);
 }
 

@@ -201,7 +201,7 @@ TEST_F(FieldHistoryDesktopTest, TheFieldsValuesAreListedSearchedDetailedAndTyped
     TAVLEN_WAIT_UNTIL(view->suggestionPreviewWindow() != nullptr, 5000);
     FocusedFieldSuggestionPreviewWindow *details = view->suggestionPreviewWindow();
     EXPECT_EQ(details->suggestion().value, QStringLiteral("grace@example.org"));
-    TAVLEN_WAIT_UNTIL(details->window()->panel().isKey(), 5000);
+    TAVLEN_WAIT_UNTIL(details->window()->panel().hasKeyboard(), 5000);
     EXPECT_EQ(model.aiSearchQuery(), QStringLiteral("grace")) << "the space went to no field";
     picture(window, QStringLiteral("field-history-details"));
     xdotool({"key", "space"});

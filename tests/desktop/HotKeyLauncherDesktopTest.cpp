@@ -111,7 +111,7 @@ protected:
 TEST_F(HotKeyLauncherBesideAnApplication, KeysTypedWithThePointerElsewhereStayInTheLauncherUntilEscape)
 {
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
-    TAVLEN_WAIT_UNTIL(launcher->isExpanded() && launcher->panel()->isKey(), 3000);
+    TAVLEN_WAIT_UNTIL(launcher->isExpanded() && launcher->panel()->hasKeyboard(), 3000);
     NotchLauncherView *view = launcher->view();
     ASSERT_TRUE(view);
     TAVLEN_WAIT_UNTIL(view->isClipboardSearchFocused(), 3000);
@@ -131,7 +131,7 @@ TEST_F(HotKeyLauncherBesideAnApplication, KeysTypedWithThePointerElsewhereStayIn
     // Escape: the launcher collapses and the application has the keyboard again.
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
     TAVLEN_WAIT_UNTIL(!launcher->isExpanded(), 3000);
-    TAVLEN_WAIT_UNTIL(!launcher->panel()->isKey(), 3000);
+    TAVLEN_WAIT_UNTIL(!launcher->panel()->hasKeyboard(), 3000);
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("type"), QStringLiteral("abc")}));
     TAVLEN_WAIT_UNTIL(app.text() == QLatin1String("documentabc"), 5000);
 }
@@ -145,7 +145,7 @@ TEST_F(HotKeyLauncherBesideAnApplication, TabShiftTabAndEscapeWalkTheLauncherByK
     TAVLEN_WAIT_UNTIL(!history.items().isEmpty() && history.items().first().text() == QLatin1String("walked by keyboard"),
                       5000);
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")}));
-    TAVLEN_WAIT_UNTIL(launcher->isExpanded() && launcher->panel()->isKey(), 3000);
+    TAVLEN_WAIT_UNTIL(launcher->isExpanded() && launcher->panel()->hasKeyboard(), 3000);
     NotchLauncherView *view = launcher->view();
     TAVLEN_WAIT_UNTIL(view->isClipboardSearchFocused() && view->searchField()->hasFocus(), 3000);
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("Tab")}));
@@ -157,6 +157,6 @@ TEST_F(HotKeyLauncherBesideAnApplication, TabShiftTabAndEscapeWalkTheLauncherByK
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("type"), QStringLiteral("walk")}));
     TAVLEN_WAIT_UNTIL(view->clipboardSearchQuery() == QLatin1String("walk"), 3000);
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
-    TAVLEN_WAIT_UNTIL(!launcher->isExpanded() && !launcher->panel()->isKey(), 3000);
+    TAVLEN_WAIT_UNTIL(!launcher->isExpanded() && !launcher->panel()->hasKeyboard(), 3000);
     EXPECT_EQ(app.text(), QLatin1String("document"));
 }

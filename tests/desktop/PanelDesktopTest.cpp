@@ -166,7 +166,7 @@ TEST(PanelDesktop, AClickOnTheSearchFieldOfAHoveredLauncherTypesIntoIt)
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("--sync"), QString::number(onField.x()),
                                       QString::number(onField.y())}));
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("click"), QStringLiteral("1")}));
-    TAVLEN_WAIT_UNTIL(launcher->panel()->isKey() && view->searchField()->hasFocus(), 3000);
+    TAVLEN_WAIT_UNTIL(launcher->panel()->hasKeyboard() && view->searchField()->hasFocus(), 3000);
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("30"),
                                       QStringLiteral("found")}));
     TAVLEN_WAIT_UNTIL(view->clipboardSearchQuery() == QLatin1String("found"), 5000);

@@ -54,13 +54,12 @@ TEST(PanelsDesktopTest, LauncherPanelSitsExactlyAtItsFrameOnTheSecondMonitor)
     TAVLEN_REQUIRE_DESKTOP();
     LinuxPanelFactory factory;
     auto panel = factory.createPanel(PanelKind::Launcher);
-    panel->setLevel(PanelLevel::Status);
-    panel->setCollectionBehavior(PanelCollection::CanJoinAllSpaces | PanelCollection::Stationary
-                                 | PanelCollection::IgnoresCycle | PanelCollection::FullScreenAuxiliary);
+    panel->setLevel(PanelLevel::Launcher);
+    panel->setDesktopFlags(PanelDesktop::OnAllDesktops | PanelDesktop::SkipTaskbar);
     panel->setAcceptsKeyboardFocus(false);
     panel->setContentWidget(solidWidget(QColor(255, 0, 0)));
     panel->setFrame(secondMonitorNotch);
-    panel->orderFrontRegardless();
+    panel->showWithoutActivating();
     auto *window = static_cast<LinuxPanel *>(panel.get())->window();
     TAVLEN_WAIT_UNTIL(window->isVisible() && window->windowHandle()->isExposed(), 3000);
 
@@ -82,17 +81,17 @@ TEST(PanelsDesktopTest, LauncherPanelSitsExactlyAtItsFrameOnTheSecondMonitor)
             .standardOutput);
     EXPECT_TRUE(desktop.contains(QStringLiteral("4294967295"))) << desktop.toStdString();
 
-    // Ordered out, it leaves the screen; at alpha 0 it is off the screen but still ordered in.
-    panel->setAlphaValue(0);
+    // Hidden, it leaves the screen; at opacity 0 it is off the screen but still shown.
+    panel->setOpacity(0);
     EXPECT_TRUE(panel->isVisible());
     TAVLEN_WAIT_UNTIL(!window->isVisible(), 2000);
-    panel->setAlphaValue(1);
+    panel->setOpacity(1);
     TAVLEN_WAIT_UNTIL(window->isVisible(), 2000);
-    panel->orderOut();
+    panel->hide();
     EXPECT_FALSE(window->isVisible());
 }
 
-TEST(PanelsDesktopTest, OrderingFrontNeverTakesTheFocusFromTheFocusedApplication)
+TEST(PanelsDesktopTest, ShowingNeverTakesTheFocusFromTheFocusedApplication)
 {
     TAVLEN_REQUIRE_DESKTOP();
     DesktopTest::ChildProcess app(DesktopTest::helperPath(QStringLiteral("line_edit_app")));
@@ -106,7 +105,7 @@ TEST(PanelsDesktopTest, OrderingFrontNeverTakesTheFocusFromTheFocusedApplication
     panel->setAcceptsKeyboardFocus(false);
     panel->setContentWidget(solidWidget(Qt::black));
     panel->setFrame(secondMonitorNotch);
-    panel->orderFrontRegardless();
+    panel->showWithoutActivating();
     auto *window = static_cast<LinuxPanel *>(panel.get())->window();
     TAVLEN_WAIT_UNTIL(window->isVisible() && window->windowHandle()->isExposed(), 3000);
     // A click on the panel does not take the keyboard either (checked once the panel has the click).
@@ -116,14 +115,14 @@ TEST(PanelsDesktopTest, OrderingFrontNeverTakesTheFocusFromTheFocusedApplication
     TAVLEN_WAIT_UNTIL(clicks.releases == 1, 3000);
     EXPECT_EQ(xdotoolOutput({"getactivewindow"}), active);
     EXPECT_EQ(xdotoolOutput({"getwindowfocus"}), focused);
-    EXPECT_FALSE(panel->isKey());
+    EXPECT_FALSE(panel->hasKeyboard());
     EXPECT_EQ(QGuiApplication::focusWindow(), nullptr);
 
     // Asked to, a panel that accepts focus does take the keyboard.
     panel->setAcceptsKeyboardFocus(true);
-    panel->makeKey();
-    TAVLEN_WAIT_UNTIL(panel->isKey(), 3000);
-    panel->orderOut();
+    panel->takeKeyboard();
+    TAVLEN_WAIT_UNTIL(panel->hasKeyboard(), 3000);
+    panel->hide();
 }
 
 TEST(PanelsDesktopTest, GlobalClicksCarryPlaceClickCountAndSuper)
@@ -189,7 +188,7 @@ TEST(PanelsDesktopTest, ClicksOnOurOwnPanelsAreLocalNotGlobal)
     panel->setAcceptsKeyboardFocus(false);
     panel->setContentWidget(solidWidget(Qt::black));
     panel->setFrame(QRectF(100, 982 - 200, 300, 200)); // y-down 0...200
-    panel->orderFrontRegardless();
+    panel->showWithoutActivating();
     auto *window = static_cast<LinuxPanel *>(panel.get())->window();
     TAVLEN_WAIT_UNTIL(window->isVisible() && window->windowHandle()->isExposed(), 3000);
     // Drawn on the screen, so the pointer finds it there.
@@ -215,7 +214,7 @@ TEST(PanelsDesktopTest, ClicksOnOurOwnPanelsAreLocalNotGlobal)
     ASSERT_TRUE(DesktopTest::xdotool({"click", "1"}));
     TAVLEN_WAIT_UNTIL(global.size() == 2, 3000);
     EXPECT_EQ(local.size(), 1);
-    panel->orderOut();
+    panel->hide();
 }
 
 } // namespace

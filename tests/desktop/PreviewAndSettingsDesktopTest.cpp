@@ -140,7 +140,7 @@ TEST_F(PreviewAndSettingsDesktop, SpaceOpensThePreviewEscapeClosesItReturnInItPa
 
     ASSERT_TRUE(hoverRow(view, 1));
     ASSERT_TRUE(key(QStringLiteral("space")));
-    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().isKey(), 5000);
+    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().hasKeyboard(), 5000);
     EXPECT_EQ(preview(view)->model().selectedItem()->text(), QStringLiteral("https://example.org/tavlen/preview"));
     DesktopTest::screenshot(QStringLiteral("preview-desktop-open"));
     ASSERT_TRUE(key(QStringLiteral("Escape")));
@@ -153,7 +153,7 @@ TEST_F(PreviewAndSettingsDesktop, SpaceOpensThePreviewEscapeClosesItReturnInItPa
     ASSERT_NE(launcher, nullptr);
     ASSERT_TRUE(hoverRow(view, 0));
     ASSERT_TRUE(key(QStringLiteral("space")));
-    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().isKey(), 5000);
+    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().hasKeyboard(), 5000);
     ASSERT_TRUE(key(QStringLiteral("Down")));
     TAVLEN_WAIT_UNTIL(preview(view)->model().selectedItem()->text() == QStringLiteral("https://example.org/tavlen/preview"),
                       3000);
@@ -180,7 +180,7 @@ TEST_F(PreviewAndSettingsDesktop, TabLeavesTheSearchFieldSoSpacePreviewsAndRetur
     EXPECT_EQ(view->activeClipboardItemID(), second.id());
 
     ASSERT_TRUE(key(QStringLiteral("space")));
-    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().isKey(), 5000);
+    TAVLEN_WAIT_UNTIL(preview(view) && preview(view)->window()->panel().hasKeyboard(), 5000);
     EXPECT_EQ(preview(view)->model().selectedItem()->id(), second.id());
     EXPECT_TRUE(view->clipboardSearchQuery().isEmpty()) << "the space went into the search field";
     ASSERT_TRUE(key(QStringLiteral("Escape")));

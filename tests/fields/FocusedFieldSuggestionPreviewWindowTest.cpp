@@ -135,8 +135,8 @@ TEST_F(DetailsWindowTest, ShowsOnTheGivenScreenElseUnderThePointerElseTheMainScr
         const SimPanel &panel = static_cast<SimPanel &>(window->window()->panel());
         EXPECT_EQ(panel.frame(), row.frame) << row.name;
         EXPECT_TRUE(panel.isVisible()) << row.name;
-        EXPECT_TRUE(panel.isKey()) << row.name;
-        EXPECT_EQ(panel.level(), PanelLevel::Status) << row.name;
+        EXPECT_TRUE(panel.hasKeyboard()) << row.name;
+        EXPECT_EQ(panel.level(), PanelLevel::Launcher) << row.name;
         EXPECT_TRUE(panel.hasShadow()) << row.name;
     }
     // No screens at all: the minimum size around the origin.

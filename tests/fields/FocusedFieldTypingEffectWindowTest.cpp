@@ -54,14 +54,14 @@ TEST_F(TypingEffectWindowTest, OverlayNeverTakesTheKeyboardOrThePointer)
     EXPECT_TRUE(panel->ignoresMouseEvents());
     EXPECT_FALSE(panel->acceptsKeyboardFocus());
     EXPECT_FALSE(panel->hasShadow());
-    EXPECT_EQ(panel->level(), PanelLevel::PopUpMenu);
-    EXPECT_EQ(panel->collectionBehavior(), 329u);
+    EXPECT_EQ(panel->level(), PanelLevel::Overlay);
+    EXPECT_EQ(panel->desktopFlags(), PanelDesktop::OnAllDesktops | PanelDesktop::SkipTaskbar);
     EXPECT_EQ(window.fallbackCursorX(), 9.0);
 
     ASSERT_TRUE(window.update(QRectF(40, 100, 300, 20)));
-    panel->makeKey();
-    EXPECT_FALSE(panel->isKey());
-    EXPECT_EQ(sim.panels.keyPanel(), nullptr);
+    panel->takeKeyboard();
+    EXPECT_FALSE(panel->hasKeyboard());
+    EXPECT_EQ(sim.panels.panelWithKeyboard(), nullptr);
     EXPECT_TRUE(panel->isVisible());
     EXPECT_EQ(panel->frame(), QRectF(40, 880, 300, 20));
     EXPECT_EQ(panel->contentWidget()->size(), QSize(300, 20));
@@ -110,12 +110,12 @@ TEST_F(TypingEffectWindowTest, WithACompositorTheWholeOverlayIsTranslucent)
     SimPanel *panel = panelOf(window);
     ASSERT_TRUE(window.update(QRectF(40, 100, 300, 20)));
     EXPECT_TRUE(window.view()->drawsTranslucency());
-    EXPECT_EQ(panel->alphaValue(), 1.0);
+    EXPECT_EQ(panel->opacity(), 1.0);
     EXPECT_TRUE(panel->shape().isEmpty());
     window.model().showPasteHighlight();
     sim.clock.advance(0.3);
     EXPECT_TRUE(panel->shape().isEmpty());
-    EXPECT_EQ(panel->alphaValue(), 1.0);
+    EXPECT_EQ(panel->opacity(), 1.0);
 }
 
 TEST_F(TypingEffectWindowTest, WithoutACompositorThePanelShowsOnlyTheLitOutlineAndThenNothing)
@@ -127,23 +127,23 @@ TEST_F(TypingEffectWindowTest, WithoutACompositorThePanelShowsOnlyTheLitOutlineA
     EXPECT_FALSE(window.view()->drawsTranslucency());
     // Typing under way, nothing to draw: an opaque panel would cover the field, so it stays unseen.
     EXPECT_TRUE(panel->isVisible());
-    EXPECT_EQ(panel->alphaValue(), 0.0);
+    EXPECT_EQ(panel->opacity(), 0.0);
 
     window.model().showPasteHighlight();
     sim.clock.advance(0.1);
-    EXPECT_EQ(panel->alphaValue(), 1.0);
+    EXPECT_EQ(panel->opacity(), 1.0);
     EXPECT_FALSE(panel->shape().isEmpty());
     for (double y = 4.5; y < 16; y += 1)
         for (double x = 4.5; x < 296; x += 1)
             ASSERT_FALSE(panel->shape().contains(QPointF(x, y))) << x << "," << y;
     sim.clock.advance(0.5);
-    EXPECT_EQ(panel->alphaValue(), 0.0);
+    EXPECT_EQ(panel->opacity(), 0.0);
 
     // A compositor that started since: the next showing is translucent again.
     sim.appearance.setSupportsTranslucency(true);
     ASSERT_TRUE(window.update(QRectF(40, 100, 300, 20)));
     EXPECT_TRUE(window.view()->drawsTranslucency());
-    EXPECT_EQ(panel->alphaValue(), 1.0);
+    EXPECT_EQ(panel->opacity(), 1.0);
     EXPECT_TRUE(panel->shape().isEmpty());
 }
 

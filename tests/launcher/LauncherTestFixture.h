@@ -134,7 +134,7 @@ public:
         };
         window->installContent();
         window->applyFrame(false);
-        window->updateWindowOrdering();
+        window->updateWindowShown();
         return window;
     }
 

@@ -187,7 +187,7 @@ TEST_F(NotchLauncherFieldHistoryTest, SpaceOpensTheSelectedValuesDetailsOnlyWhen
         EXPECT_EQ(details() != nullptr, row.opens);
         if (details()) {
             EXPECT_EQ(details()->suggestion().id, *selected);
-            // Shown on the key window's screen.
+            // Shown on the screen of the window with the keyboard.
             const QRectF frame = details()->window()->panel().frame();
             EXPECT_TRUE(keyScreen.visibleFrame.contains(frame.center()));
             // A second Space while it is open is the details window's own business.

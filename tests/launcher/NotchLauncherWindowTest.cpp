@@ -58,7 +58,7 @@ TEST_F(NotchLauncherWindowTest, PanelStatesShowAsTheStateTableSays)
         row.arrange(*this, *window);
         sim.clock.advance(0.5);
         EXPECT_EQ(window->panel()->isVisible(), row.onScreen);
-        EXPECT_DOUBLE_EQ(window->panel()->alphaValue(), row.alpha);
+        EXPECT_DOUBLE_EQ(window->panel()->opacity(), row.alpha);
         EXPECT_EQ(window->panel()->ignoresMouseEvents(), row.ignoresMouse);
         EXPECT_EQ(window->window()->allowsKeyboardFocus(), row.keyboardFocus);
         window->close();
@@ -69,8 +69,8 @@ TEST_F(NotchLauncherWindowTest, PanelIsAStatusLevelLauncherOnEveryDesktop)
 {
     auto notch = makeWindow(leftScreen());
     auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
-    EXPECT_EQ(notch->panel()->level(), PanelLevel::Status);
-    EXPECT_EQ(notch->panel()->collectionBehavior(), 337u);
+    EXPECT_EQ(notch->panel()->level(), PanelLevel::Launcher);
+    EXPECT_EQ(notch->panel()->desktopFlags(), PanelDesktop::OnAllDesktops | PanelDesktop::SkipTaskbar);
     EXPECT_FALSE(notch->panel()->hasShadow());
     EXPECT_TRUE(compact->panel()->hasShadow());
     EXPECT_FALSE(notch->viewModel()->isFloatingWindow());
@@ -136,11 +136,11 @@ TEST_F(NotchLauncherWindowTest, EveryWayOfLeavingGivesTheKeyboardBackToTheApplic
         const int returnsBefore = sim.panels.keyboardReturnCount();
         movePointer(farAway);
         window->show(NotchLauncherListKind::clipboard);
-        ASSERT_TRUE(window->panel()->isKey());
+        ASSERT_TRUE(window->panel()->hasKeyboard());
         row.leave(*this, *window);
         EXPECT_TRUE(window->isClosed() || !window->isExpanded());
-        EXPECT_FALSE(window->panel()->isKey());
-        EXPECT_EQ(sim.panels.keyPanel(), nullptr);
+        EXPECT_FALSE(window->panel()->hasKeyboard());
+        EXPECT_EQ(sim.panels.panelWithKeyboard(), nullptr);
         EXPECT_EQ(sim.panels.keyboardReturnCount(), returnsBefore + 1);
         window->close();
         sim.clock.advance(3);
@@ -158,7 +158,7 @@ TEST_F(NotchLauncherWindowTest, ShowExpandsFocusesTheSearchAndLocksHoverOutForTw
     EXPECT_TRUE(window->viewModel()->isExpanded());
     EXPECT_EQ(window->viewModel()->displayedList(), NotchLauncherListKind::clipboard);
     EXPECT_EQ(window->viewModel()->clipboardSearchFocusRequest(), 1);
-    EXPECT_TRUE(window->panel()->isKey());
+    EXPECT_TRUE(window->panel()->hasKeyboard());
     EXPECT_DOUBLE_EQ(window->hoverOutLockUntil(), start + 2.0);
     // The paste target was taken from the front application as the panel expanded.
     ASSERT_TRUE(window->clipboardPasteTarget());
@@ -394,7 +394,7 @@ TEST_F(NotchLauncherWindowTest, ALauncherHoldingTheKeyboardStaysUntilThePointerC
              QMouseEvent press(QEvent::MouseButtonPress, QPointF(4, 4), field->mapToGlobal(QPointF(4, 4)),
                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
              QCoreApplication::sendEvent(field, &press);
-             EXPECT_TRUE(w.panel()->isKey()) << "the click gave the panel no keyboard";
+             EXPECT_TRUE(w.panel()->hasKeyboard()) << "the click gave the panel no keyboard";
          }},
     };
     for (const Row &row : rows) {
@@ -409,7 +409,7 @@ TEST_F(NotchLauncherWindowTest, ALauncherHoldingTheKeyboardStaysUntilThePointerC
         sim.eventMonitors.sendLocalKeyDown(typed);
         sim.clock.advance(30);
         EXPECT_TRUE(window->isExpanded());
-        EXPECT_TRUE(window->panel()->isKey());
+        EXPECT_TRUE(window->panel()->hasKeyboard());
 
         movePointer(window->expandedFrame().center());
         window->handleHover(true);
@@ -635,7 +635,7 @@ TEST_F(NotchLauncherWindowTest, EscapeClosesThePreviewThenTheLauncherItOwns)
         EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(ours), EventDisposition::Consume);
         EXPECT_FALSE(window->isExpanded());
         sim.clock.advance(0.5);
-        EXPECT_FALSE(window->panel()->isKey());
+        EXPECT_FALSE(window->panel()->hasKeyboard());
         window->close();
     }
 }
@@ -661,9 +661,9 @@ TEST_F(NotchLauncherWindowTest, TheCollapsedCompactWindowShrinksToItsCornerBefor
         ASSERT_FALSE(whole.isEmpty());
         compact->expand(false, true);
         EXPECT_TRUE(compact->panel()->isVisible());
-        EXPECT_DOUBLE_EQ(compact->panel()->alphaValue(), 1);
+        EXPECT_DOUBLE_EQ(compact->panel()->opacity(), 1);
         EXPECT_TRUE(compact->panel()->ignoresMouseEvents());
-        EXPECT_FALSE(compact->panel()->isKey());
+        EXPECT_FALSE(compact->panel()->hasKeyboard());
         sim.clock.advance(row.midway);
         const NotchFloatingPresence &presence = compact->view()->floatingPresence();
         const double scale = presence.scale(sim.clock.uptime());
@@ -699,7 +699,7 @@ TEST_F(NotchLauncherWindowTest, ASingleClickOutsideTheCompactWindowCollapsesItAn
     compact->openForPasteTarget(contextWith(2, 1), NotchLauncherListKind::clipboard, std::nullopt);
     ASSERT_TRUE(compact->isExpanded());
     EXPECT_EQ(compact->viewModel()->displayedList(), NotchLauncherListKind::recent);
-    EXPECT_TRUE(compact->panel()->isKey());
+    EXPECT_TRUE(compact->panel()->hasKeyboard());
 
     const QPointF inside = compact->expandedFrame().center();
     movePointer(inside);
@@ -735,7 +735,7 @@ TEST_F(NotchLauncherWindowTest, SuggestionsAtTheNotchLeaveTheKeyboardWithTheOthe
         NotchLauncherListKind list;
         int history;
         int random;
-        bool becomesKey;
+        bool takesKeyboard;
     };
     const std::vector<Row> rows = {
         {"notch with suggestions", LauncherPresentation::notch, NotchLauncherListKind::recent, 1, 0, false},
@@ -747,7 +747,7 @@ TEST_F(NotchLauncherWindowTest, SuggestionsAtTheNotchLeaveTheKeyboardWithTheOthe
         SCOPED_TRACE(row.name);
         auto window = makeWindow(leftScreen(), row.presentation);
         EXPECT_TRUE(window->openForPasteTarget(contextWith(row.history, row.random), row.list, std::nullopt));
-        EXPECT_EQ(window->panel()->isKey(), row.becomesKey);
+        EXPECT_EQ(window->panel()->hasKeyboard(), row.takesKeyboard);
         window->close();
     }
 }

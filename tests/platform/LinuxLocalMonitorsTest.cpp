@@ -18,10 +18,10 @@ TEST(LinuxLocalMonitorsTest, KeysReachMonitorsFirstWithVirtualCodesAndCanBeConsu
     auto *content = new QLineEdit;
     panel.setContentWidget(content);
     panel.setFrame(QRectF(0, 0, 200, 40));
-    panel.orderFrontRegardless();
+    panel.showWithoutActivating();
     QWindow *window = panel.window()->windowHandle();
     ASSERT_NE(window, nullptr);
-    panel.makeFirstResponder(content);
+    panel.setFocusedWidget(content);
 
     LinuxEventMonitors monitors;
     QList<KeyDownEvent> seen;
@@ -50,7 +50,7 @@ TEST(LinuxLocalMonitorsTest, ClicksCountAndLandInTheirPanelInGlobalPoints)
     LinuxPanel panel(PanelKind::Launcher);
     panel.setContentWidget(new QWidget);
     panel.setFrame(QRectF(100, 500, 300, 100));
-    panel.orderFrontRegardless();
+    panel.showWithoutActivating();
     QWindow *window = panel.window()->windowHandle();
     ASSERT_NE(window, nullptr);
 

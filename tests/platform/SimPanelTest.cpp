@@ -21,7 +21,7 @@ TEST_F(SimPanelTest, NewPanelIsOrderedOutOpaqueAndEmpty)
 {
     auto panel = factory.createPanel(PanelKind::Launcher);
     EXPECT_FALSE(panel->isVisible());
-    EXPECT_EQ(panel->alphaValue(), 1.0);
+    EXPECT_EQ(panel->opacity(), 1.0);
     EXPECT_EQ(panel->level(), PanelLevel::Normal);
     EXPECT_TRUE(panel->acceptsKeyboardFocus());
     EXPECT_EQ(panel->frame(), QRectF());
@@ -83,13 +83,13 @@ TEST_F(SimPanelTest, StackingHonoursLevelsAndOrderOut)
 {
     auto low = factory.createPanel(PanelKind::Floating);
     auto high = factory.createPanel(PanelKind::Launcher);
-    high->setLevel(PanelLevel::Status);
-    high->orderFrontRegardless();
-    low->orderFrontRegardless();
+    high->setLevel(PanelLevel::Launcher);
+    high->showWithoutActivating();
+    low->showWithoutActivating();
     auto *simHigh = static_cast<SimPanel *>(high.get());
     auto *simLow = static_cast<SimPanel *>(low.get());
     EXPECT_EQ(factory.orderedPanels(), (QList<SimPanel *>{simHigh, simLow}));
-    high->orderOut();
+    high->hide();
     EXPECT_EQ(factory.orderedPanels(), QList<SimPanel *>{simLow});
     EXPECT_FALSE(high->isVisible());
 }
@@ -99,21 +99,21 @@ TEST_F(SimPanelTest, KeyStatusNeedsFocusAcceptanceAndMovesBetweenPanels)
     auto a = factory.createPanel(PanelKind::Launcher);
     auto b = factory.createPanel(PanelKind::Launcher);
     a->setAcceptsKeyboardFocus(false);
-    a->makeKey();
-    EXPECT_FALSE(a->isKey());
+    a->takeKeyboard();
+    EXPECT_FALSE(a->hasKeyboard());
     a->setAcceptsKeyboardFocus(true);
-    int resigned = 0;
-    QObject::connect(a.get(), &Panel::resignedKey, [&] { ++resigned; });
-    a->makeKey();
-    EXPECT_TRUE(a->isKey());
-    b->makeKey();
-    EXPECT_FALSE(a->isKey());
-    EXPECT_TRUE(b->isKey());
-    EXPECT_EQ(resigned, 1);
-    // Ordering out the key panel gives the keyboard up.
-    b->orderFrontRegardless();
-    b->orderOut();
-    EXPECT_EQ(factory.keyPanel(), nullptr);
+    int lost = 0;
+    QObject::connect(a.get(), &Panel::lostKeyboard, [&] { ++lost; });
+    a->takeKeyboard();
+    EXPECT_TRUE(a->hasKeyboard());
+    b->takeKeyboard();
+    EXPECT_FALSE(a->hasKeyboard());
+    EXPECT_TRUE(b->hasKeyboard());
+    EXPECT_EQ(lost, 1);
+    // Hiding the panel with the keyboard gives the keyboard up.
+    b->showWithoutActivating();
+    b->hide();
+    EXPECT_EQ(factory.panelWithKeyboard(), nullptr);
 }
 
 struct KeyboardReturnRow {
@@ -126,23 +126,23 @@ TEST_F(SimPanelTest, AKeyPanelThatStopsTakingTheKeyboardGivesItBack)
 {
     const KeyboardReturnRow rows[] = {
         {"stops accepting focus", [](Panel &p) { p.setAcceptsKeyboardFocus(false); }, true},
-        {"ordered out", [](Panel &p) { p.orderOut(); }, true},
-        {"made transparent", [](Panel &p) { p.setAlphaValue(0); }, true},
+        {"hidden", [](Panel &p) { p.hide(); }, true},
+        {"made transparent", [](Panel &p) { p.setOpacity(0); }, true},
         {"closed", [](Panel &p) { p.close(); }, true},
-        {"dimmed but shown", [](Panel &p) { p.setAlphaValue(0.5); }, false},
+        {"dimmed but shown", [](Panel &p) { p.setOpacity(0.5); }, false},
         {"accepting focus again", [](Panel &p) { p.setAcceptsKeyboardFocus(true); }, false},
-        {"ordered front again", [](Panel &p) { p.orderFrontRegardless(); }, false},
+        {"shown again", [](Panel &p) { p.showWithoutActivating(); }, false},
     };
     for (const KeyboardReturnRow &row : rows) {
         SCOPED_TRACE(row.name);
         SimPanelFactory desktop(clock);
         auto panel = desktop.createPanel(PanelKind::Launcher);
-        panel->orderFrontRegardless();
-        panel->makeKey();
-        ASSERT_TRUE(panel->isKey());
+        panel->showWithoutActivating();
+        panel->takeKeyboard();
+        ASSERT_TRUE(panel->hasKeyboard());
         row.stop(*panel);
         EXPECT_EQ(desktop.keyboardReturnCount(), row.returns ? 1 : 0);
-        EXPECT_EQ(panel->isKey(), !row.returns);
+        EXPECT_EQ(panel->hasKeyboard(), !row.returns);
     }
 }
 
@@ -150,51 +150,51 @@ TEST_F(SimPanelTest, TheKeyboardGoesBackAlongTheChainOfPanelsThatTookIt)
 {
     auto launcher = factory.createPanel(PanelKind::Launcher);
     auto preview = factory.createPanel(PanelKind::Floating);
-    launcher->orderFrontRegardless();
-    preview->orderFrontRegardless();
-    launcher->makeKey();
-    preview->makeKey();
+    launcher->showWithoutActivating();
+    preview->showWithoutActivating();
+    launcher->takeKeyboard();
+    preview->takeKeyboard();
     // The preview closes: the launcher it took the keyboard from gets it back.
     preview->close();
-    EXPECT_TRUE(launcher->isKey());
+    EXPECT_TRUE(launcher->hasKeyboard());
     EXPECT_EQ(factory.keyboardReturnCount(), 0);
     launcher->setAcceptsKeyboardFocus(false);
-    EXPECT_EQ(factory.keyPanel(), nullptr);
+    EXPECT_EQ(factory.panelWithKeyboard(), nullptr);
     EXPECT_EQ(factory.keyboardReturnCount(), 1);
 
     // A panel that can no longer take it is skipped: the other application gets it.
     launcher->setAcceptsKeyboardFocus(true);
     auto details = factory.createPanel(PanelKind::Floating);
-    details->orderFrontRegardless();
-    launcher->makeKey();
-    details->makeKey();
-    launcher->orderOut();
-    details->orderOut();
-    EXPECT_EQ(factory.keyPanel(), nullptr);
+    details->showWithoutActivating();
+    launcher->takeKeyboard();
+    details->takeKeyboard();
+    launcher->hide();
+    details->hide();
+    EXPECT_EQ(factory.panelWithKeyboard(), nullptr);
     EXPECT_EQ(factory.keyboardReturnCount(), 2);
 
     // The desktop taking the keyboard away is no return of ours.
-    details->orderFrontRegardless();
-    details->makeKey();
+    details->showWithoutActivating();
+    details->takeKeyboard();
     factory.activateOtherApplication();
-    details->orderOut();
+    details->hide();
     EXPECT_EQ(factory.keyboardReturnCount(), 2);
 }
 
-TEST_F(SimPanelTest, FirstResponderIsAContentWidgetThePanelOrNothing)
+TEST_F(SimPanelTest, FocusTargetIsAContentWidgetThePanelOrNothing)
 {
     auto panel = factory.createPanel(PanelKind::Floating);
     auto *content = new QWidget;
     auto *field = new QLineEdit(content);
     panel->setContentWidget(content);
-    EXPECT_FALSE(panel->hasFirstResponder());
-    EXPECT_TRUE(panel->makeFirstResponder(field));
-    EXPECT_EQ(panel->firstResponderWidget(), field);
-    EXPECT_TRUE(panel->makeFirstResponder(nullptr));
-    EXPECT_TRUE(panel->hasFirstResponder());
-    EXPECT_EQ(panel->firstResponderWidget(), nullptr);
+    EXPECT_FALSE(panel->hasFocusTarget());
+    EXPECT_TRUE(panel->setFocusedWidget(field));
+    EXPECT_EQ(panel->focusedWidget(), field);
+    EXPECT_TRUE(panel->setFocusedWidget(nullptr));
+    EXPECT_TRUE(panel->hasFocusTarget());
+    EXPECT_EQ(panel->focusedWidget(), nullptr);
     QLineEdit stranger;
-    EXPECT_FALSE(panel->makeFirstResponder(&stranger));
+    EXPECT_FALSE(panel->setFocusedWidget(&stranger));
 }
 
 TEST_F(SimPanelTest, ReplacingContentFreesThePreviousWidget)
@@ -213,19 +213,19 @@ TEST_F(SimPanelTest, CloseIsFinalAndAnnouncedOnce)
     auto panel = factory.createPanel(PanelKind::Launcher);
     int willClose = 0;
     QObject::connect(panel.get(), &Panel::willClose, [&] { ++willClose; });
-    panel->orderFrontRegardless();
+    panel->showWithoutActivating();
     panel->close();
     panel->close();
     EXPECT_EQ(willClose, 1);
     EXPECT_TRUE(panel->isClosed());
-    panel->orderFrontRegardless();
+    panel->showWithoutActivating();
     EXPECT_FALSE(panel->isVisible());
 }
 
 TEST_F(SimPanelTest, DestroyedPanelsLeaveTheFactoryLists)
 {
     auto panel = factory.createPanel(PanelKind::Launcher);
-    panel->orderFrontRegardless();
+    panel->showWithoutActivating();
     panel.reset();
     EXPECT_TRUE(factory.panels().isEmpty());
     EXPECT_TRUE(factory.orderedPanels().isEmpty());

@@ -74,9 +74,9 @@ TEST_F(ClipboardPreviewWindowTest, OpensCentredOnTheGivenScreenElseThePointersEl
         window->show(row.given);
         Panel &panel = window->window()->panel();
         EXPECT_EQ(panel.frame(), row.frame);
-        EXPECT_EQ(panel.level(), PanelLevel::Status);
+        EXPECT_EQ(panel.level(), PanelLevel::Launcher);
         EXPECT_TRUE(panel.isVisible());
-        EXPECT_TRUE(panel.isKey());
+        EXPECT_TRUE(panel.hasKeyboard());
         delete window.data();
     }
 }

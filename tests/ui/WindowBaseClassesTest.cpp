@@ -17,35 +17,34 @@ struct WindowBaseClassesTest : ::testing::Test {
     SimPanelFactory panels{clock};
 };
 
-TEST_F(WindowBaseClassesTest, CustomWindowWithoutKeyboardFocusNeitherBecomesKeyNorMainButAcceptsFirstResponder)
+TEST_F(WindowBaseClassesTest, CustomWindowWithoutKeyboardFocusNeverTakesTheKeyboardButAcceptsFocus)
 {
     CustomWindow window(panels, PanelKind::Launcher);
     EXPECT_TRUE(window.allowsKeyboardFocus());
     window.setAllowsKeyboardFocus(false);
-    EXPECT_FALSE(window.canBecomeKeyWindow());
-    EXPECT_FALSE(window.canBecomeMainWindow());
-    EXPECT_TRUE(window.acceptsFirstResponder());
+    EXPECT_FALSE(window.canTakeKeyboard());
+    EXPECT_TRUE(window.acceptsFocus());
     EXPECT_FALSE(window.panel().acceptsKeyboardFocus());
-    window.panel().orderFrontRegardless();
-    window.makeKeyWindow();
-    EXPECT_FALSE(window.isKeyWindow());
+    window.panel().showWithoutActivating();
+    window.takeKeyboard();
+    EXPECT_FALSE(window.hasKeyboard());
 }
 
-TEST_F(WindowBaseClassesTest, MakeKeyWindowMakesThePanelFirstResponderOnlyWhenNothingIs)
+TEST_F(WindowBaseClassesTest, TakeKeyboardFocusesThePanelOnlyWhenNothingHasFocus)
 {
     CustomWindow window(panels, PanelKind::Floating);
     auto *content = new QWidget;
     auto *field = new QLineEdit(content);
     window.panel().setContentWidget(content);
 
-    window.makeKeyWindow();
-    EXPECT_TRUE(window.isKeyWindow());
-    EXPECT_TRUE(window.panel().hasFirstResponder());
-    EXPECT_EQ(window.panel().firstResponderWidget(), nullptr);
+    window.takeKeyboard();
+    EXPECT_TRUE(window.hasKeyboard());
+    EXPECT_TRUE(window.panel().hasFocusTarget());
+    EXPECT_EQ(window.panel().focusedWidget(), nullptr);
 
-    window.panel().makeFirstResponder(field);
-    window.makeKeyWindow();
-    EXPECT_EQ(window.panel().firstResponderWidget(), field);
+    window.panel().setFocusedWidget(field);
+    window.takeKeyboard();
+    EXPECT_EQ(window.panel().focusedWidget(), field);
 }
 
 TEST_F(WindowBaseClassesTest, AllowsKeyboardFocusFollowsTheOwnerAtAnyMoment)
@@ -53,8 +52,8 @@ TEST_F(WindowBaseClassesTest, AllowsKeyboardFocusFollowsTheOwnerAtAnyMoment)
     CustomWindow window(panels, PanelKind::Launcher);
     window.setAllowsKeyboardFocus(false);
     window.setAllowsKeyboardFocus(true);
-    window.makeKeyWindow();
-    EXPECT_TRUE(window.isKeyWindow());
+    window.takeKeyboard();
+    EXPECT_TRUE(window.hasKeyboard());
 }
 
 class RecordingWindow : public BaseWindow {
@@ -63,8 +62,8 @@ public:
     QStringList calls;
 
 protected:
-    void windowDidBecomeKey() override { calls << "key"; }
-    void windowDidResignKey() override { calls << "resign"; }
+    void windowTookKeyboard() override { calls << "took"; }
+    void windowLostKeyboard() override { calls << "lost"; }
     void windowWillClose() override { calls << "close"; }
 };
 
@@ -89,11 +88,11 @@ TEST_F(WindowBaseClassesTest, InstallingHostingContentReplacesTheHostAndBecomesT
     EXPECT_EQ(controller.window()->panel().contentWidget(), controller.host());
 
     Panel &panel = controller.window()->panel();
-    panel.orderFrontRegardless();
-    panel.makeKey();
+    panel.showWithoutActivating();
+    panel.takeKeyboard();
     panel.close();
     // Installed twice, yet each notification arrives once.
-    EXPECT_EQ(controller.calls, (QStringList{"key", "close", "resign"}));
+    EXPECT_EQ(controller.calls, (QStringList{"took", "close", "lost"}));
 }
 
 TEST_F(WindowBaseClassesTest, ControllerWithoutWindowKeepsAndFreesItsHost)
@@ -142,13 +141,13 @@ TEST_F(CenteringTest, CentresOnTheScreenUnderThePointerFirstTimeAndAfterEachClos
 
     // Becoming key again does not move it.
     screens.setPointerLocation({100, 100});
-    panel.orderFrontRegardless();
-    panel.makeKey();
+    panel.showWithoutActivating();
+    panel.takeKeyboard();
     EXPECT_EQ(panel.frame().x(), 1512 + 960 - 200);
 
     panel.close();
     EXPECT_TRUE(centering.needsCentering());
-    Q_EMIT panel.becameKey();
+    Q_EMIT panel.tookKeyboard();
     EXPECT_EQ(panel.frame(), QRectF(756 - 200, 474.5 - 150, 400, 300));
 }
 

@@ -9,13 +9,6 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr unsigned collectionBehavior =
-    PanelCollection::MoveToActiveSpace | PanelCollection::Stationary | PanelCollection::FullScreenAuxiliary;
-
-} // namespace
-
 FocusedFieldSuggestionPreviewWindow::FocusedFieldSuggestionPreviewWindow(const Platform &platform,
                                                                          FocusedFieldSuggestion suggestion,
                                                                          std::function<void()> onClose,
@@ -28,8 +21,7 @@ FocusedFieldSuggestionPreviewWindow::FocusedFieldSuggestionPreviewWindow(const P
     , m_onClose(std::move(onClose))
 {
     Panel &panel = window()->panel();
-    panel.setCollectionBehavior(collectionBehavior);
-    panel.setLevel(PanelLevel::Status);
+    panel.setLevel(PanelLevel::Launcher);
     panel.setHasShadow(true);
     QPointer<FocusedFieldSuggestionPreviewWindow> self = this;
     installHostingContent([this, self, &panel] {
@@ -92,9 +84,9 @@ void FocusedFieldSuggestionPreviewWindow::show(const std::optional<ScreenInfo> &
     // The card's rounded corners, also where the desktop draws no transparency.
     panel.setShape(CornerPath::continuousRoundedRect(QRectF(QPointF(0, 0), frame.size()),
                                                      FocusedFieldSuggestionPreviewView::cornerRadius));
-    panel.setLevel(PanelLevel::Status);
-    panel.orderFrontRegardless();
-    window()->makeKeyWindow();
+    panel.setLevel(PanelLevel::Launcher);
+    panel.showWithoutActivating();
+    window()->takeKeyboard();
     if (FocusedFieldSuggestionPreviewView *content = view())
         content->installKeyMonitor();
 }
@@ -107,7 +99,7 @@ void FocusedFieldSuggestionPreviewWindow::close()
     if (FocusedFieldSuggestionPreviewView *content = view())
         content->removeKeyMonitor();
     Panel &panel = window()->panel();
-    panel.orderOut();
+    panel.hide();
     // A copy: the owner usually forgets this window inside its callback.
     if (const auto closed = m_onClose)
         closed();

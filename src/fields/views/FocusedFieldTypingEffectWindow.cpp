@@ -16,9 +16,8 @@ FocusedFieldTypingEffectWindow::FocusedFieldTypingEffectWindow(const Platform &p
     m_panel->setAcceptsKeyboardFocus(false);
     m_panel->setHasShadow(false);
     m_panel->setIgnoresMouseEvents(true);
-    m_panel->setLevel(PanelLevel::PopUpMenu);
-    m_panel->setCollectionBehavior(PanelCollection::CanJoinAllSpaces | PanelCollection::Transient
-                                   | PanelCollection::IgnoresCycle | PanelCollection::FullScreenAuxiliary);
+    m_panel->setLevel(PanelLevel::Overlay);
+    m_panel->setDesktopFlags(PanelDesktop::OnAllDesktops | PanelDesktop::SkipTaskbar);
     auto *view = new FocusedFieldTypingEffect(m_model, *m_platform.clock, m_platform.appearance);
     m_view = view;
     connect(view, &FocusedFieldTypingEffect::outlineChanged, this, &FocusedFieldTypingEffectWindow::applyOutline);
@@ -65,13 +64,13 @@ bool FocusedFieldTypingEffectWindow::update(const QRectF &fieldFrame)
         m_view->setDrawsTranslucency(translucent);
     if (translucent) {
         m_panel->setShape(QPainterPath());
-        m_panel->setAlphaValue(1);
+        m_panel->setOpacity(1);
     } else {
         // Nothing to draw yet: the outline shows the panel once the highlight starts.
         applyOutline(QPainterPath());
     }
     m_panel->setFrame(*frame);
-    m_panel->orderFrontRegardless();
+    m_panel->showWithoutActivating();
     return true;
 }
 
@@ -81,11 +80,11 @@ void FocusedFieldTypingEffectWindow::applyOutline(const QPainterPath &outline)
         return;
     // An opaque panel with nothing to show stays out of sight altogether.
     if (outline.isEmpty()) {
-        m_panel->setAlphaValue(0);
+        m_panel->setOpacity(0);
         return;
     }
     m_panel->setShape(outline);
-    m_panel->setAlphaValue(1);
+    m_panel->setOpacity(1);
 }
 
 void FocusedFieldTypingEffectWindow::hidePath()
@@ -94,7 +93,7 @@ void FocusedFieldTypingEffectWindow::hidePath()
     m_fallbackCursorX = initialFallbackCursorX;
     m_model.reset();
     if (m_panel)
-        m_panel->orderOut();
+        m_panel->hide();
 }
 
 void FocusedFieldTypingEffectWindow::hide()

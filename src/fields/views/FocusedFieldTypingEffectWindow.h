@@ -22,7 +22,7 @@ class FocusedFieldTypingEffectWindow : public QObject {
 public:
     static constexpr double initialFallbackCursorX = 9.0;
 
-    // Builds the model and the panel (ordered out, empty).
+    // Builds the model and the panel (hidden, empty).
     explicit FocusedFieldTypingEffectWindow(const Platform &platform, QObject *parent = nullptr);
     ~FocusedFieldTypingEffectWindow() override;
 

@@ -198,7 +198,6 @@ NotchAIContentView::NotchAIContentView(const Platform &platform, const SymbolTab
 
     m_manualField = new QLineEdit(this);
     m_manualField->setFrame(false);
-    m_manualField->setAttribute(Qt::WA_MacShowFocusRect, false);
     m_manualField->setFocusPolicy(Qt::ClickFocus); // the focusing row takes the keyboard itself
     m_manualField->setFont(FontTable::systemFont(12, QFont::Medium));
     m_manualField->setPlaceholderText(manualPrompt);

@@ -19,8 +19,7 @@ NotchHistorySearchField::NotchHistorySearchField(const SymbolTable &symbols, std
     setAttribute(Qt::WA_TranslucentBackground);
     m_field = new QLineEdit;
     m_field->setFrame(false);
-    m_field->setAttribute(Qt::WA_MacShowFocusRect, false);
-    // Only a click (or the launcher) puts the caret here: a window that becomes key must not hand its
+    // Only a click (or the launcher) puts the caret here: a window that takes the keyboard must not hand its
     // first focus to this field, or Space would type into it instead of opening a value's details.
     m_field->setFocusPolicy(Qt::ClickFocus);
     m_field->setFont(FontTable::systemFont(12, QFont::Medium));

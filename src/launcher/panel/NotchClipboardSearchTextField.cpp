@@ -21,7 +21,6 @@ NotchClipboardSearchTextField::NotchClipboardSearchTextField(QWidget *parent)
     // Focus comes from the panel's focus requests and from clicks only: a window that becomes active
     // must not hand the field the keyboard on its own (the arrows and Return would stop reaching the list).
     setFocusPolicy(Qt::ClickFocus);
-    setAttribute(Qt::WA_MacShowFocusRect, false);
     setFont(FontTable::systemFont(12, QFont::Medium));
     // The placeholder is drawn here, beside the caret (Qt's own would stand under it); screen readers get
     // it as the field's description.
@@ -83,7 +82,7 @@ void NotchClipboardSearchTextField::update(bool focused, int focusRequest)
         if (m_lastFocusRequest == focusRequest && hasFocus())
             return;
         m_lastFocusRequest = focusRequest;
-        // Deferred like the field editor's own focus change: the window may become key in between, and the
+        // Deferred like the field editor's own focus change: the window may take the keyboard in between, and the
         // panel may have given the focus up again (collapsed, switched tabs) by the time this runs.
         QPointer<NotchClipboardSearchTextField> self = this;
         QTimer::singleShot(0, this, [self] {

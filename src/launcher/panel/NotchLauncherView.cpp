@@ -625,7 +625,7 @@ EventDisposition NotchLauncherView::handleKeyDown(const KeyDownEvent &event)
         if (!m_isPointerInsideLauncher || event.keyCode != KeyCode::Space || m_model.isAISearchFocused()
             || (m_aiPane && m_aiPane->isManualValueFocused()) || m_previews->suggestionPreviewWindow())
             return EventDisposition::Pass;
-        m_previews->showSuggestionPreview(m_host.keyWindowScreen ? m_host.keyWindowScreen() : std::nullopt);
+        m_previews->showSuggestionPreview(m_host.keyboardWindowScreen ? m_host.keyboardWindowScreen() : std::nullopt);
         return EventDisposition::Consume;
     }
     if (event.keyCode == KeyCode::Tab && !m_navigation->isClipboardSearchFocused() && !m_previews->isPreviewOpen()) {
@@ -723,7 +723,7 @@ void NotchLauncherView::showEvent(QShowEvent *event)
 void NotchLauncherView::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    // A window ordered out keeps its view: only the view's removal takes it off screen (the destructor).
+    // A hidden window keeps its view: only the view's removal takes it off screen (the destructor).
 }
 
 // --- Pointer ---

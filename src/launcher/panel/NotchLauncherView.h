@@ -58,8 +58,8 @@ public:
     struct Host {
         // Whether this panel may act on a key (it belongs to the panel's own window).
         std::function<bool(const KeyDownEvent &)> ownsKeyboardEvent;
-        // The screen of the application's key window, if there is one (details windows open there).
-        std::function<std::optional<ScreenInfo>()> keyWindowScreen;
+        // The screen of our window that has the keyboard, if there is one (details windows open there).
+        std::function<std::optional<ScreenInfo>()> keyboardWindowScreen;
     };
     using PreviewRequest = NotchLauncherPreviews::PreviewRequest;
     using PreviewPresenter = NotchLauncherPreviews::PreviewPresenter;

@@ -1,7 +1,7 @@
 #include "platform/linux/LinuxEventMonitors.h"
 
-#include "platform/Screens.h"
 #include "platform/linux/LinuxPanel.h"
+#include "platform/linux/LinuxScreens.h"
 #include "platform/linux/VirtualKeyCodes.h"
 #include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
@@ -27,17 +27,11 @@
 
 namespace {
 
-QRectF primaryTopDown()
-{
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    return primary ? QRectF(primary->geometry()) : QRectF();
-}
-
 // Global points (y up) of the pixel under a y-down device-independent position.
 QPointF globalPointOf(QPointF topDown)
 {
     return ScreenSpace::pixelFromTopDown(QPoint(int(std::floor(topDown.x())), int(std::floor(topDown.y()))),
-                                         primaryTopDown());
+                                         LinuxScreens::primaryTopDown());
 }
 
 // A native (device pixel) root position in Qt's device-independent space.

@@ -1,6 +1,6 @@
 #include "platform/linux/LinuxPanel.h"
 
-#include "platform/Screens.h"
+#include "platform/linux/LinuxScreens.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -71,12 +71,6 @@ void sendClientMessage(xcb_connection_t *c, xcb_window_t window, const char *typ
                    reinterpret_cast<const char *>(&event));
 }
 
-QRectF primaryTopDown()
-{
-    const QScreen *primary = QGuiApplication::primaryScreen();
-    return primary ? QRectF(primary->geometry()) : QRectF();
-}
-
 xcb_window_t inputFocus(xcb_connection_t *c)
 {
     xcb_get_input_focus_reply_t *reply = xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
@@ -127,10 +121,10 @@ protected:
             Q_EMIT m_panel->mouseExited();
             break;
         case QEvent::WindowActivate:
-            Q_EMIT m_panel->becameKey();
+            Q_EMIT m_panel->tookKeyboard();
             break;
         case QEvent::WindowDeactivate:
-            Q_EMIT m_panel->resignedKey();
+            Q_EMIT m_panel->lostKeyboard();
             break;
         default:
             break;
@@ -197,7 +191,7 @@ Qt::WindowFlags LinuxPanel::windowFlags() const
     Qt::WindowFlags flags = Qt::Tool | Qt::FramelessWindowHint | Qt::NoDropShadowWindowHint;
     if (kind() == PanelKind::Launcher || kind() == PanelKind::Overlay)
         flags |= Qt::X11BypassWindowManagerHint | Qt::WindowStaysOnTopHint;
-    else if (m_state.level >= PanelLevel::Floating)
+    else if (m_state.level >= PanelLevel::KeepAbove)
         flags |= Qt::WindowStaysOnTopHint;
     if (!m_state.acceptsKeyboardFocus)
         flags |= Qt::WindowDoesNotAcceptFocus;
@@ -226,7 +220,7 @@ QRectF LinuxPanel::frame() const
 
 void LinuxPanel::applyGeometry(const QRectF &frame)
 {
-    const QRectF topDown = ScreenSpace::rectToTopDown(frame, primaryTopDown());
+    const QRectF topDown = ScreenSpace::rectToTopDown(frame, LinuxScreens::primaryTopDown());
     // Qt places top-level widgets on whole device-independent pixels; the frames we get are already
     // snapped to the pixel grid, so rounding only removes floating-point noise.
     const QRect rect(int(std::lround(topDown.x())), int(std::lround(topDown.y())),
@@ -302,8 +296,8 @@ bool LinuxPanel::isAnimatingFrame() const
 void LinuxPanel::updateMapping()
 {
     // Without a compositor a window at alpha 0 would still be drawn, so a transparent panel is unmapped
-    // while it stays ordered in.
-    const bool shouldShow = m_state.visible && !m_state.closed && m_state.alpha > 0;
+    // while it stays shown.
+    const bool shouldShow = m_state.visible && !m_state.closed && m_state.opacity > 0;
     if (shouldShow && !m_root->isVisible()) {
         applyDesktopProperties();
         m_root->show();
@@ -312,7 +306,7 @@ void LinuxPanel::updateMapping()
     }
 }
 
-void LinuxPanel::orderFrontRegardless()
+void LinuxPanel::showWithoutActivating()
 {
     if (m_state.closed)
         return;
@@ -325,7 +319,7 @@ void LinuxPanel::orderFrontRegardless()
         Q_EMIT visibleChanged(true);
 }
 
-void LinuxPanel::orderOut()
+void LinuxPanel::hide()
 {
     if (!m_state.visible)
         return;
@@ -336,12 +330,12 @@ void LinuxPanel::orderOut()
     Q_EMIT visibleChanged(false);
 }
 
-void LinuxPanel::setAlphaValue(double alpha)
+void LinuxPanel::setOpacity(double opacity)
 {
-    m_state.alpha = std::clamp(alpha, 0.0, 1.0);
-    if (m_state.alpha <= 0)
+    m_state.opacity = std::clamp(opacity, 0.0, 1.0);
+    if (m_state.opacity <= 0)
         giveKeyboardBack();
-    m_root->setWindowOpacity(m_state.alpha);
+    m_root->setWindowOpacity(m_state.opacity);
     updateMapping();
 }
 
@@ -361,21 +355,21 @@ void LinuxPanel::setLevel(int level)
     applyWindowFlags();
 }
 
-void LinuxPanel::setCollectionBehavior(unsigned behavior)
+void LinuxPanel::setDesktopFlags(unsigned flags)
 {
-    m_state.collectionBehavior = behavior;
+    m_state.desktopFlags = flags;
     if (m_root->windowHandle())
         applyDesktopProperties();
 }
 
-// Sticky on every desktop and kept out of the taskbar and pager, as the collection behaviour asks.
+// Sticky on every desktop and kept out of the taskbar and pager, as the desktop flags ask.
 void LinuxPanel::applyDesktopProperties()
 {
     xcb_connection_t *c = qtConnection();
     if (!c)
         return;
-    const bool allDesktops = m_state.collectionBehavior & PanelCollection::CanJoinAllSpaces;
-    const bool skipTaskbar = (m_state.collectionBehavior & PanelCollection::IgnoresCycle) || kind() != PanelKind::Floating;
+    const bool allDesktops = m_state.desktopFlags & PanelDesktop::OnAllDesktops;
+    const bool skipTaskbar = (m_state.desktopFlags & PanelDesktop::SkipTaskbar) || kind() != PanelKind::Floating;
     const xcb_window_t window = xcb_window_t(m_root->winId());
     const xcb_atom_t desktop = internAtom(c, "_NET_WM_DESKTOP");
     const xcb_atom_t state = internAtom(c, "_NET_WM_STATE");
@@ -438,7 +432,7 @@ void LinuxPanel::setAcceptsKeyboardFocus(bool accepts)
     applyWindowFlags();
 }
 
-void LinuxPanel::makeKey()
+void LinuxPanel::takeKeyboard()
 {
     if (m_state.closed || !m_state.acceptsKeyboardFocus || !m_root->isVisible())
         return;
@@ -480,23 +474,23 @@ void LinuxPanel::giveKeyboardBack()
     xcb_flush(c);
 }
 
-bool LinuxPanel::isKey() const
+bool LinuxPanel::hasKeyboard() const
 {
     return m_root->windowHandle() && QGuiApplication::focusWindow() == m_root->windowHandle();
 }
 
-bool LinuxPanel::hasFirstResponder() const
+bool LinuxPanel::hasFocusTarget() const
 {
     return m_root->focusWidget() != nullptr;
 }
 
-QWidget *LinuxPanel::firstResponderWidget() const
+QWidget *LinuxPanel::focusedWidget() const
 {
     QWidget *focus = m_root->focusWidget();
     return focus == m_root ? nullptr : focus;
 }
 
-bool LinuxPanel::makeFirstResponder(QWidget *widget)
+bool LinuxPanel::setFocusedWidget(QWidget *widget)
 {
     if (!widget) {
         // The panel itself: no content widget keeps the keyboard.
@@ -525,7 +519,7 @@ void LinuxPanel::close()
         return;
     Q_EMIT willClose();
     stopAnimation(false);
-    orderOut();
+    hide();
     m_state.closed = true;
     updateMapping();
 }

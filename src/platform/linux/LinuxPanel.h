@@ -1,7 +1,7 @@
 #pragma once
 // A panel on the X11 desktop: a frameless top-level widget. Launcher panels bypass the window manager and
 // sit exactly where they are put; floating panels are managed tool windows. Neither takes the keyboard
-// unless asked to (makeKey), and then only while keyboard focus is accepted; the X input focus goes back
+// unless asked to (takeKeyboard), and then only while keyboard focus is accepted; the X input focus goes back
 // to the window it came from as soon as the panel stops taking it (nothing else would move it back from
 // a window the window manager does not manage). Without a compositor the content's shape becomes the
 // window's shape, so the corners outside it show what lies behind.
@@ -25,22 +25,22 @@ public:
                       std::function<void()> completion = {}) override;
     bool isAnimatingFrame() const override;
 
-    void orderFrontRegardless() override;
-    void orderOut() override;
+    void showWithoutActivating() override;
+    void hide() override;
 
-    void setAlphaValue(double alpha) override;
+    void setOpacity(double opacity) override;
     void setIgnoresMouseEvents(bool ignores) override;
     void setLevel(int level) override;
-    void setCollectionBehavior(unsigned behavior) override;
+    void setDesktopFlags(unsigned flags) override;
     void setHasShadow(bool shadow) override { m_state.hasShadow = shadow; }
     void setShape(const QPainterPath &shape) override;
 
     void setAcceptsKeyboardFocus(bool accepts) override;
-    void makeKey() override;
-    bool isKey() const override;
-    bool hasFirstResponder() const override;
-    QWidget *firstResponderWidget() const override;
-    bool makeFirstResponder(QWidget *widget) override;
+    void takeKeyboard() override;
+    bool hasKeyboard() const override;
+    bool hasFocusTarget() const override;
+    QWidget *focusedWidget() const override;
+    bool setFocusedWidget(QWidget *widget) override;
 
     void setContentWidget(QWidget *widget) override;
 

@@ -17,12 +17,6 @@ QList<QScreen *> orderedScreens()
     return list;
 }
 
-QRectF primaryTopDown()
-{
-    QScreen *primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
-    return primary ? QRectF(primary->geometry()) : QRectF();
-}
-
 ScreenInfo infoOf(QScreen *screen, const QRectF &primary)
 {
     ScreenInfo info;
@@ -78,6 +72,12 @@ std::optional<ScreenInfo> LinuxScreens::mainScreen() const
     if (!primary)
         return std::nullopt;
     return infoOf(primary, primaryTopDown());
+}
+
+QRectF LinuxScreens::primaryTopDown()
+{
+    QScreen *primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
+    return primary ? QRectF(primary->geometry()) : QRectF();
 }
 
 QPointF LinuxScreens::pointerLocation() const

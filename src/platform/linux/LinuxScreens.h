@@ -19,6 +19,9 @@ public:
     QPointF pointerLocation() const override;
     double menuBarThickness() const override { return conventionalMenuBarThickness; }
 
+    // The primary screen's geometry in Qt's y-down space: what every conversion of Qt and X11 positions
+    // to the global y-up space (ScreenSpace) flips about.
+    static QRectF primaryTopDown();
     // The stable number of a monitor name (FNV-1a, never 0).
     static quint32 numberForName(const QString &name);
 

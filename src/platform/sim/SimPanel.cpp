@@ -35,7 +35,7 @@ QRectF interpolate(const QRectF &a, const QRectF &b, double p)
                   a.width() + (b.width() - a.width()) * p, a.height() + (b.height() - a.height()) * p);
 }
 
-enum ResponderState { NoResponder = 0, PanelResponder = 1, WidgetResponder = 2 };
+enum FocusState { NothingFocused = 0, PanelFocused = 1, WidgetFocused = 2 };
 
 } // namespace
 
@@ -125,39 +125,39 @@ void SimPanel::animateFrame(const QRectF &frame, double duration, AnimationTimin
     });
 }
 
-void SimPanel::orderFrontRegardless()
+void SimPanel::showWithoutActivating()
 {
-    log(QStringLiteral("orderFront"));
+    log(QStringLiteral("show"));
     if (m_state.closed)
         return;
     const bool was = m_state.visible;
     m_state.visible = true;
     if (m_factory)
-        m_factory->panelOrderedFront(this);
+        m_factory->panelShown(this);
     if (!was)
         Q_EMIT visibleChanged(true);
 }
 
-void SimPanel::orderOut()
+void SimPanel::hide()
 {
-    log(QStringLiteral("orderOut"));
+    log(QStringLiteral("hide"));
     if (!m_state.visible)
         return;
     m_state.visible = false;
     if (m_factory)
-        m_factory->panelOrderedOut(this);
+        m_factory->panelHidden(this);
     if (m_mouseInside)
         simulateMouseExited();
     giveKeyboardBack();
     Q_EMIT visibleChanged(false);
 }
 
-void SimPanel::setAlphaValue(double alpha)
+void SimPanel::setOpacity(double opacity)
 {
-    log(QStringLiteral("alpha %1").arg(alpha));
-    m_state.alpha = std::clamp(alpha, 0.0, 1.0);
+    log(QStringLiteral("opacity %1").arg(opacity));
+    m_state.opacity = std::clamp(opacity, 0.0, 1.0);
     // A transparent panel is taken off the desktop (as on X11) and cannot keep the keyboard.
-    if (m_state.alpha <= 0)
+    if (m_state.opacity <= 0)
         giveKeyboardBack();
 }
 
@@ -173,10 +173,10 @@ void SimPanel::setLevel(int level)
     m_state.level = level;
 }
 
-void SimPanel::setCollectionBehavior(unsigned behavior)
+void SimPanel::setDesktopFlags(unsigned flags)
 {
-    log(QStringLiteral("collectionBehavior %1").arg(behavior));
-    m_state.collectionBehavior = behavior;
+    log(QStringLiteral("desktopFlags %1").arg(flags));
+    m_state.desktopFlags = flags;
 }
 
 void SimPanel::setHasShadow(bool shadow)
@@ -198,72 +198,72 @@ void SimPanel::setAcceptsKeyboardFocus(bool accepts)
         giveKeyboardBack();
 }
 
-void SimPanel::makeKey()
+void SimPanel::takeKeyboard()
 {
-    log(QStringLiteral("makeKey"));
-    if (m_state.closed || !m_state.acceptsKeyboardFocus || m_isKey)
+    log(QStringLiteral("takeKeyboard"));
+    if (m_state.closed || !m_state.acceptsKeyboardFocus || m_hasKeyboard)
         return;
-    m_keyboardFrom = m_factory ? m_factory->keyPanel() : nullptr;
+    m_keyboardFrom = m_factory ? m_factory->panelWithKeyboard() : nullptr;
     if (m_factory)
-        m_factory->panelBecameKey(this);
-    m_isKey = true;
-    Q_EMIT becameKey();
+        m_factory->panelTookKeyboard(this);
+    m_hasKeyboard = true;
+    Q_EMIT tookKeyboard();
 }
 
 void SimPanel::giveKeyboardBack()
 {
-    if (!m_isKey)
+    if (!m_hasKeyboard)
         return;
     log(QStringLiteral("returnKeyboard"));
-    resignKey();
+    loseKeyboard();
     if (m_factory)
         m_factory->keyboardReturned(m_keyboardFrom);
 }
 
-void SimPanel::regainKey()
+void SimPanel::regainKeyboard()
 {
-    if (m_isKey)
+    if (m_hasKeyboard)
         return;
-    m_isKey = true;
-    Q_EMIT becameKey();
+    m_hasKeyboard = true;
+    Q_EMIT tookKeyboard();
 }
 
-void SimPanel::resignKey()
+void SimPanel::loseKeyboard()
 {
-    if (!m_isKey)
+    if (!m_hasKeyboard)
         return;
-    m_isKey = false;
-    Q_EMIT resignedKey();
+    m_hasKeyboard = false;
+    Q_EMIT lostKeyboard();
 }
 
-void SimPanel::setFirstResponderState(int state, QWidget *widget)
+void SimPanel::setFocusState(int state, QWidget *widget)
 {
-    m_responderState = state;
-    m_responder = widget;
+    m_focusState = state;
+    m_focusedWidget = widget;
 }
 
-bool SimPanel::hasFirstResponder() const
+bool SimPanel::hasFocusTarget() const
 {
-    if (m_responderState == WidgetResponder)
-        return !m_responder.isNull();
-    return m_responderState == PanelResponder;
+    if (m_focusState == WidgetFocused)
+        return !m_focusedWidget.isNull();
+    return m_focusState == PanelFocused;
 }
 
-QWidget *SimPanel::firstResponderWidget() const
+QWidget *SimPanel::focusedWidget() const
 {
-    return m_responderState == WidgetResponder ? m_responder.data() : nullptr;
+    return m_focusState == WidgetFocused ? m_focusedWidget.data() : nullptr;
 }
 
-bool SimPanel::makeFirstResponder(QWidget *widget)
+bool SimPanel::setFocusedWidget(QWidget *widget)
 {
-    log(QStringLiteral("makeFirstResponder %1").arg(widget ? widget->objectName() : QStringLiteral("panel")));
+    log(QStringLiteral("focus %1").arg(widget ? widget->objectName() : QStringLiteral("panel")));
     if (!widget) {
-        setFirstResponderState(PanelResponder, nullptr);
+        setFocusState(PanelFocused, nullptr);
         return true;
     }
     if (!m_state.content || (widget != m_state.content && !m_state.content->isAncestorOf(widget)))
         return false;
-    setFirstResponderState(WidgetResponder, widget);
+    setFocusState(WidgetFocused, widget);
     return true;
 }
 
@@ -272,8 +272,8 @@ void SimPanel::setContentWidget(QWidget *widget)
     log(QStringLiteral("setContentWidget"));
     if (m_state.content == widget)
         return;
-    if (m_responderState == WidgetResponder)
-        setFirstResponderState(NoResponder, nullptr);
+    if (m_focusState == WidgetFocused)
+        setFocusState(NothingFocused, nullptr);
     delete m_state.content.data();
     m_state.content = widget;
     layoutContent();
@@ -307,6 +307,6 @@ void SimPanel::close()
         return;
     log(QStringLiteral("close"));
     Q_EMIT willClose();
-    orderOut();
+    hide();
     m_state.closed = true;
 }

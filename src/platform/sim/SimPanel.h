@@ -35,29 +35,29 @@ public:
                       std::function<void()> completion = {}) override;
     bool isAnimatingFrame() const override { return m_animation.has_value(); }
 
-    void orderFrontRegardless() override;
-    void orderOut() override;
+    void showWithoutActivating() override;
+    void hide() override;
 
-    void setAlphaValue(double alpha) override;
+    void setOpacity(double opacity) override;
     void setIgnoresMouseEvents(bool ignores) override;
     void setLevel(int level) override;
-    void setCollectionBehavior(unsigned behavior) override;
+    void setDesktopFlags(unsigned flags) override;
     void setHasShadow(bool shadow) override;
     void setShape(const QPainterPath &shape) override;
 
     void setAcceptsKeyboardFocus(bool accepts) override;
-    void makeKey() override;
-    bool isKey() const override { return m_isKey; }
-    bool hasFirstResponder() const override;
-    QWidget *firstResponderWidget() const override;
-    bool makeFirstResponder(QWidget *widget) override;
+    void takeKeyboard() override;
+    bool hasKeyboard() const override { return m_hasKeyboard; }
+    bool hasFocusTarget() const override;
+    QWidget *focusedWidget() const override;
+    bool setFocusedWidget(QWidget *widget) override;
 
     void setContentWidget(QWidget *widget) override;
 
     void close() override;
 
     // --- For tests ---
-    // Every operation in order, e.g. "orderFront", "animateFrame 0,0 100x30 0.24 easeInEaseOut".
+    // Every operation in order, e.g. "show", "animateFrame 0,0 100x30 0.24 easeInEaseOut".
     const QStringList &operations() const { return m_operations; }
     void clearOperations() { m_operations.clear(); }
     // The running frame animation, if any; the last one started, also after it ended.
@@ -69,21 +69,21 @@ public:
     void simulateMouseEntered();
     void simulateMouseExited();
     // The desktop takes the keyboard away (another application became active).
-    void resignKey();
+    void loseKeyboard();
     // The panel that had the keyboard when this one took it; nullptr: another application had it.
     SimPanel *keyboardTakenFrom() const { return m_keyboardFrom; }
     // Widget focus inside a panel is kept here: the sim never shows its widgets.
-    void simulateFocus(QWidget *widget) { makeFirstResponder(widget); }
+    void simulateFocus(QWidget *widget) { setFocusedWidget(widget); }
 
 private:
     friend class SimPanelFactory;
     void log(const QString &operation);
     void finishAnimation(bool superseded);
     void layoutContent();
-    void setFirstResponderState(int state, QWidget *widget);
+    void setFocusState(int state, QWidget *widget);
     // This panel stops taking the keyboard while it has it: the keyboard goes back where it came from.
     void giveKeyboardBack();
-    void regainKey();
+    void regainKeyboard();
 
     SimClock &m_clock;
     QPointer<SimPanelFactory> m_factory;
@@ -92,11 +92,11 @@ private:
     std::optional<Animation> m_lastAnimation;
     std::function<void()> m_completion;
     std::uint64_t m_animationTimer = 0;
-    bool m_isKey = false;
+    bool m_hasKeyboard = false;
     QPointer<SimPanel> m_keyboardFrom;
-    // 0: none, 1: the panel itself, 2: m_responder
-    int m_responderState = 0;
-    QPointer<QWidget> m_responder;
+    // 0: none, 1: the panel itself, 2: m_focusedWidget
+    int m_focusState = 0;
+    QPointer<QWidget> m_focusedWidget;
     bool m_mouseInside = false;
     QStringList m_operations;
 };

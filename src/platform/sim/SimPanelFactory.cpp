@@ -39,10 +39,10 @@ QList<SimPanel *> SimPanelFactory::orderedPanels() const
     return m_order;
 }
 
-SimPanel *SimPanelFactory::keyPanel() const
+SimPanel *SimPanelFactory::panelWithKeyboard() const
 {
     for (SimPanel *panel : panels()) {
-        if (panel->isKey())
+        if (panel->hasKeyboard())
             return panel;
     }
     return nullptr;
@@ -50,37 +50,37 @@ SimPanel *SimPanelFactory::keyPanel() const
 
 void SimPanelFactory::activateOtherApplication()
 {
-    if (SimPanel *key = keyPanel())
-        key->resignKey();
+    if (SimPanel *key = panelWithKeyboard())
+        key->loseKeyboard();
 }
 
-void SimPanelFactory::panelOrderedFront(SimPanel *panel)
+void SimPanelFactory::panelShown(SimPanel *panel)
 {
     m_order.removeAll(panel);
-    // Higher levels stay in front of lower ones; within a level the newest order-front wins.
+    // Higher levels stay in front of lower ones; within a level the newest shown wins.
     auto it = m_order.begin();
     while (it != m_order.end() && (*it)->level() > panel->level())
         ++it;
     m_order.insert(it, panel);
 }
 
-void SimPanelFactory::panelOrderedOut(SimPanel *panel)
+void SimPanelFactory::panelHidden(SimPanel *panel)
 {
     m_order.removeAll(panel);
 }
 
-void SimPanelFactory::panelBecameKey(SimPanel *panel)
+void SimPanelFactory::panelTookKeyboard(SimPanel *panel)
 {
     for (SimPanel *other : panels()) {
         if (other != panel)
-            other->resignKey();
+            other->loseKeyboard();
     }
 }
 
 void SimPanelFactory::keyboardReturned(SimPanel *from)
 {
-    if (from && from->isVisible() && !from->isClosed() && from->acceptsKeyboardFocus() && from->alphaValue() > 0) {
-        from->regainKey();
+    if (from && from->isVisible() && !from->isClosed() && from->acceptsKeyboardFocus() && from->opacity() > 0) {
+        from->regainKeyboard();
         return;
     }
     ++m_keyboardReturns;

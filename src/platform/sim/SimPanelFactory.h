@@ -24,18 +24,18 @@ public:
     // Panels on screen, frontmost first.
     QList<SimPanel *> orderedPanels() const;
     // The panel with the keyboard, or nullptr (another application has it).
-    SimPanel *keyPanel() const;
+    SimPanel *panelWithKeyboard() const;
     int createdCount() const { return m_created; }
-    // Another application becomes active: our key panel resigns.
+    // Another application becomes active: our panel with the keyboard loses it.
     void activateOtherApplication();
     // How often a panel gave the keyboard back to the application that had it before.
     int keyboardReturnCount() const { return m_keyboardReturns; }
 
 private:
     friend class SimPanel;
-    void panelOrderedFront(SimPanel *panel);
-    void panelOrderedOut(SimPanel *panel);
-    void panelBecameKey(SimPanel *panel);
+    void panelShown(SimPanel *panel);
+    void panelHidden(SimPanel *panel);
+    void panelTookKeyboard(SimPanel *panel);
     // A panel stopped taking the keyboard: back to `from` while it can take it, else to the other application.
     void keyboardReturned(SimPanel *from);
     void panelDestroyed(SimPanel *panel);
