@@ -48,7 +48,7 @@ void runCaptureLatency(benchmark::State &state, LinuxPasteboard::ChangeSource so
         ClipboardHistoryManager history(clock, &store);
         LinuxPasteboard pasteboard(nullptr, source);
         PasteboardManager manager(clock, pasteboard, nullptr);
-        manager.onCapture = [&](const ClipboardCapture &capture) { history.ingest(capture); };
+        QObject::connect(&manager, &PasteboardManager::captured, &history, &ClipboardHistoryManager::ingest);
         manager.onCaptureReplaced = [&](const ClipboardCapture &capture) { history.replaceCapture(capture); };
         std::map<int, BenchClock::time_point> storedAt;
         QObject::connect(&history, &ClipboardHistoryManager::itemsChanged, [&] {

@@ -135,7 +135,8 @@ void BM_CopyCost_BareRead(benchmark::State &state)
         LinuxPasteboard pasteboard;
         PasteboardManager manager(clock, pasteboard, nullptr);
         QSet<QString> read;
-        manager.onCapture = [&](const ClipboardCapture &capture) { read.insert(capture.text); };
+        QObject::connect(&manager, &PasteboardManager::captured,
+                         [&](const ClipboardCapture &capture) { read.insert(capture.text); });
         manager.start();
         const std::optional<double> ms = cpuPerCopy(state, [&] { return countCopies(read); });
         manager.stop();

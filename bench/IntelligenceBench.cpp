@@ -149,7 +149,7 @@ void BM_AnalysisQueuePerItem(benchmark::State &state)
     ClipboardHistoryManager history(sim.clock, nullptr);
     ClipboardOCRService ocr(*platform.textRecognizer);
     ClipboardAnalysisQueue queue(history, *appState.settings(), *appState.ai(), ocr, sim.clock);
-    history.setAnalysisQueueHook([&queue](const ClipboardItem &item) { queue.enqueue(item); });
+    QObject::connect(&history, &ClipboardHistoryManager::analysisWanted, &queue, &ClipboardAnalysisQueue::enqueue);
     history.start();
     appState.settings()->update([](UserSettingsData &s) { s.aiEnabled = true; });
     queue.start();

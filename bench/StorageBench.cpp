@@ -416,7 +416,7 @@ void BM_CapturePng20M(benchmark::State &state)
         SimPasteboard pasteboard(clock);
         pasteboard.setNotifiesChanges(true);
         PasteboardManager manager(clock, pasteboard, nullptr);
-        manager.onCapture = [&](const ClipboardCapture &capture) { history.ingest(capture); };
+        QObject::connect(&manager, &PasteboardManager::captured, &history, &ClipboardHistoryManager::ingest);
         manager.stageCapture = [&store](ClipboardCapture &capture) { store.stage(capture); };
         history.start();
         manager.start();

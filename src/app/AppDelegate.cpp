@@ -56,13 +56,14 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     RuntimeState *runtime = m_appState->runtime();
     m_history->setRetentionDaysProvider([settings] { return settings->settings().clipboardHistoryRetentionDays; });
     m_history->setPasteAsPlainTextProvider([settings] { return settings->settings().pasteAsPlainText; });
-    m_history->setPulseHandler([runtime] { runtime->raiseClipboardPulse(); });
-    PasteboardManager *pasteboard = m_pasteboard.get();
-    m_history->setPlainTextRewriteHandler([pasteboard](const QString &text) { pasteboard->writePlainText(text); });
-    ClipboardAnalysisQueue *analysisQueue = m_analysisQueue.get();
-    m_history->setAnalysisQueueHook([analysisQueue](const ClipboardItem &item) { analysisQueue->enqueue(item); });
+    // A copy's path: the pasteboard captures it, the history stores it, and the stored item goes out to the
+    // logo pulse, the field values, the analysis queue and, pasting as plain text, back to the pasteboard.
     ClipboardHistoryManager *history = m_history.get();
-    m_pasteboard->onCapture = [history](const ClipboardCapture &capture) { history->ingest(capture); };
+    PasteboardManager *pasteboard = m_pasteboard.get();
+    connect(pasteboard, &PasteboardManager::captured, history, &ClipboardHistoryManager::ingest);
+    connect(history, &ClipboardHistoryManager::copyArrived, runtime, &RuntimeState::raiseClipboardPulse);
+    connect(history, &ClipboardHistoryManager::plainTextRewriteRequested, pasteboard, &PasteboardManager::writePlainText);
+    connect(history, &ClipboardHistoryManager::analysisWanted, m_analysisQueue.get(), &ClipboardAnalysisQueue::enqueue);
     m_pasteboard->onCaptureReplaced = [history](const ClipboardCapture &capture) { history->replaceCapture(capture); };
     // Hashing and writing a large copy happen on a worker, before the history takes it on the main thread.
     // stop() waits for that worker, so the store is never used after it.
@@ -77,13 +78,15 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     // A text copied out of another application's field belongs to that field.
     QPointer<FocusedFieldSuggestionService> fields = m_appState->focusedFieldSuggestions();
     QPointer<FieldValueAssociationService> values = m_appState->fieldValueAssociations();
-    m_history->setCapturePreCheck([fields, values](const QString &text, const QString &sourceBundleIdentifier) {
-        if (!fields || !values)
-            return;
-        const std::optional<FocusedFieldDescriptor> field = fields->focusedFieldDescriptorForCopy(text, sourceBundleIdentifier);
-        if (field)
-            values->recordValue(text, *field);
-    });
+    connect(history, &ClipboardHistoryManager::textItemAdded, this,
+            [fields, values](const QString &text, const QString &sourceBundleIdentifier) {
+                if (!fields || !values)
+                    return;
+                const std::optional<FocusedFieldDescriptor> field
+                    = fields->focusedFieldDescriptorForCopy(text, sourceBundleIdentifier);
+                if (field)
+                    values->recordValue(text, *field);
+            });
     m_clipboardService->setFocusedFieldReader([fields](const RunningApplication &app) -> std::optional<FocusedFieldTarget> {
         return fields ? fields->focusedFieldTarget(app) : std::nullopt;
     });

@@ -219,8 +219,8 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     }
 
     // A program's churn is stored, not greeted, analysed or rewritten.
-    if (m_onPulse && !capture.storming)
-        m_onPulse();
+    if (!capture.storming)
+        Q_EMIT copyArrived();
     item.setDate(topDate());
     insertAtTop(item);
     m_lastCaptureItemId = item.id();
@@ -267,11 +267,11 @@ std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const Clipb
     Q_EMIT itemsChanged();
     raiseStorageRevision();
     raiseSearchRevision();
-    if (m_pasteAsPlainText && m_pasteAsPlainText() && m_onPlainTextRewrite
+    if (m_pasteAsPlainText && m_pasteAsPlainText()
         && (item.type() == ClipboardItemType::text || item.type() == ClipboardItemType::url)
         && hasRichFormats(capture.payload) && !capture.payload.carriesImageOrFiles()
         && !hasRichFormats(previous.payload().value_or(PasteboardPayload())))
-        m_onPlainTextRewrite(item.text());
+        Q_EMIT plainTextRewriteRequested(item.text());
     return item;
 }
 
@@ -279,15 +279,15 @@ void ClipboardHistoryManager::afterNewItem(const ClipboardItem &item)
 {
     const ClipboardItemType kind = item.type();
     const bool isTextual = kind == ClipboardItemType::text || kind == ClipboardItemType::url;
-    if (isTextual && m_capturePreCheck)
-        m_capturePreCheck(item.text(), item.sourceBundleIdentifier());
-    if (m_analysisQueueHook && item.isEligibleForAnalysis() && !item.hasCurrentAnalysis())
-        m_analysisQueueHook(item);
-    if (isTextual && m_pasteAsPlainText && m_pasteAsPlainText() && m_onPlainTextRewrite) {
+    if (isTextual)
+        Q_EMIT textItemAdded(item.text(), item.sourceBundleIdentifier());
+    if (item.isEligibleForAnalysis() && !item.hasCurrentAnalysis())
+        Q_EMIT analysisWanted(item);
+    if (isTextual && m_pasteAsPlainText && m_pasteAsPlainText()) {
         // Images and files are kept as they are: only a copy of text alone loses its formats.
         const auto payload = item.payload();
         if (payload && hasRichFormats(*payload) && !payload->carriesImageOrFiles())
-            m_onPlainTextRewrite(item.text());
+            Q_EMIT plainTextRewriteRequested(item.text());
     }
 }
 

@@ -42,17 +42,6 @@ public:
     // Settings, read at the moment they matter (days are clamped to 1...7; 7 when unset).
     void setRetentionDaysProvider(std::function<int()> provider) { m_retentionDays = std::move(provider); }
     void setPasteAsPlainTextProvider(std::function<bool()> provider) { m_pasteAsPlainText = std::move(provider); }
-    // Raised once for each newly stored item.
-    void setPulseHandler(std::function<void()> handler) { m_onPulse = std::move(handler); }
-    // Asked to write this plain text back to the pasteboard (a new text or link item came with rich formats).
-    void setPlainTextRewriteHandler(std::function<void(const QString &)> handler) { m_onPlainTextRewrite = std::move(handler); }
-    // Each new text or link item with its text and source, so the field-value engine can record a field copy.
-    void setCapturePreCheck(std::function<void(const QString &text, const QString &sourceBundleIdentifier)> hook)
-    {
-        m_capturePreCheck = std::move(hook);
-    }
-    // Each new item that is eligible for analysis and not analysed at the current version.
-    void setAnalysisQueueHook(std::function<void(const ClipboardItem &)> hook) { m_analysisQueueHook = std::move(hook); }
 
     // Loads the stored items, prunes them and starts the clean-up loop.
     void start();
@@ -100,6 +89,15 @@ public:
     ClipboardSearchIndex &searchIndex();
 
 Q_SIGNALS:
+    // Once for each new copy a person made (a program's churn is stored without it), before it is stored.
+    void copyArrived();
+    // Each new text or link item with its text and source, so the field-value engine can record a field copy.
+    void textItemAdded(const QString &text, const QString &sourceBundleIdentifier);
+    // Each new item that is eligible for analysis and not analysed at the current version.
+    void analysisWanted(const ClipboardItem &item);
+    // Asks for this plain text to be written back to the pasteboard (a text or link item came with rich formats
+    // while pasting as plain text is on).
+    void plainTextRewriteRequested(const QString &text);
     void itemsChanged();
     void storageRevisionChanged(int revision);
     void searchRevisionChanged(int revision);
@@ -162,10 +160,6 @@ private:
 
     std::function<int()> m_retentionDays;
     std::function<bool()> m_pasteAsPlainText;
-    std::function<void()> m_onPulse;
-    std::function<void(const QString &)> m_onPlainTextRewrite;
-    std::function<void(const QString &, const QString &)> m_capturePreCheck;
-    std::function<void(const ClipboardItem &)> m_analysisQueueHook;
 
     TaskSlot m_cleanupTask;
     TaskSlot m_saveRetryTask;

@@ -344,8 +344,8 @@ Task<> PasteboardManager::deliverInOrder()
 
 void PasteboardManager::deliver(const PendingDelivery &pending, const ClipboardCapture &capture)
 {
-    if (pending.delivers && onCapture)
-        onCapture(capture);
+    if (pending.delivers)
+        Q_EMIT captured(capture);
     if (pending.delivers)
         keep(pending.changeCount, capture);
     if (m_running && looksIncomplete(capture.payload))
@@ -386,8 +386,7 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
                     onCaptureReplaced(current);
             } else {
                 delivered = true;
-                if (onCapture)
-                    onCapture(current);
+                Q_EMIT captured(current);
             }
             keep(changeCount, current);
         }

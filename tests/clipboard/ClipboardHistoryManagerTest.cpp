@@ -72,7 +72,7 @@ protected:
         container = std::make_unique<MainStoreContainer>(dir.path());
         store = std::make_unique<ClipboardItemStore>(*container);
         manager = std::make_unique<ClipboardHistoryManager>(clock, store.get());
-        manager->setPulseHandler([this] { ++pulses; });
+        QObject::connect(manager.get(), &ClipboardHistoryManager::copyArrived, [this] { ++pulses; });
         manager->setRetentionDaysProvider([this] { return days; });
         manager->start();
     }
@@ -402,16 +402,19 @@ TEST_F(HistoryTest, SecretCopiesNeverEnter)
     EXPECT_TRUE(manager->items().isEmpty());
 }
 
-TEST_F(HistoryTest, HooksAndPlainTextRewrite)
+TEST_F(HistoryTest, NewItemSignalsAndPlainTextRewrite)
 {
     QStringList preChecked;
     QList<QUuid> queued;
     QStringList rewrites;
     bool plain = false;
-    manager->setCapturePreCheck([&](const QString &text, const QString &source) { preChecked.append(text + "@" + source); });
-    manager->setAnalysisQueueHook([&](const ClipboardItem &item) { queued.append(item.id()); });
+    QObject::connect(manager.get(), &ClipboardHistoryManager::textItemAdded,
+                     [&](const QString &text, const QString &source) { preChecked.append(text + "@" + source); });
+    QObject::connect(manager.get(), &ClipboardHistoryManager::analysisWanted,
+                     [&](const ClipboardItem &item) { queued.append(item.id()); });
     manager->setPasteAsPlainTextProvider([&] { return plain; });
-    manager->setPlainTextRewriteHandler([&](const QString &text) { rewrites.append(text); });
+    QObject::connect(manager.get(), &ClipboardHistoryManager::plainTextRewriteRequested,
+                     [&](const QString &text) { rewrites.append(text); });
 
     ClipboardCapture rich = textCapture("rich");
     rich.payload.items[0].representations.append({"text/html", "<b>rich</b>", 11, std::nullopt});

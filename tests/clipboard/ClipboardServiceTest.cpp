@@ -385,7 +385,7 @@ TEST_F(ClipboardServiceTest, WithNowhereToPasteTheItemIsOnlyPutOnTheClipboard)
 TEST_F(ClipboardServiceTest, OurOwnWriteIsNotCapturedAgain)
 {
     int captures = 0;
-    pasteboard.onCapture = [&](const ClipboardCapture &) { ++captures; };
+    QObject::connect(&pasteboard, &PasteboardManager::captured, [&](const ClipboardCapture &) { ++captures; });
     pasteboard.start();
     sim.clock.advance(0.2);
     const int before = captures;

@@ -25,10 +25,10 @@ class PasteboardManagerTest : public ::testing::Test {
 protected:
     PasteboardManagerTest()
     {
-        manager.onCapture = [this](const ClipboardCapture &c) {
+        QObject::connect(&manager, &PasteboardManager::captured, [this](const ClipboardCapture &c) {
             captures.append(c);
             captureTimes.append(sim.clock.uptime() - t0);
-        };
+        });
         manager.onCaptureReplaced = [this](const ClipboardCapture &c) {
             replacements.append(c);
             replacementTimes.append(sim.clock.uptime() - t0);
@@ -762,7 +762,7 @@ TEST_F(PasteboardManagerTest, AStormFoldsOnlyItsOwnCopies)
         ClipboardHistoryManager history(platform.clock, nullptr);
         history.start();
         PasteboardManager stormed(platform.clock, platform.pasteboard, &platform.workspace);
-        stormed.onCapture = [&history](const ClipboardCapture &c) { history.ingest(c); };
+        QObject::connect(&stormed, &PasteboardManager::captured, &history, &ClipboardHistoryManager::ingest);
         QStringList told;
         qint64 folded = 0;
         QObject::connect(&stormed, &PasteboardManager::stormFolded, [&](const QString &app, qint64 changes) {
@@ -877,7 +877,7 @@ TEST_F(PasteboardManagerTest, StopEndsThePollAndTheReReads)
 
 TEST_F(PasteboardManagerTest, StoppingFromTheCaptureCallbackStartsNoReReads)
 {
-    manager.onCapture = [this](const ClipboardCapture &) { manager.stop(); };
+    QObject::connect(&manager, &PasteboardManager::captured, [this](const ClipboardCapture &) { manager.stop(); });
     sim.pasteboard.copy({{{PasteboardType::plainText, "x"}, {PasteboardType::html, "", Owner::refuses}}});
     start();
     EXPECT_EQ(sim.clock.pendingTimers(), 0);

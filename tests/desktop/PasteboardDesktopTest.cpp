@@ -83,10 +83,10 @@ protected:
         pasteboard = std::make_unique<LinuxPasteboard>();
         ASSERT_TRUE(pasteboard->isAvailable());
         manager = std::make_unique<PasteboardManager>(clock, *pasteboard, nullptr);
-        manager->onCapture = [this](const ClipboardCapture &c) {
+        QObject::connect(manager.get(), &PasteboardManager::captured, [this](const ClipboardCapture &c) {
             captures.append(c);
             captureMs.append(sinceCopy.elapsed());
-        };
+        });
         manager->onCaptureReplaced = [this](const ClipboardCapture &c) { replacements.append(c); };
     }
 
@@ -346,7 +346,8 @@ TEST_F(PasteboardDesktopTest, WithoutSelectionEventsANewOwnerIsFoundByThePoll)
     EXPECT_FALSE(polled.notifiesChanges());
     PasteboardManager pollingManager(clock, polled, nullptr);
     QList<ClipboardCapture> polledCaptures;
-    pollingManager.onCapture = [&](const ClipboardCapture &c) { polledCaptures.append(c); };
+    QObject::connect(&pollingManager, &PasteboardManager::captured,
+                     [&](const ClipboardCapture &c) { polledCaptures.append(c); });
     pollingManager.start();
     const qint64 before = polled.changeCount();
     ASSERT_TRUE(xclipCopy("found by the poll"));

@@ -62,7 +62,7 @@ struct Road {
         , ocr(*platform.textRecognizer)
         , queue(history, *appState.settings(), *appState.ai(), ocr, *platform.clock)
     {
-        history.setAnalysisQueueHook([this](const ClipboardItem &item) { queue.enqueue(item); });
+        QObject::connect(&history, &ClipboardHistoryManager::analysisWanted, &queue, &ClipboardAnalysisQueue::enqueue);
         history.start();
         queue.start();
     }
