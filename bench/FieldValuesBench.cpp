@@ -35,7 +35,7 @@ double secondsSince(BenchClock::time_point start)
 FocusedFieldDescriptor textField()
 {
     FocusedFieldDescriptor field;
-    field.applicationBundleIdentifier = QStringLiteral("org.example.crm");
+    field.applicationId = QStringLiteral("org.example.crm");
     field.title = QStringLiteral("Customer note");
     field.role = QStringLiteral("AXTextArea");
     field.fieldType = QStringLiteral("Text");

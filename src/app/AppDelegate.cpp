@@ -79,11 +79,11 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     QPointer<FocusedFieldSuggestionService> fields = m_appState->focusedFieldSuggestions();
     QPointer<FieldValueAssociationService> values = m_appState->fieldValueAssociations();
     connect(history, &ClipboardHistoryManager::textItemAdded, this,
-            [fields, values](const QString &text, const QString &sourceBundleIdentifier) {
+            [fields, values](const QString &text, const QString &sourceApplicationId) {
                 if (!fields || !values)
                     return;
                 const std::optional<FocusedFieldDescriptor> field
-                    = fields->focusedFieldDescriptorForCopy(text, sourceBundleIdentifier);
+                    = fields->focusedFieldDescriptorForCopy(text, sourceApplicationId);
                 if (field)
                     values->recordValue(text, *field);
             });

@@ -20,7 +20,7 @@ struct ClipboardCapture
     QByteArray imageData;     // encoded image bytes (image kind)
     QString fileName;         // last path component of the first file
     qint64 fileSize = 0;      // size of the first file in bytes, 0 when unknown
-    QString sourceBundleIdentifier;
+    QString sourceApplicationId;
     QString sourceApplicationName;
     qint64 changeCount = 0;   // the pasteboard change count this capture was read at
     // From an owner that changes the clipboard far faster than a person: it replaces that owner's

@@ -143,7 +143,7 @@ ClipboardItem ClipboardHistoryManager::makeItem(const ClipboardCapture &capture)
         item.setFilePaths(capture.filePaths);
     item.setFileName(capture.fileName);
     item.setFileSize(capture.fileSize);
-    item.setSourceBundleIdentifier(capture.sourceBundleIdentifier);
+    item.setSourceApplicationId(capture.sourceApplicationId);
     item.setSourceApplicationName(capture.sourceApplicationName);
     // A capture the store staged comes with its digest and its bytes on disk already.
     if (capture.imageBlob)
@@ -204,7 +204,7 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
 
     const QString application = !capture.stormSource.isEmpty()
         ? capture.stormSource
-        : capture.sourceApplicationName + QLatin1Char('\n') + capture.sourceBundleIdentifier;
+        : capture.sourceApplicationName + QLatin1Char('\n') + capture.sourceApplicationId;
     QList<QUuid> replaced;
     if (capture.storming) {
         const QUuid previous = m_stormItems.value(application);
@@ -280,7 +280,7 @@ void ClipboardHistoryManager::afterNewItem(const ClipboardItem &item)
     const ClipboardItemType kind = item.type();
     const bool isTextual = kind == ClipboardItemType::text || kind == ClipboardItemType::url;
     if (isTextual)
-        Q_EMIT textItemAdded(item.text(), item.sourceBundleIdentifier());
+        Q_EMIT textItemAdded(item.text(), item.sourceApplicationId());
     if (item.isEligibleForAnalysis() && !item.hasCurrentAnalysis())
         Q_EMIT analysisWanted(item);
     if (isTextual && m_pasteAsPlainText && m_pasteAsPlainText()) {

@@ -92,7 +92,7 @@ Q_SIGNALS:
     // Once for each new copy a person made (a program's churn is stored without it), before it is stored.
     void copyArrived();
     // Each new text or link item with its text and source, so the field-value engine can record a field copy.
-    void textItemAdded(const QString &text, const QString &sourceBundleIdentifier);
+    void textItemAdded(const QString &text, const QString &sourceApplicationId);
     // Each new item that is eligible for analysis and not analysed at the current version.
     void analysisWanted(const ClipboardItem &item);
     // Asks for this plain text to be written back to the pasteboard (a text or link item came with rich formats

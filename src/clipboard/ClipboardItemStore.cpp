@@ -447,7 +447,7 @@ QList<ClipboardItem> ClipboardItemStore::fetchAll(QString *error) const
             item.setStoredPayload(m_storedPayloads, query.value(13).toLongLong());
         else if (const QString file = query.value(12).toString(); !file.isEmpty())
             item.setPayloadBlob(LazyBlob::inFile(blobs.filePath(file), query.value(13).toLongLong()));
-        item.setSourceBundleIdentifier(shared(query.value(14).toString()));
+        item.setSourceApplicationId(shared(query.value(14).toString()));
         item.setSourceApplicationName(shared(query.value(15).toString()));
         item.setContentDigest(query.value(16).toByteArray());
         item.setAiTitle(query.value(17).toString());
@@ -602,7 +602,7 @@ bool ClipboardItemStore::save(const QList<ClipboardItem> &upserts, const QList<Q
             item.imageByteCount(),
             textValue(legacyPayloadName),
             item.payloadBlob() ? item.payloadBlob()->size() : qint64(0),
-            textValue(item.sourceBundleIdentifier()),
+            textValue(item.sourceApplicationId()),
             textValue(item.sourceApplicationName()),
             bytesValue(item.contentDigest()),
             textValue(item.aiTitle()),

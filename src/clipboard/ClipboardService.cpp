@@ -258,7 +258,7 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
     // stays on the clipboard for the user to paste, and nothing is pressed in a stranger's window.
     bool pasted = false;
     if (app && platform.keyboard) {
-        const ClipboardPasteKeys keys = ClipboardPasteKeys::forWindowClass(app->bundleIdentifier);
+        const ClipboardPasteKeys keys = ClipboardPasteKeys::forWindowClass(app->applicationId);
         const QString text = content.plainText.value_or(item.text());
         const bool ready = !keys.readsPrimarySelection
             || (platform.primarySelection && !text.isEmpty() && platform.primarySelection->writeText(text));

@@ -200,7 +200,7 @@ PasteboardManager::Source PasteboardManager::copySource() const
     }
     if (!app || m_workspace->isCurrentApplication(*app))
         return source;
-    source.bundleIdentifier = app->bundleIdentifier;
+    source.applicationId = app->applicationId;
     source.name = app->name;
     return source;
 }
@@ -277,7 +277,7 @@ Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes, bool
     reading->capture.presentAtStart = atStart;
     if (verdict == ClipboardStormDetector::Verdict::stormBegins) {
         m_stormNames.insert(source.stormSource,
-                            !source.told ? QString() : !source.name.isEmpty() ? source.name : source.bundleIdentifier);
+                            !source.told ? QString() : !source.name.isEmpty() ? source.name : source.applicationId);
         if (!m_stormWatch.isRunning())
             m_stormWatch.start(watchStorms());
     }
@@ -354,7 +354,7 @@ void PasteboardManager::deliver(const PendingDelivery &pending, const ClipboardC
 
 Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered)
 {
-    const Source source{current.sourceBundleIdentifier, current.sourceApplicationName, current.stormSource, false};
+    const Source source{current.sourceApplicationId, current.sourceApplicationName, current.stormSource, false};
     for (const double delay : rereadDelays) {
         const bool awake = co_await m_clock.sleep(delay);
         if (!awake)
@@ -507,7 +507,7 @@ Task<PasteboardManager::Reading> PasteboardManager::readPasteboard(qint64 change
     }
 
     reading.capture = describe(payload);
-    reading.capture.sourceBundleIdentifier = source.bundleIdentifier;
+    reading.capture.sourceApplicationId = source.applicationId;
     reading.capture.sourceApplicationName = source.name;
     reading.capture.stormSource = source.stormSource;
     reading.capture.changeCount = changeCount;

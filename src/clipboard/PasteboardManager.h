@@ -99,7 +99,7 @@ Q_SIGNALS:
 
 private:
     struct Source {
-        QString bundleIdentifier;
+        QString applicationId;
         QString name;
         // Who the storm detector counts the copy to; `name` is the owner's own only when `told`.
         QString stormSource;

@@ -48,7 +48,7 @@ QString scopeKey(const FieldValueAssociation &record)
 {
     if (record.webOrigin && !record.webOrigin->isEmpty())
         return QStringLiteral("web:") + FocusedFieldDescriptor::normalized(*record.webOrigin);
-    return QStringLiteral("app:") + FocusedFieldDescriptor::normalized(record.applicationBundleIdentifier);
+    return QStringLiteral("app:") + FocusedFieldDescriptor::normalized(record.applicationId);
 }
 
 QDateTime useDate(const FieldValueAssociation &record)
@@ -100,8 +100,8 @@ bool isCompatibleEnvironment(const FieldValueAssociation &record, const FocusedF
 {
     if (!field.webOrigin)
         return !record.webOrigin
-            && FocusedFieldDescriptor::normalized(record.applicationBundleIdentifier)
-            == FocusedFieldDescriptor::normalized(field.applicationBundleIdentifier);
+            && FocusedFieldDescriptor::normalized(record.applicationId)
+            == FocusedFieldDescriptor::normalized(field.applicationId);
     return record.webOrigin.has_value();
 }
 
@@ -175,7 +175,7 @@ QString originName(const FieldValueAssociation &record)
 FocusedFieldSuggestionDetails suggestionDetails(const FieldValueAssociation &record)
 {
     FocusedFieldSuggestionDetails details;
-    details.applicationBundleIdentifier = record.applicationBundleIdentifier;
+    details.applicationId = record.applicationId;
     details.webOrigin = record.webOrigin;
     details.fieldType = record.fieldType;
     // An empty title is still the title.

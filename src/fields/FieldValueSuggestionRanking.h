@@ -24,7 +24,7 @@ inline const QString mostUsedSymbol = QStringLiteral("chart.bar.fill");
 QString normalizedKind(const QString &fieldType);
 bool isPassword(const QString &fieldType);
 bool isPassword(const FieldValueAssociation &record);
-// "web:<origin>" or "app:<bundle identifier>", by the rule of the field scope key.
+// "web:<origin>" or "app:<application id>", by the rule of the field scope key.
 QString scopeKey(const FieldValueAssociation &record);
 // lastUsedAt, else updatedAt.
 QDateTime useDate(const FieldValueAssociation &record);

@@ -162,7 +162,7 @@ bool FocusedFieldAutoPasteService::isThisApplication(const RunningApplication &a
         return false;
     // Two applications without identifiers count as the same one.
     return workspace->isCurrentApplication(app)
-        || app.bundleIdentifier == workspace->currentApplication().bundleIdentifier;
+        || app.applicationId == workspace->currentApplication().applicationId;
 }
 
 // --- Monitoring ---

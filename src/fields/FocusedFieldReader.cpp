@@ -205,7 +205,7 @@ FocusedFieldDescriptor descriptor(const AccessibilityElement &element, const std
                                   const QString &fieldType)
 {
     FocusedFieldDescriptor d;
-    d.applicationBundleIdentifier = application ? application->bundleIdentifier : QString();
+    d.applicationId = application ? application->applicationId : QString();
     d.webOrigin = webOrigin(element);
     d.domIdentifier = stringAttribute(AccessibilityAttribute::domIdentifier, element);
     d.accessibilityIdentifier = stringAttribute(AccessibilityAttribute::identifier, element);

@@ -165,7 +165,7 @@ QList<FocusedFieldSuggestion> FocusedFieldSampleGenerator::sampleSuggestionBatch
 FocusedFieldSuggestionDetails FocusedFieldSampleGenerator::details(const FocusedFieldDescriptor &descriptor)
 {
     FocusedFieldSuggestionDetails d;
-    d.applicationBundleIdentifier = descriptor.applicationBundleIdentifier;
+    d.applicationId = descriptor.applicationId;
     d.webOrigin = descriptor.webOrigin;
     d.fieldType = descriptor.fieldType;
     d.fieldName = descriptor.title ? descriptor.title : descriptor.placeholder;

@@ -8,7 +8,7 @@
 #include <optional>
 
 struct FocusedFieldSuggestionDetails {
-    QString applicationBundleIdentifier;
+    QString applicationId;
     std::optional<QString> webOrigin;
     QString fieldType;
     std::optional<QString> fieldName;

@@ -123,7 +123,7 @@ std::optional<ClipboardPasteTarget> FocusedFieldSuggestionService::pasteTarget(Q
 }
 
 std::optional<FocusedFieldDescriptor> FocusedFieldSuggestionService::focusedFieldDescriptorForCopy(
-    const QString &text, const QString &sourceBundleIdentifier)
+    const QString &text, const QString &sourceApplicationId)
 {
     Workspace *workspace = m_platform.workspace;
     if (!workspace || !m_platform.accessibility || !m_platform.permissions)
@@ -132,10 +132,10 @@ std::optional<FocusedFieldDescriptor> FocusedFieldSuggestionService::focusedFiel
     if (!front)
         return std::nullopt;
     // Only copies made in the application still in front, and never in this program.
-    if (front->bundleIdentifier != sourceBundleIdentifier)
+    if (front->applicationId != sourceApplicationId)
         return std::nullopt;
     const RunningApplication own = workspace->currentApplication();
-    if (front->bundleIdentifier == own.bundleIdentifier || front->isSameApplication(own))
+    if (front->applicationId == own.applicationId || front->isSameApplication(own))
         return std::nullopt;
     // Cheap checks on the text before any other application is asked anything.
     if (text.trimmed().isEmpty() || GraphemeClusters::count(text, maximumCopiedLength) > maximumCopiedLength)

@@ -36,7 +36,7 @@ public:
     // The frontmost application's focused field when `text` is exactly its selection and was copied there
     // (the application is still in front). Never a secure or password field.
     std::optional<FocusedFieldDescriptor> focusedFieldDescriptorForCopy(const QString &text,
-                                                                        const QString &sourceBundleIdentifier);
+                                                                        const QString &sourceApplicationId);
     // The application's focused field when it is an editable field the engine works with: what a paste
     // into that application goes to.
     std::optional<FocusedFieldTarget> focusedFieldTarget(const RunningApplication &app);

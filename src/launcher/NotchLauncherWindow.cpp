@@ -448,7 +448,7 @@ void NotchLauncherWindow::rememberFrontmostApplication()
     const std::optional<RunningApplication> front = workspace->frontmostApplication();
     if (!front || !front->isRegular || workspace->isTerminated(*front))
         return;
-    if (front->bundleIdentifier == workspace->currentApplication().bundleIdentifier)
+    if (front->applicationId == workspace->currentApplication().applicationId)
         return;
     service->setPreviousActiveApp(*front);
 }

@@ -49,7 +49,7 @@ public:
     // Where the payload is read from while `payload` is null (shared by every item of a store).
     std::shared_ptr<const StoredPayloads> storedPayloads;
     qint64 storedPayloadSize = 0;
-    QString sourceBundleIdentifier;
+    QString sourceApplicationId;
     QString sourceApplicationName;
     QSharedDataPointer<ClipboardItemExtras> extras; // null until one of them is set
 
@@ -206,8 +206,8 @@ void ClipboardItem::setStoredPayload(std::shared_ptr<const StoredPayloads> sourc
     d->storedPayloadSize = size;
 }
 
-QString ClipboardItem::sourceBundleIdentifier() const { return d->sourceBundleIdentifier; }
-void ClipboardItem::setSourceBundleIdentifier(const QString &identifier) { d->sourceBundleIdentifier = identifier; }
+QString ClipboardItem::sourceApplicationId() const { return d->sourceApplicationId; }
+void ClipboardItem::setSourceApplicationId(const QString &identifier) { d->sourceApplicationId = identifier; }
 QString ClipboardItem::sourceApplicationName() const { return d->sourceApplicationName; }
 void ClipboardItem::setSourceApplicationName(const QString &name) { d->sourceApplicationName = name; }
 QByteArray ClipboardItem::contentDigest() const { return contentDigestView().toByteArray(); }

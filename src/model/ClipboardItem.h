@@ -88,8 +88,8 @@ public:
     // The payload of a stored item, `size` bytes, read from `source` only when asked for.
     void setStoredPayload(std::shared_ptr<const StoredPayloads> source, qint64 size);
 
-    QString sourceBundleIdentifier() const;
-    void setSourceBundleIdentifier(const QString &identifier);
+    QString sourceApplicationId() const;
+    void setSourceApplicationId(const QString &identifier);
     QString sourceApplicationName() const;
     void setSourceApplicationName(const QString &name);
 

@@ -6,7 +6,7 @@
 
 void FieldValueAssociation::applyFieldDetails(const FocusedFieldDescriptor &field)
 {
-    applicationBundleIdentifier = field.applicationBundleIdentifier;
+    applicationId = field.applicationId;
     webOrigin = field.webOrigin;
     domIdentifier = field.domIdentifier;
     accessibilityIdentifier = field.accessibilityIdentifier;
@@ -36,7 +36,7 @@ FieldValueAssociation FieldValueAssociation::make(const FocusedFieldDescriptor &
 FocusedFieldDescriptor FieldValueAssociation::fieldDescriptor() const
 {
     FocusedFieldDescriptor field;
-    field.applicationBundleIdentifier = applicationBundleIdentifier;
+    field.applicationId = applicationId;
     field.webOrigin = webOrigin;
     field.domIdentifier = domIdentifier;
     field.accessibilityIdentifier = accessibilityIdentifier;

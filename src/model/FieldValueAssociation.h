@@ -20,7 +20,7 @@ struct FieldValueAssociation {
 
     QUuid id;
     QString fingerprint;
-    QString applicationBundleIdentifier;
+    QString applicationId;
     std::optional<QString> webOrigin;
     std::optional<QString> domIdentifier;
     std::optional<QString> accessibilityIdentifier;

@@ -8,6 +8,7 @@
 
 namespace {
 
+// The application id is stored as applicationBundleIdentifier: the column keeps its name for existing stores.
 const char *const kCreateStatements[] = {
     "CREATE TABLE FieldValueAssociation ("
     " id TEXT PRIMARY KEY NOT NULL,"
@@ -92,7 +93,7 @@ std::optional<QList<FieldValueAssociation>> FieldValueAssociationContainer::fetc
         if (record.id.isNull())
             continue;
         record.fingerprint = query.value(1).toString();
-        record.applicationBundleIdentifier = query.value(2).toString();
+        record.applicationId = query.value(2).toString();
         record.webOrigin = SqlValues::optionalTextFrom(query.value(3));
         record.domIdentifier = SqlValues::optionalTextFrom(query.value(4));
         record.accessibilityIdentifier = SqlValues::optionalTextFrom(query.value(5));
@@ -141,7 +142,7 @@ bool FieldValueAssociationContainer::save(const QList<FieldValueAssociation> &up
         const QVariant values[] = {
             record.id.toString(QUuid::WithoutBraces),
             record.fingerprint,
-            record.applicationBundleIdentifier,
+            record.applicationId,
             SqlValues::optionalText(record.webOrigin),
             SqlValues::optionalText(record.domIdentifier),
             SqlValues::optionalText(record.accessibilityIdentifier),

@@ -32,7 +32,7 @@ QString FocusedFieldDescriptor::fingerprint() const
     if (isPresent(webOrigin))
         parts << QStringLiteral("web") << normalized(*webOrigin) << normalized(role);
     else
-        parts << QStringLiteral("app") << normalized(applicationBundleIdentifier) << normalized(role);
+        parts << QStringLiteral("app") << normalized(applicationId) << normalized(role);
 
     if (isPresent(domIdentifier)) {
         parts << QStringLiteral("dom:") + normalized(*domIdentifier);
@@ -53,7 +53,7 @@ QString FocusedFieldDescriptor::scopeKey() const
 {
     if (isPresent(webOrigin))
         return QStringLiteral("web:") + normalized(*webOrigin);
-    return QStringLiteral("app:") + normalized(applicationBundleIdentifier);
+    return QStringLiteral("app:") + normalized(applicationId);
 }
 
 size_t qHash(const FocusedFieldDescriptor &d, size_t seed)
@@ -64,7 +64,7 @@ size_t qHash(const FocusedFieldDescriptor &d, size_t seed)
         if (text)
             seed = combine(seed, *text);
     };
-    seed = combine(seed, d.applicationBundleIdentifier);
+    seed = combine(seed, d.applicationId);
     optional(d.webOrigin);
     optional(d.domIdentifier);
     optional(d.accessibilityIdentifier);

@@ -10,7 +10,7 @@
 
 struct FocusedFieldDescriptor {
     // Empty when the application is not known.
-    QString applicationBundleIdentifier;
+    QString applicationId;
     // Lower-cased "scheme://host" of the web page holding the field.
     std::optional<QString> webOrigin;
     // The optional strings are trimmed, non-empty and at most 200 characters when read from a field.

@@ -11,6 +11,7 @@
 
 namespace {
 
+// A copy's source application id is stored as sourceBundleIdentifier: the column keeps its name for existing stores.
 const char *const kCreateStatements[] = {
     "CREATE TABLE ClipboardItem ("
     " id TEXT PRIMARY KEY NOT NULL,"

@@ -12,8 +12,8 @@
 // One running application as seen at a moment; a plain value that may outlive the process it names.
 struct RunningApplication {
     qint64 pid = 0;
-    // Stable identifier of the application (the WM_CLASS class on Linux).
-    QString bundleIdentifier;
+    // The application id: on Linux the WM_CLASS class of its window, or the process name where no window tells.
+    QString applicationId;
     QString name;
     // True for an ordinary application with a normal managed window; false for docks, desktops, panels
     // and for this program itself.

@@ -165,7 +165,7 @@ TEST(AppDelegate, TextPastedIntoAFieldIsRememberedAcrossARestart)
     SimPlatform sim;
     const RunningApplication editor = sim.workspace.addApplication(QStringLiteral("org.example.crm"));
     FocusedFieldDescriptor phone;
-    phone.applicationBundleIdentifier = QStringLiteral("org.example.crm");
+    phone.applicationId = QStringLiteral("org.example.crm");
     phone.title = QStringLiteral("Phone");
     phone.role = QStringLiteral("AXTextField");
     phone.fieldType = QStringLiteral("Phone");

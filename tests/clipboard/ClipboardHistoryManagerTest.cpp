@@ -29,7 +29,7 @@ ClipboardCapture textCapture(const QString &text, qint64 changeCount = 0, Clipbo
     capture.text = text;
     capture.changeCount = changeCount;
     capture.payload.items.append(PasteboardPayloadItem{{{"text/plain", text.toUtf8(), text.toUtf8().size(), std::nullopt}}});
-    capture.sourceBundleIdentifier = "org.example.editor";
+    capture.sourceApplicationId = "org.example.editor";
     return capture;
 }
 
@@ -117,7 +117,7 @@ TEST_P(HistoryDuplicates, ComparesWithTheNewestItemByKind)
 
 ClipboardCapture withSource(ClipboardCapture capture, const QString &source)
 {
-    capture.sourceBundleIdentifier = source;
+    capture.sourceApplicationId = source;
     capture.payload.items.append(PasteboardPayloadItem{{{"text/html", "<p>", 3, std::nullopt}}});
     return capture;
 }
@@ -240,7 +240,7 @@ TEST_F(HistoryTest, AStormingApplicationsCopyReplacesItsOwnPreviousOne)
 {
     const auto storming = [](const QString &text, const QString &application) {
         ClipboardCapture capture = textCapture(text);
-        capture.sourceBundleIdentifier = application;
+        capture.sourceApplicationId = application;
         capture.storming = true;
         return capture;
     };
@@ -254,7 +254,7 @@ TEST_F(HistoryTest, AStormingApplicationsCopyReplacesItsOwnPreviousOne)
     EXPECT_EQ(texts(), QStringList({"a4", "b1", "mine", "before"}));
     // Its storm over, the application's next copy is a copy of its own again.
     ClipboardCapture after = textCapture("a5");
-    after.sourceBundleIdentifier = "looper";
+    after.sourceApplicationId = "looper";
     manager->ingest(after);
     EXPECT_EQ(texts(), QStringList({"a5", "a4", "b1", "mine", "before"}));
     EXPECT_EQ(pulses, 3);

@@ -26,7 +26,7 @@ ClipboardItem makeImageItem(const QDateTime &date)
     PasteboardPayload payload;
     payload.items.append(PasteboardPayloadItem{{{"image/png", QByteArray(4096, 'i'), 4096, std::nullopt}}});
     item.setPayload(payload);
-    item.setSourceBundleIdentifier("org.example.paint");
+    item.setSourceApplicationId("org.example.paint");
     item.setSourceApplicationName("Paint");
     item.setContentDigest("digest");
     item.setLabel("label");

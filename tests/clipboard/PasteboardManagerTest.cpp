@@ -692,7 +692,7 @@ TEST_F(PasteboardManagerTest, TheSourceIsTheClipboardOwnerElseTheFrontmostApplic
         const char *name;
         std::optional<RunningApplication> owner;
         RunningApplication front;
-        QString bundleIdentifier;
+        QString applicationId;
         QString applicationName;
     };
     const Row rows[] = {
@@ -712,7 +712,7 @@ TEST_F(PasteboardManagerTest, TheSourceIsTheClipboardOwnerElseTheFrontmostApplic
         sim.clock.advance(0.16);
         ASSERT_FALSE(captures.isEmpty());
         EXPECT_EQ(captures.last().text, QString::fromLatin1(row.name));
-        EXPECT_EQ(captures.last().sourceBundleIdentifier, row.bundleIdentifier);
+        EXPECT_EQ(captures.last().sourceApplicationId, row.applicationId);
         EXPECT_EQ(captures.last().sourceApplicationName, row.applicationName);
     }
 }

@@ -82,7 +82,7 @@ TEST(CopyRoad, CopiesFromAnotherProcessReachTheHistoryAndSurviveARestart)
         ASSERT_TRUE(xclipCopy("copied from xclip", QStringLiteral("UTF8_STRING")));
         TAVLEN_WAIT_UNTIL(newest().text() == QStringLiteral("copied from xclip"), 5000);
         EXPECT_EQ(newest().type(), ClipboardItemType::text);
-        EXPECT_FALSE(newest().sourceBundleIdentifier().isEmpty());
+        EXPECT_FALSE(newest().sourceApplicationId().isEmpty());
 
         const QByteArray png = pngBytes();
         ASSERT_TRUE(xclipCopy(png, QStringLiteral("image/png")));

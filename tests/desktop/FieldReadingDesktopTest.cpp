@@ -118,8 +118,8 @@ TEST_P(FieldReadingDesktop, EmailFieldUnderThePointIsFoundAndClassified)
     const FocusedFieldDescriptor &d = target->field->descriptor;
     EXPECT_EQ(d.fieldType, QStringLiteral("Email"));
     EXPECT_EQ(d.role, QStringLiteral("AXTextField"));
-    EXPECT_EQ(d.applicationBundleIdentifier, target->application.bundleIdentifier);
-    EXPECT_FALSE(d.applicationBundleIdentifier.isEmpty());
+    EXPECT_EQ(d.applicationId, target->application.applicationId);
+    EXPECT_FALSE(d.applicationId.isEmpty());
     EXPECT_FALSE(d.webOrigin);
     EXPECT_FALSE(d.isEmpty);
     if (isQt()) {
@@ -170,7 +170,7 @@ TEST_P(FieldReadingDesktop, CopyOfASelectionIsTheFieldsAndAPasswordCopyIsNot)
     ASSERT_TRUE(app.waitUntilReady());
     ASSERT_TRUE(waitForTarget(app, QStringLiteral("email")));
     TAVLEN_WAIT_UNTIL(workspace().frontmostApplication() && workspace().frontmostApplication()->pid == app.pid(), 5000);
-    const QString source = workspace().frontmostApplication()->bundleIdentifier;
+    const QString source = workspace().frontmostApplication()->applicationId;
 
     ASSERT_TRUE(app.command("select", "selected"));
     std::optional<FocusedFieldDescriptor> copied;
@@ -213,7 +213,7 @@ TEST_P(FieldReadingDesktop, AHungApplicationIsGivenUpWithinTheBound)
     ASSERT_TRUE(app.waitUntilReady());
     ASSERT_TRUE(waitForTarget(app, QStringLiteral("email")));
     TAVLEN_WAIT_UNTIL(workspace().frontmostApplication() && workspace().frontmostApplication()->pid == app.pid(), 5000);
-    const QString source = workspace().frontmostApplication()->bundleIdentifier;
+    const QString source = workspace().frontmostApplication()->applicationId;
     ASSERT_TRUE(app.command("hang 15", "hanging"));
     // Let the event loop turn so that the requests below each start with a fresh budget.
     QCoreApplication::processEvents();

@@ -46,7 +46,7 @@ TEST(WorkspaceDesktop, FrontmostApplicationAndActivation)
     TAVLEN_WAIT_UNTIL(isFront(workspace, beta->pid()), 5000);
 
     const RunningApplication front = *workspace.frontmostApplication();
-    EXPECT_EQ(front.bundleIdentifier, QStringLiteral("beta")) << "WM_CLASS class of a Qt application is its name";
+    EXPECT_EQ(front.applicationId, QStringLiteral("beta")) << "WM_CLASS class of a Qt application is its name";
     EXPECT_TRUE(front.isRegular);
     EXPECT_NE(front.window, 0u);
     EXPECT_FALSE(workspace.isCurrentApplication(front));
@@ -55,7 +55,7 @@ TEST(WorkspaceDesktop, FrontmostApplicationAndActivation)
 
     const auto alphaApp = workspace.application(alpha->pid());
     ASSERT_TRUE(alphaApp);
-    EXPECT_EQ(alphaApp->bundleIdentifier, QStringLiteral("alpha"));
+    EXPECT_EQ(alphaApp->applicationId, QStringLiteral("alpha"));
     EXPECT_FALSE(workspace.isActive(*alphaApp));
 
     QSignalSpy activated(&workspace, &Workspace::applicationActivated);

@@ -22,7 +22,7 @@ namespace {
 FocusedFieldDescriptor webField(const QString &origin, const QString &kind, const QString &domIdentifier)
 {
     FocusedFieldDescriptor field;
-    field.applicationBundleIdentifier = "org.example.browser";
+    field.applicationId = "org.example.browser";
     field.webOrigin = origin;
     field.domIdentifier = domIdentifier;
     field.role = "AXTextField";
@@ -30,10 +30,10 @@ FocusedFieldDescriptor webField(const QString &origin, const QString &kind, cons
     return field;
 }
 
-FocusedFieldDescriptor appField(const QString &bundle, const QString &kind, const QString &title)
+FocusedFieldDescriptor appField(const QString &application, const QString &kind, const QString &title)
 {
     FocusedFieldDescriptor field;
-    field.applicationBundleIdentifier = bundle;
+    field.applicationId = application;
     field.title = title;
     field.role = "AXTextField";
     field.fieldType = kind;

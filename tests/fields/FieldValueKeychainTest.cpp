@@ -110,7 +110,7 @@ TEST_P(KeyringOutage, ValuesCopiedMeanwhileAreWrittenOnceItAnswers)
     FieldValueAssociationService service(dir.path(), secrets, clock);
     const auto field = [](const QString &kind) {
         FocusedFieldDescriptor descriptor;
-        descriptor.applicationBundleIdentifier = "org.example.mail";
+        descriptor.applicationId = "org.example.mail";
         descriptor.title = kind;
         descriptor.role = "AXTextField";
         descriptor.fieldType = kind;

@@ -20,7 +20,7 @@ const QDateTime monday(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 FocusedFieldDescriptor webField(const QString &origin, const QString &kind, const QString &domIdentifier)
 {
     FocusedFieldDescriptor field;
-    field.applicationBundleIdentifier = "org.example.browser";
+    field.applicationId = "org.example.browser";
     field.webOrigin = origin;
     field.domIdentifier = domIdentifier;
     field.role = "AXTextField";
@@ -28,10 +28,10 @@ FocusedFieldDescriptor webField(const QString &origin, const QString &kind, cons
     return field;
 }
 
-FocusedFieldDescriptor appField(const QString &bundle, const QString &kind, const QString &title)
+FocusedFieldDescriptor appField(const QString &application, const QString &kind, const QString &title)
 {
     FocusedFieldDescriptor field;
-    field.applicationBundleIdentifier = bundle;
+    field.applicationId = application;
     field.title = title;
     field.role = "AXTextField";
     field.fieldType = kind;
@@ -285,7 +285,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SuggestionDetails, NameAndUseDatesFromTheRecord)
 {
     FieldValueAssociation record;
-    record.applicationBundleIdentifier = "org.example.crm";
+    record.applicationId = "org.example.crm";
     record.placeholder = "Your phone";
     record.fieldType = "Phone";
     record.lastUsedAt = monday;

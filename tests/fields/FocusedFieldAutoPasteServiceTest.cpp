@@ -126,7 +126,7 @@ public:
     FocusedFieldDescriptor descriptor() const
     {
         FocusedFieldDescriptor d;
-        d.applicationBundleIdentifier = browser.bundleIdentifier;
+        d.applicationId = browser.applicationId;
         d.placeholder = QStringLiteral("E-mail address");
         d.role = QStringLiteral("AXTextField");
         d.fieldType = QStringLiteral("Email");

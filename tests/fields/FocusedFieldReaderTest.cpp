@@ -246,9 +246,9 @@ TEST_F(ReaderFixture, DescriptorReadsEveryField)
     input->set(A::domIdentifier, "user").set(A::identifier, " ").set(A::title, "Login").set(A::value, "");
     RunningApplication browser;
     browser.pid = 42;
-    browser.bundleIdentifier = QStringLiteral("firefox");
+    browser.applicationId = QStringLiteral("firefox");
     const FocusedFieldDescriptor d = R::descriptor(input->element(), browser, QStringLiteral("Login"));
-    EXPECT_EQ(d.applicationBundleIdentifier, QStringLiteral("firefox"));
+    EXPECT_EQ(d.applicationId, QStringLiteral("firefox"));
     EXPECT_EQ(d.webOrigin, QStringLiteral("https://accounts.example.com"));
     EXPECT_EQ(d.domIdentifier, QStringLiteral("user"));
     EXPECT_FALSE(d.accessibilityIdentifier);
@@ -257,7 +257,7 @@ TEST_F(ReaderFixture, DescriptorReadsEveryField)
     EXPECT_EQ(d.role, QStringLiteral("AXTextField"));
     EXPECT_EQ(d.fieldType, QStringLiteral("Login"));
     EXPECT_TRUE(d.isEmpty);
-    EXPECT_EQ(R::descriptor(input->element(), std::nullopt, QStringLiteral("Login")).applicationBundleIdentifier, QString());
+    EXPECT_EQ(R::descriptor(input->element(), std::nullopt, QStringLiteral("Login")).applicationId, QString());
 }
 
 TEST(FocusedFieldReaderTest, StoredRoleNamesStayTheSame)

@@ -133,7 +133,7 @@ const CountRow counts[] = {
 TEST(FocusedFieldSampleGeneratorTest, ResultsAreDistinctAndCarryTheFieldsDetails)
 {
     FocusedFieldDescriptor descriptor;
-    descriptor.applicationBundleIdentifier = QStringLiteral("firefox");
+    descriptor.applicationId = QStringLiteral("firefox");
     descriptor.webOrigin = QStringLiteral("https://example.com");
     descriptor.placeholder = QStringLiteral("Your name");
     descriptor.domIdentifier = QStringLiteral("n");

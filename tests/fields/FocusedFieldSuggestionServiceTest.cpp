@@ -46,7 +46,7 @@ TEST_F(ServiceFixture, FieldUnderThePointIsFoundAndRead)
     EXPECT_EQ(target->field->element, email->element());
     EXPECT_EQ(target->field->descriptor.fieldType, QStringLiteral("Email"));
     EXPECT_EQ(target->field->descriptor.webOrigin, QStringLiteral("https://shop.example.com"));
-    EXPECT_EQ(target->field->descriptor.applicationBundleIdentifier, QStringLiteral("firefox"));
+    EXPECT_EQ(target->field->descriptor.applicationId, QStringLiteral("firefox"));
     EXPECT_EQ(service.fieldFrame(*target->field), emailFrame);
 }
 
@@ -272,7 +272,7 @@ TEST_F(CopyFixture, ThisProgramAndOtherFieldsGiveNothing)
     ownField->set(A::title, "Username").set(A::selectedText, "jan.kowalski").set(A::selectedTextRange, AccessibilityTextRange{0, 12});
     ownField->setFocused();
     sim.workspace.bringToFront(own);
-    EXPECT_FALSE(service.focusedFieldDescriptorForCopy(QStringLiteral("jan.kowalski"), own.bundleIdentifier));
+    EXPECT_FALSE(service.focusedFieldDescriptorForCopy(QStringLiteral("jan.kowalski"), own.applicationId));
 
     // Nothing in front.
     sim.workspace.clearFrontmost();

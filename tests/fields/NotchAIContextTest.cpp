@@ -90,7 +90,7 @@ TEST(FilterFocusedFieldSuggestions, MatchesTitleDisplayValueAndDetails)
     FocusedFieldSuggestion s = make(QStringLiteral("secret"), QStringLiteral("Work mail"));
     s.displayValue = QStringLiteral("s•••t");
     FocusedFieldSuggestionDetails details;
-    details.applicationBundleIdentifier = QStringLiteral("org.example.Browser");
+    details.applicationId = QStringLiteral("org.example.Browser");
     details.webOrigin = QStringLiteral("https://shop.example");
     details.fieldName = QStringLiteral("Billing e-mail");
     s.details = details;

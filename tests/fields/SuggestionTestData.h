@@ -23,7 +23,7 @@ inline FocusedFieldSuggestion remembered(const QString &value, const QString &ti
     s.systemImage = QStringLiteral("clock.arrow.circlepath");
     s.usageCount = uses;
     FocusedFieldSuggestionDetails d;
-    d.applicationBundleIdentifier = QStringLiteral("org.example.browser");
+    d.applicationId = QStringLiteral("org.example.browser");
     d.webOrigin = QStringLiteral("https://shop.example.com");
     d.fieldType = QStringLiteral("Name");
     d.fieldName = QStringLiteral("Display name");
@@ -44,7 +44,7 @@ inline FocusedFieldSuggestion sample(const QString &value)
     s.value = value;
     s.systemImage = QStringLiteral("person.text.rectangle");
     FocusedFieldSuggestionDetails d;
-    d.applicationBundleIdentifier = QStringLiteral("org.example.browser");
+    d.applicationId = QStringLiteral("org.example.browser");
     d.fieldType = QStringLiteral("Name");
     d.fieldName = QStringLiteral("Display name");
     s.details = d;

@@ -22,7 +22,7 @@ const QDateTime t0(QDate(2026, 3, 2), QTime(9, 0), Qt::UTC);
 FocusedFieldDescriptor loginField()
 {
     FocusedFieldDescriptor field;
-    field.applicationBundleIdentifier = "org.example.browser";
+    field.applicationId = "org.example.browser";
     field.webOrigin = "https://shop.example.com";
     field.domIdentifier = "user";
     field.role = "AXTextField";

@@ -13,7 +13,7 @@ namespace {
 FocusedFieldDescriptor appField()
 {
     FocusedFieldDescriptor d;
-    d.applicationBundleIdentifier = QStringLiteral("demo");
+    d.applicationId = QStringLiteral("demo");
     d.role = QStringLiteral("AXTextField");
     d.title = QStringLiteral("E-mail");
     d.fieldType = QStringLiteral("Email");
@@ -23,7 +23,7 @@ FocusedFieldDescriptor appField()
 FocusedFieldDescriptor webField(const QString &origin)
 {
     FocusedFieldDescriptor d = appField();
-    d.applicationBundleIdentifier = QStringLiteral("firefox");
+    d.applicationId = QStringLiteral("firefox");
     d.webOrigin = origin;
     d.domIdentifier = QStringLiteral("login-email");
     return d;
@@ -82,7 +82,7 @@ const Row rows[] = {
      },
      true},
     {"a web field does not depend on the browser", httpsField,
-     [](FocusedFieldDescriptor &d) { d.applicationBundleIdentifier = QStringLiteral("chromium"); }, true},
+     [](FocusedFieldDescriptor &d) { d.applicationId = QStringLiteral("chromium"); }, true},
     {"another scheme is another field", httpsField,
      [](FocusedFieldDescriptor &d) { d.webOrigin = QStringLiteral("http://shop.example.com"); }, false},
     {"the role is always a part", httpsField,
@@ -90,7 +90,7 @@ const Row rows[] = {
     {"an empty origin is an application field", httpsField,
      [](FocusedFieldDescriptor &d) { d.webOrigin = QString(); }, false},
     {"the same identifier in two applications", identifiedField,
-     [](FocusedFieldDescriptor &d) { d.applicationBundleIdentifier = QStringLiteral("other"); }, false},
+     [](FocusedFieldDescriptor &d) { d.applicationId = QStringLiteral("other"); }, false},
     {"an accessibility identifier keeps the fingerprint when the title changes", identifiedField,
      [](FocusedFieldDescriptor &d) { d.title = QStringLiteral("Mail"); }, true},
 };
@@ -124,7 +124,7 @@ TEST(FocusedFieldDescriptorTest, SeparatorsInsidePartsDoNotCollide)
 {
     // Unescaped, both would hash "app|a|r|title:x|placeholder:y|placeholder:|type:t".
     FocusedFieldDescriptor first;
-    first.applicationBundleIdentifier = QStringLiteral("a");
+    first.applicationId = QStringLiteral("a");
     first.role = QStringLiteral("r");
     first.title = QStringLiteral("x|placeholder:y");
     first.fieldType = QStringLiteral("t");
@@ -135,20 +135,20 @@ TEST(FocusedFieldDescriptorTest, SeparatorsInsidePartsDoNotCollide)
     EXPECT_NE(first.fingerprint(), sha256("app|a|r|title:x|placeholder:y|placeholder:|type:t"));
 
     FocusedFieldDescriptor left;
-    left.applicationBundleIdentifier = QStringLiteral("app|x");
+    left.applicationId = QStringLiteral("app|x");
     left.role = QStringLiteral("r");
     left.domIdentifier = QStringLiteral("d");
     FocusedFieldDescriptor right;
-    right.applicationBundleIdentifier = QStringLiteral("app");
+    right.applicationId = QStringLiteral("app");
     right.role = QStringLiteral("x|r");
     right.domIdentifier = QStringLiteral("d");
     EXPECT_NE(left.fingerprint(), right.fingerprint());
 
     FocusedFieldDescriptor backslash = left;
-    backslash.applicationBundleIdentifier = QStringLiteral("app\\");
+    backslash.applicationId = QStringLiteral("app\\");
     backslash.role = QStringLiteral("|x|r");
     FocusedFieldDescriptor plain = left;
-    plain.applicationBundleIdentifier = QStringLiteral("app\\|x");
+    plain.applicationId = QStringLiteral("app\\|x");
     plain.role = QStringLiteral("r");
     EXPECT_NE(backslash.fingerprint(), plain.fingerprint());
 }

@@ -83,7 +83,7 @@ QList<QPair<QString, QString>> FocusedFieldSuggestionPreviewView::detailRows(con
         return dateText(*value, locale);
     };
     add("Uses", QString::number(suggestion.usageCount));
-    add("Application", d.applicationBundleIdentifier);
+    add("Application", d.applicationId);
     add("Environment", d.webOrigin);
     add("Field", d.fieldName);
     add("Type", d.fieldType);

@@ -34,7 +34,7 @@ bool suggestionMatches(const FocusedFieldSuggestion &suggestion, const QString &
             parts.append(*suggestion.details->fieldName);
         if (suggestion.details->webOrigin)
             parts.append(*suggestion.details->webOrigin);
-        parts.append(suggestion.details->applicationBundleIdentifier);
+        parts.append(suggestion.details->applicationId);
     }
     return normalizedSuggestionText(parts.join(QLatin1Char(' '))).contains(normalizedQuery);
 }

@@ -80,7 +80,7 @@ RunningApplication LinuxWorkspace::currentApplication() const
     RunningApplication app;
     app.pid = QCoreApplication::applicationPid();
     app.name = QCoreApplication::applicationName();
-    app.bundleIdentifier = app.name;
+    app.applicationId = app.name;
     app.isRegular = false;
     return app;
 }
@@ -91,8 +91,9 @@ RunningApplication LinuxWorkspace::describe(xcb_window_t window) const
     app.window = window;
     app.pid = m_session->windowPid(window);
     const auto [instance, klass] = m_session->windowClass(window);
-    app.bundleIdentifier = klass.isEmpty() ? instance : klass;
-    app.name = app.bundleIdentifier;
+    // The application id is the WM_CLASS class (else its instance): no desktop file id is looked up.
+    app.applicationId = klass.isEmpty() ? instance : klass;
+    app.name = app.applicationId;
     if (app.name.isEmpty() && app.pid > 0)
         app.name = processName(app.pid);
 
@@ -163,7 +164,7 @@ std::optional<RunningApplication> LinuxWorkspace::ownerApplication(xcb_window_t 
         if (window == XCB_WINDOW_NONE)
             continue;
         const RunningApplication app = describe(window);
-        if (app.pid > 0 || !app.bundleIdentifier.isEmpty())
+        if (app.pid > 0 || !app.applicationId.isEmpty())
             return app;
     }
     // Bare selection windows (Qt's, a plain xcb program's) say nothing about themselves, but the server
@@ -179,7 +180,7 @@ std::optional<RunningApplication> LinuxWorkspace::ownerApplication(xcb_window_t 
     app.pid = pid;
     app.window = owner;
     app.name = processName(pid);
-    app.bundleIdentifier = app.name;
+    app.applicationId = app.name;
     app.isRegular = false;
     return app;
 }

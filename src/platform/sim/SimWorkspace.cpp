@@ -9,7 +9,7 @@ SimWorkspace::SimWorkspace(SimClock &clock, QObject *parent)
     , m_clock(clock)
 {
     m_current.pid = 4100;
-    m_current.bundleIdentifier = QStringLiteral("tavlen");
+    m_current.applicationId = QStringLiteral("tavlen");
     m_current.name = QStringLiteral("Tavlen");
     m_current.window = 4100;
 }
@@ -48,12 +48,12 @@ bool SimWorkspace::isTerminated(const RunningApplication &app) const
     return m_terminated.contains(app.pid);
 }
 
-RunningApplication SimWorkspace::addApplication(const QString &bundleIdentifier, const QString &name, bool regular)
+RunningApplication SimWorkspace::addApplication(const QString &applicationId, const QString &name, bool regular)
 {
     RunningApplication app;
     app.pid = m_nextPid++;
-    app.bundleIdentifier = bundleIdentifier;
-    app.name = name.isEmpty() ? bundleIdentifier : name;
+    app.applicationId = applicationId;
+    app.name = name.isEmpty() ? applicationId : name;
     app.isRegular = regular;
     app.window = quint64(app.pid) * 16;
     m_apps.append(app);

@@ -27,7 +27,7 @@ public:
     bool isTerminated(const RunningApplication &app) const override;
 
     // Adds a running application with a fresh pid and window.
-    RunningApplication addApplication(const QString &bundleIdentifier, const QString &name = {},
+    RunningApplication addApplication(const QString &applicationId, const QString &name = {},
                                       bool regular = true);
     // What the user does: the application comes to the front (emits applicationActivated).
     void bringToFront(const RunningApplication &app);

@@ -34,7 +34,7 @@ int main(int argc, char **argv)
     };
 
     FocusedFieldDescriptor field;
-    field.applicationBundleIdentifier = QStringLiteral("org.example.browser");
+    field.applicationId = QStringLiteral("org.example.browser");
     field.webOrigin = QStringLiteral("https://shop.example.com");
     field.domIdentifier = QStringLiteral("field-") + args.at(2).toLower();
     field.role = QStringLiteral("AXTextField");
