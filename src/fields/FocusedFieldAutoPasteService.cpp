@@ -223,8 +223,8 @@ void FocusedFieldAutoPasteService::handleGlobalMouseDown(const MouseDownEvent &e
     // Any click cancels a waiting request.
     m_pendingNotchActivationTask.cancel();
     const double interval = m_platform.eventMonitors ? m_platform.eventMonitors->doubleClickInterval() : 0;
-    const bool command = event.modifierFlags & ModifierFlag::Command;
-    if (!m_doubleClickTracker.shouldHandleForeignClick(event.timestamp, event.clickCount, command, interval))
+    const bool superHeld = event.modifiers & Qt::MetaModifier;
+    if (!m_doubleClickTracker.shouldHandleForeignClick(event.timestamp, event.clickCount, superHeld, interval))
         return;
     scheduleNotchActivation(m_platform.screens ? std::optional(AccessibilitySpace::fromScreenPoint(
                                                      event.location, m_platform.screens->screens()))

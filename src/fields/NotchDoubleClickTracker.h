@@ -1,5 +1,5 @@
 #pragma once
-// Tells a Command + double-click that began in one of our own windows from one made entirely in another
+// Tells a Super + double-click that began in one of our own windows from one made entirely in another
 // application, so that a click into the launcher followed by a click elsewhere opens nothing.
 
 #include <optional>
@@ -11,15 +11,15 @@ struct NotchDoubleClickTracker {
     // A left mouse-down inside one of our own windows.
     void recordOwnClick(double timestamp) { lastTavlenClickTimestamp = timestamp; }
 
-    // A left mouse-down in another application. Answers true when it is a Command + double-click that
+    // A left mouse-down in another application. Answers true when it is a Super + double-click that
     // should go on to the field request at the event's location.
-    bool shouldHandleForeignClick(double timestamp, int clickCount, bool command, double doubleClickInterval)
+    bool shouldHandleForeignClick(double timestamp, int clickCount, bool superHeld, double doubleClickInterval)
     {
         if (clickCount == 1) {
             lastTavlenClickTimestamp.reset();
             return false;
         }
-        if (clickCount != 2 || !command)
+        if (clickCount != 2 || !superHeld)
             return false;
         if (lastTavlenClickTimestamp) {
             const double since = timestamp - *lastTavlenClickTimestamp;

@@ -1,6 +1,7 @@
 #include "launcher/HotkeyHelper.h"
 
 #include "platform/Clock.h"
+#include "platform/InputEvents.h"
 
 #include <QHash>
 #include <QVariant>
@@ -17,18 +18,9 @@ QHash<quint32, HotkeyHelper *> &helperTable()
 constexpr char dispatchInstalledProperty[] = "tavlenHotkeyDispatch";
 } // namespace
 
-HotKeys::Modifiers HotkeyHelper::hotKeyModifiers(quint64 modifierFlags)
+Qt::KeyboardModifiers HotkeyHelper::hotKeyModifiers(Qt::KeyboardModifiers modifiers)
 {
-    HotKeys::Modifiers result;
-    if (modifierFlags & commandFlag)
-        result |= HotKeys::Super;
-    if (modifierFlags & optionFlag)
-        result |= HotKeys::Alt;
-    if (modifierFlags & controlFlag)
-        result |= HotKeys::Control;
-    if (modifierFlags & shiftFlag)
-        result |= HotKeys::Shift;
-    return result;
+    return modifiers & shortcutModifiers;
 }
 
 HotkeyHelper::HotkeyHelper(HotKeys &hotKeys, Clock &clock, quint32 id, std::function<void()> handler)
@@ -54,10 +46,10 @@ HotkeyHelper::~HotkeyHelper()
         table.erase(it);
 }
 
-bool HotkeyHelper::registerHotKey(quint32 keysym, quint64 modifierFlags)
+bool HotkeyHelper::registerHotKey(quint32 keysym, Qt::KeyboardModifiers held)
 {
     unregisterHotKey();
-    const HotKeys::Modifiers modifiers = hotKeyModifiers(modifierFlags);
+    const Qt::KeyboardModifiers modifiers = hotKeyModifiers(held);
     using Target = HotKeys::Target;
     const struct {
         Target target;

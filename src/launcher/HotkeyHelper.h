@@ -17,14 +17,9 @@ public:
     // Four-character code "ZAZU".
     static constexpr quint32 signature = 0x5A415A55;
 
-    // Modifier flags in the form the rest of the program passes them; every other flag (Caps Lock,
-    // Function, numeric pad) is dropped by hotKeyModifiers().
-    static constexpr quint64 commandFlag = 0x100000;
-    static constexpr quint64 optionFlag = 0x80000;
-    static constexpr quint64 controlFlag = 0x40000;
-    static constexpr quint64 shiftFlag = 0x20000;
-    // Command is Super here, Option is Alt.
-    static HotKeys::Modifiers hotKeyModifiers(quint64 modifierFlags);
+    // The modifiers a hot key can hold: Shift, Control, Alt and Meta (Super); every other one (keypad,
+    // group switch) is dropped.
+    static Qt::KeyboardModifiers hotKeyModifiers(Qt::KeyboardModifiers modifiers);
 
     // How long registration waits before its last try when another client holds the key.
     static constexpr double retryPause = 0.1;
@@ -36,12 +31,12 @@ public:
     HotkeyHelper(const HotkeyHelper &) = delete;
     HotkeyHelper &operator=(const HotkeyHelper &) = delete;
 
-    // Registers `keysym` with `modifierFlags`, dropping a previous registration first. Tries the
+    // Registers `keysym` with `modifiers`, dropping a previous registration first. Tries the
     // application target and then the dispatcher, each exclusive and then not; when the key is held by
     // another client after all four, blocks retryPause and tries once more. True when a registration is
     // held afterwards. (On X11 all attempts are the same root-window grab, so the later ones only matter
     // when the other client lets go meanwhile.)
-    bool registerHotKey(quint32 keysym, quint64 modifierFlags);
+    bool registerHotKey(quint32 keysym, Qt::KeyboardModifiers modifiers);
     // Drops the registration, if any.
     void unregisterHotKey();
 

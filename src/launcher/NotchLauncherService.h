@@ -1,7 +1,7 @@
 #pragma once
 // Owns every launcher window: one at the notch of each screen and, while the compact window is enabled,
 // one compact window per screen. Rebuilds them when the screens or any setting change, opens the right one
-// for the hot key, a Command + double-click and the onboarding demo, keeps one list expanded at a time and
+// for the hot key, a Super + double-click and the onboarding demo, keeps one list expanded at a time and
 // forwards desktop switches to every window.
 
 #include "clipboard/ClipboardPasteTarget.h"

@@ -784,7 +784,7 @@ void NotchLauncherWindow::installContent()
     if (!m_dismissKeyMonitor) {
         QPointer<NotchLauncherWindow> self = this;
         m_dismissKeyMonitor = m_platform.eventMonitors->addLocalKeyDownMonitor([self](const KeyDownEvent &event) {
-            if (!self || event.keyCode != KeyCode::Escape || event.window != self->panel() || !self->handleEscape())
+            if (!self || event.key != Qt::Key_Escape || event.window != self->panel() || !self->handleEscape())
                 return EventDisposition::Pass;
             return EventDisposition::Consume;
         });

@@ -18,8 +18,8 @@ public:
     static constexpr quint32 clipboardHotKeyID = 1;
     // The "1" key of the main row.
     static constexpr quint32 clipboardHotKeyKeysym = 0x31;
-    // Command + Shift, which is Super + Shift here.
-    static constexpr quint64 clipboardHotKeyModifiers = 0x120000;
+    // Super + Shift.
+    static constexpr Qt::KeyboardModifiers clipboardHotKeyModifiers = Qt::MetaModifier | Qt::ShiftModifier;
 
     NotchShortcutService(NotchShortcutLauncher &launcher, Screens &screens, QObject *parent = nullptr);
     ~NotchShortcutService() override;

@@ -98,7 +98,7 @@ void NotchSpaceTransitionMonitor::process(const SpaceInputEvent &event)
         handle(*swipe);
         return;
     }
-    // Control alone: Control+Option+Arrow and the like are other shortcuts.
+    // Control alone: Control+Alt+Arrow and the like are other shortcuts.
     constexpr quint32 relevant =
         SpaceInputEvent::Shift | SpaceInputEvent::Control | SpaceInputEvent::Alt | SpaceInputEvent::Super;
     if (event.type == Type::KeyDown && (event.modifiers & relevant) == SpaceInputEvent::Control

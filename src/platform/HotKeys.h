@@ -6,15 +6,6 @@
 class HotKeys : public QObject {
     Q_OBJECT
 public:
-    // Modifier bits of a hot key. "Command" of other systems is Super here.
-    enum Modifier : quint32 {
-        Shift = 0x01,
-        Control = 0x04,
-        Alt = 0x08,
-        Super = 0x40,
-    };
-    Q_DECLARE_FLAGS(Modifiers, Modifier)
-
     enum class Status {
         Ok,
         // Another client holds the key with these modifiers.
@@ -34,9 +25,10 @@ public:
         Ref ref = 0;
     };
 
-    // Registers `keysym` (an X keysym such as 0x31 for "1") with `modifiers`; pressed(id) is emitted on
-    // each press. Two registrations may share an id or a key.
-    virtual Result registerHotKey(quint32 id, quint32 keysym, Modifiers modifiers, Target target,
+    // Registers `keysym` (an X keysym such as 0x31 for "1") with `modifiers` (Shift, Control, Alt and
+    // Meta, which is Super; others are ignored); pressed(id) is emitted on each press of that key, whatever
+    // symbol the modifiers make it type. Two registrations may share an id or a key.
+    virtual Result registerHotKey(quint32 id, quint32 keysym, Qt::KeyboardModifiers modifiers, Target target,
                                   bool exclusive) = 0;
     // Drops a registration; unknown or zero refs are ignored.
     virtual void unregisterHotKey(Ref ref) = 0;
@@ -47,4 +39,3 @@ Q_SIGNALS:
 protected:
     using QObject::QObject;
 };
-Q_DECLARE_OPERATORS_FOR_FLAGS(HotKeys::Modifiers)

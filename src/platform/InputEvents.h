@@ -1,46 +1,19 @@
 #pragma once
 // The input events that event monitors hand out: mouse-down, key-down and scroll, each with its location in
-// global points (y up), its modifier flags and its time. Key codes are the positional virtual key codes the
-// whole program uses (KeyCode), whatever the desktop's own codes are.
+// global points (y up), its modifiers and its time. Keys are Qt keys of the unshifted symbol: Shift+1
+// is Qt::Key_1 with Shift, Shift+Tab is Qt::Key_Tab with Shift.
 
 #include <QPointF>
 #include <QString>
+#include <Qt>
 
 #include <cstdint>
 
 class Panel;
 
-// Modifier flags. The "Command" flag of global gestures is the Super key on Linux.
-namespace ModifierFlag {
-constexpr unsigned CapsLock = 1u << 16;
-constexpr unsigned Shift = 1u << 17;
-constexpr unsigned Control = 1u << 18;
-constexpr unsigned Option = 1u << 19; // Alt
-constexpr unsigned Command = 1u << 20; // Super
-constexpr unsigned NumericPad = 1u << 21;
-constexpr unsigned Function = 1u << 23;
-// Shift, Control, Option and Command: the flags that make a key a shortcut rather than plain typing.
-constexpr unsigned DeviceIndependentShortcutMask = Shift | Control | Option | Command;
-}
-
-// Positional virtual key codes (US layout positions).
-namespace KeyCode {
-constexpr int A = 0;
-constexpr int V = 9;
-constexpr int One = 18;
-constexpr int Return = 36;
-constexpr int Tab = 48;
-constexpr int Space = 49;
-constexpr int Delete = 51;
-constexpr int Escape = 53;
-constexpr int KeypadEnter = 76;
-constexpr int LeftArrow = 123;
-constexpr int RightArrow = 124;
-constexpr int DownArrow = 125;
-constexpr int UpArrow = 126;
-// A key without a virtual code of its own.
-constexpr int Unknown = 0xFFFF;
-}
+// The modifiers that make a key a shortcut rather than plain typing (Super is Qt::MetaModifier).
+inline constexpr Qt::KeyboardModifiers shortcutModifiers =
+    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
 enum class MouseButton {
     Left,
@@ -60,17 +33,17 @@ struct MouseDownEvent {
     MouseButton button = MouseButton::Left;
     QPointF location; // global points, y up
     int clickCount = 1;
-    unsigned modifierFlags = 0;
+    Qt::KeyboardModifiers modifiers;
     double timestamp = 0; // seconds, one clock for local and global events
     // The panel the click landed in (local events in our panels), else nullptr.
     Panel *window = nullptr;
 };
 
 struct KeyDownEvent {
-    int keyCode = KeyCode::Unknown;
+    Qt::Key key = Qt::Key_unknown;
     QString characters;
     QString charactersIgnoringModifiers;
-    unsigned modifierFlags = 0;
+    Qt::KeyboardModifiers modifiers;
     bool isARepeat = false;
     double timestamp = 0;
     // The panel that has the keyboard (local events in our panels), else nullptr.
@@ -100,7 +73,7 @@ struct ScrollEvent {
     bool isDirectionInvertedFromDevice = false;
     unsigned phase = ScrollPhase::None;
     unsigned momentumPhase = ScrollPhase::None;
-    unsigned modifierFlags = 0;
+    Qt::KeyboardModifiers modifiers;
     double timestamp = 0;
     Panel *window = nullptr;
 };

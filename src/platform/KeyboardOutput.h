@@ -9,22 +9,19 @@
 #include <QString>
 #include <QStringList>
 
-#include <cstdint>
-
 class Clock;
 
-// A key identified by its keysym (X11 keysym values; lowercase letters are their ASCII codes) with the
-// modifiers held around it.
+// A key with the modifiers held around it.
 struct KeyChord {
-    std::uint32_t keysym = 0;
+    Qt::Key key = Qt::Key_unknown;
     Qt::KeyboardModifiers modifiers;
 
-    static KeyChord paste() { return {0x0076 /* v */, Qt::ControlModifier}; }
+    static KeyChord paste() { return {Qt::Key_V, Qt::ControlModifier}; }
     // Terminals read Control+V as a control character: most paste the clipboard on Control+Shift+V,
     // the xterm family pastes PRIMARY on Shift+Insert.
-    static KeyChord terminalPaste() { return {0x0076 /* v */, Qt::ControlModifier | Qt::ShiftModifier}; }
-    static KeyChord selectionPaste() { return {0xff63 /* Insert */, Qt::ShiftModifier}; }
-    static KeyChord selectAll() { return {0x0061 /* a */, Qt::ControlModifier}; }
+    static KeyChord terminalPaste() { return {Qt::Key_V, Qt::ControlModifier | Qt::ShiftModifier}; }
+    static KeyChord selectionPaste() { return {Qt::Key_Insert, Qt::ShiftModifier}; }
+    static KeyChord selectAll() { return {Qt::Key_A, Qt::ControlModifier}; }
     friend bool operator==(const KeyChord &, const KeyChord &) = default;
 };
 

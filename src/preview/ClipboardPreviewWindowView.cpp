@@ -298,17 +298,17 @@ void ClipboardPreviewWindowView::removeKeyMonitor()
 
 ClipboardPreviewWindowView::KeyAction ClipboardPreviewWindowView::keyAction(const KeyDownEvent &event)
 {
-    if (event.modifierFlags & ModifierFlag::DeviceIndependentShortcutMask)
+    if (event.modifiers & shortcutModifiers)
         return KeyAction::pass;
-    switch (event.keyCode) {
-    case KeyCode::Escape:
+    switch (event.key) {
+    case Qt::Key_Escape:
         return KeyAction::close;
-    case KeyCode::Return:
-    case KeyCode::KeypadEnter:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         return KeyAction::paste;
-    case KeyCode::UpArrow:
+    case Qt::Key_Up:
         return KeyAction::previous;
-    case KeyCode::DownArrow:
+    case Qt::Key_Down:
         return KeyAction::next;
     default:
         return KeyAction::pass;

@@ -95,7 +95,8 @@ TEST(AppDelegate, StartsTheLauncherAndHotKeyAndStopsThemInOrder)
     EXPECT_EQ(sim.hotKeys.registrations().first().id, 1u);
     // Super+Shift and the key that types "1".
     EXPECT_EQ(sim.hotKeys.registrations().first().keysym, 0x31u);
-    EXPECT_EQ(sim.hotKeys.registrations().first().modifiers, HotKeys::Modifiers(HotKeys::Super | HotKeys::Shift));
+    EXPECT_EQ(sim.hotKeys.registrations().first().modifiers,
+              Qt::KeyboardModifiers(Qt::MetaModifier | Qt::ShiftModifier));
     // The auto-paste service watches left clicks everywhere and answers the launchers' field requests.
     ASSERT_NE(delegate.autoPasteService(), nullptr);
     EXPECT_EQ(delegate.launcherService()->aiActionHandler(), delegate.autoPasteService());

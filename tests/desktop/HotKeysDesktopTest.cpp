@@ -17,7 +17,7 @@ namespace {
 
 constexpr quint32 keyOne = 0x31;
 constexpr quint32 keyTwo = 0x32;
-const HotKeys::Modifiers superShift = HotKeys::Super | HotKeys::Shift;
+constexpr Qt::KeyboardModifiers superShift = Qt::MetaModifier | Qt::ShiftModifier;
 
 TEST(LinuxHotKeys, ReceivesSuperShiftOne)
 {
@@ -78,7 +78,7 @@ TEST(LinuxHotKeys, GrabHeldByAnotherClientIsReportedAsExisting)
         // The helper's four attempts and its retry after the pause all meet the same grab.
         SimClock clock;
         HotkeyHelper helper(hotKeys, clock, 1, [] {});
-        EXPECT_FALSE(helper.registerHotKey(keyOne, HotkeyHelper::commandFlag | HotkeyHelper::shiftFlag));
+        EXPECT_FALSE(helper.registerHotKey(keyOne, superShift));
         EXPECT_DOUBLE_EQ(clock.totalBlocked(), HotkeyHelper::retryPause);
     }
     // Once the other client is gone, the key is ours; a refused attempt left no grab of its own behind.

@@ -69,7 +69,7 @@ public:
     }
 
     // A Super + double-click (first click, then the second 0.2 s later) at a point of the global space.
-    void superDoubleClick(QPointF at, unsigned modifiers = ModifierFlag::Command)
+    void superDoubleClick(QPointF at, Qt::KeyboardModifiers modifiers = Qt::MetaModifier)
     {
         sim.eventMonitors.sendGlobalMouseDown(sim.eventMonitors.leftMouseDown(at, 1, modifiers));
         sim.clock.advance(0.2);
@@ -188,19 +188,19 @@ TEST_F(AutoPasteTest, DoubleClickRecognition)
         std::optional<double> ownClickBefore; // seconds before the double-click's second click
         bool singleClickElsewhereBetween;
         int clickCount;
-        unsigned modifiers;
+        Qt::KeyboardModifiers modifiers;
         bool starts;
     };
     const Row rows[] = {
-        {"Super + double-click", std::nullopt, false, 2, ModifierFlag::Command, true},
-        {"double-click without Super", std::nullopt, false, 2, 0, false},
-        {"Control instead of Super", std::nullopt, false, 2, ModifierFlag::Control, false},
-        {"triple click", std::nullopt, false, 3, ModifierFlag::Command, false},
-        {"single click", std::nullopt, false, 1, ModifierFlag::Command, false},
-        {"first click in our window, within the interval", 0.3, false, 2, ModifierFlag::Command, false},
-        {"first click in our window, at the interval's very end", 0.5, false, 2, ModifierFlag::Command, false},
-        {"our click longer ago than the interval", 0.51, false, 2, ModifierFlag::Command, true},
-        {"our click, then a single click elsewhere", 0.3, true, 2, ModifierFlag::Command, true},
+        {"Super + double-click", std::nullopt, false, 2, Qt::MetaModifier, true},
+        {"double-click without Super", std::nullopt, false, 2, {}, false},
+        {"Control instead of Super", std::nullopt, false, 2, Qt::ControlModifier, false},
+        {"triple click", std::nullopt, false, 3, Qt::MetaModifier, false},
+        {"single click", std::nullopt, false, 1, Qt::MetaModifier, false},
+        {"first click in our window, within the interval", 0.3, false, 2, Qt::MetaModifier, false},
+        {"first click in our window, at the interval's very end", 0.5, false, 2, Qt::MetaModifier, false},
+        {"our click longer ago than the interval", 0.51, false, 2, Qt::MetaModifier, true},
+        {"our click, then a single click elsewhere", 0.3, true, 2, Qt::MetaModifier, true},
     };
     FocusedFieldAutoPasteService &s = start(false);
     for (const Row &row : rows) {

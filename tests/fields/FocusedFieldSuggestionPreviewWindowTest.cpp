@@ -102,10 +102,10 @@ struct DetailsWindowTest : ::testing::Test {
         return std::make_unique<FocusedFieldSuggestionPreviewWindow>(sim.platform(), s, [this] { ++closes; });
     }
 
-    EventDisposition key(int code, Panel *window)
+    EventDisposition key(Qt::Key code, Panel *window)
     {
         KeyDownEvent event;
-        event.keyCode = code;
+        event.key = code;
         event.window = window;
         return sim.eventMonitors.sendLocalKeyDown(event);
     }
@@ -159,7 +159,7 @@ TEST_F(DetailsWindowTest, ClosesOnceFromEveryPath)
     EXPECT_TRUE(panel.isClosed());
     EXPECT_FALSE(watch->view()->hasKeyMonitor());
     watch->close();
-    EXPECT_EQ(key(KeyCode::Escape, &panel), EventDisposition::Pass); // the monitor is gone
+    EXPECT_EQ(key(Qt::Key_Escape, &panel), EventDisposition::Pass); // the monitor is gone
     EXPECT_EQ(closes, 1);
     // Closed windows are not shown again.
     watch->show(std::nullopt);
@@ -173,17 +173,17 @@ TEST_F(DetailsWindowTest, TakesSpaceAndEscapeOfItsOwnWindowOnly)
     auto other = sim.panels.createPanel(PanelKind::Launcher);
     struct Row {
         const char *name;
-        int key;
+        Qt::Key key;
         bool own;
         EventDisposition disposition;
         int closes;
     };
     const Row rows[] = {
-        {"Space in another window", KeyCode::Space, false, EventDisposition::Pass, 0},
-        {"Escape in another window", KeyCode::Escape, false, EventDisposition::Pass, 0},
-        {"Return in its own window", KeyCode::Return, true, EventDisposition::Pass, 0},
-        {"Space in its own window", KeyCode::Space, true, EventDisposition::Consume, 1},
-        {"Escape in its own window", KeyCode::Escape, true, EventDisposition::Consume, 1},
+        {"Space in another window", Qt::Key_Space, false, EventDisposition::Pass, 0},
+        {"Escape in another window", Qt::Key_Escape, false, EventDisposition::Pass, 0},
+        {"Return in its own window", Qt::Key_Return, true, EventDisposition::Pass, 0},
+        {"Space in its own window", Qt::Key_Space, true, EventDisposition::Consume, 1},
+        {"Escape in its own window", Qt::Key_Escape, true, EventDisposition::Consume, 1},
     };
     for (const Row &row : rows) {
         closes = 0;

@@ -66,9 +66,9 @@ struct LauncherPreviewAndFiltersTest : LauncherTest {
 
     ClipboardPreviewWindow *preview() const { return view().findChild<ClipboardPreviewWindow *>(); }
 
-    EventDisposition press(int keyCode, Panel *target)
+    EventDisposition press(Qt::Key key, Panel *target)
     {
-        KeyDownEvent event = sim.eventMonitors.keyDown(keyCode, {}, 0, target);
+        KeyDownEvent event = sim.eventMonitors.keyDown(key, {}, {}, target);
         return sim.eventMonitors.sendLocalKeyDown(event);
     }
 
@@ -100,7 +100,7 @@ TEST_F(LauncherPreviewAndFiltersTest, APillNarrowsTheListAndAllWidensIt)
 TEST_F(LauncherPreviewAndFiltersTest, SpaceOpensThePreviewWhichPagesEscapesAndPastes)
 {
     hoverRow(1);
-    ASSERT_EQ(press(KeyCode::Space, window->panel()), EventDisposition::Consume);
+    ASSERT_EQ(press(Qt::Key_Space, window->panel()), EventDisposition::Consume);
     ClipboardPreviewWindow *open = preview();
     ASSERT_NE(open, nullptr);
     Panel &previewPanel = open->window()->panel();
@@ -111,11 +111,11 @@ TEST_F(LauncherPreviewAndFiltersTest, SpaceOpensThePreviewWhichPagesEscapesAndPa
     EXPECT_TRUE(previewPanel.frame().intersects(leftScreen().frame)) << "on the launcher's screen";
 
     // Paging in the preview moves the launcher's selection with it.
-    EXPECT_EQ(press(KeyCode::DownArrow, &previewPanel), EventDisposition::Consume);
+    EXPECT_EQ(press(Qt::Key_Down, &previewPanel), EventDisposition::Consume);
     EXPECT_EQ(view().activeClipboardItemID(), view().displayedClipboardItems().at(2).id());
 
     // The launcher leaves the preview's keys alone; Escape closes only the preview.
-    EXPECT_EQ(press(KeyCode::Escape, &previewPanel), EventDisposition::Consume);
+    EXPECT_EQ(press(Qt::Key_Escape, &previewPanel), EventDisposition::Consume);
     EXPECT_FALSE(view().isPreviewOpen());
     EXPECT_FALSE(previewPanel.isVisible());
     EXPECT_TRUE(window->isExpanded());
@@ -124,10 +124,10 @@ TEST_F(LauncherPreviewAndFiltersTest, SpaceOpensThePreviewWhichPagesEscapesAndPa
 
     // Again, and Return pastes the item shown.
     hoverRow(3);
-    ASSERT_EQ(press(KeyCode::Space, window->panel()), EventDisposition::Consume);
+    ASSERT_EQ(press(Qt::Key_Space, window->panel()), EventDisposition::Consume);
     ASSERT_NE(preview(), nullptr);
     const QString shown = preview()->model().selectedItem()->text();
-    EXPECT_EQ(press(KeyCode::Return, &preview()->window()->panel()), EventDisposition::Consume);
+    EXPECT_EQ(press(Qt::Key_Return, &preview()->window()->panel()), EventDisposition::Consume);
     EXPECT_FALSE(view().isPreviewOpen());
     EXPECT_FALSE(window->isExpanded());
     sim.clock.advance(0.5);
@@ -139,7 +139,7 @@ TEST_F(LauncherPreviewAndFiltersTest, OpeningAnotherPreviewClosesTheFirstAndDele
 {
     int closes = 0;
     hoverRow(0);
-    press(KeyCode::Space, window->panel());
+    press(Qt::Key_Space, window->panel());
     QPointer<ClipboardPreviewWindow> first = preview();
     ASSERT_TRUE(first);
     QObject::connect(&first->window()->panel(), &Panel::willClose, [&] { ++closes; });

@@ -59,10 +59,10 @@ struct NotchLauncherFieldHistoryTest : LauncherTest {
         processEvents();
     }
 
-    EventDisposition key(int code)
+    EventDisposition key(Qt::Key code)
     {
         KeyDownEvent event;
-        event.keyCode = code;
+        event.key = code;
         return sim.eventMonitors.sendLocalKeyDown(event);
     }
 
@@ -134,32 +134,32 @@ TEST_F(NotchLauncherFieldHistoryTest, SpaceOpensTheSelectedValuesDetailsOnlyWhen
     struct Row {
         const char *name;
         std::function<void(NotchLauncherFieldHistoryTest &)> setUp;
-        int key;
+        Qt::Key key;
         EventDisposition disposition;
         bool opens;
     };
     const Row rows[] = {
-        {"everything in place", [](auto &) {}, KeyCode::Space, EventDisposition::Consume, true},
-        {"the pointer is outside", [](auto &t) { t.view->pointerExited(); }, KeyCode::Space, EventDisposition::Pass,
+        {"everything in place", [](auto &) {}, Qt::Key_Space, EventDisposition::Consume, true},
+        {"the pointer is outside", [](auto &t) { t.view->pointerExited(); }, Qt::Key_Space, EventDisposition::Pass,
          false},
-        {"another key", [](auto &) {}, KeyCode::Return, EventDisposition::Pass, false},
-        {"the search field is focused", [](auto &t) { t.model.setIsAISearchFocused(true); }, KeyCode::Space,
+        {"another key", [](auto &) {}, Qt::Key_Return, EventDisposition::Pass, false},
+        {"the search field is focused", [](auto &t) { t.model.setIsAISearchFocused(true); }, Qt::Key_Space,
          EventDisposition::Pass, false},
-        {"another window owns the key", [](auto &t) { t.ownsKeys = false; }, KeyCode::Space, EventDisposition::Pass,
+        {"another window owns the key", [](auto &t) { t.ownsKeys = false; }, Qt::Key_Space, EventDisposition::Pass,
          false},
-        {"collapsed", [](auto &t) { t.model.setIsExpanded(false); }, KeyCode::Space, EventDisposition::Pass, false},
-        {"the guided demo", [](auto &t) { t.model.setDemoClipboardItems(QList<ClipboardItem>{}); }, KeyCode::Space,
+        {"collapsed", [](auto &t) { t.model.setIsExpanded(false); }, Qt::Key_Space, EventDisposition::Pass, false},
+        {"the guided demo", [](auto &t) { t.model.setDemoClipboardItems(QList<ClipboardItem>{}); }, Qt::Key_Space,
          EventDisposition::Pass, false},
         {"a sample value is selected", [](auto &t) {
              t.model.setSelectedAISuggestionID(t.model.aiContext()->randomSuggestions.at(0).id);
          },
-         KeyCode::Space, EventDisposition::Consume, false},
+         Qt::Key_Space, EventDisposition::Consume, false},
         {"nothing is selected",
          [](auto &t) {
              t.model.setAIContext(nameContext());
              t.model.setSelectedAISuggestionID(std::nullopt);
          },
-         KeyCode::Space, EventDisposition::Consume, false},
+         Qt::Key_Space, EventDisposition::Consume, false},
         // Nothing to show, so the manual entry has taken the keyboard: the space is typed there.
         {"the manual entry has the keyboard",
          [](auto &t) {
@@ -168,9 +168,9 @@ TEST_F(NotchLauncherFieldHistoryTest, SpaceOpensTheSelectedValuesDetailsOnlyWhen
              t.model.setAIContext(empty);
              QApplication::setActiveWindow(t.view.get());
          },
-         KeyCode::Space, EventDisposition::Pass, false},
+         Qt::Key_Space, EventDisposition::Pass, false},
         {"the query hides the selection's neighbours, not the selection",
-         [](auto &t) { t.model.setAISearchQuery(QStringLiteral("hopper")); }, KeyCode::Space,
+         [](auto &t) { t.model.setAISearchQuery(QStringLiteral("hopper")); }, Qt::Key_Space,
          EventDisposition::Consume, true},
     };
     for (const Row &row : rows) {
@@ -191,7 +191,7 @@ TEST_F(NotchLauncherFieldHistoryTest, SpaceOpensTheSelectedValuesDetailsOnlyWhen
             const QRectF frame = details()->window()->panel().frame();
             EXPECT_TRUE(keyScreen.visibleFrame.contains(frame.center()));
             // A second Space while it is open is the details window's own business.
-            EXPECT_EQ(key(KeyCode::Space), EventDisposition::Pass);
+            EXPECT_EQ(key(Qt::Key_Space), EventDisposition::Pass);
         }
         view.reset();
         processEvents();
@@ -216,7 +216,7 @@ TEST_F(NotchLauncherFieldHistoryTest, TheFocusFlagFollowsTheFieldsRealFocus)
     model.setIsAISearchFocused(false);
     EXPECT_TRUE(model.isAISearchFocused());
     EXPECT_TRUE(text->hasFocus());
-    EXPECT_EQ(key(KeyCode::Space), EventDisposition::Pass);
+    EXPECT_EQ(key(Qt::Key_Space), EventDisposition::Pass);
     EXPECT_EQ(details(), nullptr);
     // A new context while the field has the keyboard: the same.
     model.setAIContext(nameContext());
@@ -227,10 +227,10 @@ TEST_F(NotchLauncherFieldHistoryTest, TheFocusFlagFollowsTheFieldsRealFocus)
     pane->pointerMoved(pane->itemRect(3).center());
     EXPECT_TRUE(text->hasFocus());
     EXPECT_TRUE(model.isAISearchFocused());
-    EXPECT_EQ(key(KeyCode::Space), EventDisposition::Pass);
+    EXPECT_EQ(key(Qt::Key_Space), EventDisposition::Pass);
     QKeyEvent leave(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
     QApplication::sendEvent(text, &leave);
-    EXPECT_EQ(key(KeyCode::Space), EventDisposition::Consume);
+    EXPECT_EQ(key(Qt::Key_Space), EventDisposition::Consume);
     ASSERT_NE(details(), nullptr);
     EXPECT_EQ(details()->suggestion().id, pane->currentContent().items.at(3).suggestion.id);
     details()->close();
@@ -280,7 +280,7 @@ TEST_F(NotchLauncherFieldHistoryTest, TheDetailsWindowClosesWhenTheLauncherIsSus
         makeView();
         openOnRecent(nameContext());
         view->pointerEntered();
-        ASSERT_EQ(key(KeyCode::Space), EventDisposition::Consume);
+        ASSERT_EQ(key(Qt::Key_Space), EventDisposition::Consume);
         QPointer<FocusedFieldSuggestionPreviewWindow> window = details();
         ASSERT_TRUE(window);
         Panel &panel = window->window()->panel();

@@ -60,7 +60,7 @@ TEST(NotchDoubleClickTracker, ACommandDoubleClickThatBeganInOurWindowsOpensNothi
         {"at the interval's end", 9.5, 10, 2, true, false},
         {"after the interval", 9.4, 10, 2, true, true},
         {"own click later than the event", 10.2, 10, 2, true, true},
-        {"without Command", std::nullopt, 10, 2, false, false},
+        {"without Super", std::nullopt, 10, 2, false, false},
         {"a triple click", std::nullopt, 10, 3, true, false},
     };
     for (const Row &row : rows) {

@@ -83,11 +83,11 @@ struct NotchLauncherViewTest : LauncherTest {
         settle();
     }
 
-    EventDisposition key(int code, unsigned modifiers = 0)
+    EventDisposition key(Qt::Key code, Qt::KeyboardModifiers modifiers = {})
     {
         KeyDownEvent event;
-        event.keyCode = code;
-        event.modifierFlags = modifiers;
+        event.key = code;
+        event.modifiers = modifiers;
         return sim.eventMonitors.sendLocalKeyDown(event);
     }
 };
@@ -807,8 +807,8 @@ TEST_F(NotchLauncherViewTest, KeyTable)
     ASSERT_EQ(view->displayedClipboardItems().size(), 3);
     struct Row {
         const char *name;
-        int code;
-        unsigned modifiers;
+        Qt::Key code;
+        Qt::KeyboardModifiers modifiers;
         std::optional<int> activeBefore;
         EventDisposition disposition;
         std::optional<int> activeAfter;
@@ -816,22 +816,22 @@ TEST_F(NotchLauncherViewTest, KeyTable)
     };
     using D = EventDisposition;
     const Row rows[] = {
-        {"Down with none selects the second", KeyCode::DownArrow, 0, std::nullopt, D::Consume, 1, 0},
-        {"Up with none selects the first", KeyCode::UpArrow, 0, std::nullopt, D::Consume, 0, 0},
-        {"Up on the first stays", KeyCode::UpArrow, 0, 0, D::Consume, 0, 0},
-        {"Down on the last stays", KeyCode::DownArrow, 0, 2, D::Consume, 2, 0},
-        {"Return pastes the active", KeyCode::Return, 0, 1, D::Consume, 1, 1},
-        {"keypad Enter as Return", KeyCode::KeypadEnter, 0, 2, D::Consume, 2, 1},
-        {"Caps Lock does not count", KeyCode::Return, ModifierFlag::CapsLock, 0, D::Consume, 0, 1},
-        {"numeric pad flag does not count", KeyCode::DownArrow, ModifierFlag::NumericPad, 0, D::Consume, 1, 0},
-        {"Shift passes", KeyCode::Return, ModifierFlag::Shift, 1, D::Pass, 1, 0},
-        {"Control passes", KeyCode::DownArrow, ModifierFlag::Control, 1, D::Pass, 1, 0},
-        {"Super passes", KeyCode::Space, ModifierFlag::Command, 1, D::Pass, 1, 0},
-        {"Return without an active item passes", KeyCode::Return, 0, std::nullopt, D::Pass, std::nullopt, 0},
-        {"other keys pass", KeyCode::A, 0, 1, D::Pass, 1, 0},
-        {"Tab stays on the list", KeyCode::Tab, 0, 1, D::Consume, 1, 0},
+        {"Down with none selects the second", Qt::Key_Down, {}, std::nullopt, D::Consume, 1, 0},
+        {"Up with none selects the first", Qt::Key_Up, {}, std::nullopt, D::Consume, 0, 0},
+        {"Up on the first stays", Qt::Key_Up, {}, 0, D::Consume, 0, 0},
+        {"Down on the last stays", Qt::Key_Down, {}, 2, D::Consume, 2, 0},
+        {"Return pastes the active", Qt::Key_Return, {}, 1, D::Consume, 1, 1},
+        {"keypad Enter as Return", Qt::Key_Enter, {}, 2, D::Consume, 2, 1},
+        {"a layout group switch does not count", Qt::Key_Return, Qt::GroupSwitchModifier, 0, D::Consume, 0, 1},
+        {"numeric pad flag does not count", Qt::Key_Down, Qt::KeypadModifier, 0, D::Consume, 1, 0},
+        {"Shift passes", Qt::Key_Return, Qt::ShiftModifier, 1, D::Pass, 1, 0},
+        {"Control passes", Qt::Key_Down, Qt::ControlModifier, 1, D::Pass, 1, 0},
+        {"Super passes", Qt::Key_Space, Qt::MetaModifier, 1, D::Pass, 1, 0},
+        {"Return without an active item passes", Qt::Key_Return, {}, std::nullopt, D::Pass, std::nullopt, 0},
+        {"other keys pass", Qt::Key_A, {}, 1, D::Pass, 1, 0},
+        {"Tab stays on the list", Qt::Key_Tab, {}, 1, D::Consume, 1, 0},
         // Last: the search field has the keys afterwards.
-        {"Shift+Tab goes back to the search field", KeyCode::Tab, ModifierFlag::Shift, 1, D::Consume, 1, 0},
+        {"Shift+Tab goes back to the search field", Qt::Key_Tab, Qt::ShiftModifier, 1, D::Consume, 1, 0},
     };
     for (const Row &row : rows) {
         model.setSelectedClipboardItemID(row.activeBefore ? std::optional<QUuid>(items.at(*row.activeBefore).id()) : std::nullopt);
@@ -850,20 +850,20 @@ TEST_F(NotchLauncherViewTest, KeysPassWhenThePanelCannotActOnThem)
     addItems(2);
     makeView();
     // Collapsed, another window's key, the demo: nothing is handled and the lock is not renewed.
-    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Pass);
+    EXPECT_EQ(key(Qt::Key_Down), EventDisposition::Pass);
     expand();
     ownsKeys = false;
-    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Pass);
+    EXPECT_EQ(key(Qt::Key_Down), EventDisposition::Pass);
     EXPECT_FALSE(calls.contains("key"));
     ownsKeys = true;
-    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Consume);
+    EXPECT_EQ(key(Qt::Key_Down), EventDisposition::Consume);
     EXPECT_TRUE(calls.contains("key"));
     // The search field handles its own keys.
     view->setClipboardSearchFocused(true);
-    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Pass);
+    EXPECT_EQ(key(Qt::Key_Down), EventDisposition::Pass);
     view->setClipboardSearchFocused(false);
     model.setDemoClipboardItems(QList<ClipboardItem>{textItem("demo")});
-    EXPECT_EQ(key(KeyCode::DownArrow), EventDisposition::Pass);
+    EXPECT_EQ(key(Qt::Key_Down), EventDisposition::Pass);
 }
 
 TEST_F(NotchLauncherViewTest, SearchFieldArrowsEnterAndLeaveTheList)
@@ -895,7 +895,7 @@ TEST_F(NotchLauncherViewTest, AnOpeningListShowsItsTopWithTheRowReturnPastesMark
         makeView();
         expand();
         for (int i = 0; i < 12; ++i)
-            key(KeyCode::DownArrow);
+            key(Qt::Key_Down);
         sim.clock.advance(1);
         settle();
         ASSERT_GT(view->clipboardList()->scrollOffset(), 0);
@@ -922,7 +922,7 @@ TEST_F(NotchLauncherViewTest, AnOpeningListShowsItsTopWithTheRowReturnPastesMark
         if (hotKey)
             view->submitActiveClipboardItem();
         else
-            key(KeyCode::Return);
+            key(Qt::Key_Return);
         ASSERT_EQ(selected.size(), 1);
         EXPECT_EQ(selected.first().id(), newest.id());
         view.reset();

@@ -106,7 +106,7 @@ TEST_F(NotchLauncherWindowTest, EveryWayOfLeavingGivesTheKeyboardBackToTheApplic
          }},
         {"escape at the notch", LauncherPresentation::notch, false,
          [](LauncherTest &t, NotchLauncherWindow &w) {
-             t.sim.eventMonitors.sendLocalKeyDown(KeyDownEvent{.keyCode = KeyCode::Escape, .window = w.panel()});
+             t.sim.eventMonitors.sendLocalKeyDown(KeyDownEvent{.key = Qt::Key_Escape, .window = w.panel()});
          }},
         {"a click in another application", LauncherPresentation::notch, false,
          [](LauncherTest &t, NotchLauncherWindow &) {
@@ -122,7 +122,7 @@ TEST_F(NotchLauncherWindowTest, EveryWayOfLeavingGivesTheKeyboardBackToTheApplic
         {"close", LauncherPresentation::notch, false, [](LauncherTest &, NotchLauncherWindow &w) { w.close(); }},
         {"escape in the compact window", LauncherPresentation::window, false,
          [](LauncherTest &t, NotchLauncherWindow &w) {
-             t.sim.eventMonitors.sendLocalKeyDown(KeyDownEvent{.keyCode = KeyCode::Escape, .window = w.panel()});
+             t.sim.eventMonitors.sendLocalKeyDown(KeyDownEvent{.key = Qt::Key_Escape, .window = w.panel()});
          }},
         {"a click outside the compact window", LauncherPresentation::window, false,
          [](LauncherTest &t, NotchLauncherWindow &) {
@@ -405,7 +405,7 @@ TEST_F(NotchLauncherWindowTest, ALauncherHoldingTheKeyboardStaysUntilThePointerC
         ASSERT_TRUE(window->isExpanded());
         movePointer(farAway);
         window->handleHover(false);
-        KeyDownEvent typed{.keyCode = KeyCode::A, .window = window->panel()};
+        KeyDownEvent typed{.key = Qt::Key_A, .window = window->panel()};
         sim.eventMonitors.sendLocalKeyDown(typed);
         sim.clock.advance(30);
         EXPECT_TRUE(window->isExpanded());
@@ -615,7 +615,7 @@ TEST_F(NotchLauncherWindowTest, EscapeClosesThePreviewThenTheLauncherItOwns)
         window->updateFieldContext(std::nullopt, QPointF(400, 400), std::nullopt);
         window->show(NotchLauncherListKind::clipboard);
         ASSERT_TRUE(window->isExpanded());
-        const KeyDownEvent elsewhere{.keyCode = KeyCode::Escape, .window = nullptr};
+        const KeyDownEvent elsewhere{.key = Qt::Key_Escape, .window = nullptr};
         EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(elsewhere), EventDisposition::Pass);
         EXPECT_TRUE(window->isExpanded());
 
@@ -627,7 +627,7 @@ TEST_F(NotchLauncherWindowTest, EscapeClosesThePreviewThenTheLauncherItOwns)
         ASSERT_FALSE(window->view()->displayedClipboardItems().isEmpty());
         window->view()->showPreview(window->view()->displayedClipboardItems().first());
         ASSERT_TRUE(window->view()->isPreviewOpen());
-        const KeyDownEvent ours{.keyCode = KeyCode::Escape, .window = window->panel()};
+        const KeyDownEvent ours{.key = Qt::Key_Escape, .window = window->panel()};
         EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(ours), EventDisposition::Consume);
         EXPECT_FALSE(window->view()->isPreviewOpen());
         EXPECT_TRUE(window->isExpanded());

@@ -22,7 +22,7 @@ struct RecordingLauncher : NotchShortcutLauncher {
     }
 };
 
-const HotKeys::Modifiers superShift = HotKeys::Super | HotKeys::Shift;
+constexpr Qt::KeyboardModifiers superShift = Qt::MetaModifier | Qt::ShiftModifier;
 
 TEST(NotchShortcutService, PressShowsTheLauncherUnderThePointerLater)
 {

@@ -1,8 +1,8 @@
-// Local monitors of the X11 backend see our own windows' input before any widget, with the positional key
-// codes and the panel the event belongs to (run on the offscreen platform: no display needed).
+// Local monitors of the X11 backend see our own windows' input before any widget, with Qt keys and
+// modifiers and the panel the event belongs to (run on the offscreen platform: no display needed).
 #include "platform/linux/LinuxEventMonitors.h"
 #include "platform/linux/LinuxPanel.h"
-#include "platform/linux/VirtualKeyCodes.h"
+#include "platform/linux/QtKeysyms.h"
 
 #include <QLineEdit>
 #include <QTest>
@@ -12,7 +12,7 @@
 
 namespace {
 
-TEST(LinuxLocalMonitorsTest, KeysReachMonitorsFirstWithVirtualCodesAndCanBeConsumed)
+TEST(LinuxLocalMonitorsTest, KeysReachMonitorsFirstAsQtKeysAndCanBeConsumed)
 {
     LinuxPanel panel(PanelKind::Floating);
     auto *content = new QLineEdit;
@@ -27,20 +27,22 @@ TEST(LinuxLocalMonitorsTest, KeysReachMonitorsFirstWithVirtualCodesAndCanBeConsu
     QList<KeyDownEvent> seen;
     ASSERT_TRUE(monitors.addLocalKeyDownMonitor([&](const KeyDownEvent &e) {
         seen << e;
-        return e.keyCode == KeyCode::Escape ? EventDisposition::Consume : EventDisposition::Pass;
+        return e.key == Qt::Key_Escape ? EventDisposition::Consume : EventDisposition::Pass;
     }));
     QTest::keyClick(window, Qt::Key_Escape);
     QTest::keyClick(window, Qt::Key_A, Qt::ShiftModifier);
     QTest::keyClick(window, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(window, Qt::Key_Backtab, Qt::ShiftModifier);
     // The Shift key itself is no key-down.
-    ASSERT_EQ(seen.size(), 3);
-    EXPECT_EQ(seen[0].keyCode, KeyCode::Escape);
+    ASSERT_EQ(seen.size(), 4);
+    EXPECT_EQ(seen[0].key, Qt::Key_Escape);
     EXPECT_EQ(seen[0].window, &panel);
-    EXPECT_EQ(seen[1].keyCode, KeyCode::A);
+    EXPECT_EQ(seen[1].key, Qt::Key_A);
     EXPECT_EQ(seen[1].characters.toLower(), "a");
     EXPECT_EQ(seen[1].charactersIgnoringModifiers, "a");
-    EXPECT_TRUE(seen[1].modifierFlags & ModifierFlag::Shift);
-    EXPECT_EQ(seen[2].keyCode, KeyCode::KeypadEnter);
+    EXPECT_TRUE(seen[1].modifiers & Qt::ShiftModifier);
+    EXPECT_EQ(seen[2].key, Qt::Key_Enter);
+    EXPECT_EQ(seen[3].key, Qt::Key_Tab) << "Shift+Tab is the Tab key with Shift";
     // The consumed Escape never reached the field; the letter did.
     EXPECT_EQ(content->text().toLower(), "a");
 }
@@ -70,16 +72,22 @@ TEST(LinuxLocalMonitorsTest, ClicksCountAndLandInTheirPanelInGlobalPoints)
     EXPECT_EQ(seen[0].location, QPointF(110, 600 - 20 - 1));
 }
 
-TEST(LinuxLocalMonitorsTest, X11KeycodesMapToPositionalCodes)
+TEST(LinuxLocalMonitorsTest, KeysymsMapToQtKeysAndBack)
 {
     const struct {
-        unsigned x11;
-        int code;
-    } rows[] = {{9, KeyCode::Escape}, {36, KeyCode::Return}, {104, KeyCode::KeypadEnter}, {65, KeyCode::Space},
-                {111, KeyCode::UpArrow}, {116, KeyCode::DownArrow}, {10, KeyCode::One}, {38, KeyCode::A},
-                {55, KeyCode::V}, {200, KeyCode::Unknown}};
+        quint32 keysym;
+        Qt::Key key;
+    } rows[] = {{0xff1b, Qt::Key_Escape}, {0xff0d, Qt::Key_Return}, {0xff8d, Qt::Key_Enter},
+                {0x20, Qt::Key_Space},    {0xff52, Qt::Key_Up},     {0xff54, Qt::Key_Down},
+                {0x31, Qt::Key_1},        {0x61, Qt::Key_A},        {0x76, Qt::Key_V},
+                {0xff63, Qt::Key_Insert}, {0xffb1, Qt::Key_1},      {0x12345678, Qt::Key_unknown}};
     for (const auto &row : rows)
-        EXPECT_EQ(virtualKeyCodeFromX11(row.x11), row.code) << row.x11;
+        EXPECT_EQ(qtKeyFromKeysym(row.keysym), row.key) << Qt::hex << row.keysym;
+    // Posted chords press the unshifted symbol of their key.
+    for (const Qt::Key key : {Qt::Key_V, Qt::Key_A, Qt::Key_Insert, Qt::Key_Return})
+        EXPECT_EQ(qtKeyFromKeysym(keysymFromQtKey(key)), key) << key;
+    EXPECT_EQ(keysymFromQtKey(Qt::Key_V), 0x76u);
+    EXPECT_EQ(keysymFromQtKey(Qt::Key_unknown), 0u);
 }
 
 TEST(LinuxLocalMonitorsTest, PanelFrameRoundTripsThroughTheDesktopsPixels)

@@ -19,16 +19,16 @@ TEST_F(SimEventMonitorsTest, LocalMonitorsRunInOrderUntilOneConsumes)
     });
     monitors.addLocalKeyDownMonitor([&](const KeyDownEvent &e) {
         calls << "second";
-        return e.keyCode == KeyCode::Escape ? EventDisposition::Consume : EventDisposition::Pass;
+        return e.key == Qt::Key_Escape ? EventDisposition::Consume : EventDisposition::Pass;
     });
     monitors.addLocalKeyDownMonitor([&](const KeyDownEvent &) {
         calls << "third";
         return EventDisposition::Pass;
     });
-    EXPECT_EQ(monitors.sendLocalKeyDown(monitors.keyDown(KeyCode::Escape)), EventDisposition::Consume);
+    EXPECT_EQ(monitors.sendLocalKeyDown(monitors.keyDown(Qt::Key_Escape)), EventDisposition::Consume);
     EXPECT_EQ(calls, (QStringList{"first", "second"}));
     calls.clear();
-    EXPECT_EQ(monitors.sendLocalKeyDown(monitors.keyDown(KeyCode::Return)), EventDisposition::Pass);
+    EXPECT_EQ(monitors.sendLocalKeyDown(monitors.keyDown(Qt::Key_Return)), EventDisposition::Pass);
     EXPECT_EQ(calls.size(), 3);
 }
 
@@ -40,7 +40,7 @@ TEST_F(SimEventMonitorsTest, MouseMonitorsSeeOnlyTheirButtons)
     MouseDownEvent right = monitors.leftMouseDown({5, 5});
     right.button = MouseButton::Right;
     monitors.sendGlobalMouseDown(right);
-    monitors.sendGlobalMouseDown(monitors.leftMouseDown({5, 5}, 2, ModifierFlag::Command));
+    monitors.sendGlobalMouseDown(monitors.leftMouseDown({5, 5}, 2, Qt::MetaModifier));
     EXPECT_EQ(left, 1);
     EXPECT_EQ(any, 2);
 }
@@ -78,7 +78,7 @@ TEST_F(SimEventMonitorsTest, MonitorsThatCannotBeInstalledAnswerNoToken)
 TEST_F(SimEventMonitorsTest, InjectedClicksCarryTheClockAndMoveThePointer)
 {
     clock.advance(2.5);
-    const MouseDownEvent event = monitors.leftMouseDown({40, 60}, 1, ModifierFlag::Shift);
+    const MouseDownEvent event = monitors.leftMouseDown({40, 60}, 1, Qt::ShiftModifier);
     EXPECT_DOUBLE_EQ(event.timestamp, clock.uptime());
     EXPECT_EQ(monitors.mouseLocation(), QPointF(40, 60));
 }

@@ -53,9 +53,9 @@ struct Preview {
 
     ClipboardPreviewWindowView *view() const { return window->view(); }
     bool menuOffered() const { return !view()->actionMenu()->isHidden(); }
-    EventDisposition press(int keyCode)
+    EventDisposition press(Qt::Key key)
     {
-        return sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(keyCode, {}, 0, &window->window()->panel()));
+        return sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(key, {}, {}, &window->window()->panel()));
     }
     ClipboardAIResultView *resultSheet() const { return qobject_cast<ClipboardAIResultView *>(view()->sheet()->content()); }
     AlertView *alert() const { return qobject_cast<AlertView *>(view()->sheet()->content()); }
@@ -218,21 +218,21 @@ TEST(ClipboardPreviewAIActionsTest, WhileASheetIsUpItsKeysAreItsOwn)
     preview.view()->runAIAction(ClipboardAIAction::summarize);
     preview.sim.clock.advance(1);
     ASSERT_TRUE(preview.view()->sheet()->isPresented());
-    EXPECT_EQ(preview.press(KeyCode::Return), EventDisposition::Pass) << "Return belongs to the editor";
-    EXPECT_EQ(preview.press(KeyCode::DownArrow), EventDisposition::Pass);
+    EXPECT_EQ(preview.press(Qt::Key_Return), EventDisposition::Pass) << "Return belongs to the editor";
+    EXPECT_EQ(preview.press(Qt::Key_Down), EventDisposition::Pass);
     EXPECT_EQ(preview.pastes, 0);
     EXPECT_EQ(preview.window->model().selectedIndex(), 0) << "no paging behind the sheet";
-    EXPECT_EQ(preview.press(KeyCode::Escape), EventDisposition::Consume);
+    EXPECT_EQ(preview.press(Qt::Key_Escape), EventDisposition::Consume);
     EXPECT_FALSE(preview.view()->sheet()->isPresented());
     EXPECT_EQ(preview.closes, 0) << "Escape closed the sheet, not the preview";
 
     // The alert answers Escape the same way; then the preview has its keys back.
     preview.view()->setAIActionError(QStringLiteral("Something failed."));
-    EXPECT_EQ(preview.press(KeyCode::Escape), EventDisposition::Consume);
+    EXPECT_EQ(preview.press(Qt::Key_Escape), EventDisposition::Consume);
     EXPECT_FALSE(preview.view()->aiActionError());
-    EXPECT_EQ(preview.press(KeyCode::DownArrow), EventDisposition::Consume);
+    EXPECT_EQ(preview.press(Qt::Key_Down), EventDisposition::Consume);
     EXPECT_EQ(preview.window->model().selectedIndex(), 1);
-    EXPECT_EQ(preview.press(KeyCode::Escape), EventDisposition::Consume);
+    EXPECT_EQ(preview.press(Qt::Key_Escape), EventDisposition::Consume);
     EXPECT_EQ(preview.closes, 1);
 }
 

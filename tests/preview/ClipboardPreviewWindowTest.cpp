@@ -36,10 +36,10 @@ protected:
         return window;
     }
 
-    EventDisposition press(ClipboardPreviewWindow &window, int keyCode, unsigned modifiers = 0)
+    EventDisposition press(ClipboardPreviewWindow &window, Qt::Key key, Qt::KeyboardModifiers modifiers = {})
     {
         return sim.eventMonitors.sendLocalKeyDown(
-            sim.eventMonitors.keyDown(keyCode, {}, modifiers, &window.window()->panel()));
+            sim.eventMonitors.keyDown(key, {}, modifiers, &window.window()->panel()));
     }
 
     SimPlatform sim;
@@ -143,26 +143,26 @@ TEST_F(ClipboardPreviewWindowTest, TheKeysOfThePreview)
 {
     struct Row {
         const char *what;
-        int keyCode;
-        unsigned modifiers;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
         EventDisposition disposition;
         const char *selected; // after the key
         int closes;
         const char *pasted;
     };
     const Row rows[] = {
-        {"Down pages forward", KeyCode::DownArrow, 0, EventDisposition::Consume, "third", 0, ""},
-        {"Up pages back", KeyCode::UpArrow, 0, EventDisposition::Consume, "first", 0, ""},
-        {"Return pastes the selected item", KeyCode::Return, 0, EventDisposition::Consume, "second", 1, "second"},
-        {"keypad Enter pastes too", KeyCode::KeypadEnter, 0, EventDisposition::Consume, "second", 1, "second"},
-        {"Return with Caps Lock still pastes", KeyCode::Return, ModifierFlag::CapsLock, EventDisposition::Consume,
-         "second", 1, "second"},
-        {"Escape closes", KeyCode::Escape, 0, EventDisposition::Consume, "second", 1, ""},
-        {"Space is left to the window", KeyCode::Space, 0, EventDisposition::Pass, "second", 0, ""},
-        {"Control+Down is a shortcut, not paging", KeyCode::DownArrow, ModifierFlag::Control, EventDisposition::Pass,
+        {"Down pages forward", Qt::Key_Down, {}, EventDisposition::Consume, "third", 0, ""},
+        {"Up pages back", Qt::Key_Up, {}, EventDisposition::Consume, "first", 0, ""},
+        {"Return pastes the selected item", Qt::Key_Return, {}, EventDisposition::Consume, "second", 1, "second"},
+        {"keypad Enter pastes too", Qt::Key_Enter, {}, EventDisposition::Consume, "second", 1, "second"},
+        {"Return in another layout group still pastes", Qt::Key_Return, Qt::GroupSwitchModifier,
+         EventDisposition::Consume, "second", 1, "second"},
+        {"Escape closes", Qt::Key_Escape, {}, EventDisposition::Consume, "second", 1, ""},
+        {"Space is left to the window", Qt::Key_Space, {}, EventDisposition::Pass, "second", 0, ""},
+        {"Control+Down is a shortcut, not paging", Qt::Key_Down, Qt::ControlModifier, EventDisposition::Pass,
          "second", 0, ""},
-        {"Shift+Return is not a paste", KeyCode::Return, ModifierFlag::Shift, EventDisposition::Pass, "second", 0, ""},
-        {"Control+A selects text in the view", KeyCode::A, ModifierFlag::Control, EventDisposition::Pass, "second", 0,
+        {"Shift+Return is not a paste", Qt::Key_Return, Qt::ShiftModifier, EventDisposition::Pass, "second", 0, ""},
+        {"Control+A selects text in the view", Qt::Key_A, Qt::ControlModifier, EventDisposition::Pass, "second", 0,
          ""},
     };
     for (const Row &row : rows) {
@@ -171,7 +171,7 @@ TEST_F(ClipboardPreviewWindowTest, TheKeysOfThePreview)
         pasted.clear();
         QPointer<ClipboardPreviewWindow> window = open(1);
         window->show(std::nullopt);
-        EXPECT_EQ(press(*window, row.keyCode, row.modifiers), row.disposition);
+        EXPECT_EQ(press(*window, row.key, row.modifiers), row.disposition);
         if (window && !window->isClosing()) {
             EXPECT_EQ(window->model().selectedItem()->text(), QString::fromLatin1(row.selected));
         }
@@ -186,7 +186,7 @@ TEST_F(ClipboardPreviewWindowTest, PagingStopsAtBothEndsAndTellsTheLauncherEachM
 {
     QPointer<ClipboardPreviewWindow> window = open(0);
     window->show(std::nullopt);
-    for (int key : {KeyCode::UpArrow, KeyCode::DownArrow, KeyCode::DownArrow, KeyCode::DownArrow, KeyCode::UpArrow})
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up})
         press(*window, key);
     EXPECT_EQ(followed, QStringList({"second", "third", "second"}));
     EXPECT_EQ(window->view()->positionText(), "2 of 3");
@@ -199,14 +199,14 @@ TEST_F(ClipboardPreviewWindowTest, KeysOfOtherWindowsAndOfAClosedPreviewPass)
     QPointer<ClipboardPreviewWindow> window = open(1);
     window->show(std::nullopt);
     SimPanel *other = static_cast<SimPanel *>(sim.panels.createPanel(PanelKind::Launcher).release());
-    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(KeyCode::Escape, {}, 0, other)),
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(Qt::Key_Escape, {}, {}, other)),
               EventDisposition::Pass);
-    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(KeyCode::Escape)), EventDisposition::Pass);
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(Qt::Key_Escape)), EventDisposition::Pass);
     EXPECT_EQ(closes, 0);
     Panel *panel = &window->window()->panel();
     window->close();
     EXPECT_EQ(sim.eventMonitors.localMonitorCount(SimEventMonitors::Kind::KeyDown), 0);
-    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(KeyCode::Return, {}, 0, panel)),
+    EXPECT_EQ(sim.eventMonitors.sendLocalKeyDown(sim.eventMonitors.keyDown(Qt::Key_Return, {}, {}, panel)),
               EventDisposition::Pass);
     EXPECT_TRUE(pasted.isEmpty());
     delete other;
@@ -220,8 +220,8 @@ TEST_F(ClipboardPreviewWindowTest, AnEmptyListShowsAPlaceholderAndPastesNothing)
     window->onPaste = [this](const ClipboardItem &item) { pasted.append(item.text()); };
     window->show(std::nullopt);
     EXPECT_EQ(window->view()->placeholderText(), "There is no item to show.");
-    press(*window, KeyCode::DownArrow);
-    press(*window, KeyCode::Return);
+    press(*window, Qt::Key_Down);
+    press(*window, Qt::Key_Return);
     EXPECT_TRUE(pasted.isEmpty());
     EXPECT_TRUE(window->isClosing());
 }

@@ -376,7 +376,7 @@ EventDisposition FocusedFieldSuggestionPreviewView::handleKeyDown(const KeyDownE
     // window, goes where it was meant to.
     if (!m_window || event.window != m_window)
         return EventDisposition::Pass;
-    if (event.keyCode != KeyCode::Space && event.keyCode != KeyCode::Escape)
+    if (event.key != Qt::Key_Space && event.key != Qt::Key_Escape)
         return EventDisposition::Pass;
     if (m_onClose)
         m_onClose();

@@ -159,27 +159,27 @@ EventDisposition NotchKeyboardNavigation::handleKeyDown(const KeyDownEvent &even
 {
     if (m_isClipboardSearchFocused || m_previews.isPreviewOpen())
         return EventDisposition::Pass;
-    if (event.modifierFlags & ModifierFlag::DeviceIndependentShortcutMask)
+    if (event.modifiers & shortcutModifiers)
         return EventDisposition::Pass;
     const QList<ClipboardItem> items = m_search.displayedClipboardItems();
     const std::optional<qsizetype> active = indexOf(items, activeClipboardItemID());
-    switch (event.keyCode) {
-    case KeyCode::Return:
-    case KeyCode::KeypadEnter:
+    switch (event.key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
         if (!active)
             return EventDisposition::Pass;
         Q_EMIT clipboardItemSelected(items.at(*active));
         return EventDisposition::Consume;
-    case KeyCode::Space:
+    case Qt::Key_Space:
         if (!active)
             return EventDisposition::Pass;
         m_previews.showPreview(items, items.at(*active));
         return EventDisposition::Consume;
-    case KeyCode::UpArrow:
+    case Qt::Key_Up:
         m_isClipboardKeyboardNavigationActive = true;
         moveClipboardSelection(-1);
         return EventDisposition::Consume;
-    case KeyCode::DownArrow:
+    case Qt::Key_Down:
         m_isClipboardKeyboardNavigationActive = true;
         moveClipboardSelection(1);
         return EventDisposition::Consume;

@@ -622,16 +622,16 @@ EventDisposition NotchLauncherView::handleKeyDown(const KeyDownEvent &event)
     if (m_model.displayedList() == NotchLauncherListKind::recent) {
         // Space opens the details of the selected value; every other key, and Space typed into a field,
         // goes on.
-        if (!m_isPointerInsideLauncher || event.keyCode != KeyCode::Space || m_model.isAISearchFocused()
+        if (!m_isPointerInsideLauncher || event.key != Qt::Key_Space || m_model.isAISearchFocused()
             || (m_aiPane && m_aiPane->isManualValueFocused()) || m_previews->suggestionPreviewWindow())
             return EventDisposition::Pass;
         m_previews->showSuggestionPreview(m_host.keyboardWindowScreen ? m_host.keyboardWindowScreen() : std::nullopt);
         return EventDisposition::Consume;
     }
-    if (event.keyCode == KeyCode::Tab && !m_navigation->isClipboardSearchFocused() && !m_previews->isPreviewOpen()) {
+    if (event.key == Qt::Key_Tab && !m_navigation->isClipboardSearchFocused() && !m_previews->isPreviewOpen()) {
         // The search field and the list are the panel's two stops: Shift+Tab goes back to the field, Tab
         // stays on the list.
-        if (event.modifierFlags & ModifierFlag::Shift)
+        if (event.modifiers & Qt::ShiftModifier)
             m_navigation->setClipboardSearchFocused(true);
         return EventDisposition::Consume;
     }

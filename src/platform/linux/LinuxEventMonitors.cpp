@@ -2,7 +2,7 @@
 
 #include "platform/linux/LinuxPanel.h"
 #include "platform/linux/LinuxScreens.h"
-#include "platform/linux/VirtualKeyCodes.h"
+#include "platform/linux/QtKeysyms.h"
 #include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
 
@@ -45,39 +45,6 @@ QPointF fromNative(QPointF native)
         }
     }
     return native;
-}
-
-unsigned flagsFromQt(Qt::KeyboardModifiers modifiers)
-{
-    unsigned flags = 0;
-    if (modifiers & Qt::ShiftModifier)
-        flags |= ModifierFlag::Shift;
-    if (modifiers & Qt::ControlModifier)
-        flags |= ModifierFlag::Control;
-    if (modifiers & Qt::AltModifier)
-        flags |= ModifierFlag::Option;
-    if (modifiers & Qt::MetaModifier)
-        flags |= ModifierFlag::Command;
-    if (modifiers & Qt::KeypadModifier)
-        flags |= ModifierFlag::NumericPad;
-    return flags;
-}
-
-// Core modifier bits with the usual mapping: Mod1 is Alt, Mod4 is Super.
-unsigned flagsFromX11(quint32 state)
-{
-    unsigned flags = 0;
-    if (state & XCB_MOD_MASK_SHIFT)
-        flags |= ModifierFlag::Shift;
-    if (state & XCB_MOD_MASK_LOCK)
-        flags |= ModifierFlag::CapsLock;
-    if (state & XCB_MOD_MASK_CONTROL)
-        flags |= ModifierFlag::Control;
-    if (state & XCB_MOD_MASK_1)
-        flags |= ModifierFlag::Option;
-    if (state & XCB_MOD_MASK_4)
-        flags |= ModifierFlag::Command;
-    return flags;
 }
 
 MouseButton buttonFromX11(int button)
@@ -389,7 +356,7 @@ void LinuxEventMonitors::handleRawButton(int button, double time)
         // One wheel notch is one line, with Qt's signs: up and left are positive.
         event.scrollingDeltaY = button == 4 ? 1 : button == 5 ? -1 : 0;
         event.scrollingDeltaX = button == 6 ? 1 : button == 7 ? -1 : 0;
-        event.modifierFlags = flagsFromX11(pointer->mods);
+        event.modifiers = modifiersFromX11(pointer->mods);
         event.timestamp = time;
         m_registry.dispatchGlobal(event);
         return;
@@ -399,7 +366,7 @@ void LinuxEventMonitors::handleRawButton(int button, double time)
     event.button = buttonFromX11(button);
     event.location = globalPointOf(topDown);
     event.clickCount = m_clicks.press(button, topDown, time);
-    event.modifierFlags = flagsFromX11(pointer->mods);
+    event.modifiers = modifiersFromX11(pointer->mods);
     event.timestamp = time;
     m_registry.dispatchGlobal(event);
 }
@@ -412,12 +379,15 @@ void LinuxEventMonitors::handleRawKey(unsigned keycode, double time)
     const auto pointer = m_global->queryPointer();
     const quint32 mods = pointer ? pointer->mods : 0;
     KeyDownEvent event;
-    event.keyCode = virtualKeyCodeFromX11(keycode);
     const xcb_keysym_t plain = xcb_key_symbols_get_keysym(m_global->symbols, xcb_keycode_t(keycode), 0);
+    // The key is named by its unshifted symbol: Shift+1 stays Qt::Key_1, not the "!" it types.
+    event.key = qtKeyFromKeysym(plain);
     const xcb_keysym_t shifted = xcb_key_symbols_get_keysym(m_global->symbols, xcb_keycode_t(keycode), 1);
     event.charactersIgnoringModifiers = textOfKeysym(plain);
     event.characters = textOfKeysym((mods & XCB_MOD_MASK_SHIFT) && shifted ? shifted : plain);
-    event.modifierFlags = flagsFromX11(mods);
+    event.modifiers = modifiersFromX11(mods);
+    if (isKeypadKeysym(plain))
+        event.modifiers |= Qt::KeypadModifier;
     event.timestamp = time;
     m_registry.dispatchGlobal(event);
 }
@@ -438,7 +408,7 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
         down.location = globalPointOf(topDown);
         m_clicks.setInterval(doubleClickInterval());
         down.clickCount = m_clicks.press(x11ButtonOf(mouse->button()), topDown, mouse->timestamp() / 1000.0);
-        down.modifierFlags = flagsFromQt(mouse->modifiers());
+        down.modifiers = mouse->modifiers();
         down.timestamp = mouse->timestamp() / 1000.0;
         down.window = panelOfWindow(window);
         return m_registry.dispatchLocal(down) == EventDisposition::Consume;
@@ -463,15 +433,13 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
             break;
         }
         KeyDownEvent down;
-        const bool keypad = key->modifiers() & Qt::KeypadModifier;
-        down.keyCode = key->nativeScanCode() ? virtualKeyCodeFromX11(key->nativeScanCode()) : KeyCode::Unknown;
-        if (down.keyCode == KeyCode::Unknown)
-            down.keyCode = virtualKeyCodeFromQtKey(key->key(), keypad);
+        // Qt reports Shift+Tab as Backtab; monitors see the Tab key with Shift held.
+        down.key = key->key() == Qt::Key_Backtab ? Qt::Key_Tab : Qt::Key(key->key());
         down.characters = key->text();
         down.charactersIgnoringModifiers = key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z
             ? QString(QChar(char16_t('a' + (key->key() - Qt::Key_A))))
             : key->text();
-        down.modifierFlags = flagsFromQt(key->modifiers());
+        down.modifiers = key->modifiers();
         down.isARepeat = key->isAutoRepeat();
         down.timestamp = key->timestamp() / 1000.0;
         down.window = panelOfWindow(window);
@@ -491,7 +459,7 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
             scroll.momentumPhase = ScrollPhase::Changed;
         else
             scroll.phase = phaseFromQt(wheel->phase());
-        scroll.modifierFlags = flagsFromQt(wheel->modifiers());
+        scroll.modifiers = wheel->modifiers();
         scroll.timestamp = wheel->timestamp() / 1000.0;
         scroll.window = panelOfWindow(window);
         return m_registry.dispatchLocal(scroll) == EventDisposition::Consume;

@@ -1,4 +1,5 @@
 #include "platform/linux/LinuxHotKeys.h"
+#include "platform/linux/QtKeysyms.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -163,7 +164,7 @@ xcb_keycode_t LinuxHotKeys::keycodeFor(quint32 keysym, xcb_keycode_t current)
     return keycode;
 }
 
-HotKeys::Result LinuxHotKeys::registerHotKey(quint32 id, quint32 keysym, Modifiers modifiers, Target, bool)
+HotKeys::Result LinuxHotKeys::registerHotKey(quint32 id, quint32 keysym, Qt::KeyboardModifiers modifiers, Target, bool)
 {
     // Every grab on the root is exclusive and there is one target, so the target and the option make
     // no difference here.
@@ -179,7 +180,7 @@ HotKeys::Result LinuxHotKeys::registerHotKey(quint32 id, quint32 keysym, Modifie
     if (keycode == XCB_NO_SYMBOL)
         return {Status::Unavailable, 0};
 
-    const quint16 mods = quint16(modifiers.toInt()) & significant;
+    const quint16 mods = x11ModifiersFrom(modifiers);
     const QList<quint16> all = variants(mods);
     QList<quint16> held;
     for (quint16 variant : all) {

@@ -26,7 +26,8 @@ public:
 
     bool isAvailable() const { return m_connection != nullptr; }
 
-    Result registerHotKey(quint32 id, quint32 keysym, Modifiers modifiers, Target target, bool exclusive) override;
+    Result registerHotKey(quint32 id, quint32 keysym, Qt::KeyboardModifiers modifiers, Target target,
+                          bool exclusive) override;
     void unregisterHotKey(Ref ref) override;
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;

@@ -1,6 +1,7 @@
 #include "platform/linux/LinuxKeyboardOutput.h"
 
 #include "platform/Clock.h"
+#include "platform/linux/QtKeysyms.h"
 #include "platform/linux/XcbSession.h"
 
 #include <QPointer>
@@ -351,12 +352,15 @@ bool LinuxKeyboardOutput::postChordHalf(const KeyChord &chord, bool down, qint64
     }
 
     if (down) {
-        xcb_keycode_t key = keycodeOf(chord.keysym);
+        const xcb_keysym_t keysym = keysymFromQtKey(chord.key);
+        if (keysym == noSymbol)
+            return false;
+        xcb_keycode_t key = keycodeOf(keysym);
         if (!key) {
             // A layout without the key: lend it a spare keycode for the chord.
             if (!ensurePool())
                 return false;
-            key = borrowSpare(chord.keysym);
+            key = borrowSpare(keysym);
         }
         m_chordKey = key;
         for (xcb_keycode_t code : std::as_const(modifiers))

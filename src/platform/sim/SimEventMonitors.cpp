@@ -39,28 +39,28 @@ void SimEventMonitors::sendGlobalScroll(const ScrollEvent &event)
     m_registry.dispatchGlobal(event);
 }
 
-MouseDownEvent SimEventMonitors::leftMouseDown(const QPointF &location, int clickCount, unsigned modifiers,
-                                               Panel *window)
+MouseDownEvent SimEventMonitors::leftMouseDown(const QPointF &location, int clickCount,
+                                               Qt::KeyboardModifiers modifiers, Panel *window)
 {
     m_mouseLocation = location;
     MouseDownEvent event;
     event.button = MouseButton::Left;
     event.location = location;
     event.clickCount = clickCount;
-    event.modifierFlags = modifiers;
+    event.modifiers = modifiers;
     event.timestamp = m_clock.uptime();
     event.window = window;
     return event;
 }
 
-KeyDownEvent SimEventMonitors::keyDown(int keyCode, const QString &characters, unsigned modifiers,
+KeyDownEvent SimEventMonitors::keyDown(Qt::Key key, const QString &characters, Qt::KeyboardModifiers modifiers,
                                        Panel *window) const
 {
     KeyDownEvent event;
-    event.keyCode = keyCode;
+    event.key = key;
     event.characters = characters;
     event.charactersIgnoringModifiers = characters;
-    event.modifierFlags = modifiers;
+    event.modifiers = modifiers;
     event.timestamp = m_clock.uptime();
     event.window = window;
     return event;

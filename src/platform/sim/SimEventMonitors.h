@@ -35,9 +35,9 @@ public:
     void sendGlobalScroll(const ScrollEvent &event);
 
     // A left mouse-down at `location` (also where the pointer goes), stamped with the clock's time.
-    MouseDownEvent leftMouseDown(const QPointF &location, int clickCount = 1, unsigned modifiers = 0,
+    MouseDownEvent leftMouseDown(const QPointF &location, int clickCount = 1, Qt::KeyboardModifiers modifiers = {},
                                  Panel *window = nullptr);
-    KeyDownEvent keyDown(int keyCode, const QString &characters = {}, unsigned modifiers = 0,
+    KeyDownEvent keyDown(Qt::Key key, const QString &characters = {}, Qt::KeyboardModifiers modifiers = {},
                          Panel *window = nullptr) const;
 
     int monitorCount() const { return m_registry.count(); }

@@ -1,7 +1,7 @@
 #include "platform/sim/SimHotKeys.h"
 
 namespace {
-quint64 keyOf(quint32 keysym, HotKeys::Modifiers modifiers)
+quint64 keyOf(quint32 keysym, Qt::KeyboardModifiers modifiers)
 {
     return (quint64(keysym) << 32) | quint64(modifiers.toInt());
 }
@@ -12,8 +12,8 @@ SimHotKeys::SimHotKeys(QObject *parent)
 {
 }
 
-HotKeys::Result SimHotKeys::registerHotKey(quint32 id, quint32 keysym, Modifiers modifiers, Target target,
-                                          bool exclusive)
+HotKeys::Result SimHotKeys::registerHotKey(quint32 id, quint32 keysym, Qt::KeyboardModifiers modifiers,
+                                          Target target, bool exclusive)
 {
     Status status = Status::Ok;
     if (!m_refusals.isEmpty())
@@ -33,17 +33,17 @@ void SimHotKeys::unregisterHotKey(Ref ref)
     m_registrations.removeIf([ref](const Registration &r) { return r.ref == ref; });
 }
 
-void SimHotKeys::holdElsewhere(quint32 keysym, Modifiers modifiers)
+void SimHotKeys::holdElsewhere(quint32 keysym, Qt::KeyboardModifiers modifiers)
 {
     m_heldElsewhere.insert(keyOf(keysym, modifiers));
 }
 
-void SimHotKeys::releaseElsewhere(quint32 keysym, Modifiers modifiers)
+void SimHotKeys::releaseElsewhere(quint32 keysym, Qt::KeyboardModifiers modifiers)
 {
     m_heldElsewhere.remove(keyOf(keysym, modifiers));
 }
 
-void SimHotKeys::press(quint32 keysym, Modifiers modifiers)
+void SimHotKeys::press(quint32 keysym, Qt::KeyboardModifiers modifiers)
 {
     QList<quint32> ids;
     for (const Registration &r : m_registrations) {

@@ -12,7 +12,7 @@ public:
     struct Attempt {
         quint32 id = 0;
         quint32 keysym = 0;
-        Modifiers modifiers;
+        Qt::KeyboardModifiers modifiers;
         Target target = Target::Application;
         bool exclusive = false;
         Status status = Status::Ok;
@@ -21,21 +21,22 @@ public:
         Ref ref = 0;
         quint32 id = 0;
         quint32 keysym = 0;
-        Modifiers modifiers;
+        Qt::KeyboardModifiers modifiers;
     };
 
     explicit SimHotKeys(QObject *parent = nullptr);
 
-    Result registerHotKey(quint32 id, quint32 keysym, Modifiers modifiers, Target target, bool exclusive) override;
+    Result registerHotKey(quint32 id, quint32 keysym, Qt::KeyboardModifiers modifiers, Target target,
+                          bool exclusive) override;
     void unregisterHotKey(Ref ref) override;
 
     // The next registration attempts answer these statuses in turn (then Ok again).
     void refuseNext(QList<Status> statuses) { m_refusals.append(statuses); }
     // Another client holds this key: every attempt for it answers Exists until released.
-    void holdElsewhere(quint32 keysym, Modifiers modifiers);
-    void releaseElsewhere(quint32 keysym, Modifiers modifiers);
+    void holdElsewhere(quint32 keysym, Qt::KeyboardModifiers modifiers);
+    void releaseElsewhere(quint32 keysym, Qt::KeyboardModifiers modifiers);
     // The user presses the key: one pressed(id) for each distinct id registered for it.
-    void press(quint32 keysym, Modifiers modifiers);
+    void press(quint32 keysym, Qt::KeyboardModifiers modifiers);
 
     const QList<Attempt> &attempts() const { return m_attempts; }
     const QList<Registration> &registrations() const { return m_registrations; }
