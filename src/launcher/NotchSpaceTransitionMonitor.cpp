@@ -99,10 +99,10 @@ void NotchSpaceTransitionMonitor::process(const SpaceInputEvent &event)
         return;
     }
     // Control alone: Control+Alt+Arrow and the like are other shortcuts.
-    constexpr quint32 relevant =
-        SpaceInputEvent::Shift | SpaceInputEvent::Control | SpaceInputEvent::Alt | SpaceInputEvent::Super;
-    if (event.type == Type::KeyDown && (event.modifiers & relevant) == SpaceInputEvent::Control
-        && (event.key == SpaceInputEvent::Key::LeftArrow || event.key == SpaceInputEvent::Key::RightArrow)) {
+    constexpr Qt::KeyboardModifiers relevant =
+        Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    if (event.type == Type::KeyDown && (event.modifiers & relevant) == Qt::ControlModifier
+        && (event.key == Qt::Key_Left || event.key == Qt::Key_Right)) {
         handle(Signal::keyboardSwitch);
         return;
     }

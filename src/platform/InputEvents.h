@@ -41,10 +41,10 @@ struct MouseDownEvent {
 
 struct KeyDownEvent {
     Qt::Key key = Qt::Key_unknown;
-    QString characters;
-    QString charactersIgnoringModifiers;
+    QString text;
+    QString unmodifiedText;
     Qt::KeyboardModifiers modifiers;
-    bool isARepeat = false;
+    bool isAutoRepeat = false;
     double timestamp = 0;
     // The panel that has the keyboard (local events in our panels), else nullptr.
     Panel *window = nullptr;

@@ -17,18 +17,10 @@ struct SpaceInputEvent {
         ListenerDisabledByTimeout,
         ListenerDisabledByUserInput,
     };
-    enum class Key { Other, LeftArrow, RightArrow };
-    enum Modifier : quint32 {
-        Shift = 0x1,
-        Control = 0x2,
-        Alt = 0x4,
-        Super = 0x8,
-    };
-
     Type type = Type::KeyDown;
-    // Modifier bits held at the event (key-down only).
-    quint32 modifiers = 0;
-    Key key = Key::Other;
+    // Modifiers held at the event (key-down only); Super is Qt::MetaModifier.
+    Qt::KeyboardModifiers modifiers;
+    Qt::Key key = Qt::Key_unknown;
     // Gesture fields as the gesture event carries them: its kind, motion and phase.
     qint64 gestureType = 0;
     qint64 gestureMotion = 0;

@@ -6,7 +6,6 @@
 
 namespace {
 
-using Key = SpaceInputEvent::Key;
 
 struct MonitorFixture : ::testing::Test {
     SimPlatform sim;
@@ -37,7 +36,7 @@ void send(SimPlatform &sim, Event event)
     case Event::swipeCancelled:
         return sim.spaceSignals.swipe(8);
     case Event::controlArrow:
-        return sim.spaceSignals.keyDown(Key::RightArrow, SpaceInputEvent::Control);
+        return sim.spaceSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
     case Event::spaceChanged:
         return sim.spaceSignals.changeSpace();
     case Event::sleep:
@@ -95,7 +94,7 @@ TEST_F(MonitorFixture, FollowsTheTransitionTable)
         if (row.start == Start::swiping)
             sim.spaceSignals.swipe(1);
         if (row.start == Start::settling)
-            sim.spaceSignals.keyDown(Key::LeftArrow, SpaceInputEvent::Control);
+            sim.spaceSignals.keyDown(Qt::Key_Left, Qt::ControlModifier);
         // A resume that was not restarted would come 0.35 s after the event.
         sim.clock.advance(0.3);
         send(sim, row.event);
@@ -162,24 +161,24 @@ TEST_F(MonitorFixture, ClassifiesOnlyHorizontalDesktopSwipes)
 TEST_F(MonitorFixture, OnlyControlAloneWithAnArrowSwitchesDesktops)
 {
     struct Case {
-        Key key;
-        quint32 modifiers;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
         bool suspends;
     };
     const Case cases[] = {
-        {Key::RightArrow, SpaceInputEvent::Control, true},
-        {Key::LeftArrow, SpaceInputEvent::Control, true},
-        {Key::RightArrow, SpaceInputEvent::Control | SpaceInputEvent::Alt, false},
-        {Key::RightArrow, SpaceInputEvent::Control | SpaceInputEvent::Shift, false},
-        {Key::LeftArrow, SpaceInputEvent::Control | SpaceInputEvent::Super, false},
-        {Key::RightArrow, 0, false},
-        {Key::Other, SpaceInputEvent::Control, false},
+        {Qt::Key_Right, Qt::ControlModifier, true},
+        {Qt::Key_Left, Qt::ControlModifier, true},
+        {Qt::Key_Right, Qt::ControlModifier | Qt::AltModifier, false},
+        {Qt::Key_Right, Qt::ControlModifier | Qt::ShiftModifier, false},
+        {Qt::Key_Left, Qt::ControlModifier | Qt::MetaModifier, false},
+        {Qt::Key_Right, Qt::NoModifier, false},
+        {Qt::Key_A, Qt::ControlModifier, false},
     };
     for (const Case &c : cases) {
         monitor.stop();
         monitor.start();
         sim.spaceSignals.keyDown(c.key, c.modifiers);
-        EXPECT_EQ(monitor.state().isSuspended, c.suspends) << int(c.key) << " " << c.modifiers;
+        EXPECT_EQ(monitor.state().isSuspended, c.suspends) << int(c.key) << " " << c.modifiers.toInt();
     }
 }
 
@@ -243,7 +242,7 @@ TEST_F(MonitorFixture, ListenerRefusedAtStartIsRetriedOnActivationAndBeforeOpeni
     monitor.start();
     ASSERT_FALSE(monitor.hasEventTap());
     // Without a listener, swipes and Control+Arrow go unseen, desktop changes still suspend.
-    sim.spaceSignals.keyDown(Key::RightArrow, SpaceInputEvent::Control);
+    sim.spaceSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
     EXPECT_FALSE(monitor.state().isSuspended);
     sim.spaceSignals.activateApplication();
     EXPECT_FALSE(monitor.hasEventTap());
@@ -254,7 +253,7 @@ TEST_F(MonitorFixture, ListenerRefusedAtStartIsRetriedOnActivationAndBeforeOpeni
     const int starts = sim.spaceSignals.startCount();
     monitor.installEventTap();
     EXPECT_EQ(sim.spaceSignals.startCount(), starts) << "an existing listener is kept";
-    sim.spaceSignals.keyDown(Key::RightArrow, SpaceInputEvent::Control);
+    sim.spaceSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
     EXPECT_TRUE(monitor.state().isSuspended);
 }
 

@@ -38,8 +38,8 @@ TEST(LinuxLocalMonitorsTest, KeysReachMonitorsFirstAsQtKeysAndCanBeConsumed)
     EXPECT_EQ(seen[0].key, Qt::Key_Escape);
     EXPECT_EQ(seen[0].window, &panel);
     EXPECT_EQ(seen[1].key, Qt::Key_A);
-    EXPECT_EQ(seen[1].characters.toLower(), "a");
-    EXPECT_EQ(seen[1].charactersIgnoringModifiers, "a");
+    EXPECT_EQ(seen[1].text.toLower(), "a");
+    EXPECT_EQ(seen[1].unmodifiedText, "a");
     EXPECT_TRUE(seen[1].modifiers & Qt::ShiftModifier);
     EXPECT_EQ(seen[2].key, Qt::Key_Enter);
     EXPECT_EQ(seen[3].key, Qt::Key_Tab) << "Shift+Tab is the Tab key with Shift";

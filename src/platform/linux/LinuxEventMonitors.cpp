@@ -383,8 +383,8 @@ void LinuxEventMonitors::handleRawKey(unsigned keycode, double time)
     // The key is named by its unshifted symbol: Shift+1 stays Qt::Key_1, not the "!" it types.
     event.key = qtKeyFromKeysym(plain);
     const xcb_keysym_t shifted = xcb_key_symbols_get_keysym(m_global->symbols, xcb_keycode_t(keycode), 1);
-    event.charactersIgnoringModifiers = textOfKeysym(plain);
-    event.characters = textOfKeysym((mods & XCB_MOD_MASK_SHIFT) && shifted ? shifted : plain);
+    event.unmodifiedText = textOfKeysym(plain);
+    event.text = textOfKeysym((mods & XCB_MOD_MASK_SHIFT) && shifted ? shifted : plain);
     event.modifiers = modifiersFromX11(mods);
     if (isKeypadKeysym(plain))
         event.modifiers |= Qt::KeypadModifier;
@@ -435,12 +435,12 @@ bool LinuxEventMonitors::eventFilter(QObject *watched, QEvent *event)
         KeyDownEvent down;
         // Qt reports Shift+Tab as Backtab; monitors see the Tab key with Shift held.
         down.key = key->key() == Qt::Key_Backtab ? Qt::Key_Tab : Qt::Key(key->key());
-        down.characters = key->text();
-        down.charactersIgnoringModifiers = key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z
+        down.text = key->text();
+        down.unmodifiedText = key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z
             ? QString(QChar(char16_t('a' + (key->key() - Qt::Key_A))))
             : key->text();
         down.modifiers = key->modifiers();
-        down.isARepeat = key->isAutoRepeat();
+        down.isAutoRepeat = key->isAutoRepeat();
         down.timestamp = key->timestamp() / 1000.0;
         down.window = panelOfWindow(window);
         return m_registry.dispatchLocal(down) == EventDisposition::Consume;

@@ -53,13 +53,13 @@ MouseDownEvent SimEventMonitors::leftMouseDown(const QPointF &location, int clic
     return event;
 }
 
-KeyDownEvent SimEventMonitors::keyDown(Qt::Key key, const QString &characters, Qt::KeyboardModifiers modifiers,
+KeyDownEvent SimEventMonitors::keyDown(Qt::Key key, const QString &text, Qt::KeyboardModifiers modifiers,
                                        Panel *window) const
 {
     KeyDownEvent event;
     event.key = key;
-    event.characters = characters;
-    event.charactersIgnoringModifiers = characters;
+    event.text = text;
+    event.unmodifiedText = text;
     event.modifiers = modifiers;
     event.timestamp = m_clock.uptime();
     event.window = window;

@@ -37,7 +37,7 @@ public:
     // A left mouse-down at `location` (also where the pointer goes), stamped with the clock's time.
     MouseDownEvent leftMouseDown(const QPointF &location, int clickCount = 1, Qt::KeyboardModifiers modifiers = {},
                                  Panel *window = nullptr);
-    KeyDownEvent keyDown(Qt::Key key, const QString &characters = {}, Qt::KeyboardModifiers modifiers = {},
+    KeyDownEvent keyDown(Qt::Key key, const QString &text = {}, Qt::KeyboardModifiers modifiers = {},
                          Panel *window = nullptr) const;
 
     int monitorCount() const { return m_registry.count(); }

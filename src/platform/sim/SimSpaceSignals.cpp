@@ -31,7 +31,7 @@ void SimSpaceSignals::swipe(qint64 phase)
     send(e);
 }
 
-void SimSpaceSignals::keyDown(SpaceInputEvent::Key key, quint32 modifiers)
+void SimSpaceSignals::keyDown(Qt::Key key, Qt::KeyboardModifiers modifiers)
 {
     SpaceInputEvent e;
     e.type = SpaceInputEvent::Type::KeyDown;

@@ -25,7 +25,7 @@ public:
     void send(const SpaceInputEvent &event);
     // A horizontal desktop swipe event in the given phase (1 began, 2 changed, 4 ended, 8 cancelled).
     void swipe(qint64 phase);
-    void keyDown(SpaceInputEvent::Key key, quint32 modifiers);
+    void keyDown(Qt::Key key, Qt::KeyboardModifiers modifiers);
     void click(bool right = false);
 
 private:
