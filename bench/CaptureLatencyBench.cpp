@@ -49,7 +49,8 @@ void runCaptureLatency(benchmark::State &state, LinuxPasteboard::ChangeSource so
         LinuxPasteboard pasteboard(nullptr, source);
         PasteboardManager manager(clock, pasteboard, nullptr);
         QObject::connect(&manager, &PasteboardManager::captured, &history, &ClipboardHistoryManager::ingest);
-        manager.onCaptureReplaced = [&](const ClipboardCapture &capture) { history.replaceCapture(capture); };
+        QObject::connect(&manager, &PasteboardManager::captureReplaced, &history,
+                         &ClipboardHistoryManager::replaceCapture);
         std::map<int, BenchClock::time_point> storedAt;
         QObject::connect(&history, &ClipboardHistoryManager::itemsChanged, [&] {
             if (history.items().isEmpty())

@@ -64,7 +64,7 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     connect(history, &ClipboardHistoryManager::copyArrived, runtime, &RuntimeState::raiseClipboardPulse);
     connect(history, &ClipboardHistoryManager::plainTextRewriteRequested, pasteboard, &PasteboardManager::writePlainText);
     connect(history, &ClipboardHistoryManager::analysisWanted, m_analysisQueue.get(), &ClipboardAnalysisQueue::enqueue);
-    m_pasteboard->onCaptureReplaced = [history](const ClipboardCapture &capture) { history->replaceCapture(capture); };
+    connect(pasteboard, &PasteboardManager::captureReplaced, history, &ClipboardHistoryManager::replaceCapture);
     // Hashing and writing a large copy happen on a worker, before the history takes it on the main thread.
     // stop() waits for that worker, so the store is never used after it.
     ClipboardItemStore *itemStore = m_itemStore.get();
@@ -137,10 +137,10 @@ void AppDelegate::linkClipboardService(ClipboardService &service, AppState *appS
     QPointer<AppState> state(appState);
     service.setPermissionRequester([state] { return state && state->requestAutomationPermissions(); });
     service.setPasteAsPlainTextProvider([state] { return state && state->settings()->settings().pasteAsPlainText; });
-    service.setPulseHandler([state] {
-        if (state)
-            state->runtime()->raiseClipboardPulse();
-    });
+    // Unique: tests link the same service again.
+    if (appState)
+        connect(&service, &ClipboardService::itemPasted, appState->runtime(), &RuntimeState::raiseClipboardPulse,
+                Qt::UniqueConnection);
     service.setFieldValueRecorder([state](const QString &text, const FocusedFieldTarget &field) {
         if (state)
             state->fieldValueAssociations()->recordValue(text, field.descriptor);
@@ -205,7 +205,8 @@ void AppDelegate::startLauncher()
     m_autoPasteService->setClipboardService(m_clipboardService.get());
     m_autoPasteService->setFieldValueAssociations(m_appState->fieldValueAssociations());
     RuntimeState *runtime = m_appState->runtime();
-    m_autoPasteService->setPulseHandler([runtime] { runtime->raiseClipboardPulse(); });
+    connect(m_autoPasteService.get(), &FocusedFieldAutoPasteService::valuePasted, runtime,
+            &RuntimeState::raiseClipboardPulse);
     m_launcherService->setAIActionHandler(m_autoPasteService.get());
     m_autoPasteService->startMonitoring();
 }

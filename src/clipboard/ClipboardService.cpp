@@ -265,8 +265,7 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
         pasted = ready && platform.keyboard->postChord(keys.chord, app->pid);
     }
     if (pasted) {
-        if (self->m_onPulse)
-            self->m_onPulse();
+        Q_EMIT self->itemPasted();
     } else if (platform.beeper) {
         platform.beeper->beep();
     }

@@ -53,12 +53,11 @@ public:
     // The history whose items move to the top once pasted; held weakly.
     void setHistory(ClipboardHistoryManager *history);
 
-    // Hooks the composition root sets (the root state's permission request, plain-text setting and pulse);
+    // Hooks the composition root sets (the root state's permission request and plain-text setting);
     // each is read when needed.
     // The requester is asked only when keys cannot be posted; without one, the platform is asked directly.
     void setPermissionRequester(std::function<bool()> requester) { m_requestPermissions = std::move(requester); }
     void setPasteAsPlainTextProvider(std::function<bool()> provider) { m_pasteAsPlainText = std::move(provider); }
-    void setPulseHandler(std::function<void()> handler) { m_onPulse = std::move(handler); }
     // Called after a text item was pasted into a field, with the text and the field.
     void setFieldValueRecorder(std::function<void(const QString &, const FocusedFieldTarget &)> recorder)
     {
@@ -101,6 +100,8 @@ public:
 
 Q_SIGNALS:
     void isPastingChanged(bool pasting);
+    // The paste keys reached the target.
+    void itemPasted();
 
 private:
 #ifndef Q_MOC_RUN
@@ -121,7 +122,6 @@ private:
 
     std::function<bool()> m_requestPermissions;
     std::function<bool()> m_pasteAsPlainText;
-    std::function<void()> m_onPulse;
     std::function<void(const QString &, const FocusedFieldTarget &)> m_recordFieldValue;
     std::function<std::optional<FocusedFieldTarget>(const RunningApplication &)> m_readFocusedField;
     Lifetime m_lifetime;

@@ -382,8 +382,7 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
                 co_return;
             current = *prepared;
             if (delivered) {
-                if (onCaptureReplaced)
-                    onCaptureReplaced(current);
+                Q_EMIT captureReplaced(current);
             } else {
                 delivered = true;
                 Q_EMIT captured(current);

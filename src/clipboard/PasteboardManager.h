@@ -58,8 +58,6 @@ public:
     // Every representation that holds data, as captured.
     qint64 writeItems(const PasteboardPayload &payload);
 
-    // A later read of the same copy that is at least as rich; its changeCount is the superseded capture's.
-    std::function<void(const ClipboardCapture &replacement)> onCaptureReplaced;
     // Asked after each capture for where its content can be loaded again (the history's newest item), which
     // the pasteboard keeps to offer once the copying application is gone. Unset, the capture's own bytes
     // are kept.
@@ -91,6 +89,8 @@ public:
 Q_SIGNALS:
     // A new copy, in the order the copies were read.
     void captured(const ClipboardCapture &capture);
+    // A later read of the same copy that is at least as rich; its changeCount is the superseded capture's.
+    void captureReplaced(const ClipboardCapture &replacement);
     // A program changed the clipboard far faster than a person does, and the `changes` it made meanwhile
     // were kept as one item. `application` is its name where its owner told it, else empty.
     void stormFolded(const QString &application, qint64 changes);

@@ -568,8 +568,7 @@ Task<> FocusedFieldAutoPasteService::runTyping(Insertion insertion, std::shared_
     }
 
     overlay.model().showPasteHighlight();
-    if (m_onPulse)
-        m_onPulse();
+    Q_EMIT valuePasted();
     // The store decides whether and how the value is remembered.
     if (FieldValueAssociationService *store = m_associations)
         store->recordValue(insertion.value, insertion.target.descriptor);

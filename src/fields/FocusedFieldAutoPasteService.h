@@ -65,8 +65,6 @@ public:
     void setClipboardService(ClipboardService *service);
     // The remembered values offered for a field, and where a typed value is recorded.
     void setFieldValueAssociations(FieldValueAssociationService *store);
-    // Raises the pulse counter once a value is in a field.
-    void setPulseHandler(std::function<void()> handler) { m_onPulse = std::move(handler); }
 
     // Installs the local and global left-button monitors and the desktop-change observer; a second start
     // installs nothing more.
@@ -100,6 +98,10 @@ public:
     FocusedFieldSampleGenerator &sampleGenerator() { return m_sampleGenerator; }
     // The outcome of the newest insertion once it has ended.
     std::optional<InsertionOutcome> lastInsertionOutcome() const { return m_lastInsertionOutcome; }
+
+Q_SIGNALS:
+    // A value reached its field.
+    void valuePasted();
 
 private:
     // What one insertion works with, fixed when it is asked for.
@@ -166,7 +168,6 @@ private:
     NotchFieldLauncher *m_launcher = nullptr;
     QPointer<ClipboardService> m_clipboardService;
     QPointer<FieldValueAssociationService> m_associations;
-    std::function<void()> m_onPulse;
     std::optional<MonitorToken> m_mouseMonitor;
     std::optional<MonitorToken> m_localMouseMonitor;
     NotchDoubleClickTracker m_doubleClickTracker;

@@ -258,7 +258,11 @@ TEST_F(ClipboardServiceTest, IsPastingIsClearedOnEveryWayOut)
          },
          noStep},
         {"the pulse throws",
-         [](ClipboardServiceTest &t) { t.service.setPulseHandler([] { throw std::runtime_error("pulse"); }); },
+         [](ClipboardServiceTest &t) {
+             QObject::connect(
+                 &t.service, &ClipboardService::itemPasted, &t.service, [] { throw std::runtime_error("pulse"); },
+                 Qt::SingleShotConnection);
+         },
          noStep},
         {"the target quits while it comes back",
          [](ClipboardServiceTest &t) { t.sim.workspace.activationDelay = -1; },

@@ -29,10 +29,10 @@ protected:
             captures.append(c);
             captureTimes.append(sim.clock.uptime() - t0);
         });
-        manager.onCaptureReplaced = [this](const ClipboardCapture &c) {
+        QObject::connect(&manager, &PasteboardManager::captureReplaced, [this](const ClipboardCapture &c) {
             replacements.append(c);
             replacementTimes.append(sim.clock.uptime() - t0);
-        };
+        });
     }
 
     // Starts with whatever the pasteboard holds; time is then measured from here.

@@ -87,7 +87,8 @@ protected:
             captures.append(c);
             captureMs.append(sinceCopy.elapsed());
         });
-        manager->onCaptureReplaced = [this](const ClipboardCapture &c) { replacements.append(c); };
+        QObject::connect(manager.get(), &PasteboardManager::captureReplaced,
+                         [this](const ClipboardCapture &c) { replacements.append(c); });
     }
 
     // Starts the poll after the current content was taken, so that the next copy is the one under test.

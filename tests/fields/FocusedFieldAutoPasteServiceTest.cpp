@@ -51,7 +51,8 @@ public:
         autoPaste->setClipboardService(clipboardService.get());
         autoPaste->setFieldValueAssociations(appState->fieldValueAssociations());
         RuntimeState *runtime = appState->runtime();
-        autoPaste->setPulseHandler([runtime] { runtime->raiseClipboardPulse(); });
+        QObject::connect(autoPaste.get(), &FocusedFieldAutoPasteService::valuePasted, runtime,
+                         &RuntimeState::raiseClipboardPulse);
         if (service) {
             autoPaste->setLauncher(service.get(), service.get());
             service->setAIActionHandler(autoPaste.get());
