@@ -137,14 +137,15 @@ void AppDelegate::linkClipboardService(ClipboardService &service, AppState *appS
     QPointer<AppState> state(appState);
     service.setPermissionRequester([state] { return state && state->requestAutomationPermissions(); });
     service.setPasteAsPlainTextProvider([state] { return state && state->settings()->settings().pasteAsPlainText; });
-    // Unique: tests link the same service again.
-    if (appState)
-        connect(&service, &ClipboardService::itemPasted, appState->runtime(), &RuntimeState::raiseClipboardPulse,
-                Qt::UniqueConnection);
-    service.setFieldValueRecorder([state](const QString &text, const FocusedFieldTarget &field) {
-        if (state)
-            state->fieldValueAssociations()->recordValue(text, field.descriptor);
-    });
+    if (!appState)
+        return;
+    // Unique: tests link the same service again. A lambda cannot be unique, so the earlier one is dropped.
+    connect(&service, &ClipboardService::itemPasted, appState->runtime(), &RuntimeState::raiseClipboardPulse,
+            Qt::UniqueConnection);
+    FieldValueAssociationService *values = appState->fieldValueAssociations();
+    disconnect(&service, &ClipboardService::textPastedIntoField, values, nullptr);
+    connect(&service, &ClipboardService::textPastedIntoField, values,
+            [values](const QString &text, const FocusedFieldTarget &field) { values->recordValue(text, field.descriptor); });
 }
 
 void AppDelegate::start()

@@ -277,8 +277,8 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
     if (self->m_history)
         self->m_history->handleItemInserted(item);
     // Only text is remembered as a field's value.
-    if (pasted && target && target->field && self->m_recordFieldValue && item.type() == ClipboardItemType::text)
-        self->m_recordFieldValue(item.text(), *target->field);
+    if (pasted && target && target->field && item.type() == ClipboardItemType::text)
+        Q_EMIT self->textPastedIntoField(item.text(), *target->field);
     co_return pasted;
 }
 

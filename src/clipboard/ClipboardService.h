@@ -58,12 +58,6 @@ public:
     // The requester is asked only when keys cannot be posted; without one, the platform is asked directly.
     void setPermissionRequester(std::function<bool()> requester) { m_requestPermissions = std::move(requester); }
     void setPasteAsPlainTextProvider(std::function<bool()> provider) { m_pasteAsPlainText = std::move(provider); }
-    // Called after a text item was pasted into a field, with the text and the field.
-    void setFieldValueRecorder(std::function<void(const QString &, const FocusedFieldTarget &)> recorder)
-    {
-        m_recordFieldValue = std::move(recorder);
-    }
-
     // Reads an application's focused field for focusedFieldTarget(); without one, targets carry no field.
     void setFocusedFieldReader(std::function<std::optional<FocusedFieldTarget>(const RunningApplication &)> reader)
     {
@@ -102,6 +96,8 @@ Q_SIGNALS:
     void isPastingChanged(bool pasting);
     // The paste keys reached the target.
     void itemPasted();
+    // A text item was pasted into a field; the text may be a secret, so it is never logged.
+    void textPastedIntoField(const QString &text, const FocusedFieldTarget &field);
 
 private:
 #ifndef Q_MOC_RUN
@@ -122,7 +118,6 @@ private:
 
     std::function<bool()> m_requestPermissions;
     std::function<bool()> m_pasteAsPlainText;
-    std::function<void(const QString &, const FocusedFieldTarget &)> m_recordFieldValue;
     std::function<std::optional<FocusedFieldTarget>(const RunningApplication &)> m_readFocusedField;
     Lifetime m_lifetime;
 };

@@ -175,6 +175,8 @@ TEST(AppDelegate, TextPastedIntoAFieldIsRememberedAcrossARestart)
     {
         AppDelegate delegate(sim.platform(), testMode());
         delegate.start();
+        // Linked again, the service still records a paste once.
+        AppDelegate::linkClipboardService(delegate.clipboardService(), &delegate.appState(), &delegate.history());
         ClipboardItem item(QUuid::createUuid());
         item.setText(QStringLiteral("+48 600 200 200"));
         item.setTypeRawValue(rawValue(ClipboardItemType::text));
@@ -183,7 +185,8 @@ TEST(AppDelegate, TextPastedIntoAFieldIsRememberedAcrossARestart)
         sim.clock.advance(1);
         ASSERT_EQ(pasted.result(), std::optional<bool>(true));
         TAVLEN_WAIT_UNTIL(delegate.appState().fieldValueAssociations()->pendingOperations() == 0, 5000);
-        EXPECT_EQ(delegate.appState().fieldValueAssociations()->associations().size(), 1);
+        ASSERT_EQ(delegate.appState().fieldValueAssociations()->associations().size(), 1);
+        EXPECT_EQ(delegate.appState().fieldValueAssociations()->associations().first().pasteCount, 1);
         delegate.stop();
     }
     AppDelegate restarted(sim.platform(), testMode());

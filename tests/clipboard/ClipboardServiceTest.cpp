@@ -405,7 +405,8 @@ TEST_F(ClipboardServiceTest, OurOwnWriteIsNotCapturedAgain)
 TEST_F(ClipboardServiceTest, TextPastedIntoAFieldIsRecordedForIt)
 {
     QList<QPair<QString, FocusedFieldTarget>> recorded;
-    service.setFieldValueRecorder([&](const QString &text, const FocusedFieldTarget &field) { recorded.append({text, field}); });
+    QObject::connect(&service, &ClipboardService::textPastedIntoField,
+                     [&](const QString &text, const FocusedFieldTarget &field) { recorded.append({text, field}); });
     const FocusedFieldTarget field{sim.accessibility.application(editor.pid)->addChild(AccessibilityRole::textField)->element(), {}};
     sim.workspace.bringToFront(editor);
 
