@@ -181,9 +181,9 @@ void FocusedFieldAutoPasteService::startMonitoring()
                                                                              if (self)
                                                                                  self->handleGlobalMouseDown(event);
                                                                          });
-    if (m_platform.workspace && !m_activeSpaceObserver) {
-        m_activeSpaceObserver = connect(m_platform.workspace, &Workspace::activeSpaceChanged, this,
-                                        &FocusedFieldAutoPasteService::handleActiveSpaceChange);
+    if (m_platform.workspace && !m_desktopObserver) {
+        m_desktopObserver = connect(m_platform.workspace, &Workspace::currentDesktopChanged, this,
+                                    &FocusedFieldAutoPasteService::handleDesktopChange);
     }
 }
 
@@ -207,8 +207,8 @@ void FocusedFieldAutoPasteService::stopMonitoring()
     }
     m_mouseMonitor.reset();
     m_localMouseMonitor.reset();
-    disconnect(m_activeSpaceObserver);
-    m_activeSpaceObserver = {};
+    disconnect(m_desktopObserver);
+    m_desktopObserver = {};
 }
 
 EventDisposition FocusedFieldAutoPasteService::handleLocalMouseDown(const MouseDownEvent &event)
@@ -231,7 +231,7 @@ void FocusedFieldAutoPasteService::handleGlobalMouseDown(const MouseDownEvent &e
                                                : std::nullopt);
 }
 
-void FocusedFieldAutoPasteService::handleActiveSpaceChange()
+void FocusedFieldAutoPasteService::handleDesktopChange()
 {
     m_pendingNotchActivationTask.cancel();
     clearNotchTarget();

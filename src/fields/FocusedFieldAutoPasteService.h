@@ -121,7 +121,7 @@ private:
     void handleGlobalMouseDown(const MouseDownEvent &event);
     // `at` in the accessibility space.
     void scheduleNotchActivation(std::optional<QPointF> at);
-    void handleActiveSpaceChange();
+    void handleDesktopChange();
     // The target's frame in the global screen space.
     std::optional<QRectF> fieldScreenFrame(const FocusedFieldTarget &target) const;
 
@@ -171,7 +171,7 @@ private:
     std::optional<MonitorToken> m_mouseMonitor;
     std::optional<MonitorToken> m_localMouseMonitor;
     NotchDoubleClickTracker m_doubleClickTracker;
-    QMetaObject::Connection m_activeSpaceObserver;
+    QMetaObject::Connection m_desktopObserver;
 #ifndef Q_MOC_RUN
     TaskSlot m_pendingNotchActivationTask;
     TaskSlot m_fieldContextTask;

@@ -208,7 +208,7 @@ NotchSpaceTransitionMonitor &NotchLauncherService::spaceTransitionMonitor()
             for (NotchLauncherWindow *window : self->allWindows())
                 window->resumeAfterSpaceTransition(didChangeSpace);
         };
-        m_spaceTransitionMonitor = new NotchSpaceTransitionMonitor(*m_platform.spaceSignals, *m_platform.clock,
+        m_spaceTransitionMonitor = new NotchSpaceTransitionMonitor(*m_platform.desktopSwitchSignals, *m_platform.clock,
                                                                    onSuspend, onResume, this);
     }
     return *m_spaceTransitionMonitor;

@@ -1,7 +1,7 @@
 #include "launcher/NotchSpaceTransitionMonitor.h"
 
 #include "platform/Clock.h"
-#include "platform/SpaceSignals.h"
+#include "platform/DesktopSwitchSignals.h"
 
 namespace {
 // A system gesture event is a desktop swipe when it is of this kind and moves horizontally.
@@ -9,11 +9,11 @@ constexpr qint64 dockSwipeGestureType = 23;
 constexpr qint64 horizontalSwipeMotion = 1;
 } // namespace
 
-NotchSpaceTransitionMonitor::NotchSpaceTransitionMonitor(SpaceSignals &spaceSignals, Clock &clock,
+NotchSpaceTransitionMonitor::NotchSpaceTransitionMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock,
                                                          std::function<void()> onSuspend,
                                                          std::function<void(bool)> onResume, QObject *parent)
     : QObject(parent)
-    , m_signals(spaceSignals)
+    , m_signals(desktopSwitchSignals)
     , m_clock(clock)
     , m_onSuspend(std::move(onSuspend))
     , m_onResume(std::move(onResume))
@@ -30,11 +30,12 @@ void NotchSpaceTransitionMonitor::start()
 {
     if (m_spaceObserver)
         return;
-    m_spaceObserver = connect(&m_signals, &SpaceSignals::activeSpaceChanged, this,
+    m_spaceObserver = connect(&m_signals, &DesktopSwitchSignals::currentDesktopChanged, this,
                               [this] { handle(Signal::spaceChanged); });
-    m_activationObserver = connect(&m_signals, &SpaceSignals::applicationActivated, this,
+    m_activationObserver = connect(&m_signals, &DesktopSwitchSignals::applicationActivated, this,
                                    [this] { installEventTap(); });
-    m_sleepObserver = connect(&m_signals, &SpaceSignals::willSleep, this, [this] { handle(Signal::interruption); });
+    m_sleepObserver
+        = connect(&m_signals, &DesktopSwitchSignals::willSleep, this, [this] { handle(Signal::interruption); });
     installEventTap();
 }
 
@@ -45,8 +46,8 @@ void NotchSpaceTransitionMonitor::installEventTap()
     if (!m_signals.startListening())
         return;
     m_tap = true;
-    m_inputConnection = connect(&m_signals, &SpaceSignals::inputEvent, this,
-                                [this](const SpaceInputEvent &event) { process(event); });
+    m_inputConnection = connect(&m_signals, &DesktopSwitchSignals::inputEvent, this,
+                                [this](const DesktopSwitchInputEvent &event) { process(event); });
 }
 
 void NotchSpaceTransitionMonitor::stop()
@@ -67,9 +68,9 @@ void NotchSpaceTransitionMonitor::stop()
 }
 
 std::optional<NotchSpaceTransitionMonitor::Signal> NotchSpaceTransitionMonitor::classifySwipe(
-    const SpaceInputEvent &event)
+    const DesktopSwitchInputEvent &event)
 {
-    if (event.type != SpaceInputEvent::Type::Gesture || event.gestureType != dockSwipeGestureType
+    if (event.type != DesktopSwitchInputEvent::Type::Gesture || event.gestureType != dockSwipeGestureType
         || event.gestureMotion != horizontalSwipeMotion)
         return std::nullopt;
     switch (event.gesturePhase) {
@@ -85,9 +86,9 @@ std::optional<NotchSpaceTransitionMonitor::Signal> NotchSpaceTransitionMonitor::
     }
 }
 
-void NotchSpaceTransitionMonitor::process(const SpaceInputEvent &event)
+void NotchSpaceTransitionMonitor::process(const DesktopSwitchInputEvent &event)
 {
-    using Type = SpaceInputEvent::Type;
+    using Type = DesktopSwitchInputEvent::Type;
     if (event.type == Type::ListenerDisabledByTimeout || event.type == Type::ListenerDisabledByUserInput) {
         if (m_tap)
             m_signals.reenableListening();

@@ -12,8 +12,8 @@
 #include <optional>
 
 class Clock;
-class SpaceSignals;
-struct SpaceInputEvent;
+class DesktopSwitchSignals;
+struct DesktopSwitchInputEvent;
 
 struct NotchSpaceTransitionState {
     bool isSuspended = false;
@@ -30,8 +30,9 @@ public:
 
     static constexpr double resumeDelay = 0.65;
 
-    NotchSpaceTransitionMonitor(SpaceSignals &spaceSignals, Clock &clock, std::function<void()> onSuspend,
-                                std::function<void(bool)> onResume, QObject *parent = nullptr);
+    NotchSpaceTransitionMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock,
+                                std::function<void()> onSuspend, std::function<void(bool)> onResume,
+                                QObject *parent = nullptr);
     ~NotchSpaceTransitionMonitor() override;
 
     // Watches desktop changes, activations and sleep, and starts the input listener. Does nothing at all
@@ -45,17 +46,17 @@ public:
     void stop();
 
     // The signal a gesture event stands for, if any.
-    static std::optional<Signal> classifySwipe(const SpaceInputEvent &event);
+    static std::optional<Signal> classifySwipe(const DesktopSwitchInputEvent &event);
     // Applies one signal (the state table, then suspend and restore rules).
     void handle(Signal signal);
 
 private:
-    void process(const SpaceInputEvent &event);
+    void process(const DesktopSwitchInputEvent &event);
 #ifndef Q_MOC_RUN
     static Task<> restoreAfterDelay(Lifetime::Pointer<NotchSpaceTransitionMonitor> self, Clock *clock);
 #endif
 
-    SpaceSignals &m_signals;
+    DesktopSwitchSignals &m_signals;
     Clock &m_clock;
     std::function<void()> m_onSuspend;
     std::function<void(bool)> m_onResume;

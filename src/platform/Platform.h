@@ -14,7 +14,7 @@ class Screens;
 class PanelFactory;
 class EventMonitors;
 class HotKeys;
-class SpaceSignals;
+class DesktopSwitchSignals;
 class Appearance;
 class Accessibility;
 class SecretStore;
@@ -37,7 +37,7 @@ struct Platform {
     PanelFactory *panels = nullptr;
     EventMonitors *eventMonitors = nullptr;
     HotKeys *hotKeys = nullptr;
-    SpaceSignals *spaceSignals = nullptr;
+    DesktopSwitchSignals *desktopSwitchSignals = nullptr;
     Appearance *appearance = nullptr;
     Accessibility *accessibility = nullptr;
     SecretStore *secrets = nullptr;

@@ -1,6 +1,6 @@
 #pragma once
 // The running applications of the desktop: which one is in front, bringing one to the front, and the
-// notifications that an application was activated or the active desktop (Space) changed.
+// notifications that an application was activated or the current virtual desktop (workspace) changed.
 
 #include <QList>
 #include <QMetaType>
@@ -72,7 +72,7 @@ Q_SIGNALS:
     // Another application became the frontmost one (not emitted for the same one twice in a row).
     void applicationActivated(const RunningApplication &app);
     // The current desktop changed (emitted once per change).
-    void activeSpaceChanged();
+    void currentDesktopChanged();
 
 protected:
     using QObject::QObject;

@@ -2,7 +2,7 @@
 // pointer on the secondary monitor's top row attributed to that monitor.
 #include "DesktopTest.h"
 #include "platform/linux/LinuxScreens.h"
-#include "platform/linux/LinuxSpaceSignals.h"
+#include "platform/linux/LinuxDesktopSwitchSignals.h"
 
 #include <QSignalSpy>
 
@@ -50,24 +50,24 @@ TEST(LinuxScreens, PointerOnTheSecondaryTopRowIsOnTheSecondary)
     EXPECT_EQ(screens.screen(screens.pointerLocation())->frame, QRectF(0, 0, 1512, 982));
 }
 
-TEST(LinuxSpaceSignals, SeesClicksAndDesktopChangesButNeverTheKeyboard)
+TEST(LinuxDesktopSwitchSignals, SeesClicksAndDesktopChangesButNeverTheKeyboard)
 {
     TAVLEN_REQUIRE_DESKTOP();
-    LinuxSpaceSignals signals_;
+    LinuxDesktopSwitchSignals signals_;
     ASSERT_TRUE(signals_.isAvailable()) << signals_.unavailableReason().toStdString();
     ASSERT_TRUE(signals_.startListening());
-    QSignalSpy input(&signals_, &SpaceSignals::inputEvent);
-    QSignalSpy desktops(&signals_, &SpaceSignals::activeSpaceChanged);
-    const auto lastInput = [&] { return input.last().first().value<SpaceInputEvent>(); };
+    QSignalSpy input(&signals_, &DesktopSwitchSignals::inputEvent);
+    QSignalSpy desktops(&signals_, &DesktopSwitchSignals::currentDesktopChanged);
+    const auto lastInput = [&] { return input.last().first().value<DesktopSwitchInputEvent>(); };
 
     // Keys, then a click: the click arrives after anything the keys could have produced.
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("ctrl+Right"), QStringLiteral("a")}));
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("click"), QStringLiteral("1")}));
-    TAVLEN_WAIT_UNTIL(!input.isEmpty() && lastInput().type == SpaceInputEvent::Type::LeftMouseDown, 3000);
+    TAVLEN_WAIT_UNTIL(!input.isEmpty() && lastInput().type == DesktopSwitchInputEvent::Type::LeftMouseDown, 3000);
     EXPECT_EQ(input.count(), 1) << "a key press was seen";
 
     ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("click"), QStringLiteral("3")}));
-    TAVLEN_WAIT_UNTIL(lastInput().type == SpaceInputEvent::Type::RightMouseDown, 3000);
+    TAVLEN_WAIT_UNTIL(lastInput().type == DesktopSwitchInputEvent::Type::RightMouseDown, 3000);
 
     // Desktop switching needs a window manager with more than one desktop.
     const auto count = DesktopTest::run(QStringLiteral("xdotool"), {QStringLiteral("get_num_desktops")});

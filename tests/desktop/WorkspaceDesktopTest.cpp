@@ -109,7 +109,7 @@ TEST(WorkspaceDesktop, DesktopChangesAreReportedOnce)
     ASSERT_TRUE(DesktopTest::run(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("0")}).succeeded());
     LinuxPlatform platform;
     Workspace &workspace = *platform.platform().workspace;
-    QSignalSpy changed(&workspace, &Workspace::activeSpaceChanged);
+    QSignalSpy changed(&workspace, &Workspace::currentDesktopChanged);
 
     ASSERT_TRUE(DesktopTest::run(QStringLiteral("xdotool"), {QStringLiteral("set_desktop"), QStringLiteral("1")}).succeeded());
     TAVLEN_WAIT_UNTIL(changed.size() == 1, 3000);

@@ -233,7 +233,7 @@ TEST_F(AutoPasteTest, ThePendingRequestIsCancelledByEverythingThatShouldCancelIt
          [](AutoPasteTest &t) { t.sim.eventMonitors.sendGlobalMouseDown(t.sim.eventMonitors.leftMouseDown(QPointF(50, 50))); }},
         {"a click in our own window",
          [](AutoPasteTest &t) { t.sim.eventMonitors.sendLocalMouseDown(t.sim.eventMonitors.leftMouseDown(QPointF(700, 900))); }},
-        {"a desktop change", [](AutoPasteTest &t) { t.sim.workspace.switchSpace(2); }},
+        {"a desktop change", [](AutoPasteTest &t) { t.sim.workspace.switchDesktop(2); }},
         {"stopping the service", [](AutoPasteTest &t) { t.autoPaste->stopMonitoring(); }},
     };
     for (const Row &row : rows) {
@@ -472,7 +472,7 @@ TEST_F(AutoPasteTest, ADesktopChangeClearsContextsAndCollapsesOnlyWithTheCompact
         ASSERT_TRUE(autoPaste->notchTarget());
         NotchLauncherWindow *right = service->windows().value(rightNumber);
         right->show(NotchLauncherListKind::clipboard);
-        sim.workspace.switchSpace(compactWindow ? 3 : 4);
+        sim.workspace.switchDesktop(compactWindow ? 3 : 4);
         EXPECT_FALSE(autoPaste->notchTarget());
         for (NotchLauncherWindow *w : service->windows().values() + service->fieldWindows().values())
             EXPECT_FALSE(w->viewModel()->aiContext());

@@ -200,7 +200,7 @@ TEST_F(NotchLauncherServiceTest, WindowContainingAPointFindsTheScreenUnderIt)
 TEST_F(NotchLauncherServiceTest, ARebuildDuringADesktopSwitchSuspendsNewLaunchersButNeverCompactWindows)
 {
     NotchLauncherService &launchers = startService();
-    sim.spaceSignals.activeSpaceChanged();
+    sim.desktopSwitchSignals.currentDesktopChanged();
     ASSERT_TRUE(launchers.spaceTransitionMonitor().state().isSuspended);
     launchers.refreshWindows();
     EXPECT_TRUE(launchers.windows().value(leftNumber)->viewModel()->isSpaceTransitionSuspended());

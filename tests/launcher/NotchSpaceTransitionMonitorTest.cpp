@@ -11,7 +11,7 @@ struct MonitorFixture : ::testing::Test {
     SimPlatform sim;
     int suspends = 0;
     QList<bool> resumes;
-    NotchSpaceTransitionMonitor monitor{sim.spaceSignals, sim.clock, [this] { ++suspends; },
+    NotchSpaceTransitionMonitor monitor{sim.desktopSwitchSignals, sim.clock, [this] { ++suspends; },
                                         [this](bool changed) { resumes.append(changed); }};
 
     void SetUp() override { monitor.start(); }
@@ -28,21 +28,21 @@ void send(SimPlatform &sim, Event event)
 {
     switch (event) {
     case Event::swipeBegan:
-        return sim.spaceSignals.swipe(1);
+        return sim.desktopSwitchSignals.swipe(1);
     case Event::swipeChanged:
-        return sim.spaceSignals.swipe(2);
+        return sim.desktopSwitchSignals.swipe(2);
     case Event::swipeEnded:
-        return sim.spaceSignals.swipe(4);
+        return sim.desktopSwitchSignals.swipe(4);
     case Event::swipeCancelled:
-        return sim.spaceSignals.swipe(8);
+        return sim.desktopSwitchSignals.swipe(8);
     case Event::controlArrow:
-        return sim.spaceSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
+        return sim.desktopSwitchSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
     case Event::spaceChanged:
-        return sim.spaceSignals.changeSpace();
+        return sim.desktopSwitchSignals.changeDesktop();
     case Event::sleep:
-        return sim.spaceSignals.sleep();
+        return sim.desktopSwitchSignals.sleep();
     case Event::click:
-        return sim.spaceSignals.click();
+        return sim.desktopSwitchSignals.click();
     }
 }
 
@@ -92,9 +92,9 @@ TEST_F(MonitorFixture, FollowsTheTransitionTable)
         resumes.clear();
         monitor.start();
         if (row.start == Start::swiping)
-            sim.spaceSignals.swipe(1);
+            sim.desktopSwitchSignals.swipe(1);
         if (row.start == Start::settling)
-            sim.spaceSignals.keyDown(Qt::Key_Left, Qt::ControlModifier);
+            sim.desktopSwitchSignals.keyDown(Qt::Key_Left, Qt::ControlModifier);
         // A resume that was not restarted would come 0.35 s after the event.
         sim.clock.advance(0.3);
         send(sim, row.event);
@@ -114,14 +114,14 @@ TEST_F(MonitorFixture, FollowsTheTransitionTable)
 
 TEST_F(MonitorFixture, SwipeToTheNextSpaceResumesAfterTheSpaceNotification)
 {
-    sim.spaceSignals.swipe(1);
-    sim.spaceSignals.swipe(2);
+    sim.desktopSwitchSignals.swipe(1);
+    sim.desktopSwitchSignals.swipe(2);
     sim.clock.advance(1.0);
     EXPECT_TRUE(resumes.isEmpty()) << "no resume while the swipe is in progress";
-    sim.spaceSignals.swipe(2);
-    sim.spaceSignals.swipe(4);
+    sim.desktopSwitchSignals.swipe(2);
+    sim.desktopSwitchSignals.swipe(4);
     sim.clock.advance(0.2);
-    sim.spaceSignals.changeSpace();
+    sim.desktopSwitchSignals.changeDesktop();
     sim.clock.advance(0.6);
     EXPECT_TRUE(resumes.isEmpty());
     sim.clock.advance(0.05);
@@ -143,15 +143,15 @@ TEST_F(MonitorFixture, ClassifiesOnlyHorizontalDesktopSwipes)
         {23, 1, 9, std::nullopt},  {22, 1, 1, std::nullopt},    {23, 2, 1, std::nullopt},
     };
     for (const Case &c : cases) {
-        SpaceInputEvent e;
-        e.type = SpaceInputEvent::Type::Gesture;
+        DesktopSwitchInputEvent e;
+        e.type = DesktopSwitchInputEvent::Type::Gesture;
         e.gestureType = c.type;
         e.gestureMotion = c.motion;
         e.gesturePhase = c.phase;
         EXPECT_EQ(NotchSpaceTransitionMonitor::classifySwipe(e), c.signal) << c.type << " " << c.motion << " " << c.phase;
     }
-    SpaceInputEvent key;
-    key.type = SpaceInputEvent::Type::KeyDown;
+    DesktopSwitchInputEvent key;
+    key.type = DesktopSwitchInputEvent::Type::KeyDown;
     key.gestureType = 23;
     key.gestureMotion = 1;
     key.gesturePhase = 1;
@@ -177,24 +177,24 @@ TEST_F(MonitorFixture, OnlyControlAloneWithAnArrowSwitchesDesktops)
     for (const Case &c : cases) {
         monitor.stop();
         monitor.start();
-        sim.spaceSignals.keyDown(c.key, c.modifiers);
+        sim.desktopSwitchSignals.keyDown(c.key, c.modifiers);
         EXPECT_EQ(monitor.state().isSuspended, c.suspends) << int(c.key) << " " << c.modifiers.toInt();
     }
 }
 
 TEST_F(MonitorFixture, DisabledListenerIsSwitchedBackOnAndEndsAGesture)
 {
-    SpaceInputEvent disabled;
-    disabled.type = SpaceInputEvent::Type::ListenerDisabledByTimeout;
-    sim.spaceSignals.send(disabled);
-    EXPECT_EQ(sim.spaceSignals.reenableCount(), 1);
+    DesktopSwitchInputEvent disabled;
+    disabled.type = DesktopSwitchInputEvent::Type::ListenerDisabledByTimeout;
+    sim.desktopSwitchSignals.send(disabled);
+    EXPECT_EQ(sim.desktopSwitchSignals.reenableCount(), 1);
     EXPECT_EQ(monitor.state(), state(false, false, false)) << "idle stays idle";
     EXPECT_EQ(suspends, 0);
 
-    sim.spaceSignals.swipe(1);
-    disabled.type = SpaceInputEvent::Type::ListenerDisabledByUserInput;
-    sim.spaceSignals.send(disabled);
-    EXPECT_EQ(sim.spaceSignals.reenableCount(), 2);
+    sim.desktopSwitchSignals.swipe(1);
+    disabled.type = DesktopSwitchInputEvent::Type::ListenerDisabledByUserInput;
+    sim.desktopSwitchSignals.send(disabled);
+    EXPECT_EQ(sim.desktopSwitchSignals.reenableCount(), 2);
     EXPECT_EQ(monitor.state(), state(true, false, false));
     sim.clock.advance(0.65);
     EXPECT_EQ(resumes, QList<bool>{false});
@@ -202,21 +202,21 @@ TEST_F(MonitorFixture, DisabledListenerIsSwitchedBackOnAndEndsAGesture)
 
 TEST_F(MonitorFixture, StopDuringASuspensionReportsNoResume)
 {
-    sim.spaceSignals.changeSpace();
+    sim.desktopSwitchSignals.changeDesktop();
     ASSERT_EQ(suspends, 1);
     monitor.stop();
     EXPECT_EQ(monitor.state(), state(false, false, false));
     EXPECT_FALSE(monitor.hasEventTap());
-    EXPECT_FALSE(sim.spaceSignals.isListening());
+    EXPECT_FALSE(sim.desktopSwitchSignals.isListening());
     sim.clock.advance(2);
     EXPECT_TRUE(resumes.isEmpty());
     // Observers are gone too.
-    sim.spaceSignals.changeSpace();
-    sim.spaceSignals.swipe(1);
+    sim.desktopSwitchSignals.changeDesktop();
+    sim.desktopSwitchSignals.swipe(1);
     EXPECT_EQ(suspends, 1);
     // And everything comes back with start().
     monitor.start();
-    sim.spaceSignals.changeSpace();
+    sim.desktopSwitchSignals.changeDesktop();
     sim.clock.advance(0.65);
     EXPECT_EQ(suspends, 2);
     EXPECT_EQ(resumes, QList<bool>{true});
@@ -225,35 +225,35 @@ TEST_F(MonitorFixture, StopDuringASuspensionReportsNoResume)
 TEST_F(MonitorFixture, StartIsIgnoredWhileStarted)
 {
     monitor.stop();
-    sim.spaceSignals.setListeningAllowed(false);
+    sim.desktopSwitchSignals.setListeningAllowed(false);
     monitor.start();
     EXPECT_FALSE(monitor.hasEventTap());
-    sim.spaceSignals.setListeningAllowed(true);
+    sim.desktopSwitchSignals.setListeningAllowed(true);
     monitor.start(); // already started: not even the listener is retried
     EXPECT_FALSE(monitor.hasEventTap());
-    sim.spaceSignals.changeSpace();
+    sim.desktopSwitchSignals.changeDesktop();
     EXPECT_EQ(suspends, 1) << "a second start must not double the observers";
 }
 
 TEST_F(MonitorFixture, ListenerRefusedAtStartIsRetriedOnActivationAndBeforeOpening)
 {
     monitor.stop();
-    sim.spaceSignals.setListeningAllowed(false);
+    sim.desktopSwitchSignals.setListeningAllowed(false);
     monitor.start();
     ASSERT_FALSE(monitor.hasEventTap());
     // Without a listener, swipes and Control+Arrow go unseen, desktop changes still suspend.
-    sim.spaceSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
+    sim.desktopSwitchSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
     EXPECT_FALSE(monitor.state().isSuspended);
-    sim.spaceSignals.activateApplication();
+    sim.desktopSwitchSignals.activateApplication();
     EXPECT_FALSE(monitor.hasEventTap());
 
-    sim.spaceSignals.setListeningAllowed(true);
-    sim.spaceSignals.activateApplication();
+    sim.desktopSwitchSignals.setListeningAllowed(true);
+    sim.desktopSwitchSignals.activateApplication();
     EXPECT_TRUE(monitor.hasEventTap());
-    const int starts = sim.spaceSignals.startCount();
+    const int starts = sim.desktopSwitchSignals.startCount();
     monitor.installEventTap();
-    EXPECT_EQ(sim.spaceSignals.startCount(), starts) << "an existing listener is kept";
-    sim.spaceSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(sim.desktopSwitchSignals.startCount(), starts) << "an existing listener is kept";
+    sim.desktopSwitchSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
     EXPECT_TRUE(monitor.state().isSuspended);
 }
 
@@ -261,7 +261,7 @@ TEST_F(MonitorFixture, MonitorDestroyedDuringTheWaitResumesNothing)
 {
     bool resumed = false;
     {
-        NotchSpaceTransitionMonitor local(sim.spaceSignals, sim.clock, [] {}, [&](bool) { resumed = true; });
+        NotchSpaceTransitionMonitor local(sim.desktopSwitchSignals, sim.clock, [] {}, [&](bool) { resumed = true; });
         local.handle(NotchSpaceTransitionMonitor::Signal::spaceChanged);
     }
     sim.clock.advance(1);

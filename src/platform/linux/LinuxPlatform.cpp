@@ -16,7 +16,7 @@
 #include "platform/linux/LinuxHotKeys.h"
 #include "platform/linux/LinuxLanguageModel.h"
 #include "platform/linux/LinuxNotifications.h"
-#include "platform/linux/LinuxSpaceSignals.h"
+#include "platform/linux/LinuxDesktopSwitchSignals.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/LinuxTextServices.h"
 #include "platform/linux/TesseractTextRecognizer.h"
@@ -53,7 +53,7 @@ LinuxPlatform::LinuxPlatform(Purpose purpose, QObject *parent)
     m_platform.preferences = new SettingsFilePreferences(*m_platform.storage, this);
     m_platform.screens = new LinuxScreens(this);
     m_platform.hotKeys = new LinuxHotKeys(this);
-    m_platform.spaceSignals = new LinuxSpaceSignals(this);
+    m_platform.desktopSwitchSignals = new LinuxDesktopSwitchSignals(this);
     m_platform.appearance = new LinuxAppearance(this);
     m_platform.accessibility = new LinuxAccessibility(*m_x11, this);
     m_platform.secrets = new LinuxSecretStore(*m_platform.clock, this);

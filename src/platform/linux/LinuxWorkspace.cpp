@@ -286,5 +286,5 @@ void LinuxWorkspace::desktopChanged()
     if (desktop == m_desktop)
         return;
     m_desktop = desktop;
-    Q_EMIT activeSpaceChanged();
+    Q_EMIT currentDesktopChanged();
 }

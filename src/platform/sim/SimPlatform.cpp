@@ -18,7 +18,7 @@ Platform SimPlatform::platform()
     p.eventMonitors = &eventMonitors;
     p.screens = &screens;
     p.hotKeys = &hotKeys;
-    p.spaceSignals = &spaceSignals;
+    p.desktopSwitchSignals = &desktopSwitchSignals;
     p.appearance = &appearance;
     p.accessibility = &accessibility;
     p.secrets = &secrets;

@@ -17,7 +17,7 @@
 #include "platform/sim/SimScreens.h"
 #include "platform/sim/SimSecretStore.h"
 #include "platform/sim/SimHotKeys.h"
-#include "platform/sim/SimSpaceSignals.h"
+#include "platform/sim/SimDesktopSwitchSignals.h"
 #include "platform/sim/SimAppearance.h"
 #include "platform/sim/SimLanguageModel.h"
 #include "platform/sim/SimTextRecognizer.h"
@@ -46,7 +46,7 @@ public:
     SimEventMonitors eventMonitors{clock};
     SimScreens screens;
     SimHotKeys hotKeys;
-    SimSpaceSignals spaceSignals;
+    SimDesktopSwitchSignals desktopSwitchSignals;
     SimAppearance appearance;
     SimAccessibility accessibility;
     SimSecretStore secrets;

@@ -81,10 +81,10 @@ void SimWorkspace::terminate(const RunningApplication &app)
         m_frontmost.reset();
 }
 
-void SimWorkspace::switchSpace(int desktop)
+void SimWorkspace::switchDesktop(int desktop)
 {
     if (desktop == m_desktop)
         return;
     m_desktop = desktop;
-    Q_EMIT activeSpaceChanged();
+    Q_EMIT currentDesktopChanged();
 }

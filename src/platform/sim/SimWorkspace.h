@@ -34,8 +34,8 @@ public:
     // No window is active (as during a desktop switch).
     void clearFrontmost();
     void terminate(const RunningApplication &app);
-    // Switches to another desktop; emits activeSpaceChanged only when the number changes.
-    void switchSpace(int desktop);
+    // Switches to another desktop; emits currentDesktopChanged only when the number changes.
+    void switchDesktop(int desktop);
 
     bool available = true;
     // Seconds an activation request takes to bring its application to the front; 0 = at once,

@@ -5,7 +5,7 @@
 // does not already say, and reading every key of the session is not ours to do. Swipe gestures have no
 // source here. Without a display or a system bus the missing signals simply never come.
 
-#include "platform/SpaceSignals.h"
+#include "platform/DesktopSwitchSignals.h"
 
 #include <QString>
 
@@ -15,11 +15,11 @@
 
 class XcbSession;
 
-class LinuxSpaceSignals : public SpaceSignals {
+class LinuxDesktopSwitchSignals : public DesktopSwitchSignals {
     Q_OBJECT
 public:
-    explicit LinuxSpaceSignals(QObject *parent = nullptr);
-    ~LinuxSpaceSignals() override;
+    explicit LinuxDesktopSwitchSignals(QObject *parent = nullptr);
+    ~LinuxDesktopSwitchSignals() override;
 
     bool isAvailable() const;
     // Why desktop signals are unavailable (empty when they are available).

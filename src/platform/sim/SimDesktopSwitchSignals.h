@@ -1,12 +1,12 @@
 #pragma once
-// Scripted Space signals for tests: emit any desktop change, activation, sleep or input event.
+// Scripted desktop-switch signals for tests: emit any desktop change, activation, sleep or input event.
 
-#include "platform/SpaceSignals.h"
+#include "platform/DesktopSwitchSignals.h"
 
-class SimSpaceSignals : public SpaceSignals {
+class SimDesktopSwitchSignals : public DesktopSwitchSignals {
     Q_OBJECT
 public:
-    explicit SimSpaceSignals(QObject *parent = nullptr);
+    explicit SimDesktopSwitchSignals(QObject *parent = nullptr);
 
     bool startListening() override;
     void stopListening() override { m_listening = false; }
@@ -18,11 +18,11 @@ public:
     int startCount() const { return m_startCount; }
     int reenableCount() const { return m_reenableCount; }
 
-    void changeSpace() { Q_EMIT activeSpaceChanged(); }
+    void changeDesktop() { Q_EMIT currentDesktopChanged(); }
     void activateApplication() { Q_EMIT applicationActivated(); }
     void sleep() { Q_EMIT willSleep(); }
     // Input reaches listeners only while listening, as with a real listener.
-    void send(const SpaceInputEvent &event);
+    void send(const DesktopSwitchInputEvent &event);
     // A horizontal desktop swipe event in the given phase (1 began, 2 changed, 4 ended, 8 cancelled).
     void swipe(qint64 phase);
     void keyDown(Qt::Key key, Qt::KeyboardModifiers modifiers);

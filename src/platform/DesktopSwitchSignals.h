@@ -1,12 +1,12 @@
 #pragma once
-// Signs that the user is moving between desktops (Spaces): desktop changes, application activation,
+// Signs that the user is moving between virtual desktops (workspaces): desktop changes, application activation,
 // sleep, and the raw input seen while listening (desktop-switch keys, clicks, swipe gestures).
 
 #include <QMetaType>
 #include <QObject>
 
 // One input event seen by the listener, reduced to what desktop-switch detection reads.
-struct SpaceInputEvent {
+struct DesktopSwitchInputEvent {
     enum class Type {
         LeftMouseDown,
         RightMouseDown,
@@ -26,9 +26,9 @@ struct SpaceInputEvent {
     qint64 gestureMotion = 0;
     qint64 gesturePhase = 0;
 };
-Q_DECLARE_METATYPE(SpaceInputEvent)
+Q_DECLARE_METATYPE(DesktopSwitchInputEvent)
 
-class SpaceSignals : public QObject {
+class DesktopSwitchSignals : public QObject {
     Q_OBJECT
 public:
     // Starts the input listener; false when it cannot listen (no display, no input extension, or the
@@ -41,13 +41,13 @@ public:
 
 Q_SIGNALS:
     // The current desktop changed (once per change).
-    void activeSpaceChanged();
+    void currentDesktopChanged();
     // Another application came to the front.
     void applicationActivated();
     // The system is about to sleep.
     void willSleep();
     // Raw input while listening.
-    void inputEvent(const SpaceInputEvent &event);
+    void inputEvent(const DesktopSwitchInputEvent &event);
 
 protected:
     using QObject::QObject;

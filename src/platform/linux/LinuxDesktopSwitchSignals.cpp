@@ -1,4 +1,4 @@
-#include "platform/linux/LinuxSpaceSignals.h"
+#include "platform/linux/LinuxDesktopSwitchSignals.h"
 
 #include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
@@ -13,8 +13,8 @@
 namespace {
 } // namespace
 
-LinuxSpaceSignals::LinuxSpaceSignals(QObject *parent)
-    : SpaceSignals(parent)
+LinuxDesktopSwitchSignals::LinuxDesktopSwitchSignals(QObject *parent)
+    : DesktopSwitchSignals(parent)
     , m_session(std::make_unique<XcbSession>())
 {
     if (m_session->isAvailable()) {
@@ -36,20 +36,20 @@ LinuxSpaceSignals::LinuxSpaceSignals(QObject *parent)
                     SLOT(onPrepareForSleep(bool)));
 }
 
-LinuxSpaceSignals::~LinuxSpaceSignals() = default;
+LinuxDesktopSwitchSignals::~LinuxDesktopSwitchSignals() = default;
 
-bool LinuxSpaceSignals::isAvailable() const
+bool LinuxDesktopSwitchSignals::isAvailable() const
 {
     return m_session->isAvailable();
 }
 
-void LinuxSpaceSignals::onPrepareForSleep(bool start)
+void LinuxDesktopSwitchSignals::onPrepareForSleep(bool start)
 {
     if (start)
         Q_EMIT willSleep();
 }
 
-void LinuxSpaceSignals::readCurrentDesktop(bool announce)
+void LinuxDesktopSwitchSignals::readCurrentDesktop(bool announce)
 {
     const auto desktop = m_session->cardinal(m_session->root(), "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL);
     const quint32 value = desktop.value_or(0xffffffff);
@@ -58,10 +58,10 @@ void LinuxSpaceSignals::readCurrentDesktop(bool announce)
         return;
     m_currentDesktop = value;
     if (announce)
-        Q_EMIT activeSpaceChanged();
+        Q_EMIT currentDesktopChanged();
 }
 
-void LinuxSpaceSignals::readActiveWindow(bool announce)
+void LinuxDesktopSwitchSignals::readActiveWindow(bool announce)
 {
     const xcb_window_t window = m_session->activeWindow();
     // During a desktop switch the active window is 0 for a moment; that is nobody being activated.
@@ -76,7 +76,7 @@ void LinuxSpaceSignals::readActiveWindow(bool announce)
         Q_EMIT applicationActivated();
 }
 
-void LinuxSpaceSignals::handleEvent(const xcb_generic_event_t &event)
+void LinuxDesktopSwitchSignals::handleEvent(const xcb_generic_event_t &event)
 {
     const quint8 type = event.response_type & 0x7f;
     if (type == XCB_PROPERTY_NOTIFY) {
@@ -97,17 +97,17 @@ void LinuxSpaceSignals::handleEvent(const xcb_generic_event_t &event)
     if (generic.event_type != XCB_INPUT_RAW_BUTTON_PRESS)
         return;
     const auto &raw = reinterpret_cast<const xcb_input_raw_button_press_event_t &>(event);
-    SpaceInputEvent out;
+    DesktopSwitchInputEvent out;
     if (raw.detail == 1)
-        out.type = SpaceInputEvent::Type::LeftMouseDown;
+        out.type = DesktopSwitchInputEvent::Type::LeftMouseDown;
     else if (raw.detail == 3)
-        out.type = SpaceInputEvent::Type::RightMouseDown;
+        out.type = DesktopSwitchInputEvent::Type::RightMouseDown;
     else
         return;
     Q_EMIT inputEvent(out);
 }
 
-void LinuxSpaceSignals::selectRawInput(bool on)
+void LinuxDesktopSwitchSignals::selectRawInput(bool on)
 {
     const quint32 mask = on ? quint32(XCB_INPUT_XI_EVENT_MASK_RAW_BUTTON_PRESS) : 0u;
     struct {
@@ -118,7 +118,7 @@ void LinuxSpaceSignals::selectRawInput(bool on)
     m_session->flush();
 }
 
-bool LinuxSpaceSignals::startListening()
+bool LinuxDesktopSwitchSignals::startListening()
 {
     if (m_listening)
         return true;
@@ -138,7 +138,7 @@ bool LinuxSpaceSignals::startListening()
     return true;
 }
 
-void LinuxSpaceSignals::stopListening()
+void LinuxDesktopSwitchSignals::stopListening()
 {
     if (!m_listening)
         return;
