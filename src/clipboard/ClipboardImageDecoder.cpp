@@ -29,11 +29,15 @@ ClipboardImageDecoder::Result ClipboardImageDecoder::decode(const QByteArray &da
         size.transpose();
     result.fullSize = size;
     const bool isHuge = size.isValid() && qint64(size.width()) * size.height() > maximumFullDecodePixels;
-    if (isHuge && !reader.supportsOption(QImageIOHandler::ScaledSize)) {
+    // Qt loses a one-bit image's colours when it scales it, while reading or after (a blue and yellow
+    // picture came out black and white): such an image is read whole and scaled in full colour.
+    const bool isOneBit = reader.imageFormat() == QImage::Format_Mono || reader.imageFormat() == QImage::Format_MonoLSB;
+    const bool scalesWhileReading = reader.supportsOption(QImageIOHandler::ScaledSize) && !isOneBit;
+    if (isHuge && !scalesWhileReading) {
         result.problem = Problem::tooLarge;
         return result;
     }
-    if (size.isValid() && (size.width() > maximumSide || size.height() > maximumSide)) {
+    if (scalesWhileReading && size.isValid() && (size.width() > maximumSide || size.height() > maximumSide)) {
         // The reader scales before it transforms, so ask for the size in stored orientation.
         QSize stored = size.scaled(maximumSide, maximumSide, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
         if (swapsAxes)
@@ -46,8 +50,11 @@ ClipboardImageDecoder::Result ClipboardImageDecoder::decode(const QByteArray &da
         result.problem = isHuge ? Problem::tooLarge : Problem::undecodable;
         return result;
     }
-    if (image.width() > maximumSide || image.height() > maximumSide)
+    if (image.width() > maximumSide || image.height() > maximumSide) {
+        if (image.depth() == 1)
+            image.convertTo(QImage::Format_ARGB32_Premultiplied);
         image = image.scaled(maximumSide, maximumSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
     if (!result.fullSize.isValid())
         result.fullSize = image.size();
     result.image = std::move(image);

@@ -5,6 +5,7 @@
 #include "clipboard/ClipboardImageDecoder.h"
 #include "preview/ClipboardPreviewContent.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
@@ -111,6 +112,18 @@ TEST(ClipboardPreviewContentTest, ThumbnailsShareTheBoundedDecoder)
     EXPECT_EQ(huge.problem, ClipboardImageDecoder::Problem::tooLarge);
     EXPECT_TRUE(huge.image.isNull());
     EXPECT_EQ(ClipboardImageDecoder::decode(png(160, 40), 80).image.size(), QSize(80, 20));
+
+    // A two-colour picture stored with one bit a pixel keeps its colours when scaled down.
+    QImage twoColours(200, 40, QImage::Format_Mono);
+    twoColours.setColorTable({qRgb(0, 0, 255), qRgb(255, 255, 0)});
+    twoColours.fill(1);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    twoColours.save(&buffer, "PNG");
+    const QImage thumbnail = ClipboardImageDecoder::decode(bytes, 80).image;
+    EXPECT_EQ(thumbnail.size(), QSize(80, 16));
+    EXPECT_EQ(thumbnail.pixelColor(40, 8), QColor(255, 255, 0));
 }
 
 TEST(ClipboardPreviewContentTest, FilesShowNameFolderAndWhetherTheyAreStillThere)
