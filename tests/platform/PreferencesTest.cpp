@@ -203,6 +203,34 @@ TEST(StorageLocationsTest, XdgFoldersFollowTheEnvironmentAndAreCreated)
     EXPECT_EQ(prefs.filePath(), root.filePath("conf/trevik.tavlen/preferences.conf"));
 }
 
+QStringList warnings;
+
+void keepWarning(QtMsgType, const QMessageLogContext &, const QString &message)
+{
+    warnings.append(message);
+}
+
+// Each store in the folder asks for it, the single-instance check too: one line says what is wrong with it.
+TEST(StorageLocationsTest, AFolderThatCannotBeMadeIsSaidOnce)
+{
+    QTemporaryDir root;
+    QFile blocking(root.filePath("share"));
+    ASSERT_TRUE(blocking.open(QIODevice::WriteOnly));
+    blocking.close();
+    ScopedEnv data("XDG_DATA_HOME", blocking.fileName().toUtf8());
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(keepWarning);
+    XdgStorageLocations().dataFolder();
+    XdgStorageLocations storage;
+    storage.dataFolder();
+    storage.dataFolder();
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings.join(QLatin1Char('\n')).toStdString(),
+              QStringLiteral("Tavlen cannot use the folder %1/trevik.tavlen: %1 is a file, not a folder.")
+                  .arg(blocking.fileName())
+                  .toStdString());
+}
+
 TEST(StorageLocationsTest, SimulatedFoldersAreSeparateAndGoAwayWithTheObject)
 {
     QString root;

@@ -4,11 +4,25 @@
 
 #include <QDir>
 #include <QFile>
+#include <QMutex>
+#include <QSet>
 #include <QStandardPaths>
 
 namespace {
 
 const QString folderName = QStringLiteral("trevik.tavlen");
+
+// Every store in the folder asks for it: its problem is said once, not once for each of them.
+void warnOnce(const QString &path, const QString &problem)
+{
+    static QMutex mutex;
+    static QSet<QString> warned;
+    const QMutexLocker lock(&mutex);
+    if (warned.contains(path))
+        return;
+    warned.insert(path);
+    qWarning("Tavlen cannot use the folder %s: %s.", qPrintable(path), qPrintable(problem));
+}
 
 QString ensureFolder(QStandardPaths::StandardLocation base)
 {
@@ -16,7 +30,7 @@ QString ensureFolder(QStandardPaths::StandardLocation base)
     // application names that AppDataLocation would add.
     const QString path = QDir(QStandardPaths::writableLocation(base)).filePath(folderName);
     if (const QString problem = FileProblem::prepareFolder(path); !problem.isEmpty()) {
-        qWarning("Tavlen cannot use the folder %s: %s.", qPrintable(path), qPrintable(problem));
+        warnOnce(path, problem);
         return path;
     }
     // The history holds whatever the user copied: only the user may look inside.
