@@ -83,9 +83,9 @@ void SpellingRefusalWindow::show()
     QRectF visible;
     if (Screens *screens = m_platform.screens) {
         if (const std::optional<ScreenInfo> under = screens->screenUnderMouse())
-            visible = under->visibleFrame;
-        else if (const std::optional<ScreenInfo> main = screens->mainScreen())
-            visible = main->visibleFrame;
+            visible = under->availableGeometry;
+        else if (const std::optional<ScreenInfo> main = screens->primaryScreen())
+            visible = main->availableGeometry;
     }
     const QSize size = alert() ? alert()->sizeHint() : QSize(AlertView::width, 120);
     // Global points run upwards: two thirds up the screen reads as its upper part.

@@ -23,7 +23,7 @@ double NotchLauncherGeometry::snap(double value, double scale)
     return std::round(value * scale) / scale;
 }
 
-std::optional<QRectF> NotchLauncherGeometry::realNotchRect(const ScreenInfo &screen, double menuBarThickness)
+std::optional<QRectF> NotchLauncherGeometry::realNotchRect(const ScreenInfo &screen, double topPanelHeight)
 {
     const double t = screen.safeAreaTopInset;
     if (t <= 0)
@@ -36,9 +36,9 @@ std::optional<QRectF> NotchLauncherGeometry::realNotchRect(const ScreenInfo &scr
         return std::nullopt;
     const double width = std::max(right->x() - maxX(*left), 1.0);
     const double insetTop = std::max(t, 1.0);
-    double bar = maxY(screen.frame) - maxY(screen.visibleFrame);
+    double bar = maxY(screen.frame) - maxY(screen.availableGeometry);
     if (bar <= 0)
-        bar = menuBarThickness;
+        bar = topPanelHeight;
     const double height = (bar > 0 && bar < insetTop) ? bar : insetTop;
     return QRectF(maxX(*left), maxY(screen.frame) - height, width, height);
 }
@@ -56,27 +56,27 @@ double NotchLauncherGeometry::expandedPanelWidth(bool hasRealNotch, double notch
 
 bool NotchLauncherGeometry::screenHasRealNotch() const
 {
-    return realNotchRect(m_in.screen, m_in.menuBarThickness).has_value();
+    return realNotchRect(m_in.screen, m_in.topPanelHeight).has_value();
 }
 
-double NotchLauncherGeometry::menuBarBand(const ScreenInfo &screen) const
+double NotchLauncherGeometry::topPanelBand(const ScreenInfo &screen) const
 {
-    const double bar = maxY(screen.frame) - maxY(screen.visibleFrame);
-    return bar <= 0 ? m_in.menuBarThickness : bar;
+    const double bar = maxY(screen.frame) - maxY(screen.availableGeometry);
+    return bar <= 0 ? m_in.topPanelHeight : bar;
 }
 
 QSizeF NotchLauncherGeometry::notchMetrics() const
 {
-    if (const auto notch = realNotchRect(m_in.screen, m_in.menuBarThickness))
+    if (const auto notch = realNotchRect(m_in.screen, m_in.topPanelHeight))
         return notch->size();
     double reference = referenceNotchHeight;
     for (const ScreenInfo &s : m_in.screens) {
-        if (const auto notch = realNotchRect(s, m_in.menuBarThickness)) {
+        if (const auto notch = realNotchRect(s, m_in.topPanelHeight)) {
             reference = notch->height();
             break;
         }
     }
-    const double bar = menuBarBand(m_in.screen);
+    const double bar = topPanelBand(m_in.screen);
     const double height = (bar > 0 && bar < reference) ? bar : reference;
     return QSizeF(noNotchWidth, height);
 }
@@ -84,7 +84,7 @@ QSizeF NotchLauncherGeometry::notchMetrics() const
 QRectF NotchLauncherGeometry::hardwareNotchRect() const
 {
     const QRectF &frame = m_in.screen.frame;
-    const auto notch = m_in.notchMode ? realNotchRect(m_in.screen, m_in.menuBarThickness) : std::nullopt;
+    const auto notch = m_in.notchMode ? realNotchRect(m_in.screen, m_in.topPanelHeight) : std::nullopt;
     double x, width, height;
     if (notch) {
         x = notch->x();
@@ -97,7 +97,7 @@ QRectF NotchLauncherGeometry::hardwareNotchRect() const
         x = midX(frame) - width / 2;
     }
     const double top = maxY(frame) + 1;
-    const double scale = m_in.screen.backingScaleFactor;
+    const double scale = m_in.screen.devicePixelRatio;
     if (scale > 0) {
         const double snappedTop = snap(top, scale);
         const double snappedHeight = snap(height, scale);
@@ -110,7 +110,7 @@ QRectF NotchLauncherGeometry::hardwareNotchRect() const
 double NotchLauncherGeometry::expandedWidth(double notchWidth) const
 {
     if (!m_in.notchMode)
-        return std::min(m_in.screen.visibleFrame.width() - expandedWidthInset, windowModeWidthCap);
+        return std::min(m_in.screen.availableGeometry.width() - expandedWidthInset, windowModeWidthCap);
     return expandedPanelWidth(screenHasRealNotch(), notchWidth, m_in.screen.frame.width());
 }
 
@@ -143,7 +143,7 @@ double NotchLauncherGeometry::panelContentHeight(double minimumHeight) const
 
 double NotchLauncherGeometry::expandedHeight(double notchHeight) const
 {
-    const QRectF &visible = m_in.screen.visibleFrame;
+    const QRectF &visible = m_in.screen.availableGeometry;
     if (!m_in.notchMode && m_in.aiContext) {
         const int rows = int(std::min<qsizetype>(m_in.aiContext->historySuggestions.size(), 2))
             + (m_in.aiContext->randomSuggestions.isEmpty() ? 0 : 1);
@@ -165,13 +165,13 @@ QRectF NotchLauncherGeometry::placedFrame(QSizeF size, const QRectF &anchor) con
     const double w = size.width(), h = size.height();
     if (!m_in.notchMode) {
         const QRectF fieldAnchor = m_in.fieldWindowAnchor.value_or(QRectF(m_in.pointerLocation, QSizeF(0, 0)));
-        return FocusedFieldSuggestionPreviewWindow::frameBesideAnchor(size, fieldAnchor, m_in.screen.visibleFrame);
+        return FocusedFieldSuggestionPreviewWindow::frameBesideAnchor(size, fieldAnchor, m_in.screen.availableGeometry);
     }
     const QRectF &frame = m_in.screen.frame;
     const double lo = frame.x() + screenMargin;
     const double hi = std::max(lo, maxX(frame) - w - screenMargin);
     const double x = std::min(hi, std::max(midX(anchor) - w / 2, lo));
-    const double scale = m_in.screen.backingScaleFactor;
+    const double scale = m_in.screen.devicePixelRatio;
     if (scale > 0) {
         const double top = snap(maxY(anchor), scale);
         const double snappedHeight = snap(h, scale);

@@ -22,7 +22,7 @@ public:
         ScreenInfo screen;
         // Every screen in the system's order (for the reference notch height).
         QList<ScreenInfo> screens;
-        double menuBarThickness = 24;
+        double topPanelHeight = 24;
         // A demo configuration is set or the presentation is the notch one; otherwise window mode.
         bool notchMode = true;
         std::optional<QRectF> fieldWindowAnchor;
@@ -79,7 +79,7 @@ public:
     // round(v × scale) / scale, halves away from zero; v unchanged when the scale is not positive.
     static double snap(double value, double scale);
     // The hardware notch of a screen; none when the screen reports none.
-    static std::optional<QRectF> realNotchRect(const ScreenInfo &screen, double menuBarThickness);
+    static std::optional<QRectF> realNotchRect(const ScreenInfo &screen, double topPanelHeight);
     // The notch-presentation width rule of the launcher panel.
     static double expandedPanelWidth(bool hasRealNotch, double notchWidth, double screenWidth);
 
@@ -100,7 +100,7 @@ public:
 
 private:
     bool screenHasRealNotch() const;
-    double menuBarBand(const ScreenInfo &screen) const;
+    double topPanelBand(const ScreenInfo &screen) const;
 
     Input m_in;
 };

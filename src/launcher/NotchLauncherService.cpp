@@ -220,7 +220,7 @@ NotchLauncherWindow *NotchLauncherService::window(QPointF containing, const Wind
 {
     std::optional<ScreenInfo> screen = m_platform.screens->screen(containing);
     if (!screen)
-        screen = m_platform.screens->mainScreen();
+        screen = m_platform.screens->primaryScreen();
     if (screen && screen->number) {
         if (NotchLauncherWindow *found = in.value(*screen->number))
             return found;

@@ -60,7 +60,7 @@ public:
     // Created on first use.
     NotchSpaceTransitionMonitor &spaceTransitionMonitor();
 
-    // The window of the screen under the point (else the main screen's; else any window of the map).
+    // The window of the screen under the point (else the primary screen's; else any window of the map).
     NotchLauncherWindow *window(QPointF containing, const WindowMap &in) const;
 
     // Opens the launcher (or, for a point while the compact window is enabled, the compact window there).

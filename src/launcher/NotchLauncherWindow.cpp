@@ -235,7 +235,7 @@ NotchLauncherGeometry NotchLauncherWindow::geometry() const
     NotchLauncherGeometry::Input in;
     in.screen = m_screen;
     in.screens = m_platform.screens->screens();
-    in.menuBarThickness = m_platform.screens->menuBarThickness();
+    in.topPanelHeight = m_platform.screens->topPanelHeight();
     in.notchMode = isNotchMode();
     in.fieldWindowAnchor = m_fieldWindowAnchor;
     in.pointerLocation = pointerLocation();
@@ -253,7 +253,7 @@ NotchLauncherGeometry NotchLauncherWindow::geometry() const
 
 bool NotchLauncherWindow::screenHasRealNotch() const
 {
-    return NotchLauncherGeometry::realNotchRect(m_screen, m_platform.screens->menuBarThickness()).has_value();
+    return NotchLauncherGeometry::realNotchRect(m_screen, m_platform.screens->topPanelHeight()).has_value();
 }
 
 QRectF NotchLauncherWindow::hardwareNotchRect() const

@@ -21,9 +21,9 @@ struct ScreenInfo {
     std::optional<quint32> number;
     QString name;
     QRectF frame;
-    // The frame without panels and docks.
-    QRectF visibleFrame;
-    double backingScaleFactor = 1.0;
+    // The frame without the panels and docks that reserve space at its edges (Qt's availableGeometry).
+    QRectF availableGeometry;
+    double devicePixelRatio = 1.0;
     // Height of the band at the top that a notch makes unusable; 0 without a notch.
     double safeAreaTopInset = 0.0;
     // The usable parts of the top band left and right of a notch; absent without a notch.
@@ -38,13 +38,13 @@ class Screens : public QObject {
 public:
     // In the system's order; the primary screen first.
     virtual QList<ScreenInfo> screens() const = 0;
-    // The screen that holds the menu bar on other systems, the primary monitor here; none without screens.
-    virtual std::optional<ScreenInfo> mainScreen() const = 0;
+    // The primary monitor (the X primary output, as QGuiApplication::primaryScreen()); none without screens.
+    virtual std::optional<ScreenInfo> primaryScreen() const = 0;
     // The pointer's location in global points. A pointer on a pixel reports the pixel's bottom-left
     // corner, so every pixel of a monitor lies inside that monitor's half-open frame.
     virtual QPointF pointerLocation() const = 0;
-    // Thickness of a system menu bar, used where a screen reports no top band of its own.
-    virtual double menuBarThickness() const = 0;
+    // Height of a top panel, used where a screen reserves no band at its top of its own.
+    virtual double topPanelHeight() const = 0;
 
     // The screen whose frame holds the point (maximum edges outside), in the system's order.
     std::optional<ScreenInfo> screen(QPointF point) const;

@@ -77,12 +77,12 @@ std::optional<ScreenInfo> ClipboardPreviewWindow::screenToShowOn(const std::opti
         return given;
     if (std::optional<ScreenInfo> underPointer = screens.screenUnderMouse())
         return underPointer;
-    return screens.mainScreen();
+    return screens.primaryScreen();
 }
 
 QRectF ClipboardPreviewWindow::frameOn(const ScreenInfo &screen)
 {
-    const QRectF visible = screen.visibleFrame.isEmpty() ? screen.frame : screen.visibleFrame;
+    const QRectF visible = screen.availableGeometry.isEmpty() ? screen.frame : screen.availableGeometry;
     const double width = std::floor(std::min(defaultSize.width(), std::max(visible.width() - 2 * screenMargin, 1.0)));
     const double height
         = std::floor(std::min(defaultSize.height(), std::max(visible.height() - 2 * screenMargin, 1.0)));

@@ -44,13 +44,13 @@ public:
     void close();
     // Closes as above, then hands the selected item to onPaste. Nothing while already closing.
     void pasteSelection();
-    // Sizes and centres the window on `screen`, else on the pointer's screen, else on the main screen,
+    // Sizes and centres the window on `screen`, else on the pointer's screen, else on the primary screen,
     // raises it over other windows and gives it the keyboard.
     void show(const std::optional<ScreenInfo> &screen);
 
-    // The screen to show on: the given one, else the one under the pointer, else the main screen.
+    // The screen to show on: the given one, else the one under the pointer, else the primary screen.
     static std::optional<ScreenInfo> screenToShowOn(const std::optional<ScreenInfo> &given, const Screens &screens);
-    // The default size, shrunk to fit the visible frame less the margins, centred on it (whole points).
+    // The default size, shrunk to fit the available geometry less the margins, centred on it (whole points).
     static QRectF frameOn(const ScreenInfo &screen);
 
 private:

@@ -73,10 +73,10 @@ void WindowCenteringView::centerWindow(Panel *window)
     if (!screen)
         screen = screenOfFrame(m_screens, frame);
     if (!screen)
-        screen = m_screens.mainScreen();
+        screen = m_screens.primaryScreen();
     if (!screen)
         return; // no screen at all: nowhere to centre on
-    const QRectF visible = screen->visibleFrame;
+    const QRectF visible = screen->availableGeometry;
     window->setFrame(QRectF(visible.center().x() - frame.width() * 0.5, visible.center().y() - frame.height() * 0.5,
                             frame.width(), frame.height()));
 }

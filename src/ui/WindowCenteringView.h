@@ -22,8 +22,8 @@ public:
     // The view moves into `window` (nullptr: out of any window).
     void setWindow(Panel *window);
 
-    // Moves the window's centre onto the centre of the visible frame of the screen under the pointer (else
-    // the window's own screen, else the main screen), once per need.
+    // Moves the window's centre onto the centre of the available geometry of the screen under the pointer
+    // (else the window's own screen, else the primary screen), once per need.
     void centerWindow(Panel *window);
 
 private:

@@ -23,11 +23,11 @@ TEST(LinuxScreens, ReportsBothMonitorsYUp)
     for (const ScreenInfo &s : list) {
         EXPECT_FALSE(s.auxiliaryTopLeftArea.has_value()) << "Linux screens have no notch";
         EXPECT_EQ(s.safeAreaTopInset, 0);
-        EXPECT_GT(s.backingScaleFactor, 0);
-        EXPECT_TRUE(s.frame.contains(s.visibleFrame));
+        EXPECT_GT(s.devicePixelRatio, 0);
+        EXPECT_TRUE(s.frame.contains(s.availableGeometry));
     }
-    ASSERT_TRUE(screens.mainScreen().has_value());
-    EXPECT_EQ(screens.mainScreen()->number, list[0].number);
+    ASSERT_TRUE(screens.primaryScreen().has_value());
+    EXPECT_EQ(screens.primaryScreen()->number, list[0].number);
 
     // Numbers survive a rebuild of the list.
     LinuxScreens again;

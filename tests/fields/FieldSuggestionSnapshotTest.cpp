@@ -197,7 +197,7 @@ TEST_F(FieldSuggestionSnapshotTest, DetailsWindowDarkAndLight)
         settle(0);
         const QImage image = render(content, scheme == ColorScheme::dark ? QStringLiteral("fields-details-dark")
                                                                          : QStringLiteral("fields-details-light"));
-        EXPECT_EQ(content.size(), QSize(620, 720)); // the left screen's visible frame is large enough
+        EXPECT_EQ(content.size(), QSize(620, 720)); // the left screen's available geometry is large enough
         EXPECT_EQ(at(image, 0.5, 0.5).alpha(), 0); // rounded corners
         EXPECT_EQ(at(image, 300, 300).alpha(), 255);
         window.close();

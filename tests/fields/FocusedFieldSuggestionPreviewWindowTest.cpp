@@ -53,7 +53,7 @@ TEST(FrameBesideAnchor, PlacesAndClamps)
 
 TEST(FrameBesideAnchor, BoundsOffTheOriginAndTooSmall)
 {
-    // A secondary screen's visible frame left of and below the origin.
+    // A secondary screen's available geometry left of and below the origin.
     const QRectF frame = FocusedFieldSuggestionPreviewWindow::frameBesideAnchor(
         QSizeF(200, 100), QRectF(-1500, -50, 40, 20), QRectF(-1920, -98, 1920, 1050));
     EXPECT_EQ(frame, QRectF(-1710, -90, 200, 100)) << "kept above the inset bottom";
@@ -120,7 +120,7 @@ TEST_F(DetailsWindowTest, ShowsOnTheGivenScreenElseUnderThePointerElseTheMainScr
         QRectF frame;
     };
     const ScreenInfo left = sim.screens.screens().at(0);
-    const QRectF leftVisible = left.visibleFrame;
+    const QRectF leftVisible = left.availableGeometry;
     const Row rows[] = {
         {"the given screen", left, QPointF(1600, 300),
          QRectF(leftVisible.center() - QPointF(310, 360), QSizeF(620, 720))},

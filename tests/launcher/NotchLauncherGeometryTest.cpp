@@ -1,5 +1,5 @@
 // Launcher geometry: notch detection, collapsed frame, widths, heights, placement and the frame layout,
-// on screens with and without a notch at backing scales 1, 1.5 and 2.
+// on screens with and without a notch at device pixel ratios 1, 1.5 and 2.
 #include "launcher/NotchLauncherGeometry.h"
 #include "fields/views/FocusedFieldSuggestionPreviewWindow.h"
 #include "platform/sim/SimScreens.h"
@@ -25,7 +25,7 @@ G::Input input(const ScreenInfo &screen, QList<ScreenInfo> screens = {})
     G::Input in;
     in.screen = screen;
     in.screens = screens.isEmpty() ? QList<ScreenInfo>{screen} : screens;
-    in.menuBarThickness = 24;
+    in.topPanelHeight = 24;
     return in;
 }
 
@@ -89,9 +89,9 @@ TEST(NotchLauncherGeometry, FindsTheRealNotch)
     tinyInset.safeAreaTopInset = 0.5;
 
     const Case cases[] = {
-        {"menu bar taller than the inset", notchedScreen(2, 37), QRectF(666, 950, 180, 32)},
-        {"menu bar lower than the inset", notchedScreen(2, 24), QRectF(666, 958, 180, 24)},
-        {"no band: system menu bar", notchedScreen(2, 0), QRectF(666, 958, 180, 24)},
+        {"top panel taller than the inset", notchedScreen(2, 37), QRectF(666, 950, 180, 32)},
+        {"top panel lower than the inset", notchedScreen(2, 24), QRectF(666, 958, 180, 24)},
+        {"no band: conventional top panel", notchedScreen(2, 0), QRectF(666, 958, 180, 24)},
         {"no safe-area inset", noInset, std::nullopt},
         {"empty left area", emptyLeft, std::nullopt},
         {"no right area", noRight, std::nullopt},
@@ -116,7 +116,7 @@ TEST(NotchLauncherGeometry, NotchMetricsFallBackOnTheReferenceHeight)
         const char *name;
         ScreenInfo screen;
         QList<ScreenInfo> screens;
-        double thickness;
+        double topPanelHeight;
         QSizeF metrics;
     };
     const ScreenInfo notched = notchedScreen();
@@ -126,12 +126,12 @@ TEST(NotchLauncherGeometry, NotchMetricsFallBackOnTheReferenceHeight)
         {"other screen notched, taller bar", plainScreen({1512, 0, 1920, 1080}, 40), {notched}, 24, QSizeF(180, 32)},
         {"no notch anywhere, lower bar", plainScreen({0, 0, 1920, 1080}, 25), {}, 24, QSizeF(180, 25)},
         {"no notch anywhere, no bar", plainScreen({0, 0, 1920, 1080}, 0), {}, 24, QSizeF(180, 24)},
-        {"no notch anywhere, thick system bar", plainScreen({0, 0, 1920, 1080}, 0), {}, 40, QSizeF(180, 32)},
+        {"no notch anywhere, tall top panel", plainScreen({0, 0, 1920, 1080}, 0), {}, 40, QSizeF(180, 32)},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         G::Input in = input(c.screen, c.screens.isEmpty() ? QList<ScreenInfo>{c.screen} : c.screens);
-        in.menuBarThickness = c.thickness;
+        in.topPanelHeight = c.topPanelHeight;
         EXPECT_EQ(G(in).notchMetrics(), c.metrics);
     }
 }
@@ -203,9 +203,9 @@ TEST(NotchLauncherGeometry, ExpandedWidthByPresentation)
     EXPECT_NEAR(G(in).expandedWidth(180), 441.688, 1e-9);
 
     in.notchMode = false;
-    in.screen.visibleFrame.setWidth(300);
+    in.screen.availableGeometry.setWidth(300);
     EXPECT_EQ(G(in).expandedWidth(180), 284);
-    in.screen.visibleFrame.setWidth(1440);
+    in.screen.availableGeometry.setWidth(1440);
     EXPECT_EQ(G(in).expandedWidth(180), 399);
 }
 
@@ -299,7 +299,7 @@ TEST(NotchLauncherGeometry, ExpandedHeight)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         ScreenInfo screen = plainScreen();
-        screen.visibleFrame = QRectF(0, 982 - 24 - c.visibleHeight, 1512, c.visibleHeight);
+        screen.availableGeometry = QRectF(0, 982 - 24 - c.visibleHeight, 1512, c.visibleHeight);
         G::Input in = input(screen);
         in.notchMode = c.notchMode;
         in.areClipboardFiltersVisible = c.filters;
@@ -345,7 +345,7 @@ TEST(NotchLauncherGeometry, WindowPlacementSitsBesideTheFieldOrThePointer)
     in.notchMode = false;
     in.pointerLocation = QPointF(700.3, 500.7);
     const QSizeF size(399, 264);
-    const QRectF visible = in.screen.visibleFrame;
+    const QRectF visible = in.screen.availableGeometry;
     // Unsnapped, exactly the beside-the-anchor rule.
     expectRect(G(in).placedFrame(size, QRectF(1, 2, 3, 4)),
                FocusedFieldSuggestionPreviewWindow::frameBesideAnchor(size, QRectF(700.3, 500.7, 0, 0), visible));

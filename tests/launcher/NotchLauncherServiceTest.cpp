@@ -186,7 +186,7 @@ TEST_F(NotchLauncherServiceTest, WindowContainingAPointFindsTheScreenUnderIt)
         {"left screen", QPointF(10, 10), left},
         {"right screen", QPointF(2000, 10), right},
         {"the right screen's first column", QPointF(1512, 500), right},
-        {"nowhere: the main screen", QPointF(-50, 5000), left},
+        {"nowhere: the primary screen", QPointF(-50, 5000), left},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);

@@ -102,7 +102,7 @@ TEST_F(ClipboardPreviewWindowTest, AnEndlessOneLineTitleStaysInsideTheScreen)
     content->adjustSize();
     EXPECT_LE(content->minimumSizeHint().width(), 1100);
     EXPECT_LE(content->sizeHint().width(), 1100);
-    EXPECT_TRUE(sim.screens.screens().at(0).visibleFrame.contains(window->window()->panel().frame()));
+    EXPECT_TRUE(sim.screens.screens().at(0).availableGeometry.contains(window->window()->panel().frame()));
     delete window.data();
 }
 

@@ -109,7 +109,7 @@ TEST_F(WindowBaseClassesTest, ControllerWithoutWindowKeepsAndFreesItsHost)
     EXPECT_TRUE(host.isNull());
 }
 
-// Screens: 1512x982 at the origin (visible frame below a 33-point band) and 1920x1080 to its right.
+// Screens: 1512x982 at the origin (available geometry below a 33-point band) and 1920x1080 to its right.
 struct CenteringTest : WindowBaseClassesTest {
     SimScreens screens;
     CenteringTest()
@@ -117,11 +117,11 @@ struct CenteringTest : WindowBaseClassesTest {
         ScreenInfo left;
         left.number = 1;
         left.frame = QRectF(0, 0, 1512, 982);
-        left.visibleFrame = QRectF(0, 0, 1512, 949);
+        left.availableGeometry = QRectF(0, 0, 1512, 949);
         ScreenInfo right;
         right.number = 2;
         right.frame = QRectF(1512, -98, 1920, 1080);
-        right.visibleFrame = QRectF(1512, -98, 1920, 1050);
+        right.availableGeometry = QRectF(1512, -98, 1920, 1050);
         screens.setScreens({left, right});
     }
 };

@@ -49,17 +49,17 @@ FocusedFieldSuggestionPreviewView *FocusedFieldSuggestionPreviewWindow::view() c
     return qobject_cast<FocusedFieldSuggestionPreviewView *>(host());
 }
 
-QSizeF FocusedFieldSuggestionPreviewWindow::sizeFor(const QRectF &visibleFrame)
+QSizeF FocusedFieldSuggestionPreviewWindow::sizeFor(const QRectF &availableGeometry)
 {
-    const double width = std::min(std::max(visibleFrame.width() - screenInset, minimumWidth), maximumWidth);
-    const double height = std::min(std::max(visibleFrame.height() - screenInset, minimumHeight), maximumHeight);
+    const double width = std::min(std::max(availableGeometry.width() - screenInset, minimumWidth), maximumWidth);
+    const double height = std::min(std::max(availableGeometry.height() - screenInset, minimumHeight), maximumHeight);
     return {width, height};
 }
 
-QRectF FocusedFieldSuggestionPreviewWindow::frameOn(const QRectF &visibleFrame)
+QRectF FocusedFieldSuggestionPreviewWindow::frameOn(const QRectF &availableGeometry)
 {
-    const QSizeF size = sizeFor(visibleFrame);
-    const QPointF centre = visibleFrame.center();
+    const QSizeF size = sizeFor(availableGeometry);
+    const QPointF centre = availableGeometry.center();
     return QRectF(centre.x() - size.width() / 2, centre.y() - size.height() / 2, size.width(), size.height());
 }
 
@@ -71,12 +71,12 @@ void FocusedFieldSuggestionPreviewWindow::show(const std::optional<ScreenInfo> &
     // size around the origin. (Frames only: a copied optional screen trips GCC's uninitialised warning.)
     QRectF visible;
     if (screen) {
-        visible = screen->visibleFrame;
+        visible = screen->availableGeometry;
     } else if (Screens *screens = m_platform.screens) {
         if (const std::optional<ScreenInfo> under = screens->screenUnderMouse())
-            visible = under->visibleFrame;
-        else if (const std::optional<ScreenInfo> main = screens->mainScreen())
-            visible = main->visibleFrame;
+            visible = under->availableGeometry;
+        else if (const std::optional<ScreenInfo> main = screens->primaryScreen())
+            visible = main->availableGeometry;
     }
     Panel &panel = window()->panel();
     const QRectF frame = frameOn(visible);

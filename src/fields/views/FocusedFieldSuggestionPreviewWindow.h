@@ -36,17 +36,17 @@ public:
     FocusedFieldSuggestionPreviewView *view() const;
     bool isClosing() const { return m_isClosing; }
 
-    // Sizes the window for `screen` (else the screen under the pointer, else the main screen), centres it
+    // Sizes the window for `screen` (else the screen under the pointer, else the primary screen), centres it
     // there, raises it over other windows and gives it the keyboard. Nothing once closing.
     void show(const std::optional<ScreenInfo> &screen);
     // Once: orders the window out, calls onClose, closes it. Later calls do nothing.
     void close();
 
-    // The window's size for a screen's visible frame: 96 points less than it, kept within 480 to 620 wide
+    // The window's size for a screen's available geometry: 96 points less than it, kept within 480 to 620 wide
     // and 460 to 720 high (the minimum wins on a small screen).
-    static QSizeF sizeFor(const QRectF &visibleFrame);
-    // That size, centred on the visible frame.
-    static QRectF frameOn(const QRectF &visibleFrame);
+    static QSizeF sizeFor(const QRectF &availableGeometry);
+    // That size, centred on the available geometry.
+    static QRectF frameOn(const QRectF &availableGeometry);
 
     // A frame of `size` beside `anchor` inside `bounds` (global y-up points): left of the anchor with top
     // edges aligned, else right of it, else below it (above when below does not fit) with left edges

@@ -28,8 +28,8 @@ ScreenInfo infoOf(QScreen *screen, const QRectF &primary)
         : info.name;
     info.number = LinuxScreens::numberForName(identity);
     info.frame = ScreenSpace::rectFromTopDown(QRectF(screen->geometry()), primary);
-    info.visibleFrame = ScreenSpace::rectFromTopDown(QRectF(screen->availableGeometry()), primary);
-    info.backingScaleFactor = screen->devicePixelRatio();
+    info.availableGeometry = ScreenSpace::rectFromTopDown(QRectF(screen->availableGeometry()), primary);
+    info.devicePixelRatio = screen->devicePixelRatio();
     return info;
 }
 
@@ -66,7 +66,7 @@ QList<ScreenInfo> LinuxScreens::screens() const
     return result;
 }
 
-std::optional<ScreenInfo> LinuxScreens::mainScreen() const
+std::optional<ScreenInfo> LinuxScreens::primaryScreen() const
 {
     QScreen *primary = qGuiApp ? QGuiApplication::primaryScreen() : nullptr;
     if (!primary)

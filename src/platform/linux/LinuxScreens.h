@@ -9,15 +9,15 @@ class QScreen;
 class LinuxScreens : public Screens {
     Q_OBJECT
 public:
-    // No desktop top bar exists to measure; this is the band a notch shape gets where a screen has none.
-    static constexpr double conventionalMenuBarThickness = 24;
+    // A conventional top panel's height, not measured: the band a notch shape gets where a screen reserves none.
+    static constexpr double conventionalTopPanelHeight = 24;
 
     explicit LinuxScreens(QObject *parent = nullptr);
 
     QList<ScreenInfo> screens() const override;
-    std::optional<ScreenInfo> mainScreen() const override;
+    std::optional<ScreenInfo> primaryScreen() const override;
     QPointF pointerLocation() const override;
-    double menuBarThickness() const override { return conventionalMenuBarThickness; }
+    double topPanelHeight() const override { return conventionalTopPanelHeight; }
 
     // The primary screen's geometry in Qt's y-down space: what every conversion of Qt and X11 positions
     // to the global y-up space (ScreenSpace) flips about.

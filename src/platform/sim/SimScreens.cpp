@@ -6,11 +6,11 @@ SimScreens::SimScreens(QObject *parent)
     m_screens = {makeScreen(1, QRectF(0, 0, 1512, 982), 24, 2)};
 }
 
-std::optional<ScreenInfo> SimScreens::mainScreen() const
+std::optional<ScreenInfo> SimScreens::primaryScreen() const
 {
-    if (m_mainIndex < 0 || m_mainIndex >= m_screens.size())
+    if (m_primaryIndex < 0 || m_primaryIndex >= m_screens.size())
         return std::nullopt;
-    return m_screens.at(m_mainIndex);
+    return m_screens.at(m_primaryIndex);
 }
 
 void SimScreens::setScreens(const QList<ScreenInfo> &screens)
@@ -19,9 +19,9 @@ void SimScreens::setScreens(const QList<ScreenInfo> &screens)
     Q_EMIT screensChanged();
 }
 
-void SimScreens::setMainScreenIndex(int index)
+void SimScreens::setPrimaryScreenIndex(int index)
 {
-    m_mainIndex = index;
+    m_primaryIndex = index;
     Q_EMIT screensChanged();
 }
 
@@ -31,8 +31,8 @@ ScreenInfo SimScreens::makeScreen(quint32 number, const QRectF &frame, double to
     s.number = number;
     s.name = QStringLiteral("SIM-%1").arg(number);
     s.frame = frame;
-    s.visibleFrame = QRectF(frame.x(), frame.y(), frame.width(), frame.height() - topBand);
-    s.backingScaleFactor = scale;
+    s.availableGeometry = QRectF(frame.x(), frame.y(), frame.width(), frame.height() - topBand);
+    s.devicePixelRatio = scale;
     return s;
 }
 
