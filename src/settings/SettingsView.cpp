@@ -165,6 +165,11 @@ SettingsView::SettingsView(SettingsStore &settings, FilterManager &filters, cons
     addPage(QStringLiteral("sparkles"), QStringLiteral("Intelligence"), intelligencePage(settings, palette, ai, status));
 
     connect(m_sidebar, &QListWidget::currentRowChanged, m_pages, &QStackedWidget::setCurrentIndex);
+    // A click below the pages or a Control-click clears the list's selection; the page shown stays marked.
+    connect(m_sidebar, &QListWidget::itemSelectionChanged, this, [this] {
+        if (m_sidebar->selectedItems().isEmpty() && m_sidebar->currentItem())
+            m_sidebar->currentItem()->setSelected(true);
+    });
     m_sidebar->setCurrentRow(0);
     applyPalette();
     if (m_platform.appearance)

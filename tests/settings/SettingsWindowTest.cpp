@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
@@ -78,6 +79,18 @@ TEST_F(SettingsWindowTest, OneWindowOfTheDefaultSizeThatComesBackToTheFront)
     EXPECT_EQ(window.view(), view) << "opening again shows the same window";
     EXPECT_TRUE(window.isOpen());
     EXPECT_EQ(view->size(), QSize(1000, 700)) << "as the user left it";
+
+    // A click below the pages, or a Control-click on the marked one, leaves the page shown marked.
+    auto *pages = view->findChild<QListWidget *>();
+    ASSERT_NE(pages, nullptr);
+    pages->setCurrentRow(1);
+    const QPoint clicks[] = {QPoint(20, pages->viewport()->height() - 4), pages->visualItemRect(pages->item(1)).center()};
+    const Qt::KeyboardModifiers modifiers[] = {Qt::NoModifier, Qt::ControlModifier};
+    for (int i = 0; i < 2; ++i) {
+        QTest::mouseClick(pages->viewport(), Qt::LeftButton, modifiers[i], clicks[i]);
+        EXPECT_EQ(pages->selectedItems(), QList<QListWidgetItem *>({pages->item(1)})) << "click " << i;
+        EXPECT_EQ(pages->currentRow(), 1);
+    }
 }
 
 TEST_F(SettingsWindowTest, EverySwitchWritesItsSettingAndFollowsTheRecord)
