@@ -1,8 +1,9 @@
 // The folders under src/ form layers: every include points down, never up, and no two folders include
 // each other. A sub-folder (fields/views, launcher/panel, platform/linux) belongs to its parent's layer.
 // ui/ holds what every window and view shares (window base classes, drawing helpers).
-// state/ holds the root state the views read (AppState, RuntimeState): above the services it owns, below
-// every view. The composition root (AppDelegate, main) builds everything and so may include every layer.
+// state/ holds the root state the views read (AppState, RuntimeState, SystemStatus): above the services it
+// owns, below every view. The composition root (AppDelegate, main) builds everything and so may include every
+// layer.
 #include <QDirIterator>
 #include <QFile>
 #include <QMap>
@@ -116,6 +117,8 @@ const Row rows[] = {
     // launcher panel that opens it.
     {"ui", "fields"},        {"ui", "launcher"},       {"ui", "preview"},
     {"preview", "launcher"}, {"preview", "settings"},  {"settings", "launcher"},
+    // The settings window reads what it shows from state/, never from the composition root's folder.
+    {"settings", "app"},
 };
 
 TEST(Layering, LowerLayersNeverIncludeUpperOnes)

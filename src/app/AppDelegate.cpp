@@ -1,6 +1,5 @@
 #include "app/AppDelegate.h"
 
-#include "app/SystemStatus.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardService.h"
@@ -25,6 +24,7 @@
 #include "settings/SettingsWindow.h"
 #include "state/AppState.h"
 #include "state/RuntimeState.h"
+#include "state/SystemStatus.h"
 
 #include <QGuiApplication>
 #include <QPointer>

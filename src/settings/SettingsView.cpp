@@ -1,6 +1,5 @@
 #include "settings/SettingsView.h"
 
-#include "app/SystemStatus.h"
 #include "intelligence/ClipboardAIController.h"
 #include "model/FilterManager.h"
 #include "model/SettingsStore.h"
@@ -8,6 +7,7 @@
 #include "settings/FiltersSettingsPage.h"
 #include "settings/SettingsPage.h"
 #include "settings/SettingsSection.h"
+#include "state/SystemStatus.h"
 #include "ui/FontTable.h"
 
 #include <QBoxLayout>

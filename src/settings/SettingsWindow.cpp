@@ -1,9 +1,9 @@
 #include "settings/SettingsWindow.h"
 
-#include "app/SystemStatus.h"
 #include "intelligence/ClipboardAIController.h"
 #include "platform/LanguageModel.h"
 #include "settings/SettingsView.h"
+#include "state/SystemStatus.h"
 
 #include <QGuiApplication>
 #include <QScreen>

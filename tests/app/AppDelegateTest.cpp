@@ -5,7 +5,6 @@
 
 #include "app/AppDelegate.h"
 #include "fields/FocusedFieldAutoPasteService.h"
-#include "app/SystemStatus.h"
 #include "launcher/NotchLauncherService.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardService.h"
@@ -19,6 +18,7 @@
 #include "settings/SettingsWindow.h"
 #include "state/AppState.h"
 #include "state/RuntimeState.h"
+#include "state/SystemStatus.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "app/SystemNotice.h"
+#include "state/SystemNotice.h"
 
 #include "clipboard/ClipboardHistoryManager.h"
 

@@ -1,6 +1,6 @@
 // Failures a person must hear about: each is told once as a notification, and the settings window's
 // state lines say where the history is kept and where the model answers from.
-#include "app/SystemStatus.h"
+#include "state/SystemStatus.h"
 #include "platform/sim/SimNotifications.h"
 
 #include <gtest/gtest.h>

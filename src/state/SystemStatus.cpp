@@ -1,4 +1,4 @@
-#include "app/SystemStatus.h"
+#include "state/SystemStatus.h"
 
 #include "platform/Notifications.h"
 

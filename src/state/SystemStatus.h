@@ -3,7 +3,7 @@
 // language model answers from. Each failure is told once as a desktop notification (where the desktop
 // shows them); the settings window shows the state as it is now.
 
-#include "app/SystemNotice.h"
+#include "state/SystemNotice.h"
 #include "model/StoreStatus.h"
 
 #include <QList>
