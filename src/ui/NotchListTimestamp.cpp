@@ -51,6 +51,9 @@ QString NotchListTimestamp::dayMonthPattern(const QLocale &locale)
     // Quoted literals and weekdays have no place in a day-and-month stamp.
     pattern.remove(QRegularExpression(QStringLiteral("'[^']*'")));
     pattern = withoutField(pattern, QStringLiteral("yE"));
+    // A locale that names the month ("8 Dec 2026") has no separator for it in digits: "08 12" reads as two numbers.
+    if (pattern.contains(QLatin1String("MMM")))
+        return QStringLiteral("dd/MM");
     pattern.replace(QRegularExpression(QStringLiteral("d+")), QStringLiteral("dd"));
     pattern.replace(QRegularExpression(QStringLiteral("M+")), QStringLiteral("MM"));
     // A trailing separator (as in "dd.MM.") stays when the locale writes one after the month.

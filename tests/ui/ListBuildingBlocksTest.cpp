@@ -42,6 +42,7 @@ TEST(NotchListTimestamp, TwoLinesInTheLocalesOrderWithoutYearOrRelativeWords)
         {"en_US", morning, "03/07", "9:05 AM"},
         {"en_US", evening, "11/28", "9:40 PM"},
         {"sv_SE", evening, "11-28", "21:40"},
+        {"C", evening, "28/11", "21:40"},
     };
     for (const Row &row : rows) {
         QDateTime date = row.date;
