@@ -52,8 +52,11 @@ void SystemStatus::setHistorySaveProblem(const QString &problem)
 {
     if (problem == m_saveProblem)
         return;
+    // Told as the copies begin to wait: while they wait, the next copy's file may meet the same full disk
+    // in other words, and that is no news.
+    const bool began = m_saveProblem.isEmpty();
     m_saveProblem = problem;
-    if (!problem.isEmpty())
+    if (!problem.isEmpty() && began)
         tell({SystemNotice::Kind::historyNotSaved, problem}, false);
     Q_EMIT changed();
 }

@@ -79,6 +79,17 @@ const Row rows[] = {
      {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory; Tavlen tries "
                      "to save them every 30 seconds and when it quits.")},
      kSaved, kLocal},
+    {"a full disk met by the history and by an image's file in turn",
+     [](SystemStatus &s) {
+         s.setHistoryStore(store(StoreStatus::Outcome::opened));
+         const QString full = QStringLiteral("the disk is full (Details: database or disk is full)");
+         s.setHistorySaveProblem(full);
+         s.setHistorySaveProblem(QStringLiteral("no space left on the disk that holds /data/default.store-blobs"));
+         s.setHistorySaveProblem(full);
+     },
+     {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory; Tavlen tries "
+                     "to save them every 30 seconds and when it quits.")},
+     QStringLiteral("New copies are kept in memory until they can be saved: the disk is full."), kLocal},
     {"a disk that is full now",
      [](SystemStatus &s) {
          s.setHistoryStore(store(StoreStatus::Outcome::opened));
