@@ -1222,6 +1222,45 @@ TEST_F(NotchLauncherViewTest, TheCompactWindowNeverFocusesASearchFieldThatIsNotO
     EXPECT_FALSE(view->isClipboardSearchFocused());
 }
 
+// The hot key right after a copy: the panel's frame grows from the collapsed one, and the focus delay ends
+// before the header with the search field has come in. Whatever lays the panel out meanwhile, the field
+// takes the keyboard once it is on screen, and not before.
+TEST_F(NotchLauncherViewTest, TheSearchFieldTakesTheKeyboardOnceTheOpeningFrameShowsIt)
+{
+    struct Row {
+        const char *name;
+        std::function<void(NotchLauncherViewTest &)> meanwhile;
+    };
+    const Row rows[] = {
+        {"a step of the frame", [](NotchLauncherViewTest &t) { t.view->resize(552, 37); }},
+        {"a copy's row arriving",
+         [](NotchLauncherViewTest &t) {
+             t.history->handleItemInserted(t.textItem(QStringLiteral("copied as it opened")));
+             t.settle();
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        addItems(1);
+        makeView(552, 24);
+        QApplication::setActiveWindow(view.get());
+        appState->runtime()->raiseClipboardPulse();
+        model.setIsExpanded(true);
+        model.requestClipboardSearchFocus();
+        sim.clock.advance(NotchKeyboardNavigation::searchFocusDelay + 0.01);
+        row.meanwhile(*this);
+        EXPECT_FALSE(view->searchBar()->isVisible());
+        EXPECT_FALSE(view->isClipboardSearchFocused());
+        view->resize(552, 420);
+        ASSERT_TRUE(view->searchBar()->isVisible());
+        processEvents();
+        EXPECT_TRUE(view->isClipboardSearchFocused());
+        EXPECT_TRUE(view->searchField()->hasFocus());
+        view.reset();
+        model.setIsExpanded(false);
+    }
+}
+
 TEST_F(NotchLauncherViewTest, SwipingARowDeletesExactlyThatItemFromTheHistory)
 {
     const QList<ClipboardItem> items = addItems(3);

@@ -220,6 +220,7 @@ void NotchKeyboardNavigation::setClipboardSearchFocused(bool focused)
 
 void NotchKeyboardNavigation::focusSearchSoon()
 {
+    m_isSearchFocusDue = false;
     m_clipboardSearchFocusTask.cancel();
     m_clipboardSearchFocusTask.start(runSearchFocus());
 }
@@ -229,17 +230,38 @@ Task<> NotchKeyboardNavigation::runSearchFocus()
     const Lifetime::Pointer<NotchKeyboardNavigation> self(this, m_lifetime);
     Clock *clock = m_platform.clock;
     const bool awake = co_await clock->sleep(searchFocusDelay);
-    if (!awake || !self)
+    if (!awake || !self || !self->mayFocusSearch())
         co_return;
-    const NotchLauncherViewModel &model = self->m_model;
-    if (model.isExpanded() && !model.isSpaceTransitionSuspended() && model.displayedList() == NotchLauncherListKind::clipboard
-        && !model.demoClipboardItems()) {
-        self->setClipboardSearchFocused(true);
-    }
+    self->m_isSearchFocusDue = true;
+    self->focusSearchIfDue();
+}
+
+bool NotchKeyboardNavigation::mayFocusSearch() const
+{
+    return m_model.isExpanded() && !m_model.isSpaceTransitionSuspended()
+        && m_model.displayedList() == NotchLauncherListKind::clipboard && !m_model.demoClipboardItems();
+}
+
+void NotchKeyboardNavigation::focusSearchIfDue()
+{
+    // A field off screen that took the keyboard would lose it again at the next layout, and the request
+    // with it: typing would go nowhere.
+    if (!m_isSearchFocusDue || !m_isSearchFieldShown)
+        return;
+    m_isSearchFocusDue = false;
+    if (mayFocusSearch())
+        setClipboardSearchFocused(true);
+}
+
+void NotchKeyboardNavigation::setSearchFieldShown(bool shown)
+{
+    m_isSearchFieldShown = shown;
+    focusSearchIfDue();
 }
 
 void NotchKeyboardNavigation::dropSearchFocus()
 {
+    m_isSearchFocusDue = false;
     m_clipboardSearchFocusTask.cancel();
     setClipboardSearchFocused(false);
 }

@@ -50,9 +50,13 @@ public:
     void endKeyboardNavigation() { m_isClipboardKeyboardNavigationActive = false; }
 
     void setClipboardSearchFocused(bool focused);
-    // The field takes the keyboard a moment after a focus request, if the panel still shows it then.
+    // The field takes the keyboard a moment after a focus request, if the panel still shows the clipboard
+    // list then; an opening panel's header (and the field in it) may come in later still: the request
+    // waits for the field to be on screen.
     void focusSearchSoon();
     void dropSearchFocus();
+    // The view put the search field on screen or took it off.
+    void setSearchFieldShown(bool shown);
 
 Q_SIGNALS:
     // Paste `item` (Return, or the search field's submission).
@@ -64,6 +68,8 @@ private:
 #ifndef Q_MOC_RUN
     Task<> runSearchFocus();
 #endif
+    bool mayFocusSearch() const;
+    void focusSearchIfDue();
 
     Platform m_platform;
     NotchLauncherViewModel &m_model;
@@ -72,6 +78,9 @@ private:
     NotchClipboardSearchTextField *m_searchField;
     bool m_isClipboardSearchFocused = false;
     bool m_isClipboardKeyboardNavigationActive = false;
+    bool m_isSearchFieldShown = false;
+    // A focus request's moment came while the field was not on screen.
+    bool m_isSearchFocusDue = false;
 #ifndef Q_MOC_RUN
     TaskSlot m_clipboardSearchFocusTask;
 #endif

@@ -882,6 +882,7 @@ void NotchLauncherView::layoutChildren()
         placeSearchBar();
     if (!showsSearch && m_navigation->isClipboardSearchFocused())
         m_navigation->dropSearchFocus(); // never keep the keyboard in a field that is not on screen
+    m_navigation->setSearchFieldShown(showsSearch);
     // The compact window has no header band, and no history search either.
     const bool showsHistorySearch = expanded && header.search == NotchHeaderLayout::Search::fieldHistory && !floating
         && g.headerReveal > 0.01 && header.searchArea.width() > 20;
