@@ -62,7 +62,8 @@ void NotchLauncherPainter::paintChrome(QPainter &painter, const NotchLauncherVie
     }
     // The list area's glass under a black band that continues the notch and fades into it.
     const double radius = std::max(g.chrome.bottomCornerRadius, 0.0);
-    const QRectF glassRect((view.width() - g.innerWidth) / 2, g.topInset - 1, g.innerWidth, g.contentHeight);
+    // From just under the band's top edge down to the chrome's own bottom edge, which the mask ends at.
+    const QRectF glassRect((view.width() - g.innerWidth) / 2, g.topInset - 1, g.innerWidth, g.contentHeight + 1);
     const QPainterPath glass = CornerPath::continuousRoundedRect(glassRect, CornerPath::Radii{0, 0, radius, radius});
     painter.save();
     painter.setClipPath(chrome);
