@@ -43,8 +43,8 @@ public:
     virtual SecretStoreStatus remove(const QString &service, const QString &account) = 0;
 
 Q_SIGNALS:
-    // The store cannot be used (no service, no default keyring, locked…), with why; said once per run,
-    // from the thread that made the call.
+    // The store cannot be used (no service, no default keyring, locked…), with why; said once, from the
+    // thread that made the call. An empty problem: a call succeeded since, the store is usable again.
     void unusable(const QString &problem);
 
 protected:

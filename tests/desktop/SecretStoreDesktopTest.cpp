@@ -306,17 +306,48 @@ INSTANTIATE_TEST_SUITE_P(Environments, SecretStoreUnavailable,
                                            FailureCase{"LockedKeyring", Missing::unlockedKeyring}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+// A session bus of our own for one test, and the environment that points a helper at it.
+class SecretStoreOnPrivateBus : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TAVLEN_REQUIRE_DESKTOP();
+        bus = std::make_unique<PrivateBus>(folder.path());
+        ASSERT_FALSE(bus->address.isEmpty());
+        environment.insert("DBUS_SESSION_BUS_ADDRESS", bus->address);
+    }
+
+    QTemporaryDir folder;
+    std::unique_ptr<PrivateBus> bus;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+};
+
+// A keyring that comes after Tavlen (started, or unlocked, later): the first call it answers ends the
+// problem that was said, so the settings stop saying that values are not remembered.
+TEST_F(SecretStoreOnPrivateBus, AKeyringThatComesLaterEndsTheProblemSaidAtItsFirstAnswer)
+{
+    environment.insert("XDG_DATA_HOME", folder.path() + "/data");
+    environment.insert("HOME", folder.path());
+    DesktopTest::ChildProcess store(DesktopTest::helperPath("tavlen_secret_store"),
+                                    {uniqueService(), "save:a:6869", "hold", "save:a:6869", "read:a"}, environment);
+    ASSERT_TRUE(store.waitForLine("hold")) << store.output().constData();
+
+    DesktopTest::ChildProcess keyring("gnome-keyring-daemon", {"--foreground", "--unlock", "--components=secrets"},
+                                      environment);
+    keyring.process().write("pw");
+    keyring.process().closeWriteChannel();
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return bus->hasName("org.freedesktop.secrets"); }, 5000));
+    store.writeLine("go");
+    ASSERT_EQ(store.waitForExit(10000), 0) << store.output().constData();
+    EXPECT_EQ(store.output().trimmed().toStdString(),
+              "save:a failure\nhold\nusable again\nsave:a success\nread:a success 6869");
+}
+
 // A secret service that takes every call and answers none (stuck on a disk, a prompt, a debugger): the
 // first call gives up at its deadline, where it used to wait D-Bus's 25 s for each of the two questions
 // libsecret asks before any search; later calls fail at once without asking it until the rest is over.
-TEST(SecretStoreHung, CostsOneShortWaitThenIsLeftAloneForAWhile)
+TEST_F(SecretStoreOnPrivateBus, AHungServiceCostsOneShortWaitThenIsLeftAloneForAWhile)
 {
-    TAVLEN_REQUIRE_DESKTOP();
-    QTemporaryDir folder;
-    PrivateBus bus(folder.path());
-    ASSERT_FALSE(bus.address.isEmpty());
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("DBUS_SESSION_BUS_ADDRESS", bus.address);
     DesktopTest::ChildProcess hung(DesktopTest::helperPath("hung_secret_service"), {}, environment);
     ASSERT_TRUE(hung.waitForLine("ready")) << hung.output().constData();
 

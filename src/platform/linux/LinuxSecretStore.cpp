@@ -99,6 +99,8 @@ public:
 
     SecretStoreStatus answer(SecretStoreStatus status) const
     {
+        if (status == SecretStoreStatus::success)
+            m_store.noteUsable();
         if (status != SecretStoreStatus::failure || !m_store.timedOut())
             return status;
         m_store.m_restUntil = m_store.m_clock.uptime() + restSeconds;
@@ -146,6 +148,15 @@ void LinuxSecretStore::warnOnce(const QString &problem)
              "Start a secret service such as gnome-keyring and unlock its default keyring.",
              qPrintable(problem));
     Q_EMIT unusable(problem);
+}
+
+void LinuxSecretStore::noteUsable()
+{
+    if (!m_warned)
+        return;
+    // A later problem is a new one, said again.
+    m_warned = false;
+    Q_EMIT unusable(QString());
 }
 
 bool LinuxSecretStore::timedOut() const

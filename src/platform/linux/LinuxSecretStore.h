@@ -43,6 +43,8 @@ private:
     // The connected service, or null with the reason said once.
     Service *connect();
     void warnOnce(const QString &problem);
+    // A call succeeded: a problem said before is over (the keyring was started or unlocked since).
+    void noteUsable();
     // The unlocked and locked items of the account; false (said once) when the service cannot be asked.
     bool find(const QString &service, const QString &account, Search &found);
     // Says why once and answers failure; `reconnect` drops the connection for the next call.

@@ -1,9 +1,9 @@
 // Runs Tavlen's Linux secret store in this process's environment (another bus, no bus, a locked keyring):
 //   tavlen_secret_store SERVICE COMMAND...
 // Commands: "save:ACCOUNT:HEX", "read:ACCOUNT", "remove:ACCOUNT", "many:ACCOUNT,ACCOUNT...", and
-// "wait:SECONDS", which moves the store's (simulated) clock on. Prints one line per command:
-// "<command> <status>" (for many, the statuses joined by commas) and, for a read that found the item,
-// " <hex of the secret>".
+// "wait:SECONDS", which moves the store's (simulated) clock on, and "hold", which waits for a line on stdin.
+// Prints one line per command: "<command> <status>" (for many, the statuses joined by commas) and, for a read
+// that found the item, " <hex of the secret>"; and "usable again" when the store says so.
 #include "platform/linux/LinuxSecretStore.h"
 #include "platform/sim/SimClock.h"
 
@@ -41,6 +41,10 @@ int main(int argc, char **argv)
     SimClock clock;
     LinuxSecretStore store(clock);
     const QString service = args.at(1);
+    QObject::connect(&store, &SecretStore::unusable, [](const QString &problem) {
+        if (problem.isEmpty())
+            std::printf("usable again\n");
+    });
     for (qsizetype i = 2; i < args.size(); ++i) {
         const QStringList parts = args.at(i).split(QLatin1Char(':'));
         const QString &op = parts.value(0);
@@ -63,6 +67,13 @@ int main(int argc, char **argv)
             line += statuses.join(',');
         } else if (op == QLatin1String("remove")) {
             line += name(store.remove(service, account));
+        } else if (op == QLatin1String("hold")) {
+            std::printf("hold\n");
+            std::fflush(stdout);
+            char answer[8];
+            if (!std::fgets(answer, sizeof answer, stdin))
+                return 2;
+            continue;
         } else if (op == QLatin1String("wait")) {
             clock.advance(account.toDouble());
             line.chop(1);
