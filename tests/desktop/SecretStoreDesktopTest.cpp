@@ -234,6 +234,7 @@ enum class Missing { bus, service, unlockedKeyring };
 struct FailureCase {
     const char *name;
     Missing missing;
+    const char *said; // why, in the line on stderr
 };
 
 class SecretStoreUnavailable : public ::testing::TestWithParam<FailureCase> {
@@ -288,6 +289,8 @@ TEST_P(SecretStoreUnavailable, EveryCallFailsAtOnceAndSaysWhyOnce)
     ASSERT_TRUE(result.succeeded()) << result.error.toStdString();
     EXPECT_EQ(result.standardOutput.trimmed().split('\n'), expected);
     EXPECT_EQ(result.standardError.count("The secret service is not usable"), 1) << result.standardError.constData();
+    EXPECT_TRUE(result.standardError.contains("The secret service is not usable (" + QByteArray(GetParam().said) + "):"))
+        << result.standardError.constData();
 
     if (keyring) {
         // The locked item is still there.
@@ -301,9 +304,13 @@ TEST_P(SecretStoreUnavailable, EveryCallFailsAtOnceAndSaysWhyOnce)
 }
 
 INSTANTIATE_TEST_SUITE_P(Environments, SecretStoreUnavailable,
-                         ::testing::Values(FailureCase{"NoSessionBus", Missing::bus},
-                                           FailureCase{"NoSecretService", Missing::service},
-                                           FailureCase{"LockedKeyring", Missing::unlockedKeyring}),
+                         ::testing::Values(FailureCase{"NoSessionBus", Missing::bus,
+                                                       "there is no D-Bus session bus (DBUS_SESSION_BUS_ADDRESS is not set)"},
+                                           FailureCase{"NoSecretService", Missing::service,
+                                                       "no secret service (org.freedesktop.secrets) answers on the "
+                                                       "session bus"},
+                                           FailureCase{"LockedKeyring", Missing::unlockedKeyring,
+                                                       "the keyring that holds Tavlen's items is locked"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
 // A session bus of our own for one test, and the environment that points a helper at it.

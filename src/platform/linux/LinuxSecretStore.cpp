@@ -41,7 +41,20 @@ struct Error {
     GError *error = nullptr;
     ~Error() { g_clear_error(&error); }
     GError **out() { return &error; }
-    QString message() const { return error ? QString::fromUtf8(error->message) : QString(); }
+    // In words a person can act on: D-Bus's own names only where nothing plainer is known.
+    QString message() const
+    {
+        if (!error)
+            return {};
+        if (g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN)
+            || g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER))
+            return QStringLiteral("no secret service (org.freedesktop.secrets) answers on the session bus");
+        GError *plain = g_error_copy(error);
+        g_dbus_error_strip_remote_error(plain);
+        const QString text = QString::fromUtf8(plain->message);
+        g_error_free(plain);
+        return text;
+    }
     // The connection itself went wrong (as opposed to a refusal): worth connecting again next time.
     bool isConnectionError() const
     {
@@ -178,7 +191,8 @@ SecretStoreStatus LinuxSecretStore::fail(const QString &problem, bool reconnect)
         delete m_service;
         m_service = nullptr;
     }
-    warnOnce(late ? QStringLiteral("org.freedesktop.secrets takes calls but did not answer within %1 s")
+    warnOnce(late ? QStringLiteral("the secret service (org.freedesktop.secrets) takes calls but did not answer "
+                                   "within %1 s")
                         .arg(answerTimeoutMs / 1000.0)
                   : problem);
     return SecretStoreStatus::failure;
@@ -195,7 +209,7 @@ LinuxSecretStore::Service *LinuxSecretStore::connect()
     Error error;
     SecretService *proxy = secret_service_get_sync(SECRET_SERVICE_OPEN_SESSION, m_cancellable, error.out());
     if (!proxy) {
-        fail(QStringLiteral("org.freedesktop.secrets: ") + error.message());
+        fail(error.message());
         return nullptr;
     }
     m_service = new Service;
