@@ -11,9 +11,9 @@
 #include "intelligence/ClipboardAnalysisQueue.h"
 #include "intelligence/ClipboardOCRService.h"
 #include "intelligence/SpellingServiceProvider.h"
+#include "launcher/NotchDesktopSwitchMonitor.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchShortcutService.h"
-#include "launcher/NotchSpaceTransitionMonitor.h"
 #include "model/FilterManager.h"
 #include "model/MainStoreContainer.h"
 #include "model/SettingsStore.h"
@@ -193,7 +193,7 @@ void AppDelegate::startLauncher()
     m_launcherService = std::make_unique<NotchLauncherService>(m_platform, m_appState.get(), m_history.get());
     m_launcherService->refreshWindows();
     m_launcherService->observeScreenChanges();
-    m_launcherService->spaceTransitionMonitor().start();
+    m_launcherService->desktopSwitchMonitor().start();
     m_launcherService->observeSettingsChanges();
 
     m_shortcutService = std::make_unique<NotchShortcutService>(*m_launcherService, *m_platform.screens);

@@ -2,8 +2,8 @@
 
 #include "clipboard/ClipboardHistoryManager.h"
 #include "fields/NotchAIActionHandling.h"
+#include "launcher/NotchDesktopSwitchMonitor.h"
 #include "launcher/NotchLauncherWindow.h"
-#include "launcher/NotchSpaceTransitionMonitor.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/SettingsStore.h"
 #include "platform/Workspace.h"
@@ -85,8 +85,8 @@ void NotchLauncherService::refreshWindows()
             field->applyFrame(false);
             field->updateWindowShown();
         }
-        if (spaceTransitionMonitor().state().isSuspended)
-            launcher->suspendForSpaceTransition();
+        if (desktopSwitchMonitor().state().isSuspended)
+            launcher->suspendForDesktopSwitch();
     }
 }
 
@@ -192,26 +192,26 @@ void NotchLauncherService::observeSettingsChanges()
         connect(m_appState->settings(), &SettingsStore::settingsChanged, this, [this] { scheduleRefresh(); });
 }
 
-NotchSpaceTransitionMonitor &NotchLauncherService::spaceTransitionMonitor()
+NotchDesktopSwitchMonitor &NotchLauncherService::desktopSwitchMonitor()
 {
-    if (!m_spaceTransitionMonitor) {
+    if (!m_desktopSwitchMonitor) {
         QPointer<NotchLauncherService> self = this;
         auto onSuspend = [self] {
             if (!self)
                 return;
             for (NotchLauncherWindow *window : self->allWindows())
-                window->suspendForSpaceTransition();
+                window->suspendForDesktopSwitch();
         };
-        auto onResume = [self](bool didChangeSpace) {
+        auto onResume = [self](bool didChangeDesktop) {
             if (!self)
                 return;
             for (NotchLauncherWindow *window : self->allWindows())
-                window->resumeAfterSpaceTransition(didChangeSpace);
+                window->resumeAfterDesktopSwitch(didChangeDesktop);
         };
-        m_spaceTransitionMonitor = new NotchSpaceTransitionMonitor(*m_platform.desktopSwitchSignals, *m_platform.clock,
-                                                                   onSuspend, onResume, this);
+        m_desktopSwitchMonitor = new NotchDesktopSwitchMonitor(*m_platform.desktopSwitchSignals, *m_platform.clock,
+                                                               onSuspend, onResume, this);
     }
-    return *m_spaceTransitionMonitor;
+    return *m_desktopSwitchMonitor;
 }
 
 // --- Opening ---
@@ -231,7 +231,7 @@ NotchLauncherWindow *NotchLauncherService::window(QPointF containing, const Wind
 void NotchLauncherService::openLauncher(NotchLauncherListKind list, std::optional<QPointF> at,
                                         std::optional<QRectF> anchor, std::optional<ClipboardPasteTarget> pasteTarget)
 {
-    spaceTransitionMonitor().installEventTap();
+    desktopSwitchMonitor().installEventTap();
     NotchLauncherWindow *target = nullptr;
     if (at && m_appState && isFieldWindowEnabled()) {
         target = window(*at, m_fieldWindows);
@@ -262,15 +262,15 @@ void NotchLauncherService::presentFieldContext(const NotchAIContext &context, No
         chosen = window(point, m_windows);
     if (!chosen)
         return;
-    spaceTransitionMonitor().installEventTap();
+    desktopSwitchMonitor().installEventTap();
     if (pointGiven || !chosen->isExpanded())
         chosen->updateFieldContext(fieldFrame, point, target);
     chosen->openForPasteTarget(context, list, target);
 }
 
-void NotchLauncherService::prepareSpaceTransitionMonitor()
+void NotchLauncherService::prepareDesktopSwitchMonitor()
 {
-    spaceTransitionMonitor().installEventTap();
+    desktopSwitchMonitor().installEventTap();
 }
 
 void NotchLauncherService::showClipboardLauncher(QPointF point)
@@ -365,7 +365,7 @@ void NotchLauncherService::finishDemo()
 
 void NotchLauncherService::stop()
 {
-    spaceTransitionMonitor().stop();
+    desktopSwitchMonitor().stop();
     disconnect(m_screenObserver);
     m_screenObserver = {};
     const QList<NotchLauncherWindow *> windows = allWindows();

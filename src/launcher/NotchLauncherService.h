@@ -29,7 +29,7 @@ class AppState;
 class ClipboardHistoryManager;
 class NotchAIActionHandling;
 class NotchLauncherWindow;
-class NotchSpaceTransitionMonitor;
+class NotchDesktopSwitchMonitor;
 
 class NotchLauncherService : public QObject, public NotchShortcutLauncher, public NotchFieldLauncher {
     Q_OBJECT
@@ -58,7 +58,7 @@ public:
     // Rebuilds once after every change of any setting, outside the change notification.
     void observeSettingsChanges();
     // Created on first use.
-    NotchSpaceTransitionMonitor &spaceTransitionMonitor();
+    NotchDesktopSwitchMonitor &desktopSwitchMonitor();
 
     // The window of the screen under the point (else the primary screen's; else any window of the map).
     NotchLauncherWindow *window(QPointF containing, const WindowMap &in) const;
@@ -81,7 +81,7 @@ public:
     void finishDemo();
 
     // --- The hot key ---
-    void prepareSpaceTransitionMonitor() override;
+    void prepareDesktopSwitchMonitor() override;
     void showClipboardLauncher(QPointF point) override;
 
     // Ends the service: the desktop-switch monitor, the screen observer and every window.
@@ -109,7 +109,7 @@ private:
     QMetaObject::Connection m_screenObserver;
     QMetaObject::Connection m_settingsObserver;
     NotchExpansionCoordinator m_expansionCoordinator;
-    NotchSpaceTransitionMonitor *m_spaceTransitionMonitor = nullptr;
+    NotchDesktopSwitchMonitor *m_desktopSwitchMonitor = nullptr;
     bool m_refreshPending = false;
     int m_refreshCount = 0;
 };

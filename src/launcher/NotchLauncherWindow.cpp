@@ -333,7 +333,7 @@ void NotchLauncherWindow::finishFrame()
 
 bool NotchLauncherWindow::canInteract() const
 {
-    return !m_isClosed && !m_isPerformingSelection && !m_viewModel->isSpaceTransitionSuspended() && !isPasting();
+    return !m_isClosed && !m_isPerformingSelection && !m_viewModel->isDesktopSwitchSuspended() && !isPasting();
 }
 
 void NotchLauncherWindow::clearWidgetFocus()
@@ -360,7 +360,7 @@ void NotchLauncherWindow::updateWindowShown()
 void NotchLauncherWindow::applyCollapsedVisibility()
 {
     bool hidden;
-    if (m_viewModel->isSpaceTransitionSuspended())
+    if (m_viewModel->isDesktopSwitchSuspended())
         hidden = true;
     else if (isNotchMode())
         hidden = screenHasRealNotch() && !m_isExpanded;
@@ -629,15 +629,15 @@ void NotchLauncherWindow::updateFieldContext(std::optional<QRectF> anchor, QPoin
     applyFrame(false);
 }
 
-void NotchLauncherWindow::suspendForSpaceTransition()
+void NotchLauncherWindow::suspendForDesktopSwitch()
 {
     if (!isNotchMode() || !screenHasRealNotch() || m_isClosed || m_isExpanded
-        || m_viewModel->isSpaceTransitionSuspended())
+        || m_viewModel->isDesktopSwitchSuspended())
         return;
-    m_shouldRestoreAfterSpaceTransition = panel()->isVisible() || m_isPerformingSelection;
+    m_shouldRestoreAfterDesktopSwitch = panel()->isVisible() || m_isPerformingSelection;
     m_suspendedWithFieldContext = !showsDemoItems()
         && (m_viewModel->aiContext() || m_viewModel->selectedList() == NotchLauncherListKind::recent);
-    m_viewModel->setIsSpaceTransitionSuspended(true);
+    m_viewModel->setIsDesktopSwitchSuspended(true);
     m_collapseTask.cancel();
     m_pointerExitMonitorTask.cancel();
     applyCollapsedVisibility();
@@ -646,11 +646,11 @@ void NotchLauncherWindow::suspendForSpaceTransition()
     panel()->hide();
 }
 
-void NotchLauncherWindow::resumeAfterSpaceTransition(bool didChangeSpace)
+void NotchLauncherWindow::resumeAfterDesktopSwitch(bool didChangeDesktop)
 {
-    if (m_isClosed || !m_viewModel->isSpaceTransitionSuspended())
+    if (m_isClosed || !m_viewModel->isDesktopSwitchSuspended())
         return;
-    if (didChangeSpace && !showsDemoItems()) {
+    if (didChangeDesktop && !showsDemoItems()) {
         if (m_suspendedWithFieldContext)
             expand(false, false);
         m_viewModel->clearAIContext();
@@ -661,13 +661,13 @@ void NotchLauncherWindow::resumeAfterSpaceTransition(bool didChangeSpace)
             m_clipboardPasteTarget = focusedFieldTargetFromService();
         }
     }
-    m_viewModel->setIsSpaceTransitionSuspended(false);
+    m_viewModel->setIsDesktopSwitchSuspended(false);
     m_suspendedWithFieldContext = false;
-    const bool restore = std::exchange(m_shouldRestoreAfterSpaceTransition, false);
+    const bool restore = std::exchange(m_shouldRestoreAfterDesktopSwitch, false);
     if (!restore || m_isPerformingSelection)
         return;
 
-    m_requiresPointerExitAfterSpaceTransition =
+    m_requiresPointerExitAfterDesktopSwitch =
         isNotchMode() && screenHasRealNotch() && !m_isExpanded && contains(hoverZone(), pointerLocation());
     startHardwareNotchHoverMonitor();
     m_window->setAllowsKeyboardFocus(m_isExpanded);
@@ -740,7 +740,7 @@ void NotchLauncherWindow::close()
     removeMonitor(m_globalHardwareNotchClickMonitor);
     removeFieldWindowDismissMonitors();
     removeMonitor(m_dismissKeyMonitor);
-    m_shouldRestoreAfterSpaceTransition = false;
+    m_shouldRestoreAfterDesktopSwitch = false;
     panel()->hide();
     if (auto *view = qobject_cast<NotchLauncherView *>(m_view.data()))
         view->goOffScreen();
@@ -896,7 +896,7 @@ bool NotchLauncherWindow::hardwareNotchHoverPollCanAct() const
 {
     if (m_isClosed || !isNotchMode() || !screenHasRealNotch())
         return false;
-    return m_requiresPointerExitAfterSpaceTransition || (m_appState && expandsOnHover(false));
+    return m_requiresPointerExitAfterDesktopSwitch || (m_appState && expandsOnHover(false));
 }
 
 void NotchLauncherWindow::startHardwareNotchHoverMonitor()
@@ -985,11 +985,11 @@ void NotchLauncherWindow::removeFieldWindowDismissMonitors()
 
 void NotchLauncherWindow::handleHover(bool inside)
 {
-    if (!isNotchMode() || m_viewModel->isSpaceTransitionSuspended())
+    if (!isNotchMode() || m_viewModel->isDesktopSwitchSuspended())
         return;
-    if (m_requiresPointerExitAfterSpaceTransition) {
+    if (m_requiresPointerExitAfterDesktopSwitch) {
         if (!inside)
-            m_requiresPointerExitAfterSpaceTransition = false;
+            m_requiresPointerExitAfterDesktopSwitch = false;
         return;
     }
     m_collapseTask.cancel();
@@ -1014,9 +1014,9 @@ void NotchLauncherWindow::handleHover(bool inside)
 
 void NotchLauncherWindow::pollHardwareNotchHover()
 {
-    if (m_requiresPointerExitAfterSpaceTransition) {
+    if (m_requiresPointerExitAfterDesktopSwitch) {
         if (!contains(hoverZone(), pointerLocation()))
-            m_requiresPointerExitAfterSpaceTransition = false;
+            m_requiresPointerExitAfterDesktopSwitch = false;
         return;
     }
     if (!isNotchMode() || !screenHasRealNotch() || !canInteract() || !m_appState || !expandsOnHover(false)

@@ -97,8 +97,8 @@ public:
     void setHoverOutLockUntil(double instant) { m_hoverOutLockUntil = instant; }
     const std::optional<NotchLauncherDemoConfiguration> &demoConfiguration() const { return m_demoConfiguration; }
     bool showsDemoItems() const;
-    bool shouldRestoreAfterSpaceTransition() const { return m_shouldRestoreAfterSpaceTransition; }
-    bool requiresPointerExitAfterSpaceTransition() const { return m_requiresPointerExitAfterSpaceTransition; }
+    bool shouldRestoreAfterDesktopSwitch() const { return m_shouldRestoreAfterDesktopSwitch; }
+    bool requiresPointerExitAfterDesktopSwitch() const { return m_requiresPointerExitAfterDesktopSwitch; }
 
     // --- Lifecycle ---
     // Builds the root view, lays the panel out and installs the monitors and the hover poll.
@@ -114,8 +114,8 @@ public:
                             std::optional<ClipboardPasteTarget> target);
     // Window presentation only: where the compact window is to sit and where its paste goes.
     void updateFieldContext(std::optional<QRectF> anchor, QPointF point, std::optional<ClipboardPasteTarget> target);
-    void suspendForSpaceTransition();
-    void resumeAfterSpaceTransition(bool didChangeSpace);
+    void suspendForDesktopSwitch();
+    void resumeAfterDesktopSwitch(bool didChangeDesktop);
     void applyDemoConfiguration(const NotchLauncherDemoConfiguration &configuration);
     void clearDemoConfiguration();
     void closeDemoPreviewWindow();
@@ -236,9 +236,9 @@ private:
     std::optional<MonitorToken> m_dismissKeyMonitor;
     double m_hoverOutLockUntil = 0;
     std::optional<NotchLauncherDemoConfiguration> m_demoConfiguration;
-    bool m_shouldRestoreAfterSpaceTransition = false;
+    bool m_shouldRestoreAfterDesktopSwitch = false;
     bool m_suspendedWithFieldContext = false;
-    bool m_requiresPointerExitAfterSpaceTransition = false;
+    bool m_requiresPointerExitAfterDesktopSwitch = false;
     bool m_isHeldForKeyboard = false;
     bool m_pointerWasOutsideWhileHeld = false;
     bool m_pointerVisitedWhileHeld = false;

@@ -7,8 +7,8 @@
 class NotchShortcutLauncher {
 public:
     virtual ~NotchShortcutLauncher() = default;
-    // Creates the Space monitor when missing and installs its input listener when it has none.
-    virtual void prepareSpaceTransitionMonitor() = 0;
+    // Creates the desktop-switch monitor when missing and installs its input listener when it has none.
+    virtual void prepareDesktopSwitchMonitor() = 0;
     // Shows the demo window when one is alive, else the notch launcher of the screen under `point`
     // (never a compact field window), with the clipboard list; a demo configuration is told the list.
     // Does nothing when there is no such window.

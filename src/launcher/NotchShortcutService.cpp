@@ -31,7 +31,7 @@ void NotchShortcutService::handleHotKey()
 
 void NotchShortcutService::showUnderPointer()
 {
-    m_launcher.prepareSpaceTransitionMonitor();
+    m_launcher.prepareDesktopSwitchMonitor();
     m_launcher.showClipboardLauncher(m_screens.pointerLocation());
 }
 

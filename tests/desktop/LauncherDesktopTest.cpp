@@ -4,9 +4,9 @@
 #include "DesktopTest.h"
 
 #include "clipboard/ClipboardHistoryManager.h"
+#include "launcher/NotchDesktopSwitchMonitor.h"
 #include "launcher/NotchLauncherService.h"
 #include "launcher/NotchLauncherWindow.h"
-#include "launcher/NotchSpaceTransitionMonitor.h"
 #include "platform/Clock.h"
 #include "platform/Panel.h"
 #include "platform/Screens.h"
@@ -59,7 +59,7 @@ protected:
         service = std::make_unique<NotchLauncherService>(p, appState.get(), history.get());
         service->refreshWindows();
         service->observeScreenChanges();
-        service->spaceTransitionMonitor().start();
+        service->desktopSwitchMonitor().start();
         service->observeSettingsChanges();
     }
 

@@ -10,8 +10,8 @@
 #include "launcher/NotchLauncherService.h"
 #include "state/AppState.h"
 #include "ui/CustomWindow.h"
+#include "launcher/NotchDesktopSwitchMonitor.h"
 #include "launcher/NotchLauncherWindow.h"
-#include "launcher/NotchSpaceTransitionMonitor.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/SettingsStore.h"
 #include "platform/sim/SimPlatform.h"
@@ -113,7 +113,7 @@ public:
         service->setAIActionHandler(&handler);
         service->refreshWindows();
         service->observeScreenChanges();
-        service->spaceTransitionMonitor().start();
+        service->desktopSwitchMonitor().start();
         service->observeSettingsChanges();
         return *service;
     }

@@ -196,7 +196,7 @@ TEST_F(NotchLauncherFieldHistoryTest, SpaceOpensTheSelectedValuesDetailsOnlyWhen
         view.reset();
         processEvents();
         model.clearAIContext();
-        model.setIsSpaceTransitionSuspended(false);
+        model.setIsDesktopSwitchSuspended(false);
     }
 }
 
@@ -285,7 +285,7 @@ TEST_F(NotchLauncherFieldHistoryTest, TheDetailsWindowClosesWhenTheLauncherIsSus
         ASSERT_TRUE(window);
         Panel &panel = window->window()->panel();
         if (suspend) {
-            model.setIsSpaceTransitionSuspended(true);
+            model.setIsDesktopSwitchSuspended(true);
             EXPECT_EQ(details(), nullptr);
         } else {
             view.reset();
@@ -294,7 +294,7 @@ TEST_F(NotchLauncherFieldHistoryTest, TheDetailsWindowClosesWhenTheLauncherIsSus
         processEvents();
         EXPECT_TRUE(window.isNull());
         view.reset();
-        model.setIsSpaceTransitionSuspended(false);
+        model.setIsDesktopSwitchSuspended(false);
         model.clearAIContext();
     }
 }

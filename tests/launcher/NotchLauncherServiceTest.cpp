@@ -1,8 +1,8 @@
 #include "LauncherTestFixture.h"
 
 #include "fields/NotchDoubleClickTracker.h"
+#include "launcher/NotchDesktopSwitchMonitor.h"
 #include "launcher/NotchExpansionCoordinator.h"
-#include "launcher/NotchSpaceTransitionMonitor.h"
 
 namespace {
 
@@ -201,16 +201,16 @@ TEST_F(NotchLauncherServiceTest, ARebuildDuringADesktopSwitchSuspendsNewLauncher
 {
     NotchLauncherService &launchers = startService();
     sim.desktopSwitchSignals.currentDesktopChanged();
-    ASSERT_TRUE(launchers.spaceTransitionMonitor().state().isSuspended);
+    ASSERT_TRUE(launchers.desktopSwitchMonitor().state().isSuspended);
     launchers.refreshWindows();
-    EXPECT_TRUE(launchers.windows().value(leftNumber)->viewModel()->isSpaceTransitionSuspended());
+    EXPECT_TRUE(launchers.windows().value(leftNumber)->viewModel()->isDesktopSwitchSuspended());
     // No real notch on the right screen: nothing to hide there.
-    EXPECT_FALSE(launchers.windows().value(rightNumber)->viewModel()->isSpaceTransitionSuspended());
+    EXPECT_FALSE(launchers.windows().value(rightNumber)->viewModel()->isDesktopSwitchSuspended());
     for (NotchLauncherWindow *field : launchers.fieldWindows())
-        EXPECT_FALSE(field->viewModel()->isSpaceTransitionSuspended());
+        EXPECT_FALSE(field->viewModel()->isDesktopSwitchSuspended());
 
     sim.clock.advance(0.65);
-    EXPECT_FALSE(launchers.windows().value(leftNumber)->viewModel()->isSpaceTransitionSuspended());
+    EXPECT_FALSE(launchers.windows().value(leftNumber)->viewModel()->isDesktopSwitchSuspended());
     EXPECT_TRUE(launchers.windows().value(leftNumber)->panel()->isVisible());
 }
 
@@ -244,7 +244,7 @@ TEST_F(NotchLauncherServiceTest, TheHotKeyOpensTheNotchLauncherNeverTheCompactWi
 {
     NotchLauncherService &launchers = startService();
     ASSERT_FALSE(launchers.fieldWindows().isEmpty());
-    launchers.prepareSpaceTransitionMonitor();
+    launchers.prepareDesktopSwitchMonitor();
     launchers.showClipboardLauncher(QPointF(2000, 300));
     EXPECT_TRUE(launchers.windows().value(rightNumber)->isExpanded());
     for (NotchLauncherWindow *field : launchers.fieldWindows())

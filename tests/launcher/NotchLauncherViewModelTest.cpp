@@ -26,7 +26,7 @@ TEST(NotchLauncherViewModelTest, NewModelIsCollapsedOnTheClipboardListWithDefaul
     NotchLauncherViewModel model;
     EXPECT_FALSE(model.isFloatingWindow());
     EXPECT_FALSE(model.isExpanded());
-    EXPECT_FALSE(model.isSpaceTransitionSuspended());
+    EXPECT_FALSE(model.isDesktopSwitchSuspended());
     EXPECT_FALSE(model.hasRealNotch());
     EXPECT_EQ(model.realNotchBarHeight(), 32);
     EXPECT_EQ(model.realNotchBarWidth(), 180);
@@ -68,7 +68,7 @@ TEST(NotchLauncherViewModelTest, EqualWritesNotifyNobodyAndNewValuesNotifyOnce)
     const Row rows[] = {
         {"isFloatingWindow", [](auto &m) { m.setIsFloatingWindow(false); }, [](auto &m) { m.setIsFloatingWindow(true); }, SIGNAL(isFloatingWindowChanged())},
         {"isExpanded", [](auto &m) { m.setIsExpanded(false); }, [](auto &m) { m.setIsExpanded(true); }, SIGNAL(isExpandedChanged())},
-        {"isSpaceTransitionSuspended", [](auto &m) { m.setIsSpaceTransitionSuspended(false); }, [](auto &m) { m.setIsSpaceTransitionSuspended(true); }, SIGNAL(isSpaceTransitionSuspendedChanged())},
+        {"isDesktopSwitchSuspended", [](auto &m) { m.setIsDesktopSwitchSuspended(false); }, [](auto &m) { m.setIsDesktopSwitchSuspended(true); }, SIGNAL(isDesktopSwitchSuspendedChanged())},
         {"hasRealNotch", [](auto &m) { m.setHasRealNotch(false); }, [](auto &m) { m.setHasRealNotch(true); }, SIGNAL(hasRealNotchChanged())},
         {"realNotchBarHeight", [](auto &m) { m.setRealNotchBarHeight(32); }, [](auto &m) { m.setRealNotchBarHeight(37.5); }, SIGNAL(realNotchBarHeightChanged())},
         {"realNotchBarWidth", [](auto &m) { m.setRealNotchBarWidth(180); }, [](auto &m) { m.setRealNotchBarWidth(200); }, SIGNAL(realNotchBarWidthChanged())},

@@ -1175,13 +1175,13 @@ TEST_F(NotchLauncherViewTest, FocusRequestClearsTheQueryAndFocusesAfterTheDelayO
     // Suspended for a desktop switch: the request does nothing at all.
     view->setClipboardSearchFocused(false);
     view->setClipboardSearchQuery(QStringLiteral("kept"));
-    model.setIsSpaceTransitionSuspended(true);
+    model.setIsDesktopSwitchSuspended(true);
     model.requestClipboardSearchFocus();
     sim.clock.advance(0.1);
     EXPECT_EQ(view->clipboardSearchQuery(), QStringLiteral("kept"));
     EXPECT_FALSE(view->isClipboardSearchFocused());
     // Collapsed: the query is cleared but the field is not focused.
-    model.setIsSpaceTransitionSuspended(false);
+    model.setIsDesktopSwitchSuspended(false);
     model.setIsExpanded(false);
     model.requestClipboardSearchFocus();
     sim.clock.advance(0.1);
@@ -1193,7 +1193,7 @@ TEST_F(NotchLauncherViewTest, FocusRequestClearsTheQueryAndFocusesAfterTheDelayO
     model.requestClipboardSearchFocus();
     sim.clock.advance(0.1);
     ASSERT_TRUE(view->isClipboardSearchFocused());
-    model.setIsSpaceTransitionSuspended(true);
+    model.setIsDesktopSwitchSuspended(true);
     processEvents();
     EXPECT_FALSE(view->searchField()->hasFocus());
 }

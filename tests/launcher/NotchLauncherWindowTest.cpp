@@ -49,7 +49,7 @@ TEST_F(NotchLauncherWindowTest, PanelStatesShowAsTheStateTableSays)
              w.selectClipboardItem(t.textItem("x"));
          },
          false, LauncherPresentation::notch, false, 1, false, false},
-        {"suspended for a desktop switch", [](LauncherTest &, NotchLauncherWindow &w) { w.suspendForSpaceTransition(); },
+        {"suspended for a desktop switch", [](LauncherTest &, NotchLauncherWindow &w) { w.suspendForDesktopSwitch(); },
          true, LauncherPresentation::notch, false, 0, true, false},
     };
     for (const PanelStateRow &row : rows) {
@@ -222,7 +222,7 @@ TEST_F(NotchLauncherWindowTest, OpeningIsRefusedWhileTheWindowCannotInteract)
     };
     const std::vector<Row> rows = {
         {"closed", [](LauncherTest &, NotchLauncherWindow &w) { w.close(); }},
-        {"suspended", [](LauncherTest &, NotchLauncherWindow &w) { w.suspendForSpaceTransition(); }},
+        {"suspended", [](LauncherTest &, NotchLauncherWindow &w) { w.suspendForDesktopSwitch(); }},
         {"selecting",
          [](LauncherTest &t, NotchLauncherWindow &w) {
              w.show(NotchLauncherListKind::clipboard);
@@ -558,11 +558,11 @@ TEST_F(NotchLauncherWindowTest, TurningHoverExpansionOnStartsThePollAndOffEndsIt
 TEST_F(NotchLauncherWindowTest, AfterADesktopSwitchThePointerMustLeaveTheNotchBeforeItOpensAgain)
 {
     auto window = makeWindow(leftScreen());
-    window->suspendForSpaceTransition();
-    ASSERT_TRUE(window->viewModel()->isSpaceTransitionSuspended());
+    window->suspendForDesktopSwitch();
+    ASSERT_TRUE(window->viewModel()->isDesktopSwitchSuspended());
     movePointer(belowLeftNotch);
-    window->resumeAfterSpaceTransition(true);
-    EXPECT_TRUE(window->requiresPointerExitAfterSpaceTransition());
+    window->resumeAfterDesktopSwitch(true);
+    EXPECT_TRUE(window->requiresPointerExitAfterDesktopSwitch());
     EXPECT_TRUE(window->panel()->isVisible());
     sim.clock.advance(1);
     EXPECT_FALSE(window->isExpanded());
@@ -571,7 +571,7 @@ TEST_F(NotchLauncherWindowTest, AfterADesktopSwitchThePointerMustLeaveTheNotchBe
 
     movePointer(farAway);
     sim.clock.advance(0.06);
-    EXPECT_FALSE(window->requiresPointerExitAfterSpaceTransition());
+    EXPECT_FALSE(window->requiresPointerExitAfterDesktopSwitch());
     movePointer(belowLeftNotch);
     sim.clock.advance(0.06);
     EXPECT_TRUE(window->isExpanded());
@@ -581,27 +581,27 @@ TEST_F(NotchLauncherWindowTest, OnlyCollapsedNotchPanelsAtARealNotchSuspend)
 {
     auto expanded = makeWindow(leftScreen());
     expanded->show(NotchLauncherListKind::clipboard);
-    expanded->suspendForSpaceTransition();
-    EXPECT_FALSE(expanded->viewModel()->isSpaceTransitionSuspended());
+    expanded->suspendForDesktopSwitch();
+    EXPECT_FALSE(expanded->viewModel()->isDesktopSwitchSuspended());
 
     auto plain = makeWindow(rightScreen());
-    plain->suspendForSpaceTransition();
-    EXPECT_FALSE(plain->viewModel()->isSpaceTransitionSuspended());
+    plain->suspendForDesktopSwitch();
+    EXPECT_FALSE(plain->viewModel()->isDesktopSwitchSuspended());
 
     auto compact = makeWindow(leftScreen(), LauncherPresentation::window);
-    compact->suspendForSpaceTransition();
-    EXPECT_FALSE(compact->viewModel()->isSpaceTransitionSuspended());
+    compact->suspendForDesktopSwitch();
+    EXPECT_FALSE(compact->viewModel()->isDesktopSwitchSuspended());
 }
 
-TEST_F(NotchLauncherWindowTest, ResumeAfterASpaceChangeDropsTheFieldContextOfTheSuspendedPanel)
+TEST_F(NotchLauncherWindowTest, ResumeAfterADesktopChangeDropsTheFieldContextOfTheSuspendedPanel)
 {
     auto window = makeWindow(leftScreen());
     window->viewModel()->setSelectedList(NotchLauncherListKind::recent);
     window->viewModel()->setShowsAIControls(true);
-    window->suspendForSpaceTransition();
-    window->resumeAfterSpaceTransition(true);
+    window->suspendForDesktopSwitch();
+    window->resumeAfterDesktopSwitch(true);
     EXPECT_FALSE(window->viewModel()->showsAIControls());
-    EXPECT_FALSE(window->viewModel()->isSpaceTransitionSuspended());
+    EXPECT_FALSE(window->viewModel()->isDesktopSwitchSuspended());
 }
 
 // --- window presentation ---

@@ -14,7 +14,7 @@ namespace {
 struct RecordingLauncher : NotchShortcutLauncher {
     QStringList calls;
     QList<QPointF> points;
-    void prepareSpaceTransitionMonitor() override { calls.append(QStringLiteral("prepare")); }
+    void prepareDesktopSwitchMonitor() override { calls.append(QStringLiteral("prepare")); }
     void showClipboardLauncher(QPointF point) override
     {
         calls.append(QStringLiteral("show"));

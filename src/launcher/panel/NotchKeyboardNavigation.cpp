@@ -238,7 +238,7 @@ Task<> NotchKeyboardNavigation::runSearchFocus()
 
 bool NotchKeyboardNavigation::mayFocusSearch() const
 {
-    return m_model.isExpanded() && !m_model.isSpaceTransitionSuspended()
+    return m_model.isExpanded() && !m_model.isDesktopSwitchSuspended()
         && m_model.displayedList() == NotchLauncherListKind::clipboard && !m_model.demoClipboardItems();
 }
 

@@ -158,7 +158,7 @@ NotchLauncherView::NotchLauncherView(const Platform &platform, NotchLauncherView
         });
     applySearchFieldColors();
     m_lastExpanded = m_model.isExpanded();
-    m_lastSuspended = m_model.isSpaceTransitionSuspended();
+    m_lastSuspended = m_model.isDesktopSwitchSuspended();
     m_lastDisplayedList = m_model.displayedList();
     m_lastFocusRequest = m_model.clipboardSearchFocusRequest();
     updateHeaderEntrances();
@@ -345,7 +345,7 @@ void NotchLauncherView::modelChanged()
                 m_navigation->markFirstRow();
         }
     }
-    const bool suspended = m_model.isSpaceTransitionSuspended();
+    const bool suspended = m_model.isDesktopSwitchSuspended();
     if (suspended != m_lastSuspended) {
         m_lastSuspended = suspended;
         if (suspended) {
@@ -566,7 +566,7 @@ void NotchLauncherView::focusRequestChanged()
     if (request == m_lastFocusRequest)
         return;
     m_lastFocusRequest = request;
-    if (m_model.isSpaceTransitionSuspended())
+    if (m_model.isDesktopSwitchSuspended())
         return;
     setClipboardSearchQuery(QString());
     m_navigation->endKeyboardNavigation();

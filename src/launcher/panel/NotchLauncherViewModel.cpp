@@ -41,12 +41,12 @@ void NotchLauncherViewModel::setIsExpanded(bool value)
     report(&NotchLauncherViewModel::isExpandedChanged);
 }
 
-void NotchLauncherViewModel::setIsSpaceTransitionSuspended(bool value)
+void NotchLauncherViewModel::setIsDesktopSwitchSuspended(bool value)
 {
-    if (m_isSpaceTransitionSuspended == value)
+    if (m_isDesktopSwitchSuspended == value)
         return;
-    m_isSpaceTransitionSuspended = value;
-    report(&NotchLauncherViewModel::isSpaceTransitionSuspendedChanged);
+    m_isDesktopSwitchSuspended = value;
+    report(&NotchLauncherViewModel::isDesktopSwitchSuspendedChanged);
 }
 
 void NotchLauncherViewModel::setHasRealNotch(bool value)

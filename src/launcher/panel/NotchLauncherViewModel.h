@@ -19,7 +19,7 @@ class NotchLauncherViewModel : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool isFloatingWindow READ isFloatingWindow WRITE setIsFloatingWindow NOTIFY isFloatingWindowChanged)
     Q_PROPERTY(bool isExpanded READ isExpanded WRITE setIsExpanded NOTIFY isExpandedChanged)
-    Q_PROPERTY(bool isSpaceTransitionSuspended READ isSpaceTransitionSuspended WRITE setIsSpaceTransitionSuspended NOTIFY isSpaceTransitionSuspendedChanged)
+    Q_PROPERTY(bool isDesktopSwitchSuspended READ isDesktopSwitchSuspended WRITE setIsDesktopSwitchSuspended NOTIFY isDesktopSwitchSuspendedChanged)
     Q_PROPERTY(bool hasRealNotch READ hasRealNotch WRITE setHasRealNotch NOTIFY hasRealNotchChanged)
     Q_PROPERTY(double realNotchBarHeight READ realNotchBarHeight WRITE setRealNotchBarHeight NOTIFY realNotchBarHeightChanged)
     Q_PROPERTY(double realNotchBarWidth READ realNotchBarWidth WRITE setRealNotchBarWidth NOTIFY realNotchBarWidthChanged)
@@ -43,8 +43,8 @@ public:
     void setIsFloatingWindow(bool value);
     bool isExpanded() const { return m_isExpanded; }
     void setIsExpanded(bool value);
-    bool isSpaceTransitionSuspended() const { return m_isSpaceTransitionSuspended; }
-    void setIsSpaceTransitionSuspended(bool value);
+    bool isDesktopSwitchSuspended() const { return m_isDesktopSwitchSuspended; }
+    void setIsDesktopSwitchSuspended(bool value);
     bool hasRealNotch() const { return m_hasRealNotch; }
     void setHasRealNotch(bool value);
     double realNotchBarHeight() const { return m_realNotchBarHeight; }
@@ -107,7 +107,7 @@ public:
 Q_SIGNALS:
     void isFloatingWindowChanged();
     void isExpandedChanged();
-    void isSpaceTransitionSuspendedChanged();
+    void isDesktopSwitchSuspendedChanged();
     void hasRealNotchChanged();
     void realNotchBarHeightChanged();
     void realNotchBarWidthChanged();
@@ -142,7 +142,7 @@ private:
 
     bool m_isFloatingWindow = false;
     bool m_isExpanded = false;
-    bool m_isSpaceTransitionSuspended = false;
+    bool m_isDesktopSwitchSuspended = false;
     bool m_hasRealNotch = false;
     double m_realNotchBarHeight = 32;
     double m_realNotchBarWidth = 180;

@@ -15,25 +15,25 @@ class Clock;
 class DesktopSwitchSignals;
 struct DesktopSwitchInputEvent;
 
-struct NotchSpaceTransitionState {
+struct NotchDesktopSwitchState {
     bool isSuspended = false;
     bool isGestureActive = false;
-    bool didChangeSpace = false;
+    bool didChangeDesktop = false;
 
-    friend bool operator==(const NotchSpaceTransitionState &, const NotchSpaceTransitionState &) = default;
+    friend bool operator==(const NotchDesktopSwitchState &, const NotchDesktopSwitchState &) = default;
 };
 
-class NotchSpaceTransitionMonitor : public QObject {
+class NotchDesktopSwitchMonitor : public QObject {
     Q_OBJECT
 public:
-    enum class Signal { swipeBegan, swipeChanged, swipeEnded, keyboardSwitch, spaceChanged, interruption };
+    enum class Signal { swipeBegan, swipeChanged, swipeEnded, keyboardSwitch, desktopChanged, interruption };
 
     static constexpr double resumeDelay = 0.65;
 
-    NotchSpaceTransitionMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock,
-                                std::function<void()> onSuspend, std::function<void(bool)> onResume,
-                                QObject *parent = nullptr);
-    ~NotchSpaceTransitionMonitor() override;
+    NotchDesktopSwitchMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock,
+                            std::function<void()> onSuspend, std::function<void(bool)> onResume,
+                            QObject *parent = nullptr);
+    ~NotchDesktopSwitchMonitor() override;
 
     // Watches desktop changes, activations and sleep, and starts the input listener. Does nothing at all
     // while already started.
@@ -41,7 +41,7 @@ public:
     // Starts the input listener when it is not running and the desktop allows it.
     void installEventTap();
     bool hasEventTap() const { return m_tap; }
-    const NotchSpaceTransitionState &state() const { return m_state; }
+    const NotchDesktopSwitchState &state() const { return m_state; }
     // Ends monitoring without reporting a resume; start() may follow.
     void stop();
 
@@ -53,17 +53,17 @@ public:
 private:
     void process(const DesktopSwitchInputEvent &event);
 #ifndef Q_MOC_RUN
-    static Task<> restoreAfterDelay(Lifetime::Pointer<NotchSpaceTransitionMonitor> self, Clock *clock);
+    static Task<> restoreAfterDelay(Lifetime::Pointer<NotchDesktopSwitchMonitor> self, Clock *clock);
 #endif
 
     DesktopSwitchSignals &m_signals;
     Clock &m_clock;
     std::function<void()> m_onSuspend;
     std::function<void(bool)> m_onResume;
-    NotchSpaceTransitionState m_state;
+    NotchDesktopSwitchState m_state;
     bool m_tap = false;
     QMetaObject::Connection m_inputConnection;
-    QMetaObject::Connection m_spaceObserver;
+    QMetaObject::Connection m_desktopObserver;
     QMetaObject::Connection m_activationObserver;
     QMetaObject::Connection m_sleepObserver;
 #ifndef Q_MOC_RUN

@@ -1,5 +1,5 @@
 // Desktop-switch suspension: the state table, the 0.65 s resume and stopping mid-transition.
-#include "launcher/NotchSpaceTransitionMonitor.h"
+#include "launcher/NotchDesktopSwitchMonitor.h"
 #include "platform/sim/SimPlatform.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +11,17 @@ struct MonitorFixture : ::testing::Test {
     SimPlatform sim;
     int suspends = 0;
     QList<bool> resumes;
-    NotchSpaceTransitionMonitor monitor{sim.desktopSwitchSignals, sim.clock, [this] { ++suspends; },
-                                        [this](bool changed) { resumes.append(changed); }};
+    NotchDesktopSwitchMonitor monitor{sim.desktopSwitchSignals, sim.clock, [this] { ++suspends; },
+                                    [this](bool changed) { resumes.append(changed); }};
 
     void SetUp() override { monitor.start(); }
-    NotchSpaceTransitionState state(bool suspended, bool gesture, bool changed)
+    NotchDesktopSwitchState state(bool suspended, bool gesture, bool changed)
     {
-        return NotchSpaceTransitionState{suspended, gesture, changed};
+        return NotchDesktopSwitchState{suspended, gesture, changed};
     }
 };
 
-enum class Event { swipeBegan, swipeChanged, swipeEnded, swipeCancelled, controlArrow, spaceChanged, sleep, click };
+enum class Event { swipeBegan, swipeChanged, swipeEnded, swipeCancelled, controlArrow, desktopChanged, sleep, click };
 enum class Start { idle, swiping, settling };
 
 void send(SimPlatform &sim, Event event)
@@ -37,7 +37,7 @@ void send(SimPlatform &sim, Event event)
         return sim.desktopSwitchSignals.swipe(8);
     case Event::controlArrow:
         return sim.desktopSwitchSignals.keyDown(Qt::Key_Right, Qt::ControlModifier);
-    case Event::spaceChanged:
+    case Event::desktopChanged:
         return sim.desktopSwitchSignals.changeDesktop();
     case Event::sleep:
         return sim.desktopSwitchSignals.sleep();
@@ -51,7 +51,7 @@ struct Row {
     Event event;
     bool suspended;
     bool gesture;
-    bool changedSpace;
+    bool changedDesktop;
     int suspendCalls;   // in total, including the one that reached the start state
     bool resumes;       // a resume follows 0.65 s after the event
 };
@@ -62,12 +62,12 @@ const Row rows[] = {
     {Start::idle, Event::swipeEnded, true, false, false, 1, true},
     {Start::idle, Event::swipeCancelled, true, false, false, 1, true},
     {Start::idle, Event::controlArrow, true, false, false, 1, true},
-    {Start::idle, Event::spaceChanged, true, false, true, 1, true},
+    {Start::idle, Event::desktopChanged, true, false, true, 1, true},
     {Start::idle, Event::sleep, false, false, false, 0, false},
     {Start::idle, Event::click, false, false, false, 0, false},
     {Start::swiping, Event::swipeBegan, true, true, false, 1, false},
     {Start::swiping, Event::swipeChanged, true, true, false, 1, false},
-    {Start::swiping, Event::spaceChanged, true, true, true, 1, false},
+    {Start::swiping, Event::desktopChanged, true, true, true, 1, false},
     {Start::swiping, Event::swipeEnded, true, false, false, 1, true},
     {Start::swiping, Event::controlArrow, true, false, false, 1, true},
     {Start::swiping, Event::sleep, true, false, false, 1, true},
@@ -77,7 +77,7 @@ const Row rows[] = {
     {Start::settling, Event::swipeEnded, true, false, false, 1, true},
     {Start::settling, Event::controlArrow, true, false, false, 1, true},
     {Start::settling, Event::sleep, true, false, false, 1, true},
-    {Start::settling, Event::spaceChanged, true, false, true, 1, true},
+    {Start::settling, Event::desktopChanged, true, false, true, 1, true},
     // A click while settling is no sign of a transition: the pending resume keeps its time.
     {Start::settling, Event::click, true, false, false, 1, true},
 };
@@ -98,7 +98,7 @@ TEST_F(MonitorFixture, FollowsTheTransitionTable)
         // A resume that was not restarted would come 0.35 s after the event.
         sim.clock.advance(0.3);
         send(sim, row.event);
-        EXPECT_EQ(monitor.state(), state(row.suspended, row.gesture, row.changedSpace));
+        EXPECT_EQ(monitor.state(), state(row.suspended, row.gesture, row.changedDesktop));
         EXPECT_EQ(suspends, row.suspendCalls);
         const bool restarts = !(row.start == Start::settling && row.event == Event::click);
         sim.clock.advance(restarts ? 0.64 : 0.34);
@@ -106,13 +106,13 @@ TEST_F(MonitorFixture, FollowsTheTransitionTable)
         sim.clock.advance(0.02);
         EXPECT_EQ(resumes.size(), row.resumes ? 1 : 0);
         if (row.resumes) {
-            EXPECT_EQ(resumes.first(), row.changedSpace);
+            EXPECT_EQ(resumes.first(), row.changedDesktop);
             EXPECT_EQ(monitor.state(), state(false, false, false));
         }
     }
 }
 
-TEST_F(MonitorFixture, SwipeToTheNextSpaceResumesAfterTheSpaceNotification)
+TEST_F(MonitorFixture, SwipeToTheNextDesktopResumesAfterTheDesktopChange)
 {
     sim.desktopSwitchSignals.swipe(1);
     sim.desktopSwitchSignals.swipe(2);
@@ -133,9 +133,9 @@ TEST_F(MonitorFixture, ClassifiesOnlyHorizontalDesktopSwipes)
 {
     struct Case {
         qint64 type, motion, phase;
-        std::optional<NotchSpaceTransitionMonitor::Signal> signal;
+        std::optional<NotchDesktopSwitchMonitor::Signal> signal;
     };
-    using S = NotchSpaceTransitionMonitor::Signal;
+    using S = NotchDesktopSwitchMonitor::Signal;
     const Case cases[] = {
         {23, 1, 1, S::swipeBegan}, {23, 1, 2, S::swipeChanged}, {23, 1, 4, S::swipeEnded},
         {23, 1, 8, S::swipeEnded}, {23, 1, 3, std::nullopt},    {23, 1, 5, std::nullopt},
@@ -148,14 +148,14 @@ TEST_F(MonitorFixture, ClassifiesOnlyHorizontalDesktopSwipes)
         e.gestureType = c.type;
         e.gestureMotion = c.motion;
         e.gesturePhase = c.phase;
-        EXPECT_EQ(NotchSpaceTransitionMonitor::classifySwipe(e), c.signal) << c.type << " " << c.motion << " " << c.phase;
+        EXPECT_EQ(NotchDesktopSwitchMonitor::classifySwipe(e), c.signal) << c.type << " " << c.motion << " " << c.phase;
     }
     DesktopSwitchInputEvent key;
     key.type = DesktopSwitchInputEvent::Type::KeyDown;
     key.gestureType = 23;
     key.gestureMotion = 1;
     key.gesturePhase = 1;
-    EXPECT_EQ(NotchSpaceTransitionMonitor::classifySwipe(key), std::nullopt);
+    EXPECT_EQ(NotchDesktopSwitchMonitor::classifySwipe(key), std::nullopt);
 }
 
 TEST_F(MonitorFixture, OnlyControlAloneWithAnArrowSwitchesDesktops)
@@ -261,8 +261,8 @@ TEST_F(MonitorFixture, MonitorDestroyedDuringTheWaitResumesNothing)
 {
     bool resumed = false;
     {
-        NotchSpaceTransitionMonitor local(sim.desktopSwitchSignals, sim.clock, [] {}, [&](bool) { resumed = true; });
-        local.handle(NotchSpaceTransitionMonitor::Signal::spaceChanged);
+        NotchDesktopSwitchMonitor local(sim.desktopSwitchSignals, sim.clock, [] {}, [&](bool) { resumed = true; });
+        local.handle(NotchDesktopSwitchMonitor::Signal::desktopChanged);
     }
     sim.clock.advance(1);
     EXPECT_FALSE(resumed);

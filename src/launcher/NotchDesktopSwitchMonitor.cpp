@@ -1,4 +1,4 @@
-#include "launcher/NotchSpaceTransitionMonitor.h"
+#include "launcher/NotchDesktopSwitchMonitor.h"
 
 #include "platform/Clock.h"
 #include "platform/DesktopSwitchSignals.h"
@@ -9,9 +9,9 @@ constexpr qint64 dockSwipeGestureType = 23;
 constexpr qint64 horizontalSwipeMotion = 1;
 } // namespace
 
-NotchSpaceTransitionMonitor::NotchSpaceTransitionMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock,
-                                                         std::function<void()> onSuspend,
-                                                         std::function<void(bool)> onResume, QObject *parent)
+NotchDesktopSwitchMonitor::NotchDesktopSwitchMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock,
+                                                     std::function<void()> onSuspend,
+                                                     std::function<void(bool)> onResume, QObject *parent)
     : QObject(parent)
     , m_signals(desktopSwitchSignals)
     , m_clock(clock)
@@ -20,18 +20,18 @@ NotchSpaceTransitionMonitor::NotchSpaceTransitionMonitor(DesktopSwitchSignals &d
 {
 }
 
-NotchSpaceTransitionMonitor::~NotchSpaceTransitionMonitor()
+NotchDesktopSwitchMonitor::~NotchDesktopSwitchMonitor()
 {
     m_lifetime.end();
     stop();
 }
 
-void NotchSpaceTransitionMonitor::start()
+void NotchDesktopSwitchMonitor::start()
 {
-    if (m_spaceObserver)
+    if (m_desktopObserver)
         return;
-    m_spaceObserver = connect(&m_signals, &DesktopSwitchSignals::currentDesktopChanged, this,
-                              [this] { handle(Signal::spaceChanged); });
+    m_desktopObserver = connect(&m_signals, &DesktopSwitchSignals::currentDesktopChanged, this,
+                                [this] { handle(Signal::desktopChanged); });
     m_activationObserver = connect(&m_signals, &DesktopSwitchSignals::applicationActivated, this,
                                    [this] { installEventTap(); });
     m_sleepObserver
@@ -39,7 +39,7 @@ void NotchSpaceTransitionMonitor::start()
     installEventTap();
 }
 
-void NotchSpaceTransitionMonitor::installEventTap()
+void NotchDesktopSwitchMonitor::installEventTap()
 {
     if (m_tap)
         return;
@@ -50,7 +50,7 @@ void NotchSpaceTransitionMonitor::installEventTap()
                                 [this](const DesktopSwitchInputEvent &event) { process(event); });
 }
 
-void NotchSpaceTransitionMonitor::stop()
+void NotchDesktopSwitchMonitor::stop()
 {
     m_restoreTask.cancel();
     if (m_tap) {
@@ -58,16 +58,16 @@ void NotchSpaceTransitionMonitor::stop()
         m_signals.stopListening();
         m_tap = false;
     }
-    disconnect(m_spaceObserver);
+    disconnect(m_desktopObserver);
     disconnect(m_activationObserver);
     disconnect(m_sleepObserver);
-    m_spaceObserver = {};
+    m_desktopObserver = {};
     m_activationObserver = {};
     m_sleepObserver = {};
     m_state = {};
 }
 
-std::optional<NotchSpaceTransitionMonitor::Signal> NotchSpaceTransitionMonitor::classifySwipe(
+std::optional<NotchDesktopSwitchMonitor::Signal> NotchDesktopSwitchMonitor::classifySwipe(
     const DesktopSwitchInputEvent &event)
 {
     if (event.type != DesktopSwitchInputEvent::Type::Gesture || event.gestureType != dockSwipeGestureType
@@ -86,7 +86,7 @@ std::optional<NotchSpaceTransitionMonitor::Signal> NotchSpaceTransitionMonitor::
     }
 }
 
-void NotchSpaceTransitionMonitor::process(const DesktopSwitchInputEvent &event)
+void NotchDesktopSwitchMonitor::process(const DesktopSwitchInputEvent &event)
 {
     using Type = DesktopSwitchInputEvent::Type;
     if (event.type == Type::ListenerDisabledByTimeout || event.type == Type::ListenerDisabledByUserInput) {
@@ -112,7 +112,7 @@ void NotchSpaceTransitionMonitor::process(const DesktopSwitchInputEvent &event)
         handle(Signal::interruption);
 }
 
-void NotchSpaceTransitionMonitor::handle(Signal signal)
+void NotchDesktopSwitchMonitor::handle(Signal signal)
 {
     const bool wasSuspended = m_state.isSuspended;
     switch (signal) {
@@ -126,9 +126,9 @@ void NotchSpaceTransitionMonitor::handle(Signal signal)
         m_state.isSuspended = true;
         m_state.isGestureActive = false;
         break;
-    case Signal::spaceChanged:
+    case Signal::desktopChanged:
         m_state.isSuspended = true;
-        m_state.didChangeSpace = true;
+        m_state.didChangeDesktop = true;
         break;
     case Signal::interruption:
         m_state.isGestureActive = false;
@@ -140,18 +140,18 @@ void NotchSpaceTransitionMonitor::handle(Signal signal)
         m_onSuspend();
     // The suspend callback may have stopped us.
     if (m_state.isSuspended && !m_state.isGestureActive)
-        m_restoreTask.start(restoreAfterDelay(Lifetime::Pointer<NotchSpaceTransitionMonitor>(this, m_lifetime), &m_clock));
+        m_restoreTask.start(restoreAfterDelay(Lifetime::Pointer<NotchDesktopSwitchMonitor>(this, m_lifetime), &m_clock));
 }
 
-Task<> NotchSpaceTransitionMonitor::restoreAfterDelay(Lifetime::Pointer<NotchSpaceTransitionMonitor> self, Clock *clock)
+Task<> NotchDesktopSwitchMonitor::restoreAfterDelay(Lifetime::Pointer<NotchDesktopSwitchMonitor> self, Clock *clock)
 {
     const bool awake = co_await clock->sleep(resumeDelay);
     if (!awake || !self)
         co_return;
     if (!self->m_state.isSuspended || self->m_state.isGestureActive)
         co_return;
-    const bool didChangeSpace = self->m_state.didChangeSpace;
+    const bool didChangeDesktop = self->m_state.didChangeDesktop;
     self->m_state = {};
     if (self->m_onResume)
-        self->m_onResume(didChangeSpace);
+        self->m_onResume(didChangeDesktop);
 }
