@@ -5,7 +5,6 @@
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "launcher/panel/NotchLogoPulse.h"
-#include "ui/CornerPath.h"
 #include "ui/FontTable.h"
 #include "ui/SymbolTable.h"
 #include "ui/TutorialOutline.h"
@@ -61,10 +60,11 @@ void NotchLauncherPainter::paintChrome(QPainter &painter, const NotchLauncherVie
         return;
     }
     // The list area's glass under a black band that continues the notch and fades into it.
-    const double radius = std::max(g.chrome.bottomCornerRadius, 0.0);
-    // From just under the band's top edge down to the chrome's own bottom edge, which the mask ends at.
-    const QRectF glassRect((view.width() - g.innerWidth) / 2, g.topInset - 1, g.innerWidth, g.contentHeight + 1);
-    const QPainterPath glass = CornerPath::continuousRoundedRect(glassRect, CornerPath::Radii{0, 0, radius, radius});
+    // From just under the band's top edge down to the chrome's own bottom edge and corners, which the window's
+    // mask follows: a pixel left clear inside them shows black without a compositor.
+    QPainterPath glassArea;
+    glassArea.addRect(QRectF((view.width() - g.innerWidth) / 2, g.topInset - 1, g.innerWidth, g.contentHeight + 1));
+    const QPainterPath glass = chrome.intersected(glassArea);
     painter.save();
     painter.setClipPath(chrome);
     paintGlass(painter, glass, palette);
@@ -244,7 +244,9 @@ NotchLauncherPainter::Motion NotchLauncherPainter::paint(QPainter &painter, Notc
         m_background.setDevicePixelRatio(dpr);
         m_background.fill(Qt::transparent);
         QPainter background(&m_background);
-        background.setRenderHint(QPainter::Antialiasing);
+        // Without a compositor the window's mask cuts the outline to whole pixels and shows a partly drawn
+        // edge pixel over black: the chrome is drawn to whole pixels as well.
+        background.setRenderHint(QPainter::Antialiasing, colors.translucency);
         background.setClipPath(chrome());
         paintChrome(background, view, g, colors);
         m_backgroundKey = key;
