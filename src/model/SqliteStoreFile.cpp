@@ -370,9 +370,14 @@ bool SqliteStoreFile::prepareSchema(Failure *failure)
     }
     if (version == m_schema.version) {
         for (const QString &statement : std::as_const(m_schema.checkStatements)) {
-            if (!query.exec(statement))
+            if (!query.exec(statement)) {
+                // Only a table or column missing (SQLITE_ERROR) says the tables are another's; a damaged page,
+                // a lock or the disk are said as for any other statement, and a locked store stays in place.
+                if (sqliteCode(query.lastError()) != 1)
+                    return failed(query.lastError());
                 return unusable(QStringLiteral("its tables are not those of a %1 (%2)")
                                     .arg(m_schema.description, errorText(query.lastError())));
+            }
             query.finish();
         }
         if (!useWriteAheadLog(failure))

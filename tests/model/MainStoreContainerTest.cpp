@@ -152,6 +152,17 @@ INSTANTIATE_TEST_SUITE_P(
                    },
                    StoreStatus::Outcome::movedAside,
                    {QStringLiteral("the file is damaged or is not a Tavlen store")}, QStringLiteral("not a database")},
+        FolderCase{"store_whose_list_of_tables_is_damaged",
+                   [](const QTemporaryDir &d) {
+                       { MainStoreContainer store(d.path()); }
+                       const QString path = QDir(d.path()).filePath(QStringLiteral("default.store"));
+                       QFile file(path);
+                       if (file.open(QIODevice::ReadWrite) && file.seek(100))
+                           file.write("\xff\xff\xff\xff");
+                       return d.path();
+                   },
+                   StoreStatus::Outcome::movedAside,
+                   {QStringLiteral("the file is damaged or is not a Tavlen store")}, QStringLiteral("malformed")},
         FolderCase{"in_memory_by_request", [](const QTemporaryDir &) { return QString(); },
                    StoreStatus::Outcome::inMemoryByRequest, {}, {}}),
     [](const auto &info) { return std::string(info.param.name); });
