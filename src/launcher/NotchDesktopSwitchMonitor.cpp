@@ -10,13 +10,10 @@ constexpr qint64 horizontalSwipeMotion = 1;
 } // namespace
 
 NotchDesktopSwitchMonitor::NotchDesktopSwitchMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock,
-                                                     std::function<void()> onSuspend,
-                                                     std::function<void(bool)> onResume, QObject *parent)
+                                                     QObject *parent)
     : QObject(parent)
     , m_signals(desktopSwitchSignals)
     , m_clock(clock)
-    , m_onSuspend(std::move(onSuspend))
-    , m_onResume(std::move(onResume))
 {
 }
 
@@ -136,9 +133,9 @@ void NotchDesktopSwitchMonitor::handle(Signal signal)
     }
     m_restoreTask.cancel();
 
-    if (!wasSuspended && m_state.isSuspended && m_onSuspend)
-        m_onSuspend();
-    // The suspend callback may have stopped us.
+    if (!wasSuspended && m_state.isSuspended)
+        Q_EMIT suspendRequested();
+    // A receiver of the suspend may have stopped us.
     if (m_state.isSuspended && !m_state.isGestureActive)
         m_restoreTask.start(restoreAfterDelay(Lifetime::Pointer<NotchDesktopSwitchMonitor>(this, m_lifetime), &m_clock));
 }
@@ -152,6 +149,5 @@ Task<> NotchDesktopSwitchMonitor::restoreAfterDelay(Lifetime::Pointer<NotchDeskt
         co_return;
     const bool didChangeDesktop = self->m_state.didChangeDesktop;
     self->m_state = {};
-    if (self->m_onResume)
-        self->m_onResume(didChangeDesktop);
+    Q_EMIT self->restoreRequested(didChangeDesktop);
 }

@@ -8,7 +8,6 @@
 #include <QMetaObject>
 #include <QObject>
 
-#include <functional>
 #include <optional>
 
 class Clock;
@@ -30,9 +29,7 @@ public:
 
     static constexpr double resumeDelay = 0.65;
 
-    NotchDesktopSwitchMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock,
-                            std::function<void()> onSuspend, std::function<void(bool)> onResume,
-                            QObject *parent = nullptr);
+    NotchDesktopSwitchMonitor(DesktopSwitchSignals &desktopSwitchSignals, Clock &clock, QObject *parent = nullptr);
     ~NotchDesktopSwitchMonitor() override;
 
     // Watches desktop changes, activations and sleep, and starts the input listener. Does nothing at all
@@ -50,6 +47,12 @@ public:
     // Applies one signal (the state table, then suspend and restore rules).
     void handle(Signal signal);
 
+Q_SIGNALS:
+    // A desktop switch began: the launchers hide.
+    void suspendRequested();
+    // The switch is over; `didChangeDesktop` says whether the current desktop changed during it.
+    void restoreRequested(bool didChangeDesktop);
+
 private:
     void process(const DesktopSwitchInputEvent &event);
 #ifndef Q_MOC_RUN
@@ -58,8 +61,6 @@ private:
 
     DesktopSwitchSignals &m_signals;
     Clock &m_clock;
-    std::function<void()> m_onSuspend;
-    std::function<void(bool)> m_onResume;
     NotchDesktopSwitchState m_state;
     bool m_tap = false;
     QMetaObject::Connection m_inputConnection;

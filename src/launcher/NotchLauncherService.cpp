@@ -195,21 +195,16 @@ void NotchLauncherService::observeSettingsChanges()
 NotchDesktopSwitchMonitor &NotchLauncherService::desktopSwitchMonitor()
 {
     if (!m_desktopSwitchMonitor) {
-        QPointer<NotchLauncherService> self = this;
-        auto onSuspend = [self] {
-            if (!self)
-                return;
-            for (NotchLauncherWindow *window : self->allWindows())
+        m_desktopSwitchMonitor = new NotchDesktopSwitchMonitor(*m_platform.desktopSwitchSignals, *m_platform.clock, this);
+        connect(m_desktopSwitchMonitor, &NotchDesktopSwitchMonitor::suspendRequested, this, [this] {
+            for (NotchLauncherWindow *window : allWindows())
                 window->suspendForDesktopSwitch();
-        };
-        auto onResume = [self](bool didChangeDesktop) {
-            if (!self)
-                return;
-            for (NotchLauncherWindow *window : self->allWindows())
-                window->resumeAfterDesktopSwitch(didChangeDesktop);
-        };
-        m_desktopSwitchMonitor = new NotchDesktopSwitchMonitor(*m_platform.desktopSwitchSignals, *m_platform.clock,
-                                                               onSuspend, onResume, this);
+        });
+        connect(m_desktopSwitchMonitor, &NotchDesktopSwitchMonitor::restoreRequested, this,
+                [this](bool didChangeDesktop) {
+                    for (NotchLauncherWindow *window : allWindows())
+                        window->resumeAfterDesktopSwitch(didChangeDesktop);
+                });
     }
     return *m_desktopSwitchMonitor;
 }

@@ -11,10 +11,15 @@ struct MonitorFixture : ::testing::Test {
     SimPlatform sim;
     int suspends = 0;
     QList<bool> resumes;
-    NotchDesktopSwitchMonitor monitor{sim.desktopSwitchSignals, sim.clock, [this] { ++suspends; },
-                                    [this](bool changed) { resumes.append(changed); }};
+    NotchDesktopSwitchMonitor monitor{sim.desktopSwitchSignals, sim.clock};
 
-    void SetUp() override { monitor.start(); }
+    void SetUp() override
+    {
+        QObject::connect(&monitor, &NotchDesktopSwitchMonitor::suspendRequested, [this] { ++suspends; });
+        QObject::connect(&monitor, &NotchDesktopSwitchMonitor::restoreRequested,
+                         [this](bool changed) { resumes.append(changed); });
+        monitor.start();
+    }
     NotchDesktopSwitchState state(bool suspended, bool gesture, bool changed)
     {
         return NotchDesktopSwitchState{suspended, gesture, changed};
@@ -261,7 +266,8 @@ TEST_F(MonitorFixture, MonitorDestroyedDuringTheWaitResumesNothing)
 {
     bool resumed = false;
     {
-        NotchDesktopSwitchMonitor local(sim.desktopSwitchSignals, sim.clock, [] {}, [&](bool) { resumed = true; });
+        NotchDesktopSwitchMonitor local(sim.desktopSwitchSignals, sim.clock);
+        QObject::connect(&local, &NotchDesktopSwitchMonitor::restoreRequested, [&] { resumed = true; });
         local.handle(NotchDesktopSwitchMonitor::Signal::desktopChanged);
     }
     sim.clock.advance(1);

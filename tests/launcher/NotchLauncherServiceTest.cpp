@@ -202,6 +202,8 @@ TEST_F(NotchLauncherServiceTest, ARebuildDuringADesktopSwitchSuspendsNewLauncher
     NotchLauncherService &launchers = startService();
     sim.desktopSwitchSignals.currentDesktopChanged();
     ASSERT_TRUE(launchers.desktopSwitchMonitor().state().isSuspended);
+    EXPECT_TRUE(launchers.windows().value(leftNumber)->viewModel()->isDesktopSwitchSuspended())
+        << "the switch hides the launchers already up";
     launchers.refreshWindows();
     EXPECT_TRUE(launchers.windows().value(leftNumber)->viewModel()->isDesktopSwitchSuspended());
     // No real notch on the right screen: nothing to hide there.
