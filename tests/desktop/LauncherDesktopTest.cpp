@@ -128,6 +128,19 @@ TEST_F(LauncherDesktop, CollapsedLaunchersHangAtTheTopCentreOfBothMonitorsAndOpe
     EXPECT_TRUE(isDark(expanded.pixelColor(1512 + 960 - 150, 23)));
     EXPECT_TRUE(isDesktop(expanded.pixelColor(756, 120)));
     EXPECT_TRUE(isDark(expanded.pixelColor(756, 4)));
+    // Nothing composites here: the window's shape and its drawing meet pixel for pixel, with no black dots
+    // left around the panel's rounded bottom corners.
+    const int cornerLeft = int(expandedFrame.x() + NotchPanelGeometry::expandedShoulderDepth) + 1;
+    int cornerBottom = 40;
+    while (cornerBottom < expanded.height() && !isDesktop(expanded.pixelColor(1512 + 960, cornerBottom)))
+        ++cornerBottom;
+    const QColor glass = expanded.pixelColor(cornerLeft + 16, cornerBottom - 3);
+    int dots = 0;
+    for (int y = cornerBottom - 14; y < cornerBottom; ++y) {
+        for (int x = cornerLeft; x < cornerLeft + 14; ++x)
+            dots += expanded.pixelColor(x, y).lightness() + 40 < std::min(glass.lightness(), desktopColour.lightness());
+    }
+    EXPECT_EQ(dots, 0);
 
     // Moving into the other monitor's notch collapses this one at once and opens that one.
     ASSERT_TRUE(movePointerTo(756, 6));

@@ -3,9 +3,11 @@
 #include "platform/linux/LinuxScreens.h"
 
 #include <QApplication>
+#include <QBitmap>
 #include <QCloseEvent>
 #include <QGuiApplication>
-#include <QPolygon>
+#include <QPainter>
+#include <QPainterPath>
 #include <QRegion>
 #include <QScreen>
 #include <QTimer>
@@ -411,11 +413,22 @@ void LinuxPanel::applyShape()
             m_root->clearMask();
         return;
     }
+    // The pixels a fill of the shape without antialiasing covers, as the views draw it where nothing composites:
+    // a polygon rounded to whole points kept pixels along the curves that the drawing left clear, shown black.
     // Each outline adds its area, and one that lies inside another cuts a hole.
+    const QRect bounds = m_state.shape.boundingRect().toAlignedRect();
     QRegion region;
-    const QList<QPolygonF> outlines = m_state.shape.toSubpathPolygons();
-    for (const QPolygonF &outline : outlines)
-        region = region.xored(QRegion(outline.toPolygon(), Qt::WindingFill));
+    if (!bounds.isEmpty()) {
+        QBitmap covered(bounds.size());
+        covered.fill(Qt::color0);
+        QPainter painter(&covered);
+        painter.translate(-bounds.topLeft());
+        QPainterPath shape = m_state.shape;
+        shape.setFillRule(Qt::OddEvenFill);
+        painter.fillPath(shape, Qt::color1);
+        painter.end();
+        region = QRegion(covered).translated(bounds.topLeft());
+    }
     // An empty mask would show the whole window: an outline too thin to cover a pixel shows nothing, so
     // give it a pixel outside the window.
     m_root->setMask(region.isEmpty() ? QRegion(-1, -1, 1, 1) : region);
