@@ -30,12 +30,15 @@ ClipboardHistoryManager *runningHistory = nullptr;
 QtMessageHandler qtMessageHandler = nullptr;
 
 // Qt warns about every font that lacks OpenType tables for some script, some seventy lines at start that a
-// person can do nothing about; every other message goes on as before.
-void dropFontNoise(QtMsgType type, const QMessageLogContext &context, const QString &message)
+// person can do nothing about. Tavlen's own lines name it, so that they can be told apart in a session's log;
+// Qt's own keep the category they are printed with.
+void sayAsTavlen(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtWarningMsg && message.contains(QLatin1String("OpenType support missing for")))
         return;
-    qtMessageHandler(type, context, message);
+    const QLatin1String name("tavlen: ");
+    const bool own = !context.category || qstrcmp(context.category, "default") == 0;
+    qtMessageHandler(type, context, own && !message.startsWith(name) ? name + message : message);
 }
 
 void forwardSignal(int)
@@ -130,7 +133,7 @@ int main(int argc, char **argv)
         }
         LinuxPlatform::useX11Windows();
     }
-    qtMessageHandler = qInstallMessageHandler(dropFontNoise);
+    qtMessageHandler = qInstallMessageHandler(sayAsTavlen);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlen"));

@@ -54,6 +54,18 @@ ProgramRun runTavlen(const QStringList &arguments, const QProcessEnvironment &en
     return run;
 }
 
+// Starts the built program and waits (at most 30 s) until its history answers; `output` gets what it printed.
+bool startUntilRunning(QProcess &tavlen, const QProcessEnvironment &environment, QByteArray &output)
+{
+    tavlen.setProcessChannelMode(QProcess::MergedChannels);
+    tavlen.setProcessEnvironment(environment);
+    tavlen.start(tavlenPath());
+    return DesktopTest::waitUntil([&] {
+        output += tavlen.readAll();
+        return output.contains("tavlen: running");
+    }, 30000);
+}
+
 } // namespace
 
 TEST(RunTavlen, APrivateDisplayHasALightDesktop)
@@ -88,14 +100,8 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
 
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QProcess first;
-    first.setProcessChannelMode(QProcess::MergedChannels);
-    first.setProcessEnvironment(environment);
-    first.start(tavlenPath());
     QByteArray firstOutput;
-    ASSERT_TRUE(DesktopTest::waitUntil([&] {
-        firstOutput += first.readAll();
-        return firstOutput.contains("tavlen: running");
-    }, 30000)) << firstOutput.constData();
+    ASSERT_TRUE(startUntilRunning(first, environment, firstOutput)) << firstOutput.constData();
 
     const QString display = environment.value(QStringLiteral("DISPLAY")); // ":N"
     struct Row {
@@ -121,6 +127,30 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
     EXPECT_TRUE(DesktopTest::waitUntil([&] { return first.state() == QProcess::NotRunning; }, 30000));
     bus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
     bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
+}
+
+// Whatever goes wrong at the start, each line Tavlen writes names it, so that a session's log tells its lines
+// from the other programs'.
+TEST(RunTavlen, EveryLineItWritesNamesIt)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    QTemporaryDir folder;
+    // A file where the history folder goes: the folder, the single-instance check and each store say so.
+    QFile blocking(folder.filePath(QStringLiteral("share")));
+    ASSERT_TRUE(blocking.open(QIODevice::WriteOnly));
+    blocking.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_DATA_HOME"), blocking.fileName());
+    QProcess tavlen;
+    QByteArray output;
+    ASSERT_TRUE(startUntilRunning(tavlen, environment, output)) << output.constData();
+    tavlen.terminate();
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 30000));
+    output += tavlen.readAll();
+    const QList<QByteArray> lines = output.trimmed().split('\n');
+    EXPECT_GE(lines.size(), 3) << output.constData();
+    for (const QByteArray &line : lines)
+        EXPECT_TRUE(line.startsWith("tavlen: ")) << line.constData();
 }
 
 // `--help` and `--version` print and end at once, without a display and without starting Tavlen.
