@@ -112,7 +112,7 @@ void ClipboardHistoryManager::stop()
     const QString what = QStringLiteral("%1 could not be saved: %2")
                              .arg(parts.join(QLatin1String(" and ")),
                                   m_saveProblem.section(QStringLiteral(" (Details: "), 0, 0));
-    qWarning("Quitting with changes to the clipboard history unsaved: %s", qPrintable(m_saveProblem));
+    qWarning("Quitting with changes to the clipboard history unsaved: %s.", qPrintable(what));
     Q_EMIT changesLostAtStop(what);
 }
 

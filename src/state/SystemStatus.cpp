@@ -10,7 +10,11 @@ SystemStatus::SystemStatus(Notifications *notifications, QObject *parent)
 
 void SystemStatus::report(const SystemNotice &notice)
 {
-    tell(notice, true);
+    // The history says on stderr itself that its file was replaced, and what it could not save at the stop:
+    // one line for one fact.
+    const bool saidByTheHistory = notice.kind == SystemNotice::Kind::historyReplaced
+        || notice.kind == SystemNotice::Kind::changesLostAtQuit;
+    tell(notice, !saidByTheHistory);
 }
 
 void SystemStatus::tell(const SystemNotice &notice, bool log)

@@ -127,6 +127,15 @@ const Row rows[] = {
      kSaved, kLocal,
      QStringLiteral("Values typed into text fields are not remembered: there is no default keyring. Start a secret "
                     "service such as gnome-keyring with an unlocked default keyring.")},
+    {"a history file taken away, then copies not saved at the stop (the history says both on stderr)",
+     [](SystemStatus &s) {
+         s.report({SystemNotice::Kind::historyReplaced, QStringLiteral("/data/default.store")});
+         s.report({SystemNotice::Kind::changesLostAtQuit, QStringLiteral("2 copies could not be saved: the disk is full")});
+     },
+     {QStringLiteral("Tavlen's history file was taken away: The history at /data/default.store was deleted or "
+                     "replaced while Tavlen ran. Tavlen opened it again and saved the copies it shows into it."),
+      QStringLiteral("Tavlen quit with copies not saved: 2 copies could not be saved: the disk is full.")},
+     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
     {"two storms of one application and one of a program that cannot be named",
      [](SystemStatus &s) {
          s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper"), 4812});
