@@ -83,12 +83,20 @@ struct NotchLauncherViewTest : LauncherTest {
         settle();
     }
 
-    EventDisposition key(Qt::Key code, Qt::KeyboardModifiers modifiers = {})
+    EventDisposition key(Qt::Key code, Qt::KeyboardModifiers modifiers = {}, const QString &text = {})
     {
         KeyDownEvent event;
         event.key = code;
         event.modifiers = modifiers;
+        event.text = text;
         return sim.eventMonitors.sendLocalKeyDown(event);
+    }
+
+    // Letters (Shift for capitals) and spaces, one key each, as the keyboard reports them.
+    void type(const QString &text)
+    {
+        for (QChar c : text)
+            key(Qt::Key(c.toUpper().unicode()), c.isUpper() ? Qt::ShiftModifier : Qt::NoModifier, QString(c));
     }
 };
 
@@ -1258,6 +1266,95 @@ TEST_F(NotchLauncherViewTest, TheSearchFieldTakesTheKeyboardOnceTheOpeningFrameS
         EXPECT_TRUE(view->searchField()->hasFocus());
         view.reset();
         model.setIsExpanded(false);
+    }
+}
+
+// The hot key and typing at once: the keys that come before the search field has the caret wait for it
+// and go in, in order; a launcher that collapses or gives the keyboard elsewhere meanwhile throws them
+// away, and so does one whose field takes too long.
+TEST_F(NotchLauncherViewTest, TypingBeforeTheSearchFieldHasTheCaretGoesIntoItOnceItHasIt)
+{
+    struct Row {
+        const char *name;
+        std::function<void(NotchLauncherViewTest &)> typing;
+        QString query;
+    };
+    const auto fieldShown = [](NotchLauncherViewTest &t) { t.view->resize(552, 420); };
+    // Letters typed, then `meanwhile`, then the field on screen.
+    const auto typedThen = [&](std::function<void(NotchLauncherViewTest &)> meanwhile) {
+        return [&, meanwhile](NotchLauncherViewTest &t) {
+            t.type(QStringLiteral("se"));
+            meanwhile(t);
+            fieldShown(t);
+        };
+    };
+    const Row rows[] = {
+        {"before and after the delay, and while the field takes the caret",
+         [&](NotchLauncherViewTest &t) {
+             t.type(QStringLiteral("I"));
+             t.sim.clock.advance(NotchKeyboardNavigation::searchFocusDelay + 0.01);
+             t.type(QStringLiteral("n"));
+             fieldShown(t);
+             t.type(QStringLiteral(" v"));
+         },
+         QStringLiteral("In v")},
+        {"Backspace takes back the letter before it",
+         [&](NotchLauncherViewTest &t) {
+             t.type(QStringLiteral("inx"));
+             t.key(Qt::Key_Backspace, {}, QStringLiteral("\b"));
+             t.type(QStringLiteral("v"));
+             fieldShown(t);
+         },
+         QStringLiteral("inv")},
+        {"Return before the results are seen pastes nothing",
+         [&](NotchLauncherViewTest &t) {
+             t.type(QStringLiteral("in"));
+             EXPECT_EQ(t.key(Qt::Key_Return, {}, QStringLiteral("\r")), EventDisposition::Consume);
+             fieldShown(t);
+         },
+         QStringLiteral("in")},
+        {"Escape closes and the typing goes with the launcher",
+         typedThen([](NotchLauncherViewTest &t) {
+             EXPECT_EQ(t.key(Qt::Key_Escape, {}, QStringLiteral("\x1b")), EventDisposition::Pass);
+             t.model.setIsExpanded(false);
+             t.model.setIsExpanded(true);
+         }),
+         QString()},
+        {"a desktop switch",
+         typedThen([](NotchLauncherViewTest &t) {
+             t.model.setIsDesktopSwitchSuspended(true);
+             t.model.setIsDesktopSwitchSuspended(false);
+         }),
+         QString()},
+        {"the pointer on a row",
+         typedThen([](NotchLauncherViewTest &t) {
+             t.view->clipboardRowHoverChanged(t.view->displayedClipboardItems().first(), true);
+         }),
+         QString()},
+        {"a field that takes too long",
+         typedThen([](NotchLauncherViewTest &t) { t.sim.clock.advance(NotchKeyboardNavigation::heldTypingLifetime + 0.1); }),
+         QString()},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        addItems(1);
+        makeView(552, 24);
+        QApplication::setActiveWindow(view.get());
+        model.setIsExpanded(true);
+        model.requestClipboardSearchFocus();
+        row.typing(*this);
+        processEvents();
+        // Where the launcher let the field go, Shift+Tab brings the caret back: to an empty field.
+        if (!view->searchField()->hasFocus()) {
+            key(Qt::Key_Tab, Qt::ShiftModifier);
+            processEvents();
+        }
+        ASSERT_TRUE(view->searchField()->hasFocus());
+        EXPECT_EQ(view->clipboardSearchQuery(), row.query);
+        EXPECT_TRUE(selected.isEmpty());
+        view.reset();
+        model.setIsExpanded(false);
+        selected.clear();
     }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/Clock.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -157,7 +158,11 @@ void NotchKeyboardNavigation::submitActiveClipboardItem()
 
 EventDisposition NotchKeyboardNavigation::handleKeyDown(const KeyDownEvent &event)
 {
-    if (m_isClipboardSearchFocused || m_previews.isPreviewOpen())
+    if (m_previews.isPreviewOpen())
+        return EventDisposition::Pass;
+    if (holdTypingForSearch(event))
+        return EventDisposition::Consume;
+    if (m_isClipboardSearchFocused)
         return EventDisposition::Pass;
     if (event.modifiers & shortcutModifiers)
         return EventDisposition::Pass;
@@ -205,21 +210,27 @@ void NotchKeyboardNavigation::clipboardRowHoverChanged(const ClipboardItem &item
 
 void NotchKeyboardNavigation::setClipboardSearchFocused(bool focused)
 {
-    if (focused == m_isClipboardSearchFocused) {
-        if (focused)
-            m_searchField->update(true, m_model.clipboardSearchFocusRequest());
+    const bool changed = focused != m_isClipboardSearchFocused;
+    m_isClipboardSearchFocused = focused;
+    if (focused || changed)
+        m_searchField->update(focused, m_model.clipboardSearchFocusRequest());
+    if (!focused) {
+        dropHeldTyping();
+        if (changed) {
+            m_isClipboardKeyboardNavigationActive = false;
+            ensureValidClipboardSelection();
+        }
         return;
     }
-    m_isClipboardSearchFocused = focused;
-    m_searchField->update(focused, m_model.clipboardSearchFocusRequest());
-    if (!focused) {
-        m_isClipboardKeyboardNavigationActive = false;
-        ensureValidClipboardSelection();
-    }
+    // The field's own focus comes a moment later and is reported here too: the held typing goes in then.
+    if (m_searchField->hasFocus())
+        typeHeldTyping();
 }
 
 void NotchKeyboardNavigation::focusSearchSoon()
 {
+    // A new request starts a new search (its query was cleared): what was typed for the last one goes.
+    dropHeldTyping();
     m_isSearchFocusDue = false;
     m_clipboardSearchFocusTask.cancel();
     m_clipboardSearchFocusTask.start(runSearchFocus());
@@ -230,8 +241,12 @@ Task<> NotchKeyboardNavigation::runSearchFocus()
     const Lifetime::Pointer<NotchKeyboardNavigation> self(this, m_lifetime);
     Clock *clock = m_platform.clock;
     const bool awake = co_await clock->sleep(searchFocusDelay);
-    if (!awake || !self || !self->mayFocusSearch())
+    if (!awake || !self)
         co_return;
+    if (!self->mayFocusSearch()) {
+        self->dropHeldTyping();
+        co_return;
+    }
     self->m_isSearchFocusDue = true;
     self->focusSearchIfDue();
 }
@@ -251,6 +266,8 @@ void NotchKeyboardNavigation::focusSearchIfDue()
     m_isSearchFocusDue = false;
     if (mayFocusSearch())
         setClipboardSearchFocused(true);
+    else
+        dropHeldTyping();
 }
 
 void NotchKeyboardNavigation::setSearchFieldShown(bool shown)
@@ -261,7 +278,52 @@ void NotchKeyboardNavigation::setSearchFieldShown(bool shown)
 
 void NotchKeyboardNavigation::dropSearchFocus()
 {
+    dropHeldTyping();
     m_isSearchFocusDue = false;
     m_clipboardSearchFocusTask.cancel();
     setClipboardSearchFocused(false);
+}
+
+bool NotchKeyboardNavigation::isSearchFocusPending() const
+{
+    return m_clipboardSearchFocusTask.isRunning() || m_isSearchFocusDue
+        || (m_isClipboardSearchFocused && !m_searchField->hasFocus());
+}
+
+bool NotchKeyboardNavigation::holdTypingForSearch(const KeyDownEvent &event)
+{
+    if (!isSearchFocusPending() || (event.modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        return false;
+    const double now = m_platform.clock->uptime();
+    if (!m_heldTyping.isEmpty() && now - m_heldTypingSince > heldTypingLifetime)
+        dropHeldTyping();
+    const bool isText = !event.text.isEmpty()
+        && std::none_of(event.text.cbegin(), event.text.cend(), [](QChar c) { return c.category() == QChar::Other_Control; });
+    if (!isText && event.key != Qt::Key_Backspace) {
+        // Return would paste the row marked for the empty query, not for what was typed: it waits for
+        // the person to see the results.
+        return !m_heldTyping.isEmpty() && (event.key == Qt::Key_Return || event.key == Qt::Key_Enter);
+    }
+    if (m_heldTyping.isEmpty())
+        m_heldTypingSince = now;
+    m_heldTyping << (isText ? event.text : QString());
+    return true;
+}
+
+void NotchKeyboardNavigation::typeHeldTyping()
+{
+    const QStringList typing = std::exchange(m_heldTyping, {});
+    if (typing.isEmpty() || m_platform.clock->uptime() - m_heldTypingSince > heldTypingLifetime)
+        return;
+    for (const QString &text : typing) {
+        if (text.isEmpty())
+            m_searchField->backspace();
+        else
+            m_searchField->insert(text);
+    }
+}
+
+void NotchKeyboardNavigation::dropHeldTyping()
+{
+    m_heldTyping.clear();
 }

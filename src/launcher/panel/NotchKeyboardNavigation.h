@@ -10,6 +10,7 @@
 #include "platform/Task.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QUuid>
 
 #include <optional>
@@ -23,6 +24,9 @@ class NotchKeyboardNavigation : public QObject {
     Q_OBJECT
 public:
     static constexpr double searchFocusDelay = 0.06;
+    // Typing held for a search field that is slow to take the caret is thrown away after this (seconds):
+    // text that shows up much later than it was typed would surprise more than it helps.
+    static constexpr double heldTypingLifetime = 2.0;
 
     NotchKeyboardNavigation(const Platform &platform, NotchLauncherViewModel &model, NotchClipboardSearch &search,
                             NotchLauncherPreviews &previews, NotchClipboardSearchTextField *searchField,
@@ -57,6 +61,8 @@ public:
     void dropSearchFocus();
     // The view put the search field on screen or took it off.
     void setSearchFieldShown(bool shown);
+    // A focus request is on its way and the field does not have the caret yet.
+    bool isSearchFocusPending() const;
 
 Q_SIGNALS:
     // Paste `item` (Return, or the search field's submission).
@@ -70,6 +76,11 @@ private:
 #endif
     bool mayFocusSearch() const;
     void focusSearchIfDue();
+    // Keys typed before the field has the caret (the hot key and typing at once): text and Backspace wait
+    // for the field; answers whether the key was taken.
+    bool holdTypingForSearch(const KeyDownEvent &event);
+    void typeHeldTyping();
+    void dropHeldTyping();
 
     Platform m_platform;
     NotchLauncherViewModel &m_model;
@@ -81,6 +92,10 @@ private:
     bool m_isSearchFieldShown = false;
     // A focus request's moment came while the field was not on screen.
     bool m_isSearchFocusDue = false;
+    // Each key's text, or an empty string for a Backspace; never written anywhere (it may be a secret
+    // typed into the wrong window).
+    QStringList m_heldTyping;
+    double m_heldTypingSince = 0;
 #ifndef Q_MOC_RUN
     TaskSlot m_clipboardSearchFocusTask;
 #endif
