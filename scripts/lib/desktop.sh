@@ -56,7 +56,9 @@ desktop_start_xvfb() {
   desktop_make_dir || return 1
   local fifo="$desktop_dir/displayfd" number=""
   mkfifo "$fifo" || return 1
-  Xvfb -displayfd 3 -screen 0 3432x1080x24 -nolisten tcp -noreset 3>"$fifo" >"$desktop_dir/xvfb.log" 2>&1 &
+  # In a session of its own: Ctrl-C in the terminal reaches the command, which then stops with its display
+  # still there, and the display goes after it (Xvfb ends on SIGINT, which a background job does not ignore).
+  setsid Xvfb -displayfd 3 -screen 0 3432x1080x24 -nolisten tcp -noreset 3>"$fifo" >"$desktop_dir/xvfb.log" 2>&1 &
   desktop_pids+=($!)
   read -r -t 5 number <"$fifo"
   if [ -z "$number" ]; then

@@ -12,6 +12,8 @@
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 namespace {
 
 // The desktop's notification service, taking down the summary of each notification.
@@ -86,6 +88,30 @@ TEST(RunTavlen, APrivateDisplayHasALightDesktop)
         const QColor colour = desktop.pixelColor(point);
         EXPECT_GT(colour.lightness(), 180) << "at " << point.x() << "," << point.y() << ": " << colour.name().toStdString();
     }
+}
+
+// Ctrl-C in the terminal signals run-tavlen's whole process group: the program stops while its private display
+// is still there (a display gone first ended Tavlen with "The X11 connection broke" and status 1).
+TEST(RunTavlen, CtrlCStopsTheProgramBeforeItsDisplay)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    // Stands in for Tavlen, which takes SIGINT itself: stopped, it looks a moment later whether its display
+    // still answers.
+    const QString program = QStringLiteral(
+        "trap 'kill $!; sleep 0.3; if xdpyinfo >/dev/null 2>&1; then echo display there; else echo display gone; fi;"
+        " exit 0' INT TERM; echo ready; sleep 60 & wait");
+    DesktopTest::ChildProcess script(QStringLiteral("setsid"),
+                                     {QStringLiteral(TAVLEN_SOURCE_DIR "/scripts/run-tavlen"), QStringLiteral("/usr/bin/env"),
+                                      QStringLiteral("--default-signal=INT"), QStringLiteral("/bin/bash"),
+                                      QStringLiteral("-c"), program},
+                                     environment);
+    ASSERT_TRUE(script.waitForLine("ready", 30000)) << script.output().constData();
+    ::kill(-pid_t(script.pid()), SIGINT);
+    EXPECT_TRUE(script.waitForLine("display ", 10000)) << script.output().constData();
+    EXPECT_TRUE(script.output().contains("display there")) << script.output().constData();
+    EXPECT_EQ(script.waitForExit(10000), 0) << script.output().constData();
 }
 
 // Started again on the same display spelled another way, or without the runtime folder, Tavlen says on
