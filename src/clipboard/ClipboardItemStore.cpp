@@ -367,11 +367,9 @@ void ClipboardItemStore::stage(ClipboardCapture &capture)
         const auto key = qMakePair(bytes.constData(), bytes.size());
         if (const auto found = written.constFind(key); found != written.constEnd())
             return *found;
-        QString error;
-        const QString name = writeBlob(bytes, true, &error);
+        // Not said here: the save that follows writes the value, or says once why it cannot.
+        const QString name = writeBlob(bytes, true, nullptr);
         if (name.isEmpty()) {
-            qWarning("Could not store a copied value: %s; it is kept in memory until it is saved",
-                     qPrintable(error));
             failed = true;
             return {};
         }

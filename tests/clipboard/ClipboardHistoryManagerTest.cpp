@@ -525,6 +525,13 @@ TEST_P(FullDisk, KeepsTheCopiesAndSavesThemOnceThereIsRoom)
 INSTANTIATE_TEST_SUITE_P(Then, FullDisk, testing::Values("quits", "waits", "quitsStillFull"),
                          [](const auto &info) { return info.param; });
 
+int warnings = 0;
+
+void countWarning(QtMsgType type, const QMessageLogContext &, const QString &)
+{
+    warnings += type == QtWarningMsg;
+}
+
 TEST_F(HistoryTest, ACopyTooLargeForTheRoomLeftHoldsBackNoOther)
 {
     QSignalSpy problems(manager.get(), &ClipboardHistoryManager::saveProblemChanged);
@@ -535,13 +542,23 @@ TEST_F(HistoryTest, ACopyTooLargeForTheRoomLeftHoldsBackNoOther)
     rlimit low = saved;
     low.rlim_cur = 1 << 20;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &low), 0);
-    manager->ingest(imageCapture(QByteArray(2 << 20, 'p')));
+    warnings = 0;
+    const QtMessageHandler handler = qInstallMessageHandler(countWarning);
+    // Staged first, as every copy is: the same problem meets each large one, and is said once.
+    for (const char fill : {'p', 'q'}) {
+        ClipboardCapture image = imageCapture(QByteArray(2 << 20, fill));
+        store->stage(image);
+        manager->ingest(image);
+        clock.advance(1);
+    }
     for (const char *text : {"short", "shorter", "shortest"}) {
         clock.advance(1);
         manager->ingest(textCapture(text));
     }
+    qInstallMessageHandler(handler);
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(warnings, 1);
     EXPECT_EQ(problems.count(), 1) << manager->saveProblem().toStdString();
     EXPECT_EQ(manager->saveProblem(), "a file in " + container->blobFolder() + " would grow beyond what the system allows");
     open();
