@@ -46,7 +46,8 @@ const QList<SymbolTable::Entry> &SymbolTable::entries()
         {"doc", "text-x-generic-symbolic"},
         {"doc.text", "x-office-document-symbolic"},
         {"folder", "folder-symbolic"},
-        {"curlybraces", "text-x-generic-symbolic"},
+        // The theme has no braces: a prompt reads as code, apart from the page of "doc".
+        {"curlybraces", "utilities-terminal-symbolic"},
         {"envelope", "mail-unread-symbolic"},
         {"line.3.horizontal.decrease", "view-list-symbolic"},
         {"tag", "bookmark-new-symbolic"},

@@ -1,3 +1,4 @@
+#include "model/ClipboardFilter.h"
 #include "platform/sim/SimPlatform.h"
 #include "ui/AnimatedValue.h"
 #include "ui/CornerPath.h"
@@ -13,6 +14,7 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <QSet>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -160,6 +162,13 @@ TEST(SymbolTable, EverySymbolTheViewsAndFiltersUseHasAnInstalledIcon)
     }
     for (const SymbolTable::Entry &entry : SymbolTable::entries())
         EXPECT_FALSE(symbols.filePath(QString::fromLatin1(entry.symbol)).isEmpty()) << entry.symbol;
+    // Each built-in filter's pill can be told from the others by its icon alone.
+    QSet<QString> filterIcons;
+    for (const ClipboardFilter &filter : ClipboardFilter::builtIns()) {
+        const QString icon = SymbolTable::iconName(filter.options.iconName);
+        EXPECT_FALSE(filterIcons.contains(icon)) << filter.name.toStdString() << " shares " << icon.toStdString();
+        filterIcons.insert(icon);
+    }
 }
 
 TEST(SymbolTable, TintsTheIconAndDrawsNothingForUnknownNamesOrMissingThemes)
