@@ -474,7 +474,9 @@ void ClipboardHistoryManager::save()
     } else {
         // One copy that does not fit (a large image on a nearly full disk) never holds back the others.
         error = saveEachChange();
-        if (!error.isEmpty() && error != m_saveProblem)
+        // Said as the copies begin to wait: the newest names it, and copies whose rows and whose files do not
+        // fit name one full disk in two ways.
+        if (!error.isEmpty() && m_saveProblem.isEmpty())
             qWarning("Could not save the clipboard history: %s. The changes not saved are kept in memory and "
                      "tried again every %g seconds and when Tavlen quits.",
                      qPrintable(error), saveRetryInterval);

@@ -565,6 +565,29 @@ TEST_F(HistoryTest, ACopyTooLargeForTheRoomLeftHoldsBackNoOther)
     EXPECT_EQ(texts(), QStringList({"shortest", "shorter", "short"}));
 }
 
+// The newest waiting copy names the problem: copies whose rows and copies whose files do not fit, copied in
+// turn, name one full disk in two ways. It is said as it begins, once.
+TEST_F(HistoryTest, AProblemMetInTwoWaysInTurnIsSaidOnce)
+{
+    QSignalSpy problems(manager.get(), &ClipboardHistoryManager::saveProblemChanged);
+    fillDisk(*container, true);
+    ASSERT_TRUE(QDir(container->blobFolder()).removeRecursively());
+    QFile inTheWay(container->blobFolder());
+    ASSERT_TRUE(inTheWay.open(QIODevice::WriteOnly));
+    inTheWay.close();
+    warnings = 0;
+    const QtMessageHandler handler = qInstallMessageHandler(countWarning);
+    for (int i = 0; i < 2; ++i) {
+        clock.advance(1);
+        manager->ingest(textCapture(longText(i)));
+        clock.advance(1);
+        manager->ingest(imageCapture(QByteArray(3000, char('p' + i))));
+    }
+    qInstallMessageHandler(handler);
+    EXPECT_GE(problems.count(), 3); // the settings show the newest
+    EXPECT_EQ(warnings, 1);
+}
+
 class StoreTakenAway : public HistoryTest, public testing::WithParamInterface<std::string> {};
 
 TEST_P(StoreTakenAway, IsNoticedAndTheHistorySavedIntoItsSuccessor)
