@@ -861,9 +861,12 @@ void NotchLauncherWindow::connectView(NotchLauncherView *view)
         if (m_demoConfiguration && m_demoConfiguration->onSearch)
             m_demoConfiguration->onSearch(query);
     });
-    connect(view, &NotchLauncherView::settingsOpened, this, [this] {
-        if (m_demoConfiguration && m_demoConfiguration->onSettingsOpen)
-            m_demoConfiguration->onSettingsOpen();
+    connect(view, &NotchLauncherView::settingsOpened, this, [self] {
+        if (self->m_demoConfiguration && self->m_demoConfiguration->onSettingsOpen)
+            self->m_demoConfiguration->onSettingsOpen();
+        // The settings window opens under the panel, however the panel was opened.
+        if (self && !self->showsDemoItems())
+            self->expand(false, true);
     });
     connect(view, &NotchLauncherView::contentLayoutChanged, this, [this] { applyFrame(true); });
     connect(view, &NotchLauncherView::textInputFocusRequested, this, [this] {

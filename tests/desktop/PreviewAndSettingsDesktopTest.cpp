@@ -264,6 +264,7 @@ TEST_F(PreviewAndSettingsDesktop, TheGearOpensTheSettingsWindowWhereAChangedSett
     SettingsView *settings = settingsWindow.view();
     EXPECT_EQ(settings->size(), SettingsWindow::defaultSize);
     TAVLEN_WAIT_UNTIL(settings->isActiveWindow(), 5000);
+    EXPECT_FALSE(launcher->isExpanded()) << "the panel would hang over the settings window";
     const qint64 ours = QCoreApplication::applicationPid();
     TAVLEN_WAIT_UNTIL(platform.platform().workspace->frontmostApplication()
                           && platform.platform().workspace->frontmostApplication()->pid == ours,

@@ -117,6 +117,8 @@ TEST_F(NotchLauncherWindowTest, EveryWayOfLeavingGivesTheKeyboardBackToTheApplic
          [](LauncherTest &, NotchLauncherWindow &w) { w.collapseImmediately(); }},
         {"collapse by the service", LauncherPresentation::notch, false,
          [](LauncherTest &, NotchLauncherWindow &w) { w.expand(false, true); }},
+        {"the gear opening the settings", LauncherPresentation::notch, false,
+         [](LauncherTest &, NotchLauncherWindow &w) { w.view()->openSettings(); }},
         {"a selection", LauncherPresentation::notch, false,
          [](LauncherTest &t, NotchLauncherWindow &w) { w.selectClipboardItem(t.textItem("x")); }},
         {"close", LauncherPresentation::notch, false, [](LauncherTest &, NotchLauncherWindow &w) { w.close(); }},

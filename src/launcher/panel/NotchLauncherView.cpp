@@ -651,9 +651,10 @@ void NotchLauncherView::deleteClipboardItem(const ClipboardItem &item)
 
 void NotchLauncherView::openSettings()
 {
+    // The launcher makes way first, so the keyboard it hands back cannot land after the settings window's.
+    Q_EMIT settingsOpened();
     if (m_appState)
         m_appState->runtime()->requestSettingsPresentation();
-    Q_EMIT settingsOpened();
 }
 
 void NotchLauncherView::toggleFilters()
