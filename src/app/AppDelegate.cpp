@@ -112,6 +112,12 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     connect(m_history.get(), &ClipboardHistoryManager::changesLostAtStop, status, [status](const QString &what) {
         status->report({SystemNotice::Kind::changesLostAtQuit, what});
     });
+    if (values) {
+        connect(values.data(), &FieldValueAssociationService::storeMovedAside, status,
+                [status](const QString &movedTo) {
+                    status->report({SystemNotice::Kind::fieldValuesMovedAside, movedTo});
+                });
+    }
 
     // The poll is faster while Tavlen itself is in front (the launcher has focus).
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this, [pasteboard](Qt::ApplicationState state) {

@@ -56,10 +56,13 @@ FieldValueAssociationService::FieldValueAssociationService(const QString &folder
     m_thread.setExpiryTimeout(-1);
     SecretStore *secretStore = &secrets;
     Clock *storeClock = &clock;
-    m_thread.start([worker = m_worker, folder, secretStore, storeClock, keychainService] {
+    m_thread.start([this, worker = m_worker, folder, secretStore, storeClock, keychainService] {
         worker->container = std::make_unique<FieldValueAssociationContainer>(folder);
         worker->store = std::make_unique<FieldValueAssociationStore>(*worker->container, *secretStore, *storeClock,
                                                                      keychainService);
+        // The destructor waits for this job: the object is still there to post to.
+        if (const QString movedTo = worker->container->movedAsidePath(); !movedTo.isEmpty())
+            QMetaObject::invokeMethod(this, [this, movedTo] { Q_EMIT storeMovedAside(movedTo); }, Qt::QueuedConnection);
     });
 }
 

@@ -52,6 +52,11 @@ public:
     // Values waiting for the secret store, as the last finished operation left them.
     int waitingValues() const { return m_waitingValues; }
 
+Q_SIGNALS:
+    // The store file could not be read as it opened and was moved aside to `movedTo`: its records are gone
+    // from this run on, their secrets stay in the secret store.
+    void storeMovedAside(const QString &movedTo);
+
 private:
     struct Worker;
     // Runs `work` on the worker thread after everything asked before it; the records it leaves come back

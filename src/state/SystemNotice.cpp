@@ -37,6 +37,8 @@ QString SystemNotice::summary() const
         return QStringLiteral("Tavlen quit with copies not saved");
     case Kind::copyTooLarge:
         return QStringLiteral("A copy was too large to keep");
+    case Kind::fieldValuesMovedAside:
+        return QStringLiteral("Tavlen started a new list of remembered field values");
     }
     return {};
 }
@@ -71,6 +73,10 @@ QString SystemNotice::body() const
         return sentence(subject);
     case Kind::copyTooLarge:
         return QStringLiteral("Tavlen keeps copies of up to %1; a larger one is not kept.").arg(subject);
+    case Kind::fieldValuesMovedAside:
+        return QStringLiteral("The list could not be read. It was moved to %1; the values themselves stay in the "
+                              "keyring.")
+            .arg(subject);
     }
     return {};
 }

@@ -16,6 +16,7 @@ struct SystemNotice {
         historyReplaced,   // the history's file was deleted or replaced while Tavlen ran; subject: its path
         changesLostAtQuit, // changes that still could not be saved when Tavlen quit; subject: which, and why
         copyTooLarge,      // a copy over what one capture keeps was not kept; subject: that limit in words
+        fieldValuesMovedAside, // the field values' list could not be read and was moved aside; subject: where to
     };
 
     Kind kind;

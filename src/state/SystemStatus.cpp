@@ -10,11 +10,12 @@ SystemStatus::SystemStatus(Notifications *notifications, QObject *parent)
 
 void SystemStatus::report(const SystemNotice &notice)
 {
-    // The history says on stderr itself that its file was replaced, and what it could not save at the stop:
-    // one line for one fact.
-    const bool saidByTheHistory = notice.kind == SystemNotice::Kind::historyReplaced
-        || notice.kind == SystemNotice::Kind::changesLostAtQuit;
-    tell(notice, !saidByTheHistory);
+    // The history says on stderr itself that its file was replaced, and what it could not save at the stop,
+    // and a store that it was moved aside: one line for one fact.
+    const bool saidAlready = notice.kind == SystemNotice::Kind::historyReplaced
+        || notice.kind == SystemNotice::Kind::changesLostAtQuit
+        || notice.kind == SystemNotice::Kind::fieldValuesMovedAside;
+    tell(notice, !saidAlready);
 }
 
 void SystemStatus::tell(const SystemNotice &notice, bool log)

@@ -19,7 +19,7 @@ public:
     explicit SystemStatus(Notifications *notifications, QObject *parent = nullptr);
 
     // Tells the person, once for each notice (each storm: the pasteboard tells them at most once a minute),
-    // and says it on stderr unless the history did.
+    // and says it on stderr unless the history or a store did.
     void report(const SystemNotice &notice);
 
     // The history store as it opened.

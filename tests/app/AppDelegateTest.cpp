@@ -268,15 +268,23 @@ TEST(AppDelegate, AStoreMovedAsideAndAModelElsewhereAreToldOnceAndShownInTheSett
     ASSERT_TRUE(damaged.open(QIODevice::ReadWrite) && damaged.seek(rootPageOffset));
     damaged.write(QByteArray(1, '\xff')); // no kind of page
     damaged.close();
+    // The remembered field values' list is not a database at all.
+    QFile values(sim.storage.dataFolder() + QStringLiteral("/focused-field-associations.store"));
+    ASSERT_TRUE(values.open(QIODevice::WriteOnly));
+    values.write(QByteArray(8192, 'x'));
+    values.close();
     sim.languageModel.remote = QStringLiteral("http://10.0.0.7:8080");
 
     AppDelegate delegate(sim.platform(), testMode());
     delegate.start();
     QStringList summaries;
+    // The list is opened on the field values' own thread: it is told once that has happened.
+    TAVLEN_WAIT_UNTIL(sim.notifications.posted.size() == 3, 10000);
     for (const SimNotifications::Posted &posted : std::as_const(sim.notifications.posted))
         summaries.append(posted.summary);
     EXPECT_EQ(summaries, QStringList({QStringLiteral("Tavlen started a new history"),
-                                      QStringLiteral("Copied text leaves this computer")}));
+                                      QStringLiteral("Copied text leaves this computer"),
+                                      QStringLiteral("Tavlen started a new list of remembered field values")}));
     EXPECT_TRUE(delegate.systemStatus().historyDescription().contains(delegate.mainStore().status().movedTo));
     EXPECT_TRUE(QFileInfo::exists(delegate.mainStore().status().movedTo));
 
@@ -291,6 +299,6 @@ TEST(AppDelegate, AStoreMovedAsideAndAModelElsewhereAreToldOnceAndShownInTheSett
         QStringLiteral("historyState"));
     ASSERT_NE(history, nullptr);
     EXPECT_EQ(history->text(), delegate.systemStatus().historyDescription());
-    EXPECT_EQ(sim.notifications.posted.size(), 2);
+    EXPECT_EQ(sim.notifications.posted.size(), 3);
     delegate.stop();
 }

@@ -136,6 +136,13 @@ const Row rows[] = {
                      "replaced while Tavlen ran. Tavlen opened it again and saved the copies it shows into it."),
       QStringLiteral("Tavlen quit with copies not saved: 2 copies could not be saved: the disk is full.")},
      QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
+    {"a list of remembered field values moved aside (its store says so on stderr)",
+     [](SystemStatus &s) {
+         s.report({SystemNotice::Kind::fieldValuesMovedAside, QStringLiteral("/data/fields.store.unusable-1")});
+     },
+     {QStringLiteral("Tavlen started a new list of remembered field values: The list could not be read. It was "
+                     "moved to /data/fields.store.unusable-1; the values themselves stay in the keyring.")},
+     QStringLiteral("Kept in memory only until Tavlen quits, as asked."), kLocal},
     {"two storms of one application and one of a program that cannot be named",
      [](SystemStatus &s) {
          s.report({SystemNotice::Kind::clipboardStorm, QStringLiteral("Looper"), 4812});
