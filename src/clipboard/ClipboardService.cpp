@@ -1,6 +1,7 @@
 #include "clipboard/ClipboardService.h"
 
 #include "model/SettingsStore.h"
+#include "model/UriList.h"
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardPasteKeys.h"
 #include "clipboard/PasteboardManager.h"
@@ -101,6 +102,23 @@ PasteboardPayload capturedPayload(const ClipboardItem &item)
     return kept;
 }
 
+// A file or link list captured without text gets the text file managers give: left without, Qt's X11
+// clipboard offers the addresses decoded, neither paths nor valid URIs.
+void offerListsAsText(PasteboardPayload &payload)
+{
+    for (PasteboardPayloadItem &item : payload.items) {
+        QList<QUrl> urls;
+        bool hasText = false;
+        for (const PasteboardRepresentation &r : std::as_const(item.representations)) {
+            hasText = hasText || r.type == PasteboardType::plainText;
+            if (urls.isEmpty())
+                urls = UriList::urls(r.type, r.data);
+        }
+        if (!hasText && !urls.isEmpty())
+            item.representations.append(representation(PasteboardType::plainText, UriList::plainText(urls).toUtf8()));
+    }
+}
+
 bool holdsImage(const PasteboardPayload &payload)
 {
     for (const PasteboardPayloadItem &item : payload.items) {
@@ -197,6 +215,7 @@ ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, 
         return content;
     }
     content.payload = captured;
+    offerListsAsText(content.payload);
     if (content.payload.isEmpty() || (type == ClipboardItemType::image && !holdsImage(content.payload)))
         content.payload = payloadFromFields(item);
     // An image whose bytes cannot be read is not pasted as whatever came with it.

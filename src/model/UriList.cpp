@@ -37,3 +37,11 @@ QList<QUrl> UriList::urls(const QString &type, QByteArrayView data)
         return {};
     return urlsOfLines(data, type == PasteboardType::gnomeCopiedFiles);
 }
+
+QString UriList::plainText(const QList<QUrl> &urls)
+{
+    QStringList lines;
+    for (const QUrl &url : urls)
+        lines.append(url.isLocalFile() ? url.toLocalFile() : QString::fromLatin1(url.toEncoded()));
+    return lines.join(QLatin1Char('\n'));
+}

@@ -14,4 +14,7 @@ public:
     static QList<QUrl> urls(const QString &type, QByteArrayView data);
     // Whether `type` is a list read by urls().
     static bool isListType(const QString &type);
+    // The list as text, one a line, as file managers offer it: local files as their paths, other
+    // addresses percent-encoded.
+    static QString plainText(const QList<QUrl> &urls);
 };

@@ -528,6 +528,13 @@ TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
                                          {rep(PasteboardType::png, "PNGDATA"), rep(PasteboardType::plainText, "label")});
     ClipboardItem files = makeItem(ClipboardItemType::file, QStringLiteral("/tmp/a.txt\n/tmp/b.txt"),
                                    {rep(PasteboardType::uriList, "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n")});
+    // As pcmanfm offers them: no text, the list ends in a NUL.
+    const ClipboardItem managerFiles = makeItem(
+        ClipboardItemType::file, QStringLiteral("/tmp/report \u00c5.txt\n/tmp/b"),
+        {rep(PasteboardType::uriList, QByteArray("file:///tmp/report%20%C3%85.txt\r\nfile:///tmp/b\0", 47)),
+         rep(PasteboardType::gnomeCopiedFiles, "copy\nfile:///tmp/report%20%C3%85.txt\nfile:///tmp/b")});
+    const ClipboardItem remoteFile = makeItem(ClipboardItemType::url, QStringLiteral("sftp://host/a b.txt"),
+                                              {rep(PasteboardType::uriList, "sftp://host/a%20b.txt\r\n")});
     const ClipboardItem captioned = makeItem(ClipboardItemType::text, QStringLiteral("caption"),
                                              {rep(PasteboardType::png, "PNGDATA"), rep(PasteboardType::html, "<img>"),
                                               rep(PasteboardType::plainText, "caption")});
@@ -564,7 +571,14 @@ TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
         {"text that came with an image keeps its formats in plain-text mode", captioned, true, std::nullopt,
          {{{PasteboardType::png, "PNGDATA"}, {PasteboardType::html, "<img>"}, {PasteboardType::plainText, "caption"}}}},
         {"file list keeps its formats in plain-text mode", files, true, std::nullopt,
-         {{{PasteboardType::uriList, "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n"}}}},
+         {{{PasteboardType::uriList, "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n"},
+           {PasteboardType::plainText, "/tmp/a.txt\n/tmp/b.txt"}}}},
+        {"a file manager's list without text gives the paths as text", managerFiles, false, std::nullopt,
+         {{{PasteboardType::uriList, QByteArray("file:///tmp/report%20%C3%85.txt\r\nfile:///tmp/b\0", 47)},
+           {PasteboardType::gnomeCopiedFiles, "copy\nfile:///tmp/report%20%C3%85.txt\nfile:///tmp/b"},
+           {PasteboardType::plainText, QStringLiteral("/tmp/report \u00c5.txt\n/tmp/b").toUtf8()}}}},
+        {"a remote file's text is its address encoded", remoteFile, false, std::nullopt,
+         {{{PasteboardType::uriList, "sftp://host/a%20b.txt\r\n"}, {PasteboardType::plainText, "sftp://host/a%20b.txt"}}}},
         {"every captured item is written", multi, false, std::nullopt,
          {{{PasteboardType::plainText, "one"}}, {{PasteboardType::plainText, "two"}}}},
         {"a typed value without capture", typed, false, std::nullopt, {{{PasteboardType::plainText, typedUtf8}}}},
