@@ -276,13 +276,26 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
     // Key events go to whichever window has the focus: without a target that is in front, the item
     // stays on the clipboard for the user to paste, and nothing is pressed in a stranger's window.
     bool pasted = false;
+    // A paste through the selection borrows it: the person's own selection (none: nothing to give back)
+    // is theirs again once the target has read the item.
+    bool borrowsSelection = false;
+    std::optional<QString> personsSelection;
     if (app && platform.keyboard) {
         const ClipboardPasteKeys keys = ClipboardPasteKeys::forWindowClass(app->applicationId);
         const QString text = content.plainText.value_or(item.text());
-        const bool ready = !keys.readsPrimarySelection
-            || (platform.primarySelection && !text.isEmpty() && platform.primarySelection->writeText(text));
+        if (keys.readsPrimarySelection && platform.primarySelection && !text.isEmpty()) {
+            const std::optional<PasteboardRead> selected =
+                co_await platform.primarySelection->readText(maximumRestoredSelectionBytes);
+            if (!self || !selected)
+                co_return false;
+            if (selected->status == PasteboardRead::Status::data)
+                personsSelection = QString::fromUtf8(selected->data);
+            borrowsSelection = platform.primarySelection->writeText(text);
+        }
+        const bool ready = !keys.readsPrimarySelection || borrowsSelection;
         pasted = ready && platform.keyboard->postChord(keys.chord, app->pid);
     }
+    const double keysPostedAt = platform.clock->uptime();
     if (pasted) {
         Q_EMIT self->itemPasted();
     } else if (platform.beeper) {
@@ -298,7 +311,34 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
     // Only text is remembered as a field's value.
     if (pasted && target && target->field && item.type() == ClipboardItemType::text)
         Q_EMIT self->textPastedIntoField(item.text(), *target->field);
+    if (borrowsSelection) {
+        const std::optional<bool> givenBack = co_await self->giveSelectionBack(personsSelection, keysPostedAt);
+        if (!self || !givenBack.value_or(false))
+            co_return false;
+    }
     co_return pasted;
+}
+
+Task<bool> ClipboardService::giveSelectionBack(std::optional<QString> personsSelection, double keysPostedAt)
+{
+    const Lifetime::Pointer<ClipboardService> self(this, m_lifetime);
+    PrimarySelection *selection = m_platform.primarySelection;
+    Clock *clock = m_platform.clock;
+    // Given back before the target read it, the person's text would be pasted instead of the item.
+    while (selection->holdsWrittenText() && !selection->writtenTextWasRead()
+           && clock->uptime() - keysPostedAt < selectionReadTimeout) {
+        const bool awake = co_await clock->sleep(selectionReadPollInterval);
+        if (!self || !awake)
+            co_return false;
+    }
+    // Whatever was selected since the paste stays selected.
+    if (!selection->holdsWrittenText())
+        co_return true;
+    if (personsSelection)
+        selection->writeText(*personsSelection);
+    else
+        selection->release();
+    co_return true;
 }
 
 Task<bool> ClipboardService::waitUntilActive(RunningApplication app)

@@ -42,6 +42,12 @@ public:
     static constexpr int activationPollCount = 100; // 2 s
     // Time the target gets to read the clipboard before the history is touched.
     static constexpr double pasteSettleDelay = 0.15;
+    // A paste through the PRIMARY selection gives the person's own selection back once the target has read
+    // it, polled this often up to this long after the keys (a terminal that never reads gets it back then).
+    static constexpr double selectionReadPollInterval = 0.05;
+    static constexpr double selectionReadTimeout = 1.0;
+    // A larger selection is not read beforehand and is not given back.
+    static constexpr qint64 maximumRestoredSelectionBytes = 4'000'000;
     // Refocusing a field: the whole of it takes at most this long, and each attempt waits this long for
     // the focus to arrive.
     static constexpr double refocusTimeout = 2.0;
@@ -102,6 +108,9 @@ Q_SIGNALS:
 private:
 #ifndef Q_MOC_RUN
     Task<bool> waitUntilActive(RunningApplication app);
+    // Offers the person's earlier selection again (none: releases it) once the paste target has read the
+    // item, unless something else was selected meanwhile.
+    Task<bool> giveSelectionBack(std::optional<QString> personsSelection, double keysPostedAt);
 #endif
     // Keys can be posted (asking when they cannot); the paste's one requirement.
     bool canPostKeys();

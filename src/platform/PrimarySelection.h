@@ -15,13 +15,19 @@ public:
     // False when there is no selection to ask for (no display).
     virtual bool isAvailable() const = 0;
 #ifndef Q_MOC_RUN
-    // The selected text as UTF-8: data, unavailable (nothing selected, no text, no answer in time) or
-    // overLimit beyond `maxBytes`. Awaiting gives none when the awaiting task was cancelled.
+    // The selected text as UTF-8: data, unavailable (nothing selected, no text, a concealed selection such
+    // as a password manager's, no answer in time) or overLimit beyond `maxBytes`. Awaiting gives none when the awaiting task was cancelled.
     virtual Task<PasteboardRead> readText(qint64 maxBytes) = 0;
 #endif
     // Makes `text` the selection, served from this program (what Shift+Insert or a middle click pastes
     // in a terminal). False when it could not be taken.
     virtual bool writeText(const QString &text) = 0;
+    // True while the text written last is still the selection (nobody selected anything since).
+    virtual bool holdsWrittenText() const = 0;
+    // True once another program has asked for the text written last.
+    virtual bool writtenTextWasRead() const = 0;
+    // Gives up the selection while it holds the text written last: nothing is selected then.
+    virtual void release() = 0;
 
 protected:
     using QObject::QObject;

@@ -447,7 +447,9 @@ TEST_F(ClipboardServiceTest, PlainTextSettingDecidesWhatIsWritten)
               (Write{{{PasteboardType::plainText, QByteArray("bold")}, {PasteboardType::html, QByteArray("<b>bold</b>")}}}));
 }
 
-// Control+V is a control character in a terminal: each kind of window gets the keys that paste there.
+// Control+V is a control character in a terminal: each kind of window gets the keys that paste there. A
+// terminal that pastes the selection reads the item from it; the person's own selection is theirs again
+// afterwards, unless they selected something else meanwhile.
 TEST_F(ClipboardServiceTest, EachWindowClassGetsTheKeysThatPasteThere)
 {
     struct Row {
@@ -455,36 +457,53 @@ TEST_F(ClipboardServiceTest, EachWindowClassGetsTheKeysThatPasteThere)
         ClipboardItem item;
         bool selectionAvailable;
         std::optional<KeyChord> chord; // none: nothing is pressed
-        std::optional<QString> selection;
+        std::optional<QString> selectedBefore;
+        double targetReadsAt; // when the target reads the selection, seconds after the paste began
+        std::optional<QString> selectedMeanwhile; // what another program selects at 0.1 s, if anything
+        std::optional<QString> selectedAfter;
     };
     const ClipboardItem image = makeItem(ClipboardItemType::image, QString(), {rep(PasteboardType::png, "PNG")});
+    const QString mine = QStringLiteral("mine");
+    const QString theirs = QStringLiteral("theirs");
     const Row rows[] = {
-        {"gedit", older, true, KeyChord::paste(), std::nullopt},
-        {"XTerm", older, true, KeyChord::selectionPaste(), QStringLiteral("older")},
-        {"URxvt", older, true, KeyChord::selectionPaste(), QStringLiteral("older")},
-        {"XTerm", older, false, std::nullopt, std::nullopt},
-        {"XTerm", image, true, std::nullopt, std::nullopt},
-        {"Xfce4-terminal", older, true, KeyChord::terminalPaste(), std::nullopt},
-        {"Gnome-terminal", older, true, KeyChord::terminalPaste(), std::nullopt},
-        {"konsole", older, true, KeyChord::terminalPaste(), std::nullopt},
+        {"gedit", older, true, KeyChord::paste(), mine, 0.01, std::nullopt, mine},
+        {"XTerm", older, true, KeyChord::selectionPaste(), std::nullopt, 0.01, std::nullopt, std::nullopt},
+        {"XTerm", older, true, KeyChord::selectionPaste(), mine, 0.01, std::nullopt, mine},
+        {"URxvt", older, true, KeyChord::selectionPaste(), mine, 0.01, std::nullopt, mine},
+        {"XTerm", older, true, KeyChord::selectionPaste(), mine, 0.01, theirs, theirs},
+        {"XTerm", older, true, KeyChord::selectionPaste(), mine, 0.5, std::nullopt, mine},
+        {"XTerm", older, false, std::nullopt, std::nullopt, 0.01, std::nullopt, std::nullopt},
+        {"XTerm", image, true, std::nullopt, mine, 0.01, std::nullopt, mine},
+        {"Xfce4-terminal", older, true, KeyChord::terminalPaste(), std::nullopt, 0.01, std::nullopt, std::nullopt},
+        {"Gnome-terminal", older, true, KeyChord::terminalPaste(), std::nullopt, 0.01, std::nullopt, std::nullopt},
+        {"konsole", older, true, KeyChord::terminalPaste(), std::nullopt, 0.01, std::nullopt, std::nullopt},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.windowClass);
+        SCOPED_TRACE(row.targetReadsAt);
         SimPlatform platform;
         platform.primarySelection.available = row.selectionAvailable;
+        platform.primarySelection.select(row.selectedBefore);
         const RunningApplication app = platform.workspace.addApplication(QString::fromLatin1(row.windowClass));
         platform.workspace.bringToFront(app);
         PasteboardManager manager(platform.clock, platform.pasteboard, &platform.workspace);
         ClipboardService pasting(platform.platform(), manager);
+        std::optional<QString> targetRead;
+        platform.clock.callAfter(row.targetReadsAt, [&] { targetRead = platform.primarySelection.readByOther(); });
+        if (row.selectedMeanwhile)
+            platform.clock.callAfter(0.1, [&] { platform.primarySelection.select(row.selectedMeanwhile); });
 
         Task<bool> paste = pasting.paste(row.item, target(app));
-        platform.clock.advance(0.2);
+        platform.clock.advance(2);
         EXPECT_EQ(paste.result(), std::optional<bool>(row.chord.has_value()));
         ASSERT_EQ(platform.keyboard.chords.size(), row.chord ? 1 : 0);
         if (row.chord) {
             EXPECT_EQ(platform.keyboard.chords.first().chord, *row.chord);
         }
-        EXPECT_EQ(platform.primarySelection.text, row.selection);
+        if (row.chord == KeyChord::selectionPaste()) {
+            EXPECT_EQ(targetRead, row.item.text()) << "the terminal pastes the item, not the person's selection";
+        }
+        EXPECT_EQ(platform.primarySelection.text, row.selectedAfter);
         EXPECT_EQ(platform.pasteboard.writes.size(), 1) << "the item is on the clipboard in every case";
     }
 }

@@ -11,6 +11,7 @@
 #include "platform/linux/LinuxPlatform.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
@@ -92,8 +93,19 @@ TEST_F(PasteDesktop, BringsTheTargetBackBeforePasting)
     EXPECT_EQ(other.dumpedText(), QString());
 }
 
+// What PRIMARY holds, read through xclip while our event loop runs (we may be its owner); none when
+// nothing is selected.
+std::optional<QByteArray> selectedText()
+{
+    QProcess xclip;
+    xclip.start(QStringLiteral("xclip"), {QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-o")});
+    if (!DesktopTest::waitUntil([&] { return xclip.state() == QProcess::NotRunning; }, 5000) || xclip.exitCode() != 0)
+        return std::nullopt;
+    return xclip.readAllStandardOutput();
+}
+
 // xterm takes Control+V (and with Debian's resources Control+Shift+V) for byte 0x16: what reaches the
-// program in it must be the item's text.
+// program in it must be the item's text, and the person's own selection is theirs again afterwards.
 TEST_F(PasteDesktop, PastesTheItemsTextIntoXterm)
 {
     QTemporaryDir folder;
@@ -103,12 +115,18 @@ TEST_F(PasteDesktop, PastesTheItemsTextIntoXterm)
                                      QStringLiteral("stty -icanon; exec cat > \"$0\""), received});
     // The file exists once the shell in it runs.
     TAVLEN_WAIT_UNTIL(isFront(xterm.pid()) && QFile::exists(received), 5000);
+    const QByteArray selected("selected by the person");
+    ASSERT_TRUE(DesktopTest::run(QStringLiteral("xclip"),
+                                 {QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-i")}, 5000,
+                                 selected)
+                    .succeeded());
 
     const ClipboardItem item = textItem(QStringLiteral("echo pasted 'into' a terminal"));
     const auto target = service->focusedFieldTarget();
     ASSERT_TRUE(target);
     EXPECT_EQ(finish(service->paste(item, target)), std::optional<bool>(true));
     TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(received) == item.text(), 5000);
+    EXPECT_EQ(selectedText(), std::optional<QByteArray>(selected));
 }
 
 // Keycodes with no symbols, as `xmodmap -pke` lists them ("keycode  93 =").

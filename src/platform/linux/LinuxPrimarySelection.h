@@ -5,6 +5,8 @@
 
 #include "platform/PrimarySelection.h"
 
+#include <QMimeData>
+#include <QPointer>
 #include <QThreadPool>
 
 #include <memory>
@@ -20,8 +22,13 @@ public:
     bool isAvailable() const override;
     Task<PasteboardRead> readText(qint64 maxBytes) override;
     bool writeText(const QString &text) override;
+    bool holdsWrittenText() const override;
+    bool writtenTextWasRead() const override;
+    void release() override;
 
 private:
+    // Owned by Qt's clipboard, which deletes it once the selection moves on.
+    QPointer<QMimeData> m_written;
     std::shared_ptr<X11SelectionReader> m_reader;
     QThreadPool m_thread;
 };
