@@ -120,6 +120,8 @@ TEST_F(PasteDesktop, PastesTheItemsTextIntoXterm)
                                  {QStringLiteral("-selection"), QStringLiteral("primary"), QStringLiteral("-i")}, 5000,
                                  selected)
                     .succeeded());
+    // xclip's parent returns before its child owns the selection.
+    TAVLEN_WAIT_UNTIL(selectedText() == selected, 5000);
 
     const ClipboardItem item = textItem(QStringLiteral("echo pasted 'into' a terminal"));
     const auto target = service->focusedFieldTarget();
