@@ -291,12 +291,14 @@ void ClipboardHistoryManager::afterNewItem(const ClipboardItem &item)
     }
 }
 
-QDateTime ClipboardHistoryManager::topDate() const
+QDateTime ClipboardHistoryManager::topDate(const QUuid &moving) const
 {
-    // Copies within one millisecond still get distinct dates, so the stored order is the list's order.
+    // Later than the item it goes above, also within one millisecond or after the wall clock was set back:
+    // the stored order is the list's order.
     const QDateTime now = m_clock.now();
-    if (!m_items.isEmpty() && m_items.first().date() >= now)
-        return m_items.first().date().addMSecs(1);
+    const auto below = std::ranges::find_if(m_items, [&](const ClipboardItem &item) { return item.id() != moving; });
+    if (below != m_items.end() && below->date() >= now)
+        return below->date().addMSecs(1);
     return now;
 }
 
@@ -317,7 +319,7 @@ void ClipboardHistoryManager::handleItemInserted(const ClipboardItem &item)
     if (const auto stored = this->item(item.id()))
         used = *stored;
     const QDateTime now = m_clock.now();
-    used.setDate(m_items.isEmpty() || m_items.first().id() == used.id() ? now : topDate());
+    used.setDate(topDate(used.id()));
     used.setLastUsedAt(now);
     insertAtTop(used);
     markChanged({used}, {});

@@ -110,7 +110,8 @@ Q_SIGNALS:
     void changesLostAtStop(const QString &what);
 
 private:
-    QDateTime topDate() const;
+    // The date for an item put at the top: now, or just above the newest other item than `moving`.
+    QDateTime topDate(const QUuid &moving = {}) const;
     void insertAtTop(const ClipboardItem &item);
     void afterNewItem(const ClipboardItem &item);
     void removeItems(const QList<ClipboardItem> &items);

@@ -328,6 +328,17 @@ TEST_F(HistoryTest, HandleItemInsertedMovesToTopWithNewDates)
     manager->deleteItems({b});
     manager->handleItemInserted(b);
     EXPECT_EQ(texts(), (QStringList{"b", "a"}));
+
+    // The top item pasted again stays on top after a restart: within the millisecond of the copies below
+    // it, and after the wall clock was set back.
+    manager->ingest(textCapture("c"));
+    manager->handleItemInserted(manager->items().first());
+    open();
+    EXPECT_EQ(texts(), (QStringList{"c", "b", "a"}));
+    clock.setWallClock(clock.now().addSecs(-60));
+    manager->handleItemInserted(manager->items().first());
+    open();
+    EXPECT_EQ(texts(), (QStringList{"c", "b", "a"}));
 }
 
 TEST_F(HistoryTest, DeleteItemsRemovesFromListStoreAndFiles)
