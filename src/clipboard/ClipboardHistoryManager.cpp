@@ -4,6 +4,7 @@
 #include "clipboard/ClipboardFilterMatcher.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardSearchIndex.h"
+#include "clipboard/ClipboardStormDetector.h"
 #include "model/ClipboardFilter.h"
 #include "model/MainStoreContainer.h"
 #include "platform/Clock.h"
@@ -205,17 +206,27 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     const QString application = !capture.stormSource.isEmpty()
         ? capture.stormSource
         : capture.sourceApplicationName + QLatin1Char('\n') + capture.sourceApplicationId;
+    const double now = m_clock.uptime();
+    forgetCopiesBefore(now - ClipboardStormDetector::window);
     QList<QUuid> replaced;
     if (capture.storming) {
-        const QUuid previous = m_stormItems.value(application);
-        if (!previous.isNull() && m_items.removeIf([&](const ClipboardItem &i) { return i.id() == previous; }) > 0) {
-            m_searchPresentations.remove(previous);
-            m_thumbnails.remove(previous);
-            replaced.append(previous);
-        }
+        const auto previous = m_stormItems.constFind(application);
+        // As a storm begins, the copies that made it one go into its item as well.
+        const QSet<QUuid> folded = previous != m_stormItems.cend() ? QSet<QUuid>{*previous}
+                                                                   : untouchedRecentCopies(application);
+        m_items.removeIf([&](const ClipboardItem &i) {
+            if (!folded.contains(i.id()))
+                return false;
+            m_searchPresentations.remove(i.id());
+            m_thumbnails.remove(i.id());
+            replaced.append(i.id());
+            return true;
+        });
         m_stormItems.insert(application, item.id());
     } else {
         m_stormItems.remove(application);
+        if (!capture.presentAtStart) // what the clipboard held before is not the storm's
+            m_recentCopies[application].append({item.id(), now});
     }
 
     // A program's churn is stored, not greeted, analysed or rewritten.
@@ -232,6 +243,27 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     if (!capture.storming)
         afterNewItem(item);
     return item;
+}
+
+void ClipboardHistoryManager::forgetCopiesBefore(double since)
+{
+    m_recentCopies.removeIf([&](auto &entry) {
+        entry.value().removeIf([&](const RecentCopy &copy) { return copy.at <= since; });
+        return entry.value().isEmpty();
+    });
+}
+
+QSet<QUuid> ClipboardHistoryManager::untouchedRecentCopies(const QString &source)
+{
+    QSet<QUuid> ids;
+    for (const RecentCopy &copy : m_recentCopies.take(source))
+        ids.insert(copy.id);
+    // One the person pasted or labelled meanwhile is theirs, whoever made it.
+    for (const ClipboardItem &item : std::as_const(m_items)) {
+        if (ids.contains(item.id()) && (item.lastUsedAt().isValid() || !item.label().isEmpty()))
+            ids.remove(item.id());
+    }
+    return ids;
 }
 
 std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const ClipboardCapture &capture)

@@ -60,7 +60,9 @@ public:
 
     // A new capture: dropped when it equals the newest item, otherwise stored at the top. Returns the new item.
     // A storming capture replaces the item of its application's previous storming capture, so that a program
-    // stuck in a loop holds one item, never the whole history.
+    // stuck in a loop holds one item, never the whole history. The first one of a storm also replaces the
+    // copies its application made within the storm detector's window before, unless the person pasted or
+    // labelled them meanwhile.
     std::optional<ClipboardItem> ingest(const ClipboardCapture &capture);
     // A later, richer read of the same pasteboard change: replaces the item stored for that change while it
     // is still the newest, otherwise is taken as a new capture.
@@ -113,6 +115,9 @@ private:
     // The date for an item put at the top: now, or just above the newest other item than `moving`.
     QDateTime topDate(const QUuid &moving = {}) const;
     void insertAtTop(const ClipboardItem &item);
+    void forgetCopiesBefore(double since);
+    // The source's recent copies, forgotten here, less those the person used meanwhile.
+    QSet<QUuid> untouchedRecentCopies(const QString &source);
     void afterNewItem(const ClipboardItem &item);
     void removeItems(const QList<ClipboardItem> &items);
     // Drops what the removed items left behind, saves and tells the observers.
@@ -158,6 +163,12 @@ private:
     QUuid m_lastCaptureItemId;
     // By storm source, the item stored for its last storming capture.
     QHash<QString, QUuid> m_stormItems;
+    // By storm source, the items of its ordinary captures within the storm detector's window (uptime).
+    struct RecentCopy {
+        QUuid id;
+        double at = 0;
+    };
+    QHash<QString, QList<RecentCopy>> m_recentCopies;
 
     std::function<int()> m_retentionDays;
     std::function<bool()> m_pasteAsPlainText;

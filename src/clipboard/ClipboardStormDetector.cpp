@@ -42,10 +42,12 @@ ClipboardStormDetector::Verdict ClipboardStormDetector::note(const QString &sour
     }
     if (changesOf.storming)
         end(source, changesOf);
+    changesOf.sinceStorm += changes;
     if (!atStormRate || changesOf.inWindow <= stormChangeCount)
         return Verdict::ordinary;
     changesOf.storming = true;
-    changesOf.stormChanges = changes;
+    // The changes that made it a storm are folded too, but not those of a storm told already.
+    changesOf.stormChanges = std::min(changesOf.inWindow, changesOf.sinceStorm);
     return Verdict::stormBegins;
 }
 
@@ -81,4 +83,5 @@ void ClipboardStormDetector::end(const QString &source, SourceChanges &changes)
     changes.storming = false;
     m_ended.append({source, changes.stormChanges});
     changes.stormChanges = 0;
+    changes.sinceStorm = 0;
 }

@@ -28,7 +28,7 @@ public:
 
     struct Storm {
         QString source;
-        qint64 changes = 0; // counted while it stormed: kept as one item
+        qint64 changes = 0; // counted while it stormed and within the window before: kept as one item
         friend bool operator==(const Storm &, const Storm &) = default;
     };
 
@@ -53,6 +53,7 @@ private:
         double last = 0;
         bool storming = false;
         qint64 stormChanges = 0;
+        qint64 sinceStorm = 0; // changes noted since its last storm ended
     };
 
     qint64 changesSince(const SourceChanges &changes, double since) const;
