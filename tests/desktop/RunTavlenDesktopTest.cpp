@@ -2,11 +2,9 @@
 // launcher panels can be seen. The program it runs here takes a picture of that desktop. And the program
 // itself runs once per history, however its session is spelled.
 #include "DesktopTest.h"
+#include "FakeNotificationService.h"
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVirtualObject>
 #include <QDir>
 #include <QImage>
 #include <QProcessEnvironment>
@@ -15,21 +13,6 @@
 #include <csignal>
 
 namespace {
-
-// The desktop's notification service, taking down the summary of each notification.
-class NotificationService : public QDBusVirtualObject {
-public:
-    QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
-    {
-        if (message.member() != QLatin1String("Notify") || message.arguments().size() < 4)
-            return false;
-        summaries.append(message.arguments().at(3).toString());
-        connection.send(message.createReply(QVariantList{uint(summaries.size())}));
-        return true;
-    }
-    QStringList summaries;
-};
 
 QString tavlenPath()
 {
@@ -119,10 +102,8 @@ TEST(RunTavlen, CtrlCStopsTheProgramBeforeItsDisplay)
 TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
 {
     TAVLEN_REQUIRE_DESKTOP();
-    NotificationService notifications;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    ASSERT_TRUE(bus.registerVirtualObject(QStringLiteral("/org/freedesktop/Notifications"), &notifications));
-    ASSERT_TRUE(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    FakeNotificationService notifications;
+    ASSERT_TRUE(notifications.isServing());
 
     const QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     QProcess first;
@@ -151,8 +132,6 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
 
     first.terminate();
     EXPECT_TRUE(DesktopTest::waitUntil([&] { return first.state() == QProcess::NotRunning; }, 30000));
-    bus.unregisterService(QStringLiteral("org.freedesktop.Notifications"));
-    bus.unregisterObject(QStringLiteral("/org/freedesktop/Notifications"));
 }
 
 // Whatever goes wrong at the start, each line Tavlen writes names it, so that a session's log tells its lines

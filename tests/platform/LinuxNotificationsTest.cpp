@@ -3,46 +3,11 @@
 #include "platform/linux/LinuxNotifications.h"
 
 #include "DesktopTest.h"
+#include "FakeNotificationService.h"
 
 #include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusVirtualObject>
 
 #include <gtest/gtest.h>
-
-namespace {
-
-// The desktop's notification service on a connection of its own, listing the given capabilities.
-class NotificationService : public QDBusVirtualObject {
-public:
-    explicit NotificationService(const QStringList &capabilities)
-        : m_capabilities(capabilities)
-    {
-    }
-    QString introspect(const QString &) const override { return {}; }
-    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
-    {
-        if (message.member() == QLatin1String("GetCapabilities")) {
-            ++capabilityQuestions;
-            connection.send(message.createReply(QVariantList{m_capabilities}));
-            return true;
-        }
-        if (message.member() != QLatin1String("Notify") || message.arguments().size() < 5)
-            return false;
-        summaries.append(message.arguments().at(3).toString());
-        bodies.append(message.arguments().at(4).toString());
-        connection.send(message.createReply(QVariantList{uint(bodies.size())}));
-        return true;
-    }
-    int capabilityQuestions = 0;
-    QStringList summaries;
-    QStringList bodies;
-
-private:
-    QStringList m_capabilities;
-};
-
-} // namespace
 
 TEST(LinuxNotificationsTest, BodiesAreEscapedOnlyForAServiceThatParsesMarkup)
 {
@@ -56,14 +21,10 @@ TEST(LinuxNotificationsTest, BodiesAreEscapedOnlyForAServiceThatParsesMarkup)
         {{QStringLiteral("body"), QStringLiteral("body-markup")}, QStringLiteral("a &amp; b &lt;c&gt;")},
         {{QStringLiteral("body")}, QStringLiteral("a & b <c>")},
     };
-    const QString path = QStringLiteral("/org/freedesktop/Notifications");
-    const QString name = QStringLiteral("org.freedesktop.Notifications");
     for (const Row &row : rows) {
         SCOPED_TRACE(row.capabilities.join(QLatin1Char(',')).toStdString());
-        NotificationService service(row.capabilities);
-        QDBusConnection server = QDBusConnection::connectToBus(QDBusConnection::SessionBus, row.body);
-        ASSERT_TRUE(server.registerVirtualObject(path, &service));
-        ASSERT_TRUE(server.registerService(name));
+        FakeNotificationService service(row.capabilities);
+        ASSERT_TRUE(service.isServing());
 
         LinuxNotifications notifications;
         notifications.post(QStringLiteral("a & b"), QStringLiteral("a & b <c>"));
@@ -72,9 +33,5 @@ TEST(LinuxNotificationsTest, BodiesAreEscapedOnlyForAServiceThatParsesMarkup)
         EXPECT_EQ(service.bodies.join(QLatin1Char('|')).toStdString(), (row.body + '|' + row.body).toStdString());
         EXPECT_EQ(service.summaries.join(QLatin1Char('|')).toStdString(), "a & b|a & b");
         EXPECT_EQ(service.capabilityQuestions, 1);
-
-        server.unregisterService(name);
-        server.unregisterObject(path);
-        QDBusConnection::disconnectFromBus(row.body);
     }
 }
