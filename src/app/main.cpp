@@ -36,9 +36,8 @@ void sayAsTavlen(QtMsgType type, const QMessageLogContext &context, const QStrin
 {
     if (type == QtWarningMsg && message.contains(QLatin1String("OpenType support missing for")))
         return;
-    const QLatin1String name("tavlen: ");
     const bool own = !context.category || qstrcmp(context.category, "default") == 0;
-    qtMessageHandler(type, context, own && !message.startsWith(name) ? name + message : message);
+    qtMessageHandler(type, context, own ? QStringLiteral("tavlen: ") + message : message);
 }
 
 void forwardSignal(int)

@@ -140,7 +140,7 @@ Task<> ClipboardAnalysisQueue::work()
         if (!result->hasValue()) {
             // The item stays as it was; a wrong answer is worth a line, a model that is down is said elsewhere.
             if (result->error().kind() == ClipboardAIError::Kind::generation)
-                qWarning("tavlen: an item keeps no title or tags: %s", qPrintable(result->error().localizedDescription()));
+                qWarning("an item keeps no title or tags: %s", qPrintable(result->error().localizedDescription()));
             continue;
         }
         if (!m_history)

@@ -27,7 +27,7 @@ void SystemStatus::tell(const SystemNotice &notice, bool log)
         m_reported.append(notice);
     }
     if (log)
-        qWarning("tavlen: %s: %s", qPrintable(notice.summary()), qPrintable(notice.body()));
+        qWarning("%s: %s", qPrintable(notice.summary()), qPrintable(notice.body()));
     if (m_notifications)
         m_notifications->post(notice.summary(), notice.body());
 }

@@ -104,7 +104,7 @@ ModelEndpoint LinuxLanguageModel::currentEndpoint()
         report = QStringLiteral("the language model endpoint %1 is not on this computer; clipboard content is sent there")
                      .arg(endpoint.baseUrl.toDisplayString(QUrl::RemovePath));
     if (report != m_lastReportedProblem && !report.isEmpty())
-        qWarning("tavlen: local intelligence: %s.", qPrintable(report));
+        qWarning("local intelligence: %s.", qPrintable(report));
     m_lastReportedProblem = report;
     return endpoint;
 }
@@ -189,7 +189,7 @@ void LinuxLanguageModel::reportState(const QString &state)
     if (state == m_lastReportedState)
         return;
     m_lastReportedState = state;
-    qInfo("tavlen: local intelligence: %s.", qPrintable(state));
+    qInfo("local intelligence: %s.", qPrintable(state));
 }
 
 std::optional<QString> LinuxLanguageModel::foundModel(const ModelEndpoint &endpoint) const

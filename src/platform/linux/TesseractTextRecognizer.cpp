@@ -82,7 +82,7 @@ private:
         if (complete)
             return l;
         const char *error = ::dlerror();
-        qWarning("tavlen: text recognition is off: Tesseract (libtesseract5) cannot be loaded: %s", error ? error : "");
+        qWarning("text recognition is off: Tesseract (libtesseract5) cannot be loaded: %s", error ? error : "");
         return std::nullopt;
     }
 };
@@ -111,7 +111,7 @@ struct TesseractTextRecognizer::Engine {
         // Polish is optional; English must be there.
         if (library->init(api, nullptr, "eng+pol", tesseract::OEM_LSTM_ONLY) != 0
             && library->init(api, nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
-            qWarning("tavlen: text recognition is off: Tesseract's English data (tesseract-ocr-eng) is missing.");
+            qWarning("text recognition is off: Tesseract's English data (tesseract-ocr-eng) is missing.");
             failed = true;
             return nullptr;
         }
