@@ -51,8 +51,13 @@ ClipboardImageDecoder::Result ClipboardImageDecoder::decode(const QByteArray &da
         return result;
     }
     if (image.width() > maximumSide || image.height() > maximumSide) {
-        if (image.depth() == 1)
+        if (image.depth() == 1) {
+            // A fast scale keeps the colour table: only an image twice the size asked is widened to full
+            // colour for the smooth one, not a whole scanned page.
+            if (image.width() > 2 * maximumSide || image.height() > 2 * maximumSide)
+                image = image.scaled(2 * maximumSide, 2 * maximumSide, Qt::KeepAspectRatio, Qt::FastTransformation);
             image.convertTo(QImage::Format_ARGB32_Premultiplied);
+        }
         image = image.scaled(maximumSide, maximumSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
     }
     if (!result.fullSize.isValid())
