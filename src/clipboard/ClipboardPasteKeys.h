@@ -12,6 +12,9 @@ struct ClipboardPasteKeys {
     KeyChord chord = KeyChord::paste();
     bool readsPrimarySelection = false;
 
+    // What a terminal pastes goes to a shell.
+    bool isTerminal() const { return chord != KeyChord::paste(); }
+
     static ClipboardPasteKeys forWindowClass(const QString &windowClass);
     friend bool operator==(const ClipboardPasteKeys &, const ClipboardPasteKeys &) = default;
 };

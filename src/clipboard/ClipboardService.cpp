@@ -119,6 +119,30 @@ void offerListsAsText(PasteboardPayload &payload)
     }
 }
 
+// What a terminal pastes goes to a shell: the text of a file list becomes its addresses as quoted words,
+// so that no line feed or escape in a file's name reaches the terminal. The words of every list, if any.
+std::optional<QString> quoteListsForShell(PasteboardPayload &payload)
+{
+    QStringList words;
+    for (PasteboardPayloadItem &item : payload.items) {
+        QList<QUrl> urls;
+        for (const PasteboardRepresentation &r : std::as_const(item.representations)) {
+            if (urls.isEmpty())
+                urls = UriList::urls(r.type, r.data);
+        }
+        if (std::none_of(urls.cbegin(), urls.cend(), [](const QUrl &url) { return url.isLocalFile(); }))
+            continue;
+        words.append(UriList::shellWords(urls));
+        for (PasteboardRepresentation &r : item.representations) {
+            if (r.type == PasteboardType::plainText)
+                r = representation(r.type, words.last().toUtf8());
+        }
+    }
+    if (words.isEmpty())
+        return std::nullopt;
+    return words.join(QLatin1Char(' '));
+}
+
 bool holdsImage(const PasteboardPayload &payload)
 {
     for (const PasteboardPayloadItem &item : payload.items) {
@@ -137,6 +161,9 @@ ClipboardService::ClipboardService(const Platform &platform, PasteboardManager &
     , m_platform(platform)
     , m_pasteboard(pasteboard)
 {
+    if (m_platform.primarySelection)
+        connect(m_platform.primarySelection, &PrimarySelection::writtenTextRead, this,
+                &ClipboardService::giveSelectionBack);
 }
 
 ClipboardService::~ClipboardService()
@@ -201,7 +228,7 @@ std::optional<ClipboardPasteTarget> ClipboardService::focusedFieldTarget()
     return ClipboardPasteTarget{*app, field};
 }
 
-ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, bool asPlainText)
+ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, bool asPlainText, bool intoTerminal)
 {
     ClipboardPasteContent content;
     const ClipboardItemType type = item.type();
@@ -209,6 +236,7 @@ ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, 
     // Images and files are kept as they are, also where they came with text.
     const bool keepsFormats =
         type == ClipboardItemType::image || type == ClipboardItemType::file || captured.carriesImageOrFiles();
+    content.text = item.text();
     // Plain text of an item that has none would empty the clipboard: such an item keeps its formats.
     if (asPlainText && !keepsFormats && !item.text().isEmpty()) {
         content.plainText = item.text();
@@ -221,6 +249,10 @@ ClipboardPasteContent ClipboardService::pasteContent(const ClipboardItem &item, 
     // An image whose bytes cannot be read is not pasted as whatever came with it.
     if (type == ClipboardItemType::image && !holdsImage(content.payload))
         content.payload = {};
+    if (intoTerminal) {
+        if (std::optional<QString> words = quoteListsForShell(content.payload))
+            content.text = std::move(*words);
+    }
     return content;
 }
 
@@ -257,7 +289,8 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
 
     const Platform platform = self->m_platform;
     const bool asPlainText = self->m_pasteAsPlainText && self->m_pasteAsPlainText();
-    const ClipboardPasteContent content = pasteContent(item, asPlainText);
+    const ClipboardPasteKeys keys = app ? ClipboardPasteKeys::forWindowClass(app->applicationId) : ClipboardPasteKeys();
+    const ClipboardPasteContent content = pasteContent(item, asPlainText, keys.isTerminal());
     if (content.isEmpty()) {
         // Pressing the keys now would paste whatever the clipboard held before.
         if (platform.beeper)
@@ -276,26 +309,30 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
     // Key events go to whichever window has the focus: without a target that is in front, the item
     // stays on the clipboard for the user to paste, and nothing is pressed in a stranger's window.
     bool pasted = false;
-    // A paste through the selection borrows it: the person's own selection (none: nothing to give back)
-    // is theirs again once the target has read the item.
-    bool borrowsSelection = false;
-    std::optional<QString> personsSelection;
     if (app && platform.keyboard) {
-        const ClipboardPasteKeys keys = ClipboardPasteKeys::forWindowClass(app->applicationId);
-        const QString text = content.plainText.value_or(item.text());
-        if (keys.readsPrimarySelection && platform.primarySelection && !text.isEmpty()) {
-            const std::optional<PasteboardRead> selected =
-                co_await platform.primarySelection->readText(maximumRestoredSelectionBytes);
-            if (!self || !selected)
-                co_return false;
-            if (selected->status == PasteboardRead::Status::data)
-                personsSelection = QString::fromUtf8(selected->data);
-            borrowsSelection = platform.primarySelection->writeText(text);
+        PrimarySelection *selection = platform.primarySelection;
+        bool ready = !keys.readsPrimarySelection;
+        if (keys.readsPrimarySelection && selection && !content.text.isEmpty()) {
+            // The selection is lent to the item until the target has read it: given back any earlier, the
+            // target would paste the person's own selection instead. Still lent to an earlier paste, what
+            // the person had selected before that one is what goes back.
+            std::optional<QString> personsSelection;
+            if (self->m_lentSelection && selection->holdsWrittenText()) {
+                personsSelection = self->m_lentSelection->personsSelection;
+            } else {
+                const std::optional<PasteboardRead> selected = co_await selection->readText(maximumRestoredSelectionBytes);
+                if (!self || !selected)
+                    co_return false;
+                if (selected->status == PasteboardRead::Status::data)
+                    personsSelection = QString::fromUtf8(selected->data);
+            }
+            ready = selection->writeText(content.text);
+            self->m_lentSelection.reset();
+            if (ready)
+                self->m_lentSelection = LentSelection{app->pid, personsSelection};
         }
-        const bool ready = !keys.readsPrimarySelection || borrowsSelection;
         pasted = ready && platform.keyboard->postChord(keys.chord, app->pid);
     }
-    const double keysPostedAt = platform.clock->uptime();
     if (pasted) {
         Q_EMIT self->itemPasted();
     } else if (platform.beeper) {
@@ -311,34 +348,24 @@ Task<bool> ClipboardService::paste(ClipboardItem item, std::optional<ClipboardPa
     // Only text is remembered as a field's value.
     if (pasted && target && target->field && item.type() == ClipboardItemType::text)
         Q_EMIT self->textPastedIntoField(item.text(), *target->field);
-    if (borrowsSelection) {
-        const std::optional<bool> givenBack = co_await self->giveSelectionBack(personsSelection, keysPostedAt);
-        if (!self || !givenBack.value_or(false))
-            co_return false;
-    }
     co_return pasted;
 }
 
-Task<bool> ClipboardService::giveSelectionBack(std::optional<QString> personsSelection, double keysPostedAt)
+void ClipboardService::giveSelectionBack(qint64 readerPid)
 {
-    const Lifetime::Pointer<ClipboardService> self(this, m_lifetime);
+    // Read by anyone else (a program that follows the selection), the item stays for the target. One that
+    // never reads it leaves the item selected until the person selects something else.
+    if (!m_lentSelection || readerPid <= 0 || readerPid != m_lentSelection->targetPid)
+        return;
+    const LentSelection lent = *std::exchange(m_lentSelection, std::nullopt);
     PrimarySelection *selection = m_platform.primarySelection;
-    Clock *clock = m_platform.clock;
-    // Given back before the target read it, the person's text would be pasted instead of the item.
-    while (selection->holdsWrittenText() && !selection->writtenTextWasRead()
-           && clock->uptime() - keysPostedAt < selectionReadTimeout) {
-        const bool awake = co_await clock->sleep(selectionReadPollInterval);
-        if (!self || !awake)
-            co_return false;
-    }
     // Whatever was selected since the paste stays selected.
     if (!selection->holdsWrittenText())
-        co_return true;
-    if (personsSelection)
-        selection->writeText(*personsSelection);
+        return;
+    if (lent.personsSelection)
+        selection->writeText(*lent.personsSelection);
     else
         selection->release();
-    co_return true;
 }
 
 Task<bool> ClipboardService::waitUntilActive(RunningApplication app)

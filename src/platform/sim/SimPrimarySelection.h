@@ -1,6 +1,7 @@
 #pragma once
 // A scripted selection for tests: the text the person selected last (none: nothing selected), answered at
-// once or never, or the text we wrote until another program selects something or the paste target reads it.
+// once or never, or the text we wrote until another program selects something; a program that reads it
+// is told to the owner by its process id.
 
 #include "platform/PrimarySelection.h"
 
@@ -20,11 +21,9 @@ public:
             return false;
         text = written;
         m_holdsWritten = true;
-        m_writtenWasRead = false;
         return true;
     }
     bool holdsWrittenText() const override { return m_holdsWritten; }
-    bool writtenTextWasRead() const override { return m_holdsWritten && m_writtenWasRead; }
     void release() override
     {
         if (m_holdsWritten)
@@ -38,11 +37,13 @@ public:
         text = std::move(selected);
         m_holdsWritten = false;
     }
-    // Another program (a terminal pasting) reads the selection as it is now.
-    std::optional<QString> readByOther()
+    // Another program, process `readerPid` (a terminal pasting), reads the selection as it is now.
+    std::optional<QString> readByOther(qint64 readerPid)
     {
-        m_writtenWasRead = m_holdsWritten;
-        return text;
+        const std::optional<QString> read = text;
+        if (m_holdsWritten)
+            Q_EMIT writtenTextRead(readerPid);
+        return read;
     }
 
     bool available = true;
@@ -53,5 +54,4 @@ public:
 
 private:
     bool m_holdsWritten = false;
-    bool m_writtenWasRead = false;
 };
