@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -65,4 +66,15 @@ bool SingleInstanceGuard::isHeldBy(const QString &dataFolder, qint64 pid)
         }
     }
     return false;
+}
+
+bool SingleInstanceGuard::isHeld(const QString &dataFolder)
+{
+    // Other users' processes cannot be read, and could not hold this user's history anyway.
+    const QStringList processes = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return std::any_of(processes.cbegin(), processes.cend(), [&](const QString &process) {
+        bool number = false;
+        const qint64 pid = process.toLongLong(&number);
+        return number && isHeldBy(dataFolder, pid);
+    });
 }

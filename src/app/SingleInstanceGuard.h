@@ -21,6 +21,8 @@ public:
     // Whether the process `pid` (one of this user's) holds the lock on the history in `dataFolder`: it is the
     // running instance of that history.
     static bool isHeldBy(const QString &dataFolder, qint64 pid);
+    // Whether any process of this user holds it, asked without taking the lock.
+    static bool isHeld(const QString &dataFolder);
 
 private:
     QString m_path;

@@ -17,6 +17,7 @@
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <optional>
 #include <cstdlib>
 #include <cstdio>
 #include <sys/socket.h>
@@ -63,6 +64,8 @@ void quitOnTerminationSignals(QApplication &app)
     std::signal(SIGHUP, forwardSignal);
 }
 
+const QString instanceCheckOption = QStringLiteral("already-running");
+
 void describeOptions(QCommandLineParser &parser)
 {
     parser.setApplicationDescription(
@@ -74,23 +77,49 @@ void describeOptions(QCommandLineParser &parser)
     QCommandLineOption testMode(QStringLiteral("test-mode"), QStringLiteral("Start with the interface tests' settings."));
     testMode.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(testMode);
+    // For scripts/run-tavlen, which asks before it starts a display of its own for Tavlen.
+    QCommandLineOption instanceCheck(instanceCheckOption,
+                                     QStringLiteral("Say whether another Tavlen holds this history, and end."));
+    instanceCheck.setFlags(QCommandLineOption::HiddenFromHelp);
+    parser.addOption(instanceCheck);
 }
 
-// `tavlen --help` and `--version` print and end before anything starts (no display needed).
-void answerHelpAndVersion(int argc, char **argv)
+// Started from the application menu, nobody reads the line: the notification says it there.
+void sayAlreadyRunning()
 {
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray argument(argv[i]);
-        if (argument == "--help" || argument == "-h" || argument == "--help-all" || argument == "--version"
-            || argument == "-v") {
-            QCoreApplication core(argc, argv);
-            QCoreApplication::setApplicationName(QStringLiteral("tavlen"));
-            QCoreApplication::setApplicationVersion(QStringLiteral(TAVLEN_VERSION));
-            QCommandLineParser parser;
-            describeOptions(parser);
-            parser.process(core); // prints and exits
-        }
+    const QString running = QStringLiteral("Tavlen is already running.");
+    std::fprintf(stderr, "tavlen: %s\n", qPrintable(running));
+    LinuxNotifications::postBeforeExit(running, QStringLiteral("Its panel opens from the top of the screen."));
+}
+
+// The command line is read before anything else is looked at (no display needed): `--help` and `--version`
+// print and end, and an argument Tavlen does not take is refused with the usage and status 2. Returns the
+// program's status when the command line was all it had to answer.
+std::optional<int> answerCommandLine(int argc, char **argv)
+{
+    QCoreApplication core(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("tavlen"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TAVLEN_VERSION));
+    QCommandLineParser parser;
+    describeOptions(parser);
+    const bool known = parser.parse(QCoreApplication::arguments());
+    if (!known || !parser.positionalArguments().isEmpty()) {
+        const QString problem = known ? QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst())
+                                      : parser.errorText();
+        std::fprintf(stderr, "tavlen: %s\n\n%s", qPrintable(problem), qPrintable(parser.helpText()));
+        return 2;
     }
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))
+        || parser.isSet(QStringLiteral("version")))
+        parser.process(core); // prints and exits
+    if (parser.isSet(instanceCheckOption)) {
+        // Status 0 when another Tavlen holds this history, as a second start ends; else 1.
+        if (!SingleInstanceGuard::isHeld(XdgStorageLocations().dataFolder()))
+            return 1;
+        sayAlreadyRunning();
+        return 0;
+    }
+    return std::nullopt;
 }
 
 // `tavlen --check-spelling`: hands the selection to the running Tavlen. A refusal is printed and ends the
@@ -121,7 +150,9 @@ int checkSpelling(QApplication &app)
 
 int main(int argc, char **argv)
 {
-    answerHelpAndVersion(argc, argv);
+    qtMessageHandler = qInstallMessageHandler(sayAsTavlen);
+    if (const std::optional<int> status = answerCommandLine(argc, argv))
+        return *status;
     FreedMemory::shareWorkerHeaps();
     const bool offscreen = qgetenv("QT_QPA_PLATFORM").startsWith("offscreen");
     if (!offscreen) {
@@ -132,19 +163,12 @@ int main(int argc, char **argv)
         }
         LinuxPlatform::useX11Windows();
     }
-    qtMessageHandler = qInstallMessageHandler(sayAsTavlen);
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlen"));
     QApplication::setOrganizationDomain(QStringLiteral("trevik.tavlen"));
     QApplication::setQuitOnLastWindowClosed(false);
     QApplication::setApplicationVersion(QStringLiteral(TAVLEN_VERSION));
-    {
-        QCommandLineParser parser;
-        describeOptions(parser);
-        parser.process(app); // an unknown option is named, and ends the program with status 1
-    }
-
     if (app.arguments().contains(SpellingCheckRequest::argument))
         return checkSpelling(app);
 
@@ -155,10 +179,7 @@ int main(int argc, char **argv)
             // Without its folder there is no store to share: the history is kept in memory, as the store says.
             std::fprintf(stderr, "tavlen: %s\n", qPrintable(instance.error()));
         } else {
-            // Started from the application menu, nobody reads the line: the notification says it there.
-            const QString running = QStringLiteral("Tavlen is already running.");
-            std::fprintf(stderr, "tavlen: %s\n", qPrintable(running));
-            LinuxNotifications::postBeforeExit(running, QStringLiteral("Its panel opens from the top of the screen."));
+            sayAlreadyRunning();
             return 0;
         }
     }

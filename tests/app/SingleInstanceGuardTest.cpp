@@ -56,7 +56,7 @@ TEST(SingleInstanceGuard, ASecondInstanceOfOneHistoryIsRefusedWhateverSessionItS
 }
 
 // An instance killed while it held the lock leaves nothing in the way; while it ran, it was the one that
-// holds the history (and this process was not).
+// holds the history (and this process was not), and the history was held.
 TEST(SingleInstanceGuard, ALockHeldByAKilledInstanceIsTakenOver)
 {
     QTemporaryDir data;
@@ -79,9 +79,11 @@ TEST(SingleInstanceGuard, ALockHeldByAKilledInstanceIsTakenOver)
     EXPECT_FALSE(guard.acquire());
     EXPECT_TRUE(SingleInstanceGuard::isHeldBy(data.path(), child));
     EXPECT_FALSE(SingleInstanceGuard::isHeldBy(data.path(), ::getpid()));
+    EXPECT_TRUE(SingleInstanceGuard::isHeld(data.path()));
 
     ::kill(child, SIGKILL);
     ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+    EXPECT_FALSE(SingleInstanceGuard::isHeld(data.path()));
     EXPECT_TRUE(guard.acquire());
     EXPECT_TRUE(SingleInstanceGuard::isHeldBy(data.path(), ::getpid()));
 }

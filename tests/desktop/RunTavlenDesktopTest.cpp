@@ -4,6 +4,8 @@
 #include "DesktopTest.h"
 #include "FakeNotificationService.h"
 
+#include "app/SpellingCheckRequest.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
@@ -24,12 +26,13 @@ struct ProgramRun {
     int exitCode = -1;
     QByteArray output;
 };
-ProgramRun runTavlen(const QStringList &arguments, const QProcessEnvironment &environment)
+ProgramRun runTavlen(const QStringList &arguments, const QProcessEnvironment &environment,
+                     const QString &program = tavlenPath())
 {
     QProcess tavlen;
     tavlen.setProcessChannelMode(QProcess::MergedChannels);
     tavlen.setProcessEnvironment(environment);
-    tavlen.start(tavlenPath(), arguments);
+    tavlen.start(program, arguments);
     const bool ended = DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 30000);
     ProgramRun run{ended ? tavlen.exitCode() : -1, tavlen.readAll()};
     if (!ended) {
@@ -99,6 +102,7 @@ TEST(RunTavlen, CtrlCStopsTheProgramBeforeItsDisplay)
 
 // Started again on the same display spelled another way, or without the runtime folder, Tavlen says on
 // standard error and in one notification that it already runs, and leaves the history to the first.
+// `make run` without a display says so too, before it starts a display of its own.
 TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
 {
     TAVLEN_REQUIRE_DESKTOP();
@@ -112,19 +116,29 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
 
     const QString display = environment.value(QStringLiteral("DISPLAY")); // ":N"
     struct Row {
-        QString display;
+        QString display; // empty: none
         bool runtimeFolder;
+        bool throughRunScript = false;
     };
-    const Row rows[] = {{display + QStringLiteral(".0"), true}, {QStringLiteral("unix") + display, true}, {display, false}};
+    const Row rows[] = {{display + QStringLiteral(".0"), true},
+                        {QStringLiteral("unix") + display, true},
+                        {display, false},
+                        {QString(), true, true}};
     for (const Row &row : rows) {
-        SCOPED_TRACE(row.display.toStdString());
+        SCOPED_TRACE(row.display.toStdString() + (row.throughRunScript ? " run-tavlen" : ""));
         QProcessEnvironment other = environment;
-        other.insert(QStringLiteral("DISPLAY"), row.display);
+        if (row.display.isEmpty())
+            other.remove(QStringLiteral("DISPLAY"));
+        else
+            other.insert(QStringLiteral("DISPLAY"), row.display);
         if (!row.runtimeFolder)
             other.remove(QStringLiteral("XDG_RUNTIME_DIR"));
-        const ProgramRun second = runTavlen({}, other);
+        const ProgramRun second = row.throughRunScript
+                                      ? runTavlen({tavlenPath()}, other, QStringLiteral(TAVLEN_SOURCE_DIR "/scripts/run-tavlen"))
+                                      : runTavlen({}, other);
         EXPECT_EQ(second.exitCode, 0) << second.output.constData();
         EXPECT_TRUE(second.output.contains("tavlen: Tavlen is already running.")) << second.output.constData();
+        EXPECT_FALSE(second.output.contains("DISPLAY=")) << second.output.constData();
     }
     EXPECT_EQ(notifications.summaries.filter(QStringLiteral("already running")).size(), std::size(rows))
         << notifications.summaries.join(QLatin1Char('|')).toStdString();
@@ -158,21 +172,32 @@ TEST(RunTavlen, EveryLineItWritesNamesIt)
         EXPECT_TRUE(line.startsWith("tavlen: ")) << line.constData();
 }
 
-// `--help` and `--version` print and end at once, without a display and without starting Tavlen.
-TEST(RunTavlen, HelpAndVersionPrintWithoutStartingAnything)
+// `--help` and `--version` print and end at once, without a display and without starting Tavlen; an argument
+// it does not take is refused with the usage before the display is looked at.
+TEST(RunTavlen, TheCommandLineIsAnsweredWithoutStartingAnything)
 {
     TAVLEN_REQUIRE_DESKTOP();
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.remove(QStringLiteral("DISPLAY"));
     struct Row {
-        const char *argument;
-        const char *printed;
+        QStringList arguments;
+        QList<QByteArray> printed;
+        int exitCode = 0;
     };
-    for (const Row &row : {Row{"--help", "--check-spelling"}, Row{"--version", "tavlen 0."}}) {
-        SCOPED_TRACE(row.argument);
-        const ProgramRun run = runTavlen({QString::fromLatin1(row.argument)}, environment);
-        EXPECT_EQ(run.exitCode, 0) << run.output.constData();
-        EXPECT_TRUE(run.output.contains(row.printed)) << run.output.constData();
+    const Row rows[] = {
+        {{QStringLiteral("--help")}, {"--check-spelling"}},
+        {{QStringLiteral("--version")}, {"tavlen 0."}},
+        {{QStringLiteral("--bogus")}, {"tavlen: Unknown option 'bogus'.", "Usage: "}, 2},
+        {{QStringLiteral("extra-arg")}, {"tavlen: Unexpected argument 'extra-arg'.", "Usage: "}, 2},
+        {{SpellingCheckRequest::argument, QStringLiteral("extra-arg")}, {"Unexpected argument 'extra-arg'."}, 2},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.arguments.join(QLatin1Char(' ')).toStdString());
+        const ProgramRun run = runTavlen(row.arguments, environment);
+        EXPECT_EQ(run.exitCode, row.exitCode) << run.output.constData();
+        for (const QByteArray &printed : row.printed)
+            EXPECT_TRUE(run.output.contains(printed)) << run.output.constData();
+        EXPECT_FALSE(run.output.contains("DISPLAY")) << run.output.constData();
     }
 }
 
