@@ -1,10 +1,14 @@
 #include "app/SingleInstanceGuard.h"
+#include "model/MainStoreContainer.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <functional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -48,11 +52,53 @@ TEST(SingleInstanceGuard, ASecondInstanceOfOneHistoryIsRefusedWhateverSessionItS
         EXPECT_FALSE(second.acquire());
         EXPECT_TRUE(second.error().isEmpty()) << "another instance is no error";
     }
+    QTemporaryDir elsewhere;
+    const QString alias = elsewhere.filePath(QStringLiteral("history"));
+    ASSERT_TRUE(QFile::link(data.path(), alias));
+    EXPECT_FALSE(SingleInstanceGuard(alias).acquire()) << "the same folder by another path";
     first.reset();
     SingleInstanceGuard third(data.path());
     EXPECT_TRUE(third.acquire());
     QTemporaryDir otherData;
     EXPECT_TRUE(SingleInstanceGuard(otherData.path()).acquire()) << "another history runs beside it";
+}
+
+// The history's folder deleted, renamed or replaced while Tavlen runs: the running instance writes a new folder
+// in its place, and that folder is still its history for a second start and for whoever asks who runs it.
+TEST(SingleInstanceGuard, TheRunningInstanceKeepsTheHistoryWhenItsFolderIsTakenAway)
+{
+    struct Row {
+        const char *change;
+        std::function<bool(const QString &folder, const QString &aside)> apply;
+    };
+    const Row rows[] = {
+        {"deleted", [](const QString &folder, const QString &) { return QDir(folder).removeRecursively(); }},
+        {"renamed", [](const QString &folder, const QString &aside) { return QDir().rename(folder, aside); }},
+        {"replaced",
+         [](const QString &folder, const QString &aside) {
+             return QDir().mkdir(aside) && QDir(folder).removeRecursively() && QDir().rename(aside, folder);
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.change);
+        QTemporaryDir data;
+        const QString folder = data.filePath(QStringLiteral("trevik.tavlen"));
+        ASSERT_TRUE(QDir().mkdir(folder));
+        SingleInstanceGuard running(folder);
+        ASSERT_TRUE(running.acquire());
+        MainStoreContainer store(folder);
+        ASSERT_TRUE(store.confirmIntact());
+
+        ASSERT_TRUE(row.apply(folder, data.filePath(QStringLiteral("aside"))));
+        store.reopen();
+        ASSERT_FALSE(store.isInMemory()) << "the running instance writes its history in the folder's place again";
+
+        SingleInstanceGuard second(folder);
+        EXPECT_FALSE(second.acquire());
+        EXPECT_TRUE(second.error().isEmpty());
+        EXPECT_TRUE(SingleInstanceGuard::isHeldBy(folder, ::getpid()));
+        EXPECT_TRUE(SingleInstanceGuard::isHeld(folder));
+    }
 }
 
 // An instance killed while it held the lock leaves nothing in the way; while it ran, it was the one that

@@ -100,9 +100,10 @@ TEST(RunTavlen, CtrlCStopsTheProgramBeforeItsDisplay)
     EXPECT_EQ(script.waitForExit(10000), 0) << script.output().constData();
 }
 
-// Started again on the same display spelled another way, or without the runtime folder, Tavlen says on
-// standard error and in one notification that it already runs, and leaves the history to the first.
-// `make run` without a display says so too, before it starts a display of its own.
+// Started again on the same display spelled another way, without the runtime folder, or after the history's
+// folder was deleted under the first, Tavlen says on standard error and in one notification that it already
+// runs, and leaves the history to the first. `make run` without a display says so too, before it starts a
+// display of its own.
 TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
 {
     TAVLEN_REQUIRE_DESKTOP();
@@ -119,13 +120,19 @@ TEST(RunTavlen, ASecondStartOfOneHistoryLeavesItToTheFirst)
         QString display; // empty: none
         bool runtimeFolder;
         bool throughRunScript = false;
+        bool folderDeleted = false;
     };
     const Row rows[] = {{display + QStringLiteral(".0"), true},
                         {QStringLiteral("unix") + display, true},
                         {display, false},
-                        {QString(), true, true}};
+                        {QString(), true, true},
+                        {display, true, false, true}};
     for (const Row &row : rows) {
         SCOPED_TRACE(row.display.toStdString() + (row.throughRunScript ? " run-tavlen" : ""));
+        if (row.folderDeleted) {
+            ASSERT_TRUE(QDir(environment.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/trevik.tavlen"))
+                            .removeRecursively());
+        }
         QProcessEnvironment other = environment;
         if (row.display.isEmpty())
             other.remove(QStringLiteral("DISPLAY"));
