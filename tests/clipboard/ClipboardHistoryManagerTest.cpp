@@ -653,12 +653,15 @@ TEST_F(HistoryTest, ADeletedCopyTheClipboardStillHoldsComesBackOnlyAsANewCopy)
     EXPECT_TRUE(manager->ingest(textCapture("token")).has_value());
     EXPECT_EQ(texts(), QStringList({"token", "older"}));
 
-    // Other content found at a start enters as before.
+    // Other content found at a start enters as before, and ends the memory: the deleted content, copied
+    // again while Tavlen was not running, is taken at the next start.
     manager->deleteItems({manager->items().first()});
     ClipboardCapture other = textCapture("other");
     other.presentAtStart = true;
     open();
     EXPECT_TRUE(manager->ingest(other).has_value());
+    open();
+    EXPECT_TRUE(manager->ingest(stillThere).has_value());
 }
 
 TEST_F(HistoryTest, RevisionsRiseOnEveryChange)

@@ -218,17 +218,4 @@ TEST(SpellingServiceProviderTest, AModelAnswerThatIsCutOrBlankNeverReachesTheFie
     }
 }
 
-TEST(SpellingServiceProviderTest, WithoutAServiceBusNothingIsOffered)
-{
-    SimPlatform sim;
-    sim.textServices.canOffer = false;
-    SettingsStore settings{sim.preferences};
-    ClipboardAIService service{sim.languageModel};
-    ClipboardAIController ai{service, sim.clock};
-    SpellingServiceProvider provider{settings, ai, sim.platform()};
-    EXPECT_FALSE(provider.install());
-    const Task<TextServiceReply> reply = sim.textServices.requestSpellingCheck(selected, 20);
-    EXPECT_EQ(reply.result()->status, TextServiceReply::Status::unreachable);
-}
-
 } // namespace

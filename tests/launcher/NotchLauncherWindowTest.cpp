@@ -397,6 +397,18 @@ TEST_F(NotchLauncherWindowTest, ALauncherHoldingTheKeyboardStaysUntilThePointerC
                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
              QCoreApplication::sendEvent(field, &press);
              EXPECT_TRUE(w.panel()->hasKeyboard()) << "the click gave the panel no keyboard";
+             // Resting where it clicked is no visit: the pointer has yet to come in from outside and leave.
+             t.sim.clock.advance(0.3);
+         }},
+        {"typing into a hovered launcher that took the keyboard for its list",
+         [](LauncherTest &t, NotchLauncherWindow &w) {
+             t.movePointer(inLeftNotch);
+             w.handleHover(true);
+             t.sim.clock.advance(0.3);
+             w.view()->clipboardRowHoverChanged(t.textItem(QStringLiteral("row")), true);
+             EXPECT_TRUE(w.panel()->hasKeyboard()) << "the row gave the panel no keyboard";
+             KeyDownEvent typed{.key = Qt::Key_A, .window = w.panel()};
+             t.sim.eventMonitors.sendLocalKeyDown(typed);
          }},
     };
     for (const Row &row : rows) {

@@ -10,12 +10,38 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <atomic>
+
 #include <gtest/gtest.h>
 
 using namespace PreviewTestItems;
 using Kind = ClipboardPreviewContent::Kind;
 
+// The sanitizers' allocation hook, present in the sanitized test build only.
+extern "C" __attribute__((weak)) int __sanitizer_install_malloc_and_free_hooks(
+    void (*onAllocate)(const volatile void *, size_t), void (*onFree)(const volatile void *));
+
 namespace {
+
+// The largest single block allocated while `measuring` is set; nothing without the hook.
+std::atomic_bool measuring = false;
+std::atomic<size_t> largestAllocation = 0;
+
+bool watchAllocations()
+{
+    static const bool installed = __sanitizer_install_malloc_and_free_hooks
+        && __sanitizer_install_malloc_and_free_hooks(
+               [](const volatile void *, size_t size) {
+                   if (!measuring)
+                       return;
+                   size_t largest = largestAllocation;
+                   while (size > largest && !largestAllocation.compare_exchange_weak(largest, size)) {
+                   }
+               },
+               [](const volatile void *) {})
+            != 0;
+    return installed;
+}
 
 TEST(ClipboardPreviewContentTest, HugeOneLineTextIsCutAndWrappedAnywhere)
 {
@@ -124,6 +150,25 @@ TEST(ClipboardPreviewContentTest, ThumbnailsShareTheBoundedDecoder)
     const QImage thumbnail = ClipboardImageDecoder::decode(bytes, 80).image;
     EXPECT_EQ(thumbnail.size(), QSize(80, 16));
     EXPECT_EQ(thumbnail.pixelColor(40, 8), QColor(255, 255, 0));
+
+    // A page scanned at one bit a pixel is never widened to full colour at its full size (112 MB here).
+    // Measured where the tests run, in the sanitized build.
+    if (!watchAllocations())
+        return;
+    QImage page(4000, 7000, QImage::Format_Mono);
+    page.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
+    page.fill(0);
+    QByteArray pageBytes;
+    QBuffer pageBuffer(&pageBytes);
+    pageBuffer.open(QIODevice::WriteOnly);
+    page.save(&pageBuffer, "PNG");
+    page = QImage();
+    largestAllocation = 0;
+    measuring = true;
+    const QImage pageThumbnail = ClipboardImageDecoder::decode(pageBytes, 80).image;
+    measuring = false;
+    EXPECT_EQ(pageThumbnail.height(), 80);
+    EXPECT_LT(largestAllocation, size_t(4000) * 7000) << "the decode held a block of " << largestAllocation << " bytes";
 }
 
 TEST(ClipboardPreviewContentTest, FilesShowNameFolderAndWhetherTheyAreStillThere)

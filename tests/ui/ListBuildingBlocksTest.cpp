@@ -91,24 +91,34 @@ TEST(ListSeparatorAndRowBackground, FollowTheColourScheme)
     EXPECT_EQ(canvas.pixelColor(20, 5).alpha(), 0); // unselected rows have no background at all
 }
 
-TEST(TutorialOutline, SharedColoursAndARingInsideTheShape)
+TEST(TutorialOutline, AnOrangeRingInsideTheShapeFadingWithItsFlag)
 {
-    EXPECT_NEAR(TutorialOutline::tutorialHighlightColor().alphaF(), 0.85, 0.005);
-    const QList<SystemColor> &spectrum = TutorialOutline::spectrumGradientColors();
-    ASSERT_EQ(spectrum.size(), 7);
-    EXPECT_EQ(spectrum.first(), SystemColor::cyan);
-    EXPECT_EQ(spectrum.last(), SystemColor::cyan);
+    // The selection ring's spectrum closes on itself: no seam where the gradient starts.
+    EXPECT_EQ(TutorialOutline::spectrumGradientColors().first(), TutorialOutline::spectrumGradientColors().last());
 
-    QImage canvas(60, 28, QImage::Format_ARGB32_Premultiplied);
-    canvas.fill(Qt::transparent);
-    QPainter painter(&canvas);
-    QPainterPath pill;
-    pill.addRoundedRect(QRectF(0, 0, 60, 28), 14, 14);
-    TutorialOutline::tutorialOutline(painter, pill, 1.2, 1);
-    painter.end();
-    EXPECT_GT(canvas.pixelColor(30, 0).alpha(), 100); // on the top edge, inside the bounds
-    EXPECT_EQ(canvas.pixelColor(30, 14).alpha(), 0);  // hollow
-    EXPECT_EQ(canvas.pixelColor(0, 0).alpha(), 0);    // not outside the pill
+    struct Row {
+        double opacity;
+        int edgeAlpha; // on the shape's top edge; orange wherever it shows
+    };
+    for (const Row row : {Row{1, 217}, Row{0.5, 108}, Row{0, 0}}) {
+        SCOPED_TRACE(row.opacity);
+        QImage canvas(80, 48, QImage::Format_ARGB32_Premultiplied);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        QPainterPath pill;
+        pill.addRoundedRect(QRectF(10, 10, 60, 28), 14, 14);
+        TutorialOutline::tutorialOutline(painter, pill, 1.2, row.opacity);
+        painter.end();
+        const QColor edge = canvas.pixelColor(40, 10);
+        EXPECT_NEAR(edge.alpha(), row.edgeAlpha, 3);
+        if (row.edgeAlpha > 0) {
+            EXPECT_EQ(edge.toRgb().red(), 255);
+            EXPECT_NEAR(edge.toRgb().green(), 149, 2);
+            EXPECT_EQ(edge.toRgb().blue(), 0);
+        }
+        EXPECT_EQ(canvas.pixelColor(40, 9).alpha(), 0);  // nothing outside the shape
+        EXPECT_EQ(canvas.pixelColor(40, 24).alpha(), 0); // hollow
+    }
 }
 
 TEST(NotchListRowLabel, LayoutHoverAndTitleCutting)
