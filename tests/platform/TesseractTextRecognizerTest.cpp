@@ -82,12 +82,16 @@ TEST_F(TesseractTextRecognizerTest, RecognisesRenderedTextExactly)
         {"Polish, dark on light", {QStringLiteral("Zażółć gęślą jaźń"), QStringLiteral("Spotkanie w środę o dziewiątej")},
          Qt::black, Qt::white},
         {"Polish, light on dark", {QStringLiteral("Łódź, ulica Piotrkowska")}, Qt::white, QColor(20, 40, 80)},
+        // Single Polish words are where English read first drops the marks ("Gdansk", "Krakow").
+        {"Polish names beside English",
+         {QStringLiteral("Gdańsk"), QStringLiteral("Kraków"), QStringLiteral("Łódź"), QStringLiteral("Tickets for Friday, platform 4")},
+         Qt::black, Qt::white},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         const std::optional<ClipboardOCRResult> result = recognize(service, renderLines(row.lines, row.ink, row.paper));
         ASSERT_TRUE(result);
-        EXPECT_EQ(result->text, row.lines.join(QLatin1Char('\n')));
+        EXPECT_EQ(result->text.value_or(QString()).toStdString(), row.lines.join(QLatin1Char('\n')).toStdString());
         EXPECT_TRUE(result->labels.isEmpty());
     }
 }

@@ -108,8 +108,9 @@ struct TesseractTextRecognizer::Engine {
             return nullptr;
         }
         api = library->create();
-        // Polish is optional; English must be there.
-        if (library->init(api, nullptr, "eng+pol", tesseract::OEM_LSTM_ONLY) != 0
+        // Polish is optional; English must be there. Polish comes first: after English, single Polish words
+        // lost their marks ("Gdansk", "Krakow"), and English reads as well either way.
+        if (library->init(api, nullptr, "pol+eng", tesseract::OEM_LSTM_ONLY) != 0
             && library->init(api, nullptr, "eng", tesseract::OEM_LSTM_ONLY) != 0) {
             qWarning("text recognition is off: Tesseract's English data (tesseract-ocr-eng) is missing.");
             failed = true;
