@@ -138,9 +138,16 @@ Task<> ClipboardAnalysisQueue::work()
             co_return;
         m_current = QUuid();
         if (!result->hasValue()) {
-            // The item stays as it was; a wrong answer is worth a line, a model that is down is said elsewhere.
+            // The item gets no title or tags; a wrong answer is worth a line, a model that is down is said elsewhere.
             if (result->error().kind() == ClipboardAIError::Kind::generation)
                 qWarning("an item keeps no title or tags: %s", qPrintable(result->error().localizedDescription()));
+            // What was read in an image finds it whatever the model answered.
+            std::optional<ClipboardItem> current = m_history && recognized && recognized->text ? m_history->item(id)
+                                                                                              : std::nullopt;
+            if (current) {
+                current->setAiExtractedText(*recognized->text);
+                m_history->updateItem(*current);
+            }
             continue;
         }
         if (!m_history)

@@ -2,8 +2,8 @@
 // The history's analysis queue: new items go to the local language model one at a time (an image through
 // its recognised text first), and each answer is stored in its item with the analysis version and date.
 // Items enter only while local intelligence is on and the model is available; an item is never queued or
-// analysed twice at once; a failure leaves the item as it was and the queue moves on. Capture never waits
-// for it.
+// analysed twice at once; a failure leaves the item without title or tags (an image keeps the text read in
+// it) and the queue moves on. Capture never waits for it.
 
 #include "intelligence/ClipboardAIInput.h"
 #include "intelligence/ClipboardOCRService.h"

@@ -195,7 +195,8 @@ void keepWarning(QtMsgType type, const QMessageLogContext &, const QString &mess
         warnings.append(message);
 }
 
-// Each answer that is not used leaves the item as it was and says why in the log.
+// Each answer that is not used leaves the item without title or tags and says why in the log; an image keeps
+// the text read in it and is found by it.
 TEST_F(ClipboardAnalysisQueueTest, FailuresLeaveTheItemAndTheQueueMovesOn)
 {
     using Status = LanguageModelResponse::Status;
@@ -214,10 +215,14 @@ TEST_F(ClipboardAnalysisQueueTest, FailuresLeaveTheItemAndTheQueueMovesOn)
     };
     for (const Failure &failure : failures) {
         SCOPED_TRACE(failure.logged);
+        const QString read = QStringLiteral("Gate ") + QUuid::createUuid().toString(QUuid::Id128);
+        sim.textRecognizer.recognizer = [read](const QByteArray &) { return ImageObservations{{read}, {}}; };
         sim.languageModel.queueResponse(failure.response, 1);
         warnings.clear();
         const QtMessageHandler previous = qInstallMessageHandler(keepWarning);
-        const ClipboardItem failing = road.copy(textCapture(QStringLiteral("failing ") + QUuid::createUuid().toString()));
+        ClipboardCapture image = imageCapture();
+        image.imageData.append(read.toUtf8()); // another copy, not a duplicate of the last row's
+        const ClipboardItem failing = road.copy(image);
         const ClipboardItem next = road.copy(textCapture(QStringLiteral("next ") + QUuid::createUuid().toString()));
         sim.clock.advance(1);
         qInstallMessageHandler(previous);
@@ -225,6 +230,9 @@ TEST_F(ClipboardAnalysisQueueTest, FailuresLeaveTheItemAndTheQueueMovesOn)
         EXPECT_FALSE(untouched.aiAnalyzedAt().isValid());
         EXPECT_TRUE(untouched.aiTitle().isEmpty());
         EXPECT_TRUE(untouched.tags().isEmpty());
+        EXPECT_EQ(untouched.aiExtractedText().toStdString(), read.toStdString());
+        const QList<ClipboardItem> found = road.search(read.toLower(), false);
+        EXPECT_TRUE(found.size() == 1 && found.first().id() == failing.id());
         EXPECT_TRUE(road.stored(next.id()).hasCurrentAnalysis());
         ASSERT_EQ(warnings.size(), 1) << warnings.join('\n').toStdString();
         EXPECT_TRUE(warnings.first().contains(QLatin1String(failure.logged))) << warnings.first().toStdString();
