@@ -32,8 +32,9 @@ public:
     static constexpr int maximumItemCount = 5000;
     static constexpr double cleanupInterval = 60.0;
     static constexpr qint64 secondsPerDay = 86400;
-    // Changes a save could not write are tried again this often, and once more at stop().
-    static constexpr double saveRetryInterval = 30.0;
+    // Changes a save could not write are tried again this often, and once more at stop(): soon enough that
+    // they are saved within moments of the room coming back, not left to a quit that may be a kill.
+    static constexpr double saveRetryInterval = 2.0;
 
     // `store` may be null: the history then lives in memory only.
     ClipboardHistoryManager(Clock &clock, ClipboardItemStore *store, QObject *parent = nullptr);

@@ -77,7 +77,7 @@ const Row rows[] = {
          s.setHistorySaveProblem({});
      },
      {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory; Tavlen tries "
-                     "to save them every 30 seconds and when it quits.")},
+                     "to save them every 2 seconds and when it quits.")},
      kSaved, kLocal},
     {"a full disk met by the history and by an image's file in turn",
      [](SystemStatus &s) {
@@ -88,7 +88,7 @@ const Row rows[] = {
          s.setHistorySaveProblem(full);
      },
      {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory; Tavlen tries "
-                     "to save them every 30 seconds and when it quits.")},
+                     "to save them every 2 seconds and when it quits.")},
      QStringLiteral("New copies are kept in memory until they can be saved: the disk is full."), kLocal},
     {"a disk that is full now",
      [](SystemStatus &s) {
@@ -96,7 +96,7 @@ const Row rows[] = {
          s.setHistorySaveProblem(QStringLiteral("the disk is full (Details: database or disk is full)"));
      },
      {QStringLiteral("Tavlen cannot save new copies: The disk is full. New copies are kept in memory; Tavlen tries "
-                     "to save them every 30 seconds and when it quits.")},
+                     "to save them every 2 seconds and when it quits.")},
      QStringLiteral("New copies are kept in memory until they can be saved: the disk is full."), kLocal},
     {"a model on another computer, read at each opening",
      [](SystemStatus &s) {
