@@ -1,6 +1,7 @@
 // Tavlen: keeps everything the user copies and pastes it back from a launcher at the top of each screen.
 
 #include "app/AppDelegate.h"
+#include "app/MessageLog.h"
 #include "app/SingleInstanceGuard.h"
 #include "app/SpellingCheckRequest.h"
 #include "clipboard/ClipboardHistoryManager.h"
@@ -28,18 +29,6 @@ namespace {
 int signalPipe[2] = {-1, -1};
 // The history of a running Tavlen, for a program end that passes by the event loop.
 ClipboardHistoryManager *runningHistory = nullptr;
-QtMessageHandler qtMessageHandler = nullptr;
-
-// Qt warns about every font that lacks OpenType tables for some script, some seventy lines at start that a
-// person can do nothing about. Tavlen's own lines name it, so that they can be told apart in a session's log;
-// Qt's own keep the category they are printed with.
-void sayAsTavlen(QtMsgType type, const QMessageLogContext &context, const QString &message)
-{
-    if (type == QtWarningMsg && message.contains(QLatin1String("OpenType support missing for")))
-        return;
-    const bool own = !context.category || qstrcmp(context.category, "default") == 0;
-    qtMessageHandler(type, context, own ? QStringLiteral("tavlen: ") + message : message);
-}
 
 void forwardSignal(int)
 {
@@ -150,7 +139,7 @@ int checkSpelling(QApplication &app)
 
 int main(int argc, char **argv)
 {
-    qtMessageHandler = qInstallMessageHandler(sayAsTavlen);
+    MessageLog::install();
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
     FreedMemory::shareWorkerHeaps();
