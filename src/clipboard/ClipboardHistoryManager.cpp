@@ -434,20 +434,20 @@ int ClipboardHistoryManager::retentionDays() const
 
 void ClipboardHistoryManager::cleanUp()
 {
-    const QDateTime cutoff = m_clock.now().addSecs(-secondsPerDay * retentionDays());
-    QList<QUuid> removed;
-    int kept = 0;
-    m_items.removeIf([&](const ClipboardItem &item) {
-        // Exactly at the cutoff is still inside the period.
-        if (item.date() < cutoff || kept >= maximumItemCount) {
-            removed.append(item.id());
-            return true;
-        }
-        ++kept;
-        return false;
-    });
-    if (removed.isEmpty())
+    // The list is in date order (topDate), so what goes is its tail: looked at from the oldest kept on, the
+    // first item young enough ends the look, and a sweep that removes nothing reads one date.
+    const qint64 cutoff = m_clock.now().toMSecsSinceEpoch() - secondsPerDay * 1000 * retentionDays();
+    qsizetype kept = std::min(m_items.size(), qsizetype(maximumItemCount));
+    // Exactly at the cutoff is still inside the period.
+    while (kept > 0 && m_items.at(kept - 1).date().toMSecsSinceEpoch() < cutoff)
+        --kept;
+    if (kept == m_items.size())
         return;
+    QList<QUuid> removed;
+    removed.reserve(m_items.size() - kept);
+    for (qsizetype i = kept; i < m_items.size(); ++i)
+        removed.append(m_items.at(i).id());
+    m_items.remove(kept, m_items.size() - kept);
     commitRemoval(removed);
 }
 
