@@ -8,6 +8,7 @@
 #include "settings/SettingsPage.h"
 #include "settings/SettingsSection.h"
 #include "state/SystemStatus.h"
+#include "ui/AccessibleItemList.h"
 #include "ui/FontTable.h"
 
 #include <QBoxLayout>
@@ -131,6 +132,9 @@ SettingsView::SettingsView(SettingsStore &settings, FilterManager &filters, cons
     , m_settings(settings)
     , m_platform(platform)
 {
+    // Qt keeps one factory list for the process; this adds the lists' to it once.
+    static const bool factoryInstalled = (QAccessible::installFactory(AccessibleItemList::factory), true);
+    Q_UNUSED(factoryInstalled);
     setObjectName(QStringLiteral("settingsView"));
     const auto palette = [this] { return this->palette(); };
     auto *layout = new QHBoxLayout(this);

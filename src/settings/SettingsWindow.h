@@ -1,7 +1,8 @@
 #pragma once
 // The settings window: one ordinary window with the identifier "tavlen-settings", 920 x 620 points when it
 // first opens. Opening it while it is open brings it to the front instead of making another. Closing it
-// only hides it; the next opening shows it as it was.
+// destroys it, so that nothing of it stays for a screen reader to find; the next opening builds it again
+// where and as large as the user left it, on the page shown last.
 
 #include "platform/Platform.h"
 
@@ -34,11 +35,20 @@ public:
     // The window's content; null before the first show.
     SettingsView *view() const;
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Forgets the view, keeping where it was and its page for the next one; answers the view.
+    SettingsView *letGo();
+
     SettingsStore &m_settings;
     FilterManager &m_filters;
     Platform m_platform;
     QPointer<ClipboardAIController> m_ai;
     QPointer<SystemStatus> m_status;
     QPointer<SettingsView> m_view;
+    // Where the closed window was, and its page.
+    QByteArray m_geometry;
+    QString m_page;
 };

@@ -2,7 +2,7 @@
 // Space on a row opens the preview, Escape closes it, Return in it pastes into the application in front;
 // the keyboard alone leaves the search field with Tab, previews and pastes the row it selected; a
 // filter pill narrows the list; the gear opens the settings window, where a changed setting rebuilds the
-// launchers.
+// launchers, and opens it again after another program destroyed it.
 
 #include "DesktopTest.h"
 #include "ExpandedLauncher.h"
@@ -291,6 +291,13 @@ TEST_F(PreviewAndSettingsDesktop, TheGearOpensTheSettingsWindowWhereAChangedSett
     delegate->appState().runtime()->requestSettingsPresentation();
     EXPECT_EQ(settingsWindow.view(), settings);
     TAVLEN_WAIT_UNTIL(settings->isVisible() && !settings->isMinimized(), 3000);
+
+    // Destroyed by another program, the window is built again.
+    TAVLEN_WAIT_UNTIL(settings->windowHandle()->isExposed(), 3000);
+    ASSERT_TRUE(xdotool({QStringLiteral("windowclose"), QString::number(settings->winId())}));
+    TAVLEN_WAIT_UNTIL(!settings->windowHandle()->isExposed(), 3000);
+    delegate->appState().runtime()->requestSettingsPresentation();
+    TAVLEN_WAIT_UNTIL(settingsWindow.isOpen() && settingsWindow.view()->windowHandle()->isExposed(), 5000);
 }
 
 } // namespace

@@ -16,9 +16,14 @@
 #include "launcher/panel/NotchLauncherView.h"
 #include "launcher/panel/NotchLauncherViewModel.h"
 #include "model/ClipboardItem.h"
+#include "platform/Panel.h"
 #include "platform/linux/LinuxPlatform.h"
+#include "settings/SettingsView.h"
+#include "settings/SettingsWindow.h"
 #include "state/AppState.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QCoreApplication>
 
 namespace {
@@ -47,6 +52,25 @@ void expectHeard(const QString &pid, const Heard &heard)
     reader.waitForExit(5000);
     for (const QByteArray &line : heard.lines)
         EXPECT_TRUE(reader.output().contains(line)) << reader.output().constData();
+}
+
+// Each element of this process as a reader finds it, a line each: "showing focused | role | name".
+QList<QByteArray> readerTree(const QString &pid)
+{
+    DesktopTest::ChildProcess tree(DesktopTest::helperPath(QStringLiteral("atspi_tree")), {pid});
+    if (!tree.waitForLine("end", 15000))
+        return {};
+    return tree.output().split('\n');
+}
+
+QList<QByteArray> focusedElements(const QList<QByteArray> &tree)
+{
+    QList<QByteArray> focused;
+    for (const QByteArray &line : tree) {
+        if (line.left(line.indexOf('|')).contains("focused"))
+            focused.append(line);
+    }
+    return focused;
 }
 
 bool historyHolds(const ClipboardHistoryManager &history, const QString &text)
@@ -157,4 +181,65 @@ TEST(ScreenReader, DeletesARowByItsNameAndFindsTheClearButton)
     TAVLEN_WAIT_UNTIL(restarted.history().items().size() == kept, 5000);
     EXPECT_FALSE(historyHolds(restarted.history(), QStringLiteral("second screen reader copy")));
     EXPECT_TRUE(historyHolds(restarted.history(), QStringLiteral("first screen reader copy")));
+}
+
+// The settings window as a reader finds it: one element has the focus while it is open (a closed popup's
+// items neither have it nor show), and closed from its title bar (the window manager's close request) it
+// leaves nothing behind, so an open launcher's search field is the one focus again.
+TEST(ScreenReader, TheSettingsWindowHasOneFocusAndLeavesNothingWhenClosed)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    ASSERT_TRUE(accessibilityOn);
+    const QString pid = QString::number(QCoreApplication::applicationPid());
+    LinuxPlatform platform;
+    AppDelegate delegate(platform.platform(), LaunchOptions{});
+    delegate.start();
+    auto openLauncher = [&]() -> NotchLauncherWindow * {
+        NotchLauncherWindow *launcher = nullptr;
+        const bool opened = DesktopTest::xdotool({QStringLiteral("mousemove"), QStringLiteral("700"), QStringLiteral("600")})
+            && DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("super+shift+1")})
+            && DesktopTest::waitUntil([&] {
+                   launcher = expandedLauncher(delegate);
+                   return launcher && !launcher->panel()->isAnimatingFrame() && launcher->view()->isClipboardSearchFocused();
+               }, 5000);
+        return opened ? launcher : nullptr;
+    };
+    auto click = [](QPoint global) {
+        return DesktopTest::xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y()),
+                                     QStringLiteral("click"), QStringLiteral("1")});
+    };
+    // The reader's tree once `focus` ("| role | name") is its one focused element.
+    auto treeFocusedOn = [&](const QByteArray &focus) {
+        QList<QByteArray> tree;
+        const bool one = DesktopTest::waitUntil([&] {
+            const QList<QByteArray> focused = focusedElements(tree = readerTree(pid));
+            return focused.size() == 1 && focused.first().endsWith(focus);
+        }, 5000);
+        EXPECT_TRUE(one) << "one focus on " << focus.constData() << " in:\n" << tree.join('\n').constData();
+        return tree;
+    };
+
+    NotchLauncherWindow *launcher = openLauncher();
+    ASSERT_NE(launcher, nullptr);
+    ASSERT_TRUE(click(launcher->view()->mapToGlobal(launcher->view()->headerLayout().settingsButton.center().toPoint())));
+    SettingsWindow &settings = delegate.settingsWindow();
+    TAVLEN_WAIT_UNTIL(settings.isOpen() && settings.view()->isActiveWindow(), 5000);
+    treeFocusedOn("| list item | General");
+    auto *retention = settings.view()->findChild<QComboBox *>();
+    ASSERT_NE(retention, nullptr);
+    ASSERT_TRUE(click(retention->mapToGlobal(retention->rect().center())));
+    TAVLEN_WAIT_UNTIL(retention->view()->isVisible(), 5000);
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("Escape")}));
+    TAVLEN_WAIT_UNTIL(!retention->view()->isVisible(), 5000);
+    for (const QByteArray &line : treeFocusedOn("| combo box | " + retention->currentText().toUtf8()))
+        EXPECT_FALSE(line.startsWith("showing") && line.endsWith("| 1 day")) << line.constData();
+
+    ASSERT_TRUE(DesktopTest::xdotool({QStringLiteral("key"), QStringLiteral("alt+F4")}));
+    TAVLEN_WAIT_UNTIL(!settings.isOpen(), 5000);
+    ASSERT_NE(openLauncher(), nullptr);
+    for (const QByteArray &line : treeFocusedOn("| text | Search the clipboard history")) {
+        for (const char *name : {"| Tavlen Settings", "| Settings pages", "| General", "| 1 day"})
+            EXPECT_FALSE(line.endsWith(name)) << line.constData();
+    }
+    delegate.stop();
 }

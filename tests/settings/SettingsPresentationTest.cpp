@@ -34,6 +34,7 @@ TEST(SettingsPresentation, EachRequestShowsTheOneSettingsWindow)
     EXPECT_EQ(view->size(), SettingsWindow::defaultSize);
     view->close();
     delegate.appState().runtime()->requestSettingsPresentation();
+    view = delegate.settingsWindow().view();
     delegate.appState().runtime()->requestSettingsPresentation();
     EXPECT_TRUE(delegate.settingsWindow().isOpen());
     EXPECT_EQ(delegate.settingsWindow().view(), view);

@@ -5,6 +5,7 @@
 #include "model/FilterManager.h"
 #include "model/SettingsStore.h"
 #include "platform/sim/SimPlatform.h"
+#include "platform/sim/SimWorkspace.h"
 #include "settings/AccentColorPicker.h"
 #include "settings/FiltersSettingsPage.h"
 #include "settings/SettingsSwitch.h"
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
@@ -72,13 +74,29 @@ TEST_F(SettingsWindowTest, OneWindowOfTheDefaultSizeThatComesBackToTheFront)
     EXPECT_TRUE(window.isOpen());
     EXPECT_EQ(view->pageTitles(), QStringList({"General", "Launcher", "Filters", "Intelligence"}));
     view->resize(1000, 700);
+    view->showPage(QStringLiteral("Filters"));
+    QPointer<SettingsView> closed = view;
     view->close();
     EXPECT_FALSE(window.isOpen());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(closed.isNull()) << "nothing of a closed window stays for a screen reader";
     window.show();
+    view = window.view();
     window.show();
-    EXPECT_EQ(window.view(), view) << "opening again shows the same window";
+    EXPECT_EQ(window.view(), view) << "opening it while it is open shows the same window";
     EXPECT_TRUE(window.isOpen());
     EXPECT_EQ(view->size(), QSize(1000, 700)) << "as the user left it";
+    EXPECT_EQ(view->currentPageTitle(), QStringLiteral("Filters"));
+
+    // Destroyed by another program, it is built again.
+    QPointer<SettingsView> destroyed = view;
+    RunningApplication itsWindow;
+    itsWindow.window = view->winId();
+    sim.workspace.terminate(itsWindow);
+    window.show();
+    EXPECT_TRUE(destroyed.isNull());
+    ASSERT_TRUE(window.isOpen());
+    view = window.view();
 
     // A click below the pages, or a Control-click on the marked one, leaves the page shown marked.
     auto *pages = view->findChild<QListWidget *>();

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+#include <algorithm>
+
 SimWorkspace::SimWorkspace(SimClock &clock, QObject *parent)
     : Workspace(parent)
     , m_clock(clock)
@@ -45,7 +47,9 @@ bool SimWorkspace::isActive(const RunningApplication &app) const
 
 bool SimWorkspace::isTerminated(const RunningApplication &app) const
 {
-    return m_terminated.contains(app.pid);
+    // Without a pid, as on the desktop, the window is all there is: it is gone once destroyed.
+    return std::any_of(m_terminated.cbegin(), m_terminated.cend(),
+                       [&](const RunningApplication &gone) { return gone.isSameApplication(app); });
 }
 
 RunningApplication SimWorkspace::addApplication(const QString &applicationId, const QString &name, bool regular)
@@ -75,9 +79,9 @@ void SimWorkspace::clearFrontmost()
 
 void SimWorkspace::terminate(const RunningApplication &app)
 {
-    m_terminated.append(app.pid);
-    m_apps.removeIf([&](const RunningApplication &a) { return a.pid == app.pid; });
-    if (m_frontmost && m_frontmost->pid == app.pid)
+    m_terminated.append(app);
+    m_apps.removeIf([&](const RunningApplication &a) { return a.isSameApplication(app); });
+    if (m_frontmost && m_frontmost->isSameApplication(app))
         m_frontmost.reset();
 }
 

@@ -33,6 +33,7 @@ public:
     void bringToFront(const RunningApplication &app);
     // No window is active (as during a desktop switch).
     void clearFrontmost();
+    // The application quits; one known by its window alone has its window destroyed.
     void terminate(const RunningApplication &app);
     // Switches to another desktop; emits currentDesktopChanged only when the number changes.
     void switchDesktop(int desktop);
@@ -50,7 +51,7 @@ private:
     RunningApplication m_current;
     QList<RunningApplication> m_apps;
     std::optional<RunningApplication> m_frontmost;
-    QList<qint64> m_terminated;
+    QList<RunningApplication> m_terminated;
     int m_desktop = 0;
     qint64 m_nextPid = 4101;
 };

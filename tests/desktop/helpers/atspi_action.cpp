@@ -7,7 +7,7 @@
 // prints "found <role>", "described <description>", "checked" when it is on, and, with <action>, performs the
 // action of that name and prints "done". Exits 1 when nothing matches. A program of its own, so the application it asks keeps answering meanwhile.
 
-#include <atspi/atspi.h>
+#include "AtspiApplication.h"
 
 #include <chrono>
 #include <cstdio>
@@ -18,59 +18,22 @@
 
 namespace {
 
-bool hasState(AtspiAccessible *element, AtspiStateType state)
-{
-    AtspiStateSet *states = atspi_accessible_get_state_set(element);
-    const bool has = states && atspi_state_set_contains(states, state);
-    if (states)
-        g_object_unref(states);
-    return has;
-}
-
-bool isShowing(AtspiAccessible *element)
-{
-    return hasState(element, ATSPI_STATE_SHOWING);
-}
-
-// Depth first, at most `budget` elements in all.
-AtspiAccessible *findNamed(AtspiAccessible *element, const std::string &name, int &budget)
-{
-    if (--budget < 0)
-        return nullptr;
-    gchar *elementName = atspi_accessible_get_name(element, nullptr);
-    const bool matches = elementName && name == elementName;
-    g_free(elementName);
-    if (matches && isShowing(element))
-        return static_cast<AtspiAccessible *>(g_object_ref(element));
-    const int count = atspi_accessible_get_child_count(element, nullptr);
-    for (int i = 0; i < count; ++i) {
-        AtspiAccessible *child = atspi_accessible_get_child_at_index(element, i, nullptr);
-        if (!child)
-            continue;
-        AtspiAccessible *found = findNamed(child, name, budget);
-        g_object_unref(child);
-        if (found)
-            return found;
-    }
-    return nullptr;
-}
-
 AtspiAccessible *findInApplication(int pid, const std::string &name)
 {
-    AtspiAccessible *desktop = atspi_get_desktop(0);
-    AtspiAccessible *found = nullptr;
-    const int count = atspi_accessible_get_child_count(desktop, nullptr);
-    for (int i = 0; i < count && !found; ++i) {
-        AtspiAccessible *application = atspi_accessible_get_child_at_index(desktop, i, nullptr);
-        if (!application)
-            continue;
-        if (int(atspi_accessible_get_process_id(application, nullptr)) == pid) {
-            int budget = 20000;
-            found = findNamed(application, name, budget);
-        }
-        g_object_unref(application);
-    }
-    g_object_unref(desktop);
+    AtspiAccessible *application = applicationOf(pid);
+    if (!application)
+        return nullptr;
+    int budget = 20000;
+    AtspiAccessible *found = findElement(
+        application,
+        [&](AtspiAccessible *element) {
+            gchar *elementName = atspi_accessible_get_name(element, nullptr);
+            const bool matches = elementName && name == elementName;
+            g_free(elementName);
+            return matches && hasState(element, ATSPI_STATE_SHOWING);
+        },
+        budget);
+    g_object_unref(application);
     return found;
 }
 
