@@ -95,6 +95,9 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
     connect(m_history.get(), &ClipboardHistoryManager::saveProblemChanged, status, &SystemStatus::setHistorySaveProblem);
     if (m_platform.secrets)
         connect(m_platform.secrets, &SecretStore::unusable, status, &SystemStatus::setSecretStoreProblem);
+    if (m_platform.languageModel)
+        connect(m_platform.languageModel, &LanguageModel::foreignListenerChanged, status,
+                &SystemStatus::setModelAddressTaken);
     connect(m_pasteboard.get(), &PasteboardManager::stormFolded, status,
             [status](const QString &application, qint64 changes) {
                 status->report({SystemNotice::Kind::clipboardStorm, application, changes});

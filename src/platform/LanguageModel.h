@@ -59,6 +59,9 @@ public:
     // Where requests go when the model is on another computer (its address); empty when it runs on this
     // computer or none is set up.
     virtual QString remoteAddress() const = 0;
+    // Where, on this computer, another user's program listens at the model's address, so that nothing is
+    // sent there: the address and that user, in words; empty otherwise.
+    QString foreignListener() const { return m_foreignListener; }
 
 #ifndef Q_MOC_RUN
     // Asks the model whether it can answer now.
@@ -67,6 +70,19 @@ public:
     virtual Task<LanguageModelResponse> respond(LanguageModelRequest request) = 0;
 #endif
 
+Q_SIGNALS:
+    void foreignListenerChanged(const QString &listener);
+
 protected:
     using QObject::QObject;
+    void setForeignListener(const QString &listener)
+    {
+        if (listener == m_foreignListener)
+            return;
+        m_foreignListener = listener;
+        Q_EMIT foreignListenerChanged(listener);
+    }
+
+private:
+    QString m_foreignListener;
 };

@@ -26,6 +26,8 @@ QString SystemNotice::summary() const
         return QStringLiteral("Tavlen cannot save new copies");
     case Kind::modelElsewhere:
         return QStringLiteral("Copied text leaves this computer");
+    case Kind::modelAddressTaken:
+        return QStringLiteral("Tavlen sends nothing to the language model");
     case Kind::secretsUnusable:
         return QStringLiteral("Tavlen cannot remember field values");
     case Kind::clipboardStorm:
@@ -60,6 +62,11 @@ QString SystemNotice::body() const
     case Kind::modelElsewhere:
         return QStringLiteral("The language model answers from %1. Text sent for titles, summaries and spelling "
                               "goes there.")
+            .arg(subject);
+    case Kind::modelAddressTaken:
+        return QStringLiteral("Another user's program listens at %1, where your model server should be, so Tavlen "
+                              "sends it nothing. Start your own model server there, or point TAVLEN_MODEL_ENDPOINT "
+                              "at it.")
             .arg(subject);
     case Kind::secretsUnusable:
         return sentence(subject) + QLatin1Char(' ') + secretsRemedy;

@@ -11,6 +11,7 @@ struct SystemNotice {
         historyInMemory,   // the history cannot be used where it is; subject: why
         historyNotSaved,   // saving new copies fails (a full disk); subject: why
         modelElsewhere,    // the language model answers from another computer; subject: its address
+        modelAddressTaken, // another user's program listens at the model's address here; subject: where, and whose
         clipboardStorm,    // a program rewrote the clipboard in a loop; subject: its name, or empty; count: its copies
         secretsUnusable,   // the secret store cannot keep field values; subject: why
         historyReplaced,   // the history's file was deleted or replaced while Tavlen ran; subject: its path

@@ -95,6 +95,17 @@ void SystemStatus::setModelAddress(const QString &address)
     Q_EMIT changed();
 }
 
+void SystemStatus::setModelAddressTaken(const QString &where)
+{
+    if (where == m_modelAddressTaken)
+        return;
+    m_modelAddressTaken = where;
+    // The model said it on stderr when it found it: one line for one fact.
+    if (!where.isEmpty())
+        tell({SystemNotice::Kind::modelAddressTaken, where}, false);
+    Q_EMIT changed();
+}
+
 QString SystemStatus::historyDescription() const
 {
     if (!m_saveProblem.isEmpty())
@@ -120,6 +131,10 @@ QString SystemStatus::historyDescription() const
 
 QString SystemStatus::modelDescription() const
 {
+    if (!m_modelAddressTaken.isEmpty())
+        return QStringLiteral("Nothing is sent to the language model: another user's program listens at %1, where "
+                              "your model server should be.")
+            .arg(m_modelAddressTaken);
     if (m_modelAddress.isEmpty())
         return QStringLiteral("Text given to the language model stays on this computer.");
     // Where, not whether: the line beside it says whether the model answers.

@@ -30,6 +30,8 @@ public:
     void setSecretStoreProblem(const QString &problem);
     // Where the language model answers from: empty for this computer (or no model at all).
     void setModelAddress(const QString &address);
+    // Where another user's program listens at the model's address, and whose it is; empty when none does.
+    void setModelAddressTaken(const QString &where);
 
     // The state in a sentence, for the settings window.
     QString historyDescription() const;
@@ -50,5 +52,6 @@ private:
     StoreStatus m_store;
     QString m_saveProblem;
     QString m_modelAddress;
+    QString m_modelAddressTaken;
     QString m_secretStoreProblem;
 };

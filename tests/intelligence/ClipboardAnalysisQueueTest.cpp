@@ -4,6 +4,7 @@
 
 #include "DesktopTest.h"
 #include "LocalModelServer.h"
+#include "OtherUserListener.h"
 
 #include "app/AppDelegate.h"
 #include "clipboard/ClipboardHistoryManager.h"
@@ -14,6 +15,7 @@
 #include "platform/linux/LinuxLanguageModel.h"
 #include "platform/sim/SimPlatform.h"
 #include "state/AppState.h"
+#include "state/SystemStatus.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -376,6 +378,63 @@ TEST(ClipboardAnalysisQueueInApp, ACopyIsAnalysedWhenLocalIntelligenceIsOn)
     TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 2, 10000);
     delegate.stop();
     EXPECT_EQ(sim.languageModel.cancelledRequests(), 1);
+}
+
+
+// On a shared computer another user's program may listen at the model's address. It is sent nothing, so no
+// copy reaches it and no answer of its becomes a title; the person is told once, the settings say why, and a
+// server of the person's own is used again.
+TEST(ClipboardAnalysisQueueInApp, AnotherUsersProgramAtTheModelAddressIsSentNothing)
+{
+    OtherUserListener stranger(LocalModelServer::answer(analysisJson(QStringLiteral("Taken by a stranger"))).body);
+    if (!stranger.isListening()) {
+        ASSERT_FALSE(DesktopTest::isCi()) << stranger.problem().toStdString();
+        GTEST_SKIP() << stranger.problem().toStdString();
+    }
+    LocalModelServer own;
+    own.completion = [](const LocalModelServer::Request &) {
+        return LocalModelServer::answer(analysisJson(QStringLiteral("Card details")));
+    };
+    SimPlatform sim;
+    QString endpoint = stranger.baseUrl();
+    LinuxLanguageModel model(sim.clock, [&endpoint] { return ModelEndpoint::parse(endpoint, std::nullopt); });
+    Platform platform = sim.platform();
+    platform.languageModel = &model;
+    LaunchOptions options;
+    options.testMode = true;
+    options.inMemoryStore = true;
+    AppDelegate delegate(platform, options);
+    delegate.appState().settings()->update([](UserSettingsData &s) { s.aiEnabled = true; });
+    delegate.start();
+    ClipboardAIController &ai = *delegate.appState().ai();
+
+    TAVLEN_WAIT_UNTIL(ai.availability() == ClipboardAIAvailability::modelNotReady, 10000);
+    sim.pasteboard.copyText(QStringLiteral("Card 4111 1111 1111 1111, expires 12/29"));
+    sim.clock.advance(0.2);
+    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
+    // Asked again a minute later, as while no model answers.
+    sim.clock.advance(ClipboardAIController::recheckInterval);
+    TAVLEN_WAIT_UNTIL(stranger.connections() >= 2, 10000);
+    EXPECT_EQ(stranger.received(), QByteArray());
+    EXPECT_EQ(delegate.history().items().first().aiTitle(), QString());
+    const QString where = QStringLiteral("127.0.0.1:%1 (user nobody)").arg(stranger.port());
+    EXPECT_EQ(model.foreignListener(), where);
+    EXPECT_TRUE(delegate.systemStatus().modelDescription().contains(where)) << delegate.systemStatus().modelDescription().toStdString();
+    const SystemNotice told{SystemNotice::Kind::modelAddressTaken, where};
+    EXPECT_EQ(std::count_if(sim.notifications.posted.begin(), sim.notifications.posted.end(),
+                            [&](const auto &posted) { return posted.summary == told.summary(); }),
+              1);
+
+    endpoint = own.baseUrl();
+    ai.requestAvailabilityRefresh();
+    TAVLEN_WAIT_UNTIL(ai.availability() == ClipboardAIAvailability::available, 10000);
+    sim.pasteboard.copyText(QStringLiteral("Card 5500 0000 0000 0004"));
+    sim.clock.advance(0.2);
+    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 2 && delegate.history().items().first().hasCurrentAnalysis(), 10000);
+    EXPECT_EQ(delegate.history().items().first().aiTitle(), QStringLiteral("Card details"));
+    EXPECT_EQ(model.foreignListener(), QString());
+    EXPECT_EQ(delegate.systemStatus().modelDescription(), QStringLiteral("Text given to the language model stays on this computer."));
+    delegate.stop();
 }
 
 } // namespace

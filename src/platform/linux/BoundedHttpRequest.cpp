@@ -1,11 +1,17 @@
 #include "platform/linux/BoundedHttpRequest.h"
 
+#include "platform/linux/TcpListeners.h"
+
+#include <QFutureWatcher>
 #include <QNetworkProxy>
 #include <QSslSocket>
 #include <QTcpSocket>
+#include <QtConcurrent/QtConcurrentRun>
 
 #include <algorithm>
 #include <utility>
+
+#include <unistd.h>
 
 namespace {
 
@@ -50,6 +56,7 @@ void BoundedHttpRequest::send(const QUrl &url, const QByteArray &body)
     m_socket->setProxy(QNetworkProxy::NoProxy);
     // What arrives waits in the kernel, not in our memory, until we take it.
     m_socket->setReadBufferSize(readChunk);
+    connect(m_socket, &QTcpSocket::connected, this, &BoundedHttpRequest::connected);
     connect(m_socket, &QTcpSocket::readyRead, this, &BoundedHttpRequest::readAvailable);
     connect(m_socket, &QTcpSocket::disconnected, this, &BoundedHttpRequest::connectionEnded);
     connect(m_socket, &QTcpSocket::errorOccurred, this, [this](QAbstractSocket::SocketError error) {
@@ -70,14 +77,49 @@ void BoundedHttpRequest::send(const QUrl &url, const QByteArray &body)
     if (!body.isNull())
         head += "Content-Type: application/json\r\nContent-Length: " + QByteArray::number(body.size()) + "\r\n";
     head += "\r\n";
+    m_request = head + body;
 
     const quint16 port = quint16(url.port(encrypted ? 443 : 80));
     if (encrypted)
         static_cast<QSslSocket *>(m_socket)->connectToHostEncrypted(url.host(), port);
     else
         m_socket->connectToHost(url.host(), port);
-    // Written once the connection stands.
-    m_socket->write(head + body);
+}
+
+void BoundedHttpRequest::connected()
+{
+    // Asked of the connection made, not of the name: "localhost" may have led to either family.
+    const QHostAddress peer = m_socket->peerAddress();
+    bool mapped = false;
+    const QHostAddress ipv4(peer.toIPv4Address(&mapped));
+    if (!peer.isLoopback() && !(mapped && ipv4.isLoopback())) {
+        write();
+        return;
+    }
+    // The kernel walks all its sockets to list them (2 ms a table on an idle machine): not on this thread.
+    const quint16 port = m_socket->peerPort();
+    auto *owners = new QFutureWatcher<QList<uint>>(this);
+    connect(owners, &QFutureWatcherBase::finished, this, [this, owners] {
+        owners->deleteLater();
+        if (m_finished)
+            return;
+        const QList<uint> uids = owners->result();
+        const auto foreign = std::find_if(uids.begin(), uids.end(), [](uint uid) { return uid != ::getuid(); });
+        if (uids.isEmpty() || foreign != uids.end()) {
+            if (foreign != uids.end())
+                m_foreignListenerUid = *foreign;
+            finish(Failure::foreignListener);
+            return;
+        }
+        write();
+    });
+    owners->setFuture(QtConcurrent::run([peer, port] { return TcpListeners::ownersFor(TcpListeners::read(), peer, port); }));
+}
+
+void BoundedHttpRequest::write()
+{
+    // An encrypted socket holds it until the handshake is done.
+    m_socket->write(std::exchange(m_request, {}));
 }
 
 void BoundedHttpRequest::abort()
@@ -277,6 +319,7 @@ void BoundedHttpRequest::finish(Failure failure)
     m_stage = Stage::done;
     m_failure = failure;
     m_pending = QByteArray();
+    m_request = QByteArray();
     if (failure == Failure::tooLarge || failure == Failure::malformed)
         m_body = QByteArray();
     if (m_socket) {

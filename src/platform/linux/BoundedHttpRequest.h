@@ -6,10 +6,14 @@
 // reuse: what a local model server needs and nothing a hostile one could stretch.
 // Not QNetworkAccessManager: a chunk longer than its size line keeps it busy at more than half a CPU until
 // the request's timeout.
+// A server on this computer (a loopback address) is sent nothing unless the socket listening there is this
+// user's: on a shared computer another user's program can listen at the model server's port.
 
 #include <QByteArray>
 #include <QObject>
 #include <QUrl>
+
+#include <optional>
 
 class QTcpSocket;
 
@@ -22,6 +26,7 @@ public:
         connectionLost,    // the connection ended before the whole answer
         malformed,         // not HTTP/1.x as it must be
         tooLarge,          // the body passed the limit; the connection was closed there
+        foreignListener,   // another user's program listens at the loopback address: nothing was sent
     };
 
     // Bytes read from the socket at a time, and the most the socket holds before it stops reading.
@@ -36,6 +41,9 @@ public:
     // The status of the answer's head, 0 before it arrived.
     int status() const { return m_status; }
     QByteArray body() const { return m_body; }
+    // The user of the program listening at a loopback address that was sent nothing; none when the listener
+    // could not be found.
+    std::optional<uint> foreignListenerUid() const { return m_foreignListenerUid; }
     // Closes the connection; `finished` is not emitted.
     void abort();
 
@@ -46,6 +54,9 @@ private:
     enum class Stage { head, fixedBody, bodyUntilClose, chunkSize, chunkData, chunkEnd, trailer, done };
 
     void send(const QUrl &url, const QByteArray &body);
+    // Writes the request once the connection stands, if the peer may have it.
+    void connected();
+    void write();
     void readAvailable();
     // Takes what the connection delivered; false once the answer is complete or unusable.
     bool take(QByteArray &input);
@@ -56,6 +67,8 @@ private:
     void finish(Failure failure);
 
     QTcpSocket *m_socket = nullptr;
+    QByteArray m_request; // written once the connection stands
+    std::optional<uint> m_foreignListenerUid;
     qint64 m_maximumBodyBytes;
     Stage m_stage = Stage::head;
     QByteArray m_pending; // the head or a size line while it is incomplete

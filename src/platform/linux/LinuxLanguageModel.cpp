@@ -10,6 +10,8 @@
 
 #include <memory>
 
+#include <pwd.h>
+
 namespace {
 
 const QString timedOutText = QStringLiteral("The local language model did not answer in time.");
@@ -20,6 +22,19 @@ const QString unreadableText = QStringLiteral("The local model server sent an an
 const QString tooLargeText = QStringLiteral("The local model server sent an answer that is too large.");
 const QString truncatedText = QStringLiteral("The answer was cut off at its length limit.");
 const QString unavailableText = QStringLiteral("The local language model is not available on this computer.");
+const QString foreignListenerText = QStringLiteral(
+    "Another user's program listens where the local model server should be; Tavlen sent it nothing.");
+
+// A user by name, else by number.
+QString userName(uint uid)
+{
+    char buffer[4096];
+    passwd entry{};
+    passwd *found = nullptr;
+    if (::getpwuid_r(uid, &entry, buffer, sizeof buffer, &found) == 0 && found && found->pw_name)
+        return QString::fromLocal8Bit(found->pw_name);
+    return QString::number(uid);
+}
 
 // A JSON string literal for `text`, quotes included.
 QByteArray jsonString(const QString &text)
@@ -65,6 +80,7 @@ struct DeleteLater {
 struct LinuxLanguageModel::Reply {
     bool finished = false; // false: the awaiting task was cancelled
     BoundedHttpRequest::Failure failure = BoundedHttpRequest::Failure::none;
+    std::optional<uint> foreignListenerUid;
     int httpStatus = 0;
     QByteArray body;
     bool timedOut = false;
@@ -130,6 +146,7 @@ Task<LinuxLanguageModel::Reply> LinuxLanguageModel::send(QUrl url, QByteArray bo
     Reply reply;
     reply.finished = true;
     reply.failure = request->failure();
+    reply.foreignListenerUid = request->foreignListenerUid();
     reply.httpStatus = request->status();
     reply.body = request->body();
     reply.timedOut = *timedOut;
@@ -147,9 +164,12 @@ Task<LinuxLanguageModel::Probe> LinuxLanguageModel::probe(ModelEndpoint endpoint
     const std::optional<Reply> reply = co_await send(endpoint.modelsUrl(), QByteArray(), probeTimeout);
     if (!reply || !reply->finished || !self)
         co_return result;
+    noteListener(*reply, endpoint);
     const QString where = endpoint.baseUrl.toDisplayString();
     if (!reply->isAnswer()) {
-        if (reply->timedOut)
+        if (reply->failure == BoundedHttpRequest::Failure::foreignListener)
+            reportState(QStringLiteral("another user's program listens at %1; nothing is sent to it").arg(foreignListener()));
+        else if (reply->timedOut)
             reportState(QStringLiteral("the model server at %1 does not answer").arg(where));
         else if (reply->httpStatus == 503)
             reportState(QStringLiteral("the model server at %1 is still loading its model").arg(where));
@@ -181,6 +201,21 @@ Task<LinuxLanguageModel::Probe> LinuxLanguageModel::probe(ModelEndpoint endpoint
                     ? QStringLiteral("the model server at %1 lists no model").arg(where)
                     : QStringLiteral("the model server at %1 does not list the model %2").arg(where, endpoint.modelName));
     co_return result;
+}
+
+void LinuxLanguageModel::noteListener(const Reply &reply, const ModelEndpoint &endpoint)
+{
+    if (reply.failure != BoundedHttpRequest::Failure::foreignListener) {
+        // Whatever else became of it, the request reached no other user's program.
+        if (!reply.timedOut)
+            setForeignListener({});
+        return;
+    }
+    const QUrl &url = endpoint.baseUrl;
+    const QString host = url.host().contains(QLatin1Char(':')) ? QLatin1Char('[') + url.host() + QLatin1Char(']') : url.host();
+    const QString user = reply.foreignListenerUid ? QStringLiteral("user %1").arg(userName(*reply.foreignListenerUid))
+                                                  : QStringLiteral("its user unknown");
+    setForeignListener(QStringLiteral("%1:%2 (%3)").arg(host).arg(url.port(url.scheme() == QLatin1String("https") ? 443 : 80)).arg(user));
 }
 
 void LinuxLanguageModel::reportState(const QString &state)
@@ -276,9 +311,12 @@ Task<LanguageModelResponse> LinuxLanguageModel::respond(LanguageModelRequest req
     const std::optional<Reply> reply = co_await send(endpoint.chatCompletionsUrl(), body, request.timeout);
     if (!reply || !reply->finished || !self)
         co_return LanguageModelResponse();
+    noteListener(*reply, endpoint);
     // The next request asks for the model list again: the server may have gone or changed its model.
     if (!reply->isAnswer())
         m_found.reset();
+    if (reply->failure == BoundedHttpRequest::Failure::foreignListener)
+        co_return LanguageModelResponse::failedWith(Status::unavailable, foreignListenerText);
     if (reply->timedOut)
         co_return LanguageModelResponse::failedWith(Status::failed, timedOutText);
     if (reply->tooLarge())

@@ -7,7 +7,8 @@
 // a server cannot take our memory.
 //
 // Availability: no usable endpoint setting → notEnabled; nothing listening, no answer in time, HTTP 503
-// (loading), any other error, or no model listed → modelNotReady; a listed model → available.
+// (loading), any other error, no model listed, or another user's program listening at a loopback address
+// (sent nothing, and named by foreignListener) → modelNotReady; a listed model → available.
 
 #include "platform/LanguageModel.h"
 #include "platform/Lifetime.h"
@@ -57,6 +58,8 @@ private:
     Task<Reply> send(QUrl url, QByteArray body, double timeout);
     ModelEndpoint currentEndpoint();
     std::optional<QString> foundModel(const ModelEndpoint &endpoint) const;
+    // Says where another user's program took the model's address, or that none did.
+    void noteListener(const Reply &reply, const ModelEndpoint &endpoint);
     void reportState(const QString &state);
 
     Clock &m_clock;

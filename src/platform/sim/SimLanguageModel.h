@@ -21,6 +21,7 @@ public:
 
     // Where the model answers from; empty: this computer.
     QString remote;
+    using LanguageModel::setForeignListener;
 
     // Availability checks answer queued answers in turn, then `currentAvailability` (after `availabilityDelay`).
     void queueAvailability(LanguageModelAvailability answer, double delay = 0);
