@@ -17,6 +17,7 @@
 #include <QAccessibleActionInterface>
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMap>
 
 namespace {
@@ -811,8 +812,12 @@ TEST_F(NotchLauncherViewTest, KeyTable)
 {
     const QList<ClipboardItem> items = addItems(3);
     makeView();
+    QApplication::setActiveWindow(view.get());
     expand();
     ASSERT_EQ(view->displayedClipboardItems().size(), 3);
+    // On the list the row `activeBefore` is active; in the search field a focus request has just given it
+    // the caret. `before` are pressed first, then `code`.
+    enum Where { list, field };
     struct Row {
         const char *name;
         Qt::Key code;
@@ -821,11 +826,14 @@ TEST_F(NotchLauncherViewTest, KeyTable)
         EventDisposition disposition;
         std::optional<int> activeAfter;
         int pastes;
+        Where where = list;
+        QList<Qt::Key> before = {};
     };
     using D = EventDisposition;
+    const std::nullopt_t none = std::nullopt;
     const Row rows[] = {
-        {"Down with none selects the second", Qt::Key_Down, {}, std::nullopt, D::Consume, 1, 0},
-        {"Up with none selects the first", Qt::Key_Up, {}, std::nullopt, D::Consume, 0, 0},
+        {"Down with none selects the second", Qt::Key_Down, {}, none, D::Consume, 1, 0},
+        {"Up with none selects the first", Qt::Key_Up, {}, none, D::Consume, 0, 0},
         {"Up on the first stays", Qt::Key_Up, {}, 0, D::Consume, 0, 0},
         {"Down on the last stays", Qt::Key_Down, {}, 2, D::Consume, 2, 0},
         {"Return pastes the active", Qt::Key_Return, {}, 1, D::Consume, 1, 1},
@@ -835,22 +843,62 @@ TEST_F(NotchLauncherViewTest, KeyTable)
         {"Shift passes", Qt::Key_Return, Qt::ShiftModifier, 1, D::Pass, 1, 0},
         {"Control passes", Qt::Key_Down, Qt::ControlModifier, 1, D::Pass, 1, 0},
         {"Super passes", Qt::Key_Space, Qt::MetaModifier, 1, D::Pass, 1, 0},
-        {"Return without an active item passes", Qt::Key_Return, {}, std::nullopt, D::Pass, std::nullopt, 0},
+        {"Return without an active item passes", Qt::Key_Return, {}, none, D::Pass, none, 0},
         {"other keys pass", Qt::Key_A, {}, 1, D::Pass, 1, 0},
         {"Tab stays on the list", Qt::Key_Tab, {}, 1, D::Consume, 1, 0},
-        // Last: the search field has the keys afterwards.
         {"Shift+Tab goes back to the search field", Qt::Key_Tab, Qt::ShiftModifier, 1, D::Consume, 1, 0},
+        // The field has the keys: it gets them past the list's handling.
+        {"Up from the field with nothing marked does nothing", Qt::Key_Up, {}, none, D::Pass, none, 0, field},
+        {"Down from the field selects the first", Qt::Key_Down, {}, none, D::Pass, 0, 0, field},
+        {"a second Down the second, which Return pastes", Qt::Key_Return, {}, none, D::Pass, 1, 1, field,
+         {Qt::Key_Down, Qt::Key_Down}},
+        {"Up from the first back to the field, nothing marked", Qt::Key_Up, {}, none, D::Pass, none, 0, field,
+         {Qt::Key_Down}},
+        {"Return with nothing marked pastes the top", Qt::Key_Return, {}, none, D::Pass, 0, 1, field},
+        // Typed "1": "item 1" alone is left, which was selected.
+        {"typing clears the selection", Qt::Key_1, {}, none, D::Pass, none, 0, field, {Qt::Key_Down, Qt::Key_Down}},
     };
     for (const Row &row : rows) {
-        model.setSelectedClipboardItemID(row.activeBefore ? std::optional<QUuid>(items.at(*row.activeBefore).id()) : std::nullopt);
-        model.setHighlightedClipboardItemID(std::nullopt);
+        SCOPED_TRACE(row.name);
+        if (row.where == field) {
+            model.requestClipboardSearchFocus();
+            sim.clock.advance(0.1);
+            processEvents();
+            ASSERT_TRUE(view->searchField()->hasFocus());
+            EXPECT_EQ(view->activeClipboardItemID(), std::nullopt);
+        } else {
+            model.setSelectedClipboardItemID(row.activeBefore ? std::optional<QUuid>(items.at(*row.activeBefore).id()) : none);
+            model.setHighlightedClipboardItemID(none);
+        }
         selected.clear();
-        EXPECT_EQ(key(row.code, row.modifiers), row.disposition) << row.name;
-        const std::optional<QUuid> expected = row.activeAfter ? std::optional<QUuid>(items.at(*row.activeAfter).id()) : std::nullopt;
-        EXPECT_EQ(view->activeClipboardItemID(), expected) << row.name;
-        EXPECT_EQ(selected.size(), row.pastes) << row.name;
+        // As the application delivers a key: past its key monitor to the widget with the keyboard.
+        const auto press = [&](Qt::Key code, Qt::KeyboardModifiers modifiers) {
+            const QString text = code == Qt::Key_1 ? QStringLiteral("1") : QString();
+            const EventDisposition disposition = key(code, modifiers, text);
+            if (disposition == D::Pass && view->searchField()->hasFocus()) {
+                QKeyEvent event(QEvent::KeyPress, code, modifiers, text);
+                QCoreApplication::sendEvent(view->searchField(), &event);
+            }
+            return disposition;
+        };
+        for (const Qt::Key code : row.before)
+            press(code, {});
+        EXPECT_EQ(press(row.code, row.modifiers), row.disposition);
+        settle();
+        const std::optional<QUuid> expected = row.activeAfter ? std::optional<QUuid>(items.at(*row.activeAfter).id()) : none;
+        EXPECT_EQ(view->activeClipboardItemID(), expected);
+        EXPECT_EQ(selected.size(), row.pastes);
+        if (row.pastes == 1) {
+            EXPECT_EQ(selected.first().id(), expected);
+        }
+        if (row.code == Qt::Key_Tab) {
+            EXPECT_EQ(view->isClipboardSearchFocused(), row.modifiers == Qt::ShiftModifier);
+        }
+        if (row.where == field) {
+            processEvents();
+            EXPECT_TRUE(view->searchField()->hasFocus()); // the caret stays in the field
+        }
     }
-    EXPECT_TRUE(view->isClipboardSearchFocused());
 }
 
 TEST_F(NotchLauncherViewTest, KeysPassWhenThePanelCannotActOnThem)
@@ -872,70 +920,6 @@ TEST_F(NotchLauncherViewTest, KeysPassWhenThePanelCannotActOnThem)
     view->setClipboardSearchFocused(false);
     model.setDemoClipboardItems(QList<ClipboardItem>{textItem("demo")});
     EXPECT_EQ(key(Qt::Key_Down), EventDisposition::Pass);
-}
-
-TEST_F(NotchLauncherViewTest, SearchFieldArrowsEnterAndLeaveTheList)
-{
-    const QList<ClipboardItem> items = addItems(3);
-    makeView();
-    expand();
-    view->handleSearchFieldArrowUp(); // navigation off: nothing
-    EXPECT_FALSE(view->isClipboardKeyboardNavigationActive());
-    view->handleSearchFieldArrowDown();
-    EXPECT_TRUE(view->isClipboardKeyboardNavigationActive());
-    EXPECT_EQ(view->activeClipboardItemID(), items[0].id());
-    view->handleSearchFieldArrowDown();
-    EXPECT_EQ(view->activeClipboardItemID(), items[1].id());
-    view->handleSearchFieldArrowUp();
-    view->handleSearchFieldArrowUp(); // up from the first row leaves the list, the first row marked for Return
-    EXPECT_FALSE(view->isClipboardKeyboardNavigationActive());
-    EXPECT_EQ(view->activeClipboardItemID(), items[0].id());
-}
-
-TEST_F(NotchLauncherViewTest, AnOpeningListShowsItsTopWithTheRowReturnPastesMarked)
-{
-    // Down twelve times, closed, then opened by the hot key after two copies (the hot key focuses the
-    // search field) or by the pointer: Return pastes the newest item, and its row is on screen and marked.
-    for (const bool hotKey : {true, false}) {
-        SCOPED_TRACE(hotKey ? "hot key" : "pointer");
-        history->deleteItems(history->items());
-        addItems(30);
-        makeView();
-        expand();
-        for (int i = 0; i < 12; ++i)
-            key(Qt::Key_Down);
-        sim.clock.advance(1);
-        settle();
-        ASSERT_GT(view->clipboardList()->scrollOffset(), 0);
-        model.setIsExpanded(false);
-        settle();
-        if (hotKey) {
-            history->handleItemInserted(textItem("copied first"));
-            history->handleItemInserted(textItem("copied last"));
-        }
-        settle();
-        expand();
-        if (hotKey) {
-            model.requestClipboardSearchFocus();
-            sim.clock.advance(1);
-            settle();
-            ASSERT_TRUE(view->isClipboardSearchFocused());
-        }
-        const ClipboardItem newest = view->displayedClipboardItems().first();
-        EXPECT_EQ(newest.text(), hotKey ? QStringLiteral("copied last") : QStringLiteral("item 29"));
-        EXPECT_EQ(view->clipboardList()->scrollOffset(), 0);
-        EXPECT_EQ(view->clipboardList()->activeItemID(), newest.id());
-        EXPECT_EQ(view->clipboardList()->visibleRange().first, 0);
-        selected.clear();
-        if (hotKey)
-            view->submitActiveClipboardItem();
-        else
-            key(Qt::Key_Return);
-        ASSERT_EQ(selected.size(), 1);
-        EXPECT_EQ(selected.first().id(), newest.id());
-        view.reset();
-        model.setIsExpanded(false);
-    }
 }
 
 // A search the test answers by hand.

@@ -1,7 +1,9 @@
 #include "LauncherTestFixture.h"
 
 #include "clipboard/ClipboardSearchIndex.h"
+#include "launcher/panel/NotchClipboardList.h"
 #include "launcher/panel/NotchClipboardSearchTextField.h"
+#include "launcher/panel/NotchLauncherView.h"
 
 #include <QMouseEvent>
 #include <QSignalSpy>
@@ -806,18 +808,69 @@ TEST_F(NotchLauncherWindowTest, FiveSecondsAfterACollapseTheListsAndSelectionRes
     EXPECT_FALSE(window->viewModel()->showsAIControls());
 }
 
-TEST_F(NotchLauncherWindowTest, ReopeningWithinFiveSecondsKeepsTheState)
+TEST_F(NotchLauncherWindowTest, ThePointerReopeningWithinFiveSecondsFindsTheListWhereItWasLeft)
 {
-    auto window = makeWindow(rightScreen());
-    const QUuid selected = QUuid::createUuid();
-    window->show(NotchLauncherListKind::clipboard);
-    window->viewModel()->setSelectedClipboardItemID(selected);
-    window->expand(false, true);
-    sim.clock.advance(3);
-    // Reopened by the pointer (the hot key would focus the search field, which starts a fresh selection).
-    window->expand(true, true);
-    sim.clock.advance(3);
-    EXPECT_EQ(window->viewModel()->selectedClipboardItemID(), selected);
+    // Thirteen rows down from the search field, then closed. Opened again by the pointer within 5 s, the
+    // list keeps its place and selection; after the reset, after a copy, or by the hot key (which starts a
+    // fresh search) it opens at its top.
+    struct Row {
+        const char *name;
+        double after;
+        bool hotKey;
+        bool copy;
+        bool keepsPlace;
+        bool newestMarked;
+    };
+    const Row rows[] = {
+        {"the pointer within 5 s", 3, false, false, true, false},
+        {"the pointer after 5 s", 6, false, false, false, false},
+        {"the pointer after a copy", 3, false, true, false, true},
+        {"the hot key within 5 s", 3, true, false, false, false},
+        // The copy's row arrives after the hot key has cleared the selection.
+        {"the hot key after a copy", 3, true, true, false, false},
+    };
+    const auto settle = [this] {
+        for (int i = 0; i < 10; ++i) {
+            history->searchIndex().waitForIdle();
+            processEvents();
+            sim.clock.advance(0.1);
+        }
+    };
+    for (int i = 0; i < 30; ++i)
+        history->handleItemInserted(textItem(QStringLiteral("item %1").arg(i)));
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        auto window = makeWindow(rightScreen());
+        window->show(NotchLauncherListKind::clipboard);
+        movePointer(window->expandedFrame().center());
+        settle();
+        NotchLauncherView *view = window->view();
+        ASSERT_TRUE(view);
+        for (int i = 0; i < 13; ++i)
+            view->handleSearchFieldArrowDown();
+        settle();
+        const std::optional<QUuid> left = view->activeClipboardItemID();
+        const double offset = view->clipboardList()->scrollOffset();
+        ASSERT_GT(offset, 0);
+        window->expand(false, true);
+        sim.clock.advance(row.after);
+        if (row.copy)
+            history->handleItemInserted(textItem(QStringLiteral("copied meanwhile")));
+        if (row.hotKey)
+            window->show(NotchLauncherListKind::clipboard);
+        else
+            window->expand(true, true);
+        settle();
+        ASSERT_TRUE(window->isExpanded());
+        if (row.keepsPlace) {
+            EXPECT_EQ(view->clipboardList()->scrollOffset(), offset);
+            EXPECT_EQ(view->activeClipboardItemID(), left);
+        } else {
+            EXPECT_EQ(view->clipboardList()->scrollOffset(), 0);
+            const std::optional<QUuid> newest = view->displayedClipboardItems().first().id();
+            EXPECT_EQ(view->activeClipboardItemID(), row.newestMarked ? newest : std::nullopt);
+        }
+    }
 }
 
 // --- the selection hand-off ---

@@ -58,12 +58,6 @@ void NotchKeyboardNavigation::clearSelection()
     m_model.setHighlightedClipboardItemID(std::nullopt);
 }
 
-void NotchKeyboardNavigation::markFirstRow()
-{
-    clearSelection();
-    ensureValidClipboardSelection();
-}
-
 void NotchKeyboardNavigation::ensureValidClipboardSelection()
 {
     const std::optional<QUuid> active = activeClipboardItemID();
@@ -80,13 +74,10 @@ void NotchKeyboardNavigation::ensureValidClipboardSelection()
 
 void NotchKeyboardNavigation::displayedItemsReplaced()
 {
-    if (m_isClipboardSearchFocused) {
-        if (m_isClipboardKeyboardNavigationActive)
-            ensureValidClipboardSelection();
-        else
-            markFirstRow();
+    // The caret in the search field (or on its way there) keeps the selection as typing and Down left it:
+    // nothing marked until Down enters the list, and Return pastes the top row.
+    if (m_isClipboardSearchFocused || isSearchFocusPending())
         return;
-    }
     // A collapsed panel keeps no selection of its own: after copies made meanwhile the newest item is the
     // one selected, so opening by hovering (which, unlike the hot key, resets nothing) does not show the
     // first copy of the day selected at the bottom, nor paste it on Return.
@@ -132,7 +123,7 @@ void NotchKeyboardNavigation::handleSearchFieldArrowUp()
         return;
     if (*index == 0) {
         m_isClipboardKeyboardNavigationActive = false;
-        markFirstRow();
+        clearSelection();
         return;
     }
     moveClipboardSelection(-1);

@@ -39,10 +39,9 @@ public:
 
     void selectClipboardItem(const ClipboardItem &item);
     void clearSelection();
-    // The row Return pastes from the search field is the first one: it is marked as such.
-    void markFirstRow();
     void ensureValidClipboardSelection();
-    // After the displayed items changed: a collapsed panel selects the newest, any unfocused one repairs.
+    // After the displayed items changed: a collapsed panel selects the newest, any unfocused one repairs,
+    // the search field leaves it alone.
     void displayedItemsReplaced();
     void moveClipboardSelection(int offset);
     void handleSearchFieldArrowDown();

@@ -338,11 +338,6 @@ void NotchLauncherView::modelChanged()
             m_search->relistIfStale();
             if (m_presenceEffect)
                 m_presenceEffect->release();
-            // An opening panel shows the list's top, with the row Return pastes marked there.
-            m_navigation->endKeyboardNavigation();
-            m_list->scrollTo(0, false);
-            if (!displayedClipboardItems().isEmpty())
-                m_navigation->markFirstRow();
         }
     }
     const bool suspended = m_model.isDesktopSwitchSuspended();
@@ -474,8 +469,14 @@ void NotchLauncherView::updateListState()
     // The list follows the keyboard: scroll the new active row into view while navigating.
     if (active != m_lastActiveID) {
         m_lastActiveID = active;
-        if (m_navigation->isClipboardKeyboardNavigationActive() && active)
+        if (m_navigation->isClipboardKeyboardNavigationActive() && active) {
             m_list->scrollToItem(*active);
+        } else if ((!m_model.isExpanded() || m_search->isCatchingUp())
+                   && (!active || (!displayedClipboardItems().isEmpty() && displayedClipboardItems().first().id() == *active))) {
+            // Closed long enough for its selection to reset, or copies made meanwhile put the newest first
+            // in line: the list shows its top. Otherwise it opens where it was left.
+            m_list->scrollTo(0, false);
+        }
     }
 }
 
@@ -570,7 +571,9 @@ void NotchLauncherView::focusRequestChanged()
         return;
     setClipboardSearchQuery(QString());
     m_navigation->endKeyboardNavigation();
-    m_navigation->markFirstRow();
+    m_navigation->clearSelection();
+    // A fresh start (the hot key, a click on the notch) shows the newest rows.
+    m_list->scrollTo(0, false);
     m_navigation->focusSearchSoon();
 }
 
@@ -601,8 +604,7 @@ void NotchLauncherView::displayedItemsReplaced(bool idsChanged)
         if (showsClipboard)
             Q_EMIT contentLayoutChanged();
     }
-    // A new query's results (even the same rows) mark the row Return pastes again.
-    if (showsClipboard && (idsChanged || !activeClipboardItemID())) {
+    if (showsClipboard && idsChanged) {
         m_navigation->displayedItemsReplaced();
         updateListState();
     }
