@@ -241,7 +241,7 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     raiseStorageRevision();
     raiseSearchRevision();
     if (!capture.storming)
-        afterNewItem(item);
+        afterNewItem(item, !capture.presentAtStart);
     return item;
 }
 
@@ -307,11 +307,13 @@ std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const Clipb
     return item;
 }
 
-void ClipboardHistoryManager::afterNewItem(const ClipboardItem &item)
+void ClipboardHistoryManager::afterNewItem(const ClipboardItem &item, bool copiedNow)
 {
     const ClipboardItemType kind = item.type();
     const bool isTextual = kind == ClipboardItemType::text || kind == ClipboardItemType::url;
-    if (isTextual)
+    // What the clipboard already held at start was copied before Tavlen watched: the field that has the
+    // caret now need not be where it came from.
+    if (isTextual && copiedNow)
         Q_EMIT textItemAdded(item.text(), item.sourceApplicationId());
     if (item.isEligibleForAnalysis() && !item.hasCurrentAnalysis())
         Q_EMIT analysisWanted(item);

@@ -94,7 +94,8 @@ public:
 Q_SIGNALS:
     // Once for each new copy a person made (a program's churn is stored without it), before it is stored.
     void copyArrived();
-    // Each new text or link item with its text and source, so the field-value engine can record a field copy.
+    // Each new text or link item copied while Tavlen watched, with its text and source, so the field-value
+    // engine can record a field copy.
     void textItemAdded(const QString &text, const QString &sourceApplicationId);
     // Each new item that is eligible for analysis and not analysed at the current version.
     void analysisWanted(const ClipboardItem &item);
@@ -119,7 +120,8 @@ private:
     void forgetCopiesBefore(double since);
     // The source's recent copies, forgotten here, less those the person used meanwhile.
     QSet<QUuid> untouchedRecentCopies(const QString &source);
-    void afterNewItem(const ClipboardItem &item);
+    // `copiedNow`: made while Tavlen watched, not what the clipboard held at start.
+    void afterNewItem(const ClipboardItem &item, bool copiedNow);
     void removeItems(const QList<ClipboardItem> &items);
     // Drops what the removed items left behind, saves and tells the observers.
     void commitRemoval(const QList<QUuid> &removed);

@@ -202,33 +202,48 @@ TEST(AppDelegate, TextPastedIntoAFieldIsRememberedAcrossARestart)
 TEST(AppDelegate, TextCopiedOutOfAFieldIsRememberedForIt)
 {
     using A = AccessibilityAttribute;
-    SimPlatform sim;
-    const RunningApplication browser = sim.workspace.addApplication(QStringLiteral("firefox"), QStringLiteral("Firefox"));
-    const auto page = sim.accessibility.application(browser.pid)
-                          ->addChild(AccessibilityRole::window)
-                          ->addChild(AccessibilityRole::webArea);
-    page->set(A::url, "https://shop.example.com/login");
-    const auto login = page->addChild(AccessibilityRole::textField);
-    login->set(A::title, "Username").set(A::selectedText, "jan.kowalski").set(A::selectedTextRange, AccessibilityTextRange{0, 12});
-    login->setFocused();
-    sim.workspace.bringToFront(browser);
+    struct Row {
+        const char *name;
+        bool onTheClipboardAtStart;
+        qsizetype remembered;
+    };
+    // What the clipboard held when Tavlen started enters the history, but was copied before anyone watched
+    // which field had the caret.
+    for (const Row row : {Row{"copied while Tavlen runs", false, 1}, Row{"on the clipboard at start", true, 0}}) {
+        SCOPED_TRACE(row.name);
+        SimPlatform sim;
+        const RunningApplication browser = sim.workspace.addApplication(QStringLiteral("firefox"), QStringLiteral("Firefox"));
+        const auto page = sim.accessibility.application(browser.pid)
+                              ->addChild(AccessibilityRole::window)
+                              ->addChild(AccessibilityRole::webArea);
+        page->set(A::url, "https://shop.example.com/login");
+        const auto login = page->addChild(AccessibilityRole::textField);
+        login->set(A::title, "Username").set(A::selectedText, "jan.kowalski").set(A::selectedTextRange, AccessibilityTextRange{0, 12});
+        login->setFocused();
+        sim.workspace.bringToFront(browser);
 
-    AppDelegate delegate(sim.platform(), testMode());
-    delegate.start();
-    sim.pasteboard.copyText(QStringLiteral("jan.kowalski"));
-    sim.clock.advance(0.2);
-    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
-    const FieldValueAssociationService &values = *delegate.appState().fieldValueAssociations();
-    TAVLEN_WAIT_UNTIL(values.pendingOperations() == 0, 5000);
-    ASSERT_EQ(values.associations().size(), 1);
-    EXPECT_EQ(values.associations().first().fieldType, QStringLiteral("Login"));
-    EXPECT_EQ(values.associations().first().webOrigin, QStringLiteral("https://shop.example.com"));
+        AppDelegate delegate(sim.platform(), testMode());
+        if (row.onTheClipboardAtStart)
+            sim.pasteboard.copyText(QStringLiteral("jan.kowalski"));
+        delegate.start();
+        if (!row.onTheClipboardAtStart)
+            sim.pasteboard.copyText(QStringLiteral("jan.kowalski"));
+        sim.clock.advance(0.2);
+        TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 1, 10000);
+        const FieldValueAssociationService &values = *delegate.appState().fieldValueAssociations();
+        TAVLEN_WAIT_UNTIL(values.pendingOperations() == 0, 5000);
+        ASSERT_EQ(values.associations().size(), row.remembered);
+        if (row.remembered == 0)
+            continue;
+        EXPECT_EQ(values.associations().first().fieldType, QStringLiteral("Login"));
+        EXPECT_EQ(values.associations().first().webOrigin, QStringLiteral("https://shop.example.com"));
 
-    // A copy that is not the field's selection belongs to no field.
-    sim.pasteboard.copyText(QStringLiteral("something else"));
-    sim.clock.advance(0.2);
-    TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 2, 10000);
-    EXPECT_EQ(values.associations().size(), 1);
+        // A copy that is not the field's selection belongs to no field.
+        sim.pasteboard.copyText(QStringLiteral("something else"));
+        sim.clock.advance(0.2);
+        TAVLEN_WAIT_UNTIL(delegate.history().items().size() == 2, 10000);
+        EXPECT_EQ(values.associations().size(), 1);
+    }
 }
 
 TEST(AppDelegate, ThePasteTargetCarriesTheFrontmostApplicationsFocusedField)
