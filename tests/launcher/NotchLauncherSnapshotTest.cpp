@@ -345,7 +345,8 @@ TEST_F(NotchLauncherSnapshotTest, BothSchemesAreReadableWithAndWithoutAComposito
     // Each scheme, with a compositor (over a black and a white desktop) and without one, in the panel and
     // the compact window: row titles, timestamps and the search field's text stand out from what is behind
     // them (a selected row's wash included), and the search capsule stands out from the band or glass
-    // around it.
+    // around it. No row, nor the list below them, lets the windows behind show through: glass without a
+    // blur would show their text sharp between the rows' own.
     struct Row {
         ColorScheme scheme;
         bool compositor;
@@ -374,6 +375,11 @@ TEST_F(NotchLauncherSnapshotTest, BothSchemesAreReadableWithAndWithoutAComposito
         view->setClipboardSearchQuery(QStringLiteral("a"));
         settle(1);
         ASSERT_EQ(view->displayedClipboardItems().size(), 2);
+        const QRect list = view->clipboardList()->geometry();
+        const QRectF first = view->clipboardList()->rowRect(0).translated(list.topLeft());
+        const QRectF second = view->clipboardList()->rowRect(1).translated(list.topLeft());
+        view->clipboardList()->pointerMoved(first.center() - list.topLeft()); // the first row hovered
+        model.setHighlightedClipboardItemID(std::nullopt);
         model.setSelectedClipboardItemID(view->displayedClipboardItems().at(1).id());
         settle(1);
         const QString name = QStringLiteral("panel-%1-%2-%3")
@@ -381,17 +387,22 @@ TEST_F(NotchLauncherSnapshotTest, BothSchemesAreReadableWithAndWithoutAComposito
                                  .arg(row.compositor ? "compositor" : "opaque")
                                  .arg(row.compact ? "compact" : "panel");
         const QImage picture = snapshot(name);
+        const double belowRows = std::min(second.bottom() + 20, double(list.bottom() - 2));
+        for (const auto &[y, what] : {std::pair{first.center().y(), "unmarked row under the pointer"}, std::pair{second.center().y(), "selected row"},
+                                      std::pair{belowRows, "list below the rows"}}) {
+            int seeThrough = 0;
+            for (int x = list.left() + 2; x < list.right() - 2; ++x)
+                seeThrough += at(picture, x, y).alpha() < 255;
+            EXPECT_EQ(seeThrough, 0) << name.toStdString() << ": " << what;
+        }
         for (const QColor &desktop : row.compositor ? QList<QColor>{Qt::black, Qt::white} : QList<QColor>{Qt::black}) {
             const QImage shown = over(picture, desktop);
             const std::string where = name.toStdString() + (desktop == Qt::white ? " on white" : " on black");
-            const QRect list = view->clipboardList()->geometry();
-            const QRectF first = view->clipboardList()->rowRect(0).translated(list.topLeft());
             const QColor behindRow = at(shown, list.left() + 260, first.center().y());
             EXPECT_GE(strongestContrast(shown, QRectF(list.left() + 96, first.center().y() - 8, 80, 16), behindRow), 4.5)
                 << where << ": title";
             // The timestamp's date line (secondary) and time line (tertiary), each on its own, in a plain row
             // and in the selected one.
-            const QRectF second = view->clipboardList()->rowRect(1).translated(list.topLeft());
             const QColor behindSelected = at(shown, list.left() + 38, second.center().y());
             for (const auto &[rowRect, behind, what] : {std::tuple{first, behindRow, "plain row"},
                                                         std::tuple{second, behindSelected, "selected row"}}) {

@@ -24,25 +24,21 @@ NotchLauncherPainter::NotchLauncherPainter(const SymbolTable &symbols)
 
 void NotchLauncherPainter::paintGlass(QPainter &painter, const QPainterPath &shape, const Palette &palette)
 {
+    // Opaque also where a compositor would show what is behind: without the blur real glass has, the text of
+    // the windows behind would stand sharp between the rows' own. A neutral fill that still reads as glass,
+    // lit along its top.
     const bool dark = palette.isDark();
-    if (palette.translucency) {
-        // Without the blur real glass has, what shows through stays sharp: light glass lets only a little
-        // through, so grey text stays readable over a dark desktop.
-        painter.fillPath(shape, dark ? QColor(28, 28, 30, 196) : QColor(250, 250, 252, 242));
-    } else {
-        // No compositor: an opaque neutral fill that still reads as glass, lit along its top.
-        painter.fillPath(shape, dark ? QColor(38, 38, 41) : QColor(238, 238, 241));
-        QLinearGradient sheen(shape.boundingRect().topLeft(), shape.boundingRect().bottomLeft());
-        sheen.setColorAt(0, Palette::white(dark ? 0.05 : 0.35));
-        sheen.setColorAt(1, Palette::white(0));
-        painter.fillPath(shape, sheen);
-        painter.save();
-        painter.setClipPath(shape);
-        painter.setPen(QPen(Palette::white(dark ? 0.12 : 0.7), 1));
-        painter.setBrush(Qt::NoBrush);
-        painter.drawPath(shape);
-        painter.restore();
-    }
+    painter.fillPath(shape, dark ? QColor(38, 38, 41) : QColor(238, 238, 241));
+    QLinearGradient sheen(shape.boundingRect().topLeft(), shape.boundingRect().bottomLeft());
+    sheen.setColorAt(0, Palette::white(dark ? 0.05 : 0.35));
+    sheen.setColorAt(1, Palette::white(0));
+    painter.fillPath(shape, sheen);
+    painter.save();
+    painter.setClipPath(shape);
+    painter.setPen(QPen(Palette::white(dark ? 0.12 : 0.7), 1));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPath(shape);
+    painter.restore();
     painter.fillPath(shape, Palette::black(dark ? 0.1 : 0.05));
 }
 
