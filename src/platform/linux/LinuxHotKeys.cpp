@@ -11,7 +11,6 @@
 
 namespace {
 constexpr int badAccess = 10;
-constexpr xcb_keysym_t numLockKeysym = 0xff7f;
 // The modifiers a hot key is defined by; the rest (Lock, NumLock, Mod3, Mod5) do not matter.
 constexpr quint16 significant = XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
@@ -85,43 +84,6 @@ LinuxHotKeys::~LinuxHotKeys()
         xcb_key_symbols_free(m_keySymbols);
 }
 
-void LinuxHotKeys::readModifiers()
-{
-    m_numLockMask = 0;
-    m_modifierKeycodes.clear();
-    xcb_keycode_t *numLockCodes = xcb_key_symbols_get_keycode(m_keySymbols, numLockKeysym);
-    xcb_get_modifier_mapping_reply_t *reply =
-        xcb_get_modifier_mapping_reply(m_connection, xcb_get_modifier_mapping(m_connection), nullptr);
-    if (reply) {
-        const xcb_keycode_t *codes = xcb_get_modifier_mapping_keycodes(reply);
-        const int perModifier = reply->keycodes_per_modifier;
-        for (int modifier = 0; modifier < 8; ++modifier) {
-            for (int i = 0; i < perModifier; ++i) {
-                const xcb_keycode_t code = codes[modifier * perModifier + i];
-                if (!code)
-                    continue;
-                m_modifierKeycodes.append(code);
-                for (const xcb_keycode_t *n = numLockCodes; n && *n != XCB_NO_SYMBOL && !m_numLockMask; ++n) {
-                    if (*n == code)
-                        m_numLockMask = quint16(1u << modifier);
-                }
-            }
-        }
-    }
-    std::free(reply);
-    std::free(numLockCodes);
-}
-
-QList<quint16> LinuxHotKeys::variants(quint16 modifiers) const
-{
-    QList<quint16> result{modifiers, quint16(modifiers | XCB_MOD_MASK_LOCK)};
-    if (m_numLockMask) {
-        result.append(quint16(modifiers | m_numLockMask));
-        result.append(quint16(modifiers | m_numLockMask | XCB_MOD_MASK_LOCK));
-    }
-    return result;
-}
-
 int LinuxHotKeys::grab(xcb_keycode_t keycode, quint16 mods)
 {
     int &count = m_grabCounts[grabKey(keycode, mods)];
@@ -174,14 +136,14 @@ HotKeys::Result LinuxHotKeys::registerHotKey(quint32 id, quint32 keysym, Qt::Key
     if (m_registrations.isEmpty()) {
         xcb_key_symbols_free(m_keySymbols);
         m_keySymbols = xcb_key_symbols_alloc(m_connection);
-        readModifiers();
+        m_modifiers = X11ModifierMap::read(m_connection, m_keySymbols);
     }
     const xcb_keycode_t keycode = keycodeFor(keysym);
     if (keycode == XCB_NO_SYMBOL)
         return {Status::Unavailable, 0};
 
     const quint16 mods = x11ModifiersFrom(modifiers);
-    const QList<quint16> all = variants(mods);
+    const QList<quint16> all = m_modifiers.lockVariants(mods);
     QList<quint16> held;
     for (quint16 variant : all) {
         const int error = grab(keycode, variant);
@@ -273,10 +235,10 @@ void LinuxHotKeys::regrab()
     xcb_key_symbols_free(m_keySymbols);
     m_keySymbols = xcb_key_symbols_alloc(m_connection);
     bool modifiersMoved = change.everything || change.modifiers;
-    for (xcb_keycode_t code : std::as_const(m_modifierKeycodes))
+    for (xcb_keycode_t code : m_modifiers.modifierKeycodes())
         modifiersMoved = modifiersMoved || change.touches(code);
     if (modifiersMoved)
-        readModifiers();
+        m_modifiers = X11ModifierMap::read(m_connection, m_keySymbols);
     bool lookedUp = modifiersMoved;
     for (Registration &registration : m_registrations) {
         // A key no change touched still types its symbol.
@@ -288,7 +250,8 @@ void LinuxHotKeys::regrab()
             keycode = keycodeFor(registration.keysym, keycode);
             lookedUp = true;
         }
-        const QList<quint16> wanted = keycode == XCB_NO_SYMBOL ? QList<quint16>() : variants(registration.modifiers);
+        const QList<quint16> wanted =
+            keycode == XCB_NO_SYMBOL ? QList<quint16>() : m_modifiers.lockVariants(registration.modifiers);
         if (keycode == registration.keycode && wanted == registration.variants)
             continue;
         for (quint16 variant : std::as_const(registration.variants))

@@ -7,6 +7,7 @@
 // a grab stays where it is until its key stops typing its symbol.
 
 #include "platform/HotKeys.h"
+#include "platform/linux/X11ModifierMap.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QHash>
@@ -56,14 +57,11 @@ private:
     };
     // The lowest keycode typing `keysym`, or `current` while that still types it.
     xcb_keycode_t keycodeFor(quint32 keysym, xcb_keycode_t current = 0);
-    // Reads the modifier map: which modifier NumLock is, and which keys are modifiers at all.
-    void readModifiers();
     // Adds what the event says changed to the pending change; false when it is no keyboard-mapping change.
     bool noteMappingChange(const xcb_generic_event_t *event);
     // After a mapping change: coalesced into one look on the next turn of the event loop.
     void scheduleRegrab();
     void regrab();
-    QList<quint16> variants(quint16 modifiers) const;
     // Grabs (keycode, mods) unless we hold it already; answers the X error code, 0 on success.
     int grab(xcb_keycode_t keycode, quint16 mods);
     void ungrab(xcb_keycode_t keycode, quint16 mods);
@@ -78,8 +76,7 @@ private:
     quint8 m_xkbEventBase = 0;
     bool m_regrabPending = false;
     MappingChange m_change;
-    quint16 m_numLockMask = 0;
-    QList<xcb_keycode_t> m_modifierKeycodes;
+    X11ModifierMap m_modifiers;
     int m_mappingChanges = 0;
     int m_mappingLookups = 0;
 };
