@@ -185,6 +185,13 @@ void FocusedFieldAutoPasteService::startMonitoring()
         m_desktopObserver = connect(m_platform.workspace, &Workspace::currentDesktopChanged, this,
                                     &FocusedFieldAutoPasteService::handleDesktopChange);
     }
+    if (m_settings)
+        m_settingsObserver = connect(m_settings, &SettingsStore::settingsChanged, this,
+                                     &FocusedFieldAutoPasteService::updateSuperDoubleClickHold);
+    if (m_platform.permissions)
+        m_permissionsObserver = connect(m_platform.permissions, &Permissions::changed, this,
+                                        &FocusedFieldAutoPasteService::updateSuperDoubleClickHold);
+    updateSuperDoubleClickHold();
 }
 
 void FocusedFieldAutoPasteService::stopMonitoring()
@@ -209,6 +216,21 @@ void FocusedFieldAutoPasteService::stopMonitoring()
     m_localMouseMonitor.reset();
     disconnect(m_desktopObserver);
     m_desktopObserver = {};
+    disconnect(m_settingsObserver);
+    m_settingsObserver = {};
+    disconnect(m_permissionsObserver);
+    m_permissionsObserver = {};
+    updateSuperDoubleClickHold();
+}
+
+// The application under the pointer gets no more than the first click of a Super + double-click exactly
+// while that double-click opens something here: the word it would select stays as it is, and a chosen
+// value goes in at the caret that first click placed.
+void FocusedFieldAutoPasteService::updateSuperDoubleClickHold()
+{
+    const bool opensSomething = isFieldWindowEnabled() || fieldSuggestionCondition();
+    if (EventMonitors *monitors = m_platform.eventMonitors)
+        monitors->setHoldsBackSuperDoubleClicks(isMonitoring() && opensSomething);
 }
 
 EventDisposition FocusedFieldAutoPasteService::handleLocalMouseDown(const MouseDownEvent &event)

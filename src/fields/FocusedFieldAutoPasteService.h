@@ -66,8 +66,9 @@ public:
     // The remembered values offered for a field, and where a typed value is recorded.
     void setFieldValueAssociations(FieldValueAssociationService *store);
 
-    // Installs the local and global left-button monitors and the desktop-change observer; a second start
-    // installs nothing more.
+    // Installs the local and global left-button monitors and the desktop-change observer, and keeps Super +
+    // double-clicks from other applications while one opens something here; a second start installs
+    // nothing more.
     void startMonitoring();
     // Removes them and ends every request, insertion and overlay; a later start begins afresh.
     void stopMonitoring();
@@ -122,6 +123,7 @@ private:
     // `at` in the accessibility space.
     void scheduleNotchActivation(std::optional<QPointF> at);
     void handleDesktopChange();
+    void updateSuperDoubleClickHold();
     // The target's frame in the global screen space.
     std::optional<QRectF> fieldScreenFrame(const FocusedFieldTarget &target) const;
 
@@ -172,6 +174,8 @@ private:
     std::optional<MonitorToken> m_localMouseMonitor;
     NotchDoubleClickTracker m_doubleClickTracker;
     QMetaObject::Connection m_desktopObserver;
+    QMetaObject::Connection m_settingsObserver;
+    QMetaObject::Connection m_permissionsObserver;
 #ifndef Q_MOC_RUN
     TaskSlot m_pendingNotchActivationTask;
     TaskSlot m_fieldContextTask;

@@ -1,8 +1,9 @@
 #pragma once
-// Event monitors: local ones see the events of our own windows before they are delivered and may consume
-// them; global ones see the events of other applications (never ours) and can only observe. Handlers run
-// on the main thread. Each add answers a token for removeMonitor(), or nothing when the monitor cannot be
-// installed (for instance global monitoring without a display).
+// Event monitors: local ones see the events of our own windows before they are delivered and may consume them;
+// global ones see the events of other applications (never ours) and only observe (Super + double-clicks aside,
+// which can be held back from those applications, below). Handlers run on the main thread. Each add answers a
+// token for removeMonitor(), or nothing when the monitor cannot be installed (for instance global monitoring
+// without a display).
 
 #include "platform/InputEvents.h"
 
@@ -48,6 +49,14 @@ public:
     virtual QPointF mouseLocation() const = 0;
     // Global monitors can be installed (a display with the input extension is there).
     virtual bool isGlobalMonitoringAvailable() const = 0;
+
+    // Keeps the clicks that continue a Super + double-click (the second, a third) from the application
+    // under the pointer, so that the double click changes nothing there; its first click still reaches it
+    // and places the caret. Global monitors see every click all the same. Off lets them through again.
+    virtual void setHoldsBackSuperDoubleClicks(bool holds) = 0;
+    // They are held back now: false while off, and where the desktop refuses (another program holds
+    // Super + click), in which case the application gets the whole double click.
+    virtual bool holdsBackSuperDoubleClicks() const = 0;
 
 protected:
     using QObject::QObject;

@@ -180,6 +180,13 @@ TEST_F(AutoPasteTest, StartingTwiceInstallsOnePairOfMonitorsAndStoppingRemovesTh
     EXPECT_FALSE(s.isMonitoring());
     s.startMonitoring();
     EXPECT_EQ(sim.eventMonitors.globalMonitorCount(SimEventMonitors::Kind::MouseDown), 1);
+    // Super + double-clicks are kept from other applications while the compact window (on by default) or
+    // field suggestions would answer them, following the settings.
+    EXPECT_TRUE(sim.eventMonitors.holdsBackSuperDoubleClicks());
+    updateSettings([](UserSettingsData &settings) { settings.fieldWindowEnabled = false; });
+    EXPECT_FALSE(sim.eventMonitors.holdsBackSuperDoubleClicks());
+    enableFieldSuggestions();
+    EXPECT_TRUE(sim.eventMonitors.holdsBackSuperDoubleClicks());
 }
 
 TEST_F(AutoPasteTest, DoubleClickRecognition)
@@ -316,6 +323,10 @@ TEST_F(AutoPasteTest, WhatOpensBySettingsPermissionsAndTheFieldUnderThePointer)
         if (row.fieldUnderPointer)
             sim.accessibility.place(field, fieldFrame);
         start();
+        // Where a Super + double-click opens something, the application under the pointer gets no more than
+        // its first click.
+        const bool acts = row.compactWindow || (row.ai && row.suggestions && row.trusted && row.postEvents);
+        EXPECT_EQ(sim.eventMonitors.holdsBackSuperDoubleClicks(), acts);
         const int lookupsBefore = sim.accessibility.lookups();
         NotchLauncherWindow *opened = openedByDoubleClick();
         switch (row.opens) {
@@ -342,10 +353,11 @@ TEST_F(AutoPasteTest, WhatOpensBySettingsPermissionsAndTheFieldUnderThePointer)
             EXPECT_EQ(opened, nullptr);
             break;
         }
-        if (!(row.ai && row.suggestions && row.trusted && row.postEvents) && !row.compactWindow) {
+        if (!acts) {
             EXPECT_EQ(sim.accessibility.lookups(), lookupsBefore) << "nothing is read for nothing";
         }
         autoPaste->stopMonitoring();
+        EXPECT_FALSE(sim.eventMonitors.holdsBackSuperDoubleClicks());
         sim.permissions.trusted = sim.permissions.postEvents = true;
     }
 }

@@ -3,6 +3,7 @@
 #include "platform/linux/LinuxPanel.h"
 #include "platform/linux/LinuxScreens.h"
 #include "platform/linux/QtKeysyms.h"
+#include "platform/linux/X11SuperClickGrab.h"
 #include "platform/linux/XcbReply.h"
 #include "platform/linux/XcbSession.h"
 
@@ -244,6 +245,26 @@ QPointF LinuxEventMonitors::mouseLocation() const
 bool LinuxEventMonitors::isGlobalMonitoringAvailable() const
 {
     return ensureGlobal();
+}
+
+void LinuxEventMonitors::setHoldsBackSuperDoubleClicks(bool holds)
+{
+    if (!m_superClickGrab) {
+        if (!holds)
+            return;
+        m_superClickGrab = std::make_unique<X11SuperClickGrab>();
+        connect(m_superClickGrab.get(), &X11SuperClickGrab::refused, this, [warned = false]() mutable {
+            if (!std::exchange(warned, true))
+                qWarning("Another program holds Super + click on this desktop: a Super + double-click also "
+                         "reaches the application under the pointer.");
+        });
+    }
+    m_superClickGrab->setWanted(holds, doubleClickInterval());
+}
+
+bool LinuxEventMonitors::holdsBackSuperDoubleClicks() const
+{
+    return m_superClickGrab && m_superClickGrab->isHeld();
 }
 
 QString LinuxEventMonitors::unavailableReason() const

@@ -3,7 +3,8 @@
 // Global monitors listen to XInput2 raw button and key events on the root window of a private
 // connection (no grab, so the events still reach their applications), then query the pointer for its
 // place and modifiers; events while the pointer is over one of our windows (or, for keys, while we have
-// the keyboard) are left to the local monitors. Click counts come from the double-click interval.
+// the keyboard) are left to the local monitors. Click counts come from the double-click interval. Super +
+// double-clicks are held back from applications by a grab of their own (X11SuperClickGrab).
 
 #include "platform/EventMonitorRegistry.h"
 #include "platform/EventMonitors.h"
@@ -14,6 +15,7 @@
 #include <memory>
 
 class QWindow;
+class X11SuperClickGrab;
 class XcbSession;
 
 class LinuxEventMonitors : public EventMonitors {
@@ -25,6 +27,8 @@ public:
     double doubleClickInterval() const override;
     QPointF mouseLocation() const override;
     bool isGlobalMonitoringAvailable() const override;
+    void setHoldsBackSuperDoubleClicks(bool holds) override;
+    bool holdsBackSuperDoubleClicks() const override;
     // Why global monitoring is unavailable (empty when it is available).
     QString unavailableReason() const;
 
@@ -45,4 +49,5 @@ private:
     bool m_filterInstalled = false;
     ClickCounter m_clicks;
     mutable std::unique_ptr<Global> m_global;
+    std::unique_ptr<X11SuperClickGrab> m_superClickGrab;
 };

@@ -17,6 +17,8 @@ public:
     double doubleClickInterval() const override { return m_doubleClickInterval; }
     QPointF mouseLocation() const override { return m_mouseLocation; }
     bool isGlobalMonitoringAvailable() const override { return m_globalAvailable; }
+    void setHoldsBackSuperDoubleClicks(bool holds) override { m_holdsBackSuperDoubleClicks = holds; }
+    bool holdsBackSuperDoubleClicks() const override { return m_holdsBackSuperDoubleClicks; }
 
     // --- For tests ---
     void setDoubleClickInterval(double seconds) { m_doubleClickInterval = seconds; }
@@ -54,4 +56,5 @@ private:
     QPointF m_mouseLocation;
     bool m_globalAvailable = true;
     bool m_installationFails = false;
+    bool m_holdsBackSuperDoubleClicks = false;
 };

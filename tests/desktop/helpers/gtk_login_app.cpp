@@ -2,7 +2,7 @@
 // for the field-reading desktop tests. Same arguments, output and stdin commands as qt_login_app.
 // With --multi-line TEXT the window holds a text view with TEXT (\n for a line break) instead, in a notebook
 // page as editors hold it, the caret at its end; "text" then answers its whole text with line breaks escaped
-// as \n.
+// as \n, and "where N" answers "at X Y", the screen point in the middle of its character N.
 #include <gtk/gtk.h>
 
 #include <unistd.h>
@@ -97,6 +97,20 @@ void handle(Form *form, const std::string &line)
         printFields(form);
     } else if (command == "text") {
         say(std::string("text ") + (form->document ? documentText(form->document) : gtk_entry_get_text(GTK_ENTRY(form->email))));
+    } else if (command == "where" && form->document) {
+        GtkTextView *view = GTK_TEXT_VIEW(form->document);
+        GtkTextIter iter;
+        gtk_text_buffer_get_iter_at_offset(gtk_text_view_get_buffer(view), &iter, std::atoi(argument.c_str()));
+        GdkRectangle location;
+        gtk_text_view_get_iter_location(view, &iter, &location);
+        int x = 0;
+        int y = 0;
+        gtk_text_view_buffer_to_window_coords(view, GTK_TEXT_WINDOW_TEXT, location.x + location.width / 2,
+                                              location.y + location.height / 2, &x, &y);
+        int originX = 0;
+        int originY = 0;
+        gdk_window_get_origin(gtk_text_view_get_window(view, GTK_TEXT_WINDOW_TEXT), &originX, &originY);
+        say("at " + std::to_string(originX + x) + ' ' + std::to_string(originY + y));
     } else if (command == "append") {
         // The person types at the end of the e-mail field.
         gint position = gtk_entry_get_text_length(GTK_ENTRY(form->email));

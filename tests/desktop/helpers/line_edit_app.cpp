@@ -2,7 +2,8 @@
 //   line_edit_app [--output FILE] [--title TITLE] [--name APPNAME] [--multi-line TEXT]
 // With --multi-line the field is a plain-text document holding TEXT (\n for a line break), the caret at its end.
 // Prints "ready <pid>" once the window is shown, writes the field's text to FILE on every change, and
-// answers a line "dump" on stdin with "text <the field's text>" (newlines escaped as \n).
+// answers a line "dump" on stdin with "text <the field's text>" (newlines escaped as \n); in a document,
+// "where N" answers "at X Y", the screen point in the middle of its character N.
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
@@ -87,7 +88,19 @@ int main(int argc, char **argv)
             input.setEnabled(false);
             return;
         }
-        if (QByteArray(buffer, int(n)).contains("dump")) {
+        const QByteArray line(buffer, int(n));
+        auto *area = qobject_cast<QPlainTextEdit *>(edit);
+        if (area && line.startsWith("where ")) {
+            QTextCursor cursor(area->document());
+            cursor.setPosition(line.mid(6).trimmed().toInt());
+            const QRect before = area->cursorRect(cursor);
+            cursor.movePosition(QTextCursor::NextCharacter);
+            const QRect after = area->cursorRect(cursor);
+            const QPoint at = area->viewport()->mapToGlobal(QPoint((before.left() + after.left()) / 2, before.center().y()));
+            std::printf("at %d %d\n", at.x(), at.y());
+            std::fflush(stdout);
+        }
+        if (line.contains("dump")) {
             QString dump = text();
             dump.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('\n'), QLatin1String("\\n"));
             std::printf("text %s\n", dump.toUtf8().constData());
