@@ -611,8 +611,9 @@ bool NotchLauncherWindow::openForPasteTarget(const NotchAIContext &context, Notc
     expand(true, true);
 
     const bool hasSuggestions = !context.historySuggestions.isEmpty() || !context.randomSuggestions.isEmpty();
-    // Suggestions at the notch leave the keyboard with the other application, so typing goes on there.
-    if (!(notchMode && shown == NotchLauncherListKind::recent && hasSuggestions))
+    // Suggestions at the notch, and the compact window's values (it has no text field to type into), leave
+    // the keyboard with the other application: typing goes on there, at the caret the value will go to.
+    if (notchMode && !(shown == NotchLauncherListKind::recent && hasSuggestions))
         takeKeyboard();
     if (wasExpanded)
         applyFrame(true);
@@ -988,7 +989,17 @@ void NotchLauncherWindow::removeFieldWindowDismissMonitors()
 
 void NotchLauncherWindow::handleHover(bool inside)
 {
-    if (!isNotchMode() || m_viewModel->isDesktopSwitchSuspended())
+    if (!isNotchMode()) {
+        // The compact window's values take the keyboard once the pointer comes to them: Escape closes the
+        // window then, and Space shows a value's card.
+        if (inside && m_isExpanded && !showsDemoItems() && canInteract()
+            && m_viewModel->displayedList() == NotchLauncherListKind::recent && !panel()->hasKeyboard()) {
+            rememberFrontmostApplication();
+            takeKeyboard();
+        }
+        return;
+    }
+    if (m_viewModel->isDesktopSwitchSuspended())
         return;
     if (m_requiresPointerExitAfterDesktopSwitch) {
         if (!inside)

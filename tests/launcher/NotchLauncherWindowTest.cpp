@@ -715,7 +715,7 @@ TEST_F(NotchLauncherWindowTest, ASingleClickOutsideTheCompactWindowCollapsesItAn
     compact->openForPasteTarget(contextWith(2, 1), NotchLauncherListKind::clipboard, std::nullopt);
     ASSERT_TRUE(compact->isExpanded());
     EXPECT_EQ(compact->viewModel()->displayedList(), NotchLauncherListKind::recent);
-    EXPECT_TRUE(compact->panel()->hasKeyboard());
+    EXPECT_FALSE(compact->panel()->hasKeyboard());
 
     const QPointF inside = compact->expandedFrame().center();
     movePointer(inside);
@@ -743,7 +743,9 @@ TEST_F(NotchLauncherWindowTest, UpdateFieldContextIsForCompactWindowsOnly)
     EXPECT_TRUE(compact->clipboardPasteTarget());
 }
 
-TEST_F(NotchLauncherWindowTest, SuggestionsAtTheNotchLeaveTheKeyboardWithTheOtherApplication)
+// Typing goes on in the other application while a field's values show there, until the pointer comes to the
+// compact window.
+TEST_F(NotchLauncherWindowTest, FieldValuesLeaveTheKeyboardWithTheOtherApplication)
 {
     struct Row {
         const char *name;
@@ -752,18 +754,24 @@ TEST_F(NotchLauncherWindowTest, SuggestionsAtTheNotchLeaveTheKeyboardWithTheOthe
         int history;
         int random;
         bool takesKeyboard;
+        bool takesKeyboardWhenPointedAt;
     };
     const std::vector<Row> rows = {
-        {"notch with suggestions", LauncherPresentation::notch, NotchLauncherListKind::recent, 1, 0, false},
-        {"notch without suggestions", LauncherPresentation::notch, NotchLauncherListKind::recent, 0, 0, true},
-        {"notch clipboard list", LauncherPresentation::notch, NotchLauncherListKind::clipboard, 2, 2, true},
-        {"compact window", LauncherPresentation::window, NotchLauncherListKind::recent, 3, 3, true},
+        {"notch with suggestions", LauncherPresentation::notch, NotchLauncherListKind::recent, 1, 0, false, false},
+        {"notch without suggestions", LauncherPresentation::notch, NotchLauncherListKind::recent, 0, 0, true, true},
+        {"notch clipboard list", LauncherPresentation::notch, NotchLauncherListKind::clipboard, 2, 2, true, true},
+        {"compact window", LauncherPresentation::window, NotchLauncherListKind::recent, 3, 3, false, true},
+        {"compact window without values", LauncherPresentation::window, NotchLauncherListKind::recent, 0, 0, false,
+         true},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         auto window = makeWindow(leftScreen(), row.presentation);
         EXPECT_TRUE(window->openForPasteTarget(contextWith(row.history, row.random), row.list, std::nullopt));
         EXPECT_EQ(window->panel()->hasKeyboard(), row.takesKeyboard);
+        movePointer(window->expandedFrame().center());
+        window->handleHover(true);
+        EXPECT_EQ(window->panel()->hasKeyboard(), row.takesKeyboardWhenPointedAt);
         window->close();
     }
 }
