@@ -23,9 +23,9 @@ struct ClipboardCapture
     QString sourceApplicationId;
     QString sourceApplicationName;
     qint64 changeCount = 0;   // the pasteboard change count this capture was read at
-    // From an owner that changes the clipboard far faster than a person: it replaces that owner's
-    // previous copy instead of adding one.
-    bool storming = false;
+    // From an owner that changes the clipboard far faster than a person: the storm's number (from 1), and
+    // the copy replaces that storm's previous copy instead of adding one. 0: a copy of its own.
+    qint64 storm = 0;
     // What the clipboard already held when watching began, not a copy made since.
     bool presentAtStart = false;
     // The owner as storms are told apart (its client; one for all that cannot be named), whatever the label.

@@ -4,7 +4,6 @@
 #include "clipboard/ClipboardFilterMatcher.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "clipboard/ClipboardSearchIndex.h"
-#include "clipboard/ClipboardStormDetector.h"
 #include "model/ClipboardFilter.h"
 #include "model/MainStoreContainer.h"
 #include "platform/Clock.h"
@@ -206,31 +205,31 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     const QString application = !capture.stormSource.isEmpty()
         ? capture.stormSource
         : capture.sourceApplicationName + QLatin1Char('\n') + capture.sourceApplicationId;
-    const double now = m_clock.uptime();
-    forgetCopiesBefore(now - ClipboardStormDetector::window);
+    const bool storming = capture.storm != 0;
+    QSet<QUuid> going;
+    if (storming && m_stormItems.value(application).storm == capture.storm) {
+        const std::optional<ClipboardItem> previous = this->item(m_stormItems.value(application).id);
+        if (previous && !isClaimed(*previous))
+            going.insert(previous->id());
+    }
+    if (storming)
+        m_stormItems.insert(application, {capture.storm, item.id()});
+    else
+        m_stormItems.remove(application);
     QList<QUuid> replaced;
-    if (capture.storming) {
-        const auto previous = m_stormItems.constFind(application);
-        // As a storm begins, the copies that made it one go into its item as well.
-        const QSet<QUuid> folded = previous != m_stormItems.cend() ? QSet<QUuid>{*previous}
-                                                                   : untouchedRecentCopies(application);
+    if (!going.isEmpty()) {
         m_items.removeIf([&](const ClipboardItem &i) {
-            if (!folded.contains(i.id()))
+            if (!going.contains(i.id()))
                 return false;
             m_searchPresentations.remove(i.id());
             m_thumbnails.remove(i.id());
             replaced.append(i.id());
             return true;
         });
-        m_stormItems.insert(application, item.id());
-    } else {
-        m_stormItems.remove(application);
-        if (!capture.presentAtStart) // what the clipboard held before is not the storm's
-            m_recentCopies[application].append({item.id(), now});
     }
 
     // A program's churn is stored, not greeted, analysed or rewritten.
-    if (!capture.storming)
+    if (!storming)
         Q_EMIT copyArrived();
     item.setDate(topDate());
     insertAtTop(item);
@@ -240,30 +239,14 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     save();
     raiseStorageRevision();
     raiseSearchRevision();
-    if (!capture.storming)
+    if (!storming)
         afterNewItem(item, !capture.presentAtStart);
     return item;
 }
 
-void ClipboardHistoryManager::forgetCopiesBefore(double since)
+bool ClipboardHistoryManager::isClaimed(const ClipboardItem &item)
 {
-    m_recentCopies.removeIf([&](auto &entry) {
-        entry.value().removeIf([&](const RecentCopy &copy) { return copy.at <= since; });
-        return entry.value().isEmpty();
-    });
-}
-
-QSet<QUuid> ClipboardHistoryManager::untouchedRecentCopies(const QString &source)
-{
-    QSet<QUuid> ids;
-    for (const RecentCopy &copy : m_recentCopies.take(source))
-        ids.insert(copy.id);
-    // One the person pasted or labelled meanwhile is theirs, whoever made it.
-    for (const ClipboardItem &item : std::as_const(m_items)) {
-        if (ids.contains(item.id()) && (item.lastUsedAt().isValid() || !item.label().isEmpty()))
-            ids.remove(item.id());
-    }
-    return ids;
+    return item.lastUsedAt().isValid() || !item.label().isEmpty();
 }
 
 std::optional<ClipboardItem> ClipboardHistoryManager::replaceCapture(const ClipboardCapture &capture)

@@ -60,10 +60,9 @@ public:
     const QHash<QUuid, ClipboardSearchPresentation> &searchPresentations() const { return m_searchPresentations; }
 
     // A new capture: dropped when it equals the newest item, otherwise stored at the top. Returns the new item.
-    // A storming capture replaces the item of its application's previous storming capture, so that a program
-    // stuck in a loop holds one item, never the whole history. The first one of a storm also replaces the
-    // copies its application made within the storm detector's window before, unless the person pasted or
-    // labelled them meanwhile.
+    // A storming capture replaces the item of the previous capture of the same storm (unless the person
+    // pasted or labelled it meanwhile), so that a program stuck in a loop holds one item, never the whole
+    // history; nothing kept before the storm is taken back.
     std::optional<ClipboardItem> ingest(const ClipboardCapture &capture);
     // A later, richer read of the same pasteboard change: replaces the item stored for that change while it
     // is still the newest, otherwise is taken as a new capture.
@@ -117,9 +116,8 @@ private:
     // The date for an item put at the top: now, or just above the newest other item than `moving`.
     QDateTime topDate(const QUuid &moving = {}) const;
     void insertAtTop(const ClipboardItem &item);
-    void forgetCopiesBefore(double since);
-    // The source's recent copies, forgotten here, less those the person used meanwhile.
-    QSet<QUuid> untouchedRecentCopies(const QString &source);
+    // Pasted or labelled: the person's, whoever made it.
+    static bool isClaimed(const ClipboardItem &item);
     // `copiedNow`: made while Tavlen watched, not what the clipboard held at start.
     void afterNewItem(const ClipboardItem &item, bool copiedNow);
     void removeItems(const QList<ClipboardItem> &items);
@@ -164,14 +162,12 @@ private:
     // The change count of the last capture and the item stored for it (null when it was dropped).
     std::optional<qint64> m_lastChangeCount;
     QUuid m_lastCaptureItemId;
-    // By storm source, the item stored for its last storming capture.
-    QHash<QString, QUuid> m_stormItems;
-    // By storm source, the items of its ordinary captures within the storm detector's window (uptime).
-    struct RecentCopy {
+    // By storm source, the item stored for its last storming capture, and which storm that was.
+    struct StormItem {
+        qint64 storm = 0;
         QUuid id;
-        double at = 0;
     };
-    QHash<QString, QList<RecentCopy>> m_recentCopies;
+    QHash<QString, StormItem> m_stormItems;
 
     std::function<int()> m_retentionDays;
     std::function<bool()> m_pasteAsPlainText;

@@ -208,10 +208,12 @@ PasteboardManager::Source PasteboardManager::copySource() const
 Task<> PasteboardManager::watchStorms()
 {
     while (m_stormDetector.isStorming()) {
-        const bool awake = co_await m_clock.sleep(ClipboardStormDetector::rateSpan);
+        const bool awake = co_await m_clock.sleep(ClipboardStormDetector::stillSpan / 2);
         if (!awake)
             co_return;
-        tellEndedStorms();
+        // A read that takes long holds back the changes made meanwhile, not the storm's end.
+        if (!m_capturing)
+            tellEndedStorms();
     }
 }
 
@@ -273,7 +275,7 @@ Task<> PasteboardManager::captureChange(qint64 changeCount, qint64 changes, bool
         co_return;
     // Every change counts toward a storm, those that could not be read and secrets as well.
     const ClipboardStormDetector::Verdict verdict = m_stormDetector.note(source.stormSource, changes);
-    reading->capture.storming = verdict != ClipboardStormDetector::Verdict::ordinary;
+    reading->capture.storm = m_stormDetector.storm(source.stormSource);
     reading->capture.presentAtStart = atStart;
     if (verdict == ClipboardStormDetector::Verdict::stormBegins) {
         m_stormNames.insert(source.stormSource,
@@ -375,7 +377,7 @@ Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture curren
         if (filledRepresentations(payload) > 0 && isAtLeastAsRich(payload, current.payload)
             && payload != current.payload) {
             ClipboardCapture fuller = reading->capture;
-            fuller.storming = current.storming;
+            fuller.storm = current.storm;
             fuller.presentAtStart = current.presentAtStart;
             const std::optional<ClipboardCapture> prepared = co_await staged(std::move(fuller));
             if (!prepared || m_pasteboard.changeCount() != changeCount)

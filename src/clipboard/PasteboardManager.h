@@ -132,7 +132,7 @@ private:
     // Bytes read but not yet staged; past the capture budget the next read waits.
     qint64 bytesBeingStaged() const;
     Task<bool> carriesSecretHint(const PasteboardItemTypes &types);
-    // While a storm lasts, looks each rate span for its end.
+    // While a storm lasts, looks for its end four times a second.
     Task<> watchStorms();
 #endif
     // The application that made the copy: the clipboard owner's, else the frontmost one; never this program.

@@ -238,10 +238,10 @@ TEST_F(HistoryTest, KeepsTheNewestFiveThousand)
 
 TEST_F(HistoryTest, AStormingApplicationsCopyReplacesItsOwnPreviousOne)
 {
-    const auto storming = [](const QString &text, const QString &application) {
+    const auto storming = [](const QString &text, const QString &application, qint64 storm = 1) {
         ClipboardCapture capture = textCapture(text);
         capture.sourceApplicationId = application;
-        capture.storming = true;
+        capture.storm = storm;
         return capture;
     };
     manager->ingest(textCapture("before"));
@@ -252,14 +252,23 @@ TEST_F(HistoryTest, AStormingApplicationsCopyReplacesItsOwnPreviousOne)
     manager->ingest(storming("b1", "other"));
     manager->ingest(storming("a4", "looper"));
     EXPECT_EQ(texts(), QStringList({"a4", "b1", "mine", "before"}));
+    // A storm of the same application that begins next takes nothing kept before it, nor its own copy the
+    // person pasted.
+    manager->ingest(storming("c1", "looper", 2));
+    manager->ingest(storming("c2", "looper", 2));
+    manager->handleItemInserted(manager->items().first());
+    manager->ingest(storming("c3", "looper", 2));
+    manager->ingest(storming("c4", "looper", 2));
+    EXPECT_EQ(texts(), QStringList({"c4", "c2", "a4", "b1", "mine", "before"}));
     // Its storm over, the application's next copy is a copy of its own again.
     ClipboardCapture after = textCapture("a5");
     after.sourceApplicationId = "looper";
     manager->ingest(after);
-    EXPECT_EQ(texts(), QStringList({"a5", "a4", "b1", "mine", "before"}));
+    const QStringList kept{"a5", "c4", "c2", "a4", "b1", "mine", "before"};
+    EXPECT_EQ(texts(), kept);
     EXPECT_EQ(pulses, 3);
     open();
-    EXPECT_EQ(texts(), QStringList({"a5", "a4", "b1", "mine", "before"}));
+    EXPECT_EQ(texts(), kept);
 }
 
 // Makes `folder` read-only for this process. Root may write anywhere, so for root the folder is mounted

@@ -3,7 +3,8 @@
 // does), and reports how soon each copy was read:
 //   clipboard_copier [--count N] [--interval-ms MS] [--then-count N --then-interval-ms MS] [--prefix TEXT]
 //                    [--linger-ms MS] [--one-window 1]
-// (--then-count: that many more copies at the other interval after the first ones).
+// (--then-count: that many more copies at the other interval after the first ones). Copies keep their beat:
+// copy i is made `interval` after the time copy i-1 was due, not after it was made.
 // Copy i holds "<prefix><i>" (from 1) as UTF8_STRING. Prints "copy i" when it takes CLIPBOARD,
 // "read i TARGET MICROSECONDS" for every request of a copy (time since it took CLIPBOARD), "done" after the
 // last copy. Keeps serving the last copy until it loses CLIPBOARD and, with --linger-ms, for that long after
@@ -184,7 +185,10 @@ int main(int argc, char **argv)
                 std::printf("done\n");
             std::fflush(stdout);
             lastTakenAt = copy.takenAt;
-            next = copy.takenAt + std::chrono::milliseconds(made < firstCount ? intervalMs : thenIntervalMs);
+            // On a steady beat (a copy a little late leaves the next one less time), so that the copies keep
+            // their rate; one held up longer than an interval starts the beat again.
+            const std::chrono::milliseconds step(made < firstCount ? intervalMs : thenIntervalMs);
+            next = std::max(next, copy.takenAt - step) + step;
         }
 
         pollfd fds[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0}, {0, POLLIN, 0}};
