@@ -41,8 +41,8 @@ std::unique_ptr<DesktopTest::ChildProcess> copier(const QString &prefix, int cou
             + more);
 }
 
-// One window copies `churn` times `intervalMs` apart after 20 copies of other windows: every earlier copy
-// stays, and the loop leaves a few dozen items at most.
+// One window copies `churn` times `intervalMs` apart on a steady beat after 20 copies of other windows:
+// every earlier copy stays, and the loop leaves a few dozen items at most.
 void loopAfterEarlierCopies(int churn, int intervalMs)
 {
     constexpr int earlier = 20;
@@ -62,7 +62,9 @@ void loopAfterEarlierCopies(int churn, int intervalMs)
         TAVLEN_WAIT_UNTIL(missingOf(history, earlierPrefix, 1, earlier).isEmpty(), 5000);
     }
 
-    const auto looper = copier(churnPrefix, churn, intervalMs, {QStringLiteral("--one-window"), QStringLiteral("1")});
+    const auto looper = copier(churnPrefix, churn, intervalMs,
+                               {QStringLiteral("--one-window"), QStringLiteral("1"), QStringLiteral("--steady"),
+                                QStringLiteral("1")});
     ASSERT_TRUE(looper->waitForLine("done", 120000)) << looper->output().right(2000).constData();
     // Its last copy arrives once it has been quiet for a moment.
     const QString last = churnPrefix + QString::number(churn);

@@ -2,9 +2,10 @@
 // another does (or, with --one-window 1, all by one window, as a program rewriting the clipboard in a loop
 // does), and reports how soon each copy was read:
 //   clipboard_copier [--count N] [--interval-ms MS] [--then-count N --then-interval-ms MS] [--prefix TEXT]
-//                    [--linger-ms MS] [--one-window 1]
-// (--then-count: that many more copies at the other interval after the first ones). Copies keep their beat:
-// copy i is made `interval` after the time copy i-1 was due, not after it was made.
+//                    [--linger-ms MS] [--one-window 1] [--steady 1]
+// (--then-count: that many more copies at the other interval after the first ones). Each copy is made an
+// interval after the one before; with --steady 1, an interval after the one before was due, so that copies
+// a little late keep their rate (a copy held up longer than an interval starts the beat again).
 // Copy i holds "<prefix><i>" (from 1) as UTF8_STRING. Prints "copy i" when it takes CLIPBOARD,
 // "read i TARGET MICROSECONDS" for every request of a copy (time since it took CLIPBOARD), "done" after the
 // last copy. Keeps serving the last copy until it loses CLIPBOARD and, with --linger-ms, for that long after
@@ -68,6 +69,7 @@ int main(int argc, char **argv)
     std::string prefix = "copy ";
     int lingerMs = -1;
     bool oneWindow = false;
+    bool steady = false;
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string option = argv[i];
         if (option == "--count")
@@ -84,6 +86,8 @@ int main(int argc, char **argv)
             lingerMs = std::atoi(argv[i + 1]);
         else if (option == "--one-window")
             oneWindow = std::atoi(argv[i + 1]) != 0;
+        else if (option == "--steady")
+            steady = std::atoi(argv[i + 1]) != 0;
     }
     const int firstCount = count;
     count += thenCount;
@@ -185,10 +189,8 @@ int main(int argc, char **argv)
                 std::printf("done\n");
             std::fflush(stdout);
             lastTakenAt = copy.takenAt;
-            // On a steady beat (a copy a little late leaves the next one less time), so that the copies keep
-            // their rate; one held up longer than an interval starts the beat again.
             const std::chrono::milliseconds step(made < firstCount ? intervalMs : thenIntervalMs);
-            next = std::max(next, copy.takenAt - step) + step;
+            next = (steady ? std::max(next, copy.takenAt - step) : copy.takenAt) + step;
         }
 
         pollfd fds[2] = {{xcb_get_file_descriptor(connection), POLLIN, 0}, {0, POLLIN, 0}};
