@@ -7,6 +7,8 @@
 //     program until its history answers (tavlen: its "running" line, printed once the history is loaded;
 //     CopyQ: its `count` command answering 5,000), the same with an empty history, the private memory
 //     (Pss_Anon) once settled, and the disk its store takes.
+//   - Memory after large spelling calls: ten calls of 20 MB each from another program, every one refused
+//     (local intelligence is off), and the private memory before, at once after and 2 s after the last.
 //   TAVLEN_IDLE_SECONDS   length of the idle window (default 120)
 //   TAVLEN_IDLE_PROGRAM   another tavlen build to measure (default: the one beside bench/)
 #include "BenchmarkRun.h"
@@ -16,11 +18,15 @@
 #include "clipboard/ClipboardHistoryManager.h"
 #include "clipboard/ClipboardItemStore.h"
 #include "model/MainStoreContainer.h"
+#include "platform/linux/LinuxTextServices.h"
 #include "platform/sim/SimClock.h"
 
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QDir>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -430,6 +436,45 @@ void BM_StartUpMemoryDisk(benchmark::State &state)
     }
 }
 BENCHMARK(BM_StartUpMemoryDisk)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_MemoryAfterLargeSpellingCalls(benchmark::State &state)
+{
+    PrivateHome home;
+    QProcess tavlen;
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    bool offered = startTavlen(tavlen, home.environment()) >= 0 && bus.interface();
+    // The service is offered on the program's first turn of its event loop.
+    for (int i = 0; offered && i < 100 && !bus.interface()->isServiceRegistered(LinuxTextServices::busName).value(); ++i)
+        sleepSeconds(0.1);
+    if (!offered || !bus.interface()->isServiceRegistered(LinuxTextServices::busName).value()) {
+        BenchmarkRun::fail(state, "tavlen did not offer its spelling check on the session bus");
+        stopProcess(tavlen);
+        return;
+    }
+    sleepSeconds(2);
+    const double before = pssAnonMib(tavlen.processId());
+    QDBusMessage call = QDBusMessage::createMethodCall(LinuxTextServices::busName, LinuxTextServices::objectPath,
+                                                       LinuxTextServices::interfaceName,
+                                                       LinuxTextServices::checkSpellingMethod);
+    call << QString(20'000'000, QLatin1Char('a'));
+    for (auto _ : state) {
+        for (int i = 0; i < 10; ++i) {
+            if (bus.call(call, QDBus::Block, 60000).errorName() != LinuxTextServices::refusedError) {
+                BenchmarkRun::fail(state, "a call was not refused");
+                stopProcess(tavlen);
+                return;
+            }
+        }
+        state.counters["pss_anon_after_mib"] = pssAnonMib(tavlen.processId());
+        sleepSeconds(2);
+        const double settled = pssAnonMib(tavlen.processId());
+        state.counters["pss_anon_before_mib"] = before;
+        state.counters["pss_anon_2s_later_mib"] = settled;
+        state.counters["held_mib"] = settled - before;
+    }
+    stopProcess(tavlen);
+}
+BENCHMARK(BM_MemoryAfterLargeSpellingCalls)->Iterations(1)->Unit(benchmark::kSecond);
 
 } // namespace
 

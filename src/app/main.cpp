@@ -143,6 +143,7 @@ int main(int argc, char **argv)
     if (const std::optional<int> status = answerCommandLine(argc, argv))
         return *status;
     FreedMemory::shareWorkerHeaps();
+    FreedMemory::unmapLargeBlocks();
     const bool offscreen = qgetenv("QT_QPA_PLATFORM").startsWith("offscreen");
     if (!offscreen) {
         const QString problem = LinuxPlatform::displayProblem();

@@ -13,6 +13,15 @@ void FreedMemory::release()
 #endif
 }
 
+void FreedMemory::unmapLargeBlocks()
+{
+#if defined(__GLIBC__)
+    // Fixed values end the allocator's sliding ones; the top of a heap may then keep 2 MB.
+    ::mallopt(M_MMAP_THRESHOLD, 1024 * 1024);
+    ::mallopt(M_TRIM_THRESHOLD, 2 * 1024 * 1024);
+#endif
+}
+
 void FreedMemory::shareWorkerHeaps()
 {
 #if defined(__GLIBC__)

@@ -4,10 +4,17 @@
 #include "DesktopTest.h"
 #include "FakeNotificationService.h"
 
+#include "platform/linux/LinuxTextServices.h"
+
 #include "app/SpellingCheckRequest.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -222,5 +229,47 @@ TEST(RunTavlen, ABrokenKeyringLibraryIsNamedBeforeTavlenStarts)
         EXPECT_NE(run.exitCode, 0) << run.output.constData(); // -1 when it did not end
         EXPECT_TRUE(run.output.contains("undefined symbol: secret_")) << run.output.constData();
         EXPECT_FALSE(run.output.contains("tavlen: running") || run.output.contains("tavlen 0")) << run.output.constData();
+    }
+}
+
+// Stopped while the session bus answers it nothing, Tavlen ends within 2 s: while other programs' calls of
+// 100 MB each are on their way to it (its answers wait behind them), or while the bus itself is stopped. Its
+// bus name released by waiting for the bus's answer took 3 s behind the calls, and 25 s once one such call
+// had left its connection deaf.
+TEST(RunTavlen, ItStopsWithinTwoSecondsWhileTheBusAnswersNothing)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    QDBusConnectionInterface *daemon = QDBusConnection::sessionBus().interface();
+    const uint daemonPid = daemon->servicePid(QStringLiteral("org.freedesktop.DBus")).value();
+    ASSERT_GT(daemonPid, 0u);
+    enum class Holdup { hugeCalls, busStopped };
+    for (const Holdup holdup : {Holdup::hugeCalls, Holdup::busStopped}) {
+        SCOPED_TRACE(holdup == Holdup::hugeCalls ? "calls of 100 MB on their way" : "the bus stopped");
+        QProcess tavlen;
+        QByteArray output;
+        ASSERT_TRUE(startUntilRunning(tavlen, QProcessEnvironment::systemEnvironment(), output)) << output.constData();
+        ASSERT_TRUE(DesktopTest::waitUntil([&] { return daemon->isServiceRegistered(LinuxTextServices::busName).value(); }, 30000));
+        QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("huge"));
+        QList<QDBusPendingCall> calls;
+        if (holdup == Holdup::hugeCalls) {
+            QDBusMessage message = QDBusMessage::createMethodCall(LinuxTextServices::busName, LinuxTextServices::objectPath,
+                                                                  LinuxTextServices::interfaceName,
+                                                                  LinuxTextServices::checkSpellingMethod);
+            message << QString(100'000'000, QLatin1Char('a'));
+            for (int i = 0; i < 5; ++i)
+                calls.append(caller.asyncCall(message, 120000));
+            // It has taken the first; the others are on their way.
+            ASSERT_TRUE(DesktopTest::waitUntil([&] { return calls.first().isFinished(); }, 60000));
+        } else {
+            ::kill(pid_t(daemonPid), SIGSTOP);
+        }
+        QElapsedTimer stopping;
+        stopping.start();
+        tavlen.terminate();
+        EXPECT_TRUE(DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 2000))
+            << "still running " << stopping.elapsed() << " ms after SIGTERM";
+        ::kill(pid_t(daemonPid), SIGCONT);
+        EXPECT_TRUE(DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 60000));
+        QDBusConnection::disconnectFromBus(QStringLiteral("huge"));
     }
 }

@@ -324,6 +324,49 @@ TEST(SpellingServiceDesktopRefusals, CallsArrivingWhileOneIsAnsweredAreRefusedAt
     qunsetenv("TAVLEN_MODEL_ENDPOINT");
 }
 
+// A call of any size is answered and the connection goes on answering: one past the 63 MiB libdbus holds for
+// a connection by default left it deaf for good (its bus peers' pings unanswered, the service gone).
+TEST(SpellingServiceDesktopRefusals, ACallOfAnySizeIsAnsweredAndTheConnectionGoesOnAnswering)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    LinuxPlatform platform;
+    AppState appState(platform.platform());
+    appState.settings()->update([](UserSettingsData &s) { s.aiEnabled = false; });
+    SpellingServiceProvider provider(*appState.settings(), *appState.ai(), platform.platform());
+    ASSERT_TRUE(provider.install());
+    QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("large"));
+    ASSERT_TRUE(caller.isConnected());
+    const auto answer = [&](QDBusMessage message, int timeoutMs) {
+        const QDBusPendingCall call = caller.asyncCall(message, timeoutMs);
+        DesktopTest::waitUntil([&] { return call.isFinished(); }, timeoutMs + 1000);
+        return call.isFinished() ? call.reply() : QDBusMessage();
+    };
+    const auto checkSpelling = [](const QString &text) {
+        QDBusMessage message = QDBusMessage::createMethodCall(LinuxTextServices::busName, LinuxTextServices::objectPath,
+                                                              LinuxTextServices::interfaceName,
+                                                              LinuxTextServices::checkSpellingMethod);
+        message << text;
+        return message;
+    };
+    const QDBusMessage ping = QDBusMessage::createMethodCall(QDBusConnection::sessionBus().baseService(), QStringLiteral("/"),
+                                                             QStringLiteral("org.freedesktop.DBus.Peer"),
+                                                             QStringLiteral("Ping"));
+    struct Row {
+        const char *what;
+        qsizetype characters;
+    };
+    const Row rows[] = {{"100 MB", 100'000'000}};
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(answer(checkSpelling(QString(row.characters, QLatin1Char('a'))), 60000).errorName().toStdString(),
+                  LinuxTextServices::refusedError.toStdString());
+        EXPECT_EQ(answer(ping, 1000 * DesktopTest::loadedMachineFactor).type(), QDBusMessage::ReplyMessage);
+        const QDBusMessage next = answer(checkSpelling(misspelled), 10000);
+        EXPECT_EQ(next.errorMessage().toStdString(), SpellingServiceProvider::intelligenceOffMessage.toStdString());
+    }
+    QDBusConnection::disconnectFromBus(QStringLiteral("large"));
+}
+
 // Where no focused field tells its selection (no application in front here), the command takes the text
 // selected last anywhere, read from its X11 owner; a selection far too long is refused unread.
 TEST(SpellingServiceDesktopSelection, TheLastSelectionAnywhereIsTakenWhenNoFieldTellsItsOwn)

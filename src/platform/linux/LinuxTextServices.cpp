@@ -8,7 +8,10 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 
+#include <dbus/dbus.h>
+
 #include <cmath>
+#include <limits>
 #include <unistd.h>
 
 namespace {
@@ -68,6 +71,7 @@ bool LinuxTextServices::offerSpellingService(SpellingHandler handler)
                  qPrintable(bus.lastError().message()));
         return false;
     }
+    keepReading(bus);
     // Calls are taken, and those that cannot be served refused, on a thread of their own.
     m_object = new LinuxSpellingBusObject(*this, m_busy);
     m_busThread.start();
@@ -89,13 +93,29 @@ bool LinuxTextServices::offerSpellingService(SpellingHandler handler)
     return true;
 }
 
+void LinuxTextServices::keepReading(const QDBusConnection &bus)
+{
+    // libdbus stops reading a connection while more than 63 MiB of the messages it delivered are alive, and
+    // reads again once they are freed; but a call's message is freed on the thread that took the call, and
+    // Qt ignores a request to read again from any thread but its own bus thread. One call over 63 MiB left
+    // the connection deaf for good. With no limit it never stops: the bus delivers at most 128 MiB a message,
+    // and each is freed as soon as it is answered.
+    if (auto *connection = static_cast<DBusConnection *>(bus.internalPointer())) {
+        ::dbus_connection_set_max_received_size(connection, std::numeric_limits<long>::max());
+        ::dbus_connection_set_max_received_unix_fds(connection, std::numeric_limits<long>::max());
+    }
+}
+
 void LinuxTextServices::withdrawSpellingService()
 {
     if (!m_offering)
         return;
     m_offering = false;
     QDBusConnection bus = QDBusConnection::sessionBus();
-    bus.unregisterService(busName);
+    // Released without waiting for the bus's answer, which comes after every call already on its way to us:
+    // behind a few calls of 100 MB each, seconds at the quit.
+    if (QDBusConnectionInterface *daemon = bus.interface())
+        daemon->asyncCall(QStringLiteral("ReleaseName"), busName);
     bus.unregisterObject(objectPath);
     removeBusObject();
 }

@@ -15,6 +15,7 @@
 #include <variant>
 
 class LinuxSpellingBusObject;
+class QDBusConnection;
 class QDBusMessage;
 
 class LinuxTextServices : public TextServices {
@@ -47,6 +48,7 @@ private:
     Task<> respond(QDBusMessage request, QString text);
     // The bus owner's unique name when it may be handed text, else the reply saying why not.
     std::variant<QString, TextServiceReply> trustedOwner() const;
+    static void keepReading(const QDBusConnection &bus);
     void removeBusObject();
 
     SpellingHandler m_handler;
