@@ -218,6 +218,20 @@ TEST_F(NotchLauncherSnapshotTest, TwelveMixedRowsWithSelectedAndHovered)
         for (int y = 0; y < view->height(); ++y)
             clear += mask.contains(QPoint(view->width() / 2, y)) && at(image, view->width() / 2, y).alpha() < 255;
         EXPECT_EQ(clear, 0);
+        // A row marked where the list runs under the rounded bottom corners keeps inside them: with a
+        // compositor no mask cuts off what the list draws there.
+        const std::optional<int> lowest = view->clipboardList()->indexAt(QPointF(list.width() / 2.0, list.height() - 1));
+        ASSERT_TRUE(lowest);
+        model.setSelectedClipboardItemID(view->displayedClipboardItems().at(*lowest).id());
+        settle(1);
+        const QImage marked = snapshot(dark ? QStringLiteral("panel-rows-lowest-marked")
+                                            : QStringLiteral("panel-rows-lowest-marked-light"));
+        const QPainterPath outline = view->chromePath();
+        int outside = 0;
+        for (int y = view->height() - 30; y < view->height(); ++y)
+            for (int x = 0; x < view->width(); ++x)
+                outside += !outline.intersects(QRectF(x, y, 1, 1)) && at(marked, x, y).alpha() > 0;
+        EXPECT_EQ(outside, 0);
         view.reset();
     }
 }

@@ -520,10 +520,20 @@ void NotchClipboardList::contextMenuEvent(QContextMenuEvent *event)
         });
 }
 
+void NotchClipboardList::setClipShape(const QPainterPath &shape)
+{
+    if (shape == m_clipShape)
+        return;
+    m_clipShape = shape;
+    update();
+}
+
 void NotchClipboardList::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
+    if (!m_clipShape.isEmpty())
+        painter.setClipPath(m_clipShape);
     if (m_revealOpacity < 1)
         painter.setOpacity(m_revealOpacity);
     if (m_revealScaleY != 1)

@@ -13,6 +13,7 @@
 
 #include <QHash>
 #include <QList>
+#include <QPainterPath>
 #include <QPointer>
 #include <QWidget>
 
@@ -64,6 +65,9 @@ public:
     void setReveal(double opacity, double scaleY);
     double revealOpacity() const { return m_revealOpacity; }
     double revealScaleY() const { return m_revealScaleY; }
+    // The panel's outline in the list's coordinates: rows drawn past its rounded corners would show there
+    // under a compositor, where no window mask cuts them off.
+    void setClipShape(const QPainterPath &shape);
 
     // Scrolling.
     double scrollOffset() const;
@@ -133,6 +137,7 @@ private:
     bool m_interactive = true;
     double m_revealOpacity = 1;
     double m_revealScaleY = 1;
+    QPainterPath m_clipShape;
     AnimatedValue m_scroll{0};
     std::optional<QUuid> m_expectedRemoval;
     // The deleted row on its way out: where it stood, and how much of its height is still open (1 to 0).

@@ -910,8 +910,11 @@ void NotchLauncherView::layoutChildren()
     if (clipboard && m_model.areClipboardFiltersVisible())
         area.setTop(area.top() + filterBarHeight * g.listScaleY);
     const bool showsList = clipboard && g.listOpacity > 0.01 && area.height() > 1;
-    if (showsList)
-        m_list->setGeometry(area.toAlignedRect());
+    if (showsList) {
+        const QRect listRect = area.toAlignedRect();
+        m_list->setGeometry(listRect);
+        m_list->setClipShape(chromePath().translated(-QPointF(listRect.topLeft())));
+    }
     m_list->setVisible(showsList);
     m_list->setInteractive(g.listTakesInput && !m_model.demoClipboardItems());
     m_list->setReveal(g.listOpacity, g.listScaleY);
