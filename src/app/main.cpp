@@ -90,6 +90,8 @@ std::optional<int> answerCommandLine(int argc, char **argv)
     QCoreApplication::setApplicationName(QStringLiteral("tavlen"));
     QCoreApplication::setApplicationVersion(QStringLiteral(TAVLEN_VERSION));
     QCommandLineParser parser;
+    // A word after one dash is one option (Qt's own -platform, -display), named as typed when refused.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     describeOptions(parser);
     const bool known = parser.parse(QCoreApplication::arguments());
     if (!known || !parser.positionalArguments().isEmpty()) {

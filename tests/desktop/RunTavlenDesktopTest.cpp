@@ -202,6 +202,7 @@ TEST(RunTavlen, TheCommandLineIsAnsweredWithoutStartingAnything)
         {{QStringLiteral("--help")}, {"--check-spelling"}},
         {{QStringLiteral("--version")}, {"tavlen 0."}},
         {{QStringLiteral("--bogus")}, {"tavlen: Unknown option 'bogus'.", "Usage: "}, 2},
+        {{QStringLiteral("-platform"), QStringLiteral("xcb")}, {"tavlen: Unknown option 'platform'.", "Usage: "}, 2},
         {{QStringLiteral("extra-arg")}, {"tavlen: Unexpected argument 'extra-arg'.", "Usage: "}, 2},
         {{SpellingCheckRequest::argument, QStringLiteral("extra-arg")}, {"Unexpected argument 'extra-arg'."}, 2},
     };
