@@ -27,6 +27,19 @@ QString imageProblemText(ClipboardImageDecoder::Problem problem, QSize size)
     return {};
 }
 
+// A name's control characters (a line feed, an escape) show as their pictures: drawn as they are, they
+// break the row in two or draw as a box.
+QString withControlPictures(QString text)
+{
+    for (QChar &c : text) {
+        if (c.unicode() < 0x20)
+            c = QChar(0x2400 + c.unicode());
+        else if (c.unicode() == 0x7f)
+            c = QChar(0x2421);
+    }
+    return text;
+}
+
 void fillFiles(ClipboardPreviewContent &content, const QStringList &paths)
 {
     content.fileCount = paths.size();
@@ -38,8 +51,8 @@ void fillFiles(ClipboardPreviewContent &content, const QStringList &paths)
         const QString path = raw.startsWith(QStringLiteral("file:")) ? QUrl(raw).toLocalFile() : raw;
         const QFileInfo info(path);
         ClipboardPreviewContent::FileEntry entry;
-        entry.name = info.fileName().isEmpty() ? path : info.fileName();
-        entry.folder = ClipboardPreviewContent::displayFolder(info.absolutePath(), home);
+        entry.name = withControlPictures(info.fileName().isEmpty() ? path : info.fileName());
+        entry.folder = withControlPictures(ClipboardPreviewContent::displayFolder(info.absolutePath(), home));
         entry.exists = info.exists();
         entry.isFolder = info.isDir();
         content.files.append(entry);

@@ -182,21 +182,22 @@ TEST(ClipboardPreviewContentTest, FilesShowNameFolderAndWhetherTheyAreStillThere
     const QString subfolder = folder.filePath(QStringLiteral("photos"));
     ASSERT_TRUE(QDir().mkdir(subfolder));
     const QString gone = folder.filePath(QStringLiteral("deleted.txt"));
+    const QString controls = folder.filePath(QStringLiteral("report\n.pdf\x1b[31m"));
 
     const ClipboardPreviewContent content = ClipboardPreviewContent::make(
-        files({present, subfolder, gone, QStringLiteral("file://") + present}), 512);
+        files({present, subfolder, gone, QStringLiteral("file://") + present, controls}), 512);
     EXPECT_EQ(content.kind, Kind::files);
-    ASSERT_EQ(content.files.size(), 4);
-    EXPECT_EQ(content.fileCount, 4);
+    ASSERT_EQ(content.files.size(), 5);
+    EXPECT_EQ(content.fileCount, 5);
     const struct {
         const char *name;
         bool exists;
         bool isFolder;
     } expected[] = {{"report.pdf", true, false}, {"photos", true, true}, {"deleted.txt", false, false},
-                    {"report.pdf", true, false}};
-    for (int i = 0; i < 4; ++i) {
+                    {"report.pdf", true, false}, {"report␊.pdf␛[31m", false, false}};
+    for (int i = 0; i < 5; ++i) {
         SCOPED_TRACE(i);
-        EXPECT_EQ(content.files[i].name, QString::fromLatin1(expected[i].name));
+        EXPECT_EQ(content.files[i].name, QString::fromUtf8(expected[i].name));
         EXPECT_EQ(content.files[i].exists, expected[i].exists);
         EXPECT_EQ(content.files[i].isFolder, expected[i].isFolder);
         EXPECT_EQ(content.files[i].folder, ClipboardPreviewContent::displayFolder(folder.path(), QDir::homePath()));
