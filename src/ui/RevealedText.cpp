@@ -17,8 +17,11 @@ bool RevealedText::isHidden(char32_t c)
         return true;
     default:
         // Embeddings and overrides (U+202A–U+202E) and isolates (U+2066–U+2069). Joiners (U+200C, U+200D)
-        // stay: scripts and emoji sequences need them, and they reorder nothing.
-        return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+        // stay: scripts and emoji sequences need them, and they reorder nothing. Control characters (an
+        // escape from a terminal) draw as a box; tabs and line breaks are laid out where they are shown.
+        if (c < 0x20)
+            return c != u'\t' && c != u'\n' && c != u'\r';
+        return (c >= 0x7F && c <= 0x9F) || (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
     }
 }
 

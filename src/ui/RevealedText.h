@@ -1,8 +1,8 @@
 #pragma once
 // Text as shown to a person: characters that change the order of what follows or draw nothing (bidi
-// controls and marks, zero-width spaces, word joiners, byte-order marks) become visible marks such as
-// "<U+202E>", so "invoice", U+202E, "fdp.exe" can never pass for "invoiceexe.pdf". Display only: what is
-// stored and pasted keeps every character.
+// controls and marks, zero-width spaces, word joiners, byte-order marks) or a box (control characters)
+// become visible marks such as "<U+202E>", so "invoice", U+202E, "fdp.exe" can never pass for
+// "invoiceexe.pdf". Display only: what is stored and pasted keeps every character.
 
 #include <QString>
 

@@ -159,6 +159,7 @@ TEST(NotchListRowLabel, LayoutHoverAndTitleCutting)
         {QStringLiteral("pay\u200Bpal"), QStringLiteral("pay<U+200B>pal")},
         {QStringLiteral("\u2067abc\u2069\uFEFF"), QStringLiteral("<U+2067>abc<U+2069><U+FEFF>")},
         {QStringLiteral("a\u200Eb\u200Fc\u061C"), QStringLiteral("a<U+200E>b<U+200F>c<U+061C>")},
+        {QStringLiteral("esc\x1b[31mred\x7f\tend"), QStringLiteral("esc<U+001B>[31mred<U+007F> end")},
         {QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467"), QStringLiteral("\U0001F468\u200D\U0001F469\u200D\U0001F467")},
         {QStringLiteral("\u0645\u06CC\u200C\u062E\u0648\u0627\u0647\u0645"), QStringLiteral("\u0645\u06CC\u200C\u062E\u0648\u0627\u0647\u0645")},
     };
