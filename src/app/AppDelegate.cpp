@@ -102,6 +102,10 @@ AppDelegate::AppDelegate(const Platform &platform, LaunchOptions options, QObjec
             [status](const QString &application, qint64 changes) {
                 status->report({SystemNotice::Kind::clipboardStorm, application, changes});
             });
+    connect(m_history.get(), &ClipboardHistoryManager::floodKeptToItsOwnCopies, status,
+            [status](const QString &application) {
+                status->report({SystemNotice::Kind::clipboardFlood, application});
+            });
     connect(m_pasteboard.get(), &PasteboardManager::copyTooLarge, status, [status] {
         status->report({SystemNotice::Kind::copyTooLarge,
                         QStringLiteral("%1 MB").arg(PasteboardManager::captureByteBudget / 1'000'000)});

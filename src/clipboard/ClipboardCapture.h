@@ -30,6 +30,9 @@ struct ClipboardCapture
     bool presentAtStart = false;
     // The owner as storms are told apart (its client; one for all that cannot be named), whatever the label.
     QString stormSource;
+    // The owner could not be named (xclip and the like): the source application is the one in front, and
+    // the copy counts toward one program for all such owners.
+    bool ownerUnnamed = false;
 
     // Filled off the main thread by the store before the capture reaches the history (empty otherwise):
     // the digest that finds duplicates, and the image and payload as they are stored already.

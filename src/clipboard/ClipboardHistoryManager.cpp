@@ -216,6 +216,12 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
         m_stormItems.insert(application, {capture.storm, item.id()});
     else
         m_stormItems.remove(application);
+    // A copy that replaces none of its storm adds an item of its program.
+    if (going.isEmpty()) {
+        const QUuid replacedByFlood = floodCopyToReplace(capture, item.id());
+        if (!replacedByFlood.isNull())
+            going.insert(replacedByFlood);
+    }
     QList<QUuid> replaced;
     if (!going.isEmpty()) {
         m_items.removeIf([&](const ClipboardItem &i) {
@@ -242,6 +248,66 @@ std::optional<ClipboardItem> ClipboardHistoryManager::ingest(const ClipboardCapt
     if (!storming)
         afterNewItem(item, !capture.presentAtStart);
     return item;
+}
+
+QUuid ClipboardHistoryManager::floodCopyToReplace(const ClipboardCapture &capture, const QUuid &added)
+{
+    // However many connections it copies through: one application, and every owner that cannot be named.
+    const QString program = capture.ownerUnnamed
+        ? QString()
+        : capture.sourceApplicationName + QLatin1Char('\n') + capture.sourceApplicationId;
+    const double now = m_clock.uptime();
+    m_programCopies.removeIf([&](const auto &entry) {
+        const ProgramCopies &copies = entry.value();
+        return entry.key() != program && copies.flood.isEmpty()
+            && (copies.recent.isEmpty() || copies.recent.last().at <= now - floodSpan);
+    });
+    ProgramCopies &copies = m_programCopies[program];
+    const bool fast = !copies.recent.isEmpty() && now - copies.recent.last().at < personInterval;
+    copies.recent.append({now, added, fast, false});
+    while (copies.recent.first().at <= now - floodSpan)
+        copies.recent.removeFirst();
+    const bool floods = copies.recent.size() > floodCopyCount;
+    if (floods) {
+        // The copies that made it a flood are the flood's too, but not those at a person's pace among them.
+        qsizetype from = copies.recent.size();
+        while (from > 0 && !copies.recent.at(from - 1).inFlood)
+            --from;
+        for (qsizetype i = from; i < copies.recent.size(); ++i) {
+            ProgramCopies::Added &copy = copies.recent[i];
+            if (copy.fast) {
+                copy.inFlood = true;
+                copies.flood.append(copy.id);
+            }
+        }
+    }
+    // Only the newest 5,000 can be its flood's.
+    while (copies.flood.size() > maximumItemCount)
+        copies.flood.removeFirst();
+    // Past a flood its copies still replace its flood's, so that a program copying in bursts with pauses
+    // between them cannot push out the others either.
+    if (m_items.size() < maximumItemCount || (!floods && copies.flood.isEmpty()))
+        return {};
+    while (!copies.flood.isEmpty() && copies.flood.first() != added) {
+        const QUuid oldest = copies.flood.takeFirst();
+        const auto stored = std::find_if(m_items.crbegin(), m_items.crend(),
+                                         [&](const ClipboardItem &i) { return i.id() == oldest; });
+        if (stored == m_items.crend() || isClaimed(*stored))
+            continue;
+        // One made as fast takes the place of the one it replaces.
+        if (!copies.recent.last().inFlood && fast) {
+            copies.recent.last().inFlood = true;
+            copies.flood.append(added);
+        }
+        if (!m_floodsTold.contains(program)) {
+            m_floodsTold.insert(program);
+            Q_EMIT floodKeptToItsOwnCopies(capture.ownerUnnamed ? QString()
+                                           : !capture.sourceApplicationName.isEmpty() ? capture.sourceApplicationName
+                                                                                      : capture.sourceApplicationId);
+        }
+        return oldest;
+    }
+    return {};
 }
 
 bool ClipboardHistoryManager::isClaimed(const ClipboardItem &item)

@@ -35,6 +35,12 @@ public:
     // Changes a save could not write are tried again this often, and once more at stop(): soon enough that
     // they are saved within moments of the room coming back, not left to a quit that may be a kill.
     static constexpr double saveRetryInterval = 2.0;
+    // More copies than this from one program within the flood span are more than a person makes: five a
+    // second for a whole minute. A burst of up to this many stays whole even in a full history.
+    static constexpr int floodCopyCount = 300;
+    static constexpr double floodSpan = 60.0;
+    // A copy this soon after the program's previous one came faster than a person copies (the flood's pace).
+    static constexpr double personInterval = floodSpan / floodCopyCount;
 
     // `store` may be null: the history then lives in memory only.
     ClipboardHistoryManager(Clock &clock, ClipboardItemStore *store, QObject *parent = nullptr);
@@ -63,6 +69,9 @@ public:
     // A storming capture replaces the item of the previous capture of the same storm (unless the person
     // pasted or labelled it meanwhile), so that a program stuck in a loop holds one item, never the whole
     // history; nothing kept before the storm is taken back.
+    // A program that added more copies within a minute than a person could (floodCopyCount) floods: in a
+    // full history its copies replace its own oldest flood copies instead of pushing out the oldest items,
+    // and so do its later copies while it has flood copies left.
     std::optional<ClipboardItem> ingest(const ClipboardCapture &capture);
     // A later, richer read of the same pasteboard change: replaces the item stored for that change while it
     // is still the newest, otherwise is taken as a new capture.
@@ -111,6 +120,9 @@ Q_SIGNALS:
     void storeReplaced();
     // What stop() could not save, in words ("2 copies could not be saved: the disk is full").
     void changesLostAtStop(const QString &what);
+    // A flooding program's copy replaced one of its own older copies for the first time, instead of another
+    // one's. Once for each program; `application` is its name where its owner told it, else empty.
+    void floodKeptToItsOwnCopies(const QString &application);
 
 private:
     // The date for an item put at the top: now, or just above the newest other item than `moving`.
@@ -118,6 +130,9 @@ private:
     void insertAtTop(const ClipboardItem &item);
     // Pasted or labelled: the person's, whoever made it.
     static bool isClaimed(const ClipboardItem &item);
+    // Notes a copy that adds an item; in a full history, answers the item of the same program that it
+    // replaces (null: the oldest item goes as usual).
+    QUuid floodCopyToReplace(const ClipboardCapture &capture, const QUuid &added);
     // `copiedNow`: made while Tavlen watched, not what the clipboard held at start.
     void afterNewItem(const ClipboardItem &item, bool copiedNow);
     void removeItems(const QList<ClipboardItem> &items);
@@ -168,6 +183,20 @@ private:
         QUuid id;
     };
     QHash<QString, StormItem> m_stormItems;
+    // By program, the copies it added within the flood span (uptime), and the items of its floods, oldest
+    // first: those it added faster than a person while it flooded, and those that took their places.
+    struct ProgramCopies {
+        struct Added {
+            double at = 0;
+            QUuid id;
+            bool fast = false;
+            bool inFlood = false;
+        };
+        QList<Added> recent;
+        QList<QUuid> flood;
+    };
+    QHash<QString, ProgramCopies> m_programCopies;
+    QSet<QString> m_floodsTold;
 
     std::function<int()> m_retentionDays;
     std::function<bool()> m_pasteAsPlainText;

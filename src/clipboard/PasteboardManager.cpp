@@ -356,7 +356,8 @@ void PasteboardManager::deliver(const PendingDelivery &pending, const ClipboardC
 
 Task<> PasteboardManager::rereadLoop(qint64 changeCount, ClipboardCapture current, bool delivered)
 {
-    const Source source{current.sourceApplicationId, current.sourceApplicationName, current.stormSource, false};
+    const Source source{current.sourceApplicationId, current.sourceApplicationName, current.stormSource,
+                        !current.ownerUnnamed};
     for (const double delay : rereadDelays) {
         const bool awake = co_await m_clock.sleep(delay);
         if (!awake)
@@ -511,6 +512,7 @@ Task<PasteboardManager::Reading> PasteboardManager::readPasteboard(qint64 change
     reading.capture.sourceApplicationId = source.applicationId;
     reading.capture.sourceApplicationName = source.name;
     reading.capture.stormSource = source.stormSource;
+    reading.capture.ownerUnnamed = !source.told;
     reading.capture.changeCount = changeCount;
     co_return reading;
 }

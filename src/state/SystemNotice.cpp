@@ -33,6 +33,9 @@ QString SystemNotice::summary() const
     case Kind::clipboardStorm:
         return subject.isEmpty() ? QStringLiteral("A program rewrote the clipboard in a loop")
                                  : QStringLiteral("%1 rewrote the clipboard in a loop").arg(subject);
+    case Kind::clipboardFlood:
+        return subject.isEmpty() ? QStringLiteral("A program filled the clipboard history")
+                                 : QStringLiteral("%1 filled the clipboard history").arg(subject);
     case Kind::historyReplaced:
         return QStringLiteral("Tavlen's history file was taken away");
     case Kind::changesLostAtQuit:
@@ -72,6 +75,10 @@ QString SystemNotice::body() const
         return sentence(subject) + QLatin1Char(' ') + secretsRemedy;
     case Kind::clipboardStorm:
         return QStringLiteral("Its %1 copies were kept as one item, so that your history stays.").arg(count);
+    case Kind::clipboardFlood:
+        return QStringLiteral("It copied more than %1 times in a minute. Its newer copies replace its older ones, so "
+                              "that your history stays.")
+            .arg(ClipboardHistoryManager::floodCopyCount);
     case Kind::historyReplaced:
         return QStringLiteral("The history at %1 was deleted or replaced while Tavlen ran. Tavlen opened it again "
                               "and saved the copies it shows into it.")

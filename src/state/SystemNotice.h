@@ -13,6 +13,7 @@ struct SystemNotice {
         modelElsewhere,    // the language model answers from another computer; subject: its address
         modelAddressTaken, // another user's program listens at the model's address here; subject: where, and whose
         clipboardStorm,    // a program rewrote the clipboard in a loop; subject: its name, or empty; count: its copies
+        clipboardFlood,    // a program copied faster than a person for a minute; subject: its name, or empty
         secretsUnusable,   // the secret store cannot keep field values; subject: why
         historyReplaced,   // the history's file was deleted or replaced while Tavlen ran; subject: its path
         changesLostAtQuit, // changes that still could not be saved when Tavlen quit; subject: which, and why

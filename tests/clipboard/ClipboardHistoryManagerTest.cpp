@@ -224,9 +224,10 @@ TEST_F(HistoryTest, CleanUpRunsEverySixtySecondsAndPersists)
 
 TEST_F(HistoryTest, KeepsTheNewestFiveThousand)
 {
+    // Copies at a person's pace: the oldest go.
     for (int i = 0; i < ClipboardHistoryManager::maximumItemCount + 3; ++i) {
         manager->ingest(textCapture(QString::number(i)));
-        clock.advance(0.001);
+        clock.advance(1.0);
     }
     EXPECT_EQ(manager->items().size(), ClipboardHistoryManager::maximumItemCount);
     EXPECT_EQ(manager->items().first().text(), QString::number(ClipboardHistoryManager::maximumItemCount + 2));
@@ -269,6 +270,74 @@ TEST_F(HistoryTest, AStormingApplicationsCopyReplacesItsOwnPreviousOne)
     EXPECT_EQ(pulses, 3);
     open();
     EXPECT_EQ(texts(), kept);
+}
+
+// A program copying faster than a person for a minute, through however many connections, never pushes the
+// person's items out of a full history: its copies replace its own older ones, and that is said once.
+TEST(HistoryFlood, AProgramCopyingFasterThanAPersonReplacesOnlyItsOwnCopies)
+{
+    struct Row {
+        const char *name;
+        const char *program; // its name, the editor's for a program of the editor's class; null: owners that
+                             // cannot be named, the editor and a browser in front in turn
+        int connections;     // its copies come from these in turn
+        double pause;        // then still this long, and copying for a minute again; 0: once
+        QStringList told;
+    };
+    const Row rows[] = {
+        {"one program", "Copier", 1, 0, {"Copier"}},
+        {"twenty connections of one program", "Copier", 20, 0, {"Copier"}},
+        {"owners that cannot be named", nullptr, 1, 0, {""}},
+        {"a program of the editor's class", "Editor", 1, 0, {"Editor"}},
+        {"one program, again after two minutes", "Copier", 1, 120, {"Copier"}},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.name);
+        SimClock clock;
+        ClipboardHistoryManager history(clock, nullptr);
+        history.start();
+        QStringList told;
+        QObject::connect(&history, &ClipboardHistoryManager::floodKeptToItsOwnCopies,
+                         [&](const QString &application) { told.append(application); });
+        // The person's copies a second apart, two of them labelled.
+        for (int i = 0; i < 30; ++i) {
+            ClipboardCapture capture = textCapture(QStringLiteral("person %1").arg(i));
+            capture.sourceApplicationName = QStringLiteral("Editor");
+            const std::optional<ClipboardItem> item = history.ingest(capture);
+            if (item && i % 15 == 0) {
+                ClipboardItem labelled = *item;
+                labelled.setLabel(QStringLiteral("keep"));
+                history.updateItem(labelled);
+            }
+            clock.advance(1.0);
+        }
+        // 90 copies a second for a minute.
+        int made = 0;
+        for (int run = 0; run < (row.pause > 0 ? 2 : 1); ++run) {
+            if (run > 0)
+                clock.advance(row.pause);
+            for (int i = 0; i < 90 * 60; ++i, ++made) {
+                ClipboardCapture capture = textCapture(QStringLiteral("copy %1").arg(made));
+                const QString name = QString::fromLatin1(row.program ? row.program : made % 2 ? "Browser" : "Editor");
+                capture.sourceApplicationId = QStringLiteral("org.example.") + name.toLower();
+                capture.sourceApplicationName = name;
+                capture.ownerUnnamed = !row.program;
+                capture.stormSource = row.program ? QStringLiteral("client %1").arg(made % row.connections)
+                                                  : QStringLiteral("unnamed");
+                history.ingest(capture);
+                clock.advance(1.0 / 90);
+            }
+        }
+        QStringList missing;
+        for (int i = 0; i < 30; ++i)
+            missing.append(QStringLiteral("person %1").arg(i));
+        for (const ClipboardItem &item : history.items())
+            missing.removeOne(item.text());
+        EXPECT_TRUE(missing.isEmpty()) << missing.join(QStringLiteral(", ")).toStdString();
+        EXPECT_EQ(history.items().size(), ClipboardHistoryManager::maximumItemCount);
+        EXPECT_EQ(history.items().first().text(), QStringLiteral("copy %1").arg(made - 1));
+        EXPECT_EQ(told, row.told);
+    }
 }
 
 // Makes `folder` read-only for this process. Root may write anywhere, so for root the folder is mounted

@@ -694,14 +694,16 @@ TEST_F(PasteboardManagerTest, TheSourceIsTheClipboardOwnerElseTheFrontmostApplic
         RunningApplication front;
         QString applicationId;
         QString applicationName;
+        bool ownerUnnamed;
     };
     const Row rows[] = {
         {"the owner's window tells its application", terminal, editor, QStringLiteral("org.example.Terminal"),
-         QStringLiteral("Terminal")},
+         QStringLiteral("Terminal"), false},
         {"an owner that cannot be told", std::nullopt, editor, QStringLiteral("org.example.Editor"),
-         QStringLiteral("Editor")},
-        {"an owner that cannot be told, Tavlen in front", std::nullopt, tavlen, QString(), QString()},
-        {"Tavlen's own window holds it", tavlen, editor, QStringLiteral("org.example.Editor"), QStringLiteral("Editor")},
+         QStringLiteral("Editor"), true},
+        {"an owner that cannot be told, Tavlen in front", std::nullopt, tavlen, QString(), QString(), true},
+        {"Tavlen's own window holds it", tavlen, editor, QStringLiteral("org.example.Editor"), QStringLiteral("Editor"),
+         true},
     };
     start();
     for (const Row &row : rows) {
@@ -714,6 +716,7 @@ TEST_F(PasteboardManagerTest, TheSourceIsTheClipboardOwnerElseTheFrontmostApplic
         EXPECT_EQ(captures.last().text, QString::fromLatin1(row.name));
         EXPECT_EQ(captures.last().sourceApplicationId, row.applicationId);
         EXPECT_EQ(captures.last().sourceApplicationName, row.applicationName);
+        EXPECT_EQ(captures.last().ownerUnnamed, row.ownerUnnamed);
     }
 }
 
