@@ -94,15 +94,23 @@ SettingsPage *intelligencePage(SettingsStore &store, const std::function<Palette
                     [](const UserSettingsData &s) { return s.aiEnabled; },
                     [](UserSettingsData &s, bool on) { s.aiEnabled = on; });
     if (ai) {
-        // Whether the model can answer, in words; the window reads it again each time it opens.
-        auto *availability = new QLabel(availabilityDescription(ai->availability()));
+        // Whether the model can answer, in words; the window reads it again each time it opens. While another
+        // user's program holds the model's address, the line below says why nothing answers: this one would
+        // only contradict it.
+        auto *availability = new QLabel;
         availability->setObjectName(QStringLiteral("modelAvailability"));
         availability->setWordWrap(true);
         availability->setFont(FontTable::systemFont(12));
         availability->setContentsMargins(16, 10, 16, 10);
         local->addWidget(availability);
-        QObject::connect(ai, &ClipboardAIController::availabilityChanged, availability,
-                         [availability, ai] { availability->setText(availabilityDescription(ai->availability())); });
+        const auto update = [availability, ai, status] {
+            availability->setText(availabilityDescription(ai->availability()));
+            availability->setHidden(status && status->modelAddressIsTaken());
+        };
+        update();
+        QObject::connect(ai, &ClipboardAIController::availabilityChanged, availability, update);
+        if (status)
+            QObject::connect(status, &SystemStatus::changed, availability, update);
     }
     if (status)
         addStateLine(local, QStringLiteral("modelLocation"), status, [status] { return status->modelDescription(); });

@@ -39,6 +39,8 @@ public:
     QString secretStoreDescription() const;
     // Whether text given to the language model stays on this computer.
     bool modelIsOnThisComputer() const { return m_modelAddress.isEmpty(); }
+    // Whether another user's program holds the model's address, so nothing is sent there.
+    bool modelAddressIsTaken() const { return !m_modelAddressTaken.isEmpty(); }
 
 Q_SIGNALS:
     void changed();

@@ -9,6 +9,7 @@
 #include "platform/sim/SimPlatform.h"
 #include "settings/SettingsView.h"
 #include "settings/SettingsWindow.h"
+#include "state/SystemStatus.h"
 
 #include <QDir>
 #include <QLabel>
@@ -24,7 +25,8 @@ TEST(SettingsModelAvailability, ShownInWordsAndReadAgainOnEachOpening)
     FilterManager filters{sim.preferences};
     ClipboardAIService service{sim.languageModel};
     ClipboardAIController ai{service, sim.clock};
-    SettingsWindow window{settings, filters, sim.platform(), &ai};
+    SystemStatus status{&sim.notifications};
+    SettingsWindow window{settings, filters, sim.platform(), &ai, &status};
 
     sim.languageModel.currentAvailability = LanguageModelAvailability::modelNotReady;
     window.show();
@@ -46,6 +48,17 @@ TEST(SettingsModelAvailability, ShownInWordsAndReadAgainOnEachOpening)
     sim.languageModel.currentAvailability = LanguageModelAvailability::notEnabled;
     window.show();
     EXPECT_EQ(line->text(), QStringLiteral("No local model server is configured (TAVLEN_MODEL_ENDPOINT is off)."));
+
+    // Another user's program at the model's address: one line says why nothing is sent, none contradicts it.
+    sim.languageModel.currentAvailability = LanguageModelAvailability::modelNotReady;
+    status.setModelAddressTaken(QStringLiteral("127.0.0.1:8080 (user nobody)"));
+    window.show();
+    EXPECT_TRUE(line->isHidden());
+    const QLabel *location = window.view()->page(QStringLiteral("Intelligence"))->findChild<QLabel *>(QStringLiteral("modelLocation"));
+    ASSERT_NE(location, nullptr);
+    EXPECT_TRUE(location->text().contains(QStringLiteral("another user's program listens at 127.0.0.1:8080")));
+    status.setModelAddressTaken({});
+    EXPECT_FALSE(line->isHidden());
 }
 
 } // namespace
