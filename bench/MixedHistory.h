@@ -88,17 +88,14 @@ inline QList<Entry> texts(int count, const std::function<QString(int)> &textOf)
 
 enum class Payloads { plainText, none };
 
-// The items written into a store in `folder` (made when missing) as captures made a second apart, the
-// last one newest, each with the plain-text payload a copy brings unless told otherwise; false when the
-// store refused them.
-inline bool write(const QString &folder, const QList<Entry> &list, Payloads payloads = Payloads::plainText)
+// The history items of captures made a second apart, the last one newest (first in the list), each with
+// the plain-text payload a copy brings unless told otherwise.
+inline QList<ClipboardItem> items(const QList<Entry> &list, Payloads payloads = Payloads::plainText)
 {
-    if (!QDir().mkpath(folder))
-        return false;
     SimClock clock;
     clock.setWallClock(QDateTime::currentDateTimeUtc().addSecs(-list.size()));
     ClipboardHistoryManager manager(clock, nullptr);
-    QList<ClipboardItem> items;
+    QList<ClipboardItem> out;
     int round = 0;
     for (const Entry &entry : list) {
         ClipboardCapture capture;
@@ -110,12 +107,20 @@ inline bool write(const QString &folder, const QList<Entry> &list, Payloads payl
             capture.payload.items.append(
                 PasteboardPayloadItem{{{PasteboardType::plainText, bytes, bytes.size(), std::nullopt}}});
         }
-        items.prepend(manager.makeItem(capture));
+        out.prepend(manager.makeItem(capture));
         clock.advance(1);
     }
+    return out;
+}
+
+// Those items written into a store in `folder` (made when missing); false when the store refused them.
+inline bool write(const QString &folder, const QList<Entry> &list, Payloads payloads = Payloads::plainText)
+{
+    if (!QDir().mkpath(folder))
+        return false;
     MainStoreContainer container(folder);
     ClipboardItemStore store(container);
-    return store.save(items, {});
+    return store.save(items(list, payloads), {});
 }
 
 } // namespace MixedHistory

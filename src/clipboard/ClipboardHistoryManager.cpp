@@ -657,35 +657,38 @@ Task<std::optional<QList<ClipboardItem>>> ClipboardHistoryManager::runSearch(std
                                                                              int limit)
 {
     const Lifetime::Pointer<ClipboardHistoryManager> self(this, m_lifetime);
-    QList<QUuid> order;
-    order.reserve(m_items.size());
-    for (const ClipboardItem &item : std::as_const(m_items))
-        order.append(item.id());
+    const QList<ClipboardItem> searched = m_items; // shared with the history, not copied
     std::shared_ptr<const ClipboardFilterMatcher> matcher;
     if (filter)
         matcher = std::make_shared<const ClipboardFilterMatcher>(*filter);
     const int effectiveLimit = std::min(int(m_items.size()), limit);
     const bool buildsIndex = !m_searchIndex;
-    auto future = searchIndex().search(std::move(order), matcher, query, includeAnalysisText, effectiveLimit);
+    auto future = searchIndex().search(searched, matcher, query, includeAnalysisText, effectiveLimit);
     const std::optional<QList<ClipboardSearchMatch>> found = co_await awaitFuture(std::move(future));
     const bool cancelled = co_await isCancelled();
     if (!found || !self || cancelled)
         co_return std::nullopt;
 
+    // A history still sharing the list searched has not changed since: each match is the item at its place.
+    // Otherwise the matches are looked up by id, and those deleted meanwhile left out.
+    const bool unchanged = m_items.constData() == searched.constData();
     QHash<QUuid, const ClipboardItem *> byId;
-    byId.reserve(m_items.size());
-    for (const ClipboardItem &item : std::as_const(m_items))
-        byId.insert(item.id(), &item);
+    if (!unchanged) {
+        byId.reserve(m_items.size());
+        for (const ClipboardItem &item : std::as_const(m_items))
+            byId.insert(item.id(), &item);
+    }
     QList<ClipboardItem> results;
     results.reserve(found->size());
     QList<ClipboardItem> missingThumbnails;
     bool presentationsChanged = false;
     for (const ClipboardSearchMatch &match : *found) {
-        const ClipboardItem *item = byId.value(match.id);
+        const ClipboardItem *item = unchanged ? &searched.at(match.position) : byId.value(match.id);
         if (!item)
             continue; // deleted while the search ran
         results.append(*item);
-        ClipboardSearchPresentation presentation{match.title, match.typeLabel, m_thumbnails.value(match.id)};
+        ClipboardSearchPresentation presentation{match.title, ClipboardSearchIndex::typeLabel(match.type),
+                                                 m_thumbnails.value(match.id)};
         if (match.type == ClipboardItemType::image && presentation.thumbnail.isNull() && !m_thumbnails.contains(match.id))
             missingThumbnails.append(*item);
         auto it = m_searchPresentations.find(match.id);

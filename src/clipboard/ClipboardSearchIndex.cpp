@@ -197,16 +197,16 @@ void ClipboardSearchIndex::remove(const QList<QUuid> &ids)
     });
 }
 
-QFuture<QList<ClipboardSearchMatch>> ClipboardSearchIndex::search(QList<QUuid> order,
+QFuture<QList<ClipboardSearchMatch>> ClipboardSearchIndex::search(QList<ClipboardItem> history,
                                                                    std::shared_ptr<const ClipboardFilterMatcher> filter,
                                                                    const QString &query, bool includeAnalysisText,
                                                                    int limit)
 {
     auto state = m_state;
     const QByteArray needle = normalizedQuery(query);
-    return QtConcurrent::run(&m_pool, [state, order = std::move(order), filter, needle, includeAnalysisText, limit] {
+    return QtConcurrent::run(&m_pool, [state, history = std::move(history), filter, needle, includeAnalysisText, limit] {
         std::lock_guard lock(state->mutex);
-        return searchSlots(state->resolve(order), filter.get(), needle, includeAnalysisText, limit);
+        return searchSlots(state->resolve(history), filter.get(), needle, includeAnalysisText, limit);
     });
 }
 
@@ -218,11 +218,14 @@ void ClipboardSearchIndex::waitForIdle()
 
 namespace {
 
-bool contains(const QByteArray &haystack, const QByteArray &needle)
+bool contains(QByteArrayView haystack, const QByteArray &needle)
 {
     return haystack.size() >= needle.size()
-           && ::memmem(haystack.constData(), size_t(haystack.size()), needle.constData(), size_t(needle.size()));
+           && ::memmem(haystack.data(), size_t(haystack.size()), needle.constData(), size_t(needle.size()));
 }
+
+// How many items ahead of the one searched the start of a text is fetched into the cache.
+constexpr size_t prefetchDistance = 4;
 
 // A display key to count or look up by, not copied: valid as long as its entry.
 QByteArray asKey(QByteArrayView key)
@@ -232,25 +235,39 @@ QByteArray asKey(QByteArrayView key)
 
 } // namespace
 
-const std::vector<ClipboardSearchIndex::Slot> &ClipboardSearchIndex::State::resolve(const QList<QUuid> &order)
+const std::vector<ClipboardSearchIndex::Slot> &ClipboardSearchIndex::State::resolve(const QList<ClipboardItem> &history)
 {
-    if (resolvedGeneration == generation && resolvedOrder == order)
+    // Told by the items' values alone: reading 5,000 ids would cost more than the search of a short word.
+    const auto sameHistory = [&] {
+        if (resolvedHistory.size() != history.size())
+            return false;
+        for (qsizetype i = 0; i < history.size(); ++i)
+            if (!history[i].isSameValueAs(resolvedHistory[i]))
+                return false;
+        return true;
+    };
+    if (resolvedGeneration == generation && sameHistory())
         return slots;
+    // A copy of the items, not of the list: holding the history's own list would copy it at its next change.
+    resolvedHistory.clear();
+    resolvedHistory.reserve(history.size());
     slots.clear();
-    slots.reserve(size_t(order.size()));
+    slots.reserve(size_t(history.size()));
     QHash<QByteArray, int> keyCounts;
-    keyCounts.reserve(order.size());
-    for (const QUuid &id : order) {
-        const auto it = entries.constFind(id);
+    keyCounts.reserve(history.size());
+    for (qsizetype i = 0; i < history.size(); ++i) {
+        resolvedHistory.append(history[i]);
+        const auto it = entries.constFind(history[i].id());
         if (it == entries.constEnd())
             continue;
-        slots.push_back({&*it, false});
+        const Entry &entry = *it;
+        const QByteArrayView text = entry.searchesTextInPlace ? QByteArrayView(entry.text) : QByteArrayView(entry.searchText());
+        slots.push_back({&entry, it.key(), text, entry.extras.get(), i, entry.type, entry.searchesTextInPlace, false});
         if (const QByteArrayView key = it->displayKey(); !key.isEmpty())
             ++keyCounts[asKey(key)];
     }
     for (Slot &slot : slots)
         slot.sharesKey = keyCounts.value(asKey(slot.entry->displayKey())) > 1;
-    resolvedOrder = order;
     resolvedGeneration = generation;
     return slots;
 }
@@ -267,26 +284,31 @@ QList<ClipboardSearchMatch> ClipboardSearchIndex::searchSlots(const std::vector<
     const std::optional<FoldedTextSearch> folded =
         query.isEmpty() ? std::nullopt : std::make_optional<FoldedTextSearch>(query);
     const bool filterReadsText = filter && filter->readsText();
-    for (const Slot &slot : slots) {
-        const Entry &entry = *slot.entry;
+    for (size_t i = 0; i < slots.size(); ++i) {
+        const Slot &slot = slots[i];
         // With analysis text asked for, an analysed item is matched by its analysis, any other by its text.
         if (folded) {
-            const bool found = includeAnalysisText && !entry.analysisText().isEmpty() ? contains(entry.analysisText(), query)
-                               : entry.searchesTextInPlace                            ? folded->isFoundIn(entry.text)
-                                                                                      : contains(entry.searchText(), query);
+            // The texts lie scattered in memory: the next ones are asked for while this one is read.
+            if (i + prefetchDistance < slots.size())
+                __builtin_prefetch(slots[i + prefetchDistance].text.data());
+            const bool analysed = includeAnalysisText && slot.extras && !slot.extras->analysisText.isEmpty();
+            const bool found = analysed                   ? contains(slot.extras->analysisText, query)
+                               : slot.searchesTextInPlace ? folded->isFoundIn(slot.text)
+                                                          : contains(slot.text, query);
             if (!found)
                 continue;
         }
-        if (filter && !filter->matches(entry.type, filterReadsText ? QString::fromUtf8(entry.text) : QString(), entry.filePaths()))
+        if (filter && !filter->matches(slot.type, filterReadsText ? QString::fromUtf8(slot.entry->text) : QString(),
+                                       slot.extras ? slot.extras->filePaths : QStringList()))
             continue;
         // Only items whose key occurs more than once can be duplicates.
         if (slot.sharesKey) {
-            const QByteArray key = asKey(entry.displayKey());
+            const QByteArray key = asKey(slot.entry->displayKey());
             if (seenKeys.contains(key))
                 continue;
             seenKeys.insert(key);
         }
-        matches.append({entry.id(), entry.type, entry.title(), typeLabel(entry.type)});
+        matches.append({slot.id, slot.position, slot.type, slot.extras ? slot.extras->title : QString()});
         if (matches.size() >= limit)
             break;
     }

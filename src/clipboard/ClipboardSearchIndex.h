@@ -38,13 +38,12 @@ public:
             QByteArray displayKey; // made when the item keeps no digest
         };
 
-        ClipboardItem item; // shared with the history: the id and the digest are read from it
+        ClipboardItem item; // shared with the history: the digest is read from it
         QByteArray text; // the item's own UTF-8, shared with it
         std::shared_ptr<const Extras> extras; // null when the item has none of them
         ClipboardItemType type = ClipboardItemType::text;
         bool searchesTextInPlace = false;
 
-        QUuid id() const { return item.id(); }
         // The item's digest, or the key made for it; valid as long as the entry.
         QByteArrayView displayKey() const;
         const QStringList &filePaths() const { return extras ? extras->filePaths : noExtras().filePaths; }
@@ -69,10 +68,12 @@ public:
     void upsert(const QList<ClipboardItem> &items);
     void remove(const QList<QUuid> &ids);
 
-    // Matches over `order` (the history's ids, newest first): at most `limit` matches, duplicates by display
-    // key dropped, in that order. The query is trimmed, lowercased and composed; an empty one matches all.
-    // With includeAnalysisText the analysis text of an item that has one is searched instead of its text.
-    QFuture<QList<ClipboardSearchMatch>> search(QList<QUuid> order, std::shared_ptr<const ClipboardFilterMatcher> filter,
+    // Matches over `history` (newest first; shared, not copied, and its ids read on the index's thread):
+    // at most `limit` matches, duplicates by display key dropped, in that order. The query is trimmed,
+    // lowercased and composed; an empty one matches all. With includeAnalysisText the analysis text of an
+    // item that has one is searched instead of its text.
+    QFuture<QList<ClipboardSearchMatch>> search(QList<ClipboardItem> history,
+                                                std::shared_ptr<const ClipboardFilterMatcher> filter,
                                                 const QString &query, bool includeAnalysisText, int limit);
 
     // Blocks until queued work is done (tests and benchmarks).
@@ -85,9 +86,17 @@ public:
     // What a query is looked for in (lowercased, composed UTF-8), whether or not prepare() keeps it.
     static QByteArray searchableText(const ClipboardItem &item);
     static QString typeLabel(ClipboardItemType type);
-    // One item in list order; `sharesKey` when another item has the same display key.
+    // One item in list order, at `position` in the list, with what a search reads of every item: the entries
+    // lie scattered in memory, and reading each one would cost a search more than reading its texts does.
+    // `sharesKey` when another item has the same display key.
     struct Slot {
         const Entry *entry = nullptr;
+        QUuid id;
+        QByteArrayView text; // the item's own text where it is searched in place, its searchText otherwise
+        const Entry::Extras *extras = nullptr;
+        qsizetype position = 0;
+        ClipboardItemType type = ClipboardItemType::text;
+        bool searchesTextInPlace = false;
         bool sharesKey = false;
     };
     // The search proper, over entries in list order.
@@ -102,10 +111,11 @@ private:
         std::mutex mutex;
         QHash<QUuid, Entry> entries;
         quint64 generation = 0;
-        QList<QUuid> resolvedOrder;
+        // The history the slots were made for: the same values in the same order need no new slots.
+        QList<ClipboardItem> resolvedHistory;
         quint64 resolvedGeneration = ~quint64(0);
         std::vector<Slot> slots;
-        const std::vector<Slot> &resolve(const QList<QUuid> &order);
+        const std::vector<Slot> &resolve(const QList<ClipboardItem> &history);
     };
 
     QThreadPool m_pool;

@@ -3,7 +3,13 @@
 #include <QChar>
 
 #include <algorithm>
+#include <bit>
+#include <cstdlib>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <immintrin.h>
+#endif
 
 namespace {
 
@@ -66,6 +72,38 @@ int encode(char32_t value, char *out)
     out[3] = char(0x80 | (value & 0x3F));
     return 4;
 }
+
+#ifdef __SSE2__
+// Two places of the query and the bytes (two each, or one twice) a text must hold there.
+struct AnchorPair {
+    qsizetype a = 0;
+    qsizetype b = 0;
+    char a0 = 0, a1 = 0, b0 = 0, b1 = 0;
+};
+
+bool hasAvx2()
+{
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+// Thirty-two places at a time from `p` on: the first where both anchors hold; null when none does, `p`
+// then where fewer than 32 places were left to look at.
+__attribute__((target("avx2"))) const char *findPairAvx2(const char *&p, const char *last, const AnchorPair &pair)
+{
+    const __m256i a0 = _mm256_set1_epi8(pair.a0), a1 = _mm256_set1_epi8(pair.a1);
+    const __m256i b0 = _mm256_set1_epi8(pair.b0), b1 = _mm256_set1_epi8(pair.b1);
+    for (; last - p >= 31; p += 32) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + pair.a));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + pair.b));
+        const __m256i both = _mm256_and_si256(_mm256_or_si256(_mm256_cmpeq_epi8(x, a0), _mm256_cmpeq_epi8(x, a1)),
+                                              _mm256_or_si256(_mm256_cmpeq_epi8(y, b0), _mm256_cmpeq_epi8(y, b1)));
+        if (const auto mask = static_cast<unsigned int>(_mm256_movemask_epi8(both)))
+            return p + std::countr_zero(mask);
+    }
+    return nullptr;
+}
+#endif
 
 // How often a byte turns up in copied text, roughly: the rarest byte of the query is looked for first.
 constexpr int rareByteWeight = 4;
@@ -156,45 +194,58 @@ FoldedTextSearch::FoldedTextSearch(const QByteArray &query)
         p += length;
     }
 
+    // The quick test is exact for a character whose forms differ in one byte at most (a Polish letter's two
+    // cases do): any mix of their bytes is one of them. Others are compared whole.
+    for (size_t index = 0; index < m_characters.size(); ++index) {
+        const Character &character = m_characters[index];
+        int differing = 0;
+        for (qsizetype i = 0; i < character.length; ++i)
+            differing += std::any_of(character.forms.begin(), character.forms.end(),
+                                     [&](const QByteArray &form) { return form[i] != character.forms.front()[i]; });
+        if (differing > 1)
+            m_comparedWhole.push_back(index);
+    }
+
     m_allowed.assign(size_t(m_size), {});
     for (const Character &character : m_characters)
         for (const QByteArray &form : character.forms)
             for (qsizetype i = 0; i < character.length; ++i)
                 m_allowed[size_t(character.offset + i)][static_cast<unsigned char>(form[i])] = true;
 
-    for (unsigned int byte = 0; byte < 256; ++byte) {
-        m_shift[byte] = m_size;
-        for (qsizetype i = m_size - 2; i >= 0; --i) {
-            if (m_allowed[size_t(i)][byte]) {
-                m_shift[byte] = m_size - 1 - i;
-                break;
+    // The rarest byte of the rarest character, then of another one, the farthest of the rarest: the bytes of
+    // one character come together, and so do neighbours in a common word ("żó" in "zażółć"), so a second
+    // anchor near the first would let through most of what the first one does.
+    const auto rarest = [&](const Character *skipped, Anchor *anchor) {
+        int bestWeight = -1;
+        qsizetype bestDistance = -1;
+        const Character *chosen = nullptr;
+        for (const Character &character : m_characters) {
+            if (&character == skipped)
+                continue;
+            const qsizetype distance = skipped ? std::abs(character.offset - skipped->offset) : 0;
+            for (qsizetype offset = character.offset; offset < character.offset + character.length; ++offset) {
+                std::vector<unsigned char> bytes;
+                int weight = 0;
+                for (unsigned int byte = 0; byte < 256; ++byte) {
+                    if (m_allowed[size_t(offset)][byte]) {
+                        bytes.push_back(static_cast<unsigned char>(byte));
+                        weight += byteWeight(static_cast<unsigned char>(byte));
+                    }
+                }
+                if (bestWeight < 0 || weight < bestWeight || (weight == bestWeight && distance > bestDistance)) {
+                    bestWeight = weight;
+                    bestDistance = distance;
+                    *anchor = {offset, std::move(bytes)};
+                    chosen = &character;
+                }
             }
         }
-    }
-
-    int bestWeight = -1;
-    for (const Character &character : m_characters) {
-        for (qsizetype i = 0; i < character.length; ++i) {
-            std::vector<unsigned char> bytes;
-            for (const QByteArray &form : character.forms) {
-                const auto byte = static_cast<unsigned char>(form[i]);
-                if (std::find(bytes.begin(), bytes.end(), byte) == bytes.end())
-                    bytes.push_back(byte);
-            }
-            int weight = 0;
-            for (const unsigned char byte : bytes)
-                weight += byteWeight(byte);
-            if (bestWeight < 0 || weight < bestWeight) {
-                bestWeight = weight;
-                m_anchor = character.offset + i;
-                m_anchorBytes = bytes;
-            }
-        }
-    }
-    for (const unsigned char byte : m_anchorBytes)
-        m_isAnchorByte[byte] = true;
-    // A rare byte found by memchr beats skipping; a common one does not.
-    m_skips = m_size >= minimumSkippingSize && !(m_anchorBytes.size() == 1 && bestWeight <= rareByteWeight);
+        return std::make_pair(chosen, bestWeight);
+    };
+    const auto [first, firstWeight] = rarest(nullptr, &m_first);
+    m_second = m_first;
+    rarest(first, &m_second);
+    m_findsRareByte = m_first.bytes.size() == 1 && firstWeight <= rareByteWeight;
 }
 
 bool FoldedTextSearch::matchesAt(const char *start) const
@@ -203,9 +254,8 @@ bool FoldedTextSearch::matchesAt(const char *start) const
     for (qsizetype i = m_size - 1; i >= 0; --i)
         if (!m_allowed[size_t(i)][static_cast<unsigned char>(start[i])])
             return false;
-    for (const Character &character : m_characters) {
-        if (character.forms.size() == 1 || character.length == 1)
-            continue; // the quick test was exact for it
+    for (const size_t index : m_comparedWhole) {
+        const Character &character = m_characters[index];
         const char *at = start + character.offset;
         bool matched = false;
         for (const QByteArray &form : character.forms) {
@@ -220,57 +270,60 @@ bool FoldedTextSearch::matchesAt(const char *start) const
     return true;
 }
 
-bool FoldedTextSearch::isFoundIn(const QByteArray &text) const
+const char *FoldedTextSearch::nextCandidate(const char *p, const char *last) const
+{
+    const qsizetype a = m_first.offset;
+    const qsizetype b = m_second.offset;
+#ifdef __SSE2__
+    // Many places at a time; an anchor has at most two bytes but for a title-case letter's three.
+    if (m_first.bytes.size() <= 2 && m_second.bytes.size() <= 2) {
+        const auto byte = [](const Anchor &anchor, size_t i) {
+            return static_cast<char>(anchor.bytes[std::min(i, anchor.bytes.size() - 1)]);
+        };
+        const AnchorPair pair{a, b, byte(m_first, 0), byte(m_first, 1), byte(m_second, 0), byte(m_second, 1)};
+        if (hasAvx2()) {
+            if (const char *found = findPairAvx2(p, last, pair))
+                return found;
+        }
+        const __m128i a0 = _mm_set1_epi8(pair.a0), a1 = _mm_set1_epi8(pair.a1);
+        const __m128i b0 = _mm_set1_epi8(pair.b0), b1 = _mm_set1_epi8(pair.b1);
+        for (; last - p >= 15; p += 16) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + a));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + b));
+            const __m128i both = _mm_and_si128(_mm_or_si128(_mm_cmpeq_epi8(x, a0), _mm_cmpeq_epi8(x, a1)),
+                                               _mm_or_si128(_mm_cmpeq_epi8(y, b0), _mm_cmpeq_epi8(y, b1)));
+            if (const int mask = _mm_movemask_epi8(both))
+                return p + std::countr_zero(static_cast<unsigned int>(mask));
+        }
+    }
+#endif
+    const std::array<bool, 256> &atFirst = m_allowed[size_t(a)];
+    const std::array<bool, 256> &atSecond = m_allowed[size_t(b)];
+    for (; p <= last; ++p)
+        if (atFirst[static_cast<unsigned char>(p[a])] && atSecond[static_cast<unsigned char>(p[b])])
+            return p;
+    return nullptr;
+}
+
+bool FoldedTextSearch::isFoundIn(QByteArrayView text) const
 {
     if (m_impossible || m_size == 0 || text.size() < m_size)
         return m_size == 0;
-    const char *begin = text.constData();
-    // Candidates: the anchor byte where a match starting inside the text would put it.
-    const char *first = begin + m_anchor;
-    const char *last = begin + text.size() - m_size + m_anchor; // the last place the anchor may be
-    if (m_skips) {
-        const std::array<bool, 256> &lastAllowed = m_allowed[size_t(m_size - 1)];
-        const char *end = begin + text.size() - m_size;
-        for (const char *p = begin; p <= end;) {
-            const auto byte = static_cast<unsigned char>(p[m_size - 1]);
-            if (lastAllowed[byte] && matchesAt(p))
-                return true;
-            p += m_shift[byte];
-        }
-        return false;
-    }
-    const auto isMatch = [&](const char *anchor) { return matchesAt(anchor - m_anchor); };
-    if (m_anchorBytes.size() == 1) {
-        for (const char *p = first; p <= last; ++p) {
-            p = static_cast<const char *>(std::memchr(p, m_anchorBytes[0], size_t(last - p + 1)));
+    const char *begin = text.data();
+    const char *last = begin + text.size() - m_size; // the last place a match may start
+    if (m_findsRareByte) {
+        const char *lastAnchor = last + m_first.offset;
+        for (const char *p = begin + m_first.offset; p <= lastAnchor; ++p) {
+            p = static_cast<const char *>(std::memchr(p, m_first.bytes[0], size_t(lastAnchor - p + 1)));
             if (!p)
                 return false;
-            if (isMatch(p))
+            if (matchesAt(p - m_first.offset))
                 return true;
         }
         return false;
     }
-    if (m_anchorBytes.size() == 2) {
-        // Two scans side by side; the nearer hit is tried first.
-        const auto next = [&](const char *from, unsigned char byte) -> const char * {
-            return from > last ? nullptr : static_cast<const char *>(std::memchr(from, byte, size_t(last - from + 1)));
-        };
-        const char *a = next(first, m_anchorBytes[0]);
-        const char *b = next(first, m_anchorBytes[1]);
-        while (a || b) {
-            const char *p = !b || (a && a < b) ? a : b;
-            if (isMatch(p))
-                return true;
-            if (p == a)
-                a = next(p + 1, m_anchorBytes[0]);
-            else
-                b = next(p + 1, m_anchorBytes[1]);
-        }
-        return false;
-    }
-    for (const char *p = first; p <= last; ++p) {
-        if (m_isAnchorByte[static_cast<unsigned char>(*p)] && isMatch(p))
+    for (const char *p = begin; (p = nextCandidate(p, last)); ++p)
+        if (matchesAt(p))
             return true;
-    }
     return false;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 
 #include <array>
 #include <vector>
@@ -20,31 +21,35 @@ public:
     explicit FoldedTextSearch(const QByteArray &query);
 
     // Whether the query is in `text`, a text that folds in place, whatever the case of its letters.
-    bool isFoundIn(const QByteArray &text) const;
+    bool isFoundIn(QByteArrayView text) const;
 
 private:
-    // From this many bytes on, skipping along the text beats looking for the query's rarest byte.
-    static constexpr qsizetype minimumSkippingSize = 4;
     // A character of the query and the bytes that may stand for it in a text: its own, then its other cases.
     struct Character {
         qsizetype offset = 0;
         qsizetype length = 0;
         std::vector<QByteArray> forms;
     };
+    // A byte of the query that a place in the text must hold one of the bytes of before it is compared whole.
+    struct Anchor {
+        qsizetype offset = 0;
+        std::vector<unsigned char> bytes;
+    };
     bool matchesAt(const char *start) const;
+    // A place where both anchors hold, from `from` to `last` (where a match may start); null when none is.
+    const char *nextCandidate(const char *from, const char *last) const;
 
     std::vector<Character> m_characters;
+    // The characters the quick test below lets through in mixes of their forms' bytes.
+    std::vector<size_t> m_comparedWhole;
     // For each byte of the query, the bytes a text may have there: a quick test before the exact one.
     std::vector<std::array<bool, 256>> m_allowed;
-    // Longer queries skip along the text (Horspool): how far to move on when the byte under the query's
-    // last one is this.
-    std::array<qsizetype, 256> m_shift = {};
-    bool m_skips = false;
     qsizetype m_size = 0;
     bool m_impossible = false; // a character no lowercased text holds
-    // The byte of the query looked for first (the one least often in a text) and the bytes that may stand
-    // for it.
-    qsizetype m_anchor = 0;
-    std::vector<unsigned char> m_anchorBytes;
-    bool m_isAnchorByte[256] = {};
+    // The byte of the query least often in a text, and the least often of another character (the first
+    // again when the query has one character): a place is compared whole only where both hold.
+    Anchor m_first;
+    Anchor m_second;
+    // The first anchor is one rare byte: memchr finds it faster than anything else.
+    bool m_findsRareByte = false;
 };

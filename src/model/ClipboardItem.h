@@ -142,6 +142,8 @@ public:
     bool isNull() const { return id().isNull(); }
     // Identity, not content.
     friend bool operator==(const ClipboardItem &a, const ClipboardItem &b) { return a.id() == b.id(); }
+    // Whether both are copies of one value, not changed in either since: told without reading either.
+    bool isSameValueAs(const ClipboardItem &other) const { return d == other.d; }
 
 private:
     QSharedDataPointer<ClipboardItemData> d;
