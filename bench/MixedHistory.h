@@ -40,6 +40,18 @@ inline QString prose(QRandomGenerator &random, int length)
     return out;
 }
 
+// One long copy: 60 MB of that prose in UTF-8, cut at a character's end.
+inline QByteArray longProse()
+{
+    QRandomGenerator random(60);
+    QByteArray utf8 = prose(random, 56'000'000).toUtf8();
+    qsizetype cut = 60'000'000;
+    while (cut < utf8.size() && (uchar(utf8.at(cut)) & 0xc0) == 0x80)
+        --cut;
+    utf8.truncate(cut);
+    return utf8;
+}
+
 // Oldest first, as they were copied.
 inline QList<Entry> entries()
 {

@@ -9,6 +9,8 @@
 //     (Pss_Anon) once settled, and the disk its store takes.
 //   - Memory after large spelling calls: ten calls of 20 MB each from another program, every one refused
 //     (local intelligence is off), and the private memory before, at once after and 2 s after the last.
+//   - One long text: tavlen with a 60 MB text in its history, its resident memory (as `ps -o rss` shows it)
+//     at its "running" line, the peak of its start, and once settled.
 //   TAVLEN_IDLE_SECONDS   length of the idle window (default 120)
 //   TAVLEN_IDLE_PROGRAM   another tavlen build to measure (default: the one beside bench/)
 #include "BenchmarkRun.h"
@@ -280,8 +282,8 @@ QString tavlenProgram()
 }
 
 // Starts tavlen and waits for its "running" line: the milliseconds it took, or a negative number when it
-// did not get there.
-double startTavlen(QProcess &tavlen, const QProcessEnvironment &env)
+// did not get there. `said`: what it wrote until then.
+double startTavlen(QProcess &tavlen, const QProcessEnvironment &env, QByteArray *said = nullptr)
 {
     tavlen.setProcessEnvironment(env);
     tavlen.setReadChannel(QProcess::StandardError);
@@ -292,6 +294,8 @@ double startTavlen(QProcess &tavlen, const QProcessEnvironment &env)
     while (!output.contains("tavlen: running") && tavlen.waitForReadyRead(10000))
         output += tavlen.readAllStandardError();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
+    if (said)
+        *said = output;
     return output.contains("tavlen: running") ? ms : -1;
 }
 
@@ -436,6 +440,61 @@ void BM_StartUpMemoryDisk(benchmark::State &state)
     }
 }
 BENCHMARK(BM_StartUpMemoryDisk)->Iterations(1)->Unit(benchmark::kSecond);
+
+// A field of /proc/PID/status in MiB: VmRSS is the resident memory `ps -o rss` shows, VmHWM its peak so far.
+double statusMib(qint64 pid, const QByteArray &field)
+{
+    QFile file(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith(field + ':'))
+            return line.mid(field.size() + 1).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
+}
+
+// The program with one 60 MB text in its history, as a person sees it: its resident memory when it says
+// "running" (the history is loaded), the peak of its start, and its resident memory once it settled (the
+// launcher made, the first search answered, what start-up freed given back). Each the median of three starts.
+void BM_RunningWithOneLongText(benchmark::State &state)
+{
+    PrivateHome home;
+    const QProcessEnvironment env = home.environment();
+    const QByteArray text = MixedHistory::longProse();
+    if (!MixedHistory::write(env.value(QStringLiteral("XDG_DATA_HOME")) + QStringLiteral("/trevik.tavlen"),
+                             {{ClipboardItemType::text, QString::fromUtf8(text)}})) {
+        BenchmarkRun::fail(state, "could not write the history");
+        return;
+    }
+    for (auto _ : state) {
+        std::vector<double> atRunning, peak, settled;
+        for (int i = 0; i < 3; ++i) {
+            QProcess tavlen;
+            QByteArray said;
+            if (startTavlen(tavlen, env, &said) < 0) {
+                BenchmarkRun::fail(state, "tavlen did not start (build the tavlen target)");
+                stopProcess(tavlen);
+                return;
+            }
+            atRunning.push_back(statusMib(tavlen.processId(), "VmRSS"));
+            sleepSeconds(10);
+            peak.push_back(statusMib(tavlen.processId(), "VmHWM"));
+            settled.push_back(statusMib(tavlen.processId(), "VmRSS"));
+            stopProcess(tavlen);
+            // A copy left out of the history is said in a line of its own: then the text was never held.
+            if (said.contains("left out")) {
+                BenchmarkRun::fail(state, "tavlen left the long text out of its history");
+                return;
+            }
+        }
+        state.counters["text_mb"] = double(text.size()) / 1e6;
+        state.counters["rss_at_running_mib"] = median(atRunning);
+        state.counters["peak_rss_mib"] = median(peak);
+        state.counters["rss_settled_mib"] = median(settled);
+    }
+}
+BENCHMARK(BM_RunningWithOneLongText)->Iterations(1)->Unit(benchmark::kSecond);
 
 void BM_MemoryAfterLargeSpellingCalls(benchmark::State &state)
 {
