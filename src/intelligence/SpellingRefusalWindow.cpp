@@ -48,9 +48,10 @@ private:
 } // namespace
 
 SpellingRefusalWindow::SpellingRefusalWindow(const Platform &platform, const QString &title, const QString &message,
-                                             std::function<Palette()> palette, QObject *parent)
+                                             bool takesKeyboard, std::function<Palette()> palette, QObject *parent)
     : BaseWindow(std::make_unique<CustomWindow>(*platform.panels, PanelKind::Floating), parent)
     , m_platform(platform)
+    , m_takesKeyboard(takesKeyboard)
 {
     Panel &panel = window()->panel();
     panel.setDesktopFlags(PanelDesktop::SkipTaskbar);
@@ -98,6 +99,8 @@ void SpellingRefusalWindow::show()
     panel.setShape(CornerPath::continuousRoundedRect(QRectF(QPointF(0, 0), frame.size()), cornerRadius));
     panel.setLevel(PanelLevel::Launcher);
     panel.showWithoutActivating();
+    if (!m_takesKeyboard)
+        return;
     window()->takeKeyboard();
     if (AlertView *view = alert())
         panel.setFocusedWidget(view);

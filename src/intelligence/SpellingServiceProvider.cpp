@@ -36,13 +36,15 @@ bool SpellingServiceProvider::install()
     if (m_installed || !m_platform.textServices)
         return m_installed;
     const Lifetime::Pointer<SpellingServiceProvider> self(this, m_lifetime);
-    m_installed = m_platform.textServices->offerSpellingService([self](QString text) -> Task<std::optional<QString>> {
+    m_installed = m_platform.textServices->offerSpellingService([self](QString text, bool byCommand) -> Task<std::optional<QString>> {
         if (!self)
             return [](QString) -> Task<std::optional<QString>> {
                 co_return QStringLiteral("Tavlen is quitting.");
             }(text);
         self->m_requests.removeIf([](const auto &request) { return request.isFinished(); });
-        Task<std::optional<QString>> request = self->answerRequest(std::move(text));
+        // Only the person's own command (their key) may take the keyboard: another program's call never
+        // keeps it from them.
+        Task<std::optional<QString>> request = self->answerRequest(std::move(text), byCommand);
         self->m_requests.append(request);
         return request;
     });
@@ -58,23 +60,23 @@ void SpellingServiceProvider::uninstall()
         m_platform.textServices->withdrawSpellingService();
 }
 
-Task<std::optional<QString>> SpellingServiceProvider::answerRequest(QString text)
+Task<std::optional<QString>> SpellingServiceProvider::answerRequest(QString text, bool takeKeyboard)
 {
     QPointer<SpellingServiceProvider> self(this);
-    const std::optional<std::optional<QString>> answer = co_await checkSpelling(std::move(text));
+    const std::optional<std::optional<QString>> answer = co_await checkSpelling(std::move(text), takeKeyboard);
     const std::optional<QString> refusal = answer.value_or(std::nullopt);
     // The caller gets the reason at once; the person sees it here, whoever asked.
     if (refusal && self)
-        self->showRefusal(*refusal);
+        self->showRefusal(*refusal, takeKeyboard);
     co_return refusal;
 }
 
-void SpellingServiceProvider::showRefusal(const QString &message)
+void SpellingServiceProvider::showRefusal(const QString &message, bool takeKeyboard)
 {
     closeRefusalWindow();
     QPointer<SettingsStore> settings = m_settings;
     const Platform platform = m_platform;
-    auto *window = new SpellingRefusalWindow(m_platform, windowTitle, message, [settings, platform] {
+    auto *window = new SpellingRefusalWindow(m_platform, windowTitle, message, takeKeyboard, [settings, platform] {
         return Palette::from(platform.appearance, settings ? color(settings->settings().accentColor) : Palette().accent);
     });
     m_refusalWindow = window;
@@ -94,7 +96,7 @@ void SpellingServiceProvider::closeRefusalWindow()
     }
 }
 
-Task<std::optional<QString>> SpellingServiceProvider::checkSpelling(QString text)
+Task<std::optional<QString>> SpellingServiceProvider::checkSpelling(QString text, bool takeKeyboard)
 {
     const Lifetime::Pointer<SpellingServiceProvider> self(this, m_lifetime);
     if (!m_settings || !m_settings->settings().aiEnabled)
@@ -114,11 +116,12 @@ Task<std::optional<QString>> SpellingServiceProvider::checkSpelling(QString text
         if (!m_ai || m_ai->availability() != ClipboardAIAvailability::available)
             co_return ClipboardAIError::unavailable().localizedDescription();
     }
-    openWindow(text, std::move(target));
+    openWindow(text, std::move(target), takeKeyboard);
     co_return std::nullopt;
 }
 
-void SpellingServiceProvider::openWindow(const QString &text, std::optional<SpellingSelectionTarget> target)
+void SpellingServiceProvider::openWindow(const QString &text, std::optional<SpellingSelectionTarget> target,
+                                         bool takeKeyboard)
 {
     closePreviewWindow();
     if (!m_settings || !m_ai)
@@ -146,10 +149,13 @@ void SpellingServiceProvider::openWindow(const QString &text, std::optional<Spel
     }
     m_previewWindow = window;
     window->installEventFilter(this);
+    window->setAttribute(Qt::WA_ShowWithoutActivating, !takeKeyboard);
     window->show();
     window->raise();
-    window->activateWindow();
-    window->panel()->setFocus();
+    if (takeKeyboard) {
+        window->activateWindow();
+        window->panel()->setFocus();
+    }
 }
 
 void SpellingServiceProvider::closePreviewWindow()

@@ -3,7 +3,8 @@
 // through the platform's text services: it refuses what it cannot serve with a message for the caller, also
 // shown to the person in a window of Tavlen's own that nobody waits on; otherwise it takes hold of the
 // selection (to write the correction back later) and opens the one review window "Check Spelling · Tavlen".
-// A newer request replaces an open window.
+// A newer request replaces an open window. A window takes the keyboard only for the person's own command:
+// one opened for another program's call comes without it.
 
 #include "intelligence/SpellingSelectionTarget.h"
 #include "platform/Lifetime.h"
@@ -42,8 +43,9 @@ public:
     void uninstall();
 
 #ifndef Q_MOC_RUN
-    // One request with the selected plain text: none when the review window opened, else the refusal.
-    Task<std::optional<QString>> checkSpelling(QString text);
+    // One request with the selected plain text: none when the review window opened (taking the keyboard
+    // when told), else the refusal.
+    Task<std::optional<QString>> checkSpelling(QString text, bool takeKeyboard = true);
 #endif
 
     // Closes the review window when one is open.
@@ -60,11 +62,11 @@ protected:
 private:
 #ifndef Q_MOC_RUN
     // A request as it comes over the platform's text services: checkSpelling, and a refusal shown.
-    Task<std::optional<QString>> answerRequest(QString text);
+    Task<std::optional<QString>> answerRequest(QString text, bool takeKeyboard);
 #endif
-    void showRefusal(const QString &message);
+    void showRefusal(const QString &message, bool takeKeyboard);
     void closeRefusalWindow();
-    void openWindow(const QString &text, std::optional<SpellingSelectionTarget> target);
+    void openWindow(const QString &text, std::optional<SpellingSelectionTarget> target, bool takeKeyboard);
 
     QPointer<SettingsStore> m_settings;
     QPointer<ClipboardAIController> m_ai;

@@ -116,7 +116,8 @@ inline IsCancelled isCancelled() { return {}; }
 class CancellableAwaiter {
 public:
     bool await_ready() const noexcept { return false; }
-    bool await_resume() const noexcept { return m_result && !m_state->cancelled; }
+    // Ready at once (await_ready), the task never suspended: it was not cancelled in between.
+    bool await_resume() const noexcept { return m_result && !(m_state && m_state->cancelled); }
 
 protected:
     template<typename P>

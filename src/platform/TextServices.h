@@ -28,8 +28,9 @@ struct TextServiceReply {
 class TextServices : public QObject {
     Q_OBJECT
 public:
-    // Answers one request: none when the text was taken, else the refusal message.
-    using SpellingHandler = std::function<Task<std::optional<QString>>(QString text)>;
+    // Answers one request: none when the text was taken, else the refusal message. `byCommand`: the request
+    // came from this program's own command (the one a person binds to a key), not from another program.
+    using SpellingHandler = std::function<Task<std::optional<QString>>(QString text, bool byCommand)>;
 
     // Offers the spelling service until withdrawn; false (with a warning) when it cannot be offered (no
     // session bus, or another program holds the name).

@@ -134,7 +134,7 @@ TEST(SpellingCheckRequestTest, TavlensAnswerIsWhatThePersonSees)
         }
         QStringList received;
         if (row.running) {
-            d.sim.textServices.offerSpellingService([&received, refusal = row.refusal](QString text) {
+            d.sim.textServices.offerSpellingService([&received, refusal = row.refusal](QString text, bool) {
                 received.append(text);
                 return [](std::optional<QString> answer) -> Task<std::optional<QString>> { co_return answer; }(refusal);
             });

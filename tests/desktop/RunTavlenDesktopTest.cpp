@@ -3,6 +3,7 @@
 // itself runs once per history, however its session is spelled.
 #include "DesktopTest.h"
 #include "FakeNotificationService.h"
+#include "LineEditApp.h"
 
 #include "platform/linux/LinuxTextServices.h"
 
@@ -13,10 +14,12 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QImage>
 #include <QProcessEnvironment>
+#include <QTimer>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -273,4 +276,63 @@ TEST(RunTavlen, ItStopsWithinTwoSecondsWhileTheBusAnswersNothing)
         EXPECT_TRUE(DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 60000));
         QDBusConnection::disconnectFromBus(QStringLiteral("huge"));
     }
+}
+
+// Other programs' calls never take the keyboard from the person: while a program calls the spelling check every
+// 0.1 s, each call refused (local intelligence is off) in a window of Tavlen's, all the person types reaches
+// their editor (when each such window took the keyboard, 0 of 60 characters did). The person's own command
+// still gives its window the keyboard.
+TEST(RunTavlen, OtherProgramsCallsLeaveTheKeyboardWithThePerson)
+{
+    TAVLEN_REQUIRE_DESKTOP();
+    QProcess tavlen;
+    QByteArray output;
+    ASSERT_TRUE(startUntilRunning(tavlen, QProcessEnvironment::systemEnvironment(), output)) << output.constData();
+    const QDBusConnectionInterface *daemon = QDBusConnection::sessionBus().interface();
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return daemon->isServiceRegistered(LinuxTextServices::busName).value(); }, 30000));
+    LineEditApp editor(QStringLiteral("person-typing"));
+    ASSERT_TRUE(editor.waitUntilReady());
+    const auto activeWindowPid = [] {
+        return DesktopTest::run(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow"), QStringLiteral("getwindowpid")})
+            .standardOutput.trimmed()
+            .toLongLong();
+    };
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return activeWindowPid() == editor.pid(); }, 10000));
+
+    QDBusConnection caller = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("other"));
+    QDBusMessage message = QDBusMessage::createMethodCall(LinuxTextServices::busName, LinuxTextServices::objectPath,
+                                                          LinuxTextServices::interfaceName,
+                                                          LinuxTextServices::checkSpellingMethod);
+    message << QStringLiteral("Teh quick brwn fox");
+    int refused = 0;
+    QTimer calls;
+    calls.setInterval(100);
+    QObject::connect(&calls, &QTimer::timeout, &calls, [&] {
+        auto *watcher = new QDBusPendingCallWatcher(caller.asyncCall(message), &calls);
+        QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &calls, [&refused, watcher] {
+            refused += watcher->reply().errorName() == LinuxTextServices::refusedError;
+            watcher->deleteLater();
+        });
+    });
+    calls.start();
+    // Half a second of calls: a window that takes the keyboard has it by then.
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return refused >= 5; }, 10000)) << refused << " calls refused";
+
+    const int refusedBefore = refused;
+    const QString typed = QStringLiteral("thequickbrownfoxjumpsoverthelazydog0123456789abcdefghijklmnopq").left(60);
+    QProcess typing;
+    typing.start(QStringLiteral("xdotool"), {QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("15"), typed});
+    ASSERT_TRUE(DesktopTest::waitUntil([&] { return typing.state() == QProcess::NotRunning; }, 20000));
+    EXPECT_TRUE(DesktopTest::waitUntil([&] { return editor.text() == typed; }, 5000))
+        << editor.text().size() << " of 60 characters reached the editor: " << editor.text().toStdString();
+    calls.stop();
+    EXPECT_GE(refused - refusedBefore, 3) << "the calls kept coming while the person typed";
+
+    // The person's own key, `tavlen --check-spelling`: its refusal takes the keyboard, so Return or Escape closes it.
+    const ProgramRun command = runTavlen({QStringLiteral("--check-spelling")}, QProcessEnvironment::systemEnvironment());
+    EXPECT_EQ(command.exitCode, 1) << command.output.constData();
+    EXPECT_TRUE(DesktopTest::waitUntil([&] { return activeWindowPid() == tavlen.processId(); }, 5000));
+    tavlen.terminate();
+    EXPECT_TRUE(DesktopTest::waitUntil([&] { return tavlen.state() == QProcess::NotRunning; }, 30000));
+    QDBusConnection::disconnectFromBus(QStringLiteral("other"));
 }

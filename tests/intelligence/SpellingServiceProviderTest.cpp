@@ -4,11 +4,14 @@
 
 #include "intelligence/ClipboardAIController.h"
 #include "intelligence/ClipboardAIService.h"
+#include "intelligence/SpellingRefusalWindow.h"
 #include "intelligence/SpellingServiceContent.h"
 #include "intelligence/SpellingServiceProvider.h"
 #include "model/SettingsStore.h"
 #include "platform/AccessibilityAttribute.h"
 #include "platform/sim/SimPlatform.h"
+#include "ui/AlertView.h"
+#include "ui/CustomWindow.h"
 #include "ui/PushButton.h"
 
 #include <QCoreApplication>
@@ -124,6 +127,43 @@ TEST(SpellingServiceProviderTest, ARequestOpensTheReviewWindowWithTheSelection)
     ASSERT_NE(s.panel(), nullptr);
     EXPECT_EQ(s.panel()->original(), QStringLiteral("Meeting"));
     EXPECT_FALSE(s.panel()->canReplace()) << "the field's selection is not the delivered text";
+}
+
+// Another program's call never takes the keyboard from the person: the window it opens, refusal or review,
+// comes without it, and a click on OK still closes the refusal; the person's own command gives it the keyboard.
+TEST(SpellingServiceProviderTest, OnlyThePersonsOwnCommandTakesTheKeyboard)
+{
+    struct Row {
+        const char *what;
+        bool byCommand;
+        bool aiEnabled;
+    };
+    const Row rows[] = {
+        {"a refusal, the person's command", true, false},
+        {"a refusal, another program", false, false},
+        {"a review, the person's command", true, true},
+        {"a review, another program", false, true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        Service s;
+        s.settings.update([&](UserSettingsData &d) { d.aiEnabled = row.aiEnabled; });
+        s.sim.textServices.requestsByCommand = row.byCommand;
+        s.request(selected);
+        if (row.aiEnabled) {
+            ASSERT_NE(s.provider.previewWindow(), nullptr);
+            // Shown without activating (the offscreen platform activates every window shown).
+            EXPECT_EQ(s.provider.previewWindow()->testAttribute(Qt::WA_ShowWithoutActivating), !row.byCommand);
+            continue;
+        }
+        SpellingRefusalWindow *refusal = s.provider.refusalWindow();
+        ASSERT_NE(refusal, nullptr);
+        EXPECT_TRUE(refusal->window()->panel().isVisible());
+        EXPECT_EQ(refusal->window()->panel().hasKeyboard(), row.byCommand);
+        refusal->alert()->okButton()->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(s.provider.refusalWindow(), nullptr);
+    }
 }
 
 TEST(SpellingServiceProviderTest, ReplacementIsOfferedOnlyWhereItIsSafe)

@@ -123,3 +123,29 @@ TEST(Task, AwaitsWorkerThreadFutures)
     TAVLEN_WAIT_UNTIL(task.isFinished(), 10000);
     EXPECT_EQ(out, 7);
 }
+
+namespace {
+// The event an awaiter waits for has happened before the task awaits it (a bus answer read meanwhile).
+class AlreadyHappened : public CancellableAwaiter {
+public:
+    bool await_ready() const noexcept { return true; }
+    template<typename P>
+    bool await_suspend(std::coroutine_handle<P>)
+    {
+        return false;
+    }
+};
+Task<> awaitWhatHappened(std::optional<bool> &out)
+{
+    const bool happened = co_await AlreadyHappened();
+    out = happened;
+}
+} // namespace
+
+TEST(Task, AnAwaiterReadyAtOnceGoesOnWithoutSuspending)
+{
+    std::optional<bool> out;
+    const Task<> task = awaitWhatHappened(out);
+    EXPECT_TRUE(task.isFinished());
+    EXPECT_EQ(out, true);
+}

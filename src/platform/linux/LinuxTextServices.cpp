@@ -7,6 +7,7 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QFile>
 
 #include <dbus/dbus.h>
 
@@ -93,6 +94,19 @@ bool LinuxTextServices::offerSpellingService(SpellingHandler handler)
     return true;
 }
 
+bool LinuxTextServices::isThisProgram(qint64 pid)
+{
+    // A program file replaced while it runs (an update) reads "… (deleted)".
+    const auto program = [](const QString &link) {
+        QString target = QFile::symLinkTarget(link);
+        if (target.endsWith(QLatin1String(" (deleted)")))
+            target.chop(10);
+        return target;
+    };
+    const QString own = program(QStringLiteral("/proc/self/exe"));
+    return pid > 0 && !own.isEmpty() && program(QStringLiteral("/proc/%1/exe").arg(pid)) == own;
+}
+
 void LinuxTextServices::keepReading(const QDBusConnection &bus)
 {
     // libdbus stops reading a connection while more than 63 MiB of the messages it delivered are alive, and
@@ -145,7 +159,22 @@ Task<> LinuxTextServices::respond(QDBusMessage request, QString text)
         bus.send(request.createErrorReply(QDBusError::Failed, QStringLiteral("Tavlen offers no spelling check now.")));
         co_return;
     }
-    const std::optional<std::optional<QString>> refusal = co_await handler(std::move(text));
+    // Asked of the bus, which knows every caller's process; one that does not answer at once makes it another
+    // program's call.
+    QDBusMessage callerQuestion = QDBusMessage::createMethodCall(
+        QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"), QStringLiteral("org.freedesktop.DBus"),
+        QStringLiteral("GetConnectionUnixProcessID"));
+    callerQuestion << request.service();
+    PendingCallAwaiter caller(bus.asyncCall(callerQuestion, callerQuestionTimeoutMs));
+    const bool asked = co_await caller;
+    if (!asked) {
+        bus.send(request.createErrorReply(QDBusError::Failed, QStringLiteral("Tavlen stopped before it could answer.")));
+        co_return;
+    }
+    const QDBusMessage callerPid = caller.reply();
+    const bool byCommand = callerPid.type() == QDBusMessage::ReplyMessage
+                           && isThisProgram(callerPid.arguments().value(0).toLongLong());
+    const std::optional<std::optional<QString>> refusal = co_await handler(std::move(text), byCommand);
     if (!refusal) {
         bus.send(request.createErrorReply(QDBusError::Failed, QStringLiteral("Tavlen stopped before it could answer.")));
         co_return;

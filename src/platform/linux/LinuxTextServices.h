@@ -4,7 +4,8 @@
 // method CheckSpelling(s text) answers nothing when the review window opened and the error
 // trevik.tavlen.Services.Refused, with the message for the person, otherwise. One request is answered at a
 // time; a call arriving meanwhile is refused at once with busyMessage. A request is handed only to a bus
-// name owner of this user that the owner check accepts (the running instance).
+// name owner of this user that the owner check accepts (the running instance). A call from a process of
+// this same program file is the program's own command; any other is another program's.
 
 #include "platform/TextServices.h"
 
@@ -43,8 +44,12 @@ public:
 
     // Called by the bus object for the one request it lets through at a time; answers it once the handler has.
     void answer(const QDBusMessage &request, const QString &text);
+    // Whether the process runs this same program (then a request from it is the program's own command).
+    static bool isThisProgram(qint64 pid);
 
 private:
+    static constexpr int callerQuestionTimeoutMs = 1000;
+
     Task<> respond(QDBusMessage request, QString text);
     // The bus owner's unique name when it may be handed text, else the reply saying why not.
     std::variant<QString, TextServiceReply> trustedOwner() const;

@@ -19,7 +19,7 @@ Task<TextServiceReply> SimTextServices::requestSpellingCheck(QString text, doubl
     const SpellingHandler handler = m_handler;
     if (!handler)
         co_return TextServiceReply{TextServiceReply::Status::unreachable, QString()};
-    const std::optional<std::optional<QString>> refusal = co_await handler(std::move(text));
+    const std::optional<std::optional<QString>> refusal = co_await handler(std::move(text), requestsByCommand);
     if (!refusal)
         co_return TextServiceReply{TextServiceReply::Status::unreachable, QStringLiteral("Tavlen did not answer in time. Try again in a moment.")};
     if (*refusal)

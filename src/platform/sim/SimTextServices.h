@@ -20,6 +20,8 @@ public:
     bool canOffer = true;
     // Every text requested, in order.
     QStringList requests;
+    // Whether requests come from the program's own command; false: from another program.
+    bool requestsByCommand = true;
 
 private:
     SpellingHandler m_handler;
