@@ -15,7 +15,9 @@ public:
         : m_future(std::move(future))
     {
     }
-    bool await_ready() const noexcept { return m_future.isFinished(); }
+    // Even a future finished already resumes the task from the event loop, never inside the caller's call: what
+    // the task does with the result then always follows what the caller did after starting it.
+    bool await_ready() const noexcept { return false; }
     template<typename P>
     bool await_suspend(std::coroutine_handle<P> h)
     {
