@@ -73,11 +73,19 @@ void describeOptions(QCommandLineParser &parser)
     parser.addOption(instanceCheck);
 }
 
+// A line on standard error written at once (no event loop needed), as the message log writes every other:
+// one line, prefixed, its control characters escaped.
+void say(const QString &text)
+{
+    if (const std::optional<QString> line = MessageLog::line(QtInfoMsg, nullptr, text))
+        std::fprintf(stderr, "%s\n", qPrintable(*line));
+}
+
 // Started from the application menu, nobody reads the line: the notification says it there.
 void sayAlreadyRunning()
 {
     const QString running = QStringLiteral("Tavlen is already running.");
-    std::fprintf(stderr, "tavlen: %s\n", qPrintable(running));
+    say(running);
     LinuxNotifications::postBeforeExit(running, QStringLiteral("Its panel opens from the top of the screen."));
 }
 
@@ -97,7 +105,8 @@ std::optional<int> answerCommandLine(int argc, char **argv)
     if (!known || !parser.positionalArguments().isEmpty()) {
         const QString problem = known ? QStringLiteral("Unexpected argument '%1'.").arg(parser.positionalArguments().constFirst())
                                       : parser.errorText();
-        std::fprintf(stderr, "tavlen: %s\n\n%s", qPrintable(problem), qPrintable(parser.helpText()));
+        say(problem);
+        std::fprintf(stderr, "\n%s", qPrintable(parser.helpText()));
         return 2;
     }
     if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))
@@ -130,7 +139,7 @@ int checkSpelling(QApplication &app)
         const std::optional<std::optional<QString>> message = co_await SpellingCheckRequest::run(platform);
         if (message && *message) {
             status = 1;
-            std::fprintf(stderr, "tavlen: %s\n", qPrintable(**message));
+            say(**message);
         }
         QCoreApplication::exit(status);
     }(platform.platform(), status);
@@ -150,7 +159,7 @@ int main(int argc, char **argv)
     if (!offscreen) {
         const QString problem = LinuxPlatform::displayProblem();
         if (!problem.isEmpty()) {
-            std::fprintf(stderr, "tavlen: %s\n", qPrintable(problem));
+            say(problem);
             return 1;
         }
         LinuxPlatform::useX11Windows();
@@ -169,7 +178,7 @@ int main(int argc, char **argv)
     if (!instance.acquire()) {
         if (!instance.error().isEmpty()) {
             // Without its folder there is no store to share: the history is kept in memory, as the store says.
-            std::fprintf(stderr, "tavlen: %s\n", qPrintable(instance.error()));
+            say(instance.error());
         } else {
             sayAlreadyRunning();
             return 0;
@@ -177,7 +186,7 @@ int main(int argc, char **argv)
     }
 
     if (const QString limits = LinuxPlatform::sessionLimits(); !limits.isEmpty())
-        std::fprintf(stderr, "tavlen: %s\n", qPrintable(limits));
+        say(limits);
     quitOnTerminationSignals(app);
     SqliteStoreFile::loadDriverAhead();
     LinuxPlatform platform;
@@ -196,7 +205,7 @@ int main(int argc, char **argv)
     // A store that opened otherwise than asked has said so on stderr already: one line for one fact.
     const StoreStatus &store = delegate.mainStore().status();
     const bool asAsked = store.outcome == StoreStatus::Outcome::opened || store.outcome == StoreStatus::Outcome::inMemoryByRequest;
-    std::fprintf(stderr, "tavlen: running.%s\n", asAsked ? qPrintable(QLatin1Char(' ') + store.message()) : "");
+    say(asAsked ? QStringLiteral("running. ") + store.message() : QStringLiteral("running."));
     // The launcher's windows, the hot key and the rest come on the first turn of the event loop: the history
     // answers, and copies are kept, without waiting for them.
     QMetaObject::invokeMethod(&delegate, &AppDelegate::start, Qt::QueuedConnection);
